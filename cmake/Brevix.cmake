@@ -1,0 +1,44 @@
+# Project-wide compile settings and the helpers every folder uses.
+
+add_compile_options(-Wall -Wextra)
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+# Link the compiler runtime statically: the binaries need nothing beyond Windows (or Wine).
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+# brevix_add_dll(<target> DEF <file.def> SOURCES ... [LIBS ...])
+# A deliverable DLL whose export table is exactly the names in its .def file.
+function(brevix_add_dll target)
+  cmake_parse_arguments(ARG "" "DEF;OUTPUT_NAME" "SOURCES;LIBS" ${ARGN})
+  add_library(${target} SHARED ${ARG_SOURCES} ${ARG_DEF})
+  set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${ARG_OUTPUT_NAME})
+  # The .def file is the whole export list: nothing is exported by default.
+  target_link_options(${target} PRIVATE -Wl,--kill-at)
+  if(ARG_LIBS)
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS})
+  endif()
+  set_property(GLOBAL APPEND PROPERTY BREVIX_DELIVERABLES "$<TARGET_FILE:${target}>=${CMAKE_CURRENT_SOURCE_DIR}/${ARG_DEF}")
+endfunction()
+
+# brevix_add_gtest(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...])
+# One test executable is one CTest entry; it runs under Wine through the emulator.
+function(brevix_add_gtest name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} brevix_gtest_main)
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+  endif()
+endfunction()
+
+# brevix_add_bench(<name> SOURCES ... [LIBS ...]): a benchmark program, built but not run by CTest.
+function(brevix_add_bench name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+endfunction()
