@@ -1,0 +1,547 @@
+#include "VGMem.h"
+
+#include "VGCell.h"
+#include "VGGridHost.h"
+#include "VGGridInfo.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+bool TextMatches(LPCWSTR cellText, const CString& needle, int flags)
+{
+    if (!cellText || !*cellText)
+        return false;
+    CString lowered;
+    if (flags & 2) {
+        lowered = cellText;
+        lowered.MakeLower();
+        cellText = lowered;
+    }
+    if (flags & 1)
+        return std::wcsstr(cellText, needle) != nullptr;
+    return std::wcscmp(cellText, needle) == 0;
+}
+
+}  // namespace
+
+CVGMem::~CVGMem()
+{
+    RemoveAll();
+}
+
+void CVGMem::ResetCursorColumn()
+{
+    m_pCursorCell = m_pCursorRow ? m_pCursorRow->column0 : nullptr;
+    m_cursorColumn = 0;
+}
+
+// Walks the cursor to the row; when the rows run out it stays on the last one reached.
+bool CVGMem::MoveToRow(int row)
+{
+    if (!m_pCursorRow)
+        return false;
+    if (row == m_cursorRow)
+        return true;
+    while (m_cursorRow < row && m_pCursorRow->next) {
+        m_pCursorRow = m_pCursorRow->next;
+        ++m_cursorRow;
+    }
+    while (m_cursorRow > row && m_pCursorRow->prev) {
+        m_pCursorRow = m_pCursorRow->prev;
+        --m_cursorRow;
+    }
+    ResetCursorColumn();
+    return m_cursorRow == row;
+}
+
+// Walks the cursor along its row; when the cells run out it stays on the last one reached.
+bool CVGMem::MoveToColumn(int column)
+{
+    if (!m_pCursorCell) {
+        if (!m_pCursorRow || !m_pCursorRow->column0)
+            return false;
+        ResetCursorColumn();
+    }
+    while (m_cursorColumn < column && m_pCursorCell->next) {
+        m_pCursorCell = m_pCursorCell->next;
+        ++m_cursorColumn;
+    }
+    while (m_cursorColumn > column && m_pCursorCell->prev) {
+        m_pCursorCell = m_pCursorCell->prev;
+        --m_cursorColumn;
+    }
+    return m_cursorColumn == column;
+}
+
+CVGMem::RowNode* CVGMem::TopRow() const
+{
+    RowNode* row = m_pCursorRow;
+    while (row && row->prev)
+        row = row->prev;
+    return row;
+}
+
+CVGMem::CellNode* CVGMem::NodeAt(RowNode* row, int column)
+{
+    CellNode* node = row->column0;
+    for (int index = 0; node && index < column; ++index)
+        node = node->next;
+    for (int index = 0; node && index > column; --index)
+        node = node->prev;
+    return node;
+}
+
+// Every stored cell leaves the store by this path, so its extras are always let go.
+void CVGMem::DestroyCell(CellNode* node)
+{
+    if (node->cell) {
+        node->cell->ReleaseExtras();
+        node->cell.reset();
+    }
+}
+
+void CVGMem::FreeRow(RowNode* row)
+{
+    CellNode* node = row->column0;
+    while (node && node->prev)
+        node = node->prev;
+    while (node) {
+        CellNode* next = node->next;
+        DestroyCell(node);
+        delete node;
+        node = next;
+    }
+    delete row;
+}
+
+CVGCell* CVGMem::StoredCellAt(int column, int row)
+{
+    if (!MoveToRow(row) || !MoveToColumn(column))
+        return nullptr;
+    return m_pCursorCell->cell.get();
+}
+
+int CVGMem::ColumnPositionOfId(int id) const
+{
+    const CVGGridInfo* info = m_pGrid ? m_pGrid->QueryGridInfo() : nullptr;
+    if (info) {
+        for (size_t index = 0; index < info->m_columns.size(); ++index) {
+            if (info->m_columns[index].id == id)
+                return static_cast<int>(index);
+        }
+    }
+    return id;
+}
+
+// After an insertion the ids at or above the position grow; after a removal the ids above it
+// shrink, so no data column's id ever reaches the negative heading ids.
+void CVGMem::RenumberColumnIds(int position, int delta)
+{
+    CVGGridInfo* info = m_pGrid ? m_pGrid->QueryGridInfo() : nullptr;
+    if (!info)
+        return;
+    for (VGColumnRecord& record : info->m_columns) {
+        if (delta > 0 ? record.id >= position : record.id > position)
+            record.id += delta;
+    }
+}
+
+int CVGMem::GetLastRowIndex()
+{
+    if (!m_pCursorRow)
+        return 0;
+    if (m_pCursorRow->next) {
+        while (m_pCursorRow->next) {
+            m_pCursorRow = m_pCursorRow->next;
+            ++m_cursorRow;
+        }
+        ResetCursorColumn();
+    }
+    return m_cursorRow;
+}
+
+int CVGMem::GetColumnCount()
+{
+    return 0;
+}
+
+int CVGMem::AppendColumn()
+{
+    return 0;
+}
+
+// Data rows only: a row inserted among the negative heading rows would renumber a heading as data.
+int CVGMem::InsertRowAt(int row)
+{
+    if (row < 0 || !MoveToRow(row))
+        return 1;
+    RowNode* inserted = new RowNode;
+    inserted->next = m_pCursorRow;
+    inserted->prev = m_pCursorRow->prev;
+    if (m_pCursorRow->prev)
+        m_pCursorRow->prev->next = inserted;
+    m_pCursorRow->prev = inserted;
+    ++m_cursorRow;
+    return 0;
+}
+
+int CVGMem::InsertColumnAt(int column)
+{
+    if (!m_pCursorRow || column < 0)
+        return 1;
+    const int position = ColumnPositionOfId(column);
+    for (RowNode* row = TopRow(); row; row = row->next) {
+        CellNode* at = NodeAt(row, position);
+        if (!at)
+            continue;
+        CellNode* inserted = new CellNode;
+        inserted->next = at;
+        inserted->prev = at->prev;
+        if (at->prev)
+            at->prev->next = inserted;
+        at->prev = inserted;
+        if (row->column0 == at)
+            row->column0 = inserted;
+    }
+    RenumberColumnIds(position, 1);
+    ResetCursorColumn();
+    return 0;
+}
+
+int CVGMem::RemoveRow(int row)
+{
+    if (row < 0)
+        return 1;
+    if (!MoveToRow(row))
+        return 0;
+    RowNode* removed = m_pCursorRow;
+    RowNode* below = removed->next;
+    RowNode* above = removed->prev;
+    if (above)
+        above->next = below;
+    if (below)
+        below->prev = above;
+    FreeRow(removed);
+    if (below) {
+        m_pCursorRow = below;
+    } else if (above) {
+        m_pCursorRow = above;
+        --m_cursorRow;
+    } else {
+        m_pCursorRow = nullptr;
+        m_cursorRow = 0;
+    }
+    ResetCursorColumn();
+    return 0;
+}
+
+int CVGMem::RemoveColumn(int column)
+{
+    if (!m_pCursorRow || column < 0)
+        return 1;
+    for (RowNode* row = TopRow(); row; row = row->next) {
+        CellNode* at = NodeAt(row, column);
+        if (!at)
+            continue;
+        // The last node of a row keeps its place: nothing to its right has to move.
+        if (!at->next) {
+            DestroyCell(at);
+            continue;
+        }
+        if (row->column0 == at)
+            row->column0 = at->next;
+        at->next->prev = at->prev;
+        if (at->prev)
+            at->prev->next = at->next;
+        DestroyCell(at);
+        delete at;
+    }
+    RenumberColumnIds(column, -1);
+    ResetCursorColumn();
+    return 0;
+}
+
+int CVGMem::RemoveCell(int column, int row)
+{
+    if (!MoveToRow(row) || !MoveToColumn(column))
+        return 1;
+    DestroyCell(m_pCursorCell);
+    ResetCursorColumn();
+    return 0;
+}
+
+int CVGMem::RemoveAll()
+{
+    RowNode* row = TopRow();
+    while (row) {
+        RowNode* next = row->next;
+        FreeRow(row);
+        row = next;
+    }
+    m_pCursorRow = nullptr;
+    m_cursorRow = 0;
+    m_pCursorCell = nullptr;
+    m_cursorColumn = 0;
+    return 0;
+}
+
+int CVGMem::FetchCell(int column, int row, CVGCell* cell)
+{
+    if (!cell)
+        return 1;
+    const CVGCell* stored = StoredCellAt(column, row);
+    if (!stored)
+        return 1;
+    cell->MergeFrom(stored);
+    return 0;
+}
+
+int CVGMem::StoreCell(int column, int row, const CVGCell* cell)
+{
+    if (!cell)
+        return 1;
+    if (!m_pCursorRow) {
+        m_pCursorRow = new RowNode;
+        m_cursorRow = 0;
+        ResetCursorColumn();
+    }
+    if (row != m_cursorRow) {
+        while (m_cursorRow < row) {
+            if (!m_pCursorRow->next) {
+                m_pCursorRow->next = new RowNode;
+                m_pCursorRow->next->prev = m_pCursorRow;
+            }
+            m_pCursorRow = m_pCursorRow->next;
+            ++m_cursorRow;
+        }
+        while (m_cursorRow > row) {
+            if (!m_pCursorRow->prev) {
+                m_pCursorRow->prev = new RowNode;
+                m_pCursorRow->prev->next = m_pCursorRow;
+            }
+            m_pCursorRow = m_pCursorRow->prev;
+            --m_cursorRow;
+        }
+        ResetCursorColumn();
+    }
+    if (!m_pCursorRow->column0)
+        m_pCursorRow->column0 = new CellNode;
+    if (!m_pCursorCell)
+        ResetCursorColumn();
+    while (m_cursorColumn < column) {
+        if (!m_pCursorCell->next) {
+            m_pCursorCell->next = new CellNode;
+            m_pCursorCell->next->prev = m_pCursorCell;
+        }
+        m_pCursorCell = m_pCursorCell->next;
+        ++m_cursorColumn;
+    }
+    while (m_cursorColumn > column) {
+        if (!m_pCursorCell->prev) {
+            m_pCursorCell->prev = new CellNode;
+            m_pCursorCell->prev->next = m_pCursorCell;
+        }
+        m_pCursorCell = m_pCursorCell->prev;
+        --m_cursorColumn;
+    }
+    if (!m_pCursorCell->cell)
+        m_pCursorCell->cell = std::make_unique<CVGCell>();
+    cell->ReplaceInto(m_pCursorCell->cell.get());
+    return 0;
+}
+
+int CVGMem::FindFirstText(LPCWSTR text, int* column, int* row, int flags)
+{
+    if (!column || !row)
+        return 1;
+    if (flags & 8) {
+        *column = -1;
+        *row = 0;
+    } else {
+        *row = -1;
+    }
+    return FindNextText(text, column, row, flags);
+}
+
+int CVGMem::FindNextText(LPCWSTR text, int* column, int* row, int flags)
+{
+    if (!text || !column || !row || !m_pGrid)
+        return 1;
+    const CVGGridInfo* info = m_pGrid->QueryGridInfo();
+    if (!info)
+        return 1;
+    const int rowCount = info->m_rowCount;
+    const int lastRow = rowCount - 1;
+    const int lastColumn = info->m_columnCount - 1;
+    const bool everyColumn = (flags & 8) != 0;
+    const bool backwards = (flags & 4) != 0;
+    if (lastRow < 0 || (everyColumn && lastColumn < 0))
+        return 1;
+    CString needle(text);
+    if (flags & 2)
+        needle.MakeLower();
+
+    const int step = backwards ? -1 : 1;
+    const int rowStart = backwards ? lastColumn : 0;
+    auto nextRow = [&](int from) {
+        const int to = from + step;
+        return (to < 0 || to > lastRow) ? (backwards ? lastRow : 0) : to;
+    };
+    auto matchesAt = [&](int at) {
+        return MoveToColumn(at) && m_pCursorCell->cell && TextMatches(m_pCursorCell->cell->ReadText(), needle, flags);
+    };
+
+    int c = *column;
+    int r = *row;
+    if (everyColumn) {
+        c += step;
+        if (c < 0 || c > lastColumn) {
+            c = rowStart;
+            r = nextRow(r);
+        } else if (r < 0 || r > lastRow) {
+            r = backwards ? lastRow : 0;
+        }
+    } else {
+        r = nextRow(r);
+    }
+
+    // Row count + 1 rows: the start row is visited again last, for the cells before the start.
+    for (int visited = 0; visited <= rowCount; ++visited) {
+        if (MoveToRow(r)) {
+            if (everyColumn) {
+                for (; c >= 0 && c <= lastColumn; c += step) {
+                    if (matchesAt(c)) {
+                        *column = c;
+                        *row = r;
+                        return 0;
+                    }
+                }
+            } else if (matchesAt(c)) {
+                *column = c;
+                *row = r;
+                return 0;
+            }
+        }
+        r = nextRow(r);
+        if (everyColumn)
+            c = rowStart;
+    }
+    return 1;
+}
+
+// A stable merge sort of the data rows (0 and below); the top-heading rows above them stay put.
+// Merging only ever compares and picks, so even an inconsistent comparison cannot corrupt the list.
+int CVGMem::SortByColumns(const int* columns, int count, int flags)
+{
+    if (!m_pCursorRow || (count > 0 && !columns))
+        return 1;
+    if (!MoveToRow(0))
+        return 0;
+
+    std::vector<RowNode*> rows;
+    for (RowNode* row = m_pCursorRow; row; row = row->next)
+        rows.push_back(row);
+    RowNode* const above = rows.front()->prev;
+    const size_t rowTotal = rows.size();
+    const size_t keyCount = count > 0 ? static_cast<size_t>(count) : 0;
+
+    std::vector<CVGCell*> keys(rowTotal * keyCount);
+    for (size_t index = 0; index < rowTotal; ++index) {
+        for (size_t key = 0; key < keyCount; ++key) {
+            CellNode* node = NodeAt(rows[index], columns[key]);
+            keys[index * keyCount + key] = node ? node->cell.get() : nullptr;
+        }
+    }
+
+    // A row without a stored key cell compares as a freshly reset cell.
+    CVGCell blankFirst;
+    CVGCell blankSecond;
+    auto compareRows = [&](size_t first, size_t second) {
+        for (size_t key = 0; key < keyCount; ++key) {
+            CVGCell* a = keys[first * keyCount + key];
+            CVGCell* b = keys[second * keyCount + key];
+            if (!a) {
+                blankFirst.ResetAll();
+                a = &blankFirst;
+            }
+            if (!b) {
+                blankSecond.ResetAll();
+                b = &blankSecond;
+            }
+            const int order = m_pGrid ? m_pGrid->CompareCells(a, b, flags)
+                                      : CVGGridHost::CompareCellsByDefault(a, b, flags);
+            if (order != 0)
+                return order;
+        }
+        return 0;
+    };
+
+    std::vector<size_t> order(rowTotal);
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::vector<size_t> merged(rowTotal);
+    for (size_t width = 1; width < rowTotal; width *= 2) {
+        for (size_t low = 0; low < rowTotal; low += 2 * width) {
+            const size_t middle = std::min(low + width, rowTotal);
+            const size_t high = std::min(low + 2 * width, rowTotal);
+            size_t left = low;
+            size_t right = middle;
+            size_t out = low;
+            if (middle < high && compareRows(order[middle - 1], order[middle]) <= 0) {
+                std::copy(order.begin() + low, order.begin() + high, merged.begin() + low);
+                continue;
+            }
+            while (left < middle && right < high)
+                merged[out++] = compareRows(order[left], order[right]) > 0 ? order[right++] : order[left++];
+            while (left < middle)
+                merged[out++] = order[left++];
+            while (right < high)
+                merged[out++] = order[right++];
+        }
+        order.swap(merged);
+    }
+
+    RowNode* previous = above;
+    for (size_t index : order) {
+        RowNode* row = rows[index];
+        row->prev = previous;
+        if (previous)
+            previous->next = row;
+        previous = row;
+    }
+    previous->next = nullptr;
+    m_pCursorRow = rows[order.front()];
+    m_cursorRow = 0;
+    ResetCursorColumn();
+    return 0;
+}
+
+int CVGMem::SortByColumn(int column, int flags)
+{
+    return SortByColumns(&column, 1, flags);
+}
+
+int CVGMem::FindPrevTextCell(int* column, int row)
+{
+    if (!column || *column <= 0 || !MoveToRow(row) || !m_pCursorRow->column0)
+        return 1;
+    CellNode* node = m_pCursorRow->column0;
+    int index = 0;
+    while (node->next && index + 1 < *column) {
+        node = node->next;
+        ++index;
+    }
+    for (; index >= 0; --index, node = node->prev) {
+        if (!node->cell)
+            continue;
+        const LPCWSTR text = node->cell->ReadText();
+        if (text && *text) {
+            *column = index;
+            return 0;
+        }
+    }
+    return 1;
+}

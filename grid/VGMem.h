@@ -1,0 +1,68 @@
+// CVGMem: the in-memory data source every sheet owns.
+//
+// A two-way list of row nodes, each holding a two-way list of cell nodes, and a cursor. There is no
+// head: positions are counted from the cursor. The first row node ever made is row 0 and rows made
+// above it are negative (the top-heading rows); in each row the node the row points to is column 0
+// and nodes to its left are negative (the side-heading columns). Rows and cells are made densely:
+// storing at row 5 of an empty store makes rows 0 to 5.
+//
+// There is no index: every access walks from the cursor, so reading or writing in row order, or
+// along a row, costs one step a cell, while a random jump costs the distance walked.
+#pragma once
+
+#include "VGDataSource.h"
+
+#include <memory>
+
+class CVGCell;
+
+class CVGMem : public CVGDataSource {
+public:
+    CVGMem() = default;
+    ~CVGMem() override;
+
+    int GetLastRowIndex() override;
+    int GetColumnCount() override;
+    int InsertRowAt(int row) override;
+    int AppendColumn() override;
+    int InsertColumnAt(int column) override;
+    int RemoveRow(int row) override;
+    int RemoveColumn(int column) override;
+    int RemoveCell(int column, int row) override;
+    int RemoveAll() override;
+    int FetchCell(int column, int row, CVGCell* cell) override;
+    int StoreCell(int column, int row, const CVGCell* cell) override;
+    int FindFirstText(LPCWSTR text, int* column, int* row, int flags) override;
+    int FindNextText(LPCWSTR text, int* column, int* row, int flags) override;
+    int SortByColumns(const int* columns, int count, int flags) override;
+    int SortByColumn(int column, int flags) override;
+    int FindPrevTextCell(int* column, int row) override;
+
+private:
+    struct CellNode {
+        std::unique_ptr<CVGCell> cell;
+        CellNode* next = nullptr;  // right
+        CellNode* prev = nullptr;  // left
+    };
+    struct RowNode {
+        CellNode* column0 = nullptr;
+        RowNode* next = nullptr;   // below
+        RowNode* prev = nullptr;   // above
+    };
+
+    bool MoveToRow(int row);
+    bool MoveToColumn(int column);
+    void ResetCursorColumn();
+    RowNode* TopRow() const;
+    static CellNode* NodeAt(RowNode* row, int column);
+    static void DestroyCell(CellNode* node);
+    static void FreeRow(RowNode* row);
+    CVGCell* StoredCellAt(int column, int row);
+    int ColumnPositionOfId(int id) const;
+    void RenumberColumnIds(int position, int delta);
+
+    int m_cursorRow = 0;
+    RowNode* m_pCursorRow = nullptr;  // null: the store is empty
+    int m_cursorColumn = 0;
+    CellNode* m_pCursorCell = nullptr;
+};
