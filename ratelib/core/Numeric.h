@@ -21,7 +21,7 @@ constexpr double UnsignedLimit() {
     return static_cast<double>(std::numeric_limits<T>::max() / 2 + 1) * 2.0;
 }
 
-// trunc(value) when T holds it, no value for NaN, negatives and values beyond T.
+// trunc(value) when T holds it; no value for NaN or a truncation below zero or beyond T.
 template <typename T>
 std::optional<T> TruncateExact(double value) {
     if (!(value > -1.0) || !(value < UnsignedLimit<T>())) {
@@ -39,17 +39,8 @@ T TruncateSaturated(double value) {
     return TruncateExact<T>(value).value_or(0);
 }
 
-template <typename T>
-T SaturateTo(WideInt value) {
-    if (value <= 0) {
-        return 0;
-    }
-    return value >= static_cast<WideInt>(std::numeric_limits<T>::max()) ? std::numeric_limits<T>::max()
-                                                                          : static_cast<T>(value);
-}
-
-// The nearest integer, a tie going to the even neighbour: the rule "%.0f" follows, written out so
-// that it does not depend on the C runtime or the floating-point rounding mode.
+// The nearest integer, a tie going to the even neighbour. Burst ratios are rounded by this rule
+// rather than by a C runtime's "%.0f", whose tie rule differs from runtime to runtime.
 inline double RoundHalfToEven(double value) {
     const double lower = std::floor(value);
     const double fraction = value - lower;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "Numeric.h"
 #include "TrafficRate.h"
@@ -51,7 +52,8 @@ WideInt BurstBytes(std::uint64_t frames, std::uint64_t frameLength, std::int64_t
 // Bytes of a burst as the table records it, the gap taken in whole bytes.
 WideInt RecordedBurstBytes(const StreamRateEntry& entry) {
     const WideInt gapBytes = entry.ifgBits / 8;
-    return static_cast<WideInt>(entry.burstFrames) * (entry.frameLength + kPreambleBytes + gapBytes) - gapBytes;
+    return static_cast<WideInt>(entry.burstFrames) * (static_cast<WideInt>(entry.frameLength) + kPreambleBytes + gapBytes) -
+           gapBytes;
 }
 
 // Bytes of each tail gap when the spare bytes of a cycle are shared equally after the bursts.
@@ -79,6 +81,19 @@ void RestateRatesForStretchedCycle(std::uint32_t speed, StreamRateTable& table, 
         entry.lineRateMbps = static_cast<double>(wireBytes) / static_cast<double>(cycleBytes) * speed;
         entry.utilization = CalUtilizationbyLineRate(speed, entry.lineRateMbps);
     }
+}
+
+// Loops per second of a loop time. A loop time that is not a positive number is refused, and so is
+// a loop shorter than one bit time, which holds no frame (this also keeps every sum in range).
+std::optional<double> LoopsPerSecond(std::uint32_t speed, double loopTime) {
+    if (!(loopTime > 0)) {
+        return std::nullopt;
+    }
+    const double loopsPerSecond = 1 / loopTime;
+    if (!(loopsPerSecond <= speed * kBitsPerMbit)) {
+        return std::nullopt;
+    }
+    return loopsPerSecond;
 }
 
 }  // namespace
@@ -137,13 +152,15 @@ void AutoGenerateTxRateSoomth(std::uint32_t speed, StreamRateTable& table) {
 }
 
 void AutoGenerateTxRateLoopTime(std::uint32_t speed, StreamRateTable& table, double loopTime) {
-    if (!IsWorkableTable(table) || !IsSupportedSpeed(speed) || !(loopTime > 0)) {
+    if (!IsWorkableTable(table) || !IsSupportedSpeed(speed)) {
         return;
     }
-    const double loopsPerSecond = 1 / loopTime;
-    if (!std::isfinite(loopsPerSecond)) {
+    const auto loopRate = LoopsPerSecond(speed, loopTime);
+    if (!loopRate) {
         return;
     }
+    const double loopsPerSecond = *loopRate;
+    // An endless loop (or one whose bytes do not fit 64 bits) has no bytes per loop to share.
     const auto loopBytes = TruncateExact<std::uint64_t>(speed * kBitsPerMbit / 8 / loopsPerSecond);
     if (!loopBytes) {
         return;
@@ -191,14 +208,14 @@ void AutoGenerateTxRateLoopTime(std::uint32_t speed, StreamRateTable& table, dou
 }
 
 void AutoGenerateTxRateLoopTime_Correct(std::uint32_t speed, StreamRateTable& table, double loopTime) {
-    if (!IsWorkableTable(table) || !(loopTime > 0)) {
+    if (!IsWorkableTable(table)) {
         return;
     }
-    // A loop shorter than one bit time holds no frame (and keeps the sums below within 128 bits).
-    const double loopsPerSecond = 1 / loopTime;
-    if (!(loopsPerSecond <= speed * kBitsPerMbit)) {
+    const auto loopRate = LoopsPerSecond(speed, loopTime);
+    if (!loopRate) {
         return;
     }
+    const double loopsPerSecond = *loopRate;
     // The one-second schedule of the same rates says how many frames each stream must send.
     StreamRateTable oneSecond;
     oneSecond.count = table.count;
@@ -223,6 +240,7 @@ void AutoGenerateTxRateLoopTime_Correct(std::uint32_t speed, StreamRateTable& ta
     }
     const auto loops =
         TruncateSaturated<std::uint64_t>(loopsPerSecond + static_cast<double>(missingBytes / loopWireBytes));
+    // Not even one loop a second: there is no loop length to correct the tail gaps to.
     if (loops == 0) {
         return;
     }
