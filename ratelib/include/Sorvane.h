@@ -1,5 +1,6 @@
 // Sorvane.dll: exported traffic-rate arithmetic, Tx schedule generation and EEPROM decoding.
-// Every export is an undecorated stdcall name; speeds are in Mbps, rates in Mbps (10^6 bit/s).
+// Every export is an undecorated WINAPI name. Speeds and rates are in Mbps (10^6 bit/s); every
+// record is caller-owned and nothing is kept between calls.
 #pragma once
 
 #include <windows.h>
