@@ -1,0 +1,381 @@
+#include "GridTestHost.h"
+#include "VGCell.h"
+#include "VGMem.h"
+#include "VGPtrList.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+class Tracked : public CObject {
+public:
+    Tracked() { ++alive; }
+    ~Tracked() override { --alive; }
+    static int alive;
+};
+int Tracked::alive = 0;
+
+class MemStore : public testing::Test {
+protected:
+    MemStore() { mem.SetOwner(&host, -1); }
+
+    void Put(int column, int row, const wchar_t* text)
+    {
+        CVGCell cell;
+        cell.SetPropertyWord(0);
+        cell.PutText(text);
+        ASSERT_EQ(0, mem.StoreCell(column, row, &cell));
+    }
+    void PutNumber(int column, int row, double number)
+    {
+        CVGCell cell;
+        cell.PutNumber(number);
+        mem.StoreCell(column, row, &cell);
+    }
+    void PutTracked(int column, int row)
+    {
+        CVGCell cell;
+        cell.PutText(L"tracked");
+        cell.PutAttachment(new Tracked);
+        mem.StoreCell(column, row, &cell);
+    }
+    std::wstring At(int column, int row)
+    {
+        CVGCell cell;
+        cell.SetPropertyWord(0);
+        if (mem.FetchCell(column, row, &cell) != 0)
+            return L"<none>";
+        const LPCWSTR text = cell.ReadText();
+        return text ? text : L"<empty>";
+    }
+
+    GridTestHost host{3, 6};
+    CVGMem mem;
+};
+
+TEST_F(MemStore, StoredCellIsFetchedAndMissingPositionsLeaveTheCallerAlone)
+{
+    Put(3, 2, L"stored");
+    EXPECT_EQ(L"stored", At(3, 2));
+
+    CVGCell mine;
+    mine.PutText(L"mine");
+    EXPECT_EQ(1, mem.FetchCell(1, 2, &mine));
+    EXPECT_EQ(1, mem.FetchCell(9, 9, &mine));
+    EXPECT_STREQ(L"mine", mine.ReadText());
+}
+
+TEST_F(MemStore, FetchLaysOnlyTheStoredPropertiesOverTheCallersCell)
+{
+    Put(0, 0, L"text");
+    CVGCell cell;
+    cell.PutBackColor(RGB(255, 0, 0));
+    ASSERT_EQ(0, mem.FetchCell(0, 0, &cell));
+    EXPECT_STREQ(L"text", cell.ReadText());
+    EXPECT_EQ(RGB(255, 0, 0), cell.ReadBackColor());
+}
+
+TEST_F(MemStore, StoringGrowsRowsAndCellsDenselyInBothDirections)
+{
+    EXPECT_EQ(0, mem.GetLastRowIndex());
+    Put(2, 1000, L"far");
+    Put(-2, -1, L"heading");
+    EXPECT_EQ(1000, mem.GetLastRowIndex());
+    EXPECT_EQ(L"far", At(2, 1000));
+    EXPECT_EQ(L"heading", At(-2, -1));
+    Put(1, 500, L"middle");
+    EXPECT_EQ(L"middle", At(1, 500));
+    EXPECT_EQ(L"far", At(2, 1000));
+}
+
+TEST_F(MemStore, RowInsertionNeedsAReachableDataRow)
+{
+    EXPECT_EQ(1, mem.InsertRowAt(0));
+    Put(0, -1, L"title");
+    Put(0, 0, L"r0");
+    Put(0, 1, L"r1");
+    EXPECT_EQ(1, mem.InsertRowAt(-1));
+    EXPECT_EQ(1, mem.InsertRowAt(5));
+    EXPECT_EQ(0, mem.InsertRowAt(1));
+    EXPECT_EQ(L"title", At(0, -1));
+    EXPECT_EQ(L"r0", At(0, 0));
+    EXPECT_EQ(L"<none>", At(0, 1));
+    EXPECT_EQ(L"r1", At(0, 2));
+}
+
+TEST_F(MemStore, RowRemovalMovesTheRowsBelowUp)
+{
+    Put(0, -1, L"title");
+    Put(0, 0, L"r0");
+    Put(0, 1, L"r1");
+    Put(0, 2, L"r2");
+    EXPECT_EQ(0, mem.RemoveRow(7));
+    EXPECT_EQ(1, mem.RemoveRow(-1));
+    EXPECT_EQ(0, mem.RemoveRow(1));
+    EXPECT_EQ(L"title", At(0, -1));
+    EXPECT_EQ(L"r2", At(0, 1));
+    EXPECT_EQ(1, mem.GetLastRowIndex());
+}
+
+TEST_F(MemStore, ColumnRemovalShiftsLongRowsAndEmptiesTheLastCellOfShortOnes)
+{
+    Put(0, 0, L"a");
+    Put(1, 0, L"b");
+    Put(2, 0, L"c");
+    for (int column = 0; column < 3; ++column)
+        Put(column, 1, std::to_wstring(column).c_str());
+    Put(3, 1, L"3");
+    host.info.m_columns[2].id = 3;  // a column moved: the record bearing id 3 keeps its data
+
+    EXPECT_EQ(0, mem.RemoveColumn(2));
+    EXPECT_EQ(L"<none>", At(2, 0));
+    EXPECT_EQ(L"3", At(2, 1));
+    EXPECT_EQ(2, host.info.m_columns[2].id);
+    EXPECT_EQ(1, mem.RemoveColumn(-1));
+}
+
+TEST_F(MemStore, ColumnInsertionShiftsCellsAndRenumbersIds)
+{
+    Put(0, 0, L"a");
+    Put(1, 0, L"b");
+    Put(-1, 0, L"side");
+    EXPECT_EQ(0, mem.InsertColumnAt(0));
+    EXPECT_EQ(L"<none>", At(0, 0));
+    EXPECT_EQ(L"a", At(1, 0));
+    EXPECT_EQ(L"b", At(2, 0));
+    EXPECT_EQ(L"side", At(-1, 0));
+    EXPECT_EQ(1, host.info.m_columns[0].id);
+    EXPECT_EQ(3, host.info.m_columns[2].id);
+}
+
+using Removal = void (*)(CVGMem&);
+
+class ExtrasOnRemoval : public MemStore, public testing::WithParamInterface<Removal> {};
+
+TEST_P(ExtrasOnRemoval, AreReleasedOnce)
+{
+    ASSERT_EQ(0, Tracked::alive);
+    PutTracked(0, 0);
+    PutTracked(1, 0);
+    PutTracked(0, 1);
+    GetParam()(mem);
+    mem.RemoveAll();
+    EXPECT_EQ(0, Tracked::alive);
+}
+
+INSTANTIATE_TEST_SUITE_P(Mem, ExtrasOnRemoval,
+                         testing::Values([](CVGMem& m) { m.RemoveCell(1, 0); }, [](CVGMem& m) { m.RemoveRow(0); },
+                                         [](CVGMem& m) { m.RemoveColumn(0); }, [](CVGMem& m) { m.RemoveColumn(1); },
+                                         [](CVGMem&) {}));
+
+TEST_F(MemStore, AFetchedCopyKeepsTheAttachmentAfterTheStoreLetsGo)
+{
+    PutTracked(0, 0);
+    CVGCell copy;
+    mem.FetchCell(0, 0, &copy);
+    mem.RemoveCell(0, 0);
+    EXPECT_EQ(1, Tracked::alive);
+    copy.ReleaseExtras();
+    EXPECT_EQ(0, Tracked::alive);
+}
+
+struct FindCase {
+    const char* name;
+    const wchar_t* text;
+    int column;  // start column (ignored with flag 8 on FindFirst)
+    int flags;
+    bool first;  // FindFirstText, else FindNextText from (column, startRow)
+    int startRow;
+    int result;
+    int foundColumn;
+    int foundRow;
+};
+
+class Find : public MemStore, public testing::WithParamInterface<FindCase> {
+protected:
+    void SetUp() override
+    {
+        // Six rows in the grid; rows 4 and 5 are not stored.
+        Put(0, 0, L"apple");
+        Put(1, 0, L"Banana");
+        Put(2, 0, L"cherry");
+        Put(0, 1, L"date");
+        Put(1, 1, L"apple pie");
+        Put(2, 1, L"fig");
+        Put(1, 2, L"grape");
+        Put(2, 2, L"APPLE");
+        Put(0, 3, L"kiwi");
+    }
+};
+
+TEST_P(Find, Locates)
+{
+    const FindCase& c = GetParam();
+    int column = c.column;
+    int row = c.startRow;
+    const int result = c.first ? mem.FindFirstText(c.text, &column, &row, c.flags)
+                               : mem.FindNextText(c.text, &column, &row, c.flags);
+    ASSERT_EQ(c.result, result);
+    if (result == 0) {
+        EXPECT_EQ(c.foundColumn, column);
+        EXPECT_EQ(c.foundRow, row);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Mem, Find,
+    testing::Values(FindCase{"WholeCellInOneColumn", L"kiwi", 0, 0, true, 0, 0, 0, 3},
+                    FindCase{"WholeCellMustEqual", L"apple", 1, 0, true, 0, 1, 0, 0},
+                    FindCase{"AnywhereInTheCell", L"apple", 1, 1, true, 0, 0, 1, 1},
+                    FindCase{"IgnoringCase", L"apple", 2, 2, true, 0, 0, 2, 2},
+                    FindCase{"WrapsFromTheLastRowToRowZero", L"apple", 0, 0, false, 0, 0, 0, 0},
+                    FindCase{"EveryColumnFromTheStart", L"apple", 0, 9, true, 0, 0, 0, 0},
+                    FindCase{"EveryColumnAfterAHit", L"apple", 0, 9, false, 0, 0, 1, 1},
+                    FindCase{"EveryColumnBackwardsFromTheEnd", L"apple", 0, 15, true, 0, 0, 2, 2},
+                    FindCase{"BackwardsInOneColumn", L"date", 0, 4, false, 3, 0, 0, 1},
+                    FindCase{"NothingMatches", L"zzz", 0, 9, true, 0, 1, 0, 0},
+                    FindCase{"NothingInTheColumn", L"grape", 0, 0, true, 0, 1, 0, 0}),
+    [](const testing::TestParamInfo<FindCase>& info) { return std::string(info.param.name); });
+
+TEST_F(MemStore, FindWithoutAGridFindsNothing)
+{
+    CVGMem alone;
+    CVGCell cell;
+    cell.PutText(L"x");
+    alone.StoreCell(0, 0, &cell);
+    int column = 0;
+    int row = 0;
+    EXPECT_EQ(1, alone.FindFirstText(L"x", &column, &row, 0));
+}
+
+TEST_F(MemStore, SortOfManyRowsIsStableAndLeavesHeadingsInPlace)
+{
+    constexpr int kRows = 300;
+    VGLayout::SetRowRecordCount(host.info, kRows);
+    Put(0, -1, L"Key");
+    for (int row = 0; row < kRows; ++row) {
+        Put(0, row, (L"k" + std::to_wstring((row * 7) % 11)).c_str());
+        PutNumber(1, row, row);
+    }
+    ASSERT_EQ(0, mem.SortByColumn(0, 0));
+    EXPECT_GT(host.comparisons, 0);
+    EXPECT_EQ(L"Key", At(0, -1));
+    EXPECT_EQ(kRows - 1, mem.GetLastRowIndex());
+    std::wstring previousKey;
+    double previousIndex = -1;
+    for (int row = 0; row < kRows; ++row) {
+        const std::wstring key = At(0, row);
+        CVGCell cell;
+        mem.FetchCell(1, row, &cell);
+        ASSERT_LE(previousKey, key) << "row " << row;
+        if (key == previousKey) {
+            ASSERT_LT(previousIndex, cell.ReadNumber()) << "row " << row;
+        }
+        previousKey = key;
+        previousIndex = cell.ReadNumber();
+    }
+}
+
+TEST_F(MemStore, SortDescendingKeepsEqualRowsInOrder)
+{
+    const wchar_t* keys[] = {L"b", L"a", L"b", L"c", L"a"};
+    for (int row = 0; row < 5; ++row) {
+        Put(0, row, keys[row]);
+        PutNumber(1, row, row);
+    }
+    ASSERT_EQ(0, mem.SortByColumn(0, 2));
+    const std::wstring expected[] = {L"c", L"b", L"b", L"a", L"a"};
+    const double order[] = {3, 0, 2, 1, 4};
+    for (int row = 0; row < 5; ++row) {
+        EXPECT_EQ(expected[row], At(0, row));
+        CVGCell cell;
+        mem.FetchCell(1, row, &cell);
+        EXPECT_DOUBLE_EQ(order[row], cell.ReadNumber());
+    }
+}
+
+TEST_F(MemStore, SortByNumbersAndByASecondKey)
+{
+    const double numbers[] = {10, 2, 10, 1};
+    const wchar_t* names[] = {L"z", L"y", L"a", L"x"};
+    for (int row = 0; row < 4; ++row) {
+        PutNumber(0, row, numbers[row]);
+        Put(1, row, names[row]);
+    }
+    const int keys[] = {0, 1};
+    ASSERT_EQ(0, mem.SortByColumns(keys, 2, 0));
+    EXPECT_EQ(L"x", At(1, 0));
+    EXPECT_EQ(L"y", At(1, 1));
+    EXPECT_EQ(L"a", At(1, 2));
+    EXPECT_EQ(L"z", At(1, 3));
+}
+
+TEST_F(MemStore, RowsWithoutAKeyCellSortAsEmptyCells)
+{
+    Put(1, 0, L"no key");
+    Put(0, 1, L"b");
+    Put(0, 2, L"a");
+    ASSERT_EQ(0, mem.SortByColumn(0, 0));
+    EXPECT_EQ(L"a", At(0, 0));
+    EXPECT_EQ(L"b", At(0, 1));
+    EXPECT_EQ(L"no key", At(1, 2));
+}
+
+TEST_F(MemStore, SortOfAnEmptyStoreRefuses)
+{
+    EXPECT_EQ(1, mem.SortByColumn(0, 0));
+}
+
+TEST_F(MemStore, PreviousTextCellIsTheNearestOneToTheLeft)
+{
+    Put(0, 0, L"source");
+    Put(2, 0, L"");
+    Put(3, 0, L"next");
+    int column = 3;
+    EXPECT_EQ(0, mem.FindPrevTextCell(&column, 0));
+    EXPECT_EQ(0, column);
+    column = 9;
+    EXPECT_EQ(0, mem.FindPrevTextCell(&column, 0));
+    EXPECT_EQ(3, column);
+    column = 0;
+    EXPECT_EQ(1, mem.FindPrevTextCell(&column, 0));
+    column = 4;
+    EXPECT_EQ(1, mem.FindPrevTextCell(&column, 5));
+}
+
+TEST(PtrList, GrowsByTenAndKeepsIndices)
+{
+    CVGPtrList list;
+    int items[11] = {};
+    for (int index = 0; index < 10; ++index)
+        ASSERT_EQ(index, list.Insert(&items[index], index * 2, nullptr));
+    EXPECT_EQ(10, list.Capacity());
+    EXPECT_EQ(10, list.Insert(&items[10], 20, "0123456789abcdef"));
+    EXPECT_EQ(20, list.Capacity());
+    EXPECT_EQ(11, list.Count());
+    EXPECT_EQ(&items[3], list.ItemAt(3));
+    EXPECT_EQ(6, list.ValueAt(3));
+    EXPECT_EQ(0, std::memcmp(list.CallerDataAt(10), "0123456789abcdef", 16));
+}
+
+TEST(PtrList, OutOfRangeAndFreeEntries)
+{
+    CVGPtrList list;
+    list.Insert(nullptr, 5, nullptr);
+    EXPECT_EQ(nullptr, list.ItemAt(-1));
+    EXPECT_EQ(0, list.ValueAt(1));
+    EXPECT_EQ(1, list.SetValueAt(-1, 3));
+    EXPECT_EQ(1, list.SetValueAt(10, 3));
+    EXPECT_EQ(2, list.SetValueAt(1, 3));
+    EXPECT_EQ(0, list.SetValueAt(0, 3));
+    EXPECT_EQ(3, list.ValueAt(0));
+    list.Clear();
+    EXPECT_EQ(0, list.Count());
+    EXPECT_EQ(0, list.Capacity());
+    EXPECT_EQ(nullptr, list.CallerDataAt(0));
+}
+
+}  // namespace
