@@ -20,10 +20,11 @@ function(brevix_add_dll target)
   set_property(GLOBAL APPEND PROPERTY BREVIX_DELIVERABLES "$<TARGET_FILE:${target}>=${CMAKE_CURRENT_SOURCE_DIR}/${ARG_DEF}")
 endfunction()
 
-# brevix_add_gtest(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...])
-# One test executable is one CTest entry; it runs under Wine through the emulator.
+# brevix_add_gtest(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [NETWORK])
+# One test executable is one CTest entry; it runs under Wine through the emulator. NETWORK tests
+# take one veth pair of the test namespace as a CTest resource, so they can run in parallel.
 function(brevix_add_gtest name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "NETWORK" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} brevix_gtest_main)
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
@@ -33,6 +34,9 @@ function(brevix_add_gtest name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
   if(ARG_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+  endif()
+  if(ARG_NETWORK)
+    set_tests_properties(${name} PROPERTIES RESOURCE_GROUPS "veth:1")
   endif()
 endfunction()
 

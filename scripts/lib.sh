@@ -1,0 +1,94 @@
+# Shared shell functions of the project's scripts: build, the private test network, Xvfb and Wine.
+# Sourced, not run.
+
+BREVIX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BREVIX_BUILD=${BREVIX_BUILD:-$BREVIX_ROOT/build}
+# Number of veth pairs in the test namespace: CTest hands them to network tests as resources.
+BREVIX_PAIRS=${BREVIX_PAIRS:-8}
+
+log() { printf '[brevix] %s\n' "$*" >&2; }
+die() { log "error: $*"; exit 1; }
+
+brevix_configure_and_build() {
+  cmake -S "$BREVIX_ROOT" -B "$BREVIX_BUILD" \
+    -DCMAKE_TOOLCHAIN_FILE="$BREVIX_ROOT/cmake/toolchain-mingw64.cmake" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || die "configure failed"
+  cmake --build "$BREVIX_BUILD" -j"$(nproc)" || die "build failed"
+}
+
+# The namespace: loopback up, veth pairs bvh<N> (host side) / bvd<N> (device side), no route out.
+# The host side of each pair has a MAC the tests know: 02:5E:C1:FF:00:<N>, the maker's prefix with
+# model byte 0xFF, the address of a tester that is found by the adapter probe.
+brevix_netns_create() {
+  local ns=$1 i
+  ip netns add "$ns" || die "cannot create network namespace $ns"
+  ip -n "$ns" link set lo up
+  ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1
+  for ((i = 0; i < BREVIX_PAIRS; i++)); do
+    ip -n "$ns" link add "bvh$i" type veth peer name "bvd$i"
+    ip -n "$ns" link set "bvh$i" address "$(printf '02:5e:c1:ff:00:%02x' "$i")"
+    ip -n "$ns" link set "bvd$i" address "$(printf '02:5e:c1:0d:ff:%02x' "$i")"
+    # Jumbo MTU so tests can put oversized frames on the wire.
+    ip -n "$ns" link set "bvh$i" mtu 9000
+    ip -n "$ns" link set "bvd$i" mtu 9000
+    ip -n "$ns" link set "bvh$i" up
+    ip -n "$ns" link set "bvd$i" up
+  done
+}
+
+brevix_netns_delete() {
+  local ns=$1
+  ip netns pids "$ns" 2>/dev/null | xargs -r kill -9 2>/dev/null
+  ip netns delete "$ns" 2>/dev/null || true
+}
+
+# The name of the folder wineserver works in for a prefix: server-<dev>-<inode>, in hex (it lies
+# under a per-user temporary folder whose name varies between Wine builds).
+brevix_wineserver_dir() {
+  local dev ino
+  dev=$(stat -c '%d' "$1") ino=$(stat -c '%i' "$1")
+  printf 'server-%x-%x' "$dev" "$ino"
+}
+
+# Start a persistent wineserver for $WINEPREFIX in the current (namespaced) shell and prove that it
+# lives in this network namespace: Wine opens sockets in the wineserver, so one outside would put
+# test traffic on the machine's real network.
+brevix_wineserver_start_checked() {
+  mkdir -p "$WINEPREFIX"
+  wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
+  wineserver -p </dev/null >/dev/null 2>&1 || die "wineserver did not start"
+  local dir pid= tries
+  dir=$(brevix_wineserver_dir "$WINEPREFIX")
+  for tries in $(seq 50); do
+    for p in $(pgrep -f wineserver); do
+      case "$(readlink "/proc/$p/cwd" 2>/dev/null)" in */"$dir") pid=$p ;; esac
+    done
+    [ -n "$pid" ] && break
+    sleep 0.1
+  done
+  [ -n "$pid" ] || die "cannot find the wineserver of $WINEPREFIX"
+  [ "$(readlink "/proc/$pid/ns/net")" = "$(readlink /proc/self/ns/net)" ] ||
+    die "wineserver $pid is not in the test network namespace; refusing to run"
+  log "wineserver $pid runs in network namespace $(readlink "/proc/$pid/ns/net")"
+  # Create or update the prefix now, before any test starts: several Wine processes that start
+  # together on a prefix that is being updated can hang.
+  [ -f "$WINEPREFIX/system.reg" ] || log "creating the Wine prefix $WINEPREFIX"
+  wine wineboot -u >/dev/null 2>&1
+}
+
+# Start Xvfb on the first free display; sets DISPLAY and XVFB_PID.
+brevix_xvfb_start() {
+  local d
+  for d in $(seq 90 140); do
+    [ -e "/tmp/.X$d-lock" ] && continue
+    Xvfb ":$d" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$d"
+    for _ in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$d" ] && return 0
+      kill -0 "$XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+  done
+  die "cannot start Xvfb"
+}

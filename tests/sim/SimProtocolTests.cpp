@@ -1,0 +1,204 @@
+// The simulator answers raw command frames, sent from the host side of its veth pair, with the
+// reply bytes of the tester's wire format; and it misbehaves when told to.
+
+#include "sim/Capture.h"
+#include "sim/Tester.h"
+#include "support/Environment.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+using namespace std::chrono_literals;
+using sim::Bytes;
+
+namespace {
+
+// Big-endian words, written here from the wire format and not shared with the simulator.
+void Put32(Bytes& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (24 - 8 * i));
+}
+uint32_t Get32(const Bytes& b, size_t at) {
+    return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
+}
+
+const uint8_t kHostSource[6] = {0x02, 0x5E, 0xC1, 0x0D, 0x00, 0x00};
+
+Bytes Command(uint8_t kind, uint8_t count, size_t length) {
+    Bytes f(length, 0);
+    for (int i = 0; i < 6; ++i) f[i] = 0xFF, f[6 + i] = kHostSource[i];
+    f[12] = 0xFF, f[13] = 0x03, f[14] = kind, f[15] = count;
+    return f;
+}
+
+class SimProtocolTest : public testing::Test {
+protected:
+    void SetUp() override {
+        const support::VethPair pair = support::TestNetwork();
+        ASSERT_FALSE(pair.hostInterface.empty());
+        std::string error;
+        auto deviceSide = sim::PcapLink::Open(pair.deviceInterface, &error);
+        ASSERT_TRUE(deviceSide) << error;
+        auto hostSide = sim::PcapLink::Open(pair.hostInterface, &error);
+        ASSERT_TRUE(hostSide) << error;
+        host_ = std::make_unique<sim::Capture>(std::move(hostSide));
+        tester_ = std::make_unique<sim::Tester>(std::move(deviceSide));
+        tester_->Start();
+    }
+
+    // Sends a command and returns the first reply frame that arrives within the time-out.
+    Bytes Exchange(const Bytes& command, std::chrono::milliseconds timeout = 500ms) {
+        EXPECT_TRUE(host_->Send(command));
+        return NextReply(timeout);
+    }
+
+    Bytes NextReply(std::chrono::milliseconds timeout) { return host_->Take(sim::OfType(0xFF04), timeout); }
+
+    std::unique_ptr<sim::Capture> host_;
+    std::unique_ptr<sim::Tester> tester_;
+};
+
+TEST_F(SimProtocolTest, GeneralReadsAndWritesAnswerInPairs) {
+    tester_->Registers().Set(0x40000004, 0x01020304);
+    tester_->Registers().Set(0x4000000C, 0xCAFEF00D);
+    Bytes command = Command(0, 3, 60);
+    Put32(command, 16, 0x80000000 | 0x40000004);
+    Put32(command, 24, 0x80000000 | 0x4000000C);
+    Put32(command, 32, 0x40000040);  // a write
+    Put32(command, 36, 0x55AA55AA);
+
+    const Bytes reply = Exchange(command);
+    ASSERT_EQ(reply.size(), 60u);
+    EXPECT_TRUE(std::equal(kHostSource, kHostSource + 6, reply.begin())) << "reply goes back to the sender";
+    EXPECT_EQ(reply[14], 0);
+    EXPECT_EQ(reply[15], 3);
+    EXPECT_EQ(Get32(reply, 16), 0xC0000004u) << "address echoed with the read flag";
+    EXPECT_EQ(Get32(reply, 20), 0x01020304u);
+    EXPECT_EQ(Get32(reply, 24), 0xC000000Cu);
+    EXPECT_EQ(Get32(reply, 28), 0xCAFEF00Du);
+    EXPECT_EQ(Get32(reply, 32), 0x40000040u);
+    EXPECT_EQ(Get32(reply, 36), 0x55AA55AAu);
+    EXPECT_EQ(tester_->Registers().Get(0x40000040), 0x55AA55AAu);
+}
+
+TEST_F(SimProtocolTest, GeneralReplyOfThirtyTwoPairsIsLongerThanTheMinimum) {
+    Bytes command = Command(0, 32, 16 + 8 * 32);
+    for (uint32_t i = 0; i < 32; ++i) Put32(command, 16 + 8 * i, 0x80000000 | (0x41000000 + i));
+    tester_->Registers().Set(0x4100001F, 77);
+    const Bytes reply = Exchange(command);
+    ASSERT_EQ(reply.size(), 272u);
+    EXPECT_EQ(Get32(reply, 20 + 8 * 31), 77u);
+}
+
+TEST_F(SimProtocolTest, SequentialReadCountsFromTheStartAddress) {
+    for (uint32_t i = 0; i < 256; ++i) tester_->Registers().Set(0x42000000 + i, 1000 + i);
+    Bytes command = Command(1, 10, 60);
+    Put32(command, 16, 0x42000000);
+    Bytes reply = Exchange(command);
+    ASSERT_EQ(reply.size(), 60u);
+    EXPECT_EQ(reply[14], 1);
+    EXPECT_EQ(Get32(reply, 16), 0x42000000u);
+    for (size_t i = 0; i < 10; ++i) EXPECT_EQ(Get32(reply, 20 + 4 * i), 1000 + i);
+
+    command[15] = 0;  // a count byte of 0 reads 256 registers
+    reply = Exchange(command);
+    ASSERT_EQ(reply.size(), 20u + 4 * 256);
+    EXPECT_EQ(Get32(reply, 20 + 4 * 255), 1255u);
+}
+
+TEST_F(SimProtocolTest, SequentialWriteStoresAndEchoes) {
+    Bytes command = Command(2, 10, 60);
+    Put32(command, 16, 0x41000100);
+    for (uint32_t i = 0; i < 10; ++i) Put32(command, 20 + 4 * i, 0xA0 + i);
+    const Bytes reply = Exchange(command);
+    ASSERT_EQ(reply.size(), 60u);
+    EXPECT_EQ(reply[14], 2);
+    EXPECT_EQ(Get32(reply, 20 + 4 * 9), 0xA9u);
+    EXPECT_EQ(tester_->Registers().Get(0x41000109), 0xA9u);
+    EXPECT_EQ(tester_->Registers().WriteCount(0x41000100), 1u);
+}
+
+TEST_F(SimProtocolTest, SixtyFourBitReadSendsTheLowWordFirst) {
+    tester_->Registers().Set64(0x42000000, 0x1122334455667788ull);
+    tester_->Registers().Set64(0x42000029, 0xFFFFFFFF00000001ull);
+    Bytes command = Command(3, 42, 60);
+    Put32(command, 16, 0x42000000);
+    const Bytes reply = Exchange(command);
+    ASSERT_EQ(reply.size(), 20u + 8 * 42);
+    EXPECT_EQ(reply[14], 3);
+    EXPECT_EQ(reply[15], 42);
+    EXPECT_EQ(Get32(reply, 20), 0x55667788u);
+    EXPECT_EQ(Get32(reply, 24), 0x11223344u);
+    EXPECT_EQ(Get32(reply, 20 + 8 * 41), 0x00000001u);
+    EXPECT_EQ(Get32(reply, 24 + 8 * 41), 0xFFFFFFFFu);
+}
+
+TEST_F(SimProtocolTest, ReadHooksSupplyValuesAndWriteHooksSeeWrites) {
+    uint32_t written = 0;
+    tester_->Registers().OnRead(0x40000000, 0x400000FF, [](uint32_t address) { return address * 2; });
+    tester_->Registers().OnWrite(0x40000010, [&](uint32_t, uint32_t value) { written = value; });
+    Bytes command = Command(0, 2, 60);
+    Put32(command, 16, 0x80000000 | 0x40000008);
+    Put32(command, 24, 0x40000010);
+    Put32(command, 28, 1234);
+    const Bytes reply = Exchange(command);
+    ASSERT_FALSE(reply.empty());
+    EXPECT_EQ(Get32(reply, 20), 0x80000010u);
+    EXPECT_EQ(written, 1234u);
+}
+
+TEST_F(SimProtocolTest, SilenceDropsAndDelaysWithholdReplies) {
+    Bytes command = Command(0, 1, 60);
+    Put32(command, 16, 0x80000000 | 0x40000004);
+
+    tester_->SetSilent(true);
+    EXPECT_TRUE(Exchange(command, 150ms).empty());
+    tester_->SetSilent(false);
+
+    tester_->DropReplies(1);
+    EXPECT_TRUE(Exchange(command, 150ms).empty());
+    EXPECT_FALSE(Exchange(command).empty()) << "only one reply was to be dropped";
+
+    tester_->SetReplyDelay(200ms);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(Exchange(command, 1000ms).empty());
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 190ms);
+}
+
+TEST_F(SimProtocolTest, LogsEveryReceivedFrameInOrder) {
+    tester_->ClearLog();
+    Bytes first = Command(0, 1, 60);
+    Put32(first, 16, 0x80000000 | 0x40000001);
+    Bytes second = Command(1, 4, 60);
+    Put32(second, 16, 0x40000002);
+    Bytes foreign(60, 0);
+    foreign[12] = 0x08;  // an IPv4 frame is logged but not answered
+    ASSERT_TRUE(host_->Send(first));
+    ASSERT_TRUE(host_->Send(foreign));
+    ASSERT_TRUE(host_->Send(second));
+    ASSERT_TRUE(tester_->WaitForFrame([](const Bytes& f) { return f.size() > 15 && f[14] == 1; }, 1000ms));
+    const auto log = tester_->Log();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0].bytes, first);
+    EXPECT_EQ(log[1].bytes, foreign);
+    EXPECT_EQ(log[2].bytes, second);
+    EXPECT_LE(log[0].at, log[1].at);
+    EXPECT_EQ(tester_->Commands().size(), 2u);
+}
+
+TEST_F(SimProtocolTest, NoticesAndRawFramesReachTheHostSide) {
+    ASSERT_TRUE(tester_->SendNotice(10, 1, {0xAB}));
+    const Bytes notice = host_->Take(sim::OfType(0xFF06), 1000ms);
+    ASSERT_EQ(notice.size(), 60u);
+    EXPECT_EQ(notice[14], 10);
+    EXPECT_EQ(notice[15], 1);
+    EXPECT_EQ(notice[16], 0xAB);
+
+    Bytes oversized(1600, 0x5A);  // longer than any reply the host library takes
+    for (int i = 0; i < 6; ++i) oversized[i] = 0xFF;
+    oversized[12] = 0xFF, oversized[13] = 0x04;
+    ASSERT_TRUE(tester_->SendRaw(oversized));
+    EXPECT_EQ(NextReply(1000ms).size(), 1600u);
+}
+
+}  // namespace
