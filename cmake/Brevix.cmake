@@ -6,18 +6,34 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WIN
 # Link the compiler runtime statically: the binaries need nothing beyond Windows (or Wine).
 add_link_options(-static -static-libgcc -static-libstdc++)
 
-# brevix_add_dll(<target> DEF <file.def> SOURCES ... [LIBS ...])
-# A deliverable DLL whose export table is exactly the names in its .def file.
+# brevix_add_dll(<target> OUTPUT_NAME <name> DEF <file.def>... SOURCES ... [LIBS ...])
+# A deliverable DLL whose export table is exactly the names in its .def file. Several .def files
+# (one per export family) are joined into one.
 function(brevix_add_dll target)
-  cmake_parse_arguments(ARG "" "DEF;OUTPUT_NAME" "SOURCES;LIBS" ${ARGN})
-  add_library(${target} SHARED ${ARG_SOURCES} ${ARG_DEF})
+  cmake_parse_arguments(ARG "" "OUTPUT_NAME" "DEF;SOURCES;LIBS" ${ARGN})
+  set(_joined "LIBRARY ${ARG_OUTPUT_NAME}.dll\nEXPORTS\n")
+  foreach(def ${ARG_DEF})
+    get_filename_component(def ${def} ABSOLUTE)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${def})
+    file(STRINGS ${def} _lines)
+    foreach(line ${_lines})
+      if(NOT line MATCHES "^(LIBRARY|EXPORTS)")
+        string(APPEND _joined "${line}\n")
+      endif()
+    endforeach()
+  endforeach()
+  set(_def ${CMAKE_CURRENT_BINARY_DIR}/${ARG_OUTPUT_NAME}.def)
+  file(WRITE ${_def}.tmp "${_joined}")
+  file(COPY_FILE ${_def}.tmp ${_def} ONLY_IF_DIFFERENT)
+
+  add_library(${target} SHARED ${ARG_SOURCES} ${_def})
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${ARG_OUTPUT_NAME})
   # The .def file is the whole export list: nothing is exported by default.
   target_link_options(${target} PRIVATE -Wl,--kill-at)
   if(ARG_LIBS)
     target_link_libraries(${target} PRIVATE ${ARG_LIBS})
   endif()
-  set_property(GLOBAL APPEND PROPERTY BREVIX_DELIVERABLES "$<TARGET_FILE:${target}>=${CMAKE_CURRENT_SOURCE_DIR}/${ARG_DEF}")
+  set_property(GLOBAL APPEND PROPERTY BREVIX_DELIVERABLES "$<TARGET_FILE:${target}>=${_def}")
 endfunction()
 
 # brevix_add_gtest(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [NETWORK])
