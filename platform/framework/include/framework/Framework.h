@@ -1,7 +1,19 @@
 // Everything the framework offers, in one include.
 #pragma once
 
+#include <framework/App.h>
+#include <framework/CmdTarget.h>
+#include <framework/CmdUI.h>
+#include <framework/CommonControls.h>
+#include <framework/Controls.h>
+#include <framework/DataExchange.h>
+#include <framework/Dc.h>
+#include <framework/Dialog.h>
+#include <framework/Gdi.h>
 #include <framework/Geometry.h>
+#include <framework/MessageMap.h>
+#include <framework/Menu.h>
 #include <framework/Module.h>
 #include <framework/Object.h>
 #include <framework/String.h>
+#include <framework/Wnd.h>

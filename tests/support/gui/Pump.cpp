@@ -1,0 +1,61 @@
+#include <support/gui/Pump.h>
+
+#include <framework/Wnd.h>
+
+#include <map>
+#include <utility>
+
+namespace support::gui {
+namespace {
+
+// Drivers waiting for their thread timer, by timer id. Only this thread's loop fires them.
+thread_local std::map<UINT_PTR, std::function<void()>> t_drivers;
+
+void CALLBACK FireDriver(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    auto found = t_drivers.find(id);
+    if (found == t_drivers.end()) return;
+    std::function<void()> driver = std::move(found->second);
+    t_drivers.erase(found);
+    driver();
+}
+
+void DispatchQueued() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        // Through pre-translation as the framework's own loops do, so dialogs keep their keyboard interface.
+        if (AfxPreTranslateMessage(&msg, nullptr)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+}  // namespace
+
+void PumpPending() { DispatchQueued(); }
+
+void PumpFor(DWORD milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMilliseconds) {
+    DWORD start = ::GetTickCount();
+    for (;;) {
+        DispatchQueued();
+        if (done()) return true;
+        DWORD elapsed = ::GetTickCount() - start;
+        if (elapsed >= timeoutMilliseconds) return done();
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMilliseconds - elapsed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+void RunFromLoop(std::function<void()> driver) {
+    UINT_PTR id = ::SetTimer(nullptr, 0, 0, &FireDriver);
+    t_drivers[id] = std::move(driver);
+}
+
+}  // namespace support::gui
