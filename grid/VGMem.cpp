@@ -28,6 +28,36 @@ bool TextMatches(LPCWSTR cellText, const CString& needle, int flags)
 
 }  // namespace
 
+template <typename Node>
+Node* CVGMem::NodePool<Node>::Make()
+{
+    if (!m_free.empty()) {
+        Node* node = m_free.back();
+        m_free.pop_back();
+        *node = Node{};
+        return node;
+    }
+    if (m_usedInLastChunk == kChunkSize) {
+        m_chunks.push_back(std::make_unique<Node[]>(kChunkSize));
+        m_usedInLastChunk = 0;
+    }
+    return &m_chunks.back()[m_usedInLastChunk++];
+}
+
+template <typename Node>
+void CVGMem::NodePool<Node>::Free(Node* node)
+{
+    m_free.push_back(node);
+}
+
+template <typename Node>
+void CVGMem::NodePool<Node>::Clear()
+{
+    m_chunks.clear();
+    m_free.clear();
+    m_usedInLastChunk = kChunkSize;
+}
+
 CVGMem::~CVGMem()
 {
     RemoveAll();
@@ -112,10 +142,10 @@ void CVGMem::FreeRow(RowNode* row)
     while (node) {
         CellNode* next = node->next;
         DestroyCell(node);
-        delete node;
+        m_cellNodes.Free(node);
         node = next;
     }
-    delete row;
+    m_rowNodes.Free(row);
 }
 
 CVGCell* CVGMem::StoredCellAt(int column, int row)
@@ -179,7 +209,7 @@ int CVGMem::InsertRowAt(int row)
 {
     if (row < 0 || !MoveToRow(row))
         return 1;
-    RowNode* inserted = new RowNode;
+    RowNode* inserted = m_rowNodes.Make();
     inserted->next = m_pCursorRow;
     inserted->prev = m_pCursorRow->prev;
     if (m_pCursorRow->prev)
@@ -198,7 +228,7 @@ int CVGMem::InsertColumnAt(int column)
         CellNode* at = NodeAt(row, position);
         if (!at)
             continue;
-        CellNode* inserted = new CellNode;
+        CellNode* inserted = m_cellNodes.Make();
         inserted->next = at;
         inserted->prev = at->prev;
         if (at->prev)
@@ -258,7 +288,7 @@ int CVGMem::RemoveColumn(int column)
         if (at->prev)
             at->prev->next = at->next;
         DestroyCell(at);
-        delete at;
+        m_cellNodes.Free(at);
     }
     RenumberColumnIds(column, -1);
     ResetCursorColumn();
@@ -282,6 +312,8 @@ int CVGMem::RemoveAll()
         FreeRow(row);
         row = next;
     }
+    m_rowNodes.Clear();
+    m_cellNodes.Clear();
     m_pCursorRow = nullptr;
     m_cursorRow = 0;
     m_pCursorCell = nullptr;
@@ -305,14 +337,14 @@ int CVGMem::StoreCell(int column, int row, const CVGCell* cell)
     if (!cell)
         return 1;
     if (!m_pCursorRow) {
-        m_pCursorRow = new RowNode;
+        m_pCursorRow = m_rowNodes.Make();
         m_cursorRow = 0;
         ResetCursorColumn();
     }
     if (row != m_cursorRow) {
         while (m_cursorRow < row) {
             if (!m_pCursorRow->next) {
-                m_pCursorRow->next = new RowNode;
+                m_pCursorRow->next = m_rowNodes.Make();
                 m_pCursorRow->next->prev = m_pCursorRow;
             }
             m_pCursorRow = m_pCursorRow->next;
@@ -320,7 +352,7 @@ int CVGMem::StoreCell(int column, int row, const CVGCell* cell)
         }
         while (m_cursorRow > row) {
             if (!m_pCursorRow->prev) {
-                m_pCursorRow->prev = new RowNode;
+                m_pCursorRow->prev = m_rowNodes.Make();
                 m_pCursorRow->prev->next = m_pCursorRow;
             }
             m_pCursorRow = m_pCursorRow->prev;
@@ -329,12 +361,12 @@ int CVGMem::StoreCell(int column, int row, const CVGCell* cell)
         ResetCursorColumn();
     }
     if (!m_pCursorRow->column0)
-        m_pCursorRow->column0 = new CellNode;
+        m_pCursorRow->column0 = m_cellNodes.Make();
     if (!m_pCursorCell)
         ResetCursorColumn();
     while (m_cursorColumn < column) {
         if (!m_pCursorCell->next) {
-            m_pCursorCell->next = new CellNode;
+            m_pCursorCell->next = m_cellNodes.Make();
             m_pCursorCell->next->prev = m_pCursorCell;
         }
         m_pCursorCell = m_pCursorCell->next;
@@ -342,15 +374,21 @@ int CVGMem::StoreCell(int column, int row, const CVGCell* cell)
     }
     while (m_cursorColumn > column) {
         if (!m_pCursorCell->prev) {
-            m_pCursorCell->prev = new CellNode;
+            m_pCursorCell->prev = m_cellNodes.Make();
             m_pCursorCell->prev->next = m_pCursorCell;
         }
         m_pCursorCell = m_pCursorCell->prev;
         --m_cursorColumn;
     }
-    if (!m_pCursorCell->cell)
-        m_pCursorCell->cell = std::make_unique<CVGCell>();
-    cell->ReplaceInto(m_pCursorCell->cell.get());
+    // A first store copies the given cell whole rather than resetting a new one and replacing it: the
+    // same set properties, without a reset's system-colour queries. Unset fields never leave the
+    // store, since a fetch merges only set properties.
+    if (m_pCursorCell->cell)
+        cell->ReplaceInto(m_pCursorCell->cell.get());
+    else
+        m_pCursorCell->cell = std::make_unique<CVGCell>(*cell);
+    if (!m_pCursorCell->cell->HasProperty(VGCELL_EXTRADATA))
+        m_pCursorCell->cell->ReleaseExtraData();
     return 0;
 }
 

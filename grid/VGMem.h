@@ -13,6 +13,7 @@
 #include "VGDataSource.h"
 
 #include <memory>
+#include <vector>
 
 class CVGCell;
 
@@ -50,17 +51,35 @@ private:
         RowNode* prev = nullptr;   // above
     };
 
+    // Nodes come from chunks the store owns, so the cells of a row, and successive rows, lie side by
+    // side in memory and a walk along them stays within a few cache lines.
+    template <typename Node>
+    class NodePool {
+    public:
+        Node* Make();
+        void Free(Node* node);
+        void Clear();
+
+    private:
+        static constexpr size_t kChunkSize = 256;
+        std::vector<std::unique_ptr<Node[]>> m_chunks;
+        size_t m_usedInLastChunk = kChunkSize;
+        std::vector<Node*> m_free;
+    };
+
     bool MoveToRow(int row);
     bool MoveToColumn(int column);
     void ResetCursorColumn();
     RowNode* TopRow() const;
     static CellNode* NodeAt(RowNode* row, int column);
     static void DestroyCell(CellNode* node);
-    static void FreeRow(RowNode* row);
+    void FreeRow(RowNode* row);
     CVGCell* StoredCellAt(int column, int row);
     int ColumnPositionOfId(int id) const;
     void RenumberColumnIds(int position, int delta);
 
+    NodePool<RowNode> m_rowNodes;
+    NodePool<CellNode> m_cellNodes;
     int m_cursorRow = 0;
     RowNode* m_pCursorRow = nullptr;  // null: the store is empty
     int m_cursorColumn = 0;

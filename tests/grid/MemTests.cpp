@@ -151,6 +151,24 @@ TEST_F(MemStore, ColumnInsertionShiftsCellsAndRenumbersIds)
     EXPECT_EQ(3, host.info.m_columns[2].id);
 }
 
+TEST_F(MemStore, NodesFreedByRemovalsServeLaterStores)
+{
+    for (int row = 0; row < 600; ++row)
+        for (int column = 0; column < 3; ++column)
+            Put(column, row, (std::to_wstring(row) + L"." + std::to_wstring(column)).c_str());
+    for (int row = 0; row < 300; ++row)
+        mem.RemoveRow(row);  // every other original row goes
+    mem.RemoveColumn(1);
+    for (int row = 300; row < 600; ++row)
+        Put(4, row, L"new");
+    for (int row = 0; row < 300; ++row) {
+        ASSERT_EQ(std::to_wstring(2 * row + 1) + L".0", At(0, row));
+        ASSERT_EQ(std::to_wstring(2 * row + 1) + L".2", At(1, row));
+    }
+    EXPECT_EQ(L"new", At(4, 599));
+    EXPECT_EQ(L"<none>", At(0, 300));
+}
+
 using Removal = void (*)(CVGMem&);
 
 class ExtrasOnRemoval : public MemStore, public testing::WithParamInterface<Removal> {};
