@@ -291,7 +291,7 @@ int MoveColumnRecord(CVGGridInfo& info, int from, int to, int before)
 int StoreColumnWidth(CVGGridInfo& info, int column, int width)
 {
     if (column < 0)
-        return SetSideHeadingColumnWidth(info, column, width) == 0 ? 0 : 1;
+        return SetSideHeadingColumnWidth(info, column, width);
     if (column >= info.m_columnCount || column >= static_cast<int>(info.m_columns.size()) || width < 0)
         return 1;
     info.m_columns[column].width = width;
@@ -303,7 +303,7 @@ int StoreColumnWidth(CVGGridInfo& info, int column, int width)
 int StoreRowHeight(CVGGridInfo& info, int row, int height)
 {
     if (row < 0)
-        return SetTopHeadingRowHeight(info, row, height) == 0 ? 0 : 1;
+        return SetTopHeadingRowHeight(info, row, height);
     if (row >= info.m_rowCount || height < 0)
         return 1;
     if (info.m_uniformHeights)

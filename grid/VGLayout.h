@@ -37,10 +37,11 @@ int SetRowRecordCount(CVGGridInfo& info, int count);
 int SetUniformHeights(CVGGridInfo& info, int on);
 // Moves a column record to just after the target column, or just before it; 1 out of range.
 int MoveColumnRecord(CVGGridInfo& info, int from, int to, int before);
-// Stores a width (a side-heading column for a negative index); 1 out of range or negative.
+// Stores a width; 1 out of range or negative. A negative index is a side-heading column and answers
+// as SetSideHeadingColumnWidth does.
 int StoreColumnWidth(CVGGridInfo& info, int column, int width);
-// Stores a height (a top-heading row for a negative index; in uniform mode the default height,
-// which changes every row); 1 out of range or negative.
+// Stores a height (in uniform mode the default height, which changes every row); 1 out of range or
+// negative. A negative index is a top-heading row and answers as SetTopHeadingRowHeight does.
 int StoreRowHeight(CVGGridInfo& info, int row, int height);
 
 int SetSideHeadingColumnWidth(CVGGridInfo& info, int column, int width);  // 1 bad column, 2 width outside 0..1024

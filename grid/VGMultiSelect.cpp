@@ -146,7 +146,7 @@ int CVGMultiSelect::StretchIfMoved(int column, int row)
 // with the opposite state punches the cell out of (or into) the blocks beneath it.
 int CVGMultiSelect::InvertCellState(int column, int row)
 {
-    const int deciding = DecidingBlock(column, row);
+    const int deciding = DecidingBlockForCell(column, row);
     if (deciding >= 0) {
         Block& block = m_blocks[deciding];
         if (block.startColumn == column && block.endColumn == column && block.startRow == row && block.endRow == row) {
@@ -214,11 +214,12 @@ int CVGMultiSelect::QueryBlockCount()
     return static_cast<int>(m_blocks.size());
 }
 
-int CVGMultiSelect::DecidingBlockOf(bool (*holds)(const Block&, int), int value) const
+template <typename Holds>
+int CVGMultiSelect::DecidingBlock(Holds holds) const
 {
     int deciding = -1;
     for (size_t index = 0; index < m_blocks.size(); ++index) {
-        if (!holds(m_blocks[index], value))
+        if (!holds(m_blocks[index]))
             continue;
         deciding = static_cast<int>(index);
         if (m_mode & VGSEL_FIRSTDECIDES)
@@ -227,23 +228,17 @@ int CVGMultiSelect::DecidingBlockOf(bool (*holds)(const Block&, int), int value)
     return deciding;
 }
 
-int CVGMultiSelect::DecidingBlock(int column, int row) const
+int CVGMultiSelect::DecidingBlockForCell(int column, int row) const
 {
-    int deciding = -1;
-    for (size_t index = 0; index < m_blocks.size(); ++index) {
-        const Block& block = m_blocks[index];
-        if (column < block.startColumn || column > block.endColumn || row < block.startRow || row > block.endRow)
-            continue;
-        deciding = static_cast<int>(index);
-        if (m_mode & VGSEL_FIRSTDECIDES)
-            break;
-    }
-    return deciding;
+    return DecidingBlock([&](const Block& block) {
+        return column >= block.startColumn && column <= block.endColumn && row >= block.startRow &&
+               row <= block.endRow;
+    });
 }
 
 int CVGMultiSelect::CellSelectionState(int column, int row, int* blockIndex)
 {
-    const int deciding = DecidingBlock(column, row);
+    const int deciding = DecidingBlockForCell(column, row);
     if (deciding < 0)
         return 0;
     if (blockIndex)
@@ -255,15 +250,14 @@ int CVGMultiSelect::ColumnSelectionState(int column)
 {
     if (m_mode & VGSEL_WHOLEROWS)
         column = 1;
-    const int deciding = DecidingBlockOf(
-        [](const Block& block, int value) { return value >= block.startColumn && value <= block.endColumn; }, column);
+    const int deciding =
+        DecidingBlock([&](const Block& block) { return column >= block.startColumn && column <= block.endColumn; });
     return deciding < 0 ? 0 : m_blocks[deciding].selected;
 }
 
 int CVGMultiSelect::RowSelectionState(int row)
 {
-    const int deciding = DecidingBlockOf(
-        [](const Block& block, int value) { return value >= block.startRow && value <= block.endRow; }, row);
+    const int deciding = DecidingBlock([&](const Block& block) { return row >= block.startRow && row <= block.endRow; });
     return deciding < 0 ? 0 : m_blocks[deciding].selected;
 }
 

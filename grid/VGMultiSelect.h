@@ -72,9 +72,10 @@ private:
     void SetSpans(Block& block) const;
     void ReportBlock(const Block& block);
     void ClearForNewSelection();
-    // Index of the block that decides the cell's state (by the mode), or -1.
-    int DecidingBlock(int column, int row) const;
-    int DecidingBlockOf(bool (*holds)(const Block&, int), int value) const;
+    // Index of the block that decides (by the mode) among those that hold what is asked, or -1.
+    template <typename Holds>
+    int DecidingBlock(Holds holds) const;
+    int DecidingBlockForCell(int column, int row) const;
 
     std::vector<Block> m_blocks;  // in creation order
     int m_activeBlock = -1;       // the block that stretching applies to, -1 when none

@@ -17,7 +17,7 @@ struct StyleRow {
     int secondState;
 };
 
-// Part and state numbers are the visual-styles library's own for each class.
+// The part and state numbers are the visual-styles library's own for each class.
 const StyleRow kStyleRows[] = {
     {0x10, 1, L"LISTVIEW", 1, 1, L"TAB", 1, 1},
     {0x10, 2, L"LISTVIEW", 1, 3, L"TAB", 1, 3},

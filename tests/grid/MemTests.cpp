@@ -3,6 +3,8 @@
 #include "VGMem.h"
 #include "VGPtrList.h"
 
+#include "CaseName.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -66,16 +68,12 @@ TEST_F(MemStore, StoredCellIsFetchedAndMissingPositionsLeaveTheCallerAlone)
     EXPECT_EQ(1, mem.FetchCell(1, 2, &mine));
     EXPECT_EQ(1, mem.FetchCell(9, 9, &mine));
     EXPECT_STREQ(L"mine", mine.ReadText());
-}
 
-TEST_F(MemStore, FetchLaysOnlyTheStoredPropertiesOverTheCallersCell)
-{
-    Put(0, 0, L"text");
-    CVGCell cell;
-    cell.PutBackColor(RGB(255, 0, 0));
-    ASSERT_EQ(0, mem.FetchCell(0, 0, &cell));
-    EXPECT_STREQ(L"text", cell.ReadText());
-    EXPECT_EQ(RGB(255, 0, 0), cell.ReadBackColor());
+    CVGCell red;  // only the stored properties are laid over the caller's
+    red.PutBackColor(RGB(255, 0, 0));
+    ASSERT_EQ(0, mem.FetchCell(3, 2, &red));
+    EXPECT_STREQ(L"stored", red.ReadText());
+    EXPECT_EQ(RGB(255, 0, 0), red.ReadBackColor());
 }
 
 TEST_F(MemStore, StoringGrowsRowsAndCellsDenselyInBothDirections)
@@ -256,7 +254,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FindCase{"BackwardsInOneColumn", L"date", 0, 4, false, 3, 0, 0, 1},
                     FindCase{"NothingMatches", L"zzz", 0, 9, true, 0, 1, 0, 0},
                     FindCase{"NothingInTheColumn", L"grape", 0, 0, true, 0, 1, 0, 0}),
-    [](const testing::TestParamInfo<FindCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST_F(MemStore, FindWithoutAGridFindsNothing)
 {

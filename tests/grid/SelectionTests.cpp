@@ -1,6 +1,8 @@
 #include "GridTestHost.h"
 #include "VGMultiSelect.h"
 
+#include "CaseName.h"
+
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -107,7 +109,7 @@ TEST_P(OverlappingBlocks, AreDecidedByTheMode)
 INSTANTIATE_TEST_SUITE_P(Selection, OverlappingBlocks,
                          testing::Values(DecidingCase{"LaterBlockDecides", 0, 1, 1},
                                          DecidingCase{"EarlierBlockDecides", VGSEL_FIRSTDECIDES, 1, 0}),
-                         [](const testing::TestParamInfo<DecidingCase>& info) { return std::string(info.param.name); });
+                         CaseName());
 
 TEST_F(Selection, DeselectingBlockWinsOnlyWhenItDecides)
 {

@@ -1,6 +1,8 @@
 #include "FakeUxTheme.h"
 #include "VGXPThemes.h"
 
+#include "CaseName.h"
+
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -125,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                     StyleCase{"SpinLowerHalf", 2, 0x20000, 16, L"SPIN", 2, 3},
                     StyleCase{"CheckBoxSelectedAndCurrentHasNoRow", 1, 0x200, 6, nullptr, 0, 0},
                     StyleCase{"CellPressedHasNoRow", 1, 0x10, 16, nullptr, 0, 0}),
-    [](const testing::TestParamInfo<StyleCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST_F(Themes, AStyleChangeReachesOnlyKeysNotYetInTheTable)
 {
@@ -241,7 +243,7 @@ INSTANTIATE_TEST_SUITE_P(
                     AvailableCase{"ThemeNotActive", 5, 1, TRUE, FALSE, L"comctl32.dll", false},
                     AvailableCase{"NoControlsLibrary", 5, 1, TRUE, TRUE, L"no_such_controls.dll", false},
                     AvailableCase{"ControlsWithoutVersion", 5, 1, TRUE, TRUE, L"kernel32.dll", false}),
-    [](const testing::TestParamInfo<AvailableCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(ThemeLibrary, SystemLibraryBindsOnlyWhenSwitchedOn)
 {
