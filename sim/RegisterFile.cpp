@@ -11,14 +11,21 @@ const Hook* RegisterFile::Find(const std::vector<Ranged<Hook>>& hooks, uint32_t 
     return nullptr;
 }
 
-uint32_t RegisterFile::Read(uint32_t address) {
-    ReadHook hook;
+template <typename Hook, typename Stored>
+auto RegisterFile::ReadThrough(const std::vector<Ranged<Hook>>& hooks, uint32_t address, Stored stored)
+    -> decltype(stored(address)) {
+    Hook hook;
     {
         std::lock_guard<std::recursive_mutex> guard(lock_);
-        if (const ReadHook* h = Find(readHooks_, address)) hook = *h;
-        else return Get(address);
+        const Hook* found = Find(hooks, address);
+        if (!found) return stored(address);
+        hook = *found;
     }
     return hook(address);
+}
+
+uint32_t RegisterFile::Read(uint32_t address) {
+    return ReadThrough(readHooks_, address, [this](uint32_t a) { return Get(a); });
 }
 
 void RegisterFile::Write(uint32_t address, uint32_t value) {
@@ -33,13 +40,7 @@ void RegisterFile::Write(uint32_t address, uint32_t value) {
 }
 
 uint64_t RegisterFile::Read64(uint32_t address) {
-    Read64Hook hook;
-    {
-        std::lock_guard<std::recursive_mutex> guard(lock_);
-        if (const Read64Hook* h = Find(read64Hooks_, address)) hook = *h;
-        else return Get64(address);
-    }
-    return hook(address);
+    return ReadThrough(read64Hooks_, address, [this](uint32_t a) { return Get64(a); });
 }
 
 void RegisterFile::Set(uint32_t address, uint32_t value) {

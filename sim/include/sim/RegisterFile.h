@@ -46,6 +46,10 @@ private:
     };
     template <typename Hook>
     static const Hook* Find(const std::vector<Ranged<Hook>>& hooks, uint32_t address);
+    // The hook's answer when one covers the address (called without the lock), else the stored value.
+    template <typename Hook, typename Stored>
+    auto ReadThrough(const std::vector<Ranged<Hook>>& hooks, uint32_t address, Stored stored)
+        -> decltype(stored(address));
 
     // All state below is guarded by lock_: the simulator's receive thread and test threads touch it.
     // Hooks run without the lock held, so they may use the register file themselves.
