@@ -1,0 +1,65 @@
+// The stand-ins for what a test cannot click or wait for, seen through the classes that use them.
+#include <framework/Framework.h>
+#include <support/gui/Seams.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using support::gui::FakeClock;
+using support::gui::FileDialogAnswer;
+
+TEST(FileDialogSeam, AnswerStandsInForTheSystemDialog) {
+    FileDialogAnswer answer(L"C:\\Logs\\Counter\\run 1.xls");
+    CFileDialog dialog(FALSE, L"xls", L"counters.xls", OFN_OVERWRITEPROMPT, L"Excel (*.xls)|*.xls|All files|*.*||");
+    ASSERT_EQ(IDOK, dialog.DoModal());
+    EXPECT_EQ(CString(L"C:\\Logs\\Counter\\run 1.xls"), dialog.GetPathName());
+    EXPECT_EQ(CString(L"run 1.xls"), dialog.GetFileName());
+    EXPECT_EQ(CString(L"xls"), dialog.GetFileExt());
+    EXPECT_EQ(CString(L"run 1"), dialog.GetFileTitle());
+    EXPECT_EQ(CString(L"C:\\Logs\\Counter"), dialog.GetFolderPath());
+
+    std::vector<FileDialogAnswer::Asked> dialogs = answer.Dialogs();
+    ASSERT_EQ(1u, dialogs.size());
+    const FileDialogAnswer::Asked& asked = dialogs[0];
+    EXPECT_FALSE(asked.open);
+    EXPECT_EQ(L"counters.xls", asked.initialName);
+    EXPECT_EQ(L"xls", asked.defaultExtension);
+    EXPECT_EQ(L"Excel (*.xls)|*.xls|All files|*.*|", asked.filter);
+}
+
+TEST(FileDialogSeam, CancelledDialogLeavesNoPath) {
+    FileDialogAnswer answer = FileDialogAnswer::Cancelling();
+    CFileDialog dialog(TRUE, nullptr, nullptr, 0, L"Images|*.pof");
+    EXPECT_EQ(IDCANCEL, dialog.DoModal());
+    EXPECT_TRUE(dialog.GetPathName().IsEmpty());
+    ASSERT_EQ(1u, answer.Dialogs().size());
+    EXPECT_TRUE(answer.Dialogs()[0].open);
+    EXPECT_EQ(L"Images|*.pof|", answer.Dialogs()[0].filter);
+}
+
+// The way the program waits whole seconds by the calendar clock.
+void WaitSeconds(int seconds) {
+    CTime start = CTime::GetCurrentTime();
+    while ((CTime::GetCurrentTime() - start).GetTotalSeconds() < seconds) {
+    }
+}
+
+TEST(ClockSeam, FakeClockDrivesCurrentTimeAndWaits) {
+    const __time64_t start = 1700000000;  // 2023-11-14 22:13:20 UTC
+    {
+        FakeClock clock(start);
+        EXPECT_EQ(start, CTime::GetCurrentTime().GetTime());
+        clock.Advance(90);
+        EXPECT_EQ(CTimeSpan(0, 0, 1, 30), CTime::GetCurrentTime() - CTime(start));
+        EXPECT_EQ(CString(L"2023-11-14 22:14:50"), CTime::GetCurrentTime().FormatGmt(L"%Y-%m-%d %H:%M:%S"));
+    }
+    {
+        FakeClock ticking(start, 1);
+        WaitSeconds(3);
+        EXPECT_EQ(4, ticking.Readings());  // the start, then one reading per passing second
+    }
+    EXPECT_GT(CTime::GetCurrentTime().GetTime(), start);  // the system clock again
+}
+
+}  // namespace
