@@ -1,0 +1,295 @@
+#include "sim/ChipDriver.h"
+
+#include <wbemcli.h>
+
+#include <cstdint>
+#include <map>
+
+namespace sim {
+namespace {
+
+constexpr wchar_t kNamespace[] = L"root\\wmi";
+constexpr size_t kBlockHeader = 24;
+constexpr int32_t kSpiDone = 4;
+constexpr int32_t kSpiFailed = 3;
+
+uint32_t Get32(const Bytes& b, size_t at) {
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+}
+
+}  // namespace
+
+// Guarded by lock: the host's pipe threads and the test thread touch it.
+struct ChipDriver::State {
+    std::mutex lock;
+    SerialFlash flash;  // has its own lock
+    uint32_t gpio = 0;
+    Bytes spiConfig = Bytes(5, 0);
+    bool failOpens = false;
+    std::map<uint32_t, size_t> failures;  // code -> I/O controls still to fail (0 = any code)
+    std::optional<size_t> lossCountdown;
+    bool present = true;
+    bool failGpio = false;
+    int32_t spiStatus = kSpiDone;
+    std::optional<int32_t> forcedSpiStatus;
+    Bytes spiData;
+
+    bool SpiEnabledLocked() const {
+        for (uint8_t b : spiConfig)
+            if (b) return true;
+        return false;
+    }
+
+    // Runs one SPI command block (the layout of the driver's transaction I/O control). Returns a
+    // Win32 error; the bytes read go to *read.
+    uint32_t RunBlock(const Bytes& block, size_t outputLength, Bytes* read) {
+        if (block.size() < kBlockHeader) return ERROR_INVALID_PARAMETER;
+        const uint32_t direction = Get32(block, 0);
+        const uint32_t commandOffset = Get32(block, 4), commandLength = Get32(block, 8);
+        const uint32_t dataOffset = Get32(block, 12), dataLength = Get32(block, 16);
+        if (commandLength == 0 || size_t(commandOffset) + commandLength > block.size() - kBlockHeader)
+            return ERROR_INVALID_PARAMETER;
+        const auto commandAt = block.begin() + kBlockHeader + commandOffset;
+        const Bytes command(commandAt, commandAt + commandLength);
+        Bytes data;
+        size_t readLength = 0;
+        if (direction == 1) {
+            if (size_t(dataOffset) + dataLength > block.size() - kBlockHeader) return ERROR_INVALID_PARAMETER;
+            const auto dataAt = block.begin() + kBlockHeader + dataOffset;
+            data.assign(dataAt, dataAt + dataLength);
+        } else {
+            if (outputLength < dataLength) return ERROR_INSUFFICIENT_BUFFER;
+            readLength = dataLength;
+        }
+        if (!SpiEnabledLocked()) return ERROR_NOT_READY;
+        *read = flash.Transact(command, data, readLength);
+        return ERROR_SUCCESS;
+    }
+
+    // Counts an I/O control against the injected faults; a Win32 error when it is to fail.
+    uint32_t TakeFault(uint32_t code) {
+        if (!present) return ERROR_DEVICE_NOT_CONNECTED;
+        if (lossCountdown) {
+            if (*lossCountdown == 0) {
+                present = false;
+                lossCountdown.reset();
+                return ERROR_DEVICE_NOT_CONNECTED;
+            }
+            --*lossCountdown;
+        }
+        for (uint32_t key : {code, 0u}) {
+            auto it = failures.find(key);
+            if (it != failures.end() && it->second > 0) {
+                --it->second;
+                return ERROR_GEN_FAILURE;
+            }
+        }
+        return ERROR_SUCCESS;
+    }
+};
+
+namespace {
+
+class ControlDevice : public DriverDevice {
+public:
+    explicit ControlDevice(std::shared_ptr<ChipDriver::State> state) : state_(std::move(state)) {}
+
+    uint32_t Open(uint32_t, uint32_t) override {
+        std::lock_guard<std::mutex> guard(state_->lock);
+        return state_->present && !state_->failOpens ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    }
+
+    uint32_t IoControl(uint32_t code, const Bytes& input, uint32_t outputLength, Bytes* output) override {
+        std::lock_guard<std::mutex> guard(state_->lock);
+        if (const uint32_t fault = state_->TakeFault(code)) return fault;
+        switch (code) {
+        case ChipDriver::kSpiConfigure:
+            if (input.size() < 5) return ERROR_INVALID_PARAMETER;
+            state_->spiConfig.assign(input.begin(), input.begin() + 5);
+            return ERROR_SUCCESS;
+        case ChipDriver::kSpiTransaction:
+            return state_->RunBlock(input, outputLength, output);
+        default:
+            return ERROR_INVALID_FUNCTION;
+        }
+    }
+
+private:
+    std::shared_ptr<ChipDriver::State> state_;
+};
+
+// A WMI class of the driver: one instance while the adapter is present.
+class DriverClass : public WmiClass {
+public:
+    explicit DriverClass(std::shared_ptr<ChipDriver::State> state) : state_(std::move(state)) {}
+
+    std::vector<WmiObject> Instances() override {
+        std::lock_guard<std::mutex> guard(state_->lock);
+        if (!state_->present) return {};
+        return {Read(*state_)};
+    }
+
+    uint32_t PutInstance(const WmiObject& object) override {
+        std::lock_guard<std::mutex> guard(state_->lock);
+        if (!state_->present) return WBEM_E_NOT_FOUND;
+        return Write(*state_, object);
+    }
+
+protected:
+    virtual WmiObject Read(ChipDriver::State& state) = 0;
+    virtual uint32_t Write(ChipDriver::State&, const WmiObject&) { return WBEM_E_READ_ONLY; }
+
+private:
+    std::shared_ptr<ChipDriver::State> state_;
+};
+
+// The GPIO output word.
+class GpioClass : public DriverClass {
+public:
+    using DriverClass::DriverClass;
+    WmiObject Read(ChipDriver::State& s) override {
+        return {L"Set_Gpio_Value_OID", {{L"SetGpioValue_OID", WmiValue::Int(int32_t(s.gpio))}}};
+    }
+    uint32_t Write(ChipDriver::State& s, const WmiObject& o) override {
+        if (s.failGpio) return WBEM_E_FAILED;
+        const WmiValue* v = o.Find(L"SetGpioValue_OID");
+        if (!v || v->type != VT_I4) return WBEM_E_TYPE_MISMATCH;
+        s.gpio = uint32_t(v->i4);
+        return WBEM_S_NO_ERROR;
+    }
+};
+
+// The SPI master reached through WMI: a configuration or command block is written, its outcome
+// is read from the status class, and the bytes a read returned from the data class.
+class SpiConfigClass : public DriverClass {
+public:
+    using DriverClass::DriverClass;
+    WmiObject Read(ChipDriver::State& s) override {
+        return {L"AX88172ASpiConfig_OID", {{L"SpiConfig", WmiValue::Array(s.spiConfig)}}};
+    }
+    uint32_t Write(ChipDriver::State& s, const WmiObject& o) override {
+        const WmiValue* v = o.Find(L"SpiConfig");
+        if (!v || v->type != (VT_ARRAY | VT_UI1) || v->bytes.size() != 5) return WBEM_E_TYPE_MISMATCH;
+        s.spiConfig = v->bytes;
+        s.spiStatus = kSpiDone;
+        return WBEM_S_NO_ERROR;
+    }
+};
+
+class SpiSendCommandClass : public DriverClass {
+public:
+    using DriverClass::DriverClass;
+    WmiObject Read(ChipDriver::State&) override {
+        return {L"AX88172ASpiSendCommand_OID",
+                {{L"NumberElements", WmiValue::Int(0)}, {L"SpiSendCommand", WmiValue::Array({})}}};
+    }
+    uint32_t Write(ChipDriver::State& s, const WmiObject& o) override {
+        const WmiValue* count = o.Find(L"NumberElements");
+        const WmiValue* block = o.Find(L"SpiSendCommand");
+        if (!count || !block || count->i4 < 0 || size_t(count->i4) > block->bytes.size())
+            return WBEM_E_INVALID_PARAMETER;
+        const Bytes used(block->bytes.begin(), block->bytes.begin() + count->i4);
+        Bytes read;
+        // The bytes of a read wait in the data class, so there is no output buffer to fit.
+        s.spiStatus = s.RunBlock(used, SIZE_MAX, &read) == ERROR_SUCCESS ? kSpiDone : kSpiFailed;
+        s.spiData = std::move(read);
+        return WBEM_S_NO_ERROR;
+    }
+};
+
+class SpiStatusClass : public DriverClass {
+public:
+    using DriverClass::DriverClass;
+    WmiObject Read(ChipDriver::State& s) override {
+        return {L"AX88172ASpiStatus_OID", {{L"SpiStatus", WmiValue::Int(s.forcedSpiStatus.value_or(s.spiStatus))}}};
+    }
+};
+
+class SpiDataClass : public DriverClass {
+public:
+    using DriverClass::DriverClass;
+    WmiObject Read(ChipDriver::State& s) override {
+        return {L"AX88172ASpiGetData_OID", {{L"SpiData", WmiValue::Array(s.spiData)}}};
+    }
+};
+
+std::vector<std::pair<std::wstring, std::shared_ptr<WmiClass>>> DriverClasses(
+    const std::shared_ptr<ChipDriver::State>& state) {
+    return {
+        {L"Set_Gpio_Value_OID", std::make_shared<GpioClass>(state)},
+        {L"AX88172ASpiConfig_OID", std::make_shared<SpiConfigClass>(state)},
+        {L"AX88172ASpiSendCommand_OID", std::make_shared<SpiSendCommandClass>(state)},
+        {L"AX88172ASpiStatus_OID", std::make_shared<SpiStatusClass>(state)},
+        {L"AX88172ASpiGetData_OID", std::make_shared<SpiDataClass>(state)},
+    };
+}
+
+}  // namespace
+
+ChipDriver::ChipDriver(DriverHost& host) : host_(host), state_(std::make_shared<State>()) {
+    auto device = std::make_shared<ControlDevice>(state_);
+    host_.AddDevice(kControlDevice, device);
+    host_.AddDevice(kInterfaceDevice, device);
+    for (auto& [name, cls] : DriverClasses(state_)) host_.AddWmiClass(kNamespace, name, cls);
+}
+
+ChipDriver::~ChipDriver() {
+    host_.RemoveDevice(kControlDevice);
+    host_.RemoveDevice(kInterfaceDevice);
+    for (const auto& entry : DriverClasses(state_)) host_.RemoveWmiClass(kNamespace, entry.first);
+}
+
+SerialFlash& ChipDriver::Flash() { return state_->flash; }
+
+uint32_t ChipDriver::Gpio() const {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->gpio;
+}
+
+Bytes ChipDriver::SpiConfig() const {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->spiConfig;
+}
+
+bool ChipDriver::SpiEnabled() const {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->SpiEnabledLocked();
+}
+
+void ChipDriver::FailOpens(bool fail) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->failOpens = fail;
+}
+
+void ChipDriver::FailIoControls(uint32_t code, size_t count) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->failures[code] = count;
+}
+
+void ChipDriver::LoseAfter(size_t count) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->lossCountdown = count;
+}
+
+void ChipDriver::SetPresent(bool present) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->present = present;
+    state_->lossCountdown.reset();
+}
+
+bool ChipDriver::Present() const {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->present;
+}
+
+void ChipDriver::FailGpioWrites(bool fail) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->failGpio = fail;
+}
+
+void ChipDriver::ForceSpiStatus(std::optional<int32_t> status) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->forcedSpiStatus = status;
+}
+
+}  // namespace sim

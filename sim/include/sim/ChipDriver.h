@@ -1,0 +1,55 @@
+#pragma once
+// The USB-Ethernet chip's Windows driver as the tester's serial flash sees it: the control device
+// ("\\.\AX88772", and the device-interface path that newer systems use) with the SPI configuration
+// and SPI transaction I/O controls, and the driver's WMI classes in root\wmi: the GPIO output word
+// and the SPI configuration, command, status and data classes. Behind the SPI master sits the
+// flash. Faults can be injected; the DriverHost's call log holds every transaction's bytes.
+
+#include "sim/DriverHost.h"
+#include "sim/SerialFlash.h"
+
+#include <optional>
+
+namespace sim {
+
+class ChipDriver {
+public:
+    static constexpr uint32_t kSpiConfigure = 0x222100;
+    static constexpr uint32_t kSpiTransaction = 0x222104;
+    static constexpr wchar_t kControlDevice[] = L"\\\\.\\AX88772";
+    static constexpr wchar_t kInterfaceDevice[] = L"\\\\.\\{4d1e55b2-f16f-11cf-88cb-001111000030}";
+
+    // Registers the devices and classes with the host; the destructor removes them.
+    explicit ChipDriver(DriverHost& host);
+    ~ChipDriver();
+    ChipDriver(const ChipDriver&) = delete;
+    ChipDriver& operator=(const ChipDriver&) = delete;
+
+    SerialFlash& Flash();
+    uint32_t Gpio() const;
+    // The SPI configuration record last written (five zero bytes before any).
+    Bytes SpiConfig() const;
+    bool SpiEnabled() const;
+
+    // Faults. FailOpens: opening the control device fails (the WMI classes still answer).
+    void FailOpens(bool fail);
+    // The next `count` I/O controls with this code (0: any code) fail with ERROR_GEN_FAILURE.
+    void FailIoControls(uint32_t code, size_t count);
+    // After `count` more I/O controls the adapter is gone, as when the tester is unplugged: opens
+    // and I/O controls fail and the WMI classes have no instance, until SetPresent(true).
+    void LoseAfter(size_t count);
+    void SetPresent(bool present);
+    bool Present() const;
+    // Writes of the GPIO class fail with WBEM_E_FAILED.
+    void FailGpioWrites(bool fail);
+    // The SPI status class answers this value; nullopt restores the true status.
+    void ForceSpiStatus(std::optional<int32_t> status);
+
+    struct State;
+
+private:
+    DriverHost& host_;
+    std::shared_ptr<State> state_;  // shared with the devices and classes registered at the host
+};
+
+}  // namespace sim
