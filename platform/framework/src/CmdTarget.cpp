@@ -13,7 +13,10 @@ const framework::MessageMap* CCmdTarget::GetMessageMap() const { return GetThisM
 BOOL CCmdTarget::DispatchCommand(UINT message, UINT nID, int nCode, void* pExtra, LRESULT* pResult, bool queryOnly) {
     for (const framework::MessageMap* map = GetMessageMap(); map != nullptr; map = map->base ? map->base() : nullptr) {
         for (const framework::MessageEntry* e = map->entries; e->kind != framework::EntryKind::End; ++e) {
-            if (e->kind != framework::EntryKind::Command || e->message != message || e->code != nCode) continue;
+            if (e->kind != framework::EntryKind::Command || e->message != message) continue;
+            // Notification codes travel packed in 16 bits (MAKELONG(code, WM_NOTIFY)): compare those.
+            bool notify = message == WM_NOTIFY || message == framework::kReflectBase + WM_NOTIFY;
+            if (notify ? LOWORD(static_cast<UINT>(e->code)) != LOWORD(static_cast<UINT>(nCode)) : e->code != nCode) continue;
             if (nID < e->firstId || nID > e->lastId) continue;
             if (queryOnly) return TRUE;
             framework::MessageCall call{message, 0, 0, nID, nCode, pExtra, 0};
