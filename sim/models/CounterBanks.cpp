@@ -1,0 +1,315 @@
+#include "sim/CounterBanks.h"
+
+#include <cmath>
+
+namespace sim {
+namespace {
+
+constexpr uint32_t kHighWordLatch = 0x4000002C;
+constexpr uint32_t kBlockCount = 0x41000028;
+constexpr uint32_t kTxCommand = 0x410000F0;
+constexpr uint32_t kSharedTxCommand = 0x40000080;
+constexpr uint32_t kBankSpan = 0x400;
+constexpr uint32_t kRxStreamSpan = 4 * 1024;
+
+// Tx command fields: start, stop, pause, resume.
+constexpr uint32_t kStart = 8, kStop = 4, kPause = 2, kResume = 1;
+
+uint32_t SizeBin(uint32_t bytes) {
+    if (bytes < 64) return 9;    // under size
+    if (bytes == 64) return CounterBanks::kSize64;
+    if (bytes < 128) return 15;
+    if (bytes < 256) return 16;
+    if (bytes < 512) return 17;
+    if (bytes < 1024) return 18;
+    if (bytes <= 1522) return 19;
+    return 10;                   // over size
+}
+
+// The Rx stream bank: block b holds streams 32b..32b+31, the first 16 from b * 1024 and the next
+// 16 from b * 1024 + 512, eight 64-bit values per stream.
+int RxStreamIndex(uint32_t offset, int* value) {
+    const uint32_t block = offset / 1024, inBlock = offset % 1024;
+    const uint32_t half = inBlock / 512, entry = inBlock % 512;
+    if (entry >= 128) return -1;
+    *value = int(entry % 8);
+    return int(32 * block + 16 * half + entry / 8);
+}
+
+}  // namespace
+
+CounterBanks::CounterBanks(Tester& tester, RegisterMap map)
+    : tester_(tester), map_(map), lastAdvance_(std::chrono::steady_clock::now()) {
+    RegisterFile& registers = tester_.Registers();
+    for (int port = 0; port < 2; ++port) {
+        const uint32_t base = Base(port);
+        registers.OnRead64(base, base + kBankSpan - 1, [this, port, base](uint32_t address) {
+            std::lock_guard<std::mutex> guard(lock_);
+            Advance();
+            return ports_[port].bank[address - base];
+        });
+        registers.OnRead(base, base + kBankSpan - 1, [this, port, base](uint32_t address) {
+            std::lock_guard<std::mutex> guard(lock_);
+            Advance();
+            return ReadWord(port, address - base);
+        });
+        const uint32_t clear = base + ClearOffset();
+        registers.OnRead(clear, clear + kBankSpan - 1, [this, port, clear](uint32_t address) {
+            std::lock_guard<std::mutex> guard(lock_);
+            Advance();
+            return ReadAndClear(port, address - clear);
+        });
+        registers.OnRead(kBlockCount + PortOffset(port), [this, port](uint32_t) {
+            std::lock_guard<std::mutex> guard(lock_);
+            return ports_[port].blockCount;
+        });
+
+        const uint32_t tx = TxStreamBase(port);
+        registers.OnRead64(tx, tx + 127, [this, port, tx](uint32_t address) {
+            std::lock_guard<std::mutex> guard(lock_);
+            Advance();
+            return ports_[port].txStreams[address - tx];
+        });
+        registers.OnRead(tx + StreamClearOffset(), tx + StreamClearOffset() + 127,
+                         [this, port, tx](uint32_t address) {
+                             std::lock_guard<std::mutex> guard(lock_);
+                             uint64_t& counter = ports_[port].txStreams[address - tx - StreamClearOffset()];
+                             const uint32_t low = uint32_t(counter);
+                             counter = 0;
+                             return low;
+                         });
+        const uint32_t rx = RxStreamBase(port);
+        registers.OnRead64(rx, rx + kRxStreamSpan - 1, [this, port, rx](uint32_t address) -> uint64_t {
+            std::lock_guard<std::mutex> guard(lock_);
+            int value = 0;
+            const int stream = RxStreamIndex(address - rx, &value);
+            return stream < 0 ? 0 : ports_[port].rxStreams[8 * stream + value];
+        });
+        // Any read of a block's clear image clears the block's 32 streams.
+        registers.OnRead(rx + StreamClearOffset(), rx + StreamClearOffset() + kRxStreamSpan - 1,
+                         [this, port, rx](uint32_t address) {
+                             std::lock_guard<std::mutex> guard(lock_);
+                             const uint32_t block = (address - rx - StreamClearOffset()) / 1024;
+                             auto first = ports_[port].rxStreams.begin() + 32 * 8 * block;
+                             std::fill(first, first + 32 * 8, 0);
+                             return 0u;
+                         });
+        const uint32_t vid = VidBase(port);
+        registers.OnRead(vid, vid + 127, [this, port, vid](uint32_t address) {
+            std::lock_guard<std::mutex> guard(lock_);
+            return ports_[port].vid[address - vid];
+        });
+        registers.OnWrite(kTxCommand + PortOffset(port),
+                          [this, port](uint32_t, uint32_t value) { OnTxCommand(port, value & 0xF); });
+    }
+    registers.OnRead(kHighWordLatch, [this](uint32_t) {
+        std::lock_guard<std::mutex> guard(lock_);
+        return latchedHigh_;
+    });
+    registers.OnWrite(kSharedTxCommand, [this](uint32_t, uint32_t value) {
+        OnTxCommand(0, (value >> 24) & 0xF);
+        OnTxCommand(1, (value >> 16) & 0xF);
+    });
+    tester_.AddFrameHandler([this](const Bytes& frame) { return OnHostFrame(frame); });
+}
+
+uint32_t CounterBanks::Base(int port) const {
+    return (map_ == RegisterMap::First ? 0x42000000 : 0x42600000) + PortOffset(port);
+}
+
+uint32_t CounterBanks::StatusOffset() const { return map_ == RegisterMap::First ? 0x50 : 0xF0; }
+
+uint32_t CounterBanks::ClearOffset() const { return map_ == RegisterMap::First ? 0x40000 : 0x80000; }
+
+uint32_t CounterBanks::TxStreamBase(int port) const {
+    return (map_ == RegisterMap::First ? 0x42300000 : 0x42400000) + PortOffset(port);
+}
+
+uint32_t CounterBanks::RxStreamBase(int port) const {
+    return (map_ == RegisterMap::First ? 0x42400000 : 0x42700000) + PortOffset(port);
+}
+
+uint32_t CounterBanks::VidBase(int port) const {
+    return (map_ == RegisterMap::First ? 0x42500000 : 0x42800000) + PortOffset(port);
+}
+
+uint32_t CounterBanks::StreamClearOffset() const { return 0x40000; }
+
+bool CounterBanks::IsWide(uint32_t offset) {
+    switch (offset) {
+    case kRxBytes:
+    case kTxPackets:
+    case kTraffic204:
+    case kTraffic208:
+    case kTraffic20C:
+    case kTraffic214:
+    case kTxBytes:
+    case kTraffic304:
+        return true;
+    default:
+        return false;
+    }
+}
+
+uint32_t CounterBanks::ReadWord(int port, uint32_t offset) {
+    Port& p = ports_[port];
+    if (offset >= kMsStack && offset < kTxPackets) {
+        // Past the samples the stack reads as its end marker.
+        const size_t index = offset - kMsStack;
+        return index < p.stack.size() ? p.stack[index] : 0xFFFFFFFF;
+    }
+    const uint64_t value = p.bank[offset];
+    // A 64-bit counter read 32 bits at a time: the low word now, the high word from the latch.
+    if (IsWide(offset)) latchedHigh_ = uint32_t(value >> 32);
+    return uint32_t(value);
+}
+
+uint32_t CounterBanks::ReadAndClear(int port, uint32_t offset) {
+    uint64_t& value = ports_[port].bank[offset];
+    const uint32_t low = uint32_t(value);
+    value = 0;
+    return low;
+}
+
+void CounterBanks::Set(int port, uint32_t offset, uint64_t value) {
+    std::lock_guard<std::mutex> guard(lock_);
+    ports_[port].bank[offset] = value;
+}
+
+uint64_t CounterBanks::Get(int port, uint32_t offset) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    auto it = ports_[port].bank.find(offset);
+    return it == ports_[port].bank.end() ? 0 : it->second;
+}
+
+void CounterBanks::SetBlockCount(int port, uint32_t value) {
+    std::lock_guard<std::mutex> guard(lock_);
+    ports_[port].blockCount = value;
+}
+
+void CounterBanks::SetMsStack(int port, const std::vector<uint32_t>& samples) {
+    std::lock_guard<std::mutex> guard(lock_);
+    ports_[port].stack = samples;
+}
+
+void CounterBanks::SetTxStream(int port, int stream, int counter, uint64_t value) {
+    std::lock_guard<std::mutex> guard(lock_);
+    ports_[port].txStreams[2 * stream + counter] = value;
+}
+
+uint64_t CounterBanks::TxStream(int port, int stream, int counter) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return ports_[port].txStreams[2 * stream + counter];
+}
+
+void CounterBanks::SetRxStream(int port, int stream, int value, uint64_t content) {
+    std::lock_guard<std::mutex> guard(lock_);
+    ports_[port].rxStreams[8 * stream + value] = content;
+}
+
+uint64_t CounterBanks::RxStream(int port, int stream, int value) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return ports_[port].rxStreams[8 * stream + value];
+}
+
+void CounterBanks::SetVid(int port, int index, uint32_t value) {
+    std::lock_guard<std::mutex> guard(lock_);
+    ports_[port].vid[index] = value;
+}
+
+void CounterBanks::SetTraffic(int port, double framesPerSecond, uint32_t frameBytes) {
+    std::lock_guard<std::mutex> guard(lock_);
+    Advance();
+    ports_[port].framesPerSecond = framesPerSecond;
+    ports_[port].frameBytes = frameBytes;
+    if (ports_[port].running) UpdateRates(port);
+}
+
+bool CounterBanks::Transmitting(int port) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return ports_[port].running && !ports_[port].paused;
+}
+
+uint64_t CounterBanks::HostFrames(int port) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return ports_[port].hostFrames;
+}
+
+void CounterBanks::OnTxCommand(int port, uint32_t field) {
+    std::lock_guard<std::mutex> guard(lock_);
+    Advance();
+    Port& p = ports_[port];
+    switch (field) {
+    case kStart:
+        p.running = true;
+        p.paused = false;
+        p.pending = 0;
+        break;
+    case kStop:
+        p.running = false;
+        break;
+    case kPause:
+        p.paused = true;
+        break;
+    case kResume:
+        p.paused = false;
+        break;
+    default:
+        return;
+    }
+    UpdateRates(port);
+}
+
+bool CounterBanks::OnHostFrame(const Bytes& frame) {
+    if (frame.size() <= 12 || (frame[12] << 8 | frame[13]) == kCommandType) return false;
+    const int marker = frame[6] & 3;
+    if (marker != 1 && marker != 2) return false;
+    std::lock_guard<std::mutex> guard(lock_);
+    Advance();
+    ports_[marker - 1].hostFrames++;
+    CountFrames(marker - 1, 1, uint32_t(frame.size()));
+    return true;
+}
+
+void CounterBanks::Advance() {
+    const auto now = std::chrono::steady_clock::now();
+    const double seconds = std::chrono::duration<double>(now - lastAdvance_).count();
+    lastAdvance_ = now;
+    for (int port = 0; port < 2; ++port) {
+        Port& p = ports_[port];
+        if (!p.running || p.paused) continue;
+        p.pending += p.framesPerSecond * seconds;
+        const double frames = std::floor(p.pending);
+        p.pending -= frames;
+        CountFrames(port, uint64_t(frames), p.frameBytes);
+    }
+}
+
+void CounterBanks::UpdateRates(int port) {
+    Port& p = ports_[port];
+    Port& peer = ports_[1 - port];
+    const bool sending = p.running && !p.paused;
+    // Line rates in Mbit/s count the preamble and the inter-frame gap (20 bytes a frame).
+    const uint32_t packetRate = sending ? uint32_t(p.framesPerSecond) : 0;
+    const uint32_t lineRate = sending ? uint32_t(p.framesPerSecond * (p.frameBytes + 20) * 8 / 1e6) : 0;
+    p.bank[kTxPacketRate] = packetRate;
+    p.bank[kTxLineRate] = lineRate;
+    peer.bank[kRxPacketRate] = packetRate;
+    peer.bank[kRxLineRate] = lineRate;
+}
+
+void CounterBanks::CountFrames(int port, uint64_t frames, uint32_t bytes) {
+    if (frames == 0) return;
+    Port& tx = ports_[port];
+    tx.bank[kTxPackets] += frames;
+    tx.bank[kTxBytes] += frames * bytes;
+    tx.txStreams[0] += frames;
+    tx.txStreams[1] += frames * bytes;
+    Port& rx = ports_[1 - port];
+    rx.bank[kRxPackets] += frames;
+    rx.bank[kUnicast] += frames;
+    rx.bank[SizeBin(bytes)] += frames;
+    rx.bank[kRxBytes] += frames * bytes;
+}
+
+}  // namespace sim

@@ -1,0 +1,117 @@
+#include "WireHelpers.h"
+
+#include "support/Environment.h"
+
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace wire {
+namespace {
+
+const uint8_t kHostSource[6] = {0x02, 0x5E, 0xC1, 0x0D, 0x00, 0x00};
+
+Bytes Frame(uint8_t kind, uint8_t count, size_t length) {
+    Bytes f(std::max<size_t>(length, 60), 0);
+    for (int i = 0; i < 6; ++i) f[i] = 0xFF, f[6 + i] = kHostSource[i];
+    f[12] = 0xFF, f[13] = 0x03, f[14] = kind, f[15] = count;
+    return f;
+}
+
+}  // namespace
+
+void Put32(Bytes& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (24 - 8 * i));
+}
+
+uint32_t Get32(const Bytes& b, size_t at) {
+    return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
+}
+
+Bytes General(const std::vector<std::pair<uint32_t, uint32_t>>& pairs) {
+    Bytes f = Frame(0, uint8_t(pairs.size()), 16 + 8 * pairs.size());
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        Put32(f, 16 + 8 * i, pairs[i].first);
+        Put32(f, 20 + 8 * i, pairs[i].second);
+    }
+    return f;
+}
+
+Bytes Read(uint32_t address) { return General({{0x80000000 | address, 0}}); }
+
+Bytes Write(uint32_t address, uint32_t value) { return General({{address, value}}); }
+
+Bytes SequentialRead(uint32_t start, unsigned count) {
+    Bytes f = Frame(1, uint8_t(count), 60);
+    Put32(f, 16, start);
+    return f;
+}
+
+Bytes SequentialRead64(uint32_t start, unsigned count) {
+    Bytes f = Frame(3, uint8_t(count), 60);
+    Put32(f, 16, start);
+    return f;
+}
+
+Bytes SequentialWrite(uint32_t start, const std::vector<uint32_t>& values) {
+    Bytes f = Frame(2, uint8_t(values.size()), 20 + 4 * values.size());
+    Put32(f, 16, start);
+    for (size_t i = 0; i < values.size(); ++i) Put32(f, 20 + 4 * i, values[i]);
+    return f;
+}
+
+bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(2ms);
+    }
+    return true;
+}
+
+void ModelTest::SetUp() {
+    const support::VethPair pair = support::TestNetwork();
+    ASSERT_FALSE(pair.hostInterface.empty());
+    std::string error;
+    auto deviceSide = sim::PcapLink::Open(pair.deviceInterface, &error);
+    ASSERT_TRUE(deviceSide) << error;
+    auto hostSide = sim::PcapLink::Open(pair.hostInterface, &error);
+    ASSERT_TRUE(hostSide) << error;
+    host_ = std::make_unique<sim::Capture>(std::move(hostSide));
+    tester_ = std::make_unique<sim::Tester>(std::move(deviceSide));
+}
+
+void ModelTest::TearDown() {
+    if (tester_) tester_->Stop();
+}
+
+Bytes ModelTest::Exchange(const Bytes& command) {
+    host_->Clear();
+    EXPECT_TRUE(host_->Send(command));
+    return host_->Take(sim::OfType(sim::kReplyType), 1000ms);
+}
+
+uint32_t ModelTest::ReadRegister(uint32_t address) {
+    const Bytes reply = Exchange(Read(address));
+    EXPECT_GE(reply.size(), 24u);
+    return reply.size() < 24 ? 0 : Get32(reply, 20);
+}
+
+void ModelTest::WriteRegister(uint32_t address, uint32_t value) {
+    EXPECT_FALSE(Exchange(Write(address, value)).empty());
+}
+
+std::vector<uint64_t> ModelTest::Read64(uint32_t start, unsigned count) {
+    const Bytes reply = Exchange(SequentialRead64(start, count));
+    std::vector<uint64_t> values;
+    if (reply.size() < 20 + 8 * count) {
+        ADD_FAILURE() << "short reply of " << reply.size() << " bytes";
+        return values;
+    }
+    for (unsigned i = 0; i < count; ++i) {
+        values.push_back(Get32(reply, 20 + 8 * i) | uint64_t(Get32(reply, 24 + 8 * i)) << 32);
+    }
+    return values;
+}
+
+}  // namespace wire
