@@ -40,6 +40,7 @@ void CWnd::OnParentNotify(UINT message, LPARAM lParam) {
     Default();
 }
 
+BOOL CWnd::OnNcCreate(LPCREATESTRUCT) { return static_cast<BOOL>(Default()); }
 int CWnd::OnCreate(LPCREATESTRUCT) { return static_cast<int>(Default()); }
 void CWnd::OnDestroy() { Default(); }
 void CWnd::OnClose() { Default(); }

@@ -192,6 +192,7 @@ template <class T, auto F> BOOL ItemReflect(CCmdTarget* t, MessageCall& c) {
      nullptr, &framework::dispatch::cracker<ThisClass, &ThisClass::fn>},
 
 // Window messages, handled by the members of the familiar names.
+#define ON_WM_NCCREATE() FRAMEWORK_MSG(WM_NCCREATE, Create, OnNcCreate)
 #define ON_WM_CREATE() FRAMEWORK_MSG(WM_CREATE, Create, OnCreate)
 #define ON_WM_DESTROY() FRAMEWORK_MSG(WM_DESTROY, Void, OnDestroy)
 #define ON_WM_NCDESTROY() FRAMEWORK_MSG(WM_NCDESTROY, Void, OnNcDestroy)

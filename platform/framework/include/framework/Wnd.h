@@ -246,6 +246,7 @@ protected:
 
     // Message handlers: each default hands the message to Default (reflecting to controls where the
     // message is a control's request).
+    BOOL OnNcCreate(LPCREATESTRUCT lpCreateStruct);
     int OnCreate(LPCREATESTRUCT lpCreateStruct);
     void OnDestroy();
     void OnNcDestroy();
