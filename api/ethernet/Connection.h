@@ -1,0 +1,45 @@
+#pragma once
+// The library's connection to the tester: connect, terminate, and the session that is current.
+
+#include "Session.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+namespace capi {
+
+class Connection {
+public:
+    static Connection& Instance();
+
+    // BrevixC_SYS_ConnectToBrevixCDevice. A connection that is open is ended first.
+    int Connect();
+    // BrevixC_SYS_TerminateProcess: stops every thread of the connection (with bounds), closes the
+    // adapter and empties the capture buffers.
+    void Terminate();
+
+    bool Connected() const;
+    bool DeviceLost() const { return deviceLost_; }
+    // A session reports the loss of the tester.
+    void NoteDeviceLost() { deviceLost_ = true; }
+
+private:
+    Connection() = default;
+    int Fail(const std::shared_ptr<Session>& session);
+    bool Publish(const std::shared_ptr<Session>& session);
+    // The end of a connection: the steps of terminate. `session` may be null.
+    static void End(const std::shared_ptr<Session>& session);
+
+    // lock_ guards session_, connecting_ and abandoned_: the host's threads that connect and
+    // terminate, and every thread that asks whether the library is connected. It is never held
+    // while waiting, pumping or calling out.
+    mutable std::mutex lock_;
+    std::shared_ptr<Session> session_;
+    bool connecting_ = false;
+    bool abandoned_ = false;  // a terminate came while a connect was under way
+
+    std::atomic<bool> deviceLost_{false};
+};
+
+}  // namespace capi

@@ -1,0 +1,21 @@
+#pragma once
+// The library's waits. Pumped waits dispatch the calling thread's window messages while they wait,
+// so a host's GUI thread keeps painting and running its timers during register calls.
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace capi {
+
+// Milliseconds since a GetTickCount reading, correct across the 49.7-day wrap.
+inline DWORD TicksSince(DWORD start) { return GetTickCount() - start; }
+
+// Removes and dispatches every message waiting in the calling thread's queue.
+void PumpMessages();
+// Waits the given time while dispatching the calling thread's messages as they arrive.
+void PumpWait(uint32_t milliseconds);
+// Waits the given time without dispatching anything.
+void BVT_Delay(uint32_t milliseconds);
+
+}  // namespace capi
