@@ -59,16 +59,18 @@ BOOL CToolTipCtrl::Create(CWnd* pParentWnd, DWORD dwStyle) {
 }
 
 TTTOOLINFOW CToolTipCtrl::ToolInfo(CWnd* pWnd, UINT_PTR nIDTool) const {
+    // Mouse messages reach the tooltip through RelayEvent, from the owner's PreTranslateMessage.
     TTTOOLINFOW info = {};
     info.cbSize = sizeof info;
-    info.hwnd = pWnd->GetSafeHwnd();
+    HWND tool = pWnd->GetSafeHwnd();
     if (nIDTool == 0) {
-        // The whole window is the tool, named by its handle.
-        info.hwnd = ::GetParent(info.hwnd) ? ::GetParent(info.hwnd) : info.hwnd;
-        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        info.uId = reinterpret_cast<UINT_PTR>(pWnd->GetSafeHwnd());
+        // The whole window is the tool, named by its handle and reported to its parent.
+        HWND parent = ::GetParent(tool);
+        info.hwnd = parent ? parent : tool;
+        info.uFlags = TTF_IDISHWND;
+        info.uId = reinterpret_cast<UINT_PTR>(tool);
     } else {
-        info.uFlags = TTF_SUBCLASS;
+        info.hwnd = tool;
         info.uId = nIDTool;
     }
     return info;
