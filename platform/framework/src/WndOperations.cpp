@@ -205,34 +205,69 @@ UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer) {
 }
 BOOL CWnd::KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
 
+CScrollBar* CWnd::GetScrollBarCtrl(int) const { return nullptr; }
+
+namespace {
+// The window and bar that a scroll operation on nBar really addresses.
+struct ScrollTarget {
+    HWND hwnd;
+    int bar;
+};
+ScrollTarget Target(const CWnd* wnd, int nBar) {
+    if (nBar != SB_CTL) {
+        if (CScrollBar* control = wnd->GetScrollBarCtrl(nBar)) {
+            return ScrollTarget{reinterpret_cast<CWnd*>(control)->m_hWnd, SB_CTL};
+        }
+    }
+    return ScrollTarget{wnd->m_hWnd, nBar};
+}
+}  // namespace
+
 BOOL CWnd::SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL bRedraw) {
+    ScrollTarget t = Target(this, nBar);
     lpScrollInfo->cbSize = sizeof(SCROLLINFO);
-    ::SetScrollInfo(m_hWnd, nBar, lpScrollInfo, bRedraw);
+    ::SetScrollInfo(t.hwnd, t.bar, lpScrollInfo, bRedraw);
     return TRUE;
 }
 BOOL CWnd::GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask) const {
+    ScrollTarget t = Target(this, nBar);
     lpScrollInfo->cbSize = sizeof(SCROLLINFO);
     lpScrollInfo->fMask = nMask;
-    return ::GetScrollInfo(m_hWnd, nBar, lpScrollInfo);
+    return ::GetScrollInfo(t.hwnd, t.bar, lpScrollInfo);
 }
-int CWnd::SetScrollPos(int nBar, int nPos, BOOL bRedraw) { return ::SetScrollPos(m_hWnd, nBar, nPos, bRedraw); }
-int CWnd::GetScrollPos(int nBar) const { return ::GetScrollPos(m_hWnd, nBar); }
+int CWnd::SetScrollPos(int nBar, int nPos, BOOL bRedraw) {
+    ScrollTarget t = Target(this, nBar);
+    return ::SetScrollPos(t.hwnd, t.bar, nPos, bRedraw);
+}
+int CWnd::GetScrollPos(int nBar) const {
+    ScrollTarget t = Target(this, nBar);
+    return ::GetScrollPos(t.hwnd, t.bar);
+}
 void CWnd::SetScrollRange(int nBar, int nMinPos, int nMaxPos, BOOL bRedraw) {
-    ::SetScrollRange(m_hWnd, nBar, nMinPos, nMaxPos, bRedraw);
+    ScrollTarget t = Target(this, nBar);
+    ::SetScrollRange(t.hwnd, t.bar, nMinPos, nMaxPos, bRedraw);
 }
-void CWnd::GetScrollRange(int nBar, LPINT lpMinPos, LPINT lpMaxPos) const { ::GetScrollRange(m_hWnd, nBar, lpMinPos, lpMaxPos); }
+void CWnd::GetScrollRange(int nBar, LPINT lpMinPos, LPINT lpMaxPos) const {
+    ScrollTarget t = Target(this, nBar);
+    ::GetScrollRange(t.hwnd, t.bar, lpMinPos, lpMaxPos);
+}
 int CWnd::GetScrollLimit(int nBar) const {
     // The largest position the thumb can reach: the range less the page, as the bar itself limits it.
     SCROLLINFO info = {};
     info.cbSize = sizeof info;
     info.fMask = SIF_RANGE | SIF_PAGE;
-    if (!::GetScrollInfo(m_hWnd, nBar, &info)) return 0;
+    ScrollTarget t = Target(this, nBar);
+    if (!::GetScrollInfo(t.hwnd, t.bar, &info)) return 0;
     int page = info.nPage > 0 ? static_cast<int>(info.nPage) - 1 : 0;
     return info.nMax - page;
 }
-void CWnd::ShowScrollBar(UINT nBar, BOOL bShow) { ::ShowScrollBar(m_hWnd, static_cast<int>(nBar), bShow); }
+void CWnd::ShowScrollBar(UINT nBar, BOOL bShow) {
+    ScrollTarget t = Target(this, static_cast<int>(nBar));
+    ::ShowScrollBar(t.hwnd, t.bar, bShow);
+}
 BOOL CWnd::EnableScrollBar(int nSBFlags, UINT nArrowFlags) {
-    return ::EnableScrollBar(m_hWnd, static_cast<UINT>(nSBFlags), nArrowFlags);
+    ScrollTarget t = Target(this, nSBFlags);
+    return ::EnableScrollBar(t.hwnd, static_cast<UINT>(t.bar), nArrowFlags);
 }
 
 void CWnd::CreateSolidCaret(int nWidth, int nHeight) { ::CreateCaret(m_hWnd, nullptr, nWidth, nHeight); }

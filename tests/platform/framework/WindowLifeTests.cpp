@@ -176,3 +176,35 @@ TEST_F(WindowLifeTest, TimersFireDuringAPumpedWait) {
 }
 
 }  // namespace
+
+namespace {
+
+// Keeps its vertical scrolling in a scroll-bar control beside its content.
+class CWindowWithBarControl : public CWnd {
+public:
+    CScrollBar bar;
+    CScrollBar* GetScrollBarCtrl(int nBar) const override {
+        return nBar == SB_VERT ? const_cast<CScrollBar*>(&bar) : nullptr;
+    }
+};
+
+TEST_F(WindowLifeTest, ScrollOperationsUseTheWindowsScrollBarControl) {
+    CWindowWithBarControl window;
+    ASSERT_TRUE(window.CreateEx(0, nullptr, L"bars", WS_OVERLAPPEDWINDOW, CRect(0, 0, 200, 200), nullptr, 0));
+    ASSERT_TRUE(window.bar.Create(WS_CHILD | WS_VISIBLE | SBS_VERT, CRect(180, 0, 196, 150), &window, 6));
+    SCROLLINFO info = {};
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMin = 0;
+    info.nMax = 99;
+    info.nPage = 10;
+    info.nPos = 0;
+    window.SetScrollInfo(SB_VERT, &info);
+    window.SetScrollPos(SB_VERT, 40);
+    EXPECT_EQ(40, window.bar.GetScrollPos());
+    EXPECT_EQ(40, window.GetScrollPos(SB_VERT));
+    EXPECT_EQ(90, window.GetScrollLimit(SB_VERT));
+    EXPECT_EQ(0, ::GetScrollPos(window.m_hWnd, SB_VERT));  // the window's own bar is untouched
+    window.DestroyWindow();
+}
+
+}  // namespace

@@ -201,7 +201,9 @@ public:
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer = nullptr);
     BOOL KillTimer(UINT_PTR nIDEvent);
 
-    // Scroll bars of the window itself (SB_HORZ, SB_VERT) or of a scroll-bar control (SB_CTL).
+    // Scroll bars of the window itself (SB_HORZ, SB_VERT) or of a scroll-bar control (SB_CTL). A window
+    // whose GetScrollBarCtrl names a sibling scroll-bar control for a bar uses that control instead.
+    virtual CScrollBar* GetScrollBarCtrl(int nBar) const;
     BOOL SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL bRedraw = TRUE);
     BOOL GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask = SIF_ALL) const;
     int SetScrollPos(int nBar, int nPos, BOOL bRedraw = TRUE);
