@@ -1,0 +1,146 @@
+#include "FpgaDownloader.h"
+
+#include "BrevixCAPI.h"
+#include "DebugStream.h"
+#include "DeviceState.h"
+#include "FlashHooks.h"
+#include "FlashLayer.h"
+#include "FlashOutput.h"
+#include "FpgaDownload.h"
+#include "FpgaHost.h"
+#include "FpgaUsbChannel.h"
+#include "HostMessages.h"
+#include "PumpWait.h"
+
+#include <new>
+
+namespace capi {
+namespace {
+
+// The tester is told that its FPGA is about to be rewritten.
+constexpr uint32_t kFpgaUpdateRegister = 0x400000F8;
+
+void LogFpgaStatus(uint16_t status, uint16_t value) {
+    // The progress line carries the percentage as its last word.
+    if (status == kFpgaDownloading) Log("Download FPGA status = ", status, ", process = ", value);
+    else Log("Download FPGA status = ", status, ", process = ", value, ".");
+}
+
+void SendFpgaStatus(uint16_t status, uint16_t value) {
+    HostMessage message(BREVIXC_MSG_FPGA_DOWNLOAD);
+    message.Put16(18, status);
+    message.Put16(20, value);
+    message.Send();
+}
+
+// The worker's surroundings in the library: the tick count, pumped waits, the flash layer and the
+// host callback.
+class LibraryDownloadHost : public FpgaDownloadHost {
+public:
+    explicit LibraryDownloadHost(const std::atomic<bool>& terminate) : terminate_(terminate) {}
+    uint32_t Ticks() override { return GetTickCount(); }
+    void Wait(uint32_t milliseconds) override { PumpWait(milliseconds); }
+    bool FlashInitialised() override { return FpgaDownloader::Instance().FlashInitialised(); }
+    bool DeviceLost() override { return capi::DeviceLost(); }
+    bool TerminateRequested() override { return terminate_; }
+    bool ChipErase() override { return FlashLayer::Instance().ChipErase(); }
+    bool ProgramPage(uint16_t page, const uint8_t* data, uint16_t length) override {
+        return FlashLayer::Instance().PageProgram(page, data, length);
+    }
+    void LogStatus(uint16_t status, uint16_t value) override { LogFpgaStatus(status, value); }
+    void SendStatus(uint16_t status, uint16_t value) override { SendFpgaStatus(status, value); }
+
+private:
+    const std::atomic<bool>& terminate_;
+};
+
+}  // namespace
+
+FpgaDownloader& FpgaDownloader::Instance() {
+    static FpgaDownloader downloader;
+    return downloader;
+}
+
+bool FpgaDownloader::ReadImage(std::FILE* file, std::vector<uint8_t>* image) const {
+    if (std::fseek(file, 0, SEEK_END) != 0) return false;
+    const long size = std::ftell(file);
+    std::rewind(file);
+    if (size < 0) return false;
+    try {
+        image->resize(size_t(size));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return std::fread(image->data(), 1, image->size(), file) == image->size();
+}
+
+void FpgaDownloader::SendStatusHere(uint16_t status, uint16_t value) const { SendFpgaStatus(status, value); }
+
+int FpgaDownloader::Download(std::FILE* file) {
+    // Two downloads at once would program the flash from two images: the second is refused.
+    if (worker_.Running()) {
+        Log("(API)(BrevixC_SYS_DownloadFPGA)An FPGA download is running");
+        return 0;
+    }
+    worker_.Join(0);
+
+    const uint32_t update[2] = {kFpgaUpdateRegister, 1};
+    BVT_GenW(1, update);
+    terminate_ = false;
+
+    std::vector<uint8_t> image;
+    if (!ReadImage(file, &image)) return 0;
+
+    if (!flashInitialised_ && !UsbUnitPresent()) {
+        if (FlashLayer::Instance().Init()) flashInitialised_ = true;
+        else ShowFlashBox("eeprom init fail!", "Error");
+    }
+
+    fpgaimage::Window window;
+    if (!fpgaimage::PrepareImage(image, &window)) {
+        ShowFlashBox("Image format unkown!", "Error");
+        return 0;
+    }
+
+    const int32_t machine = MachineId();
+    if (machine == 3 || machine == 4 || UsbUnitPresent()) {
+        StopPollerThreads();
+        usbImage_ = std::move(image);
+        if (Korrin_DownloadFPGA(usbImage_.data(), int(window.start), int(window.end)) != 0)
+            SendStatusHere(kFpgaFailed, 0);
+        return 1;
+    }
+
+    // The flash holds 8192 pages; a window beyond them would wrap onto its first pages.
+    const uint32_t pages = FpgaPageCount(window);
+    if (pages == 0 || pages > spiflash::kPageCount) {
+        Log("(API)(BrevixC_SYS_DownloadFPGA)Image data does not fit the flash: ", window.Length(), " bytes");
+        return 0;
+    }
+    StopPollerThreads();
+    // Without an open flash layer the worker could only end in silence, and the host would wait.
+    if (!flashInitialised_) return 0;
+
+    FpgaJob job{std::move(image), window};
+    const bool started = worker_.Start(L"FpgaDownloadThread", [this, job = std::move(job)] {
+        LibraryDownloadHost host(terminate_);
+        RunFpgaDownload(job, host);
+    });
+    return started ? 1 : 0;
+}
+
+int FpgaDownloader::Terminate() { return terminate_.exchange(true) ? 0 : 1; }
+
+void FpgaDownloader::ShutdownFlash() {
+    if (FlashLayer::Instance().Shutdown()) flashInitialised_ = false;
+}
+
+bool SerialFlashInitialised() { return FpgaDownloader::Instance().FlashInitialised(); }
+
+void ShutdownSerialFlash() { FpgaDownloader::Instance().ShutdownFlash(); }
+
+bool ReadSerialFlashId(uint8_t* manufacturer, uint8_t* memoryType, uint8_t* capacity) {
+    return FlashLayer::Instance().ReadId(manufacturer, memoryType, capacity);
+}
+
+}  // namespace capi
