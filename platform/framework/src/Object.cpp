@@ -25,6 +25,8 @@ static const framework::ClassRegistration registerCObject(&CObject::classCObject
 
 CRuntimeClass* CObject::GetRuntimeClass() const { return &classCObject; }
 
+void CObject::Serialize(CArchive&) {}
+
 BOOL CObject::IsKindOf(const CRuntimeClass* pClass) const { return GetRuntimeClass()->IsDerivedFrom(pClass); }
 
 CObject* CRuntimeClass::CreateObject() const { return m_pfnCreateObject ? m_pfnCreateObject() : nullptr; }

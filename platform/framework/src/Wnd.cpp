@@ -391,11 +391,21 @@ BOOL CWnd::SendChildNotifyLastMsg(LRESULT* pResult) {
     return OnChildNotify(m.message, m.wParam, m.lParam, pResult);
 }
 
+namespace framework {
+void FilterToolTipMessage(CWnd* wnd, MSG* pMsg);
+}  // namespace framework
+
 BOOL AfxPreTranslateMessage(MSG* pMsg, HWND hWndStop) {
     if (hWndStop == nullptr && pMsg->hwnd != nullptr) hWndStop = ::GetAncestor(pMsg->hwnd, GA_ROOT);
     bool stopSeen = false;
+    bool toolTipsFiltered = false;
     for (HWND hWnd = pMsg->hwnd; hWnd != nullptr; hWnd = ::GetParent(hWnd)) {
         if (CWnd* wnd = CWnd::FromHandlePermanent(hWnd)) {
+            // The nearest window that shows tooltips sees the message first, whatever its overrides do.
+            if (!toolTipsFiltered && wnd->ToolTipsEnabled()) {
+                toolTipsFiltered = true;
+                framework::FilterToolTipMessage(wnd, pMsg);
+            }
             if (wnd->PreTranslateMessage(pMsg)) return TRUE;
         }
         if (hWnd == hWndStop) {

@@ -9,6 +9,8 @@
 #include <windows.h>
 
 class CObject;
+// Archives are not part of this framework; the name exists for the serialisation slot of CObject.
+class CArchive;
 
 struct CRuntimeClass {
     LPCSTR m_lpszClassName;
@@ -39,6 +41,8 @@ public:
     virtual ~CObject() = default;
 
     virtual CRuntimeClass* GetRuntimeClass() const;
+    // Kept for classes that declare it; nothing in the framework archives objects.
+    virtual void Serialize(CArchive& ar);
     BOOL IsKindOf(const CRuntimeClass* pClass) const;
 
     static CRuntimeClass classCObject;

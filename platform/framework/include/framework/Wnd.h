@@ -18,6 +18,14 @@
 // A function-like convenience macro of the Win32 headers that would take over the member of its name.
 #undef GetNextWindow
 
+// Tool flags of OnToolHitTest beyond the tooltip control's own: a button press leaves the tip up
+// (TTF_NOTBUTTON), and the tip closes as soon as the pointer leaves the tool (TTF_CLOSEONLEAVE). The
+// framework strips them before the tool reaches the control.
+constexpr UINT TTF_NOTBUTTON = 0x80000000u;
+constexpr UINT TTF_CLOSEONLEAVE = 0x40000000u;
+// Asked of a window in context-help mode: the help context id of the point in lParam.
+constexpr UINT WM_HELPHITTEST = 0x0366;
+
 class CDC;
 class CFont;
 class CMenu;
@@ -231,6 +239,16 @@ public:
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
     HICON GetIcon(BOOL bBigIcon) const;
 
+    // Tooltips driven by hit testing: while enabled, mouse messages for this window (walked by the
+    // framework's loops) ask OnToolHitTest which tool is under the pointer; a change of tool shows the
+    // thread's tooltip for the new one, whose text request (TTN_NEEDTEXT) comes to the tool's window.
+    BOOL EnableToolTips(BOOL bEnable = TRUE);
+    BOOL ToolTipsEnabled() const { return m_bToolTips; }
+    // Returns the tool id under point (client coordinates) and fills pTI, or -1 for none. The default
+    // names the child window under the point, by its handle.
+    virtual INT_PTR OnToolHitTest(CPoint point, TOOLINFOW* pTI) const;
+    static void CancelToolTips(BOOL bKeys = FALSE);
+
     int MessageBox(LPCWSTR lpszText, LPCWSTR lpszCaption = nullptr, UINT nType = MB_OK);
     void DragAcceptFiles(BOOL bAccept = TRUE);
     BOOL FlashWindow(BOOL bInvert);
@@ -315,6 +333,7 @@ protected:
 
     // The modal loop runs while m_bContinueModal holds; EndModalLoop clears it and sets the result.
     bool m_bContinueModal = false;
+    bool m_bToolTips = false;
     int m_nModalResult = -1;
 
     DECLARE_MESSAGE_MAP()
