@@ -1,0 +1,107 @@
+// Image preparation on in-memory files of both kinds: the marks, the data window and the bit
+// reversal of exactly that window.
+
+#include "FpgaImage.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A file of `size` bytes: the mark, then bytes that never form a run of 0xFF.
+Bytes ImageFile(const Bytes& mark, size_t size) {
+    Bytes file(size);
+    for (size_t i = 0; i < size; ++i) file[i] = uint8_t(0x10 + i % 0x60);
+    std::copy(mark.begin(), mark.end(), file.begin());
+    return file;
+}
+
+const Bytes kPof = {'P', 'O', 'F'};
+const Bytes kSync = {0x55, 0xAA, 0x55, 0xAA};
+
+void FillFF(Bytes& file, size_t at, size_t count) { std::fill_n(file.begin() + at, count, 0xFF); }
+
+TEST(FpgaImageMark, BothKindsAreAcceptedAndNeighboursRefused) {
+    const struct {
+        const char* name;
+        Bytes file;
+        bool image;
+    } cases[] = {
+        {"POF", {'P', 'O', 'F', 0}, true},
+        {"55 AA 55 AA", {0x55, 0xAA, 0x55, 0xAA}, true},
+        {"POE", {'P', 'O', 'E', 0}, false},
+        {"55 AA 55 AB", {0x55, 0xAA, 0x55, 0xAB}, false},
+        {"POF alone", {'P', 'O', 'F'}, true},
+        {"PO", {'P', 'O'}, false},
+        {"55 AA 55 cut short", {0x55, 0xAA, 0x55}, false},
+        {"empty", {}, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(fpgaimage::HasImageMark(c.file.data(), c.file.size()), c.image) << c.name;
+}
+
+TEST(FpgaImageWindow, StartsAtTheFirstSixteenFFAndEndsAtTheFirst256FFFromE0000) {
+    Bytes file = ImageFile(kPof, 0xE0000 + 0x1000);
+    FillFF(file, 0x40, 15);  // one short of a run
+    FillFF(file, 0x80, 16);
+    FillFF(file, 0x100, 16);
+    FillFF(file, 0xDFF80, 0x200);  // a run that begins before 0xE0000 and reaches past it
+    EXPECT_EQ(fpgaimage::FindDataStart(file.data(), file.size()), 0x80u);
+    EXPECT_EQ(fpgaimage::FindDataEnd(file.data(), file.size()), 0xE0000u);
+}
+
+TEST(FpgaImageWindow, MissingRunsGiveTheFileEnds) {
+    const Bytes file = ImageFile(kSync, 5000);
+    EXPECT_EQ(fpgaimage::FindDataStart(file.data(), file.size()), 0u);
+    EXPECT_EQ(fpgaimage::FindDataEnd(file.data(), file.size()), 5000u) << "shorter than 0xE0000";
+
+    Bytes large = ImageFile(kSync, 0xE0000 + 600);
+    FillFF(large, 0xE0000 + 400, 200);  // cut by the end of the file: not a run
+    FillFF(large, 0x1000, 256);         // before 0xE0000: only the start counts it
+    EXPECT_EQ(fpgaimage::FindDataEnd(large.data(), large.size()), large.size());
+    EXPECT_EQ(fpgaimage::FindDataStart(large.data(), large.size()), 0x1000u);
+}
+
+TEST(FpgaImageWindow, RunAtTheVeryEndCounts) {
+    Bytes file = ImageFile(kPof, 0xE0000 + 256);
+    FillFF(file, 0xE0000, 256);
+    EXPECT_EQ(fpgaimage::FindDataEnd(file.data(), file.size()), 0xE0000u);
+}
+
+TEST(FpgaImagePreparation, ReversesTheBitsOfTheWindowOnly) {
+    Bytes file = ImageFile(kPof, 2048);
+    FillFF(file, 100, 16);
+    file[116] = 0x01, file[117] = 0x80, file[118] = 0xA0, file[2047] = 0x0F, file[99] = 0x01;
+    const Bytes original = file;
+    fpgaimage::Window window;
+    ASSERT_TRUE(fpgaimage::PrepareImage(file, &window));
+    EXPECT_EQ(window.start, 100u);
+    EXPECT_EQ(window.end, 2048u);
+    EXPECT_EQ(file[116], 0x80);
+    EXPECT_EQ(file[117], 0x01);
+    EXPECT_EQ(file[118], 0x05);
+    EXPECT_EQ(file[2047], 0xF0);
+    EXPECT_EQ(file[99], 0x01) << "before the window: untouched";
+    EXPECT_TRUE(std::equal(original.begin(), original.begin() + 100, file.begin()));
+    for (size_t i = 100; i < 2048; ++i) ASSERT_EQ(fpgaimage::ReverseBits(file[i]), original[i]) << i;
+}
+
+TEST(FpgaImagePreparation, UnknownFileIsLeftAlone) {
+    Bytes file = ImageFile({'P', 'O', 'E'}, 64);
+    const Bytes original = file;
+    fpgaimage::Window window;
+    EXPECT_FALSE(fpgaimage::PrepareImage(file, &window));
+    EXPECT_EQ(file, original);
+}
+
+TEST(FpgaImagePreparation, ReversalTableFollowsTheRule) {
+    EXPECT_EQ(fpgaimage::ReverseBits(0x00), 0x00);
+    EXPECT_EQ(fpgaimage::ReverseBits(0x01), 0x80);
+    EXPECT_EQ(fpgaimage::ReverseBits(0x12), 0x48);
+    EXPECT_EQ(fpgaimage::ReverseBits(0xF0), 0x0F);
+    for (int v = 0; v < 256; ++v) EXPECT_EQ(fpgaimage::ReverseBits(fpgaimage::ReverseBits(uint8_t(v))), v);
+}
+
+}  // namespace
