@@ -47,6 +47,10 @@ LRESULT CALLBACK WndInternals::WindowProcedure(HWND hWnd, UINT message, WPARAM w
     return result;
 }
 
+LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return WndInternals::WindowProcedure(hWnd, message, wParam, lParam);
+}
+
 // The window is gone: if the handler chain did not already let go of the object (OnNcDestroy
 // does), do it now. The object may have deleted itself, so it is only touched while still mapped.
 void WndInternals::FinishDestruction(HWND hWnd, CWnd* wnd) {
@@ -62,7 +66,8 @@ void WndInternals::FinishDestruction(HWND hWnd, CWnd* wnd) {
 void WndInternals::Subclass(CWnd* wnd) {
     auto ours = reinterpret_cast<LONG_PTR>(&WindowProcedure);
     auto previous = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(wnd->m_hWnd, GWLP_WNDPROC, ours));
-    if (previous != &WindowProcedure) *wnd->GetSuperWndProcAddr() = previous;
+    // A class that names the framework's procedure has no procedure of its own to fall back on.
+    if (previous != &WindowProcedure && previous != &AfxWndProc) *wnd->GetSuperWndProcAddr() = previous;
 }
 
 LRESULT CALLBACK WndInternals::CreationHook(int code, WPARAM wParam, LPARAM lParam) {

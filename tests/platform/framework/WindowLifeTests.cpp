@@ -208,3 +208,44 @@ TEST_F(WindowLifeTest, ScrollOperationsUseTheWindowsScrollBarControl) {
 }
 
 }  // namespace
+
+namespace {
+
+class CHintLikeWindow : public CWnd {
+public:
+    int paints = 0;
+
+protected:
+    void OnPaint() {
+        CPaintDC dc(this);
+        ++paints;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CHintLikeWindow, CWnd)
+    ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+TEST_F(WindowLifeTest, ClassNamingTheFrameworkProcedureFallsBackToTheDefault) {
+    WNDCLASSW wc = {};
+    wc.style = CS_SAVEBITS | CS_DBLCLKS;
+    wc.lpfnWndProc = AfxWndProc;
+    wc.hInstance = AfxGetInstanceHandle();
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_INFOBK + 1);
+    wc.lpszClassName = L"FrameworkTests.Hint";
+    ASSERT_TRUE(AfxRegisterClass(&wc));
+    CHintLikeWindow window;
+    ASSERT_TRUE(window.CreateEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, L"FrameworkTests.Hint", L"", WS_POPUP | WS_BORDER,
+                                CRect(0, 0, 80, 20), nullptr, 0));
+    window.SetWindowText(L"tip text");  // handled by the default procedure
+    EXPECT_EQ(L"tip text", support::gui::WindowText(window.m_hWnd));
+    window.ShowWindow(SW_SHOWNOACTIVATE);
+    window.UpdateWindow();
+    EXPECT_GE(window.paints, 1);
+    window.DestroyWindow();
+    EXPECT_EQ(nullptr, window.m_hWnd);
+}
+
+}  // namespace

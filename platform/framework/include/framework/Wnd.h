@@ -347,6 +347,9 @@ private:
 LPCWSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = nullptr, HBRUSH hbrBackground = nullptr,
                             HICON hIcon = nullptr);
 BOOL AfxRegisterClass(WNDCLASSW* lpWndClass);
+// The framework's window procedure: it hands each message to the window's object. Classes may name
+// it as their procedure; DefWindowProc serves as well, since objects subclass their windows at creation.
+LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Offers a message to PreTranslateMessage of each window from its target up to, and including,
 // hWndStop (the target's top-level window when null). TRUE when one of them consumed it.
