@@ -12,6 +12,8 @@
 #include "ReceivePath.h"
 #include "RegisterHooks.h"
 
+#include <initializer_list>
+
 namespace capi {
 namespace {
 

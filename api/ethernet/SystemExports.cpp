@@ -14,6 +14,8 @@
 #include "RegisterHooks.h"
 #include "UsbChannel.h"
 
+#include <initializer_list>
+
 // The second argument is accepted for compatibility; the library does not use it.
 extern "C" int __stdcall BrevixC_SYS_Init(BrevixC_HostCallback callback, int32_t) {
     capi::SetHostCallback(callback);
