@@ -60,6 +60,9 @@ public:
     BOOL IsTerminating() const { return (m_fr.Flags & FR_DIALOGTERM) != 0; }
 
 protected:
+    // The box's own procedure answers its buttons.
+    void OnOK() override { Default(); }
+    void OnCancel() override { Default(); }
     void PostNcDestroy() override;
 
 private:
