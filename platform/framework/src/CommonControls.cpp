@@ -253,6 +253,26 @@ void CToolBar::SetButtonStyle(int nIndex, UINT nStyle) {
     SetButtonInfo(nIndex, &info);
 }
 
+BOOL CToolBar::SetButtonText(int nIndex, LPCWSTR lpszText) {
+    TBBUTTONINFOW info = {};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_TEXT | TBIF_BYINDEX;
+    info.pszText = const_cast<LPWSTR>(lpszText);
+    BOOL set = SetButtonInfo(nIndex, &info);
+    Reposition();
+    return set;
+}
+
+CString CToolBar::GetButtonText(int nIndex) const {
+    wchar_t text[256] = {};
+    TBBUTTONINFOW info = {};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_TEXT | TBIF_BYINDEX;
+    info.pszText = text;
+    info.cchText = 256;
+    return GetButtonInfo(nIndex, &info) ? CString(text) : CString();
+}
+
 CSize CToolBar::CalcFixedLayout() const {
     CRect window;
     GetWindowRect(&window);
@@ -260,6 +280,15 @@ CSize CToolBar::CalcFixedLayout() const {
 }
 
 void CToolBar::Reposition() { AutoSize(); }
+
+void CWnd::RepositionBars(UINT nIDFirst, UINT nIDLast, UINT, UINT, LPRECT, LPCRECT, BOOL) {
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        UINT id = static_cast<UINT>(::GetDlgCtrlID(child));
+        if (id < nIDFirst || id > nIDLast) continue;
+        CWnd* bar = FromHandlePermanent(child);
+        if (bar != nullptr && bar->IsKindOf(RUNTIME_CLASS(CToolBar))) static_cast<CToolBar*>(bar)->Reposition();
+    }
+}
 
 HTREEITEM CTreeCtrl::InsertItem(LPCWSTR lpszItem, HTREEITEM hParent, HTREEITEM hInsertAfter) {
     return InsertItem(TVIF_TEXT, lpszItem, 0, 0, 0, 0, 0, hParent, hInsertAfter);

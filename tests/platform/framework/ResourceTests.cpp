@@ -68,6 +68,14 @@ TEST(Resources, ToolbarLoadsButtonsAndImagesFromItsResource) {
     EXPECT_TRUE(toolbar.EnableButton(ID_TOOL_CHART, FALSE));
     EXPECT_FALSE(toolbar.IsButtonEnabled(ID_TOOL_CHART));
     EXPECT_TRUE(toolbar.IsButtonEnabled(ID_TOOL_CLEAR));
+    EXPECT_TRUE(toolbar.SetButtonText(2, L"Chart"));
+    EXPECT_EQ(CString(L"Chart"), toolbar.GetButtonText(2));
+    host.RepositionBars(AFX_IDW_CONTROLBAR_FIRST, AFX_IDW_CONTROLBAR_LAST, 0);
+    CRect bar;
+    toolbar.GetWindowRect(&bar);
+    host.ScreenToClient(&bar);
+    EXPECT_EQ(0, bar.top);  // along the top edge
+    EXPECT_GT(bar.Height(), 15);
     host.DestroyWindow();
 }
 

@@ -125,6 +125,8 @@ constexpr DWORD CBRS_FLYBY = 0x0020;
 constexpr DWORD CBRS_GRIPPER = 0x00400000;
 constexpr DWORD CBRS_SIZE_DYNAMIC = 0x0040;
 constexpr UINT AFX_IDW_TOOLBAR = 0xE800;
+constexpr UINT AFX_IDW_CONTROLBAR_FIRST = 0xE800;
+constexpr UINT AFX_IDW_CONTROLBAR_LAST = 0xE8FF;
 
 // A toolbar laid along the top (or bottom) of its parent's client area and filled from a toolbar
 // resource: the button ids of the TOOLBAR statement and the bitmap of the same id.
@@ -148,6 +150,9 @@ public:
     void GetItemRect(int nIndex, LPRECT lpRect) const { CToolBarCtrl::GetItemRect(nIndex, lpRect); }
     UINT GetButtonStyle(int nIndex) const;
     void SetButtonStyle(int nIndex, UINT nStyle);
+    // The text shown with the button at the index (below its image).
+    BOOL SetButtonText(int nIndex, LPCWSTR lpszText);
+    CString GetButtonText(int nIndex) const;
     // Height of the bar including its borders; the parent lays its other windows below it.
     CSize CalcFixedLayout() const;
     // Puts the bar along its parent's edge.

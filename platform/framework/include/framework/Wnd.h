@@ -249,6 +249,11 @@ public:
     virtual INT_PTR OnToolHitTest(CPoint point, TOOLINFOW* pTI) const;
     static void CancelToolTips(BOOL bKeys = FALSE);
 
+    // Lays out the control bars (toolbars) among the children with ids nIDFirst..nIDLast along the
+    // client area's edges. The remaining arguments are kept for familiarity; the bars place themselves.
+    void RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UINT nFlag = 0, LPRECT lpRectParam = nullptr,
+                        LPCRECT lpRectClient = nullptr, BOOL bStretch = TRUE);
+
     int MessageBox(LPCWSTR lpszText, LPCWSTR lpszCaption = nullptr, UINT nType = MB_OK);
     void DragAcceptFiles(BOOL bAccept = TRUE);
     BOOL FlashWindow(BOOL bInvert);
