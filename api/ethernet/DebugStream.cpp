@@ -3,6 +3,14 @@
 #include <iomanip>
 
 namespace capi {
+namespace {
+
+HANDLE OpenConsoleOutput() {
+    return CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, 0, nullptr);
+}
+
+}  // namespace
 
 // Swallows everything: the stream's buffer while no console is attached.
 class DebugStream::NullBuffer : public std::basic_streambuf<wchar_t> {
@@ -48,8 +56,14 @@ DebugStream& DebugStream::Open() {
     // buffer is opened by name: the standard handles of a host started with redirected output
     // still point at its pipes after AllocConsole.
     allocatedConsole_ = AllocConsole() != FALSE;
-    console_ = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
+    console_ = OpenConsoleOutput();
+    if (console_ == INVALID_HANDLE_VALUE && !allocatedConsole_) {
+        // Attached to a console without a screen buffer (Wine gives one to console programs
+        // started without a terminal): leave it for a console of our own.
+        FreeConsole();
+        allocatedConsole_ = AllocConsole() != FALSE;
+        console_ = OpenConsoleOutput();
+    }
     if (console_ == INVALID_HANDLE_VALUE) {
         if (allocatedConsole_) FreeConsole();
         allocatedConsole_ = false;
