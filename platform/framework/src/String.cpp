@@ -414,6 +414,20 @@ template class BasicString<char>;
 
 }  // namespace framework
 
+BOOL AfxExtractSubString(CString& rString, LPCWSTR lpszFullString, int iSubString, wchar_t chSep) {
+    rString.Empty();
+    if (lpszFullString == nullptr || iSubString < 0) return FALSE;
+    const wchar_t* piece = lpszFullString;
+    for (; iSubString > 0; --iSubString) {
+        piece = wcschr(piece, chSep);
+        if (piece == nullptr) return FALSE;
+        ++piece;
+    }
+    const wchar_t* end = wcschr(piece, chSep);
+    rString = end ? CString(piece, static_cast<int>(end - piece)) : CString(piece);
+    return TRUE;
+}
+
 CStringA WideToNarrow(const wchar_t* text, UINT codePage) {
     return CStringA(framework::ToNarrow(text, -1, codePage));
 }

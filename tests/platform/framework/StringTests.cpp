@@ -168,6 +168,16 @@ TEST(StringConversion, NarrowAndWideRoundTrip) {
     EXPECT_EQ(CString(japanese), NarrowToWide(utf8, CP_UTF8));
 }
 
+TEST(StringPieces, ExtractSubStringCutsAtTheSeparator) {
+    CString piece;
+    EXPECT_TRUE(AfxExtractSubString(piece, L"Clear all counters\nClear Counter", 1));
+    EXPECT_EQ(CString(L"Clear Counter"), piece);
+    EXPECT_TRUE(AfxExtractSubString(piece, L"a,,c", 1, L','));
+    EXPECT_EQ(CString(L""), piece);
+    EXPECT_FALSE(AfxExtractSubString(piece, L"only", 1));
+    EXPECT_TRUE(piece.IsEmpty());
+}
+
 TEST(StringOperators, ConcatenateAndCompare) {
     CString a(L"Port");
     CString b = a + L' ' + L"A" + CString(L"!");

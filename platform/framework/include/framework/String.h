@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <tchar.h>
+
 #include <cstdarg>
 #include <string>
 #include <type_traits>
@@ -171,6 +173,9 @@ std::string FormatNarrow(const char* format, va_list args);
 using CString = framework::BasicString<wchar_t>;
 using CStringW = framework::BasicString<wchar_t>;
 using CStringA = framework::BasicString<char>;
+
+// The iSubString-th piece of lpszFullString cut at chSep; FALSE (and empty) past the last piece.
+BOOL AfxExtractSubString(CString& rString, LPCWSTR lpszFullString, int iSubString, wchar_t chSep = L'\n');
 
 // Conversions with an explicit code page (CP_ACP, CP_UTF8 ...).
 CStringA WideToNarrow(const wchar_t* text, UINT codePage = CP_ACP);
