@@ -249,3 +249,47 @@ TEST_F(WindowLifeTest, ClassNamingTheFrameworkProcedureFallsBackToTheDefault) {
 }
 
 }  // namespace
+
+namespace {
+
+// Follows a drag as a splitter would: capture on press, moves while captured, release.
+class CDragRecorder : public CWnd {
+public:
+    CPoint pressed;
+    CPoint released;
+    int movesWhileCaptured = 0;
+
+protected:
+    void OnLButtonDown(UINT, CPoint point) {
+        pressed = point;
+        SetCapture();
+    }
+    void OnMouseMove(UINT, CPoint) {
+        if (GetCapture() == this) ++movesWhileCaptured;
+    }
+    void OnLButtonUp(UINT, CPoint point) {
+        released = point;
+        ::ReleaseCapture();
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CDragRecorder, CWnd)
+    ON_WM_LBUTTONDOWN()
+    ON_WM_MOUSEMOVE()
+    ON_WM_LBUTTONUP()
+END_MESSAGE_MAP()
+
+TEST_F(WindowLifeTest, InputAtAPointReachesTheChildUnderItAndFollowsCapture) {
+    CWnd frame;
+    ASSERT_TRUE(frame.CreateEx(0, nullptr, L"frame", WS_POPUP | WS_VISIBLE, CRect(50, 50, 350, 250), nullptr, 0));
+    CDragRecorder bar;
+    ASSERT_TRUE(bar.Create(nullptr, L"", WS_CHILD | WS_VISIBLE, CRect(100, 0, 110, 200), &frame, 1));
+    support::gui::DragAt(frame.m_hWnd, POINT{105, 50}, POINT{205, 60});
+    EXPECT_EQ(CPoint(5, 50), bar.pressed);
+    EXPECT_EQ(CPoint(105, 60), bar.released);  // outside the bar, still its own coordinates
+    EXPECT_GE(bar.movesWhileCaptured, 4);  // moving the pointer itself adds its own moves
+    frame.DestroyWindow();
+}
+
+}  // namespace

@@ -65,6 +65,54 @@ void ClickButton(HWND dialog, int nID) {
     Click(control, POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2});
 }
 
+HWND MouseTarget(HWND root, POINT rootClient, POINT* targetClient) {
+    POINT screen = rootClient;
+    ::ClientToScreen(root, &screen);
+    HWND target = ::GetCapture();
+    if (target == nullptr || ::GetWindowThreadProcessId(target, nullptr) != ::GetCurrentThreadId()) {
+        target = root;
+        for (;;) {
+            POINT inTarget = screen;
+            ::ScreenToClient(target, &inTarget);
+            HWND child = ::ChildWindowFromPointEx(target, inTarget, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+            if (child == nullptr || child == target) break;
+            target = child;
+        }
+    }
+    *targetClient = screen;
+    ::ScreenToClient(target, targetClient);
+    return target;
+}
+
+namespace {
+void PostMouseAt(HWND root, POINT rootClient, UINT message, WPARAM keys) {
+    POINT client;
+    HWND target = MouseTarget(root, rootClient, &client);
+    POINT screen = rootClient;
+    ::ClientToScreen(root, &screen);
+    // The message's pointer position is taken when it is posted.
+    ::SetCursorPos(screen.x, screen.y);
+    ::PostMessageW(target, message, keys, Pack(client));
+    PumpPending();
+}
+}  // namespace
+
+void ClickAt(HWND root, POINT rootClient, Button button) {
+    PostMouseAt(root, rootClient, WM_MOUSEMOVE, 0);
+    PostMouseAt(root, rootClient, DownMessage(button), KeyFlag(button));
+    PostMouseAt(root, rootClient, UpMessage(button), 0);
+}
+
+void DragAt(HWND root, POINT from, POINT to, int steps) {
+    PostMouseAt(root, from, WM_MOUSEMOVE, 0);
+    PostMouseAt(root, from, WM_LBUTTONDOWN, MK_LBUTTON);
+    for (int i = 1; i <= steps; ++i) {
+        POINT at = {from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps};
+        PostMouseAt(root, at, WM_MOUSEMOVE, MK_LBUTTON);
+    }
+    PostMouseAt(root, to, WM_LBUTTONUP, 0);
+}
+
 void PressKey(HWND hwnd, UINT vk, Modifiers modifiers) {
     if (hwnd == nullptr) hwnd = ::GetFocus();
     BYTE saved[256];

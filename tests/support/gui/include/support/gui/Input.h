@@ -22,6 +22,14 @@ void Wheel(HWND hwnd, POINT client, int notches);
 // Clicks the middle of the dialog's control nID, as a mouse would.
 void ClickButton(HWND dialog, int nID);
 
+// Input at a point of `root`'s client area reaches the window a real pointer would: the window that
+// holds the mouse capture, else the deepest visible child under the point, with the point in that
+// window's coordinates.
+HWND MouseTarget(HWND root, POINT rootClient, POINT* targetClient);
+void ClickAt(HWND root, POINT rootClient, Button button = Button::Left);
+// Press at `from`, move in `steps` steps to `to`, release there: a drag as a person makes it.
+void DragAt(HWND root, POINT from, POINT to, int steps = 4);
+
 struct Modifiers {
     bool ctrl = false;
     bool shift = false;
