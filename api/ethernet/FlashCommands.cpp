@@ -27,11 +27,13 @@ FlashLayer& FlashLayer::Instance() {
 }
 
 bool FlashLayer::Init() {
+    open_ = false;
     if (!WmiConnect() || !ResetGpio()) return false;
     if (!SpiSetInterface(true, false, false, spiflash::kSpiMode, spiflash::kSpiClock)) {
         ShowFlashBox("Set SPI Interface fail!", "Error");
         return false;
     }
+    open_ = true;
     return true;
 }
 
@@ -45,6 +47,7 @@ bool FlashLayer::Shutdown() {
     if (!WmiSetGpioValue(&gpio_)) return false;
     if (!SpiSetInterface(false, false, false, 0, 0)) return false;
     WmiDisconnect();
+    open_ = false;
     return true;
 }
 

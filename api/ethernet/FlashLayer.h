@@ -6,8 +6,8 @@
 //
 // Threads: the host's thread initialises and shuts the layer down (WMI and COM live in its
 // apartment); during an FPGA download the worker thread runs the flash commands, which use only
-// the control device. The layer's state is written by Init and Shutdown alone, so it needs no lock;
-// one download at a time is the host's rule.
+// the control device. The layer's state is written by Init and Shutdown alone, so it needs no lock
+// (the flags other threads read are atomic); one download at a time is the host's rule.
 
 #include "FlashRecords.h"
 
@@ -25,6 +25,9 @@ public:
     static constexpr uint32_t kIoctlSpiTransaction = 0x222104;
 
     static FlashLayer& Instance();
+
+    // Init has succeeded and no Shutdown since: the SPI master is on and WMI is connected.
+    bool IsOpen() const { return open_; }
 
     // The exports' operations.
     bool Init();
@@ -61,6 +64,7 @@ private:
     // Set by WmiConnect: Windows 8 and later name the control device by its interface path.
     std::atomic<bool> windows8_{false};
     uint32_t gpio_ = 0;
+    std::atomic<bool> open_{false};  // read by terminate and the download worker
 };
 
 }  // namespace capi

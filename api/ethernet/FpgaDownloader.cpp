@@ -40,7 +40,7 @@ public:
     explicit LibraryDownloadHost(const std::atomic<bool>& terminate) : terminate_(terminate) {}
     uint32_t Ticks() override { return GetTickCount(); }
     void Wait(uint32_t milliseconds) override { PumpWait(milliseconds); }
-    bool FlashInitialised() override { return FpgaDownloader::Instance().FlashInitialised(); }
+    bool FlashInitialised() override { return FlashLayer::Instance().IsOpen(); }
     bool DeviceLost() override { return capi::DeviceLost(); }
     bool TerminateRequested() override { return terminate_; }
     bool ChipErase() override { return FlashLayer::Instance().ChipErase(); }
@@ -91,10 +91,8 @@ int FpgaDownloader::Download(std::FILE* file) {
     std::vector<uint8_t> image;
     if (!ReadImage(file, &image)) return 0;
 
-    if (!flashInitialised_ && !UsbUnitPresent()) {
-        if (FlashLayer::Instance().Init()) flashInitialised_ = true;
-        else ShowFlashBox("eeprom init fail!", "Error");
-    }
+    FlashLayer& flash = FlashLayer::Instance();
+    if (!flash.IsOpen() && !UsbUnitPresent() && !flash.Init()) ShowFlashBox("eeprom init fail!", "Error");
 
     fpgaimage::Window window;
     if (!fpgaimage::PrepareImage(image, &window)) {
@@ -119,7 +117,7 @@ int FpgaDownloader::Download(std::FILE* file) {
     }
     StopPollerThreads();
     // Without an open flash layer the worker could only end in silence, and the host would wait.
-    if (!flashInitialised_) return 0;
+    if (!flash.IsOpen()) return 0;
 
     FpgaJob job{std::move(image), window};
     const bool started = worker_.Start(L"FpgaDownloadThread", [this, job = std::move(job)] {
@@ -131,13 +129,9 @@ int FpgaDownloader::Download(std::FILE* file) {
 
 int FpgaDownloader::Terminate() { return terminate_.exchange(true) ? 0 : 1; }
 
-void FpgaDownloader::ShutdownFlash() {
-    if (FlashLayer::Instance().Shutdown()) flashInitialised_ = false;
-}
+bool SerialFlashInitialised() { return FlashLayer::Instance().IsOpen(); }
 
-bool SerialFlashInitialised() { return FpgaDownloader::Instance().FlashInitialised(); }
-
-void ShutdownSerialFlash() { FpgaDownloader::Instance().ShutdownFlash(); }
+void ShutdownSerialFlash() { FlashLayer::Instance().Shutdown(); }
 
 bool ReadSerialFlashId(uint8_t* manufacturer, uint8_t* memoryType, uint8_t* capacity) {
     return FlashLayer::Instance().ReadId(manufacturer, memoryType, capacity);

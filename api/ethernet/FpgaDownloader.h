@@ -3,8 +3,9 @@
 // it to the download worker (Ethernet testers) or to the USB channel (USB-attached units).
 //
 // Threads: Download runs on the host's thread and owns the worker (starts it; the worker ends by
-// itself and the next Download collects it). The terminate flag and the flash-initialised flag are
-// atomic: the host's threads, the worker and the host callback on the worker's thread touch them.
+// itself and the next Download collects it). The terminate flag is atomic: the host's threads, the
+// worker and the host callback on the worker's thread touch it. Whether the flash is initialised
+// is the flash layer's own flag: set by its Init, cleared by its Shutdown.
 
 #include "WorkerThread.h"
 
@@ -25,17 +26,12 @@ public:
     // BrevixC_SYS_DownloadFPGA_Terminate: 0 when a terminate was asked already, else 1.
     int Terminate();
 
-    bool FlashInitialised() const { return flashInitialised_; }
-    // BrevixC_SYS_TerminateProcess closes the flash layer; a later download opens it again.
-    void ShutdownFlash();
-
 private:
     FpgaDownloader() = default;
     bool ReadImage(std::FILE* file, std::vector<uint8_t>* image) const;
     void SendStatusHere(uint16_t status, uint16_t value) const;
 
     std::atomic<bool> terminate_{false};
-    std::atomic<bool> flashInitialised_{false};
     WorkerThread worker_;
     // An image handed to the USB channel must outlive its transfer: kept until the next download.
     std::vector<uint8_t> usbImage_;
