@@ -18,32 +18,32 @@ void DestroyAll(TemporaryMap& temporaries) {
     temporaries.clear();
 }
 
-// Per thread: wrappers are only handed out to, and deleted by, the thread that made them; what is
-// left when the thread ends goes with it.
-struct ThreadTemporaries {
-    TemporaryMap map;
-    ~ThreadTemporaries() { DestroyAll(map); }
-};
-thread_local ThreadTemporaries t_temporaries;
+// Per thread: wrappers are only handed out to, and deleted by, the thread that made them. The map
+// is reached through a plain pointer because thread-local objects with destructors are not safe at
+// thread exit with this toolchain's static runtime; framework threads empty it before they end.
+thread_local TemporaryMap* t_temporaries = nullptr;
 
 }  // namespace
 
 void* TemporaryObject(const void* kind, void* handle, const std::function<void*()>& make, void (*destroy)(void*)) {
     if (handle == nullptr) return nullptr;
     auto key = std::make_pair(kind, handle);
-    auto found = t_temporaries.map.find(key);
-    if (found != t_temporaries.map.end()) return found->second.object;
+    if (t_temporaries == nullptr) t_temporaries = new TemporaryMap;
+    auto found = t_temporaries->find(key);
+    if (found != t_temporaries->end()) return found->second.object;
     void* object = make();
-    t_temporaries.map.emplace(key, Temporary{object, destroy});
+    t_temporaries->emplace(key, Temporary{object, destroy});
     return object;
 }
 
 void DeleteTemporaryObjects() {
     // Deleting a wrapper never makes another, but take the map first so that a destructor that
     // does ask for one cannot disturb the iteration.
-    TemporaryMap doomed = std::move(t_temporaries.map);
-    t_temporaries.map.clear();
-    DestroyAll(doomed);
+    TemporaryMap* doomed = t_temporaries;
+    t_temporaries = nullptr;
+    if (doomed == nullptr) return;
+    DestroyAll(*doomed);
+    delete doomed;
 }
 
 }  // namespace framework

@@ -3,20 +3,17 @@
 
 namespace {
 
-// The thread's tooltip and the tool it currently shows. Only the thread's own loops touch it.
+// The thread's tooltip and the tool it currently shows. Only the thread's own loops touch it; the
+// tooltip window ends with its thread, as every window does.
 struct ToolTipState {
-    HWND tip = nullptr;
-    HWND hitWindow = nullptr;
-    INT_PTR hit = -1;
-    UINT privateFlags = 0;
-    TOOLINFOW tool = {};
-    bool toolAdded = false;
-
-    ~ToolTipState() {
-        if (tip != nullptr && ::IsWindow(tip)) ::DestroyWindow(tip);
-    }
+    HWND tip;
+    HWND hitWindow;
+    INT_PTR hit;
+    UINT privateFlags;
+    TOOLINFOW tool;
+    bool toolAdded;
 };
-thread_local ToolTipState t_tips;
+thread_local ToolTipState t_tips = {nullptr, nullptr, -1, 0, {}, false};
 
 constexpr UINT kPrivateFlags = TTF_NOTBUTTON | TTF_CLOSEONLEAVE;
 

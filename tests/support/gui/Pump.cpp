@@ -8,15 +8,22 @@
 namespace support::gui {
 namespace {
 
-// Drivers waiting for their thread timer, by timer id. Only this thread's loop fires them.
-thread_local std::map<UINT_PTR, std::function<void()>> t_drivers;
+// Drivers waiting for their thread timer, by timer id. Only this thread's loop fires them. A plain
+// pointer: thread-local objects with destructors are not safe at thread exit with this toolchain.
+using Drivers = std::map<UINT_PTR, std::function<void()>>;
+thread_local Drivers* t_drivers = nullptr;
 
 void CALLBACK FireDriver(HWND, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(nullptr, id);
-    auto found = t_drivers.find(id);
-    if (found == t_drivers.end()) return;
+    if (t_drivers == nullptr) return;
+    auto found = t_drivers->find(id);
+    if (found == t_drivers->end()) return;
     std::function<void()> driver = std::move(found->second);
-    t_drivers.erase(found);
+    t_drivers->erase(found);
+    if (t_drivers->empty()) {
+        delete t_drivers;
+        t_drivers = nullptr;
+    }
     driver();
 }
 
@@ -55,7 +62,8 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMilliseconds) {
 
 void RunFromLoop(std::function<void()> driver) {
     UINT_PTR id = ::SetTimer(nullptr, 0, 0, &FireDriver);
-    t_drivers[id] = std::move(driver);
+    if (t_drivers == nullptr) t_drivers = new Drivers;
+    (*t_drivers)[id] = std::move(driver);
 }
 
 }  // namespace support::gui
