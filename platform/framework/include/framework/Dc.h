@@ -17,6 +17,9 @@ public:
     CDC& operator=(const CDC&) = delete;
 
     HDC m_hDC = nullptr;
+    // Set by whoever draws onto a printer through this object; drawing code may scale by it.
+    BOOL m_bPrinting = FALSE;
+    BOOL IsPrinting() const { return m_bPrinting; }
 
     static CDC* FromHandle(HDC hDC);
     BOOL Attach(HDC hDC);
