@@ -74,8 +74,6 @@ bool FpgaDownloader::ReadImage(std::FILE* file, std::vector<uint8_t>* image) con
     return std::fread(image->data(), 1, image->size(), file) == image->size();
 }
 
-void FpgaDownloader::SendStatusHere(uint16_t status, uint16_t value) const { SendFpgaStatus(status, value); }
-
 int FpgaDownloader::Download(std::FILE* file) {
     // Two downloads at once would program the flash from two images: the second is refused.
     if (worker_.Running()) {
@@ -103,9 +101,9 @@ int FpgaDownloader::Download(std::FILE* file) {
     const int32_t machine = MachineId();
     if (machine == 3 || machine == 4 || UsbUnitPresent()) {
         StopPollerThreads();
-        usbImage_ = std::move(image);
-        if (Korrin_DownloadFPGA(usbImage_.data(), int(window.start), int(window.end)) != 0)
-            SendStatusHere(kFpgaFailed, 0);
+        // A refusal may mean that an earlier transfer still reads the image kept before.
+        if (Korrin_DownloadFPGA(image.data(), int(window.start), int(window.end)) == 0) usbImage_ = std::move(image);
+        else SendFpgaStatus(kFpgaFailed, 0);
         return 1;
     }
 

@@ -29,11 +29,10 @@ public:
 private:
     FpgaDownloader() = default;
     bool ReadImage(std::FILE* file, std::vector<uint8_t>* image) const;
-    void SendStatusHere(uint16_t status, uint16_t value) const;
 
     std::atomic<bool> terminate_{false};
     WorkerThread worker_;
-    // An image handed to the USB channel must outlive its transfer: kept until the next download.
+    // An image the USB channel took must outlive its transfer: kept until it takes another.
     std::vector<uint8_t> usbImage_;
 };
 

@@ -108,6 +108,8 @@ struct DriverHost::Session {
 
 DriverHost::DriverHost() : pipeName_(NewPipeName()) {}
 
+DriverHost::DriverHost(std::wstring pipeName) : pipeName_(std::move(pipeName)) {}
+
 DriverHost::~DriverHost() { Stop(); }
 
 void DriverHost::Start() {

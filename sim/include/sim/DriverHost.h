@@ -72,8 +72,14 @@ public:
 
 class DriverHost {
 public:
-    // Listens on a pipe name of its own (unique in the process and across processes).
+    // The name the driver layers use when BREVIX_DRIVER_PIPE is not set: for a simulator that
+    // serves programs started without it.
+    static constexpr wchar_t kDefaultPipeName[] = L"\\\\.\\pipe\\brevix-driver";
+
+    // Listens on a pipe name of its own (unique in the process and across processes), or on the
+    // name given.
     DriverHost();
+    explicit DriverHost(std::wstring pipeName);
     ~DriverHost();
     DriverHost(const DriverHost&) = delete;
     DriverHost& operator=(const DriverHost&) = delete;
