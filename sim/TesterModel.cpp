@@ -30,16 +30,7 @@ uint32_t SystemIdOf(int machineId) {
     }
 }
 
-uint8_t EepromSelectorOf(int machineId) {
-    switch (machineId) {
-    case 1:
-        return 1;
-    case 2:
-        return 4;
-    default:
-        return 0;
-    }
-}
+uint8_t EepromSelectorOf(int machineId) { return machineId == 2 ? 1 : 0; }
 
 TesterModel::TesterModel(Tester& tester, int machineId) : tester_(tester) {
     eeprom_.fill(0xFFFF);
@@ -47,6 +38,8 @@ TesterModel::TesterModel(Tester& tester, int machineId) : tester_(tester) {
     RegisterFile& registers = tester_.Registers();
     registers.OnWrite(kEepromCommand, [this](uint32_t, uint32_t value) { OnEepromCommand(value); });
     registers.OnRead(kEepromCommand, [this](uint32_t) { return OnEepromRead(); });
+    // Writes to the link report's address set the shadow control bits; reads report the links.
+    registers.OnRead(kLinkReport, [this](uint32_t) { return linkReport_.load(); });
     tester_.AddFrameHandler([this](const Bytes& frame) { return OnProbe(frame); });
 }
 
@@ -81,7 +74,7 @@ void TesterModel::SetVersion(uint32_t fpga, uint32_t hardware, uint32_t firmware
     tester_.Registers().Set(kFirmwareVersion, firmware);
 }
 
-void TesterModel::SetLinkReport(uint32_t value) { tester_.Registers().Set(kLinkReport, value); }
+void TesterModel::SetLinkReport(uint32_t value) { linkReport_ = value; }
 
 // EEPROM command words: bit 31 read, bits 28-30 the chip selector, bits 16-23 the word address.
 void TesterModel::OnEepromCommand(uint32_t value) {

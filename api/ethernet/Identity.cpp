@@ -25,10 +25,12 @@ int32_t EEPROM_Version;
 namespace capi {
 namespace {
 
+// The EEPROM selector is the chip-select nibble the tester's EEPROM answers to: 0 on Brevix-CF
+// units, 1 on Brevix-A units.
 const ModelRow kModels[] = {
     {"N/A", 0, 0x8000},
-    {"Brevix-C Series", 1, 0x8000},
-    {"Brevix-A Series", 4, 0x4000},
+    {"Brevix-C Series", 0, 0x8000},
+    {"Brevix-A Series", 1, 0x4000},
     {"Brevix-H", 0, 0x8000},
     {"Brevix-J", 0, 0x8000},
 };

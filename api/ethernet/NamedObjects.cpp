@@ -51,11 +51,13 @@ int CreateNamedEvents() {
     return ResetEvent(setSfp) ? 1 : 0;
 }
 
+void ResetPhyRead() {
+    if (const HANDLE event = PhyReadEvent()) ResetEvent(event);
+}
+
 bool WaitPhyRead() {
     const HANDLE event = PhyReadEvent();
-    if (!event) return false;
-    ResetEvent(event);
-    return WaitForSingleObject(event, 1000) == WAIT_OBJECT_0;
+    return event && WaitForSingleObject(event, 1000) == WAIT_OBJECT_0;
 }
 
 void SignalPhyRead() {

@@ -14,7 +14,9 @@ HANDLE PhyNameMutex();
 // "SetSFP". 0 when "SetSFP" does not exist.
 int CreateNamedEvents();
 
-// True when "PhyRead" was set within 1000 ms; resets it first.
+// A PHY read resets "PhyRead" before it asks, so that a result arriving before it waits still
+// counts; the wait is then true when "PhyRead" is set within 1000 ms.
+void ResetPhyRead();
 bool WaitPhyRead();
 void SignalPhyRead();
 

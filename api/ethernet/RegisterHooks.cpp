@@ -105,8 +105,12 @@ void ParseEepromReply(const ReplyBody& body) {
     const uint8_t selector = Identity::Instance().Row().eepromSelector;
     EepromState& eeprom = EepromState::Instance();
     if (command == selector * 16 + 8) {
-        uint8_t awaited = word;
-        if (word != kNoAwaitedWord && eeprom.awaitedWord.compare_exchange_strong(awaited, kNoAwaitedWord)) {
+        // A write chunk: write enable, the word writes, write disable. Its first word write (the
+        // second pair) names the chunk's start.
+        if (body.count < 2 || !body.Has(8, 8)) return;
+        const uint8_t start = body.bytes[13];
+        uint8_t awaited = start;
+        if (start != kNoAwaitedWord && eeprom.awaitedWord.compare_exchange_strong(awaited, kNoAwaitedWord)) {
             AnnounceEepromDone();
         }
         return;

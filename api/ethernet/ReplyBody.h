@@ -12,7 +12,8 @@ namespace capi {
 struct ReplyBody {
     const uint8_t* bytes = nullptr;
     size_t length = 0;  // bytes received from offset 16 on
-    uint8_t count = 0;  // byte 15 of the frame
+    uint8_t command = 0;  // byte 14 of the frame: 0 general, 1 or 3 sequential read
+    uint8_t count = 0;    // byte 15 of the frame
     uint32_t stampSeconds = 0;
     uint32_t stampMicroseconds = 0;
 

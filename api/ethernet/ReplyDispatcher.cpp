@@ -84,6 +84,7 @@ int DispatchDeviceFrame(const uint8_t* frame, size_t length, uint32_t stampSecon
             ReplyBody body;
             body.bytes = frame + 16;
             body.length = length - 16;
+            body.command = frame[14];
             body.count = frame[15];
             body.stampSeconds = stampSeconds;
             body.stampMicroseconds = stampMicroseconds;
@@ -120,12 +121,15 @@ void DispatchReply(const ReplyBody& body) {
         hook->second(body);
         return;
     }
+    // The echo of a write repeats what the library wrote: only a read's reply carries the link
+    // report or a PHY result.
+    const bool read = body.command != kGeneral || (body.Word(0) & kReadFlag);
     switch (key) {
     case 0x400000D4:
-        ParseLinkReport(body);
+        if (read) ParseLinkReport(body);
         break;
     case 0x400000DC:
-        ParsePhyResult(body);
+        if (read) ParsePhyResult(body);
         break;
     case 0x400000A8:
         if (body.Has(4, 4)) Identity::Instance().SetVcxoPpm(static_cast<int32_t>(body.Word(4)));

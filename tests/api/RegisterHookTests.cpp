@@ -83,12 +83,12 @@ void Dispatch(const Bytes& frame) { capi::DispatchDeviceFrame(frame.data(), fram
 
 TEST_F(HookTest, EepromRepliesFillTheIdentityFields) {
     // Machine id 1 reads its EEPROM with the Brevix-C row's selector.
-    Dispatch(EepromReply(1, 16, "Brevix-CF 2x1G", 8));
-    Dispatch(EepromReply(1, 38, std::string("SN01") + "\xFF\xFF" + "23", 10));
-    Dispatch(EepromReply(1, 33, "12", 1));
-    Dispatch(EepromReply(1, 64, std::string("\x00\x1B\x2C\x3D\x4E\x5F", 6), 3));
+    Dispatch(EepromReply(0, 16, "Brevix-CF 2x1G", 8));
+    Dispatch(EepromReply(0, 38, std::string("SN01") + "\xFF\xFF" + "23", 10));
+    Dispatch(EepromReply(0, 33, "12", 1));
+    Dispatch(EepromReply(0, 64, std::string("\x00\x1B\x2C\x3D\x4E\x5F", 6), 3));
     capi::SetIdentityComplete(false);
-    Dispatch(EepromReply(1, 48, "2019-05-17AB", 6));
+    Dispatch(EepromReply(0, 48, "2019-05-17AB", 6));
     EXPECT_STREQ(BVX_Module, "Brevix-CF 2x1G");
     EXPECT_EQ(std::string(BVX_SN, 8), std::string("SN01\0\0" "23", 8));
     EXPECT_EQ(EEPROM_Version, 12);
@@ -98,17 +98,17 @@ TEST_F(HookTest, EepromRepliesFillTheIdentityFields) {
 }
 
 TEST_F(HookTest, UnprogrammedModelNameGivesTheModelsDefaultName) {
-    Dispatch(EepromReply(1, 16, "\xFF\xFF\xFF\xFF", 8));
+    Dispatch(EepromReply(0, 16, "\xFF\xFF\xFF\xFF", 8));
     EXPECT_STREQ(BVX_Module, "Brevix-C Series");
 }
 
 TEST_F(HookTest, EepromReplyOfAnotherModelsSelectorChangesNothing) {
-    Dispatch(EepromReply(4, 16, "Brevix-A 2x1G", 8));
+    Dispatch(EepromReply(1, 16, "Brevix-A 2x1G", 8));
     EXPECT_STREQ(BVX_Module, "Brevix-CF");
 }
 
 TEST_F(HookTest, IdentityReplyCutShortChangesNothing) {
-    Bytes reply = EepromReply(1, 38, "SN0123456789ABCDEFGH", 10);
+    Bytes reply = EepromReply(0, 38, "SN0123456789ABCDEFGH", 10);
     reply.resize(16 + 16 * 9);
     Dispatch(reply);
     EXPECT_STREQ(BVX_SN, "");
@@ -116,8 +116,8 @@ TEST_F(HookTest, IdentityReplyCutShortChangesNothing) {
 
 TEST_F(HookTest, AwaitedEepromBlockAnnouncesItsCompletionOnce) {
     capi::EepromState::Instance().awaitedWord = 112;
-    Dispatch(EepromReply(1, 112, std::string(32, 'x'), 16));
-    Dispatch(EepromReply(1, 112, std::string(32, 'x'), 16));
+    Dispatch(EepromReply(0, 112, std::string(32, 'x'), 16));
+    Dispatch(EepromReply(0, 112, std::string(32, 'x'), 16));
     const auto messages = Messages();
     ASSERT_EQ(messages.size(), 1u);
     Bytes expected = Message(0xFE00);
