@@ -1,0 +1,34 @@
+#pragma once
+// Media selection (SFP fiber or copper) of the ports, run by one worker thread per request.
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace capi {
+
+class WorkerThread;
+
+class MediaDetection {
+public:
+    static MediaDetection& Instance();
+
+    // Starts the worker for port 0, 1 or 255 and mode 0 auto, 1 fiber, 2 copper; false when the
+    // arguments are refused or the thread could not start.
+    bool Start(uint8_t port, uint8_t mode);
+
+private:
+    MediaDetection() = default;
+    static void Run(uint8_t port, uint8_t mode);
+
+    // Guards workers_: the host's threads start workers; finished ones are let go on the next start.
+    std::mutex lock_;
+    std::vector<std::unique_ptr<WorkerThread>> workers_;
+};
+
+// 0 copper, 1 fiber, 2 no module, -1 unknown (including a PHY that did not answer).
+int SfpStatus(uint8_t port);
+int EnableSfpShadow(uint8_t port, uint8_t enable);
+
+}  // namespace capi

@@ -1,0 +1,141 @@
+// The link status request, the PHY identification reads of the multi-gigabit PHY, its speed
+// class, PHY notices and the oscillator measurement.
+
+#include "BrevixCAPI.h"
+#include "Counters.h"
+#include "DebugStream.h"
+#include "HostMessages.h"
+#include "NamedObjects.h"
+#include "PortControls.h"
+#include "PortMaps.h"
+#include "Ports.h"
+#include "PumpWait.h"
+#include "RegisterHooks.h"
+#include "RegisterImages.h"
+
+#include <atomic>
+
+namespace capi {
+namespace {
+
+constexpr uint32_t kLinkReportRegister = 0x400000D4;
+constexpr uint32_t kPortSwitchRegister = 0x400000DC;
+constexpr uint32_t kIndirectRegister = 0x400000B0;
+constexpr uint32_t kIndirectCommand = 0x400000B4;
+constexpr uint32_t kIndirectResult = 0x400000BC;
+constexpr uint32_t kIndirectRead = 0x10000000;
+
+// The port whose answer in 0x400000BC the dispatcher is to file: set by the identification reads
+// (connect's thread, the PHY poller), read by the receive thread.
+std::atomic<uint8_t> phyReplyPort{0};
+
+// Asks the multi-gigabit PHY for a device register through the indirect window; the answer is
+// read from 0x400000BC.
+void AskPhyRegister(uint8_t port, uint32_t reg, uint32_t device) {
+    const uint32_t pairs[4] = {kIndirectRegister, reg, kIndirectCommand,
+                               uint32_t(port & 1) << 24 | kIndirectRead | device << 16};
+    BVT_GenW(2, pairs);
+}
+
+void ReadPhyAnswer(uint8_t port) {
+    phyReplyPort = port;
+    BrevixT_SeqR(1, kIndirectResult);
+}
+
+// Holds the "PHYMutex" named mutex for a scope.
+class PhyNameLock {
+public:
+    PhyNameLock() : mutex_(PhyNameMutex()) { WaitForSingleObject(mutex_, INFINITE); }
+    ~PhyNameLock() { ReleaseMutex(mutex_); }
+    PhyNameLock(const PhyNameLock&) = delete;
+    PhyNameLock& operator=(const PhyNameLock&) = delete;
+
+private:
+    HANDLE mutex_;
+};
+
+uint32_t SpeedClassValue(uint8_t speedCode) {
+    switch (speedCode) {
+    case 11:
+        return 133;  // 1 Gbit/s
+    case 15:
+        return 135;  // 2.5 Gbit/s
+    case 17:
+        return 137;  // 5 Gbit/s
+    default:
+        return 139;  // 10 Gbit/s
+    }
+}
+
+// The oscillator of a port is measured with its port switch bit (13 Port A, 5 Port B) off; the
+// measurement reaches the host as 0x1D00, which turns the bit back on.
+int ReadOscillator(uint8_t port) {
+    const int bit = port == 0 ? 13 : 5;
+    auto setBit = [bit](bool on) {
+        return RegisterImages::Instance().Update([&](RegisterImageSet& images) {
+            images.portSwitch = on ? images.portSwitch | 1u << bit : images.portSwitch & ~(1u << bit);
+            return images.portSwitch;
+        });
+    };
+    if (!BVT_Write(kPortSwitchRegister, setBit(false))) return BVT_Write(kPortSwitchRegister, setBit(true));
+    const uint32_t reg = UsesSecondMap() ? 0x41000190 + PortOffset(port) : 0x400000A0 + 4u * port;
+    return BrevixT_SeqR(1, reg);
+}
+
+}  // namespace
+
+bool RequestLinkStatus() {
+    if (PollSelector() != 255) return true;
+    return BrevixT_SeqR(1, kLinkReportRegister) != 0;
+}
+
+void GetPHYName(uint8_t port) {
+    PhyNameLock lock;
+    Links().phyType[port & 1] = 0;
+    AskPhyRegister(port, 3, 1);
+    PumpWait(50);
+    Log("(API)(GetPHYName) Port:", port);
+    ReadPhyAnswer(port);
+    PumpWait(100);
+    Log("(API)(GetPHYMedia)(88x33)(x.8008) Port = ", port);
+    AskPhyRegister(port, 0x8008, 3);
+    PumpWait(50);
+    ReadPhyAnswer(port);
+}
+
+uint8_t PhyReplyPort() { return phyReplyPort; }
+
+void ForwardPhyNotice(uint8_t port, uint32_t stampSeconds, uint32_t stampMicroseconds) {
+    HostMessage message(BREVIXC_MSG_PHY_NOTICE);
+    message.Put16(16, port);
+    message.Send(BREVIXC_MSG_LENGTH, stampSeconds, stampMicroseconds);
+}
+
+void SetPortSpeedClass(uint8_t port, uint8_t speedCode) {
+    if (port == 254) return;
+    if (!UsesSecondMap()) {
+        if (port == 255) PumpWait(5);
+        return;
+    }
+    const uint32_t value = SpeedClassValue(speedCode);
+    if (port == 255) {
+        BVT_Write(0x41000138, value);
+        PumpWait(5);
+        BVT_Write(0x41000138 + PortOffset(1), value);
+    } else if (port <= 1) {
+        BVT_Write(0x41000138 + PortOffset(port), value);
+    }
+}
+
+int ReadOscillatorValue(uint8_t port) {
+    const PortList ports = PortsOf(port);
+    if (ports.empty()) return 0;
+    RequestLinkStatus();
+    PumpWait(50);
+    for (uint8_t p : ports) {
+        if (!ReadOscillator(p)) return 0;
+    }
+    return 1;
+}
+
+}  // namespace capi
