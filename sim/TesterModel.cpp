@@ -89,11 +89,17 @@ uint32_t TesterModel::OnEepromRead() {
     return latchedWord_ < 0 ? 0xFFFF : eeprom_[latchedWord_];
 }
 
+void TesterModel::AnswerProbeOn(int frameNumber) {
+    answerProbeOn_ = frameNumber;
+    probesSinceChoice_ = 0;
+}
+
 bool TesterModel::OnProbe(const Bytes& frame) {
     if (frame.size() < 20 || frame[12] != 0xFF || frame[13] != 0x03) return false;
     if (std::equal(kLibrarySource, kLibrarySource + 6, frame.begin() + 6)) return false;
-    const int number = ++probeFrames_;
-    if (number == answerProbeOn_) tester_.SendRaw(tester_.BuildReply(frame));
+    ++probeFrames_;
+    const int number = ++probesSinceChoice_;
+    if (answerProbeOn_ != 0 && number >= answerProbeOn_) tester_.SendRaw(tester_.BuildReply(frame));
     return true;
 }
 

@@ -46,9 +46,11 @@ public:
     void SetVersion(uint32_t fpga, uint32_t hardware, uint32_t firmware);
     void SetLinkReport(uint32_t value);
 
-    // The adapter probe: command frames from any source but the library's command source. The
-    // probe frame with this number (counting from 1) gets its answer; 0 answers none.
-    void AnswerProbeOn(int frameNumber) { answerProbeOn_ = frameNumber; }
+    // The adapter probe: command frames from any source but the library's command source. From
+    // this call on, the probe frame with this number (counting from 1) and every later one get
+    // their answer; 0 answers none. Until the first call, every probe frame is answered.
+    void AnswerProbeOn(int frameNumber);
+    // Probe frames received since the simulator started.
     int ProbeFramesSeen() const { return probeFrames_; }
 
 private:
@@ -59,6 +61,8 @@ private:
     Tester& tester_;
     std::atomic<int> answerProbeOn_{1};
     std::atomic<int> probeFrames_{0};
+    std::atomic<int> probesSinceChoice_{0};
+    std::atomic<uint32_t> linkReport_{0};
 
     // Guarded by lock_: the simulator's receive thread and the test's thread.
     mutable std::mutex lock_;
