@@ -6,15 +6,15 @@
 #include <tlhelp32.h>
 
 #include <string>
+#include <vector>
 
-inline int CountLibraryThreads(const std::wstring& prefix) {
+inline std::vector<DWORD> LibraryThreadIds(const std::wstring& prefix) {
     using GetDescription = HRESULT(WINAPI*)(HANDLE, PWSTR*);
     static const auto get = reinterpret_cast<GetDescription>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription")));
-    if (!get) return -1;
+    std::vector<DWORD> ids;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return -1;
-    int count = 0;
+    if (!get || snapshot == INVALID_HANDLE_VALUE) return ids;
     THREADENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
@@ -23,11 +23,13 @@ inline int CountLibraryThreads(const std::wstring& prefix) {
         if (!thread) continue;
         PWSTR name = nullptr;
         if (SUCCEEDED(get(thread, &name)) && name) {
-            if (std::wstring(name).rfind(prefix, 0) == 0) ++count;
+            if (std::wstring(name).rfind(prefix, 0) == 0) ids.push_back(entry.th32ThreadID);
             LocalFree(name);
         }
         CloseHandle(thread);
     }
     CloseHandle(snapshot);
-    return count;
+    return ids;
 }
+
+inline int CountLibraryThreads(const std::wstring& prefix) { return static_cast<int>(LibraryThreadIds(prefix).size()); }
