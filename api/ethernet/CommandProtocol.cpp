@@ -22,8 +22,6 @@ void CommandChannel::Detach() {
     link_.reset();
 }
 
-bool CommandChannel::Attached() const { return CurrentLink() != nullptr; }
-
 std::shared_ptr<Link> CommandChannel::CurrentLink() const {
     std::lock_guard<std::mutex> guard(linkLock_);
     return link_;

@@ -39,7 +39,6 @@ public:
     // without a link nothing is sent.
     void Attach(std::shared_ptr<Link> link);
     void Detach();
-    bool Attached() const;
     // The thread that delivers replies: its own sends never wait.
     void SetReceiveThread(DWORD threadId) { receiveThread_ = threadId; }
 

@@ -34,14 +34,12 @@ public:
     // whichever notices first); true for the call that reported it.
     bool ReportDeviceLost(uint32_t stampSeconds, uint32_t stampMicroseconds);
     bool DeviceLost() const { return deviceLost_; }
-    // The receive thread ends; the pollers, when told to stop.
+    // The receive thread ends on this.
     bool Terminating() const { return terminate_ || stop_; }
-    bool PollStopped() const { return pollStop_; }
     // Sleep up to the time given; true when the session stops (Rest) or its pollers stop
     // (RestPolling) meanwhile.
     bool Rest(DWORD milliseconds) const;
     bool RestPolling(DWORD milliseconds) const;
-    DWORD ReceiveThreadId() const { return receive_.Id(); }
 
 private:
     void ReceiveThread();

@@ -20,7 +20,6 @@ public:
     // that does not end in time is left to finish on its own; its body must hold what it uses.
     bool Join(DWORD timeoutMs);
     bool Running() const;
-    DWORD Id() const { return id_; }
 
 private:
     HANDLE handle_ = nullptr;

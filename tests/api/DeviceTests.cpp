@@ -6,6 +6,7 @@
 // leaves the library as the next expects it.
 
 #include "BrevixCAPI.h"
+#include "ConsoleText.h"
 #include "Frames.h"
 #include "LibraryThreads.h"
 #include "sim/Tester.h"
@@ -487,6 +488,14 @@ TEST_F(ConnectedTester, ManualInfoRequestsTheModelNameAgain) {
     EXPECT_STREQ(BVX_Module, "Brevix-CF 2x1G");
 }
 
+TEST_F(ConnectedTester, DebugLogShowsTheLinkReport) {
+    BrevixC_SYS_OpenDebugLog();
+    bench->tester->SendNotice(0, 0);
+    WaitForType(0x0400);
+    EXPECT_TRUE(ConsoleShows(L"(API)(LinkStatus)(Not Brevix-J) FPGA link:(9, 255)"));
+    BrevixC_SYS_CloseDebugLog();
+}
+
 // ---------------------------------------------------------------------------------------------
 // The connection's life. Each test starts from what the one before left.
 
@@ -543,9 +552,23 @@ TEST_F(ConnectionLife, AdapterWithoutAnAnsweringTesterIsRefused) {
 TEST_F(ConnectionLife, ProbeAnsweredOnItsThirdFrameFindsTheTester) {
     bench->model->AnswerProbeOn(3);
     const int before = bench->model->ProbeFramesSeen();
+    BrevixC_SYS_OpenDebugLog();
     EXPECT_EQ(Detect(), 1);
     EXPECT_EQ(bench->model->ProbeFramesSeen() - before, 3);
     EXPECT_EQ(BVX_Machine_ID, 1);
+    const unsigned char* mac = bench->pair.hostMac;
+    wchar_t macLine[64];
+    swprintf(macLine, 64, L"Adapter MAC: %02x-%02x-%02x-%02x-%02x-%02x", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
+    const std::wstring description(bench->pair.hostInterface.begin(), bench->pair.hostInterface.end());
+    const std::vector<std::wstring> lines = ConsoleLines();
+    BrevixC_SYS_CloseDebugLog();
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0], L"Detecting OEM BVX");
+    EXPECT_EQ(lines[1], L"\"OEM BVX\"");
+    EXPECT_EQ(lines[2], L"Adapter index: 0");
+    EXPECT_EQ(lines[3].rfind(L"Adapter Name: \\Device\\NPF_{", 0), 0u);
+    EXPECT_EQ(lines[4], L"Adapter Desc: " + description);
+    EXPECT_EQ(lines[5], macLine);
 }
 
 TEST_F(ConnectionLife, SilentProbeCostsTwentyFramesAndFindsNothing) {

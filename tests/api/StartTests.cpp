@@ -4,6 +4,7 @@
 // The first test relies on making the first register call of the process.
 
 #include "BrevixCAPI.h"
+#include "ConsoleText.h"
 #include "support/CallbackRecorder.h"
 
 #include <gtest/gtest.h>
@@ -66,36 +67,10 @@ TEST(FreshLibraryTest, EveryCallThatNeedsATesterReturnsZeroBeforeConnect) {
     EXPECT_EQ(BrevixC_SYS_TerminateProcess(), 1);
 }
 
-// The lines of the console screen buffer, without trailing blanks, up to the last written one.
-std::vector<std::wstring> ConsoleLines() {
-    std::vector<std::wstring> lines;
-    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, 0, nullptr);
-    if (console == INVALID_HANDLE_VALUE) return lines;
-    CONSOLE_SCREEN_BUFFER_INFO info;
-    if (GetConsoleScreenBufferInfo(console, &info)) {
-        std::wstring row(info.dwSize.X, L' ');
-        for (SHORT y = 0; y < info.dwCursorPosition.Y; ++y) {
-            DWORD read = 0;
-            ReadConsoleOutputCharacterW(console, row.data(), info.dwSize.X, COORD{0, y}, &read);
-            lines.push_back(row.substr(0, row.find_last_not_of(L' ') + 1));
-        }
-    }
-    CloseHandle(console);
-    return lines;
-}
-
 int DetectWithoutAdapters() {
     SetEnvironmentVariableA("BREVIXCAPI_ADAPTERS", "no-such-adapter");
     char model[21] = {};
     return BrevixC_SYS_DetectBrevixCDevice(model);
-}
-
-bool HasConsole() {
-    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (console == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(console);
-    return true;
 }
 
 TEST(DebugLogTest, LinesAppearInTheConsoleOnlyWhileItIsOpen) {

@@ -1,0 +1,41 @@
+#pragma once
+// What the process's console shows: the library's debug log is read back from the console screen
+// buffer.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+inline bool HasConsole() {
+    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (console == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(console);
+    return true;
+}
+
+// The lines of the console screen buffer up to the cursor, without trailing blanks.
+inline std::vector<std::wstring> ConsoleLines() {
+    std::vector<std::wstring> lines;
+    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    if (console == INVALID_HANDLE_VALUE) return lines;
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (GetConsoleScreenBufferInfo(console, &info)) {
+        std::wstring row(info.dwSize.X, L' ');
+        for (SHORT y = 0; y < info.dwCursorPosition.Y; ++y) {
+            DWORD read = 0;
+            ReadConsoleOutputCharacterW(console, row.data(), info.dwSize.X, COORD{0, y}, &read);
+            lines.push_back(row.substr(0, row.find_last_not_of(L' ') + 1));
+        }
+    }
+    CloseHandle(console);
+    return lines;
+}
+
+inline bool ConsoleShows(const std::wstring& line) {
+    for (const std::wstring& shown : ConsoleLines()) {
+        if (shown == line) return true;
+    }
+    return false;
+}
