@@ -39,8 +39,10 @@ public:
     // without a link nothing is sent.
     void Attach(std::shared_ptr<Link> link);
     void Detach();
-    // The thread that delivers replies: its own sends never wait.
+    // The thread that delivers replies: its own sends never wait. A receive thread that ends
+    // clears only its own id (a stopping connection's thread may end after the next one started).
     void SetReceiveThread(DWORD threadId) { receiveThread_ = threadId; }
+    void ClearReceiveThread(DWORD threadId) { receiveThread_.compare_exchange_strong(threadId, 0); }
 
     bool SendRaw(const uint8_t* frame, size_t length);
     // Sends and waits up to kReplyTimeoutMs for the reply; the every-tenth-call message pump runs

@@ -80,23 +80,27 @@ void Connection::Terminate() {
     std::shared_ptr<Session> session;
     {
         std::lock_guard<std::mutex> guard(lock_);
+        // A terminate that comes while a connect is under way (from another thread, or from a
+        // window message that connect's pumped waits dispatch) is carried out by that connect,
+        // which ends its session and returns 0.
+        if (connecting_) {
+            abandoned_ = true;
+            return;
+        }
         session = std::move(session_);
-        if (connecting_) abandoned_ = true;
     }
     End(session);
 }
 
-bool Connection::Publish(const std::shared_ptr<Session>& session) {
+bool Connection::Abandoned() const {
     std::lock_guard<std::mutex> guard(lock_);
-    if (abandoned_) return false;
-    session_ = session;
-    return true;
+    return abandoned_;
 }
 
 int Connection::Fail(const std::shared_ptr<Session>& session) {
     {
         std::lock_guard<std::mutex> guard(lock_);
-        if (session && session_ == session) session_.reset();
+        session_.reset();
         connecting_ = false;
     }
     if (session) End(session);
@@ -116,7 +120,7 @@ int Connection::Connect() {
     if (previous) End(previous);
 
     const std::optional<ChosenAdapter> chosen = Detection::Instance().Chosen();
-    if (!chosen) return Fail(nullptr);
+    if (!chosen || Abandoned()) return Fail(nullptr);
     SetIdentityComplete(false);
     ResetIdentityAnswers();
     deviceLost_ = false;
@@ -129,7 +133,10 @@ int Connection::Connect() {
         return Fail(nullptr);
     }
     auto session = std::make_shared<Session>(link, chosen->device, chosen->probeUnit);
-    if (!Publish(session)) return Fail(nullptr);
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        session_ = session;
+    }
     CommandChannel::Instance().Attach(link);
     if (!session->StartServiceThreads()) return Fail(session);
 
@@ -138,6 +145,7 @@ int Connection::Connect() {
     PumpWait(50);
     ReadSystemId();
     PumpWait(100);
+    if (Abandoned()) return Fail(session);
     DeviceSetUp();
     BuildRegisterHookMap();
 
@@ -149,6 +157,7 @@ int Connection::Connect() {
     }
     SetDeviceMode(kPacketGeneratorMode);
     WaitForIdentity();
+    if (Abandoned()) return Fail(session);
     GetPHYName(0);
     PumpWait(100);
     GetPHYName(1);
@@ -160,11 +169,13 @@ int Connection::Connect() {
     }
     {
         std::lock_guard<std::mutex> guard(lock_);
-        connecting_ = false;
-        if (abandoned_ || session_ != session) return 0;
-        session->StartPollers();
+        if (!abandoned_) {
+            connecting_ = false;
+            session->StartPollers();
+            return 1;
+        }
     }
-    return 1;
+    return Fail(session);
 }
 
 bool IsConnected() { return Connection::Instance().Connected(); }

@@ -16,7 +16,7 @@ public:
     // BrevixC_SYS_ConnectToBrevixCDevice. A connection that is open is ended first.
     int Connect();
     // BrevixC_SYS_TerminateProcess: stops every thread of the connection (with bounds), closes the
-    // adapter and empties the capture buffers.
+    // adapter and empties the capture buffers. During a connect, that connect does it.
     void Terminate();
 
     bool Connected() const;
@@ -26,8 +26,9 @@ public:
 
 private:
     Connection() = default;
+    // Ends a connect that did not succeed; 0.
     int Fail(const std::shared_ptr<Session>& session);
-    bool Publish(const std::shared_ptr<Session>& session);
+    bool Abandoned() const;
     // The end of a connection: the steps of terminate. `session` may be null.
     static void End(const std::shared_ptr<Session>& session);
 

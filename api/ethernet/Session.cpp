@@ -123,7 +123,7 @@ void Session::ReceiveThread() {
             break;
         }
     }
-    channel.SetReceiveThread(0);
+    channel.ClearReceiveThread(GetCurrentThreadId());
 }
 
 void Session::PortQueueThread() {

@@ -539,6 +539,24 @@ TEST_F(ConnectionLife, TerminateEndsEveryThreadAndNothingIsSentAfter) {
     EXPECT_TRUE(LibraryCommands().empty());
 }
 
+LRESULT CALLBACK TerminatingWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) BrevixC_SYS_TerminateProcess();
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(ConnectionLife, TerminateFromAMessageDispatchedDuringConnectEndsThatConnect) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = TerminatingWindow;
+    windowClass.lpszClassName = L"BrevixTerminatingWindow";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowW(L"BrevixTerminatingWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    PostMessageW(window, WM_APP, 0, 0);
+    EXPECT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 0);
+    EXPECT_EQ(CountLibraryThreads(L"BrevixCAPI"), 0);
+    DestroyWindow(window);
+}
+
 TEST_F(ConnectionLife, AdapterWithoutAnAnsweringTesterIsRefused) {
     bench->tester->SetSilent(true);  // the probe is still answered: only register commands go unanswered
     ASSERT_EQ(Detect(), 1);
