@@ -19,7 +19,6 @@ constexpr uint32_t kShadowControlRegister = 0x400000D4;
 constexpr uint32_t kIndirectRegister = 0x400000B0;
 constexpr uint32_t kIndirectCommand = 0x400000B4;
 constexpr uint16_t kMultiGigPhy = 0x9A0;
-constexpr uint32_t kPowerDown = 255;
 // Clause 22 registers: control, advertisement, 1000BASE-T control.
 constexpr uint16_t kControl = 0, kAdvertisement = 4, kGigabitControl = 9;
 
@@ -134,7 +133,7 @@ int ProgramMedia(const BrevixC_MediaType_T& media) {
     if (media.port > 1) return 0;
     const uint8_t port = uint8_t(media.port);
     const uint32_t code = media.media;
-    if (code == kPowerDown) return PhyWrite(port, kControl, 0x0800) ? 1 : 0;
+    if (code == BREVIXC_MEDIA_POWER_DOWN) return PhyWrite(port, kControl, 0x0800) ? 1 : 0;
     // Codes 12-19 exist only on the multi-gigabit PHY.
     const bool multiGig = code >= 8 && MultiGig(port);
     if (code > (multiGig ? 19u : 11u)) return 0;

@@ -134,7 +134,8 @@ std::vector<uint32_t> PayloadWords(const BrevixC_TxEntry_T& entry) {
     return words;
 }
 
-// Changes the selected field of entry k; the register pairs to write.
+// Changes the selected field of entry k; the register pairs to write. Registers lie four
+// addresses apart: D1 of an entry at its descriptor + 4, D2 at + 8, E1 at its extension + 4.
 void ModifyEntry(TxPortImages& images, uint8_t port, uint32_t k, uint32_t field, uint16_t value,
                  std::vector<uint32_t>& pairs) {
     uint32_t* d = images.descriptor[k];
@@ -161,8 +162,8 @@ void ModifyEntry(TxPortImages& images, uint8_t port, uint32_t k, uint32_t field,
     case BREVIXC_TX_BURST_MODE:
         if (value > 3) return;
         SetBurstMode(d[1], d[2], value);
-        pair(DescriptorAddress(port, k) + 1, d[1]);
-        return pair(DescriptorAddress(port, k) + 2, d[2]);
+        pair(DescriptorAddress(port, k) + 4, d[1]);
+        return pair(DescriptorAddress(port, k) + 8, d[2]);
     case BREVIXC_TX_OPTION_14:
         SetBit(d[1], 14, value & 1);
         break;
@@ -176,12 +177,12 @@ void ModifyEntry(TxPortImages& images, uint8_t port, uint32_t k, uint32_t field,
     case BREVIXC_TX_EXTENSION_1: {
         const uint32_t half = field - BREVIXC_TX_EXTENSION_0;
         SetBits(images.extension[k][half], 0xFFFF0000, uint32_t(value) << 16);
-        return pair(ExtensionAddress(port, k) + half, images.extension[k][half]);
+        return pair(ExtensionAddress(port, k) + 4 * half, images.extension[k][half]);
     }
     default:
         return;
     }
-    pair(DescriptorAddress(port, k) + 1, d[1]);
+    pair(DescriptorAddress(port, k) + 4, d[1]);
 }
 
 }  // namespace

@@ -45,6 +45,9 @@ static_assert(sizeof(BrevixC_PortConfig_T) == 32, "port configuration record");
 static_assert(sizeof(BrevixC_MediaType_T) == 16, "media type record");
 #endif
 
+// BrevixC_MediaType_T.media that powers the PHY down.
+enum { BREVIXC_MEDIA_POWER_DOWN = 255 };
+
 // BrevixC_SetSFP modes.
 enum BrevixC_SfpMode {
     BREVIXC_SFP_AUTO = 0,

@@ -1,0 +1,132 @@
+#include "DeviceBench.h"
+
+#include "BrevixCAPI.h"
+#include "support/Environment.h"
+
+#include <windows.h>
+
+#include <thread>
+
+namespace bench {
+namespace {
+
+const uint8_t kLibrarySource[6] = {0x02, 0x5E, 0xC1, 0x0D, 0x00, 0x00};
+
+// The identity words of the simulated EEPROM: two characters a word, the first in the low byte.
+void StoreText(sim::Eeprom93C56& eeprom, uint8_t word, const std::string& text, size_t length) {
+    for (size_t i = 0; i < length; i += 2) {
+        const uint8_t low = i < text.size() ? uint8_t(text[i]) : 0;
+        const uint8_t high = i + 1 < text.size() ? uint8_t(text[i + 1]) : 0;
+        eeprom.SetWord(uint8_t(word + i / 2), uint16_t(low | high << 8));
+    }
+}
+
+Bench* theBench;
+
+class BenchEnvironment : public testing::Environment {
+public:
+    explicit BenchEnvironment(int machineId) : machineId_(machineId) {}
+
+    void SetUp() override {
+        theBench = new Bench;
+        const support::VethPair pair = support::TestNetwork();
+        ASSERT_FALSE(pair.hostInterface.empty());
+        // Detection considers this test's adapter only: the other pairs belong to other tests.
+        SetEnvironmentVariableA("BREVIXCAPI_ADAPTERS", pair.hostInterface.c_str());
+        std::string error;
+        auto link = sim::PcapLink::Open(pair.deviceInterface, &error);
+        ASSERT_TRUE(link) << error;
+        Bench& b = *theBench;
+        b.tester = std::make_unique<sim::Tester>(std::move(link));
+        const sim::RegisterMap map = machineId_ >= 3 ? sim::RegisterMap::Second : sim::RegisterMap::First;
+        // The device models attach after the tester model and take over its EEPROM and link report.
+        b.model = std::make_unique<sim::TesterModel>(*b.tester, machineId_);
+        b.counters = std::make_unique<sim::CounterBanks>(*b.tester, map);
+        b.phys = std::make_unique<sim::PhyBank>(*b.tester, map);
+        b.tables = std::make_unique<sim::TxTables>(*b.tester, map);
+        b.eeprom = std::make_unique<sim::Eeprom93C56>(*b.tester, sim::EepromSelectorOf(machineId_));
+        StoreText(*b.eeprom, 16, "Brevix-CF 2x1G", 16);
+        StoreText(*b.eeprom, 38, "SN0123456789ABCDEFGH", 20);
+        StoreText(*b.eeprom, 48, "2019-05-17AB", 12);
+        b.phys->SetLink(0, {true, 1000, true});
+        b.tester->Start();
+        ASSERT_EQ(BrevixC_SYS_Init(support::CallbackRecorder::Callback, 0), 1);
+        char model[32] = {};
+        ASSERT_EQ(BrevixC_SYS_DetectBrevixCDevice(model), 1);
+        ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1);
+        ASSERT_EQ(BVX_Machine_ID, machineId_);
+    }
+
+    void TearDown() override {
+        BrevixC_SYS_TerminateProcess();
+        if (theBench && theBench->tester) theBench->tester->Stop();
+        delete theBench;
+        theBench = nullptr;
+    }
+
+private:
+    const int machineId_;
+};
+
+}  // namespace
+
+Bench& The() { return *theBench; }
+
+void Register(int machineId) { testing::AddGlobalTestEnvironment(new BenchEnvironment(machineId)); }
+
+std::vector<Bytes> LibraryCommands() {
+    std::vector<Bytes> commands;
+    for (const sim::LoggedFrame& f : The().tester->Commands()) {
+        if (std::equal(kLibrarySource, kLibrarySource + 6, f.bytes.begin() + 6)) commands.push_back(f.bytes);
+    }
+    return commands;
+}
+
+std::vector<std::pair<uint32_t, uint32_t>> WrittenPairs() {
+    std::vector<std::pair<uint32_t, uint32_t>> pairs;
+    for (const Bytes& f : LibraryCommands()) {
+        if (f[14] != 0) continue;
+        for (size_t i = 0; i < f[15] && 24 + 8 * i <= f.size(); ++i) {
+            const uint32_t address = Get32(f, 16 + 8 * i);
+            if (!(address & 0x80000000u)) pairs.emplace_back(address, Get32(f, 20 + 8 * i));
+        }
+    }
+    return pairs;
+}
+
+int64_t LastWrite(uint32_t address) {
+    int64_t value = -1;
+    for (const auto& pair : WrittenPairs()) {
+        if (pair.first == address) value = pair.second;
+    }
+    return value;
+}
+
+int64_t ArrivedWrite(uint32_t address, int64_t expected) {
+    int64_t value = -1;
+    Eventually([&] { return (value = LastWrite(address)) == expected; }, std::chrono::milliseconds(1000));
+    return value;
+}
+
+bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+uint32_t Get32(const Bytes& b, size_t at) {
+    return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
+}
+
+uint16_t Le16(const Bytes& b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
+
+int32_t Le32(const Bytes& b, size_t at) {
+    return int32_t(uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24);
+}
+
+std::vector<support::HostMessage> Messages(uint16_t type) { return support::CallbackRecorder::Instance().OfType(type); }
+
+}  // namespace bench

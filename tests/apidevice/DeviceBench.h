@@ -1,0 +1,57 @@
+#pragma once
+// A simulated tester with counter banks, PHYs, Tx tables and a 93C56 on the test's veth pair, and
+// the library connected to it once for the whole test program. Frames are written here from the
+// wire formats, independently of the library.
+
+#include "sim/CounterBanks.h"
+#include "sim/Eeprom93C56.h"
+#include "sim/PhyBank.h"
+#include "sim/Tester.h"
+#include "sim/TesterModel.h"
+#include "sim/TxTables.h"
+#include "support/CallbackRecorder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <vector>
+
+namespace bench {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Bench {
+    std::unique_ptr<sim::Tester> tester;
+    std::unique_ptr<sim::TesterModel> model;
+    std::unique_ptr<sim::CounterBanks> counters;
+    std::unique_ptr<sim::PhyBank> phys;
+    std::unique_ptr<sim::TxTables> tables;
+    std::unique_ptr<sim::Eeprom93C56> eeprom;
+};
+
+// The bench of this program; a test program registers it once with the machine id to play.
+Bench& The();
+void Register(int machineId);
+
+// Command frames the library sent since the tester's log was last cleared.
+std::vector<Bytes> LibraryCommands();
+// The register writes of the general commands the library sent, in order, as (address, value).
+std::vector<std::pair<uint32_t, uint32_t>> WrittenPairs();
+// The value of the last general write of a register, or -1 when none was sent.
+int64_t LastWrite(uint32_t address);
+// The same once the write has arrived: writes that the library sends without waiting for their
+// reply reach the tester a little after the call returns.
+int64_t ArrivedWrite(uint32_t address, int64_t expected);
+bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
+
+uint32_t Get32(const Bytes& b, size_t at);
+uint16_t Le16(const Bytes& b, size_t at);
+int32_t Le32(const Bytes& b, size_t at);
+
+// Host messages of a type recorded since the recorder was last cleared.
+std::vector<support::HostMessage> Messages(uint16_t type);
+
+}  // namespace bench
