@@ -41,6 +41,10 @@ constexpr uint32_t kLibraryMinor = 0;
 constexpr uint32_t kLibraryBuild = 30;
 constexpr uint32_t kLibraryDate = 0x10152018;
 
+// The machine id is read by every thread of the library without the identity lock; it is stored
+// and loaded whole.
+void StoreMachineId(int32_t machineId) { __atomic_store_n(&BVX_Machine_ID, machineId, __ATOMIC_RELEASE); }
+
 void SetText(char* field, size_t size, const char* text) {
     std::memset(field, 0, size);
     std::strncpy(field, text, size - 1);
@@ -89,7 +93,7 @@ void Identity::Reset() {
 void Identity::SetUsbUnit() {
     std::lock_guard<std::mutex> guard(lock_);
     usbUnit_ = true;
-    BVX_Machine_ID = 3;
+    StoreMachineId(3);
     SetText(BVX_Module, sizeof BVX_Module, "Brevix-H");
 }
 
@@ -100,7 +104,7 @@ bool Identity::UsbUnit() const {
 
 void Identity::SetDetectedModel(int32_t machineId, const char* module) {
     std::lock_guard<std::mutex> guard(lock_);
-    BVX_Machine_ID = machineId;
+    StoreMachineId(machineId);
     SetText(BVX_Module, sizeof BVX_Module, module);
 }
 
@@ -112,7 +116,7 @@ void Identity::ApplySystemId(uint32_t systemId, bool hasHardwareWord, uint32_t h
     }
     const int machineId = MachineIdOf(systemId);
     modelRow_ = machineId;
-    BVX_Machine_ID = machineId;
+    StoreMachineId(machineId);
     modelValue_ = kModels[modelRow_].modelValue;
     if (hasHardwareWord) {
         hardwareNibble_ = machineId == 4 ? (hardwareWord >> 4) & 0xF : hardwareWord & 0xF;
@@ -178,7 +182,7 @@ void Identity::ApplyVersion(uint32_t fpgaWord, const uint32_t* hardwareWord, con
     fpgaParts_[2] = fpgaWord & 0xFF;
     if (hardwareWord) hardwareNibble_ = *hardwareWord & 0xF;
     // Machine ids 3 and 4 report their firmware over the USB channel instead.
-    if (firmwareWord && (BVX_Machine_ID == 1 || BVX_Machine_ID == 2)) firmwareWord_ = *firmwareWord;
+    if (firmwareWord && (MachineId() == 1 || MachineId() == 2)) firmwareWord_ = *firmwareWord;
 }
 
 void Identity::SendSystemInfoMessage(uint32_t stampSeconds, uint32_t stampMicroseconds) const {
