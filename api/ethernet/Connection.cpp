@@ -11,6 +11,7 @@
 #include "DeviceState.h"
 #include "EepromAccess.h"
 #include "FlashHooks.h"
+#include "FpgaHost.h"
 #include "Ports.h"
 #include "PumpWait.h"
 #include "RegisterHooks.h"
@@ -60,6 +61,17 @@ bool Connection::Connected() const {
     std::lock_guard<std::mutex> guard(lock_);
     return session_ != nullptr;
 }
+
+void Connection::StopPollers() {
+    std::shared_ptr<Session> session;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        session = session_;
+    }
+    if (session) session->StopPollers();
+}
+
+void StopPollerThreads() { Connection::Instance().StopPollers(); }
 
 void Connection::End(const std::shared_ptr<Session>& session) {
     CommandChannel& channel = CommandChannel::Instance();

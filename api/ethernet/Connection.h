@@ -20,6 +20,9 @@ public:
     void Terminate();
 
     bool Connected() const;
+    // Stops the pollers of the current connection, if any (an FPGA download rewrites the device
+    // they read).
+    void StopPollers();
     bool DeviceLost() const { return deviceLost_; }
     // A session reports the loss of the tester.
     void NoteDeviceLost() { deviceLost_ = true; }
