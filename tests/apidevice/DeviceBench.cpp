@@ -82,6 +82,18 @@ std::vector<Bytes> LibraryCommands() {
     return commands;
 }
 
+std::vector<Bytes> CommandsBesidesPolls() {
+    std::vector<Bytes> commands;
+    for (Bytes& f : LibraryCommands()) {
+        // 64-bit block reads, and general reads that start in the counter banks of either port.
+        const uint32_t first = Get32(f, 16);
+        const bool poll = f[14] == 3 || (f[14] == 0 && (first & 0x80000000u) && ((first >> 24) & 0x7F) >= 0x42 &&
+                                         ((first >> 24) & 0x7F) <= 0x45);
+        if (!poll) commands.push_back(std::move(f));
+    }
+    return commands;
+}
+
 std::vector<std::pair<uint32_t, uint32_t>> WrittenPairs() {
     std::vector<std::pair<uint32_t, uint32_t>> pairs;
     for (const Bytes& f : LibraryCommands()) {

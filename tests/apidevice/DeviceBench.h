@@ -38,6 +38,8 @@ void Register(int machineId);
 
 // Command frames the library sent since the tester's log was last cleared.
 std::vector<Bytes> LibraryCommands();
+// The same without the counter poller's reads, which come every second whatever a test does.
+std::vector<Bytes> CommandsBesidesPolls();
 // The register writes of the general commands the library sent, in order, as (address, value).
 std::vector<std::pair<uint32_t, uint32_t>> WrittenPairs();
 // The value of the last general write of a register, or -1 when none was sent.

@@ -77,13 +77,13 @@ TEST_F(TxTest, CallsThatNeedPacketGeneratorModeRefuseInTapModeAndSendNothing) {
     EXPECT_EQ(BrevixC_StopTxPkt(0), 0);
     EXPECT_EQ(BrevixC_PauseTxPkt(1), 0);
     EXPECT_EQ(BrevixC_ResumeTxPkt(255), 0);
-    EXPECT_TRUE(bench::LibraryCommands().empty());
+    EXPECT_TRUE(bench::CommandsBesidesPolls().empty());
     ASSERT_EQ(BrevixC_SYS_ChangeToPGMode(), 1);
     The().tester->ClearLog();
     EXPECT_EQ(BrevixC_FillTxPkt_Addentry(*Entry(0, 64)), 0) << "no entry 64";
     EXPECT_EQ(BrevixC_FillTxPkt_Addentry(*Entry(2, 0)), 0);
     EXPECT_EQ(BrevixC_StopTxPkt(3), 0);
-    EXPECT_TRUE(bench::LibraryCommands().empty());
+    EXPECT_TRUE(bench::CommandsBesidesPolls().empty());
 }
 
 TEST_F(TxTest, ModifyChangesOneFieldOfTheEntriesGivenAValue) {
@@ -110,7 +110,10 @@ TEST_F(TxTest, ModifyOfEveryEntrySendsFramesOfThirtyTwoPairs) {
     modify.field = BREVIXC_TX_BURST_MODE;  // two pairs an entry: D1 and D2
     ASSERT_TRUE(BrevixC_FillTxPkt_ModifyEntry(modify));
     std::vector<size_t> counts;
-    for (const bench::Bytes& f : bench::LibraryCommands()) counts.push_back(f[15]);
+    // The poller's reads may come between them.
+    for (const bench::Bytes& f : bench::LibraryCommands()) {
+        if ((bench::Get32(f, 16) & 0xFFFFF000) == 0x44200000) counts.push_back(f[15]);
+    }
     EXPECT_EQ(counts, (std::vector<size_t>{32, 32, 32, 32}));
 }
 
@@ -159,7 +162,7 @@ TEST_F(TxTest, HostFramesGoThroughTheNamedPortOnceSendingIsOn) {
     EXPECT_EQ(LastWrite(0x40000054), 0x1100) << "Port A still off";
     The().tester->ClearLog();
     ASSERT_EQ(BrevixC_EnableTxSend(1, 1, 0, 0, 0), 1);
-    EXPECT_TRUE(bench::LibraryCommands().empty()) << "nothing changed";
+    EXPECT_TRUE(bench::CommandsBesidesPolls().empty()) << "nothing changed";
 
     std::vector<uint8_t> frame(64, 0);
     frame[6] = 0x03;
