@@ -262,20 +262,7 @@ void XmlDocument::CloseUnended(const XmlNodeStack& stack, int keep, int offset2,
 // Gives every element below `record` its parent's level + 1.
 void XmlDocument::RelevelSubtree(int record)
 {
-    int x = elems_[record].firstChild;
-    while (x) {
-        elems_[x].SetLevel(elems_[elems_[x].parent].Level() + 1);
-        if (elems_[x].firstChild) {
-            x = elems_[x].firstChild;
-            continue;
-        }
-        while (!elems_[x].nextSibling) {
-            x = elems_[x].parent;
-            if (x == record)
-                return;
-        }
-        x = elems_[x].nextSibling;
-    }
+    ForEachDescendant(record, [this](int x) { elems_[x].SetLevel(elems_[elems_[x].parent].Level() + 1); });
 }
 
 void XmlDocument::LogResult(std::wstring& result, const wchar_t* name, const wchar_t* value, int flags, int number,

@@ -128,6 +128,25 @@ private:
     bool ParseDocument();
     int ParseElements(int parent, XmlTokenizer& tokenizer);
     void CloseUnended(const XmlNodeStack& stack, int keep, int offset2, int parseParent);
+    // Calls visit(x) for every element x below `record`, each parent before its children.
+    template <typename Visit>
+    void ForEachDescendant(int record, Visit visit)
+    {
+        int x = elems_[record].firstChild;
+        while (x) {
+            visit(x);
+            if (elems_[x].firstChild) {
+                x = elems_[x].firstChild;
+                continue;
+            }
+            while (!elems_[x].nextSibling) {
+                x = elems_[x].parent;
+                if (x == record)
+                    return;
+            }
+            x = elems_[x].nextSibling;
+        }
+    }
     void RelevelSubtree(int record);
 
     void Place(int parent, int current, int child);

@@ -590,18 +590,5 @@ void XmlDocument::ShiftOffsets(int record, int delta)
 
 void XmlDocument::ShiftDescendants(int record, int delta)
 {
-    int x = elems_[record].firstChild;
-    while (x) {
-        elems_[x].start += delta;
-        if (elems_[x].firstChild) {
-            x = elems_[x].firstChild;
-            continue;
-        }
-        while (!elems_[x].nextSibling) {
-            x = elems_[x].parent;
-            if (x == record)
-                return;
-        }
-        x = elems_[x].nextSibling;
-    }
+    ForEachDescendant(record, [this, delta](int x) { elems_[x].start += delta; });
 }

@@ -236,13 +236,14 @@ int XmlTextConverter::ConvertFromUtf32(void* destination, int target)
     return count;
 }
 
-int XmlTextConverter::ConvertUtf16ToUtf32(uint32_t* destination)
+template <typename Unit>
+int XmlTextConverter::DecodeToUtf32(uint32_t* destination, int (*decode)(const Unit*&, const Unit*))
 {
-    const auto* pos = static_cast<const wchar_t*>(source_);
-    const wchar_t* end = pos + sourceLength_;
+    const auto* pos = static_cast<const Unit*>(source_);
+    const Unit* end = pos + sourceLength_;
     int count = 0;
     while (pos < end) {
-        int cp = XmlUtf::DecodeUtf16(pos, end);
+        int cp = decode(pos, end);
         if (cp < 0) {
             cp = kReplacement;
             ++replaced_;
@@ -254,22 +255,14 @@ int XmlTextConverter::ConvertUtf16ToUtf32(uint32_t* destination)
     return count;
 }
 
+int XmlTextConverter::ConvertUtf16ToUtf32(uint32_t* destination)
+{
+    return DecodeToUtf32<wchar_t>(destination, &XmlUtf::DecodeUtf16);
+}
+
 int XmlTextConverter::ConvertUtf8ToUtf32(uint32_t* destination)
 {
-    const auto* pos = static_cast<const uint8_t*>(source_);
-    const uint8_t* end = pos + sourceLength_;
-    int count = 0;
-    while (pos < end) {
-        int cp = XmlUtf::DecodeUtf8(pos, end);
-        if (cp < 0) {
-            cp = kReplacement;
-            ++replaced_;
-        }
-        if (destination)
-            destination[count] = static_cast<uint32_t>(cp);
-        ++count;
-    }
-    return count;
+    return DecodeToUtf32<uint8_t>(destination, &XmlUtf::DecodeUtf8);
 }
 
 int XmlTextConverter::WideToMultiByte(int codePage, const wchar_t* source, int length, char* destination)

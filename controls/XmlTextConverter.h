@@ -69,6 +69,9 @@ private:
     int ConvertFromUtf32(void* destination, int targetCodePage);
     int ConvertUtf16ToUtf32(uint32_t* destination);
     int ConvertUtf8ToUtf32(uint32_t* destination);
+    // Decodes the source to code points with `decode`, replacing (and counting) what is not valid.
+    template <typename Unit>
+    int DecodeToUtf32(uint32_t* destination, int (*decode)(const Unit*&, const Unit*));
     int WideToMultiByte(int codePage, const wchar_t* source, int length, char* destination);
     int MultiByteToWide(int codePage, wchar_t* destination);
     bool FindMultibyteEnd(int codePage, int& bytesBack);
