@@ -48,4 +48,16 @@ inline Bytes HostMessageHeader(uint16_t type) {
             uint8_t(type >> 8), uint8_t(type)};
 }
 
+// A whole host message of a type, its payload zero, to be filled with the little-endian writers.
+inline Bytes EmptyHostMessage(uint16_t type, size_t length = 60) {
+    Bytes m = HostMessageHeader(type);
+    m.resize(length, 0);
+    return m;
+}
+
+inline void PutLe16(Bytes& b, size_t at, uint16_t v) { b[at] = uint8_t(v), b[at + 1] = uint8_t(v >> 8); }
+inline void PutLe32(Bytes& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
+}
+
 }  // namespace frames

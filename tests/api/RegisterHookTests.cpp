@@ -33,16 +33,10 @@ struct Body {
     capi::ReplyBody body;
 };
 
-Bytes Message(uint16_t type, size_t length = 60) {
-    Bytes m = frames::HostMessageHeader(type);
-    m.resize(length, 0);
-    return m;
-}
+using frames::PutLe16;
+using frames::PutLe32;
 
-void PutLe16(Bytes& b, size_t at, uint16_t v) { b[at] = uint8_t(v), b[at + 1] = uint8_t(v >> 8); }
-void PutLe32(Bytes& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
-}
+Bytes Message(uint16_t type, size_t length = 60) { return frames::EmptyHostMessage(type, length); }
 
 class HookTest : public testing::Test {
 protected:
