@@ -6,6 +6,11 @@ namespace sim {
 namespace {
 
 constexpr size_t kMinFrame = 60;
+// Registers are 32 bits wide at byte addresses: a sequential command's register i sits at its
+// start address + 4i, the 64-bit entries of command 3 included.
+constexpr uint32_t kRegisterStride = 4;
+
+uint32_t Nth(uint32_t start, size_t i) { return start + kRegisterStride * uint32_t(i); }
 
 uint32_t GetBig32(const Bytes& b, size_t at) {
     return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
@@ -123,7 +128,7 @@ Bytes Tester::BuildReply(const Bytes& command) {
         const uint32_t start = GetBig32(command, 16);
         reply.resize(20 + 4 * count);
         PutBig32(reply, 16, start);
-        for (size_t i = 0; i < count; ++i) PutBig32(reply, 20 + 4 * i, registers_.Read(start + uint32_t(i)));
+        for (size_t i = 0; i < count; ++i) PutBig32(reply, 20 + 4 * i, registers_.Read(Nth(start, i)));
         break;
     }
     case 2: {  // sequential write: echoed as received
@@ -133,7 +138,7 @@ Bytes Tester::BuildReply(const Bytes& command) {
         PutBig32(reply, 16, start);
         for (size_t i = 0; i < count; ++i) {
             const uint32_t value = GetBig32(command, 20 + 4 * i);
-            registers_.Write(start + uint32_t(i), value);
+            registers_.Write(Nth(start, i), value);
             PutBig32(reply, 20 + 4 * i, value);
         }
         break;
@@ -144,7 +149,7 @@ Bytes Tester::BuildReply(const Bytes& command) {
         reply.resize(20 + 8 * count);
         PutBig32(reply, 16, start);
         for (size_t i = 0; i < count; ++i) {
-            const uint64_t value = registers_.Read64(start + uint32_t(i));
+            const uint64_t value = registers_.Read64(Nth(start, i));
             PutBig32(reply, 20 + 8 * i, uint32_t(value));
             PutBig32(reply, 24 + 8 * i, uint32_t(value >> 32));
         }

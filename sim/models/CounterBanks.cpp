@@ -1,5 +1,6 @@
 #include "sim/CounterBanks.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace sim {
@@ -11,10 +12,14 @@ constexpr uint32_t kTxCommand = 0x410000F0;
 constexpr uint32_t kSharedTxCommand = 0x40000080;
 constexpr uint32_t kBankSpan = 0x400;
 constexpr uint32_t kRxStreamSpan = 4 * 1024;
+constexpr uint32_t kStride = 4;  // registers, and the entries of 64-bit reads, lie 4 bytes apart
+constexpr uint32_t kTxStreamCounters = 128;
+constexpr uint32_t kVidWords = 128;
 
 // Tx command fields: start, stop, pause, resume.
 constexpr uint32_t kStart = 8, kStop = 4, kPause = 2, kResume = 1;
 
+// The block A entry that counts frames of this size.
 uint32_t SizeBin(uint32_t bytes) {
     if (bytes < 64) return 9;    // under size
     if (bytes == 64) return CounterBanks::kSize64;
@@ -27,11 +32,10 @@ uint32_t SizeBin(uint32_t bytes) {
 }
 
 // The Rx stream bank: block b holds streams 32b..32b+31, the first 16 from b * 1024 and the next
-// 16 from b * 1024 + 512, eight 64-bit values per stream.
+// 16 from b * 1024 + 512, eight 64-bit values per stream, 128 entries 4 apart per half.
 int RxStreamIndex(uint32_t offset, int* value) {
     const uint32_t block = offset / 1024, inBlock = offset % 1024;
-    const uint32_t half = inBlock / 512, entry = inBlock % 512;
-    if (entry >= 128) return -1;
+    const uint32_t half = inBlock / 512, entry = inBlock % 512 / kStride;
     *value = int(entry % 8);
     return int(32 * block + 16 * half + entry / 8);
 }
@@ -64,16 +68,26 @@ CounterBanks::CounterBanks(Tester& tester, RegisterMap map)
             return ports_[port].blockCount;
         });
 
+        registers.OnRead(kMsStack + PortOffset(port), kMsStack + PortOffset(port) + kStride * kMsStackSamples - 1,
+                         [this, port](uint32_t address) {
+                             // Past the samples the stack reads as its end marker.
+                             std::lock_guard<std::mutex> guard(lock_);
+                             const size_t index = (address - kMsStack - PortOffset(port)) / kStride;
+                             const auto& stack = ports_[port].stack;
+                             return index < stack.size() ? stack[index] : 0xFFFFFFFFu;
+                         });
+
         const uint32_t tx = TxStreamBase(port);
-        registers.OnRead64(tx, tx + 127, [this, port, tx](uint32_t address) {
+        registers.OnRead64(tx, tx + kStride * kTxStreamCounters - 1, [this, port, tx](uint32_t address) {
             std::lock_guard<std::mutex> guard(lock_);
             Advance();
-            return ports_[port].txStreams[address - tx];
+            return ports_[port].txStreams[(address - tx) / kStride];
         });
-        registers.OnRead(tx + StreamClearOffset(), tx + StreamClearOffset() + 127,
-                         [this, port, tx](uint32_t address) {
+        const uint32_t txClear = tx + StreamClearOffset();
+        registers.OnRead(txClear, txClear + kStride * kTxStreamCounters - 1,
+                         [this, port, txClear](uint32_t address) {
                              std::lock_guard<std::mutex> guard(lock_);
-                             uint64_t& counter = ports_[port].txStreams[address - tx - StreamClearOffset()];
+                             uint64_t& counter = ports_[port].txStreams[(address - txClear) / kStride];
                              const uint32_t low = uint32_t(counter);
                              counter = 0;
                              return low;
@@ -95,9 +109,9 @@ CounterBanks::CounterBanks(Tester& tester, RegisterMap map)
                              return 0u;
                          });
         const uint32_t vid = VidBase(port);
-        registers.OnRead(vid, vid + 127, [this, port, vid](uint32_t address) {
+        registers.OnRead(vid, vid + kStride * kVidWords - 1, [this, port, vid](uint32_t address) {
             std::lock_guard<std::mutex> guard(lock_);
-            return ports_[port].vid[address - vid];
+            return ports_[port].vid[(address - vid) / kStride];
         });
         registers.OnWrite(kTxCommand + PortOffset(port),
                           [this, port](uint32_t, uint32_t value) { OnTxCommand(port, value & 0xF); });
@@ -153,11 +167,6 @@ bool CounterBanks::IsWide(uint32_t offset) {
 
 uint32_t CounterBanks::ReadWord(int port, uint32_t offset) {
     Port& p = ports_[port];
-    if (offset >= kMsStack && offset < kTxPackets) {
-        // Past the samples the stack reads as its end marker.
-        const size_t index = offset - kMsStack;
-        return index < p.stack.size() ? p.stack[index] : 0xFFFFFFFF;
-    }
     const uint64_t value = p.bank[offset];
     // A 64-bit counter read 32 bits at a time: the low word now, the high word from the latch.
     if (IsWide(offset)) latchedHigh_ = uint32_t(value >> 32);
@@ -189,7 +198,7 @@ void CounterBanks::SetBlockCount(int port, uint32_t value) {
 
 void CounterBanks::SetMsStack(int port, const std::vector<uint32_t>& samples) {
     std::lock_guard<std::mutex> guard(lock_);
-    ports_[port].stack = samples;
+    ports_[port].stack.assign(samples.begin(), samples.begin() + std::min(samples.size(), kMsStackSamples));
 }
 
 void CounterBanks::SetTxStream(int port, int stream, int counter, uint64_t value) {
@@ -223,6 +232,15 @@ void CounterBanks::SetTraffic(int port, double framesPerSecond, uint32_t frameBy
     ports_[port].framesPerSecond = framesPerSecond;
     ports_[port].frameBytes = frameBytes;
     if (ports_[port].running) UpdateRates(port);
+}
+
+void CounterBanks::SetIncoming(int port, double framesPerSecond, uint32_t frameBytes) {
+    std::lock_guard<std::mutex> guard(lock_);
+    Advance();
+    ports_[port].incomingPerSecond = framesPerSecond;
+    ports_[port].incomingBytes = frameBytes;
+    ports_[port].incomingPending = 0;
+    UpdateRates(1 - port);
 }
 
 bool CounterBanks::Transmitting(int port) const {
@@ -277,6 +295,12 @@ void CounterBanks::Advance() {
     lastAdvance_ = now;
     for (int port = 0; port < 2; ++port) {
         Port& p = ports_[port];
+        if (p.incomingPerSecond > 0) {
+            p.incomingPending += p.incomingPerSecond * seconds;
+            const double frames = std::floor(p.incomingPending);
+            p.incomingPending -= frames;
+            CountReceived(port, uint64_t(frames), p.incomingBytes);
+        }
         if (!p.running || p.paused) continue;
         p.pending += p.framesPerSecond * seconds;
         const double frames = std::floor(p.pending);
@@ -290,12 +314,14 @@ void CounterBanks::UpdateRates(int port) {
     Port& peer = ports_[1 - port];
     const bool sending = p.running && !p.paused;
     // Line rates in Mbit/s count the preamble and the inter-frame gap (20 bytes a frame).
-    const uint32_t packetRate = sending ? uint32_t(p.framesPerSecond) : 0;
-    const uint32_t lineRate = sending ? uint32_t(p.framesPerSecond * (p.frameBytes + 20) * 8 / 1e6) : 0;
-    p.bank[kTxPacketRate] = packetRate;
-    p.bank[kTxLineRate] = lineRate;
-    peer.bank[kRxPacketRate] = packetRate;
-    peer.bank[kRxLineRate] = lineRate;
+    const auto lineRate = [](double frames, uint32_t bytes) { return frames * (bytes + 20) * 8 / 1e6; };
+    const double frames = sending ? p.framesPerSecond : 0;
+    p.bank[kTxPacketRate] = uint32_t(frames);
+    p.bank[kTxLineRate] = uint32_t(lineRate(frames, p.frameBytes));
+    // The peer receives this port's frames and whatever arrives at it from outside.
+    peer.bank[kRxPacketRate] = uint32_t(frames + peer.incomingPerSecond);
+    peer.bank[kRxLineRate] =
+        uint32_t(lineRate(frames, p.frameBytes) + lineRate(peer.incomingPerSecond, peer.incomingBytes));
 }
 
 void CounterBanks::CountFrames(int port, uint64_t frames, uint32_t bytes) {
@@ -305,10 +331,15 @@ void CounterBanks::CountFrames(int port, uint64_t frames, uint32_t bytes) {
     tx.bank[kTxBytes] += frames * bytes;
     tx.txStreams[0] += frames;
     tx.txStreams[1] += frames * bytes;
-    Port& rx = ports_[1 - port];
-    rx.bank[kRxPackets] += frames;
-    rx.bank[kUnicast] += frames;
-    rx.bank[SizeBin(bytes)] += frames;
+    CountReceived(1 - port, frames, bytes);
+}
+
+void CounterBanks::CountReceived(int port, uint64_t frames, uint32_t bytes) {
+    if (frames == 0) return;
+    Port& rx = ports_[port];
+    rx.bank[BlockA(kRxPackets)] += frames;
+    rx.bank[BlockA(kUnicast)] += frames;
+    rx.bank[BlockA(SizeBin(bytes))] += frames;
     rx.bank[kRxBytes] += frames * bytes;
 }
 

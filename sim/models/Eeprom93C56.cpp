@@ -11,12 +11,18 @@ constexpr uint32_t kWriteDisable = 0x04000000;
 }  // namespace
 
 Eeprom93C56::Eeprom93C56(Tester& tester, uint8_t selector) : selector_(selector & 7) {
+    words_.fill(0xFFFF);
     RegisterFile& registers = tester.Registers();
     registers.OnWrite(kCommandRegister, [this](uint32_t, uint32_t value) { OnCommand(value); });
     registers.OnRead(kCommandRegister, [this](uint32_t) {
         std::lock_guard<std::mutex> guard(lock_);
         return dataOut_;
     });
+}
+
+void Eeprom93C56::SetSelector(uint8_t selector) {
+    std::lock_guard<std::mutex> guard(lock_);
+    selector_ = selector & 7;
 }
 
 void Eeprom93C56::OnCommand(uint32_t command) {

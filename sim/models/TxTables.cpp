@@ -1,6 +1,11 @@
 #include "sim/TxTables.h"
 
 namespace sim {
+namespace {
+
+constexpr uint32_t kStride = 4;  // table words are 32-bit registers, 4 bytes apart
+
+}  // namespace
 
 TxTables::TxTables(Tester& tester, RegisterMap map) : map_(map) {
     RegisterFile& registers = tester.Registers();
@@ -15,7 +20,7 @@ TxTables::TxTables(Tester& tester, RegisterMap map) : map_(map) {
         span(DescriptorAddress(port, 0), DescriptorAddress(port, kEntries) - 1);
         span(ExtensionAddress(port, 0), ExtensionAddress(port, kEntries) - 1);
         span(ModifierAddress(port, 0), ModifierAddress(port, kEntries) - 1);
-        span(PayloadAddress(port, 0), PayloadAddress(port, kEntries - 1) + kPayloadWords - 1);
+        span(PayloadAddress(port, 0), PayloadAddress(port, kEntries - 1) + kStride * kPayloadWords - 1);
     }
 }
 
@@ -45,7 +50,7 @@ std::optional<uint32_t> TxTables::Word(uint32_t address) const {
 
 std::array<uint32_t, 4> TxTables::Read4(uint32_t address) const {
     std::array<uint32_t, 4> words{};
-    for (uint32_t i = 0; i < 4; ++i) words[i] = Word(address + i).value_or(0);
+    for (uint32_t i = 0; i < 4; ++i) words[i] = Word(address + kStride * i).value_or(0);
     return words;
 }
 
@@ -55,7 +60,7 @@ std::array<uint32_t, 4> TxTables::Descriptor(int port, int entry) const {
 
 std::array<uint32_t, 2> TxTables::Extension(int port, int entry) const {
     const uint32_t address = ExtensionAddress(port, entry);
-    return {Word(address).value_or(0), Word(address + 1).value_or(0)};
+    return {Word(address).value_or(0), Word(address + kStride).value_or(0)};
 }
 
 std::array<uint32_t, 4> TxTables::Modifiers(int port, int entry) const {
@@ -67,7 +72,7 @@ std::vector<uint32_t> TxTables::Payload(int port, int entry) const {
     const uint32_t address = PayloadAddress(port, entry);
     std::lock_guard<std::mutex> guard(lock_);
     for (uint32_t i = 0;; ++i) {
-        auto it = words_.find(address + i);
+        auto it = words_.find(address + kStride * i);
         if (it == words_.end()) break;
         payload.push_back(it->second);
     }

@@ -9,6 +9,7 @@
 #include "ConsoleText.h"
 #include "Frames.h"
 #include "LibraryThreads.h"
+#include "sim/PhyBank.h"
 #include "sim/Tester.h"
 #include "sim/TesterModel.h"
 #include "support/CallbackRecorder.h"
@@ -34,7 +35,7 @@ using support::HostMessage;
 
 const uint8_t kLibrarySource[6] = {0x02, 0x5E, 0xC1, 0x0D, 0x00, 0x00};
 
-constexpr uint32_t kLinkReport = 0x1F00;  // Port A 1000 full duplex, Port B down
+constexpr uint32_t kLinkReport = 0x1900;  // Port A 1000 full duplex, Port B down
 constexpr uint32_t kFpgaVersion = 0x80000000u | 3u << 25 | 7u << 21 | 4u << 16 | 0x2105;
 constexpr uint32_t kHardwareWord = 0x00000035;
 constexpr uint32_t kFirmwareVersion = 0x10030412;
@@ -44,6 +45,7 @@ struct Bench {
     support::VethPair pair;
     std::unique_ptr<sim::Tester> tester;
     std::unique_ptr<sim::TesterModel> model;
+    std::unique_ptr<sim::PhyBank> phys;  // the owner of the link report
 };
 Bench* bench;
 
@@ -68,7 +70,8 @@ public:
         identity.mac = {0x00, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F};
         bench->model->SetIdentity(identity);
         bench->model->SetVersion(kFpgaVersion, kHardwareWord, kFirmwareVersion);
-        bench->model->SetLinkReport(kLinkReport);
+        bench->phys = std::make_unique<sim::PhyBank>(*bench->tester, sim::RegisterMap::First);
+        bench->phys->SetLink(0, {true, 1000, true});
         bench->tester->Start();
         ASSERT_EQ(BrevixC_SYS_Init(CallbackRecorder::Callback, 0), 1);
     }
@@ -288,23 +291,24 @@ TEST_F(ConnectedTester, RegisterCallsSendExactlyTheirFrames) {
 
 TEST_F(ConnectedTester, CopyingReadsCopyTheReply) {
     bench->tester->Registers().Set(0x41000004, 0xCAFE0001);
-    bench->tester->Registers().Set(0x41000005, 0x00C0FFEE);
+    bench->tester->Registers().Set(0x41000008, 0x00C0FFEE);
     uint32_t value = 0;
     ASSERT_EQ(BVT_Read(0x41000004, &value), 1);
     EXPECT_EQ(value, 0xCAFE0001u);
 
-    uint32_t registers[2] = {0x41000004, 0x41000005};
+    uint32_t registers[2] = {0x41000004, 0x41000008};
     ASSERT_EQ(BVT_GenR(2, registers), 1);
     EXPECT_EQ(registers[0], 0xCAFE0001u);
     EXPECT_EQ(registers[1], 0x00C0FFEEu);
 
-    uint32_t pairs[4] = {0xC1000004, 0, 0x41000008, 5};
+    uint32_t pairs[4] = {0xC1000004, 0, 0x4100000C, 5};
     ASSERT_EQ(BVT_GenRW(2, pairs), 1);
     EXPECT_EQ(pairs[1], 0xCAFE0001u);
-    EXPECT_EQ(pairs[2], 0x41000008u);
+    EXPECT_EQ(pairs[2], 0x4100000Cu);
     EXPECT_EQ(pairs[3], 5u);
 
-    // Sequential reads hand the words over as they lie in the reply: big-endian.
+    // Sequential reads take registers 4 bytes apart and hand the words over as they lie in the
+    // reply: big-endian.
     uint32_t words[2] = {};
     ASSERT_EQ(BVT_SeqR(2, 0x41000004, words), 1);
     EXPECT_EQ(words[0], 0x0100FECAu);
@@ -331,13 +335,13 @@ TEST_F(ConnectedTester, CopyingReadsWithoutAReplyReturnZeroAndLeaveTheirOutputs)
 
 TEST_F(ConnectedTester, LateReplyDoesNotAnswerTheNextCall) {
     bench->tester->Registers().Set(0x41000010, 0x1010);
-    bench->tester->Registers().Set(0x41000011, 0x1111);
+    bench->tester->Registers().Set(0x41000014, 0x1111);
     bench->tester->SetReplyDelay(15ms);
     uint32_t first = 0;
     EXPECT_EQ(BVT_Read(0x41000010, &first), 0);
     bench->tester->SetReplyDelay(0ms);
     uint32_t second = 0;
-    EXPECT_EQ(BVT_Read(0x41000011, &second), 1);
+    EXPECT_EQ(BVT_Read(0x41000014, &second), 1);
     EXPECT_EQ(second, 0x1111u);
 }
 

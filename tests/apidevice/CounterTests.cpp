@@ -42,13 +42,13 @@ TEST_F(CounterTest, TwoPollsGiveTheValuesAndTheirIncreaseInEverySlotAndTheTail) 
         uint64_t first, second;
     };
     const Value values[] = {
-        {CounterBanks::kBlockA + 0, 1000, 1250},          // slot 0
-        {CounterBanks::kBlockA + 19, 7, 9},               // slot 19
-        {CounterBanks::kBlockA + 21, 0x100000000, 0x100000010},  // slot 20
-        {CounterBanks::kBlockA + 35, 3535, 3600},         // byte 312
-        {CounterBanks::kBlockA + 41, 41, 41},             // byte 288
-        {CounterBanks::kBlockB + 0, 500, 600},            // byte 296
-        {CounterBanks::kBlockB + 11, 1100, 1111},         // byte 376
+        {CounterBanks::BlockA(0), 1000, 1250},          // slot 0
+        {CounterBanks::BlockA(19), 7, 9},               // slot 19
+        {CounterBanks::BlockA(21), 0x100000000, 0x100000010},  // slot 20
+        {CounterBanks::BlockA(35), 3535, 3600},         // byte 312
+        {CounterBanks::BlockA(41), 41, 41},             // byte 288
+        {CounterBanks::BlockB(0), 500, 600},            // byte 296
+        {CounterBanks::BlockB(11), 1100, 1111},         // byte 376
         {CounterBanks::kTxPackets, 0x500000005, 0x500000105},  // byte 400
         {CounterBanks::kRxBytes, 777, 999},               // byte 384
         {CounterBanks::kTraffic214, 214, 314},            // byte 432
@@ -89,17 +89,17 @@ TEST_F(CounterTest, TwoPollsGiveTheValuesAndTheirIncreaseInEverySlotAndTheTail) 
 }
 
 TEST_F(CounterTest, CounterThatWentDownRatesZero) {
-    banks.Set(0, CounterBanks::kBlockA + 8, 90);
+    banks.Set(0, CounterBanks::BlockA(8), 90);
     ASSERT_TRUE(PolledUntil(0, [](auto& s) { return s.counter[BREVIXC_COUNTER_CRC] == 90; }));
-    banks.Set(0, CounterBanks::kBlockA + 8, 30);
+    banks.Set(0, CounterBanks::BlockA(8), 30);
     ASSERT_TRUE(PolledUntil(0, [](auto& s) { return s.counter[BREVIXC_COUNTER_CRC] == 30; }));
     EXPECT_EQ(Rates(0).counter[BREVIXC_COUNTER_CRC], 0u);
 }
 
 TEST_F(CounterTest, ClearZeroesTheTestersCountersAndTheStatisticsButNotTheRates) {
-    banks.Set(0, CounterBanks::kBlockA + 3, 10);
+    banks.Set(0, CounterBanks::BlockA(3), 10);
     banks.Set(0, CounterBanks::kTxBytes, 4000);
-    banks.Set(1, CounterBanks::kBlockA + 0, 1250);
+    banks.Set(1, CounterBanks::BlockA(0), 1250);
     ASSERT_TRUE(PolledUntil(0, [](auto& s) { return s.counter[3] == 10 && s.txBytes == 4000; }));
     const BrevixC_PortCounters_T rates = Rates(0);
 
@@ -107,12 +107,12 @@ TEST_F(CounterTest, ClearZeroesTheTestersCountersAndTheStatisticsButNotTheRates)
     const BrevixC_PortCounters_T cleared = Statistics(0);
     const BrevixC_PortCounters_T zero = {};
     EXPECT_EQ(std::memcmp(&cleared, &zero, sizeof zero), 0);
-    EXPECT_EQ(banks.Get(0, CounterBanks::kBlockA + 3), 0u) << "the clearing reads cleared the tester";
+    EXPECT_EQ(banks.Get(0, CounterBanks::BlockA(3)), 0u) << "the clearing reads cleared the tester";
     EXPECT_EQ(banks.Get(0, CounterBanks::kTxBytes), 0u);
-    EXPECT_EQ(banks.Get(1, CounterBanks::kBlockA + 0), 1250u) << "Port B keeps its counters";
+    EXPECT_EQ(banks.Get(1, CounterBanks::BlockA(0)), 1250u) << "Port B keeps its counters";
     EXPECT_EQ(Rates(0).counter[3], rates.counter[3]);
 
-    banks.Set(0, CounterBanks::kBlockA + 3, 40);
+    banks.Set(0, CounterBanks::BlockA(3), 40);
     ASSERT_TRUE(PolledUntil(0, [](auto& s) { return s.counter[3] == 40; }));
     EXPECT_EQ(Rates(0).counter[3], 40u) << "after a clear the rate is the whole new value";
 }

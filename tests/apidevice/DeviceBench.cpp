@@ -12,15 +12,6 @@ namespace {
 
 const uint8_t kLibrarySource[6] = {0x02, 0x5E, 0xC1, 0x0D, 0x00, 0x00};
 
-// The identity words of the simulated EEPROM: two characters a word, the first in the low byte.
-void StoreText(sim::Eeprom93C56& eeprom, uint8_t word, const std::string& text, size_t length) {
-    for (size_t i = 0; i < length; i += 2) {
-        const uint8_t low = i < text.size() ? uint8_t(text[i]) : 0;
-        const uint8_t high = i + 1 < text.size() ? uint8_t(text[i + 1]) : 0;
-        eeprom.SetWord(uint8_t(word + i / 2), uint16_t(low | high << 8));
-    }
-}
-
 Bench* theBench;
 
 class BenchEnvironment : public testing::Environment {
@@ -39,15 +30,16 @@ public:
         Bench& b = *theBench;
         b.tester = std::make_unique<sim::Tester>(std::move(link));
         const sim::RegisterMap map = machineId_ >= 3 ? sim::RegisterMap::Second : sim::RegisterMap::First;
-        // The device models attach after the tester model and take over its EEPROM and link report.
         b.model = std::make_unique<sim::TesterModel>(*b.tester, machineId_);
         b.counters = std::make_unique<sim::CounterBanks>(*b.tester, map);
         b.phys = std::make_unique<sim::PhyBank>(*b.tester, map);
         b.tables = std::make_unique<sim::TxTables>(*b.tester, map);
-        b.eeprom = std::make_unique<sim::Eeprom93C56>(*b.tester, sim::EepromSelectorOf(machineId_));
-        StoreText(*b.eeprom, 16, "Brevix-CF 2x1G", 16);
-        StoreText(*b.eeprom, 38, "SN0123456789ABCDEFGH", 20);
-        StoreText(*b.eeprom, 48, "2019-05-17AB", 12);
+        b.eeprom = &b.model->Eeprom();
+        sim::TesterIdentity identity;
+        identity.model = "Brevix-CF 2x1G";
+        identity.serialNumber = "SN0123456789ABCDEFGH";
+        identity.productDate = "2019-05-17AB";
+        b.model->SetIdentity(identity);
         b.phys->SetLink(0, {true, 1000, true});
         b.tester->Start();
         ASSERT_EQ(BrevixC_SYS_Init(support::CallbackRecorder::Callback, 0), 1);

@@ -29,7 +29,7 @@ struct Bench {
     std::unique_ptr<sim::CounterBanks> counters;
     std::unique_ptr<sim::PhyBank> phys;
     std::unique_ptr<sim::TxTables> tables;
-    std::unique_ptr<sim::Eeprom93C56> eeprom;
+    sim::Eeprom93C56* eeprom = nullptr;  // the tester model's chip
 };
 
 // The bench of this program; a test program registers it once with the machine id to play.

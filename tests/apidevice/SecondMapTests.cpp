@@ -41,10 +41,10 @@ protected:
 };
 
 TEST_F(SecondMapTest, DribbleAndAlignmentSlotsStayZero) {
-    banks.Set(0, CounterBanks::kBlockA + 5, 55);
-    banks.Set(0, CounterBanks::kBlockA + 6, 66);
-    banks.Set(0, CounterBanks::kBlockA + 7, 77);
-    banks.Set(1, CounterBanks::kBlockB + 11, 1111);
+    banks.Set(0, CounterBanks::BlockA(5), 55);
+    banks.Set(0, CounterBanks::BlockA(6), 66);
+    banks.Set(0, CounterBanks::BlockA(7), 77);
+    banks.Set(1, CounterBanks::BlockB(11), 1111);
     banks.Set(1, CounterBanks::kTxBytes, 0x123456789);
     ASSERT_TRUE(bench::Eventually([] { return Statistics(0).counter[5] == 55 && Statistics(1).txBytes == 0x123456789; }));
     EXPECT_EQ(Statistics(0).counter[BREVIXC_COUNTER_DRIBBLE], 0u);
@@ -70,7 +70,7 @@ TEST_F(SecondMapTest, PollSelectorChoosesThePortsAndStopsPolling) {
     capi::SetPollSelector(254);
     std::this_thread::sleep_for(1100ms);
     const BrevixC_PortCounters_T before = Statistics(1);
-    banks.Set(1, CounterBanks::kBlockA + 1, 4242);
+    banks.Set(1, CounterBanks::BlockA(1), 4242);
     The().tester->ClearLog();
     std::this_thread::sleep_for(1100ms);
     EXPECT_EQ(ReadsOf(0x42600000) + ReadsOf(0x44600000) + ReadsOf(0x44400000), 0u) << "nothing polled";

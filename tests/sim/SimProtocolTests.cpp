@@ -83,15 +83,16 @@ TEST_F(SimProtocolTest, GeneralReadsAndWritesAnswerInPairs) {
 
 TEST_F(SimProtocolTest, GeneralReplyOfThirtyTwoPairsIsLongerThanTheMinimum) {
     Bytes command = Command(0, 32, 16 + 8 * 32);
-    for (uint32_t i = 0; i < 32; ++i) Put32(command, 16 + 8 * i, 0x80000000 | (0x41000000 + i));
-    tester_->Registers().Set(0x4100001F, 77);
+    for (uint32_t i = 0; i < 32; ++i) Put32(command, 16 + 8 * i, 0x80000000 | (0x41000000 + 4 * i));
+    tester_->Registers().Set(0x4100007C, 77);
     const Bytes reply = Exchange(command);
     ASSERT_EQ(reply.size(), 272u);
     EXPECT_EQ(Get32(reply, 20 + 8 * 31), 77u);
 }
 
-TEST_F(SimProtocolTest, SequentialReadCountsFromTheStartAddress) {
-    for (uint32_t i = 0; i < 256; ++i) tester_->Registers().Set(0x42000000 + i, 1000 + i);
+TEST_F(SimProtocolTest, SequentialReadTakesRegistersFourBytesApart) {
+    for (uint32_t i = 0; i < 256; ++i) tester_->Registers().Set(0x42000000 + 4 * i, 1000 + i);
+    tester_->Registers().Set(0x42000001, 0xBAD);  // not a register of the sequence
     Bytes command = Command(1, 10, 60);
     Put32(command, 16, 0x42000000);
     Bytes reply = Exchange(command);
@@ -114,13 +115,16 @@ TEST_F(SimProtocolTest, SequentialWriteStoresAndEchoes) {
     ASSERT_EQ(reply.size(), 60u);
     EXPECT_EQ(reply[14], 2);
     EXPECT_EQ(Get32(reply, 20 + 4 * 9), 0xA9u);
-    EXPECT_EQ(tester_->Registers().Get(0x41000109), 0xA9u);
+    EXPECT_EQ(tester_->Registers().Get(0x41000104), 0xA1u);
+    EXPECT_EQ(tester_->Registers().Get(0x41000124), 0xA9u);
     EXPECT_EQ(tester_->Registers().WriteCount(0x41000100), 1u);
+    EXPECT_EQ(tester_->Registers().WriteCount(0x41000101), 0u) << "registers lie four bytes apart";
 }
 
-TEST_F(SimProtocolTest, SixtyFourBitReadSendsTheLowWordFirst) {
+TEST_F(SimProtocolTest, SixtyFourBitReadSendsTheLowWordFirstWithEntriesFourBytesApart) {
     tester_->Registers().Set64(0x42000000, 0x1122334455667788ull);
-    tester_->Registers().Set64(0x42000029, 0xFFFFFFFF00000001ull);
+    tester_->Registers().Set64(0x42000050, 0x2020202020202020ull);  // entry 20
+    tester_->Registers().Set64(0x420000A4, 0xFFFFFFFF00000001ull);  // entry 41
     Bytes command = Command(3, 42, 60);
     Put32(command, 16, 0x42000000);
     const Bytes reply = Exchange(command);
@@ -129,6 +133,7 @@ TEST_F(SimProtocolTest, SixtyFourBitReadSendsTheLowWordFirst) {
     EXPECT_EQ(reply[15], 42);
     EXPECT_EQ(Get32(reply, 20), 0x55667788u);
     EXPECT_EQ(Get32(reply, 24), 0x11223344u);
+    EXPECT_EQ(Get32(reply, 20 + 8 * 20), 0x20202020u);
     EXPECT_EQ(Get32(reply, 20 + 8 * 41), 0x00000001u);
     EXPECT_EQ(Get32(reply, 24 + 8 * 41), 0xFFFFFFFFu);
 }

@@ -34,8 +34,8 @@ protected:
 };
 
 TEST_P(CounterBankTest, BlocksAnswerSixtyFourBitValues) {
-    banks_->Set(0, CounterBanks::kBlockA + 3, 0x100000002ull);
-    banks_->Set(1, CounterBanks::kBlockB + 11, 0xFFFFFFFFFull);
+    banks_->Set(0, CounterBanks::BlockA(3), 0x100000002ull);
+    banks_->Set(1, CounterBanks::BlockB(11), 0xFFFFFFFFFull);
     const auto blockA = Read64(banks_->Base(0), 42);
     const auto blockB = Read64(banks_->Base(1) + CounterBanks::kBlockB, 12);
     ASSERT_EQ(blockA.size(), 42u);
@@ -43,6 +43,16 @@ TEST_P(CounterBankTest, BlocksAnswerSixtyFourBitValues) {
     EXPECT_EQ(blockA[3], 0x100000002ull);
     EXPECT_EQ(blockA[4], 0u);
     EXPECT_EQ(blockB[11], 0xFFFFFFFFFull);
+}
+
+TEST_P(CounterBankTest, StatusRegisterIsAnEntryOfTheBlockRead) {
+    // Entries lie 4 bytes apart: block A entry 20 is base + 0x50 (the first map's status
+    // register), block B entry 12 is base + 0xF0 (the second map's).
+    banks_->Set(0, banks_->StatusOffset(), 0x5151);
+    const bool first = GetParam() == RegisterMap::First;
+    const auto block = first ? Read64(banks_->Base(0), 42) : Read64(banks_->Base(0) + CounterBanks::kBlockB, 42);
+    ASSERT_EQ(block.size(), 42u);
+    EXPECT_EQ(block.at(first ? 20 : 12), 0x5151u);
 }
 
 TEST_P(CounterBankTest, ThirtyTwoBitReadOfATrafficCounterLatchesItsHighWord) {
@@ -64,14 +74,14 @@ TEST_P(CounterBankTest, ThirtyTwoBitReadOfATrafficCounterLatchesItsHighWord) {
 }
 
 TEST_P(CounterBankTest, ClearImageReadsAnswerTheValueAndZeroIt) {
-    banks_->Set(1, CounterBanks::kBlockA + 5, 99);
+    banks_->Set(1, CounterBanks::BlockA(5), 99);
     banks_->Set(1, CounterBanks::kTxPackets, 1234);
     const uint32_t clear = banks_->Base(1) + banks_->ClearOffset();
     const wire::Bytes block = Exchange(wire::SequentialRead(clear, 42));
     ASSERT_GE(block.size(), 20u + 4 * 42);
     EXPECT_EQ(Get32(block, 20 + 4 * 5), 99u);
     EXPECT_EQ(ReadRegister(clear + CounterBanks::kTxPackets), 1234u);
-    EXPECT_EQ(banks_->Get(1, CounterBanks::kBlockA + 5), 0u);
+    EXPECT_EQ(banks_->Get(1, CounterBanks::BlockA(5)), 0u);
     EXPECT_EQ(banks_->Get(1, CounterBanks::kTxPackets), 0u);
 }
 
@@ -101,7 +111,7 @@ TEST_P(CounterBankTest, MillisecondRegistersAndStackAnswer) {
     banks_->SetMsStack(0, {0x00010002, 0x00030004});
     EXPECT_EQ(ReadRegister(banks_->Base(1) + CounterBanks::kMsByteRate), 0x123456u);
     EXPECT_EQ(ReadRegister(banks_->Base(1) + CounterBanks::kMsPacketRate), 0x7FFFu);
-    const wire::Bytes stack = Exchange(wire::SequentialRead(banks_->Base(0) + CounterBanks::kMsStack, 256));
+    const wire::Bytes stack = Exchange(wire::SequentialRead(CounterBanks::kMsStack, 256));
     ASSERT_EQ(stack.size(), 20u + 4 * 256);
     EXPECT_EQ(Get32(stack, 20), 0x00010002u);
     EXPECT_EQ(Get32(stack, 24), 0x00030004u);
@@ -124,9 +134,9 @@ TEST_P(CounterBankTest, RunningTxMovesBothPortsCountersUntilStopped) {
     const uint64_t stopped = banks_->Get(0, CounterBanks::kTxPackets);
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(TxPacketsOnTheWire(0), stopped);
-    EXPECT_EQ(banks_->Get(1, CounterBanks::kRxPackets), stopped);
+    EXPECT_EQ(banks_->Get(1, CounterBanks::BlockA(CounterBanks::kRxPackets)), stopped);
     EXPECT_EQ(banks_->Get(1, CounterBanks::kRxBytes), stopped * 128);
-    EXPECT_EQ(banks_->Get(1, 16), stopped) << "size 128-255";
+    EXPECT_EQ(banks_->Get(1, CounterBanks::BlockA(16)), stopped) << "size 128-255";
     EXPECT_EQ(banks_->Get(0, CounterBanks::kTxBytes), stopped * 128);
     EXPECT_EQ(ReadRegister(banks_->Base(0) + CounterBanks::kTxPacketRate), 0u);
 }
@@ -141,7 +151,19 @@ TEST_P(CounterBankTest, PauseHoldsTheCountersAndResumeGoesOn) {
     WriteRegister(0x430000F0, 1);  // resume
     std::this_thread::sleep_for(50ms);
     EXPECT_GT(TxPacketsOnTheWire(1), paused);
-    EXPECT_EQ(banks_->Get(0, CounterBanks::kSize64), banks_->Get(1, CounterBanks::kTxPackets));
+    EXPECT_EQ(banks_->Get(0, CounterBanks::BlockA(CounterBanks::kSize64)), banks_->Get(1, CounterBanks::kTxPackets));
+}
+
+TEST_P(CounterBankTest, IncomingTrafficMovesAPortsReceiveCountersWithoutAnyTx) {
+    banks_->SetIncoming(1, 1000, 256);
+    EXPECT_EQ(ReadRegister(banks_->Base(1) + CounterBanks::kRxPacketRate), 1000u);
+    std::this_thread::sleep_for(100ms);
+    const auto blockA = Read64(banks_->Base(1), 42);
+    ASSERT_EQ(blockA.size(), 42u);
+    EXPECT_GE(blockA[CounterBanks::kRxPackets], 50u);
+    EXPECT_EQ(blockA[17], blockA[CounterBanks::kRxPackets]) << "size 256-511";
+    EXPECT_EQ(banks_->Get(1, CounterBanks::kTxPackets), 0u);
+    EXPECT_EQ(banks_->Get(0, CounterBanks::kTxPackets), 0u);
 }
 
 TEST_P(CounterBankTest, HostFramesCountOnThePortNamedBySourceByteSix) {
@@ -158,7 +180,7 @@ TEST_P(CounterBankTest, HostFramesCountOnThePortNamedBySourceByteSix) {
     EXPECT_EQ(banks_->HostFrames(1), 1u);
     EXPECT_EQ(TxPacketsOnTheWire(0), 2u);
     EXPECT_EQ(banks_->Get(0, CounterBanks::kTxBytes), 200u);
-    EXPECT_EQ(banks_->Get(0, CounterBanks::kRxPackets), 1u);
+    EXPECT_EQ(banks_->Get(0, CounterBanks::BlockA(CounterBanks::kRxPackets)), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothMaps, CounterBankTest, testing::Values(RegisterMap::First, RegisterMap::Second),

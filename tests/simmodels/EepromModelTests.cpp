@@ -2,6 +2,7 @@
 // command followed by a read of the register, and word writes framed by write enable and disable.
 
 #include "sim/Eeprom93C56.h"
+#include "sim/TesterModel.h"
 
 #include "WireHelpers.h"
 
@@ -41,7 +42,7 @@ TEST_F(EepromModelTest, ReadCommandsLeaveEachWordForTheNextRegisterRead) {
 
 TEST_F(EepromModelTest, WordsChangeOnlyBetweenWriteEnableAndDisable) {
     Exchange(wire::General({{kCommand, kN | 5 << 16 | 0x1111}}));
-    EXPECT_EQ(eeprom_->Word(5), 0u);
+    EXPECT_EQ(eeprom_->Word(5), 0xFFFFu) << "still erased";
     EXPECT_EQ(eeprom_->RefusedWrites(), 1u);
 
     Exchange(wire::General({{kCommand, kN | 0x08000000},
@@ -60,6 +61,43 @@ TEST_F(EepromModelTest, CommandsForAnotherSelectorReachNoChip) {
     EXPECT_EQ(Get32(reply, 28), 0xFFFFu);
     Exchange(wire::General({{kCommand, 0x08000000}}));
     EXPECT_FALSE(eeprom_->WriteEnabled());
+}
+
+class TesterModelEepromTest : public wire::ModelTest {
+protected:
+    void SetUp() override {
+        ModelTest::SetUp();
+        if (HasFatalFailure()) return;
+        model_ = std::make_unique<sim::TesterModel>(*tester_, 1);
+        tester_->Start();
+    }
+
+    uint32_t ReadWord(uint8_t selector, uint8_t word) {
+        const wire::Bytes reply = Exchange(wire::General(
+            {{kCommand, 0x80000000 | uint32_t(selector) << 28 | uint32_t(word) << 16}, {0x80000000 | kCommand, 0}}));
+        return reply.size() < 32 ? 0 : Get32(reply, 28);
+    }
+
+    std::unique_ptr<sim::TesterModel> model_;
+};
+
+TEST_F(TesterModelEepromTest, IdentityLivesInTheOneChipOfTheMachinePlayed) {
+    sim::TesterIdentity identity;
+    identity.model = "Brevix-CF";
+    identity.mac = {0x00, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F};
+    model_->SetIdentity(identity);
+    EXPECT_EQ(model_->Eeprom().Word(16), 0x7242u) << "'B' in the low byte, 'r' in the high";
+    EXPECT_EQ(ReadWord(0, 16), 0x7242u);
+    EXPECT_EQ(ReadWord(0, 66), 0x5F4Eu);
+    EXPECT_EQ(ReadWord(0, 100), 0xFFFFu) << "erased";
+
+    // The host writes the same chip that holds the identity.
+    Exchange(wire::General({{kCommand, 0x08000000}, {kCommand, 17u << 16 | 0x4141}, {kCommand, 0x04000000}}));
+    EXPECT_EQ(ReadWord(0, 17), 0x4141u);
+
+    model_->SetMachineId(2);  // Brevix-A answers selector 1
+    EXPECT_EQ(ReadWord(0, 16), 0xFFFFu);
+    EXPECT_EQ(ReadWord(1, 16), 0x7242u);
 }
 
 }  // namespace

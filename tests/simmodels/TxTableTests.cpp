@@ -18,6 +18,15 @@ protected:
     std::unique_ptr<TxTables> tables_;
 };
 
+TEST_F(TxTableTest, EntryWordsLieFourBytesApart) {
+    Make(RegisterMap::First);
+    Exchange(wire::SequentialWrite(0x42200000 + 16 * 5, {1, 2, 3, 4}));
+    EXPECT_EQ(tables_->Word(0x42200054), 2u) << "D1 at + 4";
+    EXPECT_EQ(tables_->Word(0x4220005C), 4u);
+    EXPECT_FALSE(tables_->Word(0x42200051).has_value());
+    EXPECT_EQ(tables_->Descriptor(0, 6), (std::array<uint32_t, 4>{})) << "the next entry untouched";
+}
+
 TEST_F(TxTableTest, FirstMapKeepsEntryWordsAtItsAddresses) {
     Make(RegisterMap::First);
     Exchange(wire::SequentialWrite(0x42200000 + 16 * 5, {1, 2, 3, 4}));

@@ -19,16 +19,16 @@ namespace sim {
 
 class CounterBanks {
 public:
-    // Offsets of a port's counters and registers from its counter base.
+    // Byte offsets of a port's counters and registers from its counter base; registers are 4
+    // apart, the 64-bit block entries too.
     enum : uint32_t {
         kBlockA = 0x000,         // 42 counters
-        kBlockB = 0x0C0,         // 12 counters (42 on the second map)
+        kBlockB = 0x0C0,         // 12 counters (42 on the second map, reaching over 0x100-0x164)
         kRxBytes = 0x100,        // 64-bit
         kRxLineRate = 0x110,     // 32-bit
         kRxPacketRate = 0x114,   // 32-bit
         kMsByteRate = 0x118,     // 32-bit, the last millisecond
         kMsPacketRate = 0x11C,   // 32-bit
-        kMsStack = 0x120,        // 32-bit samples up to 0x1FF (the Tx counters start at 0x200)
         kTxPackets = 0x200,      // 64-bit
         kTraffic204 = 0x204,
         kTraffic208 = 0x208,
@@ -39,8 +39,15 @@ public:
         kTxLineRate = 0x310,     // 32-bit
         kTxPacketRate = 0x314,   // 32-bit
     };
+    // The millisecond counter stack has one address on both maps (Port B at + 0x02000000): its
+    // samples lie 4 apart from 0x42600120 up to 0x426001FC, where the traffic registers of the
+    // second map begin.
+    static constexpr uint32_t kMsStack = 0x42600120;
+    static constexpr size_t kMsStackSamples = (0x200 - 0x120) / 4;
     // Block A entries that the traffic generator moves.
     enum : uint32_t { kUnicast = 2, kRxPackets = 11, kSize64 = 14 };
+    static constexpr uint32_t BlockA(uint32_t entry) { return kBlockA + 4 * entry; }
+    static constexpr uint32_t BlockB(uint32_t entry) { return kBlockB + 4 * entry; }
 
     CounterBanks(Tester& tester, RegisterMap map);
     CounterBanks(const CounterBanks&) = delete;
@@ -50,12 +57,12 @@ public:
     uint32_t Base(int port) const;          // the port's counter base address
     uint32_t StatusOffset() const;          // the status register's offset from the base
     uint32_t ClearOffset() const;           // read-to-clear image: base + this
-    uint32_t TxStreamBase(int port) const;  // 64 streams x 2 counters
-    uint32_t RxStreamBase(int port) const;  // 4 blocks of 1024 addresses, 32 streams each
-    uint32_t VidBase(int port) const;       // 128 words
+    uint32_t TxStreamBase(int port) const;  // 64 streams x 2 counters, 4 apart
+    uint32_t RxStreamBase(int port) const;  // 4 blocks of 1024 bytes, 32 streams each
+    uint32_t VidBase(int port) const;       // 128 words, 4 apart
     uint32_t StreamClearOffset() const;     // stream bank + this is its read-to-clear image
 
-    // Any counter or register of a port's bank, by offset (64-bit counters hold all 64 bits).
+    // Any counter or register of a port's bank, by byte offset (64-bit counters hold all 64 bits).
     void Set(int port, uint32_t offset, uint64_t value);
     uint64_t Get(int port, uint32_t offset) const;
     void SetBlockCount(int port, uint32_t value);  // register 0x41000028 + port
@@ -72,6 +79,8 @@ public:
     // second, and the other port receives them (the two ports are cabled to each other).
     void SetTraffic(int port, double framesPerSecond, uint32_t frameBytes);
     bool Transmitting(int port) const;
+    // Frames arriving at a port from outside the tester, whatever its Tx does (0 stops them).
+    void SetIncoming(int port, double framesPerSecond, uint32_t frameBytes);
     // Frames the host sent through a port.
     uint64_t HostFrames(int port) const;
 
@@ -89,6 +98,9 @@ private:
         double framesPerSecond = 10000;
         uint32_t frameBytes = 64;
         double pending = 0;  // frames due but not yet counted (fractions carry over)
+        double incomingPerSecond = 0;
+        uint32_t incomingBytes = 64;
+        double incomingPending = 0;
         uint64_t hostFrames = 0;
     };
 
@@ -100,6 +112,7 @@ private:
     // Counts the frames a running port sent since the last look (lock_ held).
     void Advance();
     void CountFrames(int port, uint64_t frames, uint32_t bytes);
+    void CountReceived(int port, uint64_t frames, uint32_t bytes);
     // The rate registers show a port's generator while it runs (lock_ held).
     void UpdateRates(int port);
 

@@ -7,7 +7,8 @@
 //   write enable:       selector << 28 | 0x08000000
 //   write word a, d:    selector << 28 | a << 16 | d
 //   write disable:      selector << 28 | 0x04000000
-// Writes change the array only between write enable and write disable, as on the chip.
+// Writes change the array only between write enable and write disable, as on the chip. An erased
+// chip reads 0xFFFF in every word.
 
 #include "sim/Tester.h"
 
@@ -19,6 +20,8 @@ namespace sim {
 class Eeprom93C56 {
 public:
     Eeprom93C56(Tester& tester, uint8_t selector);
+    // The tester answers another selector when it plays another machine.
+    void SetSelector(uint8_t selector);
     Eeprom93C56(const Eeprom93C56&) = delete;
     Eeprom93C56& operator=(const Eeprom93C56&) = delete;
 
@@ -31,9 +34,9 @@ public:
 private:
     void OnCommand(uint32_t command);
 
-    const uint8_t selector_;
     // Guarded by lock_: the simulator's receive thread runs the commands, tests read and set words.
     mutable std::mutex lock_;
+    uint8_t selector_;
     std::array<uint16_t, 128> words_{};
     bool writeEnabled_ = false;
     uint32_t dataOut_ = 0xFFFF;  // an unselected chip leaves the data lines high

@@ -1,14 +1,14 @@
 #pragma once
 // The device model of an Ethernet-attached tester as the library's core meets it: the system ID
-// and version registers, the 93C56 EEPROM behind its command register (with the identity fields),
-// the link report register, and the answer to the adapter probe.
+// and version registers, the identity fields in the tester's 93C56 EEPROM, and the answer to the
+// adapter probe. The link report belongs to the PHYs (PhyBank).
 
+#include "sim/Eeprom93C56.h"
 #include "sim/Tester.h"
 
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <string>
 
 namespace sim {
@@ -33,18 +33,18 @@ public:
     static constexpr uint32_t kSystemId = 0x40000000;
     static constexpr uint32_t kFpgaVersion = 0x40000004;
     static constexpr uint32_t kHardware = 0x4000000C;
-    static constexpr uint32_t kEepromCommand = 0x40000030;
     static constexpr uint32_t kFirmwareVersion = 0x40000040;
-    static constexpr uint32_t kLinkReport = 0x400000D4;
 
     TesterModel(Tester& tester, int machineId);
+    TesterModel(const TesterModel&) = delete;
+    TesterModel& operator=(const TesterModel&) = delete;
 
     void SetMachineId(int machineId);
+    // Writes the identity words into the EEPROM.
     void SetIdentity(const TesterIdentity& identity);
-    void SetEepromWord(uint8_t word, uint16_t value);
-    uint16_t EepromWord(uint8_t word) const;
     void SetVersion(uint32_t fpga, uint32_t hardware, uint32_t firmware);
-    void SetLinkReport(uint32_t value);
+    // The tester's one 93C56, answering the selector of the machine played.
+    Eeprom93C56& Eeprom() { return eeprom_; }
 
     // The adapter probe: command frames from any source but the library's command source. From
     // this call on, the probe frame with this number (counting from 1) and every later one get
@@ -55,20 +55,13 @@ public:
 
 private:
     bool OnProbe(const Bytes& frame);
-    void OnEepromCommand(uint32_t value);
-    uint32_t OnEepromRead();
+    void StoreText(uint8_t firstWord, const std::string& text, size_t length);
 
     Tester& tester_;
+    Eeprom93C56 eeprom_;
     std::atomic<int> answerProbeOn_{1};
     std::atomic<int> probeFrames_{0};
     std::atomic<int> probesSinceChoice_{0};
-    std::atomic<uint32_t> linkReport_{0};
-
-    // Guarded by lock_: the simulator's receive thread and the test's thread.
-    mutable std::mutex lock_;
-    uint8_t selector_ = 0;
-    int latchedWord_ = -1;  // the word the last read command asked for, -1 for none
-    std::array<uint16_t, 128> eeprom_{};
 };
 
 }  // namespace sim

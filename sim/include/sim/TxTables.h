@@ -1,6 +1,7 @@
 #pragma once
 // The Tx stream tables of both ports: 64 entries each, held sparsely (only words the host wrote
-// exist). Addresses of entry k of a port (Port B at + 0x02000000 unless stated):
+// exist). Table words are 32-bit registers 4 bytes apart. Addresses of entry k of a port (Port B
+// at + 0x02000000 unless stated):
 //                 first map (ids 1, 2)                    second map (ids 3, 4)
 //   descriptor    0x42200000 + 16k, 4 words               the same
 //   extension     0x42200400 + 8k, 2 words                0x42300000 + 8k, 2 words
