@@ -1,10 +1,12 @@
-// brevix-sim: plays a Brevix tester on one network interface until it is stopped.
+// brevix-sim: plays a whole Brevix tester on one network interface until it is stopped: the
+// register side on the interface, the driver side on the default driver pipe.
 
-#include "sim/Tester.h"
+#include "sim/FullTester.h"
 
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -17,15 +19,24 @@ BOOL WINAPI OnConsoleEvent(DWORD) {
     return TRUE;
 }
 
+int Usage() {
+    std::fprintf(stderr, "usage: brevix-sim [--interface NAME] [--machine-id 1-4]\n");
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string interfaceName = "bvd0";
+    int machineId = 1;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--interface") == 0 && i + 1 < argc) interfaceName = argv[++i];
-        else {
-            std::fprintf(stderr, "usage: brevix-sim [--interface NAME]\n");
-            return 2;
+        if (std::strcmp(argv[i], "--interface") == 0 && i + 1 < argc) {
+            interfaceName = argv[++i];
+        } else if (std::strcmp(argv[i], "--machine-id") == 0 && i + 1 < argc) {
+            machineId = std::atoi(argv[++i]);
+            if (machineId < 1 || machineId > 4) return Usage();
+        } else {
+            return Usage();
         }
     }
     std::string error;
@@ -37,9 +48,11 @@ int main(int argc, char** argv) {
     stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 
-    sim::Tester tester(std::move(link));
+    sim::FullTester tester(std::move(link), machineId);
     tester.Start();
-    std::printf("brevix-sim: Brevix tester simulator answering on %s\n", interfaceName.c_str());
+    const sim::TesterIdentity identity = sim::FullTester::FactoryIdentity(machineId);
+    std::printf("brevix-sim: %s (machine id %d, serial %s) answering on %s\n", identity.model.c_str(), machineId,
+                identity.serialNumber.c_str(), interfaceName.c_str());
     std::fflush(stdout);
     WaitForSingleObject(stopEvent, INFINITE);
     tester.Stop();

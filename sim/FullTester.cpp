@@ -1,0 +1,70 @@
+#include "sim/FullTester.h"
+
+namespace sim {
+namespace {
+
+const char* ModelName(int machineId) {
+    switch (machineId) {
+    case 2:
+        return "Brevix-A";
+    case 3:
+        return "Brevix-H";
+    case 4:
+        return "Brevix-J";
+    default:
+        return "Brevix-CF";
+    }
+}
+
+// Version words of a current unit: FPGA build 3.7.4 of 0x2105, hardware revision, firmware.
+constexpr uint32_t kFpgaVersion = 0x80000000u | 3u << 25 | 7u << 21 | 4u << 16 | 0x2105;
+constexpr uint32_t kHardwareWord = 0x00000035;
+constexpr uint32_t kFirmwareVersion = 0x10030412;
+
+// Traffic from the link partners on each port, so that counters and rates move while nobody
+// starts a Tx stream: a light load of mixed frames.
+constexpr double kIncomingFrames[2] = {1200, 800};
+constexpr uint32_t kIncomingBytes[2] = {512, 128};
+
+}  // namespace
+
+TesterIdentity FullTester::FactoryIdentity(int machineId) {
+    TesterIdentity identity;
+    identity.model = ModelName(machineId);
+    identity.eepromVersion = "12";
+    identity.serialNumber = "BVX" + std::to_string(machineId) + "-2019-000417";
+    identity.productDate = "2019-05-17";
+    identity.mac = {0x00, 0x1B, 0x2C, 0x3D, 0x4E, uint8_t(0x50 + machineId)};
+    return identity;
+}
+
+FullTester::FullTester(std::unique_ptr<Link> link, int machineId, const std::wstring& pipeName)
+    : machineId_(machineId),
+      tester_(std::move(link)),
+      model_(tester_, machineId),
+      counters_(tester_, MapOf(machineId)),
+      phys_(tester_, MapOf(machineId)),
+      tables_(tester_, MapOf(machineId)),
+      host_(pipeName.empty() ? std::make_unique<DriverHost>() : std::make_unique<DriverHost>(pipeName)),
+      driver_(*host_) {
+    model_.SetIdentity(FactoryIdentity(machineId));
+    model_.SetVersion(kFpgaVersion, kHardwareWord, kFirmwareVersion);
+    for (int port = 0; port < 2; ++port) {
+        phys_.SetLink(port, {true, 1000, true});
+        counters_.SetIncoming(port, kIncomingFrames[port], kIncomingBytes[port]);
+    }
+}
+
+FullTester::~FullTester() { Stop(); }
+
+void FullTester::Start() {
+    host_->Start();
+    tester_.Start();
+}
+
+void FullTester::Stop() {
+    tester_.Stop();
+    host_->Stop();
+}
+
+}  // namespace sim

@@ -1,0 +1,57 @@
+#pragma once
+// A whole simulated tester: identity, counters with traffic moving them, PHYs with their links
+// up, Tx tables and the 93C56 on the register side, and the USB-Ethernet chip's driver with its
+// serial flash on the driver side. brevix-sim plays one; tests can build the same.
+
+#include "sim/ChipDriver.h"
+#include "sim/CounterBanks.h"
+#include "sim/DriverHost.h"
+#include "sim/PhyBank.h"
+#include "sim/RegisterMap.h"
+#include "sim/Tester.h"
+#include "sim/TesterModel.h"
+#include "sim/TxTables.h"
+
+#include <memory>
+#include <string>
+
+namespace sim {
+
+class FullTester {
+public:
+    // Plays the machine id (1 Brevix-CF ... 4 Brevix-J) on the link; the driver side listens on
+    // the pipe name given, or on a name of its own when it is empty.
+    FullTester(std::unique_ptr<Link> link, int machineId, const std::wstring& pipeName = DriverHost::kDefaultPipeName);
+    ~FullTester();
+    FullTester(const FullTester&) = delete;
+    FullTester& operator=(const FullTester&) = delete;
+
+    void Start();
+    void Stop();
+
+    // The identity a unit of this machine id leaves the factory with.
+    static TesterIdentity FactoryIdentity(int machineId);
+    static RegisterMap MapOf(int machineId) { return machineId >= 3 ? RegisterMap::Second : RegisterMap::First; }
+
+    int MachineId() const { return machineId_; }
+    Tester& Device() { return tester_; }
+    TesterModel& Model() { return model_; }
+    Eeprom93C56& Eeprom() { return model_.Eeprom(); }
+    CounterBanks& Counters() { return counters_; }
+    PhyBank& Phys() { return phys_; }
+    TxTables& Tables() { return tables_; }
+    DriverHost& Host() { return *host_; }
+    ChipDriver& Driver() { return driver_; }
+
+private:
+    const int machineId_;
+    Tester tester_;
+    TesterModel model_;
+    CounterBanks counters_;
+    PhyBank phys_;
+    TxTables tables_;
+    std::unique_ptr<DriverHost> host_;
+    ChipDriver driver_;
+};
+
+}  // namespace sim
