@@ -95,3 +95,35 @@ brevix_xvfb_start() {
   done
   die "cannot start Xvfb"
 }
+
+# The shared frame of scripts/test, run and bench. Outside the namespace: check for root, install
+# what is missing, build, create the namespace `brevix-<kind>-<pid>` with the given number of veth
+# pairs and run the calling script again inside it as `<script> --inside <args>`; the namespace is
+# removed when the script ends, whatever happened.
+brevix_run_inside_namespace() {
+  local kind=$1 pairs=$2 script=$3
+  shift 3
+  [ "$(id -u)" -eq 0 ] || die "run as root: the private network namespace needs it"
+  "$BREVIX_ROOT/scripts/setup" || die "setup failed"
+  brevix_configure_and_build
+  BREVIX_NS="brevix-$kind-$$"
+  trap 'brevix_netns_delete "$BREVIX_NS"' EXIT
+  BREVIX_PAIRS=$pairs brevix_netns_create "$BREVIX_NS"
+  ip netns exec "$BREVIX_NS" "$script" --inside "$@"
+}
+
+# Inside the namespace: a display, a checked wineserver on the prefix given, and the first veth pair
+# named for programs that are not run by CTest. Tests and benchmarks always get an Xvfb display of
+# their own; with "keep-display", a DISPLAY already set (a person's screen) is used.
+brevix_session_start() {
+  if [ "${2:-}" != "keep-display" ] || [ -z "${DISPLAY:-}" ]; then brevix_xvfb_start; fi
+  export WINEPREFIX=$1 WINEDEBUG=-all
+  brevix_wineserver_start_checked
+  export BREVIX_HOST_IF=bvh0 BREVIX_DEVICE_IF=bvd0 BREVIX_HOST_MAC=02:5e:c1:ff:00:00
+}
+
+brevix_session_stop() {
+  wineserver -k 2>/dev/null
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+  return 0
+}
