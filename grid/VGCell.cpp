@@ -95,26 +95,9 @@ int CVGCell::PutBoolean(int value)
     return 0;
 }
 
-int CVGCell::PutLabel(LPCWSTR label)
-{
-    m_label = label;
-    m_properties |= VGCELL_LABEL;
-    return 0;
-}
-
-int CVGCell::PutMask(LPCWSTR mask)
-{
-    m_mask = mask;
-    m_properties |= VGCELL_MASK;
-    return 0;
-}
-
-int CVGCell::PutDecimals(int decimals)
-{
-    m_decimals = decimals;
-    m_properties |= VGCELL_DECIMALS;
-    return 0;
-}
+int CVGCell::PutLabel(LPCWSTR label) { return Put(m_label, label, VGCELL_LABEL); }
+int CVGCell::PutMask(LPCWSTR mask) { return Put(m_mask, mask, VGCELL_MASK); }
+int CVGCell::PutDecimals(int decimals) { return Put(m_decimals, decimals, VGCELL_DECIMALS); }
 
 int CVGCell::PutPlainNumberText(int on)
 {
@@ -132,82 +115,17 @@ int CVGCell::PutReadOnly(int readOnly)
     return 0;
 }
 
-int CVGCell::PutTypeIndex(int index)
-{
-    m_typeIndex = index;
-    m_properties |= VGCELL_TYPEINDEX;
-    return 0;
-}
-
-int CVGCell::PutTypeStyle(int style)
-{
-    m_typeStyle = style;
-    m_properties |= VGCELL_TYPESTYLE;
-    return 0;
-}
-
-int CVGCell::PutTextColor(COLORREF color)
-{
-    m_textColor = color;
-    m_properties |= VGCELL_TEXTCOLOR;
-    return 0;
-}
-
-int CVGCell::PutBackColor(COLORREF color)
-{
-    m_backColor = color;
-    m_properties |= VGCELL_BACKCOLOR;
-    return 0;
-}
-
-int CVGCell::PutBorderStyle(short style)
-{
-    m_borderStyle = style;
-    m_properties |= VGCELL_BORDERSTYLE;
-    return 0;
-}
-
-int CVGCell::PutBorderPen(CPen* pen)
-{
-    m_pBorderPen = pen;
-    m_properties |= VGCELL_BORDERPEN;
-    return 0;
-}
-
-int CVGCell::PutFont(CFont* font)
-{
-    m_pFont = font;
-    m_properties |= VGCELL_FONT;
-    return 0;
-}
-
-int CVGCell::PutBitmap(CBitmap* bitmap)
-{
-    m_pBitmap = bitmap;
-    m_properties |= VGCELL_BITMAP;
-    return 0;
-}
-
-int CVGCell::PutAlignment(short alignment)
-{
-    m_alignment = alignment;
-    m_properties |= VGCELL_ALIGNMENT;
-    return 0;
-}
-
-int CVGCell::PutFormatObject(CVGCellFormat* format)
-{
-    m_pFormat = format;
-    m_properties |= VGCELL_FORMAT;
-    return 0;
-}
-
-int CVGCell::PutStyleCell(CVGCell* style)
-{
-    m_pStyleCell = style;
-    m_properties |= VGCELL_STYLECELL;
-    return 0;
-}
+int CVGCell::PutTypeIndex(int index) { return Put(m_typeIndex, index, VGCELL_TYPEINDEX); }
+int CVGCell::PutTypeStyle(int style) { return Put(m_typeStyle, style, VGCELL_TYPESTYLE); }
+int CVGCell::PutTextColor(COLORREF color) { return Put(m_textColor, color, VGCELL_TEXTCOLOR); }
+int CVGCell::PutBackColor(COLORREF color) { return Put(m_backColor, color, VGCELL_BACKCOLOR); }
+int CVGCell::PutBorderStyle(short style) { return Put(m_borderStyle, style, VGCELL_BORDERSTYLE); }
+int CVGCell::PutBorderPen(CPen* pen) { return Put(m_pBorderPen, pen, VGCELL_BORDERPEN); }
+int CVGCell::PutFont(CFont* font) { return Put(m_pFont, font, VGCELL_FONT); }
+int CVGCell::PutBitmap(CBitmap* bitmap) { return Put(m_pBitmap, bitmap, VGCELL_BITMAP); }
+int CVGCell::PutAlignment(short alignment) { return Put(m_alignment, alignment, VGCELL_ALIGNMENT); }
+int CVGCell::PutFormatObject(CVGCellFormat* format) { return Put(m_pFormat, format, VGCELL_FORMAT); }
+int CVGCell::PutStyleCell(CVGCell* style) { return Put(m_pStyleCell, style, VGCELL_STYLECELL); }
 
 int CVGCell::PutJoin(int origin, int columnOffset, int rowOffset)
 {

@@ -144,6 +144,15 @@ public:
     int ReleaseExtraData();
 
 private:
+    // Stores one property and marks it set; 0, as every Put does.
+    template <typename Member, typename Value>
+    int Put(Member& member, Value value, DWORD property)
+    {
+        member = value;
+        m_properties |= property;
+        return 0;
+    }
+
     void CopySetProperties(const CVGCell& source);
     CString BuildNumberText() const;
 
