@@ -1,11 +1,7 @@
 // The simulator answers raw command frames, sent from the host side of its veth pair, with the
 // reply bytes of the tester's wire format; and it misbehaves when told to.
 
-#include "sim/Capture.h"
-#include "sim/Tester.h"
-#include "support/Environment.h"
-
-#include <gtest/gtest.h>
+#include "WireHelpers.h"
 
 #include <chrono>
 
@@ -14,13 +10,8 @@ using sim::Bytes;
 
 namespace {
 
-// Big-endian words, written here from the wire format and not shared with the simulator.
-void Put32(Bytes& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (24 - 8 * i));
-}
-uint32_t Get32(const Bytes& b, size_t at) {
-    return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
-}
+using wire::Get32;
+using wire::Put32;
 
 const uint8_t kHostSource[6] = {0x02, 0x5E, 0xC1, 0x0D, 0x00, 0x00};
 
@@ -31,19 +22,11 @@ Bytes Command(uint8_t kind, uint8_t count, size_t length) {
     return f;
 }
 
-class SimProtocolTest : public testing::Test {
+class SimProtocolTest : public wire::ModelTest {
 protected:
     void SetUp() override {
-        const support::VethPair pair = support::TestNetwork();
-        ASSERT_FALSE(pair.hostInterface.empty());
-        std::string error;
-        auto deviceSide = sim::PcapLink::Open(pair.deviceInterface, &error);
-        ASSERT_TRUE(deviceSide) << error;
-        auto hostSide = sim::PcapLink::Open(pair.hostInterface, &error);
-        ASSERT_TRUE(hostSide) << error;
-        host_ = std::make_unique<sim::Capture>(std::move(hostSide));
-        tester_ = std::make_unique<sim::Tester>(std::move(deviceSide));
-        tester_->Start();
+        ModelTest::SetUp();
+        if (tester_) tester_->Start();
     }
 
     // Sends a command and returns the first reply frame that arrives within the time-out.
@@ -53,9 +36,6 @@ protected:
     }
 
     Bytes NextReply(std::chrono::milliseconds timeout) { return host_->Take(sim::OfType(0xFF04), timeout); }
-
-    std::unique_ptr<sim::Capture> host_;
-    std::unique_ptr<sim::Tester> tester_;
 };
 
 TEST_F(SimProtocolTest, GeneralReadsAndWritesAnswerInPairs) {

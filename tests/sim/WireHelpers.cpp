@@ -69,15 +69,22 @@ bool Eventually(const std::function<bool()>& condition, std::chrono::millisecond
     return true;
 }
 
-void ModelTest::SetUp() {
+std::unique_ptr<sim::PcapLink> ModelTest::OpenPair() {
     const support::VethPair pair = support::TestNetwork();
-    ASSERT_FALSE(pair.hostInterface.empty());
+    if (pair.hostInterface.empty()) return nullptr;
     std::string error;
     auto deviceSide = sim::PcapLink::Open(pair.deviceInterface, &error);
-    ASSERT_TRUE(deviceSide) << error;
+    EXPECT_TRUE(deviceSide) << error;
     auto hostSide = sim::PcapLink::Open(pair.hostInterface, &error);
-    ASSERT_TRUE(hostSide) << error;
+    EXPECT_TRUE(hostSide) << error;
+    if (!deviceSide || !hostSide) return nullptr;
     host_ = std::make_unique<sim::Capture>(std::move(hostSide));
+    return deviceSide;
+}
+
+void ModelTest::SetUp() {
+    auto deviceSide = OpenPair();
+    ASSERT_TRUE(deviceSide);
     tester_ = std::make_unique<sim::Tester>(std::move(deviceSide));
 }
 

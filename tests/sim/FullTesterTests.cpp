@@ -17,14 +17,8 @@ namespace {
 class FullTesterTest : public wire::ModelTest {
 protected:
     void SetUp() override {
-        const support::VethPair pair = support::TestNetwork();
-        ASSERT_FALSE(pair.hostInterface.empty());
-        std::string error;
-        auto deviceSide = sim::PcapLink::Open(pair.deviceInterface, &error);
-        ASSERT_TRUE(deviceSide) << error;
-        auto hostSide = sim::PcapLink::Open(pair.hostInterface, &error);
-        ASSERT_TRUE(hostSide) << error;
-        host_ = std::make_unique<sim::Capture>(std::move(hostSide));
+        auto deviceSide = OpenPair();
+        ASSERT_TRUE(deviceSide);
         // A driver pipe of its own: the default name belongs to a running brevix-sim.
         full_ = std::make_unique<sim::FullTester>(std::move(deviceSide), 1, L"");
         full_->Start();

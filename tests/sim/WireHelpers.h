@@ -34,6 +34,10 @@ bool Eventually(const std::function<bool()>& condition,
 
 class ModelTest : public testing::Test {
 protected:
+    // Opens both sides of the test's veth pair: listens on the host side and returns the device
+    // side for a simulated tester.
+    std::unique_ptr<sim::PcapLink> OpenPair();
+    // OpenPair with a bare tester (not started) on the device side.
     void SetUp() override;
     void TearDown() override;
 
