@@ -3,7 +3,7 @@
 // The program's text is written for that reading: in a wide format %s is a wide string and %S a
 // narrow one, and sizes are spelt %I64d as well as %lld. The compiler's own C library reads wide
 // formats the C99 way, so strings and characters are handled here, and numbers are handed to the
-// narrow snprintf one conversion at a time with a normalised specification.
+// narrow snprintf one conversion at a time with a normalised conversion.
 #include <framework/String.h>
 
 #include <cstdint>
