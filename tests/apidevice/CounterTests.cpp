@@ -9,22 +9,12 @@
 #include <cstring>
 
 using namespace std::chrono_literals;
+using bench::Rates;
+using bench::Statistics;
 using bench::The;
 using sim::CounterBanks;
 
 namespace {
-
-BrevixC_PortCounters_T Statistics(uint8_t port) {
-    BrevixC_PortCounters_T block;
-    EXPECT_EQ(BrevixC_ReadCounterStatistics(port, &block), 1);
-    return block;
-}
-
-BrevixC_PortCounters_T Rates(uint8_t port) {
-    BrevixC_PortCounters_T block;
-    EXPECT_EQ(BrevixC_ReadCounterRate(port, &block), 1);
-    return block;
-}
 
 // Waits for the poll that brings a statistic (the poller reads once a second).
 bool PolledUntil(uint8_t port, const std::function<bool(const BrevixC_PortCounters_T&)>& seen) {

@@ -133,4 +133,16 @@ int32_t Le32(const Bytes& b, size_t at) {
 
 std::vector<support::HostMessage> Messages(uint16_t type) { return support::CallbackRecorder::Instance().OfType(type); }
 
+BrevixC_PortCounters_T Statistics(uint8_t port) {
+    BrevixC_PortCounters_T block;
+    EXPECT_EQ(BrevixC_ReadCounterStatistics(port, &block), 1);
+    return block;
+}
+
+BrevixC_PortCounters_T Rates(uint8_t port) {
+    BrevixC_PortCounters_T block;
+    EXPECT_EQ(BrevixC_ReadCounterRate(port, &block), 1);
+    return block;
+}
+
 }  // namespace bench

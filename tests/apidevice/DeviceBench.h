@@ -3,6 +3,7 @@
 // the library connected to it once for the whole test program. Frames are written here from the
 // wire formats, independently of the library.
 
+#include "BrevixCCounters.h"
 #include "sim/CounterBanks.h"
 #include "sim/Eeprom93C56.h"
 #include "sim/PhyBank.h"
@@ -55,5 +56,9 @@ int32_t Le32(const Bytes& b, size_t at);
 
 // Host messages of a type recorded since the recorder was last cleared.
 std::vector<support::HostMessage> Messages(uint16_t type);
+
+// The port's statistics and rate blocks as the library holds them now (the copy must succeed).
+BrevixC_PortCounters_T Statistics(uint8_t port);
+BrevixC_PortCounters_T Rates(uint8_t port);
 
 }  // namespace bench

@@ -14,16 +14,12 @@
 #include <thread>
 
 using namespace std::chrono_literals;
+using bench::Rates;
+using bench::Statistics;
 using bench::The;
 using sim::CounterBanks;
 
 namespace {
-
-BrevixC_PortCounters_T Statistics(uint8_t port) {
-    BrevixC_PortCounters_T block;
-    EXPECT_EQ(BrevixC_ReadCounterStatistics(port, &block), 1);
-    return block;
-}
 
 size_t ReadsOf(uint32_t start) {
     size_t count = 0;

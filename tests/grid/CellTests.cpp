@@ -247,18 +247,24 @@ TEST(CellRecord, CurrencyFromANumberKeepsTheNumberAndFormatsTwoDecimals)
     EXPECT_EQ(VGDATA_CURRENCY, cell.ReadDataType());
 }
 
-class CurrencyText : public testing::TestWithParam<ParseCase> {};
-
-TEST_P(CurrencyText, ConvertsToItsFullValue)
+// Converts the case's text to the data type in the case's locale: the value is the case's, and the
+// text stays as it was typed.
+void ExpectConvertedKeepingText(const ParseCase& c, short type)
 {
-    const ParseCase& c = GetParam();
     CVGLocale locale(c.lcid);
     LocaleScope scope(&locale);
     CVGCell cell;
     cell.PutText(c.text);
-    cell.ConvertDataType(VGDATA_CURRENCY);
+    cell.ConvertDataType(type);
     EXPECT_DOUBLE_EQ(c.expected, cell.ReadNumber());
     EXPECT_STREQ(c.text, cell.ReadText());
+}
+
+class CurrencyText : public testing::TestWithParam<ParseCase> {};
+
+TEST_P(CurrencyText, ConvertsToItsFullValue)
+{
+    ExpectConvertedKeepingText(GetParam(), VGDATA_CURRENCY);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cells, CurrencyText,
@@ -271,14 +277,7 @@ class DateText : public testing::TestWithParam<ParseCase> {};
 
 TEST_P(DateText, ConvertsToAnOleDateAndKeepsTheText)
 {
-    const ParseCase& c = GetParam();
-    CVGLocale locale(c.lcid);
-    LocaleScope scope(&locale);
-    CVGCell cell;
-    cell.PutText(c.text);
-    cell.ConvertDataType(VGDATA_DATE);
-    EXPECT_DOUBLE_EQ(c.expected, cell.ReadNumber());
-    EXPECT_STREQ(c.text, cell.ReadText());
+    ExpectConvertedKeepingText(GetParam(), VGDATA_DATE);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cells, DateText,
