@@ -513,7 +513,7 @@ TEST_F(ConnectionLife, ReconnectWithoutTerminateLeavesOneSetOfThreads) {
 }
 
 TEST_F(ConnectionLife, DeviceLossIsReportedOnce) {
-    // (Wine reports no usable exit code for a Linux program.)
+    // The loss shows as the host side going down; RunUnixCommand reports nothing, the message does.
     const std::string host = bench->pair.hostInterface;
     support::RunUnixCommand("/usr/sbin/ip link set " + host + " down");
     const HostMessage lost = WaitForType(0xFF00, 4000ms);

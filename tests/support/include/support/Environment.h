@@ -21,8 +21,9 @@ VethPair TestNetwork();
 // The value of an environment variable, empty when unset.
 std::string GetEnv(const char* name);
 
-// Runs a Linux command from inside Wine (for example `ip link set bvd0 down`) and returns its
-// exit code, or -1 when it could not be started.
-int RunUnixCommand(const std::string& commandLine);
+// Runs a Linux command from inside Wine (for example `/usr/sbin/ip link set bvd0 down`). Wine
+// starts a Linux program but reports neither its start nor its exit code (CreateProcess even
+// answers failure), so nothing is returned: the caller checks the command's effect.
+void RunUnixCommand(const std::string& commandLine);
 
 }  // namespace support
