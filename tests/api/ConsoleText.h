@@ -33,9 +33,15 @@ inline std::vector<std::wstring> ConsoleLines() {
     return lines;
 }
 
-inline bool ConsoleShows(const std::wstring& line) {
-    for (const std::wstring& shown : ConsoleLines()) {
-        if (shown == line) return true;
+// Whether the console shows the line, looking again until the time-out: the console host draws
+// what the library wrote a moment later.
+inline bool ConsoleShows(const std::wstring& line, DWORD timeoutMs = 1000) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        for (const std::wstring& shown : ConsoleLines()) {
+            if (shown == line) return true;
+        }
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(10);
     }
-    return false;
 }
