@@ -2,6 +2,9 @@
 // What the process's console shows: the library's debug log is read back from the console screen
 // buffer.
 
+#include "BrevixCAPI.h"
+#include "support/Waiting.h"
+
 #include <windows.h>
 
 #include <string>
@@ -35,7 +38,7 @@ inline std::vector<std::wstring> ConsoleLines() {
 
 // Whether the console shows the line, looking again until the time-out: the console host draws
 // what the library wrote a moment later.
-inline bool ConsoleShows(const std::wstring& line, DWORD timeoutMs = 1000) {
+inline bool ConsoleShows(const std::wstring& line, DWORD timeoutMs = DWORD(support::kPatience.count())) {
     const DWORD start = GetTickCount();
     for (;;) {
         for (const std::wstring& shown : ConsoleLines()) {
@@ -45,3 +48,13 @@ inline bool ConsoleShows(const std::wstring& line, DWORD timeoutMs = 1000) {
         Sleep(10);
     }
 }
+
+// The library's debug log, open for a scope: a test that stops at a failed assertion still closes
+// it, so the next test starts without a console.
+class OpenDebugLog {
+public:
+    OpenDebugLog() { BrevixC_SYS_OpenDebugLog(); }
+    ~OpenDebugLog() { BrevixC_SYS_CloseDebugLog(); }
+    OpenDebugLog(const OpenDebugLog&) = delete;
+    OpenDebugLog& operator=(const OpenDebugLog&) = delete;
+};

@@ -13,6 +13,7 @@
 #include "sim/Tester.h"
 #include "sim/TesterModel.h"
 #include "support/CallbackRecorder.h"
+#include "support/Waiting.h"
 #include "support/Environment.h"
 
 #include <gtest/gtest.h>
@@ -117,7 +118,7 @@ using frames::PutLe32;
 
 Bytes Message(uint16_t type, size_t length = 60) { return frames::EmptyHostMessage(type, length); }
 
-HostMessage WaitForType(uint16_t type, std::chrono::milliseconds timeout = 1000ms) {
+HostMessage WaitForType(uint16_t type, std::chrono::milliseconds timeout = support::kPatience) {
     return CallbackRecorder::Instance().WaitForType(type, timeout);
 }
 
@@ -278,7 +279,7 @@ TEST_F(ConnectedTester, RegisterCallsSendExactlyTheirFrames) {
         bench->tester->ClearLog();
         EXPECT_EQ(golden.call(), golden.result);
         if (!golden.frame.empty()) {
-            EXPECT_TRUE(SentWithin(golden.frame, 500ms));
+            EXPECT_TRUE(SentWithin(golden.frame, support::kPatience));
             continue;
         }
         // Refused calls send nothing (the pollers' frames may come meanwhile).
@@ -398,7 +399,7 @@ TEST_F(ConnectedTester, LinkNoticesBringTheLinkReport) {
         const HostMessage link = WaitForType(0x0400);
         EXPECT_EQ(link.bytes, LinkMessage(9, 255)) << "notice " << int(kind);
         EXPECT_NE(link.stampSeconds, 0u) << "stamped with the link report's capture time";
-        EXPECT_TRUE(SentWithin(Command(1, 1, {0x400000D4}), 100ms)) << "the link report was asked for";
+        EXPECT_TRUE(SentWithin(Command(1, 1, {0x400000D4}), support::kPatience)) << "the link report was asked for";
     }
 }
 
@@ -440,7 +441,7 @@ TEST_F(ConnectedTester, ForeignFramesReachTheCallbackAndOversizedOnesNothing) {
     ASSERT_TRUE(bench->tester->SendRaw(ip));
     // A raw frame carries its EtherType in bytes 12-13 (the recorder's type is bytes 14-15).
     const HostMessage raw = CallbackRecorder::Instance().WaitFor(
-        [](const HostMessage& m) { return m.bytes.size() > 14 && m.bytes[12] == 0x08 && m.bytes[13] == 0x00; }, 1000ms);
+        [](const HostMessage& m) { return m.bytes.size() > 14 && m.bytes[12] == 0x08 && m.bytes[13] == 0x00; }, support::kPatience);
     EXPECT_EQ(raw.bytes, ip);
     ASSERT_TRUE(bench->tester->SendRaw(frames::TesterFrame(0xFFB4, 1, 1, {})));
     ASSERT_TRUE(bench->tester->SendRaw(frames::Reply(1, 1, {0x400000D4, kLinkReport}, 1515)));
@@ -468,9 +469,9 @@ Bytes NicModeFrame(uint8_t port, uint32_t captureControl, uint32_t captureOption
 TEST_F(ConnectedTester, NicModeWritesTheAddressFilterAndCaptureRegisters) {
     bench->tester->ClearLog();
     EXPECT_EQ(BrevixC_SYS_SetNICMode(0, 1), 1);
-    EXPECT_TRUE(SentWithin(NicModeFrame(0, 0x1, 0x9D), 500ms));
+    EXPECT_TRUE(SentWithin(NicModeFrame(0, 0x1, 0x9D), support::kPatience));
     EXPECT_EQ(BrevixC_SYS_SetNICMode(1, 0), 1);
-    EXPECT_TRUE(SentWithin(NicModeFrame(1, 0x0, 0x00), 500ms));
+    EXPECT_TRUE(SentWithin(NicModeFrame(1, 0x0, 0x00), support::kPatience));
     EXPECT_EQ(BrevixC_SYS_SetNICMode(2, 1), 0);
     EXPECT_EQ(BrevixC_SYS_ChangeToTAPMode(), 1);
     EXPECT_EQ(BrevixC_SYS_SetNICMode(0, 1), 1) << "switches back to the packet generator first";
@@ -482,18 +483,17 @@ TEST_F(ConnectedTester, ManualInfoRequestsTheModelNameAgain) {
     EXPECT_EQ(BrevixC_SYS_GetManualInfo(5), 0);
     EXPECT_EQ(BrevixC_SYS_GetManualInfo(0), 1);
     EXPECT_TRUE(bench->tester->WaitForFrame(
-        [](const Bytes& f) { return FromLibrary(f) && f[15] == 16 && frames::Get32(f, 20) == 0x80100000; }, 500ms));
+        [](const Bytes& f) { return FromLibrary(f) && f[15] == 16 && frames::Get32(f, 20) == 0x80100000; }, support::kPatience));
     EXPECT_STREQ(BVX_Module, "Brevix-CF 2x1G");
 }
 
 TEST_F(ConnectedTester, DebugLogShowsTheLinkReport) {
-    BrevixC_SYS_OpenDebugLog();
+    OpenDebugLog log;
     // Only the report this notice brings: the line is logged before its message is sent.
     CallbackRecorder::Instance().Clear();
     bench->tester->SendNotice(0, 0);
     ASSERT_FALSE(WaitForType(0x0400).bytes.empty());
     EXPECT_TRUE(ConsoleShows(L"(API)(LinkStatus)(Not Brevix-J) FPGA link:(9, 255)"));
-    BrevixC_SYS_CloseDebugLog();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -518,7 +518,7 @@ TEST_F(ConnectionLife, DeviceLossIsReportedOnce) {
     // The loss shows as the host side going down; RunUnixCommand reports nothing, the message does.
     const std::string host = bench->pair.hostInterface;
     support::RunUnixCommand("/usr/sbin/ip link set " + host + " down");
-    const HostMessage lost = WaitForType(0xFF00, 4000ms);
+    const HostMessage lost = WaitForType(0xFF00);
     std::this_thread::sleep_for(2500ms);
     support::RunUnixCommand("/usr/sbin/ip link set " + host + " up");
     Bytes expected = Message(0xFF00);
@@ -570,16 +570,18 @@ TEST_F(ConnectionLife, AdapterWithoutAnAnsweringTesterIsRefused) {
 TEST_F(ConnectionLife, ProbeAnsweredOnItsThirdFrameFindsTheTester) {
     bench->model->AnswerProbeOn(3);
     const int before = bench->model->ProbeFramesSeen();
-    BrevixC_SYS_OpenDebugLog();
-    EXPECT_EQ(Detect(), 1);
+    std::vector<std::wstring> lines;
+    {
+        OpenDebugLog log;
+        EXPECT_EQ(Detect(), 1);
+        lines = ConsoleLines();
+    }
     EXPECT_EQ(bench->model->ProbeFramesSeen() - before, 3);
     EXPECT_EQ(BVX_Machine_ID, 1);
     const unsigned char* mac = bench->pair.hostMac;
     wchar_t macLine[64];
     swprintf(macLine, 64, L"Adapter MAC: %02x-%02x-%02x-%02x-%02x-%02x", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
     const std::wstring description(bench->pair.hostInterface.begin(), bench->pair.hostInterface.end());
-    const std::vector<std::wstring> lines = ConsoleLines();
-    BrevixC_SYS_CloseDebugLog();
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[0], L"Detecting OEM BVX");
     EXPECT_EQ(lines[1], L"\"OEM BVX\"");

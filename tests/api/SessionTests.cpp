@@ -6,6 +6,7 @@
 #include "ScriptedLink.h"
 #include "Session.h"
 #include "support/CallbackRecorder.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +60,7 @@ TEST_F(SessionTest, ReadErrorReportsTheLossOnceWithTheLastFrameStamp) {
     frame[12] = 0x08;
     link_->Deliver(frame);
     link_->Fail();
-    const support::HostMessage lost = CallbackRecorder::Instance().WaitForType(0xFF00, 2000ms);
+    const support::HostMessage lost = CallbackRecorder::Instance().WaitForType(0xFF00, support::kPatience);
     ASSERT_EQ(lost.Type(), 0xFF00);
     EXPECT_EQ(lost.bytes[16], 0);
     EXPECT_EQ(lost.bytes[18], 255);
@@ -73,7 +74,7 @@ TEST_F(SessionTest, ReadErrorReportsTheLossOnceWithTheLastFrameStamp) {
 TEST_F(SessionTest, AdapterWatchReportsFirstAndTheReadErrorAddsNothing) {
     adapters_.up = false;
     Start(true);
-    const support::HostMessage lost = CallbackRecorder::Instance().WaitForType(0xFF00, 2000ms);
+    const support::HostMessage lost = CallbackRecorder::Instance().WaitForType(0xFF00, support::kPatience);
     ASSERT_EQ(lost.Type(), 0xFF00);
     EXPECT_EQ(lost.stampSeconds, 0u);
     link_->Fail();

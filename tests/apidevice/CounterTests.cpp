@@ -18,7 +18,7 @@ namespace {
 
 // Waits for the poll that brings a statistic (the poller reads once a second).
 bool PolledUntil(uint8_t port, const std::function<bool(const BrevixC_PortCounters_T&)>& seen) {
-    return bench::Eventually([&] { return seen(Statistics(port)); });
+    return support::Eventually([&] { return seen(Statistics(port)); });
 }
 
 class CounterTest : public testing::Test {
@@ -138,14 +138,14 @@ TEST_F(CounterTest, RunningTxMovesTheSendingAndReceivingPortsCounters) {
     EXPECT_TRUE(PolledUntil(0, [&](auto& s) { return s.txPackets > sent && s.txPacketRate == 2000; }));
     EXPECT_TRUE(PolledUntil(1, [&](auto& s) { return s.counter[BREVIXC_COUNTER_RX_PACKETS] > received; }));
     ASSERT_EQ(BrevixC_StopTxPkt(0), 1);
-    EXPECT_TRUE(bench::Eventually([&] { return !banks.Transmitting(0); }));
+    EXPECT_TRUE(support::Eventually([&] { return !banks.Transmitting(0); }));
 }
 
 TEST_F(CounterTest, TxStreamCountersArriveWithThePoll) {
     banks.SetTxStream(0, 5, 0, 12345);
     banks.SetTxStream(0, 5, 1, 0x300000000);
     BrevixC_TxStreamCounter_T tx;
-    ASSERT_TRUE(bench::Eventually([&] {
+    ASSERT_TRUE(support::Eventually([&] {
         BrevixC_ReadTXStreamCounterStatistics(0, 5, &tx);
         return tx.first == 12345;
     }));
@@ -171,7 +171,7 @@ TEST_F(CounterTest, RxStreamCountingWritesItsSetUpAndFillsTheStreamsItReads) {
     banks.SetRxStream(1, 33, 0, 0x1122334455667788);  // block 1: read because of the two blocks
     banks.SetRxStream(1, 33, 4, 0x0000000200000001);  // words 8 and 9
     BrevixC_RxStreamCounter_T rx;
-    ASSERT_TRUE(bench::Eventually([&] {
+    ASSERT_TRUE(support::Eventually([&] {
         BrevixC_ReadRXStreamCounterStatistics(1, 33, &rx);
         return rx.at0 == 0x1122334455667788;
     }));
@@ -191,8 +191,8 @@ TEST_F(CounterTest, MillisecondReadsArriveAsMessages) {
     support::CallbackRecorder::Instance().Clear();
     EXPECT_EQ(BrevixC_ReadMsByteRate(0), 1);
     EXPECT_EQ(BrevixC_ReadMsPktRate(1), 1);
-    const auto bytes = support::CallbackRecorder::Instance().WaitForType(0x0103, 1000ms);
-    const auto packets = support::CallbackRecorder::Instance().WaitForType(0x0102, 1000ms);
+    const auto bytes = support::CallbackRecorder::Instance().WaitForType(0x0103, support::kPatience);
+    const auto packets = support::CallbackRecorder::Instance().WaitForType(0x0102, support::kPatience);
     ASSERT_EQ(bytes.bytes.size(), 60u);
     EXPECT_EQ(bench::Le32(bytes.bytes, 18), 0x345678);
     ASSERT_EQ(packets.bytes.size(), 60u);

@@ -108,17 +108,8 @@ int64_t LastWrite(uint32_t address) {
 
 int64_t ArrivedWrite(uint32_t address, int64_t expected) {
     int64_t value = -1;
-    Eventually([&] { return (value = LastWrite(address)) == expected; }, std::chrono::milliseconds(1000));
+    support::Eventually([&] { return (value = LastWrite(address)) == expected; });
     return value;
-}
-
-bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
 }
 
 uint32_t Get32(const Bytes& b, size_t at) {

@@ -11,6 +11,7 @@
 #include "sim/TesterModel.h"
 #include "sim/TxTables.h"
 #include "support/CallbackRecorder.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +49,6 @@ int64_t LastWrite(uint32_t address);
 // The same once the write has arrived: writes that the library sends without waiting for their
 // reply reach the tester a little after the call returns.
 int64_t ArrivedWrite(uint32_t address, int64_t expected);
-bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
 
 uint32_t Get32(const Bytes& b, size_t at);
 uint16_t Le16(const Bytes& b, size_t at);

@@ -56,7 +56,7 @@ TEST_F(EepromTest, SetDataStoresTheValueHighByteFirst) {
 TEST_F(EepromTest, ReadBringsEveryWordLowByteFirstAndAnnouncesTheEnd) {
     for (int word = 0; word < 128; ++word) chip.SetWord(uint8_t(word), uint16_t(0xA000 | word << 4 | 5));
     ASSERT_EQ(BrevixC_93C56_Read(), 1);
-    ASSERT_TRUE(bench::Eventually([] { return CompletionEvents() == 1; }));
+    ASSERT_TRUE(support::Eventually([] { return CompletionEvents() == 1; }));
     EXPECT_EQ(EepromFrames(), std::vector<size_t>(8, 32)) << "eight blocks of 16 words";
     for (int word : {0, 17, 112, 127}) {
         EXPECT_EQ(eeprom_93c56[2 * word], uint8_t(word << 4 | 5)) << word;
@@ -72,7 +72,7 @@ TEST_F(EepromTest, WriteSendsChunksOfSixteenWordsAndAnnouncesTheEndOnce) {
     }
     ASSERT_TRUE(BrevixC_93C56_Write(0, 17));
     EXPECT_EQ(EepromFrames(), (std::vector<size_t>{18, 3})) << "enable, the words, disable";
-    ASSERT_TRUE(bench::Eventually([] { return CompletionEvents() == 1; }));
+    ASSERT_TRUE(support::Eventually([] { return CompletionEvents() == 1; }));
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(CompletionEvents(), 1);
     EXPECT_EQ(chip.Word(0), 0x5A00);
@@ -87,7 +87,7 @@ TEST_F(EepromTest, WriteNearTheEndIsCutAtTheLastWordAndKeepsTheSetDataOrder) {
     ASSERT_TRUE(BrevixC_93C56_Write(120, 20));
     EXPECT_EQ(EepromFrames(), std::vector<size_t>{10}) << "words 120-127 in one chunk";
     EXPECT_EQ(chip.Word(120), 0x3412) << "Set_93C56_Data's high byte goes out as the low byte";
-    ASSERT_TRUE(bench::Eventually([] { return CompletionEvents() == 1; }));
+    ASSERT_TRUE(support::Eventually([] { return CompletionEvents() == 1; }));
     EXPECT_FALSE(BrevixC_93C56_Write(0x80, 1));
 }
 

@@ -146,13 +146,13 @@ TEST_F(PortTest, MediaDetectionReportsTwiceAndFinishesWithItsSfpImage) {
     ASSERT_EQ(BrevixC_PortConfig(config), 1);
 
     ASSERT_EQ(BrevixC_SetSFP(0, BREVIXC_SFP_FIBER), 1);
-    ASSERT_TRUE(bench::Eventually([] { return PortEvents().size() == 3; }, 5000ms));
+    ASSERT_TRUE(support::Eventually([] { return PortEvents().size() == 3; }));
     EXPECT_EQ(PortEvents(), (std::vector<Event>{{0, 2, 0}, {0, 2, 0}, {0, 2, 1}}));
     // Valid, packet-generator mode, Port A, A's switches 01, B's 10, fiber.
     EXPECT_EQ(LastWrite(0x400000B0), 0xC0000000 | 1u << 12 | 2u << 8);
     EXPECT_EQ(LastWrite(0x400000E8), 1);
     ASSERT_EQ(BrevixC_GetLinkStatus(), 1);
-    const auto link = support::CallbackRecorder::Instance().WaitForType(0x0400, 1000ms);
+    const auto link = support::CallbackRecorder::Instance().WaitForType(0x0400, support::kPatience);
     ASSERT_EQ(link.bytes.size(), 60u);
     EXPECT_EQ(bench::Le16(link.bytes, 20), 1) << "Port A's media is fiber";
 }
@@ -194,7 +194,7 @@ TEST_F(PortTest, ShadowRegisterReadTurnsTheShadowControlOffAndOnAgain) {
         return bits;
     };
     // Two shadow reads, each between the control turned off and on again.
-    ASSERT_TRUE(bench::Eventually([&] { return shadowControl().size() == 4; }));
+    ASSERT_TRUE(support::Eventually([&] { return shadowControl().size() == 4; }));
     EXPECT_EQ(shadowControl(), (std::vector<uint32_t>{0, 1u << 30, 0, 1u << 30}));
     phys.SetShadow(0, 28, 30, 39);
     EXPECT_EQ(BrevixC_GetSFPStatus(0), 0) << "copper";
@@ -215,9 +215,9 @@ TEST_F(PortTest, SlowPhyReadWithoutResultReportsThePhyLost) {
 
 TEST_F(PortTest, PhyWritesReachEveryPortAndTheShadowBanks) {
     ASSERT_EQ(BrevixC_WritePHY(255, 4, 0x01E1), 1);
-    EXPECT_TRUE(bench::Eventually([&] { return phys.Register(0, 4) == 0x01E1 && phys.Register(1, 4) == 0x01E1; }));
+    EXPECT_TRUE(support::Eventually([&] { return phys.Register(0, 4) == 0x01E1 && phys.Register(1, 4) == 0x01E1; }));
     ASSERT_EQ(BrevixC_WritePHY(1, 31u << 16 | 28, 0x8021), 1);
-    EXPECT_TRUE(bench::Eventually([&] { return phys.Shadow(1, 28, 31) == 0x21; }));
+    EXPECT_TRUE(support::Eventually([&] { return phys.Shadow(1, 28, 31) == 0x21; }));
     EXPECT_EQ(BrevixC_WritePHY(2, 4, 0), 0);
 }
 
@@ -258,17 +258,17 @@ TEST_F(PortTest, MediaProgrammingRefusesBeforeSendingAndWritesTheClause22Registe
     EXPECT_EQ(LastWrite(0x400000D4) & (1 << 30), 1 << 30) << "the shadow control is on again";
 
     ASSERT_EQ(BrevixC_SetMediaType({0, BREVIXC_MEDIA_POWER_DOWN, 0, 0, 0}), 1);
-    EXPECT_TRUE(bench::Eventually([&] { return phys.Register(0, 0) == 0x0800; }));
+    EXPECT_TRUE(support::Eventually([&] { return phys.Register(0, 0) == 0x0800; }));
 }
 
 TEST_F(PortTest, OscillatorMeasurementArrivesDividedAtGigabitSpeed) {
     phys.SetOscillator(0, 125000);
     ASSERT_EQ(BrevixC_ReadOSCValue(0), 1);
-    const auto measured = support::CallbackRecorder::Instance().WaitForType(0x1D00, 1000ms);
+    const auto measured = support::CallbackRecorder::Instance().WaitForType(0x1D00, support::kPatience);
     ASSERT_EQ(measured.bytes.size(), 60u);
     EXPECT_EQ(bench::Le16(measured.bytes, 16), 0);
     EXPECT_EQ(bench::Le32(measured.bytes, 18), 25000);
-    EXPECT_TRUE(bench::Eventually([] { return (LastWrite(0x400000DC) & 0x2000) != 0; })) << "the switch bit is back";
+    EXPECT_TRUE(support::Eventually([] { return (LastWrite(0x400000DC) & 0x2000) != 0; })) << "the switch bit is back";
     EXPECT_EQ(BrevixC_ReadOSCValue(3), 0);
 }
 

@@ -42,7 +42,7 @@ TEST_F(SecondMapTest, DribbleAndAlignmentSlotsStayZero) {
     banks.Set(0, CounterBanks::BlockA(7), 77);
     banks.Set(1, CounterBanks::BlockB(11), 1111);
     banks.Set(1, CounterBanks::kTxBytes, 0x123456789);
-    ASSERT_TRUE(bench::Eventually([] { return Statistics(0).counter[5] == 55 && Statistics(1).txBytes == 0x123456789; }));
+    ASSERT_TRUE(support::Eventually([] { return Statistics(0).counter[5] == 55 && Statistics(1).txBytes == 0x123456789; }));
     EXPECT_EQ(Statistics(0).counter[BREVIXC_COUNTER_DRIBBLE], 0u);
     EXPECT_EQ(Statistics(0).counter[BREVIXC_COUNTER_ALIGNMENT], 0u);
     BrevixC_PortCounters_T rates;
@@ -76,13 +76,13 @@ TEST_F(SecondMapTest, PollSelectorChoosesThePortsAndStopsPolling) {
     const BrevixC_PortCounters_T after = Statistics(1);
     EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0) << "the last values stay";
     capi::SetPollSelector(255);
-    EXPECT_TRUE(bench::Eventually([] { return Statistics(1).counter[1] == 4242; }));
+    EXPECT_TRUE(support::Eventually([] { return Statistics(1).counter[1] == 4242; }));
 }
 
 TEST_F(SecondMapTest, CounterStackArrivesAsItsMessage) {
     banks.SetMsStack(0, {0x00010002, 0x0003FFFF});
     ASSERT_EQ(BrevixC_ReadMsCounterStack(0), 1);
-    const auto stack = support::CallbackRecorder::Instance().WaitForType(0x0101, 1000ms);
+    const auto stack = support::CallbackRecorder::Instance().WaitForType(0x0101, support::kPatience);
     ASSERT_EQ(stack.bytes.size(), 1200u);
     EXPECT_EQ(bench::Le16(stack.bytes, 18), 1);
     EXPECT_EQ(bench::Le16(stack.bytes, 20), 2);

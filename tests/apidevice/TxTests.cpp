@@ -138,9 +138,9 @@ TEST_F(TxTest, ConfigurationRunParametersAndCommands) {
     EXPECT_EQ(bench::WrittenPairs().size(), 1u) << "both ports start with their parameters as they were";
     EXPECT_TRUE(The().counters->Transmitting(1));
     ASSERT_EQ(BrevixC_PauseTxPkt(1), 1);
-    EXPECT_TRUE(bench::Eventually([] { return !The().counters->Transmitting(1); }));
+    EXPECT_TRUE(support::Eventually([] { return !The().counters->Transmitting(1); }));
     ASSERT_EQ(BrevixC_ResumeTxPkt(1), 1);
-    EXPECT_TRUE(bench::Eventually([] { return The().counters->Transmitting(1); }));
+    EXPECT_TRUE(support::Eventually([] { return The().counters->Transmitting(1); }));
     ASSERT_EQ(BrevixC_StopTxPkt(255), 1);
     EXPECT_EQ(bench::ArrivedWrite(0x40000080, 0x04040000), 0x04040000);
     EXPECT_FALSE(The().counters->Transmitting(0));
@@ -169,7 +169,7 @@ TEST_F(TxTest, HostFramesGoThroughTheNamedPortOnceSendingIsOn) {
     frame[12] = 0x08;
     const uint64_t before = The().counters->HostFrames(1);
     ASSERT_EQ(BrevixC_TxSend(1, frame.data(), uint32_t(frame.size())), 1);
-    EXPECT_TRUE(bench::Eventually([&] { return The().counters->HostFrames(1) == before + 1; }));
+    EXPECT_TRUE(support::Eventually([&] { return The().counters->HostFrames(1) == before + 1; }));
     EXPECT_EQ(BrevixC_TxSend(1, nullptr, 64), 0);
     EXPECT_EQ(BrevixC_TxSend(1, frame.data(), 0), 0);
     EXPECT_EQ(BrevixC_TxSend(2, frame.data(), 64), 0);

@@ -175,7 +175,7 @@ TEST_P(CounterBankTest, HostFramesCountOnThePortNamedBySourceByteSix) {
     frame[6] = 0x5C | 1;
     ASSERT_TRUE(host_->Send(frame));
     ASSERT_TRUE(host_->Send(frame));
-    ASSERT_TRUE(wire::Eventually([&] { return banks_->HostFrames(0) == 2; }));
+    ASSERT_TRUE(support::Eventually([&] { return banks_->HostFrames(0) == 2; }));
     EXPECT_EQ(banks_->HostFrames(0), 2u);
     EXPECT_EQ(banks_->HostFrames(1), 1u);
     EXPECT_EQ(TxPacketsOnTheWire(0), 2u);

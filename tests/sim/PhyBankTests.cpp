@@ -107,11 +107,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(PhyBankTest, LinkChangesSendANoticeAndRepeatsDoNot) {
     Make(RegisterMap::First);
     phys_->SetLink(0, {true, 1000, true});
-    EXPECT_FALSE(host_->Take(sim::OfType(sim::kNoticeType), 1000ms).empty());
+    EXPECT_FALSE(host_->Take(sim::OfType(sim::kNoticeType), support::kPatience).empty());
     phys_->SetLink(0, {true, 1000, true});
     EXPECT_TRUE(host_->Take(sim::OfType(sim::kNoticeType), 100ms).empty());
     ASSERT_TRUE(phys_->SendPhyNotice(1));
-    const wire::Bytes notice = host_->Take(sim::OfType(sim::kNoticeType), 1000ms);
+    const wire::Bytes notice = host_->Take(sim::OfType(sim::kNoticeType), support::kPatience);
     ASSERT_GE(notice.size(), 16u);
     EXPECT_EQ(notice[14], 11);
     EXPECT_EQ(notice[15], 1);

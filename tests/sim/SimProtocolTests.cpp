@@ -30,7 +30,7 @@ protected:
     }
 
     // Sends a command and returns the first reply frame that arrives within the time-out.
-    Bytes Exchange(const Bytes& command, std::chrono::milliseconds timeout = 500ms) {
+    Bytes Exchange(const Bytes& command, std::chrono::milliseconds timeout = support::kPatience) {
         EXPECT_TRUE(host_->Send(command));
         return NextReply(timeout);
     }
@@ -146,7 +146,7 @@ TEST_F(SimProtocolTest, SilenceDropsAndDelaysWithholdReplies) {
 
     tester_->SetReplyDelay(200ms);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(Exchange(command, 1000ms).empty());
+    EXPECT_FALSE(Exchange(command).empty());
     EXPECT_GE(std::chrono::steady_clock::now() - start, 190ms);
 }
 
@@ -161,7 +161,7 @@ TEST_F(SimProtocolTest, LogsEveryReceivedFrameInOrder) {
     ASSERT_TRUE(host_->Send(first));
     ASSERT_TRUE(host_->Send(foreign));
     ASSERT_TRUE(host_->Send(second));
-    ASSERT_TRUE(tester_->WaitForFrame([](const Bytes& f) { return f.size() > 15 && f[14] == 1; }, 1000ms));
+    ASSERT_TRUE(tester_->WaitForFrame([](const Bytes& f) { return f.size() > 15 && f[14] == 1; }, support::kPatience));
     const auto log = tester_->Log();
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[0].bytes, first);
@@ -173,7 +173,7 @@ TEST_F(SimProtocolTest, LogsEveryReceivedFrameInOrder) {
 
 TEST_F(SimProtocolTest, NoticesAndRawFramesReachTheHostSide) {
     ASSERT_TRUE(tester_->SendNotice(10, 1, {0xAB}));
-    const Bytes notice = host_->Take(sim::OfType(0xFF06), 1000ms);
+    const Bytes notice = host_->Take(sim::OfType(0xFF06), support::kPatience);
     ASSERT_EQ(notice.size(), 60u);
     EXPECT_EQ(notice[14], 10);
     EXPECT_EQ(notice[15], 1);
@@ -183,7 +183,7 @@ TEST_F(SimProtocolTest, NoticesAndRawFramesReachTheHostSide) {
     for (int i = 0; i < 6; ++i) oversized[i] = 0xFF;
     oversized[12] = 0xFF, oversized[13] = 0x04;
     ASSERT_TRUE(tester_->SendRaw(oversized));
-    EXPECT_EQ(NextReply(1000ms).size(), 1600u);
+    EXPECT_EQ(NextReply(support::kPatience).size(), 1600u);
 }
 
 }  // namespace

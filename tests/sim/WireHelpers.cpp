@@ -60,15 +60,6 @@ Bytes SequentialWrite(uint32_t start, const std::vector<uint32_t>& values) {
     return f;
 }
 
-bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
-}
-
 std::unique_ptr<sim::PcapLink> ModelTest::OpenPair() {
     const support::VethPair pair = support::TestNetwork();
     if (pair.hostInterface.empty()) return nullptr;
@@ -95,7 +86,7 @@ void ModelTest::TearDown() {
 Bytes ModelTest::Exchange(const Bytes& command) {
     host_->Clear();
     EXPECT_TRUE(host_->Send(command));
-    return host_->Take(sim::OfType(sim::kReplyType), 1000ms);
+    return host_->Take(sim::OfType(sim::kReplyType), support::kPatience);
 }
 
 uint32_t ModelTest::ReadRegister(uint32_t address) {

@@ -5,6 +5,7 @@
 
 #include "sim/Capture.h"
 #include "sim/Tester.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -28,9 +29,6 @@ Bytes SequentialRead(uint32_t start, unsigned count);
 Bytes SequentialRead64(uint32_t start, unsigned count);
 Bytes SequentialWrite(uint32_t start, const std::vector<uint32_t>& values);
 
-// Polls until the condition holds; false after the time-out.
-bool Eventually(const std::function<bool()>& condition,
-                std::chrono::milliseconds timeout = std::chrono::milliseconds(1000));
 
 class ModelTest : public testing::Test {
 protected:
