@@ -30,18 +30,21 @@ double ClampRequests(std::uint32_t speed, StreamRateTable& table) {
 }
 
 struct Burst {
-    std::uint64_t frames;
+    std::uint32_t frames;
     std::int64_t gapBytes;
 };
 
 // A gap that is negative or longer than the longest gap becomes the longest gap, and the burst
-// shrinks to the frames that a cycle of cycleBytes holds with it.
+// shrinks to the frames that a cycle of cycleBytes holds with it. A table records a burst in 32
+// bits: a longer one (a loop of decades at 10G) is cut to the most frames it can record, and
+// every figure of the entry is worked from that cut burst.
 Burst FitBurst(std::uint64_t frames, std::int64_t gapBytes, std::uint64_t cycleBytes, std::uint64_t frameLength) {
     if (gapBytes < 0 || gapBytes > kMaxGapBytes) {
         gapBytes = kMaxGapBytes;
         frames = (cycleBytes + kMaxGapBytes) / (frameLength + kPreambleBytes + kMaxGapBytes);
     }
-    return {frames, std::max(gapBytes, kMinGapBytes)};
+    const std::uint64_t recordable = std::min<std::uint64_t>(frames, std::numeric_limits<std::uint32_t>::max());
+    return {static_cast<std::uint32_t>(recordable), std::max(gapBytes, kMinGapBytes)};
 }
 
 // Bytes of a burst: its frames with their preambles and the gaps between them.
@@ -115,8 +118,8 @@ void AutoGenerateTxRate(std::uint32_t speed, StreamRateTable& table) {
         const std::int64_t gapBytes =
             static_cast<std::int64_t>(portBytes / slots) - static_cast<std::int64_t>(length + kPreambleBytes);
         const Burst burst = FitBurst(FramesForRate(entry.lineRateMbps, length), gapBytes, portBytes, length);
-        entry.pps = static_cast<std::uint32_t>(burst.frames);
-        entry.burstFrames = static_cast<std::uint32_t>(burst.frames);
+        entry.pps = burst.frames;
+        entry.burstFrames = burst.frames;
         entry.lineRateMbps = CalLineRatebyPPS(burst.frames, entry.frameLength);
         entry.utilization = CalUtilizationbyLineRate(speed, entry.lineRateMbps);
         entry.ifgBits = static_cast<std::uint64_t>(burst.gapBytes) * 8;
@@ -171,15 +174,15 @@ void AutoGenerateTxRateLoopTime(std::uint32_t speed, StreamRateTable& table, dou
         StreamRateEntry& entry = table.entries[i];
         const std::uint64_t length = entry.frameLength;
         const double wantedRate = entry.lineRateMbps;
-        const std::uint64_t frames = std::min<std::uint64_t>(FramesForRate(wantedRate / loopsPerSecond, length),
-                                                             std::numeric_limits<std::uint32_t>::max());
         // (L + 20) / share - (L + 8): every frame spaced as the total share of the port spaces it.
+        // The share lies in 10^-6..1: the spacing is at least 12 bytes and, held at one past the
+        // longest gap, fits 64 bits.
         const double spacing = ((8.0 * length + 160) - (8.0 * length + 64) * share) / share / 8;
         const auto gapBytes = static_cast<std::int64_t>(std::min(spacing, kMaxGapBytes + 1.0));
-        const Burst burst = FitBurst(frames, gapBytes, *loopBytes, length);
+        const Burst burst = FitBurst(FramesForRate(wantedRate / loopsPerSecond, length), gapBytes, *loopBytes, length);
         usedBytes += BurstBytes(burst.frames, length, burst.gapBytes);
-        entry.pps = static_cast<std::uint32_t>(burst.frames);
-        entry.burstFrames = static_cast<std::uint32_t>(burst.frames);
+        entry.pps = burst.frames;
+        entry.burstFrames = burst.frames;
         if (wantedRate == speed) {
             entry.ifgBits = kStandardGapBits;
             entry.utilization = 100;

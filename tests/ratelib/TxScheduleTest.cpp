@@ -161,6 +161,31 @@ TEST(AutoGenerateLoopTime, CappedTailGapReportsEachStreamsShareOfTheWholeCycle) 
     }
 }
 
+// A loop of about thirty years at 10G holds more frames than a burst records in 32 bits: the
+// burst is cut to the most it records, and the rates are those of the cut burst.
+TEST(AutoGenerateLoopTime, BurstBeyond32BitsIsCutToTheMostFramesItRecords) {
+    const struct { const char* name; double rate; std::uint32_t length; std::uint64_t ifgBits; double cycleBytes; }
+        cases[] = {
+            // Capped in-burst gap: the loop's 1.25e18 bytes would hold 4.66e9 frames 0x0FFFFFFF apart.
+            {"RefittedBurst", 0.01, 16304, kLongestGapBits, 4294967295.0 * (16312.0 + 0x0FFFFFFF)},
+            // Full rate: 1.49e16 frames wanted a loop.
+            {"WantedBurst", 10000, 64, 96, 4294967295.0 * 84 - 12 + 0x0FFFFFFF},
+        };
+    for (const auto& c : cases) {
+        auto table = MakeTable({{c.rate, c.length}});
+        AutoGenerateTxRateLoopTime(10000, *table, 1e9);
+        const StreamRateEntry& entry = table->entries[0];
+        EXPECT_EQ(entry.burstFrames, 4294967295u) << c.name;
+        EXPECT_EQ(entry.pps, 4294967295u) << c.name;
+        EXPECT_EQ(entry.ifgBits, c.ifgBits) << c.name;
+        // The cut burst leaves most of the loop spare: the tail gap is capped and the cycle ends there.
+        EXPECT_EQ(entry.tailGapBits, kLongestGapBits) << c.name;
+        const double rate = 10000 * 4294967295.0 * (c.length + 20) / c.cycleBytes;
+        EXPECT_NEAR(entry.lineRateMbps, rate, rate * 1e-12) << c.name;
+        EXPECT_NEAR(entry.utilization, rate / 100, rate * 1e-14) << c.name;
+    }
+}
+
 TEST(LoopTime, LoopTimesThatAreNotPositiveNumbersOrShorterThanABitAreRefused) {
     for (double loopTime : {0.0, -0.001, -kInfinity, kNaN, 1e-12, 5e-324}) {
         auto table = MakeTable({{500, 64, 96, 0, 744}});
@@ -203,13 +228,18 @@ TEST(LoopTimeCorrect, TailGapFollowsTheLoopsTheOneSecondCountsNeed) {
 }
 
 TEST(LoopTimeCorrect, RefusedTablesAreLeftUnchanged) {
-    const struct { const char* name; std::unique_ptr<StreamRateTable> table; } cases[] = {
-        {"LoopTooShortForItsBursts", MakeTable({{500, 64, 8000, 0, 744}})},
-        {"NoFrames", MakeTable({{500, 64, 96, 0, 0}, {100, 128, 96, 0, 0}})},
-        {"CountAboveCapacity", MakeUniformTable(513, {500, 64, 96, 0, 744})},
+    const struct { const char* name; double loopTime; std::unique_ptr<StreamRateTable> table; } cases[] = {
+        {"LoopTooShortForItsBursts", 0.001, MakeTable({{500, 64, 8000, 0, 744}})},
+        {"NoFrames", 0.001, MakeTable({{500, 64, 96, 0, 0}, {100, 128, 96, 0, 0}})},
+        {"CountAboveCapacity", 0.001, MakeUniformTable(513, {500, 64, 96, 0, 744})},
+        // Half a loop a second, and the 744047 frames a second 500 Mbps needs make up no more: not
+        // one whole loop a second, so there is no loop length to share out.
+        {"LessThanOneLoopASecond", 2, MakeTable({{500, 64, 96, 0, 1000000}})},
+        {"OneLoopInADay", 86400, MakeTable({{0.01, 64, 96, 0, 15}, {1, 1518, 96, 0, 9000}})},
     };
     for (const auto& c : cases) {
-        EXPECT_TRUE(LeavesUnchanged(*c.table, [](auto& t) { AutoGenerateTxRateLoopTime_Correct(1000, t, 0.001); }))
+        EXPECT_TRUE(
+            LeavesUnchanged(*c.table, [&](auto& t) { AutoGenerateTxRateLoopTime_Correct(1000, t, c.loopTime); }))
             << c.name;
     }
 }
