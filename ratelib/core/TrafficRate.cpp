@@ -48,6 +48,10 @@ void ClampFrameLengths(StreamRateTable& table, std::uint16_t count) {
 
 std::uint64_t WireBytes(std::uint64_t frameLength) { return frameLength + kWireOverheadBytes; }
 
+// A conversion of a value beyond every rate (an infinite or NaN input, or a finite one near the
+// largest double whose product overflows) has no answer: it gives 0 rather than infinity or NaN.
+double FiniteOrZero(double value) { return std::isfinite(value) ? value : 0; }
+
 }  // namespace
 
 bool IsSupportedSpeed(std::uint32_t speed) {
@@ -89,17 +93,19 @@ std::uint16_t LowerStreamCount(StreamRateTable& table) {
 }
 
 double CalLineRatebyUtilization(std::uint32_t speed, double percent) {
-    if (!std::isfinite(percent)) {
-        return 0;
+    const double rate = speed * percent / 100;
+    if (std::isfinite(rate) || !std::isfinite(percent)) {
+        return FiniteOrZero(rate);
     }
-    return speed * percent / 100;
+    // Near the largest double the product overflows although the rate itself may not.
+    return FiniteOrZero(percent / 100 * speed);
 }
 
 double CalUtilizationbyLineRate(std::uint32_t speed, double rateMbps) {
-    if (speed == 0 || !std::isfinite(rateMbps)) {
+    if (speed == 0) {
         return 0;
     }
-    return rateMbps / speed * 100;
+    return FiniteOrZero(rateMbps / speed * 100);
 }
 
 double CalLineRatebyPPS(std::uint64_t pps, std::uint32_t frameLength) {

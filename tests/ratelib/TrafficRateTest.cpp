@@ -13,6 +13,7 @@ using test::MakeUniformTable;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr double kLargest = std::numeric_limits<double>::max();
 constexpr std::uint64_t kMax64 = std::numeric_limits<std::uint64_t>::max();
 
 TEST(SingleValues, FullLineRateCountsWholeFrames) {
@@ -53,6 +54,17 @@ TEST(SingleValues, ZeroDivisorOrOutOfRangeInputGivesZero) {
     for (const auto& c : cases) {
         EXPECT_EQ(c.result, 0) << c.name;
     }
+}
+
+TEST(SingleValues, UtilisationConversionsNearTheLargestDoubleStayFinite) {
+    // A result beyond the largest double gives 0; one within it is given, although the product on
+    // the way there overflows.
+    EXPECT_EQ(CalLineRatebyUtilization(1000, 1e308), 0);
+    EXPECT_EQ(CalLineRatebyUtilization(10000, -kLargest), 0);
+    EXPECT_EQ(CalUtilizationbyLineRate(1, 1e307), 0);
+    EXPECT_EQ(CalUtilizationbyLineRate(10, -kLargest), 0);
+    EXPECT_DOUBLE_EQ(CalLineRatebyUtilization(1000, 1e306), 1e307);
+    EXPECT_DOUBLE_EQ(CalUtilizationbyLineRate(10000, kLargest), kLargest / 100);
 }
 
 TEST(CorrectIfg, SnapsToTheStepThePortSends) {
