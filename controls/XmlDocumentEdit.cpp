@@ -548,8 +548,13 @@ void XmlDocument::LinkElement(int parent, int after, int record)
         }
         p.firstChild = record;
     }
-    if (parent)
-        r.SetLevel(p.Level() + 1);
+    if (parent && !r.SetLevel(p.Level() + 1)) {
+        // Deeper than the level field holds: kept at its largest and reported as a parse of the
+        // new text would report it.
+        LogResult(result_, L"nesting_too_deep", nullptr, 0, r.start);
+        elems_[0].SetFlag(XmlElemDocErrors);
+        p.SetFlag(XmlElemErrorInside);
+    }
 }
 
 // While writing, the records before the new element may point into text already written, so

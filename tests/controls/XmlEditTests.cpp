@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 using xmltest::Dump;
 using xmltest::Names;
 
@@ -182,6 +184,102 @@ TEST(XmlEdit, RefusedEditsChangeNothing)
     EXPECT_FALSE(doc.AppendElement(longName.c_str(), L"v", XmlAddChild));
     EXPECT_EQ(doc.Text(), L"<a/>");
     EXPECT_EQ(doc.ResultText(), L"<end_tag_too_long/>");
+}
+
+// The refusals of edits whose tag would not fit its field: each is logged, changes nothing, and
+// an edit that just fits goes through.
+TEST(XmlEdit, AttributeThatWouldOverflowTheStartTagIsRefused)
+{
+    // <a x="..."/> falls 11 characters short of the longest start tag.
+    std::wstring value(XmlElemRecord::kMaxStartTagLength - 20, L'v');
+    std::wstring text = L"<r><a x=\"" + value + L"\"/></r>";
+    XmlDocument doc(text.c_str());
+    Navigate(doc, L"r/a");
+    int a = doc.CurrentPosition();
+    EXPECT_FALSE(doc.PutAttribute(L"y", L"1234567"));
+    EXPECT_EQ(doc.ResultText(), L"<start_tag_too_long offset=\"3\"/>");
+    EXPECT_EQ(doc.Text(), text);
+    EXPECT_EQ(doc.Record(a).StartTagLength(), XmlElemRecord::kMaxStartTagLength - 11);
+
+    ASSERT_TRUE(doc.PutAttribute(L"y", L"123456"));
+    EXPECT_EQ(doc.Record(a).StartTagLength(), XmlElemRecord::kMaxStartTagLength);
+    EXPECT_EQ(xmltest::CheckRecords(doc), L"");
+}
+
+TEST(XmlEdit, ChildWhoseParentsEndTagWouldOverflowIsRefused)
+{
+    // An empty parent gets an end tag "</name>" with its first child: 1024 characters here.
+    std::wstring name(1021, L'p');
+    std::wstring text = L"<r><" + name + L"/></r>";
+    XmlDocument doc(text.c_str());
+    Navigate(doc, L"r/" + name);
+    EXPECT_FALSE(doc.AppendElement(L"b", nullptr, XmlAddChild));
+    EXPECT_EQ(doc.ResultText(), L"<end_tag_too_long offset=\"3\"/>");
+    EXPECT_EQ(doc.Text(), text);
+    EXPECT_EQ(doc.Record(doc.CurrentPosition()).EndTagLength(), 0);
+
+    name.pop_back();
+    doc.LoadText((L"<r><" + name + L"/></r>").c_str());
+    Navigate(doc, L"r/" + name);
+    ASSERT_TRUE(doc.AppendElement(L"b", nullptr, XmlAddChild | XmlAddNoBreaks));
+    EXPECT_EQ(doc.Record(doc.CurrentPosition()).EndTagLength(), XmlElemRecord::kMaxEndTagLength);
+    ExpectSameAsFreshParse(doc);
+}
+
+// "<a w/>" does not close itself (the '/' follows an attribute name), so <a> holds the text after
+// it. A value or attribute written before the '/' would make it close itself and cut that content
+// off: refused. An element without end tag simply becomes self-closed.
+TEST(XmlEdit, AttributeThatWouldTurnAStraySlashIntoASelfCloseIsRefused)
+{
+    const std::wstring text = L"<r><a w/>t</a></r>";
+    for (const wchar_t* name : {L"w", L"x"}) {
+        XmlDocument doc(text.c_str());
+        Navigate(doc, L"r/a");
+        EXPECT_FALSE(doc.PutAttribute(name, L"1")) << name;
+        EXPECT_EQ(doc.ResultText(), L"<stray_slash_in_start_tag offset=\"3\"/>") << name;
+        EXPECT_EQ(doc.Text(), text) << name;
+    }
+    XmlDocument unended(L"<r><a w/></r>");
+    Navigate(unended, L"r/a");
+    ASSERT_TRUE(unended.Record(unended.CurrentPosition()).HasFlag(XmlElemNonEnded));
+    ASSERT_TRUE(unended.PutAttribute(L"x", L"1"));
+    EXPECT_EQ(unended.Text(), L"<r><a w x=\"1\"/></r>");
+    EXPECT_FALSE(unended.Record(unended.CurrentPosition()).HasFlag(XmlElemNonEnded));
+    ExpectSameAsFreshParse(unended);
+}
+
+// A child below an element at the deepest level the field holds gets that level too, and the
+// edit reports it and flags the records exactly as a parse of the new text does.
+TEST(XmlEdit, ChildBelowTheDeepestLevelIsClampedAndLoggedAsAParseWould)
+{
+    constexpr int kDepth = XmlElemRecord::kMaxLevel + 1;
+    std::wstring text;
+    for (int i = 0; i < kDepth; ++i)
+        text += L"<a>";
+    for (int i = 0; i < kDepth; ++i)
+        text += L"</a>";
+    XmlDocument doc(text.c_str());
+    ASSERT_EQ(doc.ResultText(), L"");
+    for (int i = 0; i < kDepth; ++i) {
+        ASSERT_TRUE(doc.SeekElement(L"a"));
+        if (i + 1 < kDepth)
+            ASSERT_TRUE(doc.IntoElement());
+    }
+    int deepest = doc.CurrentPosition();
+    ASSERT_EQ(doc.Record(deepest).Level(), XmlElemRecord::kMaxLevel);
+
+    ASSERT_TRUE(doc.AppendElement(L"b", nullptr, XmlAddChild | XmlAddNoBreaks));
+    int child = doc.ChildPosition();
+    EXPECT_EQ(doc.Record(child).Level(), XmlElemRecord::kMaxLevel);
+    EXPECT_EQ(doc.ResultText(), L"<nesting_too_deep offset=\"" + std::to_wstring(kDepth * 3) + L"\"/>");
+    EXPECT_TRUE(doc.Record(deepest).HasFlag(XmlElemErrorInside));
+    EXPECT_FALSE(doc.WellFormed());
+
+    XmlDocument fresh(doc.Text().c_str());
+    EXPECT_EQ(doc.ResultText(), fresh.ResultText());
+    ASSERT_EQ(doc.RecordCount(), fresh.RecordCount());
+    for (int i = 0; i < doc.RecordCount(); ++i)
+        ASSERT_EQ(std::memcmp(&doc.Record(i), &fresh.Record(i), sizeof(XmlElemRecord)), 0) << "record " << i;
 }
 
 TEST(XmlQuery, SeekMatchesTheFirstStepAfterTheCurrentElement)
