@@ -93,7 +93,9 @@ public:
     // Streaming. OpenRead reads the file block by block while it parses it; the encoding comes
     // from a byte-order mark, else the caller, else the document's own declaration (XML
     // declaration or HTML meta charset), else UTF-8 when the bytes are valid UTF-8, else the
-    // ANSI code page. The document keeps the whole text and stays read-only until Close.
+    // ANSI code page. The document keeps the whole text and stays read-only until Close; OpenRead
+    // is false when the file could not be read whole (a read error, or more text than a document
+    // holds), and what was read stays.
     // OpenWrite keeps the current text and position; elements added from then on are written
     // out once the text would outgrow the block size, and Close writes the rest. With no
     // encoding the declaration of the text chooses one, else UTF-8. UTF-16 and UTF-32 files get

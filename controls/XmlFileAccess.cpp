@@ -11,8 +11,6 @@
 
 namespace {
 
-// Offsets in the document are ints: the text stays well inside their range.
-constexpr int64_t kMaxTextLength = 0x3FFFFFFF;
 constexpr int kMaxBlockSize = 1 << 28;
 // The declaration or meta charset of a document sits in its first kilobyte.
 constexpr size_t kPeekBytes = 1024;
@@ -53,7 +51,8 @@ std::wstring SniffEncoding(const uint8_t* head, size_t n)
 
 } // namespace
 
-XmlFileAccess::XmlFileAccess(std::wstring* documentText) : documentText_(documentText)
+XmlFileAccess::XmlFileAccess(std::wstring* documentText, int64_t maxTextLength)
+    : documentText_(documentText), maxTextLength_(maxTextLength)
 {
 }
 
@@ -147,7 +146,7 @@ void XmlFileAccess::SetEncoding(const std::wstring& name)
 
 bool XmlFileAccess::ReadNextBlock()
 {
-    if (!file_ || fileOffset_ >= fileLength_)
+    if (!file_ || failed_ || fileOffset_ >= fileLength_)
         return false;
     // The document keeps its whole text (every element record points into it), so the reader
     // never cuts the front; doubling the block keeps the number of refills logarithmic.
@@ -155,7 +154,10 @@ bool XmlFileAccess::ReadNextBlock()
     if (blockSize_ < kMaxBlockSize)
         blockSize_ *= 2;
     if (static_cast<int64_t>(documentText_->size()) + std::min<int64_t>(bytes, fileLength_ - fileOffset_) >
-        kMaxTextLength) {
+        maxTextLength_) {
+        // The document would hold only the front of the file: that is a failed read, not an end.
+        failed_ = true;
+        result_.clear();
         XmlDocument::LogResult(result_, L"file_too_large", nullptr, 0, -1);
         return false;
     }
@@ -179,7 +181,7 @@ bool XmlFileAccess::ReadText(int bytes, std::wstring& out)
     bool checkEnd = true;
     int64_t remaining = fileLength_ - fileOffset_;
     if (bytes >= remaining || XmlIsStatefulCodePage(XmlCodePageOfName(encoding_))) {
-        bytes = static_cast<int>(std::min<int64_t>(remaining, kMaxTextLength));
+        bytes = static_cast<int>(std::min<int64_t>(remaining, maxTextLength_));
         checkEnd = false;
     } else if (bytes >= unitSize_) {
         // Whole units only, or every later block would start inside one.

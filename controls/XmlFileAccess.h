@@ -16,8 +16,12 @@ public:
         Utf16Swapped = 0x80,   // UTF-16 big-endian: every 16-bit unit is byte-swapped
     };
 
-    // The file reads into, and writes from, the document's text.
-    explicit XmlFileAccess(std::wstring* documentText);
+    // Offsets into the document text are ints: the text stays well inside their range.
+    static constexpr int64_t kMaxTextLength = 0x3FFFFFFF;
+
+    // The file reads into, and writes from, the document's text, which reading lets grow to at
+    // most maxTextLength characters.
+    explicit XmlFileAccess(std::wstring* documentText, int64_t maxTextLength = kMaxTextLength);
     ~XmlFileAccess();
     XmlFileAccess(const XmlFileAccess&) = delete;
     XmlFileAccess& operator=(const XmlFileAccess&) = delete;
@@ -36,7 +40,8 @@ public:
     int BlockSize() const { return blockSize_; }
     bool Failed() const { return failed_; }
 
-    // Appends the next block of the file to the document text; false at the end of the file.
+    // Appends the next block of the file to the document text; false at the end of the file,
+    // and false (and failed) once the next block would grow the text past its limit.
     bool ReadNextBlock();
     // Reads the given number of bytes (cut to what the file has left) as text.
     bool ReadText(int bytes, std::wstring& out);
@@ -67,6 +72,7 @@ private:
     std::wstring result_;
     std::wstring encoding_;
     std::wstring* documentText_;
+    int64_t maxTextLength_;
     // Once a block has failed the UTF-8 test, the file is read in the ANSI code page to its end,
     // so that no later block is taken for UTF-8 by chance.
     bool utf8Refused_ = false;

@@ -286,6 +286,64 @@ TEST(XmlFileAccess, AsciiBlockWithoutEncodingIsTakenAsUtf8)
     DeleteFileW(path.c_str());
 }
 
+// A block whose end no split of its last bytes confirms ("\u65e5\u672c" gives only two
+// matching tails in its four bytes) is kept whole and reported, and the next block starts right
+// after it: nothing is lost or read twice.
+TEST(XmlFileAccess, BlockWithoutConfirmedEndIsKeptWholeAndReported)
+{
+    const std::wstring text = L"\u65e5\u672c\u8a9e";
+    std::string sjis(16, '\0');
+    sjis.resize(WideCharToMultiByte(932, 0, text.c_str(), 3, &sjis[0], 16, nullptr, nullptr));
+    ASSERT_EQ(sjis.size(), 6u);
+    std::wstring path = xmltest::TempPath(L"unconfirmed.xml");
+    xmltest::WriteBytes(path, sjis);
+    std::wstring document;
+    XmlFileAccess file(&document);
+    ASSERT_TRUE(file.OpenForRead(path.c_str(), L"shift_jis", 64));
+    std::wstring piece;
+    ASSERT_TRUE(file.ReadText(4, piece));
+    EXPECT_EQ(piece, text.substr(0, 2));
+    EXPECT_EQ(file.ResultText(), L"<read encoding=\"shift_jis\" length=\"4\"/>"
+                                 L"<truncation_error encoding=\"shift_jis\"/>"
+                                 L"<converted_to encoding=\"UTF-16\" length=\"2\"/>");
+    ASSERT_TRUE(file.ReadText(4, piece));
+    EXPECT_EQ(piece, text.substr(2));
+    ASSERT_TRUE(file.ReadText(4, piece));
+    EXPECT_EQ(piece, L"");
+    file.CloseFile();
+    DeleteFileW(path.c_str());
+}
+
+// Reading stops with a failure, not a quiet end, at the block that would take the document text
+// past its limit; a file that just fits is read whole.
+TEST(XmlFileAccess, FileBeyondTheTextLimitFailsAtTheBlockThatWouldPassIt)
+{
+    constexpr int kLimit = 40;
+    std::string content = "<r>";
+    while (content.size() < 96)
+        content += "<i/>";
+    std::wstring path = xmltest::TempPath(L"limit.xml");
+    for (size_t size : {content.size(), size_t{kLimit}}) {
+        xmltest::WriteBytes(path, content.substr(0, size));
+        std::wstring document;
+        XmlFileAccess file(&document, kLimit);
+        ASSERT_TRUE(file.OpenForRead(path.c_str(), L"windows-1252", 1));
+        while (file.ReadNextBlock())
+            ASSERT_LE(document.size(), static_cast<size_t>(kLimit));
+        bool tooLarge = size > kLimit;
+        EXPECT_EQ(file.Failed(), tooLarge) << size;
+        if (tooLarge) {
+            EXPECT_EQ(file.ResultText(), L"<file_too_large/>");
+            EXPECT_FALSE(file.ReadNextBlock());
+            EXPECT_EQ(file.ResultText(), L"<file_too_large/>");
+        }
+        std::string expected = content.substr(0, tooLarge ? document.size() : size);
+        EXPECT_EQ(document, std::wstring(expected.begin(), expected.end())) << size;
+        file.CloseFile();
+    }
+    DeleteFileW(path.c_str());
+}
+
 TEST(XmlFileAccess, MissingFileIsReportedWithTheSystemMessage)
 {
     XmlDocument doc(L"<keep/>");
@@ -362,6 +420,77 @@ TEST(XmlStreamWrite, LoneSurrogateBecomesQuestionMarkInUtf32)
     ASSERT_TRUE(reader.OpenRead(path.c_str()));
     EXPECT_EQ(reader.Text(), L"<a>x?y</a>");
     reader.Close();
+    DeleteFileW(path.c_str());
+}
+
+// Big-endian files go out and come in through a byte swap that each operation reports; little-
+// endian files need none.
+TEST(XmlStreamWrite, BigEndianUnitsAreSwappedAndReported)
+{
+    const std::wstring text = L"<a>\U0001F600</a>";
+    const struct {
+        const wchar_t* encoding;
+        std::string bytes;
+        const wchar_t* writeResult;
+        const wchar_t* readResult;
+    } cases[] = {
+        {L"UTF-16BE", std::string("\xFE\xFF\0<\0a\0>\xD8\x3D\xDE\x00\0<\0/\0a\0>", 20),
+         L"<endian_swap/><write encoding=\"UTF-16BE\" length=\"9\"/>",
+         L"<read encoding=\"UTF-16BE\" length=\"9\"/><endian_swap/>"},
+        {L"UTF-16", std::string("\xFF\xFE<\0a\0>\0\x3D\xD8\x00\xDE<\0/\0a\0>\0", 20),
+         L"<write encoding=\"UTF-16\" length=\"9\"/>", L"<read encoding=\"UTF-16\" length=\"9\"/>"},
+        {L"UTF-32BE",
+         std::string("\0\0\xFE\xFF\0\0\0<\0\0\0a\0\0\0>\0\x01\xF6\x00\0\0\0<\0\0\0/\0\0\0a\0\0\0>", 36),
+         L"<converted_from encoding=\"UTF-16\" length=\"9\"/><endian_swap/><write encoding=\"UTF-32BE\" length=\"8\"/>",
+         L"<read encoding=\"UTF-32BE\" length=\"8\"/><endian_swap/><converted_to encoding=\"UTF-16\" length=\"9\"/>"},
+        {L"UTF-32",
+         std::string("\xFF\xFE\0\0<\0\0\0a\0\0\0>\0\0\0\x00\xF6\x01\0<\0\0\0/\0\0\0a\0\0\0>\0\0\0", 36),
+         L"<converted_from encoding=\"UTF-16\" length=\"9\"/><write encoding=\"UTF-32\" length=\"8\"/>",
+         L"<read encoding=\"UTF-32\" length=\"8\"/><converted_to encoding=\"UTF-16\" length=\"9\"/>"},
+    };
+    std::wstring path = xmltest::TempPath(L"endian.xml");
+    for (const auto& c : cases) {
+        XmlDocument writer;
+        ASSERT_TRUE(writer.OpenWrite(path.c_str(), c.encoding));
+        ASSERT_TRUE(writer.AppendElement(L"a", L"\U0001F600", XmlAddNoBreaks));
+        ASSERT_TRUE(writer.Close());
+        EXPECT_EQ(writer.ResultText(), c.writeResult) << c.encoding;
+        EXPECT_EQ(xmltest::ReadBytes(path), c.bytes) << c.encoding;
+
+        std::wstring document;
+        XmlFileAccess reader(&document);
+        ASSERT_TRUE(reader.OpenForRead(path.c_str(), nullptr, 64));
+        ASSERT_TRUE(reader.ReadNextBlock());
+        EXPECT_EQ(document, text) << c.encoding;
+        EXPECT_EQ(reader.ResultText(), c.readResult) << c.encoding;
+        reader.CloseFile();
+    }
+    DeleteFileW(path.c_str());
+}
+
+// A character the file's code page lacks is written as '?' and reported; the write still succeeds.
+TEST(XmlStreamWrite, CharacterTheCodePageLacksIsReportedAsLost)
+{
+    const struct {
+        const wchar_t* value;
+        const char* bytes;
+        const wchar_t* result;
+    } cases[] = {
+        {L"x\u4e2dy", "<a>x?y</a>",
+         L"<converted_from encoding=\"UTF-16\" length=\"10\"/><conversion_loss/>"
+         L"<write encoding=\"windows-1252\" length=\"10\"/>"},
+        {L"caf\u00e9", "<a>caf\xE9</a>",
+         L"<converted_from encoding=\"UTF-16\" length=\"11\"/><write encoding=\"windows-1252\" length=\"11\"/>"},
+    };
+    std::wstring path = xmltest::TempPath(L"loss.xml");
+    for (const auto& c : cases) {
+        XmlDocument doc;
+        ASSERT_TRUE(doc.OpenWrite(path.c_str(), L"windows-1252"));
+        ASSERT_TRUE(doc.AppendElement(L"a", c.value, XmlAddNoBreaks));
+        EXPECT_TRUE(doc.Close());
+        EXPECT_EQ(doc.ResultText(), c.result);
+        EXPECT_EQ(xmltest::ReadBytes(path), c.bytes);
+    }
     DeleteFileW(path.c_str());
 }
 
