@@ -15,12 +15,8 @@ FpgaDownloadEnd Fail(FpgaDownloadHost& host) {
 
 }  // namespace
 
-uint32_t FpgaPageCount(const fpgaimage::Window& window) {
-    return uint32_t((window.Length() + spiflash::kPageSize - 1) / spiflash::kPageSize);
-}
-
 FpgaDownloadEnd RunFpgaDownload(const FpgaJob& job, FpgaDownloadHost& host) {
-    const uint32_t pageCount = FpgaPageCount(job.window);
+    const uint32_t pageCount = fpgaimage::PageCount(job.window);
     if (!host.FlashInitialised()) return FpgaDownloadEnd::Stopped;
     uint32_t lastReport = host.Ticks();
     if (host.DeviceLost()) return FpgaDownloadEnd::Stopped;

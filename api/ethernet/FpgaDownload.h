@@ -51,9 +51,6 @@ enum class FpgaDownloadEnd {
     Stopped,  // the flash was never initialised, or the tester was lost: nothing more is sent
 };
 
-// Pages of a window: 256 bytes each, the last one shorter.
-uint32_t FpgaPageCount(const fpgaimage::Window& window);
-
 FpgaDownloadEnd RunFpgaDownload(const FpgaJob& job, FpgaDownloadHost& host);
 
 }  // namespace capi

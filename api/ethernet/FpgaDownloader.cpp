@@ -93,7 +93,8 @@ int FpgaDownloader::Download(std::FILE* file) {
     if (!flash.IsOpen() && !UsbUnitPresent() && !flash.Init()) ShowFlashBox("eeprom init fail!", "Error");
 
     fpgaimage::Window window;
-    if (!fpgaimage::PrepareImage(image, &window)) {
+    const fpgaimage::Preparation prepared = fpgaimage::PrepareImage(image, &window);
+    if (prepared == fpgaimage::Preparation::NotAnImage) {
         ShowFlashBox("Image format unkown!", "Error");
         return 0;
     }
@@ -107,9 +108,7 @@ int FpgaDownloader::Download(std::FILE* file) {
         return 1;
     }
 
-    // The flash holds 8192 pages; a window beyond them would wrap onto its first pages.
-    const uint32_t pages = FpgaPageCount(window);
-    if (pages == 0 || pages > spiflash::kPageCount) {
+    if (prepared == fpgaimage::Preparation::UnfitForFlash) {
         Log("(API)(BrevixC_SYS_DownloadFPGA)Image data does not fit the flash: ", window.Length(), " bytes");
         return 0;
     }

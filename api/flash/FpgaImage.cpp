@@ -1,5 +1,7 @@
 #include "FpgaImage.h"
 
+#include "FlashRecords.h"
+
 #include <array>
 
 namespace fpgaimage {
@@ -44,12 +46,18 @@ size_t FindDataEnd(const uint8_t* data, size_t size) { return FindRun(data, size
 
 uint8_t ReverseBits(uint8_t value) { return kReversed[value]; }
 
-bool PrepareImage(std::vector<uint8_t>& image, Window* window) {
-    if (!HasImageMark(image.data(), image.size())) return false;
+uint32_t PageCount(const Window& window) {
+    return uint32_t((window.Length() + spiflash::kPageSize - 1) / spiflash::kPageSize);
+}
+
+bool FitsFlash(const Window& window) { return window.Length() > 0 && window.Length() <= spiflash::kFlashSize; }
+
+Preparation PrepareImage(std::vector<uint8_t>& image, Window* window) {
+    if (!HasImageMark(image.data(), image.size())) return Preparation::NotAnImage;
     window->start = FindDataStart(image.data(), image.size());
     window->end = FindDataEnd(image.data(), image.size());
     for (size_t i = window->start; i < window->end; ++i) image[i] = kReversed[image[i]];
-    return true;
+    return FitsFlash(*window) ? Preparation::Ready : Preparation::UnfitForFlash;
 }
 
 }  // namespace fpgaimage

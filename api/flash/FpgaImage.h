@@ -30,8 +30,21 @@ size_t FindDataStart(const uint8_t* data, size_t size);
 size_t FindDataEnd(const uint8_t* data, size_t size);
 uint8_t ReverseBits(uint8_t value);
 
-// Checks the mark, finds the window and bit-reverses it in place; false (image untouched) for a
-// file that is not an image.
-bool PrepareImage(std::vector<uint8_t>& image, Window* window);
+// Pages of the serial flash that a window fills: 256 bytes each, the last one shorter.
+uint32_t PageCount(const Window& window);
+// A window fits the serial flash when it fills at least one page and at most all 8192: the page
+// numbers of a longer one would wrap, and its tail would overwrite the first pages.
+bool FitsFlash(const Window& window);
+
+enum class Preparation {
+    Ready,          // the window is bit-reversed and fits the serial flash
+    NotAnImage,     // neither mark: the image is untouched
+    UnfitForFlash,  // the window is bit-reversed, but empty or longer than the serial flash
+};
+
+// Checks the mark, finds the window, bit-reverses it in place and checks it against the serial
+// flash. A library that writes the serial flash programs only a Ready image; the USB-attached
+// units store their image elsewhere and take an UnfitForFlash one as well.
+Preparation PrepareImage(std::vector<uint8_t>& image, Window* window);
 
 }  // namespace fpgaimage

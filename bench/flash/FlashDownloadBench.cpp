@@ -122,11 +122,14 @@ int main() {
     const Clock::time_point downloadStart = Clock::now();
     capi::FpgaJob job;
     job.image = OneMebibyteImage();
-    fpgaimage::PrepareImage(job.image, &job.window);
+    if (fpgaimage::PrepareImage(job.image, &job.window) != fpgaimage::Preparation::Ready) {
+        std::fprintf(stderr, "flash_download_bench: the image was not prepared for the flash\n");
+        return 1;
+    }
     const capi::FpgaDownloadEnd end = capi::RunFpgaDownload(job, bench);
     const double downloadMs = MillisecondsSince(downloadStart) - bench.layerMs;
 
-    const uint32_t pages = capi::FpgaPageCount(job.window);
+    const uint32_t pages = fpgaimage::PageCount(job.window);
     const Bytes stored = chip.Flash().Contents(0, job.window.Length());
     const bool verified = end == capi::FpgaDownloadEnd::Passed &&
                           std::equal(stored.begin(), stored.end(), job.image.begin() + job.window.start);

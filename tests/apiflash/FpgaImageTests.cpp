@@ -1,6 +1,7 @@
-// Image preparation on in-memory files of both kinds: the marks, the data window and the bit
-// reversal of exactly that window.
+// Image preparation on in-memory files of both kinds: the marks, the data window, the bit
+// reversal of exactly that window and its check against the serial flash.
 
+#include "FlashRecords.h"
 #include "FpgaImage.h"
 
 #include <gtest/gtest.h>
@@ -76,7 +77,7 @@ TEST(FpgaImagePreparation, ReversesTheBitsOfTheWindowOnly) {
     file[116] = 0x01, file[117] = 0x80, file[118] = 0xA0, file[2047] = 0x0F, file[99] = 0x01;
     const Bytes original = file;
     fpgaimage::Window window;
-    ASSERT_TRUE(fpgaimage::PrepareImage(file, &window));
+    ASSERT_EQ(fpgaimage::PrepareImage(file, &window), fpgaimage::Preparation::Ready);
     EXPECT_EQ(window.start, 100u);
     EXPECT_EQ(window.end, 2048u);
     EXPECT_EQ(file[116], 0x80);
@@ -92,8 +93,36 @@ TEST(FpgaImagePreparation, UnknownFileIsLeftAlone) {
     Bytes file = ImageFile({'P', 'O', 'E'}, 64);
     const Bytes original = file;
     fpgaimage::Window window;
-    EXPECT_FALSE(fpgaimage::PrepareImage(file, &window));
+    EXPECT_EQ(fpgaimage::PrepareImage(file, &window), fpgaimage::Preparation::NotAnImage);
     EXPECT_EQ(file, original);
+}
+
+TEST(FpgaImagePreparation, WindowsAreCheckedAgainstTheFlash) {
+    Bytes empty = ImageFile(kPof, 0xE0000 + 256);
+    FillFF(empty, 0xE0000, 256);  // the first run of 16 is also the end run: nothing between
+    const struct {
+        const char* name;
+        Bytes file;
+        uint32_t pages;
+        fpgaimage::Preparation result;
+    } cases[] = {
+        {"1000 bytes", ImageFile(kPof, 1000), 4, fpgaimage::Preparation::Ready},
+        {"the mark alone", ImageFile(kPof, 3), 1, fpgaimage::Preparation::Ready},
+        {"the whole flash", ImageFile(kSync, spiflash::kFlashSize), 8192, fpgaimage::Preparation::Ready},
+        {"one byte past the flash", ImageFile(kSync, spiflash::kFlashSize + 1), 8193,
+         fpgaimage::Preparation::UnfitForFlash},
+        {"empty window", empty, 0, fpgaimage::Preparation::UnfitForFlash},
+    };
+    for (const auto& c : cases) {
+        Bytes file = c.file;
+        fpgaimage::Window window;
+        EXPECT_EQ(fpgaimage::PrepareImage(file, &window), c.result) << c.name;
+        EXPECT_EQ(fpgaimage::PageCount(window), c.pages) << c.name;
+        EXPECT_EQ(fpgaimage::FitsFlash(window), c.result == fpgaimage::Preparation::Ready) << c.name;
+        // An unfit window is still prepared: the USB-attached units store their image elsewhere.
+        for (size_t i = window.start; i < window.end; i += 4099)
+            ASSERT_EQ(fpgaimage::ReverseBits(file[i]), c.file[i]) << c.name << " at " << i;
+    }
 }
 
 TEST(FpgaImagePreparation, ReversalTableFollowsTheRule) {
