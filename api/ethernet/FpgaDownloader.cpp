@@ -12,13 +12,17 @@
 #include "HostMessages.h"
 #include "PumpWait.h"
 
+#include <future>
 #include <new>
 
 namespace capi {
 namespace {
 
-// The tester is told that its FPGA is about to be rewritten.
-constexpr uint32_t kFpgaUpdateRegister = 0x400000F8;
+// The tester is told that its FPGA is about to be rewritten, once the image is on its way.
+void AnnounceFpgaUpdate() {
+    const uint32_t update[2] = {0x400000F8, 1};
+    BVT_GenW(1, update);
+}
 
 void LogFpgaStatus(uint16_t status, uint16_t value) {
     // The progress line carries the percentage as its last word.
@@ -81,9 +85,6 @@ int FpgaDownloader::Download(std::FILE* file) {
         return 0;
     }
     worker_.Join(0);
-
-    const uint32_t update[2] = {kFpgaUpdateRegister, 1};
-    BVT_GenW(1, update);
     terminate_ = false;
 
     std::vector<uint8_t> image;
@@ -101,6 +102,7 @@ int FpgaDownloader::Download(std::FILE* file) {
 
     const int32_t machine = MachineId();
     if (machine == 3 || machine == 4 || UsbUnitPresent()) {
+        AnnounceFpgaUpdate();
         StopPollerThreads();
         // A refusal may mean that an earlier transfer still reads the image kept before.
         if (Korrin_DownloadFPGA(image.data(), int(window.start), int(window.end)) == 0) usbImage_ = std::move(image);
@@ -108,20 +110,31 @@ int FpgaDownloader::Download(std::FILE* file) {
         return 1;
     }
 
+    // Every refusal comes before the tester is told and the pollers stop: a download that does
+    // not start leaves the connection as it was.
     if (prepared == fpgaimage::Preparation::UnfitForFlash) {
         Log("(API)(BrevixC_SYS_DownloadFPGA)Image data does not fit the flash: ", window.Length(), " bytes");
         return 0;
     }
-    StopPollerThreads();
     // Without an open flash layer the worker could only end in silence, and the host would wait.
     if (!flash.IsOpen()) return 0;
 
+    // The worker is started first and holds back until the pollers have stopped, so that a worker
+    // that cannot start is a refusal too. The stop joins the pollers, which only the host's
+    // thread may do.
+    std::promise<void> pollersStopped;
     FpgaJob job{std::move(image), window};
-    const bool started = worker_.Start(L"FpgaDownloadThread", [this, job = std::move(job)] {
-        LibraryDownloadHost host(terminate_);
-        RunFpgaDownload(job, host);
-    });
-    return started ? 1 : 0;
+    const bool started = worker_.Start(
+        L"FpgaDownloadThread", [this, job = std::move(job), go = pollersStopped.get_future().share()] {
+            go.wait();
+            LibraryDownloadHost host(terminate_);
+            RunFpgaDownload(job, host);
+        });
+    if (!started) return 0;
+    AnnounceFpgaUpdate();
+    StopPollerThreads();
+    pollersStopped.set_value();
+    return 1;
 }
 
 int FpgaDownloader::Terminate() { return terminate_.exchange(true) ? 0 : 1; }

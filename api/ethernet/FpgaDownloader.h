@@ -3,7 +3,8 @@
 // it to the download worker (Ethernet testers) or to the USB channel (USB-attached units).
 //
 // Threads: Download runs on the host's thread and owns the worker (starts it; the worker ends by
-// itself and the next Download collects it). The terminate flag is atomic: the host's threads, the
+// itself and the next Download collects it). A refused download (result 0) neither tells the
+// tester nor stops the connection's pollers. The terminate flag is atomic: the host's threads, the
 // worker and the host callback on the worker's thread touch it. Whether the flash is initialised
 // is the flash layer's own flag: set by its Init, cleared by its Shutdown.
 
