@@ -4,6 +4,9 @@
 #include "BrevixCAPI.h"
 #include "ChipDriverFixture.h"
 #include "support/CallbackRecorder.h"
+#include "support/Waiting.h"
+
+#include <atomic>
 
 namespace {
 
@@ -121,6 +124,50 @@ TEST_F(FpgaExportTest, TerminateDuringTheEraseWaitEndsTheWorkerWithAFailure) {
     HANDLE worker = OpenThread(SYNCHRONIZE, FALSE, failed.thread);
     ASSERT_NE(worker, nullptr);
     EXPECT_EQ(WaitForSingleObject(worker, 5000), WAIT_OBJECT_0);
+    CloseHandle(worker);
+}
+
+// A host that ends the download from inside its callback, as the operator program does before it
+// shows its failure box: on the first erase message and on the failure message. The callback runs
+// on the download worker's thread.
+struct TerminatingHost {
+    static void WINAPI Callback(const uint8_t* message, int32_t length, uint32_t seconds, uint32_t microseconds) {
+        HostMessage m;
+        m.bytes.assign(message, message + length);
+        if (IsStatus(m, 4, 0) && !worker) {
+            worker = OpenThread(SYNCHRONIZE, FALSE, GetCurrentThreadId());
+            onErasing = BrevixC_SYS_DownloadFPGA_Terminate();
+        } else if (IsStatus(m, 1, 0)) {
+            onFailure = BrevixC_SYS_DownloadFPGA_Terminate();
+        }
+        CallbackRecorder::Callback(message, length, seconds, microseconds);
+    }
+
+    static inline std::atomic<HANDLE> worker{nullptr};
+    static inline std::atomic<int> onErasing{-1};
+    static inline std::atomic<int> onFailure{-1};
+};
+
+TEST_F(FpgaExportTest, TerminateFromTheHostCallbackOnTheWorkerThreadEndsTheWorker) {
+    BrevixC_SYS_Init(&TerminatingHost::Callback, 0);
+    auto& recorder = CallbackRecorder::Instance();
+    recorder.Clear();
+    ASSERT_EQ(BrevixC_SYS_DownloadFPGAW(WriteTempFile(PofImage(3000)).c_str(), 0), 1);
+
+    const HostMessage failed =
+        recorder.WaitFor([](const HostMessage& m) { return IsStatus(m, 1, 0); }, support::kPatience);
+    ASSERT_FALSE(failed.bytes.empty()) << "the worker ended the download";
+    EXPECT_EQ(TerminatingHost::onErasing, 1);
+    EXPECT_EQ(TerminatingHost::onFailure, 0) << "asked already, from the same callback";
+    const auto messages = recorder.OfType(0x0F00);
+    ASSERT_EQ(messages.size(), 2u) << "the terminate was taken before the next second of the erase wait";
+    EXPECT_TRUE(IsStatus(messages[0], 4, 0));
+    EXPECT_EQ(messages[1].thread, messages[0].thread);
+    EXPECT_NE(messages[0].thread, GetCurrentThreadId());
+
+    const HANDLE worker = TerminatingHost::worker;
+    ASSERT_NE(worker, nullptr);
+    EXPECT_EQ(WaitForSingleObject(worker, DWORD(support::kPatience.count())), WAIT_OBJECT_0) << "the worker ended";
     CloseHandle(worker);
 }
 
