@@ -1,5 +1,6 @@
 // The control device through the layer: opens, I/O controls and closes reach the simulated
-// driver with their exact bytes, and failures come back as Win32 errors.
+// driver with their exact bytes, failures come back as Win32 errors, and the flash behind the SPI
+// master behaves as the part does.
 
 #include "chipdriver/ChipDriver.h"
 #include "sim/ChipDriver.h"
@@ -19,6 +20,20 @@ Bytes ReadIdBlock() {
     block[8] = 1;   // command length
     block[16] = 3;  // data length
     block[24] = 0x9F;
+    return block;
+}
+
+// An SPI command block: direction, command offset 0, command length, data offset, data length, 0
+// (little-endian words), the command, and for a write the data; at least 28 bytes.
+Bytes SpiBlock(bool write, const Bytes& command, const Bytes& data, uint32_t readLength = 0) {
+    Bytes block(24, 0);
+    const uint32_t words[6] = {write ? 1u : 0u, 0, uint32_t(command.size()), write ? uint32_t(command.size()) : 0,
+                               write ? uint32_t(data.size()) : readLength, 0};
+    for (size_t w = 0; w < 6; ++w)
+        for (size_t b = 0; b < 4; ++b) block[4 * w + b] = uint8_t(words[w] >> (8 * b));
+    block.insert(block.end(), command.begin(), command.end());
+    if (write) block.insert(block.end(), data.begin(), data.end());
+    if (block.size() < 28) block.resize(28, 0);
     return block;
 }
 
@@ -125,6 +140,77 @@ TEST_F(ControlDeviceTest, TransactionsNeedTheSpiMasterOn) {
     EXPECT_FALSE(Control(device, sim::ChipDriver::kSpiTransaction, ReadIdBlock(), &output, 3));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_READY));
     chipdriver::CloseHandle(device);
+}
+
+class SimulatedFlashTest : public ControlDeviceTest {
+protected:
+    void SetUp() override {
+        ControlDeviceTest::SetUp();
+        device_ = Open();
+        ASSERT_NE(device_, INVALID_HANDLE_VALUE);
+        Bytes output;
+        ASSERT_TRUE(Control(device_, sim::ChipDriver::kSpiConfigure, kSpiOn, &output, 0));
+    }
+    void TearDown() override { chipdriver::CloseHandle(device_); }
+
+    void Write(const Bytes& command, const Bytes& data = {}) {
+        Bytes output;
+        ASSERT_TRUE(Control(device_, sim::ChipDriver::kSpiTransaction, SpiBlock(true, command, data), &output, 0));
+    }
+    Bytes Read(uint32_t address, uint32_t length) {
+        const Bytes command = {0x03, uint8_t(address >> 16), uint8_t(address >> 8), uint8_t(address)};
+        Bytes output;
+        EXPECT_TRUE(Control(device_, sim::ChipDriver::kSpiTransaction, SpiBlock(false, command, {}, length), &output,
+                            length));
+        return output;
+    }
+    void Program(uint32_t address, const Bytes& data) {
+        Write({0x06});
+        Write({0x02, uint8_t(address >> 16), uint8_t(address >> 8), uint8_t(address)}, data);
+    }
+
+    HANDLE device_ = INVALID_HANDLE_VALUE;
+};
+
+TEST_F(SimulatedFlashTest, ProgrammingOnlyClearsBits) {
+    const struct {
+        const char* name;
+        uint8_t stored;
+        uint8_t written;
+        uint8_t after;
+    } cases[] = {
+        {"erased byte takes the data", 0xFF, 0x5A, 0x5A},
+        {"cleared bits stay cleared", 0x0F, 0xFF, 0x0F},
+        {"set bits are cleared", 0xF0, 0x3C, 0x30},
+        {"nothing is set", 0x00, 0xA5, 0x00},
+        {"the same value again", 0x96, 0x96, 0x96},
+    };
+    Bytes stored, written, after;
+    for (const auto& c : cases) {
+        stored.push_back(c.stored);
+        written.push_back(c.written);
+        after.push_back(c.after);
+    }
+    chip_.Flash().Load(0x1200, stored);
+    Program(0x1200, written);
+    const Bytes read = Read(0x1200, uint32_t(after.size()));
+    ASSERT_EQ(read.size(), after.size());
+    for (size_t i = 0; i < after.size(); ++i) EXPECT_EQ(read[i], after[i]) << cases[i].name;
+    EXPECT_EQ(Read(0x1200 + uint32_t(after.size()), 4), Bytes(4, 0xFF)) << "the rest of the page is untouched";
+}
+
+TEST_F(SimulatedFlashTest, ProgrammingNeedsWriteEnableAndOnlyEraseSetsBitsAgain) {
+    chip_.Flash().Load(0x30100, Bytes(8, 0x00));
+    Write({0x02, 0x03, 0x01, 0x00}, Bytes(8, 0xFF));
+    EXPECT_EQ(Read(0x30100, 8), Bytes(8, 0x00)) << "no write enable: nothing changed";
+    Program(0x30100, Bytes(8, 0xFF));
+    EXPECT_EQ(Read(0x30100, 8), Bytes(8, 0x00)) << "programming 0xFF sets nothing";
+
+    Write({0x06});
+    Write({0xD8, 0x03, 0x00, 0x00});
+    EXPECT_EQ(Read(0x30100, 8), Bytes(8, 0xFF)) << "the sector erase sets every bit";
+    Program(0x30100, {0x12, 0x34});
+    EXPECT_EQ(Read(0x30100, 2), (Bytes{0x12, 0x34}));
 }
 
 }  // namespace
