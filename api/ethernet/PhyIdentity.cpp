@@ -5,7 +5,6 @@
 #include "Counters.h"
 #include "DebugStream.h"
 #include "HostMessages.h"
-#include "NamedObjects.h"
 #include "PortControls.h"
 #include "PortMaps.h"
 #include "Ports.h"
@@ -42,16 +41,26 @@ void ReadPhyAnswer(uint8_t port) {
     BrevixT_SeqR(1, kIndirectResult);
 }
 
-// Holds the "PHYMutex" named mutex for a scope.
-class PhyNameLock {
+// One identification at a time, and no lock across its waits. Its steps share the PHY's indirect
+// window and the expected reply port, so a caller that finds an identification running (on
+// another thread, or in a message handler dispatched during its pumped waits) returns without
+// reading. Waiting for it instead could mean waiting for a thread that is itself waiting for the
+// caller, as terminate waits for the PHY poller; the poller asks again in its next round.
+// Set and cleared by the identifying thread.
+std::atomic<bool> identifying{false};
+
+class IdentificationClaim {
 public:
-    PhyNameLock() : mutex_(PhyNameMutex()) { WaitForSingleObject(mutex_, INFINITE); }
-    ~PhyNameLock() { ReleaseMutex(mutex_); }
-    PhyNameLock(const PhyNameLock&) = delete;
-    PhyNameLock& operator=(const PhyNameLock&) = delete;
+    IdentificationClaim() : held_(!identifying.exchange(true)) {}
+    ~IdentificationClaim() {
+        if (held_) identifying = false;
+    }
+    IdentificationClaim(const IdentificationClaim&) = delete;
+    IdentificationClaim& operator=(const IdentificationClaim&) = delete;
+    bool Held() const { return held_; }
 
 private:
-    HANDLE mutex_;
+    const bool held_;
 };
 
 uint32_t SpeedClassValue(uint8_t speedCode) {
@@ -90,7 +99,8 @@ bool RequestLinkStatus() {
 }
 
 void GetPHYName(uint8_t port) {
-    PhyNameLock lock;
+    const IdentificationClaim claim;
+    if (!claim.Held()) return;
     Links().phyType[port & 1] = 0;
     AskPhyRegister(port, 3, 1);
     PumpWait(50);
