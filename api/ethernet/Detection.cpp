@@ -5,6 +5,7 @@
 #include "DeviceMode.h"
 #include "Identity.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace capi {
@@ -130,7 +131,12 @@ int Detection::Detect(char* modelName) {
 int Detection::GetAdapterName(char* name) const {
     std::lock_guard<std::mutex> guard(lock_);
     if (!name || chosen_ < 0) return 0;
-    std::memcpy(name, table_[chosen_].name.data(), table_[chosen_].name.size());
+    // The host's buffer holds kAdapterNameBuffer bytes: a longer name is cut, and the name always
+    // ends in a terminator (a host that zero-filled its buffer sees no difference).
+    const std::string& chosen = table_[chosen_].name;
+    const size_t length = std::min(chosen.size(), kAdapterNameBuffer - 1);
+    std::memcpy(name, chosen.data(), length);
+    name[length] = '\0';
     return 1;
 }
 

@@ -14,6 +14,8 @@ namespace capi {
 
 // The adapter tables hold this many capture devices.
 constexpr size_t kAdapterTableSize = 20;
+// The size of the host's buffer for BrevixC_SYS_GetAdapterName.
+constexpr size_t kAdapterNameBuffer = 1024;
 
 struct ChosenAdapter {
     std::string device;
@@ -27,7 +29,8 @@ public:
     // BrevixC_SYS_DetectBrevixCDevice: 1 when an adapter was chosen; the model name's characters
     // go into modelName (no terminator).
     int Detect(char* modelName);
-    // BrevixC_SYS_GetAdapterName: the chosen capture device's name (no terminator).
+    // BrevixC_SYS_GetAdapterName: the chosen capture device's name, terminated and cut to fit
+    // kAdapterNameBuffer bytes.
     int GetAdapterName(char* name) const;
     std::optional<ChosenAdapter> Chosen() const;
 

@@ -8,8 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -93,6 +96,25 @@ TEST_F(DetectionTest, DevicesBeyondTheTablesAreNotConsidered) {
     source_.devices[3].description = "Brevix Series Stream Gen & Analyzer";
     EXPECT_EQ(Detect(), 1);
     EXPECT_EQ(AdapterName(), "\\Device\\NPF_{3}");
+}
+
+TEST_F(DetectionTest, AdapterNameIsCutToTheHostsBufferAndAlwaysTerminated) {
+    const std::string guid = "{" + std::string(1500, 'G') + "}";
+    source_.devices = {Device(guid, "Brevix Series Stream Gen")};
+    ASSERT_EQ(Detect(), 1);
+    // The host's 1024 bytes, and a guard behind them.
+    std::vector<char> buffer(1024 + 64, 'Z');
+    ASSERT_EQ(BrevixC_SYS_GetAdapterName(buffer.data()), 1);
+    EXPECT_EQ(std::string(buffer.data(), 1023), ("\\Device\\NPF_" + guid).substr(0, 1023));
+    EXPECT_EQ(buffer[1023], '\0');
+    EXPECT_EQ(std::string(buffer.begin() + 1024, buffer.end()), std::string(64, 'Z')) << "written past the buffer";
+
+    // A buffer the host did not clear still ends right after the name.
+    source_.devices = {Device("{A}", "Brevix Series Stream Gen")};
+    ASSERT_EQ(Detect(), 1);
+    std::fill(buffer.begin(), buffer.end(), 'Z');
+    ASSERT_EQ(BrevixC_SYS_GetAdapterName(buffer.data()), 1);
+    EXPECT_STREQ(buffer.data(), "\\Device\\NPF_{A}");
 }
 
 TEST_F(DetectionTest, ProbeAnsweredOnItsThirdFrameChoosesTheAdapter) {
