@@ -96,7 +96,17 @@ bool Tester::SendNotice(uint8_t kind, uint8_t flags, const Bytes& extra) {
 
 bool Tester::SendRaw(const Bytes& frame) {
     std::lock_guard<std::mutex> guard(sendLock_);
-    return link_->Send(frame);
+    return !vanished_ && link_->Send(frame);
+}
+
+void Tester::SetVanished(bool vanished) {
+    {
+        std::lock_guard<std::mutex> guard(sendLock_);
+        vanished_ = vanished;
+    }
+    if (!vanished) return;
+    std::lock_guard<std::mutex> guard(outboxLock_);
+    outbox_.clear();
 }
 
 Bytes Tester::BuildReply(const Bytes& command) {
@@ -169,6 +179,7 @@ void Tester::SendReply(Bytes reply) {
         return;
     }
     std::lock_guard<std::mutex> guard(outboxLock_);
+    if (vanished_) return;  // built just before the tester vanished
     outbox_.emplace_back(Clock::now() + delay, std::move(reply));
     outboxChanged_.notify_all();
 }
@@ -191,6 +202,7 @@ void Tester::ReceiveLoop() {
             handlers = handlers_;
         }
         logChanged_.notify_all();
+        if (vanished_) continue;
 
         bool consumed = false;
         for (auto& handler : handlers) {

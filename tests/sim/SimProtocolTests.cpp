@@ -3,7 +3,11 @@
 
 #include "WireHelpers.h"
 
+#include "sim/TesterModel.h"
+
+#include <algorithm>
 #include <chrono>
+#include <thread>
 
 using namespace std::chrono_literals;
 using sim::Bytes;
@@ -148,6 +152,75 @@ TEST_F(SimProtocolTest, SilenceDropsAndDelaysWithholdReplies) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(Exchange(command).empty());
     EXPECT_GE(std::chrono::steady_clock::now() - start, 190ms);
+}
+
+// A vanished tester with the device model, whose adapter probe answer is a frame handler.
+class VanishedTesterTest : public SimProtocolTest {
+protected:
+    void SetUp() override {
+        SimProtocolTest::SetUp();
+        if (tester_) model_ = std::make_unique<sim::TesterModel>(*tester_, 1);
+    }
+
+    // A probe: a read of the link report register from the adapter's own address.
+    static Bytes Probe() {
+        Bytes probe = wire::Read(0x400000D4);
+        const uint8_t adapter[6] = {0x02, 0x5E, 0xC1, 0xFF, 0x00, 0x09};
+        std::copy(adapter, adapter + 6, probe.begin() + 6);
+        return probe;
+    }
+
+    // Frames the tester sent (replies and notices) that the host side has heard.
+    size_t FramesFromTheTester() const {
+        const std::vector<Bytes> heard = host_->Frames();
+        return std::count_if(heard.begin(), heard.end(), [](const Bytes& f) {
+            return f.size() >= 14 && f[12] == 0xFF && (f[13] == 0x04 || f[13] == 0x06);
+        });
+    }
+
+    // Destroyed after TearDown has stopped the tester, so its handler is never called late.
+    std::unique_ptr<sim::TesterModel> model_;
+};
+
+TEST_F(VanishedTesterTest, SendsAndTakesInNothingUntilItReturns) {
+    tester_->Registers().Set(0x40000004, 0x01020304);
+    host_->Clear();
+
+    // A reply held back by a delay is discarded when the tester vanishes.
+    constexpr auto kDelay = 1000ms;
+    tester_->SetReplyDelay(kDelay);
+    const Bytes read = wire::Read(0x40000004);
+    ASSERT_TRUE(host_->Send(read));
+    ASSERT_TRUE(tester_->WaitForFrame([&](const Bytes& f) { return f == read; }, support::kPatience));
+    tester_->SetVanished(true);
+    const std::vector<sim::LoggedFrame> log = tester_->Log();
+    const auto heard = std::find_if(log.begin(), log.end(), [&](const sim::LoggedFrame& f) { return f.bytes == read; });
+    ASSERT_NE(heard, log.end());
+    const auto heldBackDue = heard->at + kDelay;
+    tester_->SetReplyDelay(0ms);
+
+    tester_->ClearLog();
+    const Bytes write = wire::Write(0x40000010, 77);
+    ASSERT_TRUE(host_->Send(read));
+    ASSERT_TRUE(host_->Send(write));
+    ASSERT_TRUE(host_->Send(Probe()));
+    EXPECT_FALSE(tester_->SendNotice(10, 1));
+    EXPECT_FALSE(tester_->SendRaw(wire::Read(0x40000004)));
+    ASSERT_TRUE(tester_->WaitForFrame([](const Bytes& f) { return f == Probe(); }, support::kPatience))
+        << "the wire still carries the host's frames to the log";
+    EXPECT_EQ(tester_->Log().size(), 3u);
+    std::this_thread::sleep_until(heldBackDue + 300ms);
+    EXPECT_EQ(FramesFromTheTester(), 0u) << "no reply, no probe answer, no notice";
+    EXPECT_EQ(tester_->Registers().Get(0x40000010), 0u) << "the write never reached the registers";
+    EXPECT_EQ(model_->ProbeFramesSeen(), 0) << "the probe never reached the device model";
+
+    tester_->SetVanished(false);
+    EXPECT_EQ(ReadRegister(0x40000004), 0x01020304u);
+    host_->Clear();
+    ASSERT_TRUE(host_->Send(Probe()));
+    EXPECT_FALSE(host_->Take(sim::OfType(0xFF04), support::kPatience).empty()) << "the probe is answered again";
+    EXPECT_TRUE(tester_->SendNotice(10, 1));
+    EXPECT_FALSE(host_->Take(sim::OfType(0xFF06), support::kPatience).empty());
 }
 
 TEST_F(SimProtocolTest, LogsEveryReceivedFrameInOrder) {

@@ -49,10 +49,16 @@ public:
     void SetSilent(bool silent) { silent_ = silent; }
     void DropReplies(int count) { dropReplies_ = count; }
     void SetReplyDelay(std::chrono::milliseconds delay) { replyDelay_ = delay; }
+    // Vanished: the tester is gone from the wire until it is told to come back. It sends nothing
+    // at all (no reply, no probe answer, no notice; held-back replies are discarded) and takes
+    // nothing in: frames reach neither the frame handlers nor the register file, and are only
+    // logged, as the wire carried them. Once the call returns, nothing more leaves.
+    void SetVanished(bool vanished);
 
     // Device notice: EtherType FF 06, byte 14 the kind, byte 15 the flags, then extra bytes.
+    // False when nothing was sent (a vanished tester sends nothing).
     bool SendNotice(uint8_t kind, uint8_t flags, const Bytes& extra = {});
-    // Any frame at all, for foreign and oversized frames.
+    // Any frame at all, for foreign and oversized frames. False when nothing was sent.
     bool SendRaw(const Bytes& frame);
 
     // Every frame received, time-stamped, in order of arrival.
@@ -76,6 +82,7 @@ private:
     uint8_t mac_[6] = {0x02, 0x5E, 0xC1, 0x0D, 0xFF, 0x00};
 
     std::atomic<bool> silent_{false};
+    std::atomic<bool> vanished_{false};  // changed under sendLock_, so no send straddles a change
     std::atomic<int> dropReplies_{0};
     std::atomic<std::chrono::milliseconds> replyDelay_{std::chrono::milliseconds(0)};
 
