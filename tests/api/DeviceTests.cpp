@@ -212,6 +212,8 @@ TEST_F(ConnectedTester, IdentityComesFromTheTestersEeprom) {
     EXPECT_EQ(BrevixC_GetMachineID(), 1);
     EXPECT_EQ(BrevixC_Has_PIC24(), 0);
     EXPECT_EQ(GetIPv4(), BVX_MyIPv4);
+    EXPECT_EQ(GetServerIPv4(), BVX_ServerIPv4);
+    EXPECT_EQ(GetGatewayIPv4(), BVX_GatewayIPv4);
     EXPECT_EQ(GetVCXOPPM(), 0);
     char adapter[1024] = {};
     ASSERT_EQ(BrevixC_SYS_GetAdapterName(adapter), 1);
@@ -512,6 +514,41 @@ TEST_F(ConnectionLife, ReconnectWithoutTerminateLeavesOneSetOfThreads) {
     EXPECT_EQ(CountLibraryThreads(L"BrevixCAPI"), 5) << "receive, port queue, adapter watch and two pollers";
     uint32_t value = 0;
     EXPECT_EQ(BVT_Read(0x41000004, &value), 1);
+}
+
+TEST_F(ConnectionLife, VanishedTesterLeavesReadsUnansweredAndIsFoundAgainWhenItReturns) {
+    bench->tester->Registers().Set(0x41000004, 0xFACE);
+    bench->tester->SetVanished(true);
+    bench->tester->ClearLog();
+    uint32_t value = 7;
+    EXPECT_EQ(BVT_Read(0x41000004, &value), 0);
+    EXPECT_EQ(value, 7u);
+    EXPECT_TRUE(SentWithin(Command(0, 1, {0xC1000004, 0}), support::kPatience)) << "the read went out";
+
+    bench->tester->SetVanished(false);
+    EXPECT_EQ(BVT_Read(0x41000004, &value), 1) << "the connection outlives the absence";
+    EXPECT_EQ(value, 0xFACEu);
+    const int before = bench->model->ProbeFramesSeen();
+    EXPECT_EQ(Detect(), 1);
+    EXPECT_EQ(bench->model->ProbeFramesSeen() - before, 1) << "the adapter probe finds it at once";
+}
+
+TEST_F(ConnectionLife, SecondInitEndsTheLiveConnectionAndTheLibraryKeepsWorking) {
+    ASSERT_EQ(BrevixC_SYS_Init(CallbackRecorder::Callback, 0), 1);
+    EXPECT_EQ(CountLibraryThreads(L"BrevixCAPI"), 0);
+    uint32_t value = 0;
+    EXPECT_EQ(BVT_Read(0x41000004, &value), 0) << "no connection after init";
+
+    ASSERT_EQ(Detect(), 1);
+    ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1);
+    EXPECT_EQ(CountLibraryThreads(L"BrevixCAPI receive"), 1);
+    EXPECT_STREQ(BVX_Module, "Brevix-CF 2x1G") << "the identity is read again";
+    bench->tester->Registers().Set(0x41000004, 0x5EC0);
+    EXPECT_EQ(BVT_Read(0x41000004, &value), 1);
+    EXPECT_EQ(value, 0x5EC0u);
+    CallbackRecorder::Instance().Clear();
+    ASSERT_TRUE(bench->tester->SendNotice(0, 0));
+    EXPECT_EQ(WaitForType(0x0400).bytes, LinkMessage(9, 255)) << "notices reach the host again";
 }
 
 TEST_F(ConnectionLife, DeviceLossIsReportedOnce) {

@@ -128,10 +128,12 @@ struct SystemIdCase {
 
 class SystemIdTest : public HookTest, public testing::WithParamInterface<SystemIdCase> {};
 
-TEST_P(SystemIdTest, HighHalfGivesTheMachineId) {
+TEST_P(SystemIdTest, HighHalfGivesTheMachineIdThatTheGettersReturn) {
     Body reply(frames::Reply(0, 2, {0xC0000000, GetParam().systemId, 0xC000000C, 0}));
     capi::ParseSystemIdReply(reply.body);
     EXPECT_EQ(BVX_Machine_ID, GetParam().machineId);
+    EXPECT_EQ(GetMachineID(), GetParam().machineId);
+    EXPECT_EQ(BrevixC_GetMachineID(), uint16_t(GetParam().machineId));
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, SystemIdTest,
