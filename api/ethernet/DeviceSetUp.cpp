@@ -3,6 +3,7 @@
 #include "BrevixCAPI.h"
 #include "Counters.h"
 #include "DeviceState.h"
+#include "PortImages.h"
 #include "PumpWait.h"
 #include "RegisterImages.h"
 #include "Tx.h"
@@ -34,6 +35,7 @@ int DeviceSetUp() {
         images = RegisterImageSet{};
         images.portWord[0] = images.portWord[1] = 0x7FFFFFFF;
     });
+    ResetPortImages();
     ResetTxImages();
 
     const uint32_t phyControl = RegisterImages::Instance().Update(

@@ -9,6 +9,7 @@
 namespace capi {
 
 struct PortImageSet {
+    // Register images. The connection's set-up puts them back to these load values.
     uint32_t mdioCommand = 0;            // 0x400000D8
     uint32_t speed[2] = {};              // 0x41000004 + port
     uint32_t sfp[2] = {};                // 0x400000B0, one image per port
@@ -19,7 +20,9 @@ struct PortImageSet {
     uint32_t loopback2Shadow = 0;        // restores the second image; never written
     uint8_t loopbackCode = 0;            // 0 Port A, 1 Port B, 2 both, 3 none
 
-    // Remembered per port.
+    // Remembered per port. The first two mirror bits of the PHY control image and the port word,
+    // so the set-up clears them with those images; the rest describe the PHYs and SFP cages,
+    // which the set-up leaves as they are, and survive it.
     uint16_t flowControl[2] = {};        // bit 0 of the last flow-control field
     uint16_t portWordSwitch[2] = {};     // bit 0 of the last port-word switch field
     uint8_t sfpMode[2] = {};             // 0 auto, 1 fiber, 2 copper
@@ -45,6 +48,9 @@ private:
     std::mutex lock_;
     PortImageSet images_;
 };
+
+// The connection's set-up: the register images to their load values, with what mirrors them.
+void ResetPortImages();
 
 // Sets or clears one bit of a word.
 inline void SetBit(uint32_t& word, int bit, bool on) {
