@@ -9,10 +9,15 @@
 #include "RegisterHooks.h"
 #include "RegisterImages.h"
 
+#include <atomic>
 #include <cstdio>
 
 namespace capi {
 namespace {
+
+// Media programmings since the count last started: counted on the host's threads, started again
+// by ResetMediaChanges.
+std::atomic<uint32_t> mediaChanges{0};
 
 constexpr uint32_t kMdioCommandRegister = 0x400000D8;
 constexpr uint32_t kShadowControlRegister = 0x400000D4;
@@ -133,15 +138,23 @@ int ProgramMedia(const BrevixC_MediaType_T& media) {
     if (media.port > 1) return 0;
     const uint8_t port = uint8_t(media.port);
     const uint32_t code = media.media;
-    if (code == BREVIXC_MEDIA_POWER_DOWN) return PhyWrite(port, kControl, 0x0800) ? 1 : 0;
+    const bool powerDown = code == BREVIXC_MEDIA_POWER_DOWN;
     // Codes 12-19 exist only on the multi-gigabit PHY.
-    const bool multiGig = code >= 8 && MultiGig(port);
-    if (code > (multiGig ? 19u : 11u)) return 0;
+    const bool multiGig = !powerDown && code >= 8 && MultiGig(port);
+    if (!powerDown && code > (multiGig ? 19u : 11u)) return 0;
 
+    // Counted once the call is taken: from here on the PHY may change, whether or not every write
+    // goes out.
+    ++mediaChanges;
+    if (powerDown) return PhyWrite(port, kControl, 0x0800) ? 1 : 0;
     if (!WriteShadowControl(false)) return 0;
     Sleep(200);
     return multiGig ? ProgramMultiGig(media) : ProgramClause22(media);
 }
+
+uint32_t MediaChanges() { return mediaChanges; }
+
+void ResetMediaChanges() { mediaChanges = 0; }
 
 int SetAutoMdix(uint8_t port, uint16_t mode) {
     if (port > 1 || mode > 2) return 0;

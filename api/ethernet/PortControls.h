@@ -12,6 +12,10 @@ int ApplyPortConfig(uint8_t port, const BrevixC_PortConfig_T& config);
 // Media programming of a port's PHY; 0 for a port or media code it does not take, else 1 when
 // every write was sent.
 int ProgramMedia(const BrevixC_MediaType_T& media);
+// The media-change counter: each media programming that was not refused counts once.
+uint32_t MediaChanges();
+// For the tester's link notices, which start the count again.
+void ResetMediaChanges();
 int SetAutoMdix(uint8_t port, uint16_t mode);
 
 // SetLoopback (port, mode) is declared in Ports.h.
