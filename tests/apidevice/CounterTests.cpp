@@ -1,6 +1,6 @@
 // Counters and rates against the simulated tester: the statistics and rate blocks after polls,
-// clearing, the copies' refusals, traffic from a running port, the stream counters and the 1 ms
-// reads.
+// a poll published whole or not at all, clearing, the copies' refusals, traffic from a running
+// port, the stream counters and their clearing, and the 1 ms reads.
 
 #include "BrevixCCounters.h"
 #include "BrevixCTx.h"
@@ -107,6 +107,40 @@ TEST_F(CounterTest, ClearZeroesTheTestersCountersAndTheStatisticsButNotTheRates)
     EXPECT_EQ(Rates(0).counter[3], 40u) << "after a clear the rate is the whole new value";
 }
 
+TEST_F(CounterTest, ClearWithoutAPortWritesTheTestersClearSwitchAndLeavesTheBlocks) {
+    banks.Set(1, CounterBanks::BlockA(4), 44);
+    ASSERT_TRUE(PolledUntil(1, [](auto& s) { return s.counter[4] == 44; }));
+    The().tester->ClearLog();
+    ASSERT_EQ(BrevixC_ClearCounterStatistics(), 1);
+    EXPECT_EQ(bench::LastWrite(0x40000054), 0x80000000);
+    EXPECT_EQ(Statistics(1).counter[4], 44u);
+}
+
+// The statistics and rates of a poll become visible together, once the poll's last reply (the
+// status register) has come: a poll that lost it shows nothing of what it read.
+TEST_F(CounterTest, PollWithoutItsStatusReplyIsNotPublished) {
+    banks.Set(1, CounterBanks::BlockA(0), 5000);
+    ASSERT_TRUE(PolledUntil(1, [](auto& s) { return s.counter[0] == 5000; }));
+    ASSERT_TRUE(support::Eventually([] { return Rates(1).counter[0] == 0; })) << "a second poll of 5000";
+    const uint32_t statusRead = 0x80000000u | (banks.Base(1) + banks.StatusOffset());
+    {
+        const bench::Interception lost([&](const bench::Bytes& frame) {
+            return frame[14] == 0 && bench::Get32(frame, 16) == statusRead;
+        });
+        banks.Set(1, CounterBanks::BlockA(0), 5100);
+        The().tester->ClearLog();
+        // Two of Port B's polls: the second reads the new value from its first frame on.
+        ASSERT_TRUE(support::Eventually([&] {
+            size_t polls = 0;
+            for (const bench::Bytes& f : bench::LibraryCommands()) polls += f[14] == 0 && bench::Get32(f, 16) == statusRead;
+            return polls >= 2;
+        }));
+        EXPECT_EQ(Statistics(1).counter[0], 5000u);
+        EXPECT_EQ(Rates(1).counter[0], 0u) << "the rates are the last whole poll's too";
+    }
+    EXPECT_TRUE(PolledUntil(1, [](auto& s) { return s.counter[0] == 5100; }));
+}
+
 TEST_F(CounterTest, CopiesAndClearsRefuseOtherPortsAndNullRecords) {
     BrevixC_PortCounters_T block;
     EXPECT_EQ(BrevixC_ReadCounterStatistics(2, &block), 0);
@@ -154,6 +188,58 @@ TEST_F(CounterTest, TxStreamCountersArriveWithThePoll) {
     BrevixC_ReadTXStreamCounterStatistics(0, 5, &tx);
     EXPECT_EQ(tx.first, 0u);
     EXPECT_EQ(banks.TxStream(0, 5, 0), 0u) << "the clearing read cleared the tester";
+}
+
+TEST_F(CounterTest, StreamClearsEmptyTheTestersBanksAndTheirOwnTables) {
+    BrevixC_RxStreamConfig_T config = {};
+    config.port = 0;
+    config.classifier = 2;
+    config.blocks = 0;  // 32 streams
+    ASSERT_EQ(BrevixC_SetRxStreamCounterStatistics(config), 1);
+    banks.SetTxStream(0, 3, 0, 300);
+    banks.SetTxStream(1, 4, 0, 400);
+    banks.SetRxStream(0, 7, 0, 700);
+    banks.SetRxStream(0, 100, 0, 1000);  // in the fourth block, which the poll does not read
+    BrevixC_TxStreamCounter_T tx;
+    BrevixC_RxStreamCounter_T rx;
+    auto txOf = [&](uint8_t port, uint16_t stream) {
+        BrevixC_ReadTXStreamCounterStatistics(port, stream, &tx);
+        return tx.first;
+    };
+    auto rxOf = [&](uint8_t port, uint16_t stream) {
+        BrevixC_ReadRXStreamCounterStatistics(port, stream, &rx);
+        return rx.at0;
+    };
+    ASSERT_TRUE(support::Eventually([&] { return txOf(0, 3) == 300 && txOf(1, 4) == 400 && rxOf(0, 7) == 700; }));
+
+    ASSERT_EQ(BrevixC_ClearRxStreamCounterStatistics(0), 1);
+    EXPECT_TRUE(support::Eventually([&] { return banks.RxStream(0, 7, 0) == 0 && banks.RxStream(0, 100, 0) == 0; }))
+        << "all four blocks";
+    EXPECT_TRUE(support::Eventually([&] { return rxOf(0, 7) == 0; }));
+    EXPECT_EQ(txOf(0, 3), 300u) << "the Tx streams stay";
+
+    ASSERT_EQ(BrevixC_ClearStreamCounterStatistics(255), 1);
+    EXPECT_EQ(banks.TxStream(0, 3, 0), 0u);
+    EXPECT_EQ(banks.TxStream(1, 4, 0), 0u);
+    EXPECT_EQ(txOf(0, 3), 0u);
+    EXPECT_EQ(txOf(1, 4), 0u);
+
+    banks.SetRxStream(1, 5, 0, 55);
+    ASSERT_EQ(BrevixC_ClearVIDStreamCounterStatistics(1), 1);
+    EXPECT_TRUE(support::Eventually([&] { return banks.RxStream(1, 5, 0) == 0; })) << "the Rx stream clear reads";
+    BrevixC_RXVID_Report_T vid;
+    std::memset(&vid, 0x5A, sizeof vid);
+    ASSERT_EQ(BrevixC_ReadVIDStreamCounterStatistics(1, 5, &vid), 1);
+    const BrevixC_RXVID_Report_T zero = {};
+    EXPECT_EQ(std::memcmp(&vid, &zero, sizeof vid), 0);
+
+    The().tester->ClearLog();
+    EXPECT_EQ(BrevixC_ClearStreamCounterStatistics(2), 0);
+    EXPECT_EQ(BrevixC_ClearRxStreamCounterStatistics(3), 0);
+    EXPECT_EQ(BrevixC_ClearVIDStreamCounterStatistics(254), 0);
+    EXPECT_TRUE(bench::CommandsBesidesPolls().empty());
+    config.classifier = 13;  // counting off again
+    ASSERT_EQ(BrevixC_SetRxStreamCounterStatistics(config), 1);
 }
 
 TEST_F(CounterTest, RxStreamCountingWritesItsSetUpAndFillsTheStreamsItReads) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <mutex>
 #include <thread>
 
 namespace bench {
@@ -14,9 +15,20 @@ const uint8_t kLibrarySource[6] = {0x02, 0x5E, 0xC1, 0x0D, 0x00, 0x00};
 
 Bench* theBench;
 
+// The handler of the Interception in place: set by tests, called on the tester's receive thread.
+// It is called under the lock, so that a handler is never running once its Interception is gone.
+std::mutex interceptLock;
+std::function<bool(const Bytes&)> interceptor;
+
+bool Intercepted(const Bytes& frame) {
+    std::lock_guard<std::mutex> guard(interceptLock);
+    return interceptor && interceptor(frame);
+}
+
 class BenchEnvironment : public testing::Environment {
 public:
-    explicit BenchEnvironment(int machineId) : machineId_(machineId) {}
+    BenchEnvironment(int machineId, std::function<void()> beforeInit)
+        : machineId_(machineId), beforeInit_(std::move(beforeInit)) {}
 
     void SetUp() override {
         theBench = new Bench;
@@ -41,7 +53,9 @@ public:
         identity.productDate = "2019-05-17AB";
         b.model->SetIdentity(identity);
         b.phys->SetLink(0, {true, 1000, true});
+        b.tester->AddFrameHandler(Intercepted);
         b.tester->Start();
+        if (beforeInit_) beforeInit_();
         ASSERT_EQ(BrevixC_SYS_Init(support::CallbackRecorder::Callback, 0), 1);
         char model[32] = {};
         ASSERT_EQ(BrevixC_SYS_DetectBrevixCDevice(model), 1);
@@ -58,13 +72,26 @@ public:
 
 private:
     const int machineId_;
+    const std::function<void()> beforeInit_;
 };
 
 }  // namespace
 
 Bench& The() { return *theBench; }
 
-void Register(int machineId) { testing::AddGlobalTestEnvironment(new BenchEnvironment(machineId)); }
+void Register(int machineId, std::function<void()> beforeInit) {
+    testing::AddGlobalTestEnvironment(new BenchEnvironment(machineId, std::move(beforeInit)));
+}
+
+Interception::Interception(std::function<bool(const Bytes& frame)> handler) {
+    std::lock_guard<std::mutex> guard(interceptLock);
+    interceptor = std::move(handler);
+}
+
+Interception::~Interception() {
+    std::lock_guard<std::mutex> guard(interceptLock);
+    interceptor = nullptr;
+}
 
 std::vector<Bytes> LibraryCommands() {
     std::vector<Bytes> commands;

@@ -34,9 +34,20 @@ struct Bench {
     sim::Eeprom93C56* eeprom = nullptr;  // the tester model's chip
 };
 
-// The bench of this program; a test program registers it once with the machine id to play.
+// The bench of this program; a test program registers it once with the machine id to play, and
+// what must be in place before the library starts (run just before BrevixC_SYS_Init).
 Bench& The();
-void Register(int machineId);
+void Register(int machineId, std::function<void()> beforeInit = {});
+
+// For its lifetime, a handler sees each frame the tester receives before the tester answers it,
+// and consumes it (no answer) by returning true. It runs on the tester's thread; one at a time.
+class Interception {
+public:
+    explicit Interception(std::function<bool(const Bytes& frame)> handler);
+    ~Interception();
+    Interception(const Interception&) = delete;
+    Interception& operator=(const Interception&) = delete;
+};
 
 // Command frames the library sent since the tester's log was last cleared.
 std::vector<Bytes> LibraryCommands();

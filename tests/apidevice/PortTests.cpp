@@ -1,13 +1,16 @@
 // Ports, PHY and media against the simulated tester: the port configuration registers field by
-// field, media detection and its events, PHY reads answered and timed out, loopback, BERT, media
-// programming, the oscillator, and the message pump during a call.
+// field and its PHY reset, media detection and its events, the SFP shadow, PHY reads answered and
+// timed out, write echoes that are not results, loopback, BERT, DI, media programming, the
+// oscillator, and the message pump during a call.
 
 #include "BrevixCPorts.h"
 #include "DeviceBench.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -17,6 +20,8 @@ using bench::The;
 namespace {
 
 constexpr uint32_t kPhyResultRead = 0xC00000DC;
+// The source of the simulated tester's frames.
+constexpr uint8_t kTesterAddress[6] = {0x02, 0x5E, 0xC1, 0x0D, 0xFF, 0x00};
 
 BrevixC_PortConfig_T Unchanged(uint32_t port) {
     BrevixC_PortConfig_T config;
@@ -135,6 +140,25 @@ TEST_F(PortTest, BothPortsOnlyWhenTheWholePortWordIs255) {
     EXPECT_EQ(BrevixC_PortConfig(Unchanged(2)), 0);
 }
 
+TEST_F(PortTest, ResetFieldResetsThePhyBeforeTheRegistersAreWritten) {
+    phys.SetRegister(1, 0, 0x0100);
+    BrevixC_PortConfig_T config = Unchanged(1);
+    config.reset = 0;
+    ASSERT_EQ(BrevixC_PortConfig(config), 1);
+    EXPECT_EQ(CommandsStartingWith(0x400000D8), 0u) << "0 resets nothing, and neither does 0xFFFF";
+    EXPECT_EQ(phys.Register(1, 0), 0x0100);
+
+    The().tester->ClearLog();
+    config.reset = 2;
+    ASSERT_EQ(BrevixC_PortConfig(config), 1);
+    const auto commands = bench::CommandsBesidesPolls();
+    ASSERT_EQ(commands.size(), 2u);
+    EXPECT_EQ(bench::Get32(commands[0], 16), 0x400000D8u);
+    EXPECT_EQ(bench::Get32(commands[0], 20), 1u << 21 | 0x8000) << "Port B's PHY register 0 := 0x8000";
+    EXPECT_EQ(bench::Get32(commands[1], 16), 0x400000DCu) << "then the five registers";
+    EXPECT_EQ(phys.Register(1, 0), 0x1140) << "the PHY is back at its power-on control";
+}
+
 TEST_F(PortTest, MediaDetectionReportsTwiceAndFinishesWithItsSfpImage) {
     BrevixC_PortConfig_T config = Unchanged(0);
     config.flowControl = 3;  // only bit 0 reaches the SFP image
@@ -163,6 +187,83 @@ TEST_F(PortTest, MediaDetectionRefusesOtherPortsAndModes) {
     std::this_thread::sleep_for(100ms);
     EXPECT_TRUE(bench::CommandsBesidesPolls().empty());
     EXPECT_TRUE(PortEvents().empty());
+}
+
+TEST_F(PortTest, SfpShadowWritesItsSwitchesAndResetsTheChosenPortsTwice) {
+    auto resets = [&](int port) {
+        int count = 0;
+        for (const auto& access : phys.Accesses()) count += access.port == port && !access.read && access.reg == 0 && (access.value & 0x8000);
+        return count;
+    };
+    phys.ClearAccesses();
+    ASSERT_EQ(BrevixC_EnableSFPShadow(1, 1), 1);
+    EXPECT_EQ(LastWrite(0x400000FC), 3) << "port in bit 0, enable in bit 1";
+    std::this_thread::sleep_for(50ms);
+    EXPECT_TRUE(phys.Accesses().empty()) << "Port B with the shadow on resets no PHY";
+
+    ASSERT_EQ(BrevixC_EnableSFPShadow(0, 1), 1);
+    EXPECT_EQ(LastWrite(0x400000FC), 2);
+    EXPECT_TRUE(support::Eventually([&] { return resets(0) == 2; }));
+    ASSERT_EQ(BrevixC_EnableSFPShadow(1, 0), 1);
+    EXPECT_EQ(LastWrite(0x400000FC), 1);
+    EXPECT_TRUE(support::Eventually([&] { return resets(1) == 2; }));
+    EXPECT_EQ(resets(0), 2) << "Port A only after its own call";
+}
+
+TEST_F(PortTest, RxDiSwitchesBitZeroOfItsValueIntoThePortsPhyControlBit) {
+    auto written = [] {
+        support::Eventually([] { return LastWrite(0x400000D0) != -1; });
+        const int64_t value = LastWrite(0x400000D0);
+        The().tester->ClearLog();
+        return value;
+    };
+    ASSERT_EQ(BrevixC_SetRxDI(0, 0), 1);
+    written();
+    ASSERT_EQ(BrevixC_SetRxDI(1, 2), 1);
+    EXPECT_EQ(written() & (1 << 20 | 1 << 4), 0);
+    ASSERT_EQ(BrevixC_SetRxDI(0, 1), 1);
+    EXPECT_EQ(written() & (1 << 20 | 1 << 4), 1 << 20);
+    ASSERT_EQ(BrevixC_SetRxDI(1, 3), 1);
+    EXPECT_EQ(written() & (1 << 20 | 1 << 4), 1 << 20 | 1 << 4);
+    ASSERT_EQ(BrevixC_SetRxDI(0, 2), 1);
+    EXPECT_EQ(written() & (1 << 20 | 1 << 4), 1 << 4);
+    EXPECT_EQ(BrevixC_SetRxDI(2, 1), 0);
+    EXPECT_EQ(BrevixC_SetRxDI(255, 1), 0);
+    std::this_thread::sleep_for(50ms);
+    EXPECT_TRUE(bench::CommandsBesidesPolls().empty());
+}
+
+// A general reply whose pair has no read flag is the echo of a write: it repeats what the library
+// wrote and carries neither a link report nor a PHY result. Here the tester answers the library's
+// reads of both registers only after such an echo of the same register with a misleading value.
+TEST_F(PortTest, EchoesOfWritesAreNeitherLinkReportsNorPhyResults) {
+    const bench::Interception echoFirst([](const bench::Bytes& frame) {
+        const bool linkRead = frame[14] == 1 && bench::Get32(frame, 16) == 0x400000D4;
+        const bool resultRead = frame[14] == 0 && bench::Get32(frame, 16) == kPhyResultRead;
+        if (!linkRead && !resultRead) return false;
+        bench::Bytes echo(60, 0);
+        std::copy(frame.begin() + 6, frame.begin() + 12, echo.begin());
+        std::copy(std::begin(kTesterAddress), std::end(kTesterAddress), echo.begin() + 6);
+        echo[12] = 0xFF, echo[13] = 0x04, echo[14] = 0, echo[15] = 1;
+        // Both ports up at 10 Mbit/s half duplex; Port B's register 2 reading 0xBAD0.
+        const uint32_t pair[2] = {linkRead ? 0x400000D4u : 0x400000DCu, linkRead ? 0x0303u : 1u << 21 | 2u << 16 | 0xBAD0};
+        for (int i = 0; i < 8; ++i) echo[16 + i] = uint8_t(pair[i / 4] >> (24 - 8 * (i % 4)));
+        The().tester->SendRaw(echo);
+        return false;
+    });
+
+    ASSERT_EQ(BrevixC_GetLinkStatus(), 1);
+    const auto link = support::CallbackRecorder::Instance().WaitForType(0x0400, support::kPatience);
+    ASSERT_EQ(link.bytes.size(), 60u);
+    // The bench's links: Port A up at 1000 Mbit/s full duplex, Port B down.
+    EXPECT_EQ(bench::Le16(link.bytes, BREVIXC_LINK_PORT_A_SPEED), 9);
+    EXPECT_EQ(bench::Le16(link.bytes, BREVIXC_LINK_PORT_B_SPEED), 255);
+
+    ASSERT_EQ(BrevixC_ReadPHY(1, 2), 1);
+    const auto results = bench::Messages(0x0600);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(bench::Le16(results[0].bytes, 20), phys.Register(1, 2));
+    EXPECT_EQ(bench::Messages(0x0400).size(), 1u) << "the echo before the link report made no message";
 }
 
 TEST_F(PortTest, PhyReadAnsweredTakesOneResultReadAndReportsTheValue) {

@@ -1,5 +1,6 @@
 // The second register map (machine ids 3 and 4): counter slots, the two-port poll, the poll
-// selector, the 1 ms counter stack, Tx table words, tiny gap, and the EEPROM over the USB channel.
+// selector, the 1 ms counter stack, Tx table words, tiny gap, the PHY mode bits of the port
+// configuration, and the EEPROM over the USB channel.
 
 #include "BrevixCCounters.h"
 #include "BrevixCEeprom.h"
@@ -131,6 +132,24 @@ TEST_F(SecondMapTest, TinyGapSwitchesEachPort) {
     ASSERT_EQ(BrevixC_TinyGAP(255, 0), 1);
     EXPECT_EQ(bench::LastWrite(0x41000130), 0);
     EXPECT_EQ(bench::LastWrite(0x43000130), 0);
+}
+
+// Byte 28 has no value that leaves it unchanged: every record sets the port's two mode bits of
+// the PHY control register (bits 17-18 for Port A, 1-2 for Port B).
+TEST_F(SecondMapTest, PortConfigurationAlwaysSetsThePortsPhyModeBits) {
+    BrevixC_PortConfig_T config;
+    std::memset(&config, 0xFF, sizeof config);
+    config.port = 0;
+    ASSERT_EQ(BrevixC_PortConfig(config), 1);
+    const int64_t all = bench::LastWrite(0x400000D0);
+    EXPECT_EQ((all >> 17) & 3, 3) << "a record of 0xFF bytes";
+    config.phyMode = 0xFE;
+    ASSERT_EQ(BrevixC_PortConfig(config), 1);
+    EXPECT_EQ(bench::LastWrite(0x400000D0), (all & ~(3 << 17)) | 2 << 17) << "two bits, nothing else";
+    config.port = 1;
+    config.phyMode = 1;
+    ASSERT_EQ(BrevixC_PortConfig(config), 1);
+    EXPECT_EQ(bench::LastWrite(0x400000D0), (all & ~(3 << 17) & ~(3 << 1)) | 2 << 17 | 1 << 1);
 }
 
 TEST_F(SecondMapTest, EepromGoesOverTheUsbChannel) {
