@@ -2,6 +2,7 @@
 
 #include "VGMem.h"
 #include "VGMultiSelect.h"
+#include "VGPtrList.h"
 
 IMPLEMENT_DYNAMIC(CVGGridInfo, CObject)
 
@@ -14,6 +15,7 @@ CVGGridInfo::CVGGridInfo()
       m_arrowCursor(LoadCursorW(nullptr, IDC_ARROW)),
       m_sizeWECursor(LoadCursorW(nullptr, IDC_SIZEWE)),
       m_sizeNSCursor(LoadCursorW(nullptr, IDC_SIZENS)),
+      m_ptrList(std::make_unique<CVGPtrList>()),
       m_gridPen(CreatePen(PS_SOLID, 1, RGB(0xDC, 0xDC, 0xDC)))
 {
     m_pDataSource = m_memSource.get();

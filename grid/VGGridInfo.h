@@ -20,6 +20,7 @@ class CFont;
 class CVGDataSource;
 class CVGMem;
 class CVGMultiSelect;
+class CVGPtrList;
 class CWnd;
 
 // One column of a sheet.
@@ -80,6 +81,8 @@ public:
     int m_vScrollWidth;
     int m_hScrollHeight;
     int m_tabStripWidth = 0;           // 0: no sheet tabs
+    int m_threeDBorderWidth = 1;       // lines of the sunken and raised cell borders
+    int m_fullWidthFocus = 1;          // whole-row focus frame reaches the cell area's right edge
 
     // Layout, from the last RecalcLayout.
     int m_cellAreaWidth = 0;
@@ -96,9 +99,9 @@ public:
     int m_highlightCurrentRow = 0;
     int m_multipleSelection = 0;       // above 0 the selection object records blocks
     int m_currentCellHighlight = 1;    // bit 2: the current cell is drawn in highlight colours
-    int m_threeDBorderWidth = 1;       // lines of the sunken and raised cell borders
-    int m_fullWidthFocus = 1;          // whole-row focus frame reaches the cell area's right edge
     int m_cancelEditOnFocusLeave = 0;  // an edit is abandoned when the focus leaves the grid
+    int m_sectionOption = 0;           // read by a section window, which gives it its meaning
+    int m_headingLineWidths[2] = {1, 1};  // widths of the heading buttons' lines
     int m_painting = 0;                // 0 suppresses every repaint and layout move
     int m_popupMenu = 0;
     int m_cellTooltips = 0;
@@ -117,7 +120,6 @@ public:
     int m_dragStepDelay = 200;         // milliseconds
     int m_keyAccelerationDivisor = 0;
     int m_keyDelay = 0;
-    int m_trackingWindowFollows = 0;
     int m_cellMargin = 4;
 
     // Frozen leading columns and rows, which never scroll, and their sizes (kept by the grid).
@@ -140,5 +142,8 @@ public:
     HCURSOR m_sizeNSCursor;
     CWnd* m_pEditWindow = nullptr;     // the grid's editors unless a caller replaces them
     CWnd* m_pMaskedEditWindow = nullptr;
+    std::unique_ptr<CVGPtrList> m_ptrList;  // empty until the grid files entries in it
     HPEN m_gridPen;                    // owned: grid lines
+    int m_trackingWindowFollows = 0;   // a tracking window moves with the current cell
+    int m_closingOption = 1;           // read by a section window, which gives it its meaning
 };

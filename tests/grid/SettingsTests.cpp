@@ -2,6 +2,7 @@
 #include "VGGridInfo.h"
 #include "VGMem.h"
 #include "VGMultiSelect.h"
+#include "VGPtrList.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,30 @@ TEST(Settings, OptionsStartAtTheirDefaults)
         {"tab strip width", info.m_tabStripWidth, 0},
         {"popup menu", info.m_popupMenu, 0},
         {"cell tooltips", info.m_cellTooltips, 0},
+        {"highlight current row", info.m_highlightCurrentRow, 0},
+        {"vertical scroll tip", info.m_vScrollTip, 0},
+        {"horizontal scroll tip", info.m_hScrollTip, 0},
+        {"drag acceleration exponent", info.m_dragAccelerationExponent, 0},
+        {"key acceleration divisor", info.m_keyAccelerationDivisor, 0},
+        {"key delay", info.m_keyDelay, 0},
+        {"tracking window follows", info.m_trackingWindowFollows, 0},
+        {"first heading line width", info.m_headingLineWidths[0], 1},
+        {"second heading line width", info.m_headingLineWidths[1], 1},
+        {"section option", info.m_sectionOption, 0},
+        {"closing option", info.m_closingOption, 1},
+        {"frozen columns", info.m_frozenColumnCount, 0},
+        {"frozen rows", info.m_frozenRowCount, 0},
+        {"frozen columns width", info.m_frozenColumnsWidth, 0},
+        {"frozen rows height", info.m_frozenRowsHeight, 0},
+        {"move kind", info.m_moveKind, 0},
+        {"move key flags", info.m_moveKeyFlags, 0},
+        {"uniform heights", info.m_uniformHeights, 0},
+        {"previous column", info.m_previousColumn, -1},
+        {"previous row", info.m_previousRow, -1},
+        {"target column", info.m_targetColumn, -1},
+        {"target row", info.m_targetRow, -1},
+        {"left column", info.m_leftColumn, 0},
+        {"top row", info.m_topRow, 0},
     };
     for (const auto& option : options)
         EXPECT_EQ(option.expected, option.value) << option.name;
@@ -68,12 +93,14 @@ TEST(Settings, HeadingDefaultCellIsACentredButtonFace)
     EXPECT_EQ(nullptr, heading.ReadText());
 }
 
-TEST(Settings, OwnsItsMemorySourceSelectionAndPen)
+TEST(Settings, OwnsItsMemorySourceSelectionPointerListAndPen)
 {
     CVGGridInfo info;
     EXPECT_EQ(info.m_memSource.get(), info.m_pDataSource);
     ASSERT_NE(nullptr, info.m_selection);
     EXPECT_EQ(0, info.m_selection->QueryBlockCount());
+    ASSERT_NE(nullptr, info.m_ptrList);
+    EXPECT_EQ(0, info.m_ptrList->Count());
     EXPECT_NE(nullptr, info.m_gridPen);
     EXPECT_NE(nullptr, info.m_arrowCursor);
 }
