@@ -163,6 +163,45 @@ TEST(Layout, ArithmeticReachesTheEndOfAVeryLongSheet)
     EXPECT_EQ(CRect(0, 0, 75, 0), Span(info, 0, 5));
 }
 
+// All rows share one height and it is 0: every row is hidden, and whatever divides by the shared
+// height leaves the view where it was.
+TEST(Layout, ZeroSharedRowHeightHidesEveryRowAndMovesNothing)
+{
+    for (const int rows : {10, 70000}) {
+        SCOPED_TRACE(rows);
+        CVGGridInfo info;
+        Shape(info, std::vector<int>(3, 75), {}, 400, 300);
+        SetRowRecordCount(info, rows);
+        SetUniformHeights(info, 1);
+        ASSERT_EQ(0, StoreRowHeight(info, 4, 0));
+        ASSERT_EQ(0, info.m_defaultRowHeight);
+        ASSERT_EQ(0, SetFrozenRowCount(info, 2));
+        EXPECT_EQ(0, info.m_frozenRowsHeight);
+        EXPECT_EQ(0, RowHeight(info, rows - 1));
+
+        UpdateLargestTopRow(info);
+        EXPECT_EQ(2, info.m_largestTopRow);
+        info.m_topRow = 5;
+        EXPECT_EQ(5, TopRowShowing(info, rows - 1));
+        EXPECT_EQ(5, TopRowShowing(info, 6));
+
+        int column = -1;
+        int row = -1;
+        EXPECT_EQ(1, HitTestCell(info, 10, 0, &column, &row, nullptr));
+        EXPECT_EQ(1, HitTestCell(info, 10, 299, &column, &row, nullptr));
+        EXPECT_EQ(CRect(0, 0, 75, 0), Span(info, 0, 1));
+        EXPECT_EQ(CRect(0, 0, 75, 0), Span(info, 0, rows - 1));
+
+        EXPECT_GT(PageRowTarget(info, 3, 1), 3);
+        EXPECT_EQ(0, PageRowTarget(info, 8, -1));
+        EXPECT_GT(PageTopRow(info, 1), 5);
+
+        LayOutSections(info, 400, 300);
+        EXPECT_TRUE(info.m_vScrollRect.IsRectEmpty());
+        EXPECT_EQ(280, info.m_cellAreaHeight);
+    }
+}
+
 TEST(Layout, FittingColumnsGivesTheRoundingRestToTheLast)
 {
     CVGGridInfo info;

@@ -167,25 +167,59 @@ TEST_F(MemStore, NodesFreedByRemovalsServeLaterStores)
     EXPECT_EQ(L"<none>", At(0, 300));
 }
 
-using Removal = void (*)(CVGMem&);
+struct RemovalCase {
+    const char* name;
+    void (*remove)(CVGMem&);
+    int aliveAfter;  // attachments still held by the store right after the removal
+};
 
-class ExtrasOnRemoval : public MemStore, public testing::WithParamInterface<Removal> {};
+void PrintTo(const RemovalCase& c, std::ostream* os) { *os << c.name; }
 
-TEST_P(ExtrasOnRemoval, AreReleasedOnce)
+class ExtrasOnRemoval : public MemStore, public testing::WithParamInterface<RemovalCase> {};
+
+// Three tracked cells: (0, 0), (1, 0) and (0, 1). The count right after the removal shows that the
+// removal itself let go of its cells' attachments; RemoveAll then frees the rest exactly once.
+TEST_P(ExtrasOnRemoval, AreReleasedOnceByTheRemovalItself)
 {
     ASSERT_EQ(0, Tracked::alive);
     PutTracked(0, 0);
     PutTracked(1, 0);
     PutTracked(0, 1);
-    GetParam()(mem);
+    ASSERT_EQ(3, Tracked::alive);
+    GetParam().remove(mem);
+    EXPECT_EQ(GetParam().aliveAfter, Tracked::alive);
     mem.RemoveAll();
     EXPECT_EQ(0, Tracked::alive);
 }
 
-INSTANTIATE_TEST_SUITE_P(Mem, ExtrasOnRemoval,
-                         testing::Values([](CVGMem& m) { m.RemoveCell(1, 0); }, [](CVGMem& m) { m.RemoveRow(0); },
-                                         [](CVGMem& m) { m.RemoveColumn(0); }, [](CVGMem& m) { m.RemoveColumn(1); },
-                                         [](CVGMem&) {}));
+INSTANTIATE_TEST_SUITE_P(
+    Mem, ExtrasOnRemoval,
+    testing::Values(RemovalCase{"Cell", [](CVGMem& m) { m.RemoveCell(1, 0); }, 2},
+                    RemovalCase{"FirstRow", [](CVGMem& m) { m.RemoveRow(0); }, 1},
+                    RemovalCase{"SecondRow", [](CVGMem& m) { m.RemoveRow(1); }, 2},
+                    RemovalCase{"FirstColumn", [](CVGMem& m) { m.RemoveColumn(0); }, 1},
+                    RemovalCase{"SecondColumn", [](CVGMem& m) { m.RemoveColumn(1); }, 2},
+                    RemovalCase{"Nothing", [](CVGMem&) {}, 3}),
+    CaseName());
+
+TEST_F(MemStore, RowThenColumnRemovalsEachReleaseTheirOwnCells)
+{
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column)
+            PutTracked(column, row);
+    ASSERT_EQ(9, Tracked::alive);
+    ASSERT_EQ(0, mem.RemoveRow(1));
+    EXPECT_EQ(6, Tracked::alive);
+    ASSERT_EQ(0, mem.RemoveColumn(2));
+    EXPECT_EQ(4, Tracked::alive);
+    ASSERT_EQ(0, mem.RemoveRow(0));
+    EXPECT_EQ(2, Tracked::alive);
+    ASSERT_EQ(0, mem.RemoveColumn(0));
+    EXPECT_EQ(1, Tracked::alive);
+    EXPECT_EQ(L"tracked", At(0, 0));
+    mem.RemoveAll();
+    EXPECT_EQ(0, Tracked::alive);
+}
 
 TEST_F(MemStore, AFetchedCopyKeepsTheAttachmentAfterTheStoreLetsGo)
 {
