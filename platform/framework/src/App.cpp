@@ -120,10 +120,17 @@ void CWinApp::SetRegistryKey(UINT nIDRegistryKey) {
     SetRegistryKey(key);
 }
 
-HKEY CWinApp::OpenSection(LPCWSTR lpszSection, bool create) {
-    if (m_pszRegistryKey == nullptr) return nullptr;
+CString CWinApp::SectionPath(LPCWSTR lpszSection) const {
     CString path;
-    path.Format(L"Software\\%s\\%s\\%s", m_pszRegistryKey, AfxGetAppName(), lpszSection);
+    if (m_pszRegistryKey != nullptr && lpszSection != nullptr) {
+        path.Format(L"Software\\%s\\%s\\%s", m_pszRegistryKey, AfxGetAppName(), lpszSection);
+    }
+    return path;
+}
+
+HKEY CWinApp::OpenSection(LPCWSTR lpszSection, bool create) {
+    CString path = SectionPath(lpszSection);
+    if (path.IsEmpty()) return nullptr;
     HKEY key = nullptr;
     LONG status = create ? ::RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
                                              &key, nullptr)
@@ -154,24 +161,45 @@ CString CWinApp::GetProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWST
     HKEY key = OpenSection(lpszSection, false);
     if (key == nullptr) return result;
     DWORD type = 0, size = 0;
-    if (::RegQueryValueExW(key, lpszEntry, nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_SZ) {
+    LONG status = ::RegQueryValueExW(key, lpszEntry, nullptr, &type, nullptr, &size);
+    // Another program may grow the value between the size query and the read: read again with the
+    // new size. The buffer has room for a value stored without its terminator or with an odd size.
+    while (status == ERROR_SUCCESS && type == REG_SZ) {
         CString value;
-        DWORD chars = size / sizeof(wchar_t);
-        ::RegQueryValueExW(key, lpszEntry, nullptr, &type,
-                           reinterpret_cast<BYTE*>(value.GetBufferSetLength(static_cast<int>(chars))), &size);
-        value.ReleaseBuffer();
-        result = value;
+        const DWORD chars = size / sizeof(wchar_t) + 1;
+        DWORD bytes = chars * sizeof(wchar_t);
+        LPWSTR buffer = value.GetBufferSetLength(static_cast<int>(chars));
+        status = ::RegQueryValueExW(key, lpszEntry, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
+        if (status == ERROR_MORE_DATA) {
+            size = bytes;
+            status = ERROR_SUCCESS;
+            continue;
+        }
+        if (status == ERROR_SUCCESS && type == REG_SZ) {
+            value.ReleaseBuffer(static_cast<int>(bytes / sizeof(wchar_t)));
+            value.ReleaseBuffer();  // the text ends at its terminator, when it was stored with one
+            result = value;
+        }
+        break;
     }
     ::RegCloseKey(key);
     return result;
 }
 
 BOOL CWinApp::WriteProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszValue) {
+    if (lpszEntry == nullptr) {
+        // No entry: the whole section goes, as with the Win32 profile functions.
+        CString path = SectionPath(lpszSection);
+        if (path.IsEmpty()) return FALSE;
+        LONG status = ::RegDeleteTreeW(HKEY_CURRENT_USER, path);
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    }
     HKEY key = OpenSection(lpszSection, true);
     if (key == nullptr) return FALSE;
     LONG status;
     if (lpszValue == nullptr) {
         status = ::RegDeleteValueW(key, lpszEntry);
+        if (status == ERROR_FILE_NOT_FOUND) status = ERROR_SUCCESS;
     } else {
         status = ::RegSetValueExW(key, lpszEntry, 0, REG_SZ, reinterpret_cast<const BYTE*>(lpszValue),
                                   static_cast<DWORD>((::lstrlenW(lpszValue) + 1) * sizeof(wchar_t)));

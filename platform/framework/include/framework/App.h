@@ -64,7 +64,9 @@ public:
     HCURSOR LoadCursor(UINT nIDResource) const;
     HCURSOR LoadStandardCursor(LPCWSTR lpszCursorName) const { return ::LoadCursorW(nullptr, lpszCursorName); }
 
-    // Profile values live under HKEY_CURRENT_USER\Software\<registry key>\<application name>\<section>.
+    // Profile values live under HKEY_CURRENT_USER\Software\<registry key>\<application name>\<section>;
+    // without a registry key there is nowhere to keep them: reads give the default, writes fail.
+    // Writing a null value removes the entry, writing a null entry removes the whole section.
     void SetRegistryKey(LPCWSTR lpszRegistryKey);
     void SetRegistryKey(UINT nIDRegistryKey);
     UINT GetProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nDefault);
@@ -80,6 +82,7 @@ public:
 private:
     CString m_appName;
     CString m_registryKey;
+    CString SectionPath(LPCWSTR lpszSection) const;
     HKEY OpenSection(LPCWSTR lpszSection, bool create);
 };
 
