@@ -18,6 +18,9 @@ constexpr DWORD kBarStyles = CBRS_ALIGN_TOP | CBRS_ALIGN_BOTTOM | CBRS_TOOLTIPS 
                              CBRS_SIZE_DYNAMIC;
 // The toolbar resource: version 1, button width and height, count, then the command ids.
 LPCWSTR const kToolbarResourceType = MAKEINTRESOURCEW(241);
+// The largest buffer (in characters) an item text is read through: far beyond any real text, and
+// small enough that growing it fourfold cannot overflow an int.
+constexpr int kLargestTextBuffer = 1 << 28;
 
 }  // namespace
 
@@ -316,7 +319,8 @@ HTREEITEM CTreeCtrl::InsertItem(UINT nMask, LPCWSTR lpszItem, int nImage, int nS
 }
 
 CString CTreeCtrl::GetItemText(HTREEITEM hItem) const {
-    // Items hold at most a few hundred characters in practice; grow until the text fits.
+    // The control copies what fits and does not tell the text's length: a text that fills the
+    // buffer may have been cut, so the buffer grows until the text ends short of it.
     for (int capacity = 256;; capacity *= 4) {
         CString text;
         TVITEMW item = {};
@@ -326,7 +330,7 @@ CString CTreeCtrl::GetItemText(HTREEITEM hItem) const {
         item.cchTextMax = capacity;
         if (!GetItem(&item)) return CString();
         text.ReleaseBuffer();
-        if (text.GetLength() < capacity - 1 || capacity >= 65536) return text;
+        if (text.GetLength() < capacity - 1 || capacity > kLargestTextBuffer / 4) return text;
     }
 }
 
@@ -437,6 +441,7 @@ BOOL CListCtrl::SetItemText(int nItem, int nSubItem, LPCWSTR lpszText) {
 }
 
 CString CListCtrl::GetItemText(int nItem, int nSubItem) const {
+    // As for the tree: grow the buffer until the copied text ends short of it.
     for (int capacity = 256;; capacity *= 4) {
         CString text;
         LVITEMW item = {};
@@ -445,7 +450,7 @@ CString CListCtrl::GetItemText(int nItem, int nSubItem) const {
         item.cchTextMax = capacity;
         int length = static_cast<int>(SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
         text.ReleaseBuffer(length);
-        if (length < capacity - 1 || capacity >= 65536) return text;
+        if (length < capacity - 1 || capacity > kLargestTextBuffer / 4) return text;
     }
 }
 
