@@ -1,7 +1,9 @@
 // Message maps against real windows: each kind of entry reaches its handler, control notifications
-// are offered to the control first (reflection), and unhandled commands climb to the parent.
+// and requests are offered to the control first (reflection), and unhandled commands climb to the
+// parent.
 #include <framework/Framework.h>
 #include <support/gui/Input.h>
+#include <support/gui/Picture.h>
 #include <support/gui/Pump.h>
 
 #include <gtest/gtest.h>
@@ -93,6 +95,22 @@ protected:
         *result = 42;
     }
     void OnNotifyRange(UINT id, NMHDR*, LRESULT*) { log.push_back(L"notify range: " + std::to_wstring(id)); }
+    // Takes the even ids of its range and leaves the odd ones to the entries after it.
+    BOOL OnNotifyExRange(UINT id, NMHDR* header, LRESULT* result) {
+        log.push_back(L"notify ex range: " + std::to_wstring(id) + L" from " + std::to_wstring(header->idFrom));
+        if (id % 2 != 0) return FALSE;
+        *result = static_cast<LRESULT>(id);
+        return TRUE;
+    }
+    void OnNotifyAfterExRange(UINT id, NMHDR*, LRESULT* result) {
+        log.push_back(L"after ex range: " + std::to_wstring(id));
+        *result = 1;
+    }
+    // Grey the even commands of the range, check the odd ones.
+    void OnUpdateRange(CCmdUI* ui) {
+        log.push_back(L"update range: " + std::to_wstring(ui->m_nID));
+        if (ui->m_nID % 2 == 0) ui->Enable(FALSE); else ui->SetCheck(1);
+    }
     void OnUpdate(CCmdUI* ui) {
         log.push_back(L"update: " + std::to_wstring(ui->m_nID));
         ui->Enable(FALSE);
@@ -129,6 +147,9 @@ BEGIN_MESSAGE_MAP(CRoutingWindow, CBaseWindow)
     ON_BN_CLICKED(kButtonId, OnButtonClicked)
     ON_NOTIFY(NM_CLICK, kNotifierId, OnNotifyClick)
     ON_NOTIFY_RANGE(NM_DBLCLK, 600, 610, OnNotifyRange)
+    ON_NOTIFY_EX_RANGE(NM_RCLICK, 620, 630, OnNotifyExRange)
+    ON_NOTIFY_RANGE(NM_RCLICK, 620, 630, OnNotifyAfterExRange)
+    ON_UPDATE_COMMAND_UI_RANGE(410, 419, OnUpdateRange)
     ON_MESSAGE(WM_APP + 1, OnAppMessage)
     ON_REGISTERED_MESSAGE(g_pingMessage, OnPing)
 END_MESSAGE_MAP()
@@ -201,6 +222,45 @@ TEST_F(MessageMapTest, NotificationsMatchCodeAndIdRange) {
     EXPECT_EQ(Log{L"notify range: 605"}, window.log);
 }
 
+TEST_F(MessageMapTest, ExRangeHandlerTakesWhatItClaimsAndPassesTheRestOn) {
+    struct Case {
+        UINT id;
+        Log expected;
+        LRESULT result;
+    };
+    const Case cases[] = {
+        {620, {L"notify ex range: 620 from 620"}, 620},
+        {624, {L"notify ex range: 624 from 624"}, 624},
+        {625, {L"notify ex range: 625 from 625", L"after ex range: 625"}, 1},
+        {630, {L"notify ex range: 630 from 630"}, 630},
+        {619, {}, 0},
+        {631, {}, 0},
+    };
+    for (const Case& c : cases) {
+        window.log.clear();
+        HWND sender = MakeSender(window.m_hWnd, c.id);
+        EXPECT_EQ(c.result, Notify(c.id, sender, NM_RCLICK)) << c.id;
+        EXPECT_EQ(c.expected, window.log) << c.id;
+        ::DestroyWindow(sender);
+    }
+}
+
+TEST_F(MessageMapTest, UpdateRangeHandlerSeesEachCommandOfItsRange) {
+    CMenu menu;
+    menu.CreatePopupMenu();
+    for (UINT id : {409u, 410u, 413u, 419u, 420u}) menu.AppendMenu(MF_STRING, id, L"Item");
+    AfxUpdateMenuItems(&window, &menu, TRUE);
+    EXPECT_EQ((Log{L"update range: 410", L"update range: 413", L"update range: 419"}), window.log);
+    EXPECT_TRUE(menu.GetMenuState(410, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(menu.GetMenuState(410, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(menu.GetMenuState(413, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(menu.GetMenuState(413, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_TRUE(menu.GetMenuState(419, MF_BYCOMMAND) & MF_CHECKED);
+    // Outside the range nothing handles the command: greyed as having no handler.
+    EXPECT_TRUE(menu.GetMenuState(409, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(menu.GetMenuState(420, MF_BYCOMMAND) & MF_GRAYED);
+}
+
 TEST_F(MessageMapTest, ControlNotificationIsReflectedToTheControlFirst) {
     support::gui::Click(window.button.m_hWnd, POINT{5, 5});
     EXPECT_EQ(Log{L"button: reflected click"}, window.log);
@@ -237,6 +297,158 @@ TEST_F(MessageMapTest, UnhandledCommandOfChildGoesToParent) {
     EXPECT_EQ(1, child.SendMessage(WM_COMMAND, 205, 0));
     EXPECT_EQ(Log{L"range: 205"}, window.log);
     EXPECT_EQ(0, child.SendMessage(WM_COMMAND, 999, 0));
+}
+
+// Controls that answer, through their parent, the requests Windows sends the parent about them.
+constexpr COLORREF kItemColour = RGB(0x20, 0x90, 0x40);
+
+class CReflectingScrollBar : public CScrollBar {
+public:
+    Log* log = nullptr;
+
+protected:
+    void HScroll(UINT code, UINT) { log->push_back(L"bar: hscroll " + std::to_wstring(code)); }
+    void VScroll(UINT code, UINT) { log->push_back(L"bar: vscroll " + std::to_wstring(code)); }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CReflectingScrollBar, CScrollBar)
+    ON_WM_HSCROLL_REFLECT()
+    ON_WM_VSCROLL_REFLECT()
+END_MESSAGE_MAP()
+
+// An owner-drawn list box that sizes each item by its index and paints it in one colour.
+class COwnItemsList : public CListBox {
+public:
+    Log* log = nullptr;
+
+protected:
+    void MeasureItem(LPMEASUREITEMSTRUCT item) {
+        log->push_back(L"list: measure " + std::to_wstring(item->itemID));
+        item->itemHeight = 17 + item->itemID;
+    }
+    void DrawItem(LPDRAWITEMSTRUCT item) {
+        if (item->hwndItem != m_hWnd || item->itemID == static_cast<UINT>(-1)) return;
+        log->push_back(L"list: draw " + std::to_wstring(item->itemID));
+        CBrush brush(kItemColour);
+        ::FillRect(item->hDC, &item->rcItem, brush);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(COwnItemsList, CListBox)
+    ON_WM_MEASUREITEM_REFLECT()
+    ON_WM_DRAWITEM_REFLECT()
+END_MESSAGE_MAP()
+
+// A child told of its own creation and destruction by way of its parent.
+class CNotedChild : public CWnd {
+public:
+    Log* log = nullptr;
+
+protected:
+    void ParentNotify(UINT message, LPARAM lParam) {
+        const wchar_t* event = LOWORD(message) == WM_CREATE ? L"create" : LOWORD(message) == WM_DESTROY ? L"destroy" : L"?";
+        log->push_back(std::wstring(L"child: ") + event + L" " + std::to_wstring(HIWORD(message)) +
+                       (reinterpret_cast<HWND>(lParam) == m_hWnd ? L" self" : L" other"));
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CNotedChild, CWnd)
+    ON_WM_PARENTNOTIFY_REFLECT()
+END_MESSAGE_MAP()
+
+// Handles vertical scrolling itself, then lets the base class offer it to the control.
+class CReflectParent : public CWnd {
+public:
+    Log log;
+
+    BOOL CreateHidden() {
+        return CreateEx(0, nullptr, L"reflect", WS_OVERLAPPEDWINDOW, CRect(0, 0, 300, 200), nullptr, 0);
+    }
+
+protected:
+    void OnVScroll(UINT code, UINT pos, CScrollBar* bar) {
+        log.push_back(L"parent: vscroll " + std::to_wstring(code));
+        CWnd::OnVScroll(code, pos, bar);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CReflectParent, CWnd)
+    ON_WM_VSCROLL()
+END_MESSAGE_MAP()
+
+class ReflectedMessageTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(parent.CreateHidden()); }
+    void TearDown() override { parent.DestroyWindow(); }
+
+    CReflectParent parent;
+};
+
+TEST_F(ReflectedMessageTest, ScrollBarHearsItsOwnScrollRequests) {
+    CReflectingScrollBar across;
+    across.log = &parent.log;
+    ASSERT_TRUE(across.Create(WS_CHILD | WS_VISIBLE | SBS_HORZ, CRect(0, 0, 200, 16), &parent, 801));
+    CReflectingScrollBar down;
+    down.log = &parent.log;
+    ASSERT_TRUE(down.Create(WS_CHILD | WS_VISIBLE | SBS_VERT, CRect(280, 0, 296, 150), &parent, 802));
+    CScrollBar plain;
+    ASSERT_TRUE(plain.Create(WS_CHILD | WS_VISIBLE | SBS_VERT, CRect(260, 0, 276, 150), &parent, 803));
+
+    // The bars report keys to their parent as scroll requests, as they do for a person's keys.
+    parent.log.clear();
+    across.SendMessage(WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(Log{L"bar: hscroll " + std::to_wstring(SB_LINEDOWN)}, parent.log);
+
+    parent.log.clear();
+    down.SendMessage(WM_KEYDOWN, VK_NEXT, 0);
+    EXPECT_EQ((Log{L"parent: vscroll " + std::to_wstring(SB_PAGEDOWN), L"bar: vscroll " + std::to_wstring(SB_PAGEDOWN)}),
+              parent.log);
+
+    // A bar without a handler of its own leaves the request with its parent.
+    parent.log.clear();
+    plain.SendMessage(WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(Log{L"parent: vscroll " + std::to_wstring(SB_LINEUP)}, parent.log);
+}
+
+TEST_F(ReflectedMessageTest, OwnerDrawnListMeasuresAndDrawsItsOwnItems) {
+    COwnItemsList list;
+    list.log = &parent.log;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+                            CRect(0, 0, 120, 150), &parent, 810));
+    parent.log.clear();
+    list.AddString(L"first");
+    list.AddString(L"second");
+    EXPECT_EQ((Log{L"list: measure 0", L"list: measure 1"}), parent.log);
+    EXPECT_EQ(17, list.GetItemHeight(0));
+    EXPECT_EQ(18, list.GetItemHeight(1));
+
+    parent.log.clear();
+    support::gui::Picture picture = support::gui::CaptureWindow(list.m_hWnd);
+    EXPECT_EQ((Log{L"list: draw 0", L"list: draw 1"}), parent.log);
+    EXPECT_EQ(kItemColour, picture.At(60, 8));
+    EXPECT_EQ(kItemColour, picture.At(60, 17 + 9));
+    EXPECT_NE(kItemColour, picture.At(60, 17 + 18 + 5));
+}
+
+TEST_F(ReflectedMessageTest, ChildHearsOfItsOwnCreationAndDestruction) {
+    CNotedChild child;
+    child.log = &parent.log;
+    parent.log.clear();
+    ASSERT_TRUE(child.Create(nullptr, L"", WS_CHILD, CRect(0, 0, 10, 10), &parent, 820));
+    EXPECT_EQ(Log{L"child: create 820 self"}, parent.log);
+
+    // Another child's news is not this child's.
+    CStatic other;
+    ASSERT_TRUE(other.Create(L"", WS_CHILD, CRect(0, 0, 5, 5), &parent, 821));
+    other.DestroyWindow();
+    EXPECT_EQ(Log{L"child: create 820 self"}, parent.log);
+
+    child.DestroyWindow();
+    EXPECT_EQ((Log{L"child: create 820 self", L"child: destroy 820 self"}), parent.log);
 }
 
 }  // namespace
