@@ -6,6 +6,7 @@
 #include "DeviceState.h"
 #include "HostMessages.h"
 #include "Identity.h"
+#include "PortControls.h"
 #include "Ports.h"
 #include "RegisterHooks.h"
 #include "Wire.h"
@@ -31,7 +32,9 @@ void OnDeviceNotice(const uint8_t* frame, uint32_t stampSeconds, uint32_t stampM
     case 0:
     case 128:
     case 129:
-        // A link change: ask for the link report, which arrives later as a reply.
+        // A link change: the media programmings before it have taken effect, and the link report
+        // that tells their outcome arrives later as a reply.
+        ResetMediaChanges();
         RequestLinkStatus();
         break;
     case 10:

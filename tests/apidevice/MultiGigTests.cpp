@@ -5,7 +5,9 @@
 #include "DeviceBench.h"
 #include "PortControls.h"
 
+#include <chrono>
 #include <optional>
+#include <thread>
 
 using bench::The;
 
@@ -82,6 +84,16 @@ TEST_F(MultiGigTest, EachMediaProgrammingTakenCountsOnceAsAMediaChange) {
     EXPECT_EQ(BrevixC_SetMediaType({2, 0, 0, 0, 0}), 0);
     EXPECT_EQ(BrevixC_SetMediaType({255, 0, 0, 0, 0}), 0);
     EXPECT_EQ(capi::MediaChanges(), before + 3) << "refused calls change nothing";
+}
+
+TEST_F(MultiGigTest, LinkNoticeStartsTheMediaChangeCountAgain) {
+    ASSERT_EQ(BrevixC_SetMediaType({0, 13, 0x41, 0, 0}), 1);
+    ASSERT_NE(capi::MediaChanges(), 0u);
+    ASSERT_TRUE(The().tester->SendNotice(10, 1));  // a PHY notice is not a link change
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_NE(capi::MediaChanges(), 0u);
+    ASSERT_TRUE(The().tester->SendNotice(0, 0));
+    EXPECT_TRUE(support::Eventually([] { return capi::MediaChanges() == 0; }));
 }
 
 }  // namespace
