@@ -38,8 +38,6 @@ HANDLE PhyReadEvent() {
 
 HANDLE CaptureQueueMutex() { return loadTime.captureQueue; }
 
-HANDLE PhyNameMutex() { return loadTime.phyName; }
-
 int CreateNamedEvents() {
     std::lock_guard<std::mutex> guard(eventsLock);
     for (auto [handle, name] : {std::pair{&phyRead, L"PhyRead"}, {&capQue0, L"CapQue0"}, {&capQue1, L"CapQue1"},

@@ -5,9 +5,10 @@
 
 namespace capi {
 
-// Created when the library loads: "Mutex" (capture queues) and "PHYMutex" (PHY identification).
+// Created when the library loads: "Mutex" (capture queues) and "PHYMutex". The library's PHY
+// identification waits for replies and so holds no lock; "PHYMutex" exists for whoever opens it by
+// name.
 HANDLE CaptureQueueMutex();
-HANDLE PhyNameMutex();
 
 // Creates the manual-reset events "PhyRead", "CapQue0", "CapQue1", "NullWait" and "SetSFP" the first
 // time it runs (a later BrevixC_SYS_Init keeps the ones that exist) and resets "NullWait" and

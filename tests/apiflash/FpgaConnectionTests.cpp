@@ -4,6 +4,7 @@
 
 #include "BrevixCAPI.h"
 #include "ChipDriverFixture.h"
+#include "DownloadMessages.h"
 #include "sim/CounterBanks.h"
 #include "sim/FullTester.h"
 #include "sim/PhyBank.h"
@@ -23,6 +24,9 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using support::CallbackRecorder;
 using support::HostMessage;
+using download::IsStatus;
+using download::PofImage;
+using download::Word;
 
 const uint8_t kLibrarySource[6] = {0x02, 0x5E, 0xC1, 0x0D, 0x00, 0x00};
 
@@ -45,13 +49,6 @@ bool AnnouncesFpgaUpdate(const sim::Bytes& f) {
     for (size_t i = 0; i < f[15] && 24 + 8 * i <= f.size(); ++i)
         if (Get32(f, 16 + 8 * i) == 0x400000F8 && Get32(f, 20 + 8 * i) == 1) return true;
     return false;
-}
-
-sim::Bytes PofImage(size_t data) {
-    sim::Bytes file = {'P', 'O', 'F', 0, 0x12, 0x34};
-    file.insert(file.end(), 16, 0xFF);
-    for (size_t i = 0; i < data; ++i) file.push_back(uint8_t(i * 13 + 5));
-    return file;
 }
 
 class FpgaConnectionTest : public ChipDriverFixture {

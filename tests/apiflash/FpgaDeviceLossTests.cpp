@@ -4,6 +4,7 @@
 
 #include "BrevixCAPI.h"
 #include "ChipDriverFixture.h"
+#include "DownloadMessages.h"
 #include "support/CallbackRecorder.h"
 #include "support/Waiting.h"
 
@@ -12,12 +13,9 @@ namespace {
 using namespace std::chrono_literals;
 using support::CallbackRecorder;
 using support::HostMessage;
-
-uint16_t Word(const HostMessage& m, size_t at) { return uint16_t(m.bytes[at] | m.bytes[at + 1] << 8); }
-
-bool IsStatus(const HostMessage& m, uint16_t status, uint16_t value) {
-    return m.Type() == 0x0F00 && Word(m, 18) == status && Word(m, 20) == value;
-}
+using download::IsStatus;
+using download::PofImage;
+using download::Word;
 
 uint8_t Reversed(uint8_t v) {
     uint8_t r = 0;

@@ -4,6 +4,7 @@
 
 #include "BrevixCAPI.h"
 #include "ChipDriverFixture.h"
+#include "DownloadMessages.h"
 #include "support/CallbackRecorder.h"
 
 namespace {
@@ -11,8 +12,9 @@ namespace {
 using namespace std::chrono_literals;
 using support::CallbackRecorder;
 using support::HostMessage;
-
-uint16_t Word(const HostMessage& m, size_t at) { return uint16_t(m.bytes[at] | m.bytes[at + 1] << 8); }
+using download::IsStatus;
+using download::PofImage;
+using download::Word;
 
 uint8_t Reversed(uint8_t v) {
     uint8_t r = 0;

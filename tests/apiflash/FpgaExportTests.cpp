@@ -3,6 +3,7 @@
 
 #include "BrevixCAPI.h"
 #include "ChipDriverFixture.h"
+#include "DownloadMessages.h"
 #include "support/CallbackRecorder.h"
 #include "support/Waiting.h"
 
@@ -13,20 +14,9 @@ namespace {
 using namespace std::chrono_literals;
 using support::CallbackRecorder;
 using support::HostMessage;
-
-uint16_t Word(const HostMessage& m, size_t at) { return uint16_t(m.bytes[at] | m.bytes[at + 1] << 8); }
-
-bool IsStatus(const HostMessage& m, uint16_t status, uint16_t value) {
-    return m.Type() == 0x0F00 && m.bytes.size() == 60 && Word(m, 18) == status && Word(m, 20) == value;
-}
-
-// A POF image: the mark, a header, a run of 16 bytes 0xFF and `data` bytes of pattern.
-sim::Bytes PofImage(size_t data) {
-    sim::Bytes file = {'P', 'O', 'F', 0, 0x12, 0x34};
-    file.insert(file.end(), 16, 0xFF);
-    for (size_t i = 0; i < data; ++i) file.push_back(uint8_t(i * 13 + 5));
-    return file;
-}
+using download::IsStatus;
+using download::PofImage;
+using download::Word;
 
 class FpgaExportTest : public ChipDriverFixture {
 protected:
