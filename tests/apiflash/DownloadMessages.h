@@ -1,6 +1,6 @@
 #pragma once
-// What the FPGA download tests send and hear: a POF image file, and the download's 0x0F00 status
-// messages (status at byte 18, value at byte 20, little-endian).
+// What the FPGA download tests send, hear and find: a POF image file, the download's 0x0F00 status
+// messages (status at byte 18, value at byte 20, little-endian), and the bit order the flash holds.
 
 #include "sim/Link.h"
 #include "support/CallbackRecorder.h"
@@ -22,6 +22,14 @@ inline sim::Bytes PofImage(size_t data) {
     file.insert(file.end(), 16, 0xFF);
     for (size_t i = 0; i < data; ++i) file.push_back(uint8_t(i * 13 + 5));
     return file;
+}
+
+// A byte with its bits in the opposite order: the flash holds the image's data this way.
+inline uint8_t Reversed(uint8_t v) {
+    uint8_t r = 0;
+    for (int bit = 0; bit < 8; ++bit)
+        if (v & (1 << bit)) r |= uint8_t(0x80 >> bit);
+    return r;
 }
 
 }  // namespace download

@@ -15,14 +15,8 @@ using support::CallbackRecorder;
 using support::HostMessage;
 using download::IsStatus;
 using download::PofImage;
+using download::Reversed;
 using download::Word;
-
-uint8_t Reversed(uint8_t v) {
-    uint8_t r = 0;
-    for (int bit = 0; bit < 8; ++bit)
-        if (v & (1 << bit)) r |= uint8_t(0x80 >> bit);
-    return r;
-}
 
 class FpgaDeviceLossTest : public ChipDriverFixture {
 protected:
