@@ -5,11 +5,8 @@
 #include "BrevixCAPI.h"
 #include "ChipDriverFixture.h"
 #include "DownloadMessages.h"
-#include "sim/CounterBanks.h"
 #include "sim/FullTester.h"
-#include "sim/PhyBank.h"
 #include "sim/Tester.h"
-#include "sim/TesterModel.h"
 #include "support/CallbackRecorder.h"
 #include "support/Environment.h"
 #include "support/Waiting.h"
@@ -62,13 +59,9 @@ protected:
         std::string error;
         auto link = sim::PcapLink::Open(pair.deviceInterface, &error);
         ASSERT_TRUE(link) << error;
-        tester_ = std::make_unique<sim::Tester>(std::move(link));
-        model_ = std::make_unique<sim::TesterModel>(*tester_, 1);
-        model_->SetIdentity(sim::FullTester::FactoryIdentity(1));
-        counters_ = std::make_unique<sim::CounterBanks>(*tester_, sim::RegisterMap::First);
-        phys_ = std::make_unique<sim::PhyBank>(*tester_, sim::RegisterMap::First);
-        phys_->SetLink(0, {true, 1000, true});
-        tester_->Start();
+        // The fixture plays the chip driver: the unit's own driver side listens on a name of its own.
+        unit_ = std::make_unique<sim::FullTester>(std::move(link), 1, L"");
+        unit_->Start();
 
         ASSERT_EQ(BrevixC_SYS_Init(&CallbackRecorder::Callback, 0), 1);
         char model[32] = {};
@@ -80,27 +73,26 @@ protected:
 
     void TearDown() override {
         BrevixC_SYS_TerminateProcess();
-        if (tester_) tester_->Stop();
+        if (unit_) unit_->Stop();
         ChipDriverFixture::TearDown();
     }
 
     size_t PollsSince(Clock::time_point since) const {
         size_t polls = 0;
-        for (const sim::LoggedFrame& f : tester_->Commands())
+        for (const sim::LoggedFrame& f : Device().Commands())
             if (f.at > since && IsCounterPoll(f.bytes)) ++polls;
         return polls;
     }
 
     bool TesterWasTold() const {
-        for (const sim::LoggedFrame& f : tester_->Commands())
+        for (const sim::LoggedFrame& f : Device().Commands())
             if (AnnouncesFpgaUpdate(f.bytes)) return true;
         return false;
     }
 
-    std::unique_ptr<sim::Tester> tester_;
-    std::unique_ptr<sim::TesterModel> model_;
-    std::unique_ptr<sim::CounterBanks> counters_;
-    std::unique_ptr<sim::PhyBank> phys_;
+    sim::Tester& Device() const { return unit_->Device(); }
+
+    std::unique_ptr<sim::FullTester> unit_;
 };
 
 TEST_F(FpgaConnectionTest, RefusedDownloadsLeaveTheTesterUntoldAndTheConnectionPolling) {
@@ -116,7 +108,7 @@ TEST_F(FpgaConnectionTest, RefusedDownloadsLeaveTheTesterUntoldAndTheConnectionP
     };
     for (const auto& c : cases) {
         chip_.FailGpioWrites(c.gpioFails);
-        tester_->ClearLog();
+        Device().ClearLog();
         ASSERT_EQ(BrevixC_SYS_DownloadFPGAW(WriteTempFile(c.file).c_str(), 0), 0) << c.name;
         const Clock::time_point returned = Clock::now();
         // Two polls after the call: one could have been on its way when a stop came.
@@ -129,7 +121,7 @@ TEST_F(FpgaConnectionTest, RefusedDownloadsLeaveTheTesterUntoldAndTheConnectionP
 }
 
 TEST_F(FpgaConnectionTest, StartedDownloadTellsTheTesterAndStopsThePollers) {
-    tester_->ClearLog();
+    Device().ClearLog();
     ASSERT_EQ(BrevixC_SYS_DownloadFPGAW(WriteTempFile(PofImage(1000)).c_str(), 0), 1);
     const Clock::time_point returned = Clock::now();
     EXPECT_TRUE(support::Eventually([&] { return TesterWasTold(); }));
