@@ -94,11 +94,8 @@ std::uint16_t LowerStreamCount(StreamRateTable& table) {
 
 double CalLineRatebyUtilization(std::uint32_t speed, double percent) {
     const double rate = speed * percent / 100;
-    if (std::isfinite(rate) || !std::isfinite(percent)) {
-        return FiniteOrZero(rate);
-    }
     // Near the largest double the product overflows although the rate itself may not.
-    return FiniteOrZero(percent / 100 * speed);
+    return FiniteOrZero(std::isfinite(rate) ? rate : percent / 100 * speed);
 }
 
 double CalUtilizationbyLineRate(std::uint32_t speed, double rateMbps) {
