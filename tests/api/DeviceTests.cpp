@@ -212,8 +212,6 @@ TEST_F(ConnectedTester, IdentityComesFromTheTestersEeprom) {
     EXPECT_EQ(BrevixC_GetMachineID(), 1);
     EXPECT_EQ(BrevixC_Has_PIC24(), 0);
     EXPECT_EQ(GetIPv4(), BVX_MyIPv4);
-    EXPECT_EQ(GetServerIPv4(), BVX_ServerIPv4);
-    EXPECT_EQ(GetGatewayIPv4(), BVX_GatewayIPv4);
     EXPECT_EQ(GetVCXOPPM(), 0);
     char adapter[1024] = {};
     ASSERT_EQ(BrevixC_SYS_GetAdapterName(adapter), 1);
