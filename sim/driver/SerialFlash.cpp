@@ -27,9 +27,18 @@ size_t SerialFlash::Address(const Bytes& command) {
     return (size_t(command[1]) << 16 | size_t(command[2]) << 8 | command[3]) % kSize;
 }
 
-uint8_t SerialFlash::StatusLocked() const {
+uint8_t SerialFlash::TakeStatusLocked() {
     if (forcedStatus_) return *forcedStatus_;
-    return BusyLocked() ? kStatusBusy : protection_;
+    const bool busy = BusyLocked();
+    if (busyReadsLeft_ > 0) --busyReadsLeft_;
+    return busy ? kStatusBusy : protection_;
+}
+
+void SerialFlash::StartEraseLocked(Clock::time_point now, std::chrono::microseconds busyTime) {
+    writeEnabled_ = false;
+    ++erases_;
+    busyUntil_ = now + busyTime;
+    busyReadsLeft_ = eraseBusyReads_;
 }
 
 Bytes SerialFlash::Transact(const Bytes& command, const Bytes& data, size_t readLength) {
@@ -38,7 +47,7 @@ Bytes SerialFlash::Transact(const Bytes& command, const Bytes& data, size_t read
     std::lock_guard<std::mutex> guard(lock_);
     const uint8_t opcode = command[0];
     if (opcode == kReadStatus) {
-        std::fill(out.begin(), out.end(), StatusLocked());  // the part repeats the status byte
+        std::fill(out.begin(), out.end(), TakeStatusLocked());  // the part repeats the status byte
         return out;
     }
     if (BusyLocked()) return out;
@@ -84,17 +93,13 @@ Bytes SerialFlash::Transact(const Bytes& command, const Bytes& data, size_t read
         if (!writeEnabled_ || command.size() < 4) break;
         const size_t sector = Address(command) / kSectorSize * kSectorSize;
         std::fill_n(memory_.begin() + sector, kSectorSize, 0xFF);
-        writeEnabled_ = false;
-        ++erases_;
-        busyUntil_ = now + busyTimes_.sectorErase;
+        StartEraseLocked(now, busyTimes_.sectorErase);
         break;
     }
     case kChipErase:
         if (!writeEnabled_) break;
         std::fill(memory_.begin(), memory_.end(), 0xFF);
-        writeEnabled_ = false;
-        ++erases_;
-        busyUntil_ = now + busyTimes_.chipErase;
+        StartEraseLocked(now, busyTimes_.chipErase);
         break;
     default:
         break;  // an opcode the part does not know is ignored
@@ -105,6 +110,11 @@ Bytes SerialFlash::Transact(const Bytes& command, const Bytes& data, size_t read
 void SerialFlash::SetBusyTimes(const BusyTimes& times) {
     std::lock_guard<std::mutex> guard(lock_);
     busyTimes_ = times;
+}
+
+void SerialFlash::SetEraseBusyReads(size_t reads) {
+    std::lock_guard<std::mutex> guard(lock_);
+    eraseBusyReads_ = reads;
 }
 
 void SerialFlash::SetId(uint8_t manufacturer, uint8_t memoryType, uint8_t capacity) {

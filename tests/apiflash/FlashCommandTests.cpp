@@ -4,6 +4,7 @@
 #include "BrevixCAPI.h"
 #include "ChipDriverFixture.h"
 #include "support/Environment.h"
+#include "support/Waiting.h"
 
 #include <wbemcli.h>
 
@@ -172,11 +173,11 @@ TEST_F(FlashCommandTest, SectorErasePollsTheStatusUntilItSettles) {
         EXPECT_EQ(Command(blocks[2]), Bytes{0x05}) << c.name;
     }
     chip_.Flash().ForceStatus(std::nullopt);
-    chip_.Flash().SetBusyTimes({std::chrono::microseconds(0), std::chrono::milliseconds(60), {}});
+    chip_.Flash().SetEraseBusyReads(4);
     chip_.Flash().Load(0x30000, Bytes(16, 0));
     host_.ClearCalls();
     EXPECT_TRUE(BrevixT_EEProm_Sector_Erase(3));
-    EXPECT_GT(Transactions().size(), 4u) << "busy readings are polled again";
+    EXPECT_EQ(Transactions().size(), 2u + 5) << "four busy readings are polled again until the fifth settles";
     EXPECT_EQ(chip_.Flash().Contents(0x30000, 16), Bytes(16, 0xFF));
 }
 
@@ -274,13 +275,13 @@ TEST_F(FlashCommandTest, InitStopsAtTheFirstFailingStep) {
     chip_.FailGpioWrites(true);
     EXPECT_FALSE(BrevixT_EEProm_Init());
     EXPECT_FALSE(chip_.SpiEnabled()) << "no interface switch after a failed GPIO write";
-    ASSERT_TRUE(boxes_.WaitForBoxes(1, std::chrono::seconds(5)));
+    ASSERT_TRUE(boxes_.WaitForBoxes(1, support::kPatience));
     EXPECT_NE(boxes_.Boxes()[0].text.find(L"Set GPIO value failed (3)"), std::wstring::npos);
 
     chip_.FailGpioWrites(false);
     chip_.FailOpens(true);
     EXPECT_FALSE(BrevixT_EEProm_Init());
-    ASSERT_TRUE(boxes_.WaitForBoxes(2, std::chrono::seconds(5)));
+    ASSERT_TRUE(boxes_.WaitForBoxes(2, support::kPatience));
     EXPECT_EQ(boxes_.Boxes()[1].text, L"Set SPI Interface fail!");
     EXPECT_EQ(boxes_.Boxes()[1].caption, L"Error");
     EXPECT_EQ(chip_.Gpio(), 15u);

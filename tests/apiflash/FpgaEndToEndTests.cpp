@@ -29,7 +29,7 @@ TEST_F(FpgaEndToEndTest, WholeDownloadLeavesTheBitReversedWindowInTheFlash) {
     const std::wstring path = WriteTempFile(file);
 
     chip_.Flash().Load(0, Bytes(8192, 0x00));
-    chip_.Flash().SetBusyTimes({100us, 0us, 2s});
+    chip_.Flash().SetEraseBusyReads(20);
     BrevixC_SYS_Init(&CallbackRecorder::Callback, 0);
     auto& recorder = CallbackRecorder::Instance();
     recorder.Clear();

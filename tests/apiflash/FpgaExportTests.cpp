@@ -42,7 +42,7 @@ protected:
 TEST_F(FpgaExportTest, MissingFileIsNotedAndNothingStarts) {
     EXPECT_EQ(BrevixC_SYS_DownloadFPGAW(L"C:\\no\\such\\image.pof", 0), 0);
     EXPECT_EQ(BrevixC_SYS_DownloadFPGA("C:\\no\\such\\image.pof", 0), 0);
-    ASSERT_TRUE(boxes_.WaitForBoxes(2, 5s));
+    ASSERT_TRUE(boxes_.WaitForBoxes(2, support::kPatience));
     for (const auto& box : boxes_.Boxes()) {
         EXPECT_EQ(box.text, L"Can not open FPGA file!");
         EXPECT_EQ(box.caption, L"Note");
@@ -59,7 +59,7 @@ TEST_F(FpgaExportTest, UnknownFormatIsRefusedAfterTheFlashIsInitialised) {
     size_t seen = 0;
     for (const auto& c : cases) {
         EXPECT_EQ(BrevixC_SYS_DownloadFPGAW(WriteTempFile(c.file).c_str(), 0), 0) << c.name;
-        ASSERT_TRUE(boxes_.WaitForBoxes(++seen, 5s)) << c.name;
+        ASSERT_TRUE(boxes_.WaitForBoxes(++seen, support::kPatience)) << c.name;
         EXPECT_EQ(boxes_.Boxes().back().text, L"Image format unkown!") << c.name;
         EXPECT_EQ(boxes_.Boxes().back().caption, L"Error") << c.name;
     }
@@ -71,7 +71,7 @@ TEST_F(FpgaExportTest, UnknownFormatIsRefusedAfterTheFlashIsInitialised) {
 TEST_F(FpgaExportTest, FlashThatCannotBeInitialisedRefusesTheDownload) {
     chip_.FailGpioWrites(true);
     EXPECT_EQ(BrevixC_SYS_DownloadFPGAW(WriteTempFile(PofImage(1000)).c_str(), 0), 0);
-    ASSERT_TRUE(boxes_.WaitForBoxes(2, 5s));
+    ASSERT_TRUE(boxes_.WaitForBoxes(2, support::kPatience));
     EXPECT_EQ(boxes_.Boxes()[1].text, L"eeprom init fail!");
     EXPECT_EQ(boxes_.Boxes()[1].caption, L"Error");
     Sleep(200);
@@ -99,14 +99,16 @@ TEST_F(FpgaExportTest, TerminateDuringTheEraseWaitEndsTheWorkerWithAFailure) {
     const std::wstring image = WriteTempFile(PofImage(3000));
     ASSERT_EQ(BrevixC_SYS_DownloadFPGAW(image.c_str(), 0), 1) << "a download clears the terminate";
     auto& recorder = CallbackRecorder::Instance();
-    const HostMessage erasing = recorder.WaitFor([](const HostMessage& m) { return IsStatus(m, 4, 0); }, 5s);
+    const HostMessage erasing =
+        recorder.WaitFor([](const HostMessage& m) { return IsStatus(m, 4, 0); }, support::kPatience);
     ASSERT_FALSE(erasing.bytes.empty());
     EXPECT_NE(erasing.thread, GetCurrentThreadId()) << "the worker reports from its own thread";
     EXPECT_TRUE(ChipErased());
     EXPECT_EQ(BrevixC_SYS_DownloadFPGAW(image.c_str(), 0), 0) << "one download at a time";
 
     EXPECT_EQ(BrevixC_SYS_DownloadFPGA_Terminate(), 1);
-    const HostMessage failed = recorder.WaitFor([](const HostMessage& m) { return IsStatus(m, 1, 0); }, 5s);
+    const HostMessage failed =
+        recorder.WaitFor([](const HostMessage& m) { return IsStatus(m, 1, 0); }, support::kPatience);
     ASSERT_FALSE(failed.bytes.empty());
     EXPECT_EQ(failed.thread, erasing.thread);
     for (const HostMessage& m : recorder.OfType(0x0F00)) EXPECT_FALSE(IsStatus(m, 6, 100));

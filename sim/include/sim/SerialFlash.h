@@ -35,6 +35,9 @@ public:
     Bytes Transact(const Bytes& command, const Bytes& data, size_t readLength);
 
     void SetBusyTimes(const BusyTimes& times);
+    // Each erase started afterwards also stays busy until this many status reads have answered
+    // busy: a busy spell that does not depend on how fast the host polls.
+    void SetEraseBusyReads(size_t reads);
     void SetId(uint8_t manufacturer, uint8_t memoryType, uint8_t capacity);
     // Fault: every status read answers this value; nullopt restores the true status.
     void ForceStatus(std::optional<uint8_t> status);
@@ -49,8 +52,9 @@ public:
     size_t Erases() const;
 
 private:
-    bool BusyLocked() const { return Clock::now() < busyUntil_; }
-    uint8_t StatusLocked() const;
+    bool BusyLocked() const { return busyReadsLeft_ > 0 || Clock::now() < busyUntil_; }
+    uint8_t TakeStatusLocked();
+    void StartEraseLocked(Clock::time_point now, std::chrono::microseconds busyTime);
     static size_t Address(const Bytes& command);
 
     // Everything below is guarded by lock_: the driver's pipe threads and tests touch it.
@@ -61,6 +65,8 @@ private:
     uint8_t protection_ = 0;  // status bits 2-7, as last written
     Clock::time_point busyUntil_{};
     BusyTimes busyTimes_;
+    size_t eraseBusyReads_ = 0;
+    size_t busyReadsLeft_ = 0;
     std::optional<uint8_t> forcedStatus_;
     size_t pagePrograms_ = 0;
     size_t erases_ = 0;
