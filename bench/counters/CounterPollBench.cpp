@@ -8,6 +8,8 @@
 #include "sim/Tester.h"
 #include "sim/TesterModel.h"
 #include "support/Environment.h"
+#include "support/Frames.h"
+#include "support/TesterLink.h"
 
 #include <windows.h>
 
@@ -28,15 +30,8 @@ constexpr double kIntendedPeriodMs = 1000;
 // The first read of every round: Port A's counter block A (64-bit sequential read).
 constexpr uint32_t kRoundStart = 0x42000000;
 
-const uint8_t kLibrarySource[6] = {0x02, 0x5E, 0xC1, 0x0D, 0x00, 0x00};
-
-uint32_t Get32(const sim::Bytes& b, size_t at) {
-    return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
-}
-
-bool FromLibrary(const sim::Bytes& f) {
-    return f.size() >= 20 && f[12] == 0xFF && f[13] == 0x03 && std::equal(kLibrarySource, kLibrarySource + 6, f.begin() + 6);
-}
+using frames::FromLibrary;
+using frames::Get32;
 
 // Register reads a second through the library, one after the other: the link's capacity.
 double RoundTripsPerSecond() {
@@ -52,9 +47,8 @@ double RoundTripsPerSecond() {
 int main() {
     const support::VethPair pair = support::TestNetwork();
     if (pair.hostInterface.empty()) return 1;
-    SetEnvironmentVariableA("BREVIXCAPI_ADAPTERS", pair.hostInterface.c_str());
     std::string error;
-    auto link = sim::PcapLink::Open(pair.deviceInterface, &error);
+    auto link = support::OpenTesterLink(pair, &error);
     if (!link) {
         std::fprintf(stderr, "cannot open %s: %s\n", pair.deviceInterface.c_str(), error.c_str());
         return 1;

@@ -1,7 +1,7 @@
 // Which replies complete a waiting register call.
 
 #include "CommandFrame.h"
-#include "Frames.h"
+#include "support/Frames.h"
 
 #include <gtest/gtest.h>
 

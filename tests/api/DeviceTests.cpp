@@ -7,14 +7,16 @@
 
 #include "BrevixCAPI.h"
 #include "ConsoleText.h"
-#include "Frames.h"
 #include "LibraryThreads.h"
 #include "sim/PhyBank.h"
 #include "sim/Tester.h"
 #include "sim/TesterModel.h"
+#include "support/AppMessageWindow.h"
 #include "support/CallbackRecorder.h"
-#include "support/Waiting.h"
 #include "support/Environment.h"
+#include "support/Frames.h"
+#include "support/TesterLink.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -31,10 +33,11 @@ using namespace std::chrono_literals;
 namespace {
 
 using frames::Bytes;
+using frames::FromLibrary;
+using frames::kLibrarySource;
 using support::CallbackRecorder;
 using support::HostMessage;
 
-const uint8_t kLibrarySource[6] = {0x02, 0x5E, 0xC1, 0x0D, 0x00, 0x00};
 
 constexpr uint32_t kLinkReport = 0x1900;  // Port A 1000 full duplex, Port B down
 constexpr uint32_t kFpgaVersion = 0x80000000u | 3u << 25 | 7u << 21 | 4u << 16 | 0x2105;
@@ -56,10 +59,8 @@ public:
         bench = new Bench;
         bench->pair = support::TestNetwork();
         ASSERT_FALSE(bench->pair.hostInterface.empty());
-        // Detection considers this test's adapter only: the other pairs belong to other tests.
-        SetEnvironmentVariableA("BREVIXCAPI_ADAPTERS", bench->pair.hostInterface.c_str());
         std::string error;
-        auto link = sim::PcapLink::Open(bench->pair.deviceInterface, &error);
+        auto link = support::OpenTesterLink(bench->pair, &error);
         ASSERT_TRUE(link) << error;
         bench->tester = std::make_unique<sim::Tester>(std::move(link));
         bench->model = std::make_unique<sim::TesterModel>(*bench->tester, 1);
@@ -84,11 +85,6 @@ public:
 };
 
 const auto* const environment = testing::AddGlobalTestEnvironment(new BenchEnvironment);
-
-bool FromLibrary(const Bytes& frame) {
-    return frame.size() >= 16 && std::equal(kLibrarySource, kLibrarySource + 6, frame.begin() + 6) && frame[12] == 0xFF &&
-           frame[13] == 0x03;
-}
 
 std::vector<Bytes> LibraryCommands() {
     std::vector<Bytes> commands;
@@ -450,7 +446,8 @@ TEST_F(ConnectedTester, ForeignFramesReachTheCallbackAndOversizedOnesNothing) {
     ASSERT_TRUE(bench->tester->SendRaw(ip));
     // A raw frame carries its EtherType in bytes 12-13 (the recorder's type is bytes 14-15).
     const HostMessage raw = CallbackRecorder::Instance().WaitFor(
-        [](const HostMessage& m) { return m.bytes.size() > 14 && m.bytes[12] == 0x08 && m.bytes[13] == 0x00; }, support::kPatience);
+        [](const HostMessage& m) { return m.bytes.size() > 14 && m.bytes[12] == 0x08 && m.bytes[13] == 0x00; },
+        support::kPatience);
     EXPECT_EQ(raw.bytes, ip);
     ASSERT_TRUE(bench->tester->SendRaw(frames::TesterFrame(0xFFB4, 1, 1, {})));
     ASSERT_TRUE(bench->tester->SendRaw(frames::Reply(1, 1, {0x400000D4, kLinkReport}, 1515)));
@@ -492,7 +489,8 @@ TEST_F(ConnectedTester, ManualInfoRequestsTheModelNameAgain) {
     EXPECT_EQ(BrevixC_SYS_GetManualInfo(5), 0);
     EXPECT_EQ(BrevixC_SYS_GetManualInfo(0), 1);
     EXPECT_TRUE(bench->tester->WaitForFrame(
-        [](const Bytes& f) { return FromLibrary(f) && f[15] == 16 && frames::Get32(f, 20) == 0x80100000; }, support::kPatience));
+        [](const Bytes& f) { return FromLibrary(f) && f[15] == 16 && frames::Get32(f, 20) == 0x80100000; },
+        support::kPatience));
     EXPECT_STREQ(BVX_Module, "Brevix-CF 2x1G");
 }
 
@@ -583,22 +581,11 @@ TEST_F(ConnectionLife, TerminateEndsEveryThreadAndNothingIsSentAfter) {
     EXPECT_TRUE(LibraryCommands().empty());
 }
 
-LRESULT CALLBACK TerminatingWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_APP) BrevixC_SYS_TerminateProcess();
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 TEST_F(ConnectionLife, TerminateFromAMessageDispatchedDuringConnectEndsThatConnect) {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = TerminatingWindow;
-    windowClass.lpszClassName = L"BrevixTerminatingWindow";
-    RegisterClassW(&windowClass);
-    HWND window = CreateWindowW(L"BrevixTerminatingWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
-    PostMessageW(window, WM_APP, 0, 0);
+    const support::AppMessageWindow window([] { BrevixC_SYS_TerminateProcess(); });
+    ASSERT_TRUE(window.Post());
     EXPECT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 0);
     EXPECT_EQ(CountLibraryThreads(L"BrevixCAPI"), 0);
-    DestroyWindow(window);
 }
 
 TEST_F(ConnectionLife, AdapterWithoutAnAnsweringTesterIsRefused) {

@@ -2,11 +2,11 @@
 // dropped, and which replies count before the tester is set up.
 
 #include "BrevixCAPI.h"
-#include "Frames.h"
 #include "HostMessages.h"
 #include "Identity.h"
 #include "ReceivePath.h"
 #include "support/CallbackRecorder.h"
+#include "support/Frames.h"
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,12 @@
 
 #include "BrevixCAPI.h"
 #include "EepromAccess.h"
-#include "Frames.h"
 #include "HostMessages.h"
 #include "Identity.h"
 #include "RegisterHooks.h"
 #include "ReplyDispatcher.h"
 #include "support/CallbackRecorder.h"
+#include "support/Frames.h"
 
 #include <gtest/gtest.h>
 

@@ -2,16 +2,17 @@
 
 #include "BrevixCAPI.h"
 #include "support/Environment.h"
+#include "support/TesterLink.h"
 
 #include <windows.h>
 
+#include <cstring>
 #include <mutex>
 #include <thread>
 
 namespace bench {
 namespace {
 
-const uint8_t kLibrarySource[6] = {0x02, 0x5E, 0xC1, 0x0D, 0x00, 0x00};
 
 Bench* theBench;
 
@@ -34,10 +35,8 @@ public:
         theBench = new Bench;
         const support::VethPair pair = support::TestNetwork();
         ASSERT_FALSE(pair.hostInterface.empty());
-        // Detection considers this test's adapter only: the other pairs belong to other tests.
-        SetEnvironmentVariableA("BREVIXCAPI_ADAPTERS", pair.hostInterface.c_str());
         std::string error;
-        auto link = sim::PcapLink::Open(pair.deviceInterface, &error);
+        auto link = support::OpenTesterLink(pair, &error);
         ASSERT_TRUE(link) << error;
         Bench& b = *theBench;
         b.tester = std::make_unique<sim::Tester>(std::move(link));
@@ -96,7 +95,7 @@ Interception::~Interception() {
 std::vector<Bytes> LibraryCommands() {
     std::vector<Bytes> commands;
     for (const sim::LoggedFrame& f : The().tester->Commands()) {
-        if (std::equal(kLibrarySource, kLibrarySource + 6, f.bytes.begin() + 6)) commands.push_back(f.bytes);
+        if (frames::FromLibrary(f.bytes)) commands.push_back(f.bytes);
     }
     return commands;
 }
@@ -139,14 +138,17 @@ int64_t ArrivedWrite(uint32_t address, int64_t expected) {
     return value;
 }
 
-uint32_t Get32(const Bytes& b, size_t at) {
-    return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
+std::vector<PortEvent> PortEvents() {
+    std::vector<PortEvent> events;
+    for (const auto& m : Messages(0xFE00)) events.push_back({Le16(m.bytes, 16), Le32(m.bytes, 18), Le32(m.bytes, 22)});
+    return events;
 }
 
-uint16_t Le16(const Bytes& b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
-
-int32_t Le32(const Bytes& b, size_t at) {
-    return int32_t(uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24);
+BrevixC_PortConfig_T UnchangedPortConfig(uint32_t port) {
+    BrevixC_PortConfig_T config;
+    std::memset(&config, 0xFF, sizeof config);
+    config.port = port;
+    return config;
 }
 
 std::vector<support::HostMessage> Messages(uint16_t type) { return support::CallbackRecorder::Instance().OfType(type); }

@@ -4,6 +4,7 @@
 // wire formats, independently of the library.
 
 #include "BrevixCCounters.h"
+#include "BrevixCPorts.h"
 #include "sim/CounterBanks.h"
 #include "sim/Eeprom93C56.h"
 #include "sim/PhyBank.h"
@@ -11,6 +12,7 @@
 #include "sim/TesterModel.h"
 #include "sim/TxTables.h"
 #include "support/CallbackRecorder.h"
+#include "support/Frames.h"
 #include "support/Waiting.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +51,15 @@ public:
     Interception& operator=(const Interception&) = delete;
 };
 
+// A test of the bench that starts with an empty frame log and no recorded host messages.
+class DeviceTest : public testing::Test {
+protected:
+    void SetUp() override {
+        The().tester->ClearLog();
+        support::CallbackRecorder::Instance().Clear();
+    }
+};
+
 // Command frames the library sent since the tester's log was last cleared.
 std::vector<Bytes> LibraryCommands();
 // The same without the counter poller's reads, which come every second whatever a test does.
@@ -61,12 +72,24 @@ int64_t LastWrite(uint32_t address);
 // reply reach the tester a little after the call returns.
 int64_t ArrivedWrite(uint32_t address, int64_t expected);
 
-uint32_t Get32(const Bytes& b, size_t at);
-uint16_t Le16(const Bytes& b, size_t at);
-int32_t Le32(const Bytes& b, size_t at);
+using frames::Get32;
+using frames::Le16;
+// Signed, as the host messages' event values are.
+inline int32_t Le32(const Bytes& b, size_t at) { return int32_t(frames::Le32(b, at)); }
 
 // Host messages of a type recorded since the recorder was last cleared.
 std::vector<support::HostMessage> Messages(uint16_t type);
+
+// A port's events (host messages 0xFE00) since the recorder was last cleared.
+struct PortEvent {
+    uint16_t port;
+    int32_t event, value;
+    bool operator==(const PortEvent& o) const { return port == o.port && event == o.event && value == o.value; }
+};
+std::vector<PortEvent> PortEvents();
+
+// A port configuration record that changes nothing (every field 0xFF...) but names the port.
+BrevixC_PortConfig_T UnchangedPortConfig(uint32_t port);
 
 // The port's statistics and rate blocks as the library holds them now (the copy must succeed).
 BrevixC_PortCounters_T Statistics(uint8_t port);

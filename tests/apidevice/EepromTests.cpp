@@ -30,12 +30,8 @@ std::vector<size_t> EepromFrames() {
     return frames;
 }
 
-class EepromTest : public testing::Test {
+class EepromTest : public bench::DeviceTest {
 protected:
-    void SetUp() override {
-        The().tester->ClearLog();
-        support::CallbackRecorder::Instance().Clear();
-    }
     sim::Eeprom93C56& chip = *The().eeprom;
 };
 

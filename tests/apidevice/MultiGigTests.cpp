@@ -26,10 +26,10 @@ struct MediaCase {
     uint16_t pmaControl;     // PMA/PMD 0
 };
 
-class MultiGigTest : public testing::Test {
+class MultiGigTest : public bench::DeviceTest {
 protected:
     void SetUp() override {
-        The().tester->ClearLog();
+        DeviceTest::SetUp();
         for (int port = 0; port < 2; ++port) {
             phys.SetIndirect(port, kAnDevice, kAdvertisement, kUntouched);
             phys.SetIndirect(port, kAnDevice, kControl, kUntouched);

@@ -5,30 +5,22 @@
 
 #include "BrevixCPorts.h"
 #include "DeviceBench.h"
+#include "support/AppMessageWindow.h"
 
 #include <windows.h>
 
-#include <algorithm>
-#include <cstring>
-#include <iterator>
 #include <thread>
 
 using namespace std::chrono_literals;
 using bench::LastWrite;
+using bench::PortEvent;
+using bench::PortEvents;
 using bench::The;
+using bench::UnchangedPortConfig;
 
 namespace {
 
 constexpr uint32_t kPhyResultRead = 0xC00000DC;
-// The source of the simulated tester's frames.
-constexpr uint8_t kTesterAddress[6] = {0x02, 0x5E, 0xC1, 0x0D, 0xFF, 0x00};
-
-BrevixC_PortConfig_T Unchanged(uint32_t port) {
-    BrevixC_PortConfig_T config;
-    std::memset(&config, 0xFF, sizeof config);
-    config.port = port;
-    return config;
-}
 
 // Frames of the library since the log was cleared whose first word is the given one.
 size_t CommandsStartingWith(uint32_t word) {
@@ -37,26 +29,8 @@ size_t CommandsStartingWith(uint32_t word) {
     return count;
 }
 
-struct Event {
-    uint16_t port;
-    int32_t event, value;
-    bool operator==(const Event& o) const { return port == o.port && event == o.event && value == o.value; }
-};
-
-std::vector<Event> PortEvents() {
-    std::vector<Event> events;
-    for (const auto& m : bench::Messages(0xFE00)) {
-        events.push_back({bench::Le16(m.bytes, 16), bench::Le32(m.bytes, 18), bench::Le32(m.bytes, 22)});
-    }
-    return events;
-}
-
-class PortTest : public testing::Test {
+class PortTest : public bench::DeviceTest {
 protected:
-    void SetUp() override {
-        The().tester->ClearLog();
-        support::CallbackRecorder::Instance().Clear();
-    }
     sim::PhyBank& phys = *The().phys;
 };
 
@@ -72,7 +46,7 @@ struct FieldCase {
 class PortConfigFieldTest : public PortTest, public testing::WithParamInterface<FieldCase> {};
 
 TEST_P(PortConfigFieldTest, ChangesItsBitsAndWritesTheFiveRegistersInOneFrame) {
-    BrevixC_PortConfig_T config = Unchanged(GetParam().port);
+    BrevixC_PortConfig_T config = UnchangedPortConfig(GetParam().port);
     GetParam().set(config);
     ASSERT_EQ(BrevixC_PortConfig(config), 1);
     EXPECT_EQ(LastWrite(GetParam().reg) & GetParam().mask, GetParam().expected);
@@ -108,21 +82,21 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PortTest, UnchangedFieldsKeepEachPortsOwnSettings) {
-    BrevixC_PortConfig_T config = Unchanged(0);
+    BrevixC_PortConfig_T config = UnchangedPortConfig(0);
     config.speedDuplex = 4;
     config.portWord = 0x111;
     ASSERT_EQ(BrevixC_PortConfig(config), 1);
-    config = Unchanged(1);
+    config = UnchangedPortConfig(1);
     config.speedDuplex = 12;
     config.portWord = 0x222;
     ASSERT_EQ(BrevixC_PortConfig(config), 1);
     const int64_t portSwitch = LastWrite(0x400000DC), phy = LastWrite(0x400000D0), shadow = LastWrite(0x400000D4);
 
     The().tester->ClearLog();
-    ASSERT_EQ(BrevixC_PortConfig(Unchanged(1)), 1);
+    ASSERT_EQ(BrevixC_PortConfig(UnchangedPortConfig(1)), 1);
     EXPECT_EQ(LastWrite(0x43000004) & 0xF, 3) << "Port B keeps its own speed";
     EXPECT_EQ(LastWrite(0x43000030) & 0x7FFFFFFF, 0x222);
-    ASSERT_EQ(BrevixC_PortConfig(Unchanged(0)), 1);
+    ASSERT_EQ(BrevixC_PortConfig(UnchangedPortConfig(0)), 1);
     EXPECT_EQ(LastWrite(0x41000004) & 0xF, 1);
     EXPECT_EQ(LastWrite(0x41000030) & 0x7FFFFFFF, 0x111);
     EXPECT_EQ(LastWrite(0x400000DC), portSwitch);
@@ -131,18 +105,18 @@ TEST_F(PortTest, UnchangedFieldsKeepEachPortsOwnSettings) {
 }
 
 TEST_F(PortTest, BothPortsOnlyWhenTheWholePortWordIs255) {
-    ASSERT_EQ(BrevixC_PortConfig(Unchanged(255)), 1);
+    ASSERT_EQ(BrevixC_PortConfig(UnchangedPortConfig(255)), 1);
     EXPECT_EQ(CommandsStartingWith(0x400000DC), 2u);
     The().tester->ClearLog();
-    ASSERT_EQ(BrevixC_PortConfig(Unchanged(0x101)), 1) << "byte 0 names Port B";
+    ASSERT_EQ(BrevixC_PortConfig(UnchangedPortConfig(0x101)), 1) << "byte 0 names Port B";
     EXPECT_NE(LastWrite(0x43000004), -1);
     EXPECT_EQ(LastWrite(0x41000004), -1);
-    EXPECT_EQ(BrevixC_PortConfig(Unchanged(2)), 0);
+    EXPECT_EQ(BrevixC_PortConfig(UnchangedPortConfig(2)), 0);
 }
 
 TEST_F(PortTest, ResetFieldResetsThePhyBeforeTheRegistersAreWritten) {
     phys.SetRegister(1, 0, 0x0100);
-    BrevixC_PortConfig_T config = Unchanged(1);
+    BrevixC_PortConfig_T config = UnchangedPortConfig(1);
     config.reset = 0;
     ASSERT_EQ(BrevixC_PortConfig(config), 1);
     EXPECT_EQ(CommandsStartingWith(0x400000D8), 0u) << "0 resets nothing, and neither does 0xFFFF";
@@ -160,18 +134,18 @@ TEST_F(PortTest, ResetFieldResetsThePhyBeforeTheRegistersAreWritten) {
 }
 
 TEST_F(PortTest, MediaDetectionReportsTwiceAndFinishesWithItsSfpImage) {
-    BrevixC_PortConfig_T config = Unchanged(0);
+    BrevixC_PortConfig_T config = UnchangedPortConfig(0);
     config.flowControl = 3;  // only bit 0 reaches the SFP image
     config.portWordSwitch = 0;
     ASSERT_EQ(BrevixC_PortConfig(config), 1);
-    config = Unchanged(1);
+    config = UnchangedPortConfig(1);
     config.flowControl = 0;
     config.portWordSwitch = 1;
     ASSERT_EQ(BrevixC_PortConfig(config), 1);
 
     ASSERT_EQ(BrevixC_SetSFP(0, BREVIXC_SFP_FIBER), 1);
     ASSERT_TRUE(support::Eventually([] { return PortEvents().size() == 3; }));
-    EXPECT_EQ(PortEvents(), (std::vector<Event>{{0, 2, 0}, {0, 2, 0}, {0, 2, 1}}));
+    EXPECT_EQ(PortEvents(), (std::vector<PortEvent>{{0, 2, 0}, {0, 2, 0}, {0, 2, 1}}));
     // Valid, packet-generator mode, Port A, A's switches 01, B's 10, fiber.
     EXPECT_EQ(LastWrite(0x400000B0), 0xC0000000 | 1u << 12 | 2u << 8);
     EXPECT_EQ(LastWrite(0x400000E8), 1);
@@ -241,14 +215,9 @@ TEST_F(PortTest, EchoesOfWritesAreNeitherLinkReportsNorPhyResults) {
         const bool linkRead = frame[14] == 1 && bench::Get32(frame, 16) == 0x400000D4;
         const bool resultRead = frame[14] == 0 && bench::Get32(frame, 16) == kPhyResultRead;
         if (!linkRead && !resultRead) return false;
-        bench::Bytes echo(60, 0);
-        std::copy(frame.begin() + 6, frame.begin() + 12, echo.begin());
-        std::copy(std::begin(kTesterAddress), std::end(kTesterAddress), echo.begin() + 6);
-        echo[12] = 0xFF, echo[13] = 0x04, echo[14] = 0, echo[15] = 1;
         // Both ports up at 10 Mbit/s half duplex; Port B's register 2 reading 0xBAD0.
-        const uint32_t pair[2] = {linkRead ? 0x400000D4u : 0x400000DCu, linkRead ? 0x0303u : 1u << 21 | 2u << 16 | 0xBAD0};
-        for (int i = 0; i < 8; ++i) echo[16 + i] = uint8_t(pair[i / 4] >> (24 - 8 * (i % 4)));
-        The().tester->SendRaw(echo);
+        The().tester->SendRaw(linkRead ? frames::Reply(0, 1, {0x400000D4, 0x0303})
+                                       : frames::Reply(0, 1, {0x400000DC, 1u << 21 | 2u << 16 | 0xBAD0}));
         return false;
     });
 
@@ -384,37 +353,12 @@ TEST_F(PortTest, AutoMdixChangesTheCrossoverRegistersAndRestartsNegotiation) {
     EXPECT_TRUE(restarted);
 }
 
-// A window on the test's thread that counts the messages it is given.
-class CountingWindow {
-public:
-    CountingWindow() {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = Procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"BrevixPortTestCounter";
-        RegisterClassW(&windowClass);
-        window_ = CreateWindowW(L"BrevixPortTestCounter", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&count_));
-    }
-    ~CountingWindow() { DestroyWindow(window_); }
-    HWND Handle() const { return window_; }
-    int Count() const { return count_; }
-
-private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_APP) ++*reinterpret_cast<int*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    HWND window_;
-    int count_ = 0;
-};
-
 TEST_F(PortTest, PostedMessageIsDispatchedWhileAPhyReadWaits) {
-    CountingWindow window;
-    ASSERT_TRUE(PostMessageW(window.Handle(), WM_APP, 0, 0));
+    int dispatched = 0;
+    const support::AppMessageWindow window([&] { ++dispatched; });
+    ASSERT_TRUE(window.Post());
     ASSERT_EQ(BrevixC_ReadPHY(0, 2), 1);
-    EXPECT_EQ(window.Count(), 1) << "nothing else pumps this thread's queue";
+    EXPECT_EQ(dispatched, 1) << "nothing else pumps this thread's queue";
 }
 
 }  // namespace

@@ -4,34 +4,23 @@
 #include "BrevixCPorts.h"
 #include "DeviceBench.h"
 
-#include <cstring>
+#include <algorithm>
 
 using bench::LastWrite;
+using bench::PortEvent;
 using bench::The;
+using bench::UnchangedPortConfig;
 
 namespace {
-
-BrevixC_PortConfig_T Unchanged(uint32_t port) {
-    BrevixC_PortConfig_T config;
-    std::memset(&config, 0xFF, sizeof config);
-    config.port = port;
-    return config;
-}
-
-int MediaDetectionEnds() {
-    int count = 0;
-    for (const auto& m : bench::Messages(0xFE00)) count += bench::Le32(m.bytes, 18) == 2 && bench::Le32(m.bytes, 22) == 1;
-    return count;
-}
 
 TEST(ReconnectTest, PortImagesStartAgainFromTheSetUpsValues) {
     // Port B forced to mode 3 in speed class 3; Port A with flow control and the port word's
     // switch on, which media detection carries into its SFP image; a loopback on Port A.
-    BrevixC_PortConfig_T config = Unchanged(1);
+    BrevixC_PortConfig_T config = UnchangedPortConfig(1);
     config.speedDuplex = 12;
     config.speedClass = 3;
     ASSERT_EQ(BrevixC_PortConfig(config), 1);
-    config = Unchanged(0);
+    config = UnchangedPortConfig(0);
     config.flowControl = 1;
     config.portWordSwitch = 1;
     ASSERT_EQ(BrevixC_PortConfig(config), 1);
@@ -45,13 +34,16 @@ TEST(ReconnectTest, PortImagesStartAgainFromTheSetUpsValues) {
     The().tester->ClearLog();
     support::CallbackRecorder::Instance().Clear();
 
-    ASSERT_EQ(BrevixC_PortConfig(Unchanged(1)), 1);
+    ASSERT_EQ(BrevixC_PortConfig(UnchangedPortConfig(1)), 1);
     EXPECT_EQ(LastWrite(0x43000004), 0) << "Port B's speed image";
     EXPECT_EQ(LastWrite(0x43000030), 0x7FFFFFFF) << "Port B's port word";
     ASSERT_EQ(BrevixC_SetLoopback(1, 1), 1);
     EXPECT_EQ(LastWrite(0x40000050), 0x001) << "Port B's loopback alone";
     ASSERT_EQ(BrevixC_SetSFP(0, BREVIXC_SFP_FIBER), 1);
-    ASSERT_TRUE(support::Eventually([] { return MediaDetectionEnds() == 1; }));
+    ASSERT_TRUE(support::Eventually([] {
+        const auto events = bench::PortEvents();
+        return std::count(events.begin(), events.end(), PortEvent{0, 2, 1}) == 1;
+    })) << "media detection ended on Port A";
     // Valid, packet-generator mode, Port A, both ports' switches off, fiber.
     EXPECT_EQ(LastWrite(0x400000B0), 0xC0000000);
     ASSERT_EQ(BrevixC_SetLoopback(255, BREVIXC_LOOPBACK_OFF), 1);

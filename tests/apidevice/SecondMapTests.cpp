@@ -28,12 +28,8 @@ size_t ReadsOf(uint32_t start) {
     return count;
 }
 
-class SecondMapTest : public testing::Test {
+class SecondMapTest : public bench::DeviceTest {
 protected:
-    void SetUp() override {
-        The().tester->ClearLog();
-        support::CallbackRecorder::Instance().Clear();
-    }
     CounterBanks& banks = *The().counters;
 };
 
@@ -136,9 +132,7 @@ TEST_F(SecondMapTest, TinyGapSwitchesEachPort) {
 // Byte 28 has no value that leaves it unchanged: every record sets the port's two mode bits of
 // the PHY control register (bits 17-18 for Port A, 1-2 for Port B).
 TEST_F(SecondMapTest, PortConfigurationAlwaysSetsThePortsPhyModeBits) {
-    BrevixC_PortConfig_T config;
-    std::memset(&config, 0xFF, sizeof config);
-    config.port = 0;
+    BrevixC_PortConfig_T config = bench::UnchangedPortConfig(0);
     ASSERT_EQ(BrevixC_PortConfig(config), 1);
     const int64_t all = bench::LastWrite(0x400000D0);
     EXPECT_EQ((all >> 17) & 3, 3) << "a record of 0xFF bytes";

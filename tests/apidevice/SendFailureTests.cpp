@@ -41,12 +41,8 @@ int CompletionEvents() {
     return count;
 }
 
-class SendFailureTest : public testing::Test {
+class SendFailureTest : public bench::DeviceTest {
 protected:
-    void SetUp() override {
-        The().tester->ClearLog();
-        support::CallbackRecorder::Instance().Clear();
-    }
     sim::Eeprom93C56& chip = *The().eeprom;
 };
 

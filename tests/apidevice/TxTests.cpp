@@ -36,9 +36,8 @@ std::unique_ptr<BrevixC_TxEntry_T> Entry(uint32_t port, uint32_t index) {
     return entry;
 }
 
-class TxTest : public testing::Test {
+class TxTest : public bench::DeviceTest {
 protected:
-    void SetUp() override { The().tester->ClearLog(); }
     sim::TxTables& tables = *The().tables;
 };
 

@@ -9,6 +9,8 @@
 #include "sim/Tester.h"
 #include "support/CallbackRecorder.h"
 #include "support/Environment.h"
+#include "support/Frames.h"
+#include "support/TesterLink.h"
 #include "support/Waiting.h"
 
 #include <algorithm>
@@ -24,16 +26,8 @@ using support::HostMessage;
 using download::IsStatus;
 using download::PofImage;
 using download::Word;
-
-const uint8_t kLibrarySource[6] = {0x02, 0x5E, 0xC1, 0x0D, 0x00, 0x00};
-
-uint32_t Get32(const sim::Bytes& b, size_t at) {
-    return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
-}
-
-bool FromLibrary(const sim::Bytes& f) {
-    return f.size() >= 24 && std::equal(kLibrarySource, kLibrarySource + 6, f.begin() + 6);
-}
+using frames::FromLibrary;
+using frames::Get32;
 
 // The counter poller's read of Port A's statistics: one 64-bit block read of 42 counters a second.
 bool IsCounterPoll(const sim::Bytes& f) {
@@ -54,10 +48,8 @@ protected:
         ChipDriverFixture::SetUp();
         const support::VethPair pair = support::TestNetwork();
         ASSERT_FALSE(pair.hostInterface.empty());
-        // Detection considers this test's adapter only: the other pairs belong to other tests.
-        SetEnvironmentVariableA("BREVIXCAPI_ADAPTERS", pair.hostInterface.c_str());
         std::string error;
-        auto link = sim::PcapLink::Open(pair.deviceInterface, &error);
+        auto link = support::OpenTesterLink(pair, &error);
         ASSERT_TRUE(link) << error;
         // The fixture plays the chip driver: the unit's own driver side listens on a name of its own.
         unit_ = std::make_unique<sim::FullTester>(std::move(link), 1, L"");

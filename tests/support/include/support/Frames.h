@@ -1,6 +1,7 @@
 #pragma once
 // Frames written from the wire formats for the tests, independently of the library's code.
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
@@ -21,6 +22,15 @@ inline uint16_t Le16(const Bytes& b, size_t at) { return uint16_t(b[at] | b[at +
 
 inline uint32_t Le32(const Bytes& b, size_t at) {
     return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+}
+
+// The source address of the library's command frames.
+inline constexpr uint8_t kLibrarySource[6] = {0x02, 0x5E, 0xC1, 0x0D, 0x00, 0x00};
+
+// A command frame of the library: its source address, EtherType FF 03 and room for a first word.
+inline bool FromLibrary(const Bytes& f) {
+    return f.size() >= 20 && std::equal(kLibrarySource, kLibrarySource + 6, f.begin() + 6) && f[12] == 0xFF &&
+           f[13] == 0x03;
 }
 
 // A frame from the tester: broadcast destination, its own source, the EtherType, then bytes 14-15
