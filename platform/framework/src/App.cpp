@@ -176,8 +176,8 @@ CString CWinApp::GetProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWST
             continue;
         }
         if (status == ERROR_SUCCESS && type == REG_SZ) {
-            value.ReleaseBuffer(static_cast<int>(bytes / sizeof(wchar_t)));
-            value.ReleaseBuffer();  // the text ends at its terminator, when it was stored with one
+            buffer[bytes / sizeof(wchar_t)] = L'\0';  // a value stored without its terminator gets one
+            value.ReleaseBuffer();
             result = value;
         }
         break;
