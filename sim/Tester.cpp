@@ -76,6 +76,11 @@ void Tester::AddFrameHandler(FrameHandler handler) {
     handlers_.push_back(std::move(handler));
 }
 
+void Tester::SetInterceptor(FrameHandler handler) {
+    std::lock_guard<std::mutex> guard(interceptLock_);
+    interceptor_ = std::move(handler);
+}
+
 Bytes Tester::Header(uint16_t etherType) const {
     Bytes frame(14, 0);
     std::fill(frame.begin(), frame.begin() + 6, 0xFF);
@@ -205,12 +210,11 @@ void Tester::ReceiveLoop() {
         if (vanished_) continue;
 
         bool consumed = false;
-        for (auto& handler : handlers) {
-            if (handler(frame)) {
-                consumed = true;
-                break;
-            }
+        {
+            std::lock_guard<std::mutex> guard(interceptLock_);
+            consumed = interceptor_ && interceptor_(frame);
         }
+        for (auto handler = handlers.begin(); !consumed && handler != handlers.end(); ++handler) consumed = (*handler)(frame);
         if (consumed || EtherType(frame) != kCommandType || silent_) continue;
         Bytes reply = BuildReply(frame);
         if (reply.empty()) continue;

@@ -331,15 +331,22 @@ TEST_F(ConnectedTester, CopyingReadsWithoutAReplyReturnZeroAndLeaveTheirOutputs)
 }
 
 TEST_F(ConnectedTester, LateReplyDoesNotAnswerTheNextCall) {
-    bench->tester->Registers().Set(0x41000010, 0x1010);
+    // The tester holds its reply to the first read back and sends it, late, just before its reply
+    // to the next read, which by then waits for its own.
     bench->tester->Registers().Set(0x41000014, 0x1111);
-    bench->tester->SetReplyDelay(15ms);
+    const Bytes firstRead = Command(0, 1, {0xC1000010, 0});
+    const Bytes secondRead = Command(0, 1, {0xC1000014, 0});
+    bench->tester->SetInterceptor([&](const Bytes& frame) {
+        if (frame == firstRead) return true;
+        if (frame == secondRead) bench->tester->SendRaw(frames::Reply(0, 1, {0xC1000010, 0x1010}));
+        return false;
+    });
     uint32_t first = 0;
     EXPECT_EQ(BVT_Read(0x41000010, &first), 0);
-    bench->tester->SetReplyDelay(0ms);
     uint32_t second = 0;
     EXPECT_EQ(BVT_Read(0x41000014, &second), 1);
     EXPECT_EQ(second, 0x1111u);
+    bench->tester->SetInterceptor(nullptr);
 }
 
 TEST_F(ConnectedTester, TwoThreadsReadingDifferentRegistersEachGetTheirOwnValue) {

@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <cstring>
-#include <mutex>
 #include <thread>
 
 namespace bench {
@@ -15,16 +14,6 @@ namespace {
 
 
 Bench* theBench;
-
-// The handler of the Interception in place: set by tests, called on the tester's receive thread.
-// It is called under the lock, so that a handler is never running once its Interception is gone.
-std::mutex interceptLock;
-std::function<bool(const Bytes&)> interceptor;
-
-bool Intercepted(const Bytes& frame) {
-    std::lock_guard<std::mutex> guard(interceptLock);
-    return interceptor && interceptor(frame);
-}
 
 class BenchEnvironment : public testing::Environment {
 public:
@@ -52,7 +41,6 @@ public:
         identity.productDate = "2019-05-17AB";
         b.model->SetIdentity(identity);
         b.phys->SetLink(0, {true, 1000, true});
-        b.tester->AddFrameHandler(Intercepted);
         b.tester->Start();
         if (beforeInit_) beforeInit_();
         ASSERT_EQ(BrevixC_SYS_Init(support::CallbackRecorder::Callback, 0), 1);
@@ -83,14 +71,10 @@ void Register(int machineId, std::function<void()> beforeInit) {
 }
 
 Interception::Interception(std::function<bool(const Bytes& frame)> handler) {
-    std::lock_guard<std::mutex> guard(interceptLock);
-    interceptor = std::move(handler);
+    The().tester->SetInterceptor(std::move(handler));
 }
 
-Interception::~Interception() {
-    std::lock_guard<std::mutex> guard(interceptLock);
-    interceptor = nullptr;
-}
+Interception::~Interception() { The().tester->SetInterceptor(nullptr); }
 
 std::vector<Bytes> LibraryCommands() {
     std::vector<Bytes> commands;

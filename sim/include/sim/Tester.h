@@ -43,6 +43,9 @@ public:
     // The tester's own MAC address: the source of its replies and notices.
     void SetMac(const uint8_t mac[6]);
     void AddFrameHandler(FrameHandler handler);
+    // A handler asked before the frame handlers, which can be replaced or cleared (nullptr) at any
+    // time: once the call returns, the handler it replaced is not running and is not asked again.
+    void SetInterceptor(FrameHandler handler);
 
     // Misbehaviour. Silent: commands get no reply (frames are still logged). DropReplies: the
     // next n replies are not sent. ReplyDelay: every reply leaves this long after its command.
@@ -91,6 +94,8 @@ private:
     std::condition_variable logChanged_;
     std::vector<LoggedFrame> log_;
     std::vector<FrameHandler> handlers_;
+    std::mutex interceptLock_;  // held while the interceptor runs
+    FrameHandler interceptor_;
 
     // Replies held back by a reply delay: guarded by outboxLock_, sent by the outbox thread.
     std::mutex outboxLock_;
