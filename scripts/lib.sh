@@ -13,10 +13,11 @@ brevix_configure_and_build() {
   cmake -S "$BREVIX_ROOT" -B "$BREVIX_BUILD" \
     -DCMAKE_TOOLCHAIN_FILE="$BREVIX_ROOT/cmake/toolchain-mingw64.cmake" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || die "configure failed"
-  # BREVIX_BUILD_TARGETS limits the build to some targets (a developer's quicker loop).
+  # BREVIX_BUILD_TARGETS limits the build to some targets (a developer's quicker loop);
+  # BREVIX_JOBS sets how many compilers run at once (default: one a CPU).
   local targets=()
   for t in ${BREVIX_BUILD_TARGETS:-}; do targets+=(--target "$t"); done
-  cmake --build "$BREVIX_BUILD" -j"$(nproc)" "${targets[@]}" || die "build failed"
+  cmake --build "$BREVIX_BUILD" -j"${BREVIX_JOBS:-$(nproc)}" "${targets[@]}" || die "build failed"
 }
 
 # The namespace: loopback up, veth pairs bvh<N> (host side) / bvd<N> (device side), no route out.
