@@ -445,7 +445,8 @@ void UpdateToolTip(TreeTableData* data, unsigned item, UINT flags) {
     }
     if (data->tipItem == item && data->tipColumn == column) return;
     RECT rect{};
-    if (!ItemRect(data, item, column == 0 ? 1 : (0x81 | (static_cast<WPARAM>(column) << 24)), &rect)) {
+    // The text rectangle of the column the text is in: column 0's ends where column 1 starts.
+    if (!ItemRect(data, item, 0x81 | (static_cast<WPARAM>(column) << 24), &rect)) {
         HideToolTip(data);
         return;
     }
