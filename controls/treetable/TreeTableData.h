@@ -89,12 +89,12 @@ struct TreeTableColumn {
 
 struct TreeTableData {
     HWND window;
-    // The window's lock. Taken by every message that reads or changes this record; the window's
-    // own thread may take it again while it holds it (destroying a focused editor sends the tree
-    // the editor's loss of focus from inside WM_DESTROY). Released around every notification.
-    HANDLE semaphore;
-    DWORD lockOwner;
-    int lockDepth;
+    // The window's lock. Taken by every message that reads or changes this record, by the window's
+    // thread and by the threads that call the window's functions directly; released around every
+    // notification. The owning thread may take it again while it holds it (destroying a focused
+    // editor sends the tree the editor's loss of focus from inside WM_DESTROY). A critical section:
+    // re-entrant, and without a trip to the kernel when nobody else holds it.
+    CRITICAL_SECTION lock;
 
     HIMAGELIST stateList, normalList, cellList, headerList;
     HFONT font, boldFont, measuredFont, tipFont;

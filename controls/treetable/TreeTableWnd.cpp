@@ -39,14 +39,13 @@ LRESULT OnCreate(HWND hwnd, const CREATESTRUCTW* cs) {
     if (!data) return -1;
     data->items = static_cast<TreeTableItem**>(std::calloc(1, sizeof(TreeTableItem*)));
     data->rows = static_cast<unsigned*>(std::calloc(1, sizeof(unsigned)));
-    data->semaphore = CreateSemaphoreW(nullptr, 1, 0x70000000, nullptr);
-    if (!data->items || !data->rows || !data->semaphore) {
+    if (!data->items || !data->rows) {
         std::free(data->items);
         std::free(data->rows);
-        if (data->semaphore) CloseHandle(data->semaphore);
         std::free(data);
         return -1;
     }
+    InitializeCriticalSection(&data->lock);
     AcquireSharedResources();
     SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(data));
     data->indent = 19;
@@ -92,7 +91,7 @@ void OnDestroy(TreeTableData* data) {
     std::free(data->rows);
     SetWindowLongPtrW(data->window, 0, 0);
     UnlockTree(data);
-    CloseHandle(data->semaphore);
+    DeleteCriticalSection(&data->lock);
     *data = TreeTableData{};
     std::free(data);
     ReleaseSharedResources();
@@ -526,22 +525,9 @@ LRESULT OnButtonUp(TreeTableData* data, UINT message, WPARAM wParam, LPARAM lPar
 
 // --- lock ---
 
-void LockTree(TreeTableData* data) {
-    const DWORD me = GetCurrentThreadId();
-    if (data->lockOwner == me) {
-        ++data->lockDepth;
-        return;
-    }
-    WaitForSingleObject(data->semaphore, INFINITE);
-    data->lockOwner = me;
-    data->lockDepth = 1;
-}
+void LockTree(TreeTableData* data) { EnterCriticalSection(&data->lock); }
 
-void UnlockTree(TreeTableData* data) {
-    if (--data->lockDepth > 0) return;
-    data->lockOwner = 0;
-    ReleaseSemaphore(data->semaphore, 1, nullptr);
-}
+void UnlockTree(TreeTableData* data) { LeaveCriticalSection(&data->lock); }
 
 TreeTableData* TreeOf(HWND hwnd) { return reinterpret_cast<TreeTableData*>(GetWindowLongPtrW(hwnd, 0)); }
 
