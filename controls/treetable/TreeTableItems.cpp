@@ -698,9 +698,12 @@ int ExpandToggle(TreeTableData* data, unsigned item, UINT extraState) {
     TreeTableNotify(data, &copy.hdr, TVN_ITEMEXPANDEDW);
     if (data->caretItem) {
         TreeTableItem* caret = ItemOf(data, data->caretItem);
+        bool inside = false;  // a caret that was shown and is now hidden by this collapse
+        for (unsigned up = caret ? caret->parent : 0; up && !inside; up = ItemOf(data, up) ? data->items[up]->parent : 0)
+            inside = up == item;
         if (!caret) {
             data->caretItem = 0;
-        } else if (!caret->row) {
+        } else if (collapsing && inside && !caret->row) {
             unsigned up = caret->parent;
             while (up && ItemOf(data, up) && !data->items[up]->row) up = data->items[up]->parent;
             if (up) SelectItem(data, up, data->caretColumn, 0);
@@ -1041,18 +1044,23 @@ struct SortJob {
     const void* record;
 };
 
-// Negative when element a goes before the pivot b.
+// Negative when element a goes before the pivot. Called with the lock released: it takes the lock
+// only to read the tree, and calls the caller's comparator without it.
 int CompareForSort(const SortJob& job, unsigned a, unsigned pivot) {
     TreeTableData* data = job.data;
+    LockTree(data);
     if (job.kind == 0) {
-        // The texts are asked with the lock released: the parent answers callback texts.
+        // Callback texts are asked from the parent, each into its own buffer.
         const wchar_t* pivotText = ComparableText(data, pivot, data->textBuffer2);
         const wchar_t* text = ComparableText(data, a, data->textBuffer);
-        return _wcsicmp(text, pivotText);
+        const int result = _wcsicmp(text, pivotText);
+        UnlockTree(data);
+        return result;
     }
     const TreeTableItem* ia = ItemOf(data, a);
     const TreeTableItem* ib = ItemOf(data, pivot);
     const LPARAM la = ia ? ia->lParam : 0, lb = ib ? ib->lParam : 0;
+    UnlockTree(data);
     if (job.kind == 1) {
         auto cb = static_cast<const TVSORTCB*>(job.record);
         return cb->lpfnCompare ? cb->lpfnCompare(la, lb, cb->lParam) : 0;
@@ -1110,10 +1118,11 @@ int SortChildren(TreeTableData* data, unsigned parent, bool recurse, int kind, c
         std::vector<unsigned> children;
         children.reserve(128);
         for (unsigned c = FirstChildOf(data, parent); c; c = data->items[c]->nextSibling) children.push_back(c);
+        // Deletion is refused while busy, so the numbers stay valid through the unlocked comparisons.
         data->busy = 1;
         UnlockTree(data);
-        LockTree(data);
         SortNumbers(SortJob{data, kind, record}, children);
+        LockTree(data);
         data->busy = 0;
         if (parent != 0 && !ItemOf(data, parent)) return 0;
         unsigned prev = 0;

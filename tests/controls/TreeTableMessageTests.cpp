@@ -367,3 +367,56 @@ TEST(TreeTableLayout, ItemRectanglesOfRowsOutOfViewAreEmpty) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TreeTableColumns, ADividerDoubleClickFitsTheColumnToItsWidestCell) {
+    Harness h(TVS_HASBUTTONS, 400, 200);
+    h.AddColumn(L"Name", 100);
+    h.AddColumn(L"Value", 40);
+    HTREEITEM item = h.Insert(L"a");
+    h.SetText(item, 1, L"a rather long cell text");
+    HDC dc = CreateCompatibleDC(nullptr);
+    h.Send(WM_PAINT, reinterpret_cast<WPARAM>(dc));  // measures the texts
+    DeleteDC(dc);
+    NMHEADERW nm = HeaderNotice(h, HDN_DIVIDERDBLCLICKW, 1, nullptr);
+    h.Send(WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&nm));
+    EXPECT_GT(Width(h, 1), 80);
+}
+
+TEST(TreeTableColumns, HeaderClicksReachTheParentAsTheTreesOwn) {
+    Harness h(TVS_HASBUTTONS, 400, 200);
+    h.AddColumn(L"Name", 100);
+    NMHEADERW nm = HeaderNotice(h, HDN_ITEMCLICKW, 0, nullptr);
+    h.Send(WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&nm));
+    ASSERT_EQ(1u, h.Notices(HDN_ITEMCLICKW).size());
+}
+
+TEST(TreeTableItems, SingleExpandOpensTheNewBranchAndClosesTheOld) {
+    Harness h(TVS_HASBUTTONS | TVS_SINGLEEXPAND);
+    HTREEITEM a = h.Insert(L"a");
+    HTREEITEM a1 = h.Insert(L"a1", a);
+    HTREEITEM b = h.Insert(L"b");
+    HTREEITEM b1 = h.Insert(L"b1", b);
+    EXPECT_EQ(1, h.Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(a1)));
+    EXPECT_NE(0u, h.State(a) & TVIS_EXPANDED);
+    h.Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(b1));
+    EXPECT_EQ(0u, h.State(a) & TVIS_EXPANDED);
+    EXPECT_NE(0u, h.State(b) & TVIS_EXPANDED);
+    EXPECT_EQ(1u, h.Notices(TVN_SINGLEEXPAND).size() - 1);
+}
+
+TEST(TreeTableItems, ADragImageHoldsTheItemsText) {
+    Harness h;
+    HTREEITEM item = h.Insert(L"dragged");
+    auto list = reinterpret_cast<HIMAGELIST>(h.Send(TVM_CREATEDRAGIMAGE, 0, reinterpret_cast<LPARAM>(item)));
+    ASSERT_NE(nullptr, list);
+    int width = 0, height = 0;
+    ImageList_GetIconSize(list, &width, &height);
+    EXPECT_GT(width, 20);
+    EXPECT_GT(height, 5);
+    EXPECT_EQ(1, ImageList_GetImageCount(list));
+    ImageList_Destroy(list);
+}
+
+}  // namespace

@@ -142,3 +142,41 @@ TEST(TreeTablePaint, TheInsertMarkRowHasItsColour) {
 }
 
 }  // namespace
+
+namespace {
+
+// Where the label of a row ends for the hit test: measured from the text as painted.
+int LabelEnd(const Harness& h, HTREEITEM item) {
+    const RECT r = h.ItemRect(item);
+    for (int x = 0; x < 400; ++x) {
+        TVHITTESTINFO hit{};
+        hit.pt = POINT{x, (r.top + r.bottom) / 2};
+        h.Send(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+        if (hit.flags == TVHT_ONITEMRIGHT) return x;
+    }
+    return -1;
+}
+
+TEST(TreeTablePaint, BoldItemsAreBolderWithTheDefaultFontOnly) {
+    for (bool ownFont : {false, true}) {
+        Harness h;
+        if (ownFont) {
+            LOGFONTW lf{};
+            SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof lf, &lf, 0);
+            h.Send(WM_SETFONT, reinterpret_cast<WPARAM>(CreateFontIndirectW(&lf)));
+        }
+        const std::vector<HTREEITEM> items = h.InsertAll({L"Same words", L"Same words"});
+        TVITEMW bold{};
+        bold.mask = TVIF_STATE;
+        bold.hItem = items[1];
+        bold.state = bold.stateMask = TVIS_BOLD;
+        h.Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&bold));
+        PaintToMemory(h);
+        const int plain = LabelEnd(h, items[0]), heavy = LabelEnd(h, items[1]);
+        ASSERT_GT(plain, 0);
+        if (ownFont) EXPECT_EQ(plain, heavy);
+        else EXPECT_GT(heavy, plain);
+    }
+}
+
+}  // namespace
