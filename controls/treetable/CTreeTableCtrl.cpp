@@ -17,27 +17,6 @@ BOOL CTreeTableCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, U
     return CWnd::Create(kTreeTableClassName, nullptr, dwStyle, rect, pParentWnd, nID);
 }
 
-HTREEITEM CTreeTableCtrl::InsertItem(UINT nMask, LPCWSTR lpszItem, int nImage, int nSelectedImage, UINT nState,
-                                     UINT nStateMask, LPARAM lParam, HTREEITEM hParent, HTREEITEM hInsertAfter) {
-    TVINSERTSTRUCTW insert{};
-    insert.hParent = hParent;
-    insert.hInsertAfter = hInsertAfter;
-    insert.item.mask = nMask;
-    insert.item.pszText = const_cast<LPWSTR>(lpszItem);
-    insert.item.iImage = nImage;
-    insert.item.iSelectedImage = nSelectedImage;
-    insert.item.state = nState;
-    insert.item.stateMask = nStateMask;
-    insert.item.lParam = lParam;
-    return reinterpret_cast<HTREEITEM>(SendMessage(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-}
-
-HTREEITEM CTreeTableCtrl::InsertItem(LPCWSTR lpszItem, int nImage, int nSelectedImage, HTREEITEM hParent,
-                                     HTREEITEM hInsertAfter) {
-    return InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE, lpszItem, nImage, nSelectedImage, 0, 0, 0, hParent,
-                      hInsertAfter);
-}
-
 LPCWSTR CTreeTableCtrl::GetItemText(HTREEITEM hItem, int nColumn) const {
     TVITEMW item{};
     item.mask = TVIF_TEXT | TVIF_TLCOLUMN | TVIF_TLTEXTPTR;
@@ -48,13 +27,7 @@ LPCWSTR CTreeTableCtrl::GetItemText(HTREEITEM hItem, int nColumn) const {
 }
 
 LRESULT CTreeTableCtrl::SetItemText(HTREEITEM hItem, LPCWSTR lpszText, int nColumn) {
-    TVITEMW item{};
-    item.mask = TVIF_TEXT | TVIF_TLCOLUMN;
-    item.hItem = hItem;
-    item.pszText = const_cast<LPWSTR>(lpszText);
-    item.cchTextMax = lpszText ? 256 : 0;
-    item.cChildren = nColumn;
-    return SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return SetItem(hItem, nColumn, TVIF_TEXT, lpszText, 0, 0, 0, 0, 0);
 }
 
 LRESULT CTreeTableCtrl::SetItem(HTREEITEM hItem, int nColumn, UINT nMask, LPCWSTR lpszText, int nImage,

@@ -16,11 +16,8 @@ public:
 
     BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
 
-    HTREEITEM InsertItem(UINT nMask, LPCWSTR lpszItem, int nImage, int nSelectedImage, UINT nState, UINT nStateMask,
-                         LPARAM lParam, HTREEITEM hParent, HTREEITEM hInsertAfter);
-    HTREEITEM InsertItem(LPCWSTR lpszItem, int nImage, int nSelectedImage, HTREEITEM hParent = TVI_ROOT,
-                         HTREEITEM hInsertAfter = TVI_LAST);
-    using CTreeCtrl::InsertItem;
+    // InsertItem: CTreeCtrl's forms (the full one, and text with images: mask 0x23) are this
+    // window's too.
 
     // The window's own stored text (valid until the text changes or the item goes), or null when the
     // item or column is unknown.

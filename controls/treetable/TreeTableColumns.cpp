@@ -16,14 +16,6 @@ constexpr int kTipId = 2;
 // The cell array of a column lives at this index: the tree column keeps its items in column 0.
 unsigned ArrayIndex(unsigned column) { return std::max(column, 1u); }
 
-void SetHeaderItemWidth(const TreeTableData* data, unsigned column, int width) {
-    if (!data->header) return;
-    HDITEMW item{};
-    item.mask = HDI_WIDTH;
-    item.cxy = width;
-    SendMessageW(data->header, HDM_SETITEMW, column, reinterpret_cast<LPARAM>(&item));
-}
-
 void ShiftStoredColumns(TreeTableData* data, unsigned from, int by) {
     for (unsigned* c : {&data->caretColumn, &data->dropColumn, &data->focusColumn, &data->editColumn})
         if (*c >= from) *c = static_cast<unsigned>(static_cast<int>(*c) + by);
@@ -289,6 +281,14 @@ LRESULT OnHeaderNotify(TreeTableData* data, NMHEADERW* nm) {
     }
     default: return 0;
     }
+}
+
+void SetHeaderItemWidth(const TreeTableData* data, unsigned column, int width) {
+    if (!data->header) return;
+    HDITEMW item{};
+    item.mask = HDI_WIDTH;
+    item.cxy = width;
+    SendMessageW(data->header, HDM_SETITEMW, column, reinterpret_cast<LPARAM>(&item));
 }
 
 // --- scroll bars ---

@@ -267,6 +267,7 @@ LRESULT OnHeaderNotify(TreeTableData* data, NMHEADERW* notify);
 void UpdateVScroll(TreeTableData* data);
 void UpdateHScroll(TreeTableData* data);
 void MoveHeader(TreeTableData* data);
+void SetHeaderItemWidth(const TreeTableData* data, unsigned column, int width);
 void CreateToolTip(TreeTableData* data);
 void UpdateToolTip(TreeTableData* data, unsigned item, UINT flags);
 void HideToolTip(TreeTableData* data);

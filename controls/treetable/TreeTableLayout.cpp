@@ -19,14 +19,6 @@ int TextLeftOfColumn0(const TreeTableData* data, const TreeTableItem* it) {
     return x;
 }
 
-void SetHeaderWidth(const TreeTableData* data, unsigned column, int width) {
-    if (!data->header) return;
-    HDITEMW item{};
-    item.mask = HDI_WIDTH;
-    item.cxy = width;
-    SendMessageW(data->header, HDM_SETITEMW, column, reinterpret_cast<LPARAM>(&item));
-}
-
 }  // namespace
 
 int CheckBoxWidth(const TreeTableData* data) { return data->cellList ? data->cellWidth : 0; }
@@ -195,7 +187,7 @@ void ShareWidthChange(TreeTableData* data, int d) {
             col.requestedWidth = static_cast<int16_t>(col.requestedWidth + d);
             data->weightedWidth = col.requestedWidth;
             col.width = col.requestedWidth > col.minWidth ? col.requestedWidth : col.minWidth;
-            SetHeaderWidth(data, c, col.width);
+            SetHeaderItemWidth(data, c, col.width);
             break;
         }
         return;
@@ -243,7 +235,7 @@ void ShareWidthChange(TreeTableData* data, int d) {
         TreeTableColumn& col = data->columns[i];
         if (col.weight) {
             col.width = col.requestedWidth > col.minWidth ? col.requestedWidth : col.minWidth;
-            SetHeaderWidth(data, i, col.width);
+            SetHeaderItemWidth(data, i, col.width);
             weighted += col.requestedWidth;
         } else {
             fixed += col.width;

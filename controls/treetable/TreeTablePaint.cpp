@@ -339,25 +339,16 @@ void RepaintRows(const TreeTableData* data) {
     InvalidateRect(data->window, &r, FALSE);
 }
 
-static bool RowSpan(const TreeTableData* data, unsigned item, RECT* r) {
-    const TreeTableItem* it = ItemOf(data, item);
-    if (!it || !it->row) return false;
-    const long shown = static_cast<long>(it->row) - 1 - data->firstRow;
-    if (shown < 0 || shown >= static_cast<long>(data->rowsThatFit)) return false;
-    r->top = data->headerHeight + shown * data->rowHeight;
-    r->bottom = r->top + data->rowHeight;
-    return true;
-}
-
 void RepaintItem(const TreeTableData* data, unsigned item) {
-    RECT r{0, 0, static_cast<LONG>(data->clientWidth), 0};
-    if (RowSpan(data, item, &r)) InvalidateRect(data->window, &r, FALSE);
+    RECT r{};
+    if (!ItemRect(data, item, 0, &r)) return;
+    r.left = 0;
+    InvalidateRect(data->window, &r, FALSE);
 }
 
 void RepaintCell(const TreeTableData* data, unsigned item, unsigned column) {
     RECT r{};
-    if (!RowSpan(data, item, &r)) return;
-    if (column > data->columnCount) return;
+    if (column > data->columnCount || !ItemRect(data, item, 0, &r)) return;
     r.left = data->edges[column] - data->scrollX;
     r.right = data->edges[column + 1] - data->scrollX;
     InvalidateRect(data->window, &r, FALSE);

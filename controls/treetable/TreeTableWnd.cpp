@@ -269,6 +269,20 @@ LRESULT OnNotify(TreeTableData* data, NMHDR* header) {
 
 // --- tree-view messages ---
 
+// Replaces a list the control may have made itself (the check boxes): one it made is destroyed
+// and not handed back.
+HIMAGELIST ReplaceOwnList(HIMAGELIST* slot, int* own, int* width, int* height, HIMAGELIST list) {
+    HIMAGELIST previous = *slot;
+    if (*own && *slot && *slot != list) {
+        ImageList_Destroy(*slot);
+        previous = nullptr;
+    }
+    *slot = list;
+    *own = 0;
+    ImageSize(list, width, height);
+    return previous;
+}
+
 LRESULT SetImageList(TreeTableData* data, WPARAM kind, HIMAGELIST list) {
     HIMAGELIST previous;
     switch (kind) {
@@ -284,25 +298,11 @@ LRESULT SetImageList(TreeTableData* data, WPARAM kind, HIMAGELIST list) {
         }
         break;
     case TVSIL_STATE:
-        previous = data->stateList;
-        if (data->stateListOwn && data->stateList && data->stateList != list) {
-            ImageList_Destroy(data->stateList);
-            previous = nullptr;
-        }
-        data->stateList = list;
-        data->stateListOwn = 0;
-        ImageSize(list, &data->stateWidth, &data->stateHeight);
+        previous = ReplaceOwnList(&data->stateList, &data->stateListOwn, &data->stateWidth, &data->stateHeight, list);
         if (!list && (data->style & TVS_CHECKBOXES)) MakeCheckBoxImages(data, 0);
         break;
     case 3: {
-        previous = data->cellList;
-        if (data->cellListOwn && data->cellList && data->cellList != list) {
-            ImageList_Destroy(data->cellList);
-            previous = nullptr;
-        }
-        data->cellList = list;
-        data->cellListOwn = 0;
-        ImageSize(list, &data->cellWidth, &data->cellHeight);
+        previous = ReplaceOwnList(&data->cellList, &data->cellListOwn, &data->cellWidth, &data->cellHeight, list);
         bool checkColumns = false;
         for (unsigned c = 0; c < data->columnCount; ++c) checkColumns |= data->columns[c].editMode > 2;
         if (!list && checkColumns) MakeCheckBoxImages(data, 1);
