@@ -175,10 +175,7 @@ LRESULT DeleteColumn(TreeTableData* data, unsigned column) {
     data->weightedCount = weightedCount;
     data->fixedWidth = fixed;
     data->weightedWidth = weighted;
-    if (weightedCount > 0 && gone.requestedWidth) {
-        ShareWidthChange(data, gone.requestedWidth);
-        data->weightedWidth += gone.requestedWidth;
-    }
+    if (weightedCount > 0 && gone.requestedWidth) ShareWidthChange(data, gone.requestedWidth);
     if (weightedCount == 0) data->weightedWidth = 0;
     if (count == 0) {
         DestroyWindow(data->header);

@@ -283,7 +283,8 @@ void OnEditorCommand(TreeTableData* data, UINT code);
 // --- input (TreeTableInput.cpp) ---
 // Takes the lock held and gives it back itself.
 void TreeTableKeyDown(TreeTableData* data, UINT key, LPARAM lParam);
-void TreeTableChar(TreeTableData* data, wchar_t character);
+// keyData: the character message's lParam, whose halves are the point an activation reports.
+void TreeTableChar(TreeTableData* data, wchar_t character, LPARAM keyData);
 // Takes the lock held and gives it back itself. pendingClick: the plain click that a multiple
 // selection held back until the button came up.
 void TreeTableMouseProc(TreeTableData* data, UINT message, WPARAM wParam, POINT point, bool pendingClick = false);

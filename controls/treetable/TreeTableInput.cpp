@@ -296,14 +296,15 @@ void TreeTableKeyDown(TreeTableData* data, UINT key, LPARAM lParam) {
     UnlockTree(data);
 }
 
-void TreeTableChar(TreeTableData* data, wchar_t character) {
+void TreeTableChar(TreeTableData* data, wchar_t character, LPARAM keyData) {
     if (character < 0x20 || data->keyHandled) return;
     const unsigned caretColumn = data->caretColumn;
     if (caretColumn < data->columnCount) {
         const TreeTableColumn& col = data->columns[caretColumn];
         const int mode = col.editMode;
         if ((mode == 1 || mode == 2 || mode == 5 || mode == 7) && !(col.editFlags & TVAE_ONLYRETURN)) {
-            TreeTableStartEdit(data, caretColumn, character, POINT{0, 0});
+            TreeTableStartEdit(data, caretColumn, character,
+                               POINT{static_cast<short>(LOWORD(keyData)), static_cast<short>(HIWORD(keyData))});
             return;
         }
     }

@@ -619,7 +619,7 @@ LRESULT CALLBACK TreeTableWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case WM_CHAR:
         return Locked(data, [&] {
             for (unsigned n = std::max(1u, static_cast<unsigned>(LOWORD(lParam))); n > 0 && TreeOf(hwnd) == data; --n)
-                TreeTableChar(data, static_cast<wchar_t>(wParam));
+                TreeTableChar(data, static_cast<wchar_t>(wParam), lParam);
             return 0;
         });
     case WM_COMMAND:

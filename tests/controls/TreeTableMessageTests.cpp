@@ -247,6 +247,10 @@ TEST(TreeTableColumns, DeletingAColumnGivesItsWidthToTheWeightedOnesAndDropsItsC
     ASSERT_EQ(1, h.Send(TLM_DELETECOLUMN, 1));
     EXPECT_EQ(before + 100, Width(h, 0));
     EXPECT_EQ(L"two", h.Text(item, 1));
+    // The weighted total is what the weighted columns show: a new one takes its share of it.
+    const int more = h.AddColumn(L"More", -1);
+    EXPECT_EQ(before + 100, Width(h, 0) + Width(h, more));
+    EXPECT_EQ((before + 100) / 2, Width(h, more));
 }
 
 TEST(TreeTableColumns, ANewColumnsCellsHoldEveryItemNumberTheArraysCanGrowTo) {
@@ -417,6 +421,51 @@ TEST(TreeTableItems, ADragImageHoldsTheItemsText) {
     EXPECT_GT(height, 5);
     EXPECT_EQ(1, ImageList_GetImageCount(list));
     ImageList_Destroy(list);
+}
+
+}  // namespace
+
+namespace {
+
+// The parent words the tip and may ask for a delay; the tip follows the pointer's real position.
+TEST(TreeTableMessages, TheParentCanWordAndDelayTheTip) {
+    Harness h(TVS_HASBUTTONS, 300, 200, true);
+    h.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_TOOLTIPNOTIFY, TLS_EX_TOOLTIPNOTIFY);
+    HTREEITEM item = h.Insert(L"short");
+    UpdateWindow(h.Tree());
+    static wchar_t words[] = L"said by the parent";
+    LPARAM delay = 0;
+    h.answer = [&](NMHDR* header) {
+        if (header->code != kGetToolTip) return LRESULT{0};
+        auto nm = reinterpret_cast<NMTREEVIEWW*>(header);
+        nm->itemNew.pszText = words;
+        if (delay) {
+            nm->itemNew.mask |= 0x40000000;
+            nm->itemNew.lParam = delay;
+        }
+        return LRESULT{1};
+    };
+    HWND tip = reinterpret_cast<HWND>(h.Send(TVM_GETTOOLTIPS));
+    const RECT r = h.ItemRect(item, -1, true);
+    POINT over{r.left + 5, (r.top + r.bottom) / 2};
+    POINT screen = over;
+    ClientToScreen(h.Tree(), &screen);
+    SetCursorPos(screen.x, screen.y);
+    h.Send(WM_MOUSEMOVE, 0, MAKELPARAM(over.x, over.y));
+    ASSERT_TRUE(support::gui::PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }, 5000));
+    EXPECT_EQ(1u, h.Notices(kGetToolTip).size());
+    // Leaving the text: the next tick hides the tip.
+    SetCursorPos(screen.x, screen.y + 150);
+    h.Send(WM_MOUSEMOVE, 0, MAKELPARAM(over.x, over.y + 150));
+    EXPECT_TRUE(support::gui::PumpUntil([&] { return IsWindowVisible(tip) == FALSE; }, 5000));
+    // A delay of 600 ms: two ticks of the timer before the tip shows.
+    delay = 600;
+    SetCursorPos(screen.x, screen.y);
+    const DWORD start = GetTickCount();
+    h.Send(WM_MOUSEMOVE, 0, MAKELPARAM(over.x, over.y));
+    EXPECT_FALSE(IsWindowVisible(tip));
+    ASSERT_TRUE(support::gui::PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }, 5000));
+    EXPECT_GE(GetTickCount() - start, 900u);
 }
 
 }  // namespace
