@@ -153,6 +153,7 @@ TEST_F(TreeTableEdit, ADigitOpensTheEditBoxWithItAndAPlusSignDoesNothing) {
     EXPECT_STREQ(L"5", text);
     SendMessageW(Editor(), WM_KEYDOWN, VK_RETURN, 1);
     EXPECT_EQ(L"5", h.Text(item, 1));
+    EXPECT_EQ(h.Tree(), GetFocus());
     ASSERT_EQ(1u, h.Notices(TVN_ENDLABELEDITW).size());
     EXPECT_NE(0u, h.Notices(TVN_ENDLABELEDITW)[0].mask & 0x30000000);
 }
