@@ -84,6 +84,15 @@ protected:
         ASSERT_TRUE(support::gui::PumpUntil([&] { return host.marked; }, 10000));
     }
 
+    // The selection box's edges: children of the viewer's parent with the id 0xFFFF, shown.
+    int ShownBoxEdges() {
+        int shown = 0;
+        for (HWND child = ::GetWindow(host.GetSafeHwnd(), GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            if (::GetDlgCtrlID(child) == 0xFFFF && (::GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) ++shown;
+        }
+        return shown;
+    }
+
     CViewerHost host;
 };
 
@@ -244,23 +253,15 @@ TEST_F(ChartPaneTest, ZoomInDragShowsTheBoxThenZoomsToIt) {
     host.viewer.setBoxEdgeColor(RGB(255, 0, 0));
     support::gui::MouseDown(host.viewer, POINT{110, 60});
     support::gui::MouseMove(host.viewer, POINT{170, 120}, true);
-    // The box: four shown edges, children of the viewer's parent, spanning the dragged columns.
-    int shownEdges = 0;
-    for (HWND child = ::GetWindow(host.GetSafeHwnd(), GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (::GetDlgCtrlID(child) == 0xFFFF && (::GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) ++shownEdges;
-    }
-    EXPECT_EQ(4, shownEdges);
+    // The box spans the dragged columns over the plot area's height.
+    EXPECT_EQ(4, ShownBoxEdges());
     const Picture parent = support::gui::CaptureWindow(host);
     EXPECT_EQ(RGB(255, 0, 0), parent.At(10 + 140, 10 + 20 + 1));  // the top edge, over the plot's top
     support::gui::MouseUp(host.viewer, POINT{170, 120});
     EXPECT_DOUBLE_EQ(0.2, host.viewer.getViewPortLeft());
     EXPECT_DOUBLE_EQ(0.2, host.viewer.getViewPortWidth());
     EXPECT_DOUBLE_EQ(1, host.viewer.getViewPortHeight());  // horizontal zoom by default
-    shownEdges = 0;
-    for (HWND child = ::GetWindow(host.GetSafeHwnd(), GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (::GetDlgCtrlID(child) == 0xFFFF && (::GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) ++shownEdges;
-    }
-    EXPECT_EQ(0, shownEdges);
+    EXPECT_EQ(0, ShownBoxEdges());
 }
 
 // ---- The rendered block is checked before a bitmap is made of it. --------------------------------

@@ -83,16 +83,19 @@ TEST(PieChartImageTest, IsAWholeBmpFileOfTheChartsSize) {
     EXPECT_FALSE(pie.makeChart(1, &block));  // only BMP is made
 }
 
-TEST(PieChartImageTest, SectorsShareTheDiscInProportionFromTwelveOClockClockwise) {
+// A 200 × 200 pie of radius 80 at the centre, flat sectors in the colours given, no labels or edges.
+Picture FlatPie(const std::vector<double>& values, const std::vector<int>& colours) {
     PieChart pie(200, 200);
-    const double values[] = {3, 1};
-    const int colours[] = {kRed, kBlue};
     pie.setPieSize(100, 100, 80);
-    pie.setData(2, values, nullptr);
-    pie.setColors(2, colours);
+    pie.setData(static_cast<int>(values.size()), values.data(), nullptr);
+    pie.setColors(static_cast<int>(colours.size()), colours.data());
     pie.setLabelFormat("");
     pie.setSectorStyle(xychart::kFlatShading, xychart::kTransparent, 0);
-    const Picture picture = Render(pie);
+    return Render(pie);
+}
+
+TEST(PieChartImageTest, SectorsShareTheDiscInProportionFromTwelveOClockClockwise) {
+    const Picture picture = FlatPie({3, 1}, {kRed, kBlue});
     ASSERT_EQ(200, picture.width);
     const int red = picture.Count(Ref(kRed)), blue = picture.Count(Ref(kBlue));
     const double disc = 3.14159265 * 80 * 80;
@@ -105,15 +108,7 @@ TEST(PieChartImageTest, SectorsShareTheDiscInProportionFromTwelveOClockClockwise
 }
 
 TEST(PieChartImageTest, EdgesAreSmoothedNotStaircased) {
-    PieChart pie(200, 200);
-    const double values[] = {1};
-    const int colours[] = {0x000000};
-    pie.setPieSize(100, 100, 80);
-    pie.setData(1, values, nullptr);
-    pie.setColors(1, colours);
-    pie.setLabelFormat("");
-    pie.setSectorStyle(xychart::kFlatShading, xychart::kTransparent, 0);
-    const Picture picture = Render(pie);
+    const Picture picture = FlatPie({1}, {0x000000});
     // Along the disc's rim lie pixels between black and white.
     int between = 0;
     for (const uint32_t pixel : picture.pixels) between += pixel != 0 && pixel != 0xFFFFFF;
