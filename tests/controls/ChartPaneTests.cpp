@@ -237,14 +237,28 @@ TEST_F(ChartPaneTest, ScrollModeDragMovesTheViewportAndAsksForTheChart) {
     EXPECT_TRUE(host.notices.back().mapPending);  // the end of a drag asks for the map
 }
 
-TEST_F(ChartPaneTest, ZoomInClickZoomsAboutThePoint) {
+HCURSOR CursorOver(CChartPane& viewer, POINT point) {
+    support::gui::MouseMove(viewer, point);
+    viewer.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(viewer.GetSafeHwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return ::GetCursor();
+}
+
+TEST_F(ChartPaneTest, ZoomInClickZoomsAboutThePointUntilTheLimit) {
     ShowBars(3);
+    host.viewer.setZoomInLimits(0.5, 0.5);
+    const HCURSOR canZoom = CursorOver(host.viewer, POINT{200, 100});
+    EXPECT_NE(::LoadCursorW(nullptr, IDC_ARROW), canZoom);
     support::gui::Click(host.viewer, POINT{200, 100});
     EXPECT_DOUBLE_EQ(0.5, host.viewer.getViewPortWidth());
     EXPECT_DOUBLE_EQ(0.25, host.viewer.getViewPortLeft());
     ASSERT_EQ(1u, host.notices.size());
     EXPECT_TRUE(host.notices[0].chartPending);
     EXPECT_TRUE(host.notices[0].mapPending);
+    // At the limit the cursor says so, and a click changes nothing and tells nobody.
+    EXPECT_NE(canZoom, CursorOver(host.viewer, POINT{200, 100}));
+    support::gui::Click(host.viewer, POINT{200, 100});
+    Settle();
+    EXPECT_EQ(1u, host.notices.size());
 }
 
 TEST_F(ChartPaneTest, ZoomInDragShowsTheBoxThenZoomsToIt) {

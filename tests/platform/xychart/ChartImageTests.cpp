@@ -237,4 +237,32 @@ TEST(XyChartImageTest, ChartsAreKeptForAPersonToLookAt) {
     EXPECT_TRUE(support::gui::SavePng(picture, support::gui::PicturePath(L"xychart-bars")));
 }
 
+TEST(XyChartImageTest, ChartsOfNothingButZerosStillShowTheirFrame) {
+    // What the program's chart window shows before any traffic: every value 0.
+    PieChart pie(339, 347);
+    pie.setPieSize(170, 180, 70);
+    const double none[8] = {};
+    pie.setData(8, none, nullptr);
+    pie.addTitle(xychart::kBottomCenter, "Port A -> B", nullptr, 15);
+    EXPECT_TRUE(support::gui::SavePng(Render(pie), support::gui::PicturePath(L"xychart-pie-empty")));
+
+    XYChart bars(779, 174);
+    bars.setPlotArea(65, 30, 685, 120, xychart::kTransparent, xychart::kTransparent, 0xC0C0C0, xychart::kTransparent);
+    bars.addTitle(xychart::kTopCenter, "Port A -> B", nullptr, 15);
+    const char* types[] = {"BC", "MC", "UC", "VLAN", "IPv4", "ICMP", "ARP", "Pause"};
+    bars.setXLabels(8, types);
+    const int colours[] = {0xB8BC9C, 0xA0BDC4, 0x999966, 0x333366, 0xC3C3E6, 0xA044C4, 0xA0B564, 0xA0F5F4};
+    bars.setLayerBorder(bars.addBoxWhiskerLayer(8, none, none, nullptr, nullptr, nullptr, 8, colours, 0), -1, 1);
+    const Picture picture = Render(bars);
+    EXPECT_TRUE(support::gui::SavePng(picture, support::gui::PicturePath(L"xychart-bars-empty")));
+    const std::vector<double> scale = MetricsField(bars.getChartMetrics(), "yscale");
+    ASSERT_EQ(2u, scale.size());
+    EXPECT_EQ(0, scale[0]);
+    EXPECT_GT(scale[1], 0);
+    // Each flat bar can still be pointed at for its tip.
+    ImageMapHandler map(bars.getHTMLImageMap("", "", "title='{xLabel}'"));
+    EXPECT_EQ(8, map.getHotSpot(static_cast<int>(65 + 685.0 / 8 * 7.5), 30 + 120));
+    EXPECT_STREQ("Pause", map.getValue("title"));
+}
+
 }  // namespace
