@@ -42,7 +42,7 @@ void RoundRect(Gdiplus::GraphicsPath& path, const Gdiplus::RectF& box, float rad
 }
 
 // A label box with a glass look: the fill darkening away from the lit side, a soft white sheen on
-// the lit half, and lit and shaded rims `bevel` pixels wide.
+// the lit half starting `bevel` pixels in from the rim, and a darker rim.
 void DrawGlassBox(Gdiplus::Graphics& g, const Gdiplus::RectF& box, int color, int glare, int side, int bevel,
                   float radius) {
     Gdiplus::GraphicsPath outline;
@@ -64,7 +64,8 @@ void DrawGlassBox(Gdiplus::Graphics& g, const Gdiplus::RectF& box, int color, in
                                           ToGdiplus(Shade(color, -0.2 * strength)));
         g.FillPath(&fill, &outline);
         Gdiplus::RectF sheen = box;
-        const float inset = static_cast<float>(std::max(bevel, 1)) * 0.6f;
+        // A small box keeps three quarters of its height for the sheen whatever the bevel.
+        const float inset = std::clamp(static_cast<float>(bevel), 1.0f, std::max(1.0f, box.Height / 4));
         sheen.Inflate(-inset, -inset);
         if (side == 8 || side == 2) {
             sheen.Height /= 2;

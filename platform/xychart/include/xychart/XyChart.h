@@ -89,8 +89,8 @@ XYCHART_API void XYCHART_CALL CPieChart_setLabelLayout(ChartObject* chart, int l
 XYCHART_API void XYCHART_CALL CPieChart_setLabelStyle(ChartObject* chart, const char* font, double size,
                                                       int color);
 // The box behind each label: fill (a colour or kItemColor), a glass look when glare > 0 (glare 1..5
-// is the strength of the highlight, glareSide the keypad side it shines from, bevel the width in
-// pixels of the lit and shaded rims), and corners rounded with cornerRadius.
+// is the strength of the highlight, glareSide the keypad side it shines from, bevel how many pixels
+// in from the rim the sheen starts), and corners rounded with cornerRadius.
 XYCHART_API void XYCHART_CALL CPieChart_setLabelBox(ChartObject* chart, int fill, int glare, int glareSide,
                                                     int bevel, int cornerRadius);
 XYCHART_API void XYCHART_CALL CPieChart_setSectorStyle(ChartObject* chart, int shading, int edgeColor,
