@@ -162,8 +162,11 @@ void CChartPane::showChart(BaseChart* chart) {
         metrics = chart->getChartMetrics();
     }
     m_chart = chart;
+    // What the static gives back is ours to free; a static that keeps a copy of its own (as the
+    // version 6 common controls do with some bitmaps) leaves the one handed to it ours too.
     HBITMAP previous = SetBitmap(bitmap);
     if (previous != nullptr && previous != bitmap) ::DeleteObject(previous);
+    if (bitmap != nullptr && GetBitmap() != bitmap) ::DeleteObject(bitmap);
     setChartMetrics(chart != nullptr ? metrics : nullptr);
     loadHotSpotMap(nullptr);
 }
