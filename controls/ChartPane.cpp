@@ -324,11 +324,10 @@ BOOL CChartPane::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) {
     return CStatic::OnSetCursor(pWnd, nHitTest, message);
 }
 
-void CChartPane::OnLButtonDown(UINT nFlags, CPoint point) {
+void CChartPane::OnLButtonDown(UINT, CPoint point) {
     // Outside the plot area, or in mouse mode 0, a press does nothing. It is not handed on to the
     // static either: with SS_NOTIFY that would send STN_CLICKED, the same WM_COMMAND code 0 as the
     // viewer's own click notification.
-    (void)nFlags;
     if (!inPlotArea(point.x, point.y) || m_mouseMode == 0) return;
     SetCapture();
     m_pressed = true;
