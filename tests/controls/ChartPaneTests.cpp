@@ -171,6 +171,21 @@ TEST_F(ChartPaneTest, HotSpotTitleIsTheViewersOwnTipTextAndTheFallbackElsewhere)
     EXPECT_EQ(L"", ToolText(host.viewer));
 }
 
+TEST_F(ChartPaneTest, RestingOnAHotSpotPopsUpItsTitle) {
+    host.ShowWindow(SW_SHOW);
+    host.SetForegroundWindow();
+    ShowBars(0);
+    POINT screen = {125, 150};
+    host.viewer.ClientToScreen(&screen);
+    ::SetCursorPos(screen.x, screen.y);
+    support::gui::MouseMove(host.viewer, POINT{125, 150});
+    CToolTipCtrl& tip = *host.viewer.tipControl();
+    ASSERT_TRUE(support::gui::PumpUntil([&] { return tip.IsWindowVisible() != FALSE; }, 10000));
+    EXPECT_EQ(L"BC: 100 to 0", ToolText(host.viewer));
+    // The screen under the host, tip included, for a person to look at.
+    EXPECT_TRUE(support::gui::SavePng(support::gui::CaptureWindow(host), support::gui::PicturePath(L"chart-pane-tip")));
+}
+
 TEST_F(ChartPaneTest, LinkedHotSpotShowsTheHandCursor) {
     host.viewer.loadHotSpotMap("<area shape=rect coords='0,0,100,100' href='detail.html' title='linked'>"
                                "<area shape=rect coords='100,0,200,100' title='plain'>");
