@@ -154,12 +154,9 @@ void FreeItemStorage(TreeTableData* data, unsigned item) {
 }  // namespace
 
 unsigned ItemFromHandle(ULONG_PTR value) {
-    const LONG_PTR signedValue = static_cast<LONG_PTR>(value);
-    if (signedValue == static_cast<LONG_PTR>(static_cast<LONG>(static_cast<uint32_t>(value))) ||
-        value <= 0xFFFFFFFFu) {
-        const unsigned item = static_cast<unsigned>(value);
-        return item;
-    }
+    // Item numbers are small; TVI_ROOT and the insertion codes arrive sign-extended on x64.
+    const bool signExtended = (value >> 32) == 0xFFFFFFFFu && (value & 0x80000000u);
+    if (value <= 0xFFFFFFFFu || signExtended) return static_cast<unsigned>(value);
     return kNoItem;
 }
 

@@ -60,11 +60,10 @@ struct TextPiece {
     bool bold;
 };
 
-int MeasureText(TreeTableData* data, HDC dc, const wchar_t* text, int length) {
+int MeasureText(HDC dc, const wchar_t* text, int length) {
     if (length <= 0) return 0;
     RECT r{0, 0, 0, 0};
     DrawTextW(dc, text, length, &r, DT_CALCRECT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    (void)data;
     return r.right - r.left;
 }
 
@@ -101,7 +100,7 @@ int DrawCellText(TreeTableData* data, const RowPaint& row, UINT w, const TextPie
     const bool decorated = (w & 0x58000B) != 0;
     if (!decorated) {
         int width = *piece.cachedWidth;
-        if (width == 0 && piece.length > 0) *piece.cachedWidth = width = MeasureText(data, dc, piece.text, piece.length);
+        if (width == 0 && piece.length > 0) *piece.cachedWidth = width = MeasureText(dc, piece.text, piece.length);
         SetBkColor(dc, back);
         if (x + width < limit) {
             const RECT r{x, row.top, limit, row.bottom};
@@ -126,7 +125,7 @@ int DrawCellText(TreeTableData* data, const RowPaint& row, UINT w, const TextPie
     Fill(dc, x, row.top, limit, row.bottom, back);
     // Cells cut their text at 253 characters before anything else.
     const int length = isCell ? std::min(piece.length, 253) : piece.length;
-    int width = MeasureText(data, dc, piece.text, length);
+    int width = MeasureText(dc, piece.text, length);
     *piece.cachedWidth = width;
     RECT r{x + 4, row.top + (data->rowHeight - data->textHeight - 2) / 2, x + 4 + width, 0};
     r.bottom = r.top + data->textHeight + 2;
