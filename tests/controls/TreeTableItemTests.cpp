@@ -53,6 +53,27 @@ TEST(TreeTableItems, SortedInsertionPlacesAnEqualTextBeforeTheEqualSibling) {
     EXPECT_EQ(equal, h.Next(first, TVGN_PREVIOUS));
 }
 
+int CALLBACK NewAgainstSibling(HWND, HTREEITEM, LPCWSTR, LPCWSTR, LPARAM sibling, LPARAM inserted) {
+    return inserted < sibling ? -1 : inserted > sibling ? 1 : 0;
+}
+
+TEST(TreeTableItems, SortedInsertionByTheCallersComparison) {
+    Harness h;
+    for (LPARAM value : {5, 1, 3, 4, 2}) {
+        TVINSERTSTRUCTW insert{};
+        insert.hParent = TVI_ROOT;
+        insert.hInsertAfter = TLI_SORTCB;
+        insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+        const std::wstring text = std::to_wstring(value);
+        insert.item.pszText = const_cast<wchar_t*>(text.c_str());
+        insert.item.lParam = value;
+        // The comparison travels in the item's handle field.
+        insert.item.hItem = reinterpret_cast<HTREEITEM>(reinterpret_cast<ULONG_PTR>(NewAgainstSibling));
+        ASSERT_NE(0, h.Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    }
+    EXPECT_EQ((Texts{L"1", L"2", L"3", L"4", L"5"}), h.ChildTexts());
+}
+
 TEST(TreeTableItems, ChildrenFlagDecidesTheButton) {
     Harness h;
     TVINSERTSTRUCTW insert{};
