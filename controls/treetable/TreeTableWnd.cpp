@@ -506,6 +506,74 @@ LRESULT SortMessage(TreeTableData* data, UINT message, WPARAM recurse, LPARAM lP
     return SortChildren(data, ItemArg(reinterpret_cast<LPARAM>(record->hParent)), recurse != 0, 2, record);
 }
 
+void OnEnable(TreeTableData* data, bool enabled) {
+    if (data->enabled == (enabled ? 1 : 0)) return;
+    data->enabled = enabled ? 1 : 0;
+    InvalidateRect(data->window, nullptr, FALSE);
+    if (!enabled) HideToolTip(data);
+}
+
+void OnSysColorChange(TreeTableData* data, WPARAM wParam, LPARAM lParam) {
+    if (data->header) SendMessageW(data->header, WM_SYSCOLORCHANGE, wParam, lParam);
+    ResetColours(data);
+    InvalidateRect(data->window, nullptr, FALSE);
+}
+
+void OnSetFont(TreeTableData* data, HFONT font) {
+    data->font = font;
+    if (!SetFonts(data)) return;
+    ComputeRowHeight(data);
+    InvalidateRect(data->window, nullptr, FALSE);
+}
+
+LRESULT DialogCode(const MSG* msg) {
+    return msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN ? DLGC_WANTALLKEYS
+                                                                          : DLGC_WANTARROWS | DLGC_WANTCHARS;
+}
+
+// Once per repeat; stops when a handler destroyed the window meanwhile.
+void OnChar(TreeTableData* data, wchar_t character, LPARAM lParam) {
+    HWND hwnd = data->window;
+    for (unsigned n = std::max(1u, static_cast<unsigned>(LOWORD(lParam))); n > 0 && TreeOf(hwnd) == data; --n)
+        TreeTableChar(data, character, lParam);
+}
+
+LRESULT SetIndent(TreeTableData* data, WPARAM wParam) {
+    const int previous = data->indent;
+    const int indent = std::clamp(static_cast<int>(static_cast<INT_PTR>(wParam)), 5, 64);
+    if (indent == previous) return previous;
+    LockTree(data);
+    data->indent = indent;
+    InvalidateRect(data->window, nullptr, FALSE);
+    UnlockTree(data);
+    return previous;
+}
+
+LRESULT ItemResult(unsigned item) { return reinterpret_cast<LRESULT>(item ? HandleOfItem(item) : nullptr); }
+
+LRESULT GetNextItem(TreeTableData* data, WPARAM wParam, unsigned item) {
+    const unsigned code = static_cast<unsigned>(wParam & 0xFF);
+    const unsigned found = NextItem(data, item, code);
+    // The column codes answer a column number, not an item.
+    if (code == TLGN_DROPHILITECOLUMN || code == TLGN_CARETCOLUMN || code == TLGN_FOCUSCOLUMN)
+        return static_cast<LRESULT>(found);
+    return ItemResult(found);
+}
+
+LRESULT ItemState(const TreeTableData* data, unsigned item) {
+    const TreeTableItem* it = ItemOf(data, item);
+    return it ? static_cast<LRESULT>(it->state) : 0;
+}
+
+LRESULT RowItem(const TreeTableData* data, LPARAM row) {
+    return row >= 0 && static_cast<unsigned long long>(row) < data->rowCount ? static_cast<LRESULT>(data->rows[row]) : 0;
+}
+
+LRESULT SelectColumn(TreeTableData* data, WPARAM column, unsigned item) {
+    const unsigned chosen = (data->exStyle & TLS_EX_SUBSELECT) ? static_cast<unsigned>(column) : 0;
+    return SelectItem(data, item, chosen, TVC_UNKNOWN) ? 1 : 0;
+}
+
 LRESULT OnButtonUp(TreeTableData* data, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_RBUTTONUP) {
         data->dragButtons &= ~2;
@@ -560,15 +628,7 @@ LRESULT CALLBACK TreeTableWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case WM_SIZE: return Locked(data, [&] { OnSize(data, lParam); return 0; });
     case WM_SETFOCUS: OnFocus(data, true); return 0;
     case WM_KILLFOCUS: OnFocus(data, false); return 0;
-    case WM_ENABLE:
-        return Locked(data, [&] {
-            if (data->enabled != (wParam ? 1 : 0)) {
-                data->enabled = wParam ? 1 : 0;
-                InvalidateRect(hwnd, nullptr, FALSE);
-                if (!wParam) HideToolTip(data);
-            }
-            return 0;
-        });
+    case WM_ENABLE: return Locked(data, [&] { OnEnable(data, wParam != 0); return 0; });
     case WM_PAINT:
         if (wParam) {
             PaintTree(data, reinterpret_cast<HDC>(wParam), nullptr);
@@ -581,47 +641,24 @@ LRESULT CALLBACK TreeTableWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_PRINTCLIENT: PaintTree(data, reinterpret_cast<HDC>(wParam), nullptr); return 0;
     case WM_ERASEBKGND: return 1;
-    case WM_SYSCOLORCHANGE:
-        return Locked(data, [&] {
-            if (data->header) SendMessageW(data->header, message, wParam, lParam);
-            ResetColours(data);
-            InvalidateRect(hwnd, nullptr, FALSE);
-            return 0;
-        });
+    case WM_SYSCOLORCHANGE: return Locked(data, [&] { OnSysColorChange(data, wParam, lParam); return 0; });
     case WM_SHOWWINDOW:
         if (wParam) Locked(data, [&] { OnShowWindow(data); return 0; });
         return 0;
-    case WM_SETFONT:
-        return Locked(data, [&] {
-            data->font = reinterpret_cast<HFONT>(wParam);
-            if (SetFonts(data)) {
-                ComputeRowHeight(data);
-                InvalidateRect(hwnd, nullptr, FALSE);
-            }
-            return 0;
-        });
+    case WM_SETFONT: return Locked(data, [&] { OnSetFont(data, reinterpret_cast<HFONT>(wParam)); return 0; });
     case WM_GETFONT: return reinterpret_cast<LRESULT>(data->font);
     case WM_NOTIFY: return OnNotify(data, reinterpret_cast<NMHDR*>(lParam));
     case WM_STYLECHANGED:
         if (wParam == static_cast<WPARAM>(GWL_STYLE))
             Locked(data, [&] { OnStyleChanged(data, reinterpret_cast<const STYLESTRUCT*>(lParam)); return 0; });
         return 0;
-    case WM_GETDLGCODE: {
-        auto msg = reinterpret_cast<const MSG*>(lParam);
-        return msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN ? DLGC_WANTALLKEYS
-                                                                              : DLGC_WANTARROWS | DLGC_WANTCHARS;
-    }
+    case WM_GETDLGCODE: return DialogCode(reinterpret_cast<const MSG*>(lParam));
     case WM_KEYDOWN:
         LockTree(data);
         TreeTableKeyDown(data, static_cast<UINT>(wParam), lParam);
         return 0;
     case WM_KEYUP: DefWindowProcW(hwnd, message, wParam, lParam); return 1;
-    case WM_CHAR:
-        return Locked(data, [&] {
-            for (unsigned n = std::max(1u, static_cast<unsigned>(LOWORD(lParam))); n > 0 && TreeOf(hwnd) == data; --n)
-                TreeTableChar(data, static_cast<wchar_t>(wParam), lParam);
-            return 0;
-        });
+    case WM_CHAR: return Locked(data, [&] { OnChar(data, static_cast<wchar_t>(wParam), lParam); return 0; });
     case WM_COMMAND:
         if (LOWORD(wParam) == kEditorId) OnEditorCommand(data, HIWORD(wParam));
         return 0;
@@ -660,29 +697,11 @@ LRESULT CALLBACK TreeTableWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return Locked(data, [&] { return GetItemRectMessage(data, wParam, reinterpret_cast<RECT*>(lParam)); });
     case TVM_GETCOUNT: return data->itemCount;
     case TVM_GETINDENT: return data->indent;
-    case TVM_SETINDENT: {
-        const int previous = data->indent;
-        const int indent = std::clamp(static_cast<int>(static_cast<INT_PTR>(wParam)), 5, 64);
-        if (indent != previous) {
-            Locked(data, [&] {
-                data->indent = indent;
-                InvalidateRect(hwnd, nullptr, FALSE);
-                return 0;
-            });
-        }
-        return previous;
-    }
+    case TVM_SETINDENT: return SetIndent(data, wParam);
     case TVM_GETIMAGELIST: return GetImageList(data, wParam);
     case TVM_SETIMAGELIST:
         return Locked(data, [&] { return SetImageList(data, wParam, reinterpret_cast<HIMAGELIST>(lParam)); });
-    case TVM_GETNEXTITEM:
-        return Locked(data, [&] {
-            const unsigned code = static_cast<unsigned>(wParam & 0xFF);
-            const unsigned found = NextItem(data, ItemArg(lParam), code);
-            if (code == TLGN_DROPHILITECOLUMN || code == TLGN_CARETCOLUMN || code == TLGN_FOCUSCOLUMN)
-                return static_cast<LRESULT>(found);
-            return reinterpret_cast<LRESULT>(found ? HandleOfItem(found) : nullptr);
-        });
+    case TVM_GETNEXTITEM: return Locked(data, [&] { return GetNextItem(data, wParam, ItemArg(lParam)); });
     case TVM_SELECTITEM: return Locked(data, [&] { return SelectByCode(data, wParam, ItemArg(lParam)); });
     case TVM_GETEDITCONTROL: return reinterpret_cast<LRESULT>(data->editor);
     case TVM_GETVISIBLECOUNT: return data->pageRows;
@@ -712,11 +731,7 @@ LRESULT CALLBACK TreeTableWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case TVM_GETTEXTCOLOR: return data->colours[kColourText];
     case TVM_GETLINECOLOR: return data->colours[kColourSign];
     case TVM_GETINSERTMARKCOLOR: return data->colours[kColourInsertMark];
-    case TVM_GETITEMSTATE:
-        return Locked(data, [&] {
-            const TreeTableItem* it = ItemOf(data, ItemArg(static_cast<LPARAM>(wParam)));
-            return it ? static_cast<LRESULT>(it->state) : 0;
-        });
+    case TVM_GETITEMSTATE: return Locked(data, [&] { return ItemState(data, ItemArg(static_cast<LPARAM>(wParam))); });
     case TVM_SETEXTENDEDSTYLE: return Locked(data, [&] { return SetExtendedStyle(data, wParam, lParam); });
     case TVM_GETEXTENDEDSTYLE: return data->exStyle;
     case TVM_GETITEMW: return Locked(data, [&] { return GetItem(data, reinterpret_cast<TVITEMW*>(lParam)); });
@@ -726,9 +741,7 @@ LRESULT CALLBACK TreeTableWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 
     case TLM_FINDITEM:
         return Locked(data, [&] {
-            const unsigned found =
-                FindItem(data, ItemArg(static_cast<LPARAM>(wParam)), reinterpret_cast<const TLFINDITEM*>(lParam));
-            return reinterpret_cast<LRESULT>(found ? HandleOfItem(found) : nullptr);
+            return ItemResult(FindItem(data, ItemArg(static_cast<LPARAM>(wParam)), reinterpret_cast<const TLFINDITEM*>(lParam)));
         });
     case TLM_GETLAYOUTVALUE: return data->rowsThatFit;
     case TLM_SETCOLUMNEDITDATA:
@@ -744,11 +757,7 @@ LRESULT CALLBACK TreeTableWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return SetColumn(data, static_cast<unsigned>(wParam), reinterpret_cast<const LVCOLUMNW*>(lParam));
     case TLM_GETITEMROW: return Locked(data, [&] { return ItemRow(data, ItemArg(lParam)); });
     case TLM_GETROWCOUNT: return data->rowCount;
-    case TLM_GETROWITEM:
-        return Locked(data, [&] {
-            const unsigned row = static_cast<unsigned>(lParam);
-            return static_cast<LRESULT>(lParam >= 0 && row < data->rowCount ? data->rows[row] : 0);
-        });
+    case TLM_GETROWITEM: return Locked(data, [&] { return RowItem(data, lParam); });
     case TLM_GETITEMTEXTCOLOR:
     case TLM_GETITEMBKCOLOR:
         return Locked(data, [&] {
@@ -763,11 +772,7 @@ LRESULT CALLBACK TreeTableWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         });
     case TLM_SELECTDROPCOLUMN:
         return Locked(data, [&] { return SetDropHilite(data, ItemArg(lParam), static_cast<unsigned>(wParam)); });
-    case TLM_SELECTCOLUMN:
-        return Locked(data, [&] {
-            const unsigned column = (data->exStyle & TLS_EX_SUBSELECT) ? static_cast<unsigned>(wParam) : 0;
-            return SelectItem(data, ItemArg(lParam), column, TVC_UNKNOWN) ? 1 : 0;
-        });
+    case TLM_SELECTCOLUMN: return Locked(data, [&] { return SelectColumn(data, wParam, ItemArg(lParam)); });
     case TLM_INSERTCOLUMN:
         return Locked(data,
                       [&] { return InsertColumn(data, static_cast<unsigned>(wParam), reinterpret_cast<LVCOLUMNW*>(lParam)); });
