@@ -180,3 +180,27 @@ TEST(TreeTablePaint, BoldItemsAreBolderWithTheDefaultFontOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TreeTablePaint, ATextTooLongForItsColumnEndsInDots) {
+    Harness h(TVS_HASBUTTONS);
+    h.AddColumn(L"Name", 120);
+    h.AddColumn(L"Value", 150);
+    HTREEITEM item = h.Insert(L"WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
+    const Picture p = PaintToMemory(h);
+    const RECT name = h.ItemRect(item, 0);
+    const COLORREF back = static_cast<COLORREF>(h.Send(TVM_GETBKCOLOR));
+    // The last pixels before the column's end hold the dots: ink low in the row, none high up.
+    const RECT high{name.right - 14, name.top + 1, name.right - 1, (name.top + name.bottom) / 2 - 1};
+    const RECT low{name.right - 14, (name.top + name.bottom) / 2, name.right - 1, name.bottom - 1};
+    const int highArea = (high.right - high.left) * (high.bottom - high.top);
+    const int lowArea = (low.right - low.left) * (low.bottom - low.top);
+    EXPECT_EQ(highArea, p.Count(back, high));
+    EXPECT_LT(p.Count(back, low), lowArea);
+    // And the text never reaches into the next column.
+    const RECT next = h.ItemRect(item, 1);
+    EXPECT_EQ((next.right - next.left) * (next.bottom - next.top), p.Count(back, next));
+}
+
+}  // namespace
