@@ -434,15 +434,13 @@ TEST(TreeTableMessages, TheParentCanWordAndDelayTheTip) {
     HTREEITEM item = h.Insert(L"short");
     UpdateWindow(h.Tree());
     static wchar_t words[] = L"said by the parent";
-    LPARAM delay = 0;
-    h.answer = [&](NMHDR* header) {
+    // A delay of 600 ms: two ticks of the tip's timer before it shows, the pointer still over the text.
+    h.answer = [](NMHDR* header) {
         if (header->code != kGetToolTip) return LRESULT{0};
         auto nm = reinterpret_cast<NMTREEVIEWW*>(header);
         nm->itemNew.pszText = words;
-        if (delay) {
-            nm->itemNew.mask |= 0x40000000;
-            nm->itemNew.lParam = delay;
-        }
+        nm->itemNew.mask |= 0x40000000;
+        nm->itemNew.lParam = 600;
         return LRESULT{1};
     };
     HWND tip = reinterpret_cast<HWND>(h.Send(TVM_GETTOOLTIPS));
@@ -450,22 +448,20 @@ TEST(TreeTableMessages, TheParentCanWordAndDelayTheTip) {
     POINT over{r.left + 5, (r.top + r.bottom) / 2};
     POINT screen = over;
     ClientToScreen(h.Tree(), &screen);
-    SetCursorPos(screen.x, screen.y);
-    h.Send(WM_MOUSEMOVE, 0, MAKELPARAM(over.x, over.y));
-    ASSERT_TRUE(support::gui::PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }, 5000));
-    EXPECT_EQ(1u, h.Notices(kGetToolTip).size());
-    // Leaving the text: the next tick hides the tip.
-    SetCursorPos(screen.x, screen.y + 150);
-    h.Send(WM_MOUSEMOVE, 0, MAKELPARAM(over.x, over.y + 150));
-    EXPECT_TRUE(support::gui::PumpUntil([&] { return IsWindowVisible(tip) == FALSE; }, 5000));
-    // A delay of 600 ms: two ticks of the timer before the tip shows.
-    delay = 600;
-    SetCursorPos(screen.x, screen.y);
+    // Moving the real pointer brings a move of its own: let it in before the test's own.
     const DWORD start = GetTickCount();
+    SetCursorPos(screen.x, screen.y);
+    support::gui::PumpPending();
     h.Send(WM_MOUSEMOVE, 0, MAKELPARAM(over.x, over.y));
     EXPECT_FALSE(IsWindowVisible(tip));
     ASSERT_TRUE(support::gui::PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }, 5000));
     EXPECT_GE(GetTickCount() - start, 900u);
+    EXPECT_FALSE(h.Notices(kGetToolTip).empty());
+    // Leaving the text: the next tick hides the tip.
+    SetCursorPos(screen.x, screen.y + 150);
+    support::gui::PumpPending();
+    h.Send(WM_MOUSEMOVE, 0, MAKELPARAM(over.x, over.y + 150));
+    EXPECT_TRUE(support::gui::PumpUntil([&] { return IsWindowVisible(tip) == FALSE; }, 5000));
 }
 
 }  // namespace
