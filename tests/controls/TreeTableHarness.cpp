@@ -1,5 +1,7 @@
 #include "TreeTableHarness.h"
 
+#include <support/gui/Pump.h>
+
 #include <cstring>
 
 namespace treetable_test {
@@ -163,6 +165,14 @@ RECT Harness::ItemRect(HTREEITEM item, int column, bool textOnly) const {
     if (column >= 0) flags |= 0x80 | (static_cast<WPARAM>(column) << 24);
     Send(TVM_GETITEMRECT, flags, reinterpret_cast<LPARAM>(&r));
     return r;
+}
+
+void Harness::Hover(POINT client) const {
+    POINT screen = client;
+    ClientToScreen(tree_, &screen);
+    SetCursorPos(screen.x, screen.y);
+    support::gui::PumpPending();
+    Send(WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
 }
 
 std::vector<Notice> Harness::Notices(UINT code) const {

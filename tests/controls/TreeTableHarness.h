@@ -60,6 +60,9 @@ public:
     // A column with a fixed width (or a weight when width < 0).
     int AddColumn(const wchar_t* title, int width, int format = HDF_LEFT);
     RECT ItemRect(HTREEITEM item, int column = -1, bool textOnly = false) const;
+    // The pointer over a point of the tree: the real one moved there first (the tip's timer asks
+    // where it is, and its own move is let in), then the move the tree handles.
+    void Hover(POINT client) const;
     POINT Centre(const RECT& r) const { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
     // The notifications recorded since the last Clear, optionally only those with the code.
     std::vector<Notice> Notices(UINT code = 0) const;

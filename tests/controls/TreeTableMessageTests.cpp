@@ -151,7 +151,7 @@ TEST(TreeTableMessages, SettingTheNoTooltipsStyleHidesAShownTip) {
     HTREEITEM item = h.Insert(L"a text far too long for the narrow window it sits in");
     UpdateWindow(h.Tree());  // painting measures the text
     const RECT r = h.ItemRect(item, -1, true);
-    h.Send(WM_MOUSEMOVE, 0, MAKELPARAM(r.left + 10, (r.top + r.bottom) / 2));
+    h.Hover(POINT{r.left + 10, (r.top + r.bottom) / 2});
     HWND tip = reinterpret_cast<HWND>(h.Send(TVM_GETTOOLTIPS));
     ASSERT_TRUE(support::gui::PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }, 5000));
     SetWindowLongPtrW(h.Tree(), GWL_STYLE, GetWindowLongPtrW(h.Tree(), GWL_STYLE) | TVS_NOTOOLTIPS);
@@ -163,7 +163,7 @@ TEST(TreeTableMessages, AShortTextGetsNoTip) {
     HTREEITEM item = h.Insert(L"short");
     support::gui::PumpPending();
     const RECT r = h.ItemRect(item, -1, true);
-    h.Send(WM_MOUSEMOVE, 0, MAKELPARAM(r.left + 5, (r.top + r.bottom) / 2));
+    h.Hover(POINT{r.left + 5, (r.top + r.bottom) / 2});
     EXPECT_FALSE(IsWindowVisible(reinterpret_cast<HWND>(h.Send(TVM_GETTOOLTIPS))));
 }
 
@@ -445,22 +445,15 @@ TEST(TreeTableMessages, TheParentCanWordAndDelayTheTip) {
     };
     HWND tip = reinterpret_cast<HWND>(h.Send(TVM_GETTOOLTIPS));
     const RECT r = h.ItemRect(item, -1, true);
-    POINT over{r.left + 5, (r.top + r.bottom) / 2};
-    POINT screen = over;
-    ClientToScreen(h.Tree(), &screen);
-    // Moving the real pointer brings a move of its own: let it in before the test's own.
+    const POINT over{r.left + 5, (r.top + r.bottom) / 2};
     const DWORD start = GetTickCount();
-    SetCursorPos(screen.x, screen.y);
-    support::gui::PumpPending();
-    h.Send(WM_MOUSEMOVE, 0, MAKELPARAM(over.x, over.y));
+    h.Hover(over);
     EXPECT_FALSE(IsWindowVisible(tip));
     ASSERT_TRUE(support::gui::PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }, 5000));
     EXPECT_GE(GetTickCount() - start, 900u);
     EXPECT_FALSE(h.Notices(kGetToolTip).empty());
     // Leaving the text: the next tick hides the tip.
-    SetCursorPos(screen.x, screen.y + 150);
-    support::gui::PumpPending();
-    h.Send(WM_MOUSEMOVE, 0, MAKELPARAM(over.x, over.y + 150));
+    h.Hover(POINT{over.x, over.y + 150});
     EXPECT_TRUE(support::gui::PumpUntil([&] { return IsWindowVisible(tip) == FALSE; }, 5000));
 }
 

@@ -103,7 +103,7 @@ TEST(TreeTablePictures, AFilledTreeAnEditorAndATip) {
     // A tip over the clipped counter name.
     HTREEITEM clipped = h.Next(h.Next(h.Next(g0, TVGN_CHILD), TVGN_NEXT), TVGN_NEXT);
     const RECT text = h.ItemRect(clipped, -1, true);
-    h.Send(WM_MOUSEMOVE, 0, MAKELPARAM(text.left + 20, (text.top + text.bottom) / 2));
+    h.Hover(POINT{text.left + 20, (text.top + text.bottom) / 2});
     HWND tip = reinterpret_cast<HWND>(h.Send(TVM_GETTOOLTIPS));
     EXPECT_TRUE(gui::PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }, 5000));
     gui::PumpFor(200);
@@ -114,7 +114,7 @@ TEST(TreeTablePictures, AFilledTreeAnEditorAndATip) {
     const gui::Picture withTip = gui::CaptureDC(screen, around);
     ReleaseDC(nullptr, screen);
     EXPECT_TRUE(gui::SavePng(withTip, gui::PicturePath(L"treetable-tip")));
-    h.Send(WM_MOUSEMOVE, 0, MAKELPARAM(5, 250));
+    h.Hover(POINT{5, 250});
 
     // An editor open on a cell.
     h.Send(TLM_SELECTCOLUMN, 1, reinterpret_cast<LPARAM>(crc));
