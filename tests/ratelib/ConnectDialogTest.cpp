@@ -95,20 +95,11 @@ struct Shown {
     }
 };
 
-class ConnectDialog : public testing::Test {
+class ConnectDialog : public sorvane_test::DiscoveryPairTest {
 protected:
-    static void SetUpTestSuite() {
-        inside_ = sorvane_test::InsideDiscoveryNamespace(&why_);
-        if (inside_) responder_ = DiscoveryResponder::Open(sorvane_test::kDiscoveryDeviceInterface, &why_).release();
-    }
-    static void TearDownTestSuite() {
-        delete responder_;
-        responder_ = nullptr;
-    }
     void SetUp() override {
-        if (!inside_) GTEST_SKIP() << "the dialog discovers by broadcast, and this is not the test namespace: " << why_;
-        ASSERT_NE(responder_, nullptr) << why_;
-        responder_->SetPeers({});
+        DiscoveryPairTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         const std::wstring path = LanguageFile();
         std::ofstream(std::string(path.begin(), path.end()), std::ios::binary) << kLanguageFile;
     }
@@ -122,8 +113,15 @@ protected:
         Shown shown;
         std::memset(shown.record, 0xAA, sizeof shown.record);
         bool driven = false;
-        gui::RunFromLoop([&] {
+        const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(support::kPatience.count());
+        // The dialog shows itself when its loop first goes idle: until then the step hands the
+        // loop back and comes again.
+        std::function<void()> step = [&] {
             HWND dialog = gui::FindThreadWindow(L"#32770", caption);
+            if (dialog && !IsWindowVisible(dialog) && GetTickCount64() < deadline) {
+                gui::RunFromLoop(step);
+                return;
+            }
             if (!dialog) {
                 ADD_FAILURE() << "no dialog captioned as expected";
                 // End whatever dialog is up, so that the test goes on.
@@ -131,21 +129,16 @@ protected:
                 return;
             }
             driven = true;
+            EXPECT_TRUE(IsWindowVisible(dialog));
             driver(dialog);
-        });
+        };
+        gui::RunFromLoop(step);
         shown.result = Ostrel_ShowConnectDlg(shown.record, kindMask, language, showDemo);
         EXPECT_TRUE(driven);
         return shown;
     }
 
-    static bool inside_;
-    static std::string why_;
-    static DiscoveryResponder* responder_;
 };
-
-bool ConnectDialog::inside_ = false;
-std::string ConnectDialog::why_;
-DiscoveryResponder* ConnectDialog::responder_ = nullptr;
 
 TEST_F(ConnectDialog, StacksEveryOfferedGroupTenPixelsBelowTheLastAndShowsDemoOnRequest) {
     for (std::int32_t mask : {0, 7, 8}) {
@@ -230,7 +223,7 @@ TEST_F(ConnectDialog, ListsWhatDiscoveryFoundUnderItsKindWithTheFirstSelected) {
         EXPECT_TRUE(gui::IsEnabled(dialog, kDeviceList));
         EXPECT_FALSE(gui::IsEnabled(dialog, kDevice9000List));
         EXPECT_TRUE(gui::IsEnabled(dialog, IDOK));
-        gui::SavePng(gui::CaptureWindow(dialog, false), gui::PicturePath(L"sorvane-connect-dialog"));
+        EXPECT_TRUE(gui::SavePng(gui::CaptureWindow(dialog, false), gui::PicturePath(L"sorvane-connect-dialog")));
         gui::ClickButton(dialog, IDOK);
     });
     ASSERT_EQ(shown.result, 1);

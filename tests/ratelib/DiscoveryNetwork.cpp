@@ -37,4 +37,25 @@ bool InsideDiscoveryNamespace(std::string* why) {
     return sawHost;
 }
 
+sim::DiscoveryResponder* DiscoveryPairTest::responder_ = nullptr;
+bool DiscoveryPairTest::inside_ = false;
+std::string DiscoveryPairTest::why_;
+
+void DiscoveryPairTest::SetUpTestSuite() {
+    inside_ = InsideDiscoveryNamespace(&why_);
+    if (inside_) responder_ = sim::DiscoveryResponder::Open(kDiscoveryDeviceInterface, &why_).release();
+}
+
+void DiscoveryPairTest::TearDownTestSuite() {
+    delete responder_;
+    responder_ = nullptr;
+}
+
+void DiscoveryPairTest::SetUp() {
+    if (!inside_) GTEST_SKIP() << "discovery broadcasts, and this is not the test namespace: " << why_;
+    ASSERT_NE(responder_, nullptr) << why_;
+    responder_->SetPeers({});
+    responder_->Clear();
+}
+
 }  // namespace sorvane_test

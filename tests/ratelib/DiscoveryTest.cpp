@@ -63,31 +63,7 @@ std::vector<std::uint16_t> ProbePorts(const std::vector<DiscoveryResponder::Prob
     return ports;
 }
 
-class Discovery : public testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        inside_ = sorvane_test::InsideDiscoveryNamespace(&why_);
-        if (inside_) responder_ = DiscoveryResponder::Open(sorvane_test::kDiscoveryDeviceInterface, &why_).release();
-    }
-    static void TearDownTestSuite() {
-        delete responder_;
-        responder_ = nullptr;
-    }
-    void SetUp() override {
-        if (!inside_) GTEST_SKIP() << "discovery broadcasts, and this is not the test namespace: " << why_;
-        ASSERT_NE(responder_, nullptr) << why_;
-        responder_->SetPeers({});
-        responder_->Clear();
-    }
-
-    static bool inside_;
-    static std::string why_;
-    static DiscoveryResponder* responder_;
-};
-
-bool Discovery::inside_ = false;
-std::string Discovery::why_;
-DiscoveryResponder* Discovery::responder_ = nullptr;
+using Discovery = sorvane_test::DiscoveryPairTest;
 
 TEST_F(Discovery, SendsEveryKindsProbeTwiceToEachOfItsPortsInKindOrder) {
     const Found found = Discover(7);

@@ -165,6 +165,13 @@ TEST_F(HtmlTextStaticTest, FontColourAndBackgroundTakeEveryColourForm) {
     EXPECT_GT(back.Count(kInk), 0);  // the x after </font> is back in the text colour
 }
 
+TEST_F(HtmlTextStaticTest, AChangeOfLookMovesNoText) {
+    const int plain = Ink(L"one two three").Width();
+    EXPECT_EQ(Ink(L"one <font color=\"black\">two</font> three").Width(), plain);
+    EXPECT_EQ(Ink(L"one<font color=\"black\"> two </font>three").Width(), plain);
+    EXPECT_EQ(Ink(L"<font color=\"black\">one two</font> three").Width(), plain);
+}
+
 TEST_F(HtmlTextStaticTest, ColourSettersRenderAgainAndReturnWhatTheyReplace) {
     Show(L"WWW");
     EXPECT_EQ(control_->SetTextColor(L"Lime"), kInk);
