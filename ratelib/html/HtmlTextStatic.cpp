@@ -382,11 +382,14 @@ void CHtmlTextStatic::AddAppCommand(LPCWSTR name, HWND window, UINT message, WPA
 
 void CHtmlTextStatic::EnableLinkTips(BOOL enable) {
     m_linkTips = enable != FALSE;
-    if (m_linkTips && m_hWnd != nullptr) {
-        ModifyStyle(0, SS_NOTIFY);
-        if (m_toolTip.GetSafeHwnd() == nullptr) m_toolTip.Create(this);
-    }
     MarkForRendering();
+}
+
+// The tooltip control and the notify style, made once the window exists and tips are wanted.
+void CHtmlTextStatic::PrepareLinkTips() {
+    if (!m_linkTips || m_toolTip.GetSafeHwnd() != nullptr) return;
+    ModifyStyle(0, SS_NOTIFY);
+    m_toolTip.Create(this);
 }
 
 void CHtmlTextStatic::MarkForRendering() {
@@ -519,6 +522,7 @@ void CHtmlTextStatic::Render(HDC screen) {
         ::SelectObject(m_imageDC, savedFont);
     }
 
+    PrepareLinkTips();
     if (m_linkTips && m_toolTip.GetSafeHwnd() != nullptr) {
         for (std::size_t i = 0; i < m_links.size(); ++i) {
             const CString& target = m_links[i].target;

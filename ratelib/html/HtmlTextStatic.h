@@ -64,6 +64,7 @@ private:
     };
 
     void MarkForRendering();
+    void PrepareLinkTips();
     void Render(HDC screen);
     void FreeImage();
     int LinkAt(CPoint point) const;

@@ -234,7 +234,8 @@ bool CConnectSerDlg::ChoiceIsValid() {
 }
 
 void CConnectSerDlg::OnOK() {
-    ReadControls();
+    // Return reaches here too, also while "Connect" is disabled.
+    if (!ChoiceIsValid()) return;
     if (m_location == 0) m_serverAddress = L"127.0.0.1";
     EndDialog(IDOK);
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/ConnectAddress.h"
 #include "core/DiscoveryWire.h"
 
 namespace {
@@ -46,6 +47,23 @@ TEST(DiscoveryWire, KindMaskCountsOnlyItsLowThreeBits) {
     EXPECT_EQ(EffectiveKinds(8), 7);
     EXPECT_EQ(EffectiveKinds(-1), 7);
     EXPECT_EQ(EffectiveKinds(10), 2);
+}
+
+TEST(DialogAddress, NeedsFourPartsEachUpTo255AndSaturatesLongNumbers) {
+    const struct {
+        const wchar_t* text;
+        bool valid;
+    } cases[] = {{L"192.168.1.30", true},   {L"192.168.1.300", false}, {L"1.2.3", false},
+                 {L"1..2.3", false},        {L"1.2.3.4.", false},      {L"0.0.0.0", true},
+                 {L"1.2.3.4x", true},       {L"x.2.3.4", true},        {L"1.2.3.4294967297", false},
+                 {L"1.2.3.99999999999999999999", false}, {L"", false}};
+    for (const auto& c : cases) {
+        std::array<std::uint8_t, 4> bytes{};
+        EXPECT_EQ(ParseDialogAddress(c.text, bytes), c.valid) << std::wstring(c.text).size();
+    }
+    std::array<std::uint8_t, 4> bytes{};
+    ASSERT_TRUE(ParseDialogAddress(L"10.0.200.7", bytes));
+    EXPECT_EQ(bytes, (std::array<std::uint8_t, 4>{10, 0, 200, 7}));
 }
 
 }  // namespace

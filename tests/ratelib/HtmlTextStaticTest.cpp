@@ -218,6 +218,7 @@ TEST_F(HtmlTextStaticTest, AWrappingLinkKeepsOneRectanglePerLine) {
 TEST_F(HtmlTextStaticTest, LinksGetTipsWithTheirTargetsExceptApplicationCommands) {
     control_->EnableLinkTips();
     Show(L"<a href=\"first.htm\">one</a> <a href=\"APP:refresh\">two</a> <a href=\"second.htm\">three</a>");
+    EXPECT_NE(control_->GetStyle() & SS_NOTIFY, 0u);
     ASSERT_EQ(control_->Links().size(), 3u);
     HWND tips = control_->ToolTipWindow();
     ASSERT_NE(tips, nullptr);

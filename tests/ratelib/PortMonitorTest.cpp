@@ -116,4 +116,32 @@ TEST_F(PortMonitorLauncher, WithoutTheWindowAValueStartsTheMonitorAndSendsComman
     EXPECT_EQ(LogLines(), (std::vector<std::string>{"start /Ieth1", Request(0, "eth1", 3)}));
 }
 
+// The thread's processor time so far, in milliseconds.
+double ThreadCpuMs() {
+    FILETIME created, ended, kernel, user;
+    GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user);
+    auto ms = [](const FILETIME& t) { return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e4; };
+    return ms(kernel) + ms(user);
+}
+
+TEST_F(PortMonitorLauncher, WaitsForAMonitorThatNeverComesWithoutSpinning) {
+    const std::wstring program = (HostProgramFolder() + L"Velmora\\Velmora.exe").GetString();
+    const std::wstring away = program + L".away";
+    ASSERT_TRUE(MoveFileW(program.c_str(), away.c_str()));
+    // The same call without the wait, for the processor time that starting the program costs. A wait
+    // that polls its queue in a loop costs well over 100 ms here; one that sleeps, next to nothing.
+    double before = ThreadCpuMs();
+    Ostrel_InvokeVelmora("eth9", 0);
+    const double withoutWait = ThreadCpuMs() - before;
+    before = ThreadCpuMs();
+    const ULONGLONG start = GetTickCount64();
+    Ostrel_InvokeVelmora("eth9", 5);
+    const ULONGLONG elapsed = GetTickCount64() - start;
+    const double withWait = ThreadCpuMs() - before;
+    MoveFileW(away.c_str(), program.c_str());
+    EXPECT_GE(elapsed, 490u);
+    EXPECT_LT(withWait - withoutWait, 60.0) << "half a second of waiting took " << withWait << " ms of processor time";
+    EXPECT_TRUE(LogLines().empty());
+}
+
 }  // namespace
