@@ -450,6 +450,10 @@ void CHtmlTextStatic::Render(HDC screen) {
         for (std::size_t i = 0; i < m_links.size(); ++i) m_toolTip.DelTool(this, i + 1);
     }
     m_links.clear();
+    if (m_showingLinkCursor) {  // the link under the pointer is gone with the old layout
+        ::SetCursor(m_replacedCursor);
+        m_showingLinkCursor = false;
+    }
 
     const bool transparent = (GetExStyle() & WS_EX_TRANSPARENT) != 0;
     if (!transparent) {

@@ -236,7 +236,8 @@ TEST_F(HtmlTextStaticTest, LinksGetTipsWithTheirTargetsExceptApplicationCommands
 TEST_F(HtmlTextStaticTest, ThePointerOverALinkIsTheHandAndLeavingRestoresIt) {
     Show(L"plain <a href=\"APP:x\">link</a>");
     ASSERT_EQ(control_->Links().size(), 1u);
-    const HCURSOR before = GetCursor();
+    const HCURSOR before = LoadCursorW(nullptr, IDC_IBEAM);
+    SetCursor(before);
     gui::MouseMove(control_->GetSafeHwnd(), Middle(control_->Links()[0].rect));
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
     gui::MouseMove(control_->GetSafeHwnd(), POINT{2, 150});
