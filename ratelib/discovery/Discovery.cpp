@@ -22,8 +22,8 @@ constexpr long kReceiveWaitMs = 50;
 constexpr int kMaxDatagram = 1514;
 constexpr int kSendsPerPort = 2;
 
-// One discovery at a time: the probes of two would answer each other's sockets' neighbours and the
-// listening windows would overlap for no gain.
+// Discoveries run one after another: callers have always been able to rely on that, and two at
+// once would only put twice the probes on every network for the same answers.
 std::mutex discoveryLock;
 
 // The sockets layer for the length of one discovery; every successful start is matched by a
