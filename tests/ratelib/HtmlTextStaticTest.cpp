@@ -166,10 +166,14 @@ TEST_F(HtmlTextStaticTest, FontColourAndBackgroundTakeEveryColourForm) {
 }
 
 TEST_F(HtmlTextStaticTest, AChangeOfLookMovesNoText) {
+    // Runs drawn apart may round their advances a pixel differently from one run drawn whole.
     const int plain = Ink(L"one two three").Width();
-    EXPECT_EQ(Ink(L"one <font color=\"black\">two</font> three").Width(), plain);
-    EXPECT_EQ(Ink(L"one<font color=\"black\"> two </font>three").Width(), plain);
-    EXPECT_EQ(Ink(L"<font color=\"black\">one two</font> three").Width(), plain);
+    for (const wchar_t* markup : {L"one <font color=\"black\">two</font> three",
+                                  L"one<font color=\"black\"> two </font>three",
+                                  L"<font color=\"black\">one two</font> three", L"one <u>two</u> three",
+                                  L"one <strike>two</strike> three"}) {
+        EXPECT_NEAR(Ink(markup).Width(), plain, 1) << std::wstring(markup).size();
+    }
 }
 
 TEST_F(HtmlTextStaticTest, ColourSettersRenderAgainAndReturnWhatTheyReplace) {
