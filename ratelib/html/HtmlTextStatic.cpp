@@ -3,278 +3,20 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <map>
-#include <memory>
 
+#include "html/HtmlLayout.h"
 #include "html/HtmlMarkup.h"
 
 namespace {
 
-using sorvane::html::TagName;
-using sorvane::html::Token;
+using sorvane::html::FontCache;
+using sorvane::html::Line;
+using sorvane::html::Piece;
+using sorvane::html::Style;
 
-constexpr int kSizeStepPixels = 2;   // one BIG, SMALL or SIZE unit of character height
-constexpr int kMinFontHeight = 4;
-constexpr int kMaxSizeSteps = 100;
-constexpr int kDefaultRule = 2;
-constexpr int kMaxRule = 200;
 constexpr int kRuleSpacing = 2;      // above and below a rule
 constexpr int kShowCommand = SW_SHOWNORMAL;
 constexpr WORD kWinHelpHandCursor = 106;
-
-// What the text is drawn with at a point of the markup.
-struct Style {
-    int bold = 0, italic = 0, underline = 0, strike = 0, center = 0, sub = 0, sup = 0, code = 0;
-    int sizeSteps = 0;
-    COLORREF text = 0;
-    COLORREF back = 0;
-    bool opaque = true;
-    std::wstring face;
-    int link = -1;
-
-    bool SameLook(const Style& o) const {
-        return (bold > 0) == (o.bold > 0) && (italic > 0) == (o.italic > 0) && (underline > 0) == (o.underline > 0) &&
-               (strike > 0) == (o.strike > 0) && Shift() == o.Shift() && (code > 0) == (o.code > 0) &&
-               sizeSteps == o.sizeSteps && text == o.text && back == o.back && opaque == o.opaque && face == o.face &&
-               link == o.link;
-    }
-    int Shift() const { return sub > sup ? 1 : sup > sub ? -1 : 0; }
-};
-
-struct Piece {
-    std::wstring text;
-    Style style;
-    int x = 0;
-    int width = 0;
-    int ascent = 0;
-    int height = 0;
-};
-
-struct Line {
-    std::vector<Piece> pieces;
-    int width = 0;
-    int ascent = 0;
-    int descent = 0;
-    bool centred = false;
-    int rule = 0;  // a rule of this thickness instead of text
-};
-
-// An opening tag counts up; a closing one counts down, but a closing tag without its opening one
-// changes nothing.
-void Nest(int& count, bool open) {
-    if (open) {
-        ++count;
-    } else if (count > 0) {
-        --count;
-    }
-}
-
-// Fonts of one rendering, one a look.
-class FontCache {
-public:
-    FontCache(HDC dc, const LOGFONTW& base) : dc_(dc), base_(base) {
-        if (base_.lfHeight == 0) base_.lfHeight = -13;
-    }
-    ~FontCache() {
-        for (auto& entry : fonts_) ::DeleteObject(entry.second);
-    }
-    FontCache(const FontCache&) = delete;
-    FontCache& operator=(const FontCache&) = delete;
-
-    HFONT Select(const Style& style) {
-        LOGFONTW font = base_;
-        const int height = std::abs(base_.lfHeight) + kSizeStepPixels * style.sizeSteps;
-        font.lfHeight = -std::max(height, kMinFontHeight);
-        if (style.bold > 0) font.lfWeight = FW_BOLD;
-        if (style.italic > 0) font.lfItalic = TRUE;
-        if (style.underline > 0) font.lfUnderline = TRUE;
-        if (style.strike > 0) font.lfStrikeOut = TRUE;
-        const std::wstring face = style.code > 0 ? L"Courier New" : style.face;
-        if (!face.empty()) lstrcpynW(font.lfFaceName, face.c_str(), LF_FACESIZE);
-        const std::wstring key(reinterpret_cast<const wchar_t*>(&font), sizeof font / sizeof(wchar_t));
-        auto found = fonts_.find(key);
-        if (found == fonts_.end()) found = fonts_.emplace(key, ::CreateFontIndirectW(&font)).first;
-        ::SelectObject(dc_, found->second);
-        return found->second;
-    }
-
-private:
-    HDC dc_;
-    LOGFONTW base_;
-    std::map<std::wstring, HFONT> fonts_;
-};
-
-// Lays the markup out into lines no wider than `width`, measuring with the fonts of `fonts`.
-class Layout {
-public:
-    Layout(HDC dc, FontCache& fonts, int width, Style start) : dc_(dc), fonts_(fonts), width_(width), style_(start) {
-        lines_.emplace_back();
-    }
-
-    std::vector<Line> Run(const std::vector<Token>& tokens, std::vector<CString>& targets) {
-        for (const Token& token : tokens) {
-            switch (token.kind) {
-                case Token::Kind::Text: AddText(token.text); break;
-                case Token::Kind::LineBreak: EndLine(); break;
-                case Token::Kind::Tag: Apply(token, targets); break;
-            }
-        }
-        EndLine();
-        if (lines_.back().pieces.empty() && lines_.back().rule == 0) lines_.pop_back();
-        return lines_;
-    }
-
-private:
-    void Apply(const Token& token, std::vector<CString>& targets) {
-        const bool open = !token.closing;
-        switch (token.tag) {
-            case TagName::B: Nest(style_.bold, open); break;
-            case TagName::I: Nest(style_.italic, open); break;
-            case TagName::U: Nest(style_.underline, open); break;
-            case TagName::Strike: Nest(style_.strike, open); break;
-            case TagName::Center:
-                EndLineIfUsed();
-                Nest(style_.center, open);
-                break;
-            case TagName::Sub: Nest(style_.sub, open); break;
-            case TagName::Sup: Nest(style_.sup, open); break;
-            case TagName::Code: Nest(style_.code, open); break;
-            case TagName::Big: StepSize(open ? 1 : -1); break;
-            case TagName::Small: StepSize(open ? -1 : 1); break;
-            case TagName::Font:
-                if (open) {
-                    fontStack_.push_back(style_);
-                    if (!token.color.empty()) style_.text = CNamedColors(token.color.c_str()).GetColor();
-                    if (!token.bgcolor.empty()) {
-                        style_.back = CNamedColors(token.bgcolor.c_str()).GetColor();
-                        style_.opaque = true;
-                    }
-                    if (!token.face.empty()) style_.face = token.face;
-                    if (!token.size.empty()) StepSize(sorvane::html::ParseBoundedNumber(token.size, kMaxSizeSteps));
-                } else if (!fontStack_.empty()) {
-                    const Style saved = fontStack_.back();
-                    fontStack_.pop_back();
-                    style_.text = saved.text;
-                    style_.back = saved.back;
-                    style_.opaque = saved.opaque;
-                    style_.face = saved.face;
-                    style_.sizeSteps = saved.sizeSteps;
-                }
-                break;
-            case TagName::A:
-                if (open) {
-                    if (links_++ == 0) {
-                        style_.link = static_cast<int>(targets.size());
-                        targets.push_back(token.href.c_str());
-                    }
-                } else if (links_ > 0 && --links_ == 0) {
-                    style_.link = -1;
-                }
-                break;
-            case TagName::Hr:
-                if (!open) break;
-                if (!token.size.empty()) rule_ = std::clamp(sorvane::html::ParseBoundedNumber(token.size, kMaxRule), 1, kMaxRule);
-                EndLineIfUsed();
-                lines_.back().rule = rule_;
-                lines_.emplace_back();
-                break;
-            case TagName::Br:
-                if (open) EndLine();
-                break;
-        }
-    }
-
-    void StepSize(int steps) { style_.sizeSteps = std::clamp(style_.sizeSteps + steps, -kMaxSizeSteps, kMaxSizeSteps); }
-
-    void AddText(const std::wstring& text) {
-        std::wstring word;
-        for (wchar_t c : text) {
-            if (c == L' ' || c == L'\t') {
-                AddWord(word);
-                word.clear();
-                if (!spaceBefore_) spaceStyle_ = style_;  // a blank keeps the look it was written in
-                spaceBefore_ = true;
-            } else {
-                word += c;
-            }
-        }
-        AddWord(word);
-    }
-
-    SIZE Measure(const std::wstring& text, const Style& style, TEXTMETRICW* metrics) {
-        fonts_.Select(style);
-        SIZE size = {0, 0};
-        ::GetTextExtentPoint32W(dc_, text.c_str(), static_cast<int>(text.size()), &size);
-        ::GetTextMetricsW(dc_, metrics);
-        return size;
-    }
-
-    void AddWord(const std::wstring& word) {
-        if (word.empty()) return;
-        Line* line = &lines_.back();
-        TEXTMETRICW spaceMetrics, metrics;
-        int space = (spaceBefore_ && !line->pieces.empty()) ? Measure(L" ", spaceStyle_, &spaceMetrics).cx : 0;
-        const int width = Measure(word, style_, &metrics).cx;
-        if (!line->pieces.empty() && line->width + space + width > width_) {
-            EndLine();
-            line = &lines_.back();
-            space = 0;
-        }
-        if (space > 0) Append(L" ", spaceStyle_, space, spaceMetrics);
-        Append(word, style_, width, metrics);
-        spaceBefore_ = false;
-    }
-
-    void Append(const std::wstring& text, const Style& style, int width, const TEXTMETRICW& metrics) {
-        Line& line = lines_.back();
-        if (line.pieces.empty()) line.centred = style.center > 0;
-        if (!line.pieces.empty() && line.pieces.back().style.SameLook(style)) {
-            line.pieces.back().text += text;
-            line.pieces.back().width += width;
-        } else {
-            Piece piece;
-            piece.text = text;
-            piece.style = style;
-            piece.x = line.width;
-            piece.width = width;
-            piece.ascent = metrics.tmAscent;
-            piece.height = metrics.tmHeight;
-            line.pieces.push_back(piece);
-        }
-        line.width += width;
-        // Raised and lowered text gets room on its line instead of being cut off.
-        const int shift = style.Shift() * metrics.tmHeight / 2;
-        line.ascent = std::max<int>(line.ascent, metrics.tmAscent - std::min(shift, 0));
-        line.descent = std::max<int>(line.descent, metrics.tmDescent + std::max(shift, 0));
-    }
-
-    void EndLineIfUsed() {
-        if (!lines_.back().pieces.empty()) EndLine();
-    }
-
-    void EndLine() {
-        Line& line = lines_.back();
-        if (line.pieces.empty() && line.rule == 0) {
-            TEXTMETRICW metrics;
-            Measure(L" ", style_, &metrics);
-            line.ascent = metrics.tmAscent;
-            line.descent = metrics.tmDescent;
-        }
-        lines_.emplace_back();
-        spaceBefore_ = false;
-    }
-
-    HDC dc_;
-    FontCache& fonts_;
-    int width_;
-    Style style_;
-    std::vector<Style> fontStack_;
-    std::vector<Line> lines_;
-    int links_ = 0;
-    int rule_ = kDefaultRule;
-    bool spaceBefore_ = false;
-    Style spaceStyle_;
-};
 
 // A command-line argument that a program reads back as exactly `text`.
 std::wstring QuoteArgument(const std::wstring& text) {
@@ -483,46 +225,10 @@ void CHtmlTextStatic::Render(HDC screen) {
         start.opaque = !transparent;
         const int layoutWidth = std::max(client.Width() - m_leftMargin - m_rightMargin, 1);
         std::vector<CString> targets;
-        const std::vector<Line> lines =
-            Layout(m_imageDC, fonts, layoutWidth, start).Run(sorvane::html::ParseMarkup(text.GetString()), targets);
+        const std::vector<Line> lines = sorvane::html::LayOutMarkup(
+            m_imageDC, fonts, layoutWidth, start, sorvane::html::ParseMarkup(text.GetString()), targets);
 
-        int top = 0;
-        COLORREF ruleColour = m_foreground;
-        for (const Line& line : lines) {
-            if (line.rule > 0) {
-                const int y = top + kRuleSpacing + line.rule / 2;
-                HPEN pen = ::CreatePen(PS_SOLID, line.rule, ruleColour);
-                HGDIOBJ savedPen = ::SelectObject(m_imageDC, pen);
-                ::MoveToEx(m_imageDC, 0, y, nullptr);
-                ::LineTo(m_imageDC, client.Width(), y);
-                ::SelectObject(m_imageDC, savedPen);
-                ::DeleteObject(pen);
-                top += line.rule + 2 * kRuleSpacing;
-                continue;
-            }
-            const int height = line.ascent + line.descent;
-            const int left = m_leftMargin + (line.centred ? std::max((layoutWidth - line.width) / 2, 0) : 0);
-            for (std::size_t i = 0; i < line.pieces.size(); ++i) {
-                const Piece& piece = line.pieces[i];
-                fonts.Select(piece.style);
-                ::SetTextColor(m_imageDC, piece.style.text);
-                ::SetBkColor(m_imageDC, piece.style.back);
-                ::SetBkMode(m_imageDC, piece.style.opaque ? OPAQUE : TRANSPARENT);
-                const int y = top + line.ascent - piece.ascent + piece.style.Shift() * piece.height / 2;
-                ::TextOutW(m_imageDC, left + piece.x, y, piece.text.c_str(), static_cast<int>(piece.text.size()));
-                ruleColour = piece.style.text;
-                // One rectangle for each stretch of a link on a line.
-                const int link = piece.style.link;
-                if (link < 0) continue;
-                const CRect rect(left + piece.x, top, left + piece.x + piece.width, top + height);
-                if (i > 0 && line.pieces[i - 1].style.link == link && !m_links.empty()) {
-                    m_links.back().rect.right = rect.right;
-                } else {
-                    m_links.push_back(LinkArea{rect, targets[static_cast<std::size_t>(link)]});
-                }
-            }
-            top += height;
-        }
+        DrawLines(lines, targets, fonts, layoutWidth, client.Width());
         ::SelectObject(m_imageDC, savedFont);
     }
 
@@ -533,6 +239,47 @@ void CHtmlTextStatic::Render(HDC screen) {
             if (StartsWithNoCase(target, 0, L"APP:") || StartsWithNoCase(target, 1, L"APP:")) continue;
             m_toolTip.AddTool(this, target.GetString(), &m_links[i].rect, i + 1);
         }
+    }
+}
+
+// Draws the laid-out lines into the image and records one rectangle for each stretch of a link on
+// a line.
+void CHtmlTextStatic::DrawLines(const std::vector<Line>& lines, const std::vector<CString>& targets, FontCache& fonts,
+                                int layoutWidth, int clientWidth) {
+    int top = 0;
+    for (const Line& line : lines) {
+        if (line.rule > 0) {
+            // Across the whole width, margins included.
+            const int y = top + kRuleSpacing + line.rule / 2;
+            HPEN pen = ::CreatePen(PS_SOLID, line.rule, line.ruleColour);
+            HGDIOBJ savedPen = ::SelectObject(m_imageDC, pen);
+            ::MoveToEx(m_imageDC, 0, y, nullptr);
+            ::LineTo(m_imageDC, clientWidth, y);
+            ::SelectObject(m_imageDC, savedPen);
+            ::DeleteObject(pen);
+            top += line.rule + 2 * kRuleSpacing;
+            continue;
+        }
+        const int height = line.ascent + line.descent;
+        const int left = m_leftMargin + (line.centred ? std::max((layoutWidth - line.width) / 2, 0) : 0);
+        for (std::size_t i = 0; i < line.pieces.size(); ++i) {
+            const Piece& piece = line.pieces[i];
+            fonts.Select(piece.style);
+            ::SetTextColor(m_imageDC, piece.style.text);
+            ::SetBkColor(m_imageDC, piece.style.back);
+            ::SetBkMode(m_imageDC, piece.style.opaque ? OPAQUE : TRANSPARENT);
+            const int y = top + line.ascent - piece.ascent + piece.style.Shift() * piece.height / 2;
+            ::TextOutW(m_imageDC, left + piece.x, y, piece.text.c_str(), static_cast<int>(piece.text.size()));
+            const int link = piece.style.link;
+            if (link < 0) continue;
+            const CRect rect(left + piece.x, top, left + piece.x + piece.width, top + height);
+            if (i > 0 && line.pieces[i - 1].style.link == link && !m_links.empty()) {
+                m_links.back().rect.right = rect.right;
+            } else {
+                m_links.push_back(LinkArea{rect, targets[static_cast<std::size_t>(link)]});
+            }
+        }
+        top += height;
     }
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "html/HtmlLayout.h"
 #include "html/NamedColors.h"
 
 class CHtmlTextStatic : public CStatic {
@@ -66,6 +67,8 @@ private:
     void MarkForRendering();
     void PrepareLinkTips();
     void Render(HDC screen);
+    void DrawLines(const std::vector<sorvane::html::Line>& lines, const std::vector<CString>& targets,
+                   sorvane::html::FontCache& fonts, int layoutWidth, int clientWidth);
     void FreeImage();
     int LinkAt(CPoint point) const;
     HCURSOR LinkCursor();

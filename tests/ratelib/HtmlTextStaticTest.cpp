@@ -140,6 +140,9 @@ TEST_F(HtmlTextStaticTest, ARuleSpansTheWholeWidthInItsThickness) {
     int inkRows = 0;
     for (int y = 0; y < two.height; ++y) inkRows += two.Count(kInk, RECT{0, y, two.width, y + 1}) == two.width;
     EXPECT_EQ(inkRows, 8);
+    // In the text colour where it stands.
+    const gui::Picture red = Show(L"<font color=\"red\"><hr size=3></font>");
+    EXPECT_EQ(red.Count(RGB(255, 0, 0)), 3 * red.width);
 }
 
 TEST_F(HtmlTextStaticTest, CentredTextCentresTheWholeLine) {
