@@ -1,0 +1,86 @@
+#pragma once
+// A simulated chip driver for BrevixT_WIN7 in this process, the message boxes it shows, and
+// readers of the driver's call log.
+
+#include "sim/ChipDriver.h"
+#include "support/BoxWatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace win7test {
+
+using sim::Bytes;
+
+// The command blocks that the SPI command class was given, in order.
+inline std::vector<Bytes> CommandBlocks(const std::vector<sim::DriverCall>& calls) {
+    std::vector<Bytes> blocks;
+    for (const sim::DriverCall& call : calls) {
+        if (call.kind != sim::DriverCall::Kind::WmiPut || call.target != L"AX88172ASpiSendCommand_OID") continue;
+        const sim::WmiValue* block = call.object.Find(L"SpiSendCommand");
+        if (block) blocks.push_back(block->bytes);
+    }
+    return blocks;
+}
+
+// The pages that page-program blocks (direction 1, opcode 02) went to, in order.
+inline std::vector<int> ProgrammedPages(const std::vector<sim::DriverCall>& calls) {
+    std::vector<int> pages;
+    for (const Bytes& block : CommandBlocks(calls))
+        if (block.size() > 27 && block[0] == 1 && block[24] == 0x02) pages.push_back(block[25] << 8 | block[26]);
+    return pages;
+}
+
+// A POF image file: the mark, a header, a run of 16 bytes 0xFF and `data` bytes of pattern.
+inline Bytes PofImage(size_t data) {
+    Bytes file = {'P', 'O', 'F', 0, 0x12, 0x34};
+    file.insert(file.end(), 16, 0xFF);
+    for (size_t i = 0; i < data; ++i) file.push_back(uint8_t(i * 13 + 5));
+    return file;
+}
+
+// A byte with its bits in the opposite order, written out bit by bit.
+inline uint8_t Reversed(uint8_t v) {
+    uint8_t r = 0;
+    for (int bit = 0; bit < 8; ++bit)
+        if (v & (1 << bit)) r |= uint8_t(0x80 >> bit);
+    return r;
+}
+
+// The text and caption of each box seen, from the `from`th on.
+inline std::vector<std::pair<std::wstring, std::wstring>> TextsAndCaptions(const support::BoxWatcher& boxes,
+                                                                           size_t from = 0) {
+    std::vector<std::pair<std::wstring, std::wstring>> seen;
+    const std::vector<support::SeenBox> all = boxes.Boxes();
+    for (size_t i = from; i < all.size(); ++i) seen.emplace_back(all[i].text, all[i].caption);
+    return seen;
+}
+
+// Files in the temporary folder, deleted with the owner.
+class TempFiles {
+public:
+    ~TempFiles() {
+        for (const std::wstring& path : paths_) DeleteFileW(path.c_str());
+    }
+    std::wstring Write(const Bytes& bytes) {
+        wchar_t folder[MAX_PATH];
+        GetTempPathW(MAX_PATH, folder);
+        const std::wstring path = std::wstring(folder) + L"brevix-w7-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                  std::to_wstring(paths_.size()) + L".pof";
+        if (std::FILE* file = _wfopen(path.c_str(), L"wb")) {
+            std::fwrite(bytes.data(), 1, bytes.size(), file);
+            std::fclose(file);
+        }
+        paths_.push_back(path);
+        return path;
+    }
+
+private:
+    std::vector<std::wstring> paths_;
+};
+
+}  // namespace win7test
