@@ -7,7 +7,6 @@
 namespace {
 
 using namespace win7test;
-using Boxes = std::vector<std::pair<std::wstring, std::wstring>>;
 
 class DownloadExportTest : public testing::Test {
 protected:

@@ -32,7 +32,7 @@ TEST_F(FpgaDownloadTest, PageReadAgainAfterAFailedReadBack) {
     // The page was not known to differ: it is read again, not programmed again.
     EXPECT_EQ(ProgrammedPages(host_.Calls()).size(), 5000u);
     EXPECT_EQ(VerifyPasses(), 2);
-    EXPECT_EQ(TextsAndCaptions(boxes_), (std::vector<std::pair<std::wstring, std::wstring>>{
+    EXPECT_EQ(TextsAndCaptions(boxes_), (Boxes{
                                             {L"SPI_STATUS_FAILED return false", L"Error"}}));
 }
 

@@ -15,6 +15,7 @@
 namespace win7test {
 
 using sim::Bytes;
+using Boxes = std::vector<std::pair<std::wstring, std::wstring>>;
 
 // The command blocks that the SPI command class was given, in order.
 inline std::vector<Bytes> CommandBlocks(const std::vector<sim::DriverCall>& calls) {
@@ -52,9 +53,8 @@ inline uint8_t Reversed(uint8_t v) {
 }
 
 // The text and caption of each box seen, from the `from`th on.
-inline std::vector<std::pair<std::wstring, std::wstring>> TextsAndCaptions(const support::BoxWatcher& boxes,
-                                                                           size_t from = 0) {
-    std::vector<std::pair<std::wstring, std::wstring>> seen;
+inline Boxes TextsAndCaptions(const support::BoxWatcher& boxes, size_t from = 0) {
+    Boxes seen;
     const std::vector<support::SeenBox> all = boxes.Boxes();
     for (size_t i = from; i < all.size(); ++i) seen.emplace_back(all[i].text, all[i].caption);
     return seen;
