@@ -75,6 +75,14 @@ bool CopyByteArray(const VARIANT& value, uint8_t* buffer, int length) {
 
 }  // namespace
 
+bool WmiTransport::Found(Lookup lookup, const char* queryFailed, const char* noInstance, const char* caption) {
+    const char* text = lookup == Lookup::QueryFailed  ? queryFailed
+                       : lookup == Lookup::NoInstance ? noInstance
+                                                      : nullptr;
+    if (text) ShowBox(text, caption);
+    return lookup == Lookup::Found;
+}
+
 // A second connection replaces the first: it is released before anything else happens.
 bool WmiTransport::WmiConnect() {
     WmiDisconnect();
@@ -167,16 +175,9 @@ WmiTransport::Lookup WmiTransport::EnumerateFirst(const wchar_t* className, ComP
 
 bool WmiTransport::WmiSpiConfig(const spiflash::SpiConfig& record) {
     ComPtr<IWbemClassObject> object;
-    switch (QueryFirst(kSpiConfigClass, &object)) {
-    case Lookup::QueryFailed:
-        ShowBox("WMI ExecQuery failed.\r\n", kDriverApiCaption);
+    if (!Found(QueryFirst(kSpiConfigClass, &object), "WMI ExecQuery failed.\r\n", "No Device.\r\n",
+               kDriverApiCaption))
         return false;
-    case Lookup::NoInstance:
-        ShowBox("No Device.\r\n", kDriverApiCaption);
-        return false;
-    case Lookup::Found:
-        break;
-    }
     Variant config;
     if (!MakeByteArray(record.data(), int(record.size()), &config)) {
         ShowBox("Failed to create SPI configuration data array.\r\n", kDriverApiCaption);
@@ -193,16 +194,9 @@ bool WmiTransport::WmiSpiConfig(const spiflash::SpiConfig& record) {
 
 bool WmiTransport::WmiSpiSendCmd(const uint8_t* block, int length) {
     ComPtr<IWbemClassObject> object;
-    switch (QueryFirst(kSpiSendCommandClass, &object)) {
-    case Lookup::QueryFailed:
-        ShowBox("WMI ExecQuery failed\r\n", kDriverApiCaption);
+    if (!Found(QueryFirst(kSpiSendCommandClass, &object), "WMI ExecQuery failed\r\n", "No Device\r\n",
+               kDriverApiCaption))
         return false;
-    case Lookup::NoInstance:
-        ShowBox("No Device\r\n", kDriverApiCaption);
-        return false;
-    case Lookup::Found:
-        break;
-    }
     Variant count;
     count.vt = VT_I4;
     count.lVal = length;
@@ -227,17 +221,9 @@ bool WmiTransport::WmiSpiSendCmd(const uint8_t* block, int length) {
 
 bool WmiTransport::WmiSpiReadStatus(int* status) {
     ComPtr<IWbemClassObject> object;
-    switch (EnumerateFirst(kSpiStatusClass, &object)) {
-    case Lookup::QueryFailed:
-        ShowBox("WMI ExecQuery failed\r\n");
+    if (!Found(EnumerateFirst(kSpiStatusClass, &object), "WMI ExecQuery failed\r\n", "No Device\r\n", nullptr)) {
         *status = kStatusNoInstance;
         return false;
-    case Lookup::NoInstance:
-        ShowBox("No Device\r\n");
-        *status = kStatusNoInstance;
-        return false;
-    case Lookup::Found:
-        break;
     }
     Variant value;
     if (FAILED(object->Get(L"SpiStatus", 0, &value, nullptr, nullptr)) ||
@@ -252,16 +238,8 @@ bool WmiTransport::WmiSpiReadStatus(int* status) {
 
 bool WmiTransport::WmiSpiReadData(uint8_t* buffer, int length) {
     ComPtr<IWbemClassObject> object;
-    switch (EnumerateFirst(kSpiDataClass, &object)) {
-    case Lookup::QueryFailed:
-        ShowBox("WMI ExecQuery failed\r\n");
+    if (!Found(EnumerateFirst(kSpiDataClass, &object), "WMI ExecQuery failed\r\n", "No Device\r\n", nullptr))
         return false;
-    case Lookup::NoInstance:
-        ShowBox("No Device\r\n");
-        return false;
-    case Lookup::Found:
-        break;
-    }
     // The driver's array is taken only when it is one of bytes and holds all that was asked for.
     Variant value;
     if (FAILED(object->Get(L"SpiData", 0, &value, nullptr, nullptr)) || !CopyByteArray(value, buffer, length)) {
@@ -273,15 +251,7 @@ bool WmiTransport::WmiSpiReadData(uint8_t* buffer, int length) {
 
 bool WmiTransport::WmiSetGpioValue(const uint32_t* word) {
     ComPtr<IWbemClassObject> object;
-    switch (QueryFirst(kGpioClass, &object)) {
-    case Lookup::QueryFailed:
-        ShowBox("No Device\r\n", kDriverApiCaption);
-        return false;
-    case Lookup::NoInstance:
-        return false;
-    case Lookup::Found:
-        break;
-    }
+    if (!Found(QueryFirst(kGpioClass, &object), "No Device\r\n", nullptr, kDriverApiCaption)) return false;
     Variant value;
     value.vt = VT_I4;
     value.lVal = LONG(*word);

@@ -55,6 +55,8 @@ private:
     // enumeration (the read sequence).
     Lookup QueryFirst(const wchar_t* className, Microsoft::WRL::ComPtr<IWbemClassObject>* object);
     Lookup EnumerateFirst(const wchar_t* className, Microsoft::WRL::ComPtr<IWbemClassObject>* object);
+    // Shows the texts of a failed lookup (a null text: no box); true when the instance was found.
+    static bool Found(Lookup lookup, const char* queryFailed, const char* noInstance, const char* caption);
     // Connection steps shared by both connects: the locator, root\wmi and the proxy blanket.
     // `shared` selects the texts; on failure everything obtained is released.
     bool ConnectServices(bool shared);

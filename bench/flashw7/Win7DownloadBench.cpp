@@ -48,7 +48,8 @@ Bytes OneMebibyteImage() {
 std::wstring WriteTempFile(const Bytes& bytes) {
     wchar_t folder[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
-    const std::wstring path = std::wstring(folder) + L"brevix-w7-bench-" + std::to_wstring(GetCurrentProcessId()) + L".pof";
+    const std::wstring path =
+        std::wstring(folder) + L"brevix-w7-bench-" + std::to_wstring(GetCurrentProcessId()) + L".pof";
     if (std::FILE* file = _wfopen(path.c_str(), L"wb")) {
         std::fwrite(bytes.data(), 1, bytes.size(), file);
         std::fclose(file);

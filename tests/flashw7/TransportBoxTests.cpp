@@ -55,7 +55,8 @@ TEST_F(Win7FlashTest, EveryTransportFailureShowsItsBoxes) {
          {{L"No Device.\r\n", L"Driver API"}}},
         {"no config property", [](auto&, auto& c) { c.DropProperty(kConfig, L"SpiConfig"); }, shutdown,
          {{L"SPI configuration failed, error: 0x80041002\r\n", L"Driver API"}}},
-        {"config busy", [](auto&, auto& c) { c.ForceSpiStatus(1); }, shutdown, {{L"SPI set interface timeout", L"Error"}}},
+        {"config busy", [](auto&, auto& c) { c.ForceSpiStatus(1); }, shutdown,
+         {{L"SPI set interface timeout", L"Error"}}},
     };
     for (const auto& c : cases) {
         chip_.reset();

@@ -4,6 +4,7 @@
 
 #include "sim/ChipDriver.h"
 #include "support/BoxWatcher.h"
+#include "support/FpgaImageFile.h"
 
 #include <gtest/gtest.h>
 
@@ -36,21 +37,8 @@ inline std::vector<int> ProgrammedPages(const std::vector<sim::DriverCall>& call
     return pages;
 }
 
-// A POF image file: the mark, a header, a run of 16 bytes 0xFF and `data` bytes of pattern.
-inline Bytes PofImage(size_t data) {
-    Bytes file = {'P', 'O', 'F', 0, 0x12, 0x34};
-    file.insert(file.end(), 16, 0xFF);
-    for (size_t i = 0; i < data; ++i) file.push_back(uint8_t(i * 13 + 5));
-    return file;
-}
-
-// A byte with its bits in the opposite order, written out bit by bit.
-inline uint8_t Reversed(uint8_t v) {
-    uint8_t r = 0;
-    for (int bit = 0; bit < 8; ++bit)
-        if (v & (1 << bit)) r |= uint8_t(0x80 >> bit);
-    return r;
-}
+using support::PofImage;
+using support::Reversed;
 
 // The text and caption of each box seen, from the `from`th on.
 inline Boxes TextsAndCaptions(const support::BoxWatcher& boxes, size_t from = 0) {
