@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
-#include <unordered_map>
 
 namespace xls {
 namespace {
@@ -178,23 +177,52 @@ std::vector<size_t> WriteBoundSheets(RecordWriter& w, const std::vector<const Sh
     return positions;
 }
 
-// The shared string table: every distinct text once, in order of first use.
+// The shared string table: every distinct text once, in order of first use, and the index of
+// every text cell's string in the order the cells are written (sheet, row, column).
+//
+// Distinct texts are found with an open-addressing table of indexes: a workbook of the format's
+// full height holds hundreds of thousands of cells, and a node-based map spends most of a save in
+// cache misses.
 struct SharedStrings {
     std::vector<std::wstring_view> strings;
-    std::unordered_map<std::wstring_view, uint32_t> index;
-    uint32_t uses = 0;
+    std::vector<uint32_t> cellIndexes;
 
     explicit SharedStrings(const std::vector<const SheetContents*>& sheets) {
+        size_t cells = 0;
+        for (const SheetContents* sheet : sheets) {
+            for (const auto& row : sheet->rows) cells += row.size();
+        }
+        size_t capacity = 16;
+        while (capacity < 2 * cells) capacity *= 2;
+        std::vector<uint32_t> slots(capacity, kEmpty);  // string index per slot
+        cellIndexes.reserve(cells);
         for (const SheetContents* sheet : sheets) {
             for (const auto& row : sheet->rows) {
                 for (const CellValue& cell : row) {
-                    if (!cell.isText) continue;
-                    ++uses;
-                    if (index.emplace(cell.text, static_cast<uint32_t>(strings.size())).second) {
-                        strings.push_back(cell.text);
-                    }
+                    if (cell.isText) cellIndexes.push_back(Intern(slots, sheet->TextOf(cell)));
                 }
             }
+        }
+    }
+
+private:
+    static constexpr uint32_t kEmpty = 0xFFFFFFFF;
+
+    static size_t Hash(std::wstring_view text) {
+        size_t hash = 14695981039346656037ull;  // FNV-1a
+        for (wchar_t c : text) hash = (hash ^ static_cast<uint16_t>(c)) * 1099511628211ull;
+        return hash;
+    }
+
+    uint32_t Intern(std::vector<uint32_t>& slots, std::wstring_view text) {
+        const size_t mask = slots.size() - 1;
+        for (size_t at = Hash(text) & mask;; at = (at + 1) & mask) {
+            if (slots[at] == kEmpty) {
+                slots[at] = static_cast<uint32_t>(strings.size());
+                strings.push_back(text);
+                return slots[at];
+            }
+            if (strings[slots[at]] == text) return slots[at];
         }
     }
 };
@@ -212,7 +240,7 @@ void WriteSharedStrings(RecordWriter& w, const SharedStrings& sst) {
     std::vector<BucketStart> buckets;
 
     w.Begin(kSst);
-    w.U32(sst.uses);
+    w.U32(static_cast<uint32_t>(sst.cellIndexes.size()));
     w.U32(static_cast<uint32_t>(count));
     for (size_t i = 0; i < count; ++i) {
         const std::wstring_view text = sst.strings[i];
@@ -317,20 +345,21 @@ void WriteRow(RecordWriter& w, size_t r, const std::vector<CellValue>* cells, co
     w.End();
 }
 
-void WriteCell(RecordWriter& w, size_t r, const CellValue& cell, const SharedStrings& sst) {
+void WriteCell(RecordWriter& w, size_t r, const CellValue& cell, const uint32_t*& nextString) {
     w.Begin(cell.isText ? kLabelSst : kNumber);
     w.U16(static_cast<uint16_t>(r));
     w.U16(cell.column);
     w.U16(kCellFormat);
     if (cell.isText) {
-        w.U32(sst.index.at(cell.text));
+        w.U32(*nextString++);
     } else {
         w.F64(cell.number);
     }
     w.End();
 }
 
-void WriteRowsAndCells(RecordWriter& w, const SheetContents& sheet, const SharedStrings& sst) {
+// `nextString`: the shared string index of the sheet's first text cell, then of each following one.
+void WriteRowsAndCells(RecordWriter& w, const SheetContents& sheet, const uint32_t*& nextString) {
     const size_t rowCount = std::max(sheet.rows.size(), sheet.rowSettings.size());
     auto cellsOf = [&](size_t r) { return r < sheet.rows.size() ? &sheet.rows[r] : nullptr; };
     auto settingOf = [&](size_t r) { return r < sheet.rowSettings.size() ? &sheet.rowSettings[r] : nullptr; };
@@ -346,7 +375,7 @@ void WriteRowsAndCells(RecordWriter& w, const SheetContents& sheet, const Shared
         }
         for (size_t r = block; r < end; ++r) {
             if (const auto* cells = cellsOf(r)) {
-                for (const CellValue& cell : *cells) WriteCell(w, r, cell, sst);
+                for (const CellValue& cell : *cells) WriteCell(w, r, cell, nextString);
             }
         }
     }
@@ -372,17 +401,25 @@ void WriteWindow2(RecordWriter& w, bool firstSheet) {
 std::vector<uint8_t> BuildWorkbookStream(const std::vector<const SheetContents*>& sheets) {
     RecordWriter w;
     const SharedStrings sst(sheets);
+    // Room for a cell record, a share of a row record and the string of every cell, as a start.
+    size_t estimate = 64 * 1024;
+    for (const std::wstring_view text : sst.strings) estimate += 3 + 2 * text.size();
+    for (const SheetContents* sheet : sheets) {
+        for (const auto& row : sheet->rows) estimate += 20 + 18 * row.size();
+    }
+    w.out.reserve(estimate);
     WriteGlobalsHead(w);
     const std::vector<size_t> positions = WriteBoundSheets(w, sheets);
     WriteSharedStrings(w, sst);
     WriteEof(w);
 
+    const uint32_t* nextString = sst.cellIndexes.data();
     for (size_t i = 0; i < sheets.size(); ++i) {
         w.Patch32(positions[i], static_cast<uint32_t>(w.out.size()));
         WriteBof(w, 0x0010);
         WriteColumnInfo(w, *sheets[i]);
         WriteDimensions(w, *sheets[i]);
-        WriteRowsAndCells(w, *sheets[i], sst);
+        WriteRowsAndCells(w, *sheets[i], nextString);
         WriteWindow2(w, i == 0);
         WriteEof(w);
     }

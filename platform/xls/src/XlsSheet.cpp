@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cwchar>
 #include <new>
 
 namespace xls {
@@ -59,13 +61,17 @@ bool XlsSheet::WriteText(int row, int column, const wchar_t* text, Format* forma
 bool XlsSheet::StoreText(int row, int column, const wchar_t* text, Format* format) {
     if (!CheckCell(row, column, format)) return false;
     if (!text) return Fail(L"no text given");
-    std::wstring value(text);
-    if (value.size() > static_cast<size_t>(kMaxTextLength)) {
-        return Fail(L"a text cell holds at most 32767 characters, not " + std::to_wstring(value.size()));
+    const size_t length = std::wcslen(text);
+    if (length > static_cast<size_t>(kMaxTextLength)) {
+        return Fail(L"a text cell holds at most 32767 characters, not " + std::to_wstring(length));
     }
+    // Text store offsets are 32-bit.
+    if (contents_.textStore.size() + length > UINT32_MAX) return Fail(L"the sheet holds too much text");
     CellValue& cell = contents_.CellAt(row, column);
     cell.isText = true;
-    cell.text = std::move(value);
+    cell.textStart = static_cast<uint32_t>(contents_.textStore.size());
+    cell.textLength = static_cast<uint32_t>(length);
+    contents_.textStore.append(text, length);
     return true;
 }
 
@@ -75,7 +81,6 @@ bool XlsSheet::WriteNumber(int row, int column, double value, Format* format) {
     return Guarded([&] {
         CellValue& cell = contents_.CellAt(row, column);
         cell.isText = false;
-        cell.text.clear();
         cell.number = value;
         return true;
     });
