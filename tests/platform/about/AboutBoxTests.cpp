@@ -38,7 +38,21 @@ struct Seen {
     std::vector<std::wstring> texts;  // the controls' texts, in their order
     HWND owner = nullptr;
     bool ownerEnabled = true;
+    bool fontHasJapaneseGlyphs = false;
 };
+
+// Whether the box's font draws these characters itself, rather than as the missing-glyph box.
+bool FontHasGlyphs(HWND box, const std::wstring& text) {
+    HDC dc = GetDC(box);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+    std::vector<WORD> glyphs(text.size());
+    const bool all = GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(),
+                                      GGI_MARK_NONEXISTING_GLYPHS) == text.size() &&
+                     std::find(glyphs.begin(), glyphs.end(), 0xFFFF) == glyphs.end();
+    SelectObject(dc, previous);
+    ReleaseDC(box, dc);
+    return all;
+}
 
 HWND FindBoxOf(DWORD thread) {
     HWND box = nullptr;
@@ -84,6 +98,7 @@ protected:
             seen.caption = TextOf(box);
             seen.owner = GetWindow(box, GW_OWNER);
             seen.ownerEnabled = IsWindowEnabled(owner_);
+            seen.fontHasJapaneseGlyphs = FontHasGlyphs(box, L"製造日シリアル番号");
             for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
                 seen.texts.push_back(TextOf(child));
             }
@@ -111,7 +126,12 @@ protected:
 };
 
 TEST_F(AboutBoxTest, EnglishBoxShowsProductVersionYearAndEveryFieldModallyOverTheActiveWindow) {
-    SetAboutDialogSysInfo(*TesterRecord());
+    // The library keeps its own copy: the caller changes and frees its record before the box opens.
+    auto record = TesterRecord();
+    SetAboutDialogSysInfo(*record);
+    record->agent = L"changed after the call";
+    std::memcpy(record->serialNumber, "changed after call", 18);
+    record.reset();
     const Seen seen = ShowAndRead(kAboutEnglish, L"about-box-english");
 
     ASSERT_TRUE(seen.found);
@@ -143,25 +163,11 @@ TEST_F(AboutBoxTest, JapaneseBoxShowsTheSameFieldsUnderJapaneseLabels) {
     EXPECT_EQ(seen.owner, owner_);
     EXPECT_FALSE(seen.ownerEnabled);
     EXPECT_EQ(seen.caption, L"QT714-NIC のバージョン情報");
+    EXPECT_TRUE(seen.fontHasJapaneseGlyphs);
     EXPECT_TRUE(Shows(seen, L"バージョン v1.1b012"));
     EXPECT_EQ(ValueAfter(seen, L"シリアル番号"), L"BX18050400000000004Z7");
     EXPECT_EQ(ValueAfter(seen, L"製造日"), L"2018/05/04 13:45");
     EXPECT_FALSE(Shows(seen, L"Manufacture Date"));
-}
-
-TEST_F(AboutBoxTest, BoxShowsTheRecordAsGivenAfterTheCallerFreedAndReusedItsOwn) {
-    auto record = TesterRecord();
-    SetAboutDialogSysInfo(*record);
-    record->agent = L"changed after the call";
-    std::memcpy(record->serialNumber, "changed after call", 18);
-    record.reset();
-    TesterRecord()->apiVersion = L"another record, never given";
-
-    const Seen seen = ShowAndRead(kAboutEnglish, L"about-box-copied-record");
-    ASSERT_TRUE(seen.found);
-    EXPECT_EQ(ValueAfter(seen, L"Agent / Customer"), L"Quendal Agent");
-    EXPECT_EQ(ValueAfter(seen, L"S/N"), L"BX18050400000000004Z7");
-    EXPECT_EQ(ValueAfter(seen, L"API Version"), L"v1.1b012  2018/05/02");
 }
 
 }  // namespace
