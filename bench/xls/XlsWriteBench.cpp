@@ -98,8 +98,8 @@ void Compare(const char* label, int rows, int columns, int runs, int repeat, con
     const double xlsMs = BestMilliseconds(runs, repeat, [&] { return WriteWorkbook(table, xls); });
     const double saveMs = saveSeconds * 1000 / (runs * repeat);
     const double csvMs = BestMilliseconds(runs, repeat, [&] { return WriteCsv(table, csv); });
-    std::printf("%-10s .xls %9.3f ms (save, mean of runs %8.3f ms)   CSV %9.3f ms   ratio xls/csv %6.2f\n", label, xlsMs, saveMs,
-                csvMs, xlsMs / csvMs);
+    std::printf("%-10s .xls %9.3f ms (save, mean of runs %8.3f ms)   CSV %9.3f ms   ratio xls/csv %6.2f\n", label,
+                xlsMs, saveMs, csvMs, xlsMs / csvMs);
     DeleteFileW(xls.c_str());
     DeleteFileW(csv.c_str());
 }

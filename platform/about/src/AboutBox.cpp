@@ -179,7 +179,8 @@ int ShowAboutBox(const AboutContent& content) {
     dialog.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, kWidth - 57, kGroupBottom + 8, 50, 14, IDOK, wording.ok);
 
     BoxState state;
-    const INT_PTR result = DialogBoxIndirectParamW(reinterpret_cast<HINSTANCE>(&__ImageBase), dialog.Get(), GetActiveWindow(), AboutBoxProc,
+    const INT_PTR result = DialogBoxIndirectParamW(reinterpret_cast<HINSTANCE>(&__ImageBase), dialog.Get(),
+                                                   GetActiveWindow(), AboutBoxProc,
                                                    reinterpret_cast<LPARAM>(&state));
     return result == IDOK ? IDOK : 0;
 }
