@@ -1,0 +1,116 @@
+#include "VGHScroll.h"
+
+#include "VGCtrl.h"
+
+#include <algorithm>
+
+IMPLEMENT_DYNAMIC(CVGHScroll, CScrollBar)
+
+BEGIN_MESSAGE_MAP(CVGHScroll, CScrollBar)
+    ON_WM_CREATE()
+    ON_WM_RBUTTONDOWN()
+    ON_WM_HELPINFO()
+    ON_MESSAGE(WM_HELPHITTEST, OnHelpHitTest)
+END_MESSAGE_MAP()
+
+void CVGHScroll::SetInfo(CVGGridInfo* info)
+{
+    m_pInfo = info;
+    m_cachedLargestLeftColumn = m_cachedFrozenColumns = -1;
+}
+
+int CVGHScroll::OnCreate(LPCREATESTRUCT)
+{
+    if (static_cast<int>(Default()) == -1)
+        return -1;
+    if (m_pInfo && m_pInfo->m_hScrollTip)
+        EnableToolTips(TRUE);
+    return 0;
+}
+
+void CVGHScroll::SyncWithView()
+{
+    if (!m_hWnd || !m_pInfo || !m_pInfo->m_painting)
+        return;
+    CVGGridInfo& info = *m_pInfo;
+    if (info.m_largestLeftColumn != m_cachedLargestLeftColumn || info.m_frozenColumnCount != m_cachedFrozenColumns) {
+        m_cachedLargestLeftColumn = info.m_largestLeftColumn;
+        m_cachedFrozenColumns = info.m_frozenColumnCount;
+        const int page = (info.m_cellAreaWidth - info.m_frozenColumnsWidth) / std::max(1, info.m_defaultColumnWidth);
+        SCROLLINFO si = {};
+        si.fMask = SIF_RANGE | SIF_PAGE;
+        si.nMin = 0;
+        si.nMax = info.m_largestLeftColumn + page - info.m_frozenColumnCount - 1;
+        si.nPage = static_cast<UINT>(std::max(0, page));
+        SetScrollInfo(&si, FALSE);
+        if (info.m_hScrollRect.left == info.m_hScrollRect.right)
+            m_pGrid->RecalcLayout();
+        SetScrollPos(info.m_leftColumn - info.m_frozenColumnCount, TRUE);
+    }
+    if (info.m_leftColumn != info.m_previousLeftColumn) {
+        SetScrollPos(info.m_leftColumn - info.m_frozenColumnCount, TRUE);
+        m_pGrid->OnViewScrolled(VGSECTION_HSCROLL, info.m_previousLeftColumn, info.m_leftColumn);
+    }
+}
+
+void CVGHScroll::ApplyScrollCode(UINT code, int position)
+{
+    CVGGridInfo& info = *m_pInfo;
+    CVGGrid& cells = m_pGrid->CellArea();
+    if (GetFocus() != &cells)
+        cells.SetFocus();
+    info.m_moveKind = 4;
+    switch (code) {
+    case SB_LINELEFT: m_pGrid->StepFirstVisibleColumn(0); break;
+    case SB_LINERIGHT: m_pGrid->StepFirstVisibleColumn(1); break;
+    case SB_PAGELEFT: m_pGrid->StepFirstVisibleColumn(2); break;
+    case SB_PAGERIGHT: m_pGrid->StepFirstVisibleColumn(3); break;
+    case SB_LEFT: m_pGrid->StepFirstVisibleColumn(4); break;
+    case SB_RIGHT: m_pGrid->StepFirstVisibleColumn(5); break;
+    case SB_THUMBPOSITION:
+        if (info.m_hScrollTip)
+            m_pGrid->Hint().HideHint();
+        m_pGrid->SetFirstVisibleColumn(position + info.m_frozenColumnCount);
+        break;
+    case SB_THUMBTRACK:
+        if (info.m_hScrollMode == 1)
+            m_pGrid->SetFirstVisibleColumn(position + info.m_frozenColumnCount);
+        m_trackedColumn = position + info.m_frozenColumnCount;
+        if (info.m_hScrollTip) {
+            CRect bar;
+            GetWindowRect(&bar);
+            m_pGrid->ScreenToClient(&bar);
+            const DWORD at = ::GetMessagePos();
+            CPoint point(static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at)));
+            m_pGrid->ScreenToClient(&point);
+            CVGHint& hint = m_pGrid->Hint();
+            hint.PutHintAlignment(0x14);
+            CString text;
+            m_pGrid->GetHScrollTipText(m_trackedColumn, &text);
+            hint.PutHintText(text, 0);
+            hint.PlaceHint(point.x, bar.top - 1, 20);
+            hint.ShowHintNoActivate();
+        }
+        break;
+    default: break;
+    }
+}
+
+void CVGHScroll::OnRButtonDown(UINT, CPoint)
+{
+    Default();
+}
+
+BOOL CVGHScroll::OnHelpInfo(HELPINFO* pHelpInfo)
+{
+    if (!pHelpInfo || pHelpInfo->iContextType != HELPINFO_WINDOW)
+        return FALSE;
+    m_pGrid->OpenHelp(m_pGrid->GetHelpContextId(m_pInfo->m_currentColumn, m_pInfo->m_currentRow, VGSECTION_HSCROLL));
+    return TRUE;
+}
+
+LRESULT CVGHScroll::OnHelpHitTest(WPARAM, LPARAM)
+{
+    return static_cast<LRESULT>(
+        m_pGrid->GetHelpContextId(m_pInfo->m_currentColumn, m_pInfo->m_currentRow, VGSECTION_HSCROLL));
+}
