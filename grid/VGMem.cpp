@@ -155,18 +155,6 @@ CVGCell* CVGMem::StoredCellAt(int column, int row)
     return m_pCursorCell->cell.get();
 }
 
-int CVGMem::ColumnPositionOfId(int id) const
-{
-    const CVGGridInfo* info = m_pGrid ? m_pGrid->QueryGridInfo() : nullptr;
-    if (info) {
-        for (size_t index = 0; index < info->m_columns.size(); ++index) {
-            if (info->m_columns[index].id == id)
-                return static_cast<int>(index);
-        }
-    }
-    return id;
-}
-
 // After an insertion the ids at or above the position grow; after a removal the ids above it
 // shrink, so no data column's id ever reaches the negative heading ids.
 void CVGMem::RenumberColumnIds(int position, int delta)
@@ -223,7 +211,9 @@ int CVGMem::InsertColumnAt(int column)
 {
     if (!m_pCursorRow || column < 0)
         return 1;
-    const int position = ColumnPositionOfId(column);
+    // A column's cells lie at its id in every row, whatever its visible place; insertion and
+    // removal both take the id as that position.
+    const int position = column;
     for (RowNode* row = TopRow(); row; row = row->next) {
         CellNode* at = NodeAt(row, position);
         if (!at)

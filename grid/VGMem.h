@@ -75,7 +75,6 @@ private:
     static void DestroyCell(CellNode* node);
     void FreeRow(RowNode* row);
     CVGCell* StoredCellAt(int column, int row);
-    int ColumnPositionOfId(int id) const;
     void RenumberColumnIds(int position, int delta);
 
     NodePool<RowNode> m_rowNodes;

@@ -429,3 +429,22 @@ TEST(PtrList, OutOfRangeAndFreeEntries)
 }
 
 }  // namespace
+
+TEST_F(MemStore, ColumnInsertionAndRemovalByIdAgreeAfterColumnsMoved)
+{
+    Put(0, 0, L"a");
+    Put(1, 0, L"b");
+    Put(2, 0, L"c");
+    ASSERT_EQ(0, VGLayout::MoveColumnRecord(host.info, 0, 2, 0));  // visible ids now 1, 2, 0
+    ASSERT_EQ(0, mem.InsertColumnAt(1));
+    EXPECT_EQ(L"a", At(0, 0));
+    EXPECT_EQ(L"<none>", At(1, 0));
+    EXPECT_EQ(L"b", At(2, 0));
+    ASSERT_EQ(0, mem.RemoveColumn(1));
+    EXPECT_EQ(L"a", At(0, 0));
+    EXPECT_EQ(L"b", At(1, 0));
+    EXPECT_EQ(L"c", At(2, 0));
+    EXPECT_EQ(1, host.info.m_columns[0].id);
+    EXPECT_EQ(2, host.info.m_columns[1].id);
+    EXPECT_EQ(0, host.info.m_columns[2].id);
+}
