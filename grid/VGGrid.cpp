@@ -375,6 +375,33 @@ bool CVGGrid::PixelCopyAllowed() const
     return true;
 }
 
+void CVGGrid::ScrollPixels(CWnd* window, CDC* dc, const CRect& area, int dx, int dy)
+{
+    CRgn uncopied;
+    uncopied.CreateRectRgn(0, 0, 0, 0);
+    dc->ScrollDC(-dx, -dy, &area, &area, &uncopied, nullptr);
+    // The strip the move uncovers is drawn by the caller; anything else that could not be copied
+    // (another window covered it) is painted afresh, never left stale.
+    CRect strip = area;
+    if (dy > 0)
+        strip.top = area.bottom - dy;
+    else if (dy < 0)
+        strip.bottom = area.top - dy;
+    if (dx > 0)
+        strip.left = area.right - dx;
+    else if (dx < 0)
+        strip.right = area.left - dx;
+    if (dx == 0 || dy == 0) {
+        CRgn exposed;
+        exposed.CreateRectRgnIndirect(&strip);
+        ::CombineRgn(static_cast<HRGN>(uncopied.GetSafeHandle()), static_cast<HRGN>(uncopied.GetSafeHandle()),
+                     static_cast<HRGN>(exposed.GetSafeHandle()), RGN_DIFF);
+    }
+    RECT box;
+    if (::GetRgnBox(static_cast<HRGN>(uncopied.GetSafeHandle()), &box) != NULLREGION)
+        window->InvalidateRgn(&uncopied, FALSE);
+}
+
 void CVGGrid::RefreshAfterMove()
 {
     if (!m_hWnd || !m_pInfo->m_painting)
@@ -409,11 +436,7 @@ void CVGGrid::RefreshAfterMove()
             area.top += info.m_frozenRowsHeight;
         if (dy == 0)
             area.left += info.m_frozenColumnsWidth;
-        CRgn uncopied;
-        uncopied.CreateRectRgn(0, 0, 0, 0);
-        dc.ScrollDC(static_cast<int>(-dx), static_cast<int>(-dy), &area, &area, &uncopied, nullptr);
-        // What could not be copied (covered by another window) is painted afresh, never left stale.
-        InvalidateRgn(&uncopied, FALSE);
+        ScrollPixels(this, &dc, area, static_cast<int>(dx), static_cast<int>(dy));
         if (dx > 0)
             m_redraw.AddRange(info.m_rightColumn, 0, info.m_columnCount, info.m_rowCount);
         else if (dx < 0)

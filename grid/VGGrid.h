@@ -37,6 +37,9 @@ public:
     // Whether a move may shift the drawn pixels instead of repainting: no find dialog, no scroll tips,
     // and no window in front of the grid covering part of it.
     bool PixelCopyAllowed() const;
+    // Shifts the pixels of the area by (-dx, -dy) on screen and invalidates what could not be copied,
+    // except the strip the move uncovers, which the caller draws.
+    static void ScrollPixels(CWnd* window, CDC* dc, const CRect& area, int dx, int dy);
 
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
     CScrollBar* GetScrollBarCtrl(int nBar) const override;

@@ -110,11 +110,7 @@ void CVGSideHdg::RefreshAfterMove()
         CRect area;
         GetClientRect(&area);
         area.top += info.m_frozenRowsHeight;
-        CRgn uncopied;
-        uncopied.CreateRectRgn(0, 0, 0, 0);
-        dc.ScrollDC(0, static_cast<int>(-shift), &area, &area, &uncopied, nullptr);
-        // Pixels that could not be copied (another window covered them) are painted afresh.
-        InvalidateRgn(&uncopied, FALSE);
+        CVGGrid::ScrollPixels(this, &dc, area, 0, static_cast<int>(shift));
         if (shift > 0)
             m_redraw.ExtendFirstRange(-columns, m_bottomRow, -1, info.m_rowCount);
         else
