@@ -5,25 +5,30 @@
 #include "VGGridInfo.h"
 
 #include <algorithm>
+#include <new>
 #include <cwchar>
 #include <numeric>
 #include <vector>
 
 namespace {
 
+bool TextMatchesExactly(LPCWSTR cellText, LPCWSTR needle, int flags)
+{
+    if (flags & 1)
+        return std::wcsstr(cellText, needle) != nullptr;
+    return std::wcscmp(cellText, needle) == 0;
+}
+
 bool TextMatches(LPCWSTR cellText, const CString& needle, int flags)
 {
     if (!cellText || !*cellText)
         return false;
-    CString lowered;
     if (flags & 2) {
-        lowered = cellText;
+        CString lowered(cellText);
         lowered.MakeLower();
-        cellText = lowered;
+        return TextMatchesExactly(lowered, needle, flags);
     }
-    if (flags & 1)
-        return std::wcsstr(cellText, needle) != nullptr;
-    return std::wcscmp(cellText, needle) == 0;
+    return TextMatchesExactly(cellText, needle, flags);
 }
 
 }  // namespace
@@ -52,6 +57,35 @@ void CVGMem::NodePool<Node>::Free(Node* node)
 
 template <typename Node>
 void CVGMem::NodePool<Node>::Clear()
+{
+    m_chunks.clear();
+    m_free.clear();
+    m_usedInLastChunk = kChunkSize;
+}
+
+CVGCell* CVGMem::CellPool::Make(const CVGCell& from)
+{
+    void* slot;
+    if (!m_free.empty()) {
+        slot = m_free.back();
+        m_free.pop_back();
+    } else {
+        if (m_usedInLastChunk == kChunkSize) {
+            m_chunks.push_back(std::make_unique<unsigned char[]>(kChunkSize * sizeof(CVGCell)));
+            m_usedInLastChunk = 0;
+        }
+        slot = m_chunks.back().get() + sizeof(CVGCell) * m_usedInLastChunk++;
+    }
+    return new (slot) CVGCell(from);
+}
+
+void CVGMem::CellPool::Free(CVGCell* cell)
+{
+    cell->~CVGCell();
+    m_free.push_back(cell);
+}
+
+void CVGMem::CellPool::Clear()
 {
     m_chunks.clear();
     m_free.clear();
@@ -117,12 +151,22 @@ CVGMem::RowNode* CVGMem::TopRow() const
 
 CVGMem::CellNode* CVGMem::NodeAt(RowNode* row, int column)
 {
+    if (row->recent && row->recentColumn == column)
+        return row->recent;
     CellNode* node = row->column0;
     for (int index = 0; node && index < column; ++index)
         node = node->next;
     for (int index = 0; node && index > column; --index)
         node = node->prev;
+    row->recent = node;
+    row->recentColumn = column;
     return node;
+}
+
+void CVGMem::ForgetRecentNodes(RowNode* top)
+{
+    for (RowNode* row = top; row; row = row->next)
+        row->recent = nullptr;
 }
 
 // Every stored cell leaves the store by this path, so its extras are always let go.
@@ -130,7 +174,8 @@ void CVGMem::DestroyCell(CellNode* node)
 {
     if (node->cell) {
         node->cell->ReleaseExtras();
-        node->cell.reset();
+        m_cells.Free(node->cell);
+        node->cell = nullptr;
     }
 }
 
@@ -152,7 +197,7 @@ CVGCell* CVGMem::StoredCellAt(int column, int row)
 {
     if (!MoveToRow(row) || !MoveToColumn(column))
         return nullptr;
-    return m_pCursorCell->cell.get();
+    return m_pCursorCell->cell;
 }
 
 // After an insertion the ids at or above the position grow; after a removal the ids above it
@@ -227,6 +272,7 @@ int CVGMem::InsertColumnAt(int column)
         if (row->column0 == at)
             row->column0 = inserted;
     }
+    ForgetRecentNodes(TopRow());
     RenumberColumnIds(position, 1);
     ResetCursorColumn();
     return 0;
@@ -280,6 +326,7 @@ int CVGMem::RemoveColumn(int column)
         DestroyCell(at);
         m_cellNodes.Free(at);
     }
+    ForgetRecentNodes(TopRow());
     RenumberColumnIds(column, -1);
     ResetCursorColumn();
     return 0;
@@ -304,6 +351,7 @@ int CVGMem::RemoveAll()
     }
     m_rowNodes.Clear();
     m_cellNodes.Clear();
+    m_cells.Clear();
     m_pCursorRow = nullptr;
     m_cursorRow = 0;
     m_pCursorCell = nullptr;
@@ -374,9 +422,9 @@ int CVGMem::StoreCell(int column, int row, const CVGCell* cell)
     // same set properties, without a reset's system-colour queries. Unset fields never leave the
     // store, since a fetch merges only set properties.
     if (m_pCursorCell->cell)
-        cell->ReplaceInto(m_pCursorCell->cell.get());
+        cell->ReplaceInto(m_pCursorCell->cell);
     else
-        m_pCursorCell->cell = std::make_unique<CVGCell>(*cell);
+        m_pCursorCell->cell = m_cells.Make(*cell);
     if (!m_pCursorCell->cell->HasProperty(VGCELL_EXTRADATA))
         m_pCursorCell->cell->ReleaseExtraData();
     return 0;
@@ -437,6 +485,40 @@ int CVGMem::FindNextText(LPCWSTR text, int* column, int* row, int flags)
         r = nextRow(r);
     }
 
+    if (!backwards) {
+        // Searching down walks the rows by their links instead of moving the cursor row by row.
+        RowNode* rowNode = MoveToRow(r) ? m_pCursorRow : nullptr;
+        RowNode* firstRow = nullptr;
+        for (int visited = 0; visited <= rowCount; ++visited) {
+            if (rowNode) {
+                CellNode* node = NodeAt(rowNode, c);
+                for (; node; node = node->next) {
+                    if (node->cell && TextMatches(node->cell->ReadText(), needle, flags)) {
+                        m_pCursorRow = rowNode;
+                        m_cursorRow = r;
+                        ResetCursorColumn();
+                        *column = c;
+                        *row = r;
+                        return 0;
+                    }
+                    if (!everyColumn || ++c > lastColumn)
+                        break;
+                }
+            }
+            if (++r > lastRow) {
+                r = 0;
+                if (!firstRow)
+                    firstRow = MoveToRow(0) ? m_pCursorRow : nullptr;
+                rowNode = firstRow;
+            } else {
+                rowNode = rowNode ? rowNode->next : nullptr;
+            }
+            if (everyColumn)
+                c = rowStart;
+        }
+        return 1;
+    }
+
     // Row count + 1 rows: the start row is visited again last, for the cells before the start.
     for (int visited = 0; visited <= rowCount; ++visited) {
         if (MoveToRow(r)) {
@@ -481,7 +563,7 @@ int CVGMem::SortByColumns(const int* columns, int count, int flags)
     for (size_t index = 0; index < rowTotal; ++index) {
         for (size_t key = 0; key < keyCount; ++key) {
             CellNode* node = NodeAt(rows[index], columns[key]);
-            keys[index * keyCount + key] = node ? node->cell.get() : nullptr;
+            keys[index * keyCount + key] = node ? node->cell : nullptr;
         }
     }
 
