@@ -291,3 +291,51 @@ TEST_F(GridWindowTest, ASinglePropertySetterStoresThatPropertyAndNoDefaults)
     EXPECT_EQ(0x24, drawn.ReadAlignment());
     EXPECT_EQ(32, drawn.ReadThemeElement());
 }
+
+namespace {
+class TabGrid : public RecordingGrid {
+public:
+    void OnSheetTabClicked(int id) override { Note("SheetTabClicked %d", id); }
+};
+}  // namespace
+
+TEST_F(GridWindowTest, SheetTabsScrollInStepsThatNeverGoBelowTheStartAndReportClicks)
+{
+    Fill(20, 10);
+    CVGTab& tabs = grid.TabStrip();
+    grid.Info()->m_tabStripWidth = 200;
+    grid.RecalcLayout();
+    for (int i = 0; i < 6; ++i)
+        tabs.AddTab(L"Sheet", 10 + i, 100, RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(200, 200, 255));
+    tabs.RecomputeScrollLimit();
+    ASSERT_GT(tabs.LargestOffset(), 10);
+    tabs.SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
+    tabs.SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
+    EXPECT_EQ(10, tabs.ScrollOffset());
+    for (int i = 0; i < 3; ++i)
+        tabs.SendMessage(WM_HSCROLL, SB_LINELEFT, 0);
+    EXPECT_EQ(0, tabs.ScrollOffset());
+    tabs.SetStripWidth(10);
+    EXPECT_EQ(40, grid.Info()->m_tabStripWidth);
+}
+
+TEST(GridTabs, AClickedTabBecomesCurrentAndIsReportedByItsId)
+{
+    TabGrid grid;
+    CWnd host;
+    ASSERT_TRUE(host.CreateEx(0, AfxRegisterWndClass(0), L"", WS_POPUP, 0, 0, 500, 300, nullptr, nullptr));
+    ASSERT_TRUE(grid.Create(AfxRegisterWndClass(CS_DBLCLKS), nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 480, 280), &host, 1));
+    grid.SetColumnCount(20, 0);
+    grid.SetRowCount(10, 0);
+    grid.Info()->m_tabStripWidth = 300;
+    grid.RecalcLayout();
+    CVGTab& tabs = grid.TabStrip();
+    for (int i = 0; i < 3; ++i)
+        tabs.AddTab(L"Sheet", 10 + i, 60, RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(200, 200, 255));
+    const int barWidth = 2 * ::GetSystemMetrics(SM_CXHSCROLL);
+    support::gui::Click(tabs.GetSafeHwnd(), POINT{barWidth + 60 + 30, 5});
+    EXPECT_EQ(1, tabs.CurrentTab());
+    EXPECT_EQ(std::vector<std::string>{"SheetTabClicked 11"}, grid.Only({"SheetTab"}));
+    grid.DestroyWindow();
+    host.DestroyWindow();
+}

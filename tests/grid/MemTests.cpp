@@ -448,3 +448,24 @@ TEST_F(MemStore, ColumnInsertionAndRemovalByIdAgreeAfterColumnsMoved)
     EXPECT_EQ(2, host.info.m_columns[1].id);
     EXPECT_EQ(0, host.info.m_columns[2].id);
 }
+
+TEST_F(MemStore, SearchesAfterAColumnIsRemovedOrInsertedSeeTheCellsWhereTheyNowAre)
+{
+    for (int row = 0; row < 4; ++row) {
+        Put(0, row, (L"a" + std::to_wstring(row)).c_str());
+        Put(1, row, (L"b" + std::to_wstring(row)).c_str());
+        Put(2, row, (L"c" + std::to_wstring(row)).c_str());
+    }
+    host.info.m_rowCount = 4;
+    int column = 1, row = 0;
+    ASSERT_EQ(0, mem.FindFirstText(L"b3", &column, &row, 0));  // column 1 looked up in every row
+    EXPECT_EQ(3, row);
+    ASSERT_EQ(0, mem.RemoveColumn(0));
+    column = 1;
+    ASSERT_EQ(0, mem.FindFirstText(L"c2", &column, &row, 0));
+    EXPECT_EQ(2, row);
+    ASSERT_EQ(0, mem.InsertColumnAt(0));
+    column = 1;
+    ASSERT_EQ(0, mem.FindFirstText(L"b1", &column, &row, 0));
+    EXPECT_EQ(1, row);
+}
