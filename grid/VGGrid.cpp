@@ -524,22 +524,32 @@ void CVGGrid::OnLButtonDown(UINT nFlags, CPoint point)
     m_buttonDown = 1;
 }
 
+void CVGGrid::Release(bool left, CPoint point)
+{
+    int column, row;
+    RECT rect;
+    int processed = 0;
+    if (CellAt(point, &column, &row, &rect) == 0) {
+        CVGCellType* type = m_pGrid->CellTypeOfCell(column, row);
+        processed = left ? type->OnLButton(column, row, 0, &rect, &point) : type->OnRButton(column, row, 0, &rect, &point);
+    }
+    if (left)
+        m_pGrid->OnCellLButton(column, row, 0, &rect, &point, processed);
+    else
+        m_pGrid->OnCellRButton(column, row, 0, &rect, &point, processed);
+    m_pInfo->m_targetColumn = m_pInfo->m_currentColumn;
+    m_pInfo->m_targetRow = m_pInfo->m_currentRow;
+    m_buttonDown = 0;
+}
+
 void CVGGrid::OnLButtonUp(UINT, CPoint point)
 {
     if (!m_buttonDown)
         return;
-    int column, row;
-    RECT rect;
-    int processed = 0;
-    if (CellAt(point, &column, &row, &rect) == 0)
-        processed = m_pGrid->CellTypeOfCell(column, row)->OnLButton(column, row, 0, &rect, &point);
-    m_pGrid->OnCellLButton(column, row, 0, &rect, &point, processed);
     if (GetCapture() == this)
         ReleaseCapture();
-    m_pInfo->m_targetColumn = m_pInfo->m_currentColumn;
-    m_pInfo->m_targetRow = m_pInfo->m_currentRow;
     m_typeHoldsMouse = 0;
-    m_buttonDown = 0;
+    Release(true, point);
 }
 
 void CVGGrid::OnLButtonDblClk(UINT, CPoint point)
@@ -572,17 +582,8 @@ void CVGGrid::OnRButtonDown(UINT nFlags, CPoint point)
 
 void CVGGrid::OnRButtonUp(UINT, CPoint point)
 {
-    if (!m_buttonDown)
-        return;
-    int column, row;
-    RECT rect;
-    int processed = 0;
-    if (CellAt(point, &column, &row, &rect) == 0)
-        processed = m_pGrid->CellTypeOfCell(column, row)->OnRButton(column, row, 0, &rect, &point);
-    m_pGrid->OnCellRButton(column, row, 0, &rect, &point, processed);
-    m_pInfo->m_targetColumn = m_pInfo->m_currentColumn;
-    m_pInfo->m_targetRow = m_pInfo->m_currentRow;
-    m_buttonDown = 0;
+    if (m_buttonDown)
+        Release(false, point);
 }
 
 bool CVGGrid::DragStep(CPoint point)
@@ -614,49 +615,31 @@ bool CVGGrid::DragStep(CPoint point)
     const int exponent = info.m_dragAccelerationExponent;
     const int columnWidth = std::max(1, info.m_defaultColumnWidth);
     const int rowHeight = std::max(1, info.m_defaultRowHeight);
-    auto pause = [&](int step) {
+    // At an edge the selection steps on by one cell, or with acceleration by n to the power of the
+    // exponent (n grows with the distance past the edge); single steps pause for the step delay.
+    auto edge = [&](bool columns, int sign, double n) {
+        scrolling = true;
+        if (!exponent) {
+            const int code = sign < 0 ? 0 : 1;
+            columns ? m_pGrid->StepCurrentColumn(code) : m_pGrid->StepCurrentRow(code);
+            return;
+        }
+        const int step = static_cast<int>(std::pow(n, exponent));
+        if (columns)
+            m_pGrid->MoveToColumn(info.m_targetColumn + sign * step);
+        else
+            m_pGrid->MoveToRow(info.m_targetRow + sign * step);
         if (step == 1 && info.m_dragStepDelay > 0)
             ::Sleep(static_cast<DWORD>(info.m_dragStepDelay));
     };
-    if (point.x < 0) {
-        scrolling = true;
-        if (exponent) {
-            const int step = static_cast<int>(std::pow((-point.x) / columnWidth + 1, exponent));
-            m_pGrid->MoveToColumn(info.m_targetColumn - step);
-            pause(step);
-        } else {
-            m_pGrid->StepCurrentColumn(0);
-        }
-    } else if (point.x > info.m_cellAreaWidth || inRightColumn) {
-        scrolling = true;
-        if (exponent) {
-            const double n = static_cast<double>(point.x - info.m_cellAreaWidth) / columnWidth + 1;
-            const int step = static_cast<int>(std::pow(n, exponent));
-            m_pGrid->MoveToColumn(info.m_targetColumn + step);
-            pause(step);
-        } else {
-            m_pGrid->StepCurrentColumn(1);
-        }
-    }
-    if (point.y < 0) {
-        scrolling = true;
-        if (exponent) {
-            const int step = static_cast<int>(std::pow((-point.y) / rowHeight + 1, exponent));
-            m_pGrid->MoveToRow(info.m_targetRow - step);
-            pause(step);
-        } else {
-            m_pGrid->StepCurrentRow(0);
-        }
-    } else if (point.y > info.m_cellAreaHeight || inBottomRow) {
-        scrolling = true;
-        if (exponent) {
-            const int step = static_cast<int>(std::pow((point.y - info.m_cellAreaHeight) / rowHeight + 1, exponent));
-            m_pGrid->MoveToRow(info.m_targetRow + step);
-            pause(step);
-        } else {
-            m_pGrid->StepCurrentRow(1);
-        }
-    }
+    if (point.x < 0)
+        edge(true, -1, (-point.x) / columnWidth + 1);
+    else if (point.x > info.m_cellAreaWidth || inRightColumn)
+        edge(true, 1, static_cast<double>(point.x - info.m_cellAreaWidth) / columnWidth + 1);
+    if (point.y < 0)
+        edge(false, -1, (-point.y) / rowHeight + 1);
+    else if (point.y > info.m_cellAreaHeight || inBottomRow)
+        edge(false, 1, (point.y - info.m_cellAreaHeight) / rowHeight + 1);
     return scrolling;
 }
 

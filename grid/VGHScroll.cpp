@@ -60,13 +60,10 @@ void CVGHScroll::ApplyScrollCode(UINT code, int position)
     if (GetFocus() != &cells)
         cells.SetFocus();
     info.m_moveKind = 4;
+    const int step = ScrollStepCode(code);
+    if (step >= 0)
+        m_pGrid->StepFirstVisibleColumn(step);
     switch (code) {
-    case SB_LINELEFT: m_pGrid->StepFirstVisibleColumn(0); break;
-    case SB_LINERIGHT: m_pGrid->StepFirstVisibleColumn(1); break;
-    case SB_PAGELEFT: m_pGrid->StepFirstVisibleColumn(2); break;
-    case SB_PAGERIGHT: m_pGrid->StepFirstVisibleColumn(3); break;
-    case SB_LEFT: m_pGrid->StepFirstVisibleColumn(4); break;
-    case SB_RIGHT: m_pGrid->StepFirstVisibleColumn(5); break;
     case SB_THUMBPOSITION:
         if (info.m_hScrollTip)
             m_pGrid->Hint().HideHint();
@@ -77,19 +74,9 @@ void CVGHScroll::ApplyScrollCode(UINT code, int position)
             m_pGrid->SetFirstVisibleColumn(position + info.m_frozenColumnCount);
         m_trackedColumn = position + info.m_frozenColumnCount;
         if (info.m_hScrollTip) {
-            CRect bar;
-            GetWindowRect(&bar);
-            m_pGrid->ScreenToClient(&bar);
-            const DWORD at = ::GetMessagePos();
-            CPoint point(static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at)));
-            m_pGrid->ScreenToClient(&point);
-            CVGHint& hint = m_pGrid->Hint();
-            hint.PutHintAlignment(0x14);
             CString text;
             m_pGrid->GetHScrollTipText(m_trackedColumn, &text);
-            hint.PutHintText(text, 0);
-            hint.PlaceHint(point.x, bar.top - 1, 20);
-            hint.ShowHintNoActivate();
+            m_pGrid->Hint().ShowBesideThumb(this, false, 0x14, text);
         }
         break;
     default: break;

@@ -51,6 +51,49 @@ void PaintHeadingCell(CVGCtrl* grid, CDC* dc, CellRedrawList& redraw, CVGCell& c
     dc->RestoreDC(saved);
 }
 
+int JoinedCellRect(CVGCtrl* grid, HeadingCellRectFn cellRect, int* column, int* row, RECT* rect)
+{
+    const CVGGridInfo& info = *grid->Info();
+    if (cellRect(info, *column, *row, rect) != 0)
+        return 1;
+    int startColumn = *column, startRow = *row, endColumn = *column, endRow = *row;
+    if (grid->FindJoinBlock(&startColumn, &startRow, &endColumn, &endRow) == 0) {
+        RECT first, last;
+        if (cellRect(info, startColumn, startRow, &first) == 0 && cellRect(info, endColumn, endRow, &last) == 0)
+            ::UnionRect(rect, &first, &last);
+        *column = startColumn;
+        *row = startRow;
+    }
+    return 0;
+}
+
+int HitTestCell(CVGCtrl* grid, HeadingHitFn hit, HeadingCellRectFn cellRect, POINT point, int* column, int* row,
+                RECT* rect)
+{
+    if (hit(*grid->Info(), point.x, point.y, column, row, rect) != 0) {
+        *column = *row = -1;
+        return 1;
+    }
+    if (grid->Info()->m_joinedCells)
+        JoinedCellRect(grid, cellRect, column, row, rect);
+    return 0;
+}
+
+void FocusCellArea(CVGCtrl* grid)
+{
+    CVGGrid& cells = grid->CellArea();
+    if (CWnd::GetFocus() != &cells)
+        cells.SetFocus();
+}
+
+void ReportButton(CVGCtrl* grid, bool left, int down, int column, int row, RECT* rect, POINT* point, ButtonHook hook)
+{
+    CVGCellType* type = grid->CellTypeOfCell(column, row);
+    const int processed =
+        left ? type->OnLButton(column, row, down, rect, point) : type->OnRButton(column, row, down, rect, point);
+    (grid->*hook)(column, row, down, rect, point, processed);
+}
+
 bool PumpWhileHeld(DWORD waitMilliseconds)
 {
     MSG msg;

@@ -7,6 +7,7 @@
 
 class CVGCtrl;
 class CVGCell;
+class CVGGridInfo;
 class CellRedrawList;
 
 struct VGResizeState {
@@ -29,6 +30,23 @@ void ForgetMarker(CVGCtrl* grid, RECT* marker);
 // rect is the cell's own rectangle; an empty rectangle paints nothing.
 void PaintHeadingCell(CVGCtrl* grid, CDC* dc, CellRedrawList& redraw, CVGCell& cell, int column, int row, RECT rect,
                       int selected);
+
+// A heading cell's rectangle (a join: the whole join, the position moved to its start); 1 when the
+// position is no cell of that heading. cellRect is the heading's own rectangle function.
+using HeadingCellRectFn = int (*)(const CVGGridInfo&, int, int, RECT*);
+using HeadingHitFn = int (*)(const CVGGridInfo&, int, int, int*, int*, RECT*);
+int JoinedCellRect(CVGCtrl* grid, HeadingCellRectFn cellRect, int* column, int* row, RECT* rect);
+// The heading cell under a point with its rectangle; 1 and column = row = -1 when none.
+int HitTestCell(CVGCtrl* grid, HeadingHitFn hit, HeadingCellRectFn cellRect, POINT point, int* column, int* row,
+                RECT* rect);
+
+// The cell area takes the focus when it lacks it (a press on a heading).
+void FocusCellArea(CVGCtrl* grid);
+
+// A button press or release on a cell: its type first (left or right button), then the grid's hook
+// with the type's answer as "processed".
+using ButtonHook = void (CVGCtrl::*)(int, int, int, RECT*, POINT*, int);
+void ReportButton(CVGCtrl* grid, bool left, int down, int column, int row, RECT* rect, POINT* point, ButtonHook hook);
 
 // Waits for input (at most the given time) and dispatches what is queued, until a mouse move or a
 // left release is waiting (left in the queue). false when the loop must end: such a message waits,

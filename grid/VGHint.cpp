@@ -109,6 +109,25 @@ int CVGHint::HideHint()
     return 0;
 }
 
+void CVGHint::ShowBesideThumb(CWnd* bar, bool vertical, int alignment, const CString& text)
+{
+    if (!m_pGrid)
+        return;
+    CRect barRect;
+    bar->GetWindowRect(&barRect);
+    m_pGrid->ScreenToClient(&barRect);
+    const DWORD at = ::GetMessagePos();
+    CPoint point(static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at)));
+    m_pGrid->ScreenToClient(&point);
+    PutHintAlignment(alignment);
+    PutHintText(text, 0);
+    if (vertical)
+        PlaceHint(barRect.left - 1, point.y, 40);
+    else
+        PlaceHint(point.x, barRect.top - 1, 20);
+    ShowHintNoActivate();
+}
+
 void CVGHint::OnPaint()
 {
     if (!m_pGrid || !m_pGrid->IsPainting()) {

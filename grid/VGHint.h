@@ -25,6 +25,9 @@ public:
     int PlaceHint(int x, int y, int minimumWidth);
     int ShowHintNoActivate();
     int HideHint();
+    // Shows the text beside a scroll bar whose thumb is dragged: left of a vertical bar level with
+    // the pointer, or above a horizontal one at the pointer's x.
+    void ShowBesideThumb(CWnd* bar, bool vertical, int alignment, const CString& text);
     void PutHintFont(CFont* font) { m_pFont = font; }
     const CString& HintText() const { return m_text; }
     int LineHeight() const { return m_lineHeight; }

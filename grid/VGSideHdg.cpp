@@ -134,37 +134,13 @@ void CVGSideHdg::FitHeadingColumns()
 
 int CVGSideHdg::ComputeHeadingCellRect(int* column, int* row, RECT* rect)
 {
-    if (VGLayout::SideHeadingCellRect(*m_pInfo, *column, *row, rect) != 0)
-        return 1;
-    int startColumn = *column, startRow = *row, endColumn = *column, endRow = *row;
-    if (m_pGrid->FindJoinBlock(&startColumn, &startRow, &endColumn, &endRow) == 0) {
-        RECT first, last;
-        if (VGLayout::SideHeadingCellRect(*m_pInfo, startColumn, startRow, &first) == 0 &&
-            VGLayout::SideHeadingCellRect(*m_pInfo, std::min(endColumn, -1), std::min(endRow, m_pInfo->m_rowCount - 1),
-                                          &last) == 0)
-            ::UnionRect(rect, &first, &last);
-        *column = startColumn;
-        *row = startRow;
-    }
-    return 0;
+    return VGHeadingDrag::JoinedCellRect(m_pGrid, &VGLayout::SideHeadingCellRect, column, row, rect);
 }
 
 int CVGSideHdg::HitTestHeading(POINT point, int* column, int* row, RECT* rect)
 {
-    if (VGLayout::HitTestSideHeading(*m_pInfo, point.x, point.y, column, row, rect) != 0) {
-        *column = *row = -1;
-        return 1;
-    }
-    if (m_pInfo->m_joinedCells)
-        ComputeHeadingCellRect(column, row, rect);
-    return 0;
-}
-
-void CVGSideHdg::TakeFocus()
-{
-    CVGGrid& cells = m_pGrid->CellArea();
-    if (GetFocus() != &cells)
-        cells.SetFocus();
+    return VGHeadingDrag::HitTestCell(m_pGrid, &VGLayout::HitTestSideHeading, &VGLayout::SideHeadingCellRect, point,
+                                      column, row, rect);
 }
 
 // ---- Borders ----
@@ -274,7 +250,7 @@ void CVGSideHdg::OnMouseMove(UINT nFlags, CPoint point)
 
 void CVGSideHdg::OnLButtonDown(UINT, CPoint point)
 {
-    TakeFocus();
+    VGHeadingDrag::FocusCellArea(m_pGrid);
     if (m_resize.armed) {
         m_resize.resizing = 1;
         SetCapture();
@@ -283,8 +259,7 @@ void CVGSideHdg::OnLButtonDown(UINT, CPoint point)
     int column, row;
     RECT rect;
     if (HitTestHeading(point, &column, &row, &rect) == 0) {
-        const int processed = m_pGrid->CellTypeOfCell(column, row)->OnLButton(column, row, 1, &rect, &point);
-        m_pGrid->OnSideHeadingLButton(column, row, 1, &rect, &point, processed);
+        VGHeadingDrag::ReportButton(m_pGrid, true, 1, column, row, &rect, &point, &CVGCtrl::OnSideHeadingLButton);
     }
 }
 
@@ -311,8 +286,7 @@ void CVGSideHdg::OnLButtonUp(UINT, CPoint point)
     int column, row;
     RECT rect;
     if (HitTestHeading(point, &column, &row, &rect) == 0) {
-        const int processed = m_pGrid->CellTypeOfCell(column, row)->OnLButton(column, row, 0, &rect, &point);
-        m_pGrid->OnSideHeadingLButton(column, row, 0, &rect, &point, processed);
+        VGHeadingDrag::ReportButton(m_pGrid, true, 0, column, row, &rect, &point, &CVGCtrl::OnSideHeadingLButton);
     }
 }
 
@@ -328,12 +302,11 @@ void CVGSideHdg::OnLButtonDblClk(UINT, CPoint point)
 
 void CVGSideHdg::OnRButtonDown(UINT, CPoint point)
 {
-    TakeFocus();
+    VGHeadingDrag::FocusCellArea(m_pGrid);
     int column, row;
     RECT rect;
     if (HitTestHeading(point, &column, &row, &rect) == 0) {
-        const int processed = m_pGrid->CellTypeOfCell(column, row)->OnRButton(column, row, 1, &rect, &point);
-        m_pGrid->OnSideHeadingRButton(column, row, 1, &rect, &point, processed);
+        VGHeadingDrag::ReportButton(m_pGrid, false, 1, column, row, &rect, &point, &CVGCtrl::OnSideHeadingRButton);
     }
 }
 
@@ -342,8 +315,7 @@ void CVGSideHdg::OnRButtonUp(UINT, CPoint point)
     int column, row;
     RECT rect;
     if (HitTestHeading(point, &column, &row, &rect) == 0) {
-        const int processed = m_pGrid->CellTypeOfCell(column, row)->OnRButton(column, row, 0, &rect, &point);
-        m_pGrid->OnSideHeadingRButton(column, row, 0, &rect, &point, processed);
+        VGHeadingDrag::ReportButton(m_pGrid, false, 0, column, row, &rect, &point, &CVGCtrl::OnSideHeadingRButton);
     }
 }
 

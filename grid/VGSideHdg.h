@@ -48,7 +48,6 @@ private:
     // Draws the listed heading cells of the visible rows and the empty area below them.
     void PaintListed(CDC* dc);
     void Drag(CPoint point);
-    void TakeFocus();
 
     CVGCtrl* m_pGrid = nullptr;
     CVGGridInfo* m_pInfo = nullptr;

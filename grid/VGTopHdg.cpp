@@ -91,37 +91,13 @@ void CVGTopHdg::FitHeadingRows()
 
 int CVGTopHdg::ComputeHeadingCellRect(int* column, int* row, RECT* rect)
 {
-    if (VGLayout::TopHeadingCellRect(*m_pInfo, *column, *row, rect) != 0)
-        return 1;
-    int startColumn = *column, startRow = *row, endColumn = *column, endRow = *row;
-    if (m_pGrid->FindJoinBlock(&startColumn, &startRow, &endColumn, &endRow) == 0) {
-        RECT first, last;
-        if (VGLayout::TopHeadingCellRect(*m_pInfo, startColumn, startRow, &first) == 0 &&
-            VGLayout::TopHeadingCellRect(*m_pInfo, std::min(endColumn, m_pInfo->m_columnCount - 1),
-                                         std::min(endRow, -1), &last) == 0)
-            ::UnionRect(rect, &first, &last);
-        *column = startColumn;
-        *row = startRow;
-    }
-    return 0;
+    return VGHeadingDrag::JoinedCellRect(m_pGrid, &VGLayout::TopHeadingCellRect, column, row, rect);
 }
 
 int CVGTopHdg::HitTestHeading(POINT point, int* column, int* row, RECT* rect)
 {
-    if (VGLayout::HitTestTopHeading(*m_pInfo, point.x, point.y, column, row, rect) != 0) {
-        *column = *row = -1;
-        return 1;
-    }
-    if (m_pInfo->m_joinedCells)
-        ComputeHeadingCellRect(column, row, rect);
-    return 0;
-}
-
-void CVGTopHdg::TakeFocus()
-{
-    CVGGrid& cells = m_pGrid->CellArea();
-    if (GetFocus() != &cells)
-        cells.SetFocus();
+    return VGHeadingDrag::HitTestCell(m_pGrid, &VGLayout::HitTestTopHeading, &VGLayout::TopHeadingCellRect, point, column,
+                                      row, rect);
 }
 
 // ---- Borders ----
@@ -257,7 +233,7 @@ void CVGTopHdg::OnMouseMove(UINT nFlags, CPoint point)
 
 void CVGTopHdg::OnLButtonDown(UINT, CPoint point)
 {
-    TakeFocus();
+    VGHeadingDrag::FocusCellArea(m_pGrid);
     if (m_resize.armed) {
         m_resize.resizing = 1;
     } else {
@@ -266,8 +242,7 @@ void CVGTopHdg::OnLButtonDown(UINT, CPoint point)
         if (HitTestHeading(point, &column, &row, &rect) == 0) {
             if (m_pInfo->m_columnDragging && m_pGrid->OnCanDragColumn(column))
                 m_dragSource = column;
-            const int processed = m_pGrid->CellTypeOfCell(column, row)->OnLButton(column, row, 1, &rect, &point);
-            m_pGrid->OnTopHeadingLButton(column, row, 1, &rect, &point, processed);
+            VGHeadingDrag::ReportButton(m_pGrid, true, 1, column, row, &rect, &point, &CVGCtrl::OnTopHeadingLButton);
         }
     }
     SetCapture();
@@ -281,8 +256,7 @@ void CVGTopHdg::OnLButtonUp(UINT, CPoint point)
         int column, row;
         RECT rect;
         if (HitTestHeading(point, &column, &row, &rect) == 0) {
-            const int processed = m_pGrid->CellTypeOfCell(column, row)->OnLButton(column, row, 0, &rect, &point);
-            m_pGrid->OnTopHeadingLButton(column, row, 0, &rect, &point, processed);
+            VGHeadingDrag::ReportButton(m_pGrid, true, 0, column, row, &rect, &point, &CVGCtrl::OnTopHeadingLButton);
         }
     }
     if (m_dragSource != -1)
@@ -314,12 +288,11 @@ void CVGTopHdg::OnLButtonDblClk(UINT, CPoint point)
 
 void CVGTopHdg::OnRButtonDown(UINT, CPoint point)
 {
-    TakeFocus();
+    VGHeadingDrag::FocusCellArea(m_pGrid);
     int column, row;
     RECT rect;
     if (HitTestHeading(point, &column, &row, &rect) == 0) {
-        const int processed = m_pGrid->CellTypeOfCell(column, row)->OnRButton(column, row, 1, &rect, &point);
-        m_pGrid->OnTopHeadingRButton(column, row, 1, &rect, &point, processed);
+        VGHeadingDrag::ReportButton(m_pGrid, false, 1, column, row, &rect, &point, &CVGCtrl::OnTopHeadingRButton);
     }
 }
 
@@ -328,8 +301,7 @@ void CVGTopHdg::OnRButtonUp(UINT, CPoint point)
     int column, row;
     RECT rect;
     if (HitTestHeading(point, &column, &row, &rect) == 0) {
-        const int processed = m_pGrid->CellTypeOfCell(column, row)->OnRButton(column, row, 0, &rect, &point);
-        m_pGrid->OnTopHeadingRButton(column, row, 0, &rect, &point, processed);
+        VGHeadingDrag::ReportButton(m_pGrid, false, 0, column, row, &rect, &point, &CVGCtrl::OnTopHeadingRButton);
     }
 }
 

@@ -54,7 +54,6 @@ private:
     void EndDrag();
     void TrackColumnMove(CPoint point);
     void DropColumn();
-    void TakeFocus();
 
     CVGCtrl* m_pGrid = nullptr;
     CVGGridInfo* m_pInfo = nullptr;

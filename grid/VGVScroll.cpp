@@ -18,6 +18,19 @@ namespace {
 constexpr int kScaledRange = 1000;
 }  // namespace
 
+int ScrollStepCode(UINT code)
+{
+    switch (code) {
+    case SB_LINEUP:
+    case SB_LINEDOWN:
+    case SB_PAGEUP:
+    case SB_PAGEDOWN: return static_cast<int>(code);
+    case SB_TOP: return 4;
+    case SB_BOTTOM: return 5;
+    default: return -1;
+    }
+}
+
 void CVGVScroll::SetInfo(CVGGridInfo* info)
 {
     m_pInfo = info;
@@ -92,13 +105,10 @@ void CVGVScroll::ApplyScrollCode(UINT code, int position)
     if (GetFocus() != &cells)
         cells.SetFocus();
     info.m_moveKind = 4;
+    const int step = ScrollStepCode(code);
+    if (step >= 0)
+        m_pGrid->StepFirstVisibleRow(step);
     switch (code) {
-    case SB_LINEUP: m_pGrid->StepFirstVisibleRow(0); break;
-    case SB_LINEDOWN: m_pGrid->StepFirstVisibleRow(1); break;
-    case SB_PAGEUP: m_pGrid->StepFirstVisibleRow(2); break;
-    case SB_PAGEDOWN: m_pGrid->StepFirstVisibleRow(3); break;
-    case SB_TOP: m_pGrid->StepFirstVisibleRow(4); break;
-    case SB_BOTTOM: m_pGrid->StepFirstVisibleRow(5); break;
     case SB_THUMBPOSITION:
         if (info.m_vScrollTip)
             m_pGrid->Hint().HideHint();
@@ -109,19 +119,9 @@ void CVGVScroll::ApplyScrollCode(UINT code, int position)
             m_pGrid->SetFirstVisibleRow(static_cast<int>(position * m_rowFromBar));
         m_trackedRow = static_cast<int>(position * m_rowFromBar) + info.m_frozenRowCount;
         if (info.m_vScrollTip) {
-            CRect bar;
-            GetWindowRect(&bar);
-            m_pGrid->ScreenToClient(&bar);
-            const DWORD at = ::GetMessagePos();
-            CPoint point(static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at)));
-            m_pGrid->ScreenToClient(&point);
-            CVGHint& hint = m_pGrid->Hint();
-            hint.PutHintAlignment(0x22);
             CString text;
             m_pGrid->GetVScrollTipText(m_trackedRow, &text);
-            hint.PutHintText(text, 0);
-            hint.PlaceHint(bar.left - 1, point.y, 40);
-            hint.ShowHintNoActivate();
+            m_pGrid->Hint().ShowBesideThumb(this, true, 0x22, text);
         }
         break;
     }

@@ -10,6 +10,10 @@
 class CVGCtrl;
 class CVGGridInfo;
 
+// The step code (0 back, 1 on, 2 page back, 3 page on, 4 first, 5 last) of a scroll-bar code, -1
+// for the thumb codes and others.
+int ScrollStepCode(UINT code);
+
 class CVGVScroll : public CScrollBar {
     DECLARE_DYNAMIC(CVGVScroll)
 

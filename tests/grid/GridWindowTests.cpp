@@ -15,6 +15,17 @@ using support::gui::PressKey;
 using support::gui::Wheel;
 using Calls = std::vector<std::string>;
 
+namespace {
+// The pointer rests on a border (arming it), presses, moves with the button held and lets go.
+void DragBorder(HWND heading, POINT from, POINT to)
+{
+    MouseMove(heading, from);
+    MouseDown(heading, from);
+    MouseMove(heading, to, true);
+    MouseUp(heading, to);
+}
+}  // namespace
+
 TEST_F(GridWindowTest, AttachingRunsTheSetUpHooksAndTakesTheDialogFont)
 {
     RecordingGrid other;
@@ -156,11 +167,7 @@ TEST_F(GridWindowTest, AboveAThousandRowsTheBarIsScaledToAThousandSteps)
 TEST_F(GridWindowTest, DraggingAColumnBorderSetsItsWidth)
 {
     Fill(5, 10);
-    HWND heading = grid.TopHeading().GetSafeHwnd();
-    MouseMove(heading, POINT{75, 5});
-    MouseDown(heading, POINT{75, 5});
-    MouseMove(heading, POINT{120, 5}, true);
-    MouseUp(heading, POINT{120, 5});
+    DragBorder(grid.TopHeading().GetSafeHwnd(), POINT{75, 5}, POINT{120, 5});
     EXPECT_EQ(120, grid.QueryColumnWidth(0));
     EXPECT_EQ(75, grid.QueryColumnWidth(1));
     EXPECT_FALSE(grid.Only({"ColumnResized 0"}).empty());
@@ -170,11 +177,7 @@ TEST_F(GridWindowTest, DraggingAColumnBorderSetsItsWidth)
 TEST_F(GridWindowTest, DraggingARowBorderSetsItsHeight)
 {
     Fill(5, 10);
-    HWND heading = grid.SideHeading().GetSafeHwnd();
-    MouseMove(heading, POINT{10, 20});
-    MouseDown(heading, POINT{10, 20});
-    MouseMove(heading, POINT{10, 35}, true);
-    MouseUp(heading, POINT{10, 35});
+    DragBorder(grid.SideHeading().GetSafeHwnd(), POINT{10, 20}, POINT{10, 35});
     EXPECT_EQ(35, grid.QueryRowHeight(0));
     EXPECT_EQ(20, grid.QueryRowHeight(1));
     ASSERT_FALSE(grid.Only({"RowResized"}).empty());
