@@ -75,6 +75,8 @@ public:
 
     // Window, sheets and registries.
     int AttachToDialogItem(CWnd* dialog, UINT id);
+    // The same with the control id first, as the dialog-item calls of the window library take it.
+    int AttachToDialogItem(UINT id, CWnd* dialog) { return AttachToDialogItem(dialog, id); }
     int CreateSectionWindows();
     int SetSheetCount(int count);
     int SetCurrentSheet(int index, int keepPainting);

@@ -185,3 +185,35 @@ TEST_F(GridWindowTest, PictureOfHeadingsJoinsASelectionAndTheHint)
     EXPECT_GT(cells.Count(::GetSysColor(COLOR_HIGHLIGHT)), 0);   // the selection
     EXPECT_GT(cells.Count(RGB(255, 240, 200)), 0);               // the join
 }
+
+TEST_F(GridWindowTest, APaintOfTheGridWindowItselfLeavesItsSectionsAlone)
+{
+    Fill(5, 6);
+    CountingType counting;
+    const int type = grid.RegisterCellType(&counting);
+    grid.SetCellTypeIndex(0, 0, type);
+    grid.RepaintAll();
+    Capture(grid.CellArea());
+    ASSERT_EQ(1, (counting.paints[{0, 0}]));
+    CRect before = ChildRect(grid.CellArea());
+    grid.Invalidate(FALSE);
+    grid.UpdateWindow();
+    support::gui::PumpPending();
+    EXPECT_EQ(1, (counting.paints[{0, 0}]));
+    EXPECT_EQ(before, ChildRect(grid.CellArea()));
+}
+
+TEST_F(GridWindowTest, FittingColumnsToTheWidthKeepsTheirProportionsAndTheLastTakesTheRest)
+{
+    Fill(3, 4);
+    grid.ResizeColumn(0, 100);
+    grid.ResizeColumn(1, 100);
+    grid.ResizeColumn(2, 200);
+    grid.MoveWindow(10, 10, 300 + grid.Info()->m_sideHeadingWidth, 200, TRUE);
+    support::gui::PumpPending();
+    ASSERT_EQ(0, grid.FitColumnsToWidth(0, 2));
+    EXPECT_EQ(75, grid.QueryColumnWidth(0));
+    EXPECT_EQ(75, grid.QueryColumnWidth(1));
+    EXPECT_EQ(150, grid.QueryColumnWidth(2));
+    EXPECT_EQ(1, grid.FitColumnsToWidth(2, 1));
+}
