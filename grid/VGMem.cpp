@@ -5,6 +5,7 @@
 #include "VGGridInfo.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <new>
 #include <cwchar>
 #include <numeric>
@@ -110,6 +111,11 @@ bool CVGMem::MoveToRow(int row)
         return false;
     if (row == m_cursorRow)
         return true;
+    // Row 0 is remembered once reached: a jump near the top starts there instead of at the cursor.
+    if (m_pRow0 && std::abs(static_cast<long long>(row)) < std::abs(static_cast<long long>(row) - m_cursorRow)) {
+        m_pCursorRow = m_pRow0;
+        m_cursorRow = 0;
+    }
     while (m_cursorRow < row && m_pCursorRow->next) {
         m_pCursorRow = m_pCursorRow->next;
         ++m_cursorRow;
@@ -118,6 +124,8 @@ bool CVGMem::MoveToRow(int row)
         m_pCursorRow = m_pCursorRow->prev;
         --m_cursorRow;
     }
+    if (m_cursorRow == 0)
+        m_pRow0 = m_pCursorRow;
     ResetCursorColumn();
     return m_cursorRow == row;
 }
@@ -242,6 +250,7 @@ int CVGMem::InsertRowAt(int row)
 {
     if (row < 0 || !MoveToRow(row))
         return 1;
+    m_pRow0 = nullptr;
     RowNode* inserted = m_rowNodes.Make();
     inserted->next = m_pCursorRow;
     inserted->prev = m_pCursorRow->prev;
@@ -284,6 +293,7 @@ int CVGMem::RemoveRow(int row)
         return 1;
     if (!MoveToRow(row))
         return 0;
+    m_pRow0 = nullptr;
     RowNode* removed = m_pCursorRow;
     RowNode* below = removed->next;
     RowNode* above = removed->prev;
@@ -353,6 +363,7 @@ int CVGMem::RemoveAll()
     m_cellNodes.Clear();
     m_cells.Clear();
     m_pCursorRow = nullptr;
+    m_pRow0 = nullptr;
     m_cursorRow = 0;
     m_pCursorCell = nullptr;
     m_cursorColumn = 0;
@@ -625,6 +636,7 @@ int CVGMem::SortByColumns(const int* columns, int count, int flags)
     previous->next = nullptr;
     m_pCursorRow = rows[order.front()];
     m_cursorRow = 0;
+    m_pRow0 = m_pCursorRow;
     ResetCursorColumn();
     return 0;
 }

@@ -106,6 +106,7 @@ private:
     CellPool m_cells;
     int m_cursorRow = 0;
     RowNode* m_pCursorRow = nullptr;  // null: the store is empty
+    RowNode* m_pRow0 = nullptr;       // row 0 once the cursor has been there; null after rows move
     int m_cursorColumn = 0;
     CellNode* m_pCursorCell = nullptr;
 };

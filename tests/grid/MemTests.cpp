@@ -469,3 +469,20 @@ TEST_F(MemStore, SearchesAfterAColumnIsRemovedOrInsertedSeeTheCellsWhereTheyNowA
     ASSERT_EQ(0, mem.FindFirstText(L"b1", &column, &row, 0));
     EXPECT_EQ(1, row);
 }
+
+TEST_F(MemStore, RowsReachedFromTheTopAfterRowsAreInsertedRemovedOrSortedAreTheRightOnes)
+{
+    for (int row = 0; row < 6; ++row)
+        Put(0, row, std::to_wstring(5 - row).c_str());
+    EXPECT_EQ(L"5", At(0, 0));
+    EXPECT_EQ(L"0", At(0, 5));
+    ASSERT_EQ(0, mem.InsertRowAt(0));
+    EXPECT_EQ(L"<none>", At(0, 0));  // the new row holds no cell
+    EXPECT_EQ(L"5", At(0, 1));
+    ASSERT_EQ(0, mem.RemoveRow(0));
+    EXPECT_EQ(L"5", At(0, 0));
+    ASSERT_EQ(0, mem.SortByColumn(0, 0));
+    EXPECT_EQ(L"0", At(0, 0));
+    EXPECT_EQ(L"5", At(0, 5));
+    EXPECT_EQ(L"1", At(0, 1));
+}
