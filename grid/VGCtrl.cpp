@@ -74,11 +74,9 @@ CVGCtrl::~CVGCtrl()
     for (int i = 0; i < m_ownedItems.Count(); ++i)
         delete static_cast<CObject*>(m_ownedItems.ItemAt(i));
     m_ownedItems.Clear();
+    // Registered cell types and data sources belong to the caller, who may have destroyed them
+    // already: they are not touched here.
     m_cellTypes.Clear();
-    for (CVGDataSource* source : m_dataSources) {
-        if (source)
-            source->SetOwner(nullptr, -1);
-    }
     if (m_hint.GetSafeHwnd())
         m_hint.DestroyWindow();
     if (m_hWnd)
