@@ -17,6 +17,7 @@ class RecordingGrid : public CVGCtrl {
 public:
     std::vector<std::string> calls;
     int refuseMovesTo = -1;  // a column OnCanMoveCell refuses
+    DWORD helpId = 0;        // what GetHelpContextId answers
 
     void Note(const char* format, int a = 0, int b = 0, int c = 0, int d = 0)
     {
@@ -69,6 +70,7 @@ public:
         Note("TopHeadingLButton %d,%d %d", c, r, down);
     }
     void OnGridSetup() override { Note("GridSetup"); }
+    DWORD GetHelpContextId(int, int, int) override { return helpId; }
     void OnSheetCreated(int sheet) override { Note("SheetCreated %d", sheet); }
     void OnPastLastRow(int count, int past, int*) override { Note("PastLastRow %d %d", count, past); }
 };

@@ -342,3 +342,28 @@ TEST(GridTabs, AClickedTabBecomesCurrentAndIsReportedByItsId)
     grid.DestroyWindow();
     host.DestroyWindow();
 }
+
+TEST_F(GridWindowTest, HelpIsAskedOfTheApplicationOnlyForANonZeroContext)
+{
+    struct HelpApp : CWinApp {
+        std::vector<DWORD_PTR> asked;
+        void WinHelp(DWORD_PTR data, UINT command) override
+        {
+            if (command == HELP_CONTEXT)
+                asked.push_back(data);
+        }
+    } app;
+    Fill(3, 3);
+    HELPINFO info = {};
+    info.cbSize = sizeof info;
+    info.iContextType = HELPINFO_WINDOW;
+    info.MousePos = POINT{20, 5};
+    grid.TopHeading().ClientToScreen(&info.MousePos);
+    for (CWnd* section : {static_cast<CWnd*>(&grid.TopHeading()), static_cast<CWnd*>(&grid.SideHeading()),
+                          static_cast<CWnd*>(&grid.CellArea()), static_cast<CWnd*>(&grid.CornerButton())})
+        section->SendMessage(WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_TRUE(app.asked.empty());
+    grid.helpId = 42;
+    grid.TopHeading().SendMessage(WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(std::vector<DWORD_PTR>{42}, app.asked);
+}
