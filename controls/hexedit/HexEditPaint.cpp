@@ -120,8 +120,8 @@ void CHexEditWnd::DrawHexRow(CDC& dc, int y, int firstByte, int lastByte, bool s
     const int to = std::min(s.selEnd, lastByte) - firstByte;
     // From the first selected byte's first digit to the last one's second, a pixel lower at the top
     // and one wider at the right.
-    const CRect fill(std::max<int>(xOf(from), content.left - 2), y + 1, std::min<int>(xOf(to) + 2 * cw + 1, content.right + 2),
-                     y + lh);
+    const CRect fill(std::max<int>(xOf(from), content.left - 2), y + 1,
+                     std::min<int>(xOf(to) + 2 * cw + 1, content.right + 2), y + lh);
     dc.FillSolidRect(&fill, focused ? s.selBackActive : s.selBackInactive);
     const int textFrom = std::max(from, span.first);
     const int textTo = std::min(to + 1, span.last);

@@ -520,6 +520,12 @@ BOOL CHexEditWnd::OnMouseWheel(UINT, short zDelta, CPoint) {
     return TRUE;
 }
 
+int CHexEditWnd::TrackPosition(int bar) const {
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    return GetScrollInfo(bar, &info, SIF_TRACKPOS) ? info.nTrackPos : GetScrollPos(bar);
+}
+
 void CHexEditWnd::OnVScroll(UINT nSBCode, UINT, CScrollBar*) {
     if (!m_state.HasData()) return;
     switch (nSBCode) {
@@ -527,12 +533,7 @@ void CHexEditWnd::OnVScroll(UINT nSBCode, UINT, CScrollBar*) {
     case SB_LINEDOWN: StepRows(1); break;
     case SB_PAGEUP: StepRows(-m_state.pageRows); break;
     case SB_PAGEDOWN: StepRows(m_state.pageRows); break;
-    case SB_THUMBTRACK: {
-        SCROLLINFO info = {};
-        info.cbSize = sizeof info;
-        if (GetScrollInfo(SB_VERT, &info, SIF_TRACKPOS)) SetTopRow(info.nTrackPos, true);
-        break;
-    }
+    case SB_THUMBTRACK: SetTopRow(TrackPosition(SB_VERT), true); break;
     default: break;
     }
 }
@@ -544,13 +545,8 @@ void CHexEditWnd::OnHScroll(UINT nSBCode, UINT, CScrollBar*) {
     case SB_LINERIGHT: StepHScroll(m_state.charWidth); break;
     case SB_PAGELEFT: StepHScroll(-m_state.contentRect.Width()); break;
     case SB_PAGERIGHT: StepHScroll(m_state.contentRect.Width()); break;
-    case SB_THUMBTRACK: {
-        // The message carries only 16 bits of the position; a one-row view of a large buffer is wider.
-        SCROLLINFO info = {};
-        info.cbSize = sizeof info;
-        if (GetScrollInfo(SB_HORZ, &info, SIF_TRACKPOS)) SetHScroll(info.nTrackPos, true);
-        break;
-    }
+    // The message carries only 16 bits of the position; a one-row view of a large buffer is wider.
+    case SB_THUMBTRACK: SetHScroll(TrackPosition(SB_HORZ), true); break;
     default: break;
     }
 }

@@ -110,6 +110,8 @@ private:
     void SetHScroll(int x, bool redraw);
     void StepRows(int delta);
     void StepHScroll(int delta);
+    // Where the user drags a scroll bar's thumb, all 32 bits of it.
+    int TrackPosition(int bar) const;
     void PlaceCaret(int pos, bool highNibble);
     void DestroyCaretIfOwned();
     // A caret move of the keyboard's rules; with Shift held and an anchor, the selection follows.

@@ -3,6 +3,8 @@
 #include "hexedit/HexEditWnd.h"
 #include "hexedit/HexEditWndView.h"
 
+#include "SuiteWindow.h"
+
 #include <support/Waiting.h>
 #include <support/gui/Input.h>
 #include <support/gui/Picture.h>
@@ -69,22 +71,14 @@ std::string ClipboardText() {
     return text;
 }
 
-// One shown top-level window serves every case of a suite: making and removing a mapped top-level
-// window costs the display seconds, its children do not.
 template <class Edit>
 class HexEditFixture : public ::testing::Test {
 protected:
+    using Parent = SuiteWindow<ChangeCounter>;
     static void SetUpTestSuite() {
-        parentWindow = new ChangeCounter;
-        parentWindow->CreateEx(0, AfxRegisterWndClass(0, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)),
-                               L"Hex editor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 720, 420, nullptr, nullptr);
+        Parent::Open(L"Hex editor", CRect(40, 40, 760, 460), WS_OVERLAPPEDWINDOW, COLOR_BTNFACE);
     }
-    static void TearDownTestSuite() {
-        parentWindow->DestroyWindow();
-        delete parentWindow;
-        parentWindow = nullptr;
-        PumpPending();
-    }
+    static void TearDownTestSuite() { Parent::Close(); }
     void SetUp() override {
         ASSERT_NE(nullptr, parent.GetSafeHwnd());
         parent.changes = 0;
@@ -119,14 +113,10 @@ protected:
         PumpPending();
     }
 
-    static ChangeCounter* parentWindow;
-    ChangeCounter& parent = *parentWindow;
+    ChangeCounter& parent = *Parent::window;
     Edit edit;
     std::vector<BYTE> bytes;
 };
-
-template <class Edit>
-ChangeCounter* HexEditFixture<Edit>::parentWindow = nullptr;
 
 using HexEditWindowTest = HexEditFixture<CHexEditWnd>;
 

@@ -2,6 +2,8 @@
 // neighbours' new edges, and a drag cut short by a lost capture.
 #include "splitter/SplitterBar.h"
 
+#include "SuiteWindow.h"
+
 #include <support/gui/Input.h>
 #include <support/gui/Picture.h>
 #include <support/gui/Pump.h>
@@ -70,21 +72,11 @@ protected:
     }
 };
 
-// One shown top-level window serves every case: making and removing a mapped top-level window
-// costs the display seconds, its children do not.
 class SplitterWindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        parentWindow = new SplitterParent;
-        parentWindow->CreateEx(0, AfxRegisterWndClass(0, nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)),
-                               L"Splitters", WS_POPUP | WS_VISIBLE, 20, 20, 800, 500, nullptr, nullptr);
-    }
-    static void TearDownTestSuite() {
-        parentWindow->DestroyWindow();
-        delete parentWindow;
-        parentWindow = nullptr;
-        PumpPending();
-    }
+    using Parent = SuiteWindow<SplitterParent>;
+    static void SetUpTestSuite() { Parent::Open(L"Splitters", CRect(20, 20, 820, 520), WS_POPUP, COLOR_WINDOW); }
+    static void TearDownTestSuite() { Parent::Close(); }
     void SetUp() override {
         ASSERT_NE(nullptr, parent.GetSafeHwnd());
         parent.moves.clear();
@@ -107,13 +99,10 @@ protected:
         return rect;
     }
 
-    static SplitterParent* parentWindow;
-    SplitterParent& parent = *parentWindow;
+    SplitterParent& parent = *Parent::window;
     RecordingSplitter vertical;
     CSplitterBar horizontal;
 };
-
-SplitterParent* SplitterWindowTest::parentWindow = nullptr;
 
 TEST_F(SplitterWindowTest, CreateCutsTheBarAndCentresAnEmptyRange) {
     EXPECT_EQ(kVertical, vertical.GetOrientation());
@@ -190,7 +179,8 @@ TEST_F(SplitterWindowTest, PictureOfTheBars) {
     CStatic list, left, right;
     ASSERT_TRUE(list.Create(L"frame list", WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 10, 790, 116), &parent, 2));
     ASSERT_TRUE(left.Create(L"hex view", WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 140, 396, 480), &parent, 3));
-    ASSERT_TRUE(right.Create(L"frame details", WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(405, 140, 790, 480), &parent, 4));
+    ASSERT_TRUE(
+        right.Create(L"frame details", WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(405, 140, 790, 480), &parent, 4));
     const Picture picture = CaptureWindow(parent);
     SavePng(picture, PicturePath(L"splitter-bars"));
     EXPECT_EQ(RGB(200, 220, 220), picture.At(400, 300));
