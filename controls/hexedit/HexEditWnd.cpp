@@ -217,11 +217,14 @@ void CHexEditWnd::SelectAll() {
 // ---- layout, scrolling and the caret
 
 void CHexEditWnd::Relayout(CDC* pDC) {
-    CClientDC clientDC(pDC == nullptr ? this : nullptr);
-    CDC& dc = pDC != nullptr ? *pDC : clientDC;
-    CFont* oldFont = dc.SelectObject(&m_font);
-    const CSize cell = dc.GetTextExtent(L"0", 1);
-    dc.SelectObject(oldFont);
+    if (pDC == nullptr) {
+        CClientDC clientDC(this);
+        Relayout(&clientDC);
+        return;
+    }
+    CFont* oldFont = pDC->SelectObject(&m_font);
+    const CSize cell = pDC->GetTextExtent(L"0", 1);
+    pDC->SelectObject(oldFont);
     CRect client;
     GetClientRect(&client);
     HexEditLayout::Compute(m_state, client, cell.cx, cell.cy, MultiLine());

@@ -351,7 +351,7 @@ TEST_F(HexEditWindowTest, PictureOfTheEditorWithASelection) {
     std::memcpy(bytes.data() + 8, text, sizeof text);
     edit.SetSelection(20, 45, false, true);
     edit.SetFocus();
-    const Picture picture = CaptureWindow(edit);
+    const Picture picture = CaptureWindow(edit, false);
     SavePng(picture, PicturePath(L"hexedit-selection"));
     EXPECT_GT(picture.Count(RGB(255, 0, 0)), 50);            // addresses
     EXPECT_GT(picture.Count(RGB(0, 0, 255)), 200);           // digits

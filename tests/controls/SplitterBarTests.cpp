@@ -1,5 +1,6 @@
 // The splitter bar: which way it runs, its drag range and clamping, the distance it reports, its
 // neighbours' new edges, and a drag cut short by a lost capture.
+#include "hexedit/HexEditWnd.h"
 #include "splitter/SplitterBar.h"
 
 #include "SuiteWindow.h"
@@ -176,11 +177,22 @@ TEST_F(SplitterWindowTest, ChangeWidthAndHeightResizeAWindowInItsParent) {
 }
 
 TEST_F(SplitterWindowTest, PictureOfTheBars) {
-    CStatic list, left, right;
+    // The capture panel's arrangement: the frame list above, the hex view and the details below.
+    CStatic list, right;
     ASSERT_TRUE(list.Create(L"frame list", WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 10, 790, 116), &parent, 2));
-    ASSERT_TRUE(left.Create(L"hex view", WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 140, 396, 480), &parent, 3));
     ASSERT_TRUE(
         right.Create(L"frame details", WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(405, 140, 790, 480), &parent, 4));
+    std::vector<BYTE> frame(96);
+    for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<BYTE>(i * 7);
+    CHexEditWnd hex;
+    const DWORD hexStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE;
+    ASSERT_TRUE(hex.Create(nullptr, hexStyle, CRect(10, 140, 396, 480), &parent, 3));
+    hex.SetAddressSize(4, false);
+    hex.SetShowAddress(true, false);
+    hex.SetBytesPerRow(8, false, false);
+    hex.SetShowAscii(true, false);
+    hex.SetBackgroundColor(RGB(255, 255, 255), false);
+    hex.SetData(frame.data(), static_cast<int>(frame.size()), false);
     const Picture picture = CaptureWindow(parent);
     SavePng(picture, PicturePath(L"splitter-bars"));
     EXPECT_EQ(RGB(200, 220, 220), picture.At(400, 300));
