@@ -76,7 +76,7 @@ class HexEditFixture : public ::testing::Test {
 protected:
     using Parent = SuiteWindow<ChangeCounter>;
     static void SetUpTestSuite() {
-        Parent::Open(L"Hex editor", CRect(40, 40, 760, 460), WS_OVERLAPPEDWINDOW, COLOR_BTNFACE);
+        Parent::Open(L"Hex editor", CRect(520, 560, 1240, 980), WS_OVERLAPPEDWINDOW, COLOR_BTNFACE);
     }
     static void TearDownTestSuite() { Parent::Close(); }
     void SetUp() override {
@@ -91,7 +91,6 @@ protected:
         edit.SetBytesPerRow(16, false, false);
         edit.SetShowAscii(true, true);
         edit.SetData(bytes.data(), static_cast<int>(bytes.size()), false);
-        parent.SetForegroundWindow();
         edit.SetFocus();
         PumpPending();
     }

@@ -76,7 +76,7 @@ protected:
 class SplitterWindowTest : public ::testing::Test {
 protected:
     using Parent = SuiteWindow<SplitterParent>;
-    static void SetUpTestSuite() { Parent::Open(L"Splitters", CRect(20, 20, 820, 520), WS_POPUP, COLOR_WINDOW); }
+    static void SetUpTestSuite() { Parent::Open(L"Splitters", CRect(440, 500, 1240, 1000), WS_POPUP, COLOR_WINDOW); }
     static void TearDownTestSuite() { Parent::Close(); }
     void SetUp() override {
         ASSERT_NE(nullptr, parent.GetSafeHwnd());

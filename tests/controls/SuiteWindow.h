@@ -1,7 +1,9 @@
 #pragma once
 // One shown top-level window for every case of a suite: making and removing a mapped top-level
 // window costs the display seconds, its children do not. The window object is made with new (the
-// type is the test's own CWnd class) and lives from SetUpTestSuite to TearDownTestSuite.
+// type is the test's own CWnd class) and lives from SetUpTestSuite to TearDownTestSuite. Suites that
+// share the display keep to the screen's lower half, clear of the windows that other suites place
+// near its top left corner and point at with the real cursor.
 
 #include <framework/Framework.h>
 #include <support/gui/Pump.h>
