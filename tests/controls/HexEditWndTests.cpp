@@ -358,13 +358,4 @@ TEST_F(HexEditWindowTest, PictureOfTheEditorWithASelection) {
     EXPECT_GT(picture.Count(S().selBackActive), 26 * 16 * 3);  // the selected bytes' band
 }
 
-TEST_F(HexEditWindowTest, PictureOfTheCapturePanelsReadOnlyView) {
-    edit.SetAddressSize(4, false);
-    edit.SetReadOnly(true, false);
-    edit.SetBackgroundColor(RGB(255, 255, 255), true);
-    const Picture picture = CaptureWindow(edit);
-    SavePng(picture, PicturePath(L"hexedit-readonly"));
-    EXPECT_EQ(RGB(255, 255, 255), picture.At(3, 3));
-}
-
 }  // namespace
