@@ -427,12 +427,17 @@ void CHexEditWnd::OnChar(UINT nChar, UINT, UINT) {
     NotifyChange();
 }
 
-void CHexEditWnd::OnLButtonDown(UINT, CPoint point) {
+bool CHexEditWnd::FocusAndPlaceCaretAt(CPoint point) {
     SetFocus();
-    if (!m_state.HasData()) return;
+    if (!m_state.HasData()) return false;
     RelayoutIfPending();
     const HexEditLayout::BytePosition at = HexEditLayout::PointToByte(m_state, point, MultiLine());
     PlaceCaret(at.byte, at.highNibble);
+    return true;
+}
+
+void CHexEditWnd::OnLButtonDown(UINT, CPoint point) {
+    if (!FocusAndPlaceCaretAt(point)) return;
     const int cx = ::GetSystemMetrics(SM_CXDRAG);
     const int cy = ::GetSystemMetrics(SM_CYDRAG);
     m_state.dragStartRect = CRect(point.x - cx / 2, point.y - cy / 2, point.x + cx - cx / 2, point.y + cy - cy / 2);
@@ -510,12 +515,7 @@ void CHexEditWnd::OnLButtonUp(UINT, CPoint) {
 }
 
 void CHexEditWnd::OnLButtonDblClk(UINT, CPoint point) {
-    SetFocus();
-    if (!m_state.HasData()) return;
-    RelayoutIfPending();
-    const HexEditLayout::BytePosition at = HexEditLayout::PointToByte(m_state, point, MultiLine());
-    PlaceCaret(at.byte, at.highNibble);
-    SetSelection(at.byte, at.byte, false, true);
+    if (FocusAndPlaceCaretAt(point)) SetSelection(m_state.caretPos, m_state.caretPos, false, true);
 }
 
 BOOL CHexEditWnd::OnMouseWheel(UINT, short zDelta, CPoint) {

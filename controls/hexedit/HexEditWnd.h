@@ -116,6 +116,8 @@ private:
     void DestroyCaretIfOwned();
     // A caret move of the keyboard's rules; with Shift held and an anchor, the selection follows.
     void MoveCaret(int delta, bool highAfter);
+    // A click's start: the focus, then the caret on the nibble under the point; false without a buffer.
+    bool FocusAndPlaceCaretAt(CPoint point);
     // The caret, the drag's moving end and the selection follow the pointer.
     void FollowPointer(CPoint point);
     void StartAutoScroll(CPoint point, int direction, short reload);
