@@ -495,9 +495,12 @@ int CVGMem::StoreCell(int column, int row, const CVGCell* cell)
             m_cells.Free(node->cell);
             node->cell = nullptr;
         }
-        Style* style = ShareStyle(*cell);
-        ReleaseStyle(node->style);
-        node->style = style;
+        // A cell stored again with the same properties keeps its style.
+        if (!node->style || !node->style->cell.SameApartFromText(*cell)) {
+            Style* style = ShareStyle(*cell);
+            ReleaseStyle(node->style);
+            node->style = style;
+        }
         // A text cell's text is only read, never rebuilt.
         HoldText(node, cell->HasProperty(VGCELL_VALUE) ? const_cast<CVGCell*>(cell)->ReadText() : nullptr);
         return 0;
