@@ -161,10 +161,16 @@ CVGMem::CellNode* CVGMem::NodeAt(RowNode* row, int column)
 {
     if (row->recent && row->recentColumn == column)
         return row->recent;
+    // From the node looked up last when it is nearer than column 0.
     CellNode* node = row->column0;
-    for (int index = 0; node && index < column; ++index)
+    int at = 0;
+    if (row->recent && std::abs(column - row->recentColumn) < std::abs(column)) {
+        node = row->recent;
+        at = row->recentColumn;
+    }
+    for (; node && at < column; ++at)
         node = node->next;
-    for (int index = 0; node && index > column; --index)
+    for (; node && at > column; --at)
         node = node->prev;
     row->recent = node;
     row->recentColumn = column;

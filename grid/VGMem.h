@@ -50,18 +50,19 @@ private:
     // A cell is held compactly (a style and its own text) when it holds no number and no extras;
     // otherwise whole.
     struct CellNode {
-        CVGCell* cell = nullptr;   // held whole: owned, from the store's cell pool
-        Style* style = nullptr;    // held compactly: a share of its style
+        // What a walk along a row and a search read comes first, within one or two cache lines.
+        CellNode* next = nullptr;  // right
+        CellNode* prev = nullptr;  // left
+        // The cell's text when it holds a text (not a number, whose text is made when read), kept
+        // here so that a search reads the text without visiting the cell; set by every store.
+        LPCWSTR text = nullptr;
         // Held compactly: its text, in the node when it is short (no allocation, and a search stays
         // within the node), else in a block of its own.
         static constexpr size_t kShortText = 16;
         wchar_t shortText[kShortText] = {};
+        CVGCell* cell = nullptr;   // held whole: owned, from the store's cell pool
+        Style* style = nullptr;    // held compactly: a share of its style
         std::unique_ptr<wchar_t[]> longText;
-        // The cell's text when it holds a text (not a number, whose text is made when read), kept
-        // here so that a search reads the text without visiting the cell; set by every store.
-        LPCWSTR text = nullptr;
-        CellNode* next = nullptr;  // right
-        CellNode* prev = nullptr;  // left
     };
     struct RowNode {
         CellNode* column0 = nullptr;
