@@ -493,7 +493,7 @@ void CVGCellType::PaintCellScaled(CDC* dc, RECT* rect, int column, int row, CVGC
         cell->SetPropertyWord(cell->GetPropertyWord() & ~static_cast<DWORD>(VGCELL_FONT));
 }
 
-int CVGCellType::NotifyGrid(int typeIndex, int column, int row, long message, long parameter)
+int CVGCellType::NotifyGrid(int typeIndex, int column, int row, long message, LPARAM parameter)
 {
     return m_pGrid ? m_pGrid->OnCellTypeMessage(typeIndex, column, row, message, parameter) : 1;
 }

@@ -78,7 +78,8 @@ public:
     virtual void ReservedHook(int column, int row, CVGCell* cell);
     virtual int ReservedQueryC();
     virtual int ReservedQueryD(LPARAM parameter);
-    virtual int NotifyGrid(int typeIndex, int column, int row, long message, long parameter);
+    // The parameter carries a number or a pointer (a string, a list of strings), as the message says.
+    virtual int NotifyGrid(int typeIndex, int column, int row, long message, LPARAM parameter);
 
     // Registration with a grid.
     void SetTypeIndex(int index) { m_typeIndex = index; }
