@@ -184,6 +184,7 @@ void CVGMem::DestroyCell(CellNode* node)
         node->cell->ReleaseExtras();
         m_cells.Free(node->cell);
         node->cell = nullptr;
+        node->text = nullptr;
     }
 }
 
@@ -436,8 +437,11 @@ int CVGMem::StoreCell(int column, int row, const CVGCell* cell)
         cell->ReplaceInto(m_pCursorCell->cell);
     else
         m_pCursorCell->cell = m_cells.Make(*cell);
-    if (!m_pCursorCell->cell->HasProperty(VGCELL_EXTRADATA))
-        m_pCursorCell->cell->ReleaseExtraData();
+    CVGCell* stored = m_pCursorCell->cell;
+    if (!stored->HasProperty(VGCELL_EXTRADATA))
+        stored->ReleaseExtraData();
+    m_pCursorCell->text =
+        stored->HasProperty(VGCELL_VALUE) && stored->ReadDataType() == VGDATA_TEXT ? stored->ReadText() : nullptr;
     return 0;
 }
 
@@ -504,7 +508,8 @@ int CVGMem::FindNextText(LPCWSTR text, int* column, int* row, int flags)
             if (rowNode) {
                 CellNode* node = NodeAt(rowNode, c);
                 for (; node; node = node->next) {
-                    if (node->cell && TextMatches(node->cell->ReadText(), needle, flags)) {
+                    const LPCWSTR text = node->text ? node->text : (node->cell ? node->cell->ReadText() : nullptr);
+                    if (text && TextMatches(text, needle, flags)) {
                         m_pCursorRow = rowNode;
                         m_cursorRow = r;
                         ResetCursorColumn();

@@ -42,6 +42,9 @@ public:
 private:
     struct CellNode {
         CVGCell* cell = nullptr;   // owned, from the store's cell pool
+        // The cell's text when it holds a text (not a number, whose text is made when read), kept
+        // here so that a search reads the text without visiting the cell; set by every store.
+        LPCWSTR text = nullptr;
         CellNode* next = nullptr;  // right
         CellNode* prev = nullptr;  // left
     };

@@ -486,3 +486,24 @@ TEST_F(MemStore, RowsReachedFromTheTopAfterRowsAreInsertedRemovedOrSortedAreTheR
     EXPECT_EQ(L"5", At(0, 5));
     EXPECT_EQ(L"1", At(0, 1));
 }
+
+TEST_F(MemStore, ASearchSeesWhatACellHoldsNowAfterItIsStoredAgain)
+{
+    host.info.m_rowCount = 3;
+    Put(1, 2, L"old");
+    CVGCell number;
+    number.PutNumber(7);
+    number.PutPlainNumberText(1);
+    mem.StoreCell(1, 2, &number);
+    int column = 1, row = 0;
+    EXPECT_EQ(1, mem.FindFirstText(L"old", &column, &row, 0));
+    column = 1;
+    EXPECT_EQ(0, mem.FindFirstText(L"7", &column, &row, 0));
+    EXPECT_EQ(2, row);
+    Put(1, 2, L"new");
+    column = 1;
+    EXPECT_EQ(0, mem.FindFirstText(L"new", &column, &row, 0));
+    mem.RemoveCell(1, 2);
+    column = 1;
+    EXPECT_EQ(1, mem.FindFirstText(L"new", &column, &row, 0));
+}
