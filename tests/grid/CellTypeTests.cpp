@@ -4,6 +4,7 @@
 #include "GridInputFixture.h"
 
 #include "VGSpinButtonType.h"
+#include "VGXPThemes.h"
 
 #include <support/gui/Picture.h>
 
@@ -311,4 +312,101 @@ TEST_F(GridInputTest, SideArrowsPointTheWayTheirStyleSays)
         EXPECT_EQ(pointsRight, tallestX < pointX) << c;
     }
     EXPECT_EQ(0, grid.CellTypeAt(3)->CanEditInCell());
+}
+
+namespace {
+
+// A sheet with every built-in type in its styles and states, for a person to look at.
+void ShowEveryCellType(InputGrid& grid, CVGSpinButtonType& spin)
+{
+    grid.SetColumnCount(5, 0);
+    grid.SetRowCount(8, 0);
+    for (int c = 0; c < 5; ++c)
+        grid.ResizeColumn(c, 74);
+    const wchar_t* headings[5] = {L"Drop list", L"Check", L"Check", L"Arrows", L"Spin"};
+    for (int c = 0; c < 5; ++c)
+        grid.SetCellText(c, -1, headings[c]);
+    const int spinIndex = grid.RegisterCellType(&spin);
+    const int checkStyles[8] = {0, VGCHECK_SUNKEN, VGCHECK_RAISED, VGCHECK_ROUND, VGCHECK_TICK,
+                                VGCHECK_THREESTATE, VGCHECK_BOXONLY | VGCHECK_TICK, VGSTYLE_DISABLED};
+    const int arrowStyles[4] = {VGARROW_RIGHT, VGARROW_LEFT, VGARROW_DOUBLERIGHT, VGARROW_DOUBLELEFT};
+    for (int r = 0; r < 8; ++r) {
+        grid.SetCellTypeIndex(0, r, 1);
+        CVGCell cell;
+        grid.GetStoredCell(0, r, &cell);
+        cell.PutText(r % 2 ? L"Green" : L"Red");
+        cell.PutLabel(L"Red\nGreen\nBlue\n");
+        cell.PutReadOnly(r == 7);
+        grid.StoreCell(0, r, &cell);
+        for (int c = 1; c <= 2; ++c) {
+            grid.SetCellTypeIndex(c, r, 2);
+            grid.SetCellTypeStyle(c, r, checkStyles[r]);
+            grid.GetStoredCell(c, r, &cell);
+            cell.PutNumber(c == 1 ? 0 : (r == 5 ? 2 : 1));
+            cell.PutLabel(c == 1 ? L"Off" : L"On");
+            cell.PutAlignment(4 | 0x20);
+            grid.StoreCell(c, r, &cell);
+        }
+        grid.SetCellTypeIndex(3, r, 3);
+        grid.SetCellTypeStyle(3, r, arrowStyles[r % 4]);
+        grid.SetCellTypeIndex(4, r, spinIndex);
+        grid.SetCellText(4, r, std::to_wstring(r * 10).c_str());
+    }
+    grid.MoveToCell(0, 2);
+    grid.MoveWindow(10, 10, 430, 200, TRUE);
+}
+
+}  // namespace
+
+TEST_F(GridInputTest, PictureOfEveryBuiltInCellTypeInClassicDrawing)
+{
+    CVGSpinButtonType spin;
+    ShowEveryCellType(grid, spin);
+    grid.RepaintAll();
+    support::gui::PumpPending();
+    const support::gui::Picture types = support::gui::CaptureWindow(grid.GetSafeHwnd());
+    EXPECT_TRUE(support::gui::SavePng(types, support::gui::PicturePath(L"grid-cell-types-classic")));
+
+    // The drop list open under its cell, and the plain editor over a spin cell.
+    PressKey(Cells(), VK_RETURN);
+    auto& dropList = static_cast<CVGDropListType&>(*grid.CellTypeAt(1));
+    ASSERT_NE(nullptr, dropList.List().GetSafeHwnd());
+    ::SendMessageW(dropList.List().GetSafeHwnd(), LB_SETCURSEL, 1, 0);
+    support::gui::PumpPending();
+    EXPECT_TRUE(support::gui::SavePng(support::gui::CaptureWindow(grid.GetSafeHwnd()),
+                                      support::gui::PicturePath(L"grid-drop-list-open-classic")));
+    PressKey(nullptr, VK_ESCAPE);
+    ASSERT_EQ(0, grid.StartCellEdit(4, 3, L'4'));
+    support::gui::TypeText(nullptr, L"2 and more");
+    support::gui::PumpPending();
+    EXPECT_TRUE(support::gui::SavePng(support::gui::CaptureWindow(grid.GetSafeHwnd()),
+                                      support::gui::PicturePath(L"grid-editor-classic")));
+    PressKey(nullptr, VK_ESCAPE);
+}
+
+TEST_F(GridInputTest, PictureOfEveryBuiltInCellTypeInThemedDrawing)
+{
+    static auto version51 = [](DWORD* major, DWORD* minor) {
+        *major = 5;
+        *minor = 1;
+    };
+    VGXPThemes::SetPlatform(VGXPThemes::Platform{L"picture_uxtheme.dll", L"comctl32.dll", version51});
+    VGXPThemes::SetUseThemes(1);
+    VGXPThemes::SetThemeStyle(2);
+    ASSERT_TRUE(VGXPThemes::ThemesAvailable());
+    CVGSpinButtonType spin;
+    ShowEveryCellType(grid, spin);
+    grid.RepaintAll();
+    support::gui::PumpPending();
+    EXPECT_TRUE(support::gui::SavePng(support::gui::CaptureWindow(grid.GetSafeHwnd()),
+                                      support::gui::PicturePath(L"grid-cell-types-themed")));
+    ASSERT_EQ(0, grid.StartCellEdit(4, 3, L'4'));
+    support::gui::TypeText(nullptr, L"2 and more");
+    support::gui::PumpPending();
+    EXPECT_TRUE(support::gui::SavePng(support::gui::CaptureWindow(grid.GetSafeHwnd()),
+                                      support::gui::PicturePath(L"grid-editor-themed")));
+    PressKey(nullptr, VK_ESCAPE);
+    VGXPThemes::SetUseThemes(0);
+    VGXPThemes::SetThemeStyle(0);
+    VGXPThemes::SetPlatform(VGXPThemes::DefaultPlatform());
 }
