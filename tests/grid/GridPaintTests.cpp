@@ -159,7 +159,7 @@ TEST_F(GridWindowTest, PictureOfHeadingsJoinsASelectionAndTheHint)
         grid.SetCellText(-1, r, text);
     }
     Join(grid, 1, 3, 3, 2);
-    grid.SetCellText(1, 3, L"A joined block of three columns and two rows");
+    grid.SetCellText(1, 3, L"Joined: 3 columns, 2 rows");
     grid.SetCellBackColor(1, 3, RGB(255, 240, 200));
     grid.SetCellAlignment(1, 3, 0x24);
     grid.Info()->m_multipleSelection = 1;
