@@ -232,13 +232,8 @@ int CVGDropListType::OpenList()
 
 void CVGDropListType::PaintCell(CDC* dc, RECT* rect, int column, int row, CVGCell* cell, int selected, int current)
 {
-    if (!m_themeChoiceFixed)
-        m_useThemes = cell->ReadVisualStyle();
-    const int style = cell->HasProperty(VGCELL_TYPESTYLE) ? cell->ReadTypeStyle() : 0;
-    if ((style & VGSTYLE_BUTTONWHENCURRENT) && !current) {
-        CVGCellType::PaintCell(dc, rect, column, row, cell, selected, current);
+    if (PaintedWithoutButton(dc, rect, column, row, cell, selected, current))
         return;
-    }
     const double scale = m_pGrid ? m_pGrid->GetPrintScaleX(dc) : 1.0;
     bool themed = false;
     if (m_useThemes && VGXPThemes::ThemesAvailable()) {

@@ -20,9 +20,6 @@ enum : long {
     VGDROP_CHOSEN = 103,       // parameter: the text now stored (CString*)
 };
 
-// Cell-type style: the button shows on the current cell only.
-constexpr int VGSTYLE_BUTTONWHENCURRENT = 0x200;
-
 class CVGDropListType : public CVGCellType {
     DECLARE_DYNAMIC(CVGDropListType)
 

@@ -1,7 +1,6 @@
 #include "VGSpinButtonType.h"
 
 #include "VGCtrl.h"
-#include "VGDropListType.h"  // the button-on-current-cell style
 #include "VGXPThemes.h"
 
 IMPLEMENT_DYNAMIC(CVGSpinButtonType, CVGCellType)
@@ -128,13 +127,8 @@ void CVGSpinButtonType::PaintHalf(CDC* dc, CVGCell* cell, RECT half, bool presse
 
 void CVGSpinButtonType::PaintCell(CDC* dc, RECT* rect, int column, int row, CVGCell* cell, int selected, int current)
 {
-    if (!m_themeChoiceFixed)
-        m_useThemes = cell->ReadVisualStyle();
-    const int style = cell->HasProperty(VGCELL_TYPESTYLE) ? cell->ReadTypeStyle() : 0;
-    if ((style & VGSTYLE_BUTTONWHENCURRENT) && !current) {
-        CVGCellType::PaintCell(dc, rect, column, row, cell, selected, current);
+    if (PaintedWithoutButton(dc, rect, column, row, cell, selected, current))
         return;
-    }
     const double scale = m_pGrid ? m_pGrid->GetPrintScaleX(dc) : 1.0;
     PaintBorder(dc, rect, rect, cell);
     const int buttonWidth = static_cast<int>(m_buttonWidth * scale);

@@ -229,9 +229,7 @@ TEST_F(GridInputTest, TheApplicationMayRefuseToStartAnEdit)
     };
     Fill(2, 2);
     Refusing other;
-    ASSERT_NE(nullptr, ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, dialog->GetSafeHwnd(),
-                                         reinterpret_cast<HMENU>(kControlId + 1), nullptr, nullptr));
-    ASSERT_EQ(1, other.AttachToDialogItem(dialog, kControlId + 1));
+    AttachSecond(other);
     other.SetColumnCount(2, 0);
     other.SetRowCount(2, 0);
     other.MoveToCell(0, 0);

@@ -27,24 +27,44 @@ struct LoopAction {
     }
 };
 
+// One grid and one find box serve every test: a top-level window costs seconds to make and destroy
+// on a display without a window manager.
 class FindTest : public GridInputTest {
 protected:
+    static void SetUpTestSuite()
+    {
+        GridInputTest::SetUpTestSuite();
+        sheet = new InputGrid;
+        ASSERT_NE(nullptr, ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
+                                             dialog->GetSafeHwnd(), reinterpret_cast<HMENU>(kControlId + 2), nullptr,
+                                             nullptr));
+        ASSERT_EQ(1, sheet->AttachToDialogItem(dialog, kControlId + 2));
+        sheet->MoveWindow(10, 10, 400, 200, TRUE);
+        sheet->SetFindAllColumns(1);
+        box = sheet->OpenFindDialog(FALSE, L"");
+        ASSERT_NE(nullptr, box);
+    }
+    static void TearDownTestSuite()
+    {
+        sheet->CloseFindDialog();
+        sheet->DestroyWindow();
+        delete sheet;
+        GridInputTest::TearDownTestSuite();
+    }
     void SetUp() override
     {
         GridInputTest::SetUp();
-        Fill(4, 6);
-        grid.SetCellText(1, 2, L"apple");
-        grid.SetCellText(3, 4, L"Apple");
-        grid.SetCellText(0, 5, L"pineapple");
-        grid.SetFindAllColumns(1);
-        box = grid.OpenFindDialog(FALSE, L"");
-        ASSERT_NE(nullptr, box);
+        sheet->SetColumnCount(4, 0);
+        sheet->SetRowCount(6, 0);
+        for (int r = 0; r < 6; ++r) {
+            for (int c = 0; c < 4; ++c)
+                sheet->SetCellText(c, r, L"-");
+        }
+        sheet->SetCellText(1, 2, L"apple");
+        sheet->SetCellText(3, 4, L"Apple");
+        sheet->SetCellText(0, 5, L"pineapple");
+        sheet->MoveToCell(0, 0);
         support::gui::PumpPending();
-    }
-    void TearDown() override
-    {
-        grid.CloseFindDialog();
-        GridInputTest::TearDown();
     }
     HWND Box() { return box->GetSafeHwnd(); }
     void Ask(LPCWSTR find, LPCWSTR replace, bool matchCase, bool wholeWord, int button)
@@ -55,16 +75,18 @@ protected:
         ::CheckDlgButton(Box(), chx2, matchCase ? BST_CHECKED : BST_UNCHECKED);
         ClickButton(Box(), button);
     }
-    std::pair<int, int> Current() { return {grid.QueryCurrentColumn(), grid.QueryCurrentRow()}; }
+    std::pair<int, int> Current() { return {sheet->QueryCurrentColumn(), sheet->QueryCurrentRow()}; }
+    std::wstring Text(int column, int row) { return sheet->GetCellText(column, row); }
 
-    CFindReplaceDialog* box = nullptr;
+    static inline InputGrid* sheet = nullptr;
+    static inline CFindReplaceDialog* box = nullptr;
 };
 
 }  // namespace
 
 TEST_F(FindTest, FindNextVisitsEachMatchingCellInTurn)
 {
-    EXPECT_TRUE(grid.IsFindActive());
+    EXPECT_TRUE(sheet->IsFindActive());
     Ask(L"apple", L"", false, true, IDOK);
     EXPECT_EQ(std::make_pair(1, 2), Current());
     Ask(L"apple", L"", false, true, IDOK);
@@ -77,26 +99,26 @@ TEST_F(FindTest, FindNextVisitsEachMatchingCellInTurn)
 
 TEST_F(FindTest, ReplaceChangesTheCurrentCellAndGoesOnToTheNextMatch)
 {
-    grid.MoveToCell(1, 2);
+    sheet->MoveToCell(1, 2);
     Ask(L"apple", L"pear", false, true, psh1);
-    EXPECT_EQ(L"pear", std::wstring(grid.GetCellText(1, 2)));
+    EXPECT_EQ(L"pear", Text(1, 2));
     EXPECT_EQ(std::make_pair(3, 4), Current());
 }
 
 TEST_F(FindTest, ReplaceAllReplacesEveryMatch)
 {
     Ask(L"apple", L"pear", false, true, psh2);
-    EXPECT_EQ(L"pear", std::wstring(grid.GetCellText(1, 2)));
-    EXPECT_EQ(L"pear", std::wstring(grid.GetCellText(3, 4)));
-    EXPECT_EQ(L"pineapple", std::wstring(grid.GetCellText(0, 5)));
+    EXPECT_EQ(L"pear", Text(1, 2));
+    EXPECT_EQ(L"pear", Text(3, 4));
+    EXPECT_EQ(L"pineapple", Text(0, 5));
 }
 
 TEST_F(FindTest, ReplacingByTheSameTextInAnotherCaseEndsAtOnce)
 {
     Ask(L"apple", L"APPLE", false, true, psh2);
-    EXPECT_EQ(L"apple", std::wstring(grid.GetCellText(1, 2)));
+    EXPECT_EQ(L"apple", Text(1, 2));
     Ask(L"apple", L"apple pie", false, false, psh2);
-    EXPECT_EQ(L"apple", std::wstring(grid.GetCellText(1, 2)));
+    EXPECT_EQ(L"apple", Text(1, 2));
 }
 
 TEST_F(FindTest, ReplaceAllGoesOverTheSheetOnceEvenWhenTheStoredTextStillMatches)
@@ -111,9 +133,7 @@ TEST_F(FindTest, ReplaceAllGoesOverTheSheetOnceEvenWhenTheStoredTextStillMatches
         }
     };
     Stubborn other;
-    ASSERT_NE(nullptr, ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, dialog->GetSafeHwnd(),
-                                         reinterpret_cast<HMENU>(kControlId + 1), nullptr, nullptr));
-    ASSERT_EQ(1, other.AttachToDialogItem(dialog, kControlId + 1));
+    AttachSecond(other);
     other.SetColumnCount(2, 0);
     other.SetRowCount(3, 0);
     other.SetCellText(0, 1, L"apple");
@@ -157,8 +177,10 @@ TEST_F(FindTest, ClosingTheBoxEndsTheSearch)
 {
     ClickButton(Box(), IDCANCEL);
     support::gui::PumpPending();
-    EXPECT_FALSE(grid.IsFindActive());
-    EXPECT_EQ(nullptr, grid.FindDialog());
+    EXPECT_FALSE(sheet->IsFindActive());
+    EXPECT_EQ(nullptr, sheet->FindDialog());
+    box = sheet->OpenFindDialog(FALSE, L"");  // for the tests that follow
+    ASSERT_NE(nullptr, box);
 }
 
 namespace {

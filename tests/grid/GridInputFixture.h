@@ -64,41 +64,8 @@ public:
     }
 };
 
-class GridInputTest : public ::testing::Test {
+class GridInputTest : public GridTestOn<InputGrid> {
 protected:
-    static constexpr int kControlId = 100;
-
-    static void SetUpTestSuite()
-    {
-        dialog = new CDialog;
-        ASSERT_TRUE(dialog->CreateIndirect(Template()));
-        dialog->MoveWindow(40, 40, 560, 420, TRUE);
-        dialog->ShowWindow(SW_SHOW);
-        support::gui::PumpPending();
-    }
-    static void TearDownTestSuite()
-    {
-        dialog->DestroyWindow();
-        delete dialog;
-        dialog = nullptr;
-        support::gui::PumpPending();
-    }
-    void SetUp() override
-    {
-        ASSERT_NE(nullptr, ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 10, 200, 100,
-                                             dialog->GetSafeHwnd(), reinterpret_cast<HMENU>(kControlId), nullptr,
-                                             nullptr));
-        ASSERT_EQ(1, grid.AttachToDialogItem(dialog, kControlId));
-        grid.MoveWindow(10, 10, 400, 300, TRUE);
-        support::gui::PumpPending();
-    }
-    void TearDown() override
-    {
-        if (grid.GetSafeHwnd())
-            grid.DestroyWindow();
-        support::gui::PumpPending();
-    }
-
     // Columns of 75 and rows of 20 with "c,r" texts; the current cell at (0, 0), the focus in the
     // cell area.
     void Fill(int columns, int rows)
@@ -126,6 +93,13 @@ protected:
         grid.ComputeCellRect(&column, &row, &rect);
         return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     }
+    // A second grid on the dialog, on a control of its own (the test destroys it).
+    void AttachSecond(CVGCtrl& other)
+    {
+        ASSERT_NE(nullptr, ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, dialog->GetSafeHwnd(),
+                                             reinterpret_cast<HMENU>(kControlId + 1), nullptr, nullptr));
+        ASSERT_EQ(1, other.AttachToDialogItem(dialog, kControlId + 1));
+    }
     HWND Cells() { return grid.CellArea().GetSafeHwnd(); }
     HWND Editor() { return grid.PlainEditor().GetSafeHwnd(); }
     std::wstring WindowText(HWND window)
@@ -134,29 +108,4 @@ protected:
         ::GetWindowTextW(window, text, 256);
         return text;
     }
-
-    static LPCDLGTEMPLATEW Template()
-    {
-        static std::vector<WORD> words;
-        if (!words.empty())
-            return reinterpret_cast<LPCDLGTEMPLATEW>(words.data());
-        auto dwords = [](DWORD value) {
-            words.push_back(LOWORD(value));
-            words.push_back(HIWORD(value));
-        };
-        dwords(WS_POPUP | WS_CAPTION | DS_SETFONT);
-        dwords(0);
-        words.insert(words.end(), {0, 0, 0, 300, 220, 0, 0});  // no controls, x, y, cx, cy, no menu, class
-        for (const wchar_t* s = L"Grid input"; *s; ++s)
-            words.push_back(*s);
-        words.push_back(0);
-        words.push_back(8);
-        for (const wchar_t* s = L"MS Shell Dlg"; *s; ++s)
-            words.push_back(*s);
-        words.push_back(0);
-        return reinterpret_cast<LPCDLGTEMPLATEW>(words.data());
-    }
-
-    static inline CDialog* dialog = nullptr;
-    InputGrid grid;
 };
