@@ -564,12 +564,13 @@ TEST_F(ConnectionLife, SecondInitEndsTheLiveConnectionAndTheLibraryKeepsWorking)
 }
 
 TEST_F(ConnectionLife, DeviceLossIsReportedOnce) {
-    // The loss shows as the host side going down; RunUnixCommand reports nothing, the message does.
+    // The loss shows as the host side going down.
     const std::string host = bench->pair.hostInterface;
-    support::RunUnixCommand("/usr/sbin/ip link set " + host + " down");
+    ASSERT_TRUE(support::RunUnixCommand("/usr/sbin/ip link set " + host + " down"));
     const HostMessage lost = WaitForType(0xFF00);
     std::this_thread::sleep_for(2500ms);
-    support::RunUnixCommand("/usr/sbin/ip link set " + host + " up");
+    // Back up before the next case looks for the tester behind it.
+    ASSERT_TRUE(support::RunUnixCommand("/usr/sbin/ip link set " + host + " up"));
     Bytes expected = Message(0xFF00);
     expected[18] = 255;
     EXPECT_EQ(lost.bytes, expected);
