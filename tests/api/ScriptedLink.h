@@ -2,8 +2,8 @@
 // A link and an adapter source that a test scripts: frames sent are recorded, frames to deliver
 // are queued, and the adapter can fail or go down on request.
 
-#include "AdapterSource.h"
-#include "Link.h"
+#include "link/AdapterSource.h"
+#include "link/Link.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,0 +1,141 @@
+// Counters and rates: copies of the blocks the poller keeps, the clearing calls, the 1 ms reads
+// and the stream counters.
+
+#include "BrevixCCounters.h"
+#include "counters/CounterBlocks.h"
+#include "counters/Counters.h"
+#include "counters/StreamCounters.h"
+#include "ports/PortMaps.h"
+#include "runtime/PumpWait.h"
+
+#include <cstring>
+
+using capi::PortsOf;
+using capi::StreamCounters;
+
+namespace {
+
+// A stream clear: the clearing reads of each port, then its table.
+template <typename Clear>
+int ForPorts(uint8_t port, Clear clear) {
+    const capi::PortList ports = PortsOf(port);
+    if (ports.empty()) return 0;
+    for (uint8_t p : ports) clear(p);
+    return 1;
+}
+
+void ReadRxStreamClearBlocks(uint8_t port) {
+    for (uint32_t k = 0; k < 4; ++k) BrevixT_SeqR(256, capi::RxStreamClearBase(port) + k * 1024);
+}
+
+// The 1 ms registers of the port's counter bank.
+int ReadMsRegister(uint8_t port, uint32_t firstMap, uint32_t secondMap, uint32_t count) {
+    for (uint8_t p : PortsOf(port)) {
+        BrevixT_SeqR(count, (capi::UsesSecondMap() ? secondMap : firstMap) + capi::PortOffset(p));
+    }
+    return 1;
+}
+
+}  // namespace
+
+extern "C" int __stdcall BrevixC_ReadCounterStatistics(uint8_t port, void* statistics) {
+    if (port > 1 || !statistics) return 0;
+    capi::CounterBlocks::Instance().CopyStatistics(port, statistics);
+    return 1;
+}
+
+extern "C" int __stdcall BrevixC_ReadCounterRate(uint8_t port, void* rates) {
+    if (port > 1 || !rates) return 0;
+    capi::CounterBlocks::Instance().CopyRates(port, rates);
+    return 1;
+}
+
+extern "C" int __stdcall BrevixC_ClearCounterStatistics(uint8_t port) {
+    return ForPorts(port, [](uint8_t p) {
+        capi::ClearPortCounters(p);
+        capi::CounterBlocks::Instance().ClearStatistics(p);
+    });
+}
+
+uint16_t __stdcall BrevixC_ReadCounterStatistics(BrevixC_Inner_Counter_T* record) {
+    if (!record) return 0;
+    // Nothing fills the inner counters: the tester keeps none the library reads.
+    std::memset(record, 0, sizeof *record);
+    return 1;
+}
+
+uint16_t __stdcall BrevixC_ClearCounterStatistics() {
+    const uint32_t pair[2] = {0x40000054, 0x80000000};
+    return static_cast<uint16_t>(BVT_GenW(1, pair));
+}
+
+extern "C" int __stdcall BrevixC_ReadMsByteRate(uint8_t port) { return ReadMsRegister(port, 0x42000118, 0x42600118, 1); }
+
+extern "C" int __stdcall BrevixC_ReadMsPktRate(uint8_t port) { return ReadMsRegister(port, 0x4200011C, 0x4260011C, 1); }
+
+// The counter stack has one address on both maps.
+extern "C" int __stdcall BrevixC_ReadMsCounterStack(uint8_t port) {
+    return ReadMsRegister(port, 0x42600120, 0x42600120, 256);
+}
+
+extern "C" int __stdcall BrevixC_SetRxStreamCounterStatistics(BrevixC_RxStreamConfig_T config) {
+    const capi::PortList ports = PortsOf(config.port);
+    if (ports.empty()) return 0;
+    for (uint8_t p : ports) {
+        if (!StreamCounters::Instance().Configure(p, config)) return 0;
+    }
+    return 1;
+}
+
+extern "C" int __stdcall BrevixC_ReadTXStreamCounterStatistics(uint8_t port, uint16_t stream, void* record) {
+    if (port > 1 || stream >= StreamCounters::kTxStreams || !record) return 0;
+    StreamCounters::Instance().CopyTx(port, stream, record);
+    return 1;
+}
+
+extern "C" int __stdcall BrevixC_ReadRXStreamCounterStatistics(uint8_t port, uint16_t stream, void* record) {
+    if (port > 1 || stream >= StreamCounters::kRxStreams || !record) return 0;
+    StreamCounters::Instance().CopyRx(port, stream, record);
+    return 1;
+}
+
+extern "C" uint16_t __stdcall BrevixC_ReadVIDStreamCounterStatistics(uint8_t port, uint16_t index,
+                                                                      BrevixC_RXVID_Report_T* record) {
+    if (port > 1 || index >= StreamCounters::kRxStreams || !record) return 0;
+    StreamCounters::Instance().CopyVid(port, index, record);
+    return 1;
+}
+
+extern "C" int __stdcall BrevixC_ClearStreamCounterStatistics(uint8_t port) {
+    const capi::PortList ports = PortsOf(port);
+    if (ports.empty()) return 0;
+    for (uint8_t p : ports) capi::ClearPortStreamCounters(p);
+    capi::PumpWait(500);
+    for (uint8_t p : ports) {
+        StreamCounters::Instance().ClearTx(p);
+        StreamCounters::Instance().ClearRx(p);
+        StreamCounters::Instance().ClearVid(p);
+    }
+    return 1;
+}
+
+extern "C" int __stdcall BrevixC_ClearTxStreamCounterStatistics(uint8_t port) {
+    return ForPorts(port, [](uint8_t p) {
+        BrevixT_SeqR(128, capi::TxStreamClearBase(p));
+        StreamCounters::Instance().ClearTx(p);
+    });
+}
+
+extern "C" int __stdcall BrevixC_ClearRxStreamCounterStatistics(uint8_t port) {
+    return ForPorts(port, [](uint8_t p) {
+        ReadRxStreamClearBlocks(p);
+        StreamCounters::Instance().ClearRx(p);
+    });
+}
+
+extern "C" int __stdcall BrevixC_ClearVIDStreamCounterStatistics(uint8_t port) {
+    return ForPorts(port, [](uint8_t p) {
+        ReadRxStreamClearBlocks(p);
+        StreamCounters::Instance().ClearVid(p);
+    });
+}

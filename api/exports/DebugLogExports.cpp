@@ -1,0 +1,15 @@
+// The debug log: BrevixC_SYS_OpenDebugLog shows the library's trace lines in a console window,
+// BrevixC_SYS_CloseDebugLog discards them again.
+
+#include "BrevixCAPI.h"
+#include "runtime/DebugStream.h"
+
+extern "C" int __stdcall BrevixC_SYS_OpenDebugLog() {
+    capi::LibraryLog().Open();
+    return 1;
+}
+
+extern "C" int __stdcall BrevixC_SYS_CloseDebugLog() {
+    capi::LibraryLog().Close();
+    return 1;
+}

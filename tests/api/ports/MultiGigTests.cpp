@@ -1,0 +1,99 @@
+// Media programming of the multi-gigabit PHY (machine id 4), whose registers the library reaches
+// through the tester's indirect window, and the media-change counter.
+
+#include "BrevixCPorts.h"
+#include "device/DeviceBench.h"
+#include "ports/PortControls.h"
+
+#include <chrono>
+#include <optional>
+#include <thread>
+
+using bench::The;
+
+namespace {
+
+// The PHY registers media programming writes, as (device, register).
+constexpr int kAnDevice = 7, kPmaDevice = 1;
+constexpr uint16_t kAdvertisement = 0x20, kControl = 0;
+constexpr uint16_t kUntouched = 0xFFFF;
+
+struct MediaCase {
+    const char* name;
+    BrevixC_MediaType_T media;
+    uint16_t advertisement;  // AN 0x20
+    uint16_t anControl;      // AN 0
+    uint16_t pmaControl;     // PMA/PMD 0
+};
+
+class MultiGigTest : public bench::DeviceTest {
+protected:
+    void SetUp() override {
+        DeviceTest::SetUp();
+        for (int port = 0; port < 2; ++port) {
+            phys.SetIndirect(port, kAnDevice, kAdvertisement, kUntouched);
+            phys.SetIndirect(port, kAnDevice, kControl, kUntouched);
+            phys.SetIndirect(port, kPmaDevice, kControl, kUntouched);
+        }
+    }
+    sim::PhyBank& phys = *The().phys;
+};
+
+class MultiGigMediaTest : public MultiGigTest, public testing::WithParamInterface<MediaCase> {};
+
+TEST_P(MultiGigMediaTest, MediaCodesFromEightWriteThePhysRegistersThroughTheIndirectWindow) {
+    const MediaCase& c = GetParam();
+    ASSERT_EQ(BrevixC_SetMediaType(c.media), 1);
+    const int port = int(c.media.port);
+    EXPECT_EQ(phys.Indirect(port, kAnDevice, kAdvertisement), c.advertisement);
+    EXPECT_EQ(phys.Indirect(port, kAnDevice, kControl), c.anControl);
+    EXPECT_EQ(phys.Indirect(port, kPmaDevice, kControl), c.pmaControl);
+    EXPECT_EQ(phys.Indirect(1 - port, kAnDevice, kControl), kUntouched) << "the other port's PHY";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, MultiGigMediaTest,
+    testing::Values(
+        // Forced 1000 Mbit/s: the PMA/PMD control alone.
+        MediaCase{"Forced1000", {0, 8, 0x3F, 0, 0}, kUntouched, kUntouched, 0x0040},
+        // A forced multi-gigabit speed advertises nothing but the selector and starts no negotiation.
+        MediaCase{"ForcedMultiGig", {1, 12, 0x41, 0, 0}, 0x0001, kUntouched, kUntouched},
+        // Auto-negotiation advertises what the ability flags add: bit 0 0x140, bit 6 0x1002, bit 7
+        // 0xA0; then restarts it.
+        MediaCase{"AutoWithLowAndBit6", {0, 13, 0x41, 0, 0}, 0x1143, 0x2200, kUntouched},
+        MediaCase{"AutoWithBit7", {1, 15, 0x80, 0, 0}, 0x00A1, 0x2200, kUntouched},
+        MediaCase{"AutoWithBit0From10", {0, 10, 0x01, 0, 0}, 0x0141, 0x2200, kUntouched},
+        // Codes 10 and 11, and 1000 Mbit/s flags alone (16 or 32), set the PMA/PMD control instead.
+        MediaCase{"AutoWithout", {1, 11, 0, 0, 0}, kUntouched, 0x1200, 0x0040},
+        MediaCase{"AutoWith1000FullOnly", {0, 17, 32, 0, 0}, kUntouched, 0x1200, 0x0040}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MultiGigTest, CodesBeyondTheMultiGigabitPhysAreRefusedBeforeSending) {
+    EXPECT_EQ(BrevixC_SetMediaType({0, 20, 0x41, 0, 0}), 0);
+    EXPECT_EQ(BrevixC_SetMediaType({2, 13, 0x41, 0, 0}), 0);
+    EXPECT_TRUE(bench::CommandsBesidesPolls().empty());
+}
+
+TEST_F(MultiGigTest, EachMediaProgrammingTakenCountsOnceAsAMediaChange) {
+    const uint32_t before = capi::MediaChanges();
+    ASSERT_EQ(BrevixC_SetMediaType({0, 13, 0x41, 0, 0}), 1);
+    ASSERT_EQ(BrevixC_SetMediaType({1, 5, 0x3F, 0x0101, 0}), 1) << "clause 22 registers";
+    ASSERT_EQ(BrevixC_SetMediaType({1, BREVIXC_MEDIA_POWER_DOWN, 0, 0, 0}), 1);
+    EXPECT_EQ(capi::MediaChanges(), before + 3);
+    EXPECT_EQ(BrevixC_SetMediaType({0, 20, 0, 0, 0}), 0);
+    EXPECT_EQ(BrevixC_SetMediaType({2, 0, 0, 0, 0}), 0);
+    EXPECT_EQ(BrevixC_SetMediaType({255, 0, 0, 0, 0}), 0);
+    EXPECT_EQ(capi::MediaChanges(), before + 3) << "refused calls change nothing";
+}
+
+TEST_F(MultiGigTest, LinkNoticeStartsTheMediaChangeCountAgain) {
+    ASSERT_EQ(BrevixC_SetMediaType({0, 13, 0x41, 0, 0}), 1);
+    ASSERT_NE(capi::MediaChanges(), 0u);
+    ASSERT_TRUE(The().tester->SendNotice(10, 1));  // a PHY notice is not a link change
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_NE(capi::MediaChanges(), 0u);
+    ASSERT_TRUE(The().tester->SendNotice(0, 0));
+    EXPECT_TRUE(support::Eventually([] { return capi::MediaChanges() == 0; }));
+}
+
+}  // namespace
