@@ -7,11 +7,12 @@
 #include "connection/DeviceState.h"
 #include "fpga/FpgaHost.h"
 #include "identity/EepromAccess.h"
+#include "identity/IdentityReplies.h"
 #include "link/AdapterSource.h"
 #include "link/Detection.h"
 #include "ports/Ports.h"
 #include "protocol/CommandProtocol.h"
-#include "protocol/RegisterHooks.h"
+#include "protocol/RegisterMap.h"
 #include "protocol/ReplyDispatcher.h"
 #include "runtime/DebugStream.h"
 #include "runtime/PumpWait.h"
@@ -25,7 +26,7 @@ namespace {
 constexpr DWORD kIdentityWaitMs = 1000;
 
 void ReadSystemId() {
-    const uint32_t registers[2] = {0x40000000, 0x4000000C};
+    const uint32_t registers[2] = {reg::kSystemId, reg::kHardwareWord};
     BrevixT_GenR(2, registers);
 }
 
@@ -161,8 +162,7 @@ int Connection::Connect() {
     DeviceSetUp();
     BuildRegisterHookMap();
 
-    const int32_t machineId = MachineId();
-    if (machineId == 3 || machineId == 4) {
+    if (IsBrevixHFamily(MachineId())) {
         if (!ReadUsbIdentity()) return Fail(session);
     } else {
         ReadEepromIdentity();

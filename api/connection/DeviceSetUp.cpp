@@ -4,7 +4,9 @@
 #include "connection/DeviceState.h"
 #include "counters/Counters.h"
 #include "ports/PortImages.h"
+#include "ports/PortMaps.h"
 #include "protocol/RegisterImages.h"
+#include "protocol/RegisterMap.h"
 #include "runtime/PumpWait.h"
 #include "tx/Tx.h"
 
@@ -30,7 +32,7 @@ bool SetUpComplete() { return setUpComplete; }
 
 int DeviceSetUp() {
     setUpComplete = false;
-    const bool secondMap = MachineId() == 3 || MachineId() == 4;
+    const bool secondMap = UsesSecondMap();
     RegisterImages::Instance().Update([](RegisterImageSet& images) {
         images = RegisterImageSet{};
         images.portWord[0] = images.portWord[1] = 0x7FFFFFFF;
@@ -40,11 +42,12 @@ int DeviceSetUp() {
 
     const uint32_t phyControl = RegisterImages::Instance().Update(
         [secondMap](RegisterImageSet& images) { return secondMap ? images.phyControl2 : images.phyControl1; });
-    const uint32_t phyPair[2] = {0x400000D0, phyControl};
+    const uint32_t phyPair[2] = {reg::kPhyControl, phyControl};
     BVT_GenW(1, phyPair);
 
-    const uint32_t fixed[10] = {0x40000054, 0x101,       0x410000C8, 0x40000000, 0x430000C8,
-                                0x40000000, 0x400000CC,  0,          0x40000080, 0x04040000};
+    const uint32_t fixed[10] = {reg::kHostSwitch,       0x101,      reg::kPortOption, 0x40000000,
+                                reg::kPortOption + kPortStride, 0x40000000, reg::kTinyGapFirstMap, 0,
+                                reg::kSharedTxCommand, 0x04040000};
     if (!BVT_GenW(5, fixed)) return 0;
 
     ClearPortCounters(0);
@@ -69,10 +72,10 @@ int DeviceSetUp() {
             images.sdfrWordA[port] = 0xFFFF;
             images.sdfrWordB[port] = 31;
         }
-        const uint32_t values[14] = {0x400000D4, images.shadowControl, 0x400000DC, images.portSwitch,
-                                     0x400000D0, phy,                  0x41000040, 0xFFFF,
-                                     0x41000044, 31,                   0x43000040, 0xFFFF,
-                                     0x43000044, 31};
+        const uint32_t values[14] = {reg::kShadowControl, images.shadowControl, reg::kPortSwitch, images.portSwitch,
+                                     reg::kPhyControl, phy, reg::kSdfrWordA, 0xFFFF,
+                                     reg::kSdfrWordB, 31, reg::kSdfrWordA + kPortStride, 0xFFFF,
+                                     reg::kSdfrWordB + kPortStride, 31};
         std::copy(values, values + 14, pairs);
     });
     if (!BVT_GenW(7, pairs)) return 0;

@@ -13,5 +13,8 @@ bool DeviceLost();
 bool UsbUnitPresent();
 // BVX_Machine_ID: 1 Brevix-CF, 2 Brevix-A, 3 Brevix-H, 4 Brevix-J.
 int32_t MachineId();
+// The Brevix-H family (machine ids 3 and 4): reached over USB for identity, EEPROM and downloads,
+// and keeping some registers at a second map.
+inline bool IsBrevixHFamily(int32_t machineId) { return machineId == 3 || machineId == 4; }
 
 }  // namespace capi

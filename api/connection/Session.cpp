@@ -5,12 +5,11 @@
 #include "connection/DeviceState.h"
 #include "counters/Counters.h"
 #include "link/AdapterSource.h"
+#include "ports/LinkReports.h"
 #include "ports/Ports.h"
 #include "protocol/CommandProtocol.h"
 #include "protocol/ReceivePath.h"
-#include "protocol/RegisterHooks.h"
 #include "runtime/HostMessages.h"
-#include "runtime/PumpWait.h"
 
 #include <initializer_list>
 
@@ -145,36 +144,38 @@ void Session::AdapterWatchThread() {
     }
 }
 
-void Session::CounterPollThread() {
+void Session::PollEachSecond(const std::function<bool()>& round) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     while (!pollStop_) {
         LARGE_INTEGER start, end;
         QueryPerformanceCounter(&start);
-        PollCounters();
-        PollStreamCounters();
+        if (!round()) return;
         QueryPerformanceCounter(&end);
         if (RestPolling(PollPause(ElapsedMs(start, end, frequency)))) return;
     }
 }
 
+void Session::CounterPollThread() {
+    PollEachSecond([] {
+        PollCounters();
+        PollStreamCounters();
+        return true;
+    });
+}
+
 void Session::PhyPollThread() {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    while (!pollStop_) {
-        LARGE_INTEGER start, end;
-        QueryPerformanceCounter(&start);
+    PollEachSecond([this] {
         // Only the multi-gigabit PHY of machine id 4 reports its speed when asked.
-        if (MachineId() == 4) {
-            for (uint8_t port : {0, 1}) {
-                if (!Links().linkFlag[port] || pollStop_) continue;
-                GetPHYName(port);
-                PumpWait(100);
-            }
+        if (MachineId() != 4) return true;
+        for (uint8_t port : {0, 1}) {
+            if (!Links().linkFlag[port] || pollStop_) continue;
+            GetPHYName(port);
+            // This thread has no window to keep painting: it waits on the stop itself.
+            if (RestPolling(100)) return false;
         }
-        QueryPerformanceCounter(&end);
-        if (RestPolling(PollPause(ElapsedMs(start, end, frequency)))) return;
-    }
+        return true;
+    });
 }
 
 }  // namespace capi

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -47,6 +48,9 @@ private:
     void AdapterWatchThread();
     void CounterPollThread();
     void PhyPollThread();
+    // Runs a round each second (measured with the performance counter; after an overrun, rests as
+    // long as the round took) until the pollers stop or the round returns false.
+    void PollEachSecond(const std::function<bool()>& round);
 
     const std::shared_ptr<Link> link_;
     const std::string device_;

@@ -9,6 +9,7 @@
 #include "counters/StreamCounters.h"
 #include "identity/Identity.h"
 #include "ports/PortMaps.h"
+#include "protocol/RegisterMap.h"
 #include "runtime/PumpWait.h"
 
 #include <atomic>
@@ -43,28 +44,28 @@ constexpr size_t kCaptureFullSlot = 464;
 constexpr size_t kStatusSlot = 468;
 constexpr uint32_t kCaptureStoreFull = 0xFFFF;
 
-constexpr uint32_t kHighWordLatch = 0x4000002C;
-constexpr uint32_t kBlockCountRegister = 0x41000028;
-constexpr uint32_t kFirstMapShift = 0x00600000;  // 0x420... on the first map is 0x426... on the second
 
-uint32_t CounterBase(uint8_t port) { return (UsesSecondMap() ? 0x42600000 : 0x42000000) + PortOffset(port); }
+uint32_t CounterBase(uint8_t port) { return reg::Blocks().counterBlockA + PortOffset(port); }
 
-uint32_t StatusRegister(uint8_t port) { return (UsesSecondMap() ? 0x426000F0 : 0x42000050) + PortOffset(port); }
+uint32_t StatusRegister(uint8_t port) { return reg::Blocks().status + PortOffset(port); }
 
 // A first-map Port A address of the counter bank, moved to the port and the machine's map.
 uint32_t OnMap(uint32_t address, uint8_t port) {
-    if ((address & 0xFF000000) != 0x42000000) return address + PortOffset(port);
-    return address + (UsesSecondMap() ? kFirstMapShift : 0) + PortOffset(port);
+    if ((address & 0xFF000000) != reg::kFirstMap.counterBlockA) return address + PortOffset(port);
+    return address + (UsesSecondMap() ? reg::kCounterBankShift : 0) + PortOffset(port);
 }
 
-// Each 64-bit traffic counter is read as its low register followed by 0x4000002C, which yields
-// the high word latched by that read; the last entry is the port's capture block-count register.
+// Each 64-bit traffic counter is read as its low register followed by the high-word latch, which
+// yields the high word latched by that read; the 32-bit counters follow, and the last entry is the
+// port's capture block-count register.
 void TrafficRegisterList(uint8_t port, uint32_t list[21]) {
-    static const uint32_t kPortA[21] = {
-        0x42000200, kHighWordLatch, 0x42000100, kHighWordLatch, 0x42000204, kHighWordLatch, 0x42000208,
-        kHighWordLatch, 0x4200020C, kHighWordLatch, 0x42000214, kHighWordLatch, 0x42000300, kHighWordLatch,
-        0x42000304, kHighWordLatch, 0x42000110, 0x42000114, 0x42000310, 0x42000314, kBlockCountRegister};
-    for (int i = 0; i < 21; ++i) list[i] = kPortA[i] == kHighWordLatch ? kHighWordLatch : OnMap(kPortA[i], port);
+    size_t n = 0;
+    for (uint32_t address : reg::kTrafficCounters64) {
+        list[n++] = OnMap(address, port);
+        list[n++] = reg::kHighWordLatch;
+    }
+    for (uint32_t address : reg::kTrafficCounters32) list[n++] = OnMap(address, port);
+    list[n] = OnMap(reg::kBlockCount, port);
 }
 
 void ReadTrafficRegisters(uint8_t port) {
@@ -97,10 +98,10 @@ void PollBothPortsSecondMap() {
         ReadTrafficRegisters(port);
         PumpWait(2);
     }
-    const uint32_t statusA[2] = {0x426000F0, 0x446000F0};
+    const uint32_t statusA[2] = {reg::kSecondMap.status, reg::kSecondMap.status + kPortStride};
     BrevixT_GenR(2, statusA);
     PumpWait(2);
-    const uint32_t statusB[2] = {0x446000F0, 0x42600200};
+    const uint32_t statusB[2] = {reg::kSecondMap.status + kPortStride, reg::kSecondMap.trafficRegisters};
     BrevixT_GenR(2, statusB);
     PumpWait(2);
 }
@@ -196,12 +197,13 @@ void PollStreamCounters() {
 }
 
 void ClearPortCounters(uint8_t port) {
-    BrevixT_SeqR(42, (UsesSecondMap() ? 0x42680000 : 0x42040000) + PortOffset(port));
-    static const uint32_t kClearA[13] = {0x42040200, 0x42040100, 0x42040204, 0x42040208, 0x4204020C,
-                                         0x42040214, 0x42040300, 0x42040304, 0x42040110, 0x42040114,
-                                         0x42040310, 0x42040314, kBlockCountRegister};
+    BrevixT_SeqR(42, reg::Blocks().counterClear + PortOffset(port));
+    // The same counters at their clear-on-read addresses.
     uint32_t list[13];
-    for (int i = 0; i < 13; ++i) list[i] = OnMap(kClearA[i], port);
+    size_t n = 0;
+    for (uint32_t address : reg::kTrafficCounters64) list[n++] = OnMap(address + reg::kClearOnRead, port);
+    for (uint32_t address : reg::kTrafficCounters32) list[n++] = OnMap(address + reg::kClearOnRead, port);
+    list[n] = OnMap(reg::kBlockCount, port);
     BrevixT_GenR(13, list);
 }
 

@@ -4,6 +4,7 @@
 #include "connection/DeviceSetUp.h"
 #include "ports/PortMaps.h"
 #include "protocol/RegisterImages.h"
+#include "protocol/RegisterMap.h"
 #include "runtime/PumpWait.h"
 
 #include <cstring>
@@ -87,11 +88,11 @@ BrevixC_RxStreamCounter_T VidLayout(const StreamSlice& s) {
 
 }  // namespace
 
-uint32_t TxStreamBase(uint8_t port) { return (UsesSecondMap() ? 0x42400000 : 0x42300000) + PortOffset(port); }
-uint32_t TxStreamClearBase(uint8_t port) { return (UsesSecondMap() ? 0x42440000 : 0x42340000) + PortOffset(port); }
-uint32_t RxStreamBase(uint8_t port) { return (UsesSecondMap() ? 0x42700000 : 0x42400000) + PortOffset(port); }
-uint32_t RxStreamClearBase(uint8_t port) { return (UsesSecondMap() ? 0x42740000 : 0x42440000) + PortOffset(port); }
-uint32_t VidStreamBase(uint8_t port) { return (UsesSecondMap() ? 0x42800000 : 0x42500000) + PortOffset(port); }
+uint32_t TxStreamBase(uint8_t port) { return reg::Blocks().txStreams + PortOffset(port); }
+uint32_t TxStreamClearBase(uint8_t port) { return reg::Blocks().txStreamClear + PortOffset(port); }
+uint32_t RxStreamBase(uint8_t port) { return reg::Blocks().rxStreams + PortOffset(port); }
+uint32_t RxStreamClearBase(uint8_t port) { return reg::Blocks().rxStreamClear + PortOffset(port); }
+uint32_t VidStreamBase(uint8_t port) { return reg::Blocks().vidStreams + PortOffset(port); }
 
 StreamCounters& StreamCounters::Instance() {
     static StreamCounters counters;
@@ -133,15 +134,15 @@ int StreamCounters::Configure(uint8_t port, const BrevixC_RxStreamConfig_T& conf
     }
 
     const uint32_t base = PortOffset(port);
-    uint32_t pairs[8] = {0x410000CC + base, control, 0x4100003C + base, mode};
+    uint32_t pairs[8] = {reg::kRxStreamControl + base, control, reg::kRxStreamMode + base, mode};
     uint32_t count = 2;
     if (config.classifier == 10) {
         const uint32_t* r = config.range;
-        pairs[4] = 0x41000078 + base, pairs[5] = (r[0] & 0xFFF) << 16 | (r[1] & 0xFFF);
-        pairs[6] = 0x4100007C + base, pairs[7] = (r[2] & 0xFFF) << 16 | (r[3] & 0xFFF);
+        pairs[4] = reg::kRxStreamRanges + base, pairs[5] = (r[0] & 0xFFF) << 16 | (r[1] & 0xFFF);
+        pairs[6] = reg::kRxStreamRanges + 4 + base, pairs[7] = (r[2] & 0xFFF) << 16 | (r[3] & 0xFFF);
         count = 4;
     } else {
-        pairs[4] = 0x41000034 + base, pairs[5] = config.match & MatchMask(streamClass);
+        pairs[4] = reg::kRxStreamMatch + base, pairs[5] = config.match & MatchMask(streamClass);
         count = 3;
     }
     return BVT_GenW(count, pairs);

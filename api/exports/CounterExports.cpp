@@ -6,6 +6,7 @@
 #include "counters/Counters.h"
 #include "counters/StreamCounters.h"
 #include "ports/PortMaps.h"
+#include "protocol/RegisterMap.h"
 #include "runtime/PumpWait.h"
 
 #include <cstring>
@@ -65,17 +66,17 @@ uint16_t __stdcall BrevixC_ReadCounterStatistics(BrevixC_Inner_Counter_T* record
 }
 
 uint16_t __stdcall BrevixC_ClearCounterStatistics() {
-    const uint32_t pair[2] = {0x40000054, 0x80000000};
+    const uint32_t pair[2] = {capi::reg::kHostSwitch, 0x80000000};
     return static_cast<uint16_t>(BVT_GenW(1, pair));
 }
 
-extern "C" int __stdcall BrevixC_ReadMsByteRate(uint8_t port) { return ReadMsRegister(port, 0x42000118, 0x42600118, 1); }
+extern "C" int __stdcall BrevixC_ReadMsByteRate(uint8_t port) { return ReadMsRegister(port, capi::reg::kFirstMap.byteRate1ms, capi::reg::kSecondMap.byteRate1ms, 1); }
 
-extern "C" int __stdcall BrevixC_ReadMsPktRate(uint8_t port) { return ReadMsRegister(port, 0x4200011C, 0x4260011C, 1); }
+extern "C" int __stdcall BrevixC_ReadMsPktRate(uint8_t port) { return ReadMsRegister(port, capi::reg::kFirstMap.packetRate1ms, capi::reg::kSecondMap.packetRate1ms, 1); }
 
 // The counter stack has one address on both maps.
 extern "C" int __stdcall BrevixC_ReadMsCounterStack(uint8_t port) {
-    return ReadMsRegister(port, 0x42600120, 0x42600120, 256);
+    return ReadMsRegister(port, capi::reg::kFirstMap.stackCounter1ms, capi::reg::kSecondMap.stackCounter1ms, 256);
 }
 
 extern "C" int __stdcall BrevixC_SetRxStreamCounterStatistics(BrevixC_RxStreamConfig_T config) {

@@ -5,6 +5,7 @@
 #include "connection/DeviceState.h"
 #include "identity/EepromAccess.h"
 #include "ports/Ports.h"
+#include "protocol/RegisterMap.h"
 #include "serialflash/SerialFlash.h"
 #include "usb/Usb.h"
 
@@ -29,13 +30,12 @@ extern "C" int __stdcall BrevixC_Has_PIC24() { return capi::UsbUnitPresent() ? 1
 
 // The answer reaches the host later, as the system information message (0x0500).
 extern "C" int __stdcall BrevixC_SYS_GetSystemVer() {
-    const uint32_t registers[3] = {0x40000004, 0x4000000C, 0x40000040};
+    const uint32_t registers[3] = {capi::reg::kFpgaVersion, capi::reg::kHardwareWord, capi::reg::kFirmwareVersion};
     return BrevixT_GenR(3, registers);
 }
 
 uint16_t __stdcall BrevixC_SYS_GetManualInfo(int32_t index) {
-    const int32_t machineId = capi::MachineId();
-    if (machineId == 3 || machineId == 4) {
+    if (capi::IsBrevixHFamily(capi::MachineId())) {
         if (index != 0 && index != 1) return 1;
         return capi::ReadUsbIdentityField(index) ? 1 : 0;
     }

@@ -4,6 +4,7 @@
 #include "connection/DeviceMode.h"
 #include "ports/Ports.h"
 #include "protocol/RegisterImages.h"
+#include "protocol/RegisterMap.h"
 #include "responder/Responder.h"
 
 namespace {
@@ -60,14 +61,14 @@ extern "C" int __stdcall BrevixC_SYS_SetNICMode(uint8_t port, uint8_t mode) {
     const MacWords a = Words(kAddressA), b = Words(kAddressB), c = Words(kAddressC), d = Words(kAddressD);
     const MacWords table[4] = {port == 0 ? a : c, port == 0 ? b : d, port == 0 ? c : a, port == 0 ? d : b};
     const uint32_t pairs[32] = {
-        0x41000010 + base, a.high,         0x41000014 + base, a.low,
-        0x41000018 + base, b.high,         0x4100001C + base, b.low,
-        0x41000000 + base, captureControl, 0x410000CC + base, captureOptions,
-        0x40000060,        table[0].high,  0x40000064,        table[0].low,
-        0x40000068,        table[1].high,  0x4000006C,        table[1].low,
-        0x40000070,        table[2].high,  0x40000074,        table[2].low,
-        0x40000078,        table[3].high,  0x4000007C,        table[3].low,
-        0x410000C0 + base, 0x01000000,     0x40000054,        port == 0 ? 1u : 0x100u,
+        capi::reg::kReplayAddressA + base, a.high, capi::reg::kReplayAddressA + 4 + base, a.low,
+        capi::reg::kReplayAddressA + 8 + base, b.high, capi::reg::kReplayAddressA + 0xC + base, b.low,
+        capi::reg::kCaptureControl + base, captureControl, capi::reg::kRxStreamControl + base, captureOptions,
+        capi::reg::kAddressTable, table[0].high, capi::reg::kAddressTable + 4, table[0].low,
+        capi::reg::kAddressTable + 8, table[1].high, capi::reg::kAddressTable + 0xC, table[1].low,
+        capi::reg::kAddressTable + 0x10, table[2].high, capi::reg::kAddressTable + 0x14, table[2].low,
+        capi::reg::kAddressTable + 0x18, table[3].high, capi::reg::kAddressTable + 0x1C, table[3].low,
+        capi::reg::kReplayControl + base, 0x01000000, capi::reg::kHostSwitch, port == 0 ? 1u : 0x100u,
     };
     return BVT_GenW(16, pairs);
 }

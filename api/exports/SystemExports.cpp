@@ -8,7 +8,7 @@
 #include "identity/EepromAccess.h"
 #include "identity/Identity.h"
 #include "link/Detection.h"
-#include "protocol/RegisterHooks.h"
+#include "ports/LinkReports.h"
 #include "runtime/DebugStream.h"
 #include "runtime/HostMessages.h"
 #include "runtime/NamedObjects.h"

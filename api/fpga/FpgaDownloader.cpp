@@ -4,6 +4,7 @@
 #include "connection/DeviceState.h"
 #include "fpga/FpgaDownload.h"
 #include "fpga/FpgaHost.h"
+#include "protocol/RegisterMap.h"
 #include "runtime/DebugStream.h"
 #include "runtime/HostMessages.h"
 #include "runtime/PumpWait.h"
@@ -20,7 +21,7 @@ namespace {
 
 // The tester is told that its FPGA is about to be rewritten, once the image is on its way.
 void AnnounceFpgaUpdate() {
-    const uint32_t update[2] = {0x400000F8, 1};
+    const uint32_t update[2] = {reg::kFpgaUpdate, 1};
     BVT_GenW(1, update);
 }
 
@@ -100,8 +101,7 @@ int FpgaDownloader::Download(std::FILE* file) {
         return 0;
     }
 
-    const int32_t machine = MachineId();
-    if (machine == 3 || machine == 4 || UsbUnitPresent()) {
+    if (IsBrevixHFamily(MachineId()) || UsbUnitPresent()) {
         AnnounceFpgaUpdate();
         StopPollerThreads();
         // A refusal may mean that an earlier transfer still reads the image kept before.

@@ -2,6 +2,7 @@
 
 #include "BrevixCEeprom.h"
 #include "identity/Identity.h"
+#include "protocol/RegisterMap.h"
 #include "protocol/Wire.h"
 
 #include <cstring>
@@ -59,9 +60,9 @@ int ReadEepromWords(uint8_t word, uint8_t count) {
     const uint32_t selector = Selector();
     uint32_t pairs[64];
     for (uint8_t i = 0; i < count; ++i) {
-        pairs[4 * i] = kEepromCommandRegister;
+        pairs[4 * i] = reg::kEepromCommand;
         pairs[4 * i + 1] = kReadFlag | selector | uint32_t(uint8_t(word + i)) << 16;
-        pairs[4 * i + 2] = kEepromCommandRegister | kReadFlag;
+        pairs[4 * i + 2] = reg::kEepromCommand | kReadFlag;
         pairs[4 * i + 3] = 0;
     }
     return BVT_GenW(2 * count, pairs);
@@ -72,13 +73,13 @@ int WriteEepromWords(uint8_t word, uint8_t count) {
     const uint32_t selector = Selector();
     EepromState& eeprom = EepromState::Instance();
     uint32_t pairs[2 * 18];
-    pairs[0] = kEepromCommandRegister, pairs[1] = selector | kWriteEnable;
+    pairs[0] = reg::kEepromCommand, pairs[1] = selector | kWriteEnable;
     for (uint8_t i = 0; i < count; ++i) {
         const uint8_t address = uint8_t(word + i);
-        pairs[2 + 2 * i] = kEepromCommandRegister;
+        pairs[2 + 2 * i] = reg::kEepromCommand;
         pairs[3 + 2 * i] = selector | uint32_t(address) << 16 | eeprom.Word(address);
     }
-    pairs[2 + 2 * count] = kEepromCommandRegister, pairs[3 + 2 * count] = selector | kWriteDisable;
+    pairs[2 + 2 * count] = reg::kEepromCommand, pairs[3 + 2 * count] = selector | kWriteDisable;
     return BVT_GenW(count + 2u, pairs);
 }
 

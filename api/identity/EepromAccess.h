@@ -1,6 +1,6 @@
 #pragma once
 // The tester's 93C56 EEPROM (128 16-bit words). Machine ids 1 and 2 reach it through the command
-// register 0x40000030: the library writes command words and reads the register back, and the
+// register (reg::kEepromCommand): the library writes command words and reads the register back, and the
 // replies are parsed on the receive thread. Machine ids 3 and 4 reach it over the USB channel.
 // The library mirrors the EEPROM in the exported image `eeprom_93c56`.
 
@@ -10,7 +10,6 @@
 
 namespace capi {
 
-constexpr uint32_t kEepromCommandRegister = 0x40000030;
 constexpr uint8_t kNoAwaitedWord = 255;
 constexpr uint8_t kEepromWords = 128;
 

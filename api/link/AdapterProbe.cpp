@@ -2,6 +2,7 @@
 // known description: it asks for the link report on the adapter and listens for any reply.
 
 #include "link/Detection.h"
+#include "protocol/RegisterMap.h"
 #include "protocol/Wire.h"
 #include "runtime/DebugStream.h"
 #include "runtime/WorkerThread.h"
@@ -56,7 +57,7 @@ bool ProbeAdapter(AdapterSource& source, const std::string& device, const uint8_
     std::memcpy(frame + 6, mac, 6);
     frame[12] = 0xFF, frame[13] = 0x03;
     frame[15] = 1;
-    PutBig32(frame + 16, kReadFlag | 0x400000D4);
+    PutBig32(frame + 16, kReadFlag | reg::kLinkReport);
     for (int sent = 0; sent < kProbeFrames && !control->found; ++sent) {
         link->Send(frame, sizeof frame);
         Sleep(kProbeIntervalMs);

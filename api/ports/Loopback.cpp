@@ -6,16 +6,13 @@
 #include "ports/PortMaps.h"
 #include "ports/Ports.h"
 #include "protocol/RegisterImages.h"
+#include "protocol/RegisterMap.h"
 #include "runtime/PumpWait.h"
 #include "tx/TxImages.h"
 
 namespace capi {
 namespace {
 
-constexpr uint32_t kLoopbackRegister = 0x40000050;
-constexpr uint32_t kPhyControlRegister = 0x400000D0;
-constexpr uint32_t kRxStreamControlRegister = 0x410000CC;
-constexpr uint32_t kTxCommandRegister = 0x40000080;
 constexpr uint8_t kBothPortsCode = 2;
 constexpr uint8_t kNoLoopbackCode = 3;
 
@@ -39,7 +36,7 @@ void SetLoopbackImages(PortImageSet& images, uint8_t port, uint8_t mode) {
     const uint8_t code = port == 255 ? kBothPortsCode : port;
     uint32_t& first = images.loopback1;
     switch (mode) {
-    case 0: {
+    case BREVIXC_LOOPBACK_OFF: {
         // The second image goes back to what its shadow kept of the port that was looped.
         const uint32_t kept = images.loopbackCode == 0 ? 0xD00u : images.loopbackCode == 1 ? 0x00Du : 0;
         first = 0;
@@ -47,7 +44,7 @@ void SetLoopbackImages(PortImageSet& images, uint8_t port, uint8_t mode) {
         images.loopbackCode = kNoLoopbackCode;
         return;
     }
-    case 3:
+    case BREVIXC_LOOPBACK_TAP:
         first = (first & ~0x707u) | 1u << 16;
         for (uint32_t* second : {&images.loopback2, &images.loopback2Shadow}) {
             *second = (*second & ~0x707u) | 0x808u;
@@ -79,15 +76,15 @@ int SetLoopback(uint8_t port, uint8_t mode) {
     RegisterImages::Instance().Update([&](RegisterImageSet& images) {
         uint32_t& phy = PhyControl(images);
         phy &= port == 0 ? ~(1u << 19) : ~(1u << 3);
-        pairs[2 * count] = kPhyControlRegister, pairs[2 * count + 1] = phy, ++count;
+        pairs[2 * count] = reg::kPhyControl, pairs[2 * count + 1] = phy, ++count;
         for (uint8_t p : ports) {
             images.captureOptions[p] &= ~0x80u;
-            pairs[2 * count] = kRxStreamControlRegister + PortOffset(p);
+            pairs[2 * count] = reg::kRxStreamControl + PortOffset(p);
             pairs[2 * count + 1] = images.captureOptions[p];
             ++count;
         }
     });
-    pairs[2 * count] = kTxCommandRegister, pairs[2 * count + 1] = SetSharedTxCommand(port, kTxStop), ++count;
+    pairs[2 * count] = reg::kSharedTxCommand, pairs[2 * count + 1] = SetSharedTxCommand(port, kTxStop), ++count;
     if (!BVT_GenW(count, pairs)) return 0;
 
     PumpWait(1);
@@ -95,11 +92,11 @@ int SetLoopback(uint8_t port, uint8_t mode) {
         SetLoopbackImages(images, port, mode);
         return UsesSecondMap() ? images.loopback2 : images.loopback1;
     });
-    SetDeviceMode(mode == 3 ? kTapMode : kPacketGeneratorMode);
+    SetDeviceMode(mode == BREVIXC_LOOPBACK_TAP ? kTapMode : kPacketGeneratorMode);
     const uint32_t phy = RegisterImages::Instance().Update([&](RegisterImageSet& images) {
         return PhyControl(images) |= PortTrafficBits(port);
     });
-    const uint32_t final[4] = {kLoopbackRegister, loopback, kPhyControlRegister, phy};
+    const uint32_t final[4] = {reg::kLoopback, loopback, reg::kPhyControl, phy};
     return BVT_GenW(2, final);
 }
 
@@ -112,7 +109,7 @@ int SetRxBert(uint8_t port, uint32_t settings) {
                 SetBit(images.phyControl2, p == 0 ? 29 : 13, settings & 1);
                 return images.phyControl2;
             });
-            const uint32_t pair[2] = {kPhyControlRegister, phy};
+            const uint32_t pair[2] = {reg::kPhyControl, phy};
             if (!BVT_GenW(1, pair)) return 0;
         }
         const uint32_t control = RegisterImages::Instance().Update([&](RegisterImageSet& images) {
@@ -120,7 +117,7 @@ int SetRxBert(uint8_t port, uint32_t settings) {
             image = (settings & 0xFFFF) ? image | 0xE00u : image & ~0xE00u;
             return image;
         });
-        const uint32_t pair[2] = {kRxStreamControlRegister + PortOffset(p), control};
+        const uint32_t pair[2] = {reg::kRxStreamControl + PortOffset(p), control};
         if (!BVT_GenW(1, pair)) return 0;
     }
     return 1;
@@ -133,7 +130,7 @@ int SetRxDi(uint8_t port, uint8_t value) {
         SetBit(images.phyControl2, port == 0 ? 20 : 4, value & 1);
         return PhyControl(images);
     });
-    return BVT_Write(kPhyControlRegister, phy);
+    return BVT_Write(reg::kPhyControl, phy);
 }
 
 }  // namespace capi

@@ -6,6 +6,7 @@
 #include "ports/PortImages.h"
 #include "ports/PortMaps.h"
 #include "ports/Ports.h"
+#include "protocol/RegisterMap.h"
 #include "runtime/HostMessages.h"
 #include "runtime/PumpWait.h"
 #include "runtime/WorkerThread.h"
@@ -15,9 +16,6 @@
 namespace capi {
 namespace {
 
-constexpr uint32_t kSfpRegister = 0x400000B0;
-constexpr uint32_t kSfpEnableRegister = 0x400000E8;
-constexpr uint32_t kSfpShadowRegister = 0x400000FC;
 constexpr uint8_t kModeCodes[3] = {0x33, 0, 3};  // auto, fiber, copper
 
 // The SFP selection of one port, then two one-second pauses, each reported as media detection
@@ -32,7 +30,7 @@ void SelectMedia(uint8_t port, uint8_t mode) {
                            uint32_t(port) << 28 | a << 12 | b << 8 | kModeCodes[mode];
         return images.sfp[port];
     });
-    const uint32_t pair[2] = {kSfpRegister, image};
+    const uint32_t pair[2] = {reg::kIndirectRegister, image};
     BVT_GenW(1, pair);
     for (int i = 0; i < 2; ++i) {
         BVT_Delay(1000);
@@ -65,7 +63,7 @@ void MediaDetection::Run(uint8_t port, uint8_t mode) {
     PortImages::Instance().Update([&](PortImageSet& images) {
         for (uint8_t p : ports) {
             SetBit(images.sfpEnable[p], 0, mode != BREVIXC_SFP_COPPER);
-            pairs[2 * count] = kSfpEnableRegister + 4 * p;
+            pairs[2 * count] = reg::kSfpEnable + 4 * p;
             pairs[2 * count + 1] = images.sfpEnable[p];
             ++count;
         }
@@ -98,7 +96,7 @@ int EnableSfpShadow(uint8_t port, uint8_t enable) {
         SetBit(images.sfpShadow, 1, enable & 1);
         return images.sfpShadow;
     });
-    const uint32_t pair[2] = {kSfpShadowRegister, image};
+    const uint32_t pair[2] = {reg::kSfpShadow, image};
     if (!BVT_GenW(1, pair)) return 0;
     auto resetTwice = [](uint8_t p) {
         PortReset(p);

@@ -1,11 +1,12 @@
 #include "ports/PortControls.h"
 
 #include "link/Detection.h"
+#include "ports/LinkReports.h"
 #include "ports/PhyAccess.h"
 #include "ports/PortImages.h"
 #include "ports/Ports.h"
-#include "protocol/RegisterHooks.h"
 #include "protocol/RegisterImages.h"
+#include "protocol/RegisterMap.h"
 #include "runtime/DebugStream.h"
 #include "runtime/PumpWait.h"
 
@@ -19,11 +20,6 @@ namespace {
 // by ResetMediaChanges.
 std::atomic<uint32_t> mediaChanges{0};
 
-constexpr uint32_t kMdioCommandRegister = 0x400000D8;
-constexpr uint32_t kShadowControlRegister = 0x400000D4;
-constexpr uint32_t kIndirectRegister = 0x400000B0;
-constexpr uint32_t kIndirectCommand = 0x400000B4;
-constexpr uint16_t kMultiGigPhy = 0x9A0;
 // Clause 22 registers: control, advertisement, 1000BASE-T control.
 constexpr uint16_t kControl = 0, kAdvertisement = 4, kGigabitControl = 9;
 
@@ -45,7 +41,7 @@ bool WriteShadowControl(bool on) {
         SetBit(images.shadowControl, 30, on);
         return images.shadowControl;
     });
-    const uint32_t pair[2] = {kShadowControlRegister, image};
+    const uint32_t pair[2] = {reg::kShadowControl, image};
     return BVT_GenW(1, pair) != 0;
 }
 
@@ -59,7 +55,7 @@ uint16_t Forced(uint8_t port) {
 
 // One write through the multi-gigabit PHY's indirect window: a device register and its data.
 bool WriteIndirect(uint8_t port, uint16_t reg, uint32_t device, uint16_t data) {
-    const uint32_t pairs[4] = {kIndirectRegister, reg, kIndirectCommand, uint32_t(port & 1) << 24 | device << 16 | data};
+    const uint32_t pairs[4] = {reg::kIndirectRegister, reg, reg::kIndirectCommand, uint32_t(port & 1) << 24 | device << 16 | data};
     return BVT_GenW(2, pairs) != 0;
 }
 
@@ -119,13 +115,13 @@ int ProgramClause22(const BrevixC_MediaType_T& media) {
         sent = PhyWrite(port, kControl, control.value);
         if (!sent) return 0;
     } else if (code == 8 || code == 9) {
-        const uint32_t pairs[4] = {kMdioCommandRegister, MdioWriteCommand(port, kGigabitControl, gigabit),
-                                   kMdioCommandRegister, MdioWriteCommand(port, kControl, control.value)};
+        const uint32_t pairs[4] = {reg::kMdioCommand, MdioWriteCommand(port, kGigabitControl, gigabit),
+                                   reg::kMdioCommand, MdioWriteCommand(port, kControl, control.value)};
         sent = BVT_GenW(2, pairs) != 0;
     } else {
-        const uint32_t pairs[6] = {kMdioCommandRegister, MdioWriteCommand(port, kAdvertisement, advertisement),
-                                   kMdioCommandRegister, MdioWriteCommand(port, kGigabitControl, gigabit),
-                                   kMdioCommandRegister, MdioWriteCommand(port, kControl, control.value)};
+        const uint32_t pairs[6] = {reg::kMdioCommand, MdioWriteCommand(port, kAdvertisement, advertisement),
+                                   reg::kMdioCommand, MdioWriteCommand(port, kGigabitControl, gigabit),
+                                   reg::kMdioCommand, MdioWriteCommand(port, kControl, control.value)};
         sent = BVT_GenW(3, pairs) != 0;
     }
     Sleep(200);

@@ -5,8 +5,8 @@
 #include "BrevixCAPI.h"
 #include "ports/PortImages.h"
 #include "ports/Ports.h"
-#include "protocol/RegisterHooks.h"
 #include "protocol/RegisterImages.h"
+#include "protocol/RegisterMap.h"
 #include "runtime/HostMessages.h"
 #include "runtime/NamedObjects.h"
 #include "runtime/PumpWait.h"
@@ -14,9 +14,6 @@
 namespace capi {
 namespace {
 
-constexpr uint32_t kMdioCommandRegister = 0x400000D8;
-constexpr uint32_t kPhyResultRegister = 0x400000DC;
-constexpr uint32_t kShadowControlRegister = 0x400000D4;
 constexpr uint32_t kMdioRead = 1u << 24;
 constexpr uint32_t kShadowEnable = 1u << 30;
 // A read that gets no result is retried this often before the PHY counts as lost.
@@ -63,7 +60,7 @@ void SetShadowControl(bool on) {
         SetBit(images.shadowControl, 30, on);
         return images.shadowControl;
     });
-    BVT_Write(kShadowControlRegister, image);
+    BVT_Write(reg::kShadowControl, image);
 }
 
 // Sends the read of the PHY result register and waits for its reply to reach the result table.
@@ -73,7 +70,7 @@ bool AskPhyResult() {
     ResetPhyRead();
     PhyResultTable().arrived = false;
     uint32_t value = 0;
-    BVT_Read(kPhyResultRegister, &value);
+    BVT_Read(reg::kPhyResult, &value);
     return PhyResultTable().arrived || WaitPhyRead();
 }
 
@@ -90,7 +87,7 @@ bool PhyWrite(uint8_t port, uint16_t reg, uint16_t value, uint16_t shadow) {
         images.mdioCommand = MdioWriteCommand(port, reg, data);
         return images.mdioCommand;
     });
-    return BVT_Write(kMdioCommandRegister, command) != 0;
+    return BVT_Write(reg::kMdioCommand, command) != 0;
 }
 
 bool PortReset(uint8_t port) {
@@ -114,7 +111,7 @@ bool PhyRead(uint8_t port, uint16_t reg, uint16_t* value, uint16_t shadow) {
                              uint32_t(port & 1) << 21 | uint32_t(reg & 0x1F) << 16;
         return images.mdioCommand;
     });
-    BVT_Write(kMdioCommandRegister, command);
+    BVT_Write(reg::kMdioCommand, command);
     PumpWait(1);
 
     int misses = 0;
@@ -130,6 +127,20 @@ bool PhyRead(uint8_t port, uint16_t reg, uint16_t* value, uint16_t shadow) {
     *value = PhyResultTable().entry[reg & 0x1F];
     if (shadowed) SetShadowControl(true);
     return true;
+}
+
+PhyResults& PhyResultTable() {
+    static PhyResults table;
+    return table;
+}
+
+void ParsePhyResult(const ReplyBody& body) {
+    const std::optional<uint32_t> value = FirstValue(body);
+    if (!value) return;
+    PhyResults& table = PhyResultTable();
+    table.entry[(*value >> 16) & 0x1F] = static_cast<uint16_t>(*value);
+    table.arrived = true;
+    SignalPhyRead();
 }
 
 }  // namespace capi

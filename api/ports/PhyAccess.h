@@ -4,11 +4,25 @@
 // on the "PhyRead" event. Registers 23, 24, 28 and 29 have shadow banks, chosen by selector bits
 // written to the register itself.
 
+#include "protocol/ReplyBody.h"
+
+#include <atomic>
 #include <cstdint>
 
 namespace capi {
 
 constexpr uint16_t kNoShadow = 0xFFFF;
+
+// The PHY result table: 32 entries indexed by bits 16-20 of a PHY result word. Written by the
+// receive thread, read by the reading thread once "PhyRead" is signalled.
+struct PhyResults {
+    std::atomic<uint16_t> entry[32] = {};
+    std::atomic<bool> arrived{false};
+};
+PhyResults& PhyResultTable();
+// Receive thread: a read reply of the PHY result register; files the result and signals
+// "PhyRead".
+void ParsePhyResult(const ReplyBody& body);
 
 // Reads a register (with a shadow selector for 23, 24, 28 and 29). A read that gets no result
 // is retried 11 times, a second each; then the port's PHY counts as lost (0xFF00, value 254).

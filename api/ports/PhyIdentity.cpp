@@ -3,11 +3,12 @@
 
 #include "BrevixCAPI.h"
 #include "counters/Counters.h"
+#include "ports/LinkReports.h"
 #include "ports/PortControls.h"
 #include "ports/PortMaps.h"
 #include "ports/Ports.h"
-#include "protocol/RegisterHooks.h"
 #include "protocol/RegisterImages.h"
+#include "protocol/RegisterMap.h"
 #include "runtime/DebugStream.h"
 #include "runtime/HostMessages.h"
 #include "runtime/PumpWait.h"
@@ -17,11 +18,6 @@
 namespace capi {
 namespace {
 
-constexpr uint32_t kLinkReportRegister = 0x400000D4;
-constexpr uint32_t kPortSwitchRegister = 0x400000DC;
-constexpr uint32_t kIndirectRegister = 0x400000B0;
-constexpr uint32_t kIndirectCommand = 0x400000B4;
-constexpr uint32_t kIndirectResult = 0x400000BC;
 constexpr uint32_t kIndirectRead = 0x10000000;
 
 // The port whose answer in 0x400000BC the dispatcher is to file: set by the identification reads
@@ -31,14 +27,14 @@ std::atomic<uint8_t> phyReplyPort{0};
 // Asks the multi-gigabit PHY for a device register through the indirect window; the answer is
 // read from 0x400000BC.
 void AskPhyRegister(uint8_t port, uint32_t reg, uint32_t device) {
-    const uint32_t pairs[4] = {kIndirectRegister, reg, kIndirectCommand,
+    const uint32_t pairs[4] = {reg::kIndirectRegister, reg, reg::kIndirectCommand,
                                uint32_t(port & 1) << 24 | kIndirectRead | device << 16};
     BVT_GenW(2, pairs);
 }
 
 void ReadPhyAnswer(uint8_t port) {
     phyReplyPort = port;
-    BrevixT_SeqR(1, kIndirectResult);
+    BrevixT_SeqR(1, reg::kIndirectResult);
 }
 
 // One identification at a time, and no lock across its waits. Its steps share the PHY's indirect
@@ -86,8 +82,8 @@ int ReadOscillator(uint8_t port) {
             return images.portSwitch;
         });
     };
-    if (!BVT_Write(kPortSwitchRegister, setBit(false))) return BVT_Write(kPortSwitchRegister, setBit(true));
-    const uint32_t reg = UsesSecondMap() ? 0x41000190 + PortOffset(port) : 0x400000A0 + 4u * port;
+    if (!BVT_Write(reg::kPortSwitch, setBit(false))) return BVT_Write(reg::kPortSwitch, setBit(true));
+    const uint32_t reg = UsesSecondMap() ? reg::kOscillatorSecondMap + PortOffset(port) : reg::kOscillator + 4u * port;
     return BrevixT_SeqR(1, reg);
 }
 
@@ -95,7 +91,7 @@ int ReadOscillator(uint8_t port) {
 
 bool RequestLinkStatus() {
     if (PollSelector() != 255) return true;
-    return BrevixT_SeqR(1, kLinkReportRegister) != 0;
+    return BrevixT_SeqR(1, reg::kLinkReport) != 0;
 }
 
 void GetPHYName(uint8_t port) {
@@ -117,7 +113,7 @@ uint8_t PhyReplyPort() { return phyReplyPort; }
 
 void ForwardPhyNotice(uint8_t port, uint32_t stampSeconds, uint32_t stampMicroseconds) {
     HostMessage message(BREVIXC_MSG_PHY_NOTICE);
-    message.Put16(16, port);
+    message.Put16(BREVIXC_EVENT_PORT, port);
     message.Send(BREVIXC_MSG_LENGTH, stampSeconds, stampMicroseconds);
 }
 
@@ -129,11 +125,11 @@ void SetPortSpeedClass(uint8_t port, uint8_t speedCode) {
     }
     const uint32_t value = SpeedClassValue(speedCode);
     if (port == 255) {
-        BVT_Write(0x41000138, value);
+        BVT_Write(reg::kSpeedClass, value);
         PumpWait(5);
-        BVT_Write(0x41000138 + PortOffset(1), value);
+        BVT_Write(reg::kSpeedClass + PortOffset(1), value);
     } else if (port <= 1) {
-        BVT_Write(0x41000138 + PortOffset(port), value);
+        BVT_Write(reg::kSpeedClass + PortOffset(port), value);
     }
 }
 

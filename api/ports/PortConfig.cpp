@@ -4,6 +4,7 @@
 #include "ports/PortImages.h"
 #include "ports/PortMaps.h"
 #include "protocol/RegisterImages.h"
+#include "protocol/RegisterMap.h"
 
 namespace capi {
 namespace {
@@ -54,10 +55,10 @@ int ApplyPortConfig(uint8_t port, const BrevixC_PortConfig_T& config) {
         const int modeShift = a ? 17 : 1;
         images.phyControl2 = (images.phyControl2 & ~(3u << modeShift)) | uint32_t(config.phyMode & 3) << modeShift;
 
-        pairs[0] = 0x400000DC, pairs[1] = images.portSwitch;
-        pairs[2] = 0x400000D0, pairs[3] = secondMap ? images.phyControl2 : images.phyControl1;
-        pairs[4] = 0x400000D4, pairs[5] = images.shadowControl;
-        pairs[6] = 0x41000030 + PortOffset(port), pairs[7] = portWord;
+        pairs[0] = reg::kPortSwitch, pairs[1] = images.portSwitch;
+        pairs[2] = reg::kPhyControl, pairs[3] = secondMap ? images.phyControl2 : images.phyControl1;
+        pairs[4] = reg::kShadowControl, pairs[5] = images.shadowControl;
+        pairs[6] = reg::kPortWord + PortOffset(port), pairs[7] = portWord;
     });
     PortImages::Instance().Update([&](PortImageSet& images) {
         // Media detection takes bit 0 of these two fields into its SFP image.
@@ -66,7 +67,7 @@ int ApplyPortConfig(uint8_t port, const BrevixC_PortConfig_T& config) {
         uint32_t& speed = images.speed[port];
         if (Given(config.speedDuplex)) speed = SpeedImage(speed, config.speedDuplex);
         if (Given(config.speedClass)) speed = (speed & ~(3u << 15)) | uint32_t(config.speedClass & 3) << 15;
-        pairs[8] = 0x41000004 + PortOffset(port), pairs[9] = speed;
+        pairs[8] = reg::kPortSpeed + PortOffset(port), pairs[9] = speed;
     });
     return BVT_GenW(5, pairs);
 }

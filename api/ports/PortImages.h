@@ -10,13 +10,13 @@ namespace capi {
 
 struct PortImageSet {
     // Register images. The connection's set-up puts them back to these load values.
-    uint32_t mdioCommand = 0;            // 0x400000D8
-    uint32_t speed[2] = {};              // 0x41000004 + port
-    uint32_t sfp[2] = {};                // 0x400000B0, one image per port
-    uint32_t sfpEnable[2] = {};          // 0x400000E8 + 4 x port
-    uint32_t sfpShadow = 0;              // 0x400000FC
-    uint32_t loopback1 = 0;              // 0x40000050, machine ids 1 and 2
-    uint32_t loopback2 = 0;              // 0x40000050, machine ids 3 and 4
+    uint32_t mdioCommand = 0;            // reg::kMdioCommand
+    uint32_t speed[2] = {};              // reg::kPortSpeed + port
+    uint32_t sfp[2] = {};                // reg::kIndirectRegister, one image per port
+    uint32_t sfpEnable[2] = {};          // reg::kSfpEnable + 4 x port
+    uint32_t sfpShadow = 0;              // reg::kSfpShadow
+    uint32_t loopback1 = 0;              // reg::kLoopback, machine ids 1 and 2
+    uint32_t loopback2 = 0;              // reg::kLoopback, machine ids 3 and 4
     uint32_t loopback2Shadow = 0;        // restores the second image; never written
     uint8_t loopbackCode = 0;            // 0 Port A, 1 Port B, 2 both, 3 none
 

@@ -13,10 +13,8 @@ constexpr uint32_t kPortStride = 0x02000000;
 
 inline uint32_t PortOffset(uint8_t port) { return port * kPortStride; }
 
-inline bool UsesSecondMap() {
-    const int32_t id = MachineId();
-    return id == 3 || id == 4;
-}
+// The connected tester keeps its registers at the second map.
+inline bool UsesSecondMap() { return IsBrevixHFamily(MachineId()); }
 
 // Ports that a call taking 0, 1 or 255 (both) acts on, in order; empty for any other value.
 struct PortList {

@@ -9,15 +9,15 @@
 namespace capi {
 
 struct RegisterImageSet {
-    uint32_t portSwitch = 0;        // 0x400000DC
-    uint32_t phyControl1 = 0;       // 0x400000D0, machine ids 1 and 2
-    uint32_t phyControl2 = 0;       // 0x400000D0, machine ids 3 and 4
-    uint32_t shadowControl = 0;     // 0x400000D4
-    uint32_t portWord[2] = {};      // 0x41000030 + port
-    uint32_t captureControl[2] = {};  // 0x41000000 + port
-    uint32_t captureOptions[2] = {};  // 0x410000CC + port
-    uint32_t sdfrWordA[2] = {};     // 0x41000040 + port
-    uint32_t sdfrWordB[2] = {};     // 0x41000044 + port
+    uint32_t portSwitch = 0;        // reg::kPortSwitch
+    uint32_t phyControl1 = 0;       // reg::kPhyControl, machine ids 1 and 2
+    uint32_t phyControl2 = 0;       // reg::kPhyControl, machine ids 3 and 4
+    uint32_t shadowControl = 0;     // reg::kShadowControl
+    uint32_t portWord[2] = {};      // reg::kPortWord + port
+    uint32_t captureControl[2] = {};  // reg::kCaptureControl + port
+    uint32_t captureOptions[2] = {};  // reg::kRxStreamControl + port
+    uint32_t sdfrWordA[2] = {};     // reg::kSdfrWordA + port
+    uint32_t sdfrWordB[2] = {};     // reg::kSdfrWordB + port
 };
 
 // The images, with the lock that guards them. Callers change an image under the lock and send the

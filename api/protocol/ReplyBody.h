@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace capi {
 
@@ -28,5 +29,12 @@ struct ReplyBody {
         return rest;
     }
 };
+
+// The value word of a general reply's first pair (or the first word after a sequential reply's
+// start address).
+inline std::optional<uint32_t> FirstValue(const ReplyBody& body) {
+    if (!body.Has(4, 4)) return std::nullopt;
+    return body.Word(4);
+}
 
 }  // namespace capi

@@ -7,7 +7,12 @@
 #include "ports/PortControls.h"
 #include "ports/Ports.h"
 #include "protocol/CommandProtocol.h"
-#include "protocol/RegisterHooks.h"
+#include "capture/Capture.h"
+#include "counters/Reports1ms.h"
+#include "identity/IdentityReplies.h"
+#include "ports/LinkReports.h"
+#include "ports/PhyAccess.h"
+#include "protocol/RegisterMap.h"
 #include "protocol/Wire.h"
 #include "runtime/HostMessages.h"
 
@@ -46,30 +51,47 @@ void OnDeviceNotice(const uint8_t* frame, uint32_t stampSeconds, uint32_t stampM
     }
 }
 
+// The capture status pair and the block count that follows it, handed to the capture layer.
+void ParseCaptureStatusReply(const ReplyBody& body) {
+    if (!body.Has(0, 16)) return;
+    // The capture handlers take the pairs' addresses in host order without the read flag.
+    uint8_t pairs[16];
+    std::memcpy(pairs, body.bytes, sizeof pairs);
+    for (size_t entry = 0; entry < 2; ++entry) {
+        const uint32_t address = GetBig32(pairs + 8 * entry) & ~kReadFlag;
+        std::memcpy(pairs + 8 * entry, &address, 4);
+    }
+    ReplyBody status = body;
+    status.bytes = pairs;
+    status.length = sizeof pairs;
+    OnCaptureStatus(status);
+    OnBlockCount(status.From(8));
+}
+
 }  // namespace
 
 std::shared_ptr<const RegisterHookMap> MakeRegisterHookMap(int32_t machineId) {
     auto map = std::make_shared<RegisterHookMap>();
-    const bool secondMap = machineId == 3 || machineId == 4;
+    const reg::PortBlocks& blocks = reg::MapOf(IsBrevixHFamily(machineId));
     // Port B's registers lie 0x02000000 above Port A's.
     for (uint8_t port : {0, 1}) {
-        const uint32_t b = port * 0x02000000u;
-        (*map)[(secondMap ? 0x42600118 : 0x42000118) + b] = boost::bind(&SendByteRate1ms, _1);
-        (*map)[(secondMap ? 0x4260011C : 0x4200011C) + b] = boost::bind(&SendPacketRate1ms, _1);
-        if (secondMap) (*map)[0x42600120 + b] = boost::bind(&SendStackCounter1ms, port, _1);
-        (*map)[(secondMap ? 0x42600000 : 0x42000000) + b] = boost::bind(&OnCounterBlockA, port, _1);
-        (*map)[(secondMap ? 0x426000C0 : 0x420000C0) + b] = boost::bind(&OnCounterBlockB, port, _1);
-        (*map)[(secondMap ? 0x42600200 : 0x42000200) + b] = boost::bind(&OnTrafficRegisters, port, _1);
-        (*map)[(secondMap ? 0x426000F0 : 0x42000050) + b] = boost::bind(&OnStatusRegister, port, _1);
-        (*map)[(secondMap ? 0x42400000 : 0x42300000) + b] = boost::bind(&OnTxStreamBlock, port, _1);
+        const uint32_t b = PortOffset(port);
+        (*map)[blocks.byteRate1ms + b] = boost::bind(&SendByteRate1ms, _1);
+        (*map)[blocks.packetRate1ms + b] = boost::bind(&SendPacketRate1ms, _1);
+        if (&blocks == &reg::kSecondMap) (*map)[blocks.stackCounter1ms + b] = boost::bind(&SendStackCounter1ms, port, _1);
+        (*map)[blocks.counterBlockA + b] = boost::bind(&OnCounterBlockA, port, _1);
+        (*map)[blocks.counterBlockB + b] = boost::bind(&OnCounterBlockB, port, _1);
+        (*map)[blocks.trafficRegisters + b] = boost::bind(&OnTrafficRegisters, port, _1);
+        (*map)[blocks.status + b] = boost::bind(&OnStatusRegister, port, _1);
+        (*map)[blocks.txStreams + b] = boost::bind(&OnTxStreamBlock, port, _1);
         for (uint8_t block = 0; block < 8; ++block) {
-            (*map)[(secondMap ? 0x42700000 : 0x42400000) + b + 0x200u * block] =
+            (*map)[blocks.rxStreams + b + 0x200u * block] =
                 boost::bind(&OnRxStreamBlock, block, port, _1);
         }
-        (*map)[(secondMap ? 0x42800000 : 0x42500000) + b] = boost::bind(&OnVidStreamBlock, 0, port, _1);
-        (*map)[0x41000024 + b] = boost::bind(&ParseCaptureStatusReply, _1);
+        (*map)[blocks.vidStreams + b] = boost::bind(&OnVidStreamBlock, 0, port, _1);
+        (*map)[reg::kCaptureStatus + b] = boost::bind(&ParseCaptureStatusReply, _1);
     }
-    if (machineId == 4) (*map)[0x400000BC] = boost::bind(&ParsePhyPollReply, _1);
+    if (machineId == 4) (*map)[reg::kIndirectResult] = boost::bind(&ParsePhyPollReply, _1);
     return map;
 }
 
@@ -128,27 +150,27 @@ void DispatchReply(const ReplyBody& body) {
     // report or a PHY result.
     const bool read = body.command != kGeneral || (body.Word(0) & kReadFlag);
     switch (key) {
-    case 0x400000D4:
+    case reg::kLinkReport:
         if (read) ParseLinkReport(body);
         break;
-    case 0x400000DC:
+    case reg::kPhyResult:
         if (read) ParsePhyResult(body);
         break;
-    case 0x400000A8:
+    case reg::kVcxoPpm:
         if (body.Has(4, 4)) Identity::Instance().SetVcxoPpm(static_cast<int32_t>(body.Word(4)));
         break;
-    case 0x40000000:
+    case reg::kSystemId:
         ParseSystemIdReply(body);
         break;
-    case 0x40000004:
+    case reg::kFpgaVersion:
         ParseVersionReply(body);
         break;
-    case 0x400000A0:
-    case 0x41000190:
+    case reg::kOscillator:
+    case reg::kOscillatorSecondMap:
         SendOscillatorMessage(0, body);
         break;
-    case 0x400000A4:
-    case 0x43000190:
+    case reg::kOscillator + 4:
+    case reg::kOscillatorSecondMap + kPortStride:
         SendOscillatorMessage(1, body);
         break;
     default:

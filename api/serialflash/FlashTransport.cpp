@@ -19,8 +19,7 @@ constexpr wchar_t kInterfaceDevice[] = L"\\\\.\\{4d1e55b2-f16f-11cf-88cb-0011110
 }  // namespace
 
 bool FlashLayer::ChipIoControl(uint32_t code, const void* in, uint32_t inLength, void* out, uint32_t* outLength) {
-    const int32_t machine = MachineId();
-    const bool byInterface = windows8_ && (machine == 3 || machine == 4);
+    const bool byInterface = windows8_ && IsBrevixHFamily(MachineId());
     HANDLE device = chipdriver::CreateFileW(
         byInterface ? kInterfaceDevice : kControlDevice, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
         OPEN_EXISTING, byInterface ? FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN : FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -10,25 +10,13 @@
 #include "ports/PortMaps.h"
 #include "protocol/CommandProtocol.h"
 #include "protocol/RegisterImages.h"
+#include "protocol/RegisterMap.h"
 
 #include <vector>
 
 namespace capi {
 namespace {
 
-constexpr uint32_t kTxConfigRegister = 0x410000E0;
-constexpr uint32_t kTxGapRegister = 0x410000E8;
-constexpr uint32_t kTxOptionRegister = 0x410000EC;
-constexpr uint32_t kTxCommandRegister = 0x410000F0;
-constexpr uint32_t kStreamControlRegister = 0x410000F4;
-constexpr uint32_t kTxCountRegister = 0x410000F8;
-constexpr uint32_t kTxAmountRegister = 0x410000FC;
-constexpr uint32_t kSharedTxCommandRegister = 0x40000080;
-constexpr uint32_t kInterFrameGapRegister = 0x400000F0;
-constexpr uint32_t kHostSendRegister = 0x40000054;
-constexpr uint32_t kTinyGapRegister = 0x41000130;
-constexpr uint32_t kTinyGapFirstMap = 0x400000CC;
-constexpr uint32_t kPhyControlRegister = 0x400000D0;
 constexpr uint8_t kKeep = 255;
 constexpr uint32_t kKeepHalf = 0xFFFFFFFF;
 // Longest frame the host sends through a port.
@@ -55,7 +43,7 @@ int ConfigureTx(uint8_t port, uint32_t w1, uint32_t w2, uint32_t w3, uint32_t w4
             SetBit(images.phyControl2, port == 0 ? 28 : 12, ByteOf(w1, 0) & 1);
             return images.phyControl2;
         });
-        const uint32_t pair[2] = {kPhyControlRegister, phy};
+        const uint32_t pair[2] = {reg::kPhyControl, phy};
         BVT_GenW(1, pair);
     }
     uint32_t pairs[8];
@@ -82,8 +70,8 @@ int ConfigureTx(uint8_t port, uint32_t w1, uint32_t w2, uint32_t w3, uint32_t w4
         SetFromByte(tx.option, 2, ByteOf(w4, 2));
         SetFromByte(tx.option, 1, ByteOf(w4, 1));
         SetFromByte(tx.option, 0, ByteOf(w4, 0));
-        const uint32_t values[8] = {kTxConfigRegister + base, tx.config, kTxGapRegister + base, tx.gap,
-                                    kTxOptionRegister + base, tx.option, kStreamControlRegister + base,
+        const uint32_t values[8] = {reg::kTxConfig + base, tx.config, reg::kTxGap + base, tx.gap,
+                                    reg::kTxOption + base, tx.option, reg::kStreamControl + base,
                                     secondMap ? tx.streamControl2 : tx.streamControl};
         std::copy(values, values + 8, pairs);
     });
@@ -101,26 +89,26 @@ int WriteRunParameters(uint8_t port, uint32_t mode, uint32_t count, uint32_t amo
         return UsesSecondMap() ? tx.streamControl2 : tx.streamControl;
     });
     const uint32_t base = PortOffset(port);
-    const uint32_t pairs[6] = {kStreamControlRegister + base, control, kTxCountRegister + base, count & 0xFFFF,
-                               kTxAmountRegister + base, amount};
+    const uint32_t pairs[6] = {reg::kStreamControl + base, control, reg::kTxCount + base, count & 0xFFFF,
+                               reg::kTxAmount + base, amount};
     return BVT_GenW(3, pairs);
 }
 
 int SendTxCommand(uint8_t port, TxCommand command) {
-    if (port == 255) return BVT_Write(kSharedTxCommandRegister, SetSharedTxCommand(port, command));
+    if (port == 255) return BVT_Write(reg::kSharedTxCommand, SetSharedTxCommand(port, command));
     if (port > 1) return 0;
     const uint32_t word = TxImages::Instance().Update([&](TxImageSet& images) {
         uint32_t& image = images.port[port].command;
         image = (image & ~0xFu) | command;
         return image;
     });
-    return BVT_Write(kTxCommandRegister + PortOffset(port), word);
+    return BVT_Write(reg::kTxCommand + PortOffset(port), word);
 }
 
 int SetTxGap(uint32_t gap) {
     const uint32_t value = (gap & 0xFF) > 15 ? 15 : gap & 0xFF;
     TxImages::Instance().Update([&](TxImageSet& images) { images.interFrameGap = value; });
-    const uint32_t pair[2] = {kInterFrameGapRegister, value};
+    const uint32_t pair[2] = {reg::kInterFrameGap, value};
     return BVT_GenW(1, pair);
 }
 
@@ -130,15 +118,15 @@ int SetTinyGap(uint8_t port, uint8_t enable) {
     if (UsesSecondMap()) {
         const uint32_t value = uint32_t(enable) << 8;
         if (port == 255) {
-            const uint32_t pairs[4] = {kTinyGapRegister, value, kTinyGapRegister + kPortStride, value};
+            const uint32_t pairs[4] = {reg::kTinyGap, value, reg::kTinyGap + kPortStride, value};
             return BVT_GenW(2, pairs);
         }
         if (port > 1) return 0;
-        const uint32_t pair[2] = {kTinyGapRegister + PortOffset(port), value};
+        const uint32_t pair[2] = {reg::kTinyGap + PortOffset(port), value};
         return BVT_GenW(1, pair);
     }
     if (port != 255) return 0;
-    const uint32_t pair[2] = {kTinyGapFirstMap, enable * 0x300u};
+    const uint32_t pair[2] = {reg::kTinyGapFirstMap, enable * 0x300u};
     return BVT_GenW(1, pair);
 }
 
@@ -156,7 +144,7 @@ int SetHostSend(uint8_t port, uint8_t enable) {
     if (DeviceModeNow() != kPacketGeneratorMode) BrevixC_SYS_ChangeToPGMode();
     flags[port] = on;
     RegisterImages::Instance().Update([&](RegisterImageSet& images) { images.captureControl[port] &= ~0x100u; });
-    const uint32_t pair[2] = {kHostSendRegister, 0x1000u | (flags[0] ? 0 : 0x100u) | (flags[1] ? 0 : 1u)};
+    const uint32_t pair[2] = {reg::kHostSwitch, 0x1000u | (flags[0] ? 0 : 0x100u) | (flags[1] ? 0 : 1u)};
     if (!BVT_GenW(1, pair)) return 0;
     TxImages::Instance().Update([&](TxImageSet& images) { images.port[port].hostSend = on; });
     return 1;

@@ -5,6 +5,7 @@
 #include "BrevixCAPI.h"
 #include "ports/PortImages.h"
 #include "ports/PortMaps.h"
+#include "protocol/RegisterMap.h"
 #include "runtime/DebugStream.h"
 
 #include <vector>
@@ -16,18 +17,18 @@ constexpr uint32_t kMaxPayloadBytes = 1000;
 constexpr uint16_t kUnchanged = 0xFFFF;
 constexpr uint32_t kPairsPerFrame = 32;
 
-uint32_t DescriptorAddress(uint8_t port, uint32_t entry) { return 0x42200000 + PortOffset(port) + 16 * entry; }
+uint32_t DescriptorAddress(uint8_t port, uint32_t entry) { return reg::kTxDescriptors + PortOffset(port) + 16 * entry; }
 
 uint32_t ExtensionAddress(uint8_t port, uint32_t entry) {
-    return (UsesSecondMap() ? 0x42300000 : 0x42200400) + PortOffset(port) + 8 * entry;
+    return reg::Blocks().txTableB + PortOffset(port) + 8 * entry;
 }
 
 uint32_t ModifierAddress(uint8_t port, uint32_t entry) {
-    return (UsesSecondMap() ? 0x42100000 : 0x42200800) + PortOffset(port) + 16 * entry;
+    return reg::Blocks().txTableC + PortOffset(port) + 16 * entry;
 }
 
 uint32_t PayloadAddress(uint8_t port, uint32_t entry) {
-    if (UsesSecondMap()) return 0x42000000 + PortOffset(port) + 2048 * entry;
+    if (UsesSecondMap()) return reg::kTxExtensionSecondMap + PortOffset(port) + 2048 * entry;
     return 0x60000000 + 0x10000000 * uint32_t(port) + 0x4000 * entry;
 }
 

@@ -14,20 +14,20 @@ struct TxPortImages {
     uint32_t extension[kTxEntries][2] = {};   // E0-E1
     uint32_t modifier[kTxEntries][4] = {};    // F0-F3, machine ids 1 and 2
     uint32_t modifier2[kTxEntries][2] = {};   // G0-G1, machine ids 3 and 4
-    uint32_t config = 0;                      // 0x410000E0 + port
-    uint32_t gap = 0;                         // 0x410000E8 + port
-    uint32_t option = 0;                      // 0x410000EC + port
-    uint32_t streamControl = 0;               // 0x410000F4 + port, machine ids 1 and 2
-    uint32_t streamControl2 = 0;              // 0x410000F4 + port, machine ids 3 and 4
-    uint32_t command = 0;                     // 0x410000F0 + port
+    uint32_t config = 0;                      // reg::kTxConfig + port
+    uint32_t gap = 0;                         // reg::kTxGap + port
+    uint32_t option = 0;                      // reg::kTxOption + port
+    uint32_t streamControl = 0;               // reg::kStreamControl + port, machine ids 1 and 2
+    uint32_t streamControl2 = 0;              // reg::kStreamControl + port, machine ids 3 and 4
+    uint32_t command = 0;                     // reg::kTxCommand + port
     bool lengthAdjust = false;
     bool hostSend = false;                    // the host may send frames through the port
 };
 
 struct TxImageSet {
     TxPortImages port[2];
-    uint32_t sharedCommand = 0;  // 0x40000080: Port A's command in bits 24-27, Port B's in 16-19
-    uint32_t interFrameGap = 0;  // 0x400000F0
+    uint32_t sharedCommand = 0;  // reg::kSharedTxCommand: Port A's command in bits 24-27, Port B's in 16-19
+    uint32_t interFrameGap = 0;  // reg::kInterFrameGap
 };
 
 class TxImages {

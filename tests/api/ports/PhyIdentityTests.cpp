@@ -2,8 +2,8 @@
 // during them may make another thread identify a PHY and wait for that thread, as terminate waits
 // for the PHY poller. Without a tester the reads are not sent, but every wait and pump still runs.
 
+#include "ports/LinkReports.h"
 #include "ports/Ports.h"
-#include "protocol/RegisterHooks.h"
 #include "support/AppMessageWindow.h"
 #include "support/Waiting.h"
 

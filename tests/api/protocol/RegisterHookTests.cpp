@@ -2,9 +2,12 @@
 // reply bodies; and the host messages they send, byte for byte.
 
 #include "BrevixCAPI.h"
+#include "counters/Reports1ms.h"
 #include "identity/EepromAccess.h"
 #include "identity/Identity.h"
-#include "protocol/RegisterHooks.h"
+#include "identity/IdentityReplies.h"
+#include "ports/LinkReports.h"
+#include "ports/PhyAccess.h"
 #include "protocol/ReplyDispatcher.h"
 #include "runtime/HostMessages.h"
 #include "support/CallbackRecorder.h"
