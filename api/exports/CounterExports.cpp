@@ -80,7 +80,7 @@ extern "C" int __stdcall BrevixC_ReadMsCounterStack(uint8_t port) {
 }
 
 extern "C" int __stdcall BrevixC_SetRxStreamCounterStatistics(BrevixC_RxStreamConfig_T config) {
-    const capi::PortList ports = PortsOf(config.port);
+    const capi::PortList ports = capi::PortsOfWord(config.port);
     if (ports.empty()) return 0;
     for (uint8_t p : ports) {
         if (!StreamCounters::Instance().Configure(p, config)) return 0;

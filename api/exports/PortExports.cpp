@@ -11,9 +11,7 @@
 using capi::PortsOf;
 
 extern "C" uint16_t __stdcall BrevixC_PortConfig(BrevixC_PortConfig_T config) {
-    // Both ports only when the whole word reads 255; otherwise byte 0 is the port.
-    const uint32_t port = config.port == 255 ? 255 : config.port & 0xFF;
-    const capi::PortList ports = PortsOf(port);
+    const capi::PortList ports = capi::PortsOfWord(config.port);
     if (ports.empty()) return 0;
     uint16_t result = 1;
     for (uint8_t p : ports) {

@@ -21,7 +21,7 @@ int Command(uint8_t port, capi::TxCommand command) {
 }  // namespace
 
 extern "C" uint16_t __stdcall BrevixC_FillTxPkt_Addentry(BrevixC_TxEntry_T entry) {
-    const capi::PortList ports = PortsOf(entry.port);
+    const capi::PortList ports = capi::PortsOfWord(entry.port);
     if (!Generating() || ports.empty() || entry.entry >= capi::kTxEntries) return 0;
     uint16_t result = 1;
     for (uint8_t p : ports) {
@@ -31,7 +31,7 @@ extern "C" uint16_t __stdcall BrevixC_FillTxPkt_Addentry(BrevixC_TxEntry_T entry
 }
 
 extern "C" bool __stdcall BrevixC_FillTxPkt_ModifyEntry(BrevixC_TxModify_T modify) {
-    const capi::PortList ports = PortsOf(modify.port);
+    const capi::PortList ports = capi::PortsOfWord(modify.port);
     if (!Generating() || ports.empty()) return false;
     for (uint8_t p : ports) {
         if (!capi::ModifyTxEntries(p, modify)) return false;

@@ -72,9 +72,9 @@ int ProgramMultiGig(const BrevixC_MediaType_T& media) {
     if (code == 10 || code == 11) {
         SetForced(port, 0);
         writeControl = true, writeAdvertisement = false;
-    } else {
+    } else if (code <= 19) {
         SetForced(port, code % 2 == 0 ? 1 : 0);
-    }
+    }  // codes from 20 on keep the port's forced-mode flag as it was
     const bool autoNegotiation = Forced(port) == 0;
     if (autoNegotiation) {
         const uint32_t abilities = media.abilities;
@@ -101,8 +101,10 @@ int ProgramClause22(const BrevixC_MediaType_T& media) {
     const uint16_t advertisement = uint16_t(0x0001 | (abilities & 1 ? 0x20 : 0) | (abilities & 2 ? 0x40 : 0) |
                                             (abilities & 4 ? 0x80 : 0) | (abilities & 8 ? 0x100 : 0));
     uint16_t gigabit = uint16_t((abilities & 0x10 ? 0x100 : 0) | (abilities & 0x20 ? 0x200 : 0));
-    // Manual master/slave: 0x1000 slave, 0x1800 master.
-    if (media.masterSlave >> 8 == 1) gigabit |= (media.masterSlave & 0xFF) == 1 ? 0x1800 : 0x1000;
+    // Manual master/slave (high byte 1): low byte 0 slave (0x1000), 1 master (0x1800); any other
+    // low byte leaves the choice to the PHY.
+    if (media.masterSlave >> 8 == 1 && (media.masterSlave & 0xFF) <= 1)
+        gigabit |= (media.masterSlave & 0xFF) == 1 ? 0x1800 : 0x1000;
     const Control control = kControls[code];
     SetForced(port, control.forced);
 
@@ -135,9 +137,9 @@ int ProgramMedia(const BrevixC_MediaType_T& media) {
     const uint8_t port = uint8_t(media.port);
     const uint32_t code = media.media;
     const bool powerDown = code == BREVIXC_MEDIA_POWER_DOWN;
-    // Codes 12-19 exist only on the multi-gigabit PHY.
+    // Codes from 12 on exist only on the multi-gigabit PHY, which takes every code from 8 on.
     const bool multiGig = !powerDown && code >= 8 && MultiGig(port);
-    if (!powerDown && code > (multiGig ? 19u : 11u)) return 0;
+    if (!powerDown && !multiGig && code > 11) return 0;
 
     // Counted once the call is taken: from here on the PHY may change, whether or not every write
     // goes out.

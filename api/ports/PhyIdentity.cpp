@@ -97,7 +97,9 @@ bool RequestLinkStatus() {
 void GetPHYName(uint8_t port) {
     const IdentificationClaim claim;
     if (!claim.Held()) return;
+    // The port's request is taken: the poller asks again only after the next link report.
     Links().phyType[port & 1] = 0;
+    Links().linkFlag[port & 1] = false;
     AskPhyRegister(port, 3, 1);
     PumpWait(50);
     Log("(API)(GetPHYName) Port:", port);

@@ -34,4 +34,8 @@ inline PortList PortsOf(uint32_t port) {
     return {};
 }
 
+// The ports a record's 32-bit port word names: the whole word 255 means both ports; otherwise byte
+// 0 is the port, and the upper bytes are not looked at.
+inline PortList PortsOfWord(uint32_t word) { return PortsOf(word == 255 ? 255 : word & 0xFF); }
+
 }  // namespace capi

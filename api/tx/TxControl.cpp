@@ -133,21 +133,33 @@ int SetTinyGap(uint8_t port, uint8_t enable) {
 int SetHostSend(uint8_t port, uint8_t enable) {
     if (port > 1) return 0;
     const bool on = enable != 0;
-    // The flag changes only once the tester has the new setting.
-    bool flags[2];
-    const bool change = TxImages::Instance().Update([&](TxImageSet& images) {
-        flags[0] = images.port[0].hostSend;
-        flags[1] = images.port[1].hostSend;
-        return flags[port] != on;
-    });
+    const bool change = TxImages::Instance().Update([&](TxImageSet& images) { return images.port[port].hostSend != on; });
     if (!change) return 1;
     if (DeviceModeNow() != kPacketGeneratorMode) BrevixC_SYS_ChangeToPGMode();
-    flags[port] = on;
     RegisterImages::Instance().Update([&](RegisterImageSet& images) { images.captureControl[port] &= ~0x100u; });
-    const uint32_t pair[2] = {reg::kHostSwitch, 0x1000u | (flags[0] ? 0 : 0x100u) | (flags[1] ? 0 : 1u)};
-    if (!BVT_GenW(1, pair)) return 0;
-    TxImages::Instance().Update([&](TxImageSet& images) { images.port[port].hostSend = on; });
-    return 1;
+    // The register holds both ports' switches. The flag changes only once the tester has the new
+    // setting, so a call for the other port that runs at the same time may have built its value
+    // from this port's old flag, or this call from the other's: after each write, the value the
+    // flags now call for is compared with the one written, and written again until they agree. The
+    // last write to reach the tester is thus checked against the flags by its own caller.
+    auto value = [](bool portA, bool portB) { return 0x1000u | (portA ? 0 : 0x100u) | (portB ? 0 : 1u); };
+    uint32_t written = TxImages::Instance().Update([&](TxImageSet& images) {
+        bool flags[2] = {images.port[0].hostSend, images.port[1].hostSend};
+        flags[port] = on;
+        return value(flags[0], flags[1]);
+    });
+    bool committed = false;
+    for (;;) {
+        const uint32_t pair[2] = {reg::kHostSwitch, written};
+        if (!BVT_GenW(1, pair)) return 0;
+        const uint32_t wanted = TxImages::Instance().Update([&](TxImageSet& images) {
+            if (!committed) images.port[port].hostSend = on;
+            return value(images.port[0].hostSend, images.port[1].hostSend);
+        });
+        committed = true;
+        if (wanted == written) return 1;
+        written = wanted;
+    }
 }
 
 int SendHostFrame(uint8_t port, const uint8_t* frame, uint32_t length) {

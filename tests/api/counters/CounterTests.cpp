@@ -269,6 +269,10 @@ TEST_F(CounterTest, RxStreamCountingWritesItsSetUpAndFillsTheStreamsItReads) {
     EXPECT_EQ(bench::LastWrite(0x43000034), 0xABCDE & 0x7FFF);
     config.port = 2;
     EXPECT_EQ(BrevixC_SetRxStreamCounterStatistics(config), 0);
+    config.port = 0x00FF0001;  // byte 0 is the port
+    The().tester->ClearLog();
+    ASSERT_EQ(BrevixC_SetRxStreamCounterStatistics(config), 1);
+    EXPECT_EQ(bench::LastWrite(0x4300003C), 0x0F) << "Port B's mode register";
 }
 
 TEST_F(CounterTest, MillisecondReadsArriveAsMessages) {

@@ -3,6 +3,7 @@
 
 #include "BrevixCPorts.h"
 #include "device/DeviceBench.h"
+#include "ports/LinkReports.h"
 #include "ports/PortControls.h"
 
 #include <chrono>
@@ -68,10 +69,24 @@ INSTANTIATE_TEST_SUITE_P(
         MediaCase{"AutoWith1000FullOnly", {0, 17, 32, 0, 0}, kUntouched, 0x1200, 0x0040}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(MultiGigTest, CodesBeyondTheMultiGigabitPhysAreRefusedBeforeSending) {
-    EXPECT_EQ(BrevixC_SetMediaType({0, 20, 0x41, 0, 0}), 0);
+TEST_F(MultiGigTest, PortsBeyondBAreRefusedBeforeSending) {
     EXPECT_EQ(BrevixC_SetMediaType({2, 13, 0x41, 0, 0}), 0);
     EXPECT_TRUE(bench::CommandsBesidesPolls().empty());
+}
+
+// Codes from 20 on name no speed of their own: the port stays negotiating or forced as it was.
+TEST_F(MultiGigTest, CodesFromTwentyAreTakenAndKeepTheForcedModeTheyFind) {
+    ASSERT_EQ(BrevixC_SetMediaType({0, 13, 0x41, 0, 0}), 1);
+    phys.SetIndirect(0, kAnDevice, kControl, kUntouched);
+    ASSERT_EQ(BrevixC_SetMediaType({0, 20, 0x41, 0, 0}), 1);
+    EXPECT_EQ(phys.Indirect(0, kAnDevice, kAdvertisement), 0x1143);
+    EXPECT_EQ(phys.Indirect(0, kAnDevice, kControl), 0x2200) << "still negotiating: negotiation restarted";
+
+    ASSERT_EQ(BrevixC_SetMediaType({0, 12, 0x41, 0, 0}), 1);
+    phys.SetIndirect(0, kAnDevice, kControl, kUntouched);
+    ASSERT_EQ(BrevixC_SetMediaType({0, 21, 0x41, 0, 0}), 1);
+    EXPECT_EQ(phys.Indirect(0, kAnDevice, kAdvertisement), 0x0001) << "forced: the selector alone";
+    EXPECT_EQ(phys.Indirect(0, kAnDevice, kControl), kUntouched) << "still forced: no negotiation";
 }
 
 TEST_F(MultiGigTest, EachMediaProgrammingTakenCountsOnceAsAMediaChange) {
@@ -80,7 +95,6 @@ TEST_F(MultiGigTest, EachMediaProgrammingTakenCountsOnceAsAMediaChange) {
     ASSERT_EQ(BrevixC_SetMediaType({1, 5, 0x3F, 0x0101, 0}), 1) << "clause 22 registers";
     ASSERT_EQ(BrevixC_SetMediaType({1, BREVIXC_MEDIA_POWER_DOWN, 0, 0, 0}), 1);
     EXPECT_EQ(capi::MediaChanges(), before + 3);
-    EXPECT_EQ(BrevixC_SetMediaType({0, 20, 0, 0, 0}), 0);
     EXPECT_EQ(BrevixC_SetMediaType({2, 0, 0, 0, 0}), 0);
     EXPECT_EQ(BrevixC_SetMediaType({255, 0, 0, 0, 0}), 0);
     EXPECT_EQ(capi::MediaChanges(), before + 3) << "refused calls change nothing";
@@ -94,6 +108,35 @@ TEST_F(MultiGigTest, LinkNoticeStartsTheMediaChangeCountAgain) {
     EXPECT_NE(capi::MediaChanges(), 0u);
     ASSERT_TRUE(The().tester->SendNotice(0, 0));
     EXPECT_TRUE(support::Eventually([] { return capi::MediaChanges() == 0; }));
+}
+
+// Frames of the library since the log was cleared: sequential reads of a register.
+size_t SequentialReads(uint8_t command, uint32_t address) {
+    size_t count = 0;
+    for (const bench::Bytes& f : bench::LibraryCommands()) count += f[14] == command && bench::Get32(f, 16) == address;
+    return count;
+}
+
+// The PHY poller identifies a port once for each link report that finds it up, whether or not the
+// PHY's status answer comes.
+TEST_F(MultiGigTest, PhyPollAsksOnceForEachLinkReportThatFindsAPortUp) {
+    constexpr uint32_t kIndirectResult = 0x400000BC, kCounterBlock = 0x42600000;
+    // The bench's Port A is up, Port B down.
+    {
+        // The tester does not answer the identification's reads.
+        const bench::Interception silent(
+            [&](const bench::Bytes& f) { return f.size() >= 20 && f[14] == 1 && bench::Get32(f, 16) == kIndirectResult; });
+        ASSERT_EQ(BrevixC_GetLinkStatus(), 1);
+        ASSERT_TRUE(support::Eventually([&] { return SequentialReads(1, kIndirectResult) >= 2; }))
+            << "the PHY poller identifies Port A";
+        // Three counter poll rounds later the PHY poller has had two more rounds too.
+        const size_t rounds = SequentialReads(3, kCounterBlock);
+        ASSERT_TRUE(support::Eventually([&] { return SequentialReads(3, kCounterBlock) >= rounds + 3; }));
+        EXPECT_EQ(SequentialReads(1, kIndirectResult), 2u) << "one identification: its type and status reads";
+    }
+    // The PHY answers again: the next report that finds the port up has it identified.
+    ASSERT_EQ(BrevixC_GetLinkStatus(), 1);
+    EXPECT_TRUE(support::Eventually([] { return capi::Links().phyType[0] == capi::kMultiGigPhy; }));
 }
 
 }  // namespace

@@ -331,6 +331,31 @@ TEST_F(PortTest, MediaProgrammingRefusesBeforeSendingAndWritesTheClause22Registe
     EXPECT_TRUE(support::Eventually([&] { return phys.Register(0, 0) == 0x0800; }));
 }
 
+struct MasterSlaveCase {
+    const char* name;
+    uint16_t selector;
+    uint16_t choiceBits;  // of the 1000BASE-T control register (9)
+};
+
+class MasterSlaveTest : public PortTest, public testing::WithParamInterface<MasterSlaveCase> {};
+
+TEST_P(MasterSlaveTest, SelectorSetsTheGigabitControlsManualChoice) {
+    ASSERT_EQ(BrevixC_SetMediaType({0, 5, 0x30, GetParam().selector, 0}), 1);
+    std::vector<uint32_t> gigabit;
+    for (const auto& pair : bench::WrittenPairs()) {
+        if (pair.first == 0x400000D8 && (pair.second >> 16 & 0x1F) == 9) gigabit.push_back(pair.second & 0xFFFF);
+    }
+    EXPECT_EQ(gigabit, (std::vector<uint32_t>{0x0300u | GetParam().choiceBits}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Selectors, MasterSlaveTest,
+    testing::Values(MasterSlaveCase{"AutomaticLeavesTheChoiceToThePhy", 0x0000, 0},
+                    MasterSlaveCase{"ManualSlave", 0x0100, 0x1000}, MasterSlaveCase{"ManualMaster", 0x0101, 0x1800},
+                    MasterSlaveCase{"ManualWithAnUnknownChoiceAddsNothing", 0x0102, 0},
+                    MasterSlaveCase{"OtherHighByteAddsNothing", 0x0201, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(PortTest, OscillatorMeasurementArrivesDividedAtGigabitSpeed) {
     phys.SetOscillator(0, 125000);
     ASSERT_EQ(BrevixC_ReadOSCValue(0), 1);

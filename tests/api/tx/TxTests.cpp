@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <memory>
+#include <thread>
 
 using bench::LastWrite;
 using bench::The;
@@ -83,6 +84,20 @@ TEST_F(TxTest, CallsThatNeedPacketGeneratorModeRefuseInTapModeAndSendNothing) {
     EXPECT_EQ(BrevixC_FillTxPkt_Addentry(*Entry(2, 0)), 0);
     EXPECT_EQ(BrevixC_StopTxPkt(3), 0);
     EXPECT_TRUE(bench::CommandsBesidesPolls().empty());
+}
+
+// The record's 32-bit port word: 255 as a whole means both ports, otherwise byte 0 is the port.
+TEST_F(TxTest, EntryAndModifyTakeTheirPortFromByteZeroOfThePortWord) {
+    ASSERT_EQ(BrevixC_FillTxPkt_Addentry(*Entry(0x00000101, 9)), 1);
+    EXPECT_EQ(tables.Descriptor(1, 9)[3], 12u) << "Port B's table";
+    BrevixC_TxModify_T modify;
+    std::memset(&modify, 0xFF, sizeof modify);
+    modify.port = 0x7F000001;
+    modify.field = BREVIXC_TX_FRAME_LENGTH;
+    modify.value[9] = 300;
+    ASSERT_TRUE(BrevixC_FillTxPkt_ModifyEntry(modify));
+    EXPECT_EQ(tables.Descriptor(1, 9)[1] & 0x3FFF, 300u);
+    EXPECT_EQ(BrevixC_FillTxPkt_Addentry(*Entry(0x00000102, 9)), 0) << "byte 0 names no port";
 }
 
 TEST_F(TxTest, ModifyChangesOneFieldOfTheEntriesGivenAValue) {
@@ -175,6 +190,19 @@ TEST_F(TxTest, HostFramesGoThroughTheNamedPortOnceSendingIsOn) {
     EXPECT_EQ(BrevixC_EnableTxSend(2, 1, 0, 0, 0), 0);
     ASSERT_EQ(BrevixC_EnableTxSend(1, 0, 0, 0, 0), 1);
     EXPECT_EQ(LastWrite(0x40000054), 0x1101);
+}
+
+// One register holds both ports' switches: calls for the two ports at the same time must not
+// write each other's old setting last.
+TEST_F(TxTest, HostSendingSwitchedForBothPortsAtOnceEndsWithBothSwitches) {
+    for (int round = 0; round < 10; ++round) {
+        for (uint8_t enable : {1, 0}) {
+            std::thread portA([enable] { BrevixC_EnableTxSend(0, enable, 0, 0, 0); });
+            BrevixC_EnableTxSend(1, enable, 0, 0, 0);
+            portA.join();
+            ASSERT_EQ(LastWrite(0x40000054), enable ? 0x1000 : 0x1101) << "round " << round;
+        }
+    }
 }
 
 }  // namespace
