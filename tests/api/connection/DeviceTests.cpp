@@ -598,6 +598,24 @@ TEST_F(ConnectionLife, DeviceLossIsReportedOnce) {
     EXPECT_EQ(CallbackRecorder::Instance().OfType(0xFF00).size(), 1u);
 }
 
+// A host whose callback holds the receive thread for two seconds: the library serves it afterwards,
+// and terminate still ends every thread.
+TEST_F(ConnectionLife, ACallbackThatBlocksForTwoSecondsLeavesTheLibraryWorking) {
+    ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1);
+    auto& recorder = CallbackRecorder::Instance();
+    recorder.Block();
+    ASSERT_TRUE(bench->tester->SendNotice(0, 0));
+    ASSERT_FALSE(recorder.WaitForType(0x0400, support::kPatience).bytes.empty()) << "the callback runs, and holds on";
+    std::this_thread::sleep_for(2000ms);  // the host's own work: the time is the scenario
+    recorder.Unblock();
+    bench->tester->Registers().Set(0x41000004, 0xB10C);
+    uint32_t value = 0;
+    EXPECT_EQ(BVT_Read(0x41000004, &value), 1);
+    EXPECT_EQ(value, 0xB10Cu);
+    EXPECT_EQ(BrevixC_SYS_TerminateProcess(), 1);
+    EXPECT_EQ(CountLibraryThreads(L"BrevixCAPI"), 0);
+}
+
 TEST_F(ConnectionLife, TerminateEndsEveryThreadAndNothingIsSentAfter) {
     ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1);
     EXPECT_EQ(BrevixC_SYS_TerminateProcess(), 1);

@@ -116,4 +116,13 @@ TEST_F(SendFailureTest, EepromReadFailsOnlyWhenNoBlockWentOut) {
     EXPECT_EQ(CompletionEvents(), 0) << "the last block's reply announces the end";
 }
 
+TEST_F(SendFailureTest, NicModeGivesZeroWhenItsWriteIsNotSent) {
+    {
+        const Refusal refusal([](const bench::Bytes& f) { return FirstRegisterIs(f, 0x41000010); });
+        EXPECT_EQ(BrevixC_SYS_SetNICMode(0, 1), 0);
+    }
+    EXPECT_EQ(BrevixC_SYS_SetNICMode(0, 1), 1);
+    EXPECT_EQ(BrevixC_SYS_SetNICMode(0, 0), 1);
+}
+
 }  // namespace
