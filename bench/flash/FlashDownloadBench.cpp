@@ -7,11 +7,11 @@
 // Fixed waits are printed apart: the erase minute is counted, not waited; the two 1 ms pumped
 // pauses of each page are measured on their own and taken out of the library's time.
 
-#include "FlashLayer.h"
-#include "FlashRecords.h"
-#include "FpgaDownload.h"
-#include "PumpWait.h"
 #include "chipdriver/ChipDriver.h"
+#include "FlashRecords.h"
+#include "fpga/FpgaDownload.h"
+#include "runtime/PumpWait.h"
+#include "serialflash/FlashLayer.h"
 #include "sim/ChipDriver.h"
 
 #include <chrono>

@@ -115,7 +115,16 @@ DriverHost::~DriverHost() { Stop(); }
 void DriverHost::Start() {
     if (running_.exchange(true)) return;
     stopEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    for (int i = 0; i < kPipeInstances; ++i) instances_.emplace_back([this] { Serve(); });
+    // Every instance exists before Start returns: a client that opens the pipe right after finds
+    // it (a missing pipe is not retried) and is connected to a free instance even before that
+    // instance's thread calls ConnectNamedPipe.
+    for (int i = 0; i < kPipeInstances; ++i) {
+        HANDLE pipe = CreateNamedPipeW(pipeName_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                       PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
+                                       PIPE_UNLIMITED_INSTANCES, kPipeBuffer, kPipeBuffer, 0, nullptr);
+        if (pipe == INVALID_HANDLE_VALUE) continue;
+        instances_.emplace_back([this, pipe] { Serve(pipe); });
+    }
 }
 
 void DriverHost::Stop() {
@@ -129,11 +138,7 @@ void DriverHost::Stop() {
 
 void DriverHost::Attach() const { SetEnvironmentVariableW(L"BREVIX_DRIVER_PIPE", pipeName_.c_str()); }
 
-void DriverHost::Serve() {
-    HANDLE pipe = CreateNamedPipeW(pipeName_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                                   PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES,
-                                   kPipeBuffer, kPipeBuffer, 0, nullptr);
-    if (pipe == INVALID_HANDLE_VALUE) return;
+void DriverHost::Serve(HANDLE pipe) {
     HANDLE ioEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     while (running_ && AwaitClient(pipe, ioEvent, stopEvent_)) {
         Session session;

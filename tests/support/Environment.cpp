@@ -1,10 +1,15 @@
 #include "support/Environment.h"
 
+#include "support/Waiting.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 namespace support {
 namespace {
@@ -56,18 +61,34 @@ VethPair TestNetwork() {
     return pair;
 }
 
-void RunUnixCommand(const std::string& commandLine) {
-    // Wine starts a Linux executable named by its Unix path like any other program.
-    std::wstring line(commandLine.begin(), commandLine.end());
+bool RunUnixCommand(const std::string& commandLine) {
+    static std::atomic<unsigned> serial{0};
+    const std::string status =
+        "/tmp/brevix-command-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial++) + ".status";
+    // Wine shows the Unix root as drive Z:.
+    std::string windowsPath = "Z:" + status;
+    std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+    DeleteFileA(windowsPath.c_str());
+    // Written to a temporary name and renamed, so the file appears complete.
+    const std::string script = commandLine + "; echo $? > " + status + ".part; mv " + status + ".part " + status;
+    const std::string line = "/bin/sh -c \"" + script + "\"";
+    std::wstring wideLine(line.begin(), line.end());
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return;  // the usual answer for a Linux program, which runs all the same
+    // Wine starts a Linux executable named by its Unix path like any other program; the handles it
+    // returns (if any) cannot be waited for.
+    if (CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
     }
-    WaitForSingleObject(process.hProcess, 30000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    std::string code;
+    const bool ended = Eventually([&] {
+        std::ifstream file(windowsPath);
+        return bool(std::getline(file, code));
+    });
+    DeleteFileA(windowsPath.c_str());
+    return ended && code == "0";
 }
 
 }  // namespace support

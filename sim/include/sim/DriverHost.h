@@ -85,6 +85,7 @@ public:
     DriverHost& operator=(const DriverHost&) = delete;
 
     const std::wstring& PipeName() const { return pipeName_; }
+    // Returns once the pipe accepts connections.
     void Start();
     void Stop();
     // Points this process's driver layers at this host (environment variable BREVIX_DRIVER_PIPE).
@@ -104,7 +105,8 @@ public:
 
 private:
     struct Session;
-    void Serve();
+    // Serves one pipe instance until Stop; owns and closes the handle.
+    void Serve(HANDLE pipe);
     // The reply to one request message of a connection.
     Bytes Handle(Session& session, const Bytes& request);
     void Log(DriverCall call);

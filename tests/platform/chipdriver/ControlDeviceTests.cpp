@@ -214,3 +214,23 @@ TEST_F(SimulatedFlashTest, ProgrammingNeedsWriteEnableAndOnlyEraseSetsBitsAgain)
 }
 
 }  // namespace
+
+// A host accepts connections once Start returns: a client that opens the device at once is served,
+// however late the host's threads are scheduled. On one CPU the starting thread usually runs on
+// before the threads it started, as on a loaded machine.
+TEST(DriverHostStartTest, ADeviceOpenedRightAfterStartIsServed) {
+    DWORD_PTR processMask = 0, systemMask = 0;
+    ASSERT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &processMask, &systemMask));
+    SetProcessAffinityMask(GetCurrentProcess(), processMask & (~processMask + 1));
+    for (int round = 0; round < 50; ++round) {
+        sim::DriverHost host;
+        sim::ChipDriver chip(host);
+        host.Start();
+        host.Attach();
+        HANDLE device = chipdriver::CreateFileW(sim::ChipDriver::kControlDevice, GENERIC_READ | GENERIC_WRITE, 0,
+                                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(device, INVALID_HANDLE_VALUE) << "round " << round << ", error " << GetLastError();
+        chipdriver::CloseHandle(device);
+    }
+    SetProcessAffinityMask(GetCurrentProcess(), processMask);
+}

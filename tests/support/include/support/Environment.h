@@ -21,9 +21,10 @@ VethPair TestNetwork();
 // The value of an environment variable, empty when unset.
 std::string GetEnv(const char* name);
 
-// Runs a Linux command from inside Wine (for example `/usr/sbin/ip link set bvd0 down`). Wine
-// starts a Linux program but reports neither its start nor its exit code (CreateProcess even
-// answers failure), so nothing is returned: the caller checks the command's effect.
-void RunUnixCommand(const std::string& commandLine);
+// Runs a Linux command from inside Wine (for example `/usr/sbin/ip link set bvd0 down`) and waits
+// for it to end; true when it ended with status 0 within the shared patience. Wine starts a Linux
+// program but can wait neither for its end nor for its exit code, so the command leaves its status
+// in a file of its own, which this call waits for.
+bool RunUnixCommand(const std::string& commandLine);
 
 }  // namespace support

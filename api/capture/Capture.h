@@ -1,0 +1,55 @@
+#pragma once
+// What the rest of the library asks of the capture layer. Until that layer is part of the
+// library, the stubs beside this header answer for it: no capture ever runs.
+
+#include "protocol/ReplyBody.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace capi {
+
+// The capture wrap's destination and the first five bytes of its source: frames the tester
+// forwards from its ports. Byte 11 is the port.
+constexpr uint8_t kCaptureHeader[11] = {0x02, 0x5E, 0xC1, 0x0D, 0x11, 0x00, 0x02, 0x5E, 0xC1, 0x0D, 0x11};
+
+// BrevixC_SYS_Init: a port's replay and capture records to their start values.
+void ResetPortCaptureState(uint8_t port);
+void BVT_ReplayPortClear(uint8_t entry);
+// BrevixC_SYS_Init: the per-port capture state and the capture thread container.
+void ResetCaptureThreads();
+
+// Receive thread: a captured frame arrived.
+void QueueCapturedFrame(const uint8_t* frame, size_t length);
+
+// Port-queue worker: the next port with a pending upload block (-1 for none), and asking the
+// tester for that block.
+int BVT_ReplayPortPick();
+void RequestReplayBlock(int port);
+
+// Register hooks: the capture status pair and the block count that follows it.
+void OnCaptureStatus(const ReplyBody& body);
+void OnBlockCount(const ReplyBody& body);
+
+// BrevixC_SYS_TerminateProcess: the capture terminate bytes and stop flag, then the buffers emptied
+// under their lock.
+void StopCaptureForTerminate();
+void ClearCaptureBuffers();
+
+// The counter poll's traffic hook: each poll reads the port's capture block-count register, and a
+// capture that stops at a size limit is told to stop once the tester holds enough.
+struct PortCaptureProgress {
+    bool instant = false;   // bit 8 of the port's capture mode word: frames forwarded one by one
+    int32_t mode = 0;       // of the last capture start: 2 stops at the size limit
+    int32_t sizeLimit = 0;  // frames to upload, 0 for the tester's whole store
+    bool idle = true;       // no capture or upload runs on the port
+};
+
+PortCaptureProgress CaptureProgress(uint8_t port);
+// The port's periodic report shows nothing left in the tester.
+void MarkDeviceEmpty(uint8_t port);
+// Asks the tester to stop the port's capture after the next block. Sends register commands and
+// waits for their replies, so it never runs on the receive thread.
+void BVT_StopCaptureNext(uint8_t port, int32_t sizeLimit);
+
+}  // namespace capi

@@ -1,0 +1,49 @@
+#pragma once
+// The library's connection to the tester: connect, terminate, and the session that is current.
+
+#include "connection/Session.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+namespace capi {
+
+class Connection {
+public:
+    static Connection& Instance();
+
+    // BrevixC_SYS_ConnectToBrevixCDevice. A connection that is open is ended first.
+    int Connect();
+    // BrevixC_SYS_TerminateProcess: stops every thread of the connection (with bounds), closes the
+    // adapter and empties the capture buffers. During a connect, that connect does it.
+    void Terminate();
+
+    bool Connected() const;
+    // Stops the pollers of the current connection, if any (an FPGA download rewrites the device
+    // they read).
+    void StopPollers();
+    bool DeviceLost() const { return deviceLost_; }
+    // A session reports the loss of the tester.
+    void NoteDeviceLost() { deviceLost_ = true; }
+
+private:
+    Connection() = default;
+    // Ends a connect that did not succeed; 0.
+    int Fail(const std::shared_ptr<Session>& session);
+    bool Abandoned() const;
+    // The end of a connection: the steps of terminate. `session` may be null.
+    static void End(const std::shared_ptr<Session>& session);
+
+    // lock_ guards session_, connecting_ and abandoned_: the host's threads that connect and
+    // terminate, and every thread that asks whether the library is connected. It is never held
+    // while waiting, pumping or calling out.
+    mutable std::mutex lock_;
+    std::shared_ptr<Session> session_;
+    bool connecting_ = false;
+    bool abandoned_ = false;  // a terminate came while a connect was under way
+
+    std::atomic<bool> deviceLost_{false};
+};
+
+}  // namespace capi

@@ -1,0 +1,80 @@
+#pragma once
+// One connection to the tester: the open link, the threads that serve it and the flags they end
+// on. Each connect makes a new session, so threads of an ending connection never see the flags of
+// the next one.
+
+#include "link/Link.h"
+#include "runtime/HandleOwner.h"
+#include "runtime/WorkerThread.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace capi {
+
+class Session : public std::enable_shared_from_this<Session> {
+public:
+    Session(std::shared_ptr<Link> link, std::string device, bool probeUnit);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // The receive thread, the port-queue worker and the adapter watch; false when the receive
+    // thread could not start.
+    bool StartServiceThreads();
+    void StartPollers();
+    // Sets the poll-stop flag and waits (bounded) for the pollers and the port-queue worker.
+    void StopPollers();
+    // Sets the stop and terminate flags, releases the reader and waits (bounded) for every thread.
+    void Stop();
+
+    // Reports the loss of the tester once per session (the receive thread or the adapter watch,
+    // whichever notices first); true for the call that reported it.
+    bool ReportDeviceLost(uint32_t stampSeconds, uint32_t stampMicroseconds);
+    bool DeviceLost() const { return deviceLost_; }
+    // The receive thread ends on this.
+    bool Terminating() const { return terminate_ || stop_; }
+    // Sleep up to the time given; true when the session stops (Rest) or its pollers stop
+    // (RestPolling) meanwhile.
+    bool Rest(DWORD milliseconds) const;
+    bool RestPolling(DWORD milliseconds) const;
+
+private:
+    void ReceiveThread();
+    void PortQueueThread();
+    void AdapterWatchThread();
+    void CounterPollThread();
+    void PhyPollThread();
+    // Runs a round each second (measured with the performance counter; after an overrun, rests as
+    // long as the round took) until the pollers stop or the round returns false.
+    void PollEachSecond(const std::function<bool()>& round);
+
+    const std::shared_ptr<Link> link_;
+    const std::string device_;
+    const bool probeUnit_;
+
+    std::atomic<bool> terminate_{false};
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> pollStop_{false};
+    std::atomic<bool> deviceLost_{false};
+    // Wake resting threads: stopEvent_ when the session stops, pollStopEvent_ when the pollers
+    // stop (and when the session stops).
+    const UniqueHandle stopEvent_;
+    const UniqueHandle pollStopEvent_;
+
+    // Started and joined by the connection's thread (connect, terminate).
+    WorkerThread receive_;
+    WorkerThread portQueue_;
+    WorkerThread adapterWatch_;
+    WorkerThread counterPoller_;
+    WorkerThread phyPoller_;
+};
+
+// Sleep after a poll round: the rest of the second, or after an overrun as long as the round took.
+DWORD PollPause(DWORD elapsedMs);
+
+}  // namespace capi

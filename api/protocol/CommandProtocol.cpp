@@ -1,0 +1,82 @@
+#include "protocol/CommandProtocol.h"
+
+#include "runtime/PumpWait.h"
+
+#include <chrono>
+#include <cstring>
+
+namespace capi {
+
+CommandChannel& CommandChannel::Instance() {
+    static CommandChannel channel;
+    return channel;
+}
+
+void CommandChannel::Attach(std::shared_ptr<Link> link) {
+    std::lock_guard<std::mutex> guard(linkLock_);
+    link_ = std::move(link);
+}
+
+void CommandChannel::Detach() {
+    std::lock_guard<std::mutex> guard(linkLock_);
+    link_.reset();
+}
+
+std::shared_ptr<Link> CommandChannel::CurrentLink() const {
+    std::lock_guard<std::mutex> guard(linkLock_);
+    return link_;
+}
+
+bool CommandChannel::SendRaw(const uint8_t* frame, size_t length) {
+    const std::shared_ptr<Link> link = CurrentLink();
+    return link && link->Send(frame, length);
+}
+
+bool CommandChannel::SendNoWait(const CommandFrame& frame) { return SendRaw(frame.bytes, frame.length); }
+
+Exchange CommandChannel::SendAndWait(const CommandFrame& frame, const ReplyReader& read) {
+    if (GetCurrentThreadId() == receiveThread_) return SendNoWait(frame) ? Exchange::NoReply : Exchange::NotSent;
+
+    // Every tenth call (the first, the eleventh ...) lets the caller's window messages through
+    // before it sends, so long runs of register calls keep a GUI responsive.
+    if (sendCount_.fetch_add(1) % 10 == 0) PumpWait(1);
+
+    std::lock_guard<std::mutex> exchange(exchangeLock_);
+    {
+        std::lock_guard<std::mutex> guard(slotLock_);
+        awaiting_ = true;
+        answered_ = false;
+        expected_ = ExpectedReply(frame.bytes);
+    }
+    const bool sent = SendRaw(frame.bytes, frame.length);
+    std::unique_lock<std::mutex> slot(slotLock_);
+    if (sent) replied_.wait_for(slot, std::chrono::milliseconds(kReplyTimeoutMs), [this] { return answered_ || !awaiting_; });
+    awaiting_ = false;
+    if (!sent) return Exchange::NotSent;
+    if (!answered_) return Exchange::NoReply;
+    if (read) read(reply_, replyLength_);
+    return Exchange::Replied;
+}
+
+void CommandChannel::CancelWait() {
+    {
+        std::lock_guard<std::mutex> guard(slotLock_);
+        awaiting_ = false;
+    }
+    replied_.notify_all();
+    PumpMessages();
+}
+
+bool CommandChannel::OfferReply(const uint8_t* frame, size_t length) {
+    {
+        std::lock_guard<std::mutex> guard(slotLock_);
+        if (!awaiting_ || answered_ || length > sizeof reply_ || !Answers(expected_, frame, length)) return false;
+        std::memcpy(reply_, frame, length);
+        replyLength_ = length;
+        answered_ = true;
+    }
+    replied_.notify_all();
+    return true;
+}
+
+}  // namespace capi

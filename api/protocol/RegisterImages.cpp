@@ -1,0 +1,10 @@
+#include "protocol/RegisterImages.h"
+
+namespace capi {
+
+RegisterImages& RegisterImages::Instance() {
+    static RegisterImages images;
+    return images;
+}
+
+}  // namespace capi

@@ -1,0 +1,82 @@
+#include "runtime/WorkerThread.h"
+
+#include <memory>
+#include <string>
+
+namespace capi {
+namespace {
+
+struct Launch {
+    std::function<void()> body;
+    HMODULE module;  // a reference to the module, which the thread drops as it exits
+};
+
+// SetThreadDescription exists from Windows 10 on: looked up at run time.
+void NameThread(HANDLE thread, const wchar_t* name) {
+    using SetDescription = HRESULT(WINAPI*)(HANDLE, PCWSTR);
+    static const auto set = reinterpret_cast<SetDescription>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetThreadDescription")));
+    if (set) set(thread, name);
+}
+
+// The module this code lives in: the library's DLL, or the program it is linked into.
+HMODULE ReferenceOwnModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&ReferenceOwnModule),
+                       &module);
+    return module;
+}
+
+DWORD WINAPI Run(void* parameter) {
+    HMODULE module;
+    {
+        std::unique_ptr<Launch> launch(static_cast<Launch*>(parameter));
+        module = launch->module;
+        launch->body();
+    }
+    // Each thread holds a reference to the module from its start: a host that frees the library
+    // without terminating it leaves the code mapped until the last thread ends, instead of threads
+    // running in unmapped code. The reference is dropped as the thread exits.
+    FreeLibraryAndExitThread(module, 0);
+}
+
+}  // namespace
+
+WorkerThread::~WorkerThread() = default;
+
+bool WorkerThread::Start(const wchar_t* name, std::function<void()> body) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (handle_) return false;
+    auto launch = std::make_unique<Launch>(Launch{std::move(body), ReferenceOwnModule()});
+    DWORD id = 0;
+    handle_.reset(CreateThread(nullptr, 0, Run, launch.get(), CREATE_SUSPENDED, &id));
+    if (!handle_) {
+        if (launch->module) FreeLibrary(launch->module);
+        return false;
+    }
+    // Known before the thread runs, so that it can recognise a join of itself; and named from its
+    // first instruction on.
+    id_ = id;
+    NameThread(handle_.get(), name);
+    launch.release();
+    ResumeThread(handle_.get());
+    return true;
+}
+
+bool WorkerThread::Join(DWORD timeoutMs) {
+    // A thread cannot wait for itself (a host callback that ends the connection runs on one).
+    if (GetCurrentThreadId() == id_) return false;
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!handle_) return true;
+    if (WaitForSingleObject(handle_.get(), timeoutMs) != WAIT_OBJECT_0) return false;
+    handle_.reset();
+    id_ = 0;
+    return true;
+}
+
+bool WorkerThread::Running() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return handle_ && WaitForSingleObject(handle_.get(), 0) == WAIT_TIMEOUT;
+}
+
+}  // namespace capi

@@ -1,0 +1,150 @@
+// Media programming of the multi-gigabit PHY (machine id 4), whose registers the library reaches
+// through the tester's indirect window, and the media-change counter.
+
+#include "BrevixCPorts.h"
+#include "device/DeviceBench.h"
+#include "ports/LinkReports.h"
+#include "ports/PortControls.h"
+
+#include <chrono>
+#include <optional>
+#include <thread>
+
+using bench::The;
+
+namespace {
+
+// The PHY registers media programming writes, as (device, register).
+constexpr int kAnDevice = 7, kPmaDevice = 1;
+constexpr uint16_t kAdvertisement = 0x20, kControl = 0;
+constexpr uint16_t kUntouched = 0xFFFF;
+
+struct MediaCase {
+    const char* name;
+    BrevixC_MediaType_T media;
+    uint16_t advertisement;  // AN 0x20
+    uint16_t anControl;      // AN 0
+    uint16_t pmaControl;     // PMA/PMD 0
+};
+
+class MultiGigTest : public bench::DeviceTest {
+protected:
+    void SetUp() override {
+        DeviceTest::SetUp();
+        // Writes of an earlier case that the tester has not handled yet would land after the reset.
+        bench::HandledByTester();
+        for (int port = 0; port < 2; ++port) {
+            phys.SetIndirect(port, kAnDevice, kAdvertisement, kUntouched);
+            phys.SetIndirect(port, kAnDevice, kControl, kUntouched);
+            phys.SetIndirect(port, kPmaDevice, kControl, kUntouched);
+        }
+    }
+    sim::PhyBank& phys = *The().phys;
+};
+
+class MultiGigMediaTest : public MultiGigTest, public testing::WithParamInterface<MediaCase> {};
+
+TEST_P(MultiGigMediaTest, MediaCodesFromEightWriteThePhysRegistersThroughTheIndirectWindow) {
+    const MediaCase& c = GetParam();
+    ASSERT_EQ(BrevixC_SetMediaType(c.media), 1);
+    bench::HandledByTester();
+    const int port = int(c.media.port);
+    EXPECT_EQ(phys.Indirect(port, kAnDevice, kAdvertisement), c.advertisement);
+    EXPECT_EQ(phys.Indirect(port, kAnDevice, kControl), c.anControl);
+    EXPECT_EQ(phys.Indirect(port, kPmaDevice, kControl), c.pmaControl);
+    EXPECT_EQ(phys.Indirect(1 - port, kAnDevice, kControl), kUntouched) << "the other port's PHY";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, MultiGigMediaTest,
+    testing::Values(
+        // Forced 1000 Mbit/s: the PMA/PMD control alone.
+        MediaCase{"Forced1000", {0, 8, 0x3F, 0, 0}, kUntouched, kUntouched, 0x0040},
+        // A forced multi-gigabit speed advertises nothing but the selector and starts no negotiation.
+        MediaCase{"ForcedMultiGig", {1, 12, 0x41, 0, 0}, 0x0001, kUntouched, kUntouched},
+        // Auto-negotiation advertises what the ability flags add: bit 0 0x140, bit 6 0x1002, bit 7
+        // 0xA0; then restarts it.
+        MediaCase{"AutoWithLowAndBit6", {0, 13, 0x41, 0, 0}, 0x1143, 0x2200, kUntouched},
+        MediaCase{"AutoWithBit7", {1, 15, 0x80, 0, 0}, 0x00A1, 0x2200, kUntouched},
+        MediaCase{"AutoWithBit0From10", {0, 10, 0x01, 0, 0}, 0x0141, 0x2200, kUntouched},
+        // Codes 10 and 11, and 1000 Mbit/s flags alone (16 or 32), set the PMA/PMD control instead.
+        MediaCase{"AutoWithout", {1, 11, 0, 0, 0}, kUntouched, 0x1200, 0x0040},
+        MediaCase{"AutoWith1000FullOnly", {0, 17, 32, 0, 0}, kUntouched, 0x1200, 0x0040}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MultiGigTest, PortsBeyondBAreRefusedBeforeSending) {
+    EXPECT_EQ(BrevixC_SetMediaType({2, 13, 0x41, 0, 0}), 0);
+    EXPECT_TRUE(bench::CommandsBesidesPolls().empty());
+}
+
+// Codes from 20 on name no speed of their own: the port stays negotiating or forced as it was.
+TEST_F(MultiGigTest, CodesFromTwentyAreTakenAndKeepTheForcedModeTheyFind) {
+    ASSERT_EQ(BrevixC_SetMediaType({0, 13, 0x41, 0, 0}), 1);
+    bench::HandledByTester();
+    phys.SetIndirect(0, kAnDevice, kControl, kUntouched);
+    ASSERT_EQ(BrevixC_SetMediaType({0, 20, 0x41, 0, 0}), 1);
+    bench::HandledByTester();
+    EXPECT_EQ(phys.Indirect(0, kAnDevice, kAdvertisement), 0x1143);
+    EXPECT_EQ(phys.Indirect(0, kAnDevice, kControl), 0x2200) << "still negotiating: negotiation restarted";
+
+    ASSERT_EQ(BrevixC_SetMediaType({0, 12, 0x41, 0, 0}), 1);
+    bench::HandledByTester();
+    phys.SetIndirect(0, kAnDevice, kControl, kUntouched);
+    ASSERT_EQ(BrevixC_SetMediaType({0, 21, 0x41, 0, 0}), 1);
+    bench::HandledByTester();
+    EXPECT_EQ(phys.Indirect(0, kAnDevice, kAdvertisement), 0x0001) << "forced: the selector alone";
+    EXPECT_EQ(phys.Indirect(0, kAnDevice, kControl), kUntouched) << "still forced: no negotiation";
+}
+
+TEST_F(MultiGigTest, EachMediaProgrammingTakenCountsOnceAsAMediaChange) {
+    const uint32_t before = capi::MediaChanges();
+    ASSERT_EQ(BrevixC_SetMediaType({0, 13, 0x41, 0, 0}), 1);
+    ASSERT_EQ(BrevixC_SetMediaType({1, 5, 0x3F, 0x0101, 0}), 1) << "clause 22 registers";
+    ASSERT_EQ(BrevixC_SetMediaType({1, BREVIXC_MEDIA_POWER_DOWN, 0, 0, 0}), 1);
+    EXPECT_EQ(capi::MediaChanges(), before + 3);
+    EXPECT_EQ(BrevixC_SetMediaType({2, 0, 0, 0, 0}), 0);
+    EXPECT_EQ(BrevixC_SetMediaType({255, 0, 0, 0, 0}), 0);
+    EXPECT_EQ(capi::MediaChanges(), before + 3) << "refused calls change nothing";
+}
+
+TEST_F(MultiGigTest, LinkNoticeStartsTheMediaChangeCountAgain) {
+    ASSERT_EQ(BrevixC_SetMediaType({0, 13, 0x41, 0, 0}), 1);
+    ASSERT_NE(capi::MediaChanges(), 0u);
+    ASSERT_TRUE(The().tester->SendNotice(10, 1));  // a PHY notice is not a link change
+    // Handled in order: once a later read is answered, the notice has been handled.
+    bench::HandledByTester();
+    EXPECT_NE(capi::MediaChanges(), 0u);
+    ASSERT_TRUE(The().tester->SendNotice(0, 0));
+    EXPECT_TRUE(support::Eventually([] { return capi::MediaChanges() == 0; }));
+}
+
+// Frames of the library since the log was cleared: sequential reads of a register.
+size_t SequentialReads(uint8_t command, uint32_t address) {
+    size_t count = 0;
+    for (const bench::Bytes& f : bench::LibraryCommands()) count += f[14] == command && bench::Get32(f, 16) == address;
+    return count;
+}
+
+// The PHY poller identifies a port once for each link report that finds it up, whether or not the
+// PHY's status answer comes.
+TEST_F(MultiGigTest, PhyPollAsksOnceForEachLinkReportThatFindsAPortUp) {
+    constexpr uint32_t kIndirectResult = 0x400000BC, kCounterBlock = 0x42600000;
+    // The bench's Port A is up, Port B down.
+    {
+        // The tester does not answer the identification's reads.
+        const bench::Interception silent(
+            [&](const bench::Bytes& f) { return f.size() >= 20 && f[14] == 1 && bench::Get32(f, 16) == kIndirectResult; });
+        ASSERT_EQ(BrevixC_GetLinkStatus(), 1);
+        ASSERT_TRUE(support::Eventually([&] { return SequentialReads(1, kIndirectResult) >= 2; }))
+            << "the PHY poller identifies Port A";
+        // Three counter poll rounds later the PHY poller has had two more rounds too.
+        const size_t rounds = SequentialReads(3, kCounterBlock);
+        ASSERT_TRUE(support::Eventually([&] { return SequentialReads(3, kCounterBlock) >= rounds + 3; }));
+        EXPECT_EQ(SequentialReads(1, kIndirectResult), 2u) << "one identification: its type and status reads";
+    }
+    // The PHY answers again: the next report that finds the port up has it identified.
+    ASSERT_EQ(BrevixC_GetLinkStatus(), 1);
+    EXPECT_TRUE(support::Eventually([] { return capi::Links().phyType[0] == capi::kMultiGigPhy; }));
+}
+
+}  // namespace
