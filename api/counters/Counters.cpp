@@ -151,13 +151,12 @@ void StoreBlock(uint8_t port, const ReplyBody& body, const int* slots, size_t en
     });
 }
 
-// The capture side of the block-count register: whether the tester's capture store is full, and
-// for a capture that stops at a size limit, whether it holds enough.
-void CheckCaptureStore(uint8_t port, uint32_t blockCount, PortBlocks& blocks) {
-    const PortCaptureProgress capture = CaptureProgress(port);
+// The capture side of the block-count register: for a capture that stops at a size limit, whether
+// the tester holds enough, and whether the store is empty. Runs outside the port's counter lock:
+// the capture layer takes locks of its own.
+void CheckCaptureStore(uint8_t port, uint32_t blockCount, const PortCaptureProgress& capture) {
     if (capture.instant) return;
     const uint32_t held = blockCount >> 16;
-    blocks.rates.Put32(kCaptureFullSlot, held == kCaptureStoreFull ? kCaptureStoreFull : 0);
     if (capture.mode == 2 && held != kCaptureStoreFull) {
         const bool enough = capture.sizeLimit == 0 ? held == Identity::Instance().Row().modelValue
                                                    : int64_t(held) >= capture.sizeLimit;
@@ -231,6 +230,8 @@ void OnCounterBlockB(uint8_t port, const ReplyBody& body) { StoreBlock(port, bod
 
 void OnTrafficRegisters(uint8_t port, const ReplyBody& body) {
     if (!body.Has(0, 8 * 21)) return;
+    const uint32_t blockCount = PairValue(body, 20);
+    const PortCaptureProgress capture = CaptureProgress(port);
     CounterBlocks::Instance().Update(port, [&](PortBlocks& blocks) {
         for (size_t d = 0; d < 8; ++d) {
             blocks.Count(kTrafficSlots[d], PairValue(body, 2 * d) | uint64_t(PairValue(body, 2 * d + 1)) << 32);
@@ -239,8 +240,11 @@ void OnTrafficRegisters(uint8_t port, const ReplyBody& body) {
             blocks.statistics.Put32(kRateSlots[c], PairValue(body, 16 + c));
             blocks.rates.Put32(kRateSlots[c], PairValue(body, 16 + c));
         }
-        CheckCaptureStore(port, PairValue(body, 20), blocks);
+        // Whether the tester's capture store is full.
+        const uint32_t held = blockCount >> 16;
+        if (!capture.instant) blocks.rates.Put32(kCaptureFullSlot, held == kCaptureStoreFull ? kCaptureStoreFull : 0);
     });
+    CheckCaptureStore(port, blockCount, capture);
 }
 
 // The status register is the last read of a port's poll: its reply completes the poll.

@@ -2,14 +2,19 @@
 // BrevixC_SYS_CloseDebugLog discards them again.
 
 #include "BrevixCAPI.h"
+#include "exports/ExportGuard.h"
 #include "runtime/DebugStream.h"
 
 extern "C" int __stdcall BrevixC_SYS_OpenDebugLog() {
-    capi::LibraryLog().Open();
-    return 1;
+    return capi::Guarded("BrevixC_SYS_OpenDebugLog", 0, [&]() -> int {
+        capi::LibraryLog().Open();
+        return 1;
+    });
 }
 
 extern "C" int __stdcall BrevixC_SYS_CloseDebugLog() {
-    capi::LibraryLog().Close();
-    return 1;
+    return capi::Guarded("BrevixC_SYS_CloseDebugLog", 0, [&]() -> int {
+        capi::LibraryLog().Close();
+        return 1;
+    });
 }

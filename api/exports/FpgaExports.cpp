@@ -2,6 +2,7 @@
 
 #include "BrevixCFlash.h"
 #include "connection/DeviceState.h"
+#include "exports/ExportGuard.h"
 #include "fpga/FpgaDownloader.h"
 #include "serialflash/FlashOutput.h"
 #include "usb/Usb.h"
@@ -41,23 +42,35 @@ const wchar_t* WidenPath(const char* path) {
 extern "C" {
 
 int __stdcall BrevixC_SYS_DownloadFPGAW(const wchar_t* path, int32_t) {
-    return DownloadFrom(path ? _wfopen(path, L"rb") : nullptr);
+    return capi::Guarded("BrevixC_SYS_DownloadFPGAW", 0, [&]() -> int {
+        return DownloadFrom(path ? _wfopen(path, L"rb") : nullptr);
+    });
 }
 
 int __stdcall BrevixC_SYS_DownloadFPGA(const char* path, int32_t) {
-    return DownloadFrom(path ? std::fopen(path, "rb") : nullptr);
+    return capi::Guarded("BrevixC_SYS_DownloadFPGA", 0, [&]() -> int {
+        return DownloadFrom(path ? std::fopen(path, "rb") : nullptr);
+    });
 }
 
-int __stdcall BrevixC_SYS_DownloadFPGA_Terminate() { return FpgaDownloader::Instance().Terminate(); }
+int __stdcall BrevixC_SYS_DownloadFPGA_Terminate() {
+    return capi::Guarded("BrevixC_SYS_DownloadFPGA_Terminate", 0, [&]() -> int {
+        return FpgaDownloader::Instance().Terminate();
+    });
+}
 
 int __stdcall BrevixC_SYS_DownloadFirmwareW(const wchar_t* path) {
-    if (!path || !capi::UsbUnitPresent()) return 0;
-    return Korrin_DownloadFirmware(path) == 0 ? 1 : 0;
+    return capi::Guarded("BrevixC_SYS_DownloadFirmwareW", 0, [&]() -> int {
+        if (!path || !capi::UsbUnitPresent()) return 0;
+        return Korrin_DownloadFirmware(path) == 0 ? 1 : 0;
+    });
 }
 
 int __stdcall BrevixC_SYS_DownloadFirmware(const char* path) {
-    const wchar_t* wide = path ? WidenPath(path) : nullptr;
-    return wide ? BrevixC_SYS_DownloadFirmwareW(wide) : 0;
+    return capi::Guarded("BrevixC_SYS_DownloadFirmware", 0, [&]() -> int {
+        const wchar_t* wide = path ? WidenPath(path) : nullptr;
+        return wide ? BrevixC_SYS_DownloadFirmwareW(wide) : 0;
+    });
 }
 
 }  // extern "C"

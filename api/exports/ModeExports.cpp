@@ -2,6 +2,7 @@
 
 #include "BrevixCAPI.h"
 #include "connection/DeviceMode.h"
+#include "exports/ExportGuard.h"
 #include "ports/Ports.h"
 #include "protocol/RegisterImages.h"
 #include "protocol/RegisterMap.h"
@@ -29,46 +30,52 @@ int SetLoopbackOnBothPorts(uint8_t mode) { return capi::SetLoopback(0, mode) && 
 }  // namespace
 
 extern "C" int __stdcall BrevixC_SYS_ChangeToTAPMode() {
-    capi::SetDeviceMode(capi::kTapMode);
-    return SetLoopbackOnBothPorts(3);
+    return capi::Guarded("BrevixC_SYS_ChangeToTAPMode", 0, [&]() -> int {
+        capi::SetDeviceMode(capi::kTapMode);
+        return SetLoopbackOnBothPorts(3);
+    });
 }
 
 extern "C" int __stdcall BrevixC_SYS_ChangeToPGMode() {
-    capi::SetDeviceMode(capi::kPacketGeneratorMode);
-    return SetLoopbackOnBothPorts(0);
+    return capi::Guarded("BrevixC_SYS_ChangeToPGMode", 0, [&]() -> int {
+        capi::SetDeviceMode(capi::kPacketGeneratorMode);
+        return SetLoopbackOnBothPorts(0);
+    });
 }
 
 extern "C" int __stdcall BrevixC_SYS_SetNICMode(uint8_t port, uint8_t mode) {
-    if (mode == 0x80 && capi::AutoReplyEnabled()) return 0;
-    if (port > 1) return 0;
-    if (capi::DeviceModeNow() != capi::kPacketGeneratorMode) BrevixC_SYS_ChangeToPGMode();
-    const uint8_t other = port ^ 1;
-    const uint32_t base = port * 0x02000000u;
-    const bool on = mode & 1;
-    uint32_t captureControl = 0;
-    uint32_t captureOptions = 0;
-    capi::RegisterImages::Instance().Update([&](capi::RegisterImageSet& images) {
-        images.captureControl[port] = (images.captureControl[port] & ~0x101u) | (on ? 1u : 0u);
-        // Only the host copy of the other port changes; its register is not written here.
-        images.captureControl[other] &= ~0x101u;
-        uint32_t options = (images.captureOptions[port] & ~0x9Cu) | (on ? 0x80u : 0u);
-        if (mode != 0) options |= 0x1D;
-        images.captureOptions[port] = options;
-        captureControl = images.captureControl[port];
-        captureOptions = options;
-    });
+    return capi::Guarded("BrevixC_SYS_SetNICMode", 0, [&]() -> int {
+        if (mode == 0x80 && capi::AutoReplyEnabled()) return 0;
+        if (port > 1) return 0;
+        if (capi::DeviceModeNow() != capi::kPacketGeneratorMode) BrevixC_SYS_ChangeToPGMode();
+        const uint8_t other = port ^ 1;
+        const uint32_t base = port * 0x02000000u;
+        const bool on = mode & 1;
+        uint32_t captureControl = 0;
+        uint32_t captureOptions = 0;
+        capi::RegisterImages::Instance().Update([&](capi::RegisterImageSet& images) {
+            images.captureControl[port] = (images.captureControl[port] & ~0x101u) | (on ? 1u : 0u);
+            // Only the host copy of the other port changes; its register is not written here.
+            images.captureControl[other] &= ~0x101u;
+            uint32_t options = (images.captureOptions[port] & ~0x9Cu) | (on ? 0x80u : 0u);
+            if (mode != 0) options |= 0x1D;
+            images.captureOptions[port] = options;
+            captureControl = images.captureControl[port];
+            captureOptions = options;
+        });
 
-    const MacWords a = Words(kAddressA), b = Words(kAddressB), c = Words(kAddressC), d = Words(kAddressD);
-    const MacWords table[4] = {port == 0 ? a : c, port == 0 ? b : d, port == 0 ? c : a, port == 0 ? d : b};
-    const uint32_t pairs[32] = {
-        capi::reg::kReplayAddressA + base, a.high, capi::reg::kReplayAddressA + 4 + base, a.low,
-        capi::reg::kReplayAddressA + 8 + base, b.high, capi::reg::kReplayAddressA + 0xC + base, b.low,
-        capi::reg::kCaptureControl + base, captureControl, capi::reg::kRxStreamControl + base, captureOptions,
-        capi::reg::kAddressTable, table[0].high, capi::reg::kAddressTable + 4, table[0].low,
-        capi::reg::kAddressTable + 8, table[1].high, capi::reg::kAddressTable + 0xC, table[1].low,
-        capi::reg::kAddressTable + 0x10, table[2].high, capi::reg::kAddressTable + 0x14, table[2].low,
-        capi::reg::kAddressTable + 0x18, table[3].high, capi::reg::kAddressTable + 0x1C, table[3].low,
-        capi::reg::kReplayControl + base, 0x01000000, capi::reg::kHostSwitch, port == 0 ? 1u : 0x100u,
-    };
-    return BVT_GenW(16, pairs);
+        const MacWords a = Words(kAddressA), b = Words(kAddressB), c = Words(kAddressC), d = Words(kAddressD);
+        const MacWords table[4] = {port == 0 ? a : c, port == 0 ? b : d, port == 0 ? c : a, port == 0 ? d : b};
+        const uint32_t pairs[32] = {
+            capi::reg::kReplayAddressA + base, a.high, capi::reg::kReplayAddressA + 4 + base, a.low,
+            capi::reg::kReplayAddressA + 8 + base, b.high, capi::reg::kReplayAddressA + 0xC + base, b.low,
+            capi::reg::kCaptureControl + base, captureControl, capi::reg::kRxStreamControl + base, captureOptions,
+            capi::reg::kAddressTable, table[0].high, capi::reg::kAddressTable + 4, table[0].low,
+            capi::reg::kAddressTable + 8, table[1].high, capi::reg::kAddressTable + 0xC, table[1].low,
+            capi::reg::kAddressTable + 0x10, table[2].high, capi::reg::kAddressTable + 0x14, table[2].low,
+            capi::reg::kAddressTable + 0x18, table[3].high, capi::reg::kAddressTable + 0x1C, table[3].low,
+            capi::reg::kReplayControl + base, 0x01000000, capi::reg::kHostSwitch, port == 0 ? 1u : 0x100u,
+        };
+        return BVT_GenW(16, pairs);
+    });
 }

@@ -18,6 +18,7 @@ constexpr uint32_t kMdioRead = 1u << 24;
 constexpr uint32_t kShadowEnable = 1u << 30;
 // A read that gets no result is retried this often before the PHY counts as lost.
 constexpr int kPhyReadRetries = 11;
+constexpr DWORD kPhyResultWaitMs = 1000;
 constexpr uint16_t kSfpShadowRegister = 28;
 
 bool HasShadow(uint16_t reg) { return reg == 23 || reg == 24 || reg == 28 || reg == 29; }
@@ -63,15 +64,28 @@ void SetShadowControl(bool on) {
     BVT_Write(reg::kShadowControl, image);
 }
 
-// Sends the read of the PHY result register and waits for its reply to reach the result table.
-// The event and the arrived flag are reset before the read leaves, so a reply that is already in
-// when the read returns counts without a wait, and an earlier result never does.
-bool AskPhyResult() {
+// Sends the read of the PHY result register and waits up to a second for the register's result to
+// reach the table. The event and the register's arrived bit are cleared before the read leaves, so
+// a reply that is already in when the read returns counts without a wait, and an earlier result
+// never does. "PhyRead" is a named event of the whole session: another process, or a late result of
+// another register, may set it. Only the register's own result ends the wait.
+bool AskPhyResult(uint16_t reg) {
+    PhyResults& table = PhyResultTable();
+    const uint32_t bit = 1u << (reg & 0x1F);
     ResetPhyRead();
-    PhyResultTable().arrived = false;
+    table.arrived &= ~bit;
     uint32_t value = 0;
     BVT_Read(reg::kPhyResult, &value);
-    return PhyResultTable().arrived || WaitPhyRead();
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (table.arrived & bit) return true;
+        const DWORD elapsed = TicksSince(start);
+        if (elapsed >= kPhyResultWaitMs) return false;
+        // Reset before looking again: a result filed after the look sets the event anew.
+        ResetPhyRead();
+        if (table.arrived & bit) return true;
+        WaitPhyRead(kPhyResultWaitMs - elapsed);
+    }
 }
 
 }  // namespace
@@ -115,7 +129,7 @@ bool PhyRead(uint8_t port, uint16_t reg, uint16_t* value, uint16_t shadow) {
     PumpWait(1);
 
     int misses = 0;
-    while (!AskPhyResult()) {
+    while (!AskPhyResult(reg)) {
         if (++misses > kPhyReadRetries) {
             NotifyDeviceLost(port, BREVIXC_LOST_PHY_TIMEOUT, 0, 0);
             return false;
@@ -139,7 +153,7 @@ void ParsePhyResult(const ReplyBody& body) {
     if (!value) return;
     PhyResults& table = PhyResultTable();
     table.entry[(*value >> 16) & 0x1F] = static_cast<uint16_t>(*value);
-    table.arrived = true;
+    table.arrived |= 1u << ((*value >> 16) & 0x1F);
     SignalPhyRead();
 }
 

@@ -13,11 +13,12 @@ namespace capi {
 
 constexpr uint16_t kNoShadow = 0xFFFF;
 
-// The PHY result table: 32 entries indexed by bits 16-20 of a PHY result word. Written by the
-// receive thread, read by the reading thread once "PhyRead" is signalled.
+// The PHY result table: 32 entries indexed by bits 16-20 of a PHY result word, and a bit for each
+// entry filled since the reader last cleared it. Written by the receive thread, read by the reading
+// thread.
 struct PhyResults {
     std::atomic<uint16_t> entry[32] = {};
-    std::atomic<bool> arrived{false};
+    std::atomic<uint32_t> arrived{0};
 };
 PhyResults& PhyResultTable();
 // Receive thread: a read reply of the PHY result register; files the result and signals

@@ -53,9 +53,9 @@ void ResetPhyRead() {
     if (const HANDLE event = PhyReadEvent()) ResetEvent(event);
 }
 
-bool WaitPhyRead() {
+bool WaitPhyRead(DWORD timeoutMs) {
     const HANDLE event = PhyReadEvent();
-    return event && WaitForSingleObject(event, 1000) == WAIT_OBJECT_0;
+    return event && WaitForSingleObject(event, timeoutMs) == WAIT_OBJECT_0;
 }
 
 void SignalPhyRead() {

@@ -18,7 +18,7 @@ int CreateNamedEvents();
 // A PHY read resets "PhyRead" before it asks, so that a result arriving before it waits still
 // counts; the wait is then true when "PhyRead" is set within 1000 ms.
 void ResetPhyRead();
-bool WaitPhyRead();
+bool WaitPhyRead(DWORD timeoutMs = 1000);
 void SignalPhyRead();
 
 }  // namespace capi

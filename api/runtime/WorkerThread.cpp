@@ -9,6 +9,7 @@ namespace {
 struct Launch {
     std::wstring name;
     std::function<void()> body;
+    HMODULE module;  // a reference to the module, which the thread drops as it exits
 };
 
 // SetThreadDescription exists from Windows 10 on: looked up at run time.
@@ -19,11 +20,26 @@ void NameThisThread(const std::wstring& name) {
     if (set) set(GetCurrentThread(), name.c_str());
 }
 
+// The module this code lives in: the library's DLL, or the program it is linked into.
+HMODULE ReferenceOwnModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&ReferenceOwnModule),
+                       &module);
+    return module;
+}
+
 DWORD WINAPI Run(void* parameter) {
-    std::unique_ptr<Launch> launch(static_cast<Launch*>(parameter));
-    NameThisThread(launch->name);
-    launch->body();
-    return 0;
+    HMODULE module;
+    {
+        std::unique_ptr<Launch> launch(static_cast<Launch*>(parameter));
+        module = launch->module;
+        NameThisThread(launch->name);
+        launch->body();
+    }
+    // Each thread holds a reference to the module from its start: a host that frees the library
+    // without terminating it leaves the code mapped until the last thread ends, instead of threads
+    // running in unmapped code. The reference is dropped as the thread exits.
+    FreeLibraryAndExitThread(module, 0);
 }
 
 }  // namespace
@@ -33,24 +49,37 @@ WorkerThread::~WorkerThread() {
 }
 
 bool WorkerThread::Start(const wchar_t* name, std::function<void()> body) {
+    std::lock_guard<std::mutex> guard(lock_);
     if (handle_) return false;
-    auto launch = std::make_unique<Launch>(Launch{name, std::move(body)});
-    handle_ = CreateThread(nullptr, 0, Run, launch.get(), 0, &id_);
-    if (!handle_) return false;
+    auto launch = std::make_unique<Launch>(Launch{name, std::move(body), ReferenceOwnModule()});
+    DWORD id = 0;
+    handle_ = CreateThread(nullptr, 0, Run, launch.get(), CREATE_SUSPENDED, &id);
+    if (!handle_) {
+        if (launch->module) FreeLibrary(launch->module);
+        return false;
+    }
+    // Known before the thread runs, so that it can recognise a join of itself.
+    id_ = id;
     launch.release();
+    ResumeThread(handle_);
     return true;
 }
 
 bool WorkerThread::Join(DWORD timeoutMs) {
-    if (!handle_) return true;
     // A thread cannot wait for itself (a host callback that ends the connection runs on one).
     if (GetCurrentThreadId() == id_) return false;
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!handle_) return true;
     if (WaitForSingleObject(handle_, timeoutMs) != WAIT_OBJECT_0) return false;
     CloseHandle(handle_);
     handle_ = nullptr;
+    id_ = 0;
     return true;
 }
 
-bool WorkerThread::Running() const { return handle_ && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT; }
+bool WorkerThread::Running() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return handle_ && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
+}
 
 }  // namespace capi

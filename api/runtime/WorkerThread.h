@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
+#include <mutex>
 
 namespace capi {
 
@@ -18,12 +20,17 @@ public:
     bool Start(const wchar_t* name, std::function<void()> body);
     // Waits up to the bound for the thread to end; true when it has ended (or never ran). A thread
     // that does not end in time is left to finish on its own; its body must hold what it uses.
+    // Several threads may join at once (a download's poller stop and a terminate on another host
+    // thread): one waits and closes the handle, the others wait behind it.
     bool Join(DWORD timeoutMs);
     bool Running() const;
 
 private:
+    // lock_ guards handle_ and id_: taken by the starting, joining and asking threads, never by the
+    // thread itself (a self-join is refused before it is taken).
+    mutable std::mutex lock_;
     HANDLE handle_ = nullptr;
-    DWORD id_ = 0;
+    std::atomic<DWORD> id_{0};
 };
 
 }  // namespace capi

@@ -121,6 +121,52 @@ TEST_F(FpgaExportTest, TerminateDuringTheEraseWaitEndsTheWorkerWithAFailure) {
     CloseHandle(worker);
 }
 
+// A host that frees the library while its download worker runs, without terminating it first: the
+// worker keeps the library's code mapped until it ends. A copy of the DLL under another name is a
+// library of its own that this program can free.
+TEST_F(FpgaExportTest, AHostThatFreesTheLibraryDuringADownloadDoesNotLoseTheWorkersCode) {
+    wchar_t original[MAX_PATH];
+    ASSERT_NE(GetModuleFileNameW(GetModuleHandleW(L"BrevixCAPI.dll"), original, MAX_PATH), 0u);
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring name = L"BrevixCAPI-freed-" + std::to_wstring(GetCurrentProcessId()) + L".dll";
+    const std::wstring copy = std::wstring(folder) + name;
+    ASSERT_TRUE(CopyFileW(original, copy.c_str(), FALSE));
+    HMODULE library = LoadLibraryW(copy.c_str());
+    ASSERT_NE(library, nullptr);
+    using Init = int(__stdcall*)(BrevixC_HostCallback, int32_t);
+    using Download = int(__stdcall*)(const wchar_t*, int32_t);
+    using Terminate = int(__stdcall*)();
+    const auto init = reinterpret_cast<Init>(reinterpret_cast<void*>(GetProcAddress(library, "BrevixC_SYS_Init")));
+    const auto download =
+        reinterpret_cast<Download>(reinterpret_cast<void*>(GetProcAddress(library, "BrevixC_SYS_DownloadFPGAW")));
+    ASSERT_TRUE(init && download);
+    init(&CallbackRecorder::Callback, 0);
+    ASSERT_EQ(download(WriteTempFile(PofImage(3000)).c_str(), 0), 1);
+    auto& recorder = CallbackRecorder::Instance();
+    auto erasingMessages = [&] {
+        size_t count = 0;
+        for (const HostMessage& m : recorder.OfType(0x0F00)) count += IsStatus(m, 4, 0);
+        return count;
+    };
+    ASSERT_TRUE(support::Eventually([&] { return erasingMessages() >= 1; }));
+
+    ASSERT_TRUE(FreeLibrary(library));
+    const size_t before = erasingMessages();
+    EXPECT_TRUE(support::Eventually([&] { return erasingMessages() >= before + 2; }))
+        << "the worker runs on in the freed library's code";
+
+    // The library is still there for its worker: end the download, and the library goes with it.
+    HMODULE still = GetModuleHandleW(name.c_str());
+    ASSERT_NE(still, nullptr);
+    const auto terminate =
+        reinterpret_cast<Terminate>(reinterpret_cast<void*>(GetProcAddress(still, "BrevixC_SYS_DownloadFPGA_Terminate")));
+    ASSERT_EQ(terminate(), 1);
+    EXPECT_TRUE(support::Eventually([&] { return GetModuleHandleW(name.c_str()) == nullptr; }))
+        << "unloaded once the worker ended";
+    DeleteFileW(copy.c_str());
+}
+
 // A host that ends the download from inside its callback, as the operator program does before it
 // shows its failure box: on the first erase message and on the failure message. The callback runs
 // on the download worker's thread.

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -251,6 +252,33 @@ TEST_F(PortTest, PhyReadAnsweredTakesOneResultReadAndReportsTheValue) {
     ASSERT_EQ(both.size(), 2u);
     EXPECT_EQ(bench::Le16(both[1].bytes, 16), 1);
     EXPECT_EQ(bench::Le16(both[1].bytes, 20), phys.Register(1, 3));
+}
+
+// "PhyRead" is a named event of the whole session: another program may set it while a read waits.
+// The read goes on waiting for its own result.
+TEST_F(PortTest, PhyReadSignalledWithoutItsResultWaitsForTheResult) {
+    phys.SetRegister(0, 2, 0x0143);
+    ASSERT_EQ(BrevixC_ReadPHY(0, 2), 1);  // the table now holds 0x0143 for register 2
+    phys.SetRegister(0, 2, 0x2A2A);
+    support::CallbackRecorder::Instance().Clear();
+    const HANDLE phyRead = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"PhyRead");
+    ASSERT_NE(phyRead, nullptr);
+    std::atomic<int> resultReads{0};
+    {
+        // The first result read goes unanswered, and the event is set as if by another program.
+        const bench::Interception foreignSignal([&](const bench::Bytes& frame) {
+            if (frame[14] != 0 || bench::Get32(frame, 16) != kPhyResultRead) return false;
+            if (resultReads++ != 0) return false;
+            SetEvent(phyRead);
+            return true;
+        });
+        ASSERT_EQ(BrevixC_ReadPHY(0, 2), 1);
+    }
+    CloseHandle(phyRead);
+    const auto results = bench::Messages(0x0600);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(bench::Le16(results[0].bytes, 20), 0x2A2A) << "the new value, not the table's old one";
+    EXPECT_EQ(resultReads, 2) << "the unanswered read was sent again";
 }
 
 TEST_F(PortTest, ShadowRegisterReadTurnsTheShadowControlOffAndOnAgain) {

@@ -1,0 +1,41 @@
+// The library's worker threads: joined from several threads at once, and refusing to join
+// themselves.
+
+#include "runtime/WorkerThread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+TEST(WorkerThreadTest, SeveralJoinersAllSeeTheThreadEndAndItCanStartAgain) {
+    for (int round = 0; round < 20; ++round) {
+        HANDLE go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        capi::WorkerThread worker;
+        ASSERT_TRUE(worker.Start(L"test worker", [go] { WaitForSingleObject(go, INFINITE); }));
+        std::atomic<int> joined{0};
+        std::vector<std::thread> joiners;
+        for (int j = 0; j < 3; ++j) joiners.emplace_back([&] { joined += worker.Join(10000) ? 1 : 0; });
+        SetEvent(go);
+        for (std::thread& t : joiners) t.join();
+        EXPECT_EQ(joined, 3) << "round " << round;
+        EXPECT_FALSE(worker.Running());
+        // Still usable: the handle was closed once, and the worker starts again.
+        ASSERT_TRUE(worker.Start(L"test worker", [] {}));
+        EXPECT_TRUE(worker.Join(10000));
+        CloseHandle(go);
+    }
+}
+
+TEST(WorkerThreadTest, AThreadCannotJoinItself) {
+    capi::WorkerThread worker;
+    std::atomic<int> selfJoin{-1};
+    ASSERT_TRUE(worker.Start(L"test worker", [&] { selfJoin = worker.Join(1000) ? 1 : 0; }));
+    ASSERT_TRUE(worker.Join(10000));
+    EXPECT_EQ(selfJoin, 0);
+}
+
+}  // namespace
