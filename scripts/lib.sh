@@ -38,6 +38,24 @@ brevix_netns_create() {
     ip -n "$ns" link set "bvh$i" up
     ip -n "$ns" link set "bvd$i" up
   done
+  brevix_discovery_pair_create "$ns"
+}
+
+# The discovery pair bvuh0 (host side) / bvud0 (device side): the host side holds the namespace's
+# only IPv4 address, 10.77.0.1/16, so the library's UDP broadcasts leave through it alone and never
+# reach the pairs of other tests. The discovery responder answers on the device side with frames of
+# its own from any address of 10.77.0.0/16, the host's own address included (hence accept_local).
+# Its MAC addresses are not of the maker's prefix, so tester detection never takes the pair for a tester.
+brevix_discovery_pair_create() {
+  local ns=$1
+  ip -n "$ns" link add bvuh0 type veth peer name bvud0
+  ip -n "$ns" link set bvuh0 address 02:d1:5c:00:00:00
+  ip -n "$ns" link set bvud0 address 02:d1:5c:00:00:01
+  ip -n "$ns" addr add 10.77.0.1/16 dev bvuh0
+  ip netns exec "$ns" sysctl -qw net.ipv4.conf.all.rp_filter=0 net.ipv4.conf.bvuh0.rp_filter=0 \
+    net.ipv4.conf.bvuh0.accept_local=1
+  ip -n "$ns" link set bvuh0 up
+  ip -n "$ns" link set bvud0 up
 }
 
 brevix_netns_delete() {
