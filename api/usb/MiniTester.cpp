@@ -48,7 +48,9 @@ int MiniGetCounter(uint8_t* out, uint8_t port) {
             const uint8_t data[2] = {chunk, port};
             UsbTesterDevice::Instance().Write(MiniCommand(kCounter, data, 2).packet, UsbWriteForm::Plain);
             UsbPacket reply{};
-            if (!ReadFor(8, [](const UsbPacket& r) { return r[0] == kCounter; }, &reply)) return 0;
+            if (!ReadFor(
+                    8, [](const UsbPacket& r) { return r[0] == kCounter; }, &reply))
+                return 0;
             std::memcpy(&work[chunk * kChunk], &reply[4], kChunk);
         }
     }
@@ -69,7 +71,8 @@ int MiniGetWlanMessageData(uint8_t* out, uint16_t length) {
             const uint8_t data[2] = {uint8_t(chunk), uint8_t(chunk >> 8)};
             UsbTesterDevice::Instance().Write(MiniCommand(kWlanData, data, 2).packet, UsbWriteForm::Plain);
             UsbPacket reply{};
-            if (!ReadFor(6, [&](const UsbPacket& r) { return r[0] == kWlanData && PacketLe16(r, 2) == chunk; }, &reply))
+            if (!ReadFor(
+                    6, [&](const UsbPacket& r) { return r[0] == kWlanData && PacketLe16(r, 2) == chunk; }, &reply))
                 return 0;
             std::memcpy(&work[chunk * kChunk], &reply[4], kChunk);
         }

@@ -92,7 +92,9 @@ bool BlockRead(UsbWriteForm form, int chunks, const std::function<void(UsbReques
         device.Write(request.packet, request.form);
         PumpWait(kFirstReadWaitMs);
         UsbPacket reply{};
-        if (!ReadUntil(kCommandReads, [&](const UsbPacket& r) { return matches(r, chunk); }, &reply)) return false;
+        if (!ReadUntil(
+                kCommandReads, [&](const UsbPacket& r) { return matches(r, chunk); }, &reply))
+            return false;
         store(reply, chunk);
     }
     return true;
@@ -153,10 +155,13 @@ int UsbSetTask(UsbModel model, const uint8_t* record) {
         request.Put16(2, uint16_t(chunk));
         request.packet[4] = record[0];
         request.packet[5] = record[1];
-        std::memcpy(&request.packet[6], body + chunk * kTaskChunk, std::min(kTaskChunk, layout.body - chunk * kTaskChunk));
+        std::memcpy(&request.packet[6], body + chunk * kTaskChunk,
+                    std::min(kTaskChunk, layout.body - chunk * kTaskChunk));
         device.Write(request.packet, request.form);
         UsbPacket reply{};
-        if (!ReadUntil(chunk == 0 ? 6 : 10, [](const UsbPacket& r) { return r[0] == kWriteTask; }, &reply)) return 0;
+        if (!ReadUntil(
+                chunk == 0 ? 6 : 10, [](const UsbPacket& r) { return r[0] == kWriteTask; }, &reply))
+            return 0;
     }
     return 1;
 }

@@ -215,7 +215,16 @@ bool ConnectBrevixH() {
 
 int StartWorker(const wchar_t* name, std::function<void()> body) {
     UsbDownloadFinished() = 0;
-    if (!DownloadWorker().Start(name, std::move(body))) {
+    // A worker that throws (an allocation that failed) still gives the channel and the flags back.
+    auto guarded = [body = std::move(body)] {
+        try {
+            body();
+        } catch (...) {
+            Log("(API)USB download ended by an exception");
+            EndWorker(true);
+        }
+    };
+    if (!DownloadWorker().Start(name, std::move(guarded))) {
         GiveBackBusy();
         return kDownloadNoUnit;
     }
@@ -313,8 +322,10 @@ bool RavloFileValid(const std::vector<uint8_t>& file) {
     if (file.size() < kRavloHeader) return false;
     const uint16_t stored = uint16_t(file[0] | file[1] << 8);
     const size_t textRoom = kRavloCheckHeader - 2;
-    const std::string text(reinterpret_cast<const char*>(&file[2]), strnlen(reinterpret_cast<const char*>(&file[2]), textRoom));
-    return text == kRavloText && stored == Crc16Xmodem(file.data() + kRavloCheckHeader, file.size() - kRavloCheckHeader);
+    const std::string text(reinterpret_cast<const char*>(&file[2]),
+                           strnlen(reinterpret_cast<const char*>(&file[2]), textRoom));
+    return text == kRavloText &&
+           stored == Crc16Xmodem(file.data() + kRavloCheckHeader, file.size() - kRavloCheckHeader);
 }
 
 int StartFirmwareDownload(const wchar_t* path) {

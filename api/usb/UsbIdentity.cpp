@@ -47,7 +47,8 @@ void ReadIdentity() {
     UsbGetSystemInfo(record);
     ReadWords(16, 8, [&](const uint8_t* data) {
         identity.SetUsbField(BVX_Module, sizeof BVX_Module, data, 16);
-        if ((StartsWith(BVX_Module, "Brevix-H") || StartsWith(BVX_Module, "Brevix-J")) && !IsBrevixHFamily(MachineId())) {
+        if ((StartsWith(BVX_Module, "Brevix-H") || StartsWith(BVX_Module, "Brevix-J")) &&
+            !IsBrevixHFamily(MachineId())) {
             Log("(API)(Korrin_GetEeprom)(BVX_Module) is BVX-8 series");
             identity.SetMachineId(3);
         }
@@ -55,9 +56,8 @@ void ReadIdentity() {
     ReadWords(38, 10, [&](const uint8_t* data) { identity.SetUsbField(BVX_SN, sizeof BVX_SN, data, 20); });
     ReadWords(32, 4, [&](const uint8_t* data) { identity.SetUsbField(BVX_PCB, sizeof BVX_PCB, data, 4); });
     ReadWords(64, 3, [&](const uint8_t* data) { identity.SetMac(data); });
-    ReadWords(48, 6, [&](const uint8_t* data) {
-        identity.SetUsbField(BVX_ProductDate, sizeof BVX_ProductDate, data, 12);
-    });
+    ReadWords(48, 6,
+              [&](const uint8_t* data) { identity.SetUsbField(BVX_ProductDate, sizeof BVX_ProductDate, data, 12); });
     ReadWords(33, 1, [&](const uint8_t* data) { identity.SetEepromVersion(data[0], data[1]); });
     SetIdentityComplete(true);
 }
@@ -80,12 +80,11 @@ bool ReadUsbIdentity() {
 bool ReadUsbIdentityField(int32_t index) {
     if (!OpenBrevixH()) return false;
     Identity& identity = Identity::Instance();
-    const bool read = index == 0 ? ReadWords(16, 8, [&](const uint8_t* data) {
-        identity.SetUsbField(BVX_Module, sizeof BVX_Module, data, 16);
-    })
-                                 : ReadWords(38, 10, [&](const uint8_t* data) {
-                                       identity.SetUsbField(BVX_SN, sizeof BVX_SN, data, 20);
-                                   });
+    const bool read =
+        index == 0
+            ? ReadWords(16, 8,
+                        [&](const uint8_t* data) { identity.SetUsbField(BVX_Module, sizeof BVX_Module, data, 16); })
+            : ReadWords(38, 10, [&](const uint8_t* data) { identity.SetUsbField(BVX_SN, sizeof BVX_SN, data, 20); });
     CloseBrevixH();
     return read;
 }

@@ -40,11 +40,14 @@ constexpr wchar_t kDeviceName[] = L"Quendal Device";
 std::vector<Try> TriesOf(int type) {
     switch (type) {
     case 1:
-        return {{0x10C4, 0x1101, Search::Hid, L"Quendal Korrin"}, {kBrevixVendor, kOldFirmware, Search::Hid, L"Quendal Korrin"}};
+        return {{0x10C4, 0x1101, Search::Hid, L"Quendal Korrin"},
+                {kBrevixVendor, kOldFirmware, Search::Hid, L"Quendal Korrin"}};
     case 2:
-        return {{0x10C4, 0x1102, Search::Hid, L"Quendal Sevane"}, {kBrevixVendor, kOldFirmware, Search::Hid, L"Quendal Sevane"}};
+        return {{0x10C4, 0x1102, Search::Hid, L"Quendal Sevane"},
+                {kBrevixVendor, kOldFirmware, Search::Hid, L"Quendal Sevane"}};
     case 3:
-        return {{0x10C4, 0x1103, Search::Hid, L"Quendal Dashel"}, {kBrevixVendor, kOldFirmware, Search::Hid, L"Quendal Dashel"}};
+        return {{0x10C4, 0x1103, Search::Hid, L"Quendal Dashel"},
+                {kBrevixVendor, kOldFirmware, Search::Hid, L"Quendal Dashel"}};
     case 4:
         return {{kBrevixVendor, kNewFirmware, Search::Hid, kBrevixHName},
                 {kBrevixVendor, kNewFirmware, Search::Hid, kDeviceName},
@@ -168,8 +171,8 @@ bool UsbTesterDevice::OpenHid() {
     std::vector<uint32_t> instances;
     if (!FindUsbInterfacePaths(vendorId_, productId_, productName_, instances)) return false;
     const std::wstring path = LastFoundDevicePath();
-    writeHandle_ = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
+    writeHandle_ = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               0, nullptr);
     // Reads are overlapped so that each can be bounded and cancelled.
     readHandle_ = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_OVERLAPPED, nullptr);

@@ -228,8 +228,7 @@ std::vector<Bytes> UsbUnit::State::ApplyFaults(const Bytes& reply) {
     return out;
 }
 
-UsbUnit::UsbUnit(DriverHost& host, UsbTopology& topology, UsbHub& hub, int port, UsbModel model,
-                 UsbTransport transport)
+UsbUnit::UsbUnit(DriverHost& host, UsbTopology& topology, UsbHub& hub, int port, UsbModel model, UsbTransport transport)
     : host_(host),
       topology_(topology),
       hub_(hub),

@@ -344,13 +344,15 @@ void UsbUnit::PlugIn() {
     const std::wstring ids = Ids(VendorId(), ProductId());
     state_->unplug = [this] { Unplug(); };
     if (state_->transport == UsbTransport::Hid) {
-        interfacePath_ = L"\\\\.\\pipe\\hid#" + ids + L"#7&" + instance.str() + L"&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+        interfacePath_ =
+            L"\\\\.\\pipe\\hid#" + ids + L"#7&" + instance.str() + L"&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
         auto server = std::make_shared<HidServer>(interfacePath_, state_);
         hid_ = server;
         state_->SetSink(server);
         topology_.AddInterface(kHidClass, interfacePath_);
     } else {
-        interfacePath_ = L"\\\\?\\usb#" + ids + L"#5&" + instance.str() + L"&0&1#{5354fa28-6d14-4e35-a1f5-75bb54e6030f}";
+        interfacePath_ =
+            L"\\\\?\\usb#" + ids + L"#5&" + instance.str() + L"&0&1#{5354fa28-6d14-4e35-a1f5-75bb54e6030f}";
         endpoint_ = std::make_shared<Endpoint>(state_);
         state_->SetSink(endpoint_);
         host_.AddDevice(interfacePath_ + kEndpoint, endpoint_);

@@ -34,7 +34,8 @@ std::wstring UpperWide(std::wstring text) {
 // The device paths of the present interfaces of the driver's class, in enumeration order.
 std::vector<std::wstring> PresentInterfaces() {
     std::vector<std::wstring> paths;
-    HDEVINFO set = usbtree::SetupDiGetClassDevsW(&kDriverClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    HDEVINFO set =
+        usbtree::SetupDiGetClassDevsW(&kDriverClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (set == INVALID_HANDLE_VALUE) return paths;
     for (DWORD index = 0;; ++index) {
         SP_DEVICE_INTERFACE_DATA data{};
@@ -42,14 +43,14 @@ std::vector<std::wstring> PresentInterfaces() {
         if (!usbtree::SetupDiEnumDeviceInterfaces(set, nullptr, &kDriverClass, index, &data)) break;
         DWORD size = 0;
         usbtree::SetupDiGetDeviceInterfaceDetailW(set, &data, nullptr, 0, &size, nullptr);
-        std::vector<BYTE> buffer(size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W) ? sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)
-                                                                                 : size);
+        std::vector<BYTE> buffer(
+            size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W) ? sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W) : size);
         auto* detail = reinterpret_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_W>(buffer.data());
         detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-        paths.push_back(usbtree::SetupDiGetDeviceInterfaceDetailW(set, &data, detail, DWORD(buffer.size()), nullptr,
-                                                                  nullptr)
-                            ? detail->DevicePath
-                            : L"");
+        paths.push_back(
+            usbtree::SetupDiGetDeviceInterfaceDetailW(set, &data, detail, DWORD(buffer.size()), nullptr, nullptr)
+                ? detail->DevicePath
+                : L"");
     }
     usbtree::SetupDiDestroyDeviceInfoList(set);
     return paths;
@@ -82,16 +83,16 @@ HANDLE WINAPI MPUSBOpen(DWORD instance, const char* vidPid, const char* endpoint
 
 DWORD WINAPI MPUSBRead(HANDLE pipe, void* data, DWORD length, DWORD* received, DWORD milliseconds) {
     DWORD got = 0;
-    const BOOL done = pipe && pipe != INVALID_HANDLE_VALUE &&
-                      driverpipe::ReadDevice(pipe, data, length, &got, milliseconds);
+    const BOOL done =
+        pipe && pipe != INVALID_HANDLE_VALUE && driverpipe::ReadDevice(pipe, data, length, &got, milliseconds);
     if (received) *received = got;
     return done ? kSuccess : kFail;
 }
 
 DWORD WINAPI MPUSBWrite(HANDLE pipe, const void* data, DWORD length, DWORD* sent, DWORD milliseconds) {
     DWORD written = 0;
-    const BOOL done = pipe && pipe != INVALID_HANDLE_VALUE &&
-                      driverpipe::WriteDevice(pipe, data, length, &written, milliseconds);
+    const BOOL done =
+        pipe && pipe != INVALID_HANDLE_VALUE && driverpipe::WriteDevice(pipe, data, length, &written, milliseconds);
     if (sent) *sent = written;
     return done ? kSuccess : kFail;
 }

@@ -49,8 +49,8 @@ protected:
         tester_ = std::make_unique<sim::FullTester>(std::move(link), GetParam(), L"");
         tester_->Start();
         tester_->Host().Attach();
-        usb_ = std::make_unique<sim::UsbTopology>(tester_->Host());
-        unit_ = std::make_unique<sim::UsbUnit>(tester_->Host(), *usb_, usb_->AddHostController(0, 2), 1);
+        unit_ = tester_->Usb();
+        ASSERT_NE(unit_, nullptr);
         unit_->SetEeprom(UnitEeprom());
         ASSERT_EQ(BrevixC_93C56_Init(CallbackRecorder::Callback), 1);
         char model[64] = {};
@@ -60,14 +60,11 @@ protected:
     }
     void TearDown() override {
         BrevixC_SYS_TerminateProcess();
-        unit_.reset();
-        usb_.reset();
-        tester_->Stop();
+        tester_.reset();
     }
 
     std::unique_ptr<sim::FullTester> tester_;
-    std::unique_ptr<sim::UsbTopology> usb_;
-    std::unique_ptr<sim::UsbUnit> unit_;
+    sim::UsbUnit* unit_ = nullptr;  // the tester's
 };
 
 TEST_P(BrevixHConnectionTest, ConnectReadsTheIdentityOverUsb) {
@@ -116,7 +113,8 @@ TEST_P(BrevixHConnectionTest, FpgaDownloadSendsThePreparedWindowToTheUnit) {
     wchar_t folder[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
     const std::wstring path = std::wstring(folder) + L"brevixh-fpga.rbf";
-    std::ofstream(path.c_str(), std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    std::ofstream(path.c_str(), std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
 
     ASSERT_EQ(BrevixC_SYS_DownloadFPGAW(path.c_str(), 0), 1);
     ASSERT_TRUE(support::Eventually([&] { return unit_->FpgaComplete(); }));

@@ -20,8 +20,8 @@ using Bytes = std::vector<uint8_t>;
 // An export of BrevixCAPI.dll by name; the test fails when it is missing.
 template <typename Function>
 Function Export(const char* name) {
-    auto entry = reinterpret_cast<Function>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"BrevixCAPI.dll"), name)));
+    auto entry =
+        reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"BrevixCAPI.dll"), name)));
     EXPECT_NE(entry, nullptr) << name;
     return entry;
 }

@@ -12,7 +12,9 @@ TEST_P(UsbDownloadTest, FpgaWorkerSendsTheWindowAndReportsUntilPassed) {
     const Bytes image = Pattern(1000, 3);
     ASSERT_EQ(Export<DownloadFpga>("_Korrin_DownloadFPGA@12")(image.data(), 100, 161), 0);
     EXPECT_EQ(Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(L"x"), 1) << "one worker download at a time";
-    ASSERT_TRUE(support::Eventually([&] { return !StatusMessages(0x0F00).empty() && StatusMessages(0x0F00).back().status == 6; }, std::chrono::seconds(20)));
+    ASSERT_TRUE(support::Eventually(
+        [&] { return !StatusMessages(0x0F00).empty() && StatusMessages(0x0F00).back().status == 6; },
+        std::chrono::seconds(20)));
     EXPECT_EQ(Unit().Fpga(), Bytes(image.begin() + 100, image.begin() + 161));
     EXPECT_TRUE(Unit().FpgaComplete());
     const std::vector<sim::UsbPacket> packets = Unit().Received();
@@ -30,11 +32,13 @@ TEST_P(UsbDownloadTest, LosingTheUnitEndsTheWorkerWithAFailureAndFreesTheChannel
     const Bytes image = Pattern(6000, 9);
     Unit().UnplugAfter(20);
     ASSERT_EQ(Export<DownloadFpga>("_Korrin_DownloadFPGA@12")(image.data(), 0, int(image.size())), 0);
-    ASSERT_TRUE(support::Eventually([&] { return !StatusMessages(0x0F00).empty() && StatusMessages(0x0F00).back().status == 1; }));
+    ASSERT_TRUE(support::Eventually(
+        [&] { return !StatusMessages(0x0F00).empty() && StatusMessages(0x0F00).back().status == 1; }));
     EXPECT_EQ(StatusMessages(0x0F00).back(), (Status{1, 0}));
     EXPECT_FALSE(Unit().FpgaComplete());
-    ASSERT_TRUE(support::Eventually([] { return Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(L"missing") != 1; }))
-        << "the busy flag is given back";
+    ASSERT_TRUE(support::Eventually([] {
+        return Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(L"missing") != 1;
+    })) << "the busy flag is given back";
 }
 
 TEST_P(UsbDownloadTest, TerminateAbortsASilentUnitsDownload) {
@@ -49,7 +53,8 @@ TEST_P(UsbDownloadTest, TerminateAbortsASilentUnitsDownload) {
 }
 
 TEST_P(UsbDownloadTest, FilesThatCannotBeSentAreRefused) {
-    EXPECT_EQ(Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(Wide(WriteFile("short.bin", Bytes(511))).c_str()), 3);
+    EXPECT_EQ(Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(Wide(WriteFile("short.bin", Bytes(511))).c_str()),
+              3);
     EXPECT_EQ(Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(L"C:\\no\\such\\file.bin"), 3);
     const Bytes image(10);
     EXPECT_EQ(Export<DownloadFpga>("_Korrin_DownloadFPGA@12")(image.data(), 8, 4), 3) << "an end before the start";
@@ -57,7 +62,9 @@ TEST_P(UsbDownloadTest, FilesThatCannotBeSentAreRefused) {
     Bytes file = RavloFile(data, "Ravlo FW");
     file[40] ^= 1;
     EXPECT_EQ(Export<DownloadRavlo>("_Korrin_DownloadRavlo@4")(WriteFile("crc.bin", file).c_str()), 3);
-    EXPECT_EQ(Export<DownloadRavlo>("_Korrin_DownloadRavlo@4")(WriteFile("text.bin", RavloFile(data, "Ravlo FX")).c_str()), 3);
+    EXPECT_EQ(
+        Export<DownloadRavlo>("_Korrin_DownloadRavlo@4")(WriteFile("text.bin", RavloFile(data, "Ravlo FX")).c_str()),
+        3);
     EXPECT_EQ(Unit().ReceivedCount(), 0u);
 }
 

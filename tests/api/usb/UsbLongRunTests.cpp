@@ -20,8 +20,9 @@ TEST_P(UsbFirmwareWorkerTest, FirmwareWorkerStoresTheDataAndChecksFor35Seconds) 
     ASSERT_EQ(Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(path.c_str()), 0);
     ASSERT_TRUE(support::Eventually([&] { return Unit().FirmwareComplete(); }));
     EXPECT_EQ(Unit().Firmware(), data);
-    ASSERT_TRUE(support::Eventually([] { return !StatusMessages(0x0F01).empty() && StatusMessages(0x0F01).back().status == 6; },
-                                    std::chrono::seconds(60)));
+    ASSERT_TRUE(
+        support::Eventually([] { return !StatusMessages(0x0F01).empty() && StatusMessages(0x0F01).back().status == 6; },
+                            std::chrono::seconds(60)));
     const std::vector<Status> messages = StatusMessages(0x0F01);
     EXPECT_EQ(messages.front(), (Status{4, 0}));
     EXPECT_EQ(std::count(messages.begin(), messages.end(), Status{3, 0}), 35);
