@@ -15,16 +15,6 @@ constexpr uint32_t kDeadlineMs = 2000;
 constexpr uint32_t kReadPauseMs = 50;
 constexpr size_t kChunk = 60;
 
-// Up to `reads` reads 50 ms apart after a write, under the caller's lock.
-bool ReadFor(int reads, const UsbReplyTest& test, UsbPacket* reply) {
-    UsbTesterDevice& device = UsbTesterDevice::Instance();
-    for (int i = 0; i < reads; ++i) {
-        if (device.Read(reply) && test(*reply)) return true;
-        if (i + 1 < reads) PumpWait(kReadPauseMs);
-    }
-    return false;
-}
-
 }  // namespace
 
 UsbRequest MiniCommand(uint8_t code) { return UsbRequest(code, UsbWriteForm::Report); }
@@ -48,7 +38,7 @@ int MiniGetCounter(uint8_t* out, uint8_t port) {
             const uint8_t data[2] = {chunk, port};
             UsbTesterDevice::Instance().Write(MiniCommand(kCounter, data, 2).packet, UsbWriteForm::Plain);
             UsbPacket reply{};
-            if (!ReadFor(
+            if (!ReadReplies(
                     8, [](const UsbPacket& r) { return r[0] == kCounter; }, &reply))
                 return 0;
             std::memcpy(&work[chunk * kChunk], &reply[4], kChunk);
@@ -71,7 +61,7 @@ int MiniGetWlanMessageData(uint8_t* out, uint16_t length) {
             const uint8_t data[2] = {uint8_t(chunk), uint8_t(chunk >> 8)};
             UsbTesterDevice::Instance().Write(MiniCommand(kWlanData, data, 2).packet, UsbWriteForm::Plain);
             UsbPacket reply{};
-            if (!ReadFor(
+            if (!ReadReplies(
                     6, [&](const UsbPacket& r) { return r[0] == kWlanData && PacketLe16(r, 2) == chunk; }, &reply))
                 return 0;
             std::memcpy(&work[chunk * kChunk], &reply[4], kChunk);

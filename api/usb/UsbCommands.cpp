@@ -64,20 +64,6 @@ int LogChunksOf(UsbModel model) {
     }
 }
 
-// Up to `reads` reads, 50 ms apart, for a reply that passes; under the caller's lock.
-bool ReadUntil(int reads, const UsbReplyTest& test, UsbPacket* reply) {
-    UsbTesterDevice& device = UsbTesterDevice::Instance();
-    for (int i = 0; i < reads; ++i) {
-        UsbPacket received{};
-        if (device.Read(&received) && test(received)) {
-            *reply = received;
-            return true;
-        }
-        if (i + 1 < reads) PumpWait(kReadPauseMs);
-    }
-    return false;
-}
-
 // Block read (tasks and logs): each chunk's request, 150 ms, up to 6 reads for the reply that
 // matches it; its data into the work buffer.
 bool BlockRead(UsbWriteForm form, int chunks, const std::function<void(UsbRequest&, int)>& build,
@@ -92,7 +78,7 @@ bool BlockRead(UsbWriteForm form, int chunks, const std::function<void(UsbReques
         device.Write(request.packet, request.form);
         PumpWait(kFirstReadWaitMs);
         UsbPacket reply{};
-        if (!ReadUntil(
+        if (!ReadReplies(
                 kCommandReads, [&](const UsbPacket& r) { return matches(r, chunk); }, &reply))
             return false;
         store(reply, chunk);
@@ -159,7 +145,7 @@ int UsbSetTask(UsbModel model, const uint8_t* record) {
                     std::min(kTaskChunk, layout.body - chunk * kTaskChunk));
         device.Write(request.packet, request.form);
         UsbPacket reply{};
-        if (!ReadUntil(
+        if (!ReadReplies(
                 chunk == 0 ? 6 : 10, [](const UsbPacket& r) { return r[0] == kWriteTask; }, &reply))
             return 0;
     }

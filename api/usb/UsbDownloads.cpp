@@ -231,6 +231,18 @@ int StartWorker(const wchar_t* name, std::function<void()> body) {
     return kDownloadStarted;
 }
 
+// Reads without pause until the chunk's reply comes; false past the deadline (no re-send), on the
+// abort flag or when the unit is gone.
+bool AwaitChunkReply(uint8_t code, DWORD deadlineMs) {
+    UsbTesterDevice& device = UsbTesterDevice::Instance();
+    const DWORD sent = GetTickCount();
+    for (;;) {
+        const DWORD elapsed = TicksSince(sent);
+        if (elapsed > deadlineMs || device.AbortRequested() || UnitGone(device)) return false;
+        if (device.ReceiveReply(code, nullptr, deadlineMs + 1 - elapsed)) return true;
+    }
+}
+
 // The synchronous downloads: under the device lock for the whole transfer; a chunk whose reply
 // does not come in time fails the download (no re-send).
 void SynchronousDownload(const char* path, uint8_t code, int status, DWORD firstDeadlineMs, DWORD deadlineMs,
@@ -246,13 +258,7 @@ void SynchronousDownload(const char* path, uint8_t code, int status, DWORD first
         for (size_t i = 0; i < chunks; ++i) {
             if (device.AbortRequested()) return false;
             device.Write(ChunkPacket(code, i, data->data(), data->size()), UsbWriteForm::Report);
-            const DWORD deadline = i == 0 ? firstDeadlineMs : deadlineMs;
-            const DWORD sent = GetTickCount();
-            for (;;) {
-                const DWORD elapsed = TicksSince(sent);
-                if (elapsed > deadline || device.AbortRequested() || UnitGone(device)) return false;
-                if (device.ReceiveReply(code, nullptr, deadline + 1 - elapsed)) break;
-            }
+            if (!AwaitChunkReply(code, i == 0 ? firstDeadlineMs : deadlineMs)) return false;
             ReportToKorrinCallback(status, Percent(i + 1, chunks));
         }
         device.Write(EndPacket(code), UsbWriteForm::Report);
@@ -292,13 +298,7 @@ bool TransferRavlo(const std::vector<uint8_t>& data) {
     for (size_t i = 0; i < chunks; ++i) {
         if (device.AbortRequested()) return false;
         device.Write(packet(i, i + 1 == chunks ? 0xFFFF : uint16_t(i)), UsbWriteForm::Plain);
-        const DWORD deadline = i == 0 ? 19999 : 9999;
-        const DWORD sent = GetTickCount();
-        for (;;) {
-            const DWORD elapsed = TicksSince(sent);
-            if (elapsed > deadline || device.AbortRequested() || UnitGone(device)) return false;
-            if (device.ReceiveReply(kRavloChunk, nullptr, deadline + 1 - elapsed)) break;
-        }
+        if (!AwaitChunkReply(kRavloChunk, i == 0 ? 19999 : 9999)) return false;
         ReportToKorrinCallback(kStatusRavlo, Percent(i + 1, chunks));
     }
     Sleep(2000);

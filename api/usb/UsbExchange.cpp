@@ -20,9 +20,16 @@ bool AcknowledgedExchange(const UsbRequest& request, int reads, UsbPacket* reply
     UsbTesterDevice& device = UsbTesterDevice::Instance();
     device.Write(request.packet, request.form);
     PumpWait(firstWaitMs);
+    const uint8_t code = request.packet[0];
+    return ReadReplies(
+        reads, [&](const UsbPacket& r) { return Passes(r, code, test); }, reply);
+}
+
+bool ReadReplies(int reads, const UsbReplyTest& test, UsbPacket* reply) {
+    UsbTesterDevice& device = UsbTesterDevice::Instance();
     for (int i = 0; i < reads; ++i) {
         UsbPacket received{};
-        if (device.Read(&received) && Passes(received, request.packet[0], test)) {
+        if (device.Read(&received) && test(received)) {
             if (reply) *reply = received;
             return true;
         }

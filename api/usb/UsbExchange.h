@@ -33,6 +33,9 @@ bool AcknowledgedExchange(const UsbRequest& request, int reads, UsbPacket* reply
 // write, `pauseMs` of pumped wait after each miss (0: reads follow each other at once).
 bool DeadlineExchange(const UsbRequest& request, uint32_t deadlineMs, UsbPacket* reply, const UsbReplyTest& test = {},
                       uint32_t pauseMs = 50);
+// Up to `reads` reads, a 50 ms pumped wait after each miss, for a reply that passes `test`; for
+// callers that wrote already (under their lock).
+bool ReadReplies(int reads, const UsbReplyTest& test, UsbPacket* reply);
 // The read half of a deadline exchange, for callers that wrote already (under their lock).
 bool AwaitReply(uint8_t code, uint32_t deadlineMs, DWORD start, UsbPacket* reply, const UsbReplyTest& test,
                 uint32_t pauseMs);
