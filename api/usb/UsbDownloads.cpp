@@ -146,7 +146,6 @@ bool SendWorkerChunks(const Plan& plan, const std::vector<uint8_t>& data, bool l
 
 bool TransferFirmware(const std::vector<uint8_t>& data) {
     UsbTesterDevice& device = UsbTesterDevice::Instance();
-    device.ClearAbort();
     if (!SendWorkerChunks(kFirmwarePlan, data, true)) return false;
     if (DeviceLost()) return false;
     {
@@ -168,7 +167,6 @@ bool TransferFpga(const std::vector<uint8_t>& data) {
     UsbTesterDevice& device = UsbTesterDevice::Instance();
     UsbDeviceLock lock;
     if (!lock.Acquired()) return false;
-    device.ClearAbort();
     if (!SendWorkerChunks(kFpgaPlan, data, false) || DeviceLost()) return false;
     device.Write(EndPacket(kFpgaChunk), UsbWriteForm::Report);
     Sleep(5000);
@@ -215,6 +213,8 @@ bool ConnectBrevixH() {
 
 int StartWorker(const wchar_t* name, std::function<void()> body) {
     UsbDownloadFinished() = 0;
+    // Cleared here rather than by the worker, so that a terminate right after the start is not lost.
+    UsbTesterDevice::Instance().ClearAbort();
     // A worker that throws (an allocation that failed) still gives the channel and the flags back.
     auto guarded = [body = std::move(body)] {
         try {
@@ -274,7 +274,6 @@ bool TransferRavlo(const std::vector<uint8_t>& data) {
     UsbTesterDevice& device = UsbTesterDevice::Instance();
     UsbDeviceLock lock;
     if (!lock.Acquired()) return false;
-    device.ClearAbort();
     const size_t chunks = ChunkCount(data.size());
     auto packet = [&](size_t index, uint16_t wireIndex) {
         UsbPacket p{};

@@ -4,6 +4,7 @@
 #include "BrevixCAPI.h"
 #include "connection/DeviceState.h"
 #include "identity/Identity.h"
+#include "support/Waiting.h"
 #include "usb/Usb.h"
 #include "usb/UsbBench.h"
 
@@ -32,6 +33,26 @@ TEST(UsbIdentityTest, IdentityReadFailsWithoutAUnit) {
     host.Attach();
     EXPECT_FALSE(capi::ReadUsbIdentity());
     EXPECT_FALSE(capi::ProbeUsbUnit());
+}
+
+}  // namespace
+
+namespace {
+
+// A running download keeps its channel: the Ethernet side's calls that would select and reopen
+// the unit fail instead.
+TEST(UsbIdentityTest, CallsThatWouldReopenTheChannelFailWhileADownloadRuns) {
+    UnitOnTree bench(sim::UsbTransport::Mpusb);
+    bench.Unit().SetSilent(true);
+    const Bytes image(120, 0x5A);
+    ASSERT_EQ(Korrin_DownloadFPGA(image.data(), 0, int(image.size())), 0);
+    ASSERT_TRUE(support::Eventually([&] { return bench.Unit().ReceivedCount() == 1; })) << "chunk 0 went";
+    EXPECT_FALSE(capi::ReadUsbIdentityField(0));
+    EXPECT_FALSE(capi::OpenUsbUnit());
+    EXPECT_FALSE(capi::ProbeUsbUnit());
+    EXPECT_EQ(Korrin_DownloadFPGA(image.data(), 0, int(image.size())), 1);
+    BrevixH_SYS_TerminateProcess();
+    EXPECT_EQ(bench.Unit().ReceivedCount(), 1u) << "nothing but the download reached the unit";
 }
 
 }  // namespace
