@@ -77,6 +77,15 @@ TEST_P(BrevixHConnectionTest, ConnectReadsTheIdentityOverUsb) {
     EXPECT_EQ(EEPROM_Version, 12);
     const uint8_t mac[6] = {0x00, 0x1B, 0x2C, 0x3D, 0x4E, 0x61};
     EXPECT_EQ(std::memcmp(BVX_MAC, mac, 6), 0);
+
+    // The firmware version came from the unit's version text ("V3.4.056").
+    ASSERT_EQ(BrevixC_SYS_GetSystemVer(), 1);
+    const support::HostMessage info = CallbackRecorder::Instance().WaitForType(0x0500, support::kPatience);
+    ASSERT_GE(info.bytes.size(), size_t(BREVIXC_INFO_FIRMWARE_BUILD + 4));
+    auto field = [&](size_t at) { return info.bytes[at] | info.bytes[at + 1] << 8; };
+    EXPECT_EQ(field(BREVIXC_INFO_FIRMWARE_MAJOR), 3);
+    EXPECT_EQ(field(BREVIXC_INFO_FIRMWARE_MINOR), 4);
+    EXPECT_EQ(field(BREVIXC_INFO_FIRMWARE_BUILD), 56);
 }
 
 TEST_P(BrevixHConnectionTest, The93C56IsReadAndWrittenOverTheChannel) {
