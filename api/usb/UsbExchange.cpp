@@ -42,6 +42,8 @@ bool AwaitReply(uint8_t code, uint32_t deadlineMs, DWORD start, UsbPacket* reply
                 uint32_t pauseMs) {
     UsbTesterDevice& device = UsbTesterDevice::Instance();
     for (DWORD elapsed = TicksSince(start); elapsed < deadlineMs; elapsed = TicksSince(start)) {
+        // Without an open channel every read returns at once: nothing can come.
+        if (!device.IsConnected()) return false;
         UsbPacket received{};
         if (device.Read(&received, deadlineMs - elapsed) && Passes(received, code, test)) {
             if (reply) *reply = received;

@@ -160,7 +160,8 @@ int UsbTesterDevice::Open() {
     // An open channel is closed first, so that its handles are not lost.
     if (Valid(readHandle_) || Valid(writeHandle_)) Close();
     lost_ = false;
-    const bool found = UsbTransportMode() == UsbMode::Hid ? OpenHid() : OpenMpusb();
+    openMode_ = UsbTransportMode().load();
+    const bool found = openMode_ == UsbMode::Hid ? OpenHid() : OpenMpusb();
     if (!found) return 0;
     const bool open = Valid(writeHandle_) && Valid(readHandle_);
     connected_ = open ? 1 : 0;
@@ -192,7 +193,7 @@ bool UsbTesterDevice::OpenMpusb() {
 }
 
 void UsbTesterDevice::Close() {
-    const bool hid = UsbTransportMode() == UsbMode::Hid;
+    const bool hid = openMode_ == UsbMode::Hid;
     for (std::atomic<HANDLE>* slot : {&readHandle_, &writeHandle_}) {
         const HANDLE handle = slot->exchange(nullptr);
         if (!Valid(handle)) continue;

@@ -90,6 +90,9 @@ private:
     std::atomic<bool> lost_{false};
     std::atomic<HANDLE> readHandle_{INVALID_HANDLE_VALUE};
     std::atomic<HANDLE> writeHandle_{INVALID_HANDLE_VALUE};
+    // The transport the handles were opened in: a later search may switch the mode before they
+    // are closed.
+    std::atomic<UsbMode> openMode_{UsbMode::Hid};
     HMODULE driver_ = nullptr;
     CRITICAL_SECTION lock_;
     std::atomic<DWORD> owner_{0};
