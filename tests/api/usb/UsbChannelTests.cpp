@@ -215,3 +215,29 @@ INSTANTIATE_TEST_SUITE_P(Transports, NestedExchangeTest, testing::Values(sim::Us
                          [](const auto& info) { return TransportName(info.param); });
 
 }  // namespace
+
+namespace {
+
+// Connecting an open channel closes its handles first: the driver sees both endpoints closed
+// before they are opened again, and the channel works after.
+class ReopenTest : public UsbTest {};
+
+TEST_P(ReopenTest, ConnectingAnOpenChannelClosesItsHandlesFirst) {
+    bench_->Host().ClearCalls();
+    ASSERT_EQ(BrevixH_SYS_ConnectToDevice(), 1);
+    size_t closes = 0, opensAfter = 0;
+    for (const sim::DriverCall& call : bench_->Host().Calls()) {
+        const bool endpoint = call.target.find(L"\\MCHP_EP1") != std::wstring::npos;
+        if (endpoint && call.kind == sim::DriverCall::Kind::Close) ++closes;
+        if (endpoint && call.kind == sim::DriverCall::Kind::Open && closes == 2) ++opensAfter;
+    }
+    EXPECT_EQ(closes, 2u);
+    EXPECT_EQ(opensAfter, 2u);
+    uint32_t value = 0;
+    EXPECT_EQ(Export<ReadReg>("_Korrin_ReadReg@8")(3, &value), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, ReopenTest, testing::Values(sim::UsbTransport::Mpusb),
+                         [](const auto& info) { return TransportName(info.param); });
+
+}  // namespace
