@@ -28,8 +28,8 @@ function(brevix_add_dll target)
 
   add_library(${target} SHARED ${ARG_SOURCES} ${_def})
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${ARG_OUTPUT_NAME})
-  # The .def file is the whole export list: nothing is exported by default.
-  target_link_options(${target} PRIVATE -Wl,--kill-at)
+  # The .def file is the whole export list: nothing is exported by default. Names are exported as
+  # written there, a standard-call decoration ("_Name@8=Name") included, so --kill-at is not used.
   if(ARG_LIBS)
     target_link_libraries(${target} PRIVATE ${ARG_LIBS})
   endif()

@@ -49,13 +49,31 @@ FullTester::FullTester(std::unique_ptr<Link> link, int machineId, const std::wst
       driver_(*host_) {
     model_.SetIdentity(FactoryIdentity(machineId));
     model_.SetVersion(kFpgaVersion, kHardwareWord, kFirmwareVersion);
+    if (machineId >= 3) {
+        usb_ = std::make_unique<UsbTopology>(*host_);
+        usbUnit_ = std::make_unique<UsbUnit>(*host_, *usb_, usb_->AddHostController(0, 2), 1);
+        // The unit keeps the identity words as the 93C56 does, each word's low byte first, and the
+        // PCB revision beside the EEPROM version.
+        model_.Eeprom().SetWord(32, uint16_t('A' | '1' << 8));
+        std::array<uint8_t, 256> image{};
+        for (uint8_t word = 0; word < 128; ++word) {
+            const uint16_t value = model_.Eeprom().Word(word);
+            image[2 * word] = uint8_t(value);
+            image[2 * word + 1] = uint8_t(value >> 8);
+        }
+        usbUnit_->SetEeprom(image);
+    }
     for (int port = 0; port < 2; ++port) {
         phys_.SetLink(port, {true, 1000, true});
         counters_.SetIncoming(port, kIncomingFrames[port], kIncomingBytes[port]);
     }
 }
 
-FullTester::~FullTester() { Stop(); }
+FullTester::~FullTester() {
+    Stop();
+    usbUnit_.reset();
+    usb_.reset();
+}
 
 void FullTester::Start() {
     host_->Start();

@@ -1,5 +1,6 @@
 // brevix-sim: plays a whole Brevix tester on one network interface until it is stopped: the
-// register side on the interface, the driver side on the default driver pipe.
+// register side on the interface, the driver side (and a Brevix-H's USB unit) on the default
+// driver pipe.
 
 #include "sim/FullTester.h"
 
@@ -53,6 +54,9 @@ int main(int argc, char** argv) {
     const sim::TesterIdentity identity = sim::FullTester::FactoryIdentity(machineId);
     std::printf("brevix-sim: %s (machine id %d, serial %s) answering on %s\n", identity.model.c_str(), machineId,
                 identity.serialNumber.c_str(), interfaceName.c_str());
+    if (sim::UsbUnit* unit = tester.Usb())
+        std::printf("brevix-sim: its USB unit %04x:%04x is on the USB tree of the driver pipe\n", unit->VendorId(),
+                    unit->ProductId());
     std::fflush(stdout);
     WaitForSingleObject(stopEvent, INFINITE);
     tester.Stop();

@@ -167,6 +167,22 @@ void Identity::SetVcxoPpm(int32_t ppm) {
     BVX_VCXO_PPM = ppm;
 }
 
+void Identity::SetUsbField(char* field, size_t size, const uint8_t* bytes, size_t count) {
+    std::lock_guard<std::mutex> guard(lock_);
+    std::memset(field, 0, size);
+    std::memcpy(field, bytes, std::min(count, size - 1));
+}
+
+void Identity::SetMachineId(int32_t machineId) {
+    std::lock_guard<std::mutex> guard(lock_);
+    StoreMachineId(machineId);
+}
+
+void Identity::SetFirmwareBits(uint32_t mask, uint32_t bits) {
+    std::lock_guard<std::mutex> guard(lock_);
+    firmwareWord_ = (firmwareWord_ & ~mask) | (bits & mask);
+}
+
 uint32_t FpgaDateWord(uint32_t fpgaWord) {
     const uint32_t year = ((fpgaWord >> 25) & 7) + ((fpgaWord & 0x80000000u) ? 2016 : 2008);
     const uint32_t month = (fpgaWord >> 21) & 0xF;

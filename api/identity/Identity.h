@@ -40,6 +40,11 @@ public:
     void SetMac(const uint8_t* bytes6);
     void SetEepromVersion(uint8_t low, uint8_t high);
     void SetVcxoPpm(int32_t ppm);
+    // Identity read over the USB channel (machine ids 3 and 4): the bytes as the unit's EEPROM
+    // holds them, and the firmware word's bits under `mask` from the unit's version text.
+    void SetUsbField(char* field, size_t size, const uint8_t* bytes, size_t count);
+    void SetMachineId(int32_t machineId);
+    void SetFirmwareBits(uint32_t mask, uint32_t bits);
 
     // The version registers as the tester answered them: 0x40000004, and 0x4000000C and 0x40000040
     // when the reply held them.

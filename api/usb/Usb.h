@@ -1,8 +1,7 @@
 #pragma once
 // What the rest of the library asks of the USB control channel of the Brevix-H family (machine ids
-// 3 and 4). Until the channel is part of the library, the stubs beside this header answer for it:
-// no unit answers. Test programs that play a unit supply their own definitions; each stub file
-// holds one group (identity, EEPROM, downloads), so a program replaces a whole group.
+// 3 and 4). UsbIdentity.cpp and UsbEeprom.cpp each answer one group (identity, EEPROM) and hold
+// nothing else, so a test program that plays a unit's channel in-process replaces a whole group.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +15,8 @@ bool ProbeUsbUnit();
 bool ReadUsbIdentity();
 // BrevixC_SYS_GetManualInfo on machine ids 3 and 4: index 0 the model name, 1 the serial number.
 bool ReadUsbIdentityField(int32_t index);
+// The VCXO adjustment: on the open channel, or one opened for the call; the unit's value is kept
+// in BVX_VCXO_PPM.
 int SetVcxoAdjustPpm(uint16_t ppm);
 int GetVcxoAdjustPpm();
 
@@ -34,10 +35,8 @@ bool WriteUsbEeprom(const uint8_t* record, size_t length);
 
 // The channel's downloads, to which the FPGA and firmware exports hand their jobs. Both start a
 // worker of the USB layer that reports 0x0F00 / 0x0F01 messages. Results: 0 started, 1 a download
-// runs already, 2 no unit could be opened.
-//
-// The image stays the caller's and must stay valid until the transfer ends; the path only until
-// the call returns.
+// runs already, 2 no unit could be opened, 3 the file or image window cannot be sent. The worker
+// takes copies of the path's file and the image window before the call returns.
 extern "C" {
 int __stdcall Korrin_DownloadFPGA(const uint8_t* image, int start, int end);
 int __stdcall Korrin_DownloadFirmware(const wchar_t* path);

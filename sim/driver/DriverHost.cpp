@@ -146,6 +146,7 @@ void DriverHost::Serve(HANDLE pipe) {
         while (ReadMessage(pipe, ioEvent, stopEvent_, &request)) {
             if (!WriteMessage(pipe, ioEvent, stopEvent_, Handle(session, request))) break;
         }
+        if (session.device) session.device->Closed();
         DisconnectNamedPipe(pipe);
     }
     CloseHandle(ioEvent);
@@ -185,9 +186,26 @@ Bytes DriverHost::Handle(Session& session, const Bytes& message) {
         replyPayload = call.output;
         value = uint32_t(call.output.size());
         break;
+    case PipeOp::Read:
+        call.kind = DriverCall::Kind::Read;
+        call.target = session.path;
+        call.result = session.device ? session.device->Read(args[0], args[1], &call.output)
+                                     : uint32_t(ERROR_INVALID_HANDLE);
+        if (call.output.size() > args[0]) call.output.resize(args[0]);
+        replyPayload = call.output;
+        value = uint32_t(call.output.size());
+        break;
+    case PipeOp::Write:
+        call.kind = DriverCall::Kind::Write;
+        call.target = session.path;
+        call.input = payload;
+        call.result = session.device ? session.device->Write(payload, args[0]) : uint32_t(ERROR_INVALID_HANDLE);
+        value = call.result == ERROR_SUCCESS ? uint32_t(payload.size()) : 0;
+        break;
     case PipeOp::Close:
         call.kind = DriverCall::Kind::Close;
         call.target = session.path;
+        if (session.device) session.device->Closed();
         session.device.reset();
         session.path.clear();
         break;

@@ -14,6 +14,8 @@ enum class PipeOp : uint32_t {
     Open = 1,
     IoControl = 2,
     Close = 3,
+    Read = 4,
+    Write = 5,
     WmiConnect = 16,
     WmiExecQuery = 17,
     WmiEnumerate = 18,

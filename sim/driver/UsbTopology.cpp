@@ -1,5 +1,6 @@
 #include "sim/UsbTopology.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <sstream>
@@ -180,6 +181,12 @@ UsbHub& UsbHub::Attach(int port, const UsbDevice& device) {
     return *this;
 }
 
+UsbHub& UsbHub::Detach(int port) {
+    std::lock_guard<std::mutex> guard(tree_.lock);
+    attached_.erase(port);
+    return *this;
+}
+
 UsbHub& UsbHub::AttachHub(int port, int ports) {
     std::wostringstream name;
     UsbHub* hub;
@@ -236,6 +243,15 @@ void UsbTopology::AddInterface(const GUID& interfaceClass, const std::wstring& p
     }
     interfaces_.emplace_back(interfaceClass, std::vector<std::wstring>{path});
     host_.SetDeviceInterfaces(interfaceClass, interfaces_.back().second);
+}
+
+void UsbTopology::RemoveInterface(const GUID& interfaceClass, const std::wstring& path) {
+    for (auto& entry : interfaces_) {
+        if (!IsEqualGUID(entry.first, interfaceClass)) continue;
+        auto& paths = entry.second;
+        paths.erase(std::remove(paths.begin(), paths.end(), path), paths.end());
+        host_.SetDeviceInterfaces(interfaceClass, paths);
+    }
 }
 
 }  // namespace sim

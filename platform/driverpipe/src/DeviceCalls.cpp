@@ -63,6 +63,47 @@ BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID input, DWORD inputLength,
     return TRUE;
 }
 
+BOOL ReadDevice(HANDLE device, void* buffer, DWORD length, DWORD* read, DWORD timeoutMs) {
+    if (read) *read = 0;
+    Request request;
+    request.op = Op::Read;
+    request.args[0] = length;
+    request.args[1] = timeoutMs;
+    Reply reply;
+    if (!Transact(device, request, &reply)) {
+        SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+        return FALSE;
+    }
+    const DWORD got = DWORD(std::min<size_t>(reply.payload.size(), length));
+    if (got && buffer) std::memcpy(buffer, reply.payload.data(), got);
+    if (read) *read = got;
+    if (reply.status != ERROR_SUCCESS) {
+        SetLastError(reply.status);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WriteDevice(HANDLE device, const void* buffer, DWORD length, DWORD* written, DWORD timeoutMs) {
+    if (written) *written = 0;
+    Request request;
+    request.op = Op::Write;
+    request.args[0] = timeoutMs;
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    if (bytes && length) request.payload.assign(bytes, bytes + length);
+    Reply reply;
+    if (!Transact(device, request, &reply)) {
+        SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+        return FALSE;
+    }
+    if (written) *written = reply.value;
+    if (reply.status != ERROR_SUCCESS) {
+        SetLastError(reply.status);
+        return FALSE;
+    }
+    return TRUE;
+}
+
 BOOL CloseHandle(HANDLE device) {
     Request request;
     request.op = Op::Close;

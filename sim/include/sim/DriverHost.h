@@ -40,13 +40,13 @@ struct WmiObject {
 
 // One call that reached a simulated driver.
 struct DriverCall {
-    enum class Kind { Open, IoControl, Close, WmiConnect, WmiQuery, WmiEnumerate, WmiPut, DeviceInterfaces };
+    enum class Kind { Open, IoControl, Close, WmiConnect, WmiQuery, WmiEnumerate, WmiPut, DeviceInterfaces, Read, Write };
     Kind kind = Kind::Open;
     std::wstring target;  // device path (open, I/O control, close), namespace, query text or class name
     uint32_t code = 0;    // I/O control code; desired access of an open
     uint32_t flags = 0;   // flags and attributes of an open; flags of a WMI call
-    Bytes input;          // input bytes of an I/O control
-    Bytes output;         // bytes an I/O control returned
+    Bytes input;          // input bytes of an I/O control; bytes written
+    Bytes output;         // bytes an I/O control returned; bytes read
     uint32_t result = 0;  // Win32 error (device calls) or HRESULT (WMI calls); 0 is success
     WmiObject object;     // the object a WMI put wrote
 };
@@ -59,6 +59,18 @@ public:
     virtual uint32_t Open(uint32_t access, uint32_t flagsAndAttributes) = 0;
     // A Win32 error, or 0; *output holds the bytes returned (at most outputLength).
     virtual uint32_t IoControl(uint32_t code, const Bytes& input, uint32_t outputLength, Bytes* output) = 0;
+    // Packet transfers (USB endpoints): a Win32 error, or 0. A read waits at most the time-out and
+    // fails with ERROR_TIMEOUT when nothing came.
+    virtual uint32_t Read(uint32_t length, uint32_t timeoutMs, Bytes* data) {
+        (void)length, (void)timeoutMs, (void)data;
+        return ERROR_INVALID_FUNCTION;
+    }
+    virtual uint32_t Write(const Bytes& data, uint32_t timeoutMs) {
+        (void)data, (void)timeoutMs;
+        return ERROR_INVALID_FUNCTION;
+    }
+    // The connection that opened the device went away (closed or broken).
+    virtual void Closed() {}
 };
 
 // A WMI class of a simulated driver.

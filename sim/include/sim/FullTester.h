@@ -1,7 +1,9 @@
 #pragma once
 // A whole simulated tester: identity, counters with traffic moving them, PHYs with their links
 // up, Tx tables and the 93C56 on the register side, and the USB-Ethernet chip's driver with its
-// serial flash on the driver side. brevix-sim plays one; tests can build the same.
+// serial flash on the driver side. A Brevix-H or Brevix-J (machine ids 3 and 4) also has its USB
+// unit on a USB tree of the driver side, its EEPROM holding the same identity. brevix-sim plays
+// one; tests can build the same.
 
 #include "sim/ChipDriver.h"
 #include "sim/CounterBanks.h"
@@ -11,6 +13,8 @@
 #include "sim/Tester.h"
 #include "sim/TesterModel.h"
 #include "sim/TxTables.h"
+#include "sim/UsbTopology.h"
+#include "sim/UsbUnit.h"
 
 #include <memory>
 #include <string>
@@ -42,6 +46,8 @@ public:
     TxTables& Tables() { return tables_; }
     DriverHost& Host() { return *host_; }
     ChipDriver& Driver() { return driver_; }
+    // The USB unit of machine ids 3 and 4; null for the others.
+    UsbUnit* Usb() { return usbUnit_.get(); }
 
 private:
     const int machineId_;
@@ -52,6 +58,8 @@ private:
     TxTables tables_;
     std::unique_ptr<DriverHost> host_;
     ChipDriver driver_;
+    std::unique_ptr<UsbTopology> usb_;
+    std::unique_ptr<UsbUnit> usbUnit_;
 };
 
 }  // namespace sim

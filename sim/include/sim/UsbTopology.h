@@ -35,6 +35,8 @@ public:
 
     // Puts a device on a port (1 .. Ports()); returns this hub.
     UsbHub& Attach(int port, const UsbDevice& device);
+    // Empties a port, as when its device is unplugged.
+    UsbHub& Detach(int port);
     // Puts an external hub with `ports` ports on a port; returns the new hub.
     UsbHub& AttachHub(int port, int ports);
 
@@ -61,6 +63,7 @@ public:
     UsbHub& AddHostController(int index, int ports);
     // A present device interface of a class, after those added before.
     void AddInterface(const GUID& interfaceClass, const std::wstring& path);
+    void RemoveInterface(const GUID& interfaceClass, const std::wstring& path);
 
 private:
     DriverHost& host_;

@@ -20,4 +20,9 @@ BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID input, DWORD inputLength,
 
 BOOL CloseHandle(HANDLE device);
 
+// A transfer on a device that moves data in packets (a USB endpoint): one packet each call, waiting
+// at most the time-out for it. Fails with ERROR_TIMEOUT when nothing came in time.
+BOOL ReadDevice(HANDLE device, void* buffer, DWORD length, DWORD* read, DWORD timeoutMs);
+BOOL WriteDevice(HANDLE device, const void* buffer, DWORD length, DWORD* written, DWORD timeoutMs);
+
 }  // namespace driverpipe

@@ -11,6 +11,10 @@
 //   IoControl       args: code, output length; payload: input bytes.
 //                   status: Win32 error; value: bytes returned; payload: the output bytes.
 //   Close           status 0.
+//   Read            args: length, time-out in ms. status: Win32 error (ERROR_TIMEOUT when nothing
+//                   came in time); payload: the bytes read (at most length).
+//   Write           args: time-out in ms; payload: the bytes. status: Win32 error; value: bytes
+//                   written.
 //   WmiConnect      payload: UTF-16 namespace. status: HRESULT.
 //   WmiExecQuery    args: flags; payload: UTF-16 language, UTF-16 query (each a counted string).
 //                   status: HRESULT; payload: u32 count, then that many objects.
@@ -35,6 +39,8 @@ enum class Op : uint32_t {
     Open = 1,
     IoControl = 2,
     Close = 3,
+    Read = 4,
+    Write = 5,
     WmiConnect = 16,
     WmiExecQuery = 17,
     WmiEnumerate = 18,

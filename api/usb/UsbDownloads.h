@@ -1,0 +1,51 @@
+#pragma once
+// Firmware, FPGA and auxiliary (Ravlo) firmware downloads to a Brevix-H unit over the channel: a
+// stream of 60-byte chunks, each acknowledged by a reply with the download's code.
+//
+// Worker downloads (firmware, FPGA, Ravlo) run on a thread of their own and report progress to the
+// host callback (0x0F01 firmware, 0x0F00 FPGA) or to the Korrin-layer callback (Ravlo); the
+// synchronous downloads run on the caller's thread and report to the Korrin-layer callback.
+//
+// The busy flag is taken by the starting export with an atomic exchange, so two starts never both
+// win; a worker that cannot start gives it back. Each worker owns copies of its path and image.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace capi {
+
+// Results of the worker starts.
+enum UsbDownloadStart : int {
+    kDownloadStarted = 0,
+    kDownloadRunning = 1,
+    kDownloadNoUnit = 2,
+    kDownloadBadFile = 3,
+};
+
+// Status codes of the 0x0F00 / 0x0F01 messages.
+enum UsbDownloadStatus : uint16_t {
+    kDownloadFailed = 1,
+    kDownloadProgress = 2,
+    kDownloadChecking = 3,
+    kDownloadErasing = 4,
+    kDownloadPassed = 6,
+};
+
+constexpr size_t kImageHeader = 512;
+constexpr size_t kRavloHeader = 1056;
+constexpr size_t kChunkData = 60;
+// Chunk indices are 16 bits; the Ravlo stream keeps 0xFFFF for its last chunk.
+constexpr size_t kMaxChunks = 0xFFFF;
+
+int StartFirmwareDownload(const wchar_t* path);
+int StartFpgaDownload(const uint8_t* image, int start, int end);
+int StartRavloDownload(const char* path);
+void DownloadFirmwareNow(const char* path);
+void DownloadFpgaNow(const char* path);
+
+// The Ravlo file's check: header text "Ravlo FW" and the CRC-16/XMODEM of bytes 32 on in bytes 0-1.
+bool RavloFileValid(const std::vector<uint8_t>& file);
+uint16_t Crc16Xmodem(const uint8_t* data, size_t length);
+
+}  // namespace capi

@@ -1,0 +1,324 @@
+#include "usb/UsbTesterDevice.h"
+
+#include "runtime/DebugStream.h"
+#include "runtime/PumpWait.h"
+#include "usbtree/UsbTreeSearch.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace capi {
+namespace {
+
+constexpr char kEndpoint[] = "\\MCHP_EP1";
+constexpr DWORD kMpusbWrite = 0;
+constexpr DWORD kMpusbRead = 1;
+constexpr DWORD kMpusbTimeoutMs = 1000;
+constexpr DWORD kLockSpinCount = 4000;
+// WaitDownloadEnd: up to 500 polls 10 ms apart.
+constexpr int kDownloadEndPolls = 500;
+constexpr uint32_t kDownloadEndPollMs = 10;
+
+constexpr uint32_t kBrevixVendor = 0x2403;
+constexpr uint32_t kNewFirmware = 0x1700;
+constexpr uint32_t kOldFirmware = 0x1688;
+
+enum class Search { Hid, Mpusb };
+
+struct Try {
+    uint32_t vendorId;
+    uint32_t productId;
+    Search search;
+    const wchar_t* name;
+};
+
+constexpr wchar_t kBrevixHName[] = L"Quendal Brevix-H diagnosis and manager";
+constexpr wchar_t kDeviceName[] = L"Quendal Device";
+
+// The tries of the search for each model type, in order.
+std::vector<Try> TriesOf(int type) {
+    switch (type) {
+    case 1:
+        return {{0x10C4, 0x1101, Search::Hid, L"Quendal Korrin"},
+                {kBrevixVendor, kOldFirmware, Search::Hid, L"Quendal Korrin"}};
+    case 2:
+        return {{0x10C4, 0x1102, Search::Hid, L"Quendal Sevane"},
+                {kBrevixVendor, kOldFirmware, Search::Hid, L"Quendal Sevane"}};
+    case 3:
+        return {{0x10C4, 0x1103, Search::Hid, L"Quendal Dashel"},
+                {kBrevixVendor, kOldFirmware, Search::Hid, L"Quendal Dashel"}};
+    case 4:
+        return {{kBrevixVendor, kNewFirmware, Search::Hid, kBrevixHName},
+                {kBrevixVendor, kNewFirmware, Search::Hid, kDeviceName},
+                {kBrevixVendor, kOldFirmware, Search::Mpusb, kBrevixHName},
+                {kBrevixVendor, kOldFirmware, Search::Mpusb, kDeviceName}};
+    default:
+        return {};
+    }
+}
+
+bool Found(const Try& t, std::vector<uint32_t>& instances) {
+    return (t.search == Search::Hid ? FindUsbInterfacePaths(t.vendorId, t.productId, t.name, instances)
+                                    : FindUsbInterfacePathsByHub(t.vendorId, t.productId, t.name, instances)) != 0;
+}
+
+std::string VidPid(uint32_t vendorId, uint32_t productId) {
+    char text[32];
+    std::snprintf(text, sizeof text, "vid_%04x&pid_%04x", unsigned(vendorId), unsigned(productId));
+    return text;
+}
+
+bool Valid(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+
+}  // namespace
+
+std::atomic<UsbMode>& UsbTransportMode() {
+    static std::atomic<UsbMode> mode{UsbMode::Hid};
+    return mode;
+}
+
+std::atomic<int>& UsbDownloadBusy() {
+    static std::atomic<int> busy{0};
+    return busy;
+}
+
+std::atomic<int>& UsbDownloadFinished() {
+    static std::atomic<int> finished{1};
+    return finished;
+}
+
+std::atomic<KorrinCallback>& KorrinLayerCallback() {
+    static std::atomic<KorrinCallback> callback{nullptr};
+    return callback;
+}
+
+void ReportToKorrinCallback(int status, uint8_t percent) {
+    if (KorrinCallback callback = KorrinLayerCallback().load()) callback(status, &percent, 1);
+}
+
+// The object lives until the process ends: closing its handles at unload could wait on a driver
+// peer that is already gone, and the system releases them with the process.
+UsbTesterDevice& UsbTesterDevice::Instance() {
+    static UsbTesterDevice* device = new UsbTesterDevice;
+    return *device;
+}
+
+UsbTesterDevice::UsbTesterDevice() {
+    BindDriverLibrary();
+    InitializeCriticalSectionAndSpinCount(&lock_, kLockSpinCount);
+}
+
+// A missing library or entry point leaves its pointer null: the MPUSB transport then moves
+// nothing and its opens fail.
+void UsbTesterDevice::BindDriverLibrary() {
+    driver_ = LoadLibraryW(L"mpusbapi.dll");
+    if (!driver_) return;
+    auto entry = [this](const char* name) { return reinterpret_cast<void*>(GetProcAddress(driver_, name)); };
+    getDeviceCount_ = reinterpret_cast<GetDeviceCountFn>(entry("_MPUSBGetDeviceCount"));
+    open_ = reinterpret_cast<OpenFn>(entry("_MPUSBOpen"));
+    close_ = reinterpret_cast<CloseFn>(entry("_MPUSBClose"));
+    read_ = reinterpret_cast<TransferFn>(entry("_MPUSBRead"));
+    write_ = reinterpret_cast<TransferFn>(entry("_MPUSBWrite"));
+}
+
+int UsbTesterDevice::FindByType(int type) {
+    type_ = type;
+    std::vector<uint32_t> instances;
+    const std::vector<Try> tries = TriesOf(type);
+    for (size_t i = 0; i < tries.size(); ++i) {
+        const Try& t = tries[i];
+        if (!Found(t, instances)) continue;
+        productName_ = t.name;
+        vendorId_ = t.vendorId;
+        productId_ = t.productId;
+        vidPid_ = VidPid(t.vendorId, t.productId);
+        if (type == 4) {
+            UsbTransportMode() = t.productId == kNewFirmware ? UsbMode::Hid : UsbMode::Mpusb;
+            if (i == 0) Log("(API)(Detect) Brevix-HJ new FW");
+            if (i == 2) Log("(API)(Detect) Brevix-HJ old FW");
+        }
+        return 1;
+    }
+    return 0;
+}
+
+int UsbTesterDevice::ProbeModel(int index) const {
+    if (index < 1 || index > 3) return 0;
+    std::vector<uint32_t> instances;
+    for (const Try& t : TriesOf(index))
+        if (Found(t, instances)) return 1;
+    return 0;
+}
+
+int UsbTesterDevice::IsPresent() const {
+    std::vector<uint32_t> instances;
+    return FindUsbInterfacePaths(vendorId_, productId_, productName_, instances) ? 1 : 0;
+}
+
+int UsbTesterDevice::Open() {
+    // An open channel is closed first, so that its handles are not lost.
+    if (Valid(readHandle_) || Valid(writeHandle_)) Close();
+    lost_ = false;
+    openMode_ = UsbTransportMode().load();
+    const bool found = openMode_ == UsbMode::Hid ? OpenHid() : OpenMpusb();
+    if (!found) return 0;
+    const bool open = Valid(writeHandle_) && Valid(readHandle_);
+    connected_ = open ? 1 : 0;
+    return open ? 1 : 0;
+}
+
+bool UsbTesterDevice::OpenHid() {
+    std::vector<uint32_t> instances;
+    if (!FindUsbInterfacePaths(vendorId_, productId_, productName_, instances)) return false;
+    const std::wstring path = LastFoundDevicePath();
+    writeHandle_ = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               0, nullptr);
+    // Reads are overlapped so that each can be bounded and cancelled.
+    readHandle_ = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OVERLAPPED, nullptr);
+    return true;
+}
+
+bool UsbTesterDevice::OpenMpusb() {
+    std::vector<uint32_t> instances;
+    if (!FindUsbInterfacePathsByHub(vendorId_, productId_, productName_, instances)) return false;
+    if (!open_) {
+        writeHandle_ = readHandle_ = INVALID_HANDLE_VALUE;
+        return true;
+    }
+    writeHandle_ = open_(instances.front(), vidPid_.c_str(), kEndpoint, kMpusbWrite, 0);
+    readHandle_ = open_(instances.front(), vidPid_.c_str(), kEndpoint, kMpusbRead, 0);
+    return true;
+}
+
+void UsbTesterDevice::Close() {
+    const bool hid = openMode_ == UsbMode::Hid;
+    for (std::atomic<HANDLE>* slot : {&readHandle_, &writeHandle_}) {
+        const HANDLE handle = slot->exchange(nullptr);
+        if (!Valid(handle)) continue;
+        if (hid) CloseHandle(handle);
+        else if (close_) close_(handle);
+    }
+    connected_ = 0;
+}
+
+DWORD UsbTesterDevice::WritePacket(const uint8_t* buffer, DWORD length) {
+    if (!buffer) return 0;
+    const HANDLE handle = writeHandle_;
+    if (!Valid(handle)) return 0;
+    DWORD sent = 0;
+    if (UsbTransportMode() == UsbMode::Hid) {
+        if (!WriteFile(handle, buffer, length, &sent, nullptr)) sent = 0, lost_ = true;
+    } else if (write_ && !write_(handle, const_cast<uint8_t*>(buffer), length, &sent, kMpusbTimeoutMs)) {
+        if (GetLastError() != ERROR_TIMEOUT) lost_ = true;
+    }
+    return sent;
+}
+
+DWORD UsbTesterDevice::ReadPacket(uint8_t* buffer, DWORD length, DWORD timeoutMs) {
+    if (!buffer) return 0;
+    const HANDLE handle = readHandle_;
+    if (!Valid(handle)) return 0;
+    const DWORD bound = std::min(timeoutMs, kMpusbTimeoutMs);
+    if (UsbTransportMode() == UsbMode::Mpusb) {
+        DWORD received = 0;
+        if (read_ && !read_(handle, buffer, length, &received, bound) && GetLastError() != ERROR_TIMEOUT) lost_ = true;
+        return received;
+    }
+    uint8_t report[kUsbReport] = {};
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!overlapped.hEvent) return 0;
+    DWORD received = 0;
+    if (ReadFile(handle, report, sizeof report, nullptr, &overlapped) || GetLastError() == ERROR_IO_PENDING) {
+        if (WaitForSingleObject(overlapped.hEvent, bound) != WAIT_OBJECT_0) CancelIo(handle);
+        // A report that arrived while the read was being cancelled is still taken.
+        if (!GetOverlappedResult(handle, &overlapped, &received, TRUE)) {
+            received = 0;
+            if (GetLastError() != ERROR_OPERATION_ABORTED) lost_ = true;
+        }
+    } else {
+        lost_ = true;
+    }
+    CloseHandle(overlapped.hEvent);
+    if (received < kUsbReport) return 0;
+    if (length >= kUsbReport) {
+        std::memcpy(buffer, report, kUsbReport);
+        return kUsbReport;
+    }
+    const DWORD packet = std::min<DWORD>(length, kUsbPacket);
+    std::memcpy(buffer, report + 1, packet);
+    return packet;
+}
+
+DWORD UsbTesterDevice::Write(const UsbPacket& packet, UsbWriteForm form) {
+    if (form == UsbWriteForm::Report && UsbTransportMode() == UsbMode::Hid) {
+        uint8_t report[kUsbReport] = {};
+        std::memcpy(report + 1, packet.data(), kUsbPacket);
+        return WritePacket(report, kUsbReport);
+    }
+    return WritePacket(packet.data(), kUsbPacket);
+}
+
+bool UsbTesterDevice::Read(UsbPacket* packet, DWORD timeoutMs) {
+    UsbPacket received{};
+    if (ReadPacket(received.data(), kUsbPacket, timeoutMs) == 0) return false;
+    if (packet) *packet = received;
+    return true;
+}
+
+DWORD UsbTesterDevice::SendCommand(uint8_t code) {
+    UsbPacket packet{};
+    packet[0] = code;
+    return Write(packet, UsbWriteForm::Report);
+}
+
+bool UsbTesterDevice::ReceiveReply(uint8_t code, UsbPacket* packet, DWORD timeoutMs) {
+    UsbPacket received{};
+    if (!Read(&received, timeoutMs) || received[0] != code) return false;
+    if (packet) *packet = received;
+    return true;
+}
+
+UsbDeviceLock::UsbDeviceLock() {
+    UsbTesterDevice& device = UsbTesterDevice::Instance();
+    if (device.owner_.load() == GetCurrentThreadId()) return;
+    EnterCriticalSection(&device.lock_);
+    device.owner_ = GetCurrentThreadId();
+    acquired_ = true;
+}
+
+UsbDeviceLock::~UsbDeviceLock() {
+    if (!acquired_) return;
+    UsbTesterDevice& device = UsbTesterDevice::Instance();
+    device.owner_ = 0;
+    LeaveCriticalSection(&device.lock_);
+}
+
+void WaitDownloadEnd() {
+    UsbTesterDevice::Instance().RequestAbort();
+    for (int i = 0; i < kDownloadEndPolls && !UsbDownloadFinished().load(); ++i) PumpWait(kDownloadEndPollMs);
+}
+
+std::wstring ToWide(const char* text) {
+    if (!text) return {};
+    const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring wide(size_t(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
+    wide.resize(size_t(length - 1));
+    return wide;
+}
+
+void ToNarrow(char* buffer, const std::wstring& text) {
+    if (!buffer) return;
+    const int length = WideCharToMultiByte(CP_OEMCP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) {
+        *buffer = '\0';
+        return;
+    }
+    WideCharToMultiByte(CP_OEMCP, 0, text.c_str(), -1, buffer, length, nullptr, nullptr);
+}
+
+}  // namespace capi

@@ -1,0 +1,146 @@
+#pragma once
+// The USB control channel of the Brevix-H family and its sibling models: one device object for the
+// whole library. It finds a unit by model type (USB vendor and product id, through the USB tree
+// search), opens it and moves 64-byte packets in one of two transports:
+//   - HID (the units' new firmware): the interface's device path opened twice with the system's
+//     own CreateFileW, once to write and once to read; each transfer is one 65-byte report whose
+//     byte 0 is the report id 0 and whose bytes 1-64 are the packet.
+//   - MPUSB (the old firmware): the write and read pipes of mpusbapi.dll's endpoint "\MCHP_EP1",
+//     bound at run time by name; 64-byte packets with a 1000 ms time-out.
+//
+// Threads: the host's threads and the download workers. The device lock serialises exchanges
+// (see UsbExchange.h); the handles are atomic so that a close on one thread makes the transfers of
+// another fail at once. The mode and the download flags are plain atomic words.
+
+#include <windows.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+namespace capi {
+
+constexpr size_t kUsbPacket = 64;
+constexpr size_t kUsbReport = 65;
+using UsbPacket = std::array<uint8_t, kUsbPacket>;
+
+enum class UsbMode { Hid, Mpusb };
+
+// How a packet is written: as the report form (65 bytes in HID mode, the packet in MPUSB mode) or
+// as the bare 64-byte packet in both modes.
+enum class UsbWriteForm { Report, Plain };
+
+// The Korrin-layer callback: (status, pointer to a percent byte, count 1).
+using KorrinCallback = void(__stdcall*)(int status, const uint8_t* percent, int count);
+
+class UsbTesterDevice {
+public:
+    static UsbTesterDevice& Instance();
+
+    // Model types: 1 Korrin, 2 Sevane, 3 Dashel, 4 Brevix-H.
+    int FindByType(int type);
+    int ProbeModel(int index) const;
+    int IsPresent() const;
+    int Open();
+    void Close();
+    bool IsConnected() const { return connected_.load(); }
+
+    // One transfer in the current mode; the bytes moved. A read in HID mode always takes one whole
+    // report (a shorter read would split it): asked for 65 bytes it hands over the report, asked
+    // for 64 the packet. A read waits at most `timeoutMs` (and never more than 1000 ms).
+    DWORD WritePacket(const uint8_t* buffer, DWORD length);
+    DWORD ReadPacket(uint8_t* buffer, DWORD length, DWORD timeoutMs = kReadTimeoutMs);
+    // Writes a packet in the given form.
+    DWORD Write(const UsbPacket& packet, UsbWriteForm form);
+    // Reads one packet (the packet part of a report in HID mode); false when nothing came.
+    bool Read(UsbPacket* packet, DWORD timeoutMs = kReadTimeoutMs);
+    // A packet of only the code, in the report form.
+    DWORD SendCommand(uint8_t code);
+    // Reads one packet; true when bytes came and byte 0 is the code.
+    bool ReceiveReply(uint8_t code, UsbPacket* packet = nullptr, DWORD timeoutMs = kReadTimeoutMs);
+
+    // A transfer failed for another reason than a time-out since the last open: the unit is gone.
+    bool Lost() const { return lost_.load(); }
+
+    void RequestAbort() { abort_ = true; }
+    void ClearAbort() { abort_ = false; }
+    bool AbortRequested() const { return abort_.load(); }
+
+    int Type() const { return type_.load(); }
+    uint32_t VendorId() const { return vendorId_.load(); }
+    uint32_t ProductId() const { return productId_.load(); }
+
+    static constexpr DWORD kReadTimeoutMs = 1000;
+
+private:
+    friend class UsbDeviceLock;
+    UsbTesterDevice();
+    void BindDriverLibrary();
+    bool OpenHid();
+    bool OpenMpusb();
+
+    using GetDeviceCountFn = DWORD(WINAPI*)(const char*);
+    using OpenFn = HANDLE(WINAPI*)(DWORD, const char*, const char*, DWORD, DWORD);
+    using CloseFn = BOOL(WINAPI*)(HANDLE);
+    using TransferFn = DWORD(WINAPI*)(HANDLE, void*, DWORD, DWORD*, DWORD);
+
+    std::atomic<int> connected_{0};
+    std::atomic<bool> abort_{false};
+    std::atomic<bool> lost_{false};
+    std::atomic<HANDLE> readHandle_{INVALID_HANDLE_VALUE};
+    std::atomic<HANDLE> writeHandle_{INVALID_HANDLE_VALUE};
+    // The transport the handles were opened in: a later search may switch the mode before they
+    // are closed.
+    std::atomic<UsbMode> openMode_{UsbMode::Hid};
+    HMODULE driver_ = nullptr;
+    CRITICAL_SECTION lock_;
+    std::atomic<DWORD> owner_{0};
+    GetDeviceCountFn getDeviceCount_ = nullptr;
+    OpenFn open_ = nullptr;
+    CloseFn close_ = nullptr;
+    TransferFn read_ = nullptr;
+    TransferFn write_ = nullptr;
+
+    // The selection: written by FindByType on the host's thread, read by Open.
+    std::string vidPid_ = "vid_10c4&pid_1101";
+    std::wstring productName_;
+    std::atomic<uint32_t> vendorId_{0x10C4};
+    std::atomic<uint32_t> productId_{0x1101};
+    std::atomic<int> type_{1};
+};
+
+// Holds the device lock for one exchange or transfer. The lock is taken by every thread that talks
+// to the unit; an exchange started on a thread that holds it already (from a message dispatched
+// during a pumped wait of a running exchange) does not get it, and fails without I/O instead of
+// mixing its packets into the running exchange.
+class UsbDeviceLock {
+public:
+    UsbDeviceLock();
+    ~UsbDeviceLock();
+    UsbDeviceLock(const UsbDeviceLock&) = delete;
+    UsbDeviceLock& operator=(const UsbDeviceLock&) = delete;
+    bool Acquired() const { return acquired_; }
+
+private:
+    bool acquired_ = false;
+};
+
+// The library-wide words beside the device object.
+std::atomic<UsbMode>& UsbTransportMode();
+// A worker download runs (busy 1, finished 0), or none does (busy 0, finished 1).
+std::atomic<int>& UsbDownloadBusy();
+std::atomic<int>& UsbDownloadFinished();
+std::atomic<KorrinCallback>& KorrinLayerCallback();
+// Calls the Korrin-layer callback when one is set.
+void ReportToKorrinCallback(int status, uint8_t percent);
+
+// Terminate: close the channel, then wait up to about 5 seconds for a running worker download.
+void WaitDownloadEnd();
+
+// The text conversions of the layer: ANSI code page to wide; wide to the OEM code page, written
+// with its terminating zero into a buffer the caller sizes.
+std::wstring ToWide(const char* text);
+void ToNarrow(char* buffer, const std::wstring& text);
+
+}  // namespace capi

@@ -1,0 +1,129 @@
+#pragma once
+// A unit on the USB control channel: a Brevix-H (or a Korrin, Sevane or Dashel) plugged into a
+// port of the simulated USB tree. It answers the channel's 64-byte command packets: registers, its
+// EEPROM image, test tasks and logs, run name, system information and configuration, VCXO,
+// the mini-testers' commands, and the chunk streams of firmware, FPGA and auxiliary (Ravlo)
+// images, whose received data it keeps.
+//
+// Transports: a unit with the new firmware is a HID device whose interface path is a named pipe of
+// this process (so the host opens it with the system's own CreateFileW and reads and writes 65-byte
+// reports with ReadFile and WriteFile); one with the old firmware sits behind the mpusbapi driver,
+// an interface of that driver's class whose endpoint "\MCHP_EP1" the driver pipe serves.
+//
+// A HID unit delivers each input report to every reader handle open when it is produced (as the
+// system's HID driver keeps a report buffer per handle); a 64-byte write is taken as the bare
+// packet, a 65-byte one as a report (report id, packet).
+//
+// Faults change what the unit sends back; every packet written to it is kept with its form.
+
+#include "sim/DriverHost.h"
+#include "sim/UsbTopology.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+enum class UsbModel { Korrin = 1, Sevane = 2, Dashel = 3, BrevixH = 4 };
+enum class UsbTransport { Hid, Mpusb };
+
+// A packet as the unit received it.
+struct UsbPacket {
+    Bytes bytes;          // the 64-byte packet (a report without its report id)
+    bool report = false;  // written as a 65-byte report
+};
+
+class UsbUnit {
+public:
+    static constexpr uint16_t kBrevixVendor = 0x2403;
+    static constexpr uint16_t kNewFirmware = 0x1700;  // HID
+    static constexpr uint16_t kOldFirmware = 0x1688;  // mpusbapi driver
+
+    // Plugs the unit into `port` of `hub`. Korrin, Sevane and Dashel units are HID devices of
+    // vendor 0x10C4; a Brevix-H is 0x2403:0x1700 over HID or 0x2403:0x1688 over the mpusbapi driver.
+    UsbUnit(DriverHost& host, UsbTopology& topology, UsbHub& hub, int port, UsbModel model = UsbModel::BrevixH,
+            UsbTransport transport = UsbTransport::Hid);
+    ~UsbUnit();
+    UsbUnit(const UsbUnit&) = delete;
+    UsbUnit& operator=(const UsbUnit&) = delete;
+
+    uint16_t VendorId() const;
+    uint16_t ProductId() const;
+    UsbTransport Transport() const;
+    std::wstring InterfacePath() const;
+
+    // Device loss: the unit leaves the tree and its open handles break; PlugIn brings it back.
+    void Unplug();
+    void PlugIn();
+    // Unplugs itself after receiving this many more packets (0: never).
+    void UnplugAfter(size_t packets);
+
+    // Contents.
+    std::array<uint8_t, 256> Eeprom() const;
+    void SetEeprom(const std::array<uint8_t, 256>& image);
+    uint32_t Register(uint16_t address) const;
+    void SetRegister(uint16_t address, uint32_t value);
+    // A task's body (after its task number byte) as the unit keeps it: 116 bytes.
+    Bytes TaskBody(uint8_t task) const;
+    void SetTaskBody(uint8_t task, const Bytes& body);
+    // Test-log entries, each up to 1500 bytes.
+    void AddLogEntry(const Bytes& entry);
+    size_t LogEntries() const;
+    // The reply data of a command whose reply the unit does not compute: from packet byte 2 on.
+    void SetReplyData(uint8_t code, const Bytes& data);
+    Bytes ReplyData(uint8_t code) const;
+    // The last packet written with a code (empty when none).
+    Bytes LastRequest(uint8_t code) const;
+    int16_t VcxoPpm() const;
+    // Images: the data of the chunks received so far, by chunk index; complete once the end came.
+    Bytes Firmware() const;
+    Bytes Fpga() const;
+    Bytes Ravlo() const;
+    bool FirmwareComplete() const;
+    bool FpgaComplete() const;
+    bool RavloComplete() const;
+
+    // Faults on the unit's replies (each count covers the next replies it would send).
+    void DelayReplies(uint32_t milliseconds);
+    void DropReplies(size_t count);
+    void RepeatReplies(size_t count);
+    // The reply's code byte is changed, so it answers no request.
+    void CorruptReplies(size_t count);
+    // Each of the next `count` replies comes after `stale` packets of another code.
+    void PrecedeReplies(size_t count, size_t stale);
+    // Each of the next `count` replies comes after a copy of it whose bytes 1-5 (indices and
+    // arguments) are changed: a reply to another request of the same code.
+    void MisdirectReplies(size_t count);
+    // A silent unit takes packets and answers none.
+    void SetSilent(bool silent);
+    void ClearFaults();
+
+    std::vector<UsbPacket> Received() const;
+    size_t ReceivedCount() const;
+    void ClearReceived();
+
+    struct State;
+
+private:
+    class HidServer;
+    class Endpoint;
+
+    DriverHost& host_;
+    UsbTopology& topology_;
+    UsbHub& hub_;
+    int port_;
+    std::shared_ptr<State> state_;  // shared with the transport's threads and the driver host
+    // Plugging: guarded by plugLock_; the test's thread and the unit's timer (a planned unplug).
+    mutable std::mutex plugLock_;
+    std::shared_ptr<HidServer> hid_;
+    std::shared_ptr<Endpoint> endpoint_;
+    std::wstring interfacePath_;
+    bool plugged_ = false;
+};
+
+}  // namespace sim

@@ -1,0 +1,110 @@
+// Downloads to a simulated Brevix-H unit through the DLL: the stored image equals the file's data,
+// the status sequences of the host and Korrin-layer callbacks, refusals, abort and the loss of
+// the unit mid-download.
+
+#include "usb/DownloadBench.h"
+
+using namespace usbbench;
+
+namespace {
+
+TEST_P(UsbDownloadTest, FpgaWorkerSendsTheWindowAndReportsUntilPassed) {
+    const Bytes image = Pattern(1000, 3);
+    ASSERT_EQ(Export<DownloadFpga>("_Korrin_DownloadFPGA@12")(image.data(), 100, 161), 0);
+    EXPECT_EQ(Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(L"x"), 1) << "one worker download at a time";
+    ASSERT_TRUE(support::Eventually(
+        [&] { return !StatusMessages(0x0F00).empty() && StatusMessages(0x0F00).back().status == 6; },
+        std::chrono::seconds(20)));
+    EXPECT_EQ(Unit().Fpga(), Bytes(image.begin() + 100, image.begin() + 161));
+    EXPECT_TRUE(Unit().FpgaComplete());
+    const std::vector<sim::UsbPacket> packets = Unit().Received();
+    ASSERT_EQ(packets.size(), 3u) << "two chunks of 60 and 1 bytes, then the end packet";
+    EXPECT_EQ(packets[1].bytes[1], 1);
+    EXPECT_EQ(packets[1].bytes[2], 1);
+    const std::vector<Status> messages = StatusMessages(0x0F00);
+    EXPECT_EQ(messages.front(), (Status{4, 0}));
+    EXPECT_EQ(messages.back(), (Status{6, 100}));
+    for (const Status& s : messages)
+        if (s.status == 2) EXPECT_LT(s.value, 100);
+}
+
+TEST_P(UsbDownloadTest, LosingTheUnitEndsTheWorkerWithAFailureAndFreesTheChannel) {
+    const Bytes image = Pattern(6000, 9);
+    Unit().UnplugAfter(20);
+    ASSERT_EQ(Export<DownloadFpga>("_Korrin_DownloadFPGA@12")(image.data(), 0, int(image.size())), 0);
+    ASSERT_TRUE(support::Eventually(
+        [&] { return !StatusMessages(0x0F00).empty() && StatusMessages(0x0F00).back().status == 1; }));
+    EXPECT_EQ(StatusMessages(0x0F00).back(), (Status{1, 0}));
+    EXPECT_FALSE(Unit().FpgaComplete());
+    ASSERT_TRUE(support::Eventually([] {
+        return Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(L"missing") != 1;
+    })) << "the busy flag is given back";
+}
+
+TEST_P(UsbDownloadTest, TerminateAbortsASilentUnitsDownload) {
+    Unit().SetSilent(true);
+    const Bytes image = Pattern(300, 1);
+    ASSERT_EQ(Export<DownloadFpga>("_Korrin_DownloadFPGA@12")(image.data(), 0, 300), 0);
+    ASSERT_TRUE(support::Eventually([] { return !StatusMessages(0x0F00).empty(); }));
+    const auto start = std::chrono::steady_clock::now();
+    BrevixH_SYS_TerminateProcess();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
+    ASSERT_TRUE(support::Eventually([] { return StatusMessages(0x0F00).back().status == 1; }));
+}
+
+TEST_P(UsbDownloadTest, FilesThatCannotBeSentAreRefused) {
+    EXPECT_EQ(Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(Wide(WriteFile("short.bin", Bytes(511))).c_str()),
+              3);
+    EXPECT_EQ(Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(L"C:\\no\\such\\file.bin"), 3);
+    const Bytes image(10);
+    EXPECT_EQ(Export<DownloadFpga>("_Korrin_DownloadFPGA@12")(image.data(), 8, 4), 3) << "an end before the start";
+    const Bytes data = Pattern(100, 5);
+    Bytes file = RavloFile(data, "Ravlo FW");
+    file[40] ^= 1;
+    EXPECT_EQ(Export<DownloadRavlo>("_Korrin_DownloadRavlo@4")(WriteFile("crc.bin", file).c_str()), 3);
+    EXPECT_EQ(
+        Export<DownloadRavlo>("_Korrin_DownloadRavlo@4")(WriteFile("text.bin", RavloFile(data, "Ravlo FX")).c_str()),
+        3);
+    EXPECT_EQ(Unit().ReceivedCount(), 0u);
+}
+
+TEST_P(UsbDownloadTest, RavloStreamEndsWithTheLastChunkMarkedAndRefusesAClosedChannel) {
+    const Bytes data = Pattern(150, 7);
+    const std::string path = WriteFile("ravlo.bin", RavloFile(data, "Ravlo FW"));
+    ASSERT_EQ(Export<DownloadRavlo>("_Korrin_DownloadRavlo@4")(path.c_str()), 0);
+    ASSERT_TRUE(support::Eventually([] { return !Reports().empty() && Reports().back() == std::make_pair(2, 100); }));
+    EXPECT_EQ(Unit().Ravlo(), data);
+    const std::vector<sim::UsbPacket> packets = Unit().Received();
+    ASSERT_EQ(packets.size(), 4u) << "the start packet, then chunks 0, 1 and the last";
+    EXPECT_FALSE(packets[0].report) << "plain packets in both transports";
+    EXPECT_EQ(packets[3].bytes[1], 0xFF);
+    EXPECT_EQ(packets[3].bytes[2], 0xFF);
+    EXPECT_EQ(packets[3].bytes[3], 30);
+    EXPECT_EQ(Reports().front(), std::make_pair(2, 33));
+    BrevixH_SYS_TerminateProcess();
+    EXPECT_EQ(Export<DownloadRavlo>("_Korrin_DownloadRavlo@4")(path.c_str()), 2);
+}
+
+TEST_P(UsbDownloadTest, SynchronousFirmwareReportsEachChunkThenOneHundred) {
+    Bytes file = Pattern(512, 0);
+    const Bytes data = Pattern(125, 40);
+    file.insert(file.end(), data.begin(), data.end());
+    std::string path = WriteFile("firmware.bin", file);
+    EXPECT_EQ(BrevixH_SYS_DownloadFirmware(path.data()), 0);
+    EXPECT_EQ(Unit().Firmware(), data);
+    EXPECT_TRUE(Unit().FirmwareComplete());
+    EXPECT_EQ(Reports(), (std::vector<std::pair<int, int>>{{0, 33}, {0, 66}, {0, 99}, {0, 100}}));
+}
+
+TEST_P(UsbDownloadTest, SynchronousFpgaFailsAtTheFirstDeadlineWhenTheUnitIsGone) {
+    Bytes file = Pattern(512 + 200, 0);
+    std::string path = WriteFile("fpga.bin", file);
+    Unit().UnplugAfter(2);
+    EXPECT_EQ(BrevixH_SYS_DownloadFPGA(path.data()), 0);
+    EXPECT_EQ(Reports().back(), std::make_pair(255, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, UsbDownloadTest, testing::Values(sim::UsbTransport::Hid, sim::UsbTransport::Mpusb),
+                         [](const auto& info) { return TransportName(info.param); });
+
+}  // namespace
