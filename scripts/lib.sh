@@ -96,6 +96,10 @@ brevix_wineserver_start_checked() {
   # together on a prefix that is being updated can hang.
   [ -f "$WINEPREFIX/system.reg" ] || log "creating the Wine prefix $WINEPREFIX"
   wine wineboot -u >/dev/null 2>&1
+  # Japanese texts in captions and message boxes: Wine links its interface font to "MS UI Gothic"
+  # for the glyphs it lacks, and Debian's IPA font stands in for that face.
+  grep -q '^"MS UI Gothic"="IPAPGothic"' "$WINEPREFIX/user.reg" 2>/dev/null ||
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d IPAPGothic /f >/dev/null 2>&1
   # No window manager runs on the test display: Wine draws the frames and captions itself, so that
   # windows look on the display as they do on a desktop.
   grep -q '^"Decorated"="N"' "$WINEPREFIX/user.reg" 2>/dev/null ||
