@@ -189,12 +189,14 @@ int CaptureConfigure(int entry, const BrevixC_RxCaptureConfig_T& config) {
 
 int CaptureStart(uint8_t port, uint32_t mode) {
     if (port != kBothPorts) {
+        EndCaptureThread(port);
         if (!ResetPortForStart(port, true)) return 0;
         if (mode != 1) BVT_ReplayPortClear(port);
         else ConfigureOwnWrap(port);
         CaptureState(port).mode = int32_t(mode);
         return WriteCaptureStart(port, mode, false);
     }
+    for (int entry = 0; entry < 3; ++entry) EndCaptureThread(entry);
     ResetEntry(2);
     ClearCaptureQueue(2);
     BVT_Delay(100);

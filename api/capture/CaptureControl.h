@@ -36,6 +36,10 @@ int SetTapCaptureMode(uint8_t port, uint8_t mode);
 bool CreateCaptureThread(int entry);
 // Whether an entry's capture thread runs.
 bool CaptureThreadRuns(int entry);
+// Makes an entry idle and waits, with a bound, for its capture thread to end: a start that follows
+// an upload's last record must not find the old thread still finishing, or the new upload's thread
+// would be refused.
+void EndCaptureThread(int entry);
 // Waits, with a bound, for every capture thread to end; true when none runs.
 bool JoinCaptureThreads(unsigned long timeoutMs);
 

@@ -200,6 +200,11 @@ bool CreateCaptureThread(int entry) {
     return threads[entry].Start(kNames[entry], [entry] { CaptureThread(entry); });
 }
 
+void EndCaptureThread(int entry) {
+    CaptureState(entry).terminate = 1;
+    threads[entry].Join(2000);
+}
+
 bool JoinCaptureThreads(unsigned long timeoutMs) {
     bool ended = true;
     for (auto& thread : threads) ended = thread.Join(timeoutMs) && ended;
