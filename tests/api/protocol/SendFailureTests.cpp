@@ -48,10 +48,7 @@ protected:
 
 // The receive thread handles replies in order: once a later read is answered, every reply the
 // tester sent before it has been handled.
-void HandleTheRepliesSentSoFar() {
-    uint32_t value = 0;
-    ASSERT_EQ(BVT_Read(0x41000004, &value), 1);
-}
+void HandleTheRepliesSentSoFar() { bench::HandledByTester(); }
 
 TEST_F(SendFailureTest, HostSendingSwitchChangesOnlyOnceItsWriteWentOut) {
     {
@@ -114,6 +111,15 @@ TEST_F(SendFailureTest, EepromReadFailsOnlyWhenNoBlockWentOut) {
     EXPECT_EQ(EepromFrames(), std::vector<size_t>(7, 32));
     HandleTheRepliesSentSoFar();
     EXPECT_EQ(CompletionEvents(), 0) << "the last block's reply announces the end";
+}
+
+TEST_F(SendFailureTest, NicModeGivesZeroWhenItsWriteIsNotSent) {
+    {
+        const Refusal refusal([](const bench::Bytes& f) { return FirstRegisterIs(f, 0x41000010); });
+        EXPECT_EQ(BrevixC_SYS_SetNICMode(0, 1), 0);
+    }
+    EXPECT_EQ(BrevixC_SYS_SetNICMode(0, 1), 1);
+    EXPECT_EQ(BrevixC_SYS_SetNICMode(0, 0), 1);
 }
 
 }  // namespace
