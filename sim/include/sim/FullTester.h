@@ -1,10 +1,11 @@
 #pragma once
 // A whole simulated tester: identity, counters with traffic moving them, PHYs with their links
-// up, Tx tables and the 93C56 on the register side, and the USB-Ethernet chip's driver with its
-// serial flash on the driver side. A Brevix-H or Brevix-J (machine ids 3 and 4) also has its USB
-// unit on a USB tree of the driver side, its EEPROM holding the same identity. brevix-sim plays
-// one; tests can build the same.
+// up, Tx tables, the 93C56 and a capture engine fed by the link partners' frames on the register
+// side, and the USB-Ethernet chip's driver with its serial flash on the driver side. A Brevix-H or
+// Brevix-J (machine ids 3 and 4) also has its USB unit on a USB tree of the driver side, its EEPROM
+// holding the same identity. brevix-sim plays one; tests can build the same.
 
+#include "sim/CaptureEngine.h"
 #include "sim/ChipDriver.h"
 #include "sim/CounterBanks.h"
 #include "sim/DriverHost.h"
@@ -16,8 +17,10 @@
 #include "sim/UsbTopology.h"
 #include "sim/UsbUnit.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace sim {
 
@@ -44,6 +47,7 @@ public:
     CounterBanks& Counters() { return counters_; }
     PhyBank& Phys() { return phys_; }
     TxTables& Tables() { return tables_; }
+    CaptureEngine& Captures() { return captures_; }
     DriverHost& Host() { return *host_; }
     ChipDriver& Driver() { return driver_; }
     // The USB unit of machine ids 3 and 4; null for the others.
@@ -56,10 +60,14 @@ private:
     CounterBanks counters_;
     PhyBank phys_;
     TxTables tables_;
+    CaptureEngine captures_;  // after the counters: its block-count register replaces theirs
     std::unique_ptr<DriverHost> host_;
     ChipDriver driver_;
     std::unique_ptr<UsbTopology> usb_;
     std::unique_ptr<UsbUnit> usbUnit_;
+    // Feeds the link partners' frames to the capture engine while the tester runs.
+    std::atomic<bool> partnersRun_{false};
+    std::thread partners_;
 };
 
 }  // namespace sim
