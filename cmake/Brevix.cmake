@@ -37,13 +37,15 @@ function(brevix_add_dll target)
 endfunction()
 
 # brevix_add_gtest(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [NETWORK])
-# One test executable is one CTest entry; it runs under Wine through the emulator. NETWORK tests
-# take one veth pair of the test namespace as a CTest resource, so they can run in parallel.
+# One test executable is one CTest entry; it runs under Wine on an Xvfb display of its own
+# (scripts/own-display). NETWORK tests take one veth pair of the test namespace as a CTest resource,
+# so they can run in parallel.
 function(brevix_add_gtest name)
   cmake_parse_arguments(ARG "NETWORK" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} brevix_gtest_main)
-  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  add_test(NAME ${name}
+    COMMAND ${PROJECT_SOURCE_DIR}/scripts/own-display ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}> --gtest_color=no)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()

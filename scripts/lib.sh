@@ -38,6 +38,24 @@ brevix_netns_create() {
     ip -n "$ns" link set "bvh$i" up
     ip -n "$ns" link set "bvd$i" up
   done
+  brevix_discovery_pair_create "$ns"
+}
+
+# The discovery pair bvuh0 (host side) / bvud0 (device side): the host side holds the namespace's
+# only IPv4 address, 10.77.0.1/16, so the library's UDP broadcasts leave through it alone and never
+# reach the pairs of other tests. The discovery responder answers on the device side with frames of
+# its own from any address of 10.77.0.0/16, the host's own address included (hence accept_local).
+# Its MAC addresses are not of the maker's prefix, so tester detection never takes the pair for a tester.
+brevix_discovery_pair_create() {
+  local ns=$1
+  ip -n "$ns" link add bvuh0 type veth peer name bvud0
+  ip -n "$ns" link set bvuh0 address 02:d1:5c:00:00:00
+  ip -n "$ns" link set bvud0 address 02:d1:5c:00:00:01
+  ip -n "$ns" addr add 10.77.0.1/16 dev bvuh0
+  ip netns exec "$ns" sysctl -qw net.ipv4.conf.all.rp_filter=0 net.ipv4.conf.bvuh0.rp_filter=0 \
+    net.ipv4.conf.bvuh0.accept_local=1
+  ip -n "$ns" link set bvuh0 up
+  ip -n "$ns" link set bvud0 up
 }
 
 brevix_netns_delete() {
@@ -78,22 +96,34 @@ brevix_wineserver_start_checked() {
   # together on a prefix that is being updated can hang.
   [ -f "$WINEPREFIX/system.reg" ] || log "creating the Wine prefix $WINEPREFIX"
   wine wineboot -u >/dev/null 2>&1
+  # Japanese texts in captions and message boxes: Wine links its interface font to "MS UI Gothic"
+  # for the glyphs it lacks, and Debian's IPA font stands in for that face.
+  grep -q '^"MS UI Gothic"="IPAPGothic"' "$WINEPREFIX/user.reg" 2>/dev/null ||
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d IPAPGothic /f >/dev/null 2>&1
+  # No window manager runs on the test display: Wine draws the frames and captions itself, so that
+  # windows look on the display as they do on a desktop.
+  grep -q '^"Decorated"="N"' "$WINEPREFIX/user.reg" 2>/dev/null ||
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
 }
 
-# Start Xvfb on the first free display; sets DISPLAY and XVFB_PID.
+# Start Xvfb on a display it chooses itself (-displayfd: several runs may start at once, and a
+# display picked by looking for lock files can be taken by another run in between); sets DISPLAY and
+# XVFB_PID once the server accepts connections, which is when it writes the display number.
 brevix_xvfb_start() {
-  local d
-  for d in $(seq 90 140); do
-    [ -e "/tmp/.X$d-lock" ] && continue
-    Xvfb ":$d" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=":$d"
-    for _ in $(seq 50); do
-      [ -e "/tmp/.X11-unix/X$d" ] && return 0
-      kill -0 "$XVFB_PID" 2>/dev/null || break
-      sleep 0.1
-    done
+  local number
+  number=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 300); do
+    if grep -q '^[0-9]\+$' "$number"; then
+      export DISPLAY=":$(head -n 1 "$number")"
+      rm -f "$number"
+      return 0
+    fi
+    kill -0 "$XVFB_PID" 2>/dev/null || break
+    sleep 0.1
   done
+  rm -f "$number"
   die "cannot start Xvfb"
 }
 

@@ -2,6 +2,7 @@
 
 #include "FlashRecords.h"
 
+#include <algorithm>
 #include <array>
 
 namespace fpgaimage {
@@ -51,6 +52,13 @@ uint32_t PageCount(const Window& window) {
 }
 
 bool FitsFlash(const Window& window) { return window.Length() > 0 && window.Length() <= spiflash::kFlashSize; }
+
+std::vector<uint8_t> PagesFromStart(const std::vector<uint8_t>& image, const Window& window, uint32_t pages) {
+    std::vector<uint8_t> bytes(size_t(pages) * spiflash::kPageSize, 0xFF);
+    if (window.start < image.size())
+        std::copy_n(image.begin() + window.start, std::min(bytes.size(), image.size() - window.start), bytes.begin());
+    return bytes;
+}
 
 Preparation PrepareImage(std::vector<uint8_t>& image, Window* window) {
     if (!HasImageMark(image.data(), image.size())) return Preparation::NotAnImage;

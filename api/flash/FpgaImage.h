@@ -42,6 +42,11 @@ enum class Preparation {
     UnfitForFlash,  // the window is bit-reversed, but empty or longer than the serial flash
 };
 
+// The bytes of `pages` whole flash pages from the window's start, as a download that programs a
+// fixed number of pages writes them: the prepared image's bytes where the file has them, 0xFF (what
+// erased flash holds) past the file's end, so that a short file is never read past its end.
+std::vector<uint8_t> PagesFromStart(const std::vector<uint8_t>& image, const Window& window, uint32_t pages);
+
 // Checks the mark, finds the window, bit-reverses it in place and checks it against the serial
 // flash. A library that writes the serial flash programs only a Ready image; the USB-attached
 // units store their image elsewhere and take an UnfitForFlash one as well.

@@ -1,4 +1,5 @@
-// Sorvane.dll: exported traffic-rate arithmetic, Tx schedule generation and EEPROM decoding.
+// Sorvane.dll: exported traffic-rate arithmetic, Tx schedule generation, EEPROM decoding, discovery
+// of servers and devices, the connect dialog and the port-monitor launcher.
 // Every export is an undecorated WINAPI name. Speeds and rates are in Mbps (10^6 bit/s); every
 // record is caller-owned and nothing is kept between calls.
 #pragma once
@@ -41,5 +42,18 @@ void WINAPI Ostrel_AutoGenerateTxRateLoopTime_Correct(std::uint32_t speed, Strea
 // Both return 1 when the image decoded and checked, 0 otherwise.
 std::uint16_t WINAPI Ostrel_ParseEEPROMData(EepromInfoRecord* record, const std::uint8_t* image);
 std::uint16_t WINAPI Ostrel_ParseEEPROMData_LiteCard(EepromInfoRecord* record, const std::uint8_t* image);
+
+
+// Fills the 254-byte record (int32 count, then 5-byte entries: four address bytes in dotted order
+// and the kind 1, 2 or 4) with the peers that answered the probes of kindMask; true when any did.
+bool WINAPI Ostrel_DiscoverServer(std::uint8_t* result, std::int32_t kindMask);
+
+// The "Device & Connection" dialog: 1 after "Connect" (the record holds the choice), 0 after
+// "Demo", -1 when closed otherwise or refused.
+std::int32_t WINAPI Ostrel_ShowConnectDlg(std::uint8_t* result, std::int32_t kindMask, std::int32_t language,
+                                          std::int32_t showDemo);
+
+// Hands the adapter name (ANSI code page) to the port monitor, starting it when its window is not open.
+void WINAPI Ostrel_InvokeVelmora(const char* adapterName, std::int32_t value);
 
 }

@@ -2,8 +2,10 @@
 
 #include <wbemcli.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
+#include <set>
 
 namespace sim {
 namespace {
@@ -32,7 +34,23 @@ struct ChipDriver::State {
     bool failGpio = false;
     int32_t spiStatus = kSpiDone;
     std::optional<int32_t> forcedSpiStatus;
+    std::optional<WmiValue> forcedSpiData;
     Bytes spiData;
+    std::set<std::pair<std::wstring, std::wstring>> droppedProperties;  // class, property
+    std::map<std::wstring, uint32_t> failedWrites;                      // class -> HRESULT
+    std::map<uint32_t, size_t> failedReads;                             // flash address -> reads still to fail
+
+    // Whether a command block is a read (opcode 03) of an address whose reads are to fail; counts
+    // it when so.
+    bool TakeFailedRead(const Bytes& block) {
+        if (block.size() < kBlockHeader + 4 || Get32(block, 0) != 0 || block[kBlockHeader] != 0x03) return false;
+        const uint32_t address = uint32_t(block[kBlockHeader + 1]) << 16 | uint32_t(block[kBlockHeader + 2]) << 8 |
+                                 block[kBlockHeader + 3];
+        auto it = failedReads.find(address);
+        if (it == failedReads.end() || it->second == 0) return false;
+        --it->second;
+        return true;
+    }
 
     bool SpiEnabledLocked() const {
         for (uint8_t b : spiConfig)
@@ -126,12 +144,21 @@ public:
     std::vector<WmiObject> Instances() override {
         std::lock_guard<std::mutex> guard(state_->lock);
         if (!state_->present) return {};
-        return {Read(*state_)};
+        WmiObject object = Read(*state_);
+        auto& properties = object.properties;
+        properties.erase(std::remove_if(properties.begin(), properties.end(),
+                                        [&](const auto& p) {
+                                            return state_->droppedProperties.count({object.className, p.first}) > 0;
+                                        }),
+                         properties.end());
+        return {object};
     }
 
     uint32_t PutInstance(const WmiObject& object) override {
         std::lock_guard<std::mutex> guard(state_->lock);
         if (!state_->present) return WBEM_E_NOT_FOUND;
+        const auto failed = state_->failedWrites.find(object.className);
+        if (failed != state_->failedWrites.end()) return failed->second;
         return Write(*state_, object);
     }
 
@@ -189,6 +216,11 @@ public:
         if (!count || !block || count->i4 < 0 || size_t(count->i4) > block->bytes.size())
             return WBEM_E_INVALID_PARAMETER;
         const Bytes used(block->bytes.begin(), block->bytes.begin() + count->i4);
+        if (s.TakeFailedRead(used)) {
+            s.spiStatus = kSpiFailed;
+            s.spiData.clear();
+            return WBEM_S_NO_ERROR;
+        }
         Bytes read;
         // The bytes of a read wait in the data class, so there is no output buffer to fit.
         s.spiStatus = s.RunBlock(used, SIZE_MAX, &read) == ERROR_SUCCESS ? kSpiDone : kSpiFailed;
@@ -209,7 +241,7 @@ class SpiDataClass : public DriverClass {
 public:
     using DriverClass::DriverClass;
     WmiObject Read(ChipDriver::State& s) override {
-        return {L"AX88172ASpiGetData_OID", {{L"SpiData", WmiValue::Array(s.spiData)}}};
+        return {L"AX88172ASpiGetData_OID", {{L"SpiData", s.forcedSpiData.value_or(WmiValue::Array(s.spiData))}}};
     }
 };
 
@@ -290,6 +322,32 @@ void ChipDriver::FailGpioWrites(bool fail) {
 void ChipDriver::ForceSpiStatus(std::optional<int32_t> status) {
     std::lock_guard<std::mutex> guard(state_->lock);
     state_->forcedSpiStatus = status;
+}
+
+void ChipDriver::ForceSpiData(std::optional<WmiValue> value) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->forcedSpiData = std::move(value);
+}
+
+void ChipDriver::DropProperty(const std::wstring& className, const std::wstring& property) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->droppedProperties.insert({className, property});
+}
+
+void ChipDriver::RestoreProperties() {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->droppedProperties.clear();
+}
+
+void ChipDriver::FailReadsAt(uint32_t address, size_t count) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->failedReads[address] = count;
+}
+
+void ChipDriver::FailWrites(const std::wstring& className, std::optional<uint32_t> result) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    if (result) state_->failedWrites[className] = *result;
+    else state_->failedWrites.erase(className);
 }
 
 }  // namespace sim

@@ -80,11 +80,16 @@ Bytes SerialFlash::Transact(const Bytes& command, const Bytes& data, size_t read
         if (!writeEnabled_ || command.size() < 4) break;
         const size_t address = Address(command);
         const size_t page = address - address % kPageSize;
+        writeEnabled_ = false;
+        auto dropped = droppedPrograms_.find(page / kPageSize);
+        if (dropped != droppedPrograms_.end() && dropped->second > 0) {
+            --dropped->second;
+            break;
+        }
         // More than a page: only the last 256 bytes stay, and the address wraps within the page.
         const size_t skip = data.size() > kPageSize ? data.size() - kPageSize : 0;
         for (size_t i = skip; i < data.size(); ++i)
             memory_[page + (address % kPageSize + i - skip) % kPageSize] &= data[i];
-        writeEnabled_ = false;
         ++pagePrograms_;
         busyUntil_ = now + busyTimes_.pageProgram;
         break;
@@ -115,6 +120,11 @@ void SerialFlash::SetBusyTimes(const BusyTimes& times) {
 void SerialFlash::SetEraseBusyReads(size_t reads) {
     std::lock_guard<std::mutex> guard(lock_);
     eraseBusyReads_ = reads;
+}
+
+void SerialFlash::DropPagePrograms(size_t page, size_t count) {
+    std::lock_guard<std::mutex> guard(lock_);
+    droppedPrograms_[page] = count;
 }
 
 void SerialFlash::SetId(uint8_t manufacturer, uint8_t memoryType, uint8_t capacity) {

@@ -1,4 +1,5 @@
 // Loads the built Sorvane.dll the way another program would: by name, finding each export by name.
+#include <winsock2.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -33,9 +34,12 @@ const char* const kExports[] = {
     "Ostrel_CappedBalanceTxRateByPPS",
     "Ostrel_CorrectIFG",
     "Ostrel_CorrectLineRate_Capped",
+    "Ostrel_DiscoverServer",
     "Ostrel_GetAutoProperMinLineRate",
+    "Ostrel_InvokeVelmora",
     "Ostrel_ParseEEPROMData",
     "Ostrel_ParseEEPROMData_LiteCard",
+    "Ostrel_ShowConnectDlg",
 };
 
 // The names in the module's PE export directory.
@@ -82,6 +86,12 @@ TEST_F(SorvaneDll, ExportsExactlyTheListedNamesUndecoratedAndFindsEachByName) {
     std::sort(expected.begin(), expected.end());
     std::sort(actual.begin(), actual.end());
     EXPECT_EQ(actual, expected);
+}
+
+TEST_F(SorvaneDll, LoadingStartsNoSocketsLayer) {
+    // This program starts none itself: a clean-up finds nothing to end unless the library started one.
+    EXPECT_EQ(WSACleanup(), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSANOTINITIALISED);
 }
 
 TEST_F(SorvaneDll, PassesDoublesAndSixtyFourBitValuesThroughTheExports) {

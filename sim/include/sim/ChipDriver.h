@@ -44,6 +44,18 @@ public:
     void FailGpioWrites(bool fail);
     // The SPI status class answers this value; nullopt restores the true status.
     void ForceSpiStatus(std::optional<int32_t> status);
+    // The SPI data class answers this value (of any type or length); nullopt restores the bytes
+    // the last read returned.
+    void ForceSpiData(std::optional<WmiValue> value);
+    // Instances of the class lack the property, as a driver of another version would report them;
+    // RestoreProperties brings every one back.
+    void DropProperty(const std::wstring& className, const std::wstring& property);
+    void RestoreProperties();
+    // The next `count` read transactions (opcode 03) of this flash address end with SPI status 3
+    // and fetch nothing, as a transfer the chip gave up on.
+    void FailReadsAt(uint32_t address, size_t count);
+    // Instance writes of the class fail with this HRESULT; nullopt lets them through again.
+    void FailWrites(const std::wstring& className, std::optional<uint32_t> result);
 
     struct State;
 

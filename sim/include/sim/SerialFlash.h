@@ -9,6 +9,7 @@
 #include "sim/Link.h"
 
 #include <chrono>
+#include <map>
 #include <mutex>
 #include <optional>
 
@@ -42,6 +43,9 @@ public:
     // Fault: every status read answers this value; nullopt restores the true status.
     void ForceStatus(std::optional<uint8_t> status);
 
+    // Fault: the next `count` programs of this page leave it untouched, as a worn page would.
+    void DropPagePrograms(size_t page, size_t count);
+
     // Direct access for tests: no command, no busy time.
     Bytes Contents(size_t address, size_t length) const;
     void Load(size_t address, const Bytes& bytes);
@@ -68,6 +72,7 @@ private:
     size_t eraseBusyReads_ = 0;
     size_t busyReadsLeft_ = 0;
     std::optional<uint8_t> forcedStatus_;
+    std::map<size_t, size_t> droppedPrograms_;  // page -> programs still to drop
     size_t pagePrograms_ = 0;
     size_t erases_ = 0;
 };

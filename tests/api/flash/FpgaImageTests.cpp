@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -123,6 +124,25 @@ TEST(FpgaImagePreparation, WindowsAreCheckedAgainstTheFlash) {
         for (size_t i = window.start; i < window.end; i += 4099)
             ASSERT_EQ(fpgaimage::ReverseBits(file[i]), c.file[i]) << c.name << " at " << i;
     }
+}
+
+TEST(FpgaImagePages, ShortFileIsPaddedWithErasedBytesNotReadPast) {
+    // 16 bytes 0xFF at offset 3 start the window; the file ends 1000 bytes into its first page.
+    Bytes file = ImageFile(kPof, 3 + 16 + 1000);
+    FillFF(file, 3, 16);
+    fpgaimage::Window window;
+    ASSERT_EQ(fpgaimage::PrepareImage(file, &window), fpgaimage::Preparation::Ready);
+    const Bytes pages = fpgaimage::PagesFromStart(file, window, 5);
+    ASSERT_EQ(pages.size(), 5u * 256);
+    EXPECT_TRUE(std::equal(file.begin() + 3, file.end(), pages.begin()));
+    EXPECT_EQ(std::count(pages.begin() + 1016, pages.end(), 0xFF), 5 * 256 - 1016);
+}
+
+TEST(FpgaImagePages, LongFileGivesOnlyThePagesAsked) {
+    Bytes file = ImageFile(kSync, 4096);
+    fpgaimage::Window window;
+    ASSERT_EQ(fpgaimage::PrepareImage(file, &window), fpgaimage::Preparation::Ready);
+    EXPECT_EQ(fpgaimage::PagesFromStart(file, window, 2), Bytes(file.begin(), file.begin() + 512));
 }
 
 TEST(FpgaImagePreparation, ReversalTableFollowsTheRule) {

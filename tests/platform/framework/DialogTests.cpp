@@ -2,6 +2,7 @@
 // and the demonstration dialog behaving as its message map says.
 #include <framework/Framework.h>
 #include <support/BoxWatcher.h>
+#include <support/Waiting.h>
 #include <support/gui/Input.h>
 #include <support/gui/Picture.h>
 #include <support/gui/Pump.h>
@@ -119,8 +120,8 @@ TEST(DemoDialog, BehavesAsItsMessageMapSays) {
         ::SetDlgItemTextW(hwnd, IDC_COUNT, L"3");
         support::gui::ClickButton(hwnd, IDC_APPLY);   // ON_BN_CLICKED
         support::gui::ClickButton(hwnd, IDC_MODE_C);  // ON_CONTROL_RANGE
-        // ON_WM_TIMER: three ticks, then the timer stops itself.
-        support::gui::PumpUntil([&] { return dialog.m_ticks >= 3; }, 5000);
+        // ON_WM_TIMER: the apply started three ticks, then the timer stops itself.
+        support::gui::PumpUntil([&] { return dialog.m_ticks >= 3; }, static_cast<DWORD>(support::kPatience.count()));
 
         EXPECT_EQ(L"Hello, Ada x3", ControlText(hwnd, IDC_STATUS));
         EXPECT_EQ((std::vector<std::wstring>{L"init", L"apply", L"ticks"}),
@@ -129,7 +130,15 @@ TEST(DemoDialog, BehavesAsItsMessageMapSays) {
         // The swatch paints in the colour its reflected colour request chose.
         support::gui::Picture swatch = support::gui::CaptureWindow(dialog.m_swatch.m_hWnd);
         EXPECT_EQ(RGB(0, 0, 255), swatch.At(swatch.width / 2, swatch.height / 2));
-        support::gui::SavePng(support::gui::CaptureWindow(hwnd, false), support::gui::PicturePath(L"demo-dialog"));
+        // The whole window as a person sees it: its caption bar, and the children drawn in place.
+        support::gui::Picture shown = support::gui::CaptureWindow(hwnd, false);
+        RECT window, swatchRect;
+        ::GetWindowRect(hwnd, &window);
+        ::GetWindowRect(dialog.m_swatch.m_hWnd, &swatchRect);
+        EXPECT_EQ(RGB(0, 0, 255), shown.At((swatchRect.left + swatchRect.right) / 2 - window.left,
+                                           (swatchRect.top + swatchRect.bottom) / 2 - window.top));
+        EXPECT_EQ(0, shown.Count(RGB(0, 0, 0), RECT{0, 0, shown.width, 1}));
+        support::gui::SavePng(shown, support::gui::PicturePath(L"demo-dialog"));
         support::gui::ClickButton(hwnd, IDCANCEL);
     });
     EXPECT_EQ(IDCANCEL, dialog.DoModal());

@@ -1,6 +1,13 @@
 #include <support/gui/Picture.h>
 
+#include <objidl.h>  // before GDI+, which needs the COM stream types
+#include <gdiplus.h>
+#include <shlwapi.h>
+
+#include <support/Waiting.h>
+
 #include <cstdio>
+#include <utility>
 
 namespace support::gui {
 namespace {
@@ -49,57 +56,29 @@ private:
     void* bits_ = nullptr;
 };
 
-uint32_t Crc32(const uint8_t* data, size_t length, uint32_t crc = 0xFFFFFFFFu) {
-    static uint32_t table[256];
-    static bool built = false;
-    if (!built) {
-        for (uint32_t n = 0; n < 256; ++n) {
-            uint32_t c = n;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            table[n] = c;
-        }
-        built = true;
+// GDI+ for the PNG encoder, started once for the test program's life.
+class GdiPlusSession {
+public:
+    GdiPlusSession() {
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&token_, &input, nullptr);
     }
-    for (size_t i = 0; i < length; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return crc;
-}
+    ~GdiPlusSession() { Gdiplus::GdiplusShutdown(token_); }
+    GdiPlusSession(const GdiPlusSession&) = delete;
+    GdiPlusSession& operator=(const GdiPlusSession&) = delete;
 
-void PutBigEndian(std::vector<uint8_t>& out, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
-}
+private:
+    ULONG_PTR token_ = 0;
+};
 
-void PutChunk(std::vector<uint8_t>& out, const char type[4], const std::vector<uint8_t>& data) {
-    PutBigEndian(out, static_cast<uint32_t>(data.size()));
-    size_t typeAt = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    uint32_t crc = Crc32(out.data() + typeAt, data.size() + 4) ^ 0xFFFFFFFFu;
-    PutBigEndian(out, crc);
-}
+// GDI+'s built-in PNG encoder.
+const CLSID kPngEncoder = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
 
-// A zlib stream of stored (uncompressed) deflate blocks: the file is larger, the encoder trivial.
-std::vector<uint8_t> ZlibStored(const std::vector<uint8_t>& raw) {
-    std::vector<uint8_t> out = {0x78, 0x01};
-    size_t offset = 0;
-    do {
-        size_t block = raw.size() - offset < 65535 ? raw.size() - offset : 65535;
-        bool last = offset + block == raw.size();
-        out.push_back(last ? 1 : 0);
-        out.push_back(static_cast<uint8_t>(block & 0xFF));
-        out.push_back(static_cast<uint8_t>(block >> 8));
-        out.push_back(static_cast<uint8_t>(~block & 0xFF));
-        out.push_back(static_cast<uint8_t>((~block >> 8) & 0xFF));
-        out.insert(out.end(), raw.begin() + static_cast<ptrdiff_t>(offset),
-                   raw.begin() + static_cast<ptrdiff_t>(offset + block));
-        offset += block;
-    } while (offset < raw.size());
-    uint32_t a = 1, b = 0;
-    for (uint8_t byte : raw) {
-        a = (a + byte) % 65521;
-        b = (b + a) % 65521;
-    }
-    PutBigEndian(out, (b << 16) | a);
-    return out;
+Picture ReadScreen(RECT area) {
+    HDC screen = ::GetDC(nullptr);
+    Picture picture = CaptureDC(screen, area);
+    ::ReleaseDC(nullptr, screen);
+    return picture;
 }
 
 }  // namespace
@@ -126,51 +105,60 @@ Picture CaptureDC(HDC dc, RECT area) {
 }
 
 Picture CaptureWindow(HWND hwnd, bool clientOnly) {
-    ::RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     RECT area;
     if (clientOnly) {
         ::GetClientRect(hwnd, &area);
+        ::MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&area), 2);
     } else {
         ::GetWindowRect(hwnd, &area);
+    }
+    if (!::IsWindowVisible(hwnd)) {
+        // A hidden window has nothing on screen: it prints itself. Its children do not print with it
+        // (the system's controls draw nothing while their dialog is hidden): show what is to be seen.
         ::OffsetRect(&area, -area.left, -area.top);
+        DibCanvas canvas(area.right, area.bottom);
+        ::PrintWindow(hwnd, canvas.dc(), clientOnly ? PW_CLIENTONLY : 0);
+        return canvas.Read();
     }
-    if (::IsWindowVisible(hwnd)) {
-        HDC dc = clientOnly ? ::GetDC(hwnd) : ::GetWindowDC(hwnd);
-        Picture picture = CaptureDC(dc, area);
-        ::ReleaseDC(hwnd, dc);
-        return picture;
+    // What a person sees is on the screen, children and frame included, once the window has painted
+    // and Wine has carried its painting to the display. Wine does that when a thread waits for
+    // messages, and the display takes it in on its own time: read until two reads agree.
+    ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Picture previous = ReadScreen(area);
+    DWORD start = ::GetTickCount();
+    for (;;) {
+        ::GdiFlush();
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_ALLINPUT, 0);
+        Picture current = ReadScreen(area);
+        if (current.pixels == previous.pixels || ::GetTickCount() - start > static_cast<DWORD>(support::kPatience.count())) return current;
+        previous = std::move(current);
     }
-    // A hidden window has nothing on screen: ask it to print itself.
-    DibCanvas canvas(area.right, area.bottom);
-    ::PrintWindow(hwnd, canvas.dc(), clientOnly ? PW_CLIENTONLY : 0);
-    return canvas.Read();
 }
 
 std::vector<uint8_t> EncodePng(const Picture& picture) {
-    std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<uint8_t> header;
-    PutBigEndian(header, static_cast<uint32_t>(picture.width));
-    PutBigEndian(header, static_cast<uint32_t>(picture.height));
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, truecolour, deflate, no filter, no interlace
-    PutChunk(out, "IHDR", header);
-    std::vector<uint8_t> raw;
-    raw.reserve(static_cast<size_t>(picture.height) * (1 + 3 * static_cast<size_t>(picture.width)));
-    for (int y = 0; y < picture.height; ++y) {
-        raw.push_back(0);  // filter: none
-        for (int x = 0; x < picture.width; ++x) {
-            uint32_t p = picture.pixels[static_cast<size_t>(y) * static_cast<size_t>(picture.width) + static_cast<size_t>(x)];
-            raw.push_back(static_cast<uint8_t>(p >> 16));
-            raw.push_back(static_cast<uint8_t>(p >> 8));
-            raw.push_back(static_cast<uint8_t>(p));
+    static const GdiPlusSession gdiPlus;
+    // The pixels are 0x00RRGGBB, which is GDI+'s 32-bit RGB layout.
+    Gdiplus::Bitmap bitmap(picture.width, picture.height, picture.width * 4, PixelFormat32bppRGB,
+                           reinterpret_cast<BYTE*>(const_cast<uint32_t*>(picture.pixels.data())));
+    IStream* stream = ::SHCreateMemStream(nullptr, 0);
+    if (stream == nullptr) return {};
+    std::vector<uint8_t> bytes;
+    if (bitmap.Save(stream, &kPngEncoder, nullptr) == Gdiplus::Ok) {
+        STATSTG about = {};
+        LARGE_INTEGER start = {};
+        ULONG read = 0;
+        if (SUCCEEDED(stream->Stat(&about, STATFLAG_NONAME)) && SUCCEEDED(stream->Seek(start, STREAM_SEEK_SET, nullptr))) {
+            bytes.resize(static_cast<size_t>(about.cbSize.QuadPart));
+            if (FAILED(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read)) || read != bytes.size()) bytes.clear();
         }
     }
-    PutChunk(out, "IDAT", ZlibStored(raw));
-    PutChunk(out, "IEND", {});
-    return out;
+    stream->Release();
+    return bytes;
 }
 
 bool SavePng(const Picture& picture, const std::wstring& path) {
     std::vector<uint8_t> bytes = EncodePng(picture);
+    if (bytes.empty()) return false;
     FILE* file = _wfopen(path.c_str(), L"wb");
     if (file == nullptr) return false;
     bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();

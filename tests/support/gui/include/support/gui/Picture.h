@@ -23,12 +23,14 @@ struct Picture {
     int Count(COLORREF colour) const { return Count(colour, RECT{0, 0, width, height}); }
 };
 
-// The window's client area (or the whole window) as it is drawn now: pending paints are done first.
+// The window's client area (or the whole window) as a person sees it: for a visible window, what is
+// on the screen once its painting has reached the display (each test program has a display of its
+// own, so no other program's window lies over it); a hidden window prints itself without children.
 Picture CaptureWindow(HWND hwnd, bool clientOnly = true);
 // A rectangle of a device context (a memory DC, or a window's).
 Picture CaptureDC(HDC dc, RECT area);
 
-// PNG bytes of the picture (8-bit RGB, uncompressed deflate blocks).
+// PNG bytes of the picture (8-bit RGB, by GDI+); empty when it cannot be encoded.
 std::vector<uint8_t> EncodePng(const Picture& picture);
 // Writes the PNG; false when the file cannot be written.
 bool SavePng(const Picture& picture, const std::wstring& path);

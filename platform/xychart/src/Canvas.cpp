@@ -1,0 +1,198 @@
+#include "Canvas.h"
+
+#include <xychart/XyChart.h>
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <new>
+
+namespace xychart::detail {
+namespace {
+
+// Each chart pixel is drawn as kScale × kScale pixels and averaged: enough for smooth edges at a
+// cost that stays small for charts of a few hundred pixels.
+constexpr int kScale = 3;
+constexpr wchar_t kDefaultFace[] = L"Arial";
+
+void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+}  // namespace
+
+void EnsureGdiplus() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        Gdiplus::GdiplusStartupInput input;
+        ULONG_PTR token = 0;
+        Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    });
+}
+
+Canvas::Canvas(int width, int height) : width_(std::max(width, 1)), height_(std::max(height, 1)) {
+    EnsureGdiplus();
+    dc_ = ::CreateCompatibleDC(nullptr);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width_ * kScale;
+    info.bmiHeader.biHeight = -height_ * kScale;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    largeBitmap_ = ::CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (largeBitmap_ == nullptr) throw std::bad_alloc();
+    largeBits_ = static_cast<uint32_t*>(bits);
+    previous_ = ::SelectObject(dc_, largeBitmap_);
+    large_ = std::make_unique<Gdiplus::Bitmap>(width_ * kScale, height_ * kScale, width_ * kScale * 4,
+                                               PixelFormat32bppRGB, static_cast<BYTE*>(bits));
+    graphics_ = std::make_unique<Gdiplus::Graphics>(large_.get());
+    graphics_->SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    graphics_->SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    graphics_->ScaleTransform(static_cast<float>(kScale), static_cast<float>(kScale));
+    graphics_->Clear(Gdiplus::Color(255, 255, 255, 255));
+}
+
+Canvas::~Canvas() {
+    graphics_.reset();
+    large_.reset();
+    ::SelectObject(dc_, previous_);
+    ::DeleteObject(largeBitmap_);
+    ::DeleteDC(dc_);
+    for (auto& entry : fonts_) ::DeleteObject(entry.second);
+}
+
+// Fonts are made at the large bitmap's scale.
+HFONT Canvas::Font(const TextStyle& style) {
+    const int pixels = std::max(1, static_cast<int>(std::lround(style.size * 96.0 / 72.0 * kScale)));
+    const std::wstring face = style.face.empty() ? kDefaultFace : style.face;
+    auto key = std::make_tuple(face, pixels, style.bold);
+    auto found = fonts_.find(key);
+    if (found != fonts_.end()) return found->second;
+    LOGFONTW lf = {};
+    lf.lfHeight = -pixels;
+    lf.lfWeight = style.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = ANTIALIASED_QUALITY;
+    lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
+    HFONT font = ::CreateFontIndirectW(&lf);
+    fonts_.emplace(key, font);
+    return font;
+}
+
+SIZE Canvas::Measure(const TextStyle& style, const std::wstring& text) {
+    HGDIOBJ previous = ::SelectObject(dc_, Font(style));
+    RECT box = {0, 0, 0, 0};
+    ::DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &box, DT_CALCRECT | DT_NOPREFIX | DT_CENTER);
+    ::SelectObject(dc_, previous);
+    return SIZE{(box.right - box.left + kScale - 1) / kScale, (box.bottom - box.top + kScale - 1) / kScale};
+}
+
+void Canvas::AddText(const TextStyle& style, const std::wstring& text, int x, int y) {
+    texts_.push_back(QueuedText{style, text, x, y});
+}
+
+std::vector<uint8_t> Canvas::ToBmp() {
+    graphics_->Flush(Gdiplus::FlushIntentionSync);
+    ::GdiFlush();
+    ::SetBkMode(dc_, TRANSPARENT);
+    for (const QueuedText& t : texts_) {
+        HGDIOBJ previousFont = ::SelectObject(dc_, Font(t.style));
+        ::SetTextColor(dc_, RGB((t.style.color >> 16) & 0xFF, (t.style.color >> 8) & 0xFF, t.style.color & 0xFF));
+        RECT box = {0, 0, 0, 0};
+        ::DrawTextW(dc_, t.text.c_str(), static_cast<int>(t.text.size()), &box, DT_CALCRECT | DT_NOPREFIX | DT_CENTER);
+        ::OffsetRect(&box, t.x * kScale, t.y * kScale);
+        ::DrawTextW(dc_, t.text.c_str(), static_cast<int>(t.text.size()), &box, DT_NOPREFIX | DT_CENTER | DT_NOCLIP);
+        ::SelectObject(dc_, previousFont);
+    }
+    ::GdiFlush();
+
+    const uint32_t rowBytes = (static_cast<uint32_t>(width_) * 3 + 3) & ~3u;
+    const uint32_t pixelBytes = rowBytes * static_cast<uint32_t>(height_);
+    const uint32_t offset = 14 + 40;
+    std::vector<uint8_t> file;
+    file.reserve(offset + pixelBytes);
+    file.push_back('B');
+    file.push_back('M');
+    PutLe(file, offset + pixelBytes, 4);
+    PutLe(file, 0, 4);
+    PutLe(file, offset, 4);
+    PutLe(file, 40, 4);
+    PutLe(file, static_cast<uint32_t>(width_), 4);
+    PutLe(file, static_cast<uint32_t>(height_), 4);
+    PutLe(file, 1, 2);
+    PutLe(file, 24, 2);
+    PutLe(file, BI_RGB, 4);
+    PutLe(file, pixelBytes, 4);
+    PutLe(file, 3780, 4);  // 96 dpi in pixels per metre
+    PutLe(file, 3780, 4);
+    PutLe(file, 0, 4);
+    PutLe(file, 0, 4);
+    // Rows bottom-up, each pixel the average of its kScale × kScale block.
+    const int largeWidth = width_ * kScale;
+    const int samples = kScale * kScale;
+    for (int y = height_ - 1; y >= 0; --y) {
+        for (int x = 0; x < width_; ++x) {
+            uint32_t sum[3] = {0, 0, 0};
+            for (int sy = 0; sy < kScale; ++sy) {
+                const uint32_t* row = largeBits_ + static_cast<size_t>(y * kScale + sy) * largeWidth + x * kScale;
+                for (int sx = 0; sx < kScale; ++sx) {
+                    sum[0] += row[sx] & 0xFF;
+                    sum[1] += (row[sx] >> 8) & 0xFF;
+                    sum[2] += (row[sx] >> 16) & 0xFF;
+                }
+            }
+            file.push_back(static_cast<uint8_t>(sum[0] / samples));
+            file.push_back(static_cast<uint8_t>(sum[1] / samples));
+            file.push_back(static_cast<uint8_t>(sum[2] / samples));
+        }
+        for (uint32_t pad = static_cast<uint32_t>(width_) * 3; pad < rowBytes; ++pad) file.push_back(0);
+    }
+    return file;
+}
+
+bool IsTransparent(int color) {
+    return color != kDefaultColor && color != kItemColor && (static_cast<uint32_t>(color) >> 24) == 0xFF;
+}
+
+Gdiplus::Color ToGdiplus(int color) {
+    const auto c = static_cast<uint32_t>(color);
+    return Gdiplus::Color(static_cast<BYTE>(255 - (c >> 24)), static_cast<BYTE>(c >> 16), static_cast<BYTE>(c >> 8),
+                          static_cast<BYTE>(c));
+}
+
+int Shade(int color, double amount) {
+    const auto c = static_cast<uint32_t>(color);
+    auto channel = [&](int shift) {
+        double v = static_cast<double>((c >> shift) & 0xFF);
+        v = amount >= 0 ? v + (255.0 - v) * amount : v * (1.0 + amount);
+        return static_cast<uint32_t>(std::clamp(std::lround(v), 0L, 255L)) << shift;
+    };
+    return static_cast<int>((c & 0xFF000000u) | channel(16) | channel(8) | channel(0));
+}
+
+int TextColorOn(int color) {
+    const auto c = static_cast<uint32_t>(color);
+    const double luminance = 0.299 * ((c >> 16) & 0xFF) + 0.587 * ((c >> 8) & 0xFF) + 0.114 * (c & 0xFF);
+    return luminance < 140 ? 0xFFFFFF : 0x000000;
+}
+
+std::wstring Widen(const char* utf8) {
+    if (utf8 == nullptr || *utf8 == 0) return {};
+    int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    std::wstring out(static_cast<size_t>(std::max(length, 1)), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), length);
+    out.resize(static_cast<size_t>(std::max(length - 1, 0)));
+    return out;
+}
+
+std::string Narrow(const std::wstring& text) {
+    if (text.empty()) return {};
+    int length = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), length, nullptr, nullptr);
+    return out;
+}
+
+}  // namespace xychart::detail

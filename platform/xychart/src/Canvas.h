@@ -1,0 +1,85 @@
+// The surface a chart is drawn on: a bitmap several times the chart's size, averaged down at the
+// end, so that the edges of shapes and letters are smooth whatever the GDI+ and font engine
+// underneath do about smoothing. Shapes go through GDI+; texts are drawn by GDI once every shape is
+// down, so every text lies above every shape.
+#pragma once
+
+#include <windows.h>
+// GDI+ needs the OLE types that the lean Windows header leaves out.
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace xychart::detail {
+
+struct TextStyle {
+    std::wstring face;  // empty: the default face
+    double size = 10;   // points at 96 dpi
+    int color = 0;      // 0xRRGGBB
+    bool bold = false;
+};
+
+class Canvas {
+public:
+    Canvas(int width, int height);
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    // Drawing in chart pixels; the transform scales to the large bitmap.
+    Gdiplus::Graphics& Shapes() { return *graphics_; }
+
+    // Pixel size of a text (lines separated by '\n').
+    SIZE Measure(const TextStyle& style, const std::wstring& text);
+    // A text whose top-left corner is at (x, y); several lines are centred on each other.
+    void AddText(const TextStyle& style, const std::wstring& text, int x, int y);
+
+    // The finished picture as a BMP file: 24-bit rows, bottom-up.
+    std::vector<uint8_t> ToBmp();
+
+private:
+    HFONT Font(const TextStyle& style);
+
+    struct QueuedText {
+        TextStyle style;
+        std::wstring text;
+        int x;
+        int y;
+    };
+
+    int width_;
+    int height_;
+    HDC dc_;  // holds the large bitmap; measures and draws the texts
+    HBITMAP largeBitmap_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+    uint32_t* largeBits_ = nullptr;
+    // GDI+ draws straight into the large bitmap's pixels.
+    std::unique_ptr<Gdiplus::Bitmap> large_;
+    std::unique_ptr<Gdiplus::Graphics> graphics_;
+    std::vector<QueuedText> texts_;
+    std::map<std::tuple<std::wstring, int, bool>, HFONT> fonts_;
+};
+
+// GDI+ colour of a chart colour (its top byte is transparency).
+Gdiplus::Color ToGdiplus(int color);
+// The colour mixed towards white (amount > 0) or black (amount < 0), amount in -1..1.
+int Shade(int color, double amount);
+// Black or white, whichever reads better on the colour.
+int TextColorOn(int color);
+bool IsTransparent(int color);
+
+std::wstring Widen(const char* utf8);
+std::string Narrow(const std::wstring& text);
+
+// Starts GDI+ once for the process (never at load time: GDI+ may not start under the loader lock).
+void EnsureGdiplus();
+
+}  // namespace xychart::detail

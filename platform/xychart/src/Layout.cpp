@@ -1,0 +1,58 @@
+#include "Layout.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace xychart::detail {
+
+int Scale::ticks() const { return static_cast<int>(std::lround((high - low) / step)) + 1; }
+
+Scale RoundScale(double dataMin, double dataMax, int maxTicks) {
+    maxTicks = std::max(maxTicks, 1);
+    if (!(dataMax > dataMin)) {
+        // One value (or none): a scale around it that still starts at a round value.
+        double magnitude = dataMax == 0 ? 10 : std::fabs(dataMax);
+        dataMin = std::min(dataMin, 0.0);
+        dataMax = dataMax <= 0 ? dataMin + magnitude : dataMax * 1.1;
+    }
+    const double span = dataMax - dataMin;
+    double power = std::pow(10.0, std::floor(std::log10(span / maxTicks)));
+    Scale scale;
+    for (double factor : {1.0, 2.0, 5.0, 10.0, 20.0}) {
+        scale.step = factor * power;
+        scale.low = std::floor(dataMin / scale.step + 1e-9) * scale.step;
+        scale.high = std::ceil(dataMax / scale.step - 1e-9) * scale.step;
+        if (scale.ticks() <= maxTicks + 1) break;
+    }
+    return scale;
+}
+
+void Stack(std::vector<Span>& spans, double minTop, double maxBottom, double gap) {
+    std::vector<size_t> order(spans.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return spans[a].wanted < spans[b].wanted; });
+    // Down from the top: each label at its wish or just below the one above it.
+    double floor = minTop;
+    for (size_t i : order) {
+        spans[i].top = std::max(spans[i].wanted, floor);
+        floor = spans[i].top + spans[i].height + gap;
+    }
+    // Up from the bottom: pull back whatever ran past the lower edge.
+    double ceiling = maxBottom;
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        Span& span = spans[*it];
+        if (span.top + span.height > ceiling) span.top = ceiling - span.height;
+        ceiling = span.top - gap;
+    }
+    // A column taller than the room starts at the top and runs past the bottom.
+    if (!order.empty() && spans[order.front()].top < minTop) {
+        floor = minTop;
+        for (size_t i : order) {
+            spans[i].top = std::max(spans[i].top, floor);
+            floor = spans[i].top + spans[i].height + gap;
+        }
+    }
+}
+
+}  // namespace xychart::detail

@@ -1,0 +1,213 @@
+#include "XyDrawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace xychart::detail {
+namespace {
+
+// Values at or beyond this mean "no value" (a caller's empty history marks its slots with 1.7e308).
+constexpr double kNoValue = 1e300;
+
+bool IsValue(double v) { return std::isfinite(v) && std::fabs(v) < kNoValue; }
+
+double At(const std::vector<double>& values, size_t i) {
+    return i < values.size() ? values[i] : std::numeric_limits<double>::quiet_NaN();
+}
+
+// Tick labels need this much room each, so the scale never packs them closer.
+constexpr int kTickSpacing = 24;
+
+}  // namespace
+
+size_t XyDrawing::SlotCount() const {
+    size_t slots = xLabels.size();
+    for (const Layer& layer : layers) slots = std::max({slots, layer.tops.size(), layer.bottoms.size()});
+    return std::max<size_t>(slots, 1);
+}
+
+Scale XyDrawing::YScale() const {
+    const int maxTicks = std::max(1, plotH / kTickSpacing);
+    if (fixedMax > fixedMin) return RoundScale(fixedMin, fixedMax, maxTicks);
+    double low = 0, high = 0;
+    for (const Layer& layer : layers) {
+        for (const std::vector<double>* series : {&layer.tops, &layer.bottoms, &layer.maxima, &layer.minima}) {
+            for (double v : *series) {
+                if (!IsValue(v)) continue;
+                low = std::min(low, v);
+                high = std::max(high, v);
+            }
+        }
+    }
+    return RoundScale(low, high, maxTicks);
+}
+
+double XyDrawing::YPixel(const Scale& scale, double value) const {
+    return plotY + plotH - (value - scale.low) * plotH / (scale.high - scale.low);
+}
+
+std::vector<ChartObject::LegendEntry> XyDrawing::LegendEntries() const {
+    std::vector<LegendEntry> entries;
+    for (const Layer& layer : layers) {
+        if (layer.whiskers) {
+            for (size_t i = 0; i < xLabels.size(); ++i) {
+                entries.push_back(LegendEntry{xLabels[i], layer.colors.empty() ? PaletteColor(i) : layer.colors[i % layer.colors.size()]});
+            }
+        } else if (!layer.name.empty()) {
+            entries.push_back(LegendEntry{layer.name, layer.colors.empty() ? PaletteColor(0) : layer.colors[0]});
+        }
+    }
+    return entries;
+}
+
+void XyDrawing::Draw(Canvas& canvas) {
+    plotArea = RECT{plotX, plotY, plotX + plotW, plotY + plotH};
+    const Scale scale = YScale();
+    Gdiplus::Graphics& g = canvas.Shapes();
+    if (!IsTransparent(plotBg)) {
+        Gdiplus::SolidBrush back(ToGdiplus(plotBg));
+        g.FillRectangle(&back, plotX, plotY, plotW, plotH);
+    }
+    if (!IsTransparent(hGrid)) {
+        Gdiplus::Pen grid(ToGdiplus(hGrid), 1);
+        for (int t = 1; t < scale.ticks(); ++t) {
+            const float y = static_cast<float>(std::lround(YPixel(scale, scale.low + t * scale.step))) + 0.5f;
+            g.DrawLine(&grid, static_cast<float>(plotX), y, static_cast<float>(plotX + plotW), y);
+        }
+    }
+    const size_t slots = SlotCount();
+    if (!IsTransparent(vGrid)) {
+        Gdiplus::Pen grid(ToGdiplus(vGrid), 1);
+        for (size_t s = 1; s < slots; ++s) {
+            const float x = static_cast<float>(plotX + std::lround(double(plotW) * s / slots)) + 0.5f;
+            g.DrawLine(&grid, x, static_cast<float>(plotY), x, static_cast<float>(plotY + plotH));
+        }
+    }
+    for (const Layer& layer : layers) DrawLayer(canvas, layer, scale);
+    DrawAxes(canvas, scale);
+    char text[96];
+    std::snprintf(text, sizeof text, ";xscale=0,%zu;yscale=%.17g,%.17g", slots, scale.low, scale.high);
+    scales = text;
+}
+
+void XyDrawing::DrawLayer(Canvas& canvas, const Layer& layer, const Scale& scale) {
+    Gdiplus::Graphics& g = canvas.Shapes();
+    const size_t slots = SlotCount();
+    const double slot = double(plotW) / slots;
+    const double barWidth = layer.barWidth > 0 ? layer.barWidth : std::max(3.0, std::min(slot * 0.6, 60.0));
+    const size_t count = std::max(layer.tops.size(), layer.bottoms.size());
+    for (size_t i = 0; i < count; ++i) {
+        double top = At(layer.tops, i), bottom = At(layer.bottoms, i);
+        if (!IsValue(top) || !IsValue(bottom)) continue;
+        const double high = std::max(top, bottom), low = std::min(top, bottom);
+        const int color = layer.colors.empty() ? PaletteColor(0) : layer.colors[i % layer.colors.size()];
+        const double centre = plotX + slot * (i + 0.5);
+        const float left = static_cast<float>(centre - barWidth / 2);
+        const float y1 = static_cast<float>(YPixel(scale, high)), y2 = static_cast<float>(YPixel(scale, low));
+        Gdiplus::RectF box(left, y1, static_cast<float>(barWidth), std::max(y2 - y1, 0.0f));
+        if (layer.whiskers && layer.whiskerBrightness > 0) {
+            Gdiplus::Pen whisker(ToGdiplus(Shade(color, layer.whiskerBrightness >= 1 ? -(layer.whiskerBrightness - 1) / 2
+                                                                                     : 1 - layer.whiskerBrightness)), 1);
+            const float quarter = static_cast<float>(barWidth / 4);
+            for (double end : {At(layer.maxima, i), At(layer.minima, i)}) {
+                if (!IsValue(end)) continue;
+                const float ye = static_cast<float>(YPixel(scale, end));
+                const float from = end >= high ? y1 : y2;
+                g.DrawLine(&whisker, static_cast<float>(centre), from, static_cast<float>(centre), ye);
+                g.DrawLine(&whisker, static_cast<float>(centre) - quarter, ye, static_cast<float>(centre) + quarter, ye);
+            }
+        }
+        Gdiplus::SolidBrush fill(ToGdiplus(color));
+        g.FillRectangle(&fill, box);
+        if (layer.raised > 0 && box.Height >= 2 * layer.raised) {
+            // A raised rim: lit along the top and left, shaded along the bottom and right.
+            const float r = static_cast<float>(layer.raised);
+            Gdiplus::SolidBrush lit(ToGdiplus(Shade(color, 0.45))), shade(ToGdiplus(Shade(color, -0.35)));
+            g.FillRectangle(&lit, box.X, box.Y, box.Width, r);
+            g.FillRectangle(&lit, box.X, box.Y, r, box.Height);
+            g.FillRectangle(&shade, box.X, box.Y + box.Height - r, box.Width, r);
+            g.FillRectangle(&shade, box.X + box.Width - r, box.Y, r, box.Height);
+        }
+        if (!IsTransparent(layer.border)) {
+            Gdiplus::Pen edge(ToGdiplus(OrDefault(layer.border, Shade(color, -0.45))), 1);
+            g.DrawRectangle(&edge, box);
+        }
+        if (layer.whiskers && layer.whiskerBrightness > 0 && IsValue(At(layer.medians, i))) {
+            Gdiplus::Pen median(ToGdiplus(Shade(color, -0.5)), 1);
+            const float ym = static_cast<float>(YPixel(scale, At(layer.medians, i)));
+            g.DrawLine(&median, box.X, ym, box.X + box.Width, ym);
+        }
+        // Hot spot: the box, at least a few pixels tall so that a flat one can still be pointed at.
+        const LONG hx1 = std::lround(box.X), hx2 = std::lround(box.X + box.Width);
+        LONG hy1 = std::lround(y1), hy2 = std::lround(y2);
+        if (hy2 - hy1 < 4) {
+            hy1 -= 2;
+            hy2 = hy1 + 4;
+        }
+        HotSpot spot;
+        spot.outline = {POINT{hx1, hy1}, POINT{hx2, hy1}, POINT{hx2, hy2}, POINT{hx1, hy2}};
+        spot.fields = Fields{{"xLabel", i < xLabels.size() ? Narrow(xLabels[i]) : std::to_string(i)},
+                             {"top", FormatNumber(top)},
+                             {"bottom", FormatNumber(bottom)},
+                             {"value", FormatNumber(high - low)},
+                             {"index", std::to_string(i)},
+                             {"dataSetName", Narrow(layer.name)}};
+        hotSpots.push_back(std::move(spot));
+    }
+}
+
+void XyDrawing::DrawAxes(Canvas& canvas, const Scale& scale) {
+    Gdiplus::Graphics& g = canvas.Shapes();
+    Gdiplus::Pen axis(Gdiplus::Color(255, 96, 96, 96), 1);
+    const float left = static_cast<float>(plotX) + 0.5f, bottom = static_cast<float>(plotY + plotH) + 0.5f;
+    g.DrawLine(&axis, left, static_cast<float>(plotY), left, bottom);
+    g.DrawLine(&axis, left, bottom, static_cast<float>(plotX + plotW), bottom);
+    if (!IsTransparent(plotEdge)) {
+        Gdiplus::Pen edge(ToGdiplus(plotEdge), 1);
+        g.DrawRectangle(&edge, left, static_cast<float>(plotY) + 0.5f, static_cast<float>(plotW), static_cast<float>(plotH));
+    }
+    TextStyle style = axisStyle;
+    if (style.color == kDefaultColor) style.color = 0x303030;
+    int widestTick = 0;
+    for (int t = 0; t < scale.ticks(); ++t) {
+        const double value = scale.low + t * scale.step;
+        const float y = static_cast<float>(std::lround(YPixel(scale, value))) + 0.5f;
+        g.DrawLine(&axis, left - 4, y, left, y);
+        const std::wstring text = Widen(FormatTick(value, scale.step).c_str());
+        SIZE size = canvas.Measure(style, text);
+        widestTick = std::max(widestTick, static_cast<int>(size.cx));
+        canvas.AddText(style, text, plotX - 7 - size.cx, static_cast<int>(y) - size.cy / 2);
+    }
+    // Category labels: every one when they fit side by side, else every second, third... one.
+    const size_t slots = SlotCount();
+    const double slot = double(plotW) / slots;
+    int widest = 0, tallest = 0;
+    for (const std::wstring& label : xLabels) {
+        SIZE size = canvas.Measure(style, label);
+        widest = std::max(widest, static_cast<int>(size.cx));
+        tallest = std::max(tallest, static_cast<int>(size.cy));
+    }
+    const size_t every = std::max<size_t>(1, static_cast<size_t>(std::ceil((widest + 6) / slot)));
+    for (size_t i = 0; i < xLabels.size() && i < slots; i += every) {
+        SIZE size = canvas.Measure(style, xLabels[i]);
+        const double centre = plotX + slot * (i + 0.5);
+        g.DrawLine(&axis, static_cast<float>(centre), bottom, static_cast<float>(centre), bottom + 4);
+        canvas.AddText(style, xLabels[i], static_cast<int>(std::lround(centre - size.cx / 2.0)), plotY + plotH + 6);
+    }
+    if (!xTitle.empty()) {
+        TextStyle titleStyle = style;
+        titleStyle.bold = true;
+        SIZE size = canvas.Measure(titleStyle, xTitle);
+        canvas.AddText(titleStyle, xTitle, plotX + (plotW - size.cx) / 2, plotY + plotH + 8 + tallest);
+    }
+    if (!yTitle.empty()) {
+        TextStyle titleStyle = style;
+        titleStyle.bold = true;
+        SIZE size = canvas.Measure(titleStyle, yTitle);
+        canvas.AddText(titleStyle, yTitle, std::max(2, plotX - 10 - widestTick - static_cast<int>(size.cx)), std::max(2, plotY - static_cast<int>(size.cy) - 4));
+    }
+}
+
+}  // namespace xychart::detail

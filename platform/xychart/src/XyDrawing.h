@@ -1,0 +1,46 @@
+// An XY chart of category slots along x: box and box-whisker layers over a round y scale, with
+// grid lines, axis labels that never overlap, and one hot spot a box.
+#pragma once
+
+#include "Chart.h"
+#include "Layout.h"
+
+namespace xychart::detail {
+
+struct XyDrawing : ChartObject {
+    XyDrawing(int w, int h, int bg, int edge) : ChartObject(w, h, bg, edge) {}
+
+    struct Layer {
+        bool whiskers = false;  // a box-whisker layer
+        std::vector<double> tops, bottoms, maxima, minima, medians;
+        std::vector<int> colors;
+        double whiskerBrightness = 1;
+        int barWidth = -1;  // the library's choice
+        int border = kDefaultColor;
+        int raised = 0;
+        std::wstring name;
+    };
+
+    int plotX = 0, plotY = 0, plotW = 0, plotH = 0;
+    int plotBg = kTransparent, plotEdge = kTransparent, hGrid = 0xC0C0C0, vGrid = kTransparent;
+    std::vector<std::wstring> xLabels;
+    std::wstring xTitle, yTitle;
+    double fixedMin = 0, fixedMax = 0;
+    std::vector<Layer> layers;
+    TextStyle axisStyle;
+
+    // The y scale the chart draws with: round values over every layer's values.
+    Scale YScale() const;
+    size_t SlotCount() const;
+
+protected:
+    void Draw(Canvas& canvas) override;
+    std::vector<LegendEntry> LegendEntries() const override;
+
+private:
+    double YPixel(const Scale& scale, double value) const;
+    void DrawAxes(Canvas& canvas, const Scale& scale);
+    void DrawLayer(Canvas& canvas, const Layer& layer, const Scale& scale);
+};
+
+}  // namespace xychart::detail
