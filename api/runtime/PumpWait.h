@@ -8,8 +8,9 @@
 
 namespace capi {
 
-// Milliseconds since a GetTickCount reading, correct across the 49.7-day wrap.
-inline DWORD TicksSince(DWORD start) { return GetTickCount() - start; }
+// Milliseconds from one GetTickCount reading to a later one, correct across the 49.7-day wrap.
+inline DWORD TicksBetween(DWORD start, DWORD now) { return now - start; }
+inline DWORD TicksSince(DWORD start) { return TicksBetween(start, GetTickCount()); }
 
 // Removes and dispatches every message waiting in the calling thread's queue.
 void PumpMessages();

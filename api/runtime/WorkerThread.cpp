@@ -7,17 +7,16 @@ namespace capi {
 namespace {
 
 struct Launch {
-    std::wstring name;
     std::function<void()> body;
     HMODULE module;  // a reference to the module, which the thread drops as it exits
 };
 
 // SetThreadDescription exists from Windows 10 on: looked up at run time.
-void NameThisThread(const std::wstring& name) {
+void NameThread(HANDLE thread, const wchar_t* name) {
     using SetDescription = HRESULT(WINAPI*)(HANDLE, PCWSTR);
     static const auto set = reinterpret_cast<SetDescription>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetThreadDescription")));
-    if (set) set(GetCurrentThread(), name.c_str());
+    if (set) set(thread, name);
 }
 
 // The module this code lives in: the library's DLL, or the program it is linked into.
@@ -33,7 +32,6 @@ DWORD WINAPI Run(void* parameter) {
     {
         std::unique_ptr<Launch> launch(static_cast<Launch*>(parameter));
         module = launch->module;
-        NameThisThread(launch->name);
         launch->body();
     }
     // Each thread holds a reference to the module from its start: a host that frees the library
@@ -51,15 +49,17 @@ WorkerThread::~WorkerThread() {
 bool WorkerThread::Start(const wchar_t* name, std::function<void()> body) {
     std::lock_guard<std::mutex> guard(lock_);
     if (handle_) return false;
-    auto launch = std::make_unique<Launch>(Launch{name, std::move(body), ReferenceOwnModule()});
+    auto launch = std::make_unique<Launch>(Launch{std::move(body), ReferenceOwnModule()});
     DWORD id = 0;
     handle_ = CreateThread(nullptr, 0, Run, launch.get(), CREATE_SUSPENDED, &id);
     if (!handle_) {
         if (launch->module) FreeLibrary(launch->module);
         return false;
     }
-    // Known before the thread runs, so that it can recognise a join of itself.
+    // Known before the thread runs, so that it can recognise a join of itself; and named from its
+    // first instruction on.
     id_ = id;
+    NameThread(handle_, name);
     launch.release();
     ResumeThread(handle_);
     return true;

@@ -40,7 +40,11 @@ public:
             return capi::ReceiveStatus::Interrupted;
         }
         // Frames that arrived before the failure are delivered first.
-        if (inbox_.empty()) return capi::ReceiveStatus::Failed;
+        if (inbox_.empty()) {
+            ++failedReads_;
+            changed_.notify_all();
+            return capi::ReceiveStatus::Failed;
+        }
         current_ = inbox_.front();
         inbox_.pop_front();
         frame.bytes = current_.data();
@@ -48,6 +52,12 @@ public:
         frame.stampSeconds = 100;
         frame.stampMicroseconds = 200;
         return capi::ReceiveStatus::Frame;
+    }
+
+    // Reads answered with a failure so far: a reader that has seen one more has handled the last.
+    int FailedReads() const {
+        std::lock_guard<std::mutex> guard(lock_);
+        return failedReads_;
     }
 
     void Interrupt() override {
@@ -81,6 +91,7 @@ private:
     Bytes current_;
     bool interrupted_ = false;
     bool failing_ = false;
+    int failedReads_ = 0;
 };
 
 class ScriptedAdapters : public capi::AdapterSource {

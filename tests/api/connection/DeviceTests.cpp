@@ -278,8 +278,10 @@ TEST_F(ConnectedTester, RegisterCallsSendExactlyTheirFrames) {
             EXPECT_TRUE(SentWithin(golden.frame, support::kPatience));
             continue;
         }
-        // Refused calls send nothing (the pollers' frames may come meanwhile).
-        std::this_thread::sleep_for(100ms);
+        // Refused calls send nothing (the pollers' frames may come meanwhile). Once a read of this
+        // thread has been answered, anything it sent before has reached the tester.
+        uint32_t marker = 0;
+        ASSERT_EQ(BVT_Read(0x41000004, &marker), 1);
         for (const Bytes& f : LibraryCommands()) {
             EXPECT_FALSE(f[14] == golden.refusedCommand && f[15] == golden.refusedCount) << "a refused call sent a frame";
         }
@@ -423,7 +425,10 @@ TEST_F(ConnectedTester, PhyNoticesSendTheirPort) {
     Bytes expected = Message(0x0300);
     expected[16] = 1;
     EXPECT_EQ(notice.bytes, expected);
-    std::this_thread::sleep_for(50ms);
+    // The receive thread handles frames in order: once a later read is answered, the notices have
+    // all been handled.
+    uint32_t marker = 0;
+    ASSERT_EQ(BVT_Read(0x41000004, &marker), 1);
     EXPECT_EQ(CallbackRecorder::Instance().Messages().size(), 1u);
 }
 
@@ -459,7 +464,9 @@ TEST_F(ConnectedTester, ForeignFramesReachTheCallbackAndOversizedOnesNothing) {
     ASSERT_TRUE(bench->tester->SendRaw(frames::TesterFrame(0xFFB4, 1, 1, {})));
     ASSERT_TRUE(bench->tester->SendRaw(frames::Reply(1, 1, {0x400000D4, kLinkReport}, 1515)));
     ASSERT_TRUE(bench->tester->SendRaw(frames::Reply(1, 1, {0x400000D4, kLinkReport}, 9000)));
-    std::this_thread::sleep_for(100ms);
+    // Handled in order: once a later read is answered, the frames before it have been handled.
+    uint32_t marker = 0;
+    ASSERT_EQ(BVT_Read(0x41000004, &marker), 1);
     EXPECT_EQ(CallbackRecorder::Instance().Messages().size(), 1u);
 
     bench->tester->SendRaw(frames::Reply(1, 1, {0x400000D4, kLinkReport}, 1514));
@@ -513,9 +520,21 @@ TEST_F(ConnectedTester, DebugLogShowsTheLinkReport) {
 // ---------------------------------------------------------------------------------------------
 // The connection's life. Each test starts from what the one before left.
 
+// Each case starts from a library initialised afresh that has found the tester but is not
+// connected, and from a tester that answers as it does by default; each ends terminated.
 class ConnectionLife : public testing::Test {
 protected:
-    void SetUp() override { CallbackRecorder::Instance().Clear(); }
+    void SetUp() override {
+        bench->model->AnswerProbeOn(1);
+        bench->tester->SetSilent(false);
+        bench->tester->SetVanished(false);
+        SetEnvironmentVariableA("BREVIXCAPI_ADAPTERS", bench->pair.hostInterface.c_str());
+        ASSERT_EQ(BrevixC_SYS_Init(CallbackRecorder::Callback, 0), 1);
+        ASSERT_EQ(Detect(), 1);
+        CallbackRecorder::Instance().Clear();
+        bench->tester->ClearLog();
+    }
+    void TearDown() override { BrevixC_SYS_TerminateProcess(); }
 };
 
 TEST_F(ConnectionLife, ReconnectWithoutTerminateLeavesOneSetOfThreads) {
@@ -529,6 +548,7 @@ TEST_F(ConnectionLife, ReconnectWithoutTerminateLeavesOneSetOfThreads) {
 }
 
 TEST_F(ConnectionLife, VanishedTesterLeavesReadsUnansweredAndIsFoundAgainWhenItReturns) {
+    ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1);
     bench->tester->Registers().Set(0x41000004, 0xFACE);
     bench->tester->SetVanished(true);
     bench->tester->ClearLog();
@@ -564,6 +584,7 @@ TEST_F(ConnectionLife, SecondInitEndsTheLiveConnectionAndTheLibraryKeepsWorking)
 }
 
 TEST_F(ConnectionLife, DeviceLossIsReportedOnce) {
+    ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1);
     // The loss shows as the host side going down.
     const std::string host = bench->pair.hostInterface;
     ASSERT_TRUE(support::RunUnixCommand("/usr/sbin/ip link set " + host + " down"));
@@ -575,6 +596,24 @@ TEST_F(ConnectionLife, DeviceLossIsReportedOnce) {
     expected[18] = 255;
     EXPECT_EQ(lost.bytes, expected);
     EXPECT_EQ(CallbackRecorder::Instance().OfType(0xFF00).size(), 1u);
+}
+
+// A host whose callback holds the receive thread for two seconds: the library serves it afterwards,
+// and terminate still ends every thread.
+TEST_F(ConnectionLife, ACallbackThatBlocksForTwoSecondsLeavesTheLibraryWorking) {
+    ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1);
+    auto& recorder = CallbackRecorder::Instance();
+    recorder.Block();
+    ASSERT_TRUE(bench->tester->SendNotice(0, 0));
+    ASSERT_FALSE(recorder.WaitForType(0x0400, support::kPatience).bytes.empty()) << "the callback runs, and holds on";
+    std::this_thread::sleep_for(2000ms);  // the host's own work: the time is the scenario
+    recorder.Unblock();
+    bench->tester->Registers().Set(0x41000004, 0xB10C);
+    uint32_t value = 0;
+    EXPECT_EQ(BVT_Read(0x41000004, &value), 1);
+    EXPECT_EQ(value, 0xB10Cu);
+    EXPECT_EQ(BrevixC_SYS_TerminateProcess(), 1);
+    EXPECT_EQ(CountLibraryThreads(L"BrevixCAPI"), 0);
 }
 
 TEST_F(ConnectionLife, TerminateEndsEveryThreadAndNothingIsSentAfter) {

@@ -44,18 +44,4 @@ TEST(ExportGuardTest, AnAllocationThatFailsInDetectionGivesTheFailureResult) {
     EXPECT_EQ(result, 0);
 }
 
-TEST(ExportGuardTest, AnAllocationThatFailsInInitGivesTheFailureResult) {
-    int result = -1;
-    failAllocations = true;
-    try {
-        result = BrevixC_SYS_OpenDebugLog() + BrevixC_SYS_Init(nullptr, 0);
-    } catch (...) {
-        failAllocations = false;
-        FAIL() << "an exception left an export";
-    }
-    failAllocations = false;
-    BrevixC_SYS_CloseDebugLog();
-    EXPECT_EQ(result, 0);
-}
-
 }  // namespace

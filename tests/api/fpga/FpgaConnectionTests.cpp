@@ -118,9 +118,14 @@ TEST_F(FpgaConnectionTest, StartedDownloadTellsTheTesterAndStopsThePollers) {
     const Clock::time_point returned = Clock::now();
     EXPECT_TRUE(support::Eventually([&] { return TesterWasTold(); }));
 
-    // Polling must not go on: over two and a half poll periods at most a poll that was already on
-    // its way arrives.
-    std::this_thread::sleep_for(2500ms);
+    // Polling must not go on: over the next two poll periods (the download reports each second of
+    // its erase wait) at most a poll that was already on its way arrives.
+    auto erasing = [] {
+        size_t count = 0;
+        for (const HostMessage& m : CallbackRecorder::Instance().OfType(0x0F00)) count += m.bytes[18] == 4;
+        return count;
+    };
+    EXPECT_TRUE(support::Eventually([&] { return erasing() >= 3; }));
     EXPECT_LE(PollsSince(returned), 1u);
 
     EXPECT_EQ(BrevixC_SYS_DownloadFPGA_Terminate(), 1);

@@ -2,6 +2,7 @@
 // image checks, the flash initialisation, terminate, the USB units' path and the firmware forms.
 
 #include "BrevixCAPI.h"
+#include "LibraryThreads.h"
 #include "fpga/DownloadMessages.h"
 #include "serialflash/ChipDriverFixture.h"
 #include "support/CallbackRecorder.h"
@@ -74,8 +75,8 @@ TEST_F(FpgaExportTest, FlashThatCannotBeInitialisedRefusesTheDownload) {
     ASSERT_TRUE(boxes_.WaitForBoxes(2, support::kPatience));
     EXPECT_EQ(boxes_.Boxes()[1].text, L"eeprom init fail!");
     EXPECT_EQ(boxes_.Boxes()[1].caption, L"Error");
-    Sleep(200);
-    EXPECT_TRUE(CallbackRecorder::Instance().Messages().empty()) << "no worker that could end in silence";
+    EXPECT_EQ(CountLibraryThreads(L"FpgaDownloadThread"), 0) << "no worker that could end in silence";
+    EXPECT_TRUE(CallbackRecorder::Instance().Messages().empty());
     EXPECT_FALSE(ChipErased());
 }
 

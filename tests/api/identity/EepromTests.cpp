@@ -35,8 +35,13 @@ protected:
     sim::Eeprom93C56& chip = *The().eeprom;
 };
 
-// Runs first: BrevixC_SYS_Init took the permission that BrevixC_93C56_Init gives.
+// BrevixC_SYS_Init takes the permission that BrevixC_93C56_Init gives.
 TEST_F(EepromTest, WritesAreRefusedBeforeTheEepromInit) {
+    ASSERT_EQ(BrevixC_SYS_Init(support::CallbackRecorder::Callback, 0), 1);
+    char model[32] = {};
+    ASSERT_EQ(BrevixC_SYS_DetectBrevixCDevice(model), 1);
+    ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1);
+    The().tester->ClearLog();
     EXPECT_FALSE(BrevixC_93C56_Write(0, 1));
     EXPECT_TRUE(EepromFrames().empty());
 }
@@ -69,16 +74,19 @@ TEST_F(EepromTest, WriteSendsChunksOfSixteenWordsAndAnnouncesTheEndOnce) {
     ASSERT_TRUE(BrevixC_93C56_Write(0, 17));
     EXPECT_EQ(EepromFrames(), (std::vector<size_t>{18, 3})) << "enable, the words, disable";
     ASSERT_TRUE(support::Eventually([] { return CompletionEvents() == 1; }));
-    std::this_thread::sleep_for(50ms);
+    // A read's reply is handled after every echo of the write: none of them announced the end again.
+    uint32_t value = 0;
+    EXPECT_EQ(BVT_Read(0x40000004, &value), 1) << "the connection goes on after the EEPROM init";
     EXPECT_EQ(CompletionEvents(), 1);
     EXPECT_EQ(chip.Word(0), 0x5A00);
     EXPECT_EQ(chip.Word(16), 0x5A10);
     EXPECT_FALSE(chip.WriteEnabled());
-    uint32_t value = 0;
-    EXPECT_EQ(BVT_Read(0x40000004, &value), 1) << "the connection goes on after the EEPROM init";
 }
 
 TEST_F(EepromTest, WriteNearTheEndIsCutAtTheLastWordAndKeepsTheSetDataOrder) {
+    ASSERT_EQ(BrevixC_93C56_Init(support::CallbackRecorder::Callback), 1);
+    The().tester->ClearLog();
+    support::CallbackRecorder::Instance().Clear();
     ASSERT_TRUE(BrevixC_Set_93C56_Data(120, 0x1234));
     ASSERT_TRUE(BrevixC_93C56_Write(120, 20));
     EXPECT_EQ(EepromFrames(), std::vector<size_t>{10}) << "words 120-127 in one chunk";

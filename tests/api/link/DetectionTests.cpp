@@ -4,6 +4,7 @@
 #include "BrevixCAPI.h"
 #include "identity/Identity.h"
 #include "link/Detection.h"
+#include "LibraryThreads.h"
 #include "ScriptedLink.h"
 
 #include <gtest/gtest.h>
@@ -141,6 +142,19 @@ TEST_F(DetectionTest, ProbeAnsweredOnItsThirdFrameChoosesTheAdapter) {
                               0x09, 0xFF, 0x03, 0x00, 0x01, 0xC0, 0x00, 0x00, 0xD4};
     std::copy(head, head + 20, expected.begin());
     for (const Bytes& frame : sent) EXPECT_EQ(frame, expected);
+}
+
+// The adapter that detection chose cannot be opened when the host connects (unplugged between the
+// two, say): connect fails and starts nothing.
+TEST_F(DetectionTest, ConnectFailsWhenTheChosenAdapterCannotBeOpened) {
+    source_.devices = {Device("{A}", "Realtek USB2.0 to Fast Ethernet Adapter #2")};
+    source_.adapters = {Adapter("{A}", 0x21)};
+    ASSERT_EQ(Detect(), 1);
+    source_.open = nullptr;  // every open fails
+    EXPECT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 0);
+    EXPECT_EQ(CountLibraryThreads(L"BrevixCAPI"), 0);
+    uint32_t value = 0;
+    EXPECT_EQ(BVT_Read(0x41000004, &value), 0) << "not connected";
 }
 
 }  // namespace

@@ -46,6 +46,13 @@ protected:
     sim::Eeprom93C56& chip = *The().eeprom;
 };
 
+// The receive thread handles replies in order: once a later read is answered, every reply the
+// tester sent before it has been handled.
+void HandleTheRepliesSentSoFar() {
+    uint32_t value = 0;
+    ASSERT_EQ(BVT_Read(0x41000004, &value), 1);
+}
+
 TEST_F(SendFailureTest, HostSendingSwitchChangesOnlyOnceItsWriteWentOut) {
     {
         const Refusal refusal([](const bench::Bytes& f) { return FirstRegisterIs(f, 0x40000054); });
@@ -88,7 +95,7 @@ TEST_F(SendFailureTest, EepromWriteStopsAtTheFirstChunkNotSentAndLeavesNothingAw
     // reply would be announced as well as the read's last one.
     ASSERT_EQ(BrevixC_93C56_Read(), 1);
     ASSERT_TRUE(support::Eventually([] { return CompletionEvents() >= 1; }));
-    std::this_thread::sleep_for(50ms);
+    HandleTheRepliesSentSoFar();
     EXPECT_EQ(CompletionEvents(), 1);
 }
 
@@ -105,8 +112,17 @@ TEST_F(SendFailureTest, EepromReadFailsOnlyWhenNoBlockWentOut) {
         EXPECT_EQ(BrevixC_93C56_Read(), 1) << "seven blocks went out";
     }
     EXPECT_EQ(EepromFrames(), std::vector<size_t>(7, 32));
-    std::this_thread::sleep_for(50ms);
+    HandleTheRepliesSentSoFar();
     EXPECT_EQ(CompletionEvents(), 0) << "the last block's reply announces the end";
+}
+
+TEST_F(SendFailureTest, NicModeGivesZeroWhenItsWriteIsNotSent) {
+    {
+        const Refusal refusal([](const bench::Bytes& f) { return FirstRegisterIs(f, 0x41000010); });
+        EXPECT_EQ(BrevixC_SYS_SetNICMode(0, 1), 0);
+    }
+    EXPECT_EQ(BrevixC_SYS_SetNICMode(0, 1), 1);
+    EXPECT_EQ(BrevixC_SYS_SetNICMode(0, 0), 1);
 }
 
 }  // namespace

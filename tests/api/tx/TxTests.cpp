@@ -43,6 +43,11 @@ protected:
 };
 
 TEST_F(TxTest, EntryWordsAndAThousandPayloadBytesReachTheFirstMapsTables) {
+    // The port's Tx configuration as the connection's set-up leaves it (16-bit loop counts).
+    ASSERT_EQ(BrevixC_SYS_TerminateProcess(), 1);
+    char model[32] = {};
+    ASSERT_EQ(BrevixC_SYS_DetectBrevixCDevice(model), 1);
+    ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1);
     ASSERT_EQ(BrevixC_FillTxPkt_Addentry(*Entry(1, 5)), 1);
     // Loop count 3:7; option 2 and frame length 128; burst mode 2 in D2 bit 31 and D1 bit 15;
     // gaps in units of 8 bytes.
