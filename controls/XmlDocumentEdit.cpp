@@ -471,6 +471,9 @@ bool XmlDocument::PutAttribute(const wchar_t* name, const wchar_t* value, int fl
         if (flushLength > 0 && FlushBefore(flushLength, static_cast<int>(text_.size()) + delta)) {
             at -= flushLength;
             r.start = 0;
+            // The document's record spans the text left: an element added after a rewind goes
+            // at its end.
+            elems_[0].length -= flushLength;
         }
     }
     Splice(at, replaced, insert);

@@ -10,6 +10,7 @@
 #include "identity/IdentityReplies.h"
 #include "link/AdapterSource.h"
 #include "link/Detection.h"
+#include "ports/MediaDetection.h"
 #include "ports/Ports.h"
 #include "protocol/CommandProtocol.h"
 #include "protocol/RegisterMap.h"
@@ -78,6 +79,7 @@ void Connection::End(const std::shared_ptr<Session>& session) {
     CommandChannel& channel = CommandChannel::Instance();
     channel.CancelWait();
     if (session) session->StopPollers();
+    MediaDetection::Instance().Stop();
     if (session && SerialFlashInitialised() && !session->DeviceLost()) ShutdownSerialFlash();
     Log("(API)(BrevixC_SYS_TerminateProcess)Set Capture Terminate");
     StopCaptureForTerminate();

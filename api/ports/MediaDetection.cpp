@@ -18,9 +18,22 @@ namespace {
 
 constexpr uint8_t kModeCodes[3] = {0x33, 0, 3};  // auto, fiber, copper
 
+}  // namespace
+
+MediaDetection& MediaDetection::Instance() {
+    static MediaDetection detection;
+    return detection;
+}
+
+MediaDetection::MediaDetection() : stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+bool MediaDetection::Pause(DWORD milliseconds) const {
+    return WaitForSingleObject(stop_, milliseconds) != WAIT_OBJECT_0;
+}
+
 // The SFP selection of one port, then two one-second pauses, each reported as media detection
 // still running.
-void SelectMedia(uint8_t port, uint8_t mode) {
+void MediaDetection::SelectMedia(uint8_t port, uint8_t mode) {
     const bool tap = DeviceModeNow() == kTapMode;
     const uint32_t image = PortImages::Instance().Update([&](PortImageSet& images) {
         images.sfpMode[port] = mode;
@@ -33,16 +46,18 @@ void SelectMedia(uint8_t port, uint8_t mode) {
     const uint32_t pair[2] = {reg::kIndirectRegister, image};
     BVT_GenW(1, pair);
     for (int i = 0; i < 2; ++i) {
-        BVT_Delay(1000);
+        if (!Pause(1000)) return;
         NotifyPortEvent(port, BREVIXC_EVENT_MEDIA_DETECTION, 0);
     }
 }
 
-}  // namespace
-
-MediaDetection& MediaDetection::Instance() {
-    static MediaDetection detection;
-    return detection;
+void MediaDetection::Stop() {
+    std::lock_guard<std::mutex> guard(lock_);
+    SetEvent(stop_);
+    // A worker that is stuck in a register call past the bound is let go: it holds what it uses.
+    for (auto& worker : workers_) worker->Join(2000);
+    workers_.clear();
+    ResetEvent(stop_);
 }
 
 bool MediaDetection::Start(uint8_t port, uint8_t mode) {
@@ -50,14 +65,17 @@ bool MediaDetection::Start(uint8_t port, uint8_t mode) {
     auto worker = std::make_unique<WorkerThread>();
     std::lock_guard<std::mutex> guard(lock_);
     workers_.erase(std::remove_if(workers_.begin(), workers_.end(), [](auto& w) { return w->Join(0); }), workers_.end());
-    if (!worker->Start(L"BrevixCAPI SFP worker", [port, mode] { Run(port, mode); })) return false;
+    if (!worker->Start(L"BrevixCAPI SFP worker", [this, port, mode] { Run(port, mode); })) return false;
     workers_.push_back(std::move(worker));
     return true;
 }
 
 void MediaDetection::Run(uint8_t port, uint8_t mode) {
     const PortList ports = PortsOf(port);
-    for (uint8_t p : ports) SelectMedia(p, mode);
+    for (uint8_t p : ports) {
+        SelectMedia(p, mode);
+        if (!Pause(0)) return;
+    }
     uint32_t pairs[4];
     uint32_t count = 0;
     PortImages::Instance().Update([&](PortImageSet& images) {

@@ -1,6 +1,8 @@
 #pragma once
 // Media selection (SFP fiber or copper) of the ports, run by one worker thread per request.
 
+#include <windows.h>
+
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -17,14 +19,23 @@ public:
     // Starts the worker for port 0, 1 or 255 and mode 0 auto, 1 fiber, 2 copper; false when the
     // arguments are refused or the thread could not start.
     bool Start(uint8_t port, uint8_t mode);
+    // Terminate: the workers skip what is left of their work and are joined, so that none outlives
+    // the connection and writes to the next one.
+    void Stop();
 
 private:
-    MediaDetection() = default;
-    static void Run(uint8_t port, uint8_t mode);
+    MediaDetection();
+    void Run(uint8_t port, uint8_t mode);
+    void SelectMedia(uint8_t port, uint8_t mode);
+    // False when Stop came during the pause.
+    bool Pause(DWORD milliseconds) const;
 
-    // Guards workers_: the host's threads start workers; finished ones are let go on the next start.
+    // Guards workers_: the host's threads start workers; finished ones are let go on the next start,
+    // and terminate joins the rest.
     std::mutex lock_;
     std::vector<std::unique_ptr<WorkerThread>> workers_;
+    // Set by Stop while it joins the workers (manual reset); the workers wait on it between steps.
+    HANDLE stop_;
 };
 
 // 0 copper, 1 fiber, 2 no module, -1 unknown (including a PHY that did not answer).

@@ -390,6 +390,24 @@ TEST(XmlStreamWrite, FinishedMarkupLeavesTheTextAsItGrows)
     DeleteFileW(path.c_str());
 }
 
+TEST(XmlStreamWrite, AttributeThatWritesTextOutKeepsTheDocumentEndForTheNextElement)
+{
+    std::wstring path = xmltest::TempPath(L"attribute-flush.xml");
+    XmlDocument doc(L"<root><item/></root>");
+    doc.SeekElement(L"root");
+    doc.IntoElement();
+    doc.SeekElement(L"item");
+    ASSERT_TRUE(doc.OpenWrite(path.c_str(), L"UTF-8", 16));
+    const std::wstring value(100, L'v');
+    ASSERT_TRUE(doc.PutAttribute(L"name", value.c_str()));
+    doc.Rewind();
+    ASSERT_TRUE(doc.AppendElement(L"b", L"text", XmlAddNoBreaks));
+    ASSERT_TRUE(doc.Close());
+    const std::wstring expected = L"<root><item name=\"" + value + L"\"/></root><b>text</b>";
+    EXPECT_EQ(xmltest::ReadBytes(path), std::string(expected.begin(), expected.end()));
+    DeleteFileW(path.c_str());
+}
+
 TEST(XmlStreamWrite, EmptyParentKeepsItsStartUnlessTextWasWritten)
 {
     std::wstring path = xmltest::TempPath(L"parent.xml");

@@ -1,0 +1,149 @@
+// The tester lost at each step of the connection's work: it stops answering (vanished) or its
+// adapter goes down. Whatever the step, the call returns within its bound, terminate leaves no
+// library thread, the adapter going down is reported exactly once, and the library connects again
+// once the tester is back.
+
+#include "BrevixCEeprom.h"
+#include "BrevixCPorts.h"
+#include "TesterBench.h"
+#include "support/CallbackRecorder.h"
+#include "support/Environment.h"
+#include "support/Waiting.h"
+
+#include <chrono>
+#include <functional>
+#include <ostream>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+using support::CallbackRecorder;
+
+enum class Loss { Vanished, AdapterDown };
+
+struct LossCase {
+    const char* name;
+    Loss loss;
+    bool connectFirst;
+    std::chrono::milliseconds bound;
+    // The step, run once the tester is lost; false when it reported success it cannot have had.
+    std::function<bool()> step;
+};
+
+std::ostream& operator<<(std::ostream& out, const LossCase& c) { return out << c.name; }
+
+// The longest a step may take with the tester gone: a connect's identity reads and set-up are
+// register calls that each give up after their retries; a PHY read asks for its result twelve
+// times, a second each, before it reports the PHY's silence.
+constexpr std::chrono::milliseconds kStepBound = 8s;
+constexpr std::chrono::milliseconds kPhyReadBound = 15s;
+
+long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+bool Connect() { return BrevixC_SYS_ConnectToBrevixCDevice() == 0; }
+bool PollCounters() {
+    // The pollers keep running while the tester is gone; a register read beside them gives up.
+    std::this_thread::sleep_for(300ms);
+    uint32_t value = 0;
+    return BVT_Read(0x41000004, &value) == 0;
+}
+bool ReadPhy() {
+    BrevixC_ReadPHY(0, 1);
+    return true;
+}
+bool DetectMedia() {
+    BrevixC_SetSFP(0, BREVIXC_SFP_FIBER);
+    return true;
+}
+bool WriteEeprom() {
+    BrevixC_93C56_Write(8, 4);
+    return true;
+}
+
+class DeviceLoss : public TesterBench, public testing::WithParamInterface<LossCase> {
+protected:
+    void SetUp() override {
+        TesterBench::SetUp();
+        CallbackRecorder::Instance().Clear();
+        ASSERT_EQ(BrevixC_SYS_Init(CallbackRecorder::Callback, 0), 1);
+        ASSERT_EQ(Detect(), 1);
+    }
+    void TearDown() override {
+        if (down_) support::RunUnixCommand("/usr/sbin/ip link set " + pair_.hostInterface + " up");
+        tester_->SetVanished(false);
+        TesterBench::TearDown();
+    }
+
+    void Lose(Loss loss) {
+        if (loss == Loss::Vanished) {
+            tester_->SetVanished(true);
+            return;
+        }
+        down_ = support::RunUnixCommand("/usr/sbin/ip link set " + pair_.hostInterface + " down");
+        ASSERT_TRUE(down_);
+    }
+    void Return(Loss loss) {
+        if (loss == Loss::Vanished) {
+            tester_->SetVanished(false);
+            return;
+        }
+        ASSERT_TRUE(support::RunUnixCommand("/usr/sbin/ip link set " + pair_.hostInterface + " up"));
+        down_ = false;
+    }
+    static size_t LostMessages() {
+        size_t lost = 0;
+        for (const support::HostMessage& m : CallbackRecorder::Instance().OfType(0xFF00)) lost += m.bytes[18] == 255;
+        return lost;
+    }
+
+    bool down_ = false;
+};
+
+TEST_P(DeviceLoss, StepEndsInTimeAndTheLibraryConnectsAgain) {
+    const LossCase& c = GetParam();
+    if (c.connectFirst) ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1);
+    Lose(c.loss);
+    if (c.loss == Loss::AdapterDown && c.connectFirst) {
+        ASSERT_TRUE(support::Eventually([] { return LostMessages() >= 1; })) << "the loss is reported";
+    }
+
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(c.step());
+    EXPECT_LE(MillisecondsSince(start), c.bound.count()) << "the step's bound, in ms";
+
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(BrevixC_SYS_TerminateProcess(), 1);
+    EXPECT_LE(MillisecondsSince(start), kStepBound.count()) << "terminate's bound, in ms";
+    EXPECT_EQ(CountLibraryThreads(L"BrevixCAPI"), 0);
+    // Terminate has joined every library thread: no message can follow.
+    EXPECT_EQ(LostMessages(), c.loss == Loss::AdapterDown && c.connectFirst ? 1u : 0u);
+
+    Return(c.loss);
+    ASSERT_EQ(BrevixC_SYS_Init(CallbackRecorder::Callback, 0), 1);
+    ASSERT_TRUE(support::Eventually([this] { return Detect() == 1; })) << "found again";
+    ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1);
+    tester_->Registers().Set(0x41000004, 0xB0B0);
+    EXPECT_TRUE(support::Eventually([] {
+        uint32_t value = 0;
+        return BVT_Read(0x41000004, &value) == 1 && value == 0xB0B0u;
+    }));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, DeviceLoss,
+    testing::Values(LossCase{"ConnectToVanishedTester", Loss::Vanished, false, kStepBound, Connect},
+                    LossCase{"ConnectOverDownAdapter", Loss::AdapterDown, false, kStepBound, Connect},
+                    LossCase{"CounterPollingVanished", Loss::Vanished, true, kStepBound, PollCounters},
+                    LossCase{"CounterPollingAdapterDown", Loss::AdapterDown, true, kStepBound, PollCounters},
+                    LossCase{"PhyReadVanished", Loss::Vanished, true, kPhyReadBound, ReadPhy},
+                    LossCase{"PhyReadAdapterDown", Loss::AdapterDown, true, kPhyReadBound, ReadPhy},
+                    LossCase{"MediaDetectionVanished", Loss::Vanished, true, kStepBound, DetectMedia},
+                    LossCase{"MediaDetectionAdapterDown", Loss::AdapterDown, true, kStepBound, DetectMedia},
+                    LossCase{"EepromWriteVanished", Loss::Vanished, true, kStepBound, WriteEeprom},
+                    LossCase{"EepromWriteAdapterDown", Loss::AdapterDown, true, kStepBound, WriteEeprom}),
+    [](const testing::TestParamInfo<LossCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
