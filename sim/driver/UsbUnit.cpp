@@ -222,6 +222,15 @@ std::vector<Bytes> UsbUnit::State::ApplyFaults(const Bytes& reply) {
         out.push_back(other);
     }
     Bytes sent = reply;
+    if (!forged.empty()) {
+        const UsbUnit::ForgedReply forgery = std::move(forged.front());
+        forged.erase(forged.begin());
+        for (Bytes packet : forgery.before) {
+            packet.resize(64, 0);
+            out.push_back(packet);
+        }
+        for (size_t i = 0; i < forgery.data.size() && 6 + i < sent.size(); ++i) sent[6 + i] = forgery.data[i];
+    }
     if (corrupt) --corrupt, sent[0] ^= 0x40;
     out.push_back(sent);
     if (repeat) --repeat, out.push_back(sent);
@@ -395,6 +404,11 @@ void UsbUnit::MisdirectReplies(size_t count) {
     state_->misdirect = count;
 }
 
+void UsbUnit::ForgeReplies(std::vector<ForgedReply> replies) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->forged = std::move(replies);
+}
+
 void UsbUnit::SetSilent(bool silent) {
     std::lock_guard<std::mutex> guard(state_->lock);
     state_->silent = silent;
@@ -406,6 +420,7 @@ void UsbUnit::ClearFaults() {
     state_->drop = state_->repeat = state_->corrupt = state_->precede = state_->misdirect = 0;
     state_->silent = false;
     state_->unplugAfter = 0;
+    state_->forged.clear();
 }
 
 void UsbUnit::UnplugAfter(size_t packets) {

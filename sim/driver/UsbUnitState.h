@@ -55,6 +55,7 @@ struct UsbUnit::State {
     size_t ravloNext = 0;
     uint32_t delayMs = 0;
     size_t drop = 0, repeat = 0, corrupt = 0, precede = 0, staleCount = 0, misdirect = 0;
+    std::vector<UsbUnit::ForgedReply> forged;  // the next first
     bool silent = false;
     size_t unplugAfter = 0;
     std::vector<UsbPacket> received;

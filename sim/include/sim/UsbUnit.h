@@ -99,6 +99,14 @@ public:
     // Each of the next `count` replies comes after a copy of it whose bytes 1-5 (indices and
     // arguments) are changed: a reply to another request of the same code.
     void MisdirectReplies(size_t count);
+    // Each of the next replies comes after the packets of one forged entry's `before` (64 bytes
+    // each, padded with zeros) and has its bytes from 6 on (past the code, indices and
+    // arguments) replaced by the entry's `data`.
+    struct ForgedReply {
+        std::vector<Bytes> before;
+        Bytes data;
+    };
+    void ForgeReplies(std::vector<ForgedReply> replies);
     // A silent unit takes packets and answers none.
     void SetSilent(bool silent);
     void ClearFaults();
