@@ -3,15 +3,18 @@
 // library thread, the adapter going down is reported exactly once, and the library connects again
 // once the tester is back.
 
+#include "BrevixCCapture.h"
 #include "BrevixCEeprom.h"
 #include "BrevixCPorts.h"
 #include "TesterBench.h"
 #include "support/CallbackRecorder.h"
 #include "support/Environment.h"
 #include "support/Waiting.h"
+#include "sim/CaptureEngine.h"
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <thread>
 
@@ -29,6 +32,8 @@ struct LossCase {
     std::chrono::milliseconds bound;
     // The step, run once the tester is lost; false when it reported success it cannot have had.
     std::function<bool()> step;
+    // Run while the tester is still there, before it is lost (for a step already under way).
+    std::function<void()> before = {};
 };
 
 std::ostream& operator<<(std::ostream& out, const LossCase& c) { return out << c.name; }
@@ -63,10 +68,28 @@ bool WriteEeprom() {
     return true;
 }
 
+// The tester's capture engine: the block upload of a capture under way when the tester is lost.
+std::unique_ptr<sim::CaptureEngine> engine;
+
+void StartUpload() {
+    ASSERT_EQ(BrevixC_SYS_ChangeToPGMode(), 1);
+    ASSERT_EQ(BrevixC_StartRxCapture(0, 0, 300), 1);
+    ASSERT_TRUE(support::Eventually([] { return engine->Running(0); }));
+    engine->ReceiveNumbered(0, 0, 300, 100);
+    ASSERT_EQ(BrevixC_StopRxCaptureNext(0, 300), 1);
+}
+bool UploadCapture() {
+    // The upload asks for blocks that never come; cancelling it ends the run and halts the upload.
+    std::this_thread::sleep_for(300ms);
+    BrevixC_CancelRxCapture(0);
+    return true;
+}
+
 class DeviceLoss : public TesterBench, public testing::WithParamInterface<LossCase> {
 protected:
     void SetUp() override {
         TesterBench::SetUp();
+        engine = std::make_unique<sim::CaptureEngine>(*tester_, 1);
         CallbackRecorder::Instance().Clear();
         ASSERT_EQ(BrevixC_SYS_Init(CallbackRecorder::Callback, 0), 1);
         ASSERT_EQ(Detect(), 1);
@@ -75,6 +98,7 @@ protected:
         if (down_) support::RunUnixCommand("/usr/sbin/ip link set " + pair_.hostInterface + " up");
         tester_->SetVanished(false);
         TesterBench::TearDown();
+        engine.reset();
     }
 
     void Lose(Loss loss) {
@@ -105,6 +129,10 @@ protected:
 TEST_P(DeviceLoss, StepEndsInTimeAndTheLibraryConnectsAgain) {
     const LossCase& c = GetParam();
     if (c.connectFirst) ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1);
+    if (c.before) {
+        c.before();
+        if (HasFatalFailure()) return;
+    }
     Lose(c.loss);
     if (c.loss == Loss::AdapterDown && c.connectFirst) {
         ASSERT_TRUE(support::Eventually([] { return LostMessages() >= 1; })) << "the loss is reported";
@@ -143,7 +171,9 @@ INSTANTIATE_TEST_SUITE_P(
                     LossCase{"MediaDetectionVanished", Loss::Vanished, true, kStepBound, DetectMedia},
                     LossCase{"MediaDetectionAdapterDown", Loss::AdapterDown, true, kStepBound, DetectMedia},
                     LossCase{"EepromWriteVanished", Loss::Vanished, true, kStepBound, WriteEeprom},
-                    LossCase{"EepromWriteAdapterDown", Loss::AdapterDown, true, kStepBound, WriteEeprom}),
+                    LossCase{"EepromWriteAdapterDown", Loss::AdapterDown, true, kStepBound, WriteEeprom},
+                    LossCase{"CaptureUploadVanished", Loss::Vanished, true, kStepBound, UploadCapture, StartUpload},
+                    LossCase{"CaptureUploadAdapterDown", Loss::AdapterDown, true, kStepBound, UploadCapture, StartUpload}),
     [](const testing::TestParamInfo<LossCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
