@@ -2,7 +2,10 @@
 // the status sequences of the host and Korrin-layer callbacks, refusals, abort and the loss of
 // the unit mid-download.
 
+#include "LibraryThreads.h"
 #include "usb/DownloadBench.h"
+
+#include <algorithm>
 
 using namespace usbbench;
 
@@ -102,6 +105,26 @@ TEST_P(UsbDownloadTest, SynchronousFpgaFailsAtTheFirstDeadlineWhenTheUnitIsGone)
     Unit().UnplugAfter(2);
     EXPECT_EQ(BrevixH_SYS_DownloadFPGA(path.data()), 0);
     EXPECT_EQ(Reports().back(), std::make_pair(255, 0));
+}
+
+TEST_P(UsbDownloadTest, LosingTheUnitMidFirmwareEndsItOnceLeavesNoThreadAndTheUnitOpensAgain) {
+    const std::string path = WriteFile("firmware-lost.bin", Pattern(512 + 6000, 5));
+    Unit().UnplugAfter(20);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(Wide(path).c_str()), 0);
+    const auto failed = [] {
+        const std::vector<Status> m = StatusMessages(BREVIXC_MSG_FIRMWARE_DOWNLOAD);
+        return std::count(m.begin(), m.end(), Status{1, 0});
+    };
+    ASSERT_TRUE(support::Eventually([&] { return failed() >= 1; }));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_FALSE(Unit().FirmwareComplete());
+    BrevixH_SYS_TerminateProcess();
+    EXPECT_EQ(CountLibraryThreads(L"BrevixCAPI"), 0);
+    EXPECT_EQ(failed(), 1) << "one failure, and nothing after terminate";
+    Unit().PlugIn();
+    ASSERT_EQ(BrevixH_SYS_SetDeviceType(4), 1);
+    EXPECT_EQ(BrevixH_SYS_ConnectToDevice(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, UsbDownloadTest, testing::Values(sim::UsbTransport::Hid, sim::UsbTransport::Mpusb),
