@@ -1,0 +1,292 @@
+// The "TreeTable" window's records and the plain functions over them that its source files share.
+// Everything here works on one TreeTableData; layout, hit tests and item rectangles call nothing
+// outside the record, so tests can drive them without a window.
+#pragma once
+
+#include "TreeTable.h"
+
+#include <cstdint>
+
+inline constexpr unsigned kRootItem = 0xFFFF0000u;  // TVI_ROOT as a 32-bit item number
+inline constexpr int kMaxColumns = 32;
+inline constexpr int kTextBuffer = 260;
+inline constexpr int kColourSlots = 12;
+inline constexpr UINT_PTR kTipTimer = 14610;
+inline constexpr int kEditorId = 3;
+
+// Callback flags of items and cells.
+enum : uint8_t { kCallText = 0x01, kCallImage = 0x02, kCallSelImage = 0x20, kCallChildren = 0x40 };
+// Flag byte of items and cells.
+enum : uint8_t {
+    kFlagButtonAuto = 0x01,
+    kFlagButton = 0x02,
+    kFlagImageDrawn = 0x04,
+    kFlagDropHilite = 0x08,
+    kFlagTextColour = 0x10,
+    kFlagBackColour = 0x20,
+    kFlagFocusFrame = 0x40,
+};
+// Colour slots.
+enum {
+    kColourBack,
+    kColourOdd,
+    kColourEven,
+    kColourGrid,
+    kColourText,
+    kColourSign,
+    kColourBox,
+    kColourDropText,
+    kColourMarkOdd,
+    kColourMarkEven,
+    kColourInsertMark,
+    kColourBoxInside,
+};
+
+struct TreeTableItem {
+    LPARAM lParam;
+    wchar_t* text;  // owned; null for a callback text
+    UINT state;
+    int image;
+    int selectedImage;
+    unsigned row;  // shown row + 1; 0 = not shown
+    unsigned firstChild, lastChild;
+    unsigned prevSibling, nextSibling;
+    unsigned parent;
+    int level;
+    int textWidth;  // 0 = measure again
+    uint16_t textLength;
+    uint8_t callback;
+    uint8_t flags;
+    COLORREF textColour, backColour;
+    // The caller data (user data size bytes) follows in the same allocation.
+};
+
+struct TreeTableSubItem {
+    wchar_t* text;
+    UINT state;
+    int image;
+    int textWidth;
+    uint16_t textLength;
+    uint8_t callback;
+    uint8_t flags;
+    COLORREF textColour, backColour;
+};
+
+struct TreeTableColumn {
+    const void* editList;
+    int editData;
+    int16_t requestedWidth;
+    int16_t width;
+    int16_t minWidth;
+    uint8_t minFirm;
+    uint8_t weight;
+    uint8_t align;  // 0 left, 1 centre, 2 right
+    uint8_t editMode;
+    uint8_t editFlags;
+    uint8_t maxEntries;  // 0 = 1024
+    uint8_t separator;
+};
+
+struct TreeTableData {
+    HWND window;
+    // The window's lock. Taken by every message that reads or changes this record, by the window's
+    // thread and by the threads that call the window's functions directly; released around every
+    // notification. The owning thread may take it again while it holds it (destroying a focused
+    // editor sends the tree the editor's loss of focus from inside WM_DESTROY). A critical section:
+    // re-entrant, and without a trip to the kernel when nobody else holds it.
+    CRITICAL_SECTION lock;
+
+    HIMAGELIST stateList, normalList, cellList, headerList;
+    HFONT font, boldFont, measuredFont, tipFont;
+    HWND editor, header, tooltip;
+    WNDPROC tipProc;
+    COLORREF colours[kColourSlots];
+    int textHeight, underlineOffset, textXAdjust;
+    int stateListOwn, stateWidth, stateHeight;
+    int cellListOwn, cellWidth, cellHeight;
+    int imageWidth, imageHeight;
+    int headerListOwn, headerImageWidth, headerImageHeight;
+    int rowHeight;
+    int weightSum;
+    int weightedWidth, fixedWidth;
+    int indent;
+    int buttonCentre;
+    int widestRow;
+    unsigned rowCount;
+    unsigned* rows;
+    TreeTableItem** items;                    // indexed by item number
+    TreeTableSubItem** cells[kMaxColumns];    // [c][item] for c = 1..31
+    unsigned capacity;
+    unsigned itemCount;
+    unsigned lastNumber;
+    unsigned userDataSize;
+    unsigned firstRoot, lastRoot;
+    int firstRow;
+    int scrollX;
+    unsigned clientWidth, clientHeight;
+    unsigned listHeight;
+    DWORD style;
+    DWORD exStyle;
+    int headerHeight;
+    unsigned rowsThatFit;
+    unsigned pageRows;
+    unsigned columnCount;
+    unsigned weightedCount;
+    unsigned selectedCount;
+    unsigned anchor;
+    unsigned caretItem, caretColumn;
+    unsigned focusItem, focusColumn;
+    unsigned tipItem;
+    int tipCountdown;
+    unsigned tipColumn;
+    int tipX, tipY;
+    int editorKind;
+    unsigned editItem, editColumn;
+    int hPage, hRange, vPage, vRange;
+    int ellipsisBold, ellipsisNormal;
+    unsigned dropItem, dropColumn;
+    unsigned insertMark;
+    int dragButtons;
+    unsigned dragItem, dragColumn;
+    wchar_t textBuffer[kTextBuffer];
+    wchar_t textBuffer2[kTextBuffer];
+    wchar_t tipText[kTextBuffer];
+    int edges[kMaxColumns + 2];
+    TreeTableColumn columns[kMaxColumns];
+    uint8_t colourSet[kColourSlots];
+    uint8_t editChanged;
+    uint8_t heightSet;
+    uint8_t busy;
+    uint8_t linesAtRoot;
+    uint8_t keyHandled;
+    uint8_t clickPending;
+    uint8_t enabled;
+    uint8_t focused;
+    uint8_t anchorPending;
+    uint8_t editFromCallback;
+};
+
+// --- lock (TreeTableWnd.cpp) ---
+void LockTree(TreeTableData* data);
+void UnlockTree(TreeTableData* data);
+TreeTableData* TreeOf(HWND hwnd);
+
+// --- numbers and records ---
+// An item number from a message argument: TVI_ROOT becomes kRootItem; anything that cannot be an
+// item number becomes ~0u.
+unsigned ItemFromHandle(ULONG_PTR value);
+inline HTREEITEM HandleOfItem(unsigned item) {
+    return item == kRootItem ? TVI_ROOT : reinterpret_cast<HTREEITEM>(static_cast<ULONG_PTR>(item));
+}
+inline TreeTableItem* ItemOf(const TreeTableData* data, unsigned item) {
+    return item != 0 && item <= data->capacity ? data->items[item] : nullptr;
+}
+inline TreeTableSubItem* CellOf(const TreeTableData* data, unsigned item, unsigned column) {
+    return column >= 1 && column < data->columnCount && item != 0 && item <= data->capacity && data->cells[column]
+               ? data->cells[column][item]
+               : nullptr;
+}
+// The cell record, made (zeroed, image -2, state = item state & 0x11) when missing; null for an
+// unknown item or column or when memory runs out.
+TreeTableSubItem* MakeCell(TreeTableData* data, unsigned item, unsigned column);
+inline bool HasMultiSelect(const TreeTableData* data) { return (data->exStyle & TLS_EX_MULTISELECT) != 0; }
+inline bool HasGridLines(const TreeTableData* data) { return (data->exStyle & TLS_EX_GRIDLINES) != 0; }
+inline bool HasButton(const TreeTableItem* item) { return (item->flags & kFlagButton) != 0; }
+inline bool IsExpanded(const TreeTableItem* item) { return (item->state & TVIS_EXPANDED) != 0; }
+// Replaces an owned text with a copy (or a callback text for LPSTR_TEXTCALLBACKW); false when memory
+// runs out, the old text kept.
+bool StoreText(wchar_t** text, uint16_t* length, uint8_t* callback, const wchar_t* value);
+
+// --- notifications and parent requests (TreeTableItems.cpp) ---
+// Sends WM_NOTIFY to the parent with the lock released; returns the answer.
+LRESULT TreeTableNotify(TreeTableData* data, NMHDR* header, int code);
+// Fills an NMTREEVIEWW item part for an item (and column) the usual way: mask 0x801C.
+void FillNotifyItem(const TreeTableData* data, TVITEMW* out, unsigned item, unsigned column);
+LRESULT NotifyTree(TreeTableData* data, int code, UINT action, unsigned newItem, unsigned newColumn, unsigned oldItem,
+                   unsigned oldColumn, POINT point = POINT{0, 0});
+// Asks the parent for callback fields of an item (column 0) or cell; false when it vanished.
+bool AskDisplayInfo(TreeTableData* data, unsigned item, unsigned column, uint8_t flags, wchar_t* buffer,
+                    const wchar_t** text, int* length, int* image);
+
+// --- item operations (TreeTableItems.cpp) ---
+LRESULT InsertItem(TreeTableData* data, const TVINSERTSTRUCTW* insert);
+unsigned NextItem(TreeTableData* data, unsigned item, unsigned code);
+unsigned PreorderNext(const TreeTableData* data, unsigned item, unsigned stop);
+LRESULT GetItem(TreeTableData* data, TVITEMW* item);
+LRESULT SetItem(TreeTableData* data, const TVITEMW* item);
+void RebuildRows(TreeTableData* data, unsigned from);
+int ExpandToggle(TreeTableData* data, unsigned item, UINT extraState);
+LRESULT ExpandItem(TreeTableData* data, unsigned item, UINT action);
+int EnsureVisible(TreeTableData* data, unsigned item, int column);
+int SelectItem(TreeTableData* data, unsigned item, unsigned column, UINT action);
+int ToggleSelection(TreeTableData* data, unsigned item, UINT action);
+int SetDropHilite(TreeTableData* data, unsigned item, unsigned column);
+void ClearFocusFrame(TreeTableData* data);
+int DeleteItem(TreeTableData* data, unsigned item, bool rebuild);
+int SortChildren(TreeTableData* data, unsigned parent, bool recurse, int kind, const void* record, bool outer = true);
+LRESULT ItemColour(const TreeTableData* data, unsigned item, unsigned column, bool back);
+LRESULT SetItemColour(TreeTableData* data, unsigned item, unsigned column, LPARAM colour, bool back);
+LRESULT SetInsertMark(TreeTableData* data, unsigned item, bool after);
+unsigned FindItem(TreeTableData* data, unsigned start, const TLFINDITEM* find);
+
+// --- layout and hit tests (TreeTableLayout.cpp): plain functions over the record ---
+// Item rectangle: flags as TVM_GETITEMRECT's wParam; false and an empty rectangle when not in view.
+bool ItemRect(const TreeTableData* data, unsigned item, WPARAM flags, RECT* rect);
+unsigned HitTest(const TreeTableData* data, POINT point, UINT* flags);
+// Rows that fit (a partial one counted) and fully visible rows for the current sizes.
+void ComputePageRows(TreeTableData* data);
+// Recomputes the edges; the left x of the first changed column, or 0x10000.
+int ComputeEdges(TreeTableData* data);
+void ShareWidthChange(TreeTableData* data, int difference);
+int ContentWidth(const TreeTableData* data, unsigned column);
+int CheckBoxWidth(const TreeTableData* data);
+
+// --- painting (TreeTablePaint.cpp) ---
+void AcquireSharedResources();
+void ReleaseSharedResources();
+int SetFonts(TreeTableData* data);
+void ResetColours(TreeTableData* data);
+void ComputeRowHeight(TreeTableData* data);
+void MakeCheckBoxImages(TreeTableData* data, int which);
+void PaintTree(TreeTableData* data, HDC dc, const RECT* update);
+HIMAGELIST CreateDragImage(TreeTableData* data, unsigned item, unsigned column);
+void RepaintRows(const TreeTableData* data);
+void RepaintItem(const TreeTableData* data, unsigned item);
+void RepaintCell(const TreeTableData* data, unsigned item, unsigned column);
+void RepaintColumn(const TreeTableData* data, unsigned column);
+void RepaintFrom(const TreeTableData* data, int x);
+using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+SetWindowThemeFn BoundSetWindowTheme();
+
+// --- columns, header, scroll bars, tooltip (TreeTableColumns.cpp) ---
+LRESULT InsertColumn(TreeTableData* data, unsigned position, const LVCOLUMNW* column);
+LRESULT DeleteColumn(TreeTableData* data, unsigned column);
+LRESULT GetColumn(TreeTableData* data, unsigned column, LVCOLUMNW* record);
+LRESULT SetColumn(TreeTableData* data, unsigned column, const LVCOLUMNW* record);
+LRESULT OnHeaderNotify(TreeTableData* data, NMHEADERW* notify);
+void UpdateVScroll(TreeTableData* data);
+void UpdateHScroll(TreeTableData* data);
+void MoveHeader(TreeTableData* data);
+void SetHeaderItemWidth(const TreeTableData* data, unsigned column, int width);
+void CreateToolTip(TreeTableData* data);
+void UpdateToolTip(TreeTableData* data, unsigned item, UINT flags);
+void HideToolTip(TreeTableData* data);
+void OnTipTimer(TreeTableData* data);
+
+// --- editing (TreeTableEdit.cpp) ---
+HWND StartEditor(TreeTableData* data, unsigned item, UINT argument);
+void TreeTableStartEdit(TreeTableData* data, unsigned column, UINT code, POINT point);
+int TreeTableEndEdit(TreeTableData* data, int how);
+LRESULT SetColumnEditMode(TreeTableData* data, WPARAM wParam, LPARAM list);
+void OnEditorCommand(TreeTableData* data, UINT code);
+
+// --- input (TreeTableInput.cpp) ---
+// Takes the lock held and gives it back itself.
+void TreeTableKeyDown(TreeTableData* data, UINT key, LPARAM lParam);
+// keyData: the character message's lParam, whose halves are the point an activation reports.
+void TreeTableChar(TreeTableData* data, wchar_t character, LPARAM keyData);
+// Takes the lock held and gives it back itself. pendingClick: the plain click that a multiple
+// selection held back until the button came up.
+void TreeTableMouseProc(TreeTableData* data, UINT message, WPARAM wParam, POINT point, bool pendingClick = false);
+void OnMouseMove(TreeTableData* data, WPARAM wParam, POINT point);
+LRESULT GetISearchString(wchar_t* buffer);

@@ -1,0 +1,206 @@
+// What the "TreeTable" window paints into a memory device context: colours of rows, cells and
+// selection, buttons, grid lines, and the disabled look.
+#include "TreeTableHarness.h"
+
+#include <support/gui/Picture.h>
+
+using namespace treetable_test;
+using support::gui::Picture;
+
+namespace {
+
+constexpr COLORREF kBack = RGB(250, 240, 230);
+constexpr COLORREF kSign = RGB(255, 0, 0);
+
+Picture PaintToMemory(const Harness& h) {
+    RECT client{};
+    GetClientRect(h.Tree(), &client);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    h.Send(WM_PAINT, reinterpret_cast<WPARAM>(dc));
+    Picture picture = support::gui::CaptureDC(dc, client);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return picture;
+}
+
+RECT Inset(RECT r, int dx, int dy) {
+    InflateRect(&r, -dx, -dy);
+    return r;
+}
+
+TEST(TreeTablePaint, RowsAndTheEmptyAreaTakeTheBackgroundSlot) {
+    Harness h;
+    h.Send(TVM_SETBKCOLOR, 0, kBack);
+    HTREEITEM item = h.Insert(L"Text");
+    const Picture p = PaintToMemory(h);
+    EXPECT_EQ(kBack, p.At(300, 250));
+    const RECT text = h.ItemRect(item, -1, true);
+    // The text itself is drawn in something other than the background.
+    EXPECT_LT(p.Count(kBack, RECT{text.left, text.top, text.left + 30, text.bottom}), 30 * (text.bottom - text.top));
+}
+
+TEST(TreeTablePaint, TheFocusedCaretIsHighlightedAndWithoutFocusGrey) {
+    Harness h;
+    HTREEITEM item = h.Insert(L"Selected item");
+    h.Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    SetFocus(h.Tree());
+    const RECT text = h.ItemRect(item, -1, true);
+    const RECT area{text.left, text.top, text.left + 60, text.bottom};
+    EXPECT_GT(PaintToMemory(h).Count(GetSysColor(COLOR_HIGHLIGHT), area), 60);
+    SetFocus(h.Parent());
+    EXPECT_EQ(0, PaintToMemory(h).Count(GetSysColor(COLOR_HIGHLIGHT), area));
+    EXPECT_GT(PaintToMemory(h).Count(GetSysColor(COLOR_MENU), area), 60);
+}
+
+TEST(TreeTablePaint, ADisabledWindowIsGreyEvenWithTheCallersColours) {
+    Harness h;
+    h.Send(TVM_SETBKCOLOR, 0, kBack);
+    h.Insert(L"a");
+    EnableWindow(h.Tree(), FALSE);
+    EXPECT_EQ(GetSysColor(COLOR_SCROLLBAR), PaintToMemory(h).At(300, 250));
+}
+
+TEST(TreeTablePaint, ButtonsShowPlusWhileCollapsedOrPartlyExpanded) {
+    Harness h;
+    h.Send(TVM_SETLINECOLOR, 0, kSign);
+    HTREEITEM a = h.Insert(L"a");
+    h.Insert(L"child", a);
+    const RECT row = h.ItemRect(a);
+    const int cx = 7, cy = (row.top + row.bottom) / 2;
+    auto barShown = [&] { return PaintToMemory(h).At(cx, cy - 2) == kSign; };
+    EXPECT_EQ(kSign, PaintToMemory(h).At(cx - 2, cy));  // the minus stroke is always there
+    EXPECT_TRUE(barShown());
+    h.Send(TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(a));
+    EXPECT_FALSE(barShown());
+    h.Send(TVM_EXPAND, TVE_EXPAND | TVE_EXPANDPARTIAL, reinterpret_cast<LPARAM>(a));
+    EXPECT_TRUE(barShown());
+    EXPECT_EQ(GetSysColor(COLOR_BTNSHADOW), PaintToMemory(h).At(cx - 4, cy - 4));
+}
+
+TEST(TreeTablePaint, CellColoursFillTheirCell) {
+    Harness h;
+    h.AddColumn(L"Name", 150);
+    h.AddColumn(L"Value", 150);
+    HTREEITEM item = h.Insert(L"a");
+    h.SetText(item, 1, L"v");
+    h.Send(TLM_SETITEMBKCOLOR, reinterpret_cast<WPARAM>(item) | (1u << 24), RGB(0, 200, 0));
+    const RECT cell = h.ItemRect(item, 1);
+    const Picture p = PaintToMemory(h);
+    EXPECT_EQ(RGB(0, 200, 0), p.At(cell.right - 5, (cell.top + cell.bottom) / 2));
+    EXPECT_NE(RGB(0, 200, 0), p.At(cell.left - 5, (cell.top + cell.bottom) / 2));
+}
+
+TEST(TreeTablePaint, OnlyTheCaretCellIsHighlightedUnlessTheWholeRowIs) {
+    Harness h;
+    h.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_SUBSELECT, TLS_EX_SUBSELECT);
+    h.AddColumn(L"Name", 150);
+    h.AddColumn(L"Value", 150);
+    HTREEITEM item = h.Insert(L"Name text");
+    h.SetText(item, 1, L"Value text");
+    SetFocus(h.Tree());
+    h.Send(TLM_SELECTCOLUMN, 1, reinterpret_cast<LPARAM>(item));
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    Picture p = PaintToMemory(h);
+    EXPECT_GT(p.Count(highlight, h.ItemRect(item, 1)), 40);
+    EXPECT_EQ(0, p.Count(highlight, h.ItemRect(item, 0)));
+    h.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_FULLROWMARK, TLS_EX_FULLROWMARK);
+    const COLORREF mark = static_cast<COLORREF>(h.Send(TVM_GETBKCOLOR, 8));
+    p = PaintToMemory(h);
+    const RECT name = h.ItemRect(item, 0);
+    EXPECT_EQ(mark, p.At(name.right - 3, (name.top + name.bottom) / 2));
+}
+
+TEST(TreeTablePaint, GridLinesAndAlternatingRowsUseTheirSlots) {
+    Harness h;
+    h.Send(TVM_SETBKCOLOR, 3, RGB(1, 2, 200));
+    h.Send(TVM_SETBKCOLOR, 1, RGB(220, 220, 100));
+    h.Send(TVM_SETEXTENDEDSTYLE, 0, TLS_EX_GRIDLINES | TLS_EX_ALTERNATECOLOR);
+    h.AddColumn(L"Name", 150);
+    h.AddColumn(L"Value", 150);
+    const std::vector<HTREEITEM> items = h.InsertAll({L"even", L"odd"});
+    const Picture p = PaintToMemory(h);
+    const RECT odd = h.ItemRect(items[1], 1);
+    EXPECT_EQ(RGB(1, 2, 200), p.At(odd.left + 40, odd.bottom - 1));
+    EXPECT_EQ(RGB(220, 220, 100), p.At(odd.right - 10, (odd.top + odd.bottom) / 2));
+    EXPECT_EQ(0, p.Count(RGB(220, 220, 100), Inset(h.ItemRect(items[0], 1), 2, 2)));
+}
+
+TEST(TreeTablePaint, TheInsertMarkRowHasItsColour) {
+    Harness h;
+    h.Send(TVM_SETINSERTMARKCOLOR, 0, RGB(30, 160, 30));
+    h.AddColumn(L"Name", 150);
+    h.AddColumn(L"Value", 150);
+    const std::vector<HTREEITEM> items = h.InsertAll({L"a", L"b"});
+    const HTREEITEM mark = reinterpret_cast<HTREEITEM>(h.Send(TVM_SETINSERTMARK, 0, reinterpret_cast<LPARAM>(items[1])));
+    const RECT row = h.ItemRect(mark, 1);
+    EXPECT_EQ(RGB(30, 160, 30), PaintToMemory(h).At(row.right - 10, (row.top + row.bottom) / 2));
+}
+
+}  // namespace
+
+namespace {
+
+// Where the label of a row ends for the hit test: measured from the text as painted.
+int LabelEnd(const Harness& h, HTREEITEM item) {
+    const RECT r = h.ItemRect(item);
+    for (int x = 0; x < 400; ++x) {
+        TVHITTESTINFO hit{};
+        hit.pt = POINT{x, (r.top + r.bottom) / 2};
+        h.Send(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+        if (hit.flags == TVHT_ONITEMRIGHT) return x;
+    }
+    return -1;
+}
+
+TEST(TreeTablePaint, BoldItemsAreBolderWithTheDefaultFontOnly) {
+    for (bool ownFont : {false, true}) {
+        Harness h;
+        if (ownFont) {
+            LOGFONTW lf{};
+            SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof lf, &lf, 0);
+            h.Send(WM_SETFONT, reinterpret_cast<WPARAM>(CreateFontIndirectW(&lf)));
+        }
+        const std::vector<HTREEITEM> items = h.InsertAll({L"Same words", L"Same words"});
+        TVITEMW bold{};
+        bold.mask = TVIF_STATE;
+        bold.hItem = items[1];
+        bold.state = bold.stateMask = TVIS_BOLD;
+        h.Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&bold));
+        PaintToMemory(h);
+        const int plain = LabelEnd(h, items[0]), heavy = LabelEnd(h, items[1]);
+        ASSERT_GT(plain, 0);
+        if (ownFont) EXPECT_EQ(plain, heavy);
+        else EXPECT_GT(heavy, plain);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TreeTablePaint, ATextTooLongForItsColumnEndsInDots) {
+    Harness h(TVS_HASBUTTONS);
+    h.AddColumn(L"Name", 120);
+    h.AddColumn(L"Value", 150);
+    HTREEITEM item = h.Insert(L"WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
+    const Picture p = PaintToMemory(h);
+    const RECT name = h.ItemRect(item, 0);
+    const COLORREF back = static_cast<COLORREF>(h.Send(TVM_GETBKCOLOR));
+    // The last pixels before the column's end hold the dots: ink low in the row, none high up.
+    const RECT high{name.right - 14, name.top + 1, name.right - 1, (name.top + name.bottom) / 2 - 1};
+    const RECT low{name.right - 14, (name.top + name.bottom) / 2, name.right - 1, name.bottom - 1};
+    const int highArea = (high.right - high.left) * (high.bottom - high.top);
+    const int lowArea = (low.right - low.left) * (low.bottom - low.top);
+    EXPECT_EQ(highArea, p.Count(back, high));
+    EXPECT_LT(p.Count(back, low), lowArea);
+    // And the text never reaches into the next column.
+    const RECT next = h.ItemRect(item, 1);
+    EXPECT_EQ((next.right - next.left) * (next.bottom - next.top), p.Count(back, next));
+}
+
+}  // namespace
