@@ -1,5 +1,7 @@
 #include "sim/FullTester.h"
 
+#include <chrono>
+
 namespace sim {
 namespace {
 
@@ -45,6 +47,7 @@ FullTester::FullTester(std::unique_ptr<Link> link, int machineId, const std::wst
       counters_(tester_, MapOf(machineId)),
       phys_(tester_, MapOf(machineId)),
       tables_(tester_, MapOf(machineId)),
+      captures_(tester_, machineId),
       host_(pipeName.empty() ? std::make_unique<DriverHost>() : std::make_unique<DriverHost>(pipeName)),
       driver_(*host_) {
     model_.SetIdentity(FactoryIdentity(machineId));
@@ -60,9 +63,23 @@ FullTester::~FullTester() { Stop(); }
 void FullTester::Start() {
     host_->Start();
     tester_.Start();
+    if (partnersRun_.exchange(true)) return;
+    // The partners' frames at the counters' light load, in 10 ms batches: what a capture catches.
+    partners_ = std::thread([this] {
+        uint32_t number = 0;
+        while (partnersRun_) {
+            for (int port = 0; port < 2; ++port) {
+                const uint32_t batch = uint32_t(kIncomingFrames[port] / 100);
+                captures_.ReceiveNumbered(port, number, batch, kIncomingBytes[port]);
+                number += batch;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
 }
 
 void FullTester::Stop() {
+    if (partnersRun_.exchange(false)) partners_.join();
     tester_.Stop();
     host_->Stop();
 }

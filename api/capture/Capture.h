@@ -1,6 +1,7 @@
 #pragma once
-// What the rest of the library asks of the capture layer. Until that layer is part of the
-// library, the stubs beside this header answer for it: no capture ever runs.
+// What the rest of the library asks of the capture layer: the receive thread's queueing, the
+// port-queue worker's block requests, the capture register hooks, the counter poll's capture
+// progress, and the start and end of the library.
 
 #include "protocol/ReplyBody.h"
 
@@ -16,7 +17,7 @@ constexpr uint8_t kCaptureHeader[11] = {0x02, 0x5E, 0xC1, 0x0D, 0x11, 0x00, 0x02
 // BrevixC_SYS_Init: a port's replay and capture records to their start values.
 void ResetPortCaptureState(uint8_t port);
 void BVT_ReplayPortClear(uint8_t entry);
-// BrevixC_SYS_Init: the per-port capture state and the capture thread container.
+// BrevixC_SYS_Init: the per-port capture settings, host copies and the capture threads.
 void ResetCaptureThreads();
 
 // Receive thread: a captured frame arrived.
@@ -32,7 +33,7 @@ void OnCaptureStatus(const ReplyBody& body);
 void OnBlockCount(const ReplyBody& body);
 
 // BrevixC_SYS_TerminateProcess: the capture terminate bytes and stop flag, then the buffers emptied
-// under their lock.
+// under their lock and the capture threads joined.
 void StopCaptureForTerminate();
 void ClearCaptureBuffers();
 
@@ -49,7 +50,8 @@ PortCaptureProgress CaptureProgress(uint8_t port);
 // The port's periodic report shows nothing left in the tester.
 void MarkDeviceEmpty(uint8_t port);
 // Asks the tester to stop the port's capture after the next block. Sends register commands and
-// waits for their replies, so it never runs on the receive thread.
-void BVT_StopCaptureNext(uint8_t port, int32_t sizeLimit);
+// waits for their replies, so it never runs on the receive thread. 1 when the upload was asked
+// for, 0 while the port's entry runs.
+int BVT_StopCaptureNext(uint8_t port, int32_t sizeLimit);
 
 }  // namespace capi

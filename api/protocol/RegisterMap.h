@@ -67,6 +67,18 @@ constexpr uint32_t kTxAmount = 0x410000FC;
 constexpr uint32_t kTinyGap = 0x41000130;          // second map
 constexpr uint32_t kSpeedClass = 0x41000138;       // second map: the multi-gigabit speed class
 constexpr uint32_t kOscillatorSecondMap = 0x41000190;
+// The capture block: filters, the replay command (start, next block, halt), the wrap of captured
+// frames, and the names the capture side knows three of the registers above by.
+constexpr uint32_t kReplayCommand = 0x41000038;
+constexpr uint32_t kCaptureFilter0 = 0x41000048;
+constexpr uint32_t kCaptureFilter1 = 0x4100004C;
+constexpr uint32_t kWrapDestination = 0x410000B0;  // (high, low)
+constexpr uint32_t kWrapSource = 0x410000B8;       // (high, low)
+constexpr uint32_t kWrapTag = 0x410000C4;
+constexpr uint32_t kHostRxAddress = kReplayAddressA;
+constexpr uint32_t kCaptureModeWord = kReplayControl;  // 0x71 capture to the host, 0x100 instant
+constexpr uint32_t kCaptureRunWord = kPortOption;      // bit 31: capture running
+constexpr uint32_t kCaptureOptions = kRxStreamControl;
 
 // Tx stream descriptors: 16 bytes an entry on every map.
 constexpr uint32_t kTxDescriptors = 0x42200000;

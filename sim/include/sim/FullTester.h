@@ -1,8 +1,9 @@
 #pragma once
 // A whole simulated tester: identity, counters with traffic moving them, PHYs with their links
-// up, Tx tables and the 93C56 on the register side, and the USB-Ethernet chip's driver with its
+// up, Tx tables, the 93C56 and a capture engine fed by the link partners' frames on the register side, and the USB-Ethernet chip's driver with its
 // serial flash on the driver side. brevix-sim plays one; tests can build the same.
 
+#include "sim/CaptureEngine.h"
 #include "sim/ChipDriver.h"
 #include "sim/CounterBanks.h"
 #include "sim/DriverHost.h"
@@ -12,8 +13,10 @@
 #include "sim/TesterModel.h"
 #include "sim/TxTables.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace sim {
 
@@ -40,6 +43,7 @@ public:
     CounterBanks& Counters() { return counters_; }
     PhyBank& Phys() { return phys_; }
     TxTables& Tables() { return tables_; }
+    CaptureEngine& Captures() { return captures_; }
     DriverHost& Host() { return *host_; }
     ChipDriver& Driver() { return driver_; }
 
@@ -50,8 +54,12 @@ private:
     CounterBanks counters_;
     PhyBank phys_;
     TxTables tables_;
+    CaptureEngine captures_;  // after the counters: its block-count register replaces theirs
     std::unique_ptr<DriverHost> host_;
     ChipDriver driver_;
+    // Feeds the link partners' frames to the capture engine while the tester runs.
+    std::atomic<bool> partnersRun_{false};
+    std::thread partners_;
 };
 
 }  // namespace sim

@@ -1,0 +1,46 @@
+#pragma once
+// Capture configuration and control: the operations behind the capture exports, and the start of
+// the capture threads (UploadThreads).
+
+#include "BrevixCCapture.h"
+
+#include <cstdint>
+
+namespace capi {
+
+constexpr uint8_t kBothPorts = 255;
+
+// The two filter words a configuration's masks select.
+struct CaptureFilters {
+    uint32_t word0 = 0;
+    uint32_t word1 = 0;
+};
+CaptureFilters FiltersOf(uint32_t maskA, uint32_t maskB);
+// The capture options word a configuration's flags and lengths make of the current one.
+uint32_t CaptureOptionsOf(uint32_t current, uint32_t flags, uint16_t lengthValue, uint16_t lengthMode);
+constexpr uint32_t kRunWordFlags = 0x4F9FFF8F;
+
+// Keeps the configuration's text: at most 199 characters and the terminator.
+void KeepConfigurationText(const wchar_t* text);
+const wchar_t* ConfigurationText();
+
+int CaptureConfigure(int entry, const BrevixC_RxCaptureConfig_T& config);
+int CaptureStart(uint8_t port, uint32_t mode);
+int InstantStart(uint8_t port, uint8_t enable);
+int CaptureStop(uint8_t port);
+int BVT_CancelCapture(uint8_t port);
+int BVT_ReadCaptureStatus(uint8_t port);
+int SetTapCaptureMode(uint8_t port, uint8_t mode);
+
+// Starts the capture thread of an entry unless one runs; false when one runs or none could start.
+bool CreateCaptureThread(int entry);
+// Whether an entry's capture thread runs.
+bool CaptureThreadRuns(int entry);
+// Makes an entry idle and waits, with a bound, for its capture thread to end: a start that follows
+// an upload's last record must not find the old thread still finishing, or the new upload's thread
+// would be refused.
+void EndCaptureThread(int entry);
+// Waits, with a bound, for every capture thread to end; true when none runs.
+bool JoinCaptureThreads(unsigned long timeoutMs);
+
+}  // namespace capi

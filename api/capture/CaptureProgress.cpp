@@ -1,0 +1,41 @@
+// The capture layer's side of the counter poll, with the stop-next it asks for, in a file of its own so that a test program of the
+// poll can play it.
+
+#include "capture/Capture.h"
+#include "capture/CaptureRegisters.h"
+#include "capture/CaptureControl.h"
+#include "capture/CaptureStore.h"
+#include "protocol/RegisterImages.h"
+#include "runtime/DebugStream.h"
+
+namespace capi {
+
+PortCaptureProgress CaptureProgress(uint8_t port) {
+    const CapturePortState& state = CaptureState(port);
+    PortCaptureProgress progress;
+    progress.instant = IsInstant(port);
+    progress.mode = state.mode;
+    progress.sizeLimit = state.sizeLimit;
+    progress.idle = state.terminate != 0;
+    return progress;
+}
+
+void MarkDeviceEmpty(uint8_t port) { CaptureState(port).deviceEmpty = 1; }
+
+int BVT_StopCaptureNext(uint8_t g, int32_t sizeLimit) {
+    if (g > 1) return 0;
+    CaptureState(g).sizeLimit = sizeLimit;
+    if (!CaptureState(g).terminate) {
+        Log("(API)(BVT_StopCaptureNext) is_terminate-", int(CaptureState(g).terminate));
+        return 0;
+    }
+    CaptureStop(g);
+    ConfigureOwnWrap(g);
+    uint32_t control = 0;
+    RegisterImages::Instance().Update([&](RegisterImageSet& images) { control = images.captureControl[g]; });
+    if (control & kJumboBit) CaptureState(g).sizeLimit = 32768;
+    BVT_ReadCaptureStatus(g);
+    return 1;
+}
+
+}  // namespace capi

@@ -1,0 +1,87 @@
+#pragma once
+// The host-side stores of captured traffic: the capture queues the receive thread fills, the
+// exported `capture_buffer` the block upload threads fill, and the per-entry capture state that the
+// capture control and the upload threads share. Entries: 0 Port A, 1 Port B, 2 both ports.
+//
+// Lock plan, outermost first (a thread may take a later lock while holding an earlier one, never
+// the other way round):
+//   1. a port's capture lock (PortCaptureLock): stop and cancel set the terminate flags and clear
+//      the port's vector under it; host threads only.
+//   2. the capture queue lock (CaptureQueueLock): a start's reset of an entry, each block request
+//      of the port-queue worker, cancel's halt of the upload, the end of an instant upload. Register
+//      writes are sent under it; the receive thread never takes it, so their replies still arrive.
+//   3. "Mutex" (the named mutex, CaptureQueueMutex): every change of a capture queue, of
+//      `frameCount` and of a `capture_buffer` vector (append, clear). The receive thread takes it
+//      per frame, so nothing that waits for a reply or sleeps runs under it.
+//   4. the capture round-robin lock (inside ReplaySchedule): `n_block` and the cursor. Innermost:
+//      nothing else is taken under it.
+// The block computation of a capture thread, which the counter poller's stop-next may race, reads
+// its fields once each; the fields are atomics, written by host threads, the receive thread's
+// handlers and the upload threads.
+
+#include "BrevixCCapture.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+namespace capi {
+
+constexpr int kCaptureEntries = 3;
+constexpr size_t kCaptureQueueLimit = 32768;
+constexpr size_t kWrapBytes = 36;
+
+struct QueuedFrame {
+    std::vector<uint8_t> bytes;  // the whole frame, capture wrap included
+    uint32_t port = 0;
+};
+
+struct CapturePortState {
+    std::atomic<int32_t> mode{0};         // 0 stop on request, 1 instant, 2 stop at the size limit
+    std::atomic<int32_t> statusHigh{0};   // bits 16-30 of the last capture status
+    std::atomic<int32_t> statusLow{0};    // bits 0-14
+    std::atomic<int32_t> frameCount{0};   // frames queued since the last start ("Mutex")
+    std::atomic<int32_t> deviceCount{0};  // frames the tester reported ready; entry 2 the sum
+    std::atomic<int32_t> n_block{0};      // blocks still to request (round-robin lock)
+    std::atomic<int32_t> sizeLimit{0};    // frames to upload; entry 2 the sum
+    std::atomic<uint8_t> deviceEmpty{0};  // the periodic report shows nothing left in the tester
+    std::atomic<uint8_t> jumbo{0};        // taken when a block upload begins
+    std::atomic<uint8_t> terminate{0};    // 1: idle, frames not queued, upload threads end
+};
+
+CapturePortState& CaptureState(int entry);
+
+// The capture queue of an entry; change it only while holding "Mutex" (MutexHold).
+std::deque<QueuedFrame>& CaptureQueue(int entry);
+
+// Holds "Mutex" for its lifetime.
+class MutexHold {
+public:
+    MutexHold();
+    ~MutexHold();
+    MutexHold(const MutexHold&) = delete;
+    MutexHold& operator=(const MutexHold&) = delete;
+};
+
+std::mutex& CaptureQueueLock();
+std::mutex& PortCaptureLock(int port);
+
+// Under "Mutex": clears an entry's queue and releases its storage; clears a vector likewise.
+void ClearCaptureQueue(int entry);
+void ClearCaptureVector(int entry);
+
+// Per-port settings of the capture side: the block size selector and the TAP capture mode.
+struct CapturePortSettings {
+    std::atomic<uint16_t> replayType{0};      // 0-5
+    std::atomic<uint8_t> tapCaptureMode{0};  // 0-2
+};
+CapturePortSettings& CaptureSettings(int port);
+
+// Queues a captured frame: the receive thread's step, testable with a fake frame.
+void QueueFrame(const uint8_t* frame, size_t length);
+
+}  // namespace capi

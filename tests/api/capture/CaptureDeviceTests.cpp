@@ -1,0 +1,319 @@
+// Capture, host Rx, replay, host Tx and SDFR through the DLL against a simulated Brevix-CF with a
+// capture engine: the register words each call writes, read from the tester's log of commands, and
+// captures in each mode arriving in `capture_buffer` or in 0x0201 messages.
+
+#include "BrevixCCapture.h"
+#include "LibraryThreads.h"
+#include "device/DeviceBench.h"
+#include "sim/CaptureEngine.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+using bench::ArrivedWrite;
+using bench::Bytes;
+using bench::Get32;
+using bench::LastWrite;
+using bench::Le16;
+using bench::WrittenPairs;
+
+std::unique_ptr<sim::CaptureEngine> engine;
+
+const int registered = (bench::Register(1, [] { engine = std::make_unique<sim::CaptureEngine>(*bench::The().tester, 1); }), 0);
+
+constexpr uint32_t kB = 0x02000000;
+
+uint32_t Le32At(const Bytes& b, size_t at) { return uint32_t(bench::Le32(b, at)); }
+
+class CaptureTest : public bench::DeviceTest {
+protected:
+    void SetUp() override {
+        bench::DeviceTest::SetUp();
+        ASSERT_EQ(BrevixC_SYS_ChangeToPGMode(), 1);
+        BrevixC_CancelRxCapture(255);
+        bench::The().tester->ClearLog();
+        support::CallbackRecorder::Instance().Clear();
+    }
+    void TearDown() override { BrevixC_CancelRxCapture(255); }
+
+    // The last 0x0200 report of an entry, once its records reach `held`.
+    static Bytes ReportReaching(uint16_t entry, uint16_t held) {
+        Bytes found;
+        support::Eventually([&] {
+            for (const auto& m : bench::Messages(0x0200)) {
+                if (Le16(m.bytes, 16) == entry && Le16(m.bytes, 22) == held) found = m.bytes;
+            }
+            return !found.empty();
+        });
+        return found;
+    }
+};
+
+TEST_F(CaptureTest, HostRxConfigurationWritesAddressesControlAndOptions) {
+    BrevixC_HostRxConfig_T config{};
+    config.port = 1;
+    config.flags = 0x04;
+    const uint8_t address[6] = {0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F};
+    std::memcpy(config.address1, address, 6);
+    ASSERT_EQ(BrevixC_SetHostRxConfiguration(config), 1);
+    EXPECT_EQ(LastWrite(0x41000010 + kB), 0x0A0B);
+    EXPECT_EQ(LastWrite(0x41000014 + kB), 0x0C0D0E0F);
+    EXPECT_EQ(LastWrite(0x41000000 + kB) & 0x101, 0x1);
+    EXPECT_EQ(LastWrite(0x410000CC + kB) & 0x1C, 0x4);
+
+    config.flags = 0x31;
+    config.option = 1;
+    ASSERT_EQ(BrevixC_SetHostRxConfiguration(config), 1);
+    EXPECT_EQ(LastWrite(0x41000000 + kB) & 0x101, 0x101);
+    EXPECT_EQ(LastWrite(0x410000CC + kB) & 0x1C, 0x18);
+}
+
+TEST_F(CaptureTest, HostRxStartsAndStopsWithOptionBitZero) {
+    ASSERT_EQ(BrevixC_StartHostRx(255), 1);
+    EXPECT_EQ(LastWrite(0x410000CC) & 1, 1);
+    EXPECT_EQ(LastWrite(0x410000CC + kB) & 1, 1);
+    ASSERT_EQ(BrevixC_StopHostRx(0), 1);
+    EXPECT_EQ(ArrivedWrite(0x410000CC, LastWrite(0x410000CC) & ~1LL) & 1, 0);
+    EXPECT_EQ(BrevixC_StartHostRx(2), 0);
+}
+
+TEST_F(CaptureTest, ReplayConfigurationWritesTheWrapAndTheModeWord) {
+    BrevixC_ReplayConfig_T config{};
+    config.port = 0;
+    config.modeWord = 0x171;
+    const uint8_t destination[6] = {1, 2, 3, 4, 5, 6}, source[6] = {7, 8, 9, 10, 11, 12}, tag[4] = {0x00, 0xFF, 0x00, 0x00};
+    std::memcpy(config.destination, destination, 6);
+    std::memcpy(config.source, source, 6);
+    std::memcpy(config.tag, tag, 4);
+    ASSERT_EQ(BrevixC_ReplayPacketConfig(config), 1);
+    const std::vector<std::pair<uint32_t, uint32_t>> expected = {
+        {0x410000B0, 0x0102}, {0x410000B4, 0x03040506}, {0x410000B8, 0x0708},
+        {0x410000BC, 0x090A0B0C}, {0x410000C4, 0x00FF0000}, {0x410000C0, 0x171}};
+    EXPECT_EQ(WrittenPairs(), expected);
+}
+
+TEST_F(CaptureTest, ReplayTypesOfBothPortsAreKeptButOnePortAlwaysAsksForTwentyFrames) {
+    ASSERT_EQ(BrevixC_ReplayPackets(255, 9), 1);
+    EXPECT_EQ(ArrivedWrite(0x41000038, 16), 16);
+    EXPECT_EQ(ArrivedWrite(0x41000038 + kB, 16), 16);
+    ASSERT_EQ(BrevixC_ReplayPackets(0, 1), 1);
+    EXPECT_EQ(ArrivedWrite(0x41000038, 64), 64);
+    ASSERT_EQ(BrevixC_ExchangeVLAN(255, 1), 1);
+    EXPECT_EQ(ArrivedWrite(0x41000038, 64 + 1024), 64 + 1024);
+    EXPECT_EQ(ArrivedWrite(0x41000038 + kB, 64 + 1024), 64 + 1024);
+    ASSERT_EQ(BrevixC_ReplayPackets(255, 9), 1);
+    EXPECT_EQ(ArrivedWrite(0x41000038 + kB, 1040), 1040);
+    ASSERT_EQ(BrevixC_ExchangeVLAN(255, 0), 1);
+    EXPECT_EQ(BrevixC_ReplayPackets(3, 0), 0);
+}
+
+TEST_F(CaptureTest, CaptureConfigurationWritesFiltersRunWordOptionsAndControl) {
+    BrevixC_RxCaptureConfig_T config{};
+    config.port = 0;
+    config.maskA = 0x20000000;
+    config.maskB = 0x00000001;
+    config.flags = 0xFFFFFFFF;
+    config.lengthValue = 0x7FF;
+    config.lengthMode = 3;
+    config.jumbo = 1;
+    const std::wstring text(400, L'n');
+    config.text = text.c_str();
+    ASSERT_EQ(BrevixC_SetRxCaptureConfiguration(config), 1);
+    EXPECT_EQ(LastWrite(0x41000048), 0x80);
+    EXPECT_EQ(LastWrite(0x4100004C), 0x8);
+    EXPECT_EQ(LastWrite(0x410000C8), 0x4F9FFF8F);
+    EXPECT_EQ(LastWrite(0x410000CC) & 0xFFFFF020u, 0xC7FFF020u);
+    EXPECT_EQ(LastWrite(0x41000000) & 0x80000000u, 0x80000000u);
+    config.jumbo = 0;
+    config.text = nullptr;
+    ASSERT_EQ(BrevixC_SetRxCaptureConfiguration(config), 1);
+    EXPECT_EQ(BrevixC_SetRxCaptureConfiguration(BrevixC_RxCaptureConfig_T{7}), 0);
+}
+
+TEST_F(CaptureTest, HostTxWritesBothAddressesOfThePort) {
+    BrevixC_HostTxConfig_T config{};
+    config.port = 1;
+    const uint8_t a[6] = {0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F}, b[6] = {1, 2, 3, 4, 5, 6};
+    std::memcpy(config.address1, a, 6);
+    std::memcpy(config.address2, b, 6);
+    ASSERT_EQ(BrevixC_SetHostTxConfiguration(config), 1);
+    const std::vector<std::pair<uint32_t, uint32_t>> expected = {
+        {0x40000070, 0x0A0B}, {0x40000074, 0x0C0D0E0F}, {0x40000078, 0x0102}, {0x4000007C, 0x03040506}};
+    EXPECT_EQ(WrittenPairs(), expected);
+}
+
+TEST_F(CaptureTest, SdfrEnableReplacesOnlyTheLowHalvesTheConfigurationLeft) {
+    BrevixC_SdfrConfig_T config{};
+    config.port = 0;
+    config.pairA[0] = 0xF123;
+    config.pairA[1] = 0xF456;
+    config.words1_4[0] = 0x11111111;
+    config.configuration = 0xAAAABBBB;
+    ASSERT_EQ(BrevixC_SetSDFRConfiguration(config), 1);
+    EXPECT_EQ(LastWrite(0x41000070), 0x01230456);
+    EXPECT_EQ(LastWrite(0x41000088), 0x11111111);
+    EXPECT_EQ(WrittenPairs().size(), 33u);
+    ASSERT_EQ(BrevixC_SetSDFREnable(0, 0x12345678), 1);
+    EXPECT_EQ(LastWrite(0x41000040), 0xAAAA5678);
+    EXPECT_EQ(LastWrite(0x41000044), 0xBBBB1234);
+    EXPECT_EQ(BrevixC_GetSDFREnable(0), 0x12345678u);
+    EXPECT_EQ(BrevixC_GetSDFREnable(2), 0u);
+    EXPECT_EQ(BrevixC_SetSDFREnable(255, 1), 0);
+}
+
+TEST_F(CaptureTest, AStartInModeZeroRunsTheTesterAndStartsNoThread) {
+    ASSERT_EQ(BrevixC_StartRxCapture(0, 0, 500), 1);
+    EXPECT_EQ(LastWrite(0x41000038), 4);
+    EXPECT_EQ(LastWrite(0x410000C8) & 0x80000000u, 0x80000000u);
+    EXPECT_EQ(LastWrite(0x410000C0) & 0x171, 0);
+    EXPECT_TRUE(engine->Running(0));
+}
+
+TEST_F(CaptureTest, ABlockCaptureArrivesInOrderWithLengthsAndStamps) {
+    ASSERT_EQ(BrevixC_StartRxCapture(0, 0, 300), 1);
+    ASSERT_TRUE(support::Eventually([] { return engine->Running(0); }));
+    engine->ReceiveNumbered(0, 0, 300, 100 + 0);
+    ASSERT_EQ(engine->Held(0), 300u);
+    ASSERT_EQ(BrevixC_StopRxCaptureNext(0, 300), 1);
+    const Bytes report = ReportReaching(0, 300);
+    ASSERT_FALSE(report.empty());
+    EXPECT_EQ(Le16(report, 24), 0);
+    BrevixC_CaptureVector copy;
+    ASSERT_TRUE(BrevixC_CopyCaptureBuffer(0, copy));
+    ASSERT_EQ(copy.size(), 300u);
+    for (uint32_t i = 0; i < 300; ++i) {
+        ASSERT_EQ(copy[i].length, 100u);
+        ASSERT_EQ(copy[i].wireLength, 100u);
+        ASSERT_EQ(copy[i].header0, engine->StampOf(0, i));
+        ASSERT_EQ(Get32(Bytes(copy[i].data, copy[i].data + 4), 0), i) << "in the order captured";
+        ASSERT_EQ(copy[i].port, 0u);
+    }
+    EXPECT_EQ(engine->Held(0), 0u) << "the tester is emptied";
+    BrevixC_CaptureVector* inPlace = nullptr;
+    ASSERT_EQ(BrevixC_ReadRxCaptureBuffer(0, &inPlace), 1);
+    EXPECT_EQ(inPlace, &capture_buffer[0]);
+    EXPECT_EQ(BrevixC_ReadRxCaptureBuffer(3, &inPlace), 0);
+}
+
+TEST_F(CaptureTest, AJumboFrameIsRebuiltFromItsChunks) {
+    BrevixC_RxCaptureConfig_T config{};
+    config.port = 1;
+    config.jumbo = 1;
+    ASSERT_EQ(BrevixC_SetRxCaptureConfiguration(config), 1);
+    ASSERT_EQ(BrevixC_StartRxCapture(1, 0, 0), 1);
+    engine->ReceiveNumbered(1, 77, 1, 7000);
+    engine->ReceiveNumbered(1, 78, 1, 90);
+    ASSERT_EQ(BrevixC_StopRxCaptureNext(1, 0), 1);
+    BrevixC_CaptureVector copy;
+    ASSERT_TRUE(support::Eventually([&] { return BrevixC_CopyCaptureBuffer(1, copy) && copy.size() == 2; }));
+    EXPECT_EQ(copy[0].length, 7000u);
+    EXPECT_EQ(Get32(Bytes(copy[0].data, copy[0].data + 4), 0), 77u);
+    for (uint32_t k = 4; k < 7000; ++k) ASSERT_EQ(copy[0].data[k], uint8_t(k * 7)) << k;
+    EXPECT_EQ(copy[1].length, 90u);
+    config.jumbo = 0;
+    BrevixC_SetRxCaptureConfiguration(config);
+}
+
+TEST_F(CaptureTest, InstantCaptureForwardsEachFrameAsAMessage) {
+    ASSERT_EQ(BrevixC_StartRxCapture(1, 1, 0), 1);
+    EXPECT_EQ(LastWrite(0x410000C0 + kB), 0x171);
+    engine->ReceiveNumbered(1, 500, 5, 80);
+    std::vector<support::HostMessage> frames;
+    ASSERT_TRUE(support::Eventually([&] { return (frames = bench::Messages(0x0201)).size() == 5; }));
+    for (uint32_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(Le16(frames[i].bytes, 16), 1);
+        EXPECT_EQ(Le32At(frames[i].bytes, 18 + 4), 80u);       // wire length
+        EXPECT_EQ(Le32At(frames[i].bytes, 18 + 8), 80u);       // bytes held
+        EXPECT_EQ(Le32At(frames[i].bytes, 18 + 20), 1u);       // port
+    }
+    ASSERT_EQ(BrevixC_StopRxCapture(1), 1);
+    EXPECT_EQ(LastWrite(0x410000C8 + kB) & 0x80000000u, 0u);
+}
+
+TEST_F(CaptureTest, BothPortsCaptureFillsEachPortAndTheBothPortsEntry) {
+    ASSERT_EQ(BrevixC_StartRxCapture(255, 0, 40), 1);
+    engine->ReceiveNumbered(0, 0, 40, 64);
+    engine->ReceiveNumbered(1, 1000, 40, 64);
+    ASSERT_EQ(BrevixC_StopRxCaptureNext(255, 40), 1);
+    ASSERT_FALSE(ReportReaching(0, 40).empty());
+    ASSERT_FALSE(ReportReaching(1, 40).empty());
+    ASSERT_FALSE(ReportReaching(2, 80).empty());
+    BrevixC_CaptureVector both;
+    ASSERT_TRUE(BrevixC_CopyCaptureBuffer(2, both));
+    size_t portB = 0;
+    for (const auto& record : both) portB += record.port;
+    EXPECT_EQ(portB, 40u);
+}
+
+TEST_F(CaptureTest, CancelClearsTheVectorsStopsTheRunAndHaltsTheUpload) {
+    ASSERT_EQ(BrevixC_StartRxCapture(0, 0, 100), 1);
+    engine->ReceiveNumbered(0, 0, 100, 64);
+    ASSERT_EQ(BrevixC_StopRxCaptureNext(0, 100), 1);
+    ASSERT_TRUE(support::Eventually([] { return !capture_buffer[0].empty() || !bench::Messages(0x0200).empty(); }));
+    ASSERT_EQ(BrevixC_CancelRxCapture(0), 1);
+    EXPECT_EQ(LastWrite(0x410000C8) & 0x80000000u, 0u);
+    EXPECT_EQ(LastWrite(0x41000038), 512);
+    BrevixC_CaptureVector copy;
+    ASSERT_TRUE(BrevixC_CopyCaptureBuffer(0, copy));
+    EXPECT_TRUE(copy.empty());
+}
+
+TEST_F(CaptureTest, StopNextIsRefusedForAnUnknownPort) { EXPECT_EQ(BrevixC_StopRxCaptureNext(7, 10), 0); }
+
+TEST_F(CaptureTest, TheTapCaptureModeNeedsTheTapDevice) {
+    EXPECT_EQ(BrevixC_SetTapRxCaptureMode(0, 2), 0);
+}
+
+TEST_F(CaptureTest, ACaptureStoppingAtItsSizeLimitUploadsByItself) {
+    ASSERT_EQ(BrevixC_StartRxCapture(0, 2, 50), 1);
+    engine->ReceiveNumbered(0, 0, 60, 64);
+    // The counter poll sees the tester holding enough and asks for the upload.
+    ASSERT_FALSE(ReportReaching(0, 50).empty());
+    BrevixC_CaptureVector copy;
+    ASSERT_TRUE(BrevixC_CopyCaptureBuffer(0, copy));
+    EXPECT_EQ(copy.size(), 50u);
+}
+
+// Capture after capture while the counter poller reads every second: none may stall. Runs for
+// BREVIX_CAPTURE_SOAK_SECONDS (a minute in a soak run), a few seconds by default.
+TEST_F(CaptureTest, CapturesAndTheCounterPollerRunTogetherWithoutAStall) {
+    const char* soak = std::getenv("BREVIX_CAPTURE_SOAK_SECONDS");
+    const auto length = std::chrono::seconds(soak ? std::atoi(soak) : 3);
+    const auto end = std::chrono::steady_clock::now() + length;
+    int rounds = 0;
+    while (std::chrono::steady_clock::now() < end || rounds == 0) {
+        support::CallbackRecorder::Instance().Clear();
+        ASSERT_EQ(BrevixC_StartRxCapture(0, 0, 120), 1);
+        engine->ReceiveNumbered(0, uint32_t(rounds) << 16, 120, 200);
+        ASSERT_EQ(BrevixC_StopRxCaptureNext(0, 120), 1);
+        ASSERT_FALSE(ReportReaching(0, 120).empty()) << "round " << rounds;
+        ++rounds;
+    }
+    // The poller's reads went on between the captures' commands.
+    const size_t polls = bench::LibraryCommands().size() - bench::CommandsBesidesPolls().size();
+    EXPECT_GE(polls, size_t(1));
+}
+
+// Last in the program's order only by name; it connects again before it ends.
+TEST_F(CaptureTest, TerminateDuringAnUploadLeavesNoCaptureThreadAndEmptyVectors) {
+    ASSERT_EQ(BrevixC_StartRxCapture(0, 0, 3000), 1);
+    engine->ReceiveNumbered(0, 0, 3000, 64);
+    ASSERT_EQ(BrevixC_StopRxCaptureNext(0, 3000), 1);
+    ASSERT_TRUE(support::Eventually([] { return !bench::Messages(0x0200).empty(); }));
+    ASSERT_GT(CountLibraryThreads(L"BrevixCAPI capture"), 0);
+    BrevixC_SYS_TerminateProcess();
+    EXPECT_EQ(CountLibraryThreads(L"BrevixCAPI capture"), 0);
+    for (const auto& vector : capture_buffer) EXPECT_TRUE(vector.empty());
+    ASSERT_EQ(BrevixC_SYS_Init(support::CallbackRecorder::Callback, 0), 1);
+    char model[32] = {};
+    ASSERT_EQ(BrevixC_SYS_DetectBrevixCDevice(model), 1);
+    ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,232 @@
+// The capture layer's own arithmetic and stores, without a tester: the block schedule, the filter
+// and option words, the wrap fields, the record's ownership, the queueing rules and the rebuilding
+// of jumbo frames from chunks.
+
+#include "BrevixCCapture.h"
+#include "capture/BlockAssembly.h"
+#include "capture/Capture.h"
+#include "capture/CaptureControl.h"
+#include "capture/CaptureRegisters.h"
+#include "capture/CaptureStore.h"
+#include "capture/ReplaySchedule.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+void PutBig(Bytes& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (24 - 8 * i));
+}
+
+// A wrapped frame of machine ids 1 and 2: stamp at 16, length word at 20, extra at 28, status at
+// 32, then the payload bytes (each the low byte of its index plus `seed`).
+Bytes Wrapped(uint8_t port, uint32_t stamp, uint32_t wireLength, size_t payload, uint8_t seed = 0) {
+    Bytes frame(36 + payload, 0);
+    const uint8_t head[12] = {0x02, 0x5E, 0xC1, 0x0D, 0x11, 0x00, 0x02, 0x5E, 0xC1, 0x0D, 0x11, port};
+    std::memcpy(frame.data(), head, 12);
+    PutBig(frame, 16, stamp);
+    PutBig(frame, 20, wireLength);
+    PutBig(frame, 28, 0xA5A5A5A5);
+    for (size_t i = 0; i < payload; ++i) frame[36 + i] = uint8_t(i + seed);
+    return frame;
+}
+
+class ScheduleTest : public testing::Test {
+protected:
+    void SetUp() override {
+        capi::BVT_ReplayPortSetBlock(0, 0);
+        capi::BVT_ReplayPortSetBlock(1, 0);
+    }
+    void TearDown() override { SetUp(); }
+};
+
+TEST_F(ScheduleTest, APortAloneWithBlocksIsPickedEveryTime) {
+    capi::BVT_ReplayPortSetBlock(1, 2);
+    EXPECT_EQ(capi::BVT_ReplayPortPick(), 1);
+    EXPECT_EQ(capi::BVT_ReplayPortPick(), 1);
+}
+
+TEST_F(ScheduleTest, PortsWithBlocksTakeTurns) {
+    capi::BVT_ReplayPortSetBlock(0, 5);
+    capi::BVT_ReplayPortSetBlock(1, 5);
+    const int first = capi::BVT_ReplayPortPick();
+    EXPECT_EQ(capi::BVT_ReplayPortPick(), 1 - first);
+    EXPECT_EQ(capi::BVT_ReplayPortPick(), first);
+}
+
+TEST_F(ScheduleTest, ClearingThePortUnderTheCursorMovesItToTheOther) {
+    capi::BVT_ReplayPortSetBlock(1, 1);
+    ASSERT_EQ(capi::BVT_ReplayPortPick(), 1);  // the cursor is on Port B
+    capi::BVT_ReplayPortSetBlock(0, 3);
+    capi::BVT_ReplayPortClear(1);
+    EXPECT_EQ(capi::BVT_ReplayPortPick(), 0);
+    EXPECT_EQ(capi::BVT_ReplayPortPick(), 0);
+}
+
+TEST_F(ScheduleTest, NothingPendingPicksNoPort) { EXPECT_EQ(capi::BVT_ReplayPortPick(), -1); }
+
+TEST(BlockCountTest, FramesAreCountedInBlocksRoundedUp) {
+    EXPECT_EQ(capi::BlocksFor(45, 3), 3);
+    EXPECT_EQ(capi::BlocksFor(45, 1), 45);
+    EXPECT_EQ(capi::BlocksFor(40, 3), 2);
+    EXPECT_EQ(capi::BlocksFor(0, 3), 0);
+}
+
+TEST(CaptureWordsTest, TheHighestMaskBitsLandInTheirFilterWords) {
+    const capi::CaptureFilters filters = capi::FiltersOf(0x20000000, 0x00000001);
+    EXPECT_EQ(filters.word0, 0x80u);
+    EXPECT_EQ(filters.word1, 0x8u);
+}
+
+TEST(CaptureWordsTest, IgnoredMaskBitsSelectNothing) {
+    const capi::CaptureFilters filters = capi::FiltersOf(0xC0000E18, 0xFFE00000);
+    EXPECT_EQ(filters.word0, 0u);
+    EXPECT_EQ(filters.word1, 0u);
+}
+
+TEST(CaptureWordsTest, LengthFlagsFillTheOptionWord) {
+    const uint32_t flags = 1u << 29 | 1u << 28 | 1u << 21 | 1u << 5;
+    const uint32_t options = capi::CaptureOptionsOf(0, flags, 0x7FF, 3);
+    EXPECT_EQ(options, 0x80000000u | 0x40000000u | 0x07FF0000u | 0xC000u | 0x1000u | 0x20u);
+    EXPECT_EQ(flags & capi::kRunWordFlags, 0u);
+}
+
+TEST(CaptureWordsTest, WithoutTheLengthFlagTheLengthBitsStay) {
+    const uint32_t options = capi::CaptureOptionsOf(0x47FFC000, 0, 0, 0);
+    EXPECT_EQ(options, 0x07FFC000u);
+}
+
+TEST(WrapTest, TheUsbUnitsSpeedCodeAboveThreeReadsAsOneFlag) {
+    Bytes frame = Wrapped(0, 7, 0, 10);
+    PutBig(frame, 12, 5u << 29 | 100);
+    const capi::WrapFields fields = capi::ReadWrap(frame.data(), 4);
+    EXPECT_EQ(fields.flags, 0x40800u);
+    EXPECT_EQ(fields.wireLength, 100u);
+}
+
+TEST(CaptureRecordTest, AssigningARecordWithoutDataLeavesTheTargetAsItWas) {
+    BrevixC_PKTCAP_Content_S target;
+    target.length = 3;
+    target.wireLength = 3;
+    target.data = static_cast<uint8_t*>(std::malloc(3));
+    std::memcpy(target.data, "abc", 3);
+    BrevixC_PKTCAP_Content_S empty;
+    empty.length = 99;
+    target = empty;
+    EXPECT_EQ(target.length, 3u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(target.data), 3), "abc");
+}
+
+TEST(CaptureRecordTest, ACopyOwnsBytesOfItsOwn) {
+    BrevixC_PKTCAP_Content_S source;
+    source.length = 2;
+    source.data = static_cast<uint8_t*>(std::malloc(2));
+    source.data[0] = 1;
+    source.data[1] = 2;
+    const BrevixC_PKTCAP_Content_S copy(source);
+    source.data[0] = 9;
+    ASSERT_NE(copy.data, source.data);
+    EXPECT_EQ(copy.data[0], 1);
+    EXPECT_EQ(copy.data[1], 2);
+}
+
+TEST(ConfigurationTextTest, ALongTextIsCutToTheKeptCopy) {
+    const std::wstring text(300, L'x');
+    capi::KeepConfigurationText(text.c_str());
+    EXPECT_EQ(std::wstring(capi::ConfigurationText()), std::wstring(199, L'x'));
+    capi::KeepConfigurationText(nullptr);
+    EXPECT_EQ(std::wstring(capi::ConfigurationText()), L"");
+}
+
+class QueueTest : public testing::Test {
+protected:
+    void SetUp() override {
+        for (int e = 0; e < 3; ++e) {
+            capi::ClearCaptureQueue(e);
+            capi::CaptureState(e).frameCount = 0;
+            capi::CaptureState(e).terminate = 1;
+        }
+    }
+    void TearDown() override { SetUp(); }
+};
+
+TEST_F(QueueTest, APortAFrameLandsInItsQueueAndTheBothPortsQueue) {
+    capi::CaptureState(0).terminate = 0;
+    const Bytes a = Wrapped(0, 1, 60, 60);
+    const Bytes b = Wrapped(1, 1, 60, 60);
+    capi::QueueFrame(a.data(), a.size());
+    capi::QueueFrame(b.data(), b.size());
+    EXPECT_EQ(capi::CaptureQueue(0).size(), 1u);
+    EXPECT_EQ(capi::CaptureQueue(1).size(), 0u);
+    EXPECT_EQ(capi::CaptureQueue(2).size(), 1u);
+    EXPECT_EQ(capi::CaptureState(0).frameCount, 1);
+}
+
+TEST_F(QueueTest, AFrameOfPortTwoIsDropped) {
+    for (int e = 0; e < 3; ++e) capi::CaptureState(e).terminate = 0;
+    const Bytes frame = Wrapped(2, 1, 60, 60);
+    capi::QueueFrame(frame.data(), frame.size());
+    EXPECT_EQ(capi::CaptureQueue(2).size(), 0u);
+}
+
+TEST_F(QueueTest, AFullQueueTakesNoMoreButTheFrameIsCounted) {
+    capi::CaptureState(1).terminate = 0;
+    const Bytes frame = Wrapped(1, 1, 20, 1);
+    for (size_t i = 0; i <= capi::kCaptureQueueLimit; ++i) capi::QueueFrame(frame.data(), frame.size());
+    EXPECT_EQ(capi::CaptureQueue(1).size(), capi::kCaptureQueueLimit);
+    EXPECT_EQ(capi::CaptureState(1).frameCount, int32_t(capi::kCaptureQueueLimit + 1));
+}
+
+TEST(BlockAssemblyTest, WithoutJumboEachShortFrameIsOneRecordAndLongOnesAreCountedOnly) {
+    capi::BlockAssembly assembly(false);
+    std::vector<BrevixC_PKTCAP_Content_S> records;
+    assembly.Take(Wrapped(0, 100, 64, 68), 0, 1, records);  // the tester sends 4 padding bytes
+    assembly.Take(Wrapped(0, 900, 2100, 2000), 0, 1, records);
+    assembly.Take(Wrapped(1, 2000, 70, 40), 1, 1, records);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(assembly.Taken(), 3);
+    EXPECT_EQ(records[0].length, 64u);
+    EXPECT_EQ(records[0].header0, 100u);
+    EXPECT_EQ(records[0].header3, 0xA5A5A5A5u);
+    EXPECT_EQ(records[1].length, 40u);  // fewer bytes than the wire length arrived
+    EXPECT_EQ(records[1].port, 1u);
+}
+
+TEST(BlockAssemblyTest, AJumboFrameIsRebuiltFromItsChunksEvenWhenTheQueueRunsDryBetweenThem) {
+    capi::BlockAssembly assembly(true);
+    std::vector<BrevixC_PKTCAP_Content_S> records;
+    // 5000 bytes in three chunks, each taken alone from the queue; then a short frame.
+    assembly.Take(Wrapped(0, 1000, 5000, 2000, 0), 0, 1, records);
+    assembly.Take(Wrapped(0, 1010, 5000, 2000, uint8_t(2000 % 256)), 0, 1, records);
+    EXPECT_TRUE(records.empty());
+    assembly.Take(Wrapped(0, 1020, 5000, 1000, uint8_t(4000 % 256)), 0, 1, records);
+    assembly.Take(Wrapped(0, 5000, 80, 80), 0, 1, records);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].length, 5000u);
+    EXPECT_EQ(records[0].header0, 1000u);
+    for (uint32_t i = 0; i < 5000; ++i) ASSERT_EQ(records[0].data[i], uint8_t(i)) << i;
+    EXPECT_EQ(records[1].length, 80u);
+    EXPECT_EQ(records[1].header0, 5000u);
+}
+
+TEST(BlockAssemblyTest, AJumboFrameCutShortEndsWhenTheNextBegins) {
+    capi::BlockAssembly assembly(true);
+    std::vector<BrevixC_PKTCAP_Content_S> records;
+    assembly.Take(Wrapped(0, 1000, 5000, 2000), 0, 1, records);
+    assembly.Take(Wrapped(0, 9000, 3000, 2000), 0, 1, records);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].wireLength, 5000u);
+    EXPECT_EQ(records[0].length, 2000u);
+    assembly.Flush(records);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].header0, 9000u);
+}
+
+}  // namespace
