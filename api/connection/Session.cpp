@@ -39,10 +39,7 @@ Session::Session(std::shared_ptr<Link> link, std::string device, bool probeUnit)
       stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       pollStopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
-Session::~Session() {
-    CloseHandle(stopEvent_);
-    CloseHandle(pollStopEvent_);
-}
+Session::~Session() = default;
 
 bool Session::StartServiceThreads() {
     // Each thread holds the session: what it uses outlives it even when stopping gives up on it.
@@ -63,7 +60,7 @@ void Session::StartPollers() {
 
 void Session::StopPollers() {
     pollStop_ = true;
-    SetEvent(pollStopEvent_);
+    SetEvent(pollStopEvent_.get());
     counterPoller_.Join(kJoinBoundMs);
     phyPoller_.Join(kJoinBoundMs);
     portQueue_.Join(kJoinBoundMs);
@@ -73,7 +70,7 @@ void Session::Stop() {
     stop_ = true;
     terminate_ = true;
     StopPollers();
-    SetEvent(stopEvent_);
+    SetEvent(stopEvent_.get());
     link_->Interrupt();
     receive_.Join(kJoinBoundMs);
     adapterWatch_.Join(kJoinBoundMs);
@@ -86,10 +83,10 @@ bool Session::ReportDeviceLost(uint32_t stampSeconds, uint32_t stampMicroseconds
     return true;
 }
 
-bool Session::Rest(DWORD milliseconds) const { return WaitForSingleObject(stopEvent_, milliseconds) == WAIT_OBJECT_0; }
+bool Session::Rest(DWORD milliseconds) const { return WaitForSingleObject(stopEvent_.get(), milliseconds) == WAIT_OBJECT_0; }
 
 bool Session::RestPolling(DWORD milliseconds) const {
-    return WaitForSingleObject(pollStopEvent_, milliseconds) == WAIT_OBJECT_0;
+    return WaitForSingleObject(pollStopEvent_.get(), milliseconds) == WAIT_OBJECT_0;
 }
 
 void Session::ReceiveThread() {

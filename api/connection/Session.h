@@ -4,6 +4,7 @@
 // the next one.
 
 #include "link/Link.h"
+#include "runtime/HandleOwner.h"
 #include "runtime/WorkerThread.h"
 
 #include <windows.h>
@@ -62,8 +63,8 @@ private:
     std::atomic<bool> deviceLost_{false};
     // Wake resting threads: stopEvent_ when the session stops, pollStopEvent_ when the pollers
     // stop (and when the session stops).
-    HANDLE stopEvent_;
-    HANDLE pollStopEvent_;
+    const UniqueHandle stopEvent_;
+    const UniqueHandle pollStopEvent_;
 
     // Started and joined by the connection's thread (connect, terminate).
     WorkerThread receive_;

@@ -42,16 +42,14 @@ DWORD WINAPI Run(void* parameter) {
 
 }  // namespace
 
-WorkerThread::~WorkerThread() {
-    if (handle_) CloseHandle(handle_);
-}
+WorkerThread::~WorkerThread() = default;
 
 bool WorkerThread::Start(const wchar_t* name, std::function<void()> body) {
     std::lock_guard<std::mutex> guard(lock_);
     if (handle_) return false;
     auto launch = std::make_unique<Launch>(Launch{std::move(body), ReferenceOwnModule()});
     DWORD id = 0;
-    handle_ = CreateThread(nullptr, 0, Run, launch.get(), CREATE_SUSPENDED, &id);
+    handle_.reset(CreateThread(nullptr, 0, Run, launch.get(), CREATE_SUSPENDED, &id));
     if (!handle_) {
         if (launch->module) FreeLibrary(launch->module);
         return false;
@@ -59,9 +57,9 @@ bool WorkerThread::Start(const wchar_t* name, std::function<void()> body) {
     // Known before the thread runs, so that it can recognise a join of itself; and named from its
     // first instruction on.
     id_ = id;
-    NameThread(handle_, name);
+    NameThread(handle_.get(), name);
     launch.release();
-    ResumeThread(handle_);
+    ResumeThread(handle_.get());
     return true;
 }
 
@@ -70,16 +68,15 @@ bool WorkerThread::Join(DWORD timeoutMs) {
     if (GetCurrentThreadId() == id_) return false;
     std::lock_guard<std::mutex> guard(lock_);
     if (!handle_) return true;
-    if (WaitForSingleObject(handle_, timeoutMs) != WAIT_OBJECT_0) return false;
-    CloseHandle(handle_);
-    handle_ = nullptr;
+    if (WaitForSingleObject(handle_.get(), timeoutMs) != WAIT_OBJECT_0) return false;
+    handle_.reset();
     id_ = 0;
     return true;
 }
 
 bool WorkerThread::Running() const {
     std::lock_guard<std::mutex> guard(lock_);
-    return handle_ && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
+    return handle_ && WaitForSingleObject(handle_.get(), 0) == WAIT_TIMEOUT;
 }
 
 }  // namespace capi

@@ -1,6 +1,8 @@
 #pragma once
 // A thread of the library, with a name a debugger (or a test) can see, joined with a bound.
 
+#include "runtime/HandleOwner.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -29,7 +31,7 @@ private:
     // lock_ guards handle_ and id_: taken by the starting, joining and asking threads, never by the
     // thread itself (a self-join is refused before it is taken).
     mutable std::mutex lock_;
-    HANDLE handle_ = nullptr;
+    UniqueHandle handle_;
     std::atomic<DWORD> id_{0};
 };
 

@@ -11,11 +11,11 @@
 
 #include "FlashRecords.h"
 
+#include <wbemcli.h>
+#include <wrl/client.h>
 #include <atomic>
 #include <cstdint>
 
-struct IWbemLocator;
-struct IWbemServices;
 
 namespace capi {
 
@@ -58,8 +58,8 @@ public:
 private:
     FlashLayer() = default;
 
-    IWbemLocator* locator_ = nullptr;
-    IWbemServices* services_ = nullptr;
+    Microsoft::WRL::ComPtr<IWbemLocator> locator_;
+    Microsoft::WRL::ComPtr<IWbemServices> services_;
     bool comSecurityDone_ = false;  // COM security is initialised once for the library's life
     // Set by WmiConnect: Windows 8 and later name the control device by its interface path.
     std::atomic<bool> windows8_{false};

@@ -2,6 +2,7 @@
 // the SPI configuration and transaction built on it.
 
 #include "connection/DeviceState.h"
+#include "runtime/HandleOwner.h"
 #include "runtime/DebugStream.h"
 #include "serialflash/FlashLayer.h"
 #include "serialflash/FlashOutput.h"
@@ -16,19 +17,22 @@ constexpr wchar_t kControlDevice[] = L"\\\\.\\AX88772";
 // device-interface path instead.
 constexpr wchar_t kInterfaceDevice[] = L"\\\\.\\{4d1e55b2-f16f-11cf-88cb-001111000030}";
 
+// A handle of the chip driver's layer, closed through it.
+using ChipHandle = HandleOwner<decltype(&chipdriver::CloseHandle), &chipdriver::CloseHandle>;
+
 }  // namespace
 
 bool FlashLayer::ChipIoControl(uint32_t code, const void* in, uint32_t inLength, void* out, uint32_t* outLength) {
     const bool byInterface = windows8_ && IsBrevixHFamily(MachineId());
-    HANDLE device = chipdriver::CreateFileW(
+    const ChipHandle device(chipdriver::CreateFileW(
         byInterface ? kInterfaceDevice : kControlDevice, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-        OPEN_EXISTING, byInterface ? FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN : FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (device == INVALID_HANDLE_VALUE) {
+        OPEN_EXISTING, byInterface ? FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN : FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!device) {
         PrintToStdout("Failed to open the device");
         return false;
     }
     DWORD returned = 0;
-    const BOOL done = chipdriver::DeviceIoControl(device, code, const_cast<void*>(in), inLength, out,
+    const BOOL done = chipdriver::DeviceIoControl(device.get(), code, const_cast<void*>(in), inLength, out,
                                                   outLength ? *outLength : 0, &returned, nullptr);
     if (!done) {
         Log("DeviceIoControl failed");
@@ -36,7 +40,6 @@ bool FlashLayer::ChipIoControl(uint32_t code, const void* in, uint32_t inLength,
         if (!DeviceLost()) PrintToStdout("I/O control failed.");
     }
     if (outLength) *outLength = returned;
-    chipdriver::CloseHandle(device);
     return done;
 }
 

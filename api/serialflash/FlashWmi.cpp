@@ -10,6 +10,8 @@
 namespace capi {
 namespace {
 
+using Microsoft::WRL::ComPtr;
+
 // Windows 8 is NT 6.2; later versions report a major above 6 with minor 0.
 bool IsWindows8OrLater() {
     OSVERSIONINFOW version{};
@@ -19,20 +21,41 @@ bool IsWindows8OrLater() {
            (version.dwMajorVersion > 6 && version.dwMinorVersion == 0);
 }
 
+// A BSTR for the length of a call.
+class Bstr {
+public:
+    explicit Bstr(const wchar_t* text) : text_(SysAllocString(text)) {}
+    ~Bstr() { SysFreeString(text_); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    operator BSTR() const { return text_; }
+
+private:
+    BSTR text_;
+};
+
+// COM for this thread, given back on the way out of a connect that failed after it was taken.
+class ComUse {
+public:
+    ~ComUse() {
+        if (!kept_) CoUninitialize();
+    }
+    // The connection keeps it; WmiDisconnect gives it back.
+    void Keep() { kept_ = true; }
+
+private:
+    bool kept_ = false;
+};
+
 // The first instance a WQL query returns, or null.
-IWbemClassObject* FirstInstance(IWbemServices* services, const wchar_t* query, HRESULT* result) {
-    BSTR language = SysAllocString(L"WQL");
-    BSTR text = SysAllocString(query);
-    IEnumWbemClassObject* items = nullptr;
-    *result = services->ExecQuery(language, text, WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY, nullptr,
-                                  &items);
-    SysFreeString(language);
-    SysFreeString(text);
+ComPtr<IWbemClassObject> FirstInstance(IWbemServices* services, const wchar_t* query, HRESULT* result) {
+    ComPtr<IEnumWbemClassObject> items;
+    *result = services->ExecQuery(Bstr(L"WQL"), Bstr(query), WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY,
+                                  nullptr, items.GetAddressOf());
     if (FAILED(*result)) return nullptr;
-    IWbemClassObject* object = nullptr;
+    ComPtr<IWbemClassObject> object;
     ULONG returned = 0;
-    items->Next(WBEM_INFINITE, 1, &object, &returned);
-    items->Release();
+    items->Next(WBEM_INFINITE, 1, object.GetAddressOf(), &returned);
     return returned ? object : nullptr;
 }
 
@@ -47,64 +70,55 @@ bool FlashLayer::WmiConnect() {
         PrintToStdout("Failed to initialize COM library.");
         return false;
     }
+    ComUse com;
     if (!comSecurityDone_) {
         hr = CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT, RPC_C_IMP_LEVEL_IMPERSONATE,
                                   nullptr, EOAC_NONE, nullptr);
         if (hr != S_OK && hr != RPC_E_TOO_LATE) {
             PrintToStdout(hr == RPC_E_NO_GOOD_SECURITY_PACKAGES ? "Failed to initialize security -- Authentication fail."
                                                                  : "Failed to initialize security.");
-            CoUninitialize();
             return false;
         }
         comSecurityDone_ = true;
     }
+    ComPtr<IWbemLocator> locator;
     hr = chipdriver::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
-                                      reinterpret_cast<void**>(&locator_));
+                                      reinterpret_cast<void**>(locator.GetAddressOf()));
     if (FAILED(hr)) {
         PrintToStdout("Failed to create IWbemLocator object.");
-        locator_ = nullptr;
-        CoUninitialize();
         return false;
     }
-    BSTR nameSpace = SysAllocString(L"root\\wmi");
-    hr = locator_->ConnectServer(nameSpace, nullptr, nullptr, nullptr, 0, nullptr, nullptr, &services_);
-    SysFreeString(nameSpace);
+    ComPtr<IWbemServices> services;
+    hr = locator->ConnectServer(Bstr(L"root\\wmi"), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
+                                services.GetAddressOf());
     if (FAILED(hr)) {
         PrintToStdout("Failed to connect server.");
-        services_ = nullptr;
-        locator_->Release();
-        locator_ = nullptr;
-        CoUninitialize();
         return false;
     }
-    hr = CoSetProxyBlanket(services_, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
+    hr = CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
                            RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
     if (FAILED(hr)) {
         PrintToStdout("Could not set proxy blanket.");
-        services_->Release();
-        services_ = nullptr;
-        locator_->Release();
-        locator_ = nullptr;
-        CoUninitialize();
         return false;
     }
+    locator_ = std::move(locator);
+    services_ = std::move(services);
+    com.Keep();
     windows8_ = IsWindows8OrLater();
     return true;
 }
 
 void FlashLayer::WmiDisconnect() {
     if (!services_ && !locator_) return;
-    if (services_) services_->Release();
-    if (locator_) locator_->Release();
-    services_ = nullptr;
-    locator_ = nullptr;
+    services_.Reset();
+    locator_.Reset();
     CoUninitialize();
 }
 
 bool FlashLayer::WmiSetGpioValue(const uint32_t* word) {
     if (!services_) return false;
     HRESULT hr = S_OK;
-    IWbemClassObject* gpio = FirstInstance(services_, L"SELECT * FROM Set_Gpio_Value_OID", &hr);
+    const ComPtr<IWbemClassObject> gpio = FirstInstance(services_.Get(), L"SELECT * FROM Set_Gpio_Value_OID", &hr);
     if (FAILED(hr)) return false;
     if (!gpio) {
         PrintToStdout("Set GPIO value failed (1)\r\n");
@@ -114,17 +128,16 @@ bool FlashLayer::WmiSetGpioValue(const uint32_t* word) {
     VariantInit(&value);
     value.vt = VT_I4;
     value.lVal = LONG(*word);
-    bool written = false;
     if (FAILED(gpio->Put(L"SetGpioValue_OID", 0, &value, 0))) {
         PrintToStdout("Set GPIO value failed (2)\r\n");
-    } else if (FAILED(services_->PutInstance(gpio, WBEM_FLAG_UPDATE_ONLY, nullptr, nullptr))) {
+        return false;
+    }
+    if (FAILED(services_->PutInstance(gpio.Get(), WBEM_FLAG_UPDATE_ONLY, nullptr, nullptr))) {
         ShowFlashBox("Set GPIO value failed (3)\r\n", nullptr);
         PrintToStdout("Set GPIO value failed (3)\r\n");
-    } else {
-        written = true;
+        return false;
     }
-    gpio->Release();
-    return written;
+    return true;
 }
 
 }  // namespace capi

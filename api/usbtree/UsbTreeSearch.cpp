@@ -1,5 +1,6 @@
 #include "usbtree/UsbTreeSearch.h"
 
+#include "runtime/HandleOwner.h"
 #include "usbtree/UsbTree.h"
 
 #include <winioctl.h>
@@ -27,6 +28,9 @@ std::wstring Upper(std::wstring text) {
     if (!text.empty()) CharUpperBuffW(text.data(), DWORD(text.size()));
     return text;
 }
+
+// A handle of the USB layer, closed through it.
+using DeviceHandle = HandleOwner<decltype(&usbtree::CloseHandle), &usbtree::CloseHandle>;
 
 HANDLE OpenForIoControl(const std::wstring& path) {
     return usbtree::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -83,26 +87,24 @@ void UsbTreeSearch::WalkUsbTree() {
     for (int n = 0; n < kHostControllers; ++n) {
         wchar_t name[32];
         swprintf(name, 32, L"\\\\.\\HCD%d", n);
-        HANDLE controller = OpenForIoControl(name);
-        if (controller == INVALID_HANDLE_VALUE) continue;
-        const std::wstring rootHub =
-            QueryName<USB_ROOT_HUB_NAME>(controller, IOCTL_USB_GET_ROOT_HUB_NAME, 0, &USB_ROOT_HUB_NAME::RootHubName);
+        const DeviceHandle controller(OpenForIoControl(name));
+        if (!controller) continue;
+        const std::wstring rootHub = QueryName<USB_ROOT_HUB_NAME>(controller.get(), IOCTL_USB_GET_ROOT_HUB_NAME, 0,
+                                                                  &USB_ROOT_HUB_NAME::RootHubName);
         if (!rootHub.empty()) WalkHub(rootHub, 0);
-        usbtree::CloseHandle(controller);
     }
 }
 
 void UsbTreeSearch::WalkHub(const std::wstring& hubName, int depth) {
     if (depth > kMaxHubDepth) return;
-    HANDLE hub = OpenForIoControl(L"\\\\.\\" + hubName);
-    if (hub == INVALID_HANDLE_VALUE) return;
+    const DeviceHandle hubOwner(OpenForIoControl(L"\\\\.\\" + hubName));
+    if (!hubOwner) return;
+    const HANDLE hub = hubOwner.get();
     USB_NODE_INFORMATION node{};
     DWORD returned = 0;
     if (!usbtree::DeviceIoControl(hub, IOCTL_USB_GET_NODE_INFORMATION, &node, sizeof node, &node, sizeof node,
-                                  &returned, nullptr)) {
-        usbtree::CloseHandle(hub);
+                                  &returned, nullptr))
         return;
-    }
     const int ports = node.u.HubInformation.HubDescriptor.bNumberOfPorts;
     std::vector<BYTE> buffer(sizeof(USB_NODE_CONNECTION_INFORMATION) + kPipeEntries * sizeof(USB_PIPE_INFO));
     auto* connection = reinterpret_cast<USB_NODE_CONNECTION_INFORMATION*>(buffer.data());
@@ -134,7 +136,6 @@ void UsbTreeSearch::WalkHub(const std::wstring& hubName, int depth) {
             expected_.push_back(entry);
         }
     }
-    usbtree::CloseHandle(hub);
 }
 
 void UsbTreeSearch::MatchInterfaces(const GUID& interfaceClass, std::vector<uint32_t>& indices) {

@@ -7,29 +7,9 @@
 using namespace std::chrono_literals;
 
 namespace wire {
-namespace {
-
-const uint8_t kHostSource[6] = {0x02, 0x5E, 0xC1, 0x0D, 0x00, 0x00};
-
-Bytes Frame(uint8_t kind, uint8_t count, size_t length) {
-    Bytes f(std::max<size_t>(length, 60), 0);
-    for (int i = 0; i < 6; ++i) f[i] = 0xFF, f[6 + i] = kHostSource[i];
-    f[12] = 0xFF, f[13] = 0x03, f[14] = kind, f[15] = count;
-    return f;
-}
-
-}  // namespace
-
-void Put32(Bytes& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (24 - 8 * i));
-}
-
-uint32_t Get32(const Bytes& b, size_t at) {
-    return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
-}
 
 Bytes General(const std::vector<std::pair<uint32_t, uint32_t>>& pairs) {
-    Bytes f = Frame(0, uint8_t(pairs.size()), 16 + 8 * pairs.size());
+    Bytes f = frames::LibraryCommand(0, uint8_t(pairs.size()), {}, 16 + 8 * pairs.size());
     for (size_t i = 0; i < pairs.size(); ++i) {
         Put32(f, 16 + 8 * i, pairs[i].first);
         Put32(f, 20 + 8 * i, pairs[i].second);
@@ -42,20 +22,15 @@ Bytes Read(uint32_t address) { return General({{0x80000000 | address, 0}}); }
 Bytes Write(uint32_t address, uint32_t value) { return General({{address, value}}); }
 
 Bytes SequentialRead(uint32_t start, unsigned count) {
-    Bytes f = Frame(1, uint8_t(count), 60);
-    Put32(f, 16, start);
-    return f;
+    return frames::LibraryCommand(1, uint8_t(count), {start});
 }
 
 Bytes SequentialRead64(uint32_t start, unsigned count) {
-    Bytes f = Frame(3, uint8_t(count), 60);
-    Put32(f, 16, start);
-    return f;
+    return frames::LibraryCommand(3, uint8_t(count), {start});
 }
 
 Bytes SequentialWrite(uint32_t start, const std::vector<uint32_t>& values) {
-    Bytes f = Frame(2, uint8_t(values.size()), 20 + 4 * values.size());
-    Put32(f, 16, start);
+    Bytes f = frames::LibraryCommand(2, uint8_t(values.size()), {start}, 20 + 4 * values.size());
     for (size_t i = 0; i < values.size(); ++i) Put32(f, 20 + 4 * i, values[i]);
     return f;
 }

@@ -1,10 +1,11 @@
 #pragma once
-// Raw command frames for the device model tests, written here from the wire format (big-endian
-// words; the simulator shares no frame code with its tests), and a fixture that puts a simulated
+// Raw command frames for the device model tests, built with the tests' shared frame helpers from the
+// wire format (big-endian words; the simulator shares no frame code with its tests), and a fixture that puts a simulated
 // tester on the device side of the test's veth pair and listens on the host side.
 
 #include "sim/Capture.h"
 #include "sim/Tester.h"
+#include "support/Frames.h"
 #include "support/Waiting.h"
 
 #include <gtest/gtest.h>
@@ -17,9 +18,8 @@
 namespace wire {
 
 using sim::Bytes;
-
-void Put32(Bytes& b, size_t at, uint32_t v);
-uint32_t Get32(const Bytes& b, size_t at);
+using frames::Get32;
+using frames::Put32;
 
 // General command: (address, value) pairs; a read sets bit 31 of the address.
 Bytes General(const std::vector<std::pair<uint32_t, uint32_t>>& pairs);

@@ -35,6 +35,7 @@ namespace {
 using frames::Bytes;
 using frames::FromLibrary;
 using frames::kLibrarySource;
+using frames::LibraryCommand;
 using support::CallbackRecorder;
 using support::HostMessage;
 
@@ -94,16 +95,6 @@ std::vector<Bytes> LibraryCommands() {
     return commands;
 }
 
-// A command frame: broadcast, the library's source, FF 03, command and count, big-endian words.
-Bytes Command(uint8_t command, uint8_t count, std::initializer_list<uint32_t> words, size_t length = 60) {
-    Bytes f(std::max(length, 16 + 4 * words.size()), 0);
-    std::fill(f.begin(), f.begin() + 6, 0xFF);
-    std::copy(kLibrarySource, kLibrarySource + 6, f.begin() + 6);
-    f[12] = 0xFF, f[13] = 0x03, f[14] = command, f[15] = count;
-    size_t at = 16;
-    for (uint32_t w : words) frames::Put32(f, at, w), at += 4;
-    return f;
-}
 
 bool SentWithin(const Bytes& expected, std::chrono::milliseconds timeout) {
     return bench->tester->WaitForFrame([&](const Bytes& f) { return f == expected; }, timeout);
@@ -185,9 +176,9 @@ TEST_F(ConnectedTester, ConnectSendsItsSequenceInOrder) {
         const Bytes& f = (*connectFrames_)[i];
         EXPECT_EQ((Signature{f[14], f[15], frames::Get32(f, 16)}), expected[i]) << "frame " << i;
     }
-    EXPECT_EQ((*connectFrames_)[3], Command(0, 5, {0x40000054, 0x101, 0x410000C8, 0x40000000, 0x430000C8, 0x40000000,
+    EXPECT_EQ((*connectFrames_)[3], LibraryCommand(0, 5, {0x40000054, 0x101, 0x410000C8, 0x40000000, 0x430000C8, 0x40000000,
                                                    0x400000CC, 0, 0x40000080, 0x04040000}));
-    EXPECT_EQ((*connectFrames_)[10], Command(0, 7, {0x400000D4, 0x40000000, 0x400000DC, 0, 0x400000D0, 0x000D000D,
+    EXPECT_EQ((*connectFrames_)[10], LibraryCommand(0, 7, {0x400000D4, 0x40000000, 0x400000DC, 0, 0x400000D0, 0x000D000D,
                                                     0x41000040, 0xFFFF, 0x41000044, 31, 0x43000040, 0xFFFF,
                                                     0x43000044, 31}));
     // The Brevix-C row's EEPROM selector is 0: read word 16 is 0x80100000.
@@ -232,13 +223,13 @@ std::vector<uint32_t> Pairs(uint32_t count) {
 }
 
 Bytes GeneralWriteFrame(uint32_t count) {
-    Bytes f = Command(0, uint8_t(count), {}, 16 + 8 * count);
+    Bytes f = LibraryCommand(0, uint8_t(count), {}, 16 + 8 * count);
     for (uint32_t i = 0; i < count; ++i) frames::Put32(f, 16 + 8 * i, 0x41000200 + i), frames::Put32(f, 20 + 8 * i, 0xA0000000 + i);
     return f;
 }
 
 Bytes SequentialWriteFrame(uint32_t count, size_t length) {
-    Bytes f = Command(2, uint8_t(count), {0x41000400}, length);
+    Bytes f = LibraryCommand(2, uint8_t(count), {0x41000400}, length);
     for (uint32_t i = 0; i < count; ++i) frames::Put32(f, 20 + 4 * i, 0x5000 + i);
     return f;
 }
@@ -255,18 +246,18 @@ const GoldenCase kGolden[] = {
          uint32_t regs[3] = {0x40000004, 0x4000000C, 0x40000040};
          return BVT_GenR(3, regs);
      },
-     1, Command(0, 3, {0xC0000004, 0, 0xC000000C, 0, 0xC0000040, 0})},
+     1, LibraryCommand(0, 3, {0xC0000004, 0, 0xC000000C, 0, 0xC0000040, 0})},
     {"GeneralWriteOfThirtyTwoPairs", [] { return BVT_GenW(32, Pairs(32).data()); }, 1, GeneralWriteFrame(32)},
     {"GeneralWriteOfThirtyThreePairsIsRefused", [] { return BVT_GenW(33, Pairs(33).data()); }, 0, {}, 0, 33},
     {"SequentialWriteOf256CarriesCountByteZero", [] { return BVT_SeqW(256, 0x41000400, Values(256).data()); }, 1,
      SequentialWriteFrame(256, 1044)},
     {"SequentialWriteOfTenFitsSixtyBytes", [] { return BVT_SeqW(10, 0x41000400, Values(10).data()); }, 1,
      SequentialWriteFrame(10, 60)},
-    {"SequentialRead64OfFortyTwo", [] { return int(BrevixT_SeqR64(42, 0x42000000)); }, 1, Command(3, 42, {0x42000000})},
+    {"SequentialRead64OfFortyTwo", [] { return int(BrevixT_SeqR64(42, 0x42000000)); }, 1, LibraryCommand(3, 42, {0x42000000})},
     {"SequentialRead64Of129IsRefused", [] { return int(BrevixT_SeqR64(129, 0x42000000)); }, 0, {}, 3, 129},
-    {"SequentialReadOf256", [] { return BrevixT_SeqR(256, 0x41000000); }, 1, Command(1, 0, {0x41000000})},
-    {"ReadOfOneRegister", [] { return BVT_Read(0x41000004, scratch); }, 1, Command(0, 1, {0xC1000004, 0})},
-    {"WriteHasNoReadFlag", [] { return BVT_Write(0x40000054, 0x101); }, 1, Command(0, 1, {0x40000054, 0x101})},
+    {"SequentialReadOf256", [] { return BrevixT_SeqR(256, 0x41000000); }, 1, LibraryCommand(1, 0, {0x41000000})},
+    {"ReadOfOneRegister", [] { return BVT_Read(0x41000004, scratch); }, 1, LibraryCommand(0, 1, {0xC1000004, 0})},
+    {"WriteHasNoReadFlag", [] { return BVT_Write(0x40000054, 0x101); }, 1, LibraryCommand(0, 1, {0x40000054, 0x101})},
 };
 
 TEST_F(ConnectedTester, RegisterCallsSendExactlyTheirFrames) {
@@ -336,8 +327,8 @@ TEST_F(ConnectedTester, LateReplyDoesNotAnswerTheNextCall) {
     // The tester holds its reply to the first read back and sends it, late, just before its reply
     // to the next read, which by then waits for its own.
     bench->tester->Registers().Set(0x41000014, 0x1111);
-    const Bytes firstRead = Command(0, 1, {0xC1000010, 0});
-    const Bytes secondRead = Command(0, 1, {0xC1000014, 0});
+    const Bytes firstRead = LibraryCommand(0, 1, {0xC1000010, 0});
+    const Bytes secondRead = LibraryCommand(0, 1, {0xC1000014, 0});
     bench->tester->SetInterceptor([&](const Bytes& frame) {
         if (frame == firstRead) return true;
         if (frame == secondRead) bench->tester->SendRaw(frames::Reply(0, 1, {0xC1000010, 0x1010}));
@@ -376,7 +367,7 @@ TEST_F(ConnectedTester, TwoThreadsReadingDifferentRegistersEachGetTheirOwnValue)
 TEST_F(ConnectedTester, CounterPollerRunsOncePerSecond) {
     // A round sent late on a busy machine makes one gap short and the next long, so the rhythm is
     // judged by the middle gaps of five rounds.
-    const Bytes poll = Command(3, 42, {0x42000000});
+    const Bytes poll = LibraryCommand(3, 42, {0x42000000});
     bench->tester->ClearLog();
     std::vector<std::chrono::steady_clock::time_point> rounds;
     const bool fiveRounds = support::Eventually(
@@ -413,7 +404,7 @@ TEST_F(ConnectedTester, LinkNoticesBringTheLinkReport) {
         const HostMessage link = WaitForType(0x0400);
         EXPECT_EQ(link.bytes, LinkMessage(9, 255)) << "notice " << int(kind);
         EXPECT_NE(link.stampSeconds, 0u) << "stamped with the link report's capture time";
-        EXPECT_TRUE(SentWithin(Command(1, 1, {0x400000D4}), support::kPatience)) << "the link report was asked for";
+        EXPECT_TRUE(SentWithin(LibraryCommand(1, 1, {0x400000D4}), support::kPatience)) << "the link report was asked for";
     }
 }
 
@@ -477,7 +468,7 @@ Bytes NicModeFrame(uint8_t port, uint32_t captureControl, uint32_t captureOption
     const uint32_t base = port * 0x02000000u;
     const uint32_t a[2] = {0, 1}, b[2] = {0xF0FF, 0xFFFFFFFF}, c[2] = {0, 0xB1}, d[2] = {0, 0xB0};
     const uint32_t* table[4] = {port ? c : a, port ? d : b, port ? a : c, port ? b : d};
-    return Command(0, 16, {0x41000010 + base, 0,           0x41000014 + base, 1,           0x41000018 + base, 0xF0FF,
+    return LibraryCommand(0, 16, {0x41000010 + base, 0,           0x41000014 + base, 1,           0x41000018 + base, 0xF0FF,
                            0x4100001C + base, 0xFFFFFFFF,  0x41000000 + base, captureControl, 0x410000CC + base,
                            captureOptions,    0x40000060,  table[0][0],       0x40000064,  table[0][1],
                            0x40000068,        table[1][0], 0x4000006C,        table[1][1], 0x40000070,
@@ -555,7 +546,7 @@ TEST_F(ConnectionLife, VanishedTesterLeavesReadsUnansweredAndIsFoundAgainWhenItR
     uint32_t value = 7;
     EXPECT_EQ(BVT_Read(0x41000004, &value), 0);
     EXPECT_EQ(value, 7u);
-    EXPECT_TRUE(SentWithin(Command(0, 1, {0xC1000004, 0}), support::kPatience)) << "the read went out";
+    EXPECT_TRUE(SentWithin(LibraryCommand(0, 1, {0xC1000004, 0}), support::kPatience)) << "the read went out";
 
     bench->tester->SetVanished(false);
     EXPECT_EQ(BVT_Read(0x41000004, &value), 1) << "the connection outlives the absence";

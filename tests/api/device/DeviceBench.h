@@ -60,6 +60,11 @@ protected:
     }
 };
 
+// Returns once the tester has handled every frame this thread sent before: the tester handles
+// frames in order, and a read of this thread is answered. The read is of a counter bank register
+// that no handler looks at, so it counts among the polls.
+void HandledByTester();
+
 // Command frames the library sent since the tester's log was last cleared.
 std::vector<Bytes> LibraryCommands();
 // The same without the counter poller's reads, which come every second whatever a test does.

@@ -31,6 +31,8 @@ class MultiGigTest : public bench::DeviceTest {
 protected:
     void SetUp() override {
         DeviceTest::SetUp();
+        // Writes of an earlier case that the tester has not handled yet would land after the reset.
+        bench::HandledByTester();
         for (int port = 0; port < 2; ++port) {
             phys.SetIndirect(port, kAnDevice, kAdvertisement, kUntouched);
             phys.SetIndirect(port, kAnDevice, kControl, kUntouched);
@@ -45,6 +47,7 @@ class MultiGigMediaTest : public MultiGigTest, public testing::WithParamInterfac
 TEST_P(MultiGigMediaTest, MediaCodesFromEightWriteThePhysRegistersThroughTheIndirectWindow) {
     const MediaCase& c = GetParam();
     ASSERT_EQ(BrevixC_SetMediaType(c.media), 1);
+    bench::HandledByTester();
     const int port = int(c.media.port);
     EXPECT_EQ(phys.Indirect(port, kAnDevice, kAdvertisement), c.advertisement);
     EXPECT_EQ(phys.Indirect(port, kAnDevice, kControl), c.anControl);
@@ -77,14 +80,18 @@ TEST_F(MultiGigTest, PortsBeyondBAreRefusedBeforeSending) {
 // Codes from 20 on name no speed of their own: the port stays negotiating or forced as it was.
 TEST_F(MultiGigTest, CodesFromTwentyAreTakenAndKeepTheForcedModeTheyFind) {
     ASSERT_EQ(BrevixC_SetMediaType({0, 13, 0x41, 0, 0}), 1);
+    bench::HandledByTester();
     phys.SetIndirect(0, kAnDevice, kControl, kUntouched);
     ASSERT_EQ(BrevixC_SetMediaType({0, 20, 0x41, 0, 0}), 1);
+    bench::HandledByTester();
     EXPECT_EQ(phys.Indirect(0, kAnDevice, kAdvertisement), 0x1143);
     EXPECT_EQ(phys.Indirect(0, kAnDevice, kControl), 0x2200) << "still negotiating: negotiation restarted";
 
     ASSERT_EQ(BrevixC_SetMediaType({0, 12, 0x41, 0, 0}), 1);
+    bench::HandledByTester();
     phys.SetIndirect(0, kAnDevice, kControl, kUntouched);
     ASSERT_EQ(BrevixC_SetMediaType({0, 21, 0x41, 0, 0}), 1);
+    bench::HandledByTester();
     EXPECT_EQ(phys.Indirect(0, kAnDevice, kAdvertisement), 0x0001) << "forced: the selector alone";
     EXPECT_EQ(phys.Indirect(0, kAnDevice, kControl), kUntouched) << "still forced: no negotiation";
 }
@@ -105,8 +112,7 @@ TEST_F(MultiGigTest, LinkNoticeStartsTheMediaChangeCountAgain) {
     ASSERT_NE(capi::MediaChanges(), 0u);
     ASSERT_TRUE(The().tester->SendNotice(10, 1));  // a PHY notice is not a link change
     // Handled in order: once a later read is answered, the notice has been handled.
-    uint32_t value = 0;
-    ASSERT_EQ(BVT_Read(0x41000004, &value), 1);
+    bench::HandledByTester();
     EXPECT_NE(capi::MediaChanges(), 0u);
     ASSERT_TRUE(The().tester->SendNotice(0, 0));
     EXPECT_TRUE(support::Eventually([] { return capi::MediaChanges() == 0; }));

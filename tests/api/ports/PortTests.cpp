@@ -30,14 +30,6 @@ size_t CommandsStartingWith(uint32_t word) {
     return count;
 }
 
-// A marker for checks that a call sent nothing: once a read of this thread has been answered,
-// whatever the thread sent before has reached the tester. It reads Port A's status register, as
-// the poller does, so that it counts among the polls.
-void AnswerAReadOfThisThread() {
-    uint32_t value = 0;
-    ASSERT_EQ(BVT_Read(0x42000050, &value), 1);
-}
-
 class PortTest : public bench::DeviceTest {
 protected:
     sim::PhyBank& phys = *The().phys;
@@ -167,7 +159,7 @@ TEST_F(PortTest, MediaDetectionReportsTwiceAndFinishesWithItsSfpImage) {
 TEST_F(PortTest, MediaDetectionRefusesOtherPortsAndModes) {
     EXPECT_EQ(BrevixC_SetSFP(2, 0), 0);
     EXPECT_EQ(BrevixC_SetSFP(0, 3), 0);
-    AnswerAReadOfThisThread();
+    bench::HandledByTester();
     EXPECT_TRUE(bench::CommandsBesidesPolls().empty());
     EXPECT_TRUE(PortEvents().empty());
 }
@@ -211,7 +203,7 @@ TEST_F(PortTest, RxDiSwitchesBitZeroOfItsValueIntoThePortsPhyControlBit) {
     EXPECT_EQ(written() & (1 << 20 | 1 << 4), 1 << 4);
     EXPECT_EQ(BrevixC_SetRxDI(2, 1), 0);
     EXPECT_EQ(BrevixC_SetRxDI(255, 1), 0);
-    AnswerAReadOfThisThread();
+    bench::HandledByTester();
     EXPECT_TRUE(bench::CommandsBesidesPolls().empty());
 }
 

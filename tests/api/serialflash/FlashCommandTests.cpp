@@ -203,21 +203,13 @@ TEST_F(FlashCommandTest, ChipEraseInsistsOnItsWriteEnable) {
     EXPECT_EQ(Command(Transactions()[31]), Bytes{0xC7});
 }
 
-// Windows 8 is NT 6.2; later versions report a major above 6 with minor 0.
-bool RunningOnWindows8OrLater() {
-    OSVERSIONINFOW version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExW(&version);
-    return (version.dwMajorVersion == 6 && version.dwMinorVersion == 2) ||
-           (version.dwMajorVersion > 6 && version.dwMinorVersion == 0);
-}
-
+// Runs in copies of this program that Wine starts as Windows 7 and as Windows 10 (the version
+// named in BREVIX_VERSION_CHILD): the version Wine was told to report is the oracle.
 TEST_F(FlashCommandTest, MachineIdsThreeAndFourUseTheInterfacePathOnNewerWindows) {
+    const std::string version = support::GetEnv("BREVIX_VERSION_CHILD");
+    if (version.empty()) GTEST_SKIP() << "runs in the copies that FlashLayerWindowsVersion starts";
+    const bool newer = version == "win10";
     InitFlash();
-    const bool newer = RunningOnWindows8OrLater();
-    if (!support::GetEnv("BREVIX_VERSION_CHILD").empty()) {
-        ASSERT_TRUE(newer) << "started as Windows 10";
-    }
     const int32_t saved = BVX_Machine_ID;
     const wchar_t* interfacePath = L"\\\\.\\{4d1e55b2-f16f-11cf-88cb-001111000030}";
     for (int32_t machine = 1; machine <= 4; ++machine) {
@@ -233,42 +225,43 @@ TEST_F(FlashCommandTest, MachineIdsThreeAndFourUseTheInterfacePathOnNewerWindows
     BVX_Machine_ID = saved;
 }
 
-// The test above runs once more in a copy of this program that Wine starts as Windows 10 (which
-// reports 6.2 to a program without a compatibility manifest), so both branches are checked.
-TEST(FlashLayerWindowsVersion, InterfacePathIsCheckedOnWindows8Too) {
-    if (!support::GetEnv("BREVIX_VERSION_CHILD").empty() || RunningOnWindows8OrLater())
-        GTEST_SKIP() << "this process is the one on the newer version";
+// Starts this program again as Windows 7 and as Windows 10, to run the test above in each.
+TEST(FlashLayerWindowsVersion, InterfacePathFollowsTheWindowsVersion) {
+    if (!support::GetEnv("BREVIX_VERSION_CHILD").empty()) GTEST_SKIP() << "this process is a copy";
     wchar_t program[MAX_PATH];
     GetModuleFileNameW(nullptr, program, MAX_PATH);
     const std::wstring name = wcsrchr(program, L'\\') + 1;
     const std::wstring key = L"Software\\Wine\\AppDefaults\\" + name;
-    HKEY settings = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &settings,
-                              nullptr),
-              ERROR_SUCCESS);
-    const wchar_t version[] = L"win10";
-    RegSetValueExW(settings, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version), sizeof version);
-    RegCloseKey(settings);
+    for (const wchar_t* version : {L"win7", L"win10"}) {
+        SCOPED_TRACE(std::string(version, version + wcslen(version)));
+        HKEY settings = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &settings,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(settings, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                       DWORD((wcslen(version) + 1) * sizeof(wchar_t)));
+        RegCloseKey(settings);
 
-    std::wstring command = L"\"" + std::wstring(program) +
-                           L"\" --gtest_filter=FlashCommandTest.MachineIdsThreeAndFourUseTheInterfacePathOnNewerWindows";
-    SetEnvironmentVariableW(L"BREVIX_VERSION_CHILD", L"1");
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION child{};
-    const BOOL started =
-        CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
-    SetEnvironmentVariableW(L"BREVIX_VERSION_CHILD", nullptr);
-    DWORD exitCode = 1;
-    if (started) {
-        WaitForSingleObject(child.hProcess, 60000);
-        GetExitCodeProcess(child.hProcess, &exitCode);
-        CloseHandle(child.hProcess);
-        CloseHandle(child.hThread);
+        std::wstring command = L"\"" + std::wstring(program) +
+                               L"\" --gtest_filter=FlashCommandTest.MachineIdsThreeAndFourUseTheInterfacePathOnNewerWindows";
+        SetEnvironmentVariableW(L"BREVIX_VERSION_CHILD", version);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION child{};
+        const BOOL started =
+            CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
+        SetEnvironmentVariableW(L"BREVIX_VERSION_CHILD", nullptr);
+        DWORD exitCode = 1;
+        if (started) {
+            WaitForSingleObject(child.hProcess, 60000);
+            GetExitCodeProcess(child.hProcess, &exitCode);
+            CloseHandle(child.hProcess);
+            CloseHandle(child.hThread);
+        }
+        RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+        ASSERT_TRUE(started);
+        EXPECT_EQ(exitCode, 0u);
     }
-    RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
-    ASSERT_TRUE(started);
-    EXPECT_EQ(exitCode, 0u);
 }
 
 TEST_F(FlashCommandTest, InitStopsAtTheFirstFailingStep) {

@@ -33,6 +33,20 @@ inline bool FromLibrary(const Bytes& f) {
            f[13] == 0x03;
 }
 
+// A command frame as the library sends it: broadcast destination, the library's source, FF 03, the
+// command and count bytes, then big-endian words from byte 16, padded to 60 bytes unless a length
+// is given.
+inline Bytes LibraryCommand(uint8_t command, uint8_t count, std::initializer_list<uint32_t> words,
+                            size_t length = 60) {
+    Bytes f(std::max(length, 16 + 4 * words.size()), 0);
+    std::fill(f.begin(), f.begin() + 6, 0xFF);
+    std::copy(kLibrarySource, kLibrarySource + 6, f.begin() + 6);
+    f[12] = 0xFF, f[13] = 0x03, f[14] = command, f[15] = count;
+    size_t at = 16;
+    for (uint32_t w : words) Put32(f, at, w), at += 4;
+    return f;
+}
+
 // A frame from the tester: broadcast destination, its own source, the EtherType, then bytes 14-15
 // and big-endian words from byte 16, padded to 60 bytes unless a length is given.
 inline Bytes TesterFrame(uint16_t etherType, uint8_t byte14, uint8_t byte15, std::initializer_list<uint32_t> words,
