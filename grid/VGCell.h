@@ -159,13 +159,15 @@ private:
     std::shared_ptr<CObject> m_attachment;
     DWORD m_properties = 0;
     BYTE m_visualStyle = 1;
+    // The data type sits beside the property word and before the text: reading a cell's text
+    // (searches, sorts, painting) then touches the start of the record only.
+    short m_dataType = VGDATA_TEXT;
     CVGCellFormat* m_pFormat = nullptr;
     CVGCell* m_pStyleCell = nullptr;
     double m_number = 0.0;
     CString m_text;
     CString m_label;
     CString m_mask;
-    short m_dataType = VGDATA_TEXT;
     int m_readOnly = 0;
     int m_decimals = 0;
     int m_typeIndex = -1;

@@ -5,25 +5,31 @@
 #include "VGGridInfo.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
 #include <cwchar>
 #include <numeric>
 #include <vector>
 
 namespace {
 
+bool TextMatchesExactly(LPCWSTR cellText, LPCWSTR needle, int flags)
+{
+    if (flags & 1)
+        return std::wcsstr(cellText, needle) != nullptr;
+    return std::wcscmp(cellText, needle) == 0;
+}
+
 bool TextMatches(LPCWSTR cellText, const CString& needle, int flags)
 {
     if (!cellText || !*cellText)
         return false;
-    CString lowered;
     if (flags & 2) {
-        lowered = cellText;
+        CString lowered(cellText);
         lowered.MakeLower();
-        cellText = lowered;
+        return TextMatchesExactly(lowered, needle, flags);
     }
-    if (flags & 1)
-        return std::wcsstr(cellText, needle) != nullptr;
-    return std::wcscmp(cellText, needle) == 0;
+    return TextMatchesExactly(cellText, needle, flags);
 }
 
 }  // namespace
@@ -58,6 +64,35 @@ void CVGMem::NodePool<Node>::Clear()
     m_usedInLastChunk = kChunkSize;
 }
 
+CVGCell* CVGMem::CellPool::Make(const CVGCell& from)
+{
+    void* slot;
+    if (!m_free.empty()) {
+        slot = m_free.back();
+        m_free.pop_back();
+    } else {
+        if (m_usedInLastChunk == kChunkSize) {
+            m_chunks.push_back(std::make_unique<unsigned char[]>(kChunkSize * sizeof(CVGCell)));
+            m_usedInLastChunk = 0;
+        }
+        slot = m_chunks.back().get() + sizeof(CVGCell) * m_usedInLastChunk++;
+    }
+    return new (slot) CVGCell(from);
+}
+
+void CVGMem::CellPool::Free(CVGCell* cell)
+{
+    cell->~CVGCell();
+    m_free.push_back(cell);
+}
+
+void CVGMem::CellPool::Clear()
+{
+    m_chunks.clear();
+    m_free.clear();
+    m_usedInLastChunk = kChunkSize;
+}
+
 CVGMem::~CVGMem()
 {
     RemoveAll();
@@ -76,6 +111,11 @@ bool CVGMem::MoveToRow(int row)
         return false;
     if (row == m_cursorRow)
         return true;
+    // Row 0 is remembered once reached: a jump near the top starts there instead of at the cursor.
+    if (m_pRow0 && std::abs(static_cast<long long>(row)) < std::abs(static_cast<long long>(row) - m_cursorRow)) {
+        m_pCursorRow = m_pRow0;
+        m_cursorRow = 0;
+    }
     while (m_cursorRow < row && m_pCursorRow->next) {
         m_pCursorRow = m_pCursorRow->next;
         ++m_cursorRow;
@@ -84,6 +124,8 @@ bool CVGMem::MoveToRow(int row)
         m_pCursorRow = m_pCursorRow->prev;
         --m_cursorRow;
     }
+    if (m_cursorRow == 0)
+        m_pRow0 = m_pCursorRow;
     ResetCursorColumn();
     return m_cursorRow == row;
 }
@@ -117,12 +159,22 @@ CVGMem::RowNode* CVGMem::TopRow() const
 
 CVGMem::CellNode* CVGMem::NodeAt(RowNode* row, int column)
 {
+    if (row->recent && row->recentColumn == column)
+        return row->recent;
     CellNode* node = row->column0;
     for (int index = 0; node && index < column; ++index)
         node = node->next;
     for (int index = 0; node && index > column; --index)
         node = node->prev;
+    row->recent = node;
+    row->recentColumn = column;
     return node;
+}
+
+void CVGMem::ForgetRecentNodes(RowNode* top)
+{
+    for (RowNode* row = top; row; row = row->next)
+        row->recent = nullptr;
 }
 
 // Every stored cell leaves the store by this path, so its extras are always let go.
@@ -130,7 +182,9 @@ void CVGMem::DestroyCell(CellNode* node)
 {
     if (node->cell) {
         node->cell->ReleaseExtras();
-        node->cell.reset();
+        m_cells.Free(node->cell);
+        node->cell = nullptr;
+        node->text = nullptr;
     }
 }
 
@@ -152,19 +206,7 @@ CVGCell* CVGMem::StoredCellAt(int column, int row)
 {
     if (!MoveToRow(row) || !MoveToColumn(column))
         return nullptr;
-    return m_pCursorCell->cell.get();
-}
-
-int CVGMem::ColumnPositionOfId(int id) const
-{
-    const CVGGridInfo* info = m_pGrid ? m_pGrid->QueryGridInfo() : nullptr;
-    if (info) {
-        for (size_t index = 0; index < info->m_columns.size(); ++index) {
-            if (info->m_columns[index].id == id)
-                return static_cast<int>(index);
-        }
-    }
-    return id;
+    return m_pCursorCell->cell;
 }
 
 // After an insertion the ids at or above the position grow; after a removal the ids above it
@@ -209,6 +251,7 @@ int CVGMem::InsertRowAt(int row)
 {
     if (row < 0 || !MoveToRow(row))
         return 1;
+    m_pRow0 = nullptr;
     RowNode* inserted = m_rowNodes.Make();
     inserted->next = m_pCursorRow;
     inserted->prev = m_pCursorRow->prev;
@@ -223,7 +266,9 @@ int CVGMem::InsertColumnAt(int column)
 {
     if (!m_pCursorRow || column < 0)
         return 1;
-    const int position = ColumnPositionOfId(column);
+    // A column's cells lie at its id in every row, whatever its visible place; insertion and
+    // removal both take the id as that position.
+    const int position = column;
     for (RowNode* row = TopRow(); row; row = row->next) {
         CellNode* at = NodeAt(row, position);
         if (!at)
@@ -237,6 +282,7 @@ int CVGMem::InsertColumnAt(int column)
         if (row->column0 == at)
             row->column0 = inserted;
     }
+    ForgetRecentNodes(TopRow());
     RenumberColumnIds(position, 1);
     ResetCursorColumn();
     return 0;
@@ -248,6 +294,7 @@ int CVGMem::RemoveRow(int row)
         return 1;
     if (!MoveToRow(row))
         return 0;
+    m_pRow0 = nullptr;
     RowNode* removed = m_pCursorRow;
     RowNode* below = removed->next;
     RowNode* above = removed->prev;
@@ -290,6 +337,7 @@ int CVGMem::RemoveColumn(int column)
         DestroyCell(at);
         m_cellNodes.Free(at);
     }
+    ForgetRecentNodes(TopRow());
     RenumberColumnIds(column, -1);
     ResetCursorColumn();
     return 0;
@@ -314,7 +362,9 @@ int CVGMem::RemoveAll()
     }
     m_rowNodes.Clear();
     m_cellNodes.Clear();
+    m_cells.Clear();
     m_pCursorRow = nullptr;
+    m_pRow0 = nullptr;
     m_cursorRow = 0;
     m_pCursorCell = nullptr;
     m_cursorColumn = 0;
@@ -384,11 +434,14 @@ int CVGMem::StoreCell(int column, int row, const CVGCell* cell)
     // same set properties, without a reset's system-colour queries. Unset fields never leave the
     // store, since a fetch merges only set properties.
     if (m_pCursorCell->cell)
-        cell->ReplaceInto(m_pCursorCell->cell.get());
+        cell->ReplaceInto(m_pCursorCell->cell);
     else
-        m_pCursorCell->cell = std::make_unique<CVGCell>(*cell);
-    if (!m_pCursorCell->cell->HasProperty(VGCELL_EXTRADATA))
-        m_pCursorCell->cell->ReleaseExtraData();
+        m_pCursorCell->cell = m_cells.Make(*cell);
+    CVGCell* stored = m_pCursorCell->cell;
+    if (!stored->HasProperty(VGCELL_EXTRADATA))
+        stored->ReleaseExtraData();
+    m_pCursorCell->text =
+        stored->HasProperty(VGCELL_VALUE) && stored->ReadDataType() == VGDATA_TEXT ? stored->ReadText() : nullptr;
     return 0;
 }
 
@@ -447,6 +500,41 @@ int CVGMem::FindNextText(LPCWSTR text, int* column, int* row, int flags)
         r = nextRow(r);
     }
 
+    if (!backwards) {
+        // Searching down walks the rows by their links instead of moving the cursor row by row.
+        RowNode* rowNode = MoveToRow(r) ? m_pCursorRow : nullptr;
+        RowNode* firstRow = nullptr;
+        for (int visited = 0; visited <= rowCount; ++visited) {
+            if (rowNode) {
+                CellNode* node = NodeAt(rowNode, c);
+                for (; node; node = node->next) {
+                    const LPCWSTR text = node->text ? node->text : (node->cell ? node->cell->ReadText() : nullptr);
+                    if (text && TextMatches(text, needle, flags)) {
+                        m_pCursorRow = rowNode;
+                        m_cursorRow = r;
+                        ResetCursorColumn();
+                        *column = c;
+                        *row = r;
+                        return 0;
+                    }
+                    if (!everyColumn || ++c > lastColumn)
+                        break;
+                }
+            }
+            if (++r > lastRow) {
+                r = 0;
+                if (!firstRow)
+                    firstRow = MoveToRow(0) ? m_pCursorRow : nullptr;
+                rowNode = firstRow;
+            } else {
+                rowNode = rowNode ? rowNode->next : nullptr;
+            }
+            if (everyColumn)
+                c = rowStart;
+        }
+        return 1;
+    }
+
     // Row count + 1 rows: the start row is visited again last, for the cells before the start.
     for (int visited = 0; visited <= rowCount; ++visited) {
         if (MoveToRow(r)) {
@@ -491,7 +579,7 @@ int CVGMem::SortByColumns(const int* columns, int count, int flags)
     for (size_t index = 0; index < rowTotal; ++index) {
         for (size_t key = 0; key < keyCount; ++key) {
             CellNode* node = NodeAt(rows[index], columns[key]);
-            keys[index * keyCount + key] = node ? node->cell.get() : nullptr;
+            keys[index * keyCount + key] = node ? node->cell : nullptr;
         }
     }
 
@@ -553,6 +641,7 @@ int CVGMem::SortByColumns(const int* columns, int count, int flags)
     previous->next = nullptr;
     m_pCursorRow = rows[order.front()];
     m_cursorRow = 0;
+    m_pRow0 = m_pCursorRow;
     ResetCursorColumn();
     return 0;
 }

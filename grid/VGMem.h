@@ -41,7 +41,10 @@ public:
 
 private:
     struct CellNode {
-        std::unique_ptr<CVGCell> cell;
+        CVGCell* cell = nullptr;   // owned, from the store's cell pool
+        // The cell's text when it holds a text (not a number, whose text is made when read), kept
+        // here so that a search reads the text without visiting the cell; set by every store.
+        LPCWSTR text = nullptr;
         CellNode* next = nullptr;  // right
         CellNode* prev = nullptr;  // left
     };
@@ -49,6 +52,10 @@ private:
         CellNode* column0 = nullptr;
         RowNode* next = nullptr;   // below
         RowNode* prev = nullptr;   // above
+        // The node last looked up in this row, so that a column read row after row (a search, a
+        // sort key) walks along the row once. Reset whenever column nodes are linked in or out.
+        CellNode* recent = nullptr;
+        int recentColumn = 0;
     };
 
     // Nodes come from chunks the store owns, so the cells of a row, and successive rows, lie side by
@@ -67,21 +74,42 @@ private:
         std::vector<Node*> m_free;
     };
 
+    // Stored cells live in chunks the store owns, made in place and recycled, so storing a cell
+    // costs no allocation of its own and the cells of a row lie side by side.
+    class CellPool {
+    public:
+        CellPool() = default;
+        CellPool(const CellPool&) = delete;
+        CellPool& operator=(const CellPool&) = delete;
+        CVGCell* Make(const CVGCell& from);
+        void Free(CVGCell* cell);
+        // Only once every cell has been freed.
+        void Clear();
+
+    private:
+        static constexpr size_t kChunkSize = 256;
+        std::vector<std::unique_ptr<unsigned char[]>> m_chunks;
+        size_t m_usedInLastChunk = kChunkSize;
+        std::vector<CVGCell*> m_free;
+    };
+
     bool MoveToRow(int row);
     bool MoveToColumn(int column);
     void ResetCursorColumn();
     RowNode* TopRow() const;
     static CellNode* NodeAt(RowNode* row, int column);
-    static void DestroyCell(CellNode* node);
+    static void ForgetRecentNodes(RowNode* top);
+    void DestroyCell(CellNode* node);
     void FreeRow(RowNode* row);
     CVGCell* StoredCellAt(int column, int row);
-    int ColumnPositionOfId(int id) const;
     void RenumberColumnIds(int position, int delta);
 
     NodePool<RowNode> m_rowNodes;
     NodePool<CellNode> m_cellNodes;
+    CellPool m_cells;
     int m_cursorRow = 0;
     RowNode* m_pCursorRow = nullptr;  // null: the store is empty
+    RowNode* m_pRow0 = nullptr;       // row 0 once the cursor has been there; null after rows move
     int m_cursorColumn = 0;
     CellNode* m_pCursorCell = nullptr;
 };

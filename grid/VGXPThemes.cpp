@@ -157,6 +157,13 @@ HRESULT CallDrawThemeText(HTHEME theme, HDC dc, int part, int state, LPCWSTR tex
     return draw ? draw(theme, dc, part, state, text, length, flags, flags2, rect) : E_FAIL;
 }
 
+HRESULT CallDrawThemeParentBackground(HWND window, HDC dc, const RECT* rect)
+{
+    using Draw = HRESULT(WINAPI*)(HWND, HDC, const RECT*);
+    const Draw draw = Entry<Draw>("DrawThemeParentBackground");
+    return draw ? draw(window, dc, rect) : E_FAIL;
+}
+
 BOOL CallIsThemeBackgroundPartiallyTransparent(HTHEME theme, int part, int state)
 {
     const auto query = Entry<BOOL(WINAPI*)(HTHEME, int, int)>("IsThemeBackgroundPartiallyTransparent");
@@ -319,6 +326,13 @@ bool VGXPThemes::ThemedText(HWND, HDC dc, int element, int state, LPCWSTR text, 
         return false;
     // Drawn only when the library says so: a failed call leaves the text to the classic drawing.
     return SUCCEEDED(CallDrawThemeText(theme, dc, entry->part, entry->state, text, length, flags, 0, rect));
+}
+
+bool VGXPThemes::ThemedParentBackground(HWND window, HDC dc, const RECT* rect)
+{
+    if (!ThemesAvailable())
+        return false;
+    return SUCCEEDED(CallDrawThemeParentBackground(window, dc, rect));
 }
 
 void VGXPThemes::OnThemeChanged()

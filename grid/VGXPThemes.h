@@ -81,6 +81,8 @@ public:
     static bool ThemedText(HWND window, HDC dc, int element, int state, LPCWSTR text, int length, DWORD flags,
                            const RECT* rect);
 
+    // The parent's themed background under a child's rectangle; false when not drawn.
+    static bool ThemedParentBackground(HWND window, HDC dc, const RECT* rect);
     // The system theme changed: cached handles belong to the old one.
     static void OnThemeChanged();
     // Back to the unbound state: table emptied, handles closed, library unloaded (the switch and

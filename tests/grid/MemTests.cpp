@@ -429,3 +429,81 @@ TEST(PtrList, OutOfRangeAndFreeEntries)
 }
 
 }  // namespace
+
+TEST_F(MemStore, ColumnInsertionAndRemovalByIdAgreeAfterColumnsMoved)
+{
+    Put(0, 0, L"a");
+    Put(1, 0, L"b");
+    Put(2, 0, L"c");
+    ASSERT_EQ(0, VGLayout::MoveColumnRecord(host.info, 0, 2, 0));  // visible ids now 1, 2, 0
+    ASSERT_EQ(0, mem.InsertColumnAt(1));
+    EXPECT_EQ(L"a", At(0, 0));
+    EXPECT_EQ(L"<none>", At(1, 0));
+    EXPECT_EQ(L"b", At(2, 0));
+    ASSERT_EQ(0, mem.RemoveColumn(1));
+    EXPECT_EQ(L"a", At(0, 0));
+    EXPECT_EQ(L"b", At(1, 0));
+    EXPECT_EQ(L"c", At(2, 0));
+    EXPECT_EQ(1, host.info.m_columns[0].id);
+    EXPECT_EQ(2, host.info.m_columns[1].id);
+    EXPECT_EQ(0, host.info.m_columns[2].id);
+}
+
+TEST_F(MemStore, SearchesAfterAColumnIsRemovedOrInsertedSeeTheCellsWhereTheyNowAre)
+{
+    for (int row = 0; row < 4; ++row) {
+        Put(0, row, (L"a" + std::to_wstring(row)).c_str());
+        Put(1, row, (L"b" + std::to_wstring(row)).c_str());
+        Put(2, row, (L"c" + std::to_wstring(row)).c_str());
+    }
+    host.info.m_rowCount = 4;
+    int column = 1, row = 0;
+    ASSERT_EQ(0, mem.FindFirstText(L"b3", &column, &row, 0));  // column 1 looked up in every row
+    EXPECT_EQ(3, row);
+    ASSERT_EQ(0, mem.RemoveColumn(0));
+    column = 1;
+    ASSERT_EQ(0, mem.FindFirstText(L"c2", &column, &row, 0));
+    EXPECT_EQ(2, row);
+    ASSERT_EQ(0, mem.InsertColumnAt(0));
+    column = 1;
+    ASSERT_EQ(0, mem.FindFirstText(L"b1", &column, &row, 0));
+    EXPECT_EQ(1, row);
+}
+
+TEST_F(MemStore, RowsReachedFromTheTopAfterRowsAreInsertedRemovedOrSortedAreTheRightOnes)
+{
+    for (int row = 0; row < 6; ++row)
+        Put(0, row, std::to_wstring(5 - row).c_str());
+    EXPECT_EQ(L"5", At(0, 0));
+    EXPECT_EQ(L"0", At(0, 5));
+    ASSERT_EQ(0, mem.InsertRowAt(0));
+    EXPECT_EQ(L"<none>", At(0, 0));  // the new row holds no cell
+    EXPECT_EQ(L"5", At(0, 1));
+    ASSERT_EQ(0, mem.RemoveRow(0));
+    EXPECT_EQ(L"5", At(0, 0));
+    ASSERT_EQ(0, mem.SortByColumn(0, 0));
+    EXPECT_EQ(L"0", At(0, 0));
+    EXPECT_EQ(L"5", At(0, 5));
+    EXPECT_EQ(L"1", At(0, 1));
+}
+
+TEST_F(MemStore, ASearchSeesWhatACellHoldsNowAfterItIsStoredAgain)
+{
+    host.info.m_rowCount = 3;
+    Put(1, 2, L"old");
+    CVGCell number;
+    number.PutNumber(7);
+    number.PutPlainNumberText(1);
+    mem.StoreCell(1, 2, &number);
+    int column = 1, row = 0;
+    EXPECT_EQ(1, mem.FindFirstText(L"old", &column, &row, 0));
+    column = 1;
+    EXPECT_EQ(0, mem.FindFirstText(L"7", &column, &row, 0));
+    EXPECT_EQ(2, row);
+    Put(1, 2, L"new");
+    column = 1;
+    EXPECT_EQ(0, mem.FindFirstText(L"new", &column, &row, 0));
+    mem.RemoveCell(1, 2);
+    column = 1;
+    EXPECT_EQ(1, mem.FindFirstText(L"new", &column, &row, 0));
+}

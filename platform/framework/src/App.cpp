@@ -2,6 +2,7 @@
 #include <framework/Module.h>
 
 #include <process.h>
+#include <cwchar>
 
 namespace {
 
@@ -216,6 +217,20 @@ int CWinApp::DoMessageBox(LPCWSTR lpszPrompt, UINT nType, UINT) {
     }
     if (owner != nullptr) owner = ::GetLastActivePopup(::GetAncestor(owner, GA_ROOTOWNER));
     return ::MessageBoxW(owner, lpszPrompt, AfxGetAppName(), nType);
+}
+
+void CWinApp::WinHelp(DWORD_PTR dwData, UINT nCmd) {
+    wchar_t path[MAX_PATH] = {};
+    if (m_pszHelpFilePath != nullptr) {
+        ::lstrcpynW(path, m_pszHelpFilePath, MAX_PATH);
+    } else {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+        wchar_t* dot = length ? ::wcsrchr(path, L'.') : nullptr;
+        if (dot == nullptr || dot - path > MAX_PATH - 5) return;
+        ::lstrcpyW(dot, L".hlp");
+    }
+    CWnd* main = AfxGetMainWnd();
+    ::WinHelpW(main ? main->GetSafeHwnd() : nullptr, path, nCmd, dwData);
 }
 
 CWinApp* AfxGetApp() { return g_app; }

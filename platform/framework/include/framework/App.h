@@ -78,6 +78,10 @@ public:
     void EnableControlContainer() {}
 
     virtual int DoMessageBox(LPCWSTR lpszPrompt, UINT nType, UINT nIDPrompt);
+    // Opens the application's help file (m_pszHelpFilePath, else the program's name with .hlp) at a
+    // context or topic, for the main window.
+    virtual void WinHelp(DWORD_PTR dwData, UINT nCmd = HELP_CONTEXT);
+    LPCWSTR m_pszHelpFilePath = nullptr;
 
 private:
     CString m_appName;

@@ -160,6 +160,10 @@ public:
     int ExcludeClipRect(LPCRECT r) { return ExcludeClipRect(r->left, r->top, r->right, r->bottom); }
     int SelectClipRgn(CRgn* pRgn) { return ::SelectClipRgn(m_hDC, pRgn ? static_cast<HRGN>(*pRgn) : nullptr); }
     int GetClipBox(LPRECT lpRect) const { return ::GetClipBox(m_hDC, lpRect); }
+    BOOL ScrollDC(int dx, int dy, LPCRECT lpRectScroll, LPCRECT lpRectClip, CRgn* pRgnUpdate, LPRECT lpRectUpdate) {
+        return ::ScrollDC(m_hDC, dx, dy, lpRectScroll, lpRectClip, pRgnUpdate ? static_cast<HRGN>(*pRgnUpdate) : nullptr,
+                          lpRectUpdate);
+    }
     BOOL PtVisible(int x, int y) const { return ::PtVisible(m_hDC, x, y); }
     BOOL RectVisible(LPCRECT lpRect) const { return ::RectVisible(m_hDC, lpRect); }
 };

@@ -40,7 +40,14 @@ public:
 
     BasicString& operator=(const BasicString&) = default;
     BasicString& operator=(BasicString&&) noexcept = default;
-    BasicString& operator=(PCXSTR psz) { m_str = psz ? psz : StdString(); return *this; }
+    // Assigned in place: the text reuses the storage it already has.
+    BasicString& operator=(PCXSTR psz) {
+        if (psz)
+            m_str.assign(psz);
+        else
+            m_str.clear();
+        return *this;
+    }
     BasicString& operator=(Ch ch) { m_str.assign(1, ch); return *this; }
     BasicString& operator=(PCYSTR psz) { return *this = BasicString(psz); }
     BasicString& operator=(const BasicString<YCHAR>& other) { return *this = BasicString(other); }
