@@ -133,6 +133,27 @@ TEST_F(ResponderTest, EchoReplySwapsAddressesAndCarriesValidChecksums) {
     EXPECT_EQ(reply[42], 0x61);
 }
 
+// An echo type of 0 instead of 8 lowers the message's sum by 0x0800: a request whose checksum
+// bytes are FA FF is answered with 03 00 (the carry wraps around).
+TEST_F(ResponderTest, EchoReplyChecksumWrapsItsCarry) {
+    ASSERT_EQ(BrevixC_StartAutoReply(AutoReply(0, 0, kEntryIp)), 1);
+    const PortPeers::Host peer = PortPeers::PeerOf(0);
+    Bytes request = wire::EchoRequest(kEntryMac, peer.mac, peer.ipv4, kEntryIp, 0x4242, 9, 32);
+    wire::Put16(request, 36, 0);
+    wire::Put16(request, 42, 0);
+    // The data word that makes the message's sum 0x0500, so that its checksum is FA FF.
+    const uint32_t word = 0x0500u + wire::Checksum(request, 34, 40);
+    wire::Put16(request, 42, uint16_t((word & 0xFFFF) + (word >> 16)));
+    wire::Put16(request, 36, wire::Checksum(request, 34, 40));
+    ASSERT_EQ(wire::Get16(request, 36), 0xFAFF);
+    ASSERT_TRUE(peers->Inject(0, request));
+    Bytes reply;
+    ASSERT_TRUE(peers->WaitForSent(0, [&](const Bytes& f) { return f.size() > 34 && f[23] == 1 && (reply = f, true); },
+                                   support::kPatience));
+    EXPECT_EQ(reply[36], 0x03);
+    EXPECT_EQ(reply[37], 0x00);
+}
+
 TEST_F(ResponderTest, NeighbourSolicitationGetsAnAdvertisementWithTheEntryAddress) {
     const Ipv6 address = {0xFE, 0x80, 0, 0, 0, 0, 0, 0, 0x02, 0x1B, 0x2C, 0xFF, 0xFE, 0x77, 0x00, 0x01};
     ASSERT_EQ(BrevixC_StartAutoReply(AutoReply(0, 0, kEntryIp)), 1);
