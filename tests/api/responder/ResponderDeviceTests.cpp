@@ -333,6 +333,16 @@ TEST_F(ResponderTest, RouterTestFindsTheNatPort) {
     EXPECT_EQ(IpAt(Bytes(record.lanIPv4, record.lanIPv4 + 4), 0), router.lanOffered);
     EXPECT_EQ(IpAt(Bytes(record.lanGateway, record.lanGateway + 4), 0), router.lanAddress);
     EXPECT_EQ(MacAt(Bytes(record.lanGatewayMac, record.lanGatewayMac + 6), 0), router.lanMac);
+
+    // Once the call has returned, the record is the caller's alone: a later ARP reply to the WAN
+    // address changes nothing in it.
+    const BrevixC_RouterTest_T returned = record;
+    const Ipv4 wan = {10, 77, 60, 1};
+    const Mac stranger = {0x00, 0x1C, 0x7E, 0x70, 0x00, 0x0C};
+    ASSERT_TRUE(peers->Inject(0, wire::Arp(2, MacAt(Bytes(record.wanMac, record.wanMac + 6), 0), stranger,
+                                           {10, 77, 60, 9}, stranger, wan)));
+    AnsweredArp(0, wan);
+    EXPECT_EQ(std::memcmp(&returned, &record, sizeof record), 0);
 }
 
 TEST_F(ResponderTest, RouterTestGivesZeroWhenTheLanDhcpDoesNotAnswer) {
