@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace capi {
@@ -25,6 +26,11 @@ inline uint16_t Get16(const uint8_t* b) { return uint16_t(b[0] << 8 | b[1]); }
 inline void Put16(uint8_t* b, uint16_t v) {
     b[0] = uint8_t(v >> 8);
     b[1] = uint8_t(v);
+}
+
+// a.b.c.d, for the log.
+inline std::string DottedAddress(const uint8_t* a) {
+    return std::to_string(a[0]) + "." + std::to_string(a[1]) + "." + std::to_string(a[2]) + "." + std::to_string(a[3]);
 }
 
 // An ARP request of `length` bytes (60 or 64): bytes 42 to 59 hold `fill`, the rest are zero.

@@ -14,7 +14,6 @@
 
 #include <cstring>
 #include <random>
-#include <string>
 
 namespace capi {
 namespace {
@@ -24,10 +23,6 @@ constexpr uint32_t kReplyControlBit = 1u << 24;
 constexpr uint32_t kRouterStepMs = 100;
 const uint8_t kBroadcast[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
-std::string Dotted(const uint8_t* a) {
-    return std::to_string(a[0]) + "." + std::to_string(a[1]) + "." + std::to_string(a[2]) + "." + std::to_string(a[3]);
-}
-
 // The port's capture mode word reset to the reply bit alone, and written.
 int SetCaptureControlReply(uint8_t port, bool on) {
     const uint32_t value = on ? kReplyControlBit : 0;
@@ -36,13 +31,13 @@ int SetCaptureControlReply(uint8_t port, bool on) {
     return BVT_GenW(1, pair);
 }
 
-// The entry's first bytes configure the port's host receive.
-int ConfigureHostRx(uint8_t port, const HostEntry& e) {
-    return HostRxConfigure(port, e.flags, e.mac, e.secondMac, e.option);
-}
-
-HostEntry EntryOf(uint8_t port, uint8_t index) {
-    return HostTables::Instance().Update([&](HostTableSet& t) { return t.entries[port][index]; });
+// The entry's first bytes configure the port's host receive; host sending, the reply bit and host
+// receive follow `on`.
+void ApplyEntry(uint8_t port, const HostEntry& e, bool on) {
+    HostRxConfigure(port, e.flags, e.mac, e.secondMac, e.option);
+    SetHostSend(port, on ? 1 : 0);
+    SetCaptureControlReply(port, on);
+    SetHostRx(port, on);
 }
 
 void SendFrame(uint8_t port, const FrameBytes& frame) { SendHostFrame(port, frame.data(), uint32_t(frame.size())); }
@@ -102,10 +97,7 @@ int StartAutoReply(const BrevixC_AutoReply_T& record) {
             }
             return e;
         });
-        ConfigureHostRx(p, entry);
-        SetHostSend(p, 1);
-        SetCaptureControlReply(p, true);
-        SetHostRx(p, true);
+        ApplyEntry(p, entry, true);
     }
     return 1;
 }
@@ -127,10 +119,7 @@ int StopAutoReply(uint8_t port, uint32_t entry) {
             }
             return e;
         });
-        ConfigureHostRx(p, e);
-        SetHostSend(p, 0);
-        SetCaptureControlReply(p, false);
-        SetHostRx(p, false);
+        ApplyEntry(p, e, false);
         PumpWait(50);
     }
     return 1;
@@ -205,7 +194,7 @@ int RouterTest(BrevixC_RouterTest_T& caller) {
             std::memcpy(record(t).routerWanIPv4, t.entries[wan][0].gateway, 4);
             return record(t);
         });
-        Log("WAN Gateway IP:", Dotted(r.routerWanIPv4));
+        Log("WAN Gateway IP:", DottedAddress(r.routerWanIPv4));
     }
     BrevixC_RouterTest_T r = HostTables::Instance().Update(record);
     SendFrame(wan, BuildArpRequest(kBroadcast, r.wanMac, r.wanIPv4, r.routerWanIPv4, 60, 0));
@@ -230,7 +219,7 @@ int RouterTest(BrevixC_RouterTest_T& caller) {
             std::memcpy(record(t).lanGateway, t.entries[lan][0].gateway, 4);
             return record(t);
         });
-        Log("Get LAN IP:", Dotted(r.lanIPv4));
+        Log("Get LAN IP:", DottedAddress(r.lanIPv4));
     }
     r = HostTables::Instance().Update([&](HostTableSet& t) {
         HostEntry& e = t.entries[lan][0];

@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string>
 
 namespace capi {
 namespace {
@@ -28,10 +27,6 @@ struct Answer {
 
 bool Same4(const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, 4) == 0; }
 bool Same6(const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, 6) == 0; }
-
-std::string Dotted(const uint8_t* a) {
-    return std::to_string(a[0]) + "." + std::to_string(a[1]) + "." + std::to_string(a[2]) + "." + std::to_string(a[3]);
-}
 
 uint16_t EtherType(const uint8_t* f) { return Get16(f + 12); }
 
@@ -85,7 +80,7 @@ void ArpRequest(const HostTableSet& t, const uint8_t* request, std::vector<Answe
         for (const HostEntry& e : t.entries[port]) {
             if (!e.enabled) continue;
             Log("ARP request packet");
-            Log("Dest IP = ", Dotted(request + 38), ", Source IP = ", Dotted(request + 28));
+            Log("Dest IP = ", DottedAddress(request + 38), ", Source IP = ", DottedAddress(request + 28));
         }
         for (const HostEntry& e : t.entries[port]) {
             if (!e.enabled || !Same4(e.ipv4, request + 38) || Unspecified(e.ipv4, 4)) continue;
