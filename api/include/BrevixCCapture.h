@@ -171,7 +171,7 @@ uint32_t __stdcall BrevixC_GetSDFREnable(uint8_t port);
 // entry above 2 or when the mutex is not there (the library is not loaded).
 inline bool BrevixC_CopyCaptureBuffer(uint8_t entry, BrevixC_CaptureVector& copy) {
     if (entry > 2) return false;
-    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"Mutex");
+    HANDLE mutex = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, L"Mutex");
     if (!mutex) return false;
     const DWORD waited = WaitForSingleObject(mutex, INFINITE);
     if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {

@@ -83,7 +83,8 @@ int main() {
     BrevixC_SYS_TerminateProcess();
     tester.Stop();
     if (uploaded != kFrames) {
-        std::fprintf(stderr, "only %zu of %u frames uploaded\n", uploaded, kFrames);
+        std::fprintf(stderr, "only %zu of %u frames uploaded in %.1f s (reported %u; the tester sent %zu, holds %zu)\n",
+                     uploaded, kFrames, seconds, unsigned(recordsHeld), engine.Sent(0), engine.Held(0));
         return 1;
     }
     uint64_t busy = 0;
