@@ -36,12 +36,13 @@ function(brevix_add_dll target)
   set_property(GLOBAL APPEND PROPERTY BREVIX_DELIVERABLES "$<TARGET_FILE:${target}>=${_def}")
 endfunction()
 
-# brevix_add_gtest(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [NETWORK])
+# brevix_add_gtest(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [NETWORK] [DESKTOP])
 # One test executable is one CTest entry; it runs under Wine on an Xvfb display of its own
 # (scripts/own-display). NETWORK tests take one veth pair of the test namespace as a CTest resource,
-# so they can run in parallel.
+# so they can run in parallel. DESKTOP tests move the mouse pointer or need the foreground: both
+# belong to the Wine desktop that every test program shares, so such programs take turns.
 function(brevix_add_gtest name)
-  cmake_parse_arguments(ARG "NETWORK" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "NETWORK;DESKTOP" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} brevix_gtest_main)
   add_test(NAME ${name}
@@ -55,6 +56,9 @@ function(brevix_add_gtest name)
   endif()
   if(ARG_NETWORK)
     set_tests_properties(${name} PROPERTIES RESOURCE_GROUPS "veth:1")
+  endif()
+  if(ARG_DESKTOP)
+    set_property(TEST ${name} APPEND PROPERTY RESOURCE_LOCK desktop)
   endif()
 endfunction()
 
