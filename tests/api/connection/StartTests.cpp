@@ -1,7 +1,5 @@
-// A library freshly loaded, before any connection: the first register call's message pump, calls
-// that need a tester, and the debug log console.
-//
-// The first test relies on making the first register call of the process.
+// A library freshly loaded, before any connection: the register calls' message pump, calls that
+// need a tester, and the debug log console.
 
 #include "BrevixCAPI.h"
 #include "ConsoleText.h"
@@ -18,19 +16,30 @@ namespace {
 
 bool PostedMessageWaiting() {
     MSG message;
-    return PeekMessageW(&message, nullptr, WM_APP, WM_APP, PM_REMOVE) != FALSE;
+    return PeekMessageW(&message, nullptr, WM_APP, WM_APP, PM_NOREMOVE) != FALSE;
 }
 
-TEST(FreshLibraryTest, FirstSendAndWaitPumpsAPostedMessageAndTheSecondDoesNot) {
+// Every tenth send-and-wait of the process pumps the caller's messages first (the first one
+// included). Where the count stands depends on the cases before: the first call that dispatches
+// a posted message shows it, and the next such call is ten calls later.
+TEST(FreshLibraryTest, EveryTenthSendAndWaitPumpsPostedMessages) {
     MSG message;
     PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // gives the thread its queue
     uint32_t value = 7;
     ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), WM_APP, 0, 0));
-    EXPECT_EQ(BVT_Read(0x40000004, &value), 0);
-    EXPECT_FALSE(PostedMessageWaiting()) << "the first call dispatched it";
+    int calls = 0;
+    while (PostedMessageWaiting() && calls < 10) {
+        EXPECT_EQ(BVT_Read(0x40000004, &value), 0);
+        ++calls;
+    }
+    ASSERT_FALSE(PostedMessageWaiting()) << "one of ten calls dispatched it";
     ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), WM_APP, 0, 0));
+    for (int call = 1; call < 10; ++call) {
+        EXPECT_EQ(BVT_Read(0x40000004, &value), 0);
+        EXPECT_TRUE(PostedMessageWaiting()) << "call " << call << " after the pump left it";
+    }
     EXPECT_EQ(BVT_Read(0x40000004, &value), 0);
-    EXPECT_TRUE(PostedMessageWaiting()) << "the second call left it";
+    EXPECT_FALSE(PostedMessageWaiting()) << "the tenth call dispatched it";
     EXPECT_EQ(value, 7u);
 }
 
