@@ -40,7 +40,9 @@ endfunction()
 # One test executable is one CTest entry; it runs under Wine on an Xvfb display of its own
 # (scripts/own-display). NETWORK tests take one veth pair of the test namespace as a CTest resource,
 # so they can run in parallel. DESKTOP tests move the mouse pointer or need the foreground: both
-# belong to the Wine desktop that every test program shares, so such programs take turns.
+# belong to the Wine desktop that every test program shares, so such programs take turns. Every
+# program that drives windows through test_support_gui is one: its posted mouse input moves the
+# pointer, which controls read back (tips, hover, drags).
 function(brevix_add_gtest name)
   cmake_parse_arguments(ARG "NETWORK;DESKTOP" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -57,7 +59,7 @@ function(brevix_add_gtest name)
   if(ARG_NETWORK)
     set_tests_properties(${name} PROPERTIES RESOURCE_GROUPS "veth:1")
   endif()
-  if(ARG_DESKTOP)
+  if(ARG_DESKTOP OR "test_support_gui" IN_LIST ARG_LIBS)
     set_property(TEST ${name} APPEND PROPERTY RESOURCE_LOCK desktop)
   endif()
 endfunction()

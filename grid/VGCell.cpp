@@ -456,6 +456,21 @@ int CVGCell::ReplaceFrom(const CVGCell* source)
     return 0;
 }
 
+bool CVGCell::SameApartFromText(const CVGCell& other) const
+{
+    return m_properties == other.m_properties && m_visualStyle == other.m_visualStyle &&
+           m_dataType == other.m_dataType && m_pFormat == other.m_pFormat && m_pStyleCell == other.m_pStyleCell &&
+           m_number == other.m_number && m_readOnly == other.m_readOnly && m_decimals == other.m_decimals &&
+           m_typeIndex == other.m_typeIndex && m_typeStyle == other.m_typeStyle && m_textColor == other.m_textColor &&
+           m_backColor == other.m_backColor && m_highlightTextColor == other.m_highlightTextColor &&
+           m_highlightBackColor == other.m_highlightBackColor && m_borderStyle == other.m_borderStyle &&
+           m_pBorderPen == other.m_pBorderPen && m_pFont == other.m_pFont && m_pBitmap == other.m_pBitmap &&
+           m_alignment == other.m_alignment && m_joinOrigin == other.m_joinOrigin &&
+           m_joinRowOffset == other.m_joinRowOffset && m_joinColumnOffset == other.m_joinColumnOffset &&
+           m_themeElement == other.m_themeElement && m_attachment == other.m_attachment &&
+           m_extraData == other.m_extraData && m_label == other.m_label && m_mask == other.m_mask;
+}
+
 int CVGCell::ReplaceInto(CVGCell* target) const
 {
     return target ? target->ReplaceFrom(this) : 0;

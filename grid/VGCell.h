@@ -136,6 +136,11 @@ public:
     int ReplaceFrom(const CVGCell* source);
     int ReplaceInto(CVGCell* target) const;
 
+    // Whether the two cells agree in everything but their text (the extras compared by identity).
+    bool SameApartFromText(const CVGCell& other) const;
+    // Whether the cell shares nothing with other holders: no attachment and no extra data.
+    bool HoldsNoExtras() const { return !m_attachment && !m_extraData; }
+
     int ResetProperties();
     int ResetAll();
     int ConvertDataType(short type);

@@ -7,6 +7,7 @@
 #include "VGLayout.h"
 #include "VGXPThemes.h"
 
+#include <algorithm>
 #include <cmath>
 
 IMPLEMENT_DYNAMIC(CVGCellFormat, CObject)
@@ -447,8 +448,32 @@ void CVGCellType::PaintCellForPrint(CDC* dc, RECT* rect, int column, int row, CV
         if ((!text || !*text) && FindOverflowSource(dc, column, row, &sourceColumn, &source) != 0)
             return;  // the source cell's own printing covers this one
     }
+    CFont* font = cell->HasProperty(VGCELL_FONT) ? cell->ReadFont() : nullptr;
+    const HGDIOBJ oldFont = font && font->GetSafeHandle() ? dc->SelectObject(font->GetSafeHandle()) : nullptr;
+    const LPCWSTR text = cell->ReadText();
+    int needed = text && *text ? dc->GetTextExtent(text, lstrlenW(text)).cx : 0;
+    if (needed > 0)
+        needed += static_cast<int>((info ? info->m_cellMargin : 4) * m_scale);
+    // A text wider than its column runs on over the empty cells to its right, as on screen, but
+    // within the columns being printed.
+    if (info && m_pGrid && CanOverflow(cell) && VGLayout::ColumnWidth(*info, column) * m_scale < needed) {
+        const VGPrintSettings& print = m_pGrid->PrintSettings();
+        const int last = print.lastColumn >= 0 ? std::min(print.lastColumn, info->m_columnCount - 1)
+                                               : info->m_columnCount - 1;
+        CVGCell next;
+        for (int c = column + 1; c <= last && rect->right - rect->left < needed; ++c) {
+            next.ResetAll();
+            m_pGrid->GetEffectiveCell(c, row, &next);
+            const LPCWSTR nextText = next.ReadText();
+            if (nextText && *nextText)
+                break;
+            rect->right += static_cast<LONG>(VGLayout::ColumnWidth(*info, c) * m_scale);
+        }
+    }
     PaintBorder(dc, rect, rect, cell);
     PaintText(dc, rect, 0, column, row, cell, selected, current);
+    if (oldFont)
+        dc->SelectObject(oldFont);
 }
 
 void CVGCellType::PaintCellScaled(CDC* dc, RECT* rect, int column, int row, CVGCell* cell)

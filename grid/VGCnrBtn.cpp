@@ -1,6 +1,7 @@
 #include "VGCnrBtn.h"
 
 #include "VGCtrl.h"
+#include "VGToolTips.h"
 
 #include <algorithm>
 
@@ -17,6 +18,7 @@ BEGIN_MESSAGE_MAP(CVGCnrBtn, CWnd)
     ON_WM_RBUTTONUP()
     ON_WM_HELPINFO()
     ON_MESSAGE(WM_HELPHITTEST, OnHelpHitTest)
+    ON_NOTIFY_EX(TTN_GETDISPINFOW, 0, OnNeedTipText)
 END_MESSAGE_MAP()
 
 BOOL CVGCnrBtn::PreCreateWindow(CREATESTRUCT& cs)
@@ -165,4 +167,22 @@ BOOL CVGCnrBtn::OnHelpInfo(HELPINFO* pHelpInfo)
 LRESULT CVGCnrBtn::OnHelpHitTest(WPARAM, LPARAM)
 {
     return static_cast<LRESULT>(m_pGrid->GetHelpContextId(-1, -1, VGSECTION_CORNER));
+}
+
+namespace {
+VGToolTips::LastCell g_cornerTipCell;
+}  // namespace
+
+INT_PTR CVGCnrBtn::OnToolHitTest(CPoint, TOOLINFOW* pTI) const
+{
+    return VGToolTips::HitTest(m_hWnd, true, -1, -1, g_cornerTipCell, pTI);
+}
+
+BOOL CVGCnrBtn::OnNeedTipText(UINT, NMHDR* pNMHDR, LRESULT* pResult)
+{
+    CString text;
+    if (!m_pGrid || m_pGrid->GetTipText(-1, -1, VGSECTION_CORNER, &text) != 1)
+        return FALSE;
+    *pResult = 0;
+    return VGToolTips::AnswerTextRequest(pNMHDR, text, true);
 }

@@ -22,6 +22,8 @@ public:
     int IsArmed() const { return m_armed; }
 
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    // A tip for the corner under the pointer once it rests there (shown while tooltips are enabled).
+    INT_PTR OnToolHitTest(CPoint point, TOOLINFOW* pTI) const override;
 
 protected:
     void OnPaint();
@@ -34,6 +36,7 @@ protected:
     void OnRButtonUp(UINT nFlags, CPoint point);
     BOOL OnHelpInfo(HELPINFO* pHelpInfo);
     LRESULT OnHelpHitTest(WPARAM wParam, LPARAM lParam);
+    BOOL OnNeedTipText(UINT id, NMHDR* pNMHDR, LRESULT* pResult);
 
     DECLARE_MESSAGE_MAP()
 

@@ -59,11 +59,14 @@ enum : int {
 // A message for a cell type: wParam names the registered type, lParam reaches its ReservedQueryD.
 constexpr UINT VGM_CELLTYPEMESSAGE = 0x464;
 
-// Scale factors of printed cells (1.0 on screen).
+// Scale factors of printed cells (1.0 on screen) and the columns being printed.
 struct VGPrintSettings {
     double scaleX = 1.0;
     double scaleY = 1.0;
     int margins[4] = {25, 25, 25, 25};
+    // The last column of the printed range: a printed text widens over empty neighbours up to it.
+    // -1: the sheet's last column.
+    int lastColumn = -1;
 };
 
 class CVGCtrl : public CWnd, public CVGGridHost {
@@ -187,6 +190,7 @@ public:
     CPen* DarkPen() { return &m_darkPen; }
     double GetPrintScaleX(CDC* dc) const { return dc && dc->IsPrinting() ? m_print.scaleX : 1.0; }
     double GetPrintScaleY(CDC* dc) const { return dc && dc->IsPrinting() ? m_print.scaleY : 1.0; }
+    VGPrintSettings& PrintSettings() { return m_print; }
     void SetTabResizing(int on) { m_lightLayout = on; }
     // Opens the application's help for a context id (nothing for 0).
     void OpenHelp(DWORD contextId);

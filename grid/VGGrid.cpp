@@ -3,6 +3,7 @@
 #include "VGCtrl.h"
 #include "VGLayout.h"
 #include "VGMultiSelect.h"
+#include "VGToolTips.h"
 #include "VGXPThemes.h"
 
 #include <cmath>
@@ -37,10 +38,8 @@ END_MESSAGE_MAP()
 
 namespace {
 
-// The last cell a tooltip hit test found, and the tip text: shared by every grid of the process.
-int g_tipColumn = -2;
-int g_tipRow = -2;
-wchar_t g_tipText[1024];
+// The last cell a tooltip hit test found: shared by every grid of the process.
+VGToolTips::LastCell g_tipCell;
 
 bool Overlaps(const RECT& a, const RECT& b)
 {
@@ -867,40 +866,19 @@ INT_PTR CVGGrid::OnToolHitTest(CPoint point, TOOLINFOW* pTI) const
 {
     int column = -1, row = -1;
     RECT rect;
-    if (m_pGrid->HitTestCell(point.x, point.y, &column, &row, &rect) != 0)
-        column = row = -1;
-    if (column == g_tipColumn && row == g_tipRow && pTI) {
-        pTI->uFlags = TTF_IDISHWND | TTF_NOTBUTTON | TTF_CLOSEONLEAVE;
-        pTI->hwnd = m_hWnd;
-        pTI->uId = reinterpret_cast<UINT_PTR>(m_hWnd);
-        pTI->lpszText = LPSTR_TEXTCALLBACKW;
-        return 1;
-    }
-    g_tipColumn = column;
-    g_tipRow = row;
-    CancelToolTips();
-    return -1;
+    const bool found = m_pGrid->HitTestCell(point.x, point.y, &column, &row, &rect) == 0;
+    return VGToolTips::HitTest(m_hWnd, found, column, row, g_tipCell, pTI);
 }
 
 BOOL CVGGrid::OnNeedTipText(UINT, NMHDR* pNMHDR, LRESULT* pResult)
 {
-    CPoint point;
-    ::GetCursorPos(&point);
-    ScreenToClient(&point);
     int column, row;
     RECT rect;
-    CellAt(point, &column, &row, &rect);
+    CellAt(VGToolTips::PointerIn(*this), &column, &row, &rect);
     CString text;
     if (m_pGrid->GetTipText(column, row, VGSECTION_CELLS, &text) != 1)
         return FALSE;
-    const HWND tip = pNMHDR->hwndFrom;
-    ::SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, 0x7FFF);
-    ::SendMessageW(tip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 0x7FFF);
-    ::SendMessageW(tip, TTM_SETDELAYTIME, TTDT_INITIAL, 200);
-    ::SendMessageW(tip, TTM_SETDELAYTIME, TTDT_RESHOW, 200);
-    lstrcpynW(g_tipText, text.GetString(), static_cast<int>(sizeof(g_tipText) / sizeof(g_tipText[0])));
-    reinterpret_cast<NMTTDISPINFOW*>(pNMHDR)->lpszText = g_tipText;
     if (pResult)
         *pResult = 0;
-    return TRUE;
+    return VGToolTips::AnswerTextRequest(pNMHDR, text, true);
 }

@@ -161,10 +161,16 @@ CVGMem::CellNode* CVGMem::NodeAt(RowNode* row, int column)
 {
     if (row->recent && row->recentColumn == column)
         return row->recent;
+    // From the node looked up last when it is nearer than column 0.
     CellNode* node = row->column0;
-    for (int index = 0; node && index < column; ++index)
+    int at = 0;
+    if (row->recent && std::abs(column - row->recentColumn) < std::abs(column)) {
+        node = row->recent;
+        at = row->recentColumn;
+    }
+    for (; node && at < column; ++at)
         node = node->next;
-    for (int index = 0; node && index > column; --index)
+    for (; node && at > column; --at)
         node = node->prev;
     row->recent = node;
     row->recentColumn = column;
@@ -184,8 +190,62 @@ void CVGMem::DestroyCell(CellNode* node)
         node->cell->ReleaseExtras();
         m_cells.Free(node->cell);
         node->cell = nullptr;
-        node->text = nullptr;
     }
+    if (node->style) {
+        ReleaseStyle(node->style);
+        node->style = nullptr;
+        node->longText.reset();
+    }
+    node->text = nullptr;
+}
+
+bool CVGMem::CanHoldCompactly(const CVGCell& cell)
+{
+    if (!cell.HoldsNoExtras() || cell.HasProperty(VGCELL_EXTRADATA))
+        return false;
+    return !cell.HasProperty(VGCELL_VALUE) || (cell.HasProperty(VGCELL_DATATYPE) &&
+                                                cell.ReadDataType() == VGDATA_TEXT && cell.ReadTextLength() > 0);
+}
+
+CVGMem::Style* CVGMem::ShareStyle(const CVGCell& cell)
+{
+    if (!m_pLastStyle || !m_pLastStyle->cell.SameApartFromText(cell)) {
+        ReleaseStyle(m_pLastStyle);
+        m_pLastStyle = new Style(cell);
+    }
+    ++m_pLastStyle->uses;
+    return m_pLastStyle;
+}
+
+void CVGMem::ReleaseStyle(Style* style)
+{
+    if (style && --style->uses == 0)
+        delete style;
+}
+
+void CVGMem::HoldText(CellNode* node, LPCWSTR text)
+{
+    node->longText.reset();
+    if (!text) {
+        node->text = nullptr;
+        return;
+    }
+    const size_t length = std::wcslen(text);
+    if (length < CellNode::kShortText) {
+        std::wmemcpy(node->shortText, text, length + 1);
+        node->text = node->shortText;
+        return;
+    }
+    node->longText = std::make_unique<wchar_t[]>(length + 1);
+    std::wmemcpy(node->longText.get(), text, length + 1);
+    node->text = node->longText.get();
+}
+
+LPCWSTR CVGMem::NodeText(CellNode* node)
+{
+    if (node->text)
+        return node->text;
+    return node->cell ? node->cell->ReadText() : nullptr;
 }
 
 void CVGMem::FreeRow(RowNode* row)
@@ -200,13 +260,6 @@ void CVGMem::FreeRow(RowNode* row)
         node = next;
     }
     m_rowNodes.Free(row);
-}
-
-CVGCell* CVGMem::StoredCellAt(int column, int row)
-{
-    if (!MoveToRow(row) || !MoveToColumn(column))
-        return nullptr;
-    return m_pCursorCell->cell;
 }
 
 // After an insertion the ids at or above the position grow; after a removal the ids above it
@@ -363,6 +416,8 @@ int CVGMem::RemoveAll()
     m_rowNodes.Clear();
     m_cellNodes.Clear();
     m_cells.Clear();
+    ReleaseStyle(m_pLastStyle);
+    m_pLastStyle = nullptr;
     m_pCursorRow = nullptr;
     m_pRow0 = nullptr;
     m_cursorRow = 0;
@@ -375,10 +430,19 @@ int CVGMem::FetchCell(int column, int row, CVGCell* cell)
 {
     if (!cell)
         return 1;
-    const CVGCell* stored = StoredCellAt(column, row);
-    if (!stored)
+    if (!MoveToRow(row) || !MoveToColumn(column))
         return 1;
-    cell->MergeFrom(stored);
+    const CellNode* node = m_pCursorCell;
+    if (node->style) {
+        // The same properties a merge of the whole cell would give: its style, then its text.
+        cell->MergeFrom(&node->style->cell);
+        if (node->text)
+            cell->PutText(node->text);
+        return 0;
+    }
+    if (!node->cell)
+        return 1;
+    cell->MergeFrom(node->cell);
     return 0;
 }
 
@@ -430,17 +494,39 @@ int CVGMem::StoreCell(int column, int row, const CVGCell* cell)
         m_pCursorCell = m_pCursorCell->prev;
         --m_cursorColumn;
     }
+    CellNode* node = m_pCursorCell;
+    if (CanHoldCompactly(*cell)) {
+        if (node->cell) {
+            node->cell->ReleaseExtras();
+            m_cells.Free(node->cell);
+            node->cell = nullptr;
+        }
+        // A cell stored again with the same properties keeps its style.
+        if (!node->style || !node->style->cell.SameApartFromText(*cell)) {
+            Style* style = ShareStyle(*cell);
+            ReleaseStyle(node->style);
+            node->style = style;
+        }
+        // A text cell's text is only read, never rebuilt.
+        HoldText(node, cell->HasProperty(VGCELL_VALUE) ? const_cast<CVGCell*>(cell)->ReadText() : nullptr);
+        return 0;
+    }
+    if (node->style) {
+        ReleaseStyle(node->style);
+        node->style = nullptr;
+        node->longText.reset();
+    }
     // A first store copies the given cell whole rather than resetting a new one and replacing it: the
     // same set properties, without a reset's system-colour queries. Unset fields never leave the
     // store, since a fetch merges only set properties.
-    if (m_pCursorCell->cell)
-        cell->ReplaceInto(m_pCursorCell->cell);
+    if (node->cell)
+        cell->ReplaceInto(node->cell);
     else
-        m_pCursorCell->cell = m_cells.Make(*cell);
-    CVGCell* stored = m_pCursorCell->cell;
+        node->cell = m_cells.Make(*cell);
+    CVGCell* stored = node->cell;
     if (!stored->HasProperty(VGCELL_EXTRADATA))
         stored->ReleaseExtraData();
-    m_pCursorCell->text =
+    node->text =
         stored->HasProperty(VGCELL_VALUE) && stored->ReadDataType() == VGDATA_TEXT ? stored->ReadText() : nullptr;
     return 0;
 }
@@ -483,7 +569,7 @@ int CVGMem::FindNextText(LPCWSTR text, int* column, int* row, int flags)
         return (to < 0 || to > lastRow) ? (backwards ? lastRow : 0) : to;
     };
     auto matchesAt = [&](int at) {
-        return MoveToColumn(at) && m_pCursorCell->cell && TextMatches(m_pCursorCell->cell->ReadText(), needle, flags);
+        return MoveToColumn(at) && TextMatches(NodeText(m_pCursorCell), needle, flags);
     };
 
     int c = *column;
@@ -508,8 +594,7 @@ int CVGMem::FindNextText(LPCWSTR text, int* column, int* row, int flags)
             if (rowNode) {
                 CellNode* node = NodeAt(rowNode, c);
                 for (; node; node = node->next) {
-                    const LPCWSTR text = node->text ? node->text : (node->cell ? node->cell->ReadText() : nullptr);
-                    if (text && TextMatches(text, needle, flags)) {
+                    if (TextMatches(NodeText(node), needle, flags)) {
                         m_pCursorRow = rowNode;
                         m_cursorRow = r;
                         ResetCursorColumn();
@@ -575,11 +660,21 @@ int CVGMem::SortByColumns(const int* columns, int count, int flags)
     const size_t rowTotal = rows.size();
     const size_t keyCount = count > 0 ? static_cast<size_t>(count) : 0;
 
+    // Compactly held key cells are made whole for the comparison, side by side.
     std::vector<CVGCell*> keys(rowTotal * keyCount);
+    std::vector<CVGCell> madeWhole;
+    madeWhole.reserve(rowTotal * keyCount);
     for (size_t index = 0; index < rowTotal; ++index) {
         for (size_t key = 0; key < keyCount; ++key) {
             CellNode* node = NodeAt(rows[index], columns[key]);
-            keys[index * keyCount + key] = node ? node->cell : nullptr;
+            CVGCell* keyCell = node ? node->cell : nullptr;
+            if (node && node->style) {
+                madeWhole.emplace_back(node->style->cell);
+                if (node->text)
+                    madeWhole.back().PutText(node->text);
+                keyCell = &madeWhole.back();
+            }
+            keys[index * keyCount + key] = keyCell;
         }
     }
 
@@ -662,9 +757,7 @@ int CVGMem::FindPrevTextCell(int* column, int row)
         ++index;
     }
     for (; index >= 0; --index, node = node->prev) {
-        if (!node->cell)
-            continue;
-        const LPCWSTR text = node->cell->ReadText();
+        const LPCWSTR text = NodeText(node);
         if (text && *text) {
             *column = index;
             return 0;

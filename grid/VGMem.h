@@ -10,12 +10,12 @@
 // along a row, costs one step a cell, while a random jump costs the distance walked.
 #pragma once
 
+#include "VGCell.h"
 #include "VGDataSource.h"
 
 #include <memory>
 #include <vector>
 
-class CVGCell;
 
 class CVGMem : public CVGDataSource {
 public:
@@ -40,13 +40,29 @@ public:
     int FindPrevTextCell(int* column, int row) override;
 
 private:
+    // The properties of compactly held cells besides their text, shared by the cells stored one
+    // after another that agree in them (a column or a sheet filled alike shares one).
+    struct Style {
+        explicit Style(const CVGCell& from) : cell(from) {}
+        CVGCell cell;
+        int uses = 1;
+    };
+    // A cell is held compactly (a style and its own text) when it holds no number and no extras;
+    // otherwise whole.
     struct CellNode {
-        CVGCell* cell = nullptr;   // owned, from the store's cell pool
+        // What a walk along a row and a search read comes first, within one or two cache lines.
+        CellNode* next = nullptr;  // right
+        CellNode* prev = nullptr;  // left
         // The cell's text when it holds a text (not a number, whose text is made when read), kept
         // here so that a search reads the text without visiting the cell; set by every store.
         LPCWSTR text = nullptr;
-        CellNode* next = nullptr;  // right
-        CellNode* prev = nullptr;  // left
+        // Held compactly: its text, in the node when it is short (no allocation, and a search stays
+        // within the node), else in a block of its own.
+        static constexpr size_t kShortText = 16;
+        wchar_t shortText[kShortText] = {};
+        CVGCell* cell = nullptr;   // held whole: owned, from the store's cell pool
+        Style* style = nullptr;    // held compactly: a share of its style
+        std::unique_ptr<wchar_t[]> longText;
     };
     struct RowNode {
         CellNode* column0 = nullptr;
@@ -100,13 +116,18 @@ private:
     static CellNode* NodeAt(RowNode* row, int column);
     static void ForgetRecentNodes(RowNode* top);
     void DestroyCell(CellNode* node);
+    static bool CanHoldCompactly(const CVGCell& cell);
+    Style* ShareStyle(const CVGCell& cell);
+    static void ReleaseStyle(Style* style);
+    static LPCWSTR NodeText(CellNode* node);
+    static void HoldText(CellNode* node, LPCWSTR text);
     void FreeRow(RowNode* row);
-    CVGCell* StoredCellAt(int column, int row);
     void RenumberColumnIds(int position, int delta);
 
     NodePool<RowNode> m_rowNodes;
     NodePool<CellNode> m_cellNodes;
     CellPool m_cells;
+    Style* m_pLastStyle = nullptr;  // the style the next compact store tries first; one use held
     int m_cursorRow = 0;
     RowNode* m_pCursorRow = nullptr;  // null: the store is empty
     RowNode* m_pRow0 = nullptr;       // row 0 once the cursor has been there; null after rows move

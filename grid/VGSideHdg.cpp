@@ -2,6 +2,7 @@
 
 #include "VGCtrl.h"
 #include "VGLayout.h"
+#include "VGToolTips.h"
 
 #include <algorithm>
 
@@ -18,6 +19,7 @@ BEGIN_MESSAGE_MAP(CVGSideHdg, CWnd)
     ON_WM_RBUTTONUP()
     ON_WM_HELPINFO()
     ON_MESSAGE(WM_HELPHITTEST, OnHelpHitTest)
+    ON_NOTIFY_EX(TTN_GETDISPINFOW, 0, OnNeedTipText)
 END_MESSAGE_MAP()
 
 BOOL CVGSideHdg::PreCreateWindow(CREATESTRUCT& cs)
@@ -338,4 +340,28 @@ LRESULT CVGSideHdg::OnHelpHitTest(WPARAM, LPARAM lParam)
     RECT rect;
     HitTestHeading(CPoint(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))), &column, &row, &rect);
     return static_cast<LRESULT>(m_pGrid->GetHelpContextId(column, row, VGSECTION_SIDEHEADING));
+}
+
+namespace {
+VGToolTips::LastCell g_sidehdgTipCell;
+}  // namespace
+
+INT_PTR CVGSideHdg::OnToolHitTest(CPoint point, TOOLINFOW* pTI) const
+{
+    int column = -1, row = -1;
+    RECT rect;
+    const bool found = const_cast<CVGSideHdg*>(this)->HitTestHeading(point, &column, &row, &rect) == 0;
+    return VGToolTips::HitTest(m_hWnd, found, column, row, g_sidehdgTipCell, pTI);
+}
+
+BOOL CVGSideHdg::OnNeedTipText(UINT, NMHDR* pNMHDR, LRESULT* pResult)
+{
+    int column = -1, row = -1;
+    RECT rect;
+    HitTestHeading(VGToolTips::PointerIn(*this), &column, &row, &rect);
+    CString text;
+    if (!m_pGrid || m_pGrid->GetTipText(column, row, VGSECTION_SIDEHEADING, &text) != 1)
+        return FALSE;
+    *pResult = 0;
+    return VGToolTips::AnswerTextRequest(pNMHDR, text, false);
 }

@@ -32,6 +32,8 @@ public:
     int DragSource() const { return m_dragSource; }
 
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    // A tip for the heading cell under the pointer once it rests there (shown while tooltips are enabled).
+    INT_PTR OnToolHitTest(CPoint point, TOOLINFOW* pTI) const override;
 
 protected:
     void OnPaint();
@@ -44,6 +46,7 @@ protected:
     void OnRButtonUp(UINT nFlags, CPoint point);
     BOOL OnHelpInfo(HELPINFO* pHelpInfo);
     LRESULT OnHelpHitTest(WPARAM wParam, LPARAM lParam);
+    BOOL OnNeedTipText(UINT id, NMHDR* pNMHDR, LRESULT* pResult);
 
     DECLARE_MESSAGE_MAP()
 

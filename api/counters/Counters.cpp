@@ -121,11 +121,13 @@ void PollStreamPort(uint8_t port) {
 }
 
 // The stop-next requests the traffic hook made since the last round. They send register commands
-// and wait for replies, which the receive thread (where the hook runs) must not do.
+// and wait for replies, which the receive thread (where the hook runs) must not do. A request runs
+// only while the port's capture still stops at its size limit: one made just before the upload
+// began, or before the host cancelled or started anew, would otherwise stop the next capture.
 void RunDueStopNext() {
     const uint8_t due = stopNextDue.exchange(0);
     for (uint8_t port : {0, 1}) {
-        if (due & (1 << port)) BVT_StopCaptureNext(port, stopNextLimit[port]);
+        if ((due & (1 << port)) && CaptureProgress(port).mode == 2) BVT_StopCaptureNext(port, stopNextLimit[port]);
     }
 }
 

@@ -184,3 +184,34 @@ TEST_F(CellDrawingTest, ScaledDrawingGivesTheCallersFontBackAndSurvivesAHiddenRo
     grid.CellTypeAt(0)->PaintCellScaled(&dc, &rect, 0, 0, &cell);
     EXPECT_EQ(font.GetSafeHandle(), ::GetCurrentObject(dc.GetSafeHdc(), OBJ_FONT));
 }
+
+TEST_F(CellDrawingTest, APrintedTextRunsOnOverEmptyNeighboursWithinThePrintedColumns)
+{
+    const wchar_t* text = L"Printed past its column";
+    const CSize extent = dc.GetTextExtent(CString(text));
+    ASSERT_GT(extent.cx + 4, 75);
+    ASSERT_LT(extent.cx + 4, 150);
+    cell.PutText(text);
+    cell.PutAlignment(1);
+    dc.m_bPrinting = TRUE;
+    auto printed = [this] {
+        dc.FillSolidRect(0, 0, 200, 60, RGB(1, 2, 3));
+        RECT rect = {0, 10, 75, 30};
+        grid.CellTypeAt(0)->PaintCell(&dc, &rect, 0, 0, &cell, 0, 0);
+        return support::gui::CaptureDC(dc, RECT{0, 0, 200, 60});
+    };
+    grid.SetCellText(2, 0, L"next");
+    auto p = printed();
+    EXPECT_GT(p.Count(kBlue, RECT{75, 0, 150, 60}), 0) << "the empty neighbour takes the rest";
+    EXPECT_EQ(0, p.Count(kBlue, RECT{150, 0, 200, 60}));
+    EXPECT_EQ(kGridLine, p.At(149, 20)) << "the widened cell closes after the neighbour";
+
+    grid.PrintSettings().lastColumn = 0;
+    p = printed();
+    EXPECT_EQ(0, p.Count(kBlue, RECT{75, 0, 200, 60})) << "the printed range ends at the cell";
+    grid.PrintSettings().lastColumn = -1;
+
+    grid.SetCellText(1, 0, L"full");
+    p = printed();
+    EXPECT_EQ(0, p.Count(kBlue, RECT{75, 0, 200, 60})) << "a neighbour with text stops it";
+}

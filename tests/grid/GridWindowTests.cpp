@@ -367,3 +367,59 @@ TEST_F(GridWindowTest, HelpIsAskedOfTheApplicationOnlyForANonZeroContext)
     grid.TopHeading().SendMessage(WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(std::vector<DWORD_PTR>{42}, app.asked);
 }
+
+TEST_F(GridWindowTest, HeadingsAndTheCornerTipTheCellUnderAPointerThatRestsThere)
+{
+    Fill(3, 10);
+    const HWND tip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP, 0, 0, 0, 0,
+                                       dialog->GetSafeHwnd(), nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, tip);
+    const LRESULT defaultDelay = ::SendMessageW(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0);
+    ASSERT_NE(200, defaultDelay);
+    struct Case {
+        const char* name;
+        CWnd* section;
+        POINT point;
+        const wchar_t* text;
+        LRESULT initialDelay;
+        bool hasNoCell;  // the corner is one cell: the rest there is remembered for good
+        POINT noCell;
+    };
+    const Case cases[] = {
+        {"top heading", &grid.TopHeading(), {80, 5}, L"Col:1 Row:-1", defaultDelay, true, {390, 5}},
+        {"side heading", &grid.SideHeading(), {5, 25}, L"Col:-1 Row:1", defaultDelay, true, {5, 250}},
+        {"corner", &grid.CornerButton(), {3, 3}, L"Col:-1 Row:-1", 200, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TOOLINFOW tool = {};
+        tool.cbSize = sizeof tool;
+        if (c.hasNoCell) {
+            EXPECT_EQ(-1, c.section->OnToolHitTest(c.noCell, &tool));
+            EXPECT_EQ(-1, c.section->OnToolHitTest(c.noCell, &tool)) << "no cell, no tip";
+            EXPECT_EQ(-1, c.section->OnToolHitTest(c.point, &tool)) << "the first rest only remembers the cell";
+        } else {
+            c.section->OnToolHitTest(c.point, &tool);
+        }
+        EXPECT_EQ(1, c.section->OnToolHitTest(c.point, &tool));
+        EXPECT_EQ(c.section->GetSafeHwnd(), tool.hwnd);
+        EXPECT_EQ(reinterpret_cast<UINT_PTR>(c.section->GetSafeHwnd()), tool.uId);
+        EXPECT_EQ(LPSTR_TEXTCALLBACKW, tool.lpszText);
+
+        POINT screen = c.point;
+        c.section->ClientToScreen(&screen);
+        ASSERT_TRUE(::SetCursorPos(screen.x, screen.y));
+        NMTTDISPINFOW request = {};
+        request.hdr.hwndFrom = tip;
+        request.hdr.code = TTN_GETDISPINFOW;
+        c.section->SendMessage(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
+        ASSERT_NE(nullptr, request.lpszText);
+        EXPECT_STREQ(c.text, request.lpszText);
+        EXPECT_EQ(c.initialDelay, ::SendMessageW(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0));
+    }
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    grid.TopHeading().OnToolHitTest(POINT{80, 5}, &tool);
+    EXPECT_EQ(-1, grid.TopHeading().OnToolHitTest(POINT{160, 5}, &tool)) << "another cell starts again";
+    ::DestroyWindow(tip);
+}

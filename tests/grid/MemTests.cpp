@@ -507,3 +507,44 @@ TEST_F(MemStore, ASearchSeesWhatACellHoldsNowAfterItIsStoredAgain)
     column = 1;
     EXPECT_EQ(1, mem.FindFirstText(L"new", &column, &row, 0));
 }
+
+TEST_F(MemStore, CellsStoredOneAfterAnotherKeepTheirOwnPropertiesWhateverTheyHold)
+{
+    CVGCell red;
+    red.PutText(L"red");
+    red.PutBackColor(RGB(255, 0, 0));
+    mem.StoreCell(0, 0, &red);
+    CVGCell plain;
+    plain.PutText(L"plain");
+    mem.StoreCell(1, 0, &plain);
+    mem.StoreCell(2, 0, &red);
+    const std::wstring longText(40, L'x');
+    plain.PutText(longText.c_str());
+    mem.StoreCell(0, 1, &plain);
+    CVGCell label;
+    label.SetPropertyWord(0);
+    label.PutLabel(L"no text");
+    mem.StoreCell(1, 1, &label);
+
+    auto fetched = [this](int column, int row) {
+        CVGCell cell;
+        cell.SetPropertyWord(0);
+        EXPECT_EQ(0, mem.FetchCell(column, row, &cell));
+        return cell;
+    };
+    EXPECT_EQ(RGB(255, 0, 0), fetched(0, 0).ReadBackColor());
+    EXPECT_EQ(plain.ReadBackColor(), fetched(1, 0).ReadBackColor());
+    EXPECT_EQ(L"red", At(2, 0));
+    EXPECT_EQ(longText, At(0, 1));
+    EXPECT_EQ(L"<empty>", At(1, 1));
+    EXPECT_EQ(VGCELL_LABEL, fetched(1, 1).GetPropertyWord());
+
+    // Stored again as a number, and back to a text: each fetch sees what was stored last.
+    PutNumber(0, 0, 2.5);
+    EXPECT_EQ(VGDATA_NUMBER, fetched(0, 0).ReadDataType());
+    mem.StoreCell(0, 0, &red);
+    EXPECT_EQ(L"red", At(0, 0));
+    int column = 0, row = 0;
+    EXPECT_EQ(0, mem.FindFirstText(longText.c_str(), &column, &row, 0));
+    EXPECT_EQ(1, row);
+}

@@ -246,6 +246,9 @@ TEST_F(CaptureTest, BothPortsCaptureFillsEachPortAndTheBothPortsEntry) {
     ASSERT_FALSE(ReportReaching(0, 40).empty());
     ASSERT_FALSE(ReportReaching(1, 40).empty());
     ASSERT_FALSE(ReportReaching(2, 80).empty());
+    // The both-ports upload ends by halting each port; no halt goes to an address past Port B.
+    EXPECT_EQ(ArrivedWrite(0x41000038 + kB, 512), 512);
+    EXPECT_EQ(LastWrite(0x45000038), -1);
     BrevixC_CaptureVector both;
     ASSERT_TRUE(BrevixC_CopyCaptureBuffer(2, both));
     size_t portB = 0;
@@ -293,7 +296,9 @@ TEST_F(CaptureTest, CapturesAndTheCounterPollerRunTogetherWithoutAStall) {
         support::CallbackRecorder::Instance().Clear();
         ASSERT_EQ(BrevixC_StartRxCapture(0, 0, 120), 1);
         engine->ReceiveNumbered(0, uint32_t(rounds) << 16, 120, 200);
-        ASSERT_EQ(BrevixC_StopRxCaptureNext(0, 120), 1);
+        ASSERT_EQ(BrevixC_StopRxCaptureNext(0, 120), 1)
+            << "round " << rounds << ", capture threads " << CountLibraryThreads(L"BrevixCAPI capture")
+            << ", reports " << bench::Messages(0x0200).size() << ", held " << engine->Held(0);
         ASSERT_FALSE(ReportReaching(0, 120).empty()) << "round " << rounds;
         ++rounds;
     }
