@@ -54,6 +54,18 @@ CVGGridInfo* CVGCellType::Info() const
     return m_pGrid ? m_pGrid->Info() : nullptr;
 }
 
+bool CVGCellType::PaintedWithoutButton(CDC* dc, RECT* rect, int column, int row, CVGCell* cell, int selected,
+                                       int current)
+{
+    if (!m_themeChoiceFixed)
+        m_useThemes = cell->ReadVisualStyle();
+    const int style = cell->HasProperty(VGCELL_TYPESTYLE) ? cell->ReadTypeStyle() : 0;
+    if (!(style & VGSTYLE_BUTTONWHENCURRENT) || current)
+        return false;
+    CVGCellType::PaintCell(dc, rect, column, row, cell, selected, current);
+    return true;
+}
+
 int CVGCellType::CanOverflow(CVGCell* cell) const
 {
     if (!cell || cell->HasProperty(VGCELL_JOIN) || !cell->HasProperty(VGCELL_ALIGNMENT))
@@ -518,7 +530,7 @@ void CVGCellType::PaintCellScaled(CDC* dc, RECT* rect, int column, int row, CVGC
         cell->SetPropertyWord(cell->GetPropertyWord() & ~static_cast<DWORD>(VGCELL_FONT));
 }
 
-int CVGCellType::NotifyGrid(int typeIndex, int column, int row, long message, long parameter)
+int CVGCellType::NotifyGrid(int typeIndex, int column, int row, long message, LPARAM parameter)
 {
     return m_pGrid ? m_pGrid->OnCellTypeMessage(typeIndex, column, row, message, parameter) : 1;
 }

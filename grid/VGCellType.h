@@ -23,6 +23,7 @@ enum : int {
     VGSTYLE_ELLIPSIS = 0x4,
     VGSTYLE_SHOWLABEL = 0x8,
     VGSTYLE_DISABLED = 0x4000,
+    VGSTYLE_BUTTONWHENCURRENT = 0x200,  // types with a button: it shows on the current cell only
 };
 
 // Text colour of a disabled cell, whatever its state.
@@ -78,7 +79,8 @@ public:
     virtual void ReservedHook(int column, int row, CVGCell* cell);
     virtual int ReservedQueryC();
     virtual int ReservedQueryD(LPARAM parameter);
-    virtual int NotifyGrid(int typeIndex, int column, int row, long message, long parameter);
+    // The parameter carries a number or a pointer (a string, a list of strings), as the message says.
+    virtual int NotifyGrid(int typeIndex, int column, int row, long message, LPARAM parameter);
 
     // Registration with a grid.
     void SetTypeIndex(int index) { m_typeIndex = index; }
@@ -94,6 +96,10 @@ protected:
     bool TryThemedText(CDC* dc, CVGCell* cell, int selected, int current, LPCWSTR text, int length, DWORD flags,
                        RECT* rect);
     CVGGridInfo* Info() const;
+    // The first steps of a type with a button: the use-themes flag is copied, and a cell whose
+    // button shows on the current cell only is drawn as a normal cell when it is not
+    // current (true: the drawing is done).
+    bool PaintedWithoutButton(CDC* dc, RECT* rect, int column, int row, CVGCell* cell, int selected, int current);
 
     BYTE m_themeChoiceFixed = 0;
     BYTE m_useThemes = 1;

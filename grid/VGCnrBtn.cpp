@@ -148,6 +148,7 @@ void CVGCnrBtn::OnRButtonDown(UINT, CPoint point)
 {
     RECT rect = CornerRect();
     m_pGrid->OnCornerRButton(1, &rect, &point, 0);
+    m_pGrid->OfferPopupMenu(this, -1, -1, point, VGSECTION_CORNER);
 }
 
 void CVGCnrBtn::OnRButtonUp(UINT, CPoint point)

@@ -25,6 +25,7 @@ BEGIN_MESSAGE_MAP(CVGCtrl, CWnd)
     ON_WM_HSCROLL()
     ON_WM_VSCROLL()
     ON_MESSAGE(VGM_CELLTYPEMESSAGE, OnCellTypeMessageRequest)
+    ON_REGISTERED_MESSAGE(g_vgFindReplaceMessage, OnFindReplace)
 END_MESSAGE_MAP()
 
 namespace {
@@ -60,9 +61,12 @@ CVGCtrl::CVGCtrl()
     m_currentSheet = 0;
     m_pInfo = m_sheets.front().get();
     ShareCurrentSheet();
-    // The built-in drop list, check box and side arrows types take indices 1 to 3 beside the
-    // normal type; until a type is registered there, its cells draw as normal cells.
+    // The built-in types: 0 normal, 1 drop list, 2 check box, 3 side arrows.
     RegisterCellType(&m_normalType);
+    RegisterCellType(&m_dropListType);
+    RegisterCellType(&m_checkBoxType);
+    RegisterCellType(&m_arrowType);
+    m_popupMenu.CreatePopupMenu();
     m_pInfo->m_painting = 1;
 }
 
@@ -166,6 +170,8 @@ int CVGCtrl::CreateSectionWindows()
     m_hint.CreateHintWindow(this, nullptr);
     m_edit.Create(WS_CHILD | ES_MULTILINE | ES_AUTOVSCROLL, none, this, VGID_EDIT);
     m_maskedEdit.Create(WS_CHILD | ES_AUTOHSCROLL, none, this, VGID_MASKEDEDIT);
+    m_edit.SetGrid(this);
+    m_maskedEdit.SetGrid(this);
     m_created = true;
     return 0;
 }
@@ -551,6 +557,12 @@ void CVGCtrl::OnSysColorChange()
 
 void CVGCtrl::OnDestroy()
 {
+    // An edit running now ends with the windows, unstored: the editors forget the grid first so
+    // that their loss of focus asks nothing of a grid on its way out.
+    m_edit.SetGrid(nullptr);
+    m_maskedEdit.SetGrid(nullptr);
+    m_editing = 0;
+    CloseFindDialog();
     Default();
     if (m_hint.GetSafeHwnd())
         m_hint.DestroyWindow();

@@ -12,7 +12,12 @@
 #pragma once
 
 #include "VGCell.h"
+#include "VGArrowType.h"
 #include "VGCellType.h"
+#include "VGCheckBoxType.h"
+#include "VGDropListType.h"
+#include "VGEdit.h"
+#include "VGMaskedEdit.h"
 #include "VGGrid.h"
 #include "VGGridHost.h"
 #include "VGGridInfo.h"
@@ -58,6 +63,8 @@ enum : int {
 
 // A message for a cell type: wParam names the registered type, lParam reaches its ReservedQueryD.
 constexpr UINT VGM_CELLTYPEMESSAGE = 0x464;
+// The find and replace box's registered message ("commdlg_FindReplace").
+extern const UINT g_vgFindReplaceMessage;
 
 // Scale factors of printed cells (1.0 on screen) and the columns being printed.
 struct VGPrintSettings {
@@ -176,6 +183,34 @@ public:
     int IsEditing() const { return m_editing; }
     int IsFindActive() const { return m_findInProgress; }
 
+    // In-cell editing: 0 started, 1 refused, 2 the move to the cell failed.
+    int StartCellEdit(int column, int row, UINT firstKey);
+    int EditCurrentCell();
+    // 1 finished (and maybe moved on), 0 the editor stays open.
+    int FinishCellEdit(LPCWSTR text, int cancelled, int moveOn, int nextColumn, int nextRow);
+    int QueryEditColumn() const { return m_editColumn; }
+    int QueryEditRow() const { return m_editRow; }
+    CWnd* EditWindowInUse() const { return m_pEditInUse; }
+    // The cell being edited, as it was when the edit started.
+    CVGCell* EditCell() { return &m_editCell; }
+    CVGEdit& PlainEditor() { return m_edit; }
+    CVGMaskedEdit& MaskedEditor() { return m_maskedEdit; }
+    CVGDataSource* DataSourceOfColumn(int column) const { return SourceOfColumn(column); }
+
+    // The right-button menu (the application fills it; commands above 999 reach OnPopupCommand):
+    // 0 shown, 1 menus are off, 2 the hook refused, 3 tracking failed.
+    int OpenPopupMenu(int column, int row, POINT* point, int section);
+    CMenu& PopupMenu() { return m_popupMenu; }
+    // A right press in a section window: the menu opens at the press when menus are on.
+    void OfferPopupMenu(CWnd* section, int column, int row, CPoint point, int sectionCode);
+
+    // Find and replace: opens the modeless box whose requests the grid answers over its sheet.
+    CFindReplaceDialog* OpenFindDialog(BOOL findOnly, LPCWSTR findWhat, LPCWSTR replaceWith = nullptr);
+    CFindReplaceDialog* FindDialog() const { return m_pFindDialog; }
+    void CloseFindDialog();
+    // Searches every column instead of the current one.
+    void SetFindAllColumns(int on) { m_findAllColumns = on; }
+
     // Section windows and shared drawing objects.
     CVGGridInfo* Info() const { return m_pInfo; }
     CVGGrid& CellArea() { return m_cellArea; }
@@ -248,7 +283,7 @@ public:
     virtual void OnCellFetched(int column, int row, CVGCell* cell);
     virtual void OnCellStoring(int column, int row, CVGCell* cell);
     virtual void OnUnusedHook126(int, int, int);
-    virtual int OnCellTypeMessage(int typeIndex, int column, int row, long message, long parameter);
+    virtual int OnCellTypeMessage(int typeIndex, int column, int row, long message, LPARAM parameter);
     virtual int OnEditStarting(int column, int row, CWnd** editor);
     virtual int OnEditKey(int column, int row, CWnd* editor, UINT* key);
     virtual int OnEditFinishing(int column, int row, CWnd* editor, LPCWSTR text, int cancelled);
@@ -291,6 +326,7 @@ protected:
     void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     LRESULT OnCellTypeMessageRequest(WPARAM wParam, LPARAM lParam);
+    LRESULT OnFindReplace(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -310,6 +346,9 @@ private:
     // The view scroll of a move needs the hook's consent.
     bool MayScrollTo(int column, int row);
     int StepColumnTarget(int code, int* target);
+    // After an edit: the new text may run into the empty cell on the right, which then repaints.
+    void RepaintIfTextOverflows(int column, int row, LPCWSTR text, CWnd* editor);
+    int VisibleColumnOfId(int id) const;
     int StepRowTarget(int code, int* target);
 
     int m_status = 0;
@@ -318,6 +357,9 @@ private:
     CVGPtrList m_fonts;
     CVGPtrList m_ownedItems;
     CVGCellType m_normalType;
+    CVGDropListType m_dropListType;
+    CVGCheckBoxType m_checkBoxType;
+    CVGArrowType m_arrowType;
     VGPrintSettings m_print;
     CVGCell m_scratchCell;
 
@@ -336,8 +378,10 @@ private:
     int m_lightLayout = 0;
     CWnd* m_pTrackingWindow = nullptr;
 
-    CEdit m_edit;
-    CEdit m_maskedEdit;
+    CVGEdit m_edit;
+    CVGMaskedEdit m_maskedEdit;
+    CWnd* m_pEditHost = nullptr;   // the section window the editor is laid over
+    CMenu m_popupMenu;
 
     int m_editing = 0;
     int m_editRow = -1;
@@ -348,7 +392,7 @@ private:
     CPen m_lightPen;
     CPen m_darkPen;
 
-    CWnd* m_pFindDialog = nullptr;
+    CFindReplaceDialog* m_pFindDialog = nullptr;
     int m_findInProgress = 0;
     int m_findAllColumns = 0;
     // Where the popup menu was opened (its commands report it).

@@ -399,7 +399,7 @@ void CVGCtrl::OnGridChar(UINT*, int) {}
 void CVGCtrl::OnCellFetched(int, int, CVGCell*) {}
 void CVGCtrl::OnCellStoring(int, int, CVGCell*) {}
 void CVGCtrl::OnUnusedHook126(int, int, int) {}
-int CVGCtrl::OnCellTypeMessage(int, int, int, long, long) { return 1; }
+int CVGCtrl::OnCellTypeMessage(int, int, int, long, LPARAM) { return 1; }
 int CVGCtrl::OnEditStarting(int, int, CWnd**) { return 1; }
 int CVGCtrl::OnEditKey(int, int, CWnd*, UINT*) { return 1; }
 int CVGCtrl::OnEditFinishing(int, int, CWnd*, LPCWSTR, int) { return 1; }

@@ -576,6 +576,7 @@ void CVGGrid::OnRButtonDown(UINT nFlags, CPoint point)
     }
     m_pGrid->OnCellRButton(column, row, 1, &rect, &point, processed);
     m_pInfo->m_moveKind = 0;
+    m_pGrid->OfferPopupMenu(this, column, row, point, VGSECTION_CELLS);
     m_buttonDown = 1;
 }
 

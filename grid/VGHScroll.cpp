@@ -83,8 +83,9 @@ void CVGHScroll::ApplyScrollCode(UINT code, int position)
     }
 }
 
-void CVGHScroll::OnRButtonDown(UINT, CPoint)
+void CVGHScroll::OnRButtonDown(UINT, CPoint point)
 {
+    m_pGrid->OfferPopupMenu(this, 0, 0, point, VGSECTION_HSCROLL);
     Default();
 }
 

@@ -309,7 +309,10 @@ void CVGSideHdg::OnRButtonDown(UINT, CPoint point)
     RECT rect;
     if (HitTestHeading(point, &column, &row, &rect) == 0) {
         VGHeadingDrag::ReportButton(m_pGrid, false, 1, column, row, &rect, &point, &CVGCtrl::OnSideHeadingRButton);
+    } else {
+        column = row = -1;
     }
+    m_pGrid->OfferPopupMenu(this, column, row, point, VGSECTION_SIDEHEADING);
 }
 
 void CVGSideHdg::OnRButtonUp(UINT, CPoint point)

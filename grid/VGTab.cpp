@@ -14,6 +14,7 @@ BEGIN_MESSAGE_MAP(CVGTab, CWnd)
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
     ON_WM_MOUSEMOVE()
+    ON_WM_RBUTTONDOWN()
     ON_WM_SETCURSOR()
 END_MESSAGE_MAP()
 
@@ -238,4 +239,9 @@ BOOL CVGTab::OnSetCursor(CWnd*, UINT, UINT)
 {
     ::SetCursor(m_armed && m_pInfo ? m_pInfo->m_sizeWECursor : ::LoadCursorW(nullptr, IDC_ARROW));
     return TRUE;
+}
+
+void CVGTab::OnRButtonDown(UINT, CPoint point)
+{
+    m_pGrid->OfferPopupMenu(this, TabAt(point.x), 0, point, VGSECTION_TABS);
 }

@@ -295,7 +295,10 @@ void CVGTopHdg::OnRButtonDown(UINT, CPoint point)
     RECT rect;
     if (HitTestHeading(point, &column, &row, &rect) == 0) {
         VGHeadingDrag::ReportButton(m_pGrid, false, 1, column, row, &rect, &point, &CVGCtrl::OnTopHeadingRButton);
+    } else {
+        column = row = -1;
     }
+    m_pGrid->OfferPopupMenu(this, column, row, point, VGSECTION_TOPHEADING);
 }
 
 void CVGTopHdg::OnRButtonUp(UINT, CPoint point)

@@ -130,8 +130,9 @@ void CVGVScroll::ApplyScrollCode(UINT code, int position)
     m_pGrid->SideHeading().Invalidate(TRUE);
 }
 
-void CVGVScroll::OnRButtonDown(UINT, CPoint)
+void CVGVScroll::OnRButtonDown(UINT, CPoint point)
 {
+    m_pGrid->OfferPopupMenu(this, 0, 0, point, VGSECTION_VSCROLL);
     Default();
 }
 

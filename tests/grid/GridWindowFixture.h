@@ -75,7 +75,9 @@ public:
     void OnPastLastRow(int count, int past, int*) override { Note("PastLastRow %d %d", count, past); }
 };
 
-class GridWindowTest : public ::testing::Test {
+// The dialog and the attached grid, for any grid class.
+template <class Grid>
+class GridTestOn : public ::testing::Test {
 protected:
     static constexpr int kControlId = 100;
 
@@ -172,5 +174,7 @@ protected:
     }
 
     static inline CDialog* dialog = nullptr;
-    RecordingGrid grid;
+    Grid grid;
 };
+
+class GridWindowTest : public GridTestOn<RecordingGrid> {};

@@ -1,0 +1,120 @@
+#include "VGLstBox.h"
+
+#include "VGCtrl.h"
+#include "VGDropListType.h"
+
+IMPLEMENT_DYNAMIC(CVGLstBox, CListBox)
+
+void CVGLstBox::Prepare(CVGCtrl* grid, CVGDropListType* type, int typeIndex, int* listColumn, int* listRow)
+{
+    m_pGrid = grid;
+    m_pType = type;
+    m_typeIndex = typeIndex;
+    m_pListColumn = listColumn;
+    m_pListRow = listRow;
+}
+
+void CVGLstBox::Close()
+{
+    if (m_closing || !m_hWnd)
+        return;
+    m_closing = 1;
+    DestroyWindow();
+    m_closing = 0;
+}
+
+LRESULT CVGLstBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_MOUSEACTIVATE:
+        return MA_ACTIVATE;
+    case WM_GETDLGCODE:
+        return CListBox::WindowProc(message, wParam, lParam) | DLGC_WANTARROWS | DLGC_WANTALLKEYS;
+    case WM_SETFOCUS: {
+        const LRESULT result = CListBox::WindowProc(message, wParam, lParam);
+        SetCapture();
+        m_open = 1;
+        m_choiceMade = 0;
+        return result;
+    }
+    case WM_KEYDOWN:
+        // Each way out returns at once: the window is gone by then.
+        if (wParam == VK_ESCAPE) {
+            Close();
+            return 0;
+        }
+        if (wParam == VK_RETURN) {
+            if (GetCurSel() == LB_ERR) {
+                m_open = 0;
+                Close();
+            } else {
+                MakeChoice();
+            }
+            if (!m_hWnd)
+                return 0;
+        }
+        break;
+    case WM_LBUTTONUP: {
+        if (::GetCapture() == m_hWnd)
+            ::ReleaseCapture();
+        const LRESULT result = CListBox::WindowProc(message, wParam, lParam);
+        if (GetCurSel() != LB_ERR)
+            MakeChoice();
+        return result;
+    }
+    case WM_KILLFOCUS:
+        if (::GetCapture() == m_hWnd)
+            ::ReleaseCapture();
+        CListBox::WindowProc(message, wParam, lParam);
+        Close();
+        return 0;
+    case WM_DESTROY: {
+        const LRESULT result = CListBox::WindowProc(message, wParam, lParam);
+        OnClosed();
+        return result;
+    }
+    default:
+        break;
+    }
+    return CListBox::WindowProc(message, wParam, lParam);
+}
+
+void CVGLstBox::OnClosed()
+{
+    m_open = 0;
+    if (!m_choiceMade && m_pListColumn && m_pListRow) {
+        *m_pListColumn = -2;
+        *m_pListRow = -2;
+    }
+    m_choiceMade = 0;
+    if (m_pGrid)
+        m_pGrid->CellArea().Invalidate(FALSE);
+}
+
+void CVGLstBox::MakeChoice()
+{
+    m_choiceMade = 1;
+    if (!m_pGrid || !m_pType || !m_pListColumn || !m_pListRow)
+        return;
+    const int column = *m_pListColumn;
+    const int row = *m_pListRow;
+    CVGCell cell;
+    m_pGrid->GetEffectiveCell(column, row, &cell);
+    if (!(cell.HasProperty(VGCELL_READONLY) && cell.ReadReadOnly())) {
+        const int index = GetCurSel();
+        CString text;
+        GetText(index, text);
+        m_pType->NotifyGrid(m_typeIndex, column, row, VGDROP_CHOSENINDEX, index);
+        if (m_pType->NotifyGrid(m_typeIndex, column, row, VGDROP_CHOOSING, reinterpret_cast<LPARAM>(&text))) {
+            m_pGrid->GetStoredCell(column, row, &cell);
+            cell.PutText(text);
+            m_pGrid->StoreCell(column, row, &cell);
+            m_pType->NotifyGrid(m_typeIndex, column, row, VGDROP_CHOSEN, reinterpret_cast<LPARAM>(&text));
+            m_pGrid->RepaintCell(column, row);
+        }
+    }
+    m_open = 0;
+    *m_pListColumn = -1;
+    *m_pListRow = -1;
+    m_pGrid->CellArea().SetFocus();
+}
