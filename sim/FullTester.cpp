@@ -48,6 +48,7 @@ FullTester::FullTester(std::unique_ptr<Link> link, int machineId, const std::wst
       phys_(tester_, MapOf(machineId)),
       tables_(tester_, MapOf(machineId)),
       captures_(tester_, machineId),
+      peers_(tester_),
       host_(pipeName.empty() ? std::make_unique<DriverHost>() : std::make_unique<DriverHost>(pipeName)),
       driver_(*host_) {
     model_.SetIdentity(FactoryIdentity(machineId));
@@ -69,6 +70,10 @@ FullTester::FullTester(std::unique_ptr<Link> link, int machineId, const std::wst
     for (int port = 0; port < 2; ++port) {
         phys_.SetLink(port, {true, 1000, true});
         counters_.SetIncoming(port, kIncomingFrames[port], kIncomingBytes[port]);
+        // A DHCP server on each port's network, for the host identities' DHCP client.
+        const uint8_t net = uint8_t(90 + port);
+        peers_.SetDhcpServer(port, PortPeers::DhcpServer{{10, 77, net, 1}, {10, 77, net, 100},
+                                                         {0x00, 0x1C, 0x7E, 0x60, 0x00, uint8_t(port)}});
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// What the rest of the library asks of the host responder (the tester's ARP, ICMP and UDP
-// traffic). Until the responder is part of the library, the stub beside this header answers for it.
+// What the rest of the library asks of the host responder: the receive thread offers it every
+// frame before the reply matcher, and NIC mode asks whether automatic reply is on.
 
 #include <cstddef>
 #include <cstdint>

@@ -286,7 +286,8 @@ bool CounterBanks::OnHostFrame(const Bytes& frame) {
     Advance();
     ports_[marker - 1].hostFrames++;
     CountFrames(marker - 1, 1, uint32_t(frame.size()));
-    return true;
+    // Counted only: the frame goes on out of the port, to whatever peers are behind it.
+    return false;
 }
 
 void CounterBanks::Advance() {

@@ -1,15 +1,17 @@
 #pragma once
 // A whole simulated tester: identity, counters with traffic moving them, PHYs with their links
-// up, Tx tables, the 93C56 and a capture engine fed by the link partners' frames on the register
-// side, and the USB-Ethernet chip's driver with its serial flash on the driver side. A Brevix-H or
-// Brevix-J (machine ids 3 and 4) also has its USB unit on a USB tree of the driver side, its EEPROM
-// holding the same identity. brevix-sim plays one; tests can build the same.
+// up, Tx tables, the 93C56, a capture engine fed by the link partners' frames and the hosts behind
+// the ports (a DHCP server on each) on the register side, and the USB-Ethernet chip's driver with
+// its serial flash on the driver side. A Brevix-H or Brevix-J (machine ids 3 and 4) also has its USB
+// unit on a USB tree of the driver side, its EEPROM holding the same identity. brevix-sim plays one;
+// tests can build the same.
 
 #include "sim/CaptureEngine.h"
 #include "sim/ChipDriver.h"
 #include "sim/CounterBanks.h"
 #include "sim/DriverHost.h"
 #include "sim/PhyBank.h"
+#include "sim/PortPeers.h"
 #include "sim/RegisterMap.h"
 #include "sim/Tester.h"
 #include "sim/TesterModel.h"
@@ -48,6 +50,7 @@ public:
     PhyBank& Phys() { return phys_; }
     TxTables& Tables() { return tables_; }
     CaptureEngine& Captures() { return captures_; }
+    PortPeers& Peers() { return peers_; }
     DriverHost& Host() { return *host_; }
     ChipDriver& Driver() { return driver_; }
     // The USB unit of machine ids 3 and 4; null for the others.
@@ -61,6 +64,7 @@ private:
     PhyBank phys_;
     TxTables tables_;
     CaptureEngine captures_;  // after the counters: its block-count register replaces theirs
+    PortPeers peers_;         // after the counters, which count the host's frames and pass them on
     std::unique_ptr<DriverHost> host_;
     ChipDriver driver_;
     std::unique_ptr<UsbTopology> usb_;

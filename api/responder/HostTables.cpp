@@ -1,0 +1,10 @@
+#include "responder/HostTables.h"
+
+namespace capi {
+
+HostTables& HostTables::Instance() {
+    static HostTables tables;
+    return tables;
+}
+
+}  // namespace capi
