@@ -1,6 +1,9 @@
 #include "device/DeviceBench.h"
 
 #include "BrevixCAPI.h"
+#include "LibraryThreads.h"
+#include "support/CallbackRecorder.h"
+#include "support/Waiting.h"
 #include "support/Environment.h"
 #include "support/TesterLink.h"
 
@@ -154,6 +157,14 @@ BrevixC_PortCounters_T Rates(uint8_t port) {
     BrevixC_PortCounters_T block;
     EXPECT_EQ(BrevixC_ReadCounterRate(port, &block), 1);
     return block;
+}
+
+void DeviceTest::SetUp() {
+    ASSERT_TRUE(support::Eventually([] { return CountLibraryThreads(L"BrevixCAPI SFP worker") == 0; }))
+        << "a media detection of an earlier case is still running";
+    HandledByTester();
+    The().tester->ClearLog();
+    support::CallbackRecorder::Instance().Clear();
 }
 
 }  // namespace bench

@@ -54,10 +54,9 @@ public:
 // A test of the bench that starts with an empty frame log and no recorded host messages.
 class DeviceTest : public testing::Test {
 protected:
-    void SetUp() override {
-        The().tester->ClearLog();
-        support::CallbackRecorder::Instance().Clear();
-    }
+    // Starts from a quiet library with an empty log: a media detection that an earlier case started
+    // has finished, and what that case sent has been handled.
+    void SetUp() override;
 };
 
 // Returns once the tester has handled every frame this thread sent before: the tester handles
