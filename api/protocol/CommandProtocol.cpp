@@ -2,7 +2,9 @@
 
 #include "runtime/PumpWait.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 
 namespace capi {
@@ -34,6 +36,17 @@ bool CommandChannel::SendRaw(const uint8_t* frame, size_t length) {
 
 bool CommandChannel::SendNoWait(const CommandFrame& frame) { return SendRaw(frame.bytes, frame.length); }
 
+DWORD CommandChannel::ReplyWaitMs() {
+    static const DWORD wait = [] {
+        char value[16];
+        const DWORD length = GetEnvironmentVariableA(kReplyWaitVariable, value, sizeof value);
+        if (length == 0 || length >= sizeof value) return kReplyTimeoutMs;
+        const unsigned long asked = std::strtoul(value, nullptr, 10);
+        return DWORD(std::clamp<unsigned long>(asked, kReplyTimeoutMs, kLongestReplyWaitMs));
+    }();
+    return wait;
+}
+
 Exchange CommandChannel::SendAndWait(const CommandFrame& frame, const ReplyReader& read) {
     if (GetCurrentThreadId() == receiveThread_) return SendNoWait(frame) ? Exchange::NoReply : Exchange::NotSent;
 
@@ -50,7 +63,7 @@ Exchange CommandChannel::SendAndWait(const CommandFrame& frame, const ReplyReade
     }
     const bool sent = SendRaw(frame.bytes, frame.length);
     std::unique_lock<std::mutex> slot(slotLock_);
-    if (sent) replied_.wait_for(slot, std::chrono::milliseconds(kReplyTimeoutMs), [this] { return answered_ || !awaiting_; });
+    if (sent) replied_.wait_for(slot, std::chrono::milliseconds(ReplyWaitMs()), [this] { return answered_ || !awaiting_; });
     awaiting_ = false;
     if (!sent) return Exchange::NotSent;
     if (!answered_) return Exchange::NoReply;

@@ -31,7 +31,14 @@ public:
     // Reads the reply while the channel still holds it.
     using ReplyReader = std::function<void(const uint8_t* reply, size_t length)>;
 
+    // The tester answers within microseconds; 10 ms is the wait it was made for.
     static constexpr DWORD kReplyTimeoutMs = 10;
+    // The name of the environment variable that may lengthen the wait (never shorten it), up to
+    // kLongestReplyWaitMs: a simulated tester on a busy machine answers later than the hardware.
+    static constexpr const char* kReplyWaitVariable = "BREVIX_REPLY_WAIT_MS";
+    static constexpr DWORD kLongestReplyWaitMs = 1000;
+    // The wait in force, read from the environment on first use.
+    static DWORD ReplyWaitMs();
 
     static CommandChannel& Instance();
 
@@ -45,7 +52,7 @@ public:
     void ClearReceiveThread(DWORD threadId) { receiveThread_.compare_exchange_strong(threadId, 0); }
 
     bool SendRaw(const uint8_t* frame, size_t length);
-    // Sends and waits up to kReplyTimeoutMs for the reply; the every-tenth-call message pump runs
+    // Sends and waits up to ReplyWaitMs() for the reply; the every-tenth-call message pump runs
     // first, outside every lock. On the receive thread it sends without waiting.
     Exchange SendAndWait(const CommandFrame& frame, const ReplyReader& read = {});
     bool SendNoWait(const CommandFrame& frame);

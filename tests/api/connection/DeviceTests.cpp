@@ -323,6 +323,25 @@ TEST_F(ConnectedTester, CopyingReadsWithoutAReplyReturnZeroAndLeaveTheirOutputs)
     bench->tester->SetSilent(false);
 }
 
+TEST_F(ConnectedTester, AReplyIsAwaitedForTheWaitTheEnvironmentAsksAndNoLonger) {
+    // The hardware's 10 ms unless BREVIX_REPLY_WAIT_MS asks for more, as the test scripts do for
+    // the simulated tester.
+    const std::string asked = support::GetEnv("BREVIX_REPLY_WAIT_MS");
+    const long wait = std::clamp(asked.empty() ? 10L : std::atol(asked.c_str()), 10L, 1000L);
+    bench->tester->Registers().Set(0x41000018, 0x1818);
+    uint32_t value = 0;
+    bench->tester->SetReplyDelay(std::chrono::milliseconds(wait + 150));
+    EXPECT_EQ(BVT_Read(0x41000018, &value), 0) << "a reply later than the wait";
+    if (wait >= 60) {
+        // Another register, so that the late reply of the first read cannot answer this one.
+        bench->tester->Registers().Set(0x4100001C, 0x1C1C);
+        bench->tester->SetReplyDelay(20ms);
+        EXPECT_EQ(BVT_Read(0x4100001C, &value), 1) << "a reply later than the hardware's 10 ms, inside the wait asked";
+        EXPECT_EQ(value, 0x1C1Cu);
+        bench->tester->SetReplyDelay(0ms);
+    }
+}
+
 TEST_F(ConnectedTester, LateReplyDoesNotAnswerTheNextCall) {
     // The tester holds its reply to the first read back and sends it, late, just before its reply
     // to the next read, which by then waits for its own.
