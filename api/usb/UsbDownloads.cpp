@@ -368,7 +368,7 @@ int StartRavloDownload(const char* path) {
     if (!TakeBusy()) return kDownloadRunning;
     std::vector<uint8_t> file;
     if (!path || !ReadWholeFile(ToWide(path), &file) || !RavloFileValid(file) ||
-        ChunkCount(file.size() - kRavloHeader) >= kMaxChunks) {
+        ChunkCount(file.size() - kRavloHeader) > kMaxChunks) {
         GiveBackBusy();
         return kDownloadBadFile;
     }
