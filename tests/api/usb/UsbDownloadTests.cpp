@@ -133,6 +133,18 @@ TEST_P(UsbDownloadTest, RavloFileOfMoreChunksThanTheIndexCountsIsRefusedUnsent) 
     ASSERT_TRUE(support::Eventually([] { return !Reports().empty() && Reports().back() == std::make_pair(255, 0); }));
 }
 
+TEST_P(UsbDownloadTest, TerminateEndsARavloDownloadWaitingForTheLoadersAnswer) {
+    Unit().SetSilent(true);
+    const std::string path = WriteFile("ravlo-silent.bin", RavloFile(Pattern(150, 2), "Ravlo FW"));
+    ASSERT_EQ(Export<DownloadRavlo>("_Korrin_DownloadRavlo@4")(path.c_str()), 0);
+    ASSERT_TRUE(support::Eventually([&] { return Unit().ReceivedCount() == 1; })) << "the start packet";
+    BrevixH_SYS_TerminateProcess();
+    // Terminate waits for the worker's end, which comes at once rather than after 201 tries.
+    ASSERT_FALSE(Reports().empty());
+    EXPECT_EQ(Reports().back(), std::make_pair(255, 0));
+    EXPECT_EQ(Unit().ReceivedCount(), 1u);
+}
+
 TEST_P(UsbDownloadTest, RavloStreamEndsWithTheLastChunkMarkedAndRefusesAClosedChannel) {
     const Bytes data = Pattern(150, 7);
     const std::string path = WriteFile("ravlo.bin", RavloFile(data, "Ravlo FW"));
