@@ -128,6 +128,24 @@ TEST(SiblingModelsTogether, AUnitWithTheSharedIdsAnswersForEverySiblingModel) {
     BrevixH_SYS_TerminateProcess();
 }
 
+// The search for a sibling model leaves the transport where a Brevix-H's search put it: after an
+// old-firmware unit the channel is looked for behind the mpusbapi driver, where no sibling is,
+// until a new-firmware Brevix-H is found again.
+TEST(SiblingModelsTogether, ASiblingFoundAfterAnOldFirmwareBrevixHKeepsItsTransport) {
+    UnitOnTree bench(sim::UsbTransport::Mpusb);
+    sim::UsbUnit& korrin = bench.Plug(3, sim::UsbModel::Korrin);
+    ASSERT_EQ(BrevixH_SYS_SetDeviceType(4), 1);
+    ASSERT_EQ(BrevixH_SYS_SetDeviceType(1), 1);
+    EXPECT_EQ(BrevixH_SYS_ConnectToDevice(), 0);
+    bench.Plug(4, sim::UsbModel::BrevixH, sim::UsbTransport::Hid);
+    ASSERT_EQ(BrevixH_SYS_SetDeviceType(4), 1);
+    ASSERT_EQ(BrevixH_SYS_SetDeviceType(1), 1);
+    ASSERT_EQ(BrevixH_SYS_ConnectToDevice(), 1);
+    EXPECT_TRUE(ReadReaches(korrin));
+    EXPECT_EQ(bench.Unit().ReceivedCount(), 0u);
+    BrevixH_SYS_TerminateProcess();
+}
+
 // A Brevix-H is none of the sibling models, whichever firmware it runs: with the new one its ids
 // differ, and with the old one it is no HID device.
 class BrevixHIsNoSiblingTest : public UsbTest {};
