@@ -26,9 +26,9 @@ const char* ModelName(sim::UsbModel model) {
 
 // The transport mode is library-wide and outlives a case; these units are HID devices, and a
 // new-firmware Brevix-H seen once by the search puts the library in HID mode.
-void StartInHidMode() {
+bool StartInHidMode() {
     UnitOnTree brevix(sim::UsbTransport::Hid);
-    ASSERT_EQ(BrevixH_SYS_SetDeviceType(4), 1);
+    return BrevixH_SYS_SetDeviceType(4) == 1;
 }
 
 // A register read over the connected channel; true when it reached `unit` and came back with the
@@ -44,7 +44,7 @@ bool ReadReaches(sim::UsbUnit& unit) {
 class SiblingModelTest : public testing::TestWithParam<sim::UsbModel> {
 protected:
     void SetUp() override {
-        StartInHidMode();
+        ASSERT_TRUE(StartInHidMode());
         bench_ = std::make_unique<UnitOnTree>(sim::UsbTransport::Hid, GetParam());
     }
     void TearDown() override {
@@ -91,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(Models, SiblingModelTest,
 // The three models side by side: a probe of another model leaves the selection where the search
 // put it, so the channel opens to the selected unit only.
 TEST(SiblingModelsTogether, ProbingLeavesTheSelectionWithTheUnitTheSearchFound) {
-    StartInHidMode();
+    ASSERT_TRUE(StartInHidMode());
     UnitOnTree bench(sim::UsbTransport::Hid, sim::UsbModel::Korrin);
     sim::UsbUnit& sevane = bench.Plug(3, sim::UsbModel::Sevane);
     sim::UsbUnit& dashel = bench.Plug(4, sim::UsbModel::Dashel);
@@ -113,7 +113,7 @@ TEST(SiblingModelsTogether, ProbingLeavesTheSelectionWithTheUnitTheSearchFound) 
 // A unit that carries the maker's shared ids 0x2403:0x1688 on its HID interface is found by the
 // second try of every sibling model: the ids do not tell the three apart.
 TEST(SiblingModelsTogether, AUnitWithTheSharedIdsAnswersForEverySiblingModel) {
-    StartInHidMode();
+    ASSERT_TRUE(StartInHidMode());
     UnitOnTree bench(sim::UsbTransport::Hid, sim::UsbModel::Sevane, sim::UsbIds::Shared);
     ASSERT_EQ(bench.Unit().VendorId(), 0x2403);
     ASSERT_EQ(bench.Unit().ProductId(), 0x1688);
