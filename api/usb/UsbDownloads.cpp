@@ -287,8 +287,10 @@ bool TransferRavlo(const std::vector<uint8_t>& data) {
     };
     // The start packet wakes the unit's loader; the first chunk then goes again as chunk 0.
     device.Write(packet(0, 0), UsbWriteForm::Plain);
+    // A terminate or a lost unit ends the wait for the loader's answer too, not only the chunks'.
     bool started = false;
     for (int i = 0; i < 201 && !started; ++i) {
+        if (device.AbortRequested() || UnitGone(device)) return false;
         started = device.ReceiveReply(kRavloChunk);
         if (!started) PumpWait(50);
     }
@@ -368,7 +370,7 @@ int StartRavloDownload(const char* path) {
     if (!TakeBusy()) return kDownloadRunning;
     std::vector<uint8_t> file;
     if (!path || !ReadWholeFile(ToWide(path), &file) || !RavloFileValid(file) ||
-        ChunkCount(file.size() - kRavloHeader) >= kMaxChunks) {
+        ChunkCount(file.size() - kRavloHeader) > kMaxChunks) {
         GiveBackBusy();
         return kDownloadBadFile;
     }

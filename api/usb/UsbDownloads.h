@@ -35,7 +35,9 @@ enum UsbDownloadStatus : uint16_t {
 constexpr size_t kImageHeader = 512;
 constexpr size_t kRavloHeader = 1056;
 constexpr size_t kChunkData = 60;
-// Chunk indices are 16 bits; the Ravlo stream keeps 0xFFFF for its last chunk.
+// Chunk indices are 16 bits, and 0xFFFF is taken: the end packet of the firmware and FPGA streams
+// carries it where a chunk's index goes, and the Ravlo stream marks its last chunk with it. A
+// download holds at most 0xFFFF chunks, so that no chunk's own index is 0xFFFF.
 constexpr size_t kMaxChunks = 0xFFFF;
 
 int StartFirmwareDownload(const wchar_t* path);

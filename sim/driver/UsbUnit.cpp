@@ -237,11 +237,13 @@ std::vector<Bytes> UsbUnit::State::ApplyFaults(const Bytes& reply) {
     return out;
 }
 
-UsbUnit::UsbUnit(DriverHost& host, UsbTopology& topology, UsbHub& hub, int port, UsbModel model, UsbTransport transport)
+UsbUnit::UsbUnit(DriverHost& host, UsbTopology& topology, UsbHub& hub, int port, UsbModel model, UsbTransport transport,
+                 UsbIds ids)
     : host_(host),
       topology_(topology),
       hub_(hub),
       port_(port),
+      sharedIds_(model != UsbModel::BrevixH && ids == UsbIds::Shared),
       state_(std::make_shared<State>(model, model == UsbModel::BrevixH ? transport : UsbTransport::Hid)) {
     state_->self = state_;
     state_->StartTimer();
@@ -254,9 +256,12 @@ UsbUnit::~UsbUnit() {
     Unplug();
 }
 
-uint16_t UsbUnit::VendorId() const { return state_->model == UsbModel::BrevixH ? kBrevixVendor : 0x10C4; }
+uint16_t UsbUnit::VendorId() const {
+    return state_->model == UsbModel::BrevixH || sharedIds_ ? kBrevixVendor : 0x10C4;
+}
 
 uint16_t UsbUnit::ProductId() const {
+    if (sharedIds_) return kOldFirmware;
     switch (state_->model) {
     case UsbModel::Korrin:
         return 0x1101;

@@ -31,6 +31,9 @@ namespace sim {
 
 enum class UsbModel { Korrin = 1, Sevane = 2, Dashel = 3, BrevixH = 4 };
 enum class UsbTransport { Hid, Mpusb };
+// The ids a Korrin, Sevane or Dashel unit shows: its model's own (0x10C4:0x1101, 0x1102, 0x1103)
+// or the maker's shared 0x2403:0x1688, which some of these units carry on their HID interface.
+enum class UsbIds { Model, Shared };
 
 // A packet as the unit received it.
 struct UsbPacket {
@@ -44,10 +47,10 @@ public:
     static constexpr uint16_t kNewFirmware = 0x1700;  // HID
     static constexpr uint16_t kOldFirmware = 0x1688;  // mpusbapi driver
 
-    // Plugs the unit into `port` of `hub`. Korrin, Sevane and Dashel units are HID devices of
-    // vendor 0x10C4; a Brevix-H is 0x2403:0x1700 over HID or 0x2403:0x1688 over the mpusbapi driver.
+    // Plugs the unit into `port` of `hub`. Korrin, Sevane and Dashel units are HID devices with the
+    // ids `ids` names; a Brevix-H is 0x2403:0x1700 over HID or 0x2403:0x1688 over the mpusbapi driver.
     UsbUnit(DriverHost& host, UsbTopology& topology, UsbHub& hub, int port, UsbModel model = UsbModel::BrevixH,
-            UsbTransport transport = UsbTransport::Hid);
+            UsbTransport transport = UsbTransport::Hid, UsbIds ids = UsbIds::Model);
     ~UsbUnit();
     UsbUnit(const UsbUnit&) = delete;
     UsbUnit& operator=(const UsbUnit&) = delete;
@@ -125,6 +128,7 @@ private:
     UsbTopology& topology_;
     UsbHub& hub_;
     int port_;
+    const bool sharedIds_;
     std::shared_ptr<State> state_;  // shared with the transport's threads and the driver host
     // Plugging: guarded by plugLock_; the test's thread and the unit's timer (a planned unplug).
     mutable std::mutex plugLock_;

@@ -30,18 +30,27 @@ inline const char* TransportName(sim::UsbTransport t) { return t == sim::UsbTran
 
 class UnitOnTree {
 public:
-    explicit UnitOnTree(sim::UsbTransport transport, sim::UsbModel model = sim::UsbModel::BrevixH) {
+    explicit UnitOnTree(sim::UsbTransport transport, sim::UsbModel model = sim::UsbModel::BrevixH,
+                        sim::UsbIds ids = sim::UsbIds::Model) {
         host_.Start();
         host_.Attach();
-        unit_ = std::make_unique<sim::UsbUnit>(host_, usb_, usb_.AddHostController(0, 4), 2, model, transport);
+        hub_ = &usb_.AddHostController(0, 4);
+        unit_ = std::make_unique<sim::UsbUnit>(host_, usb_, *hub_, 2, model, transport, ids);
     }
     sim::UsbUnit& Unit() { return *unit_; }
     sim::DriverHost& Host() { return host_; }
+    // Another unit on a free port (3 or 4) of the same hub.
+    sim::UsbUnit& Plug(int port, sim::UsbModel model, sim::UsbTransport transport = sim::UsbTransport::Hid) {
+        others_.push_back(std::make_unique<sim::UsbUnit>(host_, usb_, *hub_, port, model, transport));
+        return *others_.back();
+    }
 
 private:
     sim::DriverHost host_;
     sim::UsbTopology usb_{host_};
+    sim::UsbHub* hub_ = nullptr;
     std::unique_ptr<sim::UsbUnit> unit_;
+    std::vector<std::unique_ptr<sim::UsbUnit>> others_;
 };
 
 // A fixture per transport: the unit, selected and connected.

@@ -71,6 +71,80 @@ TEST_P(UsbDownloadTest, FilesThatCannotBeSentAreRefused) {
     EXPECT_EQ(Unit().ReceivedCount(), 0u);
 }
 
+// Chunk indices are 16 bits and 0xFFFF marks the end: a download of more than 65535 chunks is
+// refused as a bad file before anything is sent, while one of exactly 65535 starts. The long one
+// is ended by terminate once its first packet has been seen.
+constexpr size_t kMostChunks = 65535;
+
+Bytes ChunkPacketOf(uint8_t code, const uint8_t* data) {
+    Bytes packet = Packet({code, 60, 0, 0});
+    std::copy(data, data + 60, packet.begin() + 4);
+    return packet;
+}
+
+Bytes FirstPacketOnceSent(sim::UsbUnit& unit) {
+    EXPECT_TRUE(support::Eventually([&] { return unit.ReceivedCount() >= 1; }));
+    const std::vector<sim::UsbPacket> received = unit.Received();
+    return received.empty() ? Bytes() : received.front().bytes;
+}
+
+TEST_P(UsbDownloadTest, FirmwareOfMoreChunksThanTheIndexCountsIsRefusedUnsent) {
+    Bytes file = Pattern(512 + kMostChunks * 60 + 1, 21);
+    EXPECT_EQ(Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(Wide(WriteFile("over.bin", file)).c_str()), 3);
+    EXPECT_EQ(Unit().ReceivedCount(), 0u);
+    EXPECT_TRUE(StatusMessages(BREVIXC_MSG_FIRMWARE_DOWNLOAD).empty());
+    file.pop_back();
+    ASSERT_EQ(Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(Wide(WriteFile("most.bin", file)).c_str()), 0);
+    EXPECT_EQ(FirstPacketOnceSent(Unit()), ChunkPacketOf(9, &file[512]));
+    BrevixH_SYS_TerminateProcess();
+    ASSERT_TRUE(support::Eventually([] {
+        const std::vector<Status> m = StatusMessages(BREVIXC_MSG_FIRMWARE_DOWNLOAD);
+        return !m.empty() && m.back() == Status{1, 0};
+    }));
+}
+
+TEST_P(UsbDownloadTest, FpgaWindowOfMoreChunksThanTheIndexCountsIsRefusedUnsent) {
+    const Bytes image = Pattern(kMostChunks * 60 + 1, 22);
+    const int end = int(image.size());
+    EXPECT_EQ(Export<DownloadFpga>("_Korrin_DownloadFPGA@12")(image.data(), 0, end), 3);
+    EXPECT_EQ(Unit().ReceivedCount(), 0u);
+    EXPECT_TRUE(StatusMessages(BREVIXC_MSG_FPGA_DOWNLOAD).empty());
+    ASSERT_EQ(Export<DownloadFpga>("_Korrin_DownloadFPGA@12")(image.data(), 1, end), 0) << "the window, not its end";
+    EXPECT_EQ(FirstPacketOnceSent(Unit()), ChunkPacketOf(10, &image[1]));
+    BrevixH_SYS_TerminateProcess();
+    ASSERT_TRUE(support::Eventually([] {
+        const std::vector<Status> m = StatusMessages(BREVIXC_MSG_FPGA_DOWNLOAD);
+        return !m.empty() && m.back() == Status{1, 0};
+    }));
+}
+
+TEST_P(UsbDownloadTest, RavloFileOfMoreChunksThanTheIndexCountsIsRefusedUnsent) {
+    Bytes data = Pattern(kMostChunks * 60 + 1, 23);
+    EXPECT_EQ(Export<DownloadRavlo>("_Korrin_DownloadRavlo@4")(WriteFile("over.bin", RavloFile(data, "Ravlo FW")).c_str()),
+              3);
+    EXPECT_EQ(Unit().ReceivedCount(), 0u);
+    data.pop_back();
+    ASSERT_EQ(Export<DownloadRavlo>("_Korrin_DownloadRavlo@4")(WriteFile("most.bin", RavloFile(data, "Ravlo FW")).c_str()),
+              0);
+    Bytes start = Packet({16, 0, 0, 60});  // index in bytes 1-2, length in byte 3
+    std::copy(data.begin(), data.begin() + 60, start.begin() + 4);
+    EXPECT_EQ(FirstPacketOnceSent(Unit()), start);
+    BrevixH_SYS_TerminateProcess();
+    ASSERT_TRUE(support::Eventually([] { return !Reports().empty() && Reports().back() == std::make_pair(255, 0); }));
+}
+
+TEST_P(UsbDownloadTest, TerminateEndsARavloDownloadWaitingForTheLoadersAnswer) {
+    Unit().SetSilent(true);
+    const std::string path = WriteFile("ravlo-silent.bin", RavloFile(Pattern(150, 2), "Ravlo FW"));
+    ASSERT_EQ(Export<DownloadRavlo>("_Korrin_DownloadRavlo@4")(path.c_str()), 0);
+    ASSERT_TRUE(support::Eventually([&] { return Unit().ReceivedCount() == 1; })) << "the start packet";
+    BrevixH_SYS_TerminateProcess();
+    // Terminate waits for the worker's end, which comes at once rather than after 201 tries.
+    ASSERT_FALSE(Reports().empty());
+    EXPECT_EQ(Reports().back(), std::make_pair(255, 0));
+    EXPECT_EQ(Unit().ReceivedCount(), 1u);
+}
+
 TEST_P(UsbDownloadTest, RavloStreamEndsWithTheLastChunkMarkedAndRefusesAClosedChannel) {
     const Bytes data = Pattern(150, 7);
     const std::string path = WriteFile("ravlo.bin", RavloFile(data, "Ravlo FW"));
