@@ -12,9 +12,7 @@
 
 #include <cstring>
 #include <memory>
-#include <thread>
 
-using namespace std::chrono_literals;
 using bench::Rates;
 using bench::Statistics;
 using bench::The;
@@ -28,12 +26,29 @@ size_t ReadsOf(uint32_t start) {
     return count;
 }
 
+// Returns once the counter poller has finished a round that began after the call: the round under
+// way when it was called may have started before anything the caller changed.
+void WholePollRoundPassed() {
+    const uint32_t now = capi::PollRounds();
+    ASSERT_TRUE(support::Eventually([now] { return capi::PollRounds() - now >= 2; })) << "the counter poller stopped";
+}
+
+// Puts the poll selector back for the next case, however this one ends.
+struct PollSelectorRestore {
+    ~PollSelectorRestore() { capi::SetPollSelector(255); }
+};
+
 class SecondMapTest : public bench::DeviceTest {
 protected:
     CounterBanks& banks = *The().counters;
 };
 
 TEST_F(SecondMapTest, DribbleAndAlignmentSlotsStayZero) {
+    // From zero, as a fresh tester: the values below then arrive only with a poll of this case.
+    banks.Set(0, CounterBanks::BlockA(5), 0);
+    banks.Set(1, CounterBanks::kTxBytes, 0);
+    ASSERT_TRUE(support::Eventually([] { return Statistics(0).counter[5] == 0 && Statistics(1).txBytes == 0; }));
+    The().tester->ClearLog();
     banks.Set(0, CounterBanks::BlockA(5), 55);
     banks.Set(0, CounterBanks::BlockA(6), 66);
     banks.Set(0, CounterBanks::BlockA(7), 77);
@@ -53,26 +68,34 @@ TEST_F(SecondMapTest, DribbleAndAlignmentSlotsStayZero) {
 }
 
 TEST_F(SecondMapTest, PollSelectorChoosesThePortsAndStopsPolling) {
+    const PollSelectorRestore restore;
     capi::SetPollSelector(1);
-    std::this_thread::sleep_for(1100ms);
+    WholePollRoundPassed();
+    // Every round that logs from here on began after the change.
     The().tester->ClearLog();
-    EXPECT_TRUE(support::Eventually([] { return ReadsOf(0x44600000) >= 1; })) << "Port B is polled";
+    WholePollRoundPassed();
+    bench::HandledByTester();
+    EXPECT_GE(ReadsOf(0x44600000), 1u) << "Port B is polled";
     EXPECT_EQ(ReadsOf(0x42600000), 0u) << "Port A is not";
 
     capi::SetPollSelector(254);
-    std::this_thread::sleep_for(1100ms);
+    WholePollRoundPassed();
     const BrevixC_PortCounters_T before = Statistics(1);
-    banks.Set(1, CounterBanks::BlockA(1), 4242);
+    const uint64_t fresh = before.counter[1] + 4242;
+    banks.Set(1, CounterBanks::BlockA(1), fresh);
     The().tester->ClearLog();
-    std::this_thread::sleep_for(1100ms);
-    EXPECT_EQ(ReadsOf(0x42600000) + ReadsOf(0x44600000) + ReadsOf(0x44400000), 0u) << "nothing polled";
+    WholePollRoundPassed();
     EXPECT_EQ(BrevixC_GetLinkStatus(), 1);
-    std::this_thread::sleep_for(20ms);
-    EXPECT_TRUE(bench::LibraryCommands().empty()) << "no link request either";
+    // Anything the rounds or the link call sent has reached the tester before this read.
+    bench::HandledByTester();
+    EXPECT_EQ(ReadsOf(0x42600000) + ReadsOf(0x44600000) + ReadsOf(0x44400000), 0u) << "nothing polled";
+    for (const bench::Bytes& f : bench::LibraryCommands()) {
+        EXPECT_FALSE(f[14] == 1 && bench::Get32(f, 16) == 0x400000D4) << "no link request either";
+    }
     const BrevixC_PortCounters_T after = Statistics(1);
     EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0) << "the last values stay";
     capi::SetPollSelector(255);
-    EXPECT_TRUE(support::Eventually([] { return Statistics(1).counter[1] == 4242; }));
+    EXPECT_TRUE(support::Eventually([fresh] { return Statistics(1).counter[1] == fresh; }));
 }
 
 TEST_F(SecondMapTest, CounterStackArrivesAsItsMessage) {
@@ -147,6 +170,8 @@ TEST_F(SecondMapTest, PortConfigurationAlwaysSetsThePortsPhyModeBits) {
 
 TEST_F(SecondMapTest, EepromGoesOverTheUsbChannel) {
     fakeusb::Unit& unit = fakeusb::TheUnit();
+    unit.writes.clear();
+    unit.failReadAtBlock = -1;
     for (int i = 0; i < 256; ++i) unit.eeprom[i] = uint8_t(255 - i);
     ASSERT_EQ(BrevixC_93C56_Read(), 1);
     EXPECT_EQ(std::memcmp(eeprom_93c56, unit.eeprom.data(), 256), 0);
@@ -170,6 +195,7 @@ TEST_F(SecondMapTest, EepromGoesOverTheUsbChannel) {
     unit.failReadAtBlock = 0;
     EXPECT_EQ(BrevixC_93C56_Read(), 0) << "nothing came";
     EXPECT_EQ(unit.opened, unit.closed);
+    unit.failReadAtBlock = -1;
 }
 
 }  // namespace
