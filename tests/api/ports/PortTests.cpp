@@ -120,12 +120,14 @@ TEST_F(PortTest, ResetFieldResetsThePhyBeforeTheRegistersAreWritten) {
     BrevixC_PortConfig_T config = UnchangedPortConfig(1);
     config.reset = 0;
     ASSERT_EQ(BrevixC_PortConfig(config), 1);
+    bench::HandledByTester();
     EXPECT_EQ(CommandsStartingWith(0x400000D8), 0u) << "0 resets nothing, and neither does 0xFFFF";
     EXPECT_EQ(phys.Register(1, 0), 0x0100);
 
     The().tester->ClearLog();
     config.reset = 2;
     ASSERT_EQ(BrevixC_PortConfig(config), 1);
+    bench::HandledByTester();
     const auto commands = bench::CommandsBesidesPolls();
     ASSERT_EQ(commands.size(), 2u);
     EXPECT_EQ(bench::Get32(commands[0], 16), 0x400000D8u);
