@@ -157,6 +157,7 @@ void Session::CounterPollThread() {
     PollEachSecond([] {
         PollCounters();
         PollStreamCounters();
+        CountPollRound();
         return true;
     });
 }

@@ -19,6 +19,8 @@ namespace {
 
 // Written by BrevixC_SYS_Init and the capture calls, read by the pollers and the link request.
 std::atomic<uint8_t> pollSelector{255};
+// Written by the counter poller, read by anyone who waits for its next round.
+std::atomic<uint32_t> pollRounds{0};
 
 // Stop-next requests of the traffic hook (receive thread), one bit per port, carried out by the
 // counter poller; with the size limit each was decided on.
@@ -175,6 +177,10 @@ void CheckCaptureStore(uint8_t port, uint32_t blockCount, const PortCaptureProgr
 uint8_t PollSelector() { return pollSelector; }
 
 void SetPollSelector(uint8_t selector) { pollSelector = selector; }
+
+void CountPollRound() { ++pollRounds; }
+
+uint32_t PollRounds() { return pollRounds; }
 
 void PollCounters() {
     const uint8_t selector = pollSelector;

@@ -14,6 +14,11 @@ void SetPollSelector(uint8_t selector);
 // One round of the counter poller.
 void PollCounters();
 void PollStreamCounters();
+// The counter poller's finished rounds since load: the poller counts each round once its reads
+// have been answered or given up, so a waiter sees a whole round pass (even one that sends nothing,
+// as with poll selector 254).
+void CountPollRound();
+uint32_t PollRounds();
 // The clearing reads of the device set-up.
 void ClearPortCounters(uint8_t port);
 int ClearPortStreamCounters(uint8_t port);

@@ -111,6 +111,8 @@ void GetPHYName(uint8_t port) {
     ReadPhyAnswer(port);
 }
 
+bool IdentificationUnderWay() { return identifying; }
+
 uint8_t PhyReplyPort() { return phyReplyPort; }
 
 void ForwardPhyNotice(uint8_t port, uint32_t stampSeconds, uint32_t stampMicroseconds) {

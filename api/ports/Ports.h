@@ -13,6 +13,8 @@ namespace capi {
 bool RequestLinkStatus();
 // The PHY identification reads of a port (connection and the PHY poller).
 void GetPHYName(uint8_t port);
+// Whether an identification is under way on some thread: until it ends its reads keep coming.
+bool IdentificationUnderWay();
 // The port whose multi-gigabit PHY reply (register 0x400000BC) is expected.
 uint8_t PhyReplyPort();
 // 0x0300: the tester reported a PHY notice on a port.

@@ -56,20 +56,20 @@ DebugStream& DebugStream::Open() {
     // buffer is opened by name: the standard handles of a host started with redirected output
     // still point at its pipes after AllocConsole.
     allocatedConsole_ = AllocConsole() != FALSE;
-    console_ = OpenConsoleOutput();
-    if (console_ == INVALID_HANDLE_VALUE && !allocatedConsole_) {
+    console_.reset(OpenConsoleOutput());
+    if (!console_ && !allocatedConsole_) {
         // Attached to a console without a screen buffer (Wine gives one to console programs
         // started without a terminal): leave it for a console of our own.
         FreeConsole();
         allocatedConsole_ = AllocConsole() != FALSE;
-        console_ = OpenConsoleOutput();
+        console_.reset(OpenConsoleOutput());
     }
-    if (console_ == INVALID_HANDLE_VALUE) {
+    if (!console_) {
         if (allocatedConsole_) FreeConsole();
         allocatedConsole_ = false;
         return *this;
     }
-    consoleBuffer_ = std::make_unique<ConsoleBuffer>(console_);
+    consoleBuffer_ = std::make_unique<ConsoleBuffer>(console_.get());
     rdbuf(consoleBuffer_.get());
     setf(std::ios_base::unitbuf);
     attached_ = true;
@@ -82,8 +82,7 @@ DebugStream& DebugStream::Close() {
     attached_ = false;
     rdbuf(nullBuffer_.get());
     consoleBuffer_.reset();
-    CloseHandle(console_);
-    console_ = INVALID_HANDLE_VALUE;
+    console_.reset();
     if (allocatedConsole_) FreeConsole();
     allocatedConsole_ = false;
     return *this;

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "runtime/HandleOwner.h"
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -43,7 +45,7 @@ private:
     std::mutex lock_;
     std::unique_ptr<NullBuffer> nullBuffer_;
     std::unique_ptr<ConsoleBuffer> consoleBuffer_;
-    HANDLE console_ = INVALID_HANDLE_VALUE;
+    UniqueHandle console_;
     bool allocatedConsole_ = false;
     std::atomic<bool> attached_{false};
 };

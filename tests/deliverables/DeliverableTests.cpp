@@ -1,4 +1,4 @@
-#include "PeImage.h"
+#include "support/PeImage.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,10 @@
 #include <vector>
 
 namespace {
+
+using support::PeImage;
+using support::ReadDefExports;
+using support::ReadPeImage;
 
 struct Deliverable {
     const char* binary;

@@ -64,6 +64,20 @@ Bytes ModelTest::Exchange(const Bytes& command) {
     return host_->Take(sim::OfType(sim::kReplyType), support::kPatience);
 }
 
+void ModelTest::PassedThroughTester() {
+    // A broadcast of the local experimental EtherType, which the tester logs and never answers,
+    // from an address of its own and numbered, so that each call waits for its own marker.
+    static const uint8_t kMarkerSource[6] = {0x02, 0x00, 0x00, 0xEC, 0x40, 0x02};
+    static uint32_t sequence = 0;
+    Bytes marker(60, 0);
+    for (int i = 0; i < 6; ++i) marker[i] = 0xFF, marker[6 + i] = kMarkerSource[i];
+    marker[12] = 0x88, marker[13] = 0xB5;
+    Put32(marker, 14, ++sequence);
+    ASSERT_TRUE(host_->Send(marker));
+    ASSERT_TRUE(tester_->WaitForFrame([&](const Bytes& f) { return f == marker; }, support::kPatience))
+        << "the marker frame never reached the tester";
+}
+
 uint32_t ModelTest::ReadRegister(uint32_t address) {
     const Bytes reply = Exchange(Read(address));
     EXPECT_GE(reply.size(), 24u);

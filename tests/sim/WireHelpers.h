@@ -41,6 +41,9 @@ protected:
 
     // Sends a command and returns its reply (empty on time-out).
     Bytes Exchange(const Bytes& command);
+    // Returns once the tester has dealt with every frame sent before (answered it or not): it takes
+    // frames one at a time, and a marker frame sent now has reached its log.
+    void PassedThroughTester();
     uint32_t ReadRegister(uint32_t address);
     void WriteRegister(uint32_t address, uint32_t value);
     // The value words of a 64-bit sequential read, joined low word first.

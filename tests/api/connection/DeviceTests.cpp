@@ -8,6 +8,7 @@
 #include "BrevixCAPI.h"
 #include "ConsoleText.h"
 #include "LibraryThreads.h"
+#include "sim/Link.h"
 #include "sim/PhyBank.h"
 #include "sim/Tester.h"
 #include "sim/TesterModel.h"
@@ -26,6 +27,7 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -532,6 +534,26 @@ TEST_F(ConnectedTester, DebugLogShowsTheLinkReport) {
 
 // Each case starts from a library initialised afresh that has found the tester but is not
 // connected, and from a tester that answers as it does by default; each ends terminated.
+// Returns once a frame sent now from the host side of the pair has reached the tester: the pair
+// delivers in order, so whatever the library sent before has arrived too.
+void EchoedByTester() {
+    std::string error;
+    const std::unique_ptr<sim::PcapLink> hostSide = sim::PcapLink::Open(bench->pair.hostInterface, &error);
+    ASSERT_TRUE(hostSide) << error;
+    // A broadcast of the local experimental EtherType from an address no one else uses.
+    static const uint8_t kMarkerSource[6] = {0x02, 0x00, 0x00, 0xEC, 0x40, 0x01};
+    Bytes marker(60, 0);
+    std::fill(marker.begin(), marker.begin() + 6, 0xFF);
+    std::copy(kMarkerSource, kMarkerSource + 6, marker.begin() + 6);
+    marker[12] = 0x88;
+    marker[13] = 0xB5;
+    ASSERT_TRUE(hostSide->Send(marker));
+    ASSERT_TRUE(bench->tester->WaitForFrame(
+        [](const Bytes& f) { return f.size() >= 14 && std::equal(kMarkerSource, kMarkerSource + 6, f.begin() + 6); },
+        support::kPatience))
+        << "the marker frame never reached the tester";
+}
+
 class ConnectionLife : public testing::Test {
 protected:
     void SetUp() override {
@@ -599,7 +621,11 @@ TEST_F(ConnectionLife, DeviceLossIsReportedOnce) {
     const std::string host = bench->pair.hostInterface;
     ASSERT_TRUE(support::RunUnixCommand("/usr/sbin/ip link set " + host + " down"));
     const HostMessage lost = WaitForType(0xFF00);
-    std::this_thread::sleep_for(2500ms);
+    // Either of the threads that watch for the loss (the receive thread's failed reads, the adapter
+    // watch) may have seen it first; once terminate has ended every library thread, neither can
+    // report it again.
+    EXPECT_EQ(BrevixC_SYS_TerminateProcess(), 1);
+    EXPECT_EQ(CountLibraryThreads(L"BrevixCAPI"), 0);
     // Back up before the next case looks for the tester behind it.
     ASSERT_TRUE(support::RunUnixCommand("/usr/sbin/ip link set " + host + " up"));
     Bytes expected = Message(0xFF00);
@@ -634,7 +660,7 @@ TEST_F(ConnectionLife, TerminateEndsEveryThreadAndNothingIsSentAfter) {
     uint32_t value = 0;
     EXPECT_EQ(BVT_Read(0x41000004, &value), 0);
     EXPECT_EQ(BVT_Write(0x41000004, 1), 0);
-    std::this_thread::sleep_for(1500ms);
+    EchoedByTester();
     EXPECT_TRUE(LibraryCommands().empty());
 }
 

@@ -5,6 +5,7 @@
 #include "capture/Capture.h"
 #include "counters/CounterBlocks.h"
 #include "counters/Counters.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -19,16 +20,15 @@ namespace {
 std::atomic<int> callsUnderLock{0};
 std::atomic<int> calls{0};
 
-// Whether another thread takes the port's counter lock within a second. A thread that finds it held
-// finishes once it is released, after this call has returned.
+// Whether another thread takes the port's counter lock while this call waits. A thread that finds
+// it held finishes once it is released, after this call has returned (and the patience with it).
 bool PortLockFree(uint8_t port) {
     auto taken = std::make_shared<std::atomic<bool>>(false);
     std::thread([port, taken] {
         capi::CounterBlocks::Instance().Update(port, [](capi::PortBlocks&) {});
         *taken = true;
     }).detach();
-    for (int i = 0; i < 100 && !*taken; ++i) Sleep(10);
-    return *taken;
+    return support::Eventually([&] { return taken->load(); });
 }
 
 void Record(uint8_t port) {
@@ -56,6 +56,8 @@ int BVT_StopCaptureNext(uint8_t, int32_t) { return 1; }
 namespace {
 
 TEST(CaptureProgressTest, TheTrafficHookAsksTheCaptureLayerOutsideThePortsCounterLock) {
+    calls = 0;
+    callsUnderLock = 0;
     // A general reply of 21 pairs; the last pair's value is the block count (nothing held).
     std::vector<uint8_t> body(8 * 21, 0);
     capi::ReplyBody reply;

@@ -118,7 +118,9 @@ std::vector<std::pair<uint32_t, uint32_t>> WrittenPairs() {
     return pairs;
 }
 
-int64_t LastWrite(uint32_t address) {
+namespace {
+
+int64_t LastLoggedWrite(uint32_t address) {
     int64_t value = -1;
     for (const auto& pair : WrittenPairs()) {
         if (pair.first == address) value = pair.second;
@@ -126,9 +128,16 @@ int64_t LastWrite(uint32_t address) {
     return value;
 }
 
+}  // namespace
+
+int64_t LastWrite(uint32_t address) {
+    HandledByTester();
+    return LastLoggedWrite(address);
+}
+
 int64_t ArrivedWrite(uint32_t address, int64_t expected) {
     int64_t value = -1;
-    support::Eventually([&] { return (value = LastWrite(address)) == expected; });
+    support::Eventually([&] { return (value = LastLoggedWrite(address)) == expected; });
     return value;
 }
 

@@ -70,10 +70,11 @@ std::vector<Bytes> LibraryCommands();
 std::vector<Bytes> CommandsBesidesPolls();
 // The register writes of the general commands the library sent, in order, as (address, value).
 std::vector<std::pair<uint32_t, uint32_t>> WrittenPairs();
-// The value of the last general write of a register, or -1 when none was sent.
+// The value of the last general write of a register, or -1 when none was sent. It looks once the
+// tester has handled everything this thread sent before: writes that the library sends without
+// waiting for their reply reach the tester a little after the call returns.
 int64_t LastWrite(uint32_t address);
-// The same once the write has arrived: writes that the library sends without waiting for their
-// reply reach the tester a little after the call returns.
+// The same for a write another thread of the library sends: the value once it has arrived.
 int64_t ArrivedWrite(uint32_t address, int64_t expected);
 
 using frames::Get32;

@@ -12,9 +12,7 @@
 
 #include <cstring>
 #include <memory>
-#include <thread>
 
-using namespace std::chrono_literals;
 using bench::Rates;
 using bench::Statistics;
 using bench::The;
@@ -28,51 +26,83 @@ size_t ReadsOf(uint32_t start) {
     return count;
 }
 
+// Returns once the counter poller has finished a round that began after the call: the round under
+// way when it was called may have started before anything the caller changed.
+void WholePollRoundPassed() {
+    const uint32_t now = capi::PollRounds();
+    ASSERT_TRUE(support::Eventually([now] { return capi::PollRounds() - now >= 2; })) << "the counter poller stopped";
+}
+
+// Puts the poll selector back for the next case, however this one ends.
+struct PollSelectorRestore {
+    ~PollSelectorRestore() { capi::SetPollSelector(255); }
+};
+
 class SecondMapTest : public bench::DeviceTest {
 protected:
     CounterBanks& banks = *The().counters;
 };
 
 TEST_F(SecondMapTest, DribbleAndAlignmentSlotsStayZero) {
-    banks.Set(0, CounterBanks::BlockA(5), 55);
-    banks.Set(0, CounterBanks::BlockA(6), 66);
-    banks.Set(0, CounterBanks::BlockA(7), 77);
+    // From zero, as a fresh tester: the values below then arrive only with a poll of this case.
+    banks.Set(0, CounterBanks::BlockA(5), 0);
+    banks.Set(1, CounterBanks::BlockB(11), 0);
+    banks.Set(1, CounterBanks::kTxBytes, 0);
+    ASSERT_TRUE(support::Eventually([] {
+        return Statistics(0).counter[5] == 0 && Statistics(1).counter[376 / 8] == 0 && Statistics(1).txBytes == 0;
+    }));
+    The().tester->ClearLog();
+    // Port A's first block is read first in a round, so its value goes in last: the round that
+    // finds it finds the others too, and its rate is that round's.
     banks.Set(1, CounterBanks::BlockB(11), 1111);
     banks.Set(1, CounterBanks::kTxBytes, 0x123456789);
-    ASSERT_TRUE(support::Eventually([] { return Statistics(0).counter[5] == 55 && Statistics(1).txBytes == 0x123456789; }));
+    banks.Set(0, CounterBanks::BlockA(6), 66);
+    banks.Set(0, CounterBanks::BlockA(7), 77);
+    banks.Set(0, CounterBanks::BlockA(5), 55);
+    ASSERT_TRUE(support::Eventually([] {
+        return Statistics(0).counter[5] == 55 && Statistics(1).counter[376 / 8] == 1111 &&
+               Statistics(1).txBytes == 0x123456789;
+    }));
     EXPECT_EQ(Statistics(0).counter[BREVIXC_COUNTER_DRIBBLE], 0u);
     EXPECT_EQ(Statistics(0).counter[BREVIXC_COUNTER_ALIGNMENT], 0u);
     BrevixC_PortCounters_T rates;
     ASSERT_EQ(BrevixC_ReadCounterRate(0, &rates), 1);
     EXPECT_EQ(rates.counter[BREVIXC_COUNTER_DRIBBLE], 0u) << "the rate slot is left alone";
     EXPECT_EQ(rates.counter[5], 55u);
-    EXPECT_EQ(Statistics(1).counter[376 / 8], 1111u);
     // Each port's blocks are read with 42 entries, Port A's then Port B's.
     EXPECT_GE(ReadsOf(0x426000C0), 1u);
     EXPECT_GE(ReadsOf(0x446000C0), 1u);
 }
 
 TEST_F(SecondMapTest, PollSelectorChoosesThePortsAndStopsPolling) {
+    const PollSelectorRestore restore;
     capi::SetPollSelector(1);
-    std::this_thread::sleep_for(1100ms);
+    WholePollRoundPassed();
+    // Every round that logs from here on began after the change.
     The().tester->ClearLog();
-    EXPECT_TRUE(support::Eventually([] { return ReadsOf(0x44600000) >= 1; })) << "Port B is polled";
+    WholePollRoundPassed();
+    bench::HandledByTester();
+    EXPECT_GE(ReadsOf(0x44600000), 1u) << "Port B is polled";
     EXPECT_EQ(ReadsOf(0x42600000), 0u) << "Port A is not";
 
     capi::SetPollSelector(254);
-    std::this_thread::sleep_for(1100ms);
+    WholePollRoundPassed();
     const BrevixC_PortCounters_T before = Statistics(1);
-    banks.Set(1, CounterBanks::BlockA(1), 4242);
+    const uint64_t fresh = before.counter[1] + 4242;
+    banks.Set(1, CounterBanks::BlockA(1), fresh);
     The().tester->ClearLog();
-    std::this_thread::sleep_for(1100ms);
-    EXPECT_EQ(ReadsOf(0x42600000) + ReadsOf(0x44600000) + ReadsOf(0x44400000), 0u) << "nothing polled";
+    WholePollRoundPassed();
     EXPECT_EQ(BrevixC_GetLinkStatus(), 1);
-    std::this_thread::sleep_for(20ms);
-    EXPECT_TRUE(bench::LibraryCommands().empty()) << "no link request either";
+    // Anything the rounds or the link call sent has reached the tester before this read.
+    bench::HandledByTester();
+    EXPECT_EQ(ReadsOf(0x42600000) + ReadsOf(0x44600000) + ReadsOf(0x44400000), 0u) << "nothing polled";
+    for (const bench::Bytes& f : bench::LibraryCommands()) {
+        EXPECT_FALSE(f[14] == 1 && bench::Get32(f, 16) == 0x400000D4) << "no link request either";
+    }
     const BrevixC_PortCounters_T after = Statistics(1);
     EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0) << "the last values stay";
     capi::SetPollSelector(255);
-    EXPECT_TRUE(support::Eventually([] { return Statistics(1).counter[1] == 4242; }));
+    EXPECT_TRUE(support::Eventually([fresh] { return Statistics(1).counter[1] == fresh; }));
 }
 
 TEST_F(SecondMapTest, CounterStackArrivesAsItsMessage) {
@@ -110,6 +140,7 @@ TEST_F(SecondMapTest, TxEntriesUseTheSecondMapsTablesAndTwelveByteGaps) {
     sim::TxTables& tables = *The().tables;
     ASSERT_EQ(BrevixC_FillTxPkt_Addentry(*Entry(63, 70)), 1);
     ASSERT_EQ(BrevixC_FillTxPkt_Addentry(*Entry(62, 72)), 1);
+    bench::HandledByTester();
     // 70 bytes leave 10 of a 12-byte unit: both gaps grow by 2. Option 23 becomes option value 1.
     EXPECT_EQ(tables.Descriptor(0, 63), (std::array<uint32_t, 4>{0, 0x10000000 | 70, 12, 14}));
     EXPECT_EQ(tables.Descriptor(0, 62), (std::array<uint32_t, 4>{0, 0x10000000 | 72, 10, 12}));
@@ -122,11 +153,12 @@ TEST_F(SecondMapTest, TxEntriesUseTheSecondMapsTablesAndTwelveByteGaps) {
 }
 
 TEST_F(SecondMapTest, TinyGapSwitchesEachPort) {
+    // The switch writes go out without waiting for their echo.
     ASSERT_EQ(BrevixC_TinyGAP(1, 1), 1);
-    EXPECT_EQ(bench::LastWrite(0x43000130), 0x100);
+    EXPECT_EQ(bench::ArrivedWrite(0x43000130, 0x100), 0x100);
     ASSERT_EQ(BrevixC_TinyGAP(255, 0), 1);
-    EXPECT_EQ(bench::LastWrite(0x41000130), 0);
-    EXPECT_EQ(bench::LastWrite(0x43000130), 0);
+    EXPECT_EQ(bench::ArrivedWrite(0x41000130, 0), 0);
+    EXPECT_EQ(bench::ArrivedWrite(0x43000130, 0), 0);
 }
 
 // Byte 28 has no value that leaves it unchanged: every record sets the port's two mode bits of
@@ -147,6 +179,8 @@ TEST_F(SecondMapTest, PortConfigurationAlwaysSetsThePortsPhyModeBits) {
 
 TEST_F(SecondMapTest, EepromGoesOverTheUsbChannel) {
     fakeusb::Unit& unit = fakeusb::TheUnit();
+    unit.writes.clear();
+    unit.failReadAtBlock = -1;
     for (int i = 0; i < 256; ++i) unit.eeprom[i] = uint8_t(255 - i);
     ASSERT_EQ(BrevixC_93C56_Read(), 1);
     EXPECT_EQ(std::memcmp(eeprom_93c56, unit.eeprom.data(), 256), 0);
@@ -170,6 +204,7 @@ TEST_F(SecondMapTest, EepromGoesOverTheUsbChannel) {
     unit.failReadAtBlock = 0;
     EXPECT_EQ(BrevixC_93C56_Read(), 0) << "nothing came";
     EXPECT_EQ(unit.opened, unit.closed);
+    unit.failReadAtBlock = -1;
 }
 
 }  // namespace

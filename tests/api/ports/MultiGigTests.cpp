@@ -1,10 +1,14 @@
 // Media programming of the multi-gigabit PHY (machine id 4), whose registers the library reaches
 // through the tester's indirect window, and the media-change counter.
 
+#include "BrevixCAPI.h"
 #include "BrevixCPorts.h"
+#include "LibraryThreads.h"
 #include "device/DeviceBench.h"
+#include "fpga/FpgaHost.h"
 #include "ports/LinkReports.h"
 #include "ports/PortControls.h"
+#include "ports/Ports.h"
 
 #include <chrono>
 #include <optional>
@@ -18,6 +22,21 @@ namespace {
 constexpr int kAnDevice = 7, kPmaDevice = 1;
 constexpr uint16_t kAdvertisement = 0x20, kControl = 0;
 constexpr uint16_t kUntouched = 0xFFFF;
+// The link report, and the indirect window's result that the PHY identification reads.
+constexpr uint32_t kLinkReport = 0x400000D4, kIndirectResult = 0x400000BC;
+
+// The PHY poller has nothing left to do: no port waits for an identification, and none is under
+// way. The flags first: an identification takes its claim before it clears a port's flag.
+bool PhyPollerIdle() {
+    return !capi::Links().linkFlag[0] && !capi::Links().linkFlag[1] && !capi::IdentificationUnderWay();
+}
+
+// Frames of the library since the log was cleared: sequential reads of a register.
+size_t SequentialReads(uint8_t command, uint32_t address) {
+    size_t count = 0;
+    for (const bench::Bytes& f : bench::LibraryCommands()) count += f[14] == command && bench::Get32(f, 16) == address;
+    return count;
+}
 
 struct MediaCase {
     const char* name;
@@ -30,6 +49,10 @@ struct MediaCase {
 class MultiGigTest : public bench::DeviceTest {
 protected:
     void SetUp() override {
+        // A link report of an earlier case has been handled, and the PHY identification it started
+        // has ended: its reads would otherwise land in this case's log.
+        bench::HandledByTester();
+        ASSERT_TRUE(support::Eventually(PhyPollerIdle)) << "the PHY poller is still identifying a port";
         DeviceTest::SetUp();
         // Writes of an earlier case that the tester has not handled yet would land after the reset.
         bench::HandledByTester();
@@ -74,6 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(MultiGigTest, PortsBeyondBAreRefusedBeforeSending) {
     EXPECT_EQ(BrevixC_SetMediaType({2, 13, 0x41, 0, 0}), 0);
+    bench::HandledByTester();
     EXPECT_TRUE(bench::CommandsBesidesPolls().empty());
 }
 
@@ -116,19 +140,16 @@ TEST_F(MultiGigTest, LinkNoticeStartsTheMediaChangeCountAgain) {
     EXPECT_NE(capi::MediaChanges(), 0u);
     ASSERT_TRUE(The().tester->SendNotice(0, 0));
     EXPECT_TRUE(support::Eventually([] { return capi::MediaChanges() == 0; }));
-}
-
-// Frames of the library since the log was cleared: sequential reads of a register.
-size_t SequentialReads(uint8_t command, uint32_t address) {
-    size_t count = 0;
-    for (const bench::Bytes& f : bench::LibraryCommands()) count += f[14] == command && bench::Get32(f, 16) == address;
-    return count;
+    // The notice also asks for the link report: it is answered within this case, so the PHY
+    // identification it starts is seen through by the next case's set-up.
+    ASSERT_TRUE(support::Eventually([] { return SequentialReads(1, kLinkReport) >= 1; }));
+    bench::HandledByTester();
 }
 
 // The PHY poller identifies a port once for each link report that finds it up, whether or not the
 // PHY's status answer comes.
 TEST_F(MultiGigTest, PhyPollAsksOnceForEachLinkReportThatFindsAPortUp) {
-    constexpr uint32_t kIndirectResult = 0x400000BC, kCounterBlock = 0x42600000;
+    constexpr uint32_t kCounterBlock = 0x42600000;
     // The bench's Port A is up, Port B down.
     {
         // The tester does not answer the identification's reads.
@@ -145,6 +166,25 @@ TEST_F(MultiGigTest, PhyPollAsksOnceForEachLinkReportThatFindsAPortUp) {
     // The PHY answers again: the next report that finds the port up has it identified.
     ASSERT_EQ(BrevixC_GetLinkStatus(), 1);
     EXPECT_TRUE(support::Eventually([] { return capi::Links().phyType[0] == capi::kMultiGigPhy; }));
+}
+
+// Between its rounds the PHY poller rests on the pollers' stop: a stop that comes just after an
+// identification ends it at once, where a plain wait would hold the stop for the rest of the
+// second. After the identification's last read the poller has nothing to do for most of a second,
+// so a stop that took as long as the rest would stand out well beyond the bound.
+TEST_F(MultiGigTest, AStopBetweenPhyPollRoundsEndsThePollerAtOnce) {
+    ASSERT_EQ(BrevixC_GetLinkStatus(), 1);
+    ASSERT_TRUE(support::Eventually([] { return SequentialReads(1, kIndirectResult) >= 2; }))
+        << "the PHY poller identifies Port A";
+    ASSERT_TRUE(support::Eventually([] { return !capi::IdentificationUnderWay(); })) << "and the round's reads end";
+    ASSERT_EQ(CountLibraryThreads(L"BrevixCAPI PHY poller"), 1);
+    const auto start = std::chrono::steady_clock::now();
+    capi::StopPollerThreads();
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_EQ(CountLibraryThreads(L"BrevixCAPI PHY poller"), 0);
+    EXPECT_LT(took.count(), 400) << "the stop waited out the poller's rest";
+    // The next cases poll again: a connect starts a session with pollers of its own.
+    ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1);
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 #pragma once
-// A reader of the headers and export table of a PE image file.
+// A reader of the headers, export table and imports of a PE image file, read from the file as a
+// loader would find it (not from a mapped module).
 
 #include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
+
+namespace support {
 
 struct PeImage {
     bool valid = false;          // MZ and PE signatures present and the headers in range
@@ -24,3 +27,5 @@ PeImage ReadPeImage(const std::string& path);
 
 // The names under EXPORTS in a module-definition file.
 std::set<std::string> ReadDefExports(const std::string& path);
+
+}  // namespace support

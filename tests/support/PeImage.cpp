@@ -1,5 +1,6 @@
-#include "PeImage.h"
+#include "support/PeImage.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -37,6 +38,8 @@ private:
 };
 
 }  // namespace
+
+namespace support {
 
 PeImage ReadPeImage(const std::string& path) {
     PeImage image;
@@ -103,3 +106,5 @@ std::set<std::string> ReadDefExports(const std::string& path) {
     }
     return names;
 }
+
+}  // namespace support
