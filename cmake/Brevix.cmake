@@ -47,8 +47,12 @@ function(brevix_add_gtest name)
   cmake_parse_arguments(ARG "NETWORK;DESKTOP" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} brevix_gtest_main)
+  # On a Wine desktop of its own as well (tests/support/desktop): the foreground, the pointer and the
+  # keyboard state are the desktop's, and a window of another program must not take them.
+  add_dependencies(${name} own_desktop)
   add_test(NAME ${name}
-    COMMAND ${PROJECT_SOURCE_DIR}/scripts/own-display ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}> --gtest_color=no)
+    COMMAND ${PROJECT_SOURCE_DIR}/scripts/own-display ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:own_desktop>
+            $<TARGET_FILE:${name}> --gtest_color=no)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
