@@ -36,19 +36,20 @@ function(brevix_add_dll target)
   set_property(GLOBAL APPEND PROPERTY BREVIX_DELIVERABLES "$<TARGET_FILE:${target}>=${_def}")
 endfunction()
 
-# brevix_add_gtest(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [NETWORK] [DESKTOP])
-# One test executable is one CTest entry; it runs under Wine on an Xvfb display of its own
-# (scripts/own-display). NETWORK tests take one veth pair of the test namespace as a CTest resource,
-# so they can run in parallel. DESKTOP tests move the mouse pointer or need the foreground: both
-# belong to the Wine desktop that every test program shares, so such programs take turns. Every
-# program that drives windows through test_support_gui is one: its posted mouse input moves the
-# pointer, which controls read back (tips, hover, drags).
+# brevix_add_gtest(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [NETWORK])
+# One test executable is one CTest entry; it runs under Wine on an Xvfb display and a Wine desktop of
+# its own (scripts/own-display, tests/support/desktop), so programs that drive windows, move the
+# pointer or need the foreground run side by side without touching each other's. NETWORK tests take
+# one veth pair of the test namespace as a CTest resource, so they can run in parallel.
 function(brevix_add_gtest name)
-  cmake_parse_arguments(ARG "NETWORK;DESKTOP" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "NETWORK" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} brevix_gtest_main)
+  # The launcher that gives the program its desktop is built with it.
+  add_dependencies(${name} own_desktop)
   add_test(NAME ${name}
-    COMMAND ${PROJECT_SOURCE_DIR}/scripts/own-display ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}> --gtest_color=no)
+    COMMAND ${PROJECT_SOURCE_DIR}/scripts/own-display ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:own_desktop>
+            $<TARGET_FILE:${name}> --gtest_color=no)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
@@ -58,9 +59,6 @@ function(brevix_add_gtest name)
   endif()
   if(ARG_NETWORK)
     set_tests_properties(${name} PROPERTIES RESOURCE_GROUPS "veth:1")
-  endif()
-  if(ARG_DESKTOP OR "test_support_gui" IN_LIST ARG_LIBS)
-    set_property(TEST ${name} APPEND PROPERTY RESOURCE_LOCK desktop)
   endif()
 endfunction()
 

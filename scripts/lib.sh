@@ -100,6 +100,13 @@ brevix_wineserver_start_checked() {
   # for the glyphs it lacks, and Debian's IPA font stands in for that face.
   grep -q '^"MS UI Gothic"="IPAPGothic"' "$WINEPREFIX/user.reg" 2>/dev/null ||
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d IPAPGothic /f >/dev/null 2>&1
+  # Wine draws the caption buttons (minimise, maximise, close) with glyphs of its Marlett font; Debian
+  # keeps that font beside Wine rather than in the prefix, and without it the buttons show as the
+  # letters "0", "1" and "r".
+  local marlett fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  for marlett in /usr/share/wine/fonts/marlett.ttf /usr/lib/wine/fonts/marlett.ttf; do
+    if [ -f "$marlett" ] && [ ! -f "$fonts/marlett.ttf" ]; then mkdir -p "$fonts" && cp "$marlett" "$fonts/"; fi
+  done
   # No window manager runs on the test display: Wine draws the frames and captions itself, so that
   # windows look on the display as they do on a desktop.
   grep -q '^"Decorated"="N"' "$WINEPREFIX/user.reg" 2>/dev/null ||
