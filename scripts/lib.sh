@@ -116,10 +116,14 @@ brevix_wineserver_start_checked() {
 # Start Xvfb on a display it chooses itself (-displayfd: several runs may start at once, and a
 # display picked by looking for lock files can be taken by another run in between); sets DISPLAY and
 # XVFB_PID once the server accepts connections, which is when it writes the display number.
+# -noreset: by default the server resets when its last client leaves, and a client that connects
+# while it resets is accepted but never read, so it waits for its connection set-up forever. A
+# test program's display meets that moment often: the console host of the debug log may be its only
+# client, and the next console host, or the program's first window, connects as that one leaves.
 brevix_xvfb_start() {
   local number
   number=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$number" >/dev/null 2>&1 &
   XVFB_PID=$!
   for _ in $(seq 300); do
     if grep -q '^[0-9]\+$' "$number"; then
