@@ -5,14 +5,14 @@ namespace {
 
 using spiflash::Direction;
 using spiflash::EraseStatus;
+using spiflash::kErasePolls;
+using spiflash::kGpioRaised;
+using spiflash::kPageProgramPauseMs;
+using spiflash::kPageWriteEnableFailures;
+using spiflash::kSectorErasePollMs;
+using spiflash::kWriteEnableRetryMs;
 
-constexpr uint32_t kGpioRaised = 15;  // GPIO lines 0-3 high
-constexpr int kErasePolls = 1000;
-constexpr uint32_t kSectorErasePollMs = 10;
 constexpr uint32_t kChipErasePollMs = 100;
-constexpr int kPageWriteEnableFailures = 20;
-constexpr uint32_t kWriteEnableRetryMs = 5;
-constexpr uint32_t kPageProgramPauseMs = 1;
 constexpr uint32_t kReadPauseMs = 20;
 
 }  // namespace

@@ -11,13 +11,13 @@ namespace {
 
 using spiflash::Direction;
 using spiflash::EraseStatus;
+using spiflash::kErasePolls;
+using spiflash::kPageProgramPauseMs;
+using spiflash::kPageWriteEnableFailures;
+using spiflash::kSectorErasePollMs;
+using spiflash::kWriteEnableRetryMs;
 
-constexpr int kErasePolls = 1000;
-constexpr uint32_t kSectorErasePollMs = 10;
 constexpr int kChipEraseWriteEnableTries = 1000;
-constexpr int kPageWriteEnableFailures = 20;
-constexpr uint32_t kWriteEnableRetryMs = 5;
-constexpr uint32_t kPageProgramPauseMs = 1;
 
 }  // namespace
 
@@ -38,7 +38,7 @@ bool FlashLayer::Init() {
 }
 
 bool FlashLayer::ResetGpio() {
-    gpio_ = 15;  // GPIO lines 0-3 high
+    gpio_ = spiflash::kGpioRaised;
     return WmiSetGpioValue(&gpio_);
 }
 
