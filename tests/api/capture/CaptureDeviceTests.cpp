@@ -9,10 +9,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -201,6 +203,50 @@ TEST_F(CaptureTest, ABlockCaptureArrivesInOrderWithLengthsAndStamps) {
     ASSERT_EQ(BrevixC_ReadRxCaptureBuffer(0, &inPlace), 1);
     EXPECT_EQ(inPlace, &capture_buffer[0]);
     EXPECT_EQ(BrevixC_ReadRxCaptureBuffer(3, &inPlace), 0);
+}
+
+// When the tester received each request for the next block of 20 frames from a port (replay
+// command 64, the VLAN exchange bit aside, at the port's replay command register).
+std::vector<std::chrono::steady_clock::time_point> BlockRequestTimes(uint32_t replayCommandRegister) {
+    std::vector<std::chrono::steady_clock::time_point> times;
+    for (const sim::LoggedFrame& f : bench::The().tester->Commands()) {
+        if (!frames::FromLibrary(f.bytes) || f.bytes[14] != 0) continue;
+        for (size_t i = 0; i < f.bytes[15] && 24 + 8 * i <= f.bytes.size(); ++i) {
+            if (Get32(f.bytes, 16 + 8 * i) == replayCommandRegister && (Get32(f.bytes, 20 + 8 * i) & ~1024u) == 64)
+                times.push_back(f.at);
+        }
+    }
+    return times;
+}
+
+TEST_F(CaptureTest, AnUploadAsksForABlockEveryTwentyMillisecondsWorkIncluded) {
+    // A block request takes time of its own (its register write and a 2 ms pause after it): asked
+    // for that long plus 20 ms apart, blocks would come 22 ms apart or more. Over an upload of 60
+    // blocks the typical (median) distance between two requests is one 20 ms period, and the
+    // whole upload is not faster than a period a block.
+    constexpr uint32_t kBlocks = 60;
+    constexpr uint32_t kFrames = kBlocks * 20;
+    ASSERT_EQ(BrevixC_StartRxCapture(0, 0, uint16_t(kFrames)), 1);
+    ASSERT_TRUE(support::Eventually([] { return engine->Running(0); }));
+    engine->ReceiveNumbered(0, 0, kFrames, 64);
+    ASSERT_EQ(engine->Held(0), kFrames);
+    ASSERT_EQ(BrevixC_StopRxCaptureNext(0, uint16_t(kFrames)), 1);
+    ASSERT_FALSE(ReportReaching(0, uint16_t(kFrames)).empty());
+    const auto times = BlockRequestTimes(0x41000038);
+    ASSERT_EQ(times.size(), size_t(kBlocks));
+    std::vector<double> gaps;
+    std::string seen;
+    for (size_t i = 1; i < times.size(); ++i) {
+        gaps.push_back(std::chrono::duration<double, std::milli>(times[i] - times[i - 1]).count());
+        seen += std::to_string(int(gaps.back() + 0.5)) + " ";
+    }
+    std::vector<double> sorted = gaps;
+    std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+    EXPECT_LT(sorted[sorted.size() / 2], 21.5) << "gaps in ms: " << seen;
+    // Less the part of a period by which a late first request may have been caught up with, and a
+    // little for when the tester happened to log the first and the last request.
+    const double span = std::chrono::duration<double, std::milli>(times.back() - times.front()).count();
+    EXPECT_GT(span, 20.0 * gaps.size() - 25) << "gaps in ms: " << seen;
 }
 
 TEST_F(CaptureTest, AJumboFrameIsRebuiltFromItsChunks) {
