@@ -4,8 +4,6 @@ namespace win7 {
 namespace {
 
 using spiflash::Direction;
-using spiflash::EraseStatus;
-using spiflash::kErasePolls;
 using spiflash::kGpioRaised;
 using spiflash::kPageProgramPauseMs;
 using spiflash::kPageWriteEnableFailures;
@@ -123,20 +121,8 @@ bool FlashCommands::ChipErase() {
 }
 
 bool FlashCommands::PollErase(uint32_t pauseMs) {
-    for (int poll = 0; poll < kErasePolls; ++poll) {
-        uint8_t status = 0;
-        if (!ReadStatus(&status)) return false;
-        switch (spiflash::InterpretEraseStatus(status)) {
-        case EraseStatus::Finished:
-            return true;
-        case EraseStatus::Failed:
-            return false;
-        case EraseStatus::Busy:
-            clock_.WaitMs(pauseMs);
-            break;
-        }
-    }
-    return false;
+    return spiflash::PollEraseStatus([this](uint8_t* status) { return ReadStatus(status); },
+                                     [this, pauseMs] { clock_.WaitMs(pauseMs); });
 }
 
 }  // namespace win7

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 namespace spiflash {
 
@@ -74,5 +75,8 @@ std::array<uint8_t, 4> SectorEraseCommand(uint8_t sector); // D8, sector, 0, 0
 enum class EraseStatus { Finished, Failed, Busy };
 // 0 or 4: finished; 3: failed; anything else: still busy.
 EraseStatus InterpretEraseStatus(uint8_t status);
+// Reads the status register until an erase ends, pausing after each busy reading: true when it
+// finished, false when it failed, a read failed or kErasePolls readings found it still busy.
+bool PollEraseStatus(const std::function<bool(uint8_t* status)>& readStatus, const std::function<void()>& pause);
 
 }  // namespace spiflash

@@ -87,20 +87,8 @@ bool FlashLayer::SectorErase(uint8_t sector) {
     if (!WriteEnable()) return false;
     const auto command = spiflash::SectorEraseCommand(sector);
     if (!SpiTransact(Direction::Write, command.data(), uint32_t(command.size()), nullptr, 0)) return false;
-    for (int poll = 0; poll < kErasePolls; ++poll) {
-        uint8_t status = 0;
-        if (!ReadStatus(&status)) return false;
-        switch (spiflash::InterpretEraseStatus(status)) {
-        case EraseStatus::Finished:
-            return true;
-        case EraseStatus::Failed:
-            return false;
-        case EraseStatus::Busy:
-            PumpWait(kSectorErasePollMs);
-            break;
-        }
-    }
-    return false;
+    return spiflash::PollEraseStatus([this](uint8_t* status) { return ReadStatus(status); },
+                                     [] { PumpWait(kSectorErasePollMs); });
 }
 
 // The chip erase insists on its write enable and then polls back to back; a status of 3 is not a
