@@ -221,9 +221,9 @@ std::vector<std::chrono::steady_clock::time_point> BlockRequestTimes(uint32_t re
 
 TEST_F(CaptureTest, AnUploadAsksForABlockEveryTwentyMillisecondsWorkIncluded) {
     // A block request takes time of its own (its register write and a 2 ms pause after it): asked
-    // for that long plus 20 ms apart, blocks would come 22 ms apart or more. Over an upload of 60
-    // blocks the typical (median) distance between two requests is one 20 ms period, and the
-    // whole upload is not faster than a period a block.
+    // for that long plus 20 ms apart, no two requests could come less than 22 ms apart. Paced from
+    // one request to the next, requests on time are one 20 ms period apart; a busy machine may make
+    // many late, but not all of them over an upload of 60 blocks.
     constexpr uint32_t kBlocks = 60;
     constexpr uint32_t kFrames = kBlocks * 20;
     ASSERT_EQ(BrevixC_StartRxCapture(0, 0, uint16_t(kFrames)), 1);
@@ -240,11 +240,11 @@ TEST_F(CaptureTest, AnUploadAsksForABlockEveryTwentyMillisecondsWorkIncluded) {
         gaps.push_back(std::chrono::duration<double, std::milli>(times[i] - times[i - 1]).count());
         seen += std::to_string(int(gaps.back() + 0.5)) + " ";
     }
-    std::vector<double> sorted = gaps;
-    std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
-    EXPECT_LT(sorted[sorted.size() / 2], 21.5) << "gaps in ms: " << seen;
-    // Less the part of a period by which a late first request may have been caught up with, and a
-    // little for when the tester happened to log the first and the last request.
+    // Below 21 ms, to leave a millisecond for when the tester happened to log each request.
+    const auto onePeriodApart = std::count_if(gaps.begin(), gaps.end(), [](double gap) { return gap < 21; });
+    EXPECT_GE(onePeriodApart, 10) << "gaps in ms: " << seen;
+    // Nor faster than a period a block, less the part of a period by which a late first request
+    // may have been caught up with, and a little for the logging.
     const double span = std::chrono::duration<double, std::milli>(times.back() - times.front()).count();
     EXPECT_GT(span, 20.0 * gaps.size() - 25) << "gaps in ms: " << seen;
 }
