@@ -4,15 +4,13 @@ namespace win7 {
 namespace {
 
 using spiflash::Direction;
-using spiflash::EraseStatus;
+using spiflash::kGpioRaised;
+using spiflash::kPageProgramPauseMs;
+using spiflash::kPageWriteEnableFailures;
+using spiflash::kSectorErasePollMs;
+using spiflash::kWriteEnableRetryMs;
 
-constexpr uint32_t kGpioRaised = 15;  // GPIO lines 0-3 high
-constexpr int kErasePolls = 1000;
-constexpr uint32_t kSectorErasePollMs = 10;
 constexpr uint32_t kChipErasePollMs = 100;
-constexpr int kPageWriteEnableFailures = 20;
-constexpr uint32_t kWriteEnableRetryMs = 5;
-constexpr uint32_t kPageProgramPauseMs = 1;
 constexpr uint32_t kReadPauseMs = 20;
 
 }  // namespace
@@ -123,20 +121,8 @@ bool FlashCommands::ChipErase() {
 }
 
 bool FlashCommands::PollErase(uint32_t pauseMs) {
-    for (int poll = 0; poll < kErasePolls; ++poll) {
-        uint8_t status = 0;
-        if (!ReadStatus(&status)) return false;
-        switch (spiflash::InterpretEraseStatus(status)) {
-        case EraseStatus::Finished:
-            return true;
-        case EraseStatus::Failed:
-            return false;
-        case EraseStatus::Busy:
-            clock_.WaitMs(pauseMs);
-            break;
-        }
-    }
-    return false;
+    return spiflash::PollEraseStatus([this](uint8_t* status) { return ReadStatus(status); },
+                                     [this, pauseMs] { clock_.WaitMs(pauseMs); });
 }
 
 }  // namespace win7

@@ -4,28 +4,18 @@
 
 #include <algorithm>
 
-IMPLEMENT_DYNAMIC(CVGHScroll, CScrollBar)
+IMPLEMENT_DYNAMIC(CVGHScroll, CVGScrollBar)
 
-BEGIN_MESSAGE_MAP(CVGHScroll, CScrollBar)
-    ON_WM_CREATE()
-    ON_WM_RBUTTONDOWN()
-    ON_WM_HELPINFO()
-    ON_MESSAGE(WM_HELPHITTEST, OnHelpHitTest)
-END_MESSAGE_MAP()
+CVGHScroll::CVGHScroll() : CVGScrollBar(VGSECTION_HSCROLL) {}
 
-void CVGHScroll::SetInfo(CVGGridInfo* info)
+bool CVGHScroll::ThumbTipEnabled() const
 {
-    m_pInfo = info;
-    m_cachedLargestLeftColumn = m_cachedFrozenColumns = -1;
+    return m_pInfo->m_hScrollTip != 0;
 }
 
-int CVGHScroll::OnCreate(LPCREATESTRUCT)
+void CVGHScroll::ForgetRange()
 {
-    if (static_cast<int>(Default()) == -1)
-        return -1;
-    if (m_pInfo && m_pInfo->m_hScrollTip)
-        EnableToolTips(TRUE);
-    return 0;
+    m_cachedLargestLeftColumn = m_cachedFrozenColumns = -1;
 }
 
 void CVGHScroll::SyncWithView()
@@ -56,10 +46,7 @@ void CVGHScroll::SyncWithView()
 void CVGHScroll::ApplyScrollCode(UINT code, int position)
 {
     CVGGridInfo& info = *m_pInfo;
-    CVGGrid& cells = m_pGrid->CellArea();
-    if (GetFocus() != &cells)
-        cells.SetFocus();
-    info.m_moveKind = 4;
+    BeginScrollMove();
     const int step = ScrollStepCode(code);
     if (step >= 0)
         m_pGrid->StepFirstVisibleColumn(step);
@@ -81,24 +68,4 @@ void CVGHScroll::ApplyScrollCode(UINT code, int position)
         break;
     default: break;
     }
-}
-
-void CVGHScroll::OnRButtonDown(UINT, CPoint point)
-{
-    m_pGrid->OfferPopupMenu(this, 0, 0, point, VGSECTION_HSCROLL);
-    Default();
-}
-
-BOOL CVGHScroll::OnHelpInfo(HELPINFO* pHelpInfo)
-{
-    if (!pHelpInfo || pHelpInfo->iContextType != HELPINFO_WINDOW)
-        return FALSE;
-    m_pGrid->OpenHelp(m_pGrid->GetHelpContextId(m_pInfo->m_currentColumn, m_pInfo->m_currentRow, VGSECTION_HSCROLL));
-    return TRUE;
-}
-
-LRESULT CVGHScroll::OnHelpHitTest(WPARAM, LPARAM)
-{
-    return static_cast<LRESULT>(
-        m_pGrid->GetHelpContextId(m_pInfo->m_currentColumn, m_pInfo->m_currentRow, VGSECTION_HSCROLL));
 }

@@ -2,30 +2,28 @@
 
 #include "VGCtrl.h"
 #include "VGLayout.h"
-#include "VGToolTips.h"
 
 #include <algorithm>
 
-IMPLEMENT_DYNAMIC(CVGSideHdg, CWnd)
+IMPLEMENT_DYNAMIC(CVGSideHdg, CVGHeading)
 
-BEGIN_MESSAGE_MAP(CVGSideHdg, CWnd)
+BEGIN_MESSAGE_MAP(CVGSideHdg, CVGHeading)
     ON_WM_PAINT()
-    ON_WM_SETCURSOR()
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
     ON_WM_LBUTTONDBLCLK()
-    ON_WM_RBUTTONDOWN()
-    ON_WM_RBUTTONUP()
-    ON_WM_HELPINFO()
-    ON_MESSAGE(WM_HELPHITTEST, OnHelpHitTest)
-    ON_NOTIFY_EX(TTN_GETDISPINFOW, 0, OnNeedTipText)
 END_MESSAGE_MAP()
 
-BOOL CVGSideHdg::PreCreateWindow(CREATESTRUCT& cs)
+namespace {
+VGToolTips::LastCell g_sidehdgTipCell;
+}  // namespace
+
+CVGSideHdg::CVGSideHdg()
+    : CVGHeading({VGSECTION_SIDEHEADING, &VGLayout::HitTestSideHeading, &VGLayout::SideHeadingCellRect,
+                  &CVGCtrl::OnSideHeadingLButton, &CVGCtrl::OnSideHeadingRButton, &CVGCtrl::OnSideHeadingDoubleClick,
+                  &g_sidehdgTipCell})
 {
-    cs.style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-    return CWnd::PreCreateWindow(cs);
 }
 
 void CVGSideHdg::OnPaint()
@@ -134,17 +132,6 @@ void CVGSideHdg::FitHeadingColumns()
     }
 }
 
-int CVGSideHdg::ComputeHeadingCellRect(int* column, int* row, RECT* rect)
-{
-    return VGHeadingDrag::JoinedCellRect(m_pGrid, &VGLayout::SideHeadingCellRect, column, row, rect);
-}
-
-int CVGSideHdg::HitTestHeading(POINT point, int* column, int* row, RECT* rect)
-{
-    return VGHeadingDrag::HitTestCell(m_pGrid, &VGLayout::HitTestSideHeading, &VGLayout::SideHeadingCellRect, point,
-                                      column, row, rect);
-}
-
 // ---- Borders ----
 
 void CVGSideHdg::TestBorders(CPoint point)
@@ -195,15 +182,6 @@ void CVGSideHdg::TestBorders(CPoint point)
         if (bottom > info.m_cellAreaHeight)
             break;
     }
-}
-
-BOOL CVGSideHdg::OnSetCursor(CWnd*, UINT, UINT)
-{
-    if (m_resize.armed)
-        ::SetCursor(m_resize.mode == 1 ? m_pInfo->m_sizeNSCursor : m_pInfo->m_sizeWECursor);
-    else
-        ::SetCursor(m_pInfo->m_arrowCursor);
-    return TRUE;
 }
 
 void CVGSideHdg::Drag(CPoint point)
@@ -258,11 +236,7 @@ void CVGSideHdg::OnLButtonDown(UINT, CPoint point)
         SetCapture();
         return;
     }
-    int column, row;
-    RECT rect;
-    if (HitTestHeading(point, &column, &row, &rect) == 0) {
-        VGHeadingDrag::ReportButton(m_pGrid, true, 1, column, row, &rect, &point, &CVGCtrl::OnSideHeadingLButton);
-    }
+    ReportButtonAt(true, 1, point);
 }
 
 void CVGSideHdg::OnLButtonUp(UINT, CPoint point)
@@ -285,86 +259,10 @@ void CVGSideHdg::OnLButtonUp(UINT, CPoint point)
         m_pGrid->RecalcLayout();
         return;
     }
-    int column, row;
-    RECT rect;
-    if (HitTestHeading(point, &column, &row, &rect) == 0) {
-        VGHeadingDrag::ReportButton(m_pGrid, true, 0, column, row, &rect, &point, &CVGCtrl::OnSideHeadingLButton);
-    }
+    ReportButtonAt(true, 0, point);
 }
 
 void CVGSideHdg::OnLButtonDblClk(UINT, CPoint point)
 {
-    int column, row;
-    RECT rect;
-    if (HitTestHeading(point, &column, &row, &rect) != 0)
-        return;
-    const int processed = m_pGrid->CellTypeOfCell(column, row)->OnDoubleClick(column, row, &rect, &point);
-    m_pGrid->OnSideHeadingDoubleClick(column, row, &rect, &point, processed);
-}
-
-void CVGSideHdg::OnRButtonDown(UINT, CPoint point)
-{
-    VGHeadingDrag::FocusCellArea(m_pGrid);
-    int column, row;
-    RECT rect;
-    if (HitTestHeading(point, &column, &row, &rect) == 0) {
-        VGHeadingDrag::ReportButton(m_pGrid, false, 1, column, row, &rect, &point, &CVGCtrl::OnSideHeadingRButton);
-    } else {
-        column = row = -1;
-    }
-    m_pGrid->OfferPopupMenu(this, column, row, point, VGSECTION_SIDEHEADING);
-}
-
-void CVGSideHdg::OnRButtonUp(UINT, CPoint point)
-{
-    int column, row;
-    RECT rect;
-    if (HitTestHeading(point, &column, &row, &rect) == 0) {
-        VGHeadingDrag::ReportButton(m_pGrid, false, 0, column, row, &rect, &point, &CVGCtrl::OnSideHeadingRButton);
-    }
-}
-
-BOOL CVGSideHdg::OnHelpInfo(HELPINFO* pHelpInfo)
-{
-    if (!pHelpInfo || pHelpInfo->iContextType != HELPINFO_WINDOW)
-        return FALSE;
-    CPoint point = pHelpInfo->MousePos;
-    ScreenToClient(&point);
-    int column, row;
-    RECT rect;
-    HitTestHeading(point, &column, &row, &rect);
-    m_pGrid->OpenHelp(m_pGrid->GetHelpContextId(column, row, VGSECTION_SIDEHEADING));
-    return TRUE;
-}
-
-LRESULT CVGSideHdg::OnHelpHitTest(WPARAM, LPARAM lParam)
-{
-    int column, row;
-    RECT rect;
-    HitTestHeading(CPoint(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))), &column, &row, &rect);
-    return static_cast<LRESULT>(m_pGrid->GetHelpContextId(column, row, VGSECTION_SIDEHEADING));
-}
-
-namespace {
-VGToolTips::LastCell g_sidehdgTipCell;
-}  // namespace
-
-INT_PTR CVGSideHdg::OnToolHitTest(CPoint point, TOOLINFOW* pTI) const
-{
-    int column = -1, row = -1;
-    RECT rect;
-    const bool found = const_cast<CVGSideHdg*>(this)->HitTestHeading(point, &column, &row, &rect) == 0;
-    return VGToolTips::HitTest(m_hWnd, found, column, row, g_sidehdgTipCell, pTI);
-}
-
-BOOL CVGSideHdg::OnNeedTipText(UINT, NMHDR* pNMHDR, LRESULT* pResult)
-{
-    int column = -1, row = -1;
-    RECT rect;
-    HitTestHeading(VGToolTips::PointerIn(*this), &column, &row, &rect);
-    CString text;
-    if (!m_pGrid || m_pGrid->GetTipText(column, row, VGSECTION_SIDEHEADING, &text) != 1)
-        return FALSE;
-    *pResult = 0;
-    return VGToolTips::AnswerTextRequest(pNMHDR, text, false);
+    ReportDoubleClickAt(point);
 }

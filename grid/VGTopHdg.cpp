@@ -2,30 +2,28 @@
 
 #include "VGCtrl.h"
 #include "VGLayout.h"
-#include "VGToolTips.h"
 
 #include <algorithm>
 
-IMPLEMENT_DYNAMIC(CVGTopHdg, CWnd)
+IMPLEMENT_DYNAMIC(CVGTopHdg, CVGHeading)
 
-BEGIN_MESSAGE_MAP(CVGTopHdg, CWnd)
+BEGIN_MESSAGE_MAP(CVGTopHdg, CVGHeading)
     ON_WM_PAINT()
-    ON_WM_SETCURSOR()
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
     ON_WM_LBUTTONDBLCLK()
-    ON_WM_RBUTTONDOWN()
-    ON_WM_RBUTTONUP()
-    ON_WM_HELPINFO()
-    ON_MESSAGE(WM_HELPHITTEST, OnHelpHitTest)
-    ON_NOTIFY_EX(TTN_GETDISPINFOW, 0, OnNeedTipText)
 END_MESSAGE_MAP()
 
-BOOL CVGTopHdg::PreCreateWindow(CREATESTRUCT& cs)
+namespace {
+VGToolTips::LastCell g_tophdgTipCell;
+}  // namespace
+
+CVGTopHdg::CVGTopHdg()
+    : CVGHeading({VGSECTION_TOPHEADING, &VGLayout::HitTestTopHeading, &VGLayout::TopHeadingCellRect,
+                  &CVGCtrl::OnTopHeadingLButton, &CVGCtrl::OnTopHeadingRButton, &CVGCtrl::OnTopHeadingDoubleClick,
+                  &g_tophdgTipCell})
 {
-    cs.style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-    return CWnd::PreCreateWindow(cs);
 }
 
 void CVGTopHdg::OnPaint()
@@ -91,17 +89,6 @@ void CVGTopHdg::FitHeadingRows()
     }
 }
 
-int CVGTopHdg::ComputeHeadingCellRect(int* column, int* row, RECT* rect)
-{
-    return VGHeadingDrag::JoinedCellRect(m_pGrid, &VGLayout::TopHeadingCellRect, column, row, rect);
-}
-
-int CVGTopHdg::HitTestHeading(POINT point, int* column, int* row, RECT* rect)
-{
-    return VGHeadingDrag::HitTestCell(m_pGrid, &VGLayout::HitTestTopHeading, &VGLayout::TopHeadingCellRect, point, column,
-                                      row, rect);
-}
-
 // ---- Borders ----
 
 void CVGTopHdg::TestBorders(CPoint point)
@@ -154,15 +141,6 @@ void CVGTopHdg::TestBorders(CPoint point)
         m_resize.armed = 0;
         ::SetCursor(info.m_arrowCursor);
     }
-}
-
-BOOL CVGTopHdg::OnSetCursor(CWnd*, UINT, UINT)
-{
-    if (m_resize.armed)
-        ::SetCursor(m_resize.mode == 1 ? m_pInfo->m_sizeNSCursor : m_pInfo->m_sizeWECursor);
-    else
-        ::SetCursor(m_pInfo->m_arrowCursor);
-    return TRUE;
 }
 
 void CVGTopHdg::Drag(CPoint point)
@@ -244,7 +222,7 @@ void CVGTopHdg::OnLButtonDown(UINT, CPoint point)
         if (HitTestHeading(point, &column, &row, &rect) == 0) {
             if (m_pInfo->m_columnDragging && m_pGrid->OnCanDragColumn(column))
                 m_dragSource = column;
-            VGHeadingDrag::ReportButton(m_pGrid, true, 1, column, row, &rect, &point, &CVGCtrl::OnTopHeadingLButton);
+            ReportButton(true, 1, column, row, &rect, &point);
         }
     }
     SetCapture();
@@ -252,15 +230,10 @@ void CVGTopHdg::OnLButtonDown(UINT, CPoint point)
 
 void CVGTopHdg::OnLButtonUp(UINT, CPoint point)
 {
-    if (m_resize.resizing) {
+    if (m_resize.resizing)
         EndDrag();
-    } else {
-        int column, row;
-        RECT rect;
-        if (HitTestHeading(point, &column, &row, &rect) == 0) {
-            VGHeadingDrag::ReportButton(m_pGrid, true, 0, column, row, &rect, &point, &CVGCtrl::OnTopHeadingLButton);
-        }
-    }
+    else
+        ReportButtonAt(true, 0, point);
     if (m_dragSource != -1)
         DropColumn();
     // The capture goes back after every click and every resize.
@@ -280,34 +253,7 @@ void CVGTopHdg::OnLButtonDblClk(UINT, CPoint point)
         m_resize.resizing = 0;
         return;
     }
-    int column, row;
-    RECT rect;
-    if (HitTestHeading(point, &column, &row, &rect) != 0)
-        return;
-    const int processed = m_pGrid->CellTypeOfCell(column, row)->OnDoubleClick(column, row, &rect, &point);
-    m_pGrid->OnTopHeadingDoubleClick(column, row, &rect, &point, processed);
-}
-
-void CVGTopHdg::OnRButtonDown(UINT, CPoint point)
-{
-    VGHeadingDrag::FocusCellArea(m_pGrid);
-    int column, row;
-    RECT rect;
-    if (HitTestHeading(point, &column, &row, &rect) == 0) {
-        VGHeadingDrag::ReportButton(m_pGrid, false, 1, column, row, &rect, &point, &CVGCtrl::OnTopHeadingRButton);
-    } else {
-        column = row = -1;
-    }
-    m_pGrid->OfferPopupMenu(this, column, row, point, VGSECTION_TOPHEADING);
-}
-
-void CVGTopHdg::OnRButtonUp(UINT, CPoint point)
-{
-    int column, row;
-    RECT rect;
-    if (HitTestHeading(point, &column, &row, &rect) == 0) {
-        VGHeadingDrag::ReportButton(m_pGrid, false, 0, column, row, &rect, &point, &CVGCtrl::OnTopHeadingRButton);
-    }
+    ReportDoubleClickAt(point);
 }
 
 // ---- Column move ----
@@ -368,51 +314,4 @@ void CVGTopHdg::DropColumn()
         Invalidate(TRUE);
     else
         m_pGrid->RepaintAll();
-}
-
-// ---- Help ----
-
-BOOL CVGTopHdg::OnHelpInfo(HELPINFO* pHelpInfo)
-{
-    if (!pHelpInfo || pHelpInfo->iContextType != HELPINFO_WINDOW)
-        return FALSE;
-    CPoint point = pHelpInfo->MousePos;
-    ScreenToClient(&point);
-    int column, row;
-    RECT rect;
-    HitTestHeading(point, &column, &row, &rect);
-    m_pGrid->OpenHelp(m_pGrid->GetHelpContextId(column, row, VGSECTION_TOPHEADING));
-    return TRUE;
-}
-
-LRESULT CVGTopHdg::OnHelpHitTest(WPARAM, LPARAM lParam)
-{
-    int column, row;
-    RECT rect;
-    HitTestHeading(CPoint(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))), &column, &row, &rect);
-    return static_cast<LRESULT>(m_pGrid->GetHelpContextId(column, row, VGSECTION_TOPHEADING));
-}
-
-namespace {
-VGToolTips::LastCell g_tophdgTipCell;
-}  // namespace
-
-INT_PTR CVGTopHdg::OnToolHitTest(CPoint point, TOOLINFOW* pTI) const
-{
-    int column = -1, row = -1;
-    RECT rect;
-    const bool found = const_cast<CVGTopHdg*>(this)->HitTestHeading(point, &column, &row, &rect) == 0;
-    return VGToolTips::HitTest(m_hWnd, found, column, row, g_tophdgTipCell, pTI);
-}
-
-BOOL CVGTopHdg::OnNeedTipText(UINT, NMHDR* pNMHDR, LRESULT* pResult)
-{
-    int column = -1, row = -1;
-    RECT rect;
-    HitTestHeading(VGToolTips::PointerIn(*this), &column, &row, &rect);
-    CString text;
-    if (!m_pGrid || m_pGrid->GetTipText(column, row, VGSECTION_TOPHEADING, &text) != 1)
-        return FALSE;
-    *pResult = 0;
-    return VGToolTips::AnswerTextRequest(pNMHDR, text, false);
 }

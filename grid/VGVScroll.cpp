@@ -4,46 +4,23 @@
 
 #include <algorithm>
 
-IMPLEMENT_DYNAMIC(CVGVScroll, CScrollBar)
-
-BEGIN_MESSAGE_MAP(CVGVScroll, CScrollBar)
-    ON_WM_CREATE()
-    ON_WM_RBUTTONDOWN()
-    ON_WM_HELPINFO()
-    ON_MESSAGE(WM_HELPHITTEST, OnHelpHitTest)
-END_MESSAGE_MAP()
+IMPLEMENT_DYNAMIC(CVGVScroll, CVGScrollBar)
 
 namespace {
 // Above this many rows the bar runs over 0..kScaledRange and positions are scaled.
 constexpr int kScaledRange = 1000;
 }  // namespace
 
-int ScrollStepCode(UINT code)
+CVGVScroll::CVGVScroll() : CVGScrollBar(VGSECTION_VSCROLL) {}
+
+bool CVGVScroll::ThumbTipEnabled() const
 {
-    switch (code) {
-    case SB_LINEUP:
-    case SB_LINEDOWN:
-    case SB_PAGEUP:
-    case SB_PAGEDOWN: return static_cast<int>(code);
-    case SB_TOP: return 4;
-    case SB_BOTTOM: return 5;
-    default: return -1;
-    }
+    return m_pInfo->m_vScrollTip != 0;
 }
 
-void CVGVScroll::SetInfo(CVGGridInfo* info)
+void CVGVScroll::ForgetRange()
 {
-    m_pInfo = info;
     m_cachedLargestTopRow = m_cachedMode = m_cachedFrozenRows = -2;
-}
-
-int CVGVScroll::OnCreate(LPCREATESTRUCT)
-{
-    if (static_cast<int>(Default()) == -1)
-        return -1;
-    if (m_pInfo && m_pInfo->m_vScrollTip)
-        EnableToolTips(TRUE);
-    return 0;
 }
 
 void CVGVScroll::SyncWithView()
@@ -101,10 +78,7 @@ void CVGVScroll::SyncWithView()
 void CVGVScroll::ApplyScrollCode(UINT code, int position)
 {
     CVGGridInfo& info = *m_pInfo;
-    CVGGrid& cells = m_pGrid->CellArea();
-    if (GetFocus() != &cells)
-        cells.SetFocus();
-    info.m_moveKind = 4;
+    BeginScrollMove();
     const int step = ScrollStepCode(code);
     if (step >= 0)
         m_pGrid->StepFirstVisibleRow(step);
@@ -128,24 +102,4 @@ void CVGVScroll::ApplyScrollCode(UINT code, int position)
     default: break;
     }
     m_pGrid->SideHeading().Invalidate(TRUE);
-}
-
-void CVGVScroll::OnRButtonDown(UINT, CPoint point)
-{
-    m_pGrid->OfferPopupMenu(this, 0, 0, point, VGSECTION_VSCROLL);
-    Default();
-}
-
-BOOL CVGVScroll::OnHelpInfo(HELPINFO* pHelpInfo)
-{
-    if (!pHelpInfo || pHelpInfo->iContextType != HELPINFO_WINDOW)
-        return FALSE;
-    m_pGrid->OpenHelp(m_pGrid->GetHelpContextId(m_pInfo->m_currentColumn, m_pInfo->m_currentRow, VGSECTION_VSCROLL));
-    return TRUE;
-}
-
-LRESULT CVGVScroll::OnHelpHitTest(WPARAM, LPARAM)
-{
-    return static_cast<LRESULT>(
-        m_pGrid->GetHelpContextId(m_pInfo->m_currentColumn, m_pInfo->m_currentRow, VGSECTION_VSCROLL));
 }

@@ -5,22 +5,13 @@
 // thumb stays in the middle of 0..2). While the thumb is dragged a hint may name the row.
 #pragma once
 
-#include <framework/Framework.h>
+#include "VGScrollBar.h"
 
-class CVGCtrl;
-class CVGGridInfo;
-
-// The step code (0 back, 1 on, 2 page back, 3 page on, 4 first, 5 last) of a scroll-bar code, -1
-// for the thumb codes and others.
-int ScrollStepCode(UINT code);
-
-class CVGVScroll : public CScrollBar {
+class CVGVScroll : public CVGScrollBar {
     DECLARE_DYNAMIC(CVGVScroll)
 
 public:
-    void SetOwner(CVGCtrl* grid) { m_pGrid = grid; }
-    // A new sheet: the next update sets the range again.
-    void SetInfo(CVGGridInfo* info);
+    CVGVScroll();
 
     void SyncWithView();
     void ApplyScrollCode(UINT code, int position);
@@ -29,16 +20,10 @@ public:
     int TrackedRow() const { return m_trackedRow; }
 
 protected:
-    int OnCreate(LPCREATESTRUCT lpCreateStruct);
-    void OnRButtonDown(UINT nFlags, CPoint point);
-    BOOL OnHelpInfo(HELPINFO* pHelpInfo);
-    LRESULT OnHelpHitTest(WPARAM wParam, LPARAM lParam);
-
-    DECLARE_MESSAGE_MAP()
+    bool ThumbTipEnabled() const override;
+    void ForgetRange() override;
 
 private:
-    CVGCtrl* m_pGrid = nullptr;
-    CVGGridInfo* m_pInfo = nullptr;
     double m_barFromRow = 1.0;
     double m_rowFromBar = 1.0;
     int m_cachedLargestTopRow = -2;

@@ -32,6 +32,15 @@ DWORD ElapsedMs(const LARGE_INTEGER& start, const LARGE_INTEGER& end, const LARG
 
 DWORD PollPause(DWORD elapsedMs) { return elapsedMs < 1000 ? 1000 - elapsedMs : elapsedMs; }
 
+DWORD NextRoundPause(int64_t* due, int64_t now, int64_t period, int64_t ticksPerSecond) {
+    *due += period;
+    if (now >= *due) {
+        *due = now;
+        return 0;
+    }
+    return static_cast<DWORD>(((*due - now) * 1000 + ticksPerSecond - 1) / ticksPerSecond);
+}
+
 Session::Session(std::shared_ptr<Link> link, std::string device, bool probeUnit)
     : link_(std::move(link)),
       device_(std::move(device)),
@@ -122,11 +131,19 @@ void Session::ReceiveThread() {
     channel.ClearReceiveThread(GetCurrentThreadId());
 }
 
+// One block request every period at most, the period counted from one round's start to the next:
+// the tester sends 20 frames a request, so this pace is what bounds a capture upload.
 void Session::PortQueueThread() {
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    const int64_t period = frequency.QuadPart * kPortQueuePeriodMs / 1000;
+    QueryPerformanceCounter(&now);
+    int64_t due = now.QuadPart;
     while (!pollStop_) {
         const int port = BVT_ReplayPortPick();
         if (port >= 0) RequestReplayBlock(port);
-        if (RestPolling(kPortQueuePeriodMs)) break;
+        QueryPerformanceCounter(&now);
+        if (RestPolling(NextRoundPause(&due, now.QuadPart, period, frequency.QuadPart))) break;
     }
 }
 

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -76,5 +77,13 @@ private:
 
 // Sleep after a poll round: the rest of the second, or after an overrun as long as the round took.
 DWORD PollPause(DWORD elapsedMs);
+
+// Sleep after a port-queue round, on the performance counter's clock (`ticksPerSecond`): the
+// rounds are due `period` ticks apart, so the round's own work (a block request) is part of its
+// period rather than added to it. `due` holds when the round that just ended was due and moves on
+// to when the next one is; the milliseconds until then are returned, rounded up so that no round
+// starts early. A round that ends when the next is already due makes that one due now, with no
+// pause: a late round delays the schedule instead of bringing a burst of rounds to catch up.
+DWORD NextRoundPause(int64_t* due, int64_t now, int64_t period, int64_t ticksPerSecond);
 
 }  // namespace capi

@@ -55,4 +55,21 @@ EraseStatus InterpretEraseStatus(uint8_t status) {
     return EraseStatus::Busy;
 }
 
+bool PollEraseStatus(const std::function<bool(uint8_t* status)>& readStatus, const std::function<void()>& pause) {
+    for (int poll = 0; poll < kErasePolls; ++poll) {
+        uint8_t status = 0;
+        if (!readStatus(&status)) return false;
+        switch (InterpretEraseStatus(status)) {
+        case EraseStatus::Finished:
+            return true;
+        case EraseStatus::Failed:
+            return false;
+        case EraseStatus::Busy:
+            pause();
+            break;
+        }
+    }
+    return false;
+}
+
 }  // namespace spiflash

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 namespace spiflash {
 
@@ -29,6 +30,14 @@ enum Opcode : uint8_t {
     kOpChipErase = 0xC7,
     kOpSectorErase = 0xD8,
 };
+
+// The command layers' bounds and pauses, the same whichever transport carries the commands.
+constexpr uint32_t kGpioRaised = 15;          // the GPIO word that raises lines 0-3
+constexpr int kErasePolls = 1000;             // status reads an erase may take before it is given up
+constexpr uint32_t kSectorErasePollMs = 10;   // between two status reads of a sector erase
+constexpr int kPageWriteEnableFailures = 20;  // failed write enables before a page program gives up
+constexpr uint32_t kWriteEnableRetryMs = 5;   // between a page program's write-enable tries
+constexpr uint32_t kPageProgramPauseMs = 1;   // before and after a page's program transaction
 
 // Write: the command and the data go to the flash. Read: the command goes out, data comes back.
 enum class Direction : uint8_t { Read = 0, Write = 1 };
@@ -66,5 +75,8 @@ std::array<uint8_t, 4> SectorEraseCommand(uint8_t sector); // D8, sector, 0, 0
 enum class EraseStatus { Finished, Failed, Busy };
 // 0 or 4: finished; 3: failed; anything else: still busy.
 EraseStatus InterpretEraseStatus(uint8_t status);
+// Reads the status register until an erase ends, pausing after each busy reading: true when it
+// finished, false when it failed, a read failed or kErasePolls readings found it still busy.
+bool PollEraseStatus(const std::function<bool(uint8_t* status)>& readStatus, const std::function<void()>& pause);
 
 }  // namespace spiflash

@@ -11,13 +11,13 @@ namespace {
 
 using spiflash::Direction;
 using spiflash::EraseStatus;
+using spiflash::kErasePolls;
+using spiflash::kPageProgramPauseMs;
+using spiflash::kPageWriteEnableFailures;
+using spiflash::kSectorErasePollMs;
+using spiflash::kWriteEnableRetryMs;
 
-constexpr int kErasePolls = 1000;
-constexpr uint32_t kSectorErasePollMs = 10;
 constexpr int kChipEraseWriteEnableTries = 1000;
-constexpr int kPageWriteEnableFailures = 20;
-constexpr uint32_t kWriteEnableRetryMs = 5;
-constexpr uint32_t kPageProgramPauseMs = 1;
 
 }  // namespace
 
@@ -38,7 +38,7 @@ bool FlashLayer::Init() {
 }
 
 bool FlashLayer::ResetGpio() {
-    gpio_ = 15;  // GPIO lines 0-3 high
+    gpio_ = spiflash::kGpioRaised;
     return WmiSetGpioValue(&gpio_);
 }
 
@@ -87,20 +87,8 @@ bool FlashLayer::SectorErase(uint8_t sector) {
     if (!WriteEnable()) return false;
     const auto command = spiflash::SectorEraseCommand(sector);
     if (!SpiTransact(Direction::Write, command.data(), uint32_t(command.size()), nullptr, 0)) return false;
-    for (int poll = 0; poll < kErasePolls; ++poll) {
-        uint8_t status = 0;
-        if (!ReadStatus(&status)) return false;
-        switch (spiflash::InterpretEraseStatus(status)) {
-        case EraseStatus::Finished:
-            return true;
-        case EraseStatus::Failed:
-            return false;
-        case EraseStatus::Busy:
-            PumpWait(kSectorErasePollMs);
-            break;
-        }
-    }
-    return false;
+    return spiflash::PollEraseStatus([this](uint8_t* status) { return ReadStatus(status); },
+                                     [] { PumpWait(kSectorErasePollMs); });
 }
 
 // The chip erase insists on its write enable and then polls back to back; a status of 3 is not a

@@ -69,8 +69,26 @@ public:
     {
         Note("TopHeadingLButton %d,%d %d", c, r, down);
     }
+    void OnTopHeadingRButton(int c, int r, int down, RECT*, POINT*, int) override
+    {
+        Note("TopHeadingRButton %d,%d %d", c, r, down);
+    }
+    void OnTopHeadingDoubleClick(int c, int r, RECT*, POINT*, int) override { Note("TopHeadingDoubleClick %d,%d", c, r); }
+    void OnSideHeadingLButton(int c, int r, int down, RECT*, POINT*, int) override
+    {
+        Note("SideHeadingLButton %d,%d %d", c, r, down);
+    }
+    void OnSideHeadingRButton(int c, int r, int down, RECT*, POINT*, int) override
+    {
+        Note("SideHeadingRButton %d,%d %d", c, r, down);
+    }
+    void OnSideHeadingDoubleClick(int c, int r, RECT*, POINT*, int) override { Note("SideHeadingDoubleClick %d,%d", c, r); }
     void OnGridSetup() override { Note("GridSetup"); }
-    DWORD GetHelpContextId(int, int, int) override { return helpId; }
+    DWORD GetHelpContextId(int c, int r, int section) override
+    {
+        Note("HelpContext %d,%d section %d", c, r, section);
+        return helpId;
+    }
     void OnSheetCreated(int sheet) override { Note("SheetCreated %d", sheet); }
     void OnPastLastRow(int count, int past, int*) override { Note("PastLastRow %d %d", count, past); }
 };

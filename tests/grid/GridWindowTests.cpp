@@ -368,6 +368,56 @@ TEST_F(GridWindowTest, HelpIsAskedOfTheApplicationOnlyForANonZeroContext)
     EXPECT_EQ(std::vector<DWORD_PTR>{42}, app.asked);
 }
 
+TEST_F(GridWindowTest, EachHeadingReportsItsClicksToItsOwnHooksWithTheCellUnderThePointer)
+{
+    Fill(3, 10);
+    const HWND top = grid.TopHeading().GetSafeHwnd();
+    const HWND side = grid.SideHeading().GetSafeHwnd();
+    Click(top, POINT{80, 5}, support::gui::Button::Right);
+    Click(side, POINT{5, 25}, support::gui::Button::Right);
+    Click(side, POINT{5, 45});
+    DoubleClick(top, POINT{160, 5});
+    DoubleClick(side, POINT{5, 65});
+    EXPECT_EQ((Calls{"TopHeadingRButton 1,-1 1", "TopHeadingRButton 1,-1 0"}), grid.Only({"TopHeadingR"}));
+    EXPECT_EQ((Calls{"SideHeadingRButton -1,1 1", "SideHeadingRButton -1,1 0"}), grid.Only({"SideHeadingR"}));
+    EXPECT_EQ((Calls{"SideHeadingLButton -1,2 1", "SideHeadingLButton -1,2 0"}),
+              grid.Only({"SideHeadingLButton -1,2"}));
+    EXPECT_EQ((Calls{"TopHeadingDoubleClick 2,-1", "SideHeadingDoubleClick -1,3"}),
+              grid.Only({"TopHeadingDoubleClick", "SideHeadingDoubleClick"}));
+    EXPECT_EQ(nullptr, ::GetCapture());
+}
+
+TEST_F(GridWindowTest, EachSectionAsksForTheHelpContextOfItsOwnSection)
+{
+    Fill(20, 60);
+    grid.MoveToCell(2, 4);
+    ASSERT_EQ(2, grid.QueryCurrentColumn());
+    ASSERT_EQ(4, grid.QueryCurrentRow());
+    grid.calls.clear();
+    struct Case {
+        const char* name;
+        CWnd* section;
+        POINT point;
+        const char* asked;  // the cell and section the grid is asked about
+    };
+    const Case cases[] = {
+        {"top heading", &grid.TopHeading(), {80, 5}, "HelpContext 1,-1 section 2"},
+        {"side heading", &grid.SideHeading(), {5, 25}, "HelpContext -1,1 section 3"},
+        {"top heading, no cell", &grid.TopHeading(), {5, 500}, "HelpContext -1,-1 section 2"},
+        {"horizontal bar: the current cell", &grid.HScroll(), {5, 5}, "HelpContext 2,4 section 5"},
+        {"vertical bar: the current cell", &grid.VScroll(), {5, 5}, "HelpContext 2,4 section 6"},
+    };
+    grid.helpId = 77;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_NE(nullptr, c.section->GetSafeHwnd());
+        grid.calls.clear();
+        const LRESULT id = c.section->SendMessage(WM_HELPHITTEST, 0, MAKELPARAM(c.point.x, c.point.y));
+        EXPECT_EQ(77, id);
+        EXPECT_EQ(Calls{c.asked}, grid.Only({"HelpContext"}));
+    }
+}
+
 TEST_F(GridWindowTest, HeadingsAndTheCornerTipTheCellUnderAPointerThatRestsThere)
 {
     Fill(3, 10);

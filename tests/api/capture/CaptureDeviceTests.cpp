@@ -9,10 +9,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -203,6 +205,51 @@ TEST_F(CaptureTest, ABlockCaptureArrivesInOrderWithLengthsAndStamps) {
     EXPECT_EQ(BrevixC_ReadRxCaptureBuffer(3, &inPlace), 0);
 }
 
+// When the tester received each request for the next block of 20 frames from a port (replay
+// command 64, the VLAN exchange bit aside, at the port's replay command register).
+std::vector<std::chrono::steady_clock::time_point> BlockRequestTimes(uint32_t replayCommandRegister) {
+    std::vector<std::chrono::steady_clock::time_point> times;
+    for (const sim::LoggedFrame& f : bench::The().tester->Commands()) {
+        if (!frames::FromLibrary(f.bytes) || f.bytes[14] != 0) continue;
+        for (size_t i = 0; i < f.bytes[15] && 24 + 8 * i <= f.bytes.size(); ++i) {
+            if (Get32(f.bytes, 16 + 8 * i) == replayCommandRegister && (Get32(f.bytes, 20 + 8 * i) & ~1024u) == 64)
+                times.push_back(f.at);
+        }
+    }
+    return times;
+}
+
+TEST_F(CaptureTest, AnUploadAsksForABlockEveryTwentyMillisecondsWorkIncluded) {
+    // A block request takes time of its own (its register write and a 2 ms pause after it): asked
+    // for that long plus 20 ms apart, no two requests could come less than 22 ms apart. Paced from
+    // one request to the next, requests on time are one 20 ms period apart; a busy machine may make
+    // many late, but not all of them over an upload of 60 blocks.
+    constexpr uint32_t kBlocks = 60;
+    constexpr uint32_t kFrames = kBlocks * 20;
+    ASSERT_EQ(BrevixC_StartRxCapture(0, 0, uint16_t(kFrames)), 1);
+    ASSERT_TRUE(support::Eventually([] { return engine->Running(0); }));
+    engine->ReceiveNumbered(0, 0, kFrames, 64);
+    ASSERT_EQ(engine->Held(0), kFrames);
+    ASSERT_EQ(BrevixC_StopRxCaptureNext(0, uint16_t(kFrames)), 1);
+    // The requests themselves, whether or not the host has taken in the frames yet.
+    std::vector<std::chrono::steady_clock::time_point> times;
+    ASSERT_TRUE(support::Eventually([&] { return (times = BlockRequestTimes(0x41000038)).size() >= kBlocks; }));
+    ASSERT_EQ(times.size(), size_t(kBlocks));
+    std::vector<double> gaps;
+    std::string seen;
+    for (size_t i = 1; i < times.size(); ++i) {
+        gaps.push_back(std::chrono::duration<double, std::milli>(times[i] - times[i - 1]).count());
+        seen += std::to_string(int(gaps.back() + 0.5)) + " ";
+    }
+    // Below 21 ms, to leave a millisecond for when the tester happened to log each request.
+    const auto onePeriodApart = std::count_if(gaps.begin(), gaps.end(), [](double gap) { return gap < 21; });
+    EXPECT_GE(onePeriodApart, 10) << "gaps in ms: " << seen;
+    // Nor faster than a period a block, less the part of a period by which a late first request
+    // may have been caught up with, and a little for the logging.
+    const double span = std::chrono::duration<double, std::milli>(times.back() - times.front()).count();
+    EXPECT_GT(span, 20.0 * gaps.size() - 25) << "gaps in ms: " << seen;
+}
+
 TEST_F(CaptureTest, AJumboFrameIsRebuiltFromItsChunks) {
     BrevixC_RxCaptureConfig_T config{};
     config.port = 1;
@@ -300,6 +347,11 @@ TEST_F(CaptureTest, CapturesAndTheCounterPollerRunTogetherWithoutAStall) {
             << "round " << rounds << ", capture threads " << CountLibraryThreads(L"BrevixCAPI capture")
             << ", reports " << bench::Messages(0x0200).size() << ", held " << engine->Held(0);
         ASSERT_FALSE(ReportReaching(0, 120).empty()) << "round " << rounds;
+        // A progress report may already hold every frame while the upload is still ending (it
+        // halts the tester and pauses before its final report); the next capture of the port can
+        // start once its threads are gone.
+        ASSERT_TRUE(support::Eventually([] { return CountLibraryThreads(L"BrevixCAPI capture") == 0; }))
+            << "round " << rounds;
         ++rounds;
     }
     // The poller's reads went on between the captures' commands.

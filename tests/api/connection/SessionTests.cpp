@@ -93,5 +93,46 @@ TEST_F(SessionTest, AdapterWatchLeavesUnitsNotFoundByTheProbeAlone) {
     EXPECT_EQ(LostMessages(), 0u);
 }
 
+// The port-queue worker's pacing on a clock of one tick a microsecond, rounds due 20 ms apart.
+constexpr int64_t kTicksPerSecond = 1000000;
+constexpr int64_t kPeriod = 20000;
+
+TEST(PortQueuePacing, EachPauseEndsWhenTheNextRoundIsDue) {
+    struct Case {
+        const char* name;
+        int64_t due;  // when the round that ended was due
+        int64_t now;  // when it ended
+        DWORD pause;
+        int64_t nextDue;
+    };
+    const Case cases[] = {
+        {"a 3 ms round rests the 17 ms left of its period", 0, 3000, 17, 20000},
+        {"a part of a millisecond left rounds up, so no round starts early", 0, 2500, 18, 20000},
+        {"a round that woke late still rests only until the schedule's next round", 20000, 23000, 17, 40000},
+        {"a round that ends as the next is due does not rest", 0, 20000, 0, 20000},
+        {"an overrun does not rest and puts the schedule after it", 0, 45000, 0, 45000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int64_t due = c.due;
+        EXPECT_EQ(capi::NextRoundPause(&due, c.now, kPeriod, kTicksPerSecond), c.pause);
+        EXPECT_EQ(due, c.nextDue);
+    }
+}
+
+TEST(PortQueuePacing, FiftyRoundsTakeOneSecondWhateverEachRoundsWorkUnderAPeriod) {
+    // A round's work is part of its period: rounds of 3 ms and of 19 ms alike come 50 a second,
+    // the protocol's 20 blocks of frames every 20 ms.
+    for (int64_t work : {int64_t(0), int64_t(3000), int64_t(19000)}) {
+        SCOPED_TRACE(work);
+        int64_t now = 0;
+        int64_t due = 0;
+        for (int round = 0; round < 50; ++round) {
+            now += work;
+            now += int64_t(capi::NextRoundPause(&due, now, kPeriod, kTicksPerSecond)) * 1000;
+        }
+        EXPECT_EQ(now, kTicksPerSecond);
+    }
+}
 
 }  // namespace

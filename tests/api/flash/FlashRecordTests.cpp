@@ -68,4 +68,37 @@ TEST(FlashEraseStatus, MeaningsOfTheStatusByte) {
     for (const auto& c : cases) EXPECT_EQ(spiflash::InterpretEraseStatus(c.status), c.meaning) << int(c.status);
 }
 
+TEST(FlashEraseStatus, PollingEndsOnTheFirstFinalReadingAndPausesAfterEachBusyOne) {
+    // Readings the status register gives, in turn; -1 is a failed read. Past the end it stays busy.
+    const struct {
+        const char* name;
+        std::vector<int> readings;
+        bool finished;
+        size_t reads;
+        size_t pauses;
+    } cases[] = {
+        {"finished at once", {0}, true, 1, 0},
+        {"finished after two busy readings", {1, 0xFF, 4}, true, 3, 2},
+        {"failed after a busy reading", {1, 3}, false, 2, 1},
+        {"a failed read ends it", {1, -1, 0}, false, 2, 1},
+        {"a thousand busy readings are all it waits", {}, false, 1000, 1000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        size_t reads = 0, pauses = 0;
+        const bool finished = spiflash::PollEraseStatus(
+            [&](uint8_t* status) {
+                const int reading = reads < c.readings.size() ? c.readings[reads] : 1;
+                ++reads;
+                if (reading < 0) return false;
+                *status = uint8_t(reading);
+                return true;
+            },
+            [&] { ++pauses; });
+        EXPECT_EQ(finished, c.finished);
+        EXPECT_EQ(reads, c.reads);
+        EXPECT_EQ(pauses, c.pauses);
+    }
+}
+
 }  // namespace
