@@ -70,7 +70,8 @@ void ArpRequest(const HostTableSet& t, const uint8_t* request, HostFrameOutcome&
         for (const HostEntry& e : t.entries[port]) {
             if (!e.enabled) continue;
             out.log.push_back("ARP request packet");
-            out.log.push_back("Dest IP = " + DottedAddress(request + 38) + ", Source IP = " + DottedAddress(request + 28));
+            out.log.push_back("Dest IP = " + DottedAddress(request + 38) +
+                              ", Source IP = " + DottedAddress(request + 28));
         }
         for (const HostEntry& e : t.entries[port]) {
             if (!e.enabled || !Same4(e.ipv4, request + 38) || Unspecified(e.ipv4, 4)) continue;

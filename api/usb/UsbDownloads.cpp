@@ -10,10 +10,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <string>
-#include <vector>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace capi {
 namespace {
@@ -248,7 +248,9 @@ bool TransferRavlo(const std::vector<uint8_t>& data) {
     UsbDeviceLock lock;
     if (!lock.Acquired()) return false;
     const size_t chunks = ChunkCount(data.size());
-    auto packet = [&](size_t index, uint16_t wireIndex) { return RavloChunkPacket(kRavloChunk, index, wireIndex, data); };
+    auto packet = [&](size_t index, uint16_t wireIndex) {
+        return RavloChunkPacket(kRavloChunk, index, wireIndex, data);
+    };
     // The start packet wakes the unit's loader; the first chunk then goes again as chunk 0.
     device.Write(packet(0, 0), UsbWriteForm::Plain);
     bool started = false;
