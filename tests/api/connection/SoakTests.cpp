@@ -119,7 +119,7 @@ protected:
         const size_t forwarded = forwardedFrames;
         engine_->ReceiveNumbered(1, cycle, kForwardedFrames, 80);
         ASSERT_TRUE(support::Eventually([&] { return forwardedFrames == forwarded + kForwardedFrames; }))
-            << "cycle " << cycle;
+            << "cycle " << cycle << ": " << forwardedFrames - forwarded << " frames forwarded";
 
         ASSERT_EQ(BrevixC_StartRxCapture(0, 0, kUploadedFrames), 1);
         ASSERT_TRUE(support::Eventually([this] { return engine_->Running(0); }));
