@@ -10,9 +10,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace capi {
 namespace {
@@ -32,9 +33,6 @@ constexpr int kStatusFpga = 1;
 constexpr int kStatusRavlo = 2;
 constexpr int kStatusFailed = 255;
 
-constexpr char kRavloText[] = "Ravlo FW";
-constexpr size_t kRavloCheckHeader = 32;
-
 // What a worker download is: its chunk code, message and re-send periods (the first chunk waits
 // longer: the unit erases before it answers).
 struct Plan {
@@ -47,8 +45,6 @@ struct Plan {
 constexpr Plan kFirmwarePlan = {kFirmwareChunk, kMessageFirmware, 4999, 4999};
 constexpr Plan kFpgaPlan = {kFpgaChunk, kMessageFpga, 24999, 5999};
 
-size_t ChunkCount(size_t length) { return length / kChunkData + (length % kChunkData ? 1 : 0); }
-
 // After chunk `done` (from 1) of `count`: the percentage, 99 at most until the end.
 uint8_t Percent(size_t done, size_t count) { return uint8_t(std::min<size_t>(done * 100 / count, 99)); }
 
@@ -57,26 +53,6 @@ void Notify(uint16_t message, uint16_t status, uint16_t value) {
     m.Put16(kStatusAt, status);
     m.Put16(kValueAt, value);
     m.Send(kMessageLength);
-}
-
-// The chunk packet of the firmware and FPGA streams: code, length, 16-bit index, data.
-UsbPacket ChunkPacket(uint8_t code, size_t index, const uint8_t* data, size_t length) {
-    UsbPacket packet{};
-    const size_t size = std::min(kChunkData, length - index * kChunkData);
-    packet[0] = code;
-    packet[1] = uint8_t(size);
-    packet[2] = uint8_t(index);
-    packet[3] = uint8_t(index >> 8);
-    std::memcpy(&packet[4], data + index * kChunkData, size);
-    return packet;
-}
-
-UsbPacket EndPacket(uint8_t code) {
-    UsbPacket packet;
-    packet.fill(0xFF);
-    packet[0] = code;
-    packet[1] = 0;
-    return packet;
 }
 
 bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>* bytes) {
@@ -91,14 +67,11 @@ bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>* bytes) {
     return read;
 }
 
-// An image file's data after its header, or nothing when the file is missing, shorter than its
-// header or holds more chunks than the 16-bit index counts.
-std::optional<std::vector<uint8_t>> ImageData(const std::wstring& path, size_t header) {
+// An image file's data after its header, or nothing when the file is missing or not an image.
+std::optional<std::vector<uint8_t>> ImageData(const std::wstring& path) {
     std::vector<uint8_t> file;
-    if (!ReadWholeFile(path, &file) || file.size() < header) return std::nullopt;
-    std::vector<uint8_t> data(file.begin() + std::ptrdiff_t(header), file.end());
-    if (ChunkCount(data.size()) > kMaxChunks) return std::nullopt;
-    return data;
+    if (!ReadWholeFile(path, &file)) return std::nullopt;
+    return ImageFileData(file);
 }
 
 bool UnitGone(UsbTesterDevice& device) { return !device.IsConnected() || device.Lost(); }
@@ -114,7 +87,7 @@ bool SendWorkerChunks(const Plan& plan, const std::vector<uint8_t>& data, bool l
     DWORD lastNotice = GetTickCount();
     for (size_t i = 0; i < chunks; ++i) {
         if (device.AbortRequested() || DeviceLost()) return false;
-        const UsbPacket chunk = ChunkPacket(plan.code, i, data.data(), data.size());
+        const UsbPacket chunk = ChunkPacket(plan.code, i, data);
         {
             std::optional<UsbDeviceLock> lock;
             if (lockEachChunk && !lock.emplace().Acquired()) return false;
@@ -247,7 +220,7 @@ bool AwaitChunkReply(uint8_t code, DWORD deadlineMs) {
 // does not come in time fails the download (no re-send).
 void SynchronousDownload(const char* path, uint8_t code, int status, DWORD firstDeadlineMs, DWORD deadlineMs,
                          DWORD endWaitMs) {
-    const std::optional<std::vector<uint8_t>> data = ImageData(ToWide(path), kImageHeader);
+    const std::optional<std::vector<uint8_t>> data = ImageData(ToWide(path));
     if (!data) return;
     UsbTesterDevice& device = UsbTesterDevice::Instance();
     const bool done = [&] {
@@ -257,7 +230,7 @@ void SynchronousDownload(const char* path, uint8_t code, int status, DWORD first
         const size_t chunks = ChunkCount(data->size());
         for (size_t i = 0; i < chunks; ++i) {
             if (device.AbortRequested()) return false;
-            device.Write(ChunkPacket(code, i, data->data(), data->size()), UsbWriteForm::Report);
+            device.Write(ChunkPacket(code, i, *data), UsbWriteForm::Report);
             if (!AwaitChunkReply(code, i == 0 ? firstDeadlineMs : deadlineMs)) return false;
             ReportToKorrinCallback(status, Percent(i + 1, chunks));
         }
@@ -276,14 +249,7 @@ bool TransferRavlo(const std::vector<uint8_t>& data) {
     if (!lock.Acquired()) return false;
     const size_t chunks = ChunkCount(data.size());
     auto packet = [&](size_t index, uint16_t wireIndex) {
-        UsbPacket p{};
-        const size_t size = std::min(kChunkData, data.size() - std::min(data.size(), index * kChunkData));
-        p[0] = kRavloChunk;
-        p[1] = uint8_t(wireIndex);
-        p[2] = uint8_t(wireIndex >> 8);
-        p[3] = uint8_t(size);
-        if (size) std::memcpy(&p[4], data.data() + index * kChunkData, size);
-        return p;
+        return RavloChunkPacket(kRavloChunk, index, wireIndex, data);
     };
     // The start packet wakes the unit's loader; the first chunk then goes again as chunk 0.
     device.Write(packet(0, 0), UsbWriteForm::Plain);
@@ -310,32 +276,13 @@ bool TransferRavlo(const std::vector<uint8_t>& data) {
 
 }  // namespace
 
-uint16_t Crc16Xmodem(const uint8_t* data, size_t length) {
-    uint16_t crc = 0;
-    for (size_t i = 0; i < length; ++i) {
-        crc ^= uint16_t(data[i] << 8);
-        for (int bit = 0; bit < 8; ++bit) crc = uint16_t(crc & 0x8000 ? crc << 1 ^ 0x1021 : crc << 1);
-    }
-    return crc;
-}
-
-bool RavloFileValid(const std::vector<uint8_t>& file) {
-    if (file.size() < kRavloHeader) return false;
-    const uint16_t stored = uint16_t(file[0] | file[1] << 8);
-    const size_t textRoom = kRavloCheckHeader - 2;
-    const std::string text(reinterpret_cast<const char*>(&file[2]),
-                           strnlen(reinterpret_cast<const char*>(&file[2]), textRoom));
-    return text == kRavloText &&
-           stored == Crc16Xmodem(file.data() + kRavloCheckHeader, file.size() - kRavloCheckHeader);
-}
-
 int StartFirmwareDownload(const wchar_t* path) {
     if (!TakeBusy()) return kDownloadRunning;
     if (!ConnectBrevixH()) {
         GiveBackBusy();
         return kDownloadNoUnit;
     }
-    std::optional<std::vector<uint8_t>> data = path ? ImageData(path, kImageHeader) : std::nullopt;
+    std::optional<std::vector<uint8_t>> data = path ? ImageData(path) : std::nullopt;
     if (!data) {
         GiveBackBusy();
         return kDownloadBadFile;
@@ -369,8 +316,14 @@ int StartFpgaDownload(const uint8_t* image, int start, int end) {
 int StartRavloDownload(const char* path) {
     if (!TakeBusy()) return kDownloadRunning;
     std::vector<uint8_t> file;
+<<<<<<< ours
     if (!path || !ReadWholeFile(ToWide(path), &file) || !RavloFileValid(file) ||
         ChunkCount(file.size() - kRavloHeader) > kMaxChunks) {
+=======
+    std::optional<std::vector<uint8_t>> data;
+    if (path && ReadWholeFile(ToWide(path), &file)) data = RavloFileData(file);
+    if (!data) {
+>>>>>>> theirs
         GiveBackBusy();
         return kDownloadBadFile;
     }
@@ -378,8 +331,7 @@ int StartRavloDownload(const char* path) {
         GiveBackBusy();
         return kDownloadNoUnit;
     }
-    std::vector<uint8_t> data(file.begin() + kRavloHeader, file.end());
-    return StartWorker(L"UsbRavloDownload", [data = std::move(data)] {
+    return StartWorker(L"UsbRavloDownload", [data = std::move(*data)] {
         if (!TransferRavlo(data)) ReportToKorrinCallback(kStatusFailed, 0);
         EndWorker(false);
     });

@@ -9,9 +9,9 @@
 // The busy flag is taken by the starting export with an atomic exchange, so two starts never both
 // win; a worker that cannot start gives it back. Each worker owns copies of its path and image.
 
+#include "usb/UsbImageFiles.h"
+
 #include <cstdint>
-#include <string>
-#include <vector>
 
 namespace capi {
 
@@ -32,6 +32,7 @@ enum UsbDownloadStatus : uint16_t {
     kDownloadPassed = 6,
 };
 
+<<<<<<< ours
 constexpr size_t kImageHeader = 512;
 constexpr size_t kRavloHeader = 1056;
 constexpr size_t kChunkData = 60;
@@ -40,14 +41,12 @@ constexpr size_t kChunkData = 60;
 // download holds at most 0xFFFF chunks, so that no chunk's own index is 0xFFFF.
 constexpr size_t kMaxChunks = 0xFFFF;
 
+=======
+>>>>>>> theirs
 int StartFirmwareDownload(const wchar_t* path);
 int StartFpgaDownload(const uint8_t* image, int start, int end);
 int StartRavloDownload(const char* path);
 void DownloadFirmwareNow(const char* path);
 void DownloadFpgaNow(const char* path);
-
-// The Ravlo file's check: header text "Ravlo FW" and the CRC-16/XMODEM of bytes 32 on in bytes 0-1.
-bool RavloFileValid(const std::vector<uint8_t>& file);
-uint16_t Crc16Xmodem(const uint8_t* data, size_t length);
 
 }  // namespace capi

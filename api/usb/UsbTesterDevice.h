@@ -12,18 +12,17 @@
 // (see UsbExchange.h); the handles are atomic so that a close on one thread makes the transfers of
 // another fail at once. The mode and the download flags are plain atomic words.
 
+#include "usb/UsbPacket.h"
+
 #include <windows.h>
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
 
 namespace capi {
 
-constexpr size_t kUsbPacket = 64;
 constexpr size_t kUsbReport = 65;
-using UsbPacket = std::array<uint8_t, kUsbPacket>;
 
 enum class UsbMode { Hid, Mpusb };
 

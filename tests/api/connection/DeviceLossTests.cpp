@@ -5,6 +5,7 @@
 
 #include "BrevixCCapture.h"
 #include "BrevixCEeprom.h"
+#include "BrevixCNetwork.h"
 #include "BrevixCPorts.h"
 #include "TesterBench.h"
 #include "support/CallbackRecorder.h"
@@ -12,7 +13,9 @@
 #include "support/Waiting.h"
 #include "sim/CaptureEngine.h"
 
+#include <atomic>
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -85,11 +88,78 @@ bool UploadCapture() {
     return true;
 }
 
+// The network tests. Lost before they start, each runs to its end: the router test waits out its
+// DHCP waits and fails, automatic reply and the DHCP client's wait give up on their register calls.
+// The waits here are short (a second each, two of them), so that the bound stays close to the
+// register calls' own.
+constexpr uint16_t kRouterWaitMs = 1000;
+constexpr std::chrono::milliseconds kNetworkTestsBound = kStepBound + 4s;
+
+BrevixC_RouterTest_T RouterRecord(bool wanDhcp, bool lanDhcp, uint16_t waitMs) {
+    BrevixC_RouterTest_T r{};
+    const uint8_t wanIp[4] = {10, 77, 60, 1};
+    const uint8_t wanMac[6] = {0x00, 0x1B, 0x2C, 0x77, 0x10, 0x01}, lanMac[6] = {0x00, 0x1B, 0x2C, 0x77, 0x10, 0x02};
+    r.wanPort = 0;
+    r.lanPort = 1;
+    r.wanDhcp = wanDhcp;
+    r.lanDhcp = lanDhcp;
+    r.wanWaitMs = waitMs;
+    r.lanWaitMs = waitMs;
+    std::memcpy(r.wanIPv4, wanIp, 4);
+    std::memcpy(r.wanMac, wanMac, 6);
+    std::memcpy(r.lanMac, lanMac, 6);
+    r.watchedPort = 5000;
+    r.probeSourcePort = 40000;
+    return r;
+}
+
+bool RunNetworkTests() {
+    BrevixC_AutoReply_T reply{};
+    reply.port = 255;
+    const uint8_t ip[4] = {10, 77, 40, 1}, mac[6] = {0x00, 0x1B, 0x2C, 0x77, 0x10, 0x03};
+    std::memcpy(reply.ipv4, ip, 4);
+    std::memcpy(reply.mac, mac, 6);
+    BrevixC_StartAutoReply(reply);
+    BrevixC_RouterTest_T router = RouterRecord(true, true, kRouterWaitMs);
+    const int result = BrevixC_RouterTest(&router);
+    BrevixC_AutoGetIPv4(1, 1, 1);
+    BrevixC_StopAutoReply(255, 0);
+    return result == 0 && router.result == 0;
+}
+
+// A router test under way when the tester is lost: it has put its LAN port in NIC mode and asks
+// for an address, waiting for a router that no longer answers. The marker is Port B's mode word,
+// written by a register call that is sent again until answered, rather than the DHCP discover, a
+// single host frame that nothing sends again.
+sim::Tester* lossTester = nullptr;
+std::thread routerTest;
+std::atomic<int> routerTestResult{-1};
+constexpr uint16_t kUnderWayWaitMs = 3000;
+constexpr uint32_t kPortBModeWord = 0x430000C0;
+constexpr uint32_t kNicModeWord = 0x01000000;
+
+void StartRouterTest() {
+    routerTestResult = -1;
+    lossTester->Registers().Set(kPortBModeWord, 0);
+    routerTest = std::thread([] {
+        BrevixC_RouterTest_T r = RouterRecord(false, true, kUnderWayWaitMs);
+        routerTestResult = BrevixC_RouterTest(&r);
+    });
+    ASSERT_TRUE(support::Eventually([] { return lossTester->Registers().Get(kPortBModeWord) == kNicModeWord; }))
+        << "the router test reaches its LAN side";
+}
+bool FinishRouterTest() {
+    const bool ended = support::Eventually([] { return routerTestResult != -1; });
+    if (routerTest.joinable()) routerTest.join();
+    return ended && routerTestResult == 0;
+}
+
 class DeviceLoss : public TesterBench, public testing::WithParamInterface<LossCase> {
 protected:
     void SetUp() override {
         TesterBench::SetUp();
         engine = std::make_unique<sim::CaptureEngine>(*tester_, 1);
+        lossTester = tester_.get();
         CallbackRecorder::Instance().Clear();
         ASSERT_EQ(BrevixC_SYS_Init(CallbackRecorder::Callback, 0), 1);
         ASSERT_EQ(Detect(), 1);
@@ -97,8 +167,10 @@ protected:
     void TearDown() override {
         if (down_) support::RunUnixCommand("/usr/sbin/ip link set " + pair_.hostInterface + " up");
         tester_->SetVanished(false);
+        if (routerTest.joinable()) routerTest.join();
         TesterBench::TearDown();
         engine.reset();
+        lossTester = nullptr;
     }
 
     void Lose(Loss loss) {
@@ -173,7 +245,13 @@ INSTANTIATE_TEST_SUITE_P(
                     LossCase{"EepromWriteVanished", Loss::Vanished, true, kStepBound, WriteEeprom},
                     LossCase{"EepromWriteAdapterDown", Loss::AdapterDown, true, kStepBound, WriteEeprom},
                     LossCase{"CaptureUploadVanished", Loss::Vanished, true, kStepBound, UploadCapture, StartUpload},
-                    LossCase{"CaptureUploadAdapterDown", Loss::AdapterDown, true, kStepBound, UploadCapture, StartUpload}),
+                    LossCase{"CaptureUploadAdapterDown", Loss::AdapterDown, true, kStepBound, UploadCapture, StartUpload},
+                    LossCase{"NetworkTestsVanished", Loss::Vanished, true, kNetworkTestsBound, RunNetworkTests},
+                    LossCase{"NetworkTestsAdapterDown", Loss::AdapterDown, true, kNetworkTestsBound, RunNetworkTests},
+                    LossCase{"RouterTestUnderWayVanished", Loss::Vanished, true, kStepBound, FinishRouterTest,
+                             StartRouterTest},
+                    LossCase{"RouterTestUnderWayAdapterDown", Loss::AdapterDown, true, kStepBound, FinishRouterTest,
+                             StartRouterTest}),
     [](const testing::TestParamInfo<LossCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,11 +1,16 @@
 // Connects and terminates, and reconnects without terminating, many times over against the
-// simulated tester while the counter and PHY pollers run: the process's threads, handles and
+// simulated tester while the counter and PHY pollers run, both ports transmit, one port's capture
+// is uploaded and the other forwards each frame it captures: the process's threads, handles and
 // private memory are counted before and after, and every register call is still answered.
 //
 // BREVIX_SOAK_CYCLES sets the number of cycles of each kind (10 when unset; scripts/soak runs 100).
 
+#include "BrevixCCapture.h"
 #include "BrevixCPorts.h"
+#include "BrevixCTx.h"
 #include "TesterBench.h"
+#include "sim/CaptureEngine.h"
+#include "sim/CounterBanks.h"
 #include "support/Waiting.h"
 
 #include <gtest/gtest.h>
@@ -13,13 +18,21 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
-// Host messages are dropped: a recorder would grow with every message and hide a leak.
-void __stdcall IgnoreMessage(const uint8_t*, int32_t, uint32_t, uint32_t) {}
+// Host messages are counted, not kept: a recorder would grow with every message and hide a leak.
+// Only the frames an instant capture forwards are counted.
+std::atomic<size_t> forwardedFrames{0};
+constexpr uint16_t kForwardedFrame = 0x0201;
+
+void __stdcall CountForwardedFrames(const uint8_t* message, int32_t length, uint32_t, uint32_t) {
+    if (length >= 16 && uint16_t(message[14] << 8 | message[15]) == kForwardedFrame) ++forwardedFrames;
+}
 
 int Cycles() {
     const char* text = std::getenv("BREVIX_SOAK_CYCLES");
@@ -73,11 +86,54 @@ Usage Measure() {
     return usage;
 }
 
+// Each cycle's traffic: frames a second on each port while its Tx runs, frames captured.
+constexpr double kTxFramesPerSecond = 148809;
+constexpr uint32_t kUploadedFrames = 100;
+constexpr uint32_t kForwardedFrames = 10;
+
 class Soak : public TesterBench {
 protected:
     void SetUp() override {
         TesterBench::SetUp();
-        ASSERT_EQ(BrevixC_SYS_Init(IgnoreMessage, 0), 1);
+        counters_ = std::make_unique<sim::CounterBanks>(*tester_, sim::RegisterMap::First);
+        engine_ = std::make_unique<sim::CaptureEngine>(*tester_, 1);
+        for (int port : {0, 1}) counters_->SetTraffic(port, kTxFramesPerSecond, 64);
+        ASSERT_EQ(BrevixC_SYS_Init(CountForwardedFrames, 0), 1);
+    }
+    void TearDown() override {
+        TesterBench::TearDown();
+        engine_.reset();
+        counters_.reset();
+    }
+
+    // Both ports transmit; Port A captures frames and uploads them in blocks, Port B forwards
+    // each frame it captures at once. Tx and Port B's capture are left running for what follows
+    // (a terminate, or a connect over the running connection).
+    void RunTraffic(uint32_t cycle) {
+        ASSERT_EQ(BrevixC_SYS_ChangeToPGMode(), 1);
+        ASSERT_EQ(BrevixC_StartTxPkt(255, 0, 0, 0, 0), 1);
+        ASSERT_TRUE(support::Eventually([this] { return counters_->Transmitting(0) && counters_->Transmitting(1); }));
+
+        ASSERT_EQ(BrevixC_StartRxCapture(1, 1, 0), 1);
+        ASSERT_TRUE(support::Eventually([this] { return engine_->Running(1); }));
+        const size_t forwarded = forwardedFrames;
+        engine_->ReceiveNumbered(1, cycle, kForwardedFrames, 80);
+        ASSERT_TRUE(support::Eventually([&] { return forwardedFrames == forwarded + kForwardedFrames; }))
+            << "cycle " << cycle << ": " << forwardedFrames - forwarded << " frames forwarded";
+
+        ASSERT_EQ(BrevixC_StartRxCapture(0, 0, kUploadedFrames), 1);
+        ASSERT_TRUE(support::Eventually([this] { return engine_->Running(0); }));
+        engine_->ReceiveNumbered(0, cycle * kUploadedFrames, kUploadedFrames, 64);
+        ASSERT_EQ(BrevixC_StopRxCaptureNext(0, kUploadedFrames), 1);
+        BrevixC_CaptureVector copy;
+        ASSERT_TRUE(support::Eventually(
+            [&] { return BrevixC_CopyCaptureBuffer(0, copy) && copy.size() == kUploadedFrames; }))
+            << "cycle " << cycle;
+        const uint8_t* first = copy.front().data;
+        EXPECT_EQ(uint32_t(first[0] << 24 | first[1] << 16 | first[2] << 8 | first[3]), cycle * kUploadedFrames)
+            << "this cycle's frames";
+        // The upload's thread ends after the records are in place: the counts are taken with it gone.
+        ASSERT_TRUE(support::Eventually([] { return CountLibraryThreads(L"BrevixCAPI capture A") == 0; }));
     }
 
     // Connects, with every register call answered and the pollers running.
@@ -94,6 +150,9 @@ protected:
         }));
         ASSERT_EQ(BrevixC_GetLinkStatus(), 1);
     }
+
+    std::unique_ptr<sim::CounterBanks> counters_;
+    std::unique_ptr<sim::CaptureEngine> engine_;
 };
 
 // Growth that still counts as noise: the heap grows in chunks, and the allocator and Wine keep
@@ -119,24 +178,30 @@ TEST_F(Soak, ConnectAndTerminateCyclesLeakNothing) {
     // The first connection sets up what the library keeps for good (its adapters, the capture
     // library); the count starts after it.
     ConnectAndUse(1);
+    RunTraffic(0);
     ASSERT_EQ(BrevixC_SYS_TerminateProcess(), 1);
-    ASSERT_EQ(BrevixC_SYS_Init(IgnoreMessage, 0), 1);
+    ASSERT_EQ(BrevixC_SYS_Init(CountForwardedFrames, 0), 1);
     const Usage before = Measure();
     const int cycles = Cycles();
     for (int cycle = 0; cycle < cycles; ++cycle) {
         ConnectAndUse(0x1000 + cycle);
+        RunTraffic(1 + cycle);
         ASSERT_EQ(BrevixC_SYS_TerminateProcess(), 1);
         ASSERT_EQ(CountLibraryThreads(L"BrevixCAPI"), 0) << "cycle " << cycle;
-        ASSERT_EQ(BrevixC_SYS_Init(IgnoreMessage, 0), 1);
+        ASSERT_EQ(BrevixC_SYS_Init(CountForwardedFrames, 0), 1);
     }
     ExpectNothingGrew(before, Measure(), cycles);
 }
 
 TEST_F(Soak, ReconnectsWithoutTerminateLeakNothing) {
     ConnectAndUse(1);
+    RunTraffic(0);
     const Usage before = Measure();
     const int cycles = Cycles();
-    for (int cycle = 0; cycle < cycles; ++cycle) ConnectAndUse(0x2000 + cycle);
+    for (int cycle = 0; cycle < cycles; ++cycle) {
+        ConnectAndUse(0x2000 + cycle);
+        RunTraffic(1 + cycle);
+    }
     ExpectNothingGrew(before, Measure(), cycles);
 }
 
