@@ -316,14 +316,9 @@ int StartFpgaDownload(const uint8_t* image, int start, int end) {
 int StartRavloDownload(const char* path) {
     if (!TakeBusy()) return kDownloadRunning;
     std::vector<uint8_t> file;
-<<<<<<< ours
-    if (!path || !ReadWholeFile(ToWide(path), &file) || !RavloFileValid(file) ||
-        ChunkCount(file.size() - kRavloHeader) > kMaxChunks) {
-=======
     std::optional<std::vector<uint8_t>> data;
     if (path && ReadWholeFile(ToWide(path), &file)) data = RavloFileData(file);
     if (!data) {
->>>>>>> theirs
         GiveBackBusy();
         return kDownloadBadFile;
     }

@@ -32,17 +32,6 @@ enum UsbDownloadStatus : uint16_t {
     kDownloadPassed = 6,
 };
 
-<<<<<<< ours
-constexpr size_t kImageHeader = 512;
-constexpr size_t kRavloHeader = 1056;
-constexpr size_t kChunkData = 60;
-// Chunk indices are 16 bits, and 0xFFFF is taken: the end packet of the firmware and FPGA streams
-// carries it where a chunk's index goes, and the Ravlo stream marks its last chunk with it. A
-// download holds at most 0xFFFF chunks, so that no chunk's own index is 0xFFFF.
-constexpr size_t kMaxChunks = 0xFFFF;
-
-=======
->>>>>>> theirs
 int StartFirmwareDownload(const wchar_t* path);
 int StartFpgaDownload(const uint8_t* image, int start, int end);
 int StartRavloDownload(const char* path);
