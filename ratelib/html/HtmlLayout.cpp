@@ -122,39 +122,59 @@ private:
         AddWord(word);
     }
 
-    SIZE Measure(const std::wstring& text, const Style& style, TEXTMETRICW* metrics) {
+    // The width of `text` in `style`, and the advance of each of its characters in `advances` (left
+    // empty when the context cannot tell them).
+    int Measure(const std::wstring& text, const Style& style, TEXTMETRICW* metrics, std::vector<INT>* advances) {
         fonts_.Select(style);
-        SIZE size = {0, 0};
-        ::GetTextExtentPoint32W(dc_, text.c_str(), static_cast<int>(text.size()), &size);
         ::GetTextMetricsW(dc_, metrics);
-        return size;
+        const int count = static_cast<int>(text.size());
+        std::vector<INT> ends(text.size(), 0);
+        SIZE size = {0, 0};
+        int fit = 0;
+        const bool each = count > 0 && ::GetTextExtentExPointW(dc_, text.c_str(), count, 0, &fit, ends.data(), &size);
+        if (!each) ::GetTextExtentPoint32W(dc_, text.c_str(), count, &size);
+        if (advances != nullptr) {
+            advances->clear();
+            for (std::size_t i = 0; each && i < ends.size(); ++i) {
+                advances->push_back(ends[i] - (i > 0 ? ends[i - 1] : 0));
+            }
+        }
+        return each ? ends.back() : size.cx;
     }
 
     void AddWord(const std::wstring& word) {
         if (word.empty()) return;
         Line* line = &lines_.back();
         TEXTMETRICW spaceMetrics, metrics;
-        int space = (spaceBefore_ && !line->pieces.empty()) ? Measure(L" ", spaceStyle_, &spaceMetrics).cx : 0;
-        const int width = Measure(word, style_, &metrics).cx;
+        std::vector<INT> spaceAdvances, advances;
+        int space = 0;
+        if (spaceBefore_ && !line->pieces.empty()) space = Measure(L" ", spaceStyle_, &spaceMetrics, &spaceAdvances);
+        const int width = Measure(word, style_, &metrics, &advances);
         if (!line->pieces.empty() && line->width + space + width > width_) {
             EndLine();
             line = &lines_.back();
             space = 0;
         }
-        if (space > 0) Append(L" ", spaceStyle_, space, spaceMetrics);
-        Append(word, style_, width, metrics);
+        if (space > 0) Append(L" ", spaceAdvances, spaceStyle_, space, spaceMetrics);
+        Append(word, advances, style_, width, metrics);
         spaceBefore_ = false;
     }
 
-    void Append(const std::wstring& text, const Style& style, int width, const TEXTMETRICW& metrics) {
+    void Append(const std::wstring& text, const std::vector<INT>& advances, const Style& style, int width,
+                const TEXTMETRICW& metrics) {
         Line& line = lines_.back();
         if (line.pieces.empty()) line.centred = style.center > 0;
         if (!line.pieces.empty() && line.pieces.back().style.SameLook(style)) {
-            line.pieces.back().text += text;
-            line.pieces.back().width += width;
+            Piece& last = line.pieces.back();
+            const bool each = last.advances.size() == last.text.size() && advances.size() == text.size();
+            last.text += text;
+            last.advances.insert(last.advances.end(), advances.begin(), advances.end());
+            if (!each) last.advances.clear();
+            last.width += width;
         } else {
             Piece piece;
             piece.text = text;
+            piece.advances = advances;
             piece.style = style;
             piece.x = line.width;
             piece.width = width;
@@ -177,7 +197,7 @@ private:
         Line& line = lines_.back();
         if (line.pieces.empty() && line.rule == 0) {
             TEXTMETRICW metrics;
-            Measure(L" ", style_, &metrics);
+            Measure(L" ", style_, &metrics, nullptr);
             line.ascent = metrics.tmAscent;
             line.descent = metrics.tmDescent;
         }

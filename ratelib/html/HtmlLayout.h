@@ -33,9 +33,12 @@ struct Style {
     int Shift() const { return sub > sup ? 1 : sup > sub ? -1 : 0; }
 };
 
-// A stretch of one line drawn in one look.
+// A stretch of one line drawn in one look. It is drawn with the advances it was measured with, one a
+// character: left to itself, text output may place glyphs a few pixels apart from what the text
+// extent said, and the runs after it would stand off by the difference.
 struct Piece {
     std::wstring text;
+    std::vector<INT> advances;  // one a character of `text`, adding up to `width`; empty when unknown
     Style style;
     int x = 0;
     int width = 0;

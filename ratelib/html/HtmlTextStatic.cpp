@@ -269,7 +269,9 @@ void CHtmlTextStatic::DrawLines(const std::vector<Line>& lines, const std::vecto
             ::SetBkColor(m_imageDC, piece.style.back);
             ::SetBkMode(m_imageDC, piece.style.opaque ? OPAQUE : TRANSPARENT);
             const int y = top + line.ascent - piece.ascent + piece.style.Shift() * piece.height / 2;
-            ::TextOutW(m_imageDC, left + piece.x, y, piece.text.c_str(), static_cast<int>(piece.text.size()));
+            ::ExtTextOutW(m_imageDC, left + piece.x, y, 0, nullptr, piece.text.c_str(),
+                          static_cast<UINT>(piece.text.size()),
+                          piece.advances.size() == piece.text.size() ? piece.advances.data() : nullptr);
             const int link = piece.style.link;
             if (link < 0) continue;
             const CRect rect(left + piece.x, top, left + piece.x + piece.width, top + height);

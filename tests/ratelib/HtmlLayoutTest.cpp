@@ -67,6 +67,27 @@ TEST_F(HtmlLayoutTest, WordsWrapAtTheWidthAndALineFeedEndsALine) {
     EXPECT_EQ(LayOut(L"one\ntwo<br>three", 1000).size(), 3u);
 }
 
+TEST_F(HtmlLayoutTest, APieceCarriesTheAdvanceOfEachCharacterAsMeasured) {
+    const std::vector<Line> lines = LayOut(L"Plain, <b>bold</b>, <u>underlined</u> and", 1000);
+    ASSERT_EQ(lines.size(), 1u);
+    ASSERT_EQ(lines[0].pieces.size(), 5u);
+    int x = 0;
+    for (const Piece& piece : lines[0].pieces) {
+        EXPECT_EQ(piece.x, x);
+        ASSERT_EQ(piece.advances.size(), piece.text.size());
+        int sum = 0;
+        for (INT advance : piece.advances) sum += advance;
+        EXPECT_EQ(sum, piece.width);
+        x += piece.width;
+    }
+    EXPECT_EQ(lines[0].pieces[0].text, L"Plain, ");
+    EXPECT_EQ(lines[0].pieces[1].text, L"bold");
+    EXPECT_EQ(lines[0].pieces[2].text, L", ");
+    EXPECT_EQ(lines[0].pieces[3].text, L"underlined");  // the blank after it is not underlined
+    EXPECT_EQ(lines[0].pieces[4].text, L" and");
+    EXPECT_EQ(lines[0].width, x);
+}
+
 TEST_F(HtmlLayoutTest, CentringAndRulesMakeLinesOfTheirOwn) {
     const std::vector<Line> lines = LayOut(L"left<center>middle</center><hr size=5>after", 1000);
     ASSERT_EQ(lines.size(), 4u);

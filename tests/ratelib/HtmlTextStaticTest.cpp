@@ -47,6 +47,66 @@ InkBox FindInk(const gui::Picture& picture, RECT area) {
     return box;
 }
 
+// The ink of one colour only.
+InkBox FindColour(const gui::Picture& picture, COLORREF colour, RECT area) {
+    InkBox box;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            if (picture.At(x, y) != colour) continue;
+            if (box.Empty()) {
+                box = {x, y, x, y};
+            } else {
+                box.left = std::min(box.left, x);
+                box.right = std::max(box.right, x);
+                box.top = std::min(box.top, y);
+                box.bottom = std::max(box.bottom, y);
+            }
+        }
+    }
+    return box;
+}
+
+// The font every case draws in.
+LOGFONTW ControlFont() {
+    LOGFONTW font = {};
+    font.lfHeight = -16;
+    font.lfWeight = FW_NORMAL;
+    font.lfQuality = NONANTIALIASED_QUALITY;
+    lstrcpyW(font.lfFaceName, L"DejaVu Sans");
+    return font;
+}
+
+// What the system says about text in a font, asked at run time in a context of its own.
+class Metrics {
+public:
+    explicit Metrics(const LOGFONTW& font) : dc_(CreateCompatibleDC(nullptr)), font_(CreateFontIndirectW(&font)) {
+        saved_ = SelectObject(dc_, font_);
+    }
+    ~Metrics() {
+        SelectObject(dc_, saved_);
+        DeleteObject(font_);
+        DeleteDC(dc_);
+    }
+    Metrics(const Metrics&) = delete;
+    Metrics& operator=(const Metrics&) = delete;
+
+    int Extent(const std::wstring& text) const {
+        SIZE size = {};
+        GetTextExtentPoint32W(dc_, text.c_str(), static_cast<int>(text.size()), &size);
+        return size.cx;
+    }
+    ABC Widths(wchar_t c) const {
+        ABC abc = {};
+        GetCharABCWidthsW(dc_, c, c, &abc);
+        return abc;
+    }
+
+private:
+    HDC dc_;
+    HFONT font_;
+    HGDIOBJ saved_;
+};
+
 // One window for the whole suite: Wine takes its time over every top-level window it unmaps.
 class HtmlTextStaticTest : public testing::Test {
 protected:
@@ -65,12 +125,7 @@ protected:
         ASSERT_NE(control_->GetSafeHwnd(), nullptr);
         host_->SetWindowPos(nullptr, 0, 0, 360, 200, SWP_NOMOVE | SWP_NOZORDER);
         control_->SetWindowPos(nullptr, 0, 0, 360, 200, SWP_NOMOVE | SWP_NOZORDER);
-        LOGFONTW font = {};
-        font.lfHeight = -16;
-        font.lfWeight = FW_NORMAL;
-        font.lfQuality = NONANTIALIASED_QUALITY;
-        lstrcpyW(font.lfFaceName, L"DejaVu Sans");
-        control_->SetDefaultFont(font);
+        control_->SetDefaultFont(ControlFont());
         control_->SetMargins(0, 0);
         control_->SetBkColor(kPaper);
         control_->SetTextColor(kInk);
@@ -176,6 +231,46 @@ TEST_F(HtmlTextStaticTest, AChangeOfLookMovesNoText) {
                                   L"<font color=\"black\">one two</font> three", L"one <u>two</u> three",
                                   L"one <strike>two</strike> three"}) {
         EXPECT_NEAR(Ink(markup).Width(), plain, 1) << std::wstring(markup).size();
+    }
+}
+
+// Every run is drawn where its measured text puts it, so the blank between two runs is one blank
+// wide and nothing is left over after a run's last character.
+TEST_F(HtmlTextStaticTest, RunsAreDrawnAsWideAsTheyWereMeasured) {
+    const gui::Picture picture = Show(L"Plain, <font color=\"red\"><b>bold</b></font>");
+    const RECT all = {0, 0, picture.width, picture.height};
+    const Metrics plain(ControlFont());
+    LOGFONTW boldFont = ControlFont();
+    boldFont.lfWeight = FW_BOLD;
+    const Metrics bold(boldFont);
+    const InkBox before = FindColour(picture, kInk, all);
+    const InkBox after = FindColour(picture, RGB(255, 0, 0), all);
+    ASSERT_FALSE(before.Empty());
+    ASSERT_FALSE(after.Empty());
+    const ABC comma = plain.Widths(L',');
+    EXPECT_NEAR(before.right, plain.Extent(L"Plain") + comma.abcA + static_cast<int>(comma.abcB) - 1, 1);
+    EXPECT_NEAR(after.left, plain.Extent(L"Plain, ") + bold.Widths(L'b').abcA, 1);
+}
+
+TEST_F(HtmlTextStaticTest, AnUnderlineEndsWithItsWord) {
+    for (const wchar_t* markup : {L"<font color=\"red\"><u>underlined</u></font> and",
+                                  L"<a href=\"x\"><u><font color=\"red\">underlined</font></u></a>"}) {
+        const gui::Picture picture = Show(markup);
+        const InkBox red = FindColour(picture, RGB(255, 0, 0), RECT{0, 0, picture.width, picture.height});
+        ASSERT_FALSE(red.Empty());
+        // The underline is the first red row that reaches from the word's start to its end; the
+        // letters stand above it.
+        int underline = -1;
+        for (int y = red.top; y <= red.bottom && underline < 0; ++y) {
+            if (picture.At(red.left, y) == RGB(255, 0, 0) && picture.At(red.right, y) == RGB(255, 0, 0)) underline = y;
+        }
+        ASSERT_GT(underline, red.top);
+        const InkBox letters = FindColour(picture, RGB(255, 0, 0), RECT{0, red.top, picture.width, underline});
+        LOGFONTW font = ControlFont();
+        font.lfUnderline = TRUE;
+        const Metrics metrics(font);
+        EXPECT_NEAR(red.right, metrics.Extent(L"underlined") - 1, 1);
+        EXPECT_NEAR(red.right - letters.right, static_cast<int>(metrics.Widths(L'd').abcC), 1);
     }
 }
 
