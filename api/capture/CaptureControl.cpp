@@ -118,6 +118,9 @@ int CancelPort(uint8_t g) {
     const uint32_t pair[2] = {reg::kCaptureRunWord + PortOffset(g), words.runWord[g]};
     BVT_GenW(1, pair);
     std::lock_guard<std::mutex> guard(CaptureQueueLock());
+    // No block is asked for the port once it is halted (the port-queue worker looks again under
+    // this lock); its upload thread ends at its terminate byte.
+    BVT_ReplayPortClear(g);
     BVT_ReplayPortHalt(g);
     BVT_Delay(100);
     return 1;

@@ -58,6 +58,12 @@ void BVT_ReplayPortClear(uint8_t entry) {
 
 void RequestReplayBlock(int port) {
     std::lock_guard<std::mutex> guard(CaptureQueueLock());
+    // The port was picked before this lock was taken: a cancel may have halted it and cleared its
+    // blocks since, and a request now would set the halted port sending again.
+    {
+        std::lock_guard<std::mutex> schedule(roundRobin);
+        if (CaptureState(port).n_block <= 0) return;
+    }
     CaptureSettings(port).replayType = kBlockRequestType;
     BVT_ReplayPortSetType(uint8_t(port), kBlockRequestType);
     PumpWait(2);
