@@ -41,6 +41,10 @@ public:
 // prompt without waking a quiet reader (a read with no traffic at all waits until interrupted).
 constexpr int kReadTimeoutMs = 1;
 
+// Kernel buffer of the library's capture handles: a block upload asks for frames faster than a
+// busy reader may take them in, and a frame the buffer cannot hold is lost to the capture.
+constexpr int kCaptureBufferBytes = 16 * 1024 * 1024;
+
 // Opens a capture device (promiscuous, whole frames). Null on failure, with the reason.
 std::unique_ptr<Link> OpenCaptureLink(const std::string& device, std::string* error);
 

@@ -63,6 +63,7 @@ std::unique_ptr<Link> OpenCaptureLink(const std::string& device, std::string* er
     pcap_set_snaplen(handle, kSnapshotLength);
     pcap_set_promisc(handle, 1);
     pcap_set_timeout(handle, kReadTimeoutMs);
+    pcap_set_buffer_size(handle, kCaptureBufferBytes);
     if (pcap_activate(handle) < 0) {
         if (error) *error = pcap_geterr(handle);
         pcap_close(handle);
