@@ -29,11 +29,13 @@ struct InkBox {
     int Width() const { return right - left + 1; }
 };
 
-InkBox FindInk(const gui::Picture& picture, RECT area) {
+// The box around the pixels of the area that `counts` takes as ink.
+template <typename Counts>
+InkBox FindPixels(const gui::Picture& picture, RECT area, Counts counts) {
     InkBox box;
     for (int y = area.top; y < area.bottom; ++y) {
         for (int x = area.left; x < area.right; ++x) {
-            if (picture.At(x, y) == kPaper) continue;
+            if (!counts(picture.At(x, y))) continue;
             if (box.Empty()) {
                 box = {x, y, x, y};
             } else {
@@ -47,23 +49,13 @@ InkBox FindInk(const gui::Picture& picture, RECT area) {
     return box;
 }
 
+InkBox FindInk(const gui::Picture& picture, RECT area) {
+    return FindPixels(picture, area, [](COLORREF pixel) { return pixel != kPaper; });
+}
+
 // The ink of one colour only.
 InkBox FindColour(const gui::Picture& picture, COLORREF colour, RECT area) {
-    InkBox box;
-    for (int y = area.top; y < area.bottom; ++y) {
-        for (int x = area.left; x < area.right; ++x) {
-            if (picture.At(x, y) != colour) continue;
-            if (box.Empty()) {
-                box = {x, y, x, y};
-            } else {
-                box.left = std::min(box.left, x);
-                box.right = std::max(box.right, x);
-                box.top = std::min(box.top, y);
-                box.bottom = std::max(box.bottom, y);
-            }
-        }
-    }
-    return box;
+    return FindPixels(picture, area, [colour](COLORREF pixel) { return pixel == colour; });
 }
 
 // The font every case draws in.

@@ -23,11 +23,16 @@ std::atomic<int> calls{0};
 // Whether another thread takes the port's counter lock while this call waits. A thread that finds
 // it held finishes once it is released, after this call has returned (and the patience with it).
 bool PortLockFree(uint8_t port) {
+    auto started = std::make_shared<std::atomic<bool>>(false);
     auto taken = std::make_shared<std::atomic<bool>>(false);
-    std::thread([port, taken] {
+    std::thread([port, started, taken] {
+        *started = true;
         capi::CounterBlocks::Instance().Update(port, [](capi::PortBlocks&) {});
         *taken = true;
     }).detach();
+    // A thread slow to start on a busy machine is no held lock: the patience for the lock counts
+    // from the thread's start.
+    support::Eventually([&] { return started->load(); });
     return support::Eventually([&] { return taken->load(); });
 }
 
