@@ -10,8 +10,15 @@ log() { printf '[brevix] %s\n' "$*" >&2; }
 die() { log "error: $*"; exit 1; }
 
 brevix_configure_and_build() {
+  # A compiler cache, where the machine has one, makes a second checkout's build quick: paths are
+  # taken relative to the checkout, so two checkouts share their objects.
+  local launcher=()
+  if command -v ccache >/dev/null; then
+    export CCACHE_BASEDIR="$BREVIX_ROOT" CCACHE_NOHASHDIR=1
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  fi
   cmake -S "$BREVIX_ROOT" -B "$BREVIX_BUILD" \
-    -DCMAKE_TOOLCHAIN_FILE="$BREVIX_ROOT/cmake/toolchain-mingw64.cmake" \
+    -DCMAKE_TOOLCHAIN_FILE="$BREVIX_ROOT/cmake/toolchain-mingw64.cmake" "${launcher[@]}" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || die "configure failed"
   # BREVIX_BUILD_TARGETS limits the build to some targets (a developer's quicker loop);
   # BREVIX_JOBS sets how many compilers run at once (default: one a CPU).
