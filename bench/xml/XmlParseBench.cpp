@@ -1,6 +1,6 @@
 // Parse and index throughput of XmlDocument on a generated 20 MB document, beside the msxml DOM
 // loading the same text through COM in the same run; prints both rates and their ratio.
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 #include <windows.h>
 #include <msxml2.h>

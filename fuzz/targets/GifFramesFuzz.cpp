@@ -1,7 +1,7 @@
 // A GIF file split into its frames; every frame, a stand-alone GIF of its own, must read back as
 // one whole frame.
 
-#include "GifFrames.h"
+#include "picture/GifFrames.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // file's mark or declaration chooses), bits 4-6 the encoding of the save; byte 1: the reader's
 // block size. The rest is the file; its first 32 bytes also choose the edits.
 
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // The chart viewer in a real window: it shows what the chart library renders, frees the bitmaps it
 // is done with, sets hot-spot titles as its own tip text, and tells its parent of viewport changes
 // and clicks as its mouse mode says.
-#include "ChartPane.h"
+#include "chart/ChartPane.h"
 
 #include <support/Waiting.h>
 #include <support/gui/Input.h>

@@ -1,7 +1,7 @@
 // Splitting GIFs into frames: each frame's rectangle, delay and disposal, and files cut short or
 // lying about their lengths give the frames they hold whole and nothing else.
 #include "GifBuilder.h"
-#include "GifFrames.h"
+#include "picture/GifFrames.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The picture controls in real windows: a GIF's frames drawn in turn by the control's own thread
 // with their disposal, one thread at a time, stopped before what it reads is freed; other pictures
 // drawn once; and a bitmap painted with its key colour left out.
-#include "AnimPicture.h"
+#include "picture/AnimPicture.h"
 #include "GifBuilder.h"
-#include "TransparentPicture.h"
+#include "picture/TransparentPicture.h"
 
 #include <support/Waiting.h>
 #include <support/gui/Picture.h>

@@ -1,7 +1,7 @@
 // XmlDocument positions, queries and edits: every edit leaves records that a fresh parse of the
 // new text would give.
-#include "XmlDocument.h"
-#include "XmlPathScanner.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlPathScanner.h"
 #include "XmlTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Encoding names, the UTF codecs, the converter, block ends and declared encodings.
-#include "XmlDocument.h"
-#include "XmlTextConverter.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlTextConverter.h"
 
 #include <gtest/gtest.h>
 

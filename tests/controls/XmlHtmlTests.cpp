@@ -1,5 +1,5 @@
 // Real-world HTML: unclosed and stray tags are indexed and every problem is logged.
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 #include "XmlTestSupport.h"
 
 #include <gtest/gtest.h>

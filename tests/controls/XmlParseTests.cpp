@@ -1,5 +1,5 @@
 // XmlDocument parsing: the element table, tolerance of ill-formed markup and the result log.
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 #include "XmlTestSupport.h"
 
 #include <gtest/gtest.h>

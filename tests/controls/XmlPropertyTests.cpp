@@ -1,6 +1,6 @@
 // Random edits on random, partly ill-formed documents: after every edit each record still
 // selects its own markup, and a fresh parse of the text gives the same records.
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 #include "XmlTestSupport.h"
 
 #include <gtest/gtest.h>

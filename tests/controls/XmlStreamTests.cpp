@@ -1,9 +1,9 @@
 // Streaming a document to and from files: every supported encoding with tiny blocks, byte-order
 // marks, declared and detected encodings, and the file access's own reports.
-#include "XmlDocument.h"
-#include "XmlFileAccess.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlFileAccess.h"
 #include "XmlTestSupport.h"
-#include "XmlTextConverter.h"
+#include "xml/XmlTextConverter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Helpers of the XmlDocument tests: the element tree as text, the record invariants, files.
 #pragma once
 
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 #include <windows.h>
 

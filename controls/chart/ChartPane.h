@@ -4,7 +4,7 @@
 // viewport changed, 0 for a click.
 #pragma once
 
-#include "RectCtrl.h"
+#include "chart/RectCtrl.h"
 
 #include <framework/Framework.h>
 #include <xychart/XyChart.h>

@@ -1,7 +1,7 @@
-#include "XmlFileAccess.h"
+#include "xml/XmlFileAccess.h"
 
-#include "XmlDocument.h"
-#include "XmlTextConverter.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlTextConverter.h"
 
 #include <windows.h>
 

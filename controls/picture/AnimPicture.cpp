@@ -1,4 +1,4 @@
-#include "AnimPicture.h"
+#include "picture/AnimPicture.h"
 
 #include <cstring>
 

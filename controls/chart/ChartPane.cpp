@@ -1,4 +1,4 @@
-#include "ChartPane.h"
+#include "chart/ChartPane.h"
 
 #include <cmath>
 #include <cstdint>

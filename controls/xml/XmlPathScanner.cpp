@@ -1,4 +1,4 @@
-#include "XmlPathScanner.h"
+#include "xml/XmlPathScanner.h"
 
 namespace {
 

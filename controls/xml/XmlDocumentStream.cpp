@@ -1,8 +1,8 @@
 // XmlDocument: attaching a document to a file, and the encoding a text declares.
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 
-#include "XmlFileAccess.h"
-#include "XmlTokenizer.h"
+#include "xml/XmlFileAccess.h"
+#include "xml/XmlTokenizer.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // XmlDocument: positions, queries and editing. An edit splices the one text in place and then
 // corrects the element records by shifting offsets, so that no re-parse is needed.
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 
-#include "XmlFileAccess.h"
-#include "XmlPathScanner.h"
-#include "XmlTokenizer.h"
+#include "xml/XmlFileAccess.h"
+#include "xml/XmlPathScanner.h"
+#include "xml/XmlTokenizer.h"
 
 #include <cwchar>
 

@@ -8,7 +8,7 @@
 // results; nothing here throws.
 #pragma once
 
-#include "XmlElemTree.h"
+#include "xml/XmlElemTree.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "RectCtrl.h"
+#include "chart/RectCtrl.h"
 
 BEGIN_MESSAGE_MAP(CRectCtrl, CStatic)
     ON_WM_CTLCOLOR_REFLECT()

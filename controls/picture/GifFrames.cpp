@@ -1,4 +1,4 @@
-#include "GifFrames.h"
+#include "picture/GifFrames.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "XmlElemTree.h"
+#include "xml/XmlElemTree.h"
 
 #include <algorithm>
 

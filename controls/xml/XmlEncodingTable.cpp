@@ -1,5 +1,5 @@
 // XmlEncodingTable: encoding names (lower case) and their code pages.
-#include "XmlTextConverter.h"
+#include "xml/XmlTextConverter.h"
 
 #include <algorithm>
 #include <vector>

@@ -3,7 +3,7 @@
 // other picture is drawn once.
 #pragma once
 
-#include "GifFrames.h"
+#include "picture/GifFrames.h"
 
 #include <framework/Framework.h>
 #include <ocidl.h>

@@ -1,8 +1,8 @@
 // XmlDocument: the model, the element parser and the result log.
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 
-#include "XmlFileAccess.h"
-#include "XmlTokenizer.h"
+#include "xml/XmlFileAccess.h"
+#include "xml/XmlTokenizer.h"
 
 #include <algorithm>
 #include <cwchar>

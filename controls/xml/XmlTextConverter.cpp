@@ -1,4 +1,4 @@
-#include "XmlTextConverter.h"
+#include "xml/XmlTextConverter.h"
 
 #include <windows.h>
 

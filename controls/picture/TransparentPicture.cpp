@@ -1,4 +1,4 @@
-#include "TransparentPicture.h"
+#include "picture/TransparentPicture.h"
 
 BEGIN_MESSAGE_MAP(CTransparentPicture, CStatic)
     ON_WM_PAINT()

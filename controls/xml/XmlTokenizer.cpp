@@ -1,7 +1,7 @@
-#include "XmlTokenizer.h"
+#include "xml/XmlTokenizer.h"
 
-#include "XmlDocument.h"
-#include "XmlFileAccess.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlFileAccess.h"
 
 #include <cwchar>
 
