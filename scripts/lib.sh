@@ -118,6 +118,10 @@ brevix_wineserver_start_checked() {
   # windows look on the display as they do on a desktop.
   grep -q '^"Decorated"="N"' "$WINEPREFIX/user.reg" 2>/dev/null ||
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+  # Unmanaged windows: with no window manager, Wine otherwise waits about two seconds for one each
+  # time a shown top-level window or message box closes.
+  grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null ||
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 }
 
 # Start Xvfb on a display it chooses itself (-displayfd: several runs may start at once, and a
