@@ -93,8 +93,18 @@ int main()
     startup.lpDesktop = desktopPath.data();
     PROCESS_INFORMATION process = {};
     // Handles inherited: the program writes to the same output as this launcher.
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr,
-                          &startup, &process))
+    // On a loaded machine Wine's process start now and then fails with an internal error (the new
+    // process did not reach the wine server in time); a later try starts it.
+    bool started = false;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+        started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                                   nullptr, &startup, &process) != FALSE;
+        if (!started && ::GetLastError() != ERROR_INTERNAL_ERROR)
+            break;
+        if (!started)
+            ::Sleep(250);
+    }
+    if (!started)
         return Fail("CreateProcess");
     Handle program(process.hProcess);
     Handle thread(process.hThread);
