@@ -208,7 +208,13 @@ LRESULT NotifyTree(TreeTableData* data, int code, UINT action, unsigned newItem,
 bool AskDisplayInfo(TreeTableData* data, unsigned item, unsigned column, uint8_t flags, wchar_t* buffer,
                     const wchar_t** text, int* length, int* image);
 
-// --- item operations (TreeTableItems.cpp) ---
+// --- item operations (TreeTableItems.cpp; selection in TreeTableSelection.cpp, sorting in
+// TreeTableSort.cpp) ---
+// The first and last child of an item, or of the root for item 0.
+unsigned& FirstChildOf(TreeTableData* data, unsigned parent);
+unsigned& LastChildOf(TreeTableData* data, unsigned parent);
+// The text of an item for comparisons, asking the parent for a callback text into the buffer.
+const wchar_t* ComparableText(TreeTableData* data, unsigned item, wchar_t* buffer);
 LRESULT InsertItem(TreeTableData* data, const TVINSERTSTRUCTW* insert);
 unsigned NextItem(TreeTableData* data, unsigned item, unsigned code);
 unsigned PreorderNext(const TreeTableData* data, unsigned item, unsigned stop);
