@@ -46,6 +46,36 @@ LRESULT CTreeTableCtrl::SetItem(HTREEITEM hItem, int nColumn, UINT nMask, LPCWST
     return SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
+BOOL CTreeTableCtrl::SetItem(TVITEMW* pItem) {
+    return SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(pItem)) == 0;
+}
+
+BOOL CTreeTableCtrl::SetItemData(HTREEITEM hItem, DWORD_PTR dwData) {
+    TVITEMW item{};
+    item.mask = TVIF_PARAM;
+    item.hItem = hItem;
+    item.lParam = static_cast<LPARAM>(dwData);
+    return SetItem(&item);
+}
+
+BOOL CTreeTableCtrl::SetItemState(HTREEITEM hItem, UINT nState, UINT nStateMask) {
+    TVITEMW item{};
+    item.mask = TVIF_STATE;
+    item.hItem = hItem;
+    item.state = nState;
+    item.stateMask = nStateMask;
+    return SetItem(&item);
+}
+
+BOOL CTreeTableCtrl::SetItemImage(HTREEITEM hItem, int nImage, int nSelectedImage) {
+    TVITEMW item{};
+    item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    item.hItem = hItem;
+    item.iImage = nImage;
+    item.iSelectedImage = nSelectedImage;
+    return SetItem(&item);
+}
+
 int CTreeTableCtrl::InsertColumn(int nColumn, LPCWSTR lpszText, int nFormat, int nWidth, int nOrder) {
     LVCOLUMNW column{};
     if (lpszText) {

@@ -95,6 +95,12 @@ struct TreeTableData {
     // editor sends the tree the editor's loss of focus from inside WM_DESTROY). A critical section:
     // re-entrant, and without a trip to the kernel when nobody else holds it.
     CRITICAL_SECTION lock;
+    // Messages of this window being handled on its thread, nested ones counted. A parent may destroy
+    // the tree inside a notification while handlers further out still hold this record: it is then
+    // emptied (destroyed set) and freed only when the outermost message returns, so those handlers
+    // find no items instead of freed memory.
+    unsigned activeMessages;
+    uint8_t destroyed;
 
     HIMAGELIST stateList, normalList, cellList, headerList;
     HFONT font, boldFont, measuredFont, tipFont;
@@ -226,6 +232,9 @@ LRESULT ExpandItem(TreeTableData* data, unsigned item, UINT action);
 int EnsureVisible(TreeTableData* data, unsigned item, int column);
 int SelectItem(TreeTableData* data, unsigned item, unsigned column, UINT action);
 int ToggleSelection(TreeTableData* data, unsigned item, UINT action);
+// Unselects the caret item (a Ctrl-click on it), telling the parent; 0 when it was not selected or
+// the parent refused.
+int UnselectCaret(TreeTableData* data, UINT action);
 int SetDropHilite(TreeTableData* data, unsigned item, unsigned column);
 void ClearFocusFrame(TreeTableData* data);
 int DeleteItem(TreeTableData* data, unsigned item, bool rebuild);

@@ -48,11 +48,8 @@ void SingleExpand(TreeTableData* data, unsigned oldItem, unsigned newItem) {
     }
 }
 
-}  // namespace
-
-int ToggleSelection(TreeTableData* data, unsigned item, UINT action) {
-    TreeTableItem* it = ItemOf(data, item);
-    if (!it || item == data->caretItem) return 0;
+// Flips one item's selection once the parent allowed it; 0 when it refused or the item went.
+int FlipSelection(TreeTableData* data, unsigned item, UINT action) {
     NMTREEVIEWW nm{};
     nm.action = action;
     FillNotifyItem(data, &nm.itemNew, item, 0);
@@ -60,7 +57,7 @@ int ToggleSelection(TreeTableData* data, unsigned item, UINT action) {
     NMTREEVIEWW copy = nm;
     if (TreeTableNotify(data, &nm.hdr, TVN_SELCHANGINGW)) return 0;
     TreeTableNotify(data, &copy.hdr, TVN_SELCHANGEDW);
-    it = ItemOf(data, item);
+    TreeTableItem* it = ItemOf(data, item);
     if (!it) return 0;
     it->state ^= TVIS_SELECTED;
     RepaintMark(data, item, 0);
@@ -69,14 +66,37 @@ int ToggleSelection(TreeTableData* data, unsigned item, UINT action) {
     return 1;
 }
 
+bool CaretSelected(const TreeTableData* data) {
+    const TreeTableItem* caret = ItemOf(data, data->caretItem);
+    return caret && (caret->state & TVIS_SELECTED);
+}
+
+}  // namespace
+
+int ToggleSelection(TreeTableData* data, unsigned item, UINT action) {
+    if (!ItemOf(data, item) || item == data->caretItem) return 0;
+    return FlipSelection(data, item, action);
+}
+
+int UnselectCaret(TreeTableData* data, UINT action) {
+    if (!CaretSelected(data)) return 0;
+    return FlipSelection(data, data->caretItem, action);
+}
+
 int SelectItem(TreeTableData* data, unsigned item, unsigned column, UINT action) {
     if (column != 0 && column >= data->columnCount) return 0;
     if (item != 0 && !ItemOf(data, item)) return 0;
     const bool multi = HasMultiSelect(data);
-    if (item == data->caretItem && column == data->caretColumn && (data->selectedCount <= 1 || !multi)) return 1;
+    // A caret that a Ctrl-click unselected is selected again like any other item.
+    const bool caretSelected = CaretSelected(data);
+    if (item == data->caretItem && column == data->caretColumn && (item == 0 || caretSelected) &&
+        (data->selectedCount <= 1 || !multi))
+        return 1;
     const bool keepOld = multi && !(action & 0x8000);
-    if (multi && (action & 0x8000) && data->selectedCount > 1) {
-        for (unsigned n = data->capacity; n >= 1 && data->selectedCount > 1; --n) {
+    // Every selected item but the caret goes, the caret itself below when it is replaced.
+    auto others = [data] { return data->selectedCount - (CaretSelected(data) ? 1u : 0u); };
+    if (multi && (action & 0x8000) && others() > 0) {
+        for (unsigned n = data->capacity; n >= 1 && others() > 0; --n) {
             TreeTableItem* it = ItemOf(data, n);
             if (it && (it->state & TVIS_SELECTED) && n != data->caretItem) ToggleSelection(data, n, action & 0x7FFF);
         }
