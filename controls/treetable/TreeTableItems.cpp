@@ -838,11 +838,15 @@ int DeleteItem(TreeTableData* data, unsigned item, bool rebuild) {
         if (!(it = ItemOf(data, item))) return 0;
         if (data->busy) return 0;
     }
+    if (data->tipItem == item) {
+        // The tip shows this item's text: it goes with it.
+        HideToolTip(data);
+        if (!(it = ItemOf(data, item))) return 0;
+    }
     if (data->dropItem == item) data->dropItem = 0;
     if (data->insertMark == item) data->insertMark = 0;
     if (data->focusItem == item) data->focusItem = 0;
     if (data->anchor == item) data->anchor = 0;
-    if (data->tipItem == item) data->tipItem = 0;
     if (data->dragItem == item) data->dragItem = 0;
     if (data->caretItem == item) data->caretItem = 0;
 

@@ -495,6 +495,9 @@ LRESULT ItemRow(const TreeTableData* data, unsigned item) {
 
 LRESULT EditLabel(TreeTableData* data, WPARAM argument, unsigned item) {
     if (!(data->style & TVS_EDITLABELS)) return 0;
+    // An open edit ends with its own text first: otherwise destroying its editor for the new one
+    // would store the new editor's empty text in the cell being edited.
+    if (data->editItem) TreeTableEndEdit(data, 1);
     data->editChanged = 0;
     return reinterpret_cast<LRESULT>(StartEditor(data, item, static_cast<UINT>(argument)));
 }

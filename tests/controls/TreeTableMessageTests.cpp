@@ -158,6 +158,19 @@ TEST(TreeTableMessages, SettingTheNoTooltipsStyleHidesAShownTip) {
     EXPECT_FALSE(IsWindowVisible(tip));
 }
 
+TEST(TreeTableMessages, DeletingTheItemUnderAShownTipHidesTheTip) {
+    Harness h(TVS_HASBUTTONS, 120, 200, true);
+    HTREEITEM item = h.Insert(L"a text far too long for the narrow window it sits in");
+    h.Insert(L"another");
+    UpdateWindow(h.Tree());
+    const RECT r = h.ItemRect(item, -1, true);
+    h.Hover(POINT{r.left + 10, (r.top + r.bottom) / 2});
+    HWND tip = reinterpret_cast<HWND>(h.Send(TVM_GETTOOLTIPS));
+    ASSERT_TRUE(support::gui::PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }, 5000));
+    ASSERT_EQ(1, h.Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item)));
+    EXPECT_FALSE(IsWindowVisible(tip));
+}
+
 TEST(TreeTableMessages, AShortTextGetsNoTip) {
     Harness h(TVS_HASBUTTONS, 300, 200, true);
     HTREEITEM item = h.Insert(L"short");
