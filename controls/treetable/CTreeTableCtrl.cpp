@@ -50,30 +50,17 @@ BOOL CTreeTableCtrl::SetItem(TVITEMW* pItem) {
     return SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(pItem)) == 0;
 }
 
+// Through the column form with column 0, which the window treats as the item itself.
 BOOL CTreeTableCtrl::SetItemData(HTREEITEM hItem, DWORD_PTR dwData) {
-    TVITEMW item{};
-    item.mask = TVIF_PARAM;
-    item.hItem = hItem;
-    item.lParam = static_cast<LPARAM>(dwData);
-    return SetItem(&item);
+    return SetItem(hItem, 0, TVIF_PARAM, nullptr, 0, 0, 0, 0, static_cast<LPARAM>(dwData)) == 0;
 }
 
 BOOL CTreeTableCtrl::SetItemState(HTREEITEM hItem, UINT nState, UINT nStateMask) {
-    TVITEMW item{};
-    item.mask = TVIF_STATE;
-    item.hItem = hItem;
-    item.state = nState;
-    item.stateMask = nStateMask;
-    return SetItem(&item);
+    return SetItem(hItem, 0, TVIF_STATE, nullptr, 0, 0, nState, nStateMask, 0) == 0;
 }
 
 BOOL CTreeTableCtrl::SetItemImage(HTREEITEM hItem, int nImage, int nSelectedImage) {
-    TVITEMW item{};
-    item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    item.hItem = hItem;
-    item.iImage = nImage;
-    item.iSelectedImage = nSelectedImage;
-    return SetItem(&item);
+    return SetItem(hItem, 0, TVIF_IMAGE | TVIF_SELECTEDIMAGE, nullptr, nImage, nSelectedImage, 0, 0, 0) == 0;
 }
 
 int CTreeTableCtrl::InsertColumn(int nColumn, LPCWSTR lpszText, int nFormat, int nWidth, int nOrder) {

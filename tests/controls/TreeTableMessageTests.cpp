@@ -216,14 +216,19 @@ TEST(TreeTableColumns, OneMorePixelGoesToOneWeightedColumnChosenByTheWidth) {
     EXPECT_EQ((std::vector<int>{0, 1, 2}), receivers);
 }
 
-TEST(TreeTableColumns, TrackingBelowAFirmMinimumStopsAtTheMinimum) {
-    Harness h(TVS_HASBUTTONS, 400, 200);
+// A fixed column 120 wide whose minimum of 50 is firm, then a weighted one.
+void AddFirmColumnAndRest(Harness& h) {
     LVCOLUMNW col{};
     col.mask = TLCF_WIDTH | TLCF_MINWIDTH;
     col.cx = 120;
     col.iOrder = 50;
     h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&col));
     h.AddColumn(L"rest", -1);
+}
+
+TEST(TreeTableColumns, TrackingBelowAFirmMinimumStopsAtTheMinimum) {
+    Harness h(TVS_HASBUTTONS, 400, 200);
+    AddFirmColumnAndRest(h);
     HDITEMW item{};
     item.mask = HDI_WIDTH;
     item.cxy = 10;
@@ -251,12 +256,7 @@ RECT HeaderItemRect(const Harness& h, int column) {
 
 TEST(TreeTableColumns, ADragBelowAFirmMinimumLeavesTheHeaderAndTheColumnAlike) {
     Harness h(TVS_HASBUTTONS, 400, 200, true);
-    LVCOLUMNW col{};
-    col.mask = TLCF_WIDTH | TLCF_MINWIDTH;
-    col.cx = 120;
-    col.iOrder = 50;
-    h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&col));
-    h.AddColumn(L"rest", -1);
+    AddFirmColumnAndRest(h);
     HTREEITEM item = h.Insert(L"a");
     h.SetText(item, 1, L"b");
     support::gui::PumpPending();
