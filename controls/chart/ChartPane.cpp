@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -95,6 +96,11 @@ uint32_t ReadLe(const unsigned char* at, int bytes) {
     return value;
 }
 
+std::string ValueOf(ImageMapHandler& map, const char* key) {
+    const char* value = map.getValue(key);
+    return value != nullptr ? value : "";
+}
+
 }  // namespace
 
 bool IsWholeBmpFile(const unsigned char* block, size_t size) {
@@ -131,6 +137,7 @@ BEGIN_MESSAGE_MAP(CChartPane, CStatic)
     ON_WM_SETCURSOR()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
+    ON_WM_CAPTURECHANGED()
     ON_WM_TIMER()
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
@@ -270,10 +277,11 @@ void CChartPane::OnMouseMove(UINT nFlags, CPoint point) {
         if (hotSpot != m_currentHotSpot) {
             m_currentHotSpot = hotSpot;
             if (hotSpot != 0) {
-                const char* path = m_hotSpotHandler->getValue("path");
-                const char* title = m_hotSpotHandler->getValue("title");
-                m_overLink = path != nullptr && *path != 0;
-                ShowTip(NarrowToWide(title != nullptr ? title : "", CP_UTF8));
+                // Each answer is copied: the library answers every call in the same buffer.
+                const std::string path = ValueOf(*m_hotSpotHandler, "path");
+                const std::string title = ValueOf(*m_hotSpotHandler, "title");
+                m_overLink = !path.empty();
+                ShowTip(NarrowToWide(title.c_str(), CP_UTF8));
             } else {
                 m_overLink = false;
                 ShowTip(m_fallbackTip);
@@ -340,8 +348,9 @@ void CChartPane::OnLButtonUp(UINT nFlags, CPoint point) {
         CStatic::OnLButtonUp(nFlags, point);
         return;
     }
-    ::ReleaseCapture();
+    // Not pressed before the release: the capture change it sends is this press's own end.
     m_pressed = false;
+    ::ReleaseCapture();
     ShowBox(false);
     bool zoomed = false;
     if (m_mouseMode == 3) {
@@ -359,6 +368,17 @@ void CChartPane::OnLButtonUp(UINT nFlags, CPoint point) {
     }
     m_dragging = false;
     if (zoomed) requestViewUpdate(true, true);
+}
+
+// The capture went elsewhere during a press (another window took it, a menu or a dialog opened):
+// the press ends without zooming, scrolling or a click, and the box goes.
+void CChartPane::OnCaptureChanged(CWnd*) {
+    if (m_pressed) {
+        m_pressed = false;
+        m_dragging = false;
+        ShowBox(false);
+    }
+    Default();
 }
 
 void CChartPane::OnTimer(UINT_PTR nIDEvent) {

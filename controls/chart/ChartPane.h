@@ -58,6 +58,7 @@ protected:
     BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
     void OnLButtonDown(UINT nFlags, CPoint point);
     void OnLButtonUp(UINT nFlags, CPoint point);
+    void OnCaptureChanged(CWnd* pWnd);
     void OnTimer(UINT_PTR nIDEvent);
     void OnDestroy();
 

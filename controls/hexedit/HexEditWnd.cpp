@@ -33,6 +33,7 @@ BEGIN_MESSAGE_MAP(CHexEditWnd, CWnd)
     ON_WM_LBUTTONDOWN()
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONUP()
+    ON_WM_CAPTURECHANGED()
     ON_WM_LBUTTONDBLCLK()
     ON_WM_MOUSEWHEEL()
     ON_WM_TIMER()
@@ -512,6 +513,13 @@ void CHexEditWnd::OnLButtonUp(UINT, CPoint) {
     if (GetCapture() == this) ::ReleaseCapture();
     StopAutoScroll();
     Invalidate(FALSE);
+}
+
+// The capture went elsewhere during a drag (another window took it, a menu or a dialog opened): the
+// rows stop scrolling after a pointer that this window no longer follows.
+void CHexEditWnd::OnCaptureChanged(CWnd*) {
+    StopAutoScroll();
+    Default();
 }
 
 void CHexEditWnd::OnLButtonDblClk(UINT, CPoint point) {

@@ -83,6 +83,7 @@ protected:
     void OnLButtonDown(UINT nFlags, CPoint point);
     void OnMouseMove(UINT nFlags, CPoint point);
     void OnLButtonUp(UINT nFlags, CPoint point);
+    void OnCaptureChanged(CWnd* pWnd);
     void OnLButtonDblClk(UINT nFlags, CPoint point);
     BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
     void OnTimer(UINT_PTR nIDEvent);

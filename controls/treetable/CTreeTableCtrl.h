@@ -27,7 +27,12 @@ public:
     LRESULT SetItemText(HTREEITEM hItem, LPCWSTR lpszText, int nColumn);
     LRESULT SetItem(HTREEITEM hItem, int nColumn, UINT nMask, LPCWSTR lpszText, int nImage, int nSelectedImage,
                     UINT nState, UINT nStateMask, LPARAM lParam);
-    using CTreeCtrl::SetItem;
+    // CTreeCtrl's forms, answering TRUE on success: the window answers 0 for success and -1 for an
+    // unknown item or column, the opposite of the common control these forms were written for.
+    BOOL SetItem(TVITEMW* pItem);
+    BOOL SetItemData(HTREEITEM hItem, DWORD_PTR dwData);
+    BOOL SetItemState(HTREEITEM hItem, UINT nState, UINT nStateMask);
+    BOOL SetItemImage(HTREEITEM hItem, int nImage, int nSelectedImage);
 
     // A negative width is a weight; an order other than 0x8000 is the minimum width.
     int InsertColumn(int nColumn, LPCWSTR lpszText, int nFormat = LVCFMT_LEFT, int nWidth = -1, int nOrder = 0x8000);

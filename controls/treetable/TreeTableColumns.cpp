@@ -245,11 +245,25 @@ LRESULT ResizeColumn(TreeTableData* data, NMHEADERW* nm) {
     return 0;
 }
 
+// After a drag the header applies the width the pointer gave, whatever the tree answered to the
+// end of the drag: a width below a firm minimum is refused there, so that the header keeps the
+// minimum the tree gave it and the two agree.
+bool RefusesWidth(const TreeTableData* data, const NMHEADERW* nm) {
+    const unsigned column = static_cast<unsigned>(nm->iItem);
+    if (column >= data->columnCount || !nm->pitem || !(nm->pitem->mask & HDI_WIDTH)) return false;
+    const TreeTableColumn& col = data->columns[column];
+    return col.minFirm && nm->pitem->cxy < col.minWidth && GetCapture() == data->header;
+}
+
 }  // namespace
 
 LRESULT OnHeaderNotify(TreeTableData* data, NMHEADERW* nm) {
     const UINT code = nm->hdr.code;
-    if (code != HDN_TRACKW && !data->focused) {
+    // Only what the user does on the header takes the focus: the header also reports the widths the
+    // tree gives it on a resize, and those must leave the focus where it is.
+    const bool byUser = code == HDN_BEGINTRACKW || code == HDN_DIVIDERDBLCLICKW || code == HDN_ENDTRACKW ||
+                        code == HDN_ITEMCLICKW || code == HDN_ITEMDBLCLICKW;
+    if (byUser && !data->focused) {
         UnlockTree(data);
         SetFocus(data->window);
         LockTree(data);
@@ -271,6 +285,7 @@ LRESULT OnHeaderNotify(TreeTableData* data, NMHEADERW* nm) {
     }
     case HDN_TRACKW:
     case HDN_ENDTRACKW: return ResizeColumn(data, nm);
+    case HDN_ITEMCHANGINGW: return RefusesWidth(data, nm) ? 1 : 0;
     case HDN_ITEMCLICKW:
     case HDN_ITEMDBLCLICKW: {
         NMHEADERW copy = *nm;

@@ -95,6 +95,12 @@ struct TreeTableData {
     // editor sends the tree the editor's loss of focus from inside WM_DESTROY). A critical section:
     // re-entrant, and without a trip to the kernel when nobody else holds it.
     CRITICAL_SECTION lock;
+    // Messages of this window being handled on its thread, nested ones counted. A parent may destroy
+    // the tree inside a notification while handlers further out still hold this record: it is then
+    // emptied (destroyed set) and freed only when the outermost message returns, so those handlers
+    // find no items instead of freed memory.
+    unsigned activeMessages;
+    uint8_t destroyed;
 
     HIMAGELIST stateList, normalList, cellList, headerList;
     HFONT font, boldFont, measuredFont, tipFont;
@@ -208,7 +214,13 @@ LRESULT NotifyTree(TreeTableData* data, int code, UINT action, unsigned newItem,
 bool AskDisplayInfo(TreeTableData* data, unsigned item, unsigned column, uint8_t flags, wchar_t* buffer,
                     const wchar_t** text, int* length, int* image);
 
-// --- item operations (TreeTableItems.cpp) ---
+// --- item operations (TreeTableItems.cpp; selection in TreeTableSelection.cpp, sorting in
+// TreeTableSort.cpp) ---
+// The first and last child of an item, or of the root for item 0.
+unsigned& FirstChildOf(TreeTableData* data, unsigned parent);
+unsigned& LastChildOf(TreeTableData* data, unsigned parent);
+// The text of an item for comparisons, asking the parent for a callback text into the buffer.
+const wchar_t* ComparableText(TreeTableData* data, unsigned item, wchar_t* buffer);
 LRESULT InsertItem(TreeTableData* data, const TVINSERTSTRUCTW* insert);
 unsigned NextItem(TreeTableData* data, unsigned item, unsigned code);
 unsigned PreorderNext(const TreeTableData* data, unsigned item, unsigned stop);
@@ -220,6 +232,9 @@ LRESULT ExpandItem(TreeTableData* data, unsigned item, UINT action);
 int EnsureVisible(TreeTableData* data, unsigned item, int column);
 int SelectItem(TreeTableData* data, unsigned item, unsigned column, UINT action);
 int ToggleSelection(TreeTableData* data, unsigned item, UINT action);
+// Unselects the caret item (a Ctrl-click on it), telling the parent; 0 when it was not selected or
+// the parent refused.
+int UnselectCaret(TreeTableData* data, UINT action);
 int SetDropHilite(TreeTableData* data, unsigned item, unsigned column);
 void ClearFocusFrame(TreeTableData* data);
 int DeleteItem(TreeTableData* data, unsigned item, bool rebuild);

@@ -55,13 +55,9 @@ void MatchHiddenDescendants(TreeTableData* data, unsigned item) {
 void UnselectWithDescendants(TreeTableData* data, unsigned item) {
     TreeTableItem* it = ItemOf(data, item);
     if (!it || !(it->state & TVIS_SELECTED)) return;
-    if (item == data->caretItem) {
-        it->state &= ~TVIS_SELECTED;
-        --data->selectedCount;
-        RepaintItem(data, item);
-    } else if (!ToggleSelection(data, item, TVC_BYMOUSE)) {
-        return;
-    }
+    const int done =
+        item == data->caretItem ? UnselectCaret(data, TVC_BYMOUSE) : ToggleSelection(data, item, TVC_BYMOUSE);
+    if (!done) return;
     MatchHiddenDescendants(data, item);
 }
 

@@ -1,8 +1,9 @@
 // Item operations of the "TreeTable" window: storage and numbering, insertion, navigation, reading
-// and writing items, the shown rows, expanding, selection, deletion, sorting, search and the
-// requests to the parent. Every function runs with the window's lock held and releases it only
-// around what can call back into the tree (notifications, display-info requests, sort comparisons);
-// afterwards it looks its items up again by number, since the parent may have deleted them.
+// and writing items, the shown rows, expanding, deletion, colours, the insert mark, search and the
+// requests to the parent; selection and sorting have files of their own. Every function runs with
+// the window's lock held and releases it only around what can call back into the tree
+// (notifications, display-info requests, sort comparisons); afterwards it looks its items up again
+// by number, since the parent may have deleted them.
 #include "TreeTableData.h"
 
 #include <cstdlib>
@@ -12,13 +13,6 @@
 namespace {
 
 constexpr unsigned kNoItem = ~0u;
-
-unsigned& FirstChildOf(TreeTableData* data, unsigned parent) {
-    return parent == 0 ? data->firstRoot : data->items[parent]->firstChild;
-}
-unsigned& LastChildOf(TreeTableData* data, unsigned parent) {
-    return parent == 0 ? data->lastRoot : data->items[parent]->lastChild;
-}
 
 // Grows the item, cell and row arrays by half plus 64 entries; false (nothing changed) when memory
 // runs out.
@@ -75,17 +69,6 @@ int CompareNoCase(const wchar_t* a, const wchar_t* b) {
         if (x != y) return x < y ? -1 : 1;
         if (!x) return 0;
     }
-}
-
-// The text of an item for comparisons, asking the parent for a callback text.
-const wchar_t* ComparableText(TreeTableData* data, unsigned item, wchar_t* buffer) {
-    TreeTableItem* it = ItemOf(data, item);
-    if (!it) return L"";
-    if (!(it->callback & kCallText)) return it->text ? it->text : L"";
-    const wchar_t* text = L"";
-    int length = 0;
-    if (!AskDisplayInfo(data, item, 0, kCallText, buffer, &text, &length, nullptr)) return L"";
-    return text ? text : L"";
 }
 
 void LinkAfter(TreeTableData* data, unsigned parent, unsigned item, unsigned before) {
@@ -152,6 +135,23 @@ void FreeItemStorage(TreeTableData* data, unsigned item) {
 }
 
 }  // namespace
+
+unsigned& FirstChildOf(TreeTableData* data, unsigned parent) {
+    return parent == 0 ? data->firstRoot : data->items[parent]->firstChild;
+}
+unsigned& LastChildOf(TreeTableData* data, unsigned parent) {
+    return parent == 0 ? data->lastRoot : data->items[parent]->lastChild;
+}
+
+const wchar_t* ComparableText(TreeTableData* data, unsigned item, wchar_t* buffer) {
+    TreeTableItem* it = ItemOf(data, item);
+    if (!it) return L"";
+    if (!(it->callback & kCallText)) return it->text ? it->text : L"";
+    const wchar_t* text = L"";
+    int length = 0;
+    if (!AskDisplayInfo(data, item, 0, kCallText, buffer, &text, &length, nullptr)) return L"";
+    return text ? text : L"";
+}
 
 unsigned ItemFromHandle(ULONG_PTR value) {
     // Item numbers are small; TVI_ROOT and the insertion codes arrive sign-extended on x64.
@@ -799,163 +799,6 @@ int EnsureVisible(TreeTableData* data, unsigned item, int column) {
     return result;
 }
 
-// --- selection ---
-
-namespace {
-
-void RepaintMark(const TreeTableData* data, unsigned item, unsigned column) {
-    if (data->exStyle & TLS_EX_FULLROWMARK) RepaintItem(data, item);
-    else RepaintCell(data, item, column);
-}
-
-void SingleExpand(TreeTableData* data, unsigned oldItem, unsigned newItem) {
-    NMTREEVIEWW nm{};
-    FillNotifyItem(data, &nm.itemNew, newItem, 0);
-    FillNotifyItem(data, &nm.itemOld, oldItem, 0);
-    const LRESULT answer = TreeTableNotify(data, &nm.hdr, TVN_SINGLEEXPAND);
-    const bool skipOld = (answer & TVNRET_SKIPOLD) != 0, skipNew = (answer & TVNRET_SKIPNEW) != 0;
-    auto expandIf = [data](unsigned item, bool wantExpanded) {
-        TreeTableItem* it = ItemOf(data, item);
-        if (it && IsExpanded(it) != wantExpanded && it->firstChild) ExpandToggle(data, item, 0);
-    };
-    if (!oldItem) {
-        for (unsigned up = newItem; up && ItemOf(data, up); up = data->items[up]->parent)
-            if (!skipNew) expandIf(up, true);
-        return;
-    }
-    if (!newItem) {
-        for (unsigned up = oldItem; up && ItemOf(data, up); up = data->items[up]->parent)
-            if (!skipOld) expandIf(up, false);
-        return;
-    }
-    unsigned a = oldItem, b = newItem;
-    while (a != b && (a || b)) {
-        TreeTableItem* ia = ItemOf(data, a);
-        TreeTableItem* ib = ItemOf(data, b);
-        const int la = ia ? ia->level : -1, lb = ib ? ib->level : -1;
-        if (ia && la >= lb) {
-            if (!skipOld) expandIf(a, false);
-            a = ia->parent;
-        } else if (ib) {
-            if (!skipNew) expandIf(b, true);
-            b = ib->parent;
-        } else {
-            break;
-        }
-    }
-}
-
-}  // namespace
-
-int ToggleSelection(TreeTableData* data, unsigned item, UINT action) {
-    TreeTableItem* it = ItemOf(data, item);
-    if (!it || item == data->caretItem) return 0;
-    NMTREEVIEWW nm{};
-    nm.action = action;
-    FillNotifyItem(data, &nm.itemNew, item, 0);
-    nm.itemNew.state ^= TVIS_SELECTED;
-    NMTREEVIEWW copy = nm;
-    if (TreeTableNotify(data, &nm.hdr, TVN_SELCHANGINGW)) return 0;
-    TreeTableNotify(data, &copy.hdr, TVN_SELCHANGEDW);
-    it = ItemOf(data, item);
-    if (!it) return 0;
-    it->state ^= TVIS_SELECTED;
-    RepaintMark(data, item, 0);
-    if (it->state & TVIS_SELECTED) ++data->selectedCount;
-    else --data->selectedCount;
-    return 1;
-}
-
-int SelectItem(TreeTableData* data, unsigned item, unsigned column, UINT action) {
-    if (column != 0 && column >= data->columnCount) return 0;
-    if (item != 0 && !ItemOf(data, item)) return 0;
-    const bool multi = HasMultiSelect(data);
-    if (item == data->caretItem && column == data->caretColumn && (data->selectedCount <= 1 || !multi)) return 1;
-    const bool keepOld = multi && !(action & 0x8000);
-    if (multi && (action & 0x8000) && data->selectedCount > 1) {
-        for (unsigned n = data->capacity; n >= 1 && data->selectedCount > 1; --n) {
-            TreeTableItem* it = ItemOf(data, n);
-            if (it && (it->state & TVIS_SELECTED) && n != data->caretItem) ToggleSelection(data, n, action & 0x7FFF);
-        }
-    }
-    const unsigned oldItem = data->caretItem, oldColumn = data->caretColumn;
-    NMTREEVIEWW nm{};
-    nm.action = action & 0x7FFF;
-    FillNotifyItem(data, &nm.itemNew, item, column);
-    nm.itemNew.state |= TVIS_SELECTED;
-    FillNotifyItem(data, &nm.itemOld, oldItem, oldColumn);
-    NMTREEVIEWW copy = nm;
-    if (TreeTableNotify(data, &nm.hdr, TVN_SELCHANGINGW)) return 0;
-    if (item && !ItemOf(data, item)) return 0;
-    if (TreeTableItem* old = ItemOf(data, data->caretItem)) {
-        RepaintMark(data, data->caretItem, data->caretColumn);
-        if (!keepOld && (old->state & TVIS_SELECTED)) {
-            old->state &= ~TVIS_SELECTED;
-            --data->selectedCount;
-        }
-    }
-    data->caretItem = 0;
-    if (item) {
-        if (column > 0) MakeCell(data, item, column);
-        TreeTableItem* it = data->items[item];
-        if (!(it->state & TVIS_SELECTED)) {
-            it->state |= TVIS_SELECTED;
-            ++data->selectedCount;
-        }
-        data->caretItem = item;
-        data->caretColumn = column;
-        RepaintMark(data, item, column);
-    }
-    TreeTableNotify(data, &copy.hdr, TVN_SELCHANGEDW);
-    if (data->style & TVS_SINGLEEXPAND) {
-        SingleExpand(data, oldItem, ItemOf(data, item) ? item : 0);
-        return 2;
-    }
-    if ((data->style & TVS_SHOWSELALWAYS) && data->caretItem)
-        EnsureVisible(data, data->caretItem, static_cast<int>(data->caretColumn));
-    return 1;
-}
-
-int SetDropHilite(TreeTableData* data, unsigned item, unsigned column) {
-    if (!(data->exStyle & TLS_EX_SUBSELECT)) column = 0;
-    auto clear = [data] {
-        if (TreeTableItem* old = ItemOf(data, data->dropItem)) {
-            if (data->dropColumn == 0) old->flags &= static_cast<uint8_t>(~kFlagDropHilite);
-            else if (TreeTableSubItem* cell = CellOf(data, data->dropItem, data->dropColumn))
-                cell->flags &= static_cast<uint8_t>(~kFlagDropHilite);
-            RepaintCell(data, data->dropItem, data->dropColumn);
-        }
-        data->dropItem = 0;
-        data->dropColumn = 0;
-    };
-    if ((column != 0 && column >= data->columnCount) || (item != 0 && !ItemOf(data, item))) {
-        clear();
-        return 0;
-    }
-    if (item == data->dropItem && column == data->dropColumn) return 1;
-    if (item && column > 0 && !MakeCell(data, item, column)) return 0;
-    clear();
-    if (item) {
-        if (column == 0) data->items[item]->flags |= kFlagDropHilite;
-        else data->cells[column][item]->flags |= kFlagDropHilite;
-        RepaintCell(data, item, column);
-    }
-    data->dropItem = item;
-    data->dropColumn = column;
-    return 1;
-}
-
-void ClearFocusFrame(TreeTableData* data) {
-    if (TreeTableItem* it = ItemOf(data, data->focusItem)) {
-        it->flags &= static_cast<uint8_t>(~kFlagFocusFrame);
-        if (TreeTableSubItem* cell = CellOf(data, data->focusItem, data->focusColumn))
-            cell->flags &= static_cast<uint8_t>(~kFlagFocusFrame);
-        RepaintItem(data, data->focusItem);
-    }
-    data->focusItem = 0;
-    data->focusColumn = 0;
-}
-
 // --- deletion ---
 
 int DeleteItem(TreeTableData* data, unsigned item, bool rebuild) {
@@ -995,11 +838,15 @@ int DeleteItem(TreeTableData* data, unsigned item, bool rebuild) {
         if (!(it = ItemOf(data, item))) return 0;
         if (data->busy) return 0;
     }
+    if (data->tipItem == item) {
+        // The tip shows this item's text: it goes with it.
+        HideToolTip(data);
+        if (!(it = ItemOf(data, item))) return 0;
+    }
     if (data->dropItem == item) data->dropItem = 0;
     if (data->insertMark == item) data->insertMark = 0;
     if (data->focusItem == item) data->focusItem = 0;
     if (data->anchor == item) data->anchor = 0;
-    if (data->tipItem == item) data->tipItem = 0;
     if (data->dragItem == item) data->dragItem = 0;
     if (data->caretItem == item) data->caretItem = 0;
 
@@ -1027,116 +874,6 @@ int DeleteItem(TreeTableData* data, unsigned item, bool rebuild) {
         data->firstRow = limit;
         SetScrollPos(data->window, SB_VERT, limit, TRUE);
         RepaintRows(data);
-    }
-    return 1;
-}
-
-// --- sorting ---
-
-namespace {
-
-struct SortJob {
-    TreeTableData* data;
-    int kind;  // 0 texts, 1 TVSORTCB, 2 TLSORTCB
-    const void* record;
-};
-
-// Negative when element a goes before the pivot. Called with the lock released: it takes the lock
-// only to read the tree, and calls the caller's comparator without it.
-int CompareForSort(const SortJob& job, unsigned a, unsigned pivot) {
-    TreeTableData* data = job.data;
-    LockTree(data);
-    if (job.kind == 0) {
-        // Callback texts are asked from the parent, each into its own buffer.
-        const wchar_t* pivotText = ComparableText(data, pivot, data->textBuffer2);
-        const wchar_t* text = ComparableText(data, a, data->textBuffer);
-        const int result = _wcsicmp(text, pivotText);
-        UnlockTree(data);
-        return result;
-    }
-    const TreeTableItem* ia = ItemOf(data, a);
-    const TreeTableItem* ib = ItemOf(data, pivot);
-    const LPARAM la = ia ? ia->lParam : 0, lb = ib ? ib->lParam : 0;
-    UnlockTree(data);
-    if (job.kind == 1) {
-        auto cb = static_cast<const TVSORTCB*>(job.record);
-        return cb->lpfnCompare ? cb->lpfnCompare(la, lb, cb->lParam) : 0;
-    }
-    auto cb = static_cast<const TLSORTCB*>(job.record);
-    return cb->lpfnCompare ? cb->lpfnCompare(data->window, HandleOfItem(a), HandleOfItem(pivot), la, lb, cb->lParam) : 0;
-}
-
-// Quicksort with an explicit stack; every index stays inside [lo, hi].
-void SortNumbers(const SortJob& job, std::vector<unsigned>& v) {
-    if (v.size() < 2) return;
-    std::vector<std::pair<size_t, size_t>> stack;
-    stack.emplace_back(0, v.size() - 1);
-    while (!stack.empty()) {
-        auto [lo, hi] = stack.back();
-        stack.pop_back();
-        while (lo < hi) {
-            std::swap(v[lo], v[lo + (hi - lo) / 2]);
-            const unsigned pivot = v[lo];
-            size_t i = lo + 1, j = hi;
-            for (;;) {
-                while (i <= hi && CompareForSort(job, v[i], pivot) <= 0) ++i;
-                while (j > lo && CompareForSort(job, v[j], pivot) >= 0) --j;
-                if (j < i) break;
-                std::swap(v[i], v[j]);
-                ++i;
-                --j;
-            }
-            std::swap(v[lo], v[j]);
-            // Sort the smaller part next, push the larger.
-            if (j - lo < hi - j) {
-                if (j + 1 < hi) stack.emplace_back(j + 1, hi);
-                if (j == lo) break;
-                hi = j - 1;
-            } else {
-                if (j > lo + 1) stack.emplace_back(lo, j - 1);
-                lo = j + 1;
-            }
-        }
-    }
-}
-
-}  // namespace
-
-int SortChildren(TreeTableData* data, unsigned parent, bool recurse, int kind, const void* record, bool outer) {
-    if (parent == kRootItem) parent = 0;
-    if (parent != 0 && !ItemOf(data, parent)) return 0;
-    unsigned first = FirstChildOf(data, parent);
-    if (!first) return 1;
-    if (!data->items[first]->nextSibling) {
-        SortChildren(data, first, recurse, kind, record, false);
-    } else {
-        if (recurse)
-            for (unsigned c = first; c; c = data->items[c]->nextSibling) SortChildren(data, c, true, kind, record, false);
-        std::vector<unsigned> children;
-        children.reserve(128);
-        for (unsigned c = FirstChildOf(data, parent); c; c = data->items[c]->nextSibling) children.push_back(c);
-        // Deletion is refused while busy, so the numbers stay valid through the unlocked comparisons.
-        data->busy = 1;
-        UnlockTree(data);
-        SortNumbers(SortJob{data, kind, record}, children);
-        LockTree(data);
-        data->busy = 0;
-        if (parent != 0 && !ItemOf(data, parent)) return 0;
-        unsigned prev = 0;
-        for (unsigned c : children) {
-            data->items[c]->prevSibling = prev;
-            if (prev) data->items[prev]->nextSibling = c;
-            prev = c;
-        }
-        data->items[prev]->nextSibling = 0;
-        FirstChildOf(data, parent) = children.front();
-        LastChildOf(data, parent) = children.back();
-    }
-    if (outer) {
-        if (parent == 0) RebuildRows(data, 0);
-        else if (data->items[parent]->row) RebuildRows(data, parent);
-        if ((data->style & TVS_SHOWSELALWAYS) && data->caretItem)
-            EnsureVisible(data, data->caretItem, static_cast<int>(data->caretColumn));
     }
     return 1;
 }

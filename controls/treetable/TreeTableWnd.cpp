@@ -90,9 +90,21 @@ void OnDestroy(TreeTableData* data) {
     std::free(data->items);
     std::free(data->rows);
     SetWindowLongPtrW(data->window, 0, 0);
-    UnlockTree(data);
-    DeleteCriticalSection(&data->lock);
+    // Emptied, not freed: the window procedure frees it once no message of this window is left on
+    // the stack. The window handle stays so that late calls act on a dead window, never on another.
+    const CRITICAL_SECTION lock = data->lock;
+    const HWND window = data->window;
+    const unsigned active = data->activeMessages;
     *data = TreeTableData{};
+    data->lock = lock;
+    data->window = window;
+    data->activeMessages = active;
+    data->destroyed = 1;
+    UnlockTree(data);
+}
+
+void FreeRecord(TreeTableData* data) {
+    DeleteCriticalSection(&data->lock);
     std::free(data);
     ReleaseSharedResources();
 }
@@ -483,6 +495,9 @@ LRESULT ItemRow(const TreeTableData* data, unsigned item) {
 
 LRESULT EditLabel(TreeTableData* data, WPARAM argument, unsigned item) {
     if (!(data->style & TVS_EDITLABELS)) return 0;
+    // An open edit ends with its own text first: otherwise destroying its editor for the new one
+    // would store the new editor's empty text in the cell being edited.
+    if (data->editItem) TreeTableEndEdit(data, 1);
     data->editChanged = 0;
     return reinterpret_cast<LRESULT>(StartEditor(data, item, static_cast<UINT>(argument)));
 }
@@ -616,12 +631,9 @@ int RegisterTreeTableClass(HINSTANCE instance) {
     return 1;
 }
 
-LRESULT CALLBACK TreeTableWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    TreeTableData* data = TreeOf(hwnd);
-    if (!data) {
-        if (message == WM_CREATE) return OnCreate(hwnd, reinterpret_cast<const CREATESTRUCTW*>(lParam));
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
+namespace {
+
+LRESULT HandleMessage(TreeTableData* data, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     switch (message) {
     case WM_DESTROY: OnDestroy(data); return 0;
@@ -781,4 +793,20 @@ LRESULT CALLBACK TreeTableWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case TLM_GETHEADER: return reinterpret_cast<LRESULT>(data->header);
     default: return DefWindowProcW(hwnd, message, wParam, lParam);
     }
+}
+
+}  // namespace
+
+LRESULT CALLBACK TreeTableWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    TreeTableData* data = TreeOf(hwnd);
+    if (!data) {
+        if (message == WM_CREATE) return OnCreate(hwnd, reinterpret_cast<const CREATESTRUCTW*>(lParam));
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    // Only the window's thread handles its messages (other threads' calls arrive as sent messages),
+    // so the count needs no lock.
+    ++data->activeMessages;
+    const LRESULT result = HandleMessage(data, hwnd, message, wParam, lParam);
+    if (--data->activeMessages == 0 && data->destroyed) FreeRecord(data);
+    return result;
 }

@@ -142,8 +142,10 @@ private:
         return each ? ends.back() : size.cx;
     }
 
-    void AddWord(const std::wstring& word) {
+    void AddWord(std::wstring word) {
         if (word.empty()) return;
+        // A no-break space is a character of the word, drawn as a plain space.
+        std::replace(word.begin(), word.end(), L'\xA0', L' ');
         Line* line = &lines_.back();
         TEXTMETRICW spaceMetrics, metrics;
         std::vector<INT> spaceAdvances, advances;

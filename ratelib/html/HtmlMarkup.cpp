@@ -10,10 +10,12 @@ struct Entity {
     wchar_t character;
 };
 
+// "&nbsp;" stays a no-break space, a blank that belongs to its word: the layout neither breaks nor
+// collapses at it.
 constexpr Entity kEntities[] = {
     {L"amp", L'&'},       {L"bull", L'\x2022'},  {L"cent", L'\xA2'},   {L"copy", L'\xA9'},   {L"deg", L'\xB0'},
     {L"euro", L'\x20AC'}, {L"frac12", L'\xBD'},  {L"frac14", L'\xBC'}, {L"gt", L'>'},        {L"iquest", L'\xBF'},
-    {L"lt", L'<'},        {L"micro", L'\xB5'},   {L"middot", L'\xB7'}, {L"nbsp", L' '},      {L"para", L'\xB6'},
+    {L"lt", L'<'},        {L"micro", L'\xB5'},   {L"middot", L'\xB7'}, {L"nbsp", L'\xA0'},   {L"para", L'\xB6'},
     {L"plusmn", L'\xB1'}, {L"pound", L'\xA3'},   {L"quot", L'"'},      {L"reg", L'\xAE'},    {L"sect", L'\xA7'},
     {L"sup1", L'\xB9'},   {L"sup2", L'\xB2'},    {L"times", L'\xD7'},  {L"trade", L'\x2122'},
 };

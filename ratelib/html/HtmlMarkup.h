@@ -17,7 +17,7 @@ enum class TagName { B, I, U, Strike, Center, Big, Small, Sub, Sup, Font, Code, 
 struct Token {
     enum class Kind { Text, Tag, LineBreak };
     Kind kind = Kind::Text;
-    std::wstring text;  // Text: the characters, entities resolved
+    std::wstring text;  // Text: the characters, entities resolved ("&nbsp;" to U+00A0)
     TagName tag = TagName::B;
     bool closing = false;
     // Attributes of the opening tags that have them (values without their quotes).

@@ -15,7 +15,7 @@ using sorvane::html::Piece;
 using sorvane::html::Style;
 
 constexpr int kRuleSpacing = 2;      // above and below a rule
-constexpr int kShowCommand = SW_SHOWNORMAL;
+constexpr int kShowCommand = SW_SHOW;
 constexpr WORD kWinHelpHandCursor = 106;
 
 // A command-line argument that a program reads back as exactly `text`.
@@ -131,7 +131,8 @@ void CHtmlTextStatic::EnableLinkTips(BOOL enable) {
 void CHtmlTextStatic::PrepareLinkTips() {
     if (!m_linkTips || m_toolTip.GetSafeHwnd() != nullptr) return;
     ModifyStyle(0, SS_NOTIFY);
-    m_toolTip.Create(this);
+    // Shown whether or not the program is the active one, like the link cursor.
+    m_toolTip.Create(this, TTS_ALWAYSTIP);
 }
 
 void CHtmlTextStatic::MarkForRendering() {
@@ -140,6 +141,12 @@ void CHtmlTextStatic::MarkForRendering() {
 }
 
 LRESULT CHtmlTextStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The tips learn where the pointer is from this window's mouse messages, relayed.
+    if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST && m_toolTip.GetSafeHwnd() != nullptr) {
+        MSG relayed = {m_hWnd, message, wParam, lParam, static_cast<DWORD>(::GetMessageTime()), {}};
+        ::GetCursorPos(&relayed.pt);
+        m_toolTip.RelayEvent(&relayed);
+    }
     const LRESULT result = CStatic::WindowProc(message, wParam, lParam);
     if (message == WM_SETTEXT || message == WM_SETFONT) MarkForRendering();
     return result;

@@ -95,6 +95,33 @@ TEST_F(CTreeTableCtrlTest, SetItemAddsTheColumnBit) {
     EXPECT_EQ(0, g_sent[0].item.cchTextMax);
 }
 
+TEST_F(CTreeTableCtrlTest, TheItemSettersReportTheTruth) {
+    HTREEITEM item = tree.InsertItem(L"row", 0, 0);
+    HTREEITEM gone = reinterpret_cast<HTREEITEM>(static_cast<ULONG_PTR>(99));
+    EXPECT_TRUE(tree.SetItemData(item, 0x1234));
+    EXPECT_EQ(0x1234u, tree.GetItemData(item));
+    EXPECT_TRUE(tree.SetItemState(item, TVIS_BOLD, TVIS_BOLD));
+    EXPECT_EQ(static_cast<UINT>(TVIS_BOLD), tree.GetItemState(item, TVIS_BOLD) & TVIS_BOLD);
+    EXPECT_TRUE(tree.SetItemImage(item, 3, 4));
+    TVITEMW record{};
+    record.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    record.hItem = item;
+    tree.SendMessage(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&record));
+    EXPECT_EQ(3, record.iImage);
+    EXPECT_EQ(4, record.iSelectedImage);
+    record = TVITEMW{};
+    record.mask = TVIF_TEXT;
+    record.hItem = item;
+    record.pszText = const_cast<LPWSTR>(L"renamed");
+    EXPECT_TRUE(tree.SetItem(&record));
+    EXPECT_EQ(L"renamed", tree.GetItemText(item));
+    EXPECT_FALSE(tree.SetItemData(gone, 1));
+    EXPECT_FALSE(tree.SetItemState(gone, TVIS_BOLD, TVIS_BOLD));
+    EXPECT_FALSE(tree.SetItemImage(gone, 1, 1));
+    record.hItem = gone;
+    EXPECT_FALSE(tree.SetItem(&record));
+}
+
 TEST_F(CTreeTableCtrlTest, UserDataSizeIsFixedByTheFirstItem) {
     EXPECT_EQ(256, tree.SetUserDataSize(256));
     tree.InsertItem(L"row", 0, 0);

@@ -205,6 +205,13 @@ TEST_F(ChartPaneTest, LinkedHotSpotShowsTheHandCursor) {
     EXPECT_NE(::LoadCursorW(nullptr, IDC_HAND), ::GetCursor());
 }
 
+TEST_F(ChartPaneTest, AHotSpotWithATitleButAnEmptyPathIsNoLink) {
+    host.viewer.loadHotSpotMap("<area shape=rect coords='0,0,100,100' href='?id=3' title='a query only'>");
+    support::gui::MouseMove(host.viewer, POINT{50, 50});
+    host.viewer.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(host.viewer.GetSafeHwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_NE(::LoadCursorW(nullptr, IDC_HAND), ::GetCursor());
+}
+
 TEST_F(ChartPaneTest, RequestsWithinTheHoldAreMergedIntoOneNotificationWhenItEnds) {
     host.viewer.requestViewUpdate(false, true);
     host.viewer.requestViewUpdate(true, false);
@@ -299,6 +306,38 @@ TEST_F(ChartPaneTest, ZoomInDragShowsTheBoxThenZoomsToIt) {
     EXPECT_DOUBLE_EQ(0.2, host.viewer.getViewPortWidth());
     EXPECT_DOUBLE_EQ(1, host.viewer.getViewPortHeight());  // horizontal zoom by default
     EXPECT_EQ(0, ShownBoxEdges());
+}
+
+TEST_F(ChartPaneTest, ALostCaptureEndsTheZoomBoxWithoutZooming) {
+    host.ShowWindow(SW_SHOW);
+    ShowBars(3);
+    support::gui::MouseDown(host.viewer, POINT{110, 60});
+    support::gui::MouseMove(host.viewer, POINT{170, 120}, true);
+    ASSERT_EQ(4, ShownBoxEdges());
+    // Another window takes the mouse, as a menu or a message box would.
+    host.SetCapture();
+    EXPECT_EQ(0, ShownBoxEdges());
+    ::ReleaseCapture();
+    support::gui::MouseMove(host.viewer, POINT{180, 130}, true);
+    support::gui::MouseUp(host.viewer, POINT{180, 130});
+    Settle();
+    EXPECT_EQ(0, ShownBoxEdges());
+    EXPECT_DOUBLE_EQ(1, host.viewer.getViewPortWidth());
+    EXPECT_TRUE(host.notices.empty());
+}
+
+TEST_F(ChartPaneTest, ALostCaptureEndsAScrollDragWithoutAClick) {
+    ShowBars(1);
+    host.viewer.setRefreshHold(0);
+    host.viewer.setViewPort(0.5, 0, 0.5, 1);
+    support::gui::MouseDown(host.viewer, POINT{200, 100});
+    host.SetCapture();
+    ::ReleaseCapture();
+    support::gui::MouseMove(host.viewer, POINT{260, 100}, true);
+    support::gui::MouseUp(host.viewer, POINT{260, 100});
+    Settle();
+    EXPECT_DOUBLE_EQ(0.5, host.viewer.getViewPortLeft());
+    EXPECT_TRUE(host.notices.empty());
 }
 
 // ---- The rendered block is checked before a bitmap is made of it. --------------------------------

@@ -206,6 +206,27 @@ TEST_F(HexEditWindowTest, DraggingAboveTheContentScrollsUpUntilReleased) {
     EXPECT_EQ(top * 16 + 4, S().selEnd);
 }
 
+TEST_F(HexEditWindowTest, ALostCaptureStopsTheAutoScroll) {
+    edit.SendMessage(WM_VSCROLL, SB_PAGEDOWN);
+    edit.SendMessage(WM_VSCROLL, SB_PAGEDOWN);
+    const int top = S().topRow;
+    MouseDown(edit, DigitPoint(top * 16 + 4));
+    MouseMove(edit, CPoint(200, -40), true);
+    ASSERT_TRUE(PumpUntil([&] { return S().topRow < top; }, kPatienceMs));
+    // Another window takes the mouse, as a menu or a message box would.
+    parent.SetCapture();
+    ::ReleaseCapture();
+    const int stopped = S().topRow;
+    // Long enough for many steps of the scroll, had it gone on: a marker timer of this thread.
+    static bool s_marked;
+    s_marked = false;
+    const UINT_PTR marker = ::SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) { s_marked = true; });
+    ASSERT_TRUE(PumpUntil([&] { return s_marked; }, kPatienceMs));
+    ::KillTimer(nullptr, marker);
+    EXPECT_EQ(stopped, S().topRow);
+    EXPECT_GT(stopped, 0);
+}
+
 TEST_F(HexEditWindowTest, CopyAndPasteRoundTripThroughTheClipboard) {
     edit.SetSelection(16, 19, false, true);
     Key('C', {true});

@@ -263,6 +263,26 @@ TEST_F(TreeTableEdit, DestroyingTheTreeWithAFocusedEditorFinishes) {
     EXPECT_FALSE(IsWindow(h.Tree()));
 }
 
+TEST_F(TreeTableEdit, AnEditOpenedOverAnOpenOneFirstStoresTheOldText) {
+    h.SetText(item, 1, L"old");
+    h.SetText(next, 1, L"other");
+    HWND first = reinterpret_cast<HWND>(h.Send(TVM_EDITLABELW, 1, reinterpret_cast<LPARAM>(item)));
+    ASSERT_NE(nullptr, first);
+    SendMessageW(first, EM_SETSEL, 3, 3);  // after the whole text, which opens selected
+    for (const wchar_t* c = L" and new"; *c; ++c) SendMessageW(first, WM_CHAR, *c, 1);
+    h.Clear();
+    HWND second = reinterpret_cast<HWND>(h.Send(TVM_EDITLABELW, 1, reinterpret_cast<LPARAM>(next)));
+    ASSERT_NE(nullptr, second);
+    EXPECT_FALSE(IsWindow(first));
+    ASSERT_EQ(1u, h.Notices(TVN_ENDLABELEDITW).size());
+    EXPECT_EQ(item, h.Notices(TVN_ENDLABELEDITW)[0].item);
+    EXPECT_EQ(L"old and new", h.Text(item, 1));
+    EXPECT_EQ(L"other", h.Text(next, 1));
+    wchar_t text[16] = {};
+    GetWindowTextW(second, text, 16);
+    EXPECT_STREQ(L"other", text);
+}
+
 TEST_F(TreeTableEdit, EditingTheTreeColumnUsesTheItemText) {
     ASSERT_EQ(1, h.Send(TLM_SETCOLUMNEDITMODE, TVAE_COL(0) | TVAE_MODE(TVAE_EDIT)));
     h.Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));

@@ -4,7 +4,13 @@
 #include "TreeTableHarness.h"
 
 #include <support/gui/Input.h>
+#include <support/Waiting.h>
 #include <support/gui/Pump.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
 
 using namespace treetable_test;
 namespace gui = support::gui;
@@ -199,6 +205,64 @@ TEST_F(TreeTableMouse, CtrlAndShiftClicksBuildAMultipleSelection) {
     EXPECT_EQ(0u, h.State(c) & TVIS_SELECTED);
     EXPECT_NE(0u, h.State(a) & TVIS_SELECTED);
     EXPECT_EQ(a, Caret(h));
+}
+
+TEST_F(TreeTableMouse, ACtrlClickOnTheSelectedCaretTellsTheParentAndAPlainClickThenLeavesOneItem) {
+    h.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_MULTISELECT, TLS_EX_MULTISELECT);
+    auto click = [&](HTREEITEM item, WPARAM keys) {
+        h.Send(WM_LBUTTONDOWN, MK_LBUTTON | keys, At(Label(item)));
+        h.Send(WM_LBUTTONUP, 0, At(Label(item)));
+    };
+    click(a, 0);
+    click(c, MK_CONTROL);
+    ASSERT_EQ(c, Caret(h));
+    h.Clear();
+    click(c, MK_CONTROL);
+    EXPECT_EQ(0u, h.State(c) & TVIS_SELECTED);
+    for (UINT code : {static_cast<UINT>(TVN_SELCHANGINGW), static_cast<UINT>(TVN_SELCHANGEDW)}) {
+        ASSERT_EQ(1u, h.Notices(code).size()) << code;
+        EXPECT_EQ(c, h.Notices(code)[0].item);
+        EXPECT_EQ(0u, h.Notices(code)[0].state & TVIS_SELECTED);
+    }
+    click(b, 0);
+    EXPECT_EQ(0u, h.State(a) & TVIS_SELECTED);
+    EXPECT_EQ(0u, h.State(c) & TVIS_SELECTED);
+    EXPECT_NE(0u, h.State(b) & TVIS_SELECTED);
+    // The caret unselected by Ctrl is selected again by a plain click on it.
+    click(b, MK_CONTROL);
+    ASSERT_EQ(0u, h.State(b) & TVIS_SELECTED);
+    click(b, 0);
+    EXPECT_NE(0u, h.State(b) & TVIS_SELECTED);
+}
+
+TEST_F(TreeTableMouse, AParentThatDestroysTheTreeInsideANotificationLeavesTheNextTreeAlone) {
+    // The next tree is made at once, as a program that rebuilds a panel would; its record is the
+    // likeliest to take the place of the one destroyed.
+    std::unique_ptr<Harness> next;
+    h.answer = [&](NMHDR* header) -> LRESULT {
+        if (header->code != static_cast<UINT>(TVN_SELCHANGEDW) || next) return 0;
+        DestroyWindow(h.Tree());
+        next = std::make_unique<Harness>();
+        next->Insert(L"fresh");
+        next->Clear();
+        return 0;
+    };
+    h.Send(WM_LBUTTONDOWN, MK_LBUTTON, At(Label(b)));
+    ASSERT_TRUE(next);
+    EXPECT_FALSE(IsWindow(h.Tree()));
+    EXPECT_TRUE(next->Codes().empty());
+    EXPECT_EQ(nullptr, next->Next(nullptr, TVGN_CARET));
+    // Its lock is as it was: another thread's call is answered.
+    std::atomic<LRESULT> count{-1};
+    std::thread other([&] { count = SendMessageW(next->Tree(), TVM_GETCOUNT, 0, 0); });
+    // Short pumps: the answer is set on the other thread after this one handled the call.
+    const auto deadline = std::chrono::steady_clock::now() + support::kPatience;
+    while (count == -1 && std::chrono::steady_clock::now() < deadline) gui::PumpUntil([&] { return count != -1; }, 20);
+    const bool answered = count != -1;
+    if (answered) other.join();
+    else other.detach();
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(1, count);
 }
 
 TEST_F(TreeTableMouse, PostedInputReachesTheTreeThroughTheQueue) {

@@ -158,6 +158,19 @@ TEST(TreeTableMessages, SettingTheNoTooltipsStyleHidesAShownTip) {
     EXPECT_FALSE(IsWindowVisible(tip));
 }
 
+TEST(TreeTableMessages, DeletingTheItemUnderAShownTipHidesTheTip) {
+    Harness h(TVS_HASBUTTONS, 120, 200, true);
+    HTREEITEM item = h.Insert(L"a text far too long for the narrow window it sits in");
+    h.Insert(L"another");
+    UpdateWindow(h.Tree());
+    const RECT r = h.ItemRect(item, -1, true);
+    h.Hover(POINT{r.left + 10, (r.top + r.bottom) / 2});
+    HWND tip = reinterpret_cast<HWND>(h.Send(TVM_GETTOOLTIPS));
+    ASSERT_TRUE(support::gui::PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }, 5000));
+    ASSERT_EQ(1, h.Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item)));
+    EXPECT_FALSE(IsWindowVisible(tip));
+}
+
 TEST(TreeTableMessages, AShortTextGetsNoTip) {
     Harness h(TVS_HASBUTTONS, 300, 200, true);
     HTREEITEM item = h.Insert(L"short");
@@ -203,14 +216,19 @@ TEST(TreeTableColumns, OneMorePixelGoesToOneWeightedColumnChosenByTheWidth) {
     EXPECT_EQ((std::vector<int>{0, 1, 2}), receivers);
 }
 
-TEST(TreeTableColumns, TrackingBelowAFirmMinimumStopsAtTheMinimum) {
-    Harness h(TVS_HASBUTTONS, 400, 200);
+// A fixed column 120 wide whose minimum of 50 is firm, then a weighted one.
+void AddFirmColumnAndRest(Harness& h) {
     LVCOLUMNW col{};
     col.mask = TLCF_WIDTH | TLCF_MINWIDTH;
     col.cx = 120;
     col.iOrder = 50;
     h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&col));
     h.AddColumn(L"rest", -1);
+}
+
+TEST(TreeTableColumns, TrackingBelowAFirmMinimumStopsAtTheMinimum) {
+    Harness h(TVS_HASBUTTONS, 400, 200);
+    AddFirmColumnAndRest(h);
     HDITEMW item{};
     item.mask = HDI_WIDTH;
     item.cxy = 10;
@@ -221,6 +239,57 @@ TEST(TreeTableColumns, TrackingBelowAFirmMinimumStopsAtTheMinimum) {
     h.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_FIXEDCOLSIZE, TLS_EX_FIXEDCOLSIZE);
     nm = HeaderNotice(h, HDN_BEGINTRACKW, 0, &item);
     EXPECT_EQ(1, h.Send(WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&nm)));
+}
+
+// A point of the header in the parent's client coordinates, where real input starts.
+POINT HeaderPointInParent(const Harness& h, POINT inHeader) {
+    MapWindowPoints(reinterpret_cast<HWND>(h.Send(TLM_GETHEADER)), h.Parent(), &inHeader, 1);
+    return inHeader;
+}
+
+RECT HeaderItemRect(const Harness& h, int column) {
+    RECT r{};
+    SendMessageW(reinterpret_cast<HWND>(h.Send(TLM_GETHEADER)), HDM_GETITEMRECT, static_cast<WPARAM>(column),
+                 reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+TEST(TreeTableColumns, ADragBelowAFirmMinimumLeavesTheHeaderAndTheColumnAlike) {
+    Harness h(TVS_HASBUTTONS, 400, 200, true);
+    AddFirmColumnAndRest(h);
+    HTREEITEM item = h.Insert(L"a");
+    h.SetText(item, 1, L"b");
+    support::gui::PumpPending();
+    // Twice: the second drag finds the column already at its minimum.
+    for (int drag = 0; drag < 2; ++drag) {
+        const RECT r = HeaderItemRect(h, 0);
+        const int y = (r.top + r.bottom) / 2;
+        support::gui::DragAt(h.Parent(), HeaderPointInParent(h, POINT{r.right - 1, y}),
+                             HeaderPointInParent(h, POINT{10, y}));
+        EXPECT_EQ(50, Width(h, 0)) << drag;
+        EXPECT_EQ(50, HeaderItemRect(h, 1).left) << drag;
+        EXPECT_EQ(Width(h, 0) - 1, h.ItemRect(item, 1).left) << drag;  // column 0 ends a pixel early
+    }
+}
+
+TEST(TreeTableColumns, OnlyTheUsersHeaderActionsTakeTheFocus) {
+    Harness h(TVS_HASBUTTONS, 400, 200, true);
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 220, 100, 20, h.Parent(), nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    h.AddColumn(L"A", -1);
+    h.AddColumn(L"B", -2);
+    SetFocus(edit);
+    ASSERT_EQ(edit, GetFocus());
+    // The tree's own resize sets the header's widths; the header reports them back.
+    SetWindowPos(h.Tree(), nullptr, 0, 0, 300, 200, SWP_NOZORDER | SWP_NOMOVE);
+    support::gui::PumpPending();
+    EXPECT_EQ(300, Width(h, 0) + Width(h, 1));
+    EXPECT_EQ(edit, GetFocus());
+    // A click on a column's title does take it, and the parent hears of the click.
+    const RECT r = HeaderItemRect(h, 1);
+    support::gui::ClickAt(h.Parent(), HeaderPointInParent(h, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
+    EXPECT_EQ(h.Tree(), GetFocus());
+    EXPECT_EQ(1u, h.Notices(HDN_ITEMCLICKW).size());
 }
 
 TEST(TreeTableColumns, DeletingTheLastColumnRemovesTheHeaderAndMovesTheRowsUp) {

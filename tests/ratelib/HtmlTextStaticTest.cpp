@@ -298,6 +298,20 @@ TEST_F(HtmlTextStaticTest, EntitiesShowTheirCharacters) {
     EXPECT_GT(Ink(L"&lt;b&gt;").Width(), Ink(L"b").Width() * 2);  // the brackets show, no tag is made
 }
 
+TEST_F(HtmlTextStaticTest, ANoBreakSpaceIsACharacterOfItsWordDrawnAsASpace) {
+    // A run keeps every one of them, and one that starts a line shows.
+    EXPECT_GT(Ink(L"a&nbsp;&nbsp;&nbsp;b").Width(), Ink(L"a b").Width());
+    EXPECT_GT(Ink(L"&nbsp;b").left, Ink(L"b").left);
+    // Words joined by them stay on one line where blanks wrap.
+    std::wstring joined = L"word", spaced = L"word";
+    for (int i = 0; i < 30; ++i) joined += L"&nbsp;word", spaced += L" word";
+    const InkBox one = Ink(L"word");
+    const InkBox kept = Ink(joined.c_str());
+    EXPECT_EQ(kept.top, one.top);
+    EXPECT_EQ(kept.bottom, one.bottom);
+    EXPECT_GT(Ink(spaced.c_str()).bottom, one.bottom);
+}
+
 TEST_F(HtmlTextStaticTest, AWrappingLinkKeepsOneRectanglePerLine) {
     Show(L"before <a href=\"http://example.test/long\">one two three four five six seven eight nine ten eleven "
          L"twelve</a> after");
@@ -325,6 +339,33 @@ TEST_F(HtmlTextStaticTest, LinksGetTipsWithTheirTargetsExceptApplicationCommands
     tool.lpszText = text;
     SendMessageW(tips, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
     EXPECT_STREQ(text, L"second.htm");
+}
+
+TEST_F(HtmlTextStaticTest, HoveringALinkShowsItsTipWithTheTarget) {
+    control_->EnableLinkTips();
+    Show(L"plain <a href=\"first.htm\">one</a>");
+    ASSERT_EQ(control_->Links().size(), 1u);
+    HWND control = control_->GetSafeHwnd();
+    HWND tips = control_->ToolTipWindow();
+    ASSERT_NE(tips, nullptr);
+    // The pointer itself moves there, as the tip asks where it is before it shows.
+    auto hover = [&](POINT at) {
+        POINT screen = at;
+        ClientToScreen(control, &screen);
+        SetCursorPos(screen.x, screen.y);
+        gui::MouseMove(control, at);
+    };
+    hover(Middle(control_->Links()[0].rect));
+    const auto patience = static_cast<DWORD>(support::kPatience.count());
+    ASSERT_TRUE(gui::PumpUntil([&] { return IsWindowVisible(tips) != FALSE; }, patience));
+    wchar_t text[80] = {};
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.lpszText = text;
+    ASSERT_TRUE(SendMessageW(tips, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&tool)));
+    EXPECT_STREQ(text, L"first.htm");
+    hover(POINT{2, 150});
+    EXPECT_TRUE(gui::PumpUntil([&] { return !IsWindowVisible(tips); }, patience));
 }
 
 TEST_F(HtmlTextStaticTest, ThePointerOverALinkIsTheHandAndLeavingRestoresIt) {
@@ -374,7 +415,9 @@ public:
         RegSetValueW(HKEY_CLASSES_ROOT, L".htm", REG_SZ, L"SorvaneTestPage", 0);
         RegSetValueW(HKEY_CLASSES_ROOT, L"SorvaneTestPage\\shell\\open\\command", REG_SZ, command.c_str(), 0);
         log_ = (HostProgramFolder() + L"html-opener\\arguments.log").GetString();
+        showLog_ = (HostProgramFolder() + L"html-opener\\show.log").GetString();
         DeleteFileW(log_.c_str());
+        DeleteFileW(showLog_.c_str());
     }
     ~DocumentProgram() {
         if (hadOld_) {
@@ -391,11 +434,19 @@ public:
         return lines;
     }
     bool Logged() const { return GetFileAttributesW(log_.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    // The show command the program was started with.
+    std::string ShowCommand() const {
+        std::ifstream file(std::string(showLog_.begin(), showLog_.end()));
+        std::string line;
+        std::getline(file, line);
+        return line;
+    }
 
 private:
     bool hadOld_ = false;
     std::wstring old_;
     std::wstring log_;
+    std::wstring showLog_;
 };
 
 TEST_F(HtmlTextStaticTest, ALinkTargetWithSpacesAndQuotesReachesTheProgramAsOneArgument) {
@@ -406,6 +457,21 @@ TEST_F(HtmlTextStaticTest, ALinkTargetWithSpacesAndQuotesReachesTheProgramAsOneA
     gui::Click(control_->GetSafeHwnd(), Middle(control_->Links()[0].rect));
     ASSERT_TRUE(support::Eventually([&] { return program.Logged() && !program.Arguments().empty(); }));
     EXPECT_EQ(program.Arguments(), (std::vector<std::string>{"no such page \"quoted\" & spaced\\ "}));
+    EXPECT_EQ(program.ShowCommand(), "5");
+}
+
+TEST_F(HtmlTextStaticTest, ALinkToADocumentOpensItWithShowCommandFive) {
+    DocumentProgram program;
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring page = std::wstring(folder) + L"sorvane-link-page.htm";
+    std::ofstream(std::string(page.begin(), page.end())) << "<html></html>";
+    Show((L"<a href=\"" + page + L"\">open</a>").c_str());
+    ASSERT_EQ(control_->Links().size(), 1u);
+    gui::Click(control_->GetSafeHwnd(), Middle(control_->Links()[0].rect));
+    ASSERT_TRUE(support::Eventually([&] { return program.Logged() && !program.Arguments().empty(); }));
+    EXPECT_EQ(program.ShowCommand(), "5");
+    DeleteFileW(page.c_str());
 }
 
 TEST_F(HtmlTextStaticTest, PictureOfASampleText) {

@@ -7,6 +7,7 @@
 
 #include <xychart/XyChart.h>
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -74,5 +75,9 @@ namespace xychart::detail {
 int PaletteColor(size_t index);
 // The colour asked for, with the library's default in place of kDefaultColor.
 int OrDefault(int color, int fallback);
+
+// Values at or beyond this mean "no value" (a caller's empty history marks its slots with 1.7e308).
+inline constexpr double kNoValue = 1e300;
+inline bool IsValue(double v) { return std::isfinite(v) && std::fabs(v) < kNoValue; }
 
 }  // namespace xychart::detail

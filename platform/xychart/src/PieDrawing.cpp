@@ -11,15 +11,15 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kStartAngle = -90;  // twelve o'clock, in GDI+ degrees (clockwise from three o'clock)
 
+// A sector's share: a positive value; "no value" and what is not positive make no sector. Values
+// below kNoValue keep every sum and sweep below infinity.
+double Positive(double v) { return v > 0 && IsValue(v) ? v : 0; }
+
 double Total(const std::vector<double>& values) {
     double total = 0;
-    for (double v : values) {
-        if (v > 0 && std::isfinite(v)) total += v;
-    }
+    for (double v : values) total += Positive(v);
     return total;
 }
-
-double Positive(double v) { return v > 0 && std::isfinite(v) ? v : 0; }
 
 POINT Polar(double cx, double cy, double r, double degrees) {
     const double a = degrees * kPi / 180;

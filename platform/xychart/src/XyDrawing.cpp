@@ -8,11 +8,6 @@
 namespace xychart::detail {
 namespace {
 
-// Values at or beyond this mean "no value" (a caller's empty history marks its slots with 1.7e308).
-constexpr double kNoValue = 1e300;
-
-bool IsValue(double v) { return std::isfinite(v) && std::fabs(v) < kNoValue; }
-
 double At(const std::vector<double>& values, size_t i) {
     return i < values.size() ? values[i] : std::numeric_limits<double>::quiet_NaN();
 }

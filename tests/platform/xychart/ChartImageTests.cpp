@@ -107,6 +107,27 @@ TEST(PieChartImageTest, SectorsShareTheDiscInProportionFromTwelveOClockClockwise
     EXPECT_EQ(RGB(255, 255, 255), picture.At(5, 5));
 }
 
+TEST(PieChartImageTest, SectorsOfNoValueAreLeftOutAndHugeOnesShareTheDisc) {
+    // 1.7e308 is what a cleared history holds; 1e300 and above is "no value" to the library.
+    PieChart pie(200, 200);
+    const double values[] = {3e299, 1.7e308, 1e299, 1e300};
+    const int colours[] = {kRed, kGreen, kBlue, 0x000000};
+    pie.setPieSize(100, 100, 80);
+    pie.setData(4, values, nullptr);
+    pie.setColors(4, colours);
+    pie.setLabelFormat("");
+    pie.setSectorStyle(xychart::kFlatShading, xychart::kTransparent, 0);
+    const Picture picture = Render(pie);
+    const double disc = 3.14159265 * 80 * 80;
+    EXPECT_NEAR(0.75 * disc, picture.Count(Ref(kRed)), 0.04 * disc);
+    EXPECT_NEAR(0.25 * disc, picture.Count(Ref(kBlue)), 0.04 * disc);
+    EXPECT_EQ(0, picture.Count(Ref(kGreen)));
+    const std::string map = pie.getHTMLImageMap("", "", "title='{label}'");
+    size_t areas = 0;
+    for (size_t at = map.find("<area"); at != std::string::npos; at = map.find("<area", at + 1)) ++areas;
+    EXPECT_EQ(2u, areas);
+}
+
 TEST(PieChartImageTest, EdgesAreSmoothedNotStaircased) {
     const Picture picture = FlatPie({1}, {0x000000});
     // Along the disc's rim lie pixels between black and white.
