@@ -3,11 +3,6 @@
 #include "info/AboutHandOver.h"
 #include "info/PanelGrid.h"
 
-const LPCWSTR CAbout::kRowLabels[kIdentityRows] = {
-    L"Model",      L"Agent / Customer", L"S/N", L"MAC", L"PCB Version", L"API Version", L"FPGA version",
-    L"FW version", L"Manufacture Date",
-};
-
 CAbout::CAbout(CWnd* pParent) : CDialog(IDD, pParent) {}
 
 void CAbout::DoDataExchange(CDataExchange* pDX) { CDialog::DoDataExchange(pDX); }
@@ -25,12 +20,10 @@ BOOL CAbout::OnInitDialog() {
     aboutGrid.MoveWindow(frame.left + 2, frame.top + 2, frame.right - 32, frame.bottom - 120);
 
     info::IdentityGridLayout layout;
-    layout.rows = kIdentityRows;
     layout.rowHeight = kRowHeight;
     layout.sideHeadingWidth = kSideHeadingWidth;
     layout.valueColumnWidth = kValueColumnWidth;
     layout.fontFace = L"Arial";
-    layout.sideLabels = kRowLabels;
     info::LayOutIdentityGrid(aboutGrid, layout);
     return TRUE;
 }

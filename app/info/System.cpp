@@ -21,7 +21,6 @@ BOOL CSystem::OnInitDialog() {
     infoGrid.MoveWindow(frame.left + 2, frame.top + 2, frame.right - 57, frame.bottom - 70);
 
     info::IdentityGridLayout layout;
-    layout.rows = kIdentityRows;
     layout.rowHeight = kRowHeight;
     layout.sideHeadingWidth = kSideHeadingWidth;
     layout.valueColumnWidth = kValueColumnWidth;
