@@ -36,7 +36,7 @@ protected:
     using Base = GridHost<Watched<Grid>>;
     void SetUp() override {
         Base::SetUp();
-        this->grid.SetColumnCount(3, 0);
+        this->grid.SetColumnCount(4, 0);
         this->grid.SetRowCount(10, 0);
         this->Repaint();
     }
@@ -75,7 +75,7 @@ using AppGrids = ::testing::Types<MyGrid, ChartGrid, ChartGrid1, FilterGrid, Ala
 TYPED_TEST_SUITE(EveryAppGrid, AppGrids);
 
 TYPED_TEST(EveryAppGrid, TipOverACellNamesItsColumnAndRow) {
-    EXPECT_EQ(L"Col:2 Row:7", this->TipAt(this->CellPoint(2, 7, 5, 5)));
+    EXPECT_EQ(L"Col:3 Row:7", this->TipAt(this->CellPoint(3, 7, 5, 5)));
     EXPECT_EQ(L"Col:0 Row:1", this->TipAt(this->CellPoint(0, 1, 5, 5)));
 }
 
@@ -236,6 +236,17 @@ TYPED_TEST(SeriesGrid, ClickingRowFiveMarksItAloneInItsOwnTable) {
     support::gui::Click(this->Cells(), this->CellPoint(1, 13, 5, 5));
     const grids::SeriesMarks last = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 3};
     EXPECT_EQ(last, TypeParam::seriesMarks);
+}
+
+TYPED_TEST(SeriesGrid, ARowBelowTheFourteenSeriesMarksNone) {
+    this->grid.SetRowCount(16, 0);
+    this->Repaint();
+    support::gui::Click(this->Cells(), this->CellPoint(2, 5, 10, 5));
+    this->grid.SetFirstVisibleRow(4);
+    this->Repaint();
+    support::gui::Click(this->Cells(), this->CellPoint(2, 15, 10, 5));
+    ASSERT_EQ(15, this->grid.QueryCurrentRow()) << "the click reached row 15";
+    EXPECT_EQ(grids::UnmarkedSeries(), TypeParam::seriesMarks);
 }
 
 // A double click in column 2 edits the cell in the series and alarm grids, and nowhere else.
