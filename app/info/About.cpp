@@ -14,16 +14,10 @@ BOOL CAbout::OnInitDialog() {
         if (CWnd* text = GetDlgItem(id)) text->SetFont(&textFont_);
     SetDlgItemText(IDC_INFO_ABOUT_PRODUCT, CString(L"QT714-NIC \t") + info::kProgramVersion);
 
-    // The grid's width and height count from the frame's right and bottom coordinates, not its size.
-    const CRect frame = info::ControlRect(*this, IDC_INFO_ABOUT_FRAME);
-    aboutGrid.AttachToDialogItem(IDC_INFO_ABOUT_GRID, this);
-    aboutGrid.MoveWindow(frame.left + 2, frame.top + 2, frame.right - 32, frame.bottom - 120);
-
-    info::IdentityGridLayout layout;
-    layout.rowHeight = kRowHeight;
-    layout.sideHeadingWidth = kSideHeadingWidth;
-    layout.valueColumnWidth = kValueColumnWidth;
-    layout.fontFace = L"Arial";
-    info::LayOutIdentityGrid(aboutGrid, layout);
+    // The grid takes the frame's right less 32 pixels as its width, the bottom less 120 as its height.
+    const info::IdentityGridLayout layout = {
+        IDC_INFO_ABOUT_GRID, IDC_INFO_ABOUT_FRAME, 32, 120, kRowHeight, kSideHeadingWidth, kValueColumnWidth, L"Arial",
+    };
+    info::PlaceIdentityGrid(*this, aboutGrid, layout);
     return TRUE;
 }

@@ -22,7 +22,12 @@ CRect ControlRect(CWnd& dialog, int controlId) {
     return rect;
 }
 
-void LayOutIdentityGrid(CVGCtrl& grid, const IdentityGridLayout& layout) {
+void PlaceIdentityGrid(CWnd& panel, CVGCtrl& grid, const IdentityGridLayout& layout) {
+    const CRect frame = ControlRect(panel, layout.frameId);
+    grid.AttachToDialogItem(layout.gridId, &panel);
+    grid.MoveWindow(frame.left + 2, frame.top + 2, frame.right - layout.rightMargin,
+                    frame.bottom - layout.bottomMargin);
+
     grid.SetColumnCount(1, FALSE);
     grid.SetRowCount(kIdentityRows, FALSE);
     grid.ResizeColumn(-1, layout.sideHeadingWidth);

@@ -212,8 +212,8 @@ template <class Grid>
 class SeriesGrid : public GridHost<Grid> {
 protected:
     void SetUp() override {
-        ChartGrid::seriesMarks = grids::UnmarkedSeries();
-        ChartGrid1::seriesMarks = grids::UnmarkedSeries();
+        ChartGrid::seriesMarks = ChartGrid::UnmarkedSeries();
+        ChartGrid1::seriesMarks = ChartGrid::UnmarkedSeries();
         GridHost<Grid>::SetUp();
         this->grid.SetColumnCount(3, 0);
         this->grid.SetRowCount(14, 0);
@@ -227,14 +227,14 @@ TYPED_TEST_SUITE(SeriesGrid, SeriesGrids);
 
 TYPED_TEST(SeriesGrid, ClickingRowFiveMarksItAloneInItsOwnTable) {
     support::gui::Click(this->Cells(), this->CellPoint(2, 5, 10, 5));
-    const grids::SeriesMarks expected = {1, 1, 1, 1, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1};
+    const ChartGrid::SeriesMarks expected = {1, 1, 1, 1, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1};
     EXPECT_EQ(expected, TypeParam::seriesMarks);
-    const grids::SeriesMarks& other =
+    const ChartGrid::SeriesMarks& other =
         &TypeParam::seriesMarks == &ChartGrid::seriesMarks ? ChartGrid1::seriesMarks : ChartGrid::seriesMarks;
-    EXPECT_EQ(grids::UnmarkedSeries(), other) << "each series grid has its own table";
+    EXPECT_EQ(ChartGrid::UnmarkedSeries(), other) << "each series grid has its own table";
 
     support::gui::Click(this->Cells(), this->CellPoint(1, 13, 5, 5));
-    const grids::SeriesMarks last = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 3};
+    const ChartGrid::SeriesMarks last = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 3};
     EXPECT_EQ(last, TypeParam::seriesMarks);
 }
 
@@ -246,7 +246,7 @@ TYPED_TEST(SeriesGrid, ARowBelowTheFourteenSeriesMarksNone) {
     this->Repaint();
     support::gui::Click(this->Cells(), this->CellPoint(2, 15, 10, 5));
     ASSERT_EQ(15, this->grid.QueryCurrentRow()) << "the click reached row 15";
-    EXPECT_EQ(grids::UnmarkedSeries(), TypeParam::seriesMarks);
+    EXPECT_EQ(ChartGrid::UnmarkedSeries(), TypeParam::seriesMarks);
 }
 
 // A double click in column 2 edits the cell in the series and alarm grids, and nowhere else.
