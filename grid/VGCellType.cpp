@@ -120,7 +120,7 @@ int CVGCellType::FindOverflowSource(CDC* dc, int column, int row, int* sourceCol
         return 0;
     m_pGrid->GetEffectiveCell(source, row, sourceCell);
     const int sourceWidth = VGLayout::ColumnWidth(*info, source);
-    CVGCellType* type = m_pGrid->CellTypeAt(sourceCell->HasProperty(VGCELL_TYPEINDEX) ? sourceCell->ReadTypeIndex() : 0);
+    CVGCellType* type = m_pGrid->TypeOfCell(sourceCell);
     SIZE size = {sourceWidth, VGLayout::RowHeight(*info, row)};
     type->MeasureCell(dc, &size, sourceCell);
     if (sourceWidth >= size.cx || !type->CanOverflow(sourceCell))

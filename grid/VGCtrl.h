@@ -132,6 +132,8 @@ public:
     int GetColumnDefaultCell(int column, CVGCell* cell);
     int SetColumnDefaultCell(int column, const CVGCell* cell);
     CVGCellType* CellTypeOfCell(int column, int row);
+    // The type a cell record names (the normal type when it names none).
+    CVGCellType* TypeOfCell(const CVGCell* cell);
     int QueryColumnCount() const { return m_pInfo->m_columnCount; }
     int QueryRowCount() const { return m_pInfo->m_rowCount; }
     int QueryCurrentColumn() const { return m_pInfo->m_currentColumn; }

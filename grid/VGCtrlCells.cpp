@@ -171,10 +171,15 @@ int CVGCtrl::SetColumnDefaultCell(int column, const CVGCell* cell)
     return 0;
 }
 
+CVGCellType* CVGCtrl::TypeOfCell(const CVGCell* cell)
+{
+    return CellTypeAt(cell->HasProperty(VGCELL_TYPEINDEX) ? cell->ReadTypeIndex() : 0);
+}
+
 CVGCellType* CVGCtrl::CellTypeOfCell(int column, int row)
 {
     GetEffectiveCell(column, row, &m_typeCell);
-    return CellTypeAt(m_typeCell.HasProperty(VGCELL_TYPEINDEX) ? m_typeCell.ReadTypeIndex() : 0);
+    return TypeOfCell(&m_typeCell);
 }
 
 // ---- Counts and sizes ----
@@ -441,8 +446,7 @@ int CVGCtrl::AutoSizeColumns(int first, int last, int rows, int flags)
     const int firstRow = (flags & 1) ? -static_cast<int>(info.m_topHeadingRowHeights.size()) : 0;
     int measured = 0;
     for (int row = firstRow; row < info.m_rowCount; ++row) {
-        if (row >= 0 && row == info.m_frozenRowCount && row < info.m_topRow)
-            row = info.m_topRow;
+        row = VGLayout::ShownRowFrom(info, row);
         if (row >= info.m_rowCount || (rows > 0 && measured >= rows))
             break;
         int height = 0;
@@ -454,7 +458,7 @@ int CVGCtrl::AutoSizeColumns(int first, int last, int rows, int flags)
             int width = 0;
             VGLayout::ColumnWidthEx(info, column, &width);
             SIZE size = {width, height};
-            CellTypeAt(cell.HasProperty(VGCELL_TYPEINDEX) ? cell.ReadTypeIndex() : 0)->MeasureCell(&dc, &size, &cell);
+            TypeOfCell(&cell)->MeasureCell(&dc, &size, &cell);
             int& widest = best[static_cast<size_t>(column - first)];
             widest = std::max<int>(widest, size.cx);
         }

@@ -52,7 +52,7 @@ int CVGCtrl::StartCellEdit(int column, int row, UINT firstKey)
         return refuse(2);
 
     GetEffectiveCell(column, row, &m_editCell);
-    CVGCellType* type = CellTypeAt(m_editCell.HasProperty(VGCELL_TYPEINDEX) ? m_editCell.ReadTypeIndex() : 0);
+    CVGCellType* type = TypeOfCell(&m_editCell);
     if (!type->CanEditInCell())
         return refuse(1);
 

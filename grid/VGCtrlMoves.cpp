@@ -308,11 +308,11 @@ void CVGCtrl::Synchronise()
         CVGCell cell;
         if (oldColumn >= 0 && oldRow >= 0 && oldColumn < info.m_columnCount && oldRow < info.m_rowCount) {
             GetEffectiveCell(oldColumn, oldRow, &cell);
-            CellTypeAt(cell.HasProperty(VGCELL_TYPEINDEX) ? cell.ReadTypeIndex() : 0)->OnCellKillFocus(oldColumn, oldRow, &cell);
+            TypeOfCell(&cell)->OnCellKillFocus(oldColumn, oldRow, &cell);
         }
         if (newColumn >= 0 && newRow >= 0) {
             GetEffectiveCell(newColumn, newRow, &cell);
-            CellTypeAt(cell.HasProperty(VGCELL_TYPEINDEX) ? cell.ReadTypeIndex() : 0)->OnCellSetFocus(newColumn, newRow, &cell);
+            TypeOfCell(&cell)->OnCellSetFocus(newColumn, newRow, &cell);
         }
     }
     if (info.m_painting && m_created) {
@@ -335,7 +335,7 @@ void CVGCtrl::Synchronise()
         if (column < 0 || row < 0 || column >= info.m_columnCount || row >= info.m_rowCount)
             return;
         GetEffectiveCell(column, row, &cell);
-        CellTypeAt(cell.HasProperty(VGCELL_TYPEINDEX) ? cell.ReadTypeIndex() : 0)->ReservedHook(column, row, &cell);
+        TypeOfCell(&cell)->ReservedHook(column, row, &cell);
     };
     if (topChanged) {
         const int edgeRow = info.m_topRow > previousTop ? std::min(info.m_bottomRow, info.m_rowCount - 1) : info.m_topRow;

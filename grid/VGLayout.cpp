@@ -505,6 +505,16 @@ int TopRowShowing(const CVGGridInfo& info, int row)
     return top;
 }
 
+int ShownColumnFrom(const CVGGridInfo& info, int column)
+{
+    return column == info.m_frozenColumnCount && column < info.m_leftColumn ? info.m_leftColumn : column;
+}
+
+int ShownRowFrom(const CVGGridInfo& info, int row)
+{
+    return row == info.m_frozenRowCount && row < info.m_topRow ? info.m_topRow : row;
+}
+
 void CellSpanRect(const CVGGridInfo& info, int column, int row, int endColumn, int endRow, RECT* rect)
 {
     ColumnSpan(info, std::min(column, endColumn), std::max(column, endColumn), &rect->left, &rect->right);

@@ -71,6 +71,11 @@ bool UpdateLargestTopRow(CVGGridInfo& info);
 int LeftColumnShowing(const CVGGridInfo& info, int column);
 int TopRowShowing(const CVGGridInfo& info, int row);
 
+// Walks over the shown columns (rows) go from the frozen part straight on to the left column (top
+// row): the index to visit next, the left column (top row) in place of the first scrolled-away one.
+int ShownColumnFrom(const CVGGridInfo& info, int column);
+int ShownRowFrom(const CVGGridInfo& info, int row);
+
 // Rectangle of the data cells column..endColumn, row..endRow in the cell area. A column left of the
 // view (and not frozen) starts at the frozen width; a row above it at the frozen height.
 void CellSpanRect(const CVGGridInfo& info, int column, int row, int endColumn, int endRow, RECT* rect);
