@@ -21,6 +21,7 @@
 #include "VGGrid.h"
 #include "VGGridHost.h"
 #include "VGGridInfo.h"
+#include "VGLayout.h"
 #include "VGCnrBtn.h"
 #include "VGSideHdg.h"
 #include "VGTopHdg.h"
@@ -340,6 +341,10 @@ private:
     void ShareCurrentSheet();
     void CreatePens();
     CRect BetweenScrollBars() const;
+    // Lays the sections out again when the layout fell behind what it depends on (the client size,
+    // counts, widths and heights, frozen parts, headings, bars and tabs) or when a layout made while
+    // painting was off never reached the windows. Nothing while painting is off. true when it did.
+    bool CatchUpLayout();
     // Single-property setters: the stored cell, one property changed, stored again.
     template <typename Change>
     int ChangeStoredCell(int column, int row, Change change);
@@ -402,7 +407,10 @@ private:
     int m_popupRow = -1;
     int m_popupSection = 0;
     bool m_created = false;
-    CSize m_laidOutSize{-1, -1};
+    // The section rectangles the windows were last moved to (as computed, before the hook), and
+    // whether a layout is waiting for painting to come back.
+    VGLayout::SectionRects m_laidOut;
+    bool m_layoutPending = true;
     std::vector<LOGFONTW> m_fontRecords;  // what each registered font was made from
     CVGCell m_typeCell;                   // scratch of CellTypeOfCell
     CVGCell m_joinCell;                   // scratch of the join lookups

@@ -192,6 +192,8 @@ int CVGCtrl::SetColumnCount(int count, int repaint)
         MoveToColumn(0);
     if (m_pInfo->m_painting && repaint)
         RepaintAll();
+    else
+        CatchUpLayout();
     return 0;
 }
 
@@ -201,8 +203,8 @@ int CVGCtrl::SetRowCount(int count, int repaint)
     const int topRow = info.m_topRow;
     if (VGLayout::SetRowRecordCount(info, count) != 0)
         return 1;
-    if (VGLayout::UpdateLargestTopRow(info))
-        RecalcLayout();
+    VGLayout::UpdateLargestTopRow(info);
+    CatchUpLayout();
     if (info.m_topRow != topRow)
         Synchronise();
     if (info.m_currentRow < 0 && count > 0)
@@ -214,7 +216,9 @@ int CVGCtrl::SetRowCount(int count, int repaint)
 
 int CVGCtrl::SetUniformHeights(int on)
 {
-    return VGLayout::SetUniformHeights(*m_pInfo, on);
+    const int result = VGLayout::SetUniformHeights(*m_pInfo, on);
+    CatchUpLayout();
+    return result;
 }
 
 int CVGCtrl::QueryColumnWidth(int column) const
@@ -244,7 +248,9 @@ int CVGCtrl::ResizeColumn(int column, int width)
             CellTypeOfCell(column, row)->OnCellWidthChanged(column, row, &width);
         OnColumnResized(column, &width);
     }
-    return VGLayout::StoreColumnWidth(info, column, width);
+    const int result = VGLayout::StoreColumnWidth(info, column, width);
+    CatchUpLayout();
+    return result;
 }
 
 int CVGCtrl::ResizeRow(int row, int height)
@@ -259,7 +265,9 @@ int CVGCtrl::ResizeRow(int row, int height)
             CellTypeOfCell(column, row)->OnCellHeightChanged(column, row, &height);
         OnRowResized(row, &height);
     }
-    return VGLayout::StoreRowHeight(info, row, height);
+    const int result = VGLayout::StoreRowHeight(info, row, height);
+    CatchUpLayout();
+    return result;
 }
 
 int CVGCtrl::SetSideHeadingColumnWidth(int column, int width)
@@ -299,6 +307,7 @@ int CVGCtrl::SetFrozenColumnCount(int count)
     if (VGLayout::SetFrozenColumnCount(*m_pInfo, count) != 0)
         return 1;
     VGLayout::UpdateLargestLeftColumn(*m_pInfo);
+    CatchUpLayout();
     return 0;
 }
 
@@ -306,8 +315,8 @@ int CVGCtrl::SetFrozenRowCount(int count)
 {
     if (VGLayout::SetFrozenRowCount(*m_pInfo, count) != 0)
         return 1;
-    if (VGLayout::UpdateLargestTopRow(*m_pInfo))
-        RecalcLayout();
+    VGLayout::UpdateLargestTopRow(*m_pInfo);
+    CatchUpLayout();
     return 0;
 }
 
