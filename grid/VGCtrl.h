@@ -135,6 +135,10 @@ public:
     CVGCellType* CellTypeOfCell(int column, int row);
     // The type a cell record names (the normal type when it names none).
     CVGCellType* TypeOfCell(const CVGCell* cell);
+    // The nearest column on the screen left of a column whose stored cell holds text (where a text
+    // running into an empty cell comes from); -1 when none. Moved columns are met in their new
+    // order, which the data sources' own search by id does not know.
+    int FindTextColumnLeft(int column, int row);
     int QueryColumnCount() const { return m_pInfo->m_columnCount; }
     int QueryRowCount() const { return m_pInfo->m_rowCount; }
     int QueryCurrentColumn() const { return m_pInfo->m_currentColumn; }

@@ -7,6 +7,10 @@
 
 #include <algorithm>
 
+// The grid speaks visible columns, its data sources column ids: every call into a source passes the
+// column's id (QueryColumnId) and turns an id it answers back into a visible column
+// (VisibleColumnOfId). Side-heading columns (negative) and columns past the last keep their number
+// and belong to the sheet's own source.
 CVGDataSource* CVGCtrl::SourceOfColumn(int column) const
 {
     const CVGGridInfo& info = *m_pInfo;
@@ -20,6 +24,15 @@ int CVGCtrl::QueryColumnId(int column) const
     if (column < 0 || column >= m_pInfo->m_columnCount)
         return column;
     return m_pInfo->m_columns[static_cast<size_t>(column)].id;
+}
+
+int CVGCtrl::VisibleColumnOfId(int id) const
+{
+    for (int column = 0; column < m_pInfo->m_columnCount; ++column) {
+        if (m_pInfo->m_columns[static_cast<size_t>(column)].id == id)
+            return column;
+    }
+    return id;
 }
 
 int CVGCtrl::GetEffectiveCell(int column, int row, CVGCell* cell)
@@ -39,8 +52,9 @@ int CVGCtrl::GetEffectiveCell(int column, int row, CVGCell* cell)
         cell->ReplaceFrom(defaultCell);
     }
     if (row < info.m_rowCount) {
-        const int id = heading ? column : QueryColumnId(column);
-        CVGDataSource* source = heading ? info.m_pDataSource : SourceOfColumn(column);
+        // Read where StoreCell writes: a top-heading cell belongs to its column as a data cell does.
+        const int id = QueryColumnId(column);
+        CVGDataSource* source = SourceOfColumn(column);
         if (source)
             source->FetchCell(id, row, cell);
         OnCellFetched(id, row, cell);
@@ -58,7 +72,7 @@ int CVGCtrl::GetStoredCell(int column, int row, CVGCell* cell)
         return 1;
     cell->ReleaseExtras();
     cell->SetPropertyWord(0);
-    CVGDataSource* source = column < 0 ? m_pInfo->m_pDataSource : SourceOfColumn(column);
+    CVGDataSource* source = SourceOfColumn(column);
     return source ? source->FetchCell(QueryColumnId(column), row, cell) : -1;
 }
 
@@ -69,8 +83,7 @@ int CVGCtrl::StoreCell(int column, int row, CVGCell* cell)
         row < -static_cast<int>(info.m_topHeadingRowHeights.size()) || row > info.m_rowCount)
         return 1;
     OnCellStoring(column, row, cell);
-    CVGDataSource* source = column < 0 ? info.m_pDataSource : SourceOfColumn(column);
-    if (source)
+    if (CVGDataSource* source = SourceOfColumn(column))
         source->StoreCell(QueryColumnId(column), row, cell);
     return 0;
 }
@@ -174,6 +187,18 @@ int CVGCtrl::SetColumnDefaultCell(int column, const CVGCell* cell)
 CVGCellType* CVGCtrl::TypeOfCell(const CVGCell* cell)
 {
     return CellTypeAt(cell->HasProperty(VGCELL_TYPEINDEX) ? cell->ReadTypeIndex() : 0);
+}
+
+int CVGCtrl::FindTextColumnLeft(int column, int row)
+{
+    CVGCell stored;
+    for (int left = std::min(column, m_pInfo->m_columnCount) - 1; left >= 0; --left) {
+        GetStoredCell(left, row, &stored);
+        const LPCWSTR text = stored.ReadText();
+        if (text && *text)
+            return left;
+    }
+    return -1;
 }
 
 CVGCellType* CVGCtrl::CellTypeOfCell(int column, int row)

@@ -154,8 +154,10 @@ int CVGCtrl::FinishCellEdit(LPCWSTR text, int cancelled, int moveOn, int nextCol
             nextRow = info.m_rowCount - 1;
         else if (nextRow >= info.m_rowCount)
             nextRow = 0;
-        if ((!source || source->OnEditMoveOn(QueryColumnId(column), row, &nextColumn, &nextRow) == 1) &&
-            OnEditMoveOn(column, row, &nextColumn, &nextRow)) {
+        int nextId = QueryColumnId(nextColumn);
+        const bool sourceAgrees = !source || source->OnEditMoveOn(QueryColumnId(column), row, &nextId, &nextRow) == 1;
+        nextColumn = VisibleColumnOfId(nextId);
+        if (sourceAgrees && OnEditMoveOn(column, row, &nextColumn, &nextRow)) {
             StartCellEdit(nextColumn, nextRow, 0);
             return 1;
         }
@@ -246,15 +248,6 @@ void CVGCtrl::CloseFindDialog()
     m_findInProgress = 0;
     if (dialog && dialog->GetSafeHwnd())
         dialog->DestroyWindow();
-}
-
-int CVGCtrl::VisibleColumnOfId(int id) const
-{
-    for (int column = 0; column < m_pInfo->m_columnCount; ++column) {
-        if (m_pInfo->m_columns[static_cast<size_t>(column)].id == id)
-            return column;
-    }
-    return id;
 }
 
 LRESULT CVGCtrl::OnFindReplace(WPARAM, LPARAM)
