@@ -281,16 +281,18 @@ LRESULT CVGCtrl::OnFindReplace(WPARAM, LPARAM)
         RepaintCell(info.m_currentColumn, info.m_currentRow);
     }
     if (dialog->ReplaceCurrent() || replaceAll) {
-        // A replacement the search would find again could go on for ever: compared under the
-        // search's own case rule, a replace text equal to the find text, or holding it where a part
-        // of a cell matches, stops here.
+        // Replacing a text by itself changes nothing: stop. A replace text that holds the find text
+        // (under the search's case rule) where a part of a cell matches stops too, so that a
+        // replacement is not taken for a new match. A change of letter case alone goes on: the
+        // pass below visits each match once.
         CString findKey = find;
         CString replaceKey = replace;
         if (!matchCase) {
             findKey.MakeLower();
             replaceKey.MakeLower();
         }
-        if (replaceKey == findKey || ((flags & 1) && replaceKey.Find(findKey) >= 0))
+        const bool caseOnly = replaceKey == findKey;
+        if (replace == find || (!caseOnly && (flags & 1) && replaceKey.Find(findKey) >= 0))
             return 0;
     }
 
