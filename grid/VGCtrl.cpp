@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
+#include <utility>
 
 IMPLEMENT_DYNAMIC(CVGCtrl, CWnd)
 
@@ -376,6 +377,8 @@ void CVGCtrl::RecalcLayout()
     GetClientRect(&client);
     const VGLayout::SectionRects sections = VGLayout::ComputeSections(info, client.Width(), client.Height());
     VGLayout::StoreSections(info, sections);
+    // A repaint that the hook asks for does not lay out again inside this layout.
+    const bool outer = !std::exchange(m_layingOut, true);
     RECT cells = info.m_cellAreaRect, top = info.m_topHeadingRect, side = info.m_sideHeadingRect,
          corner = info.m_cornerRect, vScroll = info.m_vScrollRect, hScroll = info.m_hScrollRect,
          tabs = info.m_tabStripRect;
@@ -389,9 +392,9 @@ void CVGCtrl::RecalcLayout()
     info.m_tabStripRect = tabs;
     info.m_cellAreaWidth = info.m_cellAreaRect.Width();
     info.m_cellAreaHeight = info.m_cellAreaRect.Height();
-    if (info.m_painting && m_created) {
+    m_layoutPending = !(info.m_painting && m_created);
+    if (!m_layoutPending) {
         m_laidOut = sections;
-        m_layoutPending = false;
         if (m_lightLayout) {
             m_hScroll.MoveWindow(&info.m_hScrollRect, TRUE);
             m_tabs.MoveWindow(&info.m_tabStripRect, TRUE);
@@ -411,16 +414,16 @@ void CVGCtrl::RecalcLayout()
                 InvalidateRect(&square, FALSE);
             InvalidateChildren();
         }
-    } else {
-        m_layoutPending = true;
     }
     info.m_previousTopRow = info.m_topRow;
     info.m_previousLeftColumn = info.m_leftColumn;
+    if (outer)
+        m_layingOut = false;
 }
 
 bool CVGCtrl::CatchUpLayout()
 {
-    if (!m_hWnd || !m_created || !m_pInfo->m_painting)
+    if (!m_hWnd || !m_created || !m_pInfo->m_painting || m_layingOut)
         return false;
     CRect client;
     GetClientRect(&client);

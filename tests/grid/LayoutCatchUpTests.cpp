@@ -60,7 +60,9 @@ TEST_F(LayoutCatchUpTest, ColumnsGivenAfterAttachingInTheDialogsSetUpShowTheHori
     growing.grid.ScreenToClient(&bar);
     const int height = ::GetSystemMetrics(SM_CYHSCROLL);
     EXPECT_EQ(CRect(0, client.bottom - height, client.right, client.bottom), bar);
-    SCROLLINFO range = {sizeof(range), SIF_RANGE};
+    SCROLLINFO range = {};
+    range.cbSize = sizeof(range);
+    range.fMask = SIF_RANGE;
     growing.grid.HScroll().GetScrollInfo(&range, SIF_RANGE);
     EXPECT_GT(range.nMax, 0);
     // On the screen: the bar's arrow buttons along the bottom, where the empty cell area was.
@@ -102,4 +104,25 @@ TEST_F(LayoutCatchUpTest, AResizeWhilePaintingIsOffIsLaidOutWhenPaintingComesBac
     EXPECT_EQ(CRect(250 - v, 0, 250, 200 - h), ChildRect(grid.VScroll()));
     EXPECT_EQ(CRect(0, 200 - h, 250 - v, 200), ChildRect(grid.HScroll()));
     EXPECT_EQ(200 - h - grid.Info()->m_topHeadingHeight, ChildRect(grid.CellArea()).Height());
+}
+
+TEST_F(LayoutCatchUpTest, AGridThatRepaintsFromItsLayoutHookIsLaidOutOnce)
+{
+    class RepaintingGrid : public RecordingGrid {
+    public:
+        int layouts = 0;
+        void OnLayoutComputed(RECT*, RECT*, RECT*, RECT*, RECT*, RECT*, RECT*) override
+        {
+            ++layouts;
+            RepaintAll();
+        }
+    };
+    RepaintingGrid other;
+    ASSERT_NE(nullptr, ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 100, 80, dialog->GetSafeHwnd(),
+                                         reinterpret_cast<HMENU>(kControlId + 1), nullptr, nullptr));
+    ASSERT_EQ(1, other.AttachToDialogItem(dialog, kControlId + 1));
+    EXPECT_EQ(1, other.layouts);
+    other.SetColumnCount(8, 1);
+    EXPECT_EQ(2, other.layouts);  // the horizontal bar came
+    other.DestroyWindow();
 }
