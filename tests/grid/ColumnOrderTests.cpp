@@ -50,10 +50,7 @@ TEST_F(MovedColumnTest, AHeadingMovesWithItsColumn)
 TEST_F(MovedColumnTest, TextRunsIntoTheEmptyCellThatNowStandsRightOfIt)
 {
     Fill(3, 2);
-    CVGCell left;
-    left.PutAlignment(1);
-    for (int c = 0; c < 3; ++c)
-        grid.SetColumnDefaultCell(c, &left);
+    AlignColumnsLeft(3);
     grid.SetCellText(0, 0, L"");
     grid.SetCellText(1, 0, L"WWWWWWWWWWWWWWWWWWWWWWWWWWW");
     grid.SetCellTextColor(1, 0, kRed);
