@@ -415,7 +415,7 @@ private:
     // whether a layout is waiting for painting to come back.
     VGLayout::SectionRects m_laidOut;
     bool m_layoutPending = true;
-    bool m_layingOut = false;  // inside RecalcLayout
+    bool m_layingOut = false;             // inside RecalcLayout
     std::vector<LOGFONTW> m_fontRecords;  // what each registered font was made from
     CVGCell m_typeCell;                   // scratch of CellTypeOfCell
     CVGCell m_joinCell;                   // scratch of the join lookups

@@ -52,7 +52,8 @@ int CVGCtrl::MoveToCell(int column, int row)
         FindJoinBlock(&column, &row, &endColumn, &endRow);
     }
     CVGDataSource* source = info.m_pDataSource;
-    if ((source && source->CanMove(QueryColumnId(info.m_currentColumn), info.m_currentRow, QueryColumnId(column), row) != 1) ||
+    if ((source &&
+         source->CanMove(QueryColumnId(info.m_currentColumn), info.m_currentRow, QueryColumnId(column), row) != 1) ||
         !OnCanMoveCell(info.m_currentColumn, info.m_currentRow, column, row))
         return 2;
     if (!MayScrollTo(column, row))
