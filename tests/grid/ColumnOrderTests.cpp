@@ -11,7 +11,7 @@ namespace {
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
 // A memory source that refuses every move onto the column it was given, by column id, and notes
-// what it was asked.
+// what it was asked and told.
 class RefusingSource : public CVGMem {
 public:
     int refusedId = -1;
@@ -22,6 +22,10 @@ public:
         asked.push_back(std::to_string(oldColumn) + "," + std::to_string(oldRow) + ">" + std::to_string(newColumn) +
                         "," + std::to_string(newRow));
         return newColumn == refusedId ? 0 : 1;
+    }
+    void OnColumnChanged(int oldColumn, int newColumn) override
+    {
+        asked.push_back("changed " + std::to_string(oldColumn) + ">" + std::to_string(newColumn));
     }
 };
 
@@ -61,7 +65,7 @@ TEST_F(MovedColumnTest, TextRunsIntoTheEmptyCellThatNowStandsRightOfIt)
     EXPECT_GT(cells.Count(kRed, RECT{76, 0, 149, 19}), 0);
 }
 
-TEST_F(MovedColumnTest, TheDataSourceIsAskedAboutAMoveByColumnIds)
+TEST_F(MovedColumnTest, TheDataSourceIsAskedAndToldAboutAMoveByColumnIds)
 {
     grid.RegisterDataSource(&source);
     grid.Info()->m_pDataSource = &source;
@@ -77,5 +81,5 @@ TEST_F(MovedColumnTest, TheDataSourceIsAskedAboutAMoveByColumnIds)
     support::gui::Click(Cells(), CellCentre(2, 1));  // the column of id 1
     EXPECT_EQ(2, grid.QueryCurrentColumn());
     EXPECT_EQ(1, grid.QueryCurrentRow());
-    EXPECT_EQ((std::vector<std::string>{"2,0>0,1", "2,0>1,1"}), source.asked);
+    EXPECT_EQ((std::vector<std::string>{"2,0>0,1", "2,0>1,1", "changed 2>1"}), source.asked);
 }
