@@ -7,7 +7,7 @@
 // -1 (next to the cells) to -n. A column of width 0 or a row of height 0 is hidden.
 #pragma once
 
-#include <framework/Framework.h>
+#include <framework/Geometry.h>
 
 #include <vector>
 
