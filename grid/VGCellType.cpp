@@ -113,14 +113,14 @@ void CVGCellType::PaintCell(CDC* dc, RECT* rect, int column, int row, CVGCell* c
 int CVGCellType::FindOverflowSource(CDC* dc, int column, int row, int* sourceColumn, CVGCell* sourceCell)
 {
     CVGGridInfo* info = Info();
-    if (!info || !info->m_overflowText || !info->m_pDataSource || column <= 0 || row < 0)
+    if (!info || !info->m_overflowText || column <= 0 || row < 0)
         return 0;
-    int source = column;
-    if (info->m_pDataSource->FindPrevTextCell(&source, row) != 0 || source < 0 || source >= column)
+    const int source = m_pGrid->FindTextColumnLeft(column, row);
+    if (source < 0)
         return 0;
     m_pGrid->GetEffectiveCell(source, row, sourceCell);
     const int sourceWidth = VGLayout::ColumnWidth(*info, source);
-    CVGCellType* type = m_pGrid->CellTypeAt(sourceCell->HasProperty(VGCELL_TYPEINDEX) ? sourceCell->ReadTypeIndex() : 0);
+    CVGCellType* type = m_pGrid->TypeOfCell(sourceCell);
     SIZE size = {sourceWidth, VGLayout::RowHeight(*info, row)};
     type->MeasureCell(dc, &size, sourceCell);
     if (sourceWidth >= size.cx || !type->CanOverflow(sourceCell))

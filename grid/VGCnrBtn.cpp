@@ -39,7 +39,7 @@ void CVGCnrBtn::OnPaint()
         return;
     m_pGrid->OnPrepareDC(&dc, nullptr, VGSECTION_CORNER);
     m_pGrid->GetEffectiveCell(-1, -1, &m_cell);
-    CVGCellType* type = m_pGrid->CellTypeAt(m_cell.HasProperty(VGCELL_TYPEINDEX) ? m_cell.ReadTypeIndex() : 0);
+    CVGCellType* type = m_pGrid->TypeOfCell(&m_cell);
     CRect client;
     GetClientRect(&client);
     HGDIOBJ oldFont = nullptr;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
+#include <utility>
 
 IMPLEMENT_DYNAMIC(CVGCtrl, CWnd)
 
@@ -228,6 +229,7 @@ int CVGCtrl::SetCurrentSheet(int index, int keepPainting)
     next->m_painting = painting;
     if (old != next)
         old->m_painting = painting;
+    CatchUpLayout();
     return 0;
 }
 
@@ -339,6 +341,8 @@ int CVGCtrl::SetDefaultFont(int index)
 int CVGCtrl::SetPainting(int on)
 {
     m_pInfo->m_painting = on;
+    // What changed meanwhile (a resize, counts, sizes) is laid out as painting comes back.
+    CatchUpLayout();
     return 0;
 }
 
@@ -371,8 +375,10 @@ void CVGCtrl::RecalcLayout()
     CVGGridInfo& info = *m_pInfo;
     CRect client;
     GetClientRect(&client);
-    m_laidOutSize = client.Size();
-    VGLayout::LayOutSections(info, client.Width(), client.Height());
+    const VGLayout::SectionRects sections = VGLayout::ComputeSections(info, client.Width(), client.Height());
+    VGLayout::StoreSections(info, sections);
+    // A repaint that the hook asks for does not lay out again inside this layout.
+    const bool outer = !std::exchange(m_layingOut, true);
     RECT cells = info.m_cellAreaRect, top = info.m_topHeadingRect, side = info.m_sideHeadingRect,
          corner = info.m_cornerRect, vScroll = info.m_vScrollRect, hScroll = info.m_hScrollRect,
          tabs = info.m_tabStripRect;
@@ -386,7 +392,9 @@ void CVGCtrl::RecalcLayout()
     info.m_tabStripRect = tabs;
     info.m_cellAreaWidth = info.m_cellAreaRect.Width();
     info.m_cellAreaHeight = info.m_cellAreaRect.Height();
-    if (info.m_painting && m_created) {
+    m_layoutPending = !(info.m_painting && m_created);
+    if (!m_layoutPending) {
+        m_laidOut = sections;
         if (m_lightLayout) {
             m_hScroll.MoveWindow(&info.m_hScrollRect, TRUE);
             m_tabs.MoveWindow(&info.m_tabStripRect, TRUE);
@@ -409,6 +417,20 @@ void CVGCtrl::RecalcLayout()
     }
     info.m_previousTopRow = info.m_topRow;
     info.m_previousLeftColumn = info.m_leftColumn;
+    if (outer)
+        m_layingOut = false;
+}
+
+bool CVGCtrl::CatchUpLayout()
+{
+    if (!m_hWnd || !m_created || !m_pInfo->m_painting || m_layingOut)
+        return false;
+    CRect client;
+    GetClientRect(&client);
+    if (!m_layoutPending && VGLayout::ComputeSections(*m_pInfo, client.Width(), client.Height()) == m_laidOut)
+        return false;
+    RecalcLayout();
+    return true;
 }
 
 CRect CVGCtrl::BetweenScrollBars() const
@@ -437,7 +459,9 @@ void CVGCtrl::InvalidateChildren()
 
 int CVGCtrl::RepaintAll()
 {
-    InvalidateChildren();
+    // Repainting everything is also where a layout that fell behind catches up (which repaints).
+    if (!CatchUpLayout())
+        InvalidateChildren();
     return 0;
 }
 
@@ -526,11 +550,8 @@ void CVGCtrl::OnPaint()
         if (!VGXPThemes::ThemedParentBackground(m_hWnd, dc.GetSafeHdc(), &square))
             dc.FillSolidRect(&square, ::GetSysColor(COLOR_BTNFACE));
     }
-    // The sections are laid out when the size changes, not on every paint of this window.
-    CRect client;
-    GetClientRect(&client);
-    if (client.Size() != m_laidOutSize)
-        RecalcLayout();
+    // The sections move only when their rectangles change, not on every paint of this window.
+    CatchUpLayout();
 }
 
 BOOL CVGCtrl::OnEraseBkgnd(CDC*)

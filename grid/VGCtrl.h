@@ -21,6 +21,7 @@
 #include "VGGrid.h"
 #include "VGGridHost.h"
 #include "VGGridInfo.h"
+#include "VGLayout.h"
 #include "VGCnrBtn.h"
 #include "VGSideHdg.h"
 #include "VGTopHdg.h"
@@ -132,6 +133,12 @@ public:
     int GetColumnDefaultCell(int column, CVGCell* cell);
     int SetColumnDefaultCell(int column, const CVGCell* cell);
     CVGCellType* CellTypeOfCell(int column, int row);
+    // The type a cell record names (the normal type when it names none).
+    CVGCellType* TypeOfCell(const CVGCell* cell);
+    // The nearest column on the screen left of a column whose stored cell holds text (where a text
+    // running into an empty cell comes from); -1 when none. Moved columns are met in their new
+    // order, which the data sources' own search by id does not know.
+    int FindTextColumnLeft(int column, int row);
     int QueryColumnCount() const { return m_pInfo->m_columnCount; }
     int QueryRowCount() const { return m_pInfo->m_rowCount; }
     int QueryCurrentColumn() const { return m_pInfo->m_currentColumn; }
@@ -338,6 +345,10 @@ private:
     void ShareCurrentSheet();
     void CreatePens();
     CRect BetweenScrollBars() const;
+    // Lays the sections out again when the layout fell behind what it depends on (the client size,
+    // counts, widths and heights, frozen parts, headings, bars and tabs) or when a layout made while
+    // painting was off never reached the windows. Nothing while painting is off. true when it did.
+    bool CatchUpLayout();
     // Single-property setters: the stored cell, one property changed, stored again.
     template <typename Change>
     int ChangeStoredCell(int column, int row, Change change);
@@ -400,7 +411,11 @@ private:
     int m_popupRow = -1;
     int m_popupSection = 0;
     bool m_created = false;
-    CSize m_laidOutSize{-1, -1};
+    // The section rectangles the windows were last moved to (as computed, before the hook), and
+    // whether a layout is waiting for painting to come back.
+    VGLayout::SectionRects m_laidOut;
+    bool m_layoutPending = true;
+    bool m_layingOut = false;             // inside RecalcLayout
     std::vector<LOGFONTW> m_fontRecords;  // what each registered font was made from
     CVGCell m_typeCell;                   // scratch of CellTypeOfCell
     CVGCell m_joinCell;                   // scratch of the join lookups

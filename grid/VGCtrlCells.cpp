@@ -7,6 +7,10 @@
 
 #include <algorithm>
 
+// The grid speaks visible columns, its data sources column ids: every call into a source passes the
+// column's id (QueryColumnId) and turns an id it answers back into a visible column
+// (VisibleColumnOfId). Side-heading columns (negative) and columns past the last keep their number
+// and belong to the sheet's own source.
 CVGDataSource* CVGCtrl::SourceOfColumn(int column) const
 {
     const CVGGridInfo& info = *m_pInfo;
@@ -20,6 +24,15 @@ int CVGCtrl::QueryColumnId(int column) const
     if (column < 0 || column >= m_pInfo->m_columnCount)
         return column;
     return m_pInfo->m_columns[static_cast<size_t>(column)].id;
+}
+
+int CVGCtrl::VisibleColumnOfId(int id) const
+{
+    for (int column = 0; column < m_pInfo->m_columnCount; ++column) {
+        if (m_pInfo->m_columns[static_cast<size_t>(column)].id == id)
+            return column;
+    }
+    return id;
 }
 
 int CVGCtrl::GetEffectiveCell(int column, int row, CVGCell* cell)
@@ -39,8 +52,9 @@ int CVGCtrl::GetEffectiveCell(int column, int row, CVGCell* cell)
         cell->ReplaceFrom(defaultCell);
     }
     if (row < info.m_rowCount) {
-        const int id = heading ? column : QueryColumnId(column);
-        CVGDataSource* source = heading ? info.m_pDataSource : SourceOfColumn(column);
+        // Read where StoreCell writes: a top-heading cell belongs to its column as a data cell does.
+        const int id = QueryColumnId(column);
+        CVGDataSource* source = SourceOfColumn(column);
         if (source)
             source->FetchCell(id, row, cell);
         OnCellFetched(id, row, cell);
@@ -58,7 +72,7 @@ int CVGCtrl::GetStoredCell(int column, int row, CVGCell* cell)
         return 1;
     cell->ReleaseExtras();
     cell->SetPropertyWord(0);
-    CVGDataSource* source = column < 0 ? m_pInfo->m_pDataSource : SourceOfColumn(column);
+    CVGDataSource* source = SourceOfColumn(column);
     return source ? source->FetchCell(QueryColumnId(column), row, cell) : -1;
 }
 
@@ -69,8 +83,7 @@ int CVGCtrl::StoreCell(int column, int row, CVGCell* cell)
         row < -static_cast<int>(info.m_topHeadingRowHeights.size()) || row > info.m_rowCount)
         return 1;
     OnCellStoring(column, row, cell);
-    CVGDataSource* source = column < 0 ? info.m_pDataSource : SourceOfColumn(column);
-    if (source)
+    if (CVGDataSource* source = SourceOfColumn(column))
         source->StoreCell(QueryColumnId(column), row, cell);
     return 0;
 }
@@ -171,10 +184,27 @@ int CVGCtrl::SetColumnDefaultCell(int column, const CVGCell* cell)
     return 0;
 }
 
+CVGCellType* CVGCtrl::TypeOfCell(const CVGCell* cell)
+{
+    return CellTypeAt(cell->HasProperty(VGCELL_TYPEINDEX) ? cell->ReadTypeIndex() : 0);
+}
+
+int CVGCtrl::FindTextColumnLeft(int column, int row)
+{
+    CVGCell stored;
+    for (int left = std::min(column, m_pInfo->m_columnCount) - 1; left >= 0; --left) {
+        GetStoredCell(left, row, &stored);
+        const LPCWSTR text = stored.ReadText();
+        if (text && *text)
+            return left;
+    }
+    return -1;
+}
+
 CVGCellType* CVGCtrl::CellTypeOfCell(int column, int row)
 {
     GetEffectiveCell(column, row, &m_typeCell);
-    return CellTypeAt(m_typeCell.HasProperty(VGCELL_TYPEINDEX) ? m_typeCell.ReadTypeIndex() : 0);
+    return TypeOfCell(&m_typeCell);
 }
 
 // ---- Counts and sizes ----
@@ -187,6 +217,8 @@ int CVGCtrl::SetColumnCount(int count, int repaint)
         MoveToColumn(0);
     if (m_pInfo->m_painting && repaint)
         RepaintAll();
+    else
+        CatchUpLayout();
     return 0;
 }
 
@@ -196,8 +228,8 @@ int CVGCtrl::SetRowCount(int count, int repaint)
     const int topRow = info.m_topRow;
     if (VGLayout::SetRowRecordCount(info, count) != 0)
         return 1;
-    if (VGLayout::UpdateLargestTopRow(info))
-        RecalcLayout();
+    VGLayout::UpdateLargestTopRow(info);
+    CatchUpLayout();
     if (info.m_topRow != topRow)
         Synchronise();
     if (info.m_currentRow < 0 && count > 0)
@@ -209,7 +241,9 @@ int CVGCtrl::SetRowCount(int count, int repaint)
 
 int CVGCtrl::SetUniformHeights(int on)
 {
-    return VGLayout::SetUniformHeights(*m_pInfo, on);
+    const int result = VGLayout::SetUniformHeights(*m_pInfo, on);
+    CatchUpLayout();
+    return result;
 }
 
 int CVGCtrl::QueryColumnWidth(int column) const
@@ -239,7 +273,9 @@ int CVGCtrl::ResizeColumn(int column, int width)
             CellTypeOfCell(column, row)->OnCellWidthChanged(column, row, &width);
         OnColumnResized(column, &width);
     }
-    return VGLayout::StoreColumnWidth(info, column, width);
+    const int result = VGLayout::StoreColumnWidth(info, column, width);
+    CatchUpLayout();
+    return result;
 }
 
 int CVGCtrl::ResizeRow(int row, int height)
@@ -254,7 +290,9 @@ int CVGCtrl::ResizeRow(int row, int height)
             CellTypeOfCell(column, row)->OnCellHeightChanged(column, row, &height);
         OnRowResized(row, &height);
     }
-    return VGLayout::StoreRowHeight(info, row, height);
+    const int result = VGLayout::StoreRowHeight(info, row, height);
+    CatchUpLayout();
+    return result;
 }
 
 int CVGCtrl::SetSideHeadingColumnWidth(int column, int width)
@@ -294,6 +332,7 @@ int CVGCtrl::SetFrozenColumnCount(int count)
     if (VGLayout::SetFrozenColumnCount(*m_pInfo, count) != 0)
         return 1;
     VGLayout::UpdateLargestLeftColumn(*m_pInfo);
+    CatchUpLayout();
     return 0;
 }
 
@@ -301,8 +340,8 @@ int CVGCtrl::SetFrozenRowCount(int count)
 {
     if (VGLayout::SetFrozenRowCount(*m_pInfo, count) != 0)
         return 1;
-    if (VGLayout::UpdateLargestTopRow(*m_pInfo))
-        RecalcLayout();
+    VGLayout::UpdateLargestTopRow(*m_pInfo);
+    CatchUpLayout();
     return 0;
 }
 
@@ -441,8 +480,7 @@ int CVGCtrl::AutoSizeColumns(int first, int last, int rows, int flags)
     const int firstRow = (flags & 1) ? -static_cast<int>(info.m_topHeadingRowHeights.size()) : 0;
     int measured = 0;
     for (int row = firstRow; row < info.m_rowCount; ++row) {
-        if (row >= 0 && row == info.m_frozenRowCount && row < info.m_topRow)
-            row = info.m_topRow;
+        row = VGLayout::ShownRowFrom(info, row);
         if (row >= info.m_rowCount || (rows > 0 && measured >= rows))
             break;
         int height = 0;
@@ -454,7 +492,7 @@ int CVGCtrl::AutoSizeColumns(int first, int last, int rows, int flags)
             int width = 0;
             VGLayout::ColumnWidthEx(info, column, &width);
             SIZE size = {width, height};
-            CellTypeAt(cell.HasProperty(VGCELL_TYPEINDEX) ? cell.ReadTypeIndex() : 0)->MeasureCell(&dc, &size, &cell);
+            TypeOfCell(&cell)->MeasureCell(&dc, &size, &cell);
             int& widest = best[static_cast<size_t>(column - first)];
             widest = std::max<int>(widest, size.cx);
         }

@@ -52,7 +52,7 @@ int CVGCtrl::StartCellEdit(int column, int row, UINT firstKey)
         return refuse(2);
 
     GetEffectiveCell(column, row, &m_editCell);
-    CVGCellType* type = CellTypeAt(m_editCell.HasProperty(VGCELL_TYPEINDEX) ? m_editCell.ReadTypeIndex() : 0);
+    CVGCellType* type = TypeOfCell(&m_editCell);
     if (!type->CanEditInCell())
         return refuse(1);
 
@@ -154,8 +154,10 @@ int CVGCtrl::FinishCellEdit(LPCWSTR text, int cancelled, int moveOn, int nextCol
             nextRow = info.m_rowCount - 1;
         else if (nextRow >= info.m_rowCount)
             nextRow = 0;
-        if ((!source || source->OnEditMoveOn(QueryColumnId(column), row, &nextColumn, &nextRow) == 1) &&
-            OnEditMoveOn(column, row, &nextColumn, &nextRow)) {
+        int nextId = QueryColumnId(nextColumn);
+        const bool sourceAgrees = !source || source->OnEditMoveOn(QueryColumnId(column), row, &nextId, &nextRow) == 1;
+        nextColumn = VisibleColumnOfId(nextId);
+        if (sourceAgrees && OnEditMoveOn(column, row, &nextColumn, &nextRow)) {
             StartCellEdit(nextColumn, nextRow, 0);
             return 1;
         }
@@ -248,15 +250,6 @@ void CVGCtrl::CloseFindDialog()
         dialog->DestroyWindow();
 }
 
-int CVGCtrl::VisibleColumnOfId(int id) const
-{
-    for (int column = 0; column < m_pInfo->m_columnCount; ++column) {
-        if (m_pInfo->m_columns[static_cast<size_t>(column)].id == id)
-            return column;
-    }
-    return id;
-}
-
 LRESULT CVGCtrl::OnFindReplace(WPARAM, LPARAM)
 {
     CFindReplaceDialog* dialog = m_pFindDialog;
@@ -288,16 +281,18 @@ LRESULT CVGCtrl::OnFindReplace(WPARAM, LPARAM)
         RepaintCell(info.m_currentColumn, info.m_currentRow);
     }
     if (dialog->ReplaceCurrent() || replaceAll) {
-        // A replacement the search would find again could go on for ever: compared under the
-        // search's own case rule, a replace text equal to the find text, or holding it where a part
-        // of a cell matches, stops here.
+        // Replacing a text by itself changes nothing: stop. A replace text that holds the find text
+        // (under the search's case rule) where a part of a cell matches stops too, so that a
+        // replacement is not taken for a new match. A change of letter case alone goes on: the
+        // pass below visits each match once.
         CString findKey = find;
         CString replaceKey = replace;
         if (!matchCase) {
             findKey.MakeLower();
             replaceKey.MakeLower();
         }
-        if (replaceKey == findKey || ((flags & 1) && replaceKey.Find(findKey) >= 0))
+        const bool caseOnly = replaceKey == findKey;
+        if (replace == find || (!caseOnly && (flags & 1) && replaceKey.Find(findKey) >= 0))
             return 0;
     }
 

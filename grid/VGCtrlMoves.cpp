@@ -52,7 +52,8 @@ int CVGCtrl::MoveToCell(int column, int row)
         FindJoinBlock(&column, &row, &endColumn, &endRow);
     }
     CVGDataSource* source = info.m_pDataSource;
-    if ((source && source->CanMove(info.m_currentColumn, info.m_currentRow, column, row) != 1) ||
+    if ((source &&
+         source->CanMove(QueryColumnId(info.m_currentColumn), info.m_currentRow, QueryColumnId(column), row) != 1) ||
         !OnCanMoveCell(info.m_currentColumn, info.m_currentRow, column, row))
         return 2;
     if (!MayScrollTo(column, row))
@@ -286,7 +287,7 @@ void CVGCtrl::Synchronise()
     CVGDataSource* source = info.m_pDataSource;
     if (newColumn != oldColumn) {
         if (source)
-            source->OnColumnChanged(oldColumn, newColumn);
+            source->OnColumnChanged(QueryColumnId(oldColumn), QueryColumnId(newColumn));
         OnColumnChanged(oldColumn, newColumn);
     }
     if (newRow != oldRow) {
@@ -308,11 +309,11 @@ void CVGCtrl::Synchronise()
         CVGCell cell;
         if (oldColumn >= 0 && oldRow >= 0 && oldColumn < info.m_columnCount && oldRow < info.m_rowCount) {
             GetEffectiveCell(oldColumn, oldRow, &cell);
-            CellTypeAt(cell.HasProperty(VGCELL_TYPEINDEX) ? cell.ReadTypeIndex() : 0)->OnCellKillFocus(oldColumn, oldRow, &cell);
+            TypeOfCell(&cell)->OnCellKillFocus(oldColumn, oldRow, &cell);
         }
         if (newColumn >= 0 && newRow >= 0) {
             GetEffectiveCell(newColumn, newRow, &cell);
-            CellTypeAt(cell.HasProperty(VGCELL_TYPEINDEX) ? cell.ReadTypeIndex() : 0)->OnCellSetFocus(newColumn, newRow, &cell);
+            TypeOfCell(&cell)->OnCellSetFocus(newColumn, newRow, &cell);
         }
     }
     if (info.m_painting && m_created) {
@@ -335,7 +336,7 @@ void CVGCtrl::Synchronise()
         if (column < 0 || row < 0 || column >= info.m_columnCount || row >= info.m_rowCount)
             return;
         GetEffectiveCell(column, row, &cell);
-        CellTypeAt(cell.HasProperty(VGCELL_TYPEINDEX) ? cell.ReadTypeIndex() : 0)->ReservedHook(column, row, &cell);
+        TypeOfCell(&cell)->ReservedHook(column, row, &cell);
     };
     if (topChanged) {
         const int edgeRow = info.m_topRow > previousTop ? std::min(info.m_bottomRow, info.m_rowCount - 1) : info.m_topRow;

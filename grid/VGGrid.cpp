@@ -2,6 +2,7 @@
 
 #include "VGCtrl.h"
 #include "VGLayout.h"
+#include "VGMouseHeld.h"
 #include "VGMultiSelect.h"
 #include "VGToolTips.h"
 #include "VGXPThemes.h"
@@ -180,8 +181,7 @@ void CVGGrid::PaintVisibleCells(CDC* dc)
     RECT focus = {};
     long long y = 0;
     for (int i = 0; i < info.m_rowCount; ++i) {
-        if (i == info.m_frozenRowCount && i < info.m_topRow)
-            i = info.m_topRow;
+        i = VGLayout::ShownRowFrom(info, i);
         if (i >= info.m_rowCount)
             break;
         const int height = VGLayout::RowHeight(info, i);
@@ -189,8 +189,7 @@ void CVGGrid::PaintVisibleCells(CDC* dc)
             continue;
         long long x = 0;
         for (int j = 0; j < info.m_columnCount; ++j) {
-            if (j == info.m_frozenColumnCount && j < info.m_leftColumn)
-                j = info.m_leftColumn;
+            j = VGLayout::ShownColumnFrom(info, j);
             if (j >= info.m_columnCount)
                 break;
             const int width = info.m_columns[j].width;
@@ -224,7 +223,7 @@ void CVGGrid::PaintVisibleCells(CDC* dc)
                     }
                 }
                 if (!skip) {
-                    CVGCellType* type = m_pGrid->CellTypeAt(m_cell.HasProperty(VGCELL_TYPEINDEX) ? m_cell.ReadTypeIndex() : 0);
+                    CVGCellType* type = m_pGrid->TypeOfCell(&m_cell);
                     int current = 0;
                     int selected = 0;
                     if (row == info.m_currentRow && (column == info.m_currentColumn || info.m_highlightCurrentRow)) {
@@ -681,28 +680,11 @@ void CVGGrid::OnMouseMove(UINT nFlags, CPoint point)
             if (CellAt(point, &c, &r, &cell) == 0 && (r == info.m_bottomRow || c == info.m_rightColumn))
                 break;
         }
-        bool ended = false;
-        MSG msg;
-        if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-            const DWORD wait = scrolling ? static_cast<DWORD>(std::max(info.m_dragStepDelay, 10)) : 250;
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
-        }
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-            if (msg.message == WM_MOUSEMOVE || msg.message == WM_LBUTTONUP) {
-                info.m_moveKind = 0;
-                ended = true;
-                break;
-            }
-            if (!::GetMessageW(&msg, nullptr, 0, 0)) {
-                ::PostQuitMessage(static_cast<int>(msg.wParam));
-                ended = true;
-                break;
-            }
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (ended)
+        const DWORD wait = scrolling ? static_cast<DWORD>(std::max(info.m_dragStepDelay, 10)) : 250;
+        if (!VGMouseHeld::PumpWhileHeld(wait)) {
+            info.m_moveKind = 0;
             return;
+        }
     }
 }
 

@@ -45,7 +45,7 @@ void PaintHeadingCell(CVGCtrl* grid, CDC* dc, CellRedrawList& redraw, CVGCell& c
     }
     if (::IsRectEmpty(&rect))
         return;
-    CVGCellType* type = grid->CellTypeAt(cell.HasProperty(VGCELL_TYPEINDEX) ? cell.ReadTypeIndex() : 0);
+    CVGCellType* type = grid->TypeOfCell(&cell);
     const int saved = dc->SaveDC();
     type->PaintCell(dc, &rect, column, row, &cell, selected, 0);
     dc->RestoreDC(saved);
@@ -92,24 +92,6 @@ void ReportButton(CVGCtrl* grid, bool left, int down, int column, int row, RECT*
     const int processed =
         left ? type->OnLButton(column, row, down, rect, point) : type->OnRButton(column, row, down, rect, point);
     (grid->*hook)(column, row, down, rect, point, processed);
-}
-
-bool PumpWhileHeld(DWORD waitMilliseconds)
-{
-    MSG msg;
-    if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE))
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMilliseconds, QS_ALLINPUT);
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-        if (msg.message == WM_MOUSEMOVE || msg.message == WM_LBUTTONUP)
-            return false;
-        if (!::GetMessageW(&msg, nullptr, 0, 0)) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return false;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-    return true;
 }
 
 }  // namespace VGHeadingDrag

@@ -1,6 +1,5 @@
 // What the two headings share: the state of a border drag, the XOR marker a live drag draws in the
-// cell area, painting one heading cell through its type, and the message pump of the loops that
-// run while the mouse is held (they wait for input and pass a quit message on).
+// cell area, and painting one heading cell through its type.
 #pragma once
 
 #include <framework/Framework.h>
@@ -47,10 +46,5 @@ void FocusCellArea(CVGCtrl* grid);
 // with the type's answer as "processed".
 using ButtonHook = void (CVGCtrl::*)(int, int, int, RECT*, POINT*, int);
 void ReportButton(CVGCtrl* grid, bool left, int down, int column, int row, RECT* rect, POINT* point, ButtonHook hook);
-
-// Waits for input (at most the given time) and dispatches what is queued, until a mouse move or a
-// left release is waiting (left in the queue). false when the loop must end: such a message waits,
-// or a quit message came (posted again for the loop that owns it).
-bool PumpWhileHeld(DWORD waitMilliseconds);
 
 }  // namespace VGHeadingDrag

@@ -453,12 +453,10 @@ void UpdateLargestLeftColumn(CVGGridInfo& info)
     info.m_leftColumn = Clamp(info.m_leftColumn, info.m_frozenColumnCount, info.m_largestLeftColumn);
 }
 
-bool UpdateLargestTopRow(CVGGridInfo& info)
+void UpdateLargestTopRow(CVGGridInfo& info)
 {
-    const int before = info.m_largestTopRow;
     info.m_largestTopRow = LargestTopRow(info);
     info.m_topRow = Clamp(info.m_topRow, info.m_frozenRowCount, info.m_largestTopRow);
-    return (before == 0) != (info.m_largestTopRow == 0);
 }
 
 int LeftColumnShowing(const CVGGridInfo& info, int column)
@@ -503,6 +501,16 @@ int TopRowShowing(const CVGGridInfo& info, int row)
         top = candidate;
     }
     return top;
+}
+
+int ShownColumnFrom(const CVGGridInfo& info, int column)
+{
+    return column == info.m_frozenColumnCount && column < info.m_leftColumn ? info.m_leftColumn : column;
+}
+
+int ShownRowFrom(const CVGGridInfo& info, int row)
+{
+    return row == info.m_frozenRowCount && row < info.m_topRow ? info.m_topRow : row;
 }
 
 void CellSpanRect(const CVGGridInfo& info, int column, int row, int endColumn, int endRow, RECT* rect)
@@ -663,7 +671,7 @@ int StepTopRow(const CVGGridInfo& info, int direction)
     return std::max(row, info.m_frozenRowCount);
 }
 
-void LayOutSections(CVGGridInfo& info, int clientWidth, int clientHeight)
+SectionRects ComputeSections(const CVGGridInfo& info, int clientWidth, int clientHeight)
 {
     const int W = clientWidth;
     const int H = clientHeight;
@@ -704,15 +712,39 @@ void LayOutSections(CVGGridInfo& info, int clientWidth, int clientHeight)
         K = available - V;
     const int tab = ToInt(K);
 
-    info.m_vScrollRect = CRect(W - V, 0, W, H - Hs);
-    info.m_hScrollRect = CRect(tab, H - Hs, W - V, H);
-    info.m_tabStripRect = CRect(0, H - Hs, tab, H);
-    info.m_topHeadingRect = CRect(S, 0, W - V, T);
-    info.m_sideHeadingRect = CRect(0, T, S, H - Hs);
-    info.m_cornerRect = CRect(0, 0, S, T);
-    info.m_cellAreaRect = CRect(S, T, W - V, H - Hs);
+    SectionRects sections;
+    sections.vScroll = CRect(W - V, 0, W, H - Hs);
+    sections.hScroll = CRect(tab, H - Hs, W - V, H);
+    sections.tabs = CRect(0, H - Hs, tab, H);
+    sections.topHeading = CRect(S, 0, W - V, T);
+    sections.sideHeading = CRect(0, T, S, H - Hs);
+    sections.corner = CRect(0, 0, S, T);
+    sections.cells = CRect(S, T, W - V, H - Hs);
+    return sections;
+}
+
+bool SectionRects::operator==(const SectionRects& other) const
+{
+    return cells == other.cells && topHeading == other.topHeading && sideHeading == other.sideHeading &&
+           corner == other.corner && vScroll == other.vScroll && hScroll == other.hScroll && tabs == other.tabs;
+}
+
+void StoreSections(CVGGridInfo& info, const SectionRects& sections)
+{
+    info.m_vScrollRect = sections.vScroll;
+    info.m_hScrollRect = sections.hScroll;
+    info.m_tabStripRect = sections.tabs;
+    info.m_topHeadingRect = sections.topHeading;
+    info.m_sideHeadingRect = sections.sideHeading;
+    info.m_cornerRect = sections.corner;
+    info.m_cellAreaRect = sections.cells;
     info.m_cellAreaWidth = info.m_cellAreaRect.Width();
     info.m_cellAreaHeight = info.m_cellAreaRect.Height();
+}
+
+void LayOutSections(CVGGridInfo& info, int clientWidth, int clientHeight)
+{
+    StoreSections(info, ComputeSections(info, clientWidth, clientHeight));
 }
 
 int FitColumnWidths(const CVGGridInfo& info, int first, int last, int space, std::vector<int>* widths)

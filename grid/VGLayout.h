@@ -7,7 +7,7 @@
 // -1 (next to the cells) to -n. A column of width 0 or a row of height 0 is hidden.
 #pragma once
 
-#include <windows.h>
+#include <framework/Geometry.h>
 
 #include <vector>
 
@@ -63,13 +63,18 @@ void UpdateFrozenSizes(CVGGridInfo& info);
 // The greatest left column (top row) that still fills the cell area.
 int LargestLeftColumn(const CVGGridInfo& info);
 int LargestTopRow(const CVGGridInfo& info);
-// Store it and clamp the left column (top row). The row form answers true when the value moved
-// between 0 and above 0, which changes whether a scroll bar is needed: the grid lays out again.
+// Store it and clamp the left column (top row). Whether the sections must move as well is the grid
+// window's to find out (it compares the section rectangles).
 void UpdateLargestLeftColumn(CVGGridInfo& info);
-bool UpdateLargestTopRow(CVGGridInfo& info);
+void UpdateLargestTopRow(CVGGridInfo& info);
 // The left column (top row) that shows the target in full, moving the view as little as possible.
 int LeftColumnShowing(const CVGGridInfo& info, int column);
 int TopRowShowing(const CVGGridInfo& info, int row);
+
+// Walks over the shown columns (rows) go from the frozen part straight on to the left column (top
+// row): the index to visit next, the left column (top row) in place of the first scrolled-away one.
+int ShownColumnFrom(const CVGGridInfo& info, int column);
+int ShownRowFrom(const CVGGridInfo& info, int row);
 
 // Rectangle of the data cells column..endColumn, row..endRow in the cell area. A column left of the
 // view (and not frozen) starts at the frozen width; a row above it at the frozen height.
@@ -95,8 +100,19 @@ int PageTopRow(const CVGGridInfo& info, int direction);
 // One step of the top row, skipping hidden rows; it stays put on the last row.
 int StepTopRow(const CVGGridInfo& info, int direction);
 
-// Section rectangles for a client area (RecalcLayout): scroll bars only where needed, the tab strip,
-// headings, corner and cell area, and the cell area's size. The configured sizes stay as they are.
+// The rectangles of the seven sections in the grid's client area.
+struct SectionRects {
+    CRect cells, topHeading, sideHeading, corner, vScroll, hScroll, tabs;
+
+    bool operator==(const SectionRects& other) const;
+    bool operator!=(const SectionRects& other) const { return !(*this == other); }
+};
+// Section rectangles for a client area: scroll bars only where needed, the tab strip, headings,
+// corner and cell area. The configured sizes stay as they are.
+SectionRects ComputeSections(const CVGGridInfo& info, int clientWidth, int clientHeight);
+// Stores them in the settings record, with the cell area's size.
+void StoreSections(CVGGridInfo& info, const SectionRects& sections);
+// Both at once.
 void LayOutSections(CVGGridInfo& info, int clientWidth, int clientHeight);
 
 // Widths that make columns first..last fill space in proportion; the last takes the rounding rest.

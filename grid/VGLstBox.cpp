@@ -3,6 +3,8 @@
 #include "VGCtrl.h"
 #include "VGDropListType.h"
 
+#include <windowsx.h>
+
 IMPLEMENT_DYNAMIC(CVGLstBox, CListBox)
 
 void CVGLstBox::Prepare(CVGCtrl* grid, CVGDropListType* type, int typeIndex, int* listColumn, int* listRow)
@@ -54,11 +56,33 @@ LRESULT CVGLstBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
                 return 0;
         }
         break;
+    case WM_LBUTTONDOWN: {
+        // The list holds the mouse, so a press anywhere comes here: only one on the list itself
+        // is the list's. A press on its frame or scroll bar is handed on as the press it is there;
+        // a press elsewhere closes the list without a choice.
+        const CPoint point(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        CRect client;
+        GetClientRect(&client);
+        if (client.PtInRect(point))
+            break;
+        CPoint screen = point;
+        ClientToScreen(&screen);
+        CRect frame;
+        GetWindowRect(&frame);
+        if (frame.PtInRect(screen)) {
+            PressOnFrame(screen);
+            return 0;
+        }
+        CloseWithoutChoice();
+        return 0;
+    }
     case WM_LBUTTONUP: {
         if (::GetCapture() == m_hWnd)
             ::ReleaseCapture();
         const LRESULT result = CListBox::WindowProc(message, wParam, lParam);
-        if (GetCurSel() != LB_ERR)
+        // Only a release over an item chooses it: the release of the press that opened the list
+        // lands on the cell, outside.
+        if (m_hWnd && ItemUnder(CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) && GetCurSel() != LB_ERR)
             MakeChoice();
         return result;
     }
@@ -77,6 +101,37 @@ LRESULT CVGLstBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     return CListBox::WindowProc(message, wParam, lParam);
+}
+
+bool CVGLstBox::ItemUnder(CPoint point) const
+{
+    CRect client;
+    GetClientRect(&client);
+    if (!client.PtInRect(point))
+        return false;
+    const LRESULT found = ::SendMessageW(m_hWnd, LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
+    return HIWORD(found) == 0;
+}
+
+void CVGLstBox::PressOnFrame(CPoint screen)
+{
+    ::ReleaseCapture();
+    const LPARAM at = MAKELPARAM(screen.x, screen.y);
+    const LRESULT hit = CListBox::WindowProc(WM_NCHITTEST, 0, at);
+    CListBox::WindowProc(WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit), at);
+    // The scroll bar's own loop has ended: the list, still open, holds the mouse again.
+    if (m_hWnd && ::GetFocus() == m_hWnd)
+        SetCapture();
+}
+
+void CVGLstBox::CloseWithoutChoice()
+{
+    if (::GetCapture() == m_hWnd)
+        ::ReleaseCapture();
+    CVGCtrl* grid = m_pGrid;
+    Close();
+    if (grid)
+        grid->CellArea().SetFocus();
 }
 
 void CVGLstBox::OnClosed()

@@ -1,7 +1,8 @@
 // CVGLstBox: the list of choices a drop-list cell opens under itself.
 //
 // A child list box of the cell area that holds the focus and the mouse while it is open. A release
-// on an item, or Enter, makes the choice; Escape or the loss of the focus closes it without one.
+// on an item, or Enter, makes the choice; Escape, a press outside the list or the loss of the focus
+// closes it without one.
 // The window is made for each opening and destroys itself on closing; the object belongs to its
 // drop-list type and outlives every window.
 #pragma once
@@ -30,6 +31,13 @@ private:
     void MakeChoice();
     // Destroys the window once, even when the destruction itself takes the focus away.
     void Close();
+    // A press outside the list: closed without a choice, the focus back in the cell area.
+    void CloseWithoutChoice();
+    // A press on the list's frame or scroll bar (it arrives through the capture in client terms):
+    // the scroll bar works as under a free mouse.
+    void PressOnFrame(CPoint screen);
+    // Whether a point of the client area lies on an item.
+    bool ItemUnder(CPoint point) const;
     // However the window went: the list is closed, and without a choice the type learns that
     // the list just closed (list cell -2).
     void OnClosed();

@@ -48,8 +48,7 @@ void CVGSideHdg::PaintListed(CDC* dc)
     long long y = 0;
     m_bottomRow = info.m_rowCount;
     for (int row = 0; row < info.m_rowCount; ++row) {
-        if (row == info.m_frozenRowCount && row < info.m_topRow)
-            row = info.m_topRow;
+        row = VGLayout::ShownRowFrom(info, row);
         if (row >= info.m_rowCount)
             break;
         const int height = VGLayout::RowHeight(info, row);
@@ -158,8 +157,7 @@ void CVGSideHdg::TestBorders(CPoint point)
     }
     long long bottom = 0;
     for (int row = 0; row < info.m_rowCount; ++row) {
-        if (row == info.m_frozenRowCount && row < info.m_topRow)
-            row = info.m_topRow;
+        row = VGLayout::ShownRowFrom(info, row);
         if (row >= info.m_rowCount)
             break;
         bottom += VGLayout::RowHeight(info, row);

@@ -2,6 +2,7 @@
 
 #include "VGCtrl.h"
 #include "VGLayout.h"
+#include "VGMouseHeld.h"
 
 #include <algorithm>
 
@@ -44,8 +45,7 @@ void CVGTopHdg::OnPaint()
         const int height = info.m_topHeadingRowHeights[-(row + 1)];
         long long x = 0;
         for (int column = 0; column < info.m_columnCount; ++column) {
-            if (column == info.m_frozenColumnCount && column < info.m_leftColumn)
-                column = info.m_leftColumn;
+            column = VGLayout::ShownColumnFrom(info, column);
             if (column >= info.m_columnCount)
                 break;
             const int width = info.m_columns[column].width;
@@ -98,8 +98,7 @@ void CVGTopHdg::TestBorders(CPoint point)
         return;
     long long edge = 0;
     for (int column = 0; column < info.m_columnCount; ++column) {
-        if (column == info.m_frozenColumnCount && column < info.m_leftColumn)
-            column = info.m_leftColumn;
+        column = VGLayout::ShownColumnFrom(info, column);
         if (column >= info.m_columnCount)
             break;
         edge += info.m_columns[column].width;
@@ -269,7 +268,7 @@ void CVGTopHdg::TrackColumnMove(CPoint point)
             m_pGrid->StepFirstVisibleColumn(code);
             if (info.m_leftColumn == left)
                 break;
-        } while (VGHeadingDrag::PumpWhileHeld(50));
+        } while (VGMouseHeld::PumpWhileHeld(50));
         return;
     }
     int column, row;

@@ -6,7 +6,9 @@
 #include "VGSpinButtonType.h"
 #include "VGXPThemes.h"
 
+#include <support/Waiting.h>
 #include <support/gui/Picture.h>
+#include <support/gui/Pump.h>
 
 using support::gui::Click;
 using support::gui::PressKey;
@@ -46,6 +48,37 @@ protected:
         Click(List(), POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2});
     }
     int ItemCount() { return static_cast<int>(::SendMessageW(List(), LB_GETCOUNT, 0, 0)); }
+    // A press and release of the real mouse at a point of the screen: the input goes where the
+    // system sends it (to a window holding the capture, if one does).
+    static void RealClick(POINT screen)
+    {
+        ASSERT_TRUE(::SetCursorPos(screen.x, screen.y));
+        INPUT clicks[2] = {};
+        clicks[0].type = clicks[1].type = INPUT_MOUSE;
+        clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        ASSERT_EQ(2u, ::SendInput(2, clicks, sizeof(INPUT)));
+    }
+    // The same at a point of a window, dispatched until the list is gone, whichever way it went.
+    void RealClickUntilListCloses(HWND window, POINT client)
+    {
+        const HWND list = List();
+        ::ClientToScreen(window, &client);
+        RealClick(client);
+        ASSERT_TRUE(support::gui::PumpUntil([list] { return !::IsWindow(list); },
+                                            static_cast<DWORD>(support::kPatience.count())));
+        support::gui::PumpPending();
+    }
+    // Opens the list from the keyboard and selects its first item with the down arrow.
+    void OpenFromTheKeyboard()
+    {
+        grid.MoveToCell(1, 1);
+        PressKey(Cells(), VK_RETURN);
+        ASSERT_NE(nullptr, List());
+        ASSERT_EQ(List(), ::GetCapture());
+        PressKey(List(), VK_DOWN);
+        ASSERT_NE(LB_ERR, ::SendMessageW(List(), LB_GETCURSEL, 0, 0));
+    }
 };
 
 }  // namespace
@@ -88,6 +121,48 @@ TEST_F(DropListTest, EnterOpensTheListAndEnterChoosesTheSelectedItem)
     PressKey(List(), VK_RETURN);
     EXPECT_EQ(L"Blue", std::wstring(grid.GetCellText(1, 1)));
     EXPECT_EQ(nullptr, List());
+}
+
+TEST_F(DropListTest, AListOpenedFromTheKeyboardTakesNoChoiceFromAClickElsewhere)
+{
+    OpenFromTheKeyboard();
+    RealClickUntilListCloses(Cells(), CellCentre(0, 6));
+    EXPECT_EQ(L"1,1", std::wstring(grid.GetCellText(1, 1)));
+    EXPECT_EQ((Messages{"type 1 1,1 100 3 choices"}), grid.typeMessages);
+    EXPECT_EQ(-2, Type().ListColumn());
+    EXPECT_EQ(Cells(), ::GetFocus());
+    EXPECT_EQ(nullptr, ::GetCapture());
+}
+
+TEST_F(DropListTest, AListOpenedFromTheKeyboardTakesARealClickOnAnItem)
+{
+    OpenFromTheKeyboard();
+    RECT item;
+    ::SendMessageW(List(), LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&item));
+    RealClickUntilListCloses(List(), POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2});
+    EXPECT_EQ(L"Blue", std::wstring(grid.GetCellText(1, 1)));
+    EXPECT_EQ(Cells(), ::GetFocus());
+}
+
+TEST_F(DropListTest, TheScrollBarOfAListOpenedFromTheKeyboardScrollsItUnderARealClick)
+{
+    std::wstring label;
+    for (int i = 0; i < 20; ++i)
+        label += L"Choice " + std::to_wstring(i) + L"\n";
+    SetChoices(label.c_str());
+    OpenFromTheKeyboard();
+    const HWND list = List();
+    CRect frame;
+    ::GetWindowRect(list, &frame);
+    // The down arrow at the foot of the list's scroll bar.
+    RealClick(POINT{frame.right - 1 - ::GetSystemMetrics(SM_CXVSCROLL) / 2,
+                    frame.bottom - 1 - ::GetSystemMetrics(SM_CYVSCROLL) / 2});
+    EXPECT_TRUE(support::gui::PumpUntil([list] { return ::SendMessageW(list, LB_GETTOPINDEX, 0, 0) > 0; },
+                                        static_cast<DWORD>(support::kPatience.count())));
+    support::gui::PumpPending();
+    EXPECT_TRUE(::IsWindow(list));
+    EXPECT_EQ(list, ::GetCapture());
+    EXPECT_EQ(L"1,1", std::wstring(grid.GetCellText(1, 1)));
 }
 
 TEST_F(DropListTest, EscapeClosesTheListAndTheCellKeepsItsValue)

@@ -113,12 +113,22 @@ TEST_F(FindTest, ReplaceAllReplacesEveryMatch)
     EXPECT_EQ(L"pineapple", Text(0, 5));
 }
 
-TEST_F(FindTest, ReplacingByTheSameTextInAnotherCaseEndsAtOnce)
+TEST_F(FindTest, ReplaceAllChangesTheLetterCaseOfEachMatchOnce)
 {
-    Ask(L"apple", L"APPLE", false, true, psh2);
-    EXPECT_EQ(L"apple", Text(1, 2));
+    Ask(L"apple", L"APPLE", false, true, psh2);  // returns: one pass over the sheet
+    EXPECT_EQ(L"APPLE", Text(1, 2));
+    EXPECT_EQ(L"APPLE", Text(3, 4));
+    EXPECT_EQ(L"pineapple", Text(0, 5));
+    EXPECT_EQ(std::make_pair(3, 4), Current());  // the last match changed
+}
+
+TEST_F(FindTest, ReplacingByTheSameTextOrByOneHoldingItEndsAtOnce)
+{
+    Ask(L"apple", L"apple", false, true, psh2);
+    EXPECT_EQ(std::make_pair(0, 0), Current());
     Ask(L"apple", L"apple pie", false, false, psh2);
     EXPECT_EQ(L"apple", Text(1, 2));
+    EXPECT_EQ(std::make_pair(0, 0), Current());
 }
 
 TEST_F(FindTest, ReplaceAllGoesOverTheSheetOnceEvenWhenTheStoredTextStillMatches)

@@ -83,10 +83,7 @@ TEST_F(GridWindowTest, AJoinedCellIsDrawnOnceOverItsWholeBlock)
 TEST_F(GridWindowTest, LeftAlignedTextRunsIntoEmptyNeighboursButNotIntoCellsWithText)
 {
     Fill(4, 3);
-    CVGCell left;
-    left.PutAlignment(1);
-    for (int c = 0; c < 4; ++c)
-        grid.SetColumnDefaultCell(c, &left);
+    AlignColumnsLeft(4);
     grid.SetCellText(0, 0, L"WWWWWWWWWWWWWWWWWWWWWWWWWWW");
     grid.SetCellText(1, 0, L"");
     grid.SetCellText(2, 0, L"");

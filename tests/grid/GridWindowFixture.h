@@ -149,6 +149,15 @@ protected:
         grid.calls.clear();
     }
 
+    // Left-aligned column defaults: a text wider than its column then runs on into empty neighbours.
+    void AlignColumnsLeft(int columns)
+    {
+        CVGCell left;
+        left.PutAlignment(1);
+        for (int c = 0; c < columns; ++c)
+            grid.SetColumnDefaultCell(c, &left);
+    }
+
     CRect ChildRect(CWnd& child)
     {
         CRect rect;
