@@ -127,19 +127,21 @@ void BlockUpload(int entry) {
         for (auto& record : finished) capture_buffer[entry].push_back(record);
         finished.clear();
     };
-    // Ends a report period: the items new since the last one. A period that brings nothing once the
-    // tester has sent all it held counts towards the idle end; the second ends the upload, which
-    // asked for more than the tester holds (a stop-next past its store, every jumbo upload).
-    const auto endPeriod = [&] {
+    size_t held = 0;
+    // Ends a report period. A period that brings nothing once the tester has sent all it held counts
+    // towards the idle end; the second ends the upload, which asked for more than the tester holds
+    // (a stop-next past its store, every jumbo upload). While the queue is dry a period reports only
+    // what it brought: a report for each empty period would flood the host between blocks.
+    const auto endPeriod = [&](bool itemTaken) {
         lastReport = GetTickCount();
         const int32_t fresh = assembly.Taken() > takenAtReport ? assembly.Taken() - takenAtReport : 0;
         if (fresh == 0 && assembly.Taken() > 0 && TesterEmptied(entry) && ++idlePeriods >= 2) state.terminate = 1;
+        if (held > 0 && (itemTaken || fresh > 0))
+            SendReport(entry, uint32_t(held), uint32_t(total - int32_t(held)), uint32_t(fresh));
         takenAtReport = assembly.Taken();
-        return fresh;
     };
     while (!state.terminate && assembly.Taken() < total) {
         while (!state.terminate && assembly.Taken() < total) {
-            size_t held;
             {
                 MutexHold hold;
                 std::deque<QueuedFrame>& queue = CaptureQueue(entry);
@@ -150,17 +152,13 @@ void BlockUpload(int entry) {
                 store();
                 held = capture_buffer[entry].size();
             }
-            if (TicksSince(lastReport) > kBlockReportMs) {
-                const int32_t fresh = endPeriod();
-                if (held > 0) SendReport(entry, uint32_t(held), uint32_t(total - int32_t(held)), uint32_t(fresh));
-            }
+            if (TicksSince(lastReport) > kBlockReportMs) endPeriod(true);
             BVT_Delay(2);
         }
-        // The queue ran dry: the periods go on without reports, so that the idle end can come.
-        if (TicksSince(lastReport) > kBlockReportMs) endPeriod();
+        // The queue ran dry: the periods go on, so that the idle end can come.
+        if (TicksSince(lastReport) > kBlockReportMs) endPeriod(false);
         Sleep(10);
     }
-    size_t held;
     {
         MutexHold hold;
         assembly.Flush(finished);
