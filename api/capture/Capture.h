@@ -19,6 +19,8 @@ void ResetPortCaptureState(uint8_t port);
 void BVT_ReplayPortClear(uint8_t entry);
 // BrevixC_SYS_Init: the per-port capture settings, host copies and the capture threads.
 void ResetCaptureThreads();
+// Device set-up at each connection: the host copies of the capture run and mode words to 0.
+void ResetCaptureWords();
 
 // Receive thread: a captured frame arrived.
 void QueueCapturedFrame(const uint8_t* frame, size_t length);
@@ -53,5 +55,8 @@ void MarkDeviceEmpty(uint8_t port);
 // waits for their replies, so it never runs on the receive thread. 1 when the upload was asked
 // for, 0 while the port's entry runs.
 int BVT_StopCaptureNext(uint8_t port, int32_t sizeLimit);
+// The frames a stop-next of the port uploads: with jumbo capture every chunk is an item, so the
+// tester's whole capacity.
+int32_t StopNextLimit(uint8_t port, int32_t frameCount);
 
 }  // namespace capi

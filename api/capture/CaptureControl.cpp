@@ -103,13 +103,30 @@ bool ResetPortForStart(uint8_t g, bool clearBoth) {
     return true;
 }
 
+// Ends port g's forwarding or upload and entry 2's, each port under its capture lock, and empties
+// the queues of what it ended: nothing reads them any more, and a later upload of entry 2 must not
+// find this capture's frames in its queue. A both-ports instant capture forwards through entry 2
+// alone; ending it ends the other port too when nothing of its own reads that port's queue.
+void EndEntries(uint8_t g) {
+    const bool bothForwarding = IsInstant(2);
+    SetBothPortsInstant(false);
+    for (uint8_t p : {0, 1}) {
+        if (p != g && (!bothForwarding || CaptureThreadRuns(p))) continue;
+        {
+            std::lock_guard<std::mutex> guard(PortCaptureLock(p));
+            CaptureState(p).terminate = 1;
+            CaptureState(2).terminate = 1;
+        }
+        ClearCaptureQueue(p);
+    }
+    ClearCaptureQueue(2);
+}
+
 int CancelPort(uint8_t g) {
+    EndEntries(g);
     {
         std::lock_guard<std::mutex> guard(PortCaptureLock(g));
-        CapturePortState& state = CaptureState(g);
-        state.terminate = 1;
-        state.mode = 0;
-        CaptureState(2).terminate = 1;
+        CaptureState(g).mode = 0;
         CaptureState(2).mode = 0;
         ClearCaptureVector(g);
     }
@@ -163,13 +180,8 @@ void KeepConfigurationText(const wchar_t* text) {
 
 const wchar_t* ConfigurationText() { return configurationText; }
 
-int CaptureConfigure(int entry, const BrevixC_RxCaptureConfig_T& config) {
+int CaptureConfigure(uint8_t port, const BrevixC_RxCaptureConfig_T& config) {
     const uint32_t jumbo = (config.jumbo & 1) ? kJumboBit : 0;
-    if (entry == 2) {
-        Words().jumboBoth = jumbo;
-        return 1;
-    }
-    const uint8_t port = uint8_t(entry);
     const CaptureFilters filters = FiltersOf(config.maskA, config.maskB);
     Words().runWord[port] = config.flags & kRunWordFlags;
     uint32_t options = 0;
@@ -192,20 +204,20 @@ int CaptureConfigure(int entry, const BrevixC_RxCaptureConfig_T& config) {
 
 int CaptureStart(uint8_t port, uint32_t mode) {
     if (port != kBothPorts) {
-        EndCaptureThread(port);
+        EndCaptureThreads({port});
         if (!ResetPortForStart(port, true)) return 0;
         if (mode != 1) BVT_ReplayPortClear(port);
         else ConfigureOwnWrap(port);
         CaptureState(port).mode = int32_t(mode);
         return WriteCaptureStart(port, mode, false);
     }
-    for (int entry = 0; entry < 3; ++entry) EndCaptureThread(entry);
+    EndCaptureThreads({0, 1, 2});
     ResetEntry(2);
     ClearCaptureQueue(2);
     BVT_Delay(100);
     ClearCaptureVector(2);
+    SetBothPortsInstant(mode == 1);
     if (mode == 1) {
-        Words().modeWord[2] |= kInstantBit;
         if (!CaptureThreadRuns(2)) {
             CaptureState(2).terminate = 0;
             CreateCaptureThread(2);
@@ -227,8 +239,11 @@ int CaptureStart(uint8_t port, uint32_t mode) {
 
 int InstantStart(uint8_t port, uint8_t enable) {
     CaptureWords& words = Words();
+    // A forwarding switched off a moment ago may still be ending: its thread is waited for, or the
+    // new start would find it and start none.
+    if (port != kBothPorts) EndCaptureThreads({port});
+    else EndCaptureThreads({0, 1, 2});
     const auto onePort = [&](uint8_t g) {
-        CaptureState(g).terminate = 1;
         ClearCaptureQueue(g);
         words.runWord[g] |= kRunBit;
         words.modeWord[g] = (words.modeWord[g] & ~kInstantBit) | ((enable & 1) ? kInstantBit : 0);
@@ -245,10 +260,10 @@ int InstantStart(uint8_t port, uint8_t enable) {
         ClearCaptureQueue(2);
         return onePort(port);
     }
-    CaptureState(2).terminate = 1;
     ClearCaptureQueue(2);
-    if (enable) words.modeWord[2] |= kInstantBit;
-    if (!CaptureThreadRuns(2)) {
+    // Switching forwarding off ends the both-ports forwarding and starts nothing.
+    SetBothPortsInstant(enable != 0);
+    if (enable && !CaptureThreadRuns(2)) {
         CaptureState(2).terminate = 0;
         CreateCaptureThread(2);
     }
@@ -259,11 +274,7 @@ int InstantStart(uint8_t port, uint8_t enable) {
 
 int CaptureStop(uint8_t g) {
     CaptureWords& words = Words();
-    if (IsInstant(g)) {
-        std::lock_guard<std::mutex> guard(PortCaptureLock(g));
-        CaptureState(g).terminate = 1;
-        CaptureState(2).terminate = 1;
-    }
+    if (IsInstant(g) || IsInstant(2)) EndEntries(g);
     CaptureState(g).mode = 0;
     CaptureState(2).mode = 0;
     words.runWord[g] &= ~kRunBit;

@@ -5,6 +5,7 @@
 #include "BrevixCCapture.h"
 
 #include <cstdint>
+#include <initializer_list>
 
 namespace capi {
 
@@ -24,7 +25,7 @@ constexpr uint32_t kRunWordFlags = 0x4F9FFF8F;
 void KeepConfigurationText(const wchar_t* text);
 const wchar_t* ConfigurationText();
 
-int CaptureConfigure(int entry, const BrevixC_RxCaptureConfig_T& config);
+int CaptureConfigure(uint8_t port, const BrevixC_RxCaptureConfig_T& config);
 int CaptureStart(uint8_t port, uint32_t mode);
 int InstantStart(uint8_t port, uint8_t enable);
 int CaptureStop(uint8_t port);
@@ -36,10 +37,10 @@ int SetTapCaptureMode(uint8_t port, uint8_t mode);
 bool CreateCaptureThread(int entry);
 // Whether an entry's capture thread runs.
 bool CaptureThreadRuns(int entry);
-// Makes an entry idle and waits, with a bound, for its capture thread to end: a start that follows
-// an upload's last record must not find the old thread still finishing, or the new upload's thread
-// would be refused.
-void EndCaptureThread(int entry);
+// Makes the entries idle and waits, with a bound, for their capture threads to end: a start that
+// follows an upload's last record, or a forwarding switched off, must not find the old thread
+// still finishing, or the new thread would be refused.
+void EndCaptureThreads(std::initializer_list<int> entries);
 // Waits, with a bound, for every capture thread to end; true when none runs.
 bool JoinCaptureThreads(unsigned long timeoutMs);
 

@@ -5,7 +5,6 @@
 #include "capture/CaptureRegisters.h"
 #include "capture/CaptureControl.h"
 #include "capture/CaptureStore.h"
-#include "protocol/RegisterImages.h"
 #include "runtime/DebugStream.h"
 
 namespace capi {
@@ -22,6 +21,10 @@ PortCaptureProgress CaptureProgress(uint8_t port) {
 
 void MarkDeviceEmpty(uint8_t port) { CaptureState(port).deviceEmpty = 1; }
 
+int32_t StopNextLimit(uint8_t port, int32_t frameCount) {
+    return (CaptureControlImage(port) & kJumboBit) ? 32768 : frameCount;
+}
+
 int BVT_StopCaptureNext(uint8_t g, int32_t sizeLimit) {
     if (g > 1) return 0;
     CaptureState(g).sizeLimit = sizeLimit;
@@ -31,9 +34,7 @@ int BVT_StopCaptureNext(uint8_t g, int32_t sizeLimit) {
     }
     CaptureStop(g);
     ConfigureOwnWrap(g);
-    uint32_t control = 0;
-    RegisterImages::Instance().Update([&](RegisterImageSet& images) { control = images.captureControl[g]; });
-    if (control & kJumboBit) CaptureState(g).sizeLimit = 32768;
+    CaptureState(g).sizeLimit = StopNextLimit(g, sizeLimit);
     BVT_ReadCaptureStatus(g);
     return 1;
 }

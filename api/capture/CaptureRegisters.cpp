@@ -1,6 +1,7 @@
 #include "capture/CaptureRegisters.h"
 
 #include "BrevixCAPI.h"
+#include "capture/Capture.h"
 #include "capture/CaptureStore.h"
 #include "connection/DeviceMode.h"
 #include "ports/PortMaps.h"
@@ -28,7 +29,6 @@ CaptureWords& Words() { return words; }
 void ResetCaptureWords() {
     for (auto& w : words.runWord) w = 0;
     for (auto& w : words.modeWord) w = 0;
-    words.jumboBoth = 0;
 }
 
 uint32_t CaptureControlImage(int port) {
@@ -36,6 +36,11 @@ uint32_t CaptureControlImage(int port) {
 }
 
 bool IsInstant(int entry) { return words.modeWord[entry] & kInstantBit; }
+
+void SetBothPortsInstant(bool on) {
+    if (on) words.modeWord[2] |= kInstantBit;
+    else words.modeWord[2] &= ~kInstantBit;
+}
 
 bool InTapCapture(uint8_t port) { return DeviceModeNow() == kTapMode && CaptureSettings(port).tapCaptureMode != 0; }
 

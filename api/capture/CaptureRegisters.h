@@ -27,21 +27,20 @@ uint32_t ReplayCommandOf(uint16_t type);
 struct CaptureWords {
     std::atomic<uint32_t> runWord[2] = {};      // reg::kCaptureRunWord
     std::atomic<uint32_t> modeWord[3] = {};     // reg::kCaptureModeWord; [2] the instant bit of both ports
-    std::atomic<uint32_t> jumboBoth{0};         // the jumbo bit of a both-ports capture
     std::atomic<uint32_t> lastReplayControl{0};
     std::atomic<uint8_t> vlanExchange{0};
 };
 CaptureWords& Words();
-// Device set-up: the control copies to 0.
-void ResetCaptureWords();
 
 // The host copy of a port's capture control word.
 uint32_t CaptureControlImage(int port);
 // BrevixC_SYS_Init: both ports' SDFR enable values to 0xFFFF.
 void ResetSdfrEnable();
 
-// Whether a port's capture mode word forwards each frame at once.
+// Whether a port's capture mode word forwards each frame at once; entry 2: whether a both-ports
+// capture forwards each frame through entry 2.
 bool IsInstant(int entry);
+void SetBothPortsInstant(bool on);
 // Whether the port's captures are the TAP device's (mode word 0, no forwarding threads).
 bool InTapCapture(uint8_t port);
 

@@ -48,6 +48,16 @@ size_t QueuedItems(int entry) {
     return CaptureQueue(entry).size();
 }
 
+// Whether the tester has sent everything an entry's upload can get: the counter poll saw the port's
+// store empty. Entry 2 is fed by both ports: each that is uploading must have been seen empty.
+bool TesterEmptied(int entry) {
+    if (entry != 2) return CaptureState(entry).deviceEmpty != 0;
+    for (int port : {0, 1}) {
+        if (!CaptureState(port).terminate && !CaptureState(port).deviceEmpty) return false;
+    }
+    return true;
+}
+
 // Frames are forwarded one by one: each becomes a 0x0201 message whose record points at this
 // thread's own block. The item is taken under "Mutex"; the callback runs after it is released.
 void InstantUpload(int entry) {
@@ -104,7 +114,8 @@ void BlockUpload(int entry) {
     const int32_t total = state.sizeLimit > 0 ? state.sizeLimit : state.deviceCount;
     ClearCaptureVector(entry);
     Log("(API)(replyThread) Port:", entry, " capture_queue size = ", QueuedItems(entry));
-    const bool jumbo = entry == 2 ? (Words().jumboBoth & kJumboBit) != 0 : (CaptureControlImage(entry) & kJumboBit) != 0;
+    // Entry 2 follows Port A's jumbo bit: the tester chunks by each port's own control word.
+    const bool jumbo = (CaptureControlImage(entry == 2 ? 0 : entry) & kJumboBit) != 0;
     state.jumbo = jumbo;
     BlockAssembly assembly(jumbo);
     DWORD lastReport = GetTickCount();
@@ -116,9 +127,21 @@ void BlockUpload(int entry) {
         for (auto& record : finished) capture_buffer[entry].push_back(record);
         finished.clear();
     };
+    size_t held = 0;
+    // Ends a report period. A period that brings nothing once the tester has sent all it held counts
+    // towards the idle end; the second ends the upload, which asked for more than the tester holds
+    // (a stop-next past its store, every jumbo upload). While the queue is dry a period reports only
+    // what it brought: a report for each empty period would flood the host between blocks.
+    const auto endPeriod = [&](bool itemTaken) {
+        lastReport = GetTickCount();
+        const int32_t fresh = assembly.Taken() > takenAtReport ? assembly.Taken() - takenAtReport : 0;
+        if (fresh == 0 && assembly.Taken() > 0 && TesterEmptied(entry) && ++idlePeriods >= 2) state.terminate = 1;
+        if (held > 0 && (itemTaken || fresh > 0))
+            SendReport(entry, uint32_t(held), uint32_t(total - int32_t(held)), uint32_t(fresh));
+        takenAtReport = assembly.Taken();
+    };
     while (!state.terminate && assembly.Taken() < total) {
         while (!state.terminate && assembly.Taken() < total) {
-            size_t held;
             {
                 MutexHold hold;
                 std::deque<QueuedFrame>& queue = CaptureQueue(entry);
@@ -129,18 +152,13 @@ void BlockUpload(int entry) {
                 store();
                 held = capture_buffer[entry].size();
             }
-            if (TicksSince(lastReport) > kBlockReportMs) {
-                lastReport = GetTickCount();
-                const int32_t fresh = assembly.Taken() > takenAtReport ? assembly.Taken() - takenAtReport : 0;
-                if (fresh == 0 && held > 0 && state.deviceEmpty && ++idlePeriods >= 2) state.terminate = 1;
-                if (held > 0) SendReport(entry, uint32_t(held), uint32_t(total - int32_t(held)), uint32_t(fresh));
-                takenAtReport = assembly.Taken();
-            }
+            if (TicksSince(lastReport) > kBlockReportMs) endPeriod(true);
             BVT_Delay(2);
         }
+        // The queue ran dry: the periods go on, so that the idle end can come.
+        if (TicksSince(lastReport) > kBlockReportMs) endPeriod(false);
         Sleep(10);
     }
-    size_t held;
     {
         MutexHold hold;
         assembly.Flush(finished);
@@ -152,10 +170,13 @@ void BlockUpload(int entry) {
         held = capture_buffer[entry].size();
     }
     // The halt waits for its reply, so it goes after "Mutex" is released: the receive thread takes
-    // that mutex for every captured frame. Entry 2 has no register block of its own: both ports halt.
+    // that mutex for every captured frame. Entry 2 has no register block of its own: it halts the
+    // ports that fed it and whose own upload has ended, never one still uploading (the halt would
+    // cut that upload short) nor an idle one (whose capture may still be filling the tester).
     if (entry == 2) {
-        BVT_ReplayPortHalt(0);
-        BVT_ReplayPortHalt(1);
+        for (uint8_t port : {0, 1}) {
+            if (!CaptureState(port).terminate && !CaptureThreadRuns(port)) BVT_ReplayPortHalt(port);
+        }
     } else {
         BVT_ReplayPortHalt(uint8_t(entry));
     }
@@ -200,9 +221,9 @@ bool CreateCaptureThread(int entry) {
     return threads[entry].Start(kNames[entry], [entry] { CaptureThread(entry); });
 }
 
-void EndCaptureThread(int entry) {
-    CaptureState(entry).terminate = 1;
-    threads[entry].Join(2000);
+void EndCaptureThreads(std::initializer_list<int> entries) {
+    for (int entry : entries) CaptureState(entry).terminate = 1;
+    for (int entry : entries) threads[entry].Join(2000);
 }
 
 bool JoinCaptureThreads(unsigned long timeoutMs) {

@@ -1,6 +1,7 @@
 #include "connection/DeviceSetUp.h"
 
 #include "BrevixCAPI.h"
+#include "capture/Capture.h"
 #include "connection/DeviceState.h"
 #include "counters/Counters.h"
 #include "ports/PortImages.h"
@@ -39,14 +40,15 @@ int DeviceSetUp() {
     });
     ResetPortImages();
     ResetTxImages();
+    ResetCaptureWords();
 
     const uint32_t phyControl = RegisterImages::Instance().Update(
         [secondMap](RegisterImageSet& images) { return secondMap ? images.phyControl2 : images.phyControl1; });
     const uint32_t phyPair[2] = {reg::kPhyControl, phyControl};
     BVT_GenW(1, phyPair);
 
-    const uint32_t fixed[10] = {reg::kHostSwitch,       0x101,      reg::kPortOption, 0x40000000,
-                                reg::kPortOption + kPortStride, 0x40000000, reg::kTinyGapFirstMap, 0,
+    const uint32_t fixed[10] = {reg::kHostSwitch,       0x101,      reg::kCaptureRunWord, 0x40000000,
+                                reg::kCaptureRunWord + kPortStride, 0x40000000, reg::kTinyGapFirstMap, 0,
                                 reg::kSharedTxCommand, 0x04040000};
     if (!BVT_GenW(5, fixed)) return 0;
 

@@ -134,7 +134,7 @@ int StreamCounters::Configure(uint8_t port, const BrevixC_RxStreamConfig_T& conf
     }
 
     const uint32_t base = PortOffset(port);
-    uint32_t pairs[8] = {reg::kRxStreamControl + base, control, reg::kRxStreamMode + base, mode};
+    uint32_t pairs[8] = {reg::kCaptureOptions + base, control, reg::kRxStreamMode + base, mode};
     uint32_t count = 2;
     if (config.classifier == 10) {
         const uint32_t* r = config.range;

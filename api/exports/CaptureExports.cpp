@@ -90,9 +90,7 @@ extern "C" int __stdcall BrevixC_SetRxCaptureConfiguration(BrevixC_RxCaptureConf
         const capi::PortList ports = PortsOfWord(config.port);
         if (ports.empty()) return 0;
         capi::KeepConfigurationText(config.text);
-        if (!EachPort(ports, [&](uint8_t p) { return capi::CaptureConfigure(p, config); })) return 0;
-        if (ports.count == 2) capi::CaptureConfigure(2, config);
-        return 1;
+        return EachPort(ports, [&](uint8_t p) { return capi::CaptureConfigure(p, config); });
     });
 }
 
@@ -120,9 +118,9 @@ extern "C" int __stdcall BrevixC_StopRxCapture(uint8_t port) {
 
 extern "C" int __stdcall BrevixC_StopRxCaptureNext(uint8_t port, uint16_t frameCount) {
     return capi::Guarded("BrevixC_StopRxCaptureNext", 0, [&]() -> int {
-        const int result = EachPort(PortsOf(port), [&](uint8_t p) { return capi::BVT_StopCaptureNext(p, frameCount); });
-        if (port == 255) capi::CaptureState(2).sizeLimit = capi::CaptureState(0).sizeLimit + capi::CaptureState(1).sizeLimit;
-        return result;
+        // Entry 2's limit is in place before Port A's block count can start its upload.
+        if (port == 255) capi::CaptureState(2).sizeLimit = capi::StopNextLimit(0, frameCount) + capi::StopNextLimit(1, frameCount);
+        return EachPort(PortsOf(port), [&](uint8_t p) { return capi::BVT_StopCaptureNext(p, frameCount); });
     });
 }
 

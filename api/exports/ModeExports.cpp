@@ -67,14 +67,14 @@ extern "C" int __stdcall BrevixC_SYS_SetNICMode(uint8_t port, uint8_t mode) {
         const MacWords a = Words(kAddressA), b = Words(kAddressB), c = Words(kAddressC), d = Words(kAddressD);
         const MacWords table[4] = {port == 0 ? a : c, port == 0 ? b : d, port == 0 ? c : a, port == 0 ? d : b};
         const uint32_t pairs[32] = {
-            capi::reg::kReplayAddressA + base, a.high, capi::reg::kReplayAddressA + 4 + base, a.low,
-            capi::reg::kReplayAddressA + 8 + base, b.high, capi::reg::kReplayAddressA + 0xC + base, b.low,
-            capi::reg::kCaptureControl + base, captureControl, capi::reg::kRxStreamControl + base, captureOptions,
+            capi::reg::kHostRxAddress + base, a.high, capi::reg::kHostRxAddress + 4 + base, a.low,
+            capi::reg::kHostRxAddress + 8 + base, b.high, capi::reg::kHostRxAddress + 0xC + base, b.low,
+            capi::reg::kCaptureControl + base, captureControl, capi::reg::kCaptureOptions + base, captureOptions,
             capi::reg::kAddressTable, table[0].high, capi::reg::kAddressTable + 4, table[0].low,
             capi::reg::kAddressTable + 8, table[1].high, capi::reg::kAddressTable + 0xC, table[1].low,
             capi::reg::kAddressTable + 0x10, table[2].high, capi::reg::kAddressTable + 0x14, table[2].low,
             capi::reg::kAddressTable + 0x18, table[3].high, capi::reg::kAddressTable + 0x1C, table[3].low,
-            capi::reg::kReplayControl + base, 0x01000000, capi::reg::kHostSwitch, port == 0 ? 1u : 0x100u,
+            capi::reg::kCaptureModeWord + base, 0x01000000, capi::reg::kHostSwitch, port == 0 ? 1u : 0x100u,
         };
         return BVT_GenW(16, pairs);
     });

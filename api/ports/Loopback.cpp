@@ -79,7 +79,7 @@ int SetLoopback(uint8_t port, uint8_t mode) {
         pairs[2 * count] = reg::kPhyControl, pairs[2 * count + 1] = phy, ++count;
         for (uint8_t p : ports) {
             images.captureOptions[p] &= ~0x80u;
-            pairs[2 * count] = reg::kRxStreamControl + PortOffset(p);
+            pairs[2 * count] = reg::kCaptureOptions + PortOffset(p);
             pairs[2 * count + 1] = images.captureOptions[p];
             ++count;
         }
@@ -117,7 +117,7 @@ int SetRxBert(uint8_t port, uint32_t settings) {
             image = (settings & 0xFFFF) ? image | 0xE00u : image & ~0xE00u;
             return image;
         });
-        const uint32_t pair[2] = {reg::kRxStreamControl + PortOffset(p), control};
+        const uint32_t pair[2] = {reg::kCaptureOptions + PortOffset(p), control};
         if (!BVT_GenW(1, pair)) return 0;
     }
     return 1;

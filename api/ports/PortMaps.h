@@ -34,8 +34,12 @@ inline PortList PortsOf(uint32_t port) {
     return {};
 }
 
-// The ports a record's 32-bit port word names: the whole word 255 means both ports; otherwise byte
-// 0 is the port, and the upper bytes are not looked at.
-inline PortList PortsOfWord(uint32_t word) { return PortsOf(word == 255 ? 255 : word & 0xFF); }
+// The ports a record's 32-bit port word names: only the whole word 255 means both ports; otherwise
+// byte 0 is the port, and the upper bytes are not looked at. A byte 0 of 255 with other bits set
+// names no port.
+inline PortList PortsOfWord(uint32_t word) {
+    if (word == 255) return PortsOf(255);
+    return (word & 0xFF) == 255 ? PortList{} : PortsOf(word & 0xFF);
+}
 
 }  // namespace capi

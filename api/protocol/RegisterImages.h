@@ -15,7 +15,7 @@ struct RegisterImageSet {
     uint32_t shadowControl = 0;     // reg::kShadowControl
     uint32_t portWord[2] = {};      // reg::kPortWord + port
     uint32_t captureControl[2] = {};  // reg::kCaptureControl + port
-    uint32_t captureOptions[2] = {};  // reg::kRxStreamControl + port
+    uint32_t captureOptions[2] = {};  // reg::kCaptureOptions + port
     uint32_t sdfrWordA[2] = {};     // reg::kSdfrWordA + port
     uint32_t sdfrWordB[2] = {};     // reg::kSdfrWordB + port
 };

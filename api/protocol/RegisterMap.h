@@ -45,7 +45,7 @@ constexpr uint32_t kSfpShadow = 0x400000FC;
 // Port registers at 0x41000000 + PortOffset(port), one set on every map.
 constexpr uint32_t kCaptureControl = 0x41000000;
 constexpr uint32_t kPortSpeed = 0x41000004;
-constexpr uint32_t kReplayAddressA = 0x41000010;   // (high, low) at + 0, + 4; B at + 8, + 0xC
+constexpr uint32_t kHostRxAddress = 0x41000010;    // (high, low) at + 0, + 4; the second at + 8, + 0xC
 constexpr uint32_t kCaptureStatus = 0x41000024;
 constexpr uint32_t kBlockCount = 0x41000028;       // the capture's block count
 constexpr uint32_t kPortWord = 0x41000030;
@@ -54,9 +54,13 @@ constexpr uint32_t kRxStreamMode = 0x4100003C;
 constexpr uint32_t kSdfrWordA = 0x41000040;
 constexpr uint32_t kSdfrWordB = 0x41000044;
 constexpr uint32_t kRxStreamRanges = 0x41000078;   // two words of (low, high) 12-bit ranges
-constexpr uint32_t kReplayControl = 0x410000C0;
-constexpr uint32_t kPortOption = 0x410000C8;       // 0x40000000 at set-up
-constexpr uint32_t kRxStreamControl = 0x410000CC;  // also the capture options
+// The capture mode word: 0x71 capture to the host, 0x100 forward each frame at once.
+constexpr uint32_t kCaptureModeWord = 0x410000C0;
+// The capture run word: bit 31 capture running; 0x40000000 at set-up.
+constexpr uint32_t kCaptureRunWord = 0x410000C8;
+// The capture options word, which also holds host Rx's bits, the NIC mode's bit 7 and the Rx
+// stream control bits (counting, BERT).
+constexpr uint32_t kCaptureOptions = 0x410000CC;
 constexpr uint32_t kTxConfig = 0x410000E0;
 constexpr uint32_t kTxGap = 0x410000E8;
 constexpr uint32_t kTxOption = 0x410000EC;
@@ -67,18 +71,14 @@ constexpr uint32_t kTxAmount = 0x410000FC;
 constexpr uint32_t kTinyGap = 0x41000130;          // second map
 constexpr uint32_t kSpeedClass = 0x41000138;       // second map: the multi-gigabit speed class
 constexpr uint32_t kOscillatorSecondMap = 0x41000190;
-// The capture block: filters, the replay command (start, next block, halt), the wrap of captured
-// frames, and the names the capture side knows three of the registers above by.
+// The capture block: filters, the replay command (start, next block, halt) and the wrap of
+// captured frames.
 constexpr uint32_t kReplayCommand = 0x41000038;
 constexpr uint32_t kCaptureFilter0 = 0x41000048;
 constexpr uint32_t kCaptureFilter1 = 0x4100004C;
 constexpr uint32_t kWrapDestination = 0x410000B0;  // (high, low)
 constexpr uint32_t kWrapSource = 0x410000B8;       // (high, low)
 constexpr uint32_t kWrapTag = 0x410000C4;
-constexpr uint32_t kHostRxAddress = kReplayAddressA;
-constexpr uint32_t kCaptureModeWord = kReplayControl;  // 0x71 capture to the host, 0x100 instant
-constexpr uint32_t kCaptureRunWord = kPortOption;      // bit 31: capture running
-constexpr uint32_t kCaptureOptions = kRxStreamControl;
 
 // Tx stream descriptors: 16 bytes an entry on every map.
 constexpr uint32_t kTxDescriptors = 0x42200000;

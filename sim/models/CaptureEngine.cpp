@@ -14,8 +14,11 @@ constexpr uint32_t kReplayCommand = 0x41000038;
 constexpr uint32_t kWrapDestination = 0x410000B0;
 constexpr uint32_t kWrapSource = 0x410000B8;
 constexpr uint32_t kModeWord = 0x410000C0;
+constexpr uint32_t kWrapTag = 0x410000C4;
 constexpr uint32_t kRunWord = 0x410000C8;
 constexpr uint32_t kStampStep = 1000;
+constexpr uint32_t kStartCapture = 4;
+constexpr uint32_t kHalt = 512;
 
 void PutBig(Bytes& b, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (24 - 8 * i));
@@ -99,6 +102,11 @@ size_t CaptureEngine::Sent(int port) const {
     return ports_[port].sent;
 }
 
+size_t CaptureEngine::Halts(int port) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return ports_[port].halts;
+}
+
 uint32_t CaptureEngine::StampOf(int, size_t index) const { return 0x1000 + kStampStep * uint32_t(index); }
 
 void CaptureEngine::OnReplayCommand(int port, uint32_t value) {
@@ -107,10 +115,15 @@ void CaptureEngine::OnReplayCommand(int port, uint32_t value) {
     {
         std::lock_guard<std::mutex> guard(lock_);
         Port& state = ports_[port];
-        if (command == 4) {
+        if (command == kStartCapture) {
             state.store.clear();
             state.refused = false;
             state.nextStamp = 0x1000;
+            return;
+        }
+        if (command == kHalt) {
+            ++state.halts;
+            state.store.clear();
             return;
         }
         const uint32_t frames = BlockFrames(command);
@@ -136,6 +149,7 @@ Bytes CaptureEngine::Wrap(int port, const Bytes& payload, uint32_t wireLength, u
     std::copy(destination.begin(), destination.end(), frame.begin());
     std::copy(source.begin(), source.end(), frame.begin() + 6);
     PutBig(frame, 16, stamp);
+    PutBig(frame, 24, registers.Get(kWrapTag + p));
     if (machineId_ >= 3) {
         PutBig(frame, 12, 2u << 29 | (wireLength & 0x3FFF));  // speed code 2: a gigabit link
         PutBig(frame, 20, 0xE0000000u | uint32_t(port));

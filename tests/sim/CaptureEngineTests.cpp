@@ -101,6 +101,30 @@ TEST_F(CaptureEngineTest, AJumboFrameGoesInChunksThatCarryItsWholeLength) {
     EXPECT_EQ(bytes, 5000u);
 }
 
+TEST_F(CaptureEngineTest, AHaltDropsWhatTheStoreStillHolds) {
+    Play(1);
+    WriteRegister(kRunWord + kB, 0x80000000);
+    engine_->ReceiveNumbered(1, 0, 30, 64);
+    WriteRegister(kReplayCommand + kB, 64);
+    ASSERT_FALSE(NextWrap().empty());
+    WriteRegister(kReplayCommand + kB, 512 | 1024);
+    EXPECT_LT(ReadRegister(kBlockCount + kB), 0x10000u);
+    EXPECT_EQ(engine_->Halts(1), 1u);
+    EXPECT_EQ(engine_->Halts(0), 0u);
+}
+
+TEST_F(CaptureEngineTest, EachWrapCarriesTheWrapTagAtByteTwentyFour) {
+    Play(3);
+    WriteRegister(0x410000C4 + kB, 0x01FF0000);
+    WriteRegister(kRunWord + kB, 0x80000000);
+    engine_->ReceiveNumbered(1, 5, 1, 64);
+    WriteRegister(kReplayCommand + kB, 8);
+    const sim::Bytes wrap = NextWrap();
+    ASSERT_FALSE(wrap.empty());
+    EXPECT_EQ(Get32(wrap, 24), 0x01FF0000u);
+    EXPECT_EQ(Get32(wrap, 36), 5u);
+}
+
 TEST_F(CaptureEngineTest, TheInstantBitForwardsEachFrameAtOnce) {
     Play(1);
     WriteRegister(0x410000C0 + kB, 0x171);

@@ -7,12 +7,14 @@
 //   0x41000028  block count (read): frames held in the high half; 0xFFFF there while a running
 //               capture has refused a frame for want of room; below 0x10000 when nothing is held
 //   0x41000038  replay command: 4 start (the store emptied), 8/16/32/64/128/256 send the next block
-//               of 1/100/10/20/30/60 frames, 512 halt; bit 10 (VLAN exchange) is ignored
+//               of 1/100/10/20/30/60 frames, 512 halt the upload (what the store still holds is
+//               dropped); bit 10 (VLAN exchange) is ignored
 //   0x410000B0-BC the wrap's destination and source; 0x410000C0 the mode word (0x100: forward each
-//   frame at once); 0x410000C8 the run word (bit 31 running)
+//   frame at once); 0x410000C4 the wrap tag; 0x410000C8 the run word (bit 31 running)
 // Wrap layout: machine ids 1 and 2 put the stamp at 16, the length word (wire length in bits 0-13)
 // at 20, an extra word at 28 and a status word at 32; ids 3 and 4 put the length word (speed code
-// in bits 29-31) at 12, the stamp at 16 and the extra word at 20. The payload starts at byte 36.
+// in bits 29-31) at 12, the stamp at 16 and the extra word at 20. Every id puts the wrap tag at 24,
+// where the host does not look. The payload starts at byte 36.
 
 #include "sim/Tester.h"
 
@@ -42,6 +44,8 @@ public:
     bool Running(int port) const;
     // Wrapped frames sent to the host so far.
     size_t Sent(int port) const;
+    // Halt commands the port received.
+    size_t Halts(int port) const;
     // The stamp the next captured frame gets; stamps grow by 1000 a frame (microseconds).
     uint32_t StampOf(int port, size_t index) const;
 
@@ -55,6 +59,7 @@ private:
         bool refused = false;
         uint32_t nextStamp = 0x1000;
         size_t sent = 0;
+        size_t halts = 0;
     };
 
     void OnReplayCommand(int port, uint32_t value);

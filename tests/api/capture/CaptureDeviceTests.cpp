@@ -15,6 +15,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -54,6 +55,25 @@ protected:
             return !found.empty();
         });
         return found;
+    }
+
+    // Waits until no capture or upload thread of the library runs.
+    static bool CaptureThreadsEnd() {
+        return support::Eventually([] { return CountLibraryThreads(L"BrevixCAPI capture") == 0; });
+    }
+
+    // A copy of an entry's records (the copy must succeed).
+    static BrevixC_CaptureVector Records(uint8_t entry) {
+        BrevixC_CaptureVector copy;
+        EXPECT_TRUE(BrevixC_CopyCaptureBuffer(entry, copy));
+        return copy;
+    }
+
+    static void SetJumbo(uint32_t port, bool on) {
+        BrevixC_RxCaptureConfig_T config{};
+        config.port = port;
+        config.jumbo = on;
+        ASSERT_EQ(BrevixC_SetRxCaptureConfiguration(config), 1);
     }
 };
 
@@ -373,6 +393,165 @@ TEST_F(CaptureTest, TerminateDuringAnUploadLeavesNoCaptureThreadAndEmptyVectors)
     char model[32] = {};
     ASSERT_EQ(BrevixC_SYS_DetectBrevixCDevice(model), 1);
     ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1);
+}
+
+TEST_F(CaptureTest, AStopNextAskingForMoreThanTheTesterHoldsEndsWhenNothingMoreComes) {
+    ASSERT_EQ(BrevixC_StartRxCapture(0, 0, 100), 1);
+    engine->ReceiveNumbered(0, 0, 30, 64);
+    const size_t halts = engine->Halts(0);
+    ASSERT_EQ(BrevixC_StopRxCaptureNext(0, 100), 1);
+    ASSERT_TRUE(CaptureThreadsEnd()) << "reports " << bench::Messages(0x0200).size();
+    const Bytes last = ReportReaching(0, 30);
+    ASSERT_FALSE(last.empty());
+    EXPECT_EQ(Le16(last, 24), 70) << "frames still to come of the 100 asked for";
+    EXPECT_EQ(Records(0).size(), 30u);
+    EXPECT_EQ(engine->Halts(0), halts + 1) << "the upload halts the port when it ends";
+}
+
+TEST_F(CaptureTest, AJumboUploadEndsByItselfAndTheBothPortsEntryRebuildsPortAsJumboFrames) {
+    SetJumbo(0, true);
+    ASSERT_EQ(BrevixC_StartRxCapture(255, 0, 0), 1);
+    engine->ReceiveNumbered(0, 10, 1, 5000);
+    engine->ReceiveNumbered(0, 11, 1, 100);
+    engine->ReceiveNumbered(1, 20, 2, 100);
+    ASSERT_EQ(BrevixC_StopRxCaptureNext(255, 0), 1);
+    const bool ended = CaptureThreadsEnd();
+    SetJumbo(0, false);
+    ASSERT_TRUE(ended);
+    const BrevixC_CaptureVector a = Records(0), both = Records(2);
+    ASSERT_EQ(a.size(), 2u);
+    EXPECT_EQ(a[0].length, 5000u);
+    EXPECT_EQ(Records(1).size(), 2u);
+    ASSERT_EQ(both.size(), 4u) << "Port A's jumbo frame is one record of entry 2 as well";
+    EXPECT_EQ(std::count_if(both.begin(), both.end(), [](const auto& r) { return r.length == 5000; }), 1);
+}
+
+TEST_F(CaptureTest, AStopNextOfBothPortsGivesTheBothPortsEntryItsLimitBeforeTheUploadsStart) {
+    ASSERT_EQ(BrevixC_StartRxCapture(255, 0, 5), 1);
+    engine->ReceiveNumbered(0, 0, 40, 64);
+    engine->ReceiveNumbered(1, 1000, 40, 64);
+    // Port B's status read is answered late, well after Port A's block count has started the
+    // both-ports upload, as a busy tester may.
+    bench::Interception late([](const Bytes& frame) {
+        for (size_t at = 16; frames::FromLibrary(frame) && at + 4 <= frame.size(); at += 4) {
+            if ((Get32(frame, at) & 0x7FFFFFFFu) == 0x43000024) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    });
+    ASSERT_EQ(BrevixC_StopRxCaptureNext(255, 40), 1);
+    ASSERT_FALSE(ReportReaching(2, 80).empty());
+    ASSERT_TRUE(CaptureThreadsEnd());
+    EXPECT_EQ(Records(0).size(), 40u);
+    EXPECT_EQ(Records(1).size(), 40u);
+    EXPECT_EQ(Records(2).size(), 80u);
+}
+
+TEST_F(CaptureTest, TheBothPortsUploadEndingFirstHaltsNeitherAnUploadingNorAnIdlePort) {
+    // Entry 2 is left with a limit of 10 from a both-ports start; Port A then uploads 100 alone.
+    ASSERT_EQ(BrevixC_StartRxCapture(255, 0, 5), 1);
+    ASSERT_EQ(BrevixC_CancelRxCapture(1), 1);
+    ASSERT_EQ(BrevixC_StartRxCapture(0, 0, 100), 1);
+    engine->ReceiveNumbered(0, 0, 100, 64);
+    const size_t haltsA = engine->Halts(0), haltsB = engine->Halts(1);
+    ASSERT_EQ(BrevixC_StopRxCaptureNext(0, 100), 1);
+    ASSERT_TRUE(CaptureThreadsEnd());
+    EXPECT_EQ(Records(0).size(), 100u);
+    EXPECT_EQ(engine->Halts(0), haltsA + 1) << "only Port A's own upload halts it";
+    EXPECT_EQ(engine->Halts(1), haltsB) << "the idle port is not halted";
+}
+
+TEST_F(CaptureTest, StoppingABothPortsInstantCaptureEndsItWhole) {
+    ASSERT_EQ(BrevixC_StartRxCapture(255, 1, 0), 1);
+    engine->ReceiveNumbered(0, 0, 3, 64);
+    engine->ReceiveNumbered(1, 100, 3, 64);
+    ASSERT_TRUE(support::Eventually([] {
+        const auto frames = bench::Messages(0x0201);
+        return std::count_if(frames.begin(), frames.end(), [](const auto& m) { return Le16(m.bytes, 16) == 2; }) == 6;
+    }));
+    ASSERT_EQ(BrevixC_StopRxCapture(255), 1);
+    ASSERT_TRUE(CaptureThreadsEnd());
+    // The next both-ports capture uploads in blocks again.
+    ASSERT_EQ(BrevixC_StartRxCapture(255, 0, 10), 1);
+    engine->ReceiveNumbered(0, 0, 10, 64);
+    engine->ReceiveNumbered(1, 100, 10, 64);
+    ASSERT_EQ(BrevixC_StopRxCaptureNext(255, 10), 1);
+    ASSERT_FALSE(ReportReaching(2, 20).empty());
+    EXPECT_EQ(Records(2).size(), 20u);
+}
+
+TEST_F(CaptureTest, SwitchingBothPortsForwardingOffStartsNoThread) {
+    ASSERT_TRUE(CaptureThreadsEnd());
+    ASSERT_EQ(BrevixC_StartRxCaptureInstant_Forward(255, 0), 1);
+    // Threads are started within the call: none may run once it returns.
+    EXPECT_EQ(CountLibraryThreads(L"BrevixCAPI capture"), 0);
+}
+
+TEST_F(CaptureTest, ForwardingSwitchedOffAndStraightBackOnStillForwards) {
+    ASSERT_EQ(BrevixC_StartRxCaptureInstant_Forward(1, 1), 1);
+    engine->ReceiveNumbered(1, 0, 2, 64);
+    ASSERT_TRUE(support::Eventually([] { return bench::Messages(0x0201).size() == 2; }));
+    ASSERT_EQ(BrevixC_StartRxCaptureInstant_Forward(1, 0), 1);
+    ASSERT_EQ(BrevixC_StartRxCaptureInstant_Forward(1, 1), 1);
+    support::CallbackRecorder::Instance().Clear();
+    engine->ReceiveNumbered(1, 10, 3, 64);
+    ASSERT_TRUE(support::Eventually([] { return bench::Messages(0x0201).size() == 3; }));
+    ASSERT_EQ(BrevixC_StopRxCapture(1), 1);
+}
+
+TEST_F(CaptureTest, ACancelEmptiesTheBothPortsQueueOfTheCaptureItEnds) {
+    ASSERT_EQ(BrevixC_StartRxCapture(1, 1, 0), 1);
+    engine->ReceiveNumbered(1, 0, 5, 64);
+    ASSERT_TRUE(support::Eventually([] { return bench::Messages(0x0201).size() == 5; }));
+    ASSERT_EQ(BrevixC_CancelRxCapture(1), 1);
+    ASSERT_EQ(BrevixC_StartRxCapture(0, 0, 10), 1);
+    engine->ReceiveNumbered(0, 0, 10, 64);
+    ASSERT_EQ(BrevixC_StopRxCaptureNext(0, 10), 1);
+    ASSERT_TRUE(CaptureThreadsEnd());
+    const BrevixC_CaptureVector both = Records(2);
+    EXPECT_FALSE(both.empty());
+    for (const auto& record : both) EXPECT_EQ(record.port, 0u) << "a frame of the cancelled capture";
+}
+
+TEST_F(CaptureTest, OnlyTheWholePortWord255NamesBothPorts) {
+    constexpr uint32_t kNotAPort = 0x1FF;
+    BrevixC_RxCaptureConfig_T capture{};
+    capture.port = kNotAPort;
+    BrevixC_HostRxConfig_T hostRx{};
+    std::memcpy(&hostRx, &kNotAPort, 4);
+    BrevixC_ReplayConfig_T replay{};
+    replay.port = kNotAPort;
+    BrevixC_HostTxConfig_T hostTx{};
+    hostTx.port = kNotAPort;
+    BrevixC_SdfrConfig_T sdfr{};
+    sdfr.port = kNotAPort;
+    EXPECT_EQ(BrevixC_SetRxCaptureConfiguration(capture), 0);
+    EXPECT_EQ(BrevixC_SetHostRxConfiguration(hostRx), 0);
+    EXPECT_EQ(BrevixC_ReplayPacketConfig(replay), 0);
+    EXPECT_EQ(BrevixC_SetHostTxConfiguration(hostTx), 0);
+    EXPECT_EQ(BrevixC_SetSDFRConfiguration(sdfr), 0);
+    bench::HandledByTester();
+    EXPECT_TRUE(bench::WrittenPairs().empty());
+    replay.port = 255;
+    ASSERT_EQ(BrevixC_ReplayPacketConfig(replay), 1);
+    EXPECT_EQ(LastWrite(0x410000C0), 0);
+    EXPECT_EQ(LastWrite(0x410000C0 + kB), 0);
+}
+
+// It connects again before it ends.
+TEST_F(CaptureTest, AConnectAfterTerminateStartsFromCleanCaptureRunAndModeWords) {
+    BrevixC_RxCaptureConfig_T config{};
+    config.port = 1;
+    config.flags = 0x0F;
+    ASSERT_EQ(BrevixC_SetRxCaptureConfiguration(config), 1);
+    ASSERT_EQ(BrevixC_StartRxCaptureInstant_Forward(1, 1), 1);
+    BrevixC_SYS_TerminateProcess();
+    char model[32] = {};
+    ASSERT_EQ(BrevixC_SYS_DetectBrevixCDevice(model), 1);
+    ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1);
+    bench::The().tester->ClearLog();
+    ASSERT_EQ(BrevixC_StopRxCaptureNext(1, 0), 1);
+    EXPECT_EQ(LastWrite(0x410000C8 + kB), 0) << "the run word";
+    EXPECT_EQ(LastWrite(0x410000C0 + kB), 0x71) << "the mode word, without forwarding";
 }
 
 }  // namespace
