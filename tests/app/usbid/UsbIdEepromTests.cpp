@@ -21,14 +21,15 @@ using sim::ChipDriver;
 using sim::DriverCall;
 
 using Boxes = std::vector<std::pair<std::wstring, std::wstring>>;  // text, caption
+using Codes = std::vector<uint32_t>;
 
-// The USB ids of a tester, little-endian vendor 0x2403 and product 0x8001, as a device descriptor
-// holds them at its bytes 8-11; the image keeps descriptors at 64 and 142.
+// A tester's USB ids, vendor 0x2403 and product 0x8001 little-endian, as a device descriptor holds
+// them at its bytes 8-11; the image keeps its two descriptors at 64 and 142.
 const Bytes kTesterIds = {0x03, 0x24, 0x01, 0x80};
 const Bytes kOtherIds = {0x95, 0x0B, 0x2A, 0x77};
 
-Bytes WithIds(Bytes image, size_t at, const Bytes& ids) {
-    std::copy(ids.begin(), ids.end(), image.begin() + at);
+Bytes WithIds(Bytes image, std::initializer_list<size_t> places, const Bytes& ids) {
+    for (size_t at : places) std::copy(ids.begin(), ids.end(), image.begin() + at);
     return image;
 }
 
@@ -39,7 +40,20 @@ protected:
         host_.Attach();
     }
 
-    // The inputs of the I/O controls with this code, in order.
+    // The codes of the I/O controls that reached the driver, in order. Every open is of the control
+    // device, and a device opened is closed before the next open.
+    Codes IoControls() const {
+        Codes codes;
+        std::vector<DriverCall::Kind> kinds;
+        for (const DriverCall& call : host_.Calls()) {
+            EXPECT_TRUE(call.kind != DriverCall::Kind::Open || call.target == L"\\\\.\\AX88772");
+            if (call.kind == DriverCall::Kind::IoControl) codes.push_back(call.code);
+            else if (call.result == ERROR_SUCCESS) kinds.push_back(call.kind);
+        }
+        for (size_t i = 1; i < kinds.size(); ++i) EXPECT_NE(kinds[i], kinds[i - 1]) << "open or close " << i;
+        return codes;
+    }
+
     std::vector<Bytes> Inputs(uint32_t code) const {
         std::vector<Bytes> inputs;
         for (const DriverCall& call : host_.Calls())
@@ -53,39 +67,26 @@ protected:
         return seen;
     }
 
-    // The adapter's EEPROM as the simulator starts it, with other ids at the places given.
-    Bytes ImageWithOtherIdsAt(std::initializer_list<size_t> places) const {
-        Bytes image = factory_;
-        for (size_t at : places) image = WithIds(image, at, kOtherIds);
-        return image;
-    }
-
     CWinApp app_{L"Vorels-NIC"};
     sim::DriverHost host_;
     ChipDriver chip_{host_};
     const Bytes factory_ = chip_.Eeprom();
+    const Bytes wrong_ = WithIds(factory_, {72, 150}, kOtherIds);
     support::BoxWatcher boxes_;
     UsbIdEeprom eeprom_{nullptr};
 };
 
+const std::vector<Bytes> kAttemptWords = {{0, 0, 0, 0}, {1, 0, 0, 0}, {2, 0, 0, 0}};
+
 TEST_F(UsbIdEepromTest, RightImageIsReadOnceAndNeverWritten) {
-    const Bytes image = factory_;
-    ASSERT_EQ(Bytes(image.begin() + 72, image.begin() + 76), kTesterIds);
-    ASSERT_EQ(Bytes(image.begin() + 150, image.begin() + 154), kTesterIds);
+    ASSERT_EQ(WithIds(factory_, {72, 150}, kTesterIds), factory_);
 
     EXPECT_FALSE(eeprom_.ReadAndCheck());
 
-    const auto calls = host_.Calls();
-    ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[0].kind, DriverCall::Kind::Open);
-    EXPECT_EQ(calls[0].target, L"\\\\.\\AX88772");
-    EXPECT_EQ(calls[0].code, DWORD(GENERIC_READ | GENERIC_WRITE));
-    EXPECT_EQ(calls[1].kind, DriverCall::Kind::IoControl);
-    EXPECT_EQ(calls[1].code, ChipDriver::kEepromRead);
-    EXPECT_EQ(calls[1].output, image);
-    EXPECT_EQ(calls[2].kind, DriverCall::Kind::Close);
-    EXPECT_EQ(Bytes(eeprom_.ReadBackImage().begin(), eeprom_.ReadBackImage().end()), image);
-    EXPECT_EQ(chip_.Eeprom(), image);
+    EXPECT_EQ(IoControls(), Codes{0x222000});
+    EXPECT_EQ(host_.Calls()[1].output, factory_);
+    EXPECT_EQ(host_.Calls()[0].code, DWORD(GENERIC_READ | GENERIC_WRITE));
+    EXPECT_TRUE(std::equal(factory_.begin(), factory_.end(), eeprom_.ReadBackImage().begin()));
     EXPECT_TRUE(Seen().empty());
 }
 
@@ -93,13 +94,9 @@ TEST_F(UsbIdEepromTest, WrongIdsAreWrittenAndVerifiedAndOnlyTheIdBytesChange) {
     const struct {
         const char* name;
         std::initializer_list<size_t> wrong;
-    } cases[] = {
-        {"ids at 72 only", {150}},
-        {"ids at 150 only", {72}},
-        {"no ids at all", {72, 150}},
-    };
+    } cases[] = {{"ids at 72 only", {150}}, {"ids at 150 only", {72}}, {"no ids at all", {72, 150}}};
     for (const auto& c : cases) {
-        const Bytes read = ImageWithOtherIdsAt(c.wrong);
+        const Bytes read = WithIds(factory_, c.wrong, kOtherIds);
         chip_.SetEeprom(read);
         host_.ClearCalls();
         UsbIdEeprom eeprom(nullptr);
@@ -107,112 +104,66 @@ TEST_F(UsbIdEepromTest, WrongIdsAreWrittenAndVerifiedAndOnlyTheIdBytesChange) {
         ASSERT_TRUE(eeprom.ReadAndCheck()) << c.name;
         eeprom.Configure();
 
-        const Bytes expected = WithIds(WithIds(read, 72, kTesterIds), 150, kTesterIds);
-        EXPECT_EQ(chip_.Eeprom(), expected) << c.name;
-        EXPECT_EQ(Inputs(ChipDriver::kEepromWrite), std::vector<Bytes>{expected}) << c.name;
-        EXPECT_EQ(Inputs(ChipDriver::kEepromWriteAttempt), std::vector<Bytes>{Bytes(4, 0)}) << c.name;
-        EXPECT_EQ(Inputs(ChipDriver::kEepromRead).size(), 2u) << c.name << ": the check and the verification";
-        size_t changed = 0;
-        for (size_t i = 0; i < read.size(); ++i) changed += read[i] != chip_.Eeprom()[i];
-        EXPECT_EQ(changed, 4 * c.wrong.size()) << c.name;
+        EXPECT_EQ(chip_.Eeprom(), factory_) << c.name << ": the other 504 bytes as read";
+        EXPECT_EQ(Inputs(0x222004), std::vector<Bytes>{factory_}) << c.name;
+        EXPECT_EQ(IoControls(), (Codes{0x222000, 0x222058, 0x222004, 0x222000})) << c.name;
+        EXPECT_EQ(Inputs(0x222058), std::vector<Bytes>{kAttemptWords[0]}) << c.name;
         EXPECT_EQ(eeprom.AttemptNumber(), 0) << c.name;
     }
     EXPECT_TRUE(Seen().empty());
 }
 
-TEST_F(UsbIdEepromTest, EachStepOpensAndClosesTheDeviceInTurn) {
-    chip_.SetEeprom(ImageWithOtherIdsAt({72, 150}));
-    ASSERT_TRUE(eeprom_.ReadAndCheck());
-    eeprom_.Configure();
-
-    using K = DriverCall::Kind;
-    std::vector<std::pair<K, uint32_t>> seen;
-    std::vector<std::wstring> opened;
-    for (const DriverCall& call : host_.Calls()) {
-        seen.emplace_back(call.kind, call.kind == K::IoControl ? call.code : 0);
-        if (call.kind == K::Open) opened.push_back(call.target);
-    }
-    const std::vector<std::pair<K, uint32_t>> expected = {
-        {K::Open, 0}, {K::IoControl, 0x222000}, {K::Close, 0},  // the check
-        {K::Open, 0}, {K::IoControl, 0x222058}, {K::Close, 0},  // attempt 0
-        {K::Open, 0}, {K::IoControl, 0x222004}, {K::Close, 0},  // the write
-        {K::Open, 0}, {K::IoControl, 0x222000}, {K::Close, 0},  // the verification
-    };
-    EXPECT_EQ(seen, expected);
-    EXPECT_EQ(opened, std::vector<std::wstring>(4, L"\\\\.\\AX88772"));
-}
-
 TEST_F(UsbIdEepromTest, RefusedReadShowsOneBoxAndWritesNothing) {
-    chip_.SetEeprom(ImageWithOtherIdsAt({72, 150}));
+    chip_.SetEeprom(wrong_);
     chip_.FailIoControls(ChipDriver::kEepromRead, 1);
 
     EXPECT_FALSE(eeprom_.ReadAndCheck()) << "the working image stands in, and its ids are right";
     eeprom_.Configure();
 
     EXPECT_EQ(Seen(), (Boxes{{L"Read IOCTL failed!", L"Vorels-NIC"}}));
-    EXPECT_TRUE(Inputs(ChipDriver::kEepromWrite).empty());
-    EXPECT_TRUE(Inputs(ChipDriver::kEepromWriteAttempt).empty());
-    EXPECT_EQ(chip_.Eeprom(), ImageWithOtherIdsAt({72, 150}));
+    EXPECT_EQ(IoControls(), Codes{0x222000});
+    EXPECT_EQ(chip_.Eeprom(), wrong_);
 }
 
 TEST_F(UsbIdEepromTest, WriteRefusedEveryTimeEndsAfterThreeAttemptsWithOneBox) {
-    const Bytes read = ImageWithOtherIdsAt({72, 150});
-    chip_.SetEeprom(read);
+    chip_.SetEeprom(wrong_);
     ASSERT_TRUE(eeprom_.ReadAndCheck());
     chip_.FailIoControls(ChipDriver::kEepromWrite, 100);
 
     eeprom_.Configure();
 
     EXPECT_EQ(Seen(), (Boxes{{L"Write EEPROM failed!", L"Vorels-NIC"}}));
-    EXPECT_EQ(Inputs(ChipDriver::kEepromWriteAttempt), (std::vector<Bytes>{{0, 0, 0, 0}, {1, 0, 0, 0}, {2, 0, 0, 0}}));
-    EXPECT_EQ(Inputs(ChipDriver::kEepromWrite).size(), 3u);
-    EXPECT_EQ(Inputs(ChipDriver::kEepromRead).size(), 1u) << "a refused write is not read back";
-    EXPECT_EQ(chip_.Eeprom(), read);
+    EXPECT_EQ(IoControls(), (Codes{0x222000, 0x222058, 0x222004, 0x222058, 0x222004, 0x222058, 0x222004}));
+    EXPECT_EQ(Inputs(0x222058), kAttemptWords);
+    EXPECT_EQ(chip_.Eeprom(), wrong_);
     EXPECT_EQ(eeprom_.AttemptNumber(), 3);
 }
 
-TEST_F(UsbIdEepromTest, WriteRefusedOnceIsVerifiedOnTheNextAttempt) {
-    chip_.SetEeprom(ImageWithOtherIdsAt({150}));
-    ASSERT_TRUE(eeprom_.ReadAndCheck());
-    chip_.FailIoControls(ChipDriver::kEepromWrite, 1);
-
-    eeprom_.Configure();
-
-    EXPECT_EQ(Seen(), (Boxes{{L"Write EEPROM failed!", L"Vorels-NIC"}}));
-    EXPECT_EQ(Inputs(ChipDriver::kEepromWriteAttempt), (std::vector<Bytes>{{0, 0, 0, 0}, {1, 0, 0, 0}}));
-    EXPECT_EQ(chip_.Eeprom(), WithIds(ImageWithOtherIdsAt({150}), 150, kTesterIds));
-    EXPECT_EQ(eeprom_.AttemptNumber(), 0);
-}
-
 TEST_F(UsbIdEepromTest, WriteThatReadsBackDifferentIsTriedThreeTimesWithoutABox) {
-    const Bytes read = ImageWithOtherIdsAt({72});
-    chip_.SetEeprom(read);
+    chip_.SetEeprom(wrong_);
     chip_.ProtectEeprom(true);
     ASSERT_TRUE(eeprom_.ReadAndCheck());
 
     eeprom_.Configure();
 
-    EXPECT_EQ(Inputs(ChipDriver::kEepromWrite).size(), 3u);
-    EXPECT_EQ(Inputs(ChipDriver::kEepromRead).size(), 4u) << "the check and three verifications";
-    EXPECT_EQ(Inputs(ChipDriver::kEepromWriteAttempt), (std::vector<Bytes>{{0, 0, 0, 0}, {1, 0, 0, 0}, {2, 0, 0, 0}}));
-    EXPECT_EQ(chip_.Eeprom(), read);
+    EXPECT_EQ(Inputs(0x222004), std::vector<Bytes>(3, factory_));
+    EXPECT_EQ(Inputs(0x222000).size(), 4u) << "the check and three verifications";
+    EXPECT_EQ(Inputs(0x222058), kAttemptWords);
     EXPECT_EQ(eeprom_.AttemptNumber(), 3);
     EXPECT_TRUE(Seen().empty());
 }
 
 TEST_F(UsbIdEepromTest, RefusedVerifyingReadKeepsTheAdaptersOtherBytes) {
-    const Bytes read = ImageWithOtherIdsAt({72, 150});
-    chip_.SetEeprom(read);
+    chip_.SetEeprom(wrong_);
     ASSERT_TRUE(eeprom_.ReadAndCheck());
     chip_.FailIoControls(ChipDriver::kEepromRead, 1);
 
     eeprom_.Configure();
 
-    const Bytes expected = WithIds(WithIds(read, 72, kTesterIds), 150, kTesterIds);
     EXPECT_EQ(Seen(), (Boxes{{L"Read IOCTL failed!", L"Vorels-NIC"}}));
-    EXPECT_EQ(Inputs(ChipDriver::kEepromWrite), (std::vector<Bytes>{expected, expected}))
+    EXPECT_EQ(Inputs(0x222004), std::vector<Bytes>(2, factory_))
         << "the second attempt writes the adapter's bytes, not the stand-in image";
-    EXPECT_EQ(chip_.Eeprom(), expected);
+    EXPECT_EQ(chip_.Eeprom(), factory_);
     EXPECT_EQ(eeprom_.AttemptNumber(), 0);
 }
 
@@ -223,14 +174,12 @@ TEST_F(UsbIdEepromTest, MissingControlDeviceShowsItsBoxAndNothingIsSent) {
     eeprom_.Configure();
 
     EXPECT_EQ(Seen(), (Boxes{{L"Failed to open the control device!", L"Vorels-NIC"}}));
-    const auto calls = host_.Calls();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].kind, DriverCall::Kind::Open);
-    EXPECT_EQ(calls[0].result, DWORD(ERROR_FILE_NOT_FOUND));
+    ASSERT_EQ(host_.CallCount(), 1u);
+    EXPECT_EQ(host_.Calls()[0].result, DWORD(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(UsbIdEepromTest, DeviceGoneBeforeTheWriteStopsWithItsBox) {
-    chip_.SetEeprom(ImageWithOtherIdsAt({72, 150}));
+    chip_.SetEeprom(wrong_);
     ASSERT_TRUE(eeprom_.ReadAndCheck());
     // The adapter goes with the attempt number's I/O control, so the write finds no device.
     chip_.LoseAfter(0);
@@ -238,8 +187,7 @@ TEST_F(UsbIdEepromTest, DeviceGoneBeforeTheWriteStopsWithItsBox) {
     eeprom_.Configure();
 
     EXPECT_EQ(Seen(), (Boxes{{L"Failed to open the control device", L"Vorels-NIC"}}));
-    EXPECT_EQ(Inputs(ChipDriver::kEepromWriteAttempt), std::vector<Bytes>{Bytes(4, 0)});
-    EXPECT_TRUE(Inputs(ChipDriver::kEepromWrite).empty());
+    EXPECT_EQ(IoControls(), (Codes{0x222000, 0x222058}));
 }
 
 }  // namespace
