@@ -167,15 +167,23 @@ TEST_F(UsbIdEepromTest, RefusedVerifyingReadKeepsTheAdaptersOtherBytes) {
     EXPECT_EQ(eeprom_.AttemptNumber(), 0);
 }
 
-TEST_F(UsbIdEepromTest, MissingControlDeviceShowsItsBoxAndNothingIsSent) {
+TEST_F(UsbIdEepromTest, MissingControlDeviceShowsItsBoxOverTheOwnerAndNothingIsSent) {
     chip_.FailOpens(true);
+    // A hidden window of another class than a dialog's, which the box watcher leaves alone.
+    const HWND owner =
+        CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    UsbIdEeprom eeprom(owner);
 
-    EXPECT_FALSE(eeprom_.ReadAndCheck());
-    eeprom_.Configure();
+    EXPECT_FALSE(eeprom.ReadAndCheck());
+    eeprom.Configure();
 
     EXPECT_EQ(Seen(), (Boxes{{L"Failed to open the control device!", L"Vorels-NIC"}}));
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].owner, owner);
     ASSERT_EQ(host_.CallCount(), 1u);
     EXPECT_EQ(host_.Calls()[0].result, DWORD(ERROR_FILE_NOT_FOUND));
+    DestroyWindow(owner);
 }
 
 TEST_F(UsbIdEepromTest, DeviceGoneBeforeTheWriteStopsWithItsBox) {
