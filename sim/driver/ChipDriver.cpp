@@ -15,6 +15,17 @@ constexpr size_t kBlockHeader = 24;
 constexpr int32_t kSpiDone = 4;
 constexpr int32_t kSpiFailed = 3;
 
+// An adapter EEPROM as the tester's adapters leave the factory: words that differ from one another
+// around two USB device descriptors (18 bytes each) that give vendor 0x2403, product 0x8001.
+Bytes TesterEeprom() {
+    Bytes image(ChipDriver::kEepromSize);
+    for (size_t i = 0; i < image.size(); ++i) image[i] = uint8_t(i * 37 + 11);
+    const Bytes descriptor = {0x12, 0x01, 0x00, 0x02, 0xFF, 0xFF, 0x00, 0x40, 0x03,
+                              0x24, 0x01, 0x80, 0x01, 0x00, 0x01, 0x02, 0x03, 0x01};
+    for (size_t at : {size_t(64), size_t(142)}) std::copy(descriptor.begin(), descriptor.end(), image.begin() + at);
+    return image;
+}
+
 uint32_t Get32(const Bytes& b, size_t at) {
     return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
 }
@@ -39,6 +50,8 @@ struct ChipDriver::State {
     std::set<std::pair<std::wstring, std::wstring>> droppedProperties;  // class, property
     std::map<std::wstring, uint32_t> failedWrites;                      // class -> HRESULT
     std::map<uint32_t, size_t> failedReads;                             // flash address -> reads still to fail
+    Bytes eeprom = TesterEeprom();
+    bool eepromProtected = false;
 
     // Whether a command block is a read (opcode 03) of an address whose reads are to fail; counts
     // it when so.
@@ -127,6 +140,16 @@ public:
             return ERROR_SUCCESS;
         case ChipDriver::kSpiTransaction:
             return state_->RunBlock(input, outputLength, output);
+        case ChipDriver::kEepromRead:
+            if (outputLength < ChipDriver::kEepromSize) return ERROR_INSUFFICIENT_BUFFER;
+            *output = state_->eeprom;
+            return ERROR_SUCCESS;
+        case ChipDriver::kEepromWrite:
+            if (input.size() != ChipDriver::kEepromSize) return ERROR_INVALID_PARAMETER;
+            if (!state_->eepromProtected) state_->eeprom = input;
+            return ERROR_SUCCESS;
+        case ChipDriver::kEepromWriteAttempt:
+            return input.size() == 4 ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
         default:
             return ERROR_INVALID_FUNCTION;
         }
@@ -286,6 +309,22 @@ Bytes ChipDriver::SpiConfig() const {
 bool ChipDriver::SpiEnabled() const {
     std::lock_guard<std::mutex> guard(state_->lock);
     return state_->SpiEnabledLocked();
+}
+
+Bytes ChipDriver::Eeprom() const {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->eeprom;
+}
+
+void ChipDriver::SetEeprom(Bytes image) {
+    image.resize(kEepromSize, 0xFF);
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->eeprom = std::move(image);
+}
+
+void ChipDriver::ProtectEeprom(bool protect) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->eepromProtected = protect;
 }
 
 void ChipDriver::FailOpens(bool fail) {

@@ -52,6 +52,7 @@ void BoxWatcher::Inspect(HWND box) {
             GetWindowTextW(box, caption, 512);
             seen.caption = caption;
             seen.text = MessageBoxText(box);
+            seen.owner = GetWindow(box, GW_OWNER);
             known = recorded_.emplace(box, boxes_.size()).first;
             boxes_.push_back(seen);
         }

@@ -3,7 +3,9 @@
 // ("\\.\AX88772", and the device-interface path that newer systems use) with the SPI configuration
 // and SPI transaction I/O controls, and the driver's WMI classes in root\wmi: the GPIO output word
 // and the SPI configuration, command, status and data classes. Behind the SPI master sits the
-// flash. Faults can be injected; the DriverHost's call log holds every transaction's bytes.
+// flash. The same control device reads and writes the adapter's own 512-byte configuration EEPROM,
+// whose device descriptors give the adapter's USB vendor and product ids. Faults can be injected;
+// the DriverHost's call log holds every transaction's bytes.
 
 #include "sim/DriverHost.h"
 #include "sim/SerialFlash.h"
@@ -16,6 +18,12 @@ class ChipDriver {
 public:
     static constexpr uint32_t kSpiConfigure = 0x222100;
     static constexpr uint32_t kSpiTransaction = 0x222104;
+    // The configuration EEPROM: read the image (512 bytes out), write it (512 bytes in), and the
+    // 4-byte attempt number a writer sends before each write (accepted and only logged).
+    static constexpr uint32_t kEepromRead = 0x222000;
+    static constexpr uint32_t kEepromWrite = 0x222004;
+    static constexpr uint32_t kEepromWriteAttempt = 0x222058;
+    static constexpr size_t kEepromSize = 512;
     static constexpr wchar_t kControlDevice[] = L"\\\\.\\AX88772";
     static constexpr wchar_t kInterfaceDevice[] = L"\\\\.\\{4d1e55b2-f16f-11cf-88cb-001111000030}";
 
@@ -30,6 +38,14 @@ public:
     // The SPI configuration record last written (five zero bytes before any).
     Bytes SpiConfig() const;
     bool SpiEnabled() const;
+
+    // The configuration EEPROM. It starts as an adapter of the tester: vendor 0x2403 and product
+    // 0x8001 in the device descriptors at 64 and 142. SetEeprom cuts a longer image to kEepromSize
+    // bytes and fills a shorter one with 0xFF, as an erased part reads.
+    Bytes Eeprom() const;
+    void SetEeprom(Bytes image);
+    // Writes are accepted but change nothing, as on a write-protected part.
+    void ProtectEeprom(bool protect);
 
     // Faults. FailOpens: opening the control device fails (the WMI classes still answer).
     void FailOpens(bool fail);

@@ -1,6 +1,6 @@
 // The control device through the layer: opens, I/O controls and closes reach the simulated
 // driver with their exact bytes, failures come back as Win32 errors, and the flash behind the SPI
-// master behaves as the part does.
+// master and the adapter's configuration EEPROM behave as the parts do.
 
 #include "chipdriver/ChipDriver.h"
 #include "sim/ChipDriver.h"
@@ -140,6 +140,36 @@ TEST_F(ControlDeviceTest, TransactionsNeedTheSpiMasterOn) {
     EXPECT_FALSE(Control(device, sim::ChipDriver::kSpiTransaction, ReadIdBlock(), &output, 3));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_READY));
     chipdriver::CloseHandle(device);
+}
+
+TEST_F(ControlDeviceTest, AdapterEepromTravelsWhole) {
+    HANDLE device = Open();
+    Bytes output;
+    ASSERT_TRUE(Control(device, sim::ChipDriver::kEepromRead, {}, &output, 512));
+    EXPECT_EQ(output, chip_.Eeprom());
+    EXPECT_EQ(Bytes(output.begin() + 72, output.begin() + 76), (Bytes{0x03, 0x24, 0x01, 0x80}));
+    EXPECT_FALSE(Control(device, sim::ChipDriver::kEepromRead, {}, &output, 511));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
+
+    Bytes image(512);
+    for (size_t i = 0; i < image.size(); ++i) image[i] = uint8_t(i ^ 0x5A);
+    EXPECT_FALSE(Control(device, sim::ChipDriver::kEepromWrite, Bytes(image.begin(), image.end() - 1), &output, 0));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+    EXPECT_TRUE(Control(device, sim::ChipDriver::kEepromWriteAttempt, {2, 0, 0, 0}, &output, 0));
+    EXPECT_TRUE(Control(device, sim::ChipDriver::kEepromWrite, image, &output, 0));
+    EXPECT_EQ(chip_.Eeprom(), image);
+
+    chip_.ProtectEeprom(true);
+    EXPECT_TRUE(Control(device, sim::ChipDriver::kEepromWrite, Bytes(512, 0), &output, 0));
+    EXPECT_EQ(chip_.Eeprom(), image) << "a protected part keeps its bytes";
+    chipdriver::CloseHandle(device);
+
+    const auto calls = host_.Calls();
+    ASSERT_GE(calls.size(), 6u);
+    EXPECT_EQ(calls[4].code, 0x222058u);
+    EXPECT_EQ(calls[4].input, (Bytes{2, 0, 0, 0}));
+    EXPECT_EQ(calls[5].code, 0x222004u);
+    EXPECT_EQ(calls[5].input, image);
 }
 
 class SimulatedFlashTest : public ControlDeviceTest {

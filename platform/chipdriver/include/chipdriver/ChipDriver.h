@@ -3,7 +3,9 @@
 // make on Windows, qualified with this namespace:
 //   - the control device: chipdriver::CreateFileW ("\\.\AX88772" or the device-interface path),
 //     chipdriver::DeviceIoControl with the driver's private codes and records, and
-//     chipdriver::CloseHandle;
+//     chipdriver::CloseHandle. The codes and records belong to their callers: the serial flash's
+//     SPI configuration and transactions, and the program's reads and writes of the adapter's own
+//     configuration EEPROM pass through alike, their bytes as given;
 //   - WMI: chipdriver::CoCreateInstance of CLSID_WbemLocator gives a locator whose ConnectServer
 //     ("root\wmi"), ExecQuery / CreateInstanceEnum, IWbemClassObject Get / Put and PutInstance
 //     reach the driver's classes. COM itself (CoInitializeEx, CoInitializeSecurity,

@@ -19,6 +19,7 @@ struct SeenBox {
     std::wstring caption;
     std::wstring text;
     int pressed = 0;  // the button id the watcher pressed
+    HWND owner = nullptr;  // the window that owns the box
 };
 
 class BoxWatcher {
