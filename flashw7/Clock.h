@@ -24,7 +24,4 @@ public:
 // GetTickCount, a pumped wait that sleeps until the time is up or a message arrives, and Sleep.
 Clock& SystemClock();
 
-// Removes and dispatches every message waiting in the calling thread's queue.
-void PumpMessages();
-
 }  // namespace win7

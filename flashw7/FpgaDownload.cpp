@@ -2,10 +2,10 @@
 
 #include "Boxes.h"
 #include "FpgaImage.h"
+#include "WholeFile.h"
 
 #include <cstring>
 #include <deque>
-#include <new>
 #include <vector>
 
 namespace win7 {
@@ -46,26 +46,19 @@ private:
 
 LPARAM Share(uint32_t done, uint32_t total) { return LPARAM(uint64_t(done) * kProgressScale / total); }
 
-bool ReadWholeFile(std::FILE* file, std::vector<uint8_t>* bytes) {
-    if (std::fseek(file, 0, SEEK_END) != 0) return false;
-    const long size = std::ftell(file);
-    std::rewind(file);
-    if (size < 0) return false;
-    try {
-        bytes->resize(size_t(size));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return std::fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
-}
-
 }  // namespace
 
 bool DownloadFpgaImage(std::FILE* file, FlashCommands& flash, const wchar_t* windowTitle) {
+    // Without a connection every one of the download's transactions would fail with its own box:
+    // one box says it, and nothing is attempted.
+    if (!flash.Transport().Connected()) {
+        ShowBox("Services return false");
+        return false;
+    }
     // The file is read and checked before anything is erased: a file that is no image must not
     // cost the tester the image it has.
     std::vector<uint8_t> image;
-    if (!ReadWholeFile(file, &image)) return false;
+    if (!hostio::ReadWholeFile(file, &image)) return false;
     fpgaimage::Window window;
     if (fpgaimage::PrepareImage(image, &window) == fpgaimage::Preparation::NotAnImage || window.Length() == 0) {
         ShowBox("POF format error!");

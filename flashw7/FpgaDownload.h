@@ -34,7 +34,8 @@ constexpr int kVerifyPasses = 3;
 constexpr uint32_t kHeartbeatMs = 1000;
 
 // Downloads the image in the open file through the flash layer, reporting to the top-level window
-// of that title (none: the messages go nowhere). True when every page verified.
+// of that title (none: the messages go nowhere). True when every page verified. Without a WMI
+// connection (no init, or a failed one) it is refused at once with one box.
 bool DownloadFpgaImage(std::FILE* file, FlashCommands& flash, const wchar_t* windowTitle);
 
 }  // namespace win7

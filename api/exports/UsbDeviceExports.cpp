@@ -81,10 +81,12 @@ int __stdcall Korrin_GetDllVersion(char* buffer) {
 // The frame goes as it stands; any reply ends the call, whatever it holds.
 int __stdcall Korrin_SendFrame(Korrin_Frame_T frame) {
     return capi::Guarded("Korrin_SendFrame", 0, [&]() -> int {
-        capi::UsbDeviceLock lock;
+        capi::UsbExchangeLock lock;
         if (!lock.Acquired()) return 0;
         UsbTesterDevice& device = UsbTesterDevice::Instance();
-        device.WritePacket(frame.bytes, capi::kUsbPacket);
+        capi::UsbPacket packet{};
+        std::memcpy(packet.data(), frame.bytes, capi::kUsbPacket);
+        device.Write(packet, capi::UsbWriteForm::Plain);
         capi::PumpWait(150);
         for (int i = 0; i < 50; ++i) {
             capi::UsbPacket reply{};
@@ -99,7 +101,7 @@ int __stdcall Korrin_GetFrame(int command, uint8_t* buffer) {
     return capi::Guarded("Korrin_GetFrame", 0, [&]() -> int {
         capi::UsbPacket reply{};
         {
-            capi::UsbDeviceLock lock;
+            capi::UsbExchangeLock lock;
             if (!lock.Acquired()) return 0;
             UsbTesterDevice::Instance().SendCommand(uint8_t(command));
             constexpr uint32_t kDeadlineMs = 2000;

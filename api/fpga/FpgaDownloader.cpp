@@ -13,8 +13,9 @@
 #include "serialflash/SerialFlash.h"
 #include "usb/Usb.h"
 
+#include "WholeFile.h"
+
 #include <future>
-#include <new>
 
 namespace capi {
 namespace {
@@ -66,19 +67,6 @@ FpgaDownloader& FpgaDownloader::Instance() {
     return downloader;
 }
 
-bool FpgaDownloader::ReadImage(std::FILE* file, std::vector<uint8_t>* image) const {
-    if (std::fseek(file, 0, SEEK_END) != 0) return false;
-    const long size = std::ftell(file);
-    std::rewind(file);
-    if (size < 0) return false;
-    try {
-        image->resize(size_t(size));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return std::fread(image->data(), 1, image->size(), file) == image->size();
-}
-
 int FpgaDownloader::Download(std::FILE* file) {
     // Two downloads at once would program the flash from two images: the second is refused.
     if (worker_.Running()) {
@@ -89,7 +77,7 @@ int FpgaDownloader::Download(std::FILE* file) {
     terminate_ = false;
 
     std::vector<uint8_t> image;
-    if (!ReadImage(file, &image)) return 0;
+    if (!hostio::ReadWholeFile(file, &image)) return 0;
 
     FlashLayer& flash = FlashLayer::Instance();
     if (!flash.IsOpen() && !UsbUnitPresent() && !flash.Init()) ShowFlashBox("eeprom init fail!", "Error");

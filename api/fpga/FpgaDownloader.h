@@ -29,7 +29,6 @@ public:
 
 private:
     FpgaDownloader() = default;
-    bool ReadImage(std::FILE* file, std::vector<uint8_t>* image) const;
 
     std::atomic<bool> terminate_{false};
     WorkerThread worker_;

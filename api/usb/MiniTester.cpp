@@ -32,7 +32,7 @@ int MiniExchange(const UsbRequest& request, UsbPacket* reply) {
 int MiniGetCounter(uint8_t* out, uint8_t port) {
     std::vector<uint8_t> work(4 * kChunk, 0);
     {
-        UsbDeviceLock lock;
+        UsbExchangeLock lock;
         if (!lock.Acquired()) return 0;
         for (uint8_t chunk = 0; chunk < 4; ++chunk) {
             const uint8_t data[2] = {chunk, port};
@@ -55,7 +55,7 @@ int MiniGetWlanMessageData(uint8_t* out, uint16_t length) {
     const size_t chunks = length / kChunk + (length % kChunk ? 1 : 0);
     std::vector<uint8_t> work(chunks * kChunk, 0);
     {
-        UsbDeviceLock lock;
+        UsbExchangeLock lock;
         if (!lock.Acquired()) return 0;
         for (size_t chunk = 0; chunk < chunks; ++chunk) {
             const uint8_t data[2] = {uint8_t(chunk), uint8_t(chunk >> 8)};
@@ -73,7 +73,7 @@ int MiniGetWlanMessageData(uint8_t* out, uint16_t length) {
 }
 
 int MiniSendWlanCommand(const uint8_t* record62) {
-    UsbDeviceLock lock;
+    UsbExchangeLock lock;
     if (!lock.Acquired()) return 0;
     UsbTesterDevice::Instance().Write(MiniCommand(kWlanCommand, record62, 62).packet, UsbWriteForm::Plain);
     PumpWait(kReadPauseMs);

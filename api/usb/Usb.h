@@ -1,7 +1,8 @@
 #pragma once
 // What the rest of the library asks of the USB control channel of the Brevix-H family (machine ids
 // 3 and 4). UsbIdentity.cpp and UsbEeprom.cpp each answer one group (identity, EEPROM) and hold
-// nothing else, so a test program that plays a unit's channel in-process replaces a whole group.
+// nothing else, so a test program that plays a unit's channel in-process replaces both groups.
+// Both open the unit for each call with OpenUsbUnit and close it after with CloseUsbUnit.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +22,8 @@ int SetVcxoAdjustPpm(uint16_t ppm);
 int GetVcxoAdjustPpm();
 
 // The EEPROM calls: machine ids 3 and 4 keep their 93C56 behind the channel.
-// Selects the Brevix-H device type and connects to the unit; false when it does not answer.
+// Selects the Brevix-H device type and connects to the unit; false when it does not answer, and
+// while a worker download runs (the call must not reopen its channel).
 bool OpenUsbUnit();
 void CloseUsbUnit();
 // Reads `count` words from `word`; the words' bytes follow 4 bytes of header in `answer`, which

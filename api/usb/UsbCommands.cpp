@@ -69,7 +69,7 @@ int LogChunksOf(UsbModel model) {
 bool BlockRead(UsbWriteForm form, int chunks, const std::function<void(UsbRequest&, int)>& build,
                const std::function<bool(const UsbPacket&, int)>& matches,
                const std::function<void(const UsbPacket&, int)>& store) {
-    UsbDeviceLock lock;
+    UsbExchangeLock lock;
     if (!lock.Acquired()) return false;
     UsbTesterDevice& device = UsbTesterDevice::Instance();
     for (int chunk = 0; chunk < chunks; ++chunk) {
@@ -97,7 +97,9 @@ int UsbReadRegister(uint16_t address, uint32_t* value) {
     request.Put16(2, address);
     request.packet[4] = 1;
     UsbPacket reply{};
-    if (!AcknowledgedExchange(request, kRegisterReads, &reply)) return 0;
+    // The unit echoes the address: a late reply to another read is not this one's.
+    const auto answersAddress = [&](const UsbPacket& r) { return r[0] == kReadRegister && PacketLe16(r, 2) == address; };
+    if (!AcknowledgedExchange(request, kRegisterReads, &reply, answersAddress)) return 0;
     if (value) *value = uint32_t(reply[4] | reply[5] << 8 | reply[6] << 16 | uint32_t(reply[7]) << 24);
     return 1;
 }
@@ -132,7 +134,7 @@ int UsbGetTask(UsbModel model, void* out, uint8_t a, uint8_t b) {
 
 int UsbSetTask(UsbModel model, const uint8_t* record) {
     const TaskLayout layout = TaskLayoutOf(model);
-    UsbDeviceLock lock;
+    UsbExchangeLock lock;
     if (!lock.Acquired()) return 0;
     UsbTesterDevice& device = UsbTesterDevice::Instance();
     const uint8_t* body = record + 1;
@@ -190,7 +192,7 @@ int UsbGetLogCount(uint16_t* count) {
 }
 
 int UsbClearLog() {
-    UsbDeviceLock lock;
+    UsbExchangeLock lock;
     if (!lock.Acquired()) return 0;
     UsbTesterDevice& device = UsbTesterDevice::Instance();
     device.SendCommand(kClearLog);
@@ -271,16 +273,21 @@ int UsbSetSysConfig(const uint8_t* config22) {
 
 int UsbGetEeprom(uint16_t wordAddress, uint16_t wordCount, uint8_t* out) {
     UsbRequest request(kReadEeprom);
-    request.Put16(2, wordAddress & kFifteenBits);
+    const uint16_t sentAddress = wordAddress & kFifteenBits;
+    request.Put16(2, sentAddress);
     request.Put16(4, wordCount & kFifteenBits);
     UsbPacket reply{};
     constexpr uint32_t kWaitMs = 50, kDeadlineMs = 2000;
     {
-        UsbDeviceLock lock;
+        UsbExchangeLock lock;
         if (!lock.Acquired()) return 0;
         UsbTesterDevice::Instance().Write(request.packet, request.form);
         PumpWait(kWaitMs);
-        if (!AwaitReply(kReadEeprom, kDeadlineMs, GetTickCount(), &reply, {}, 0)) return 0;
+        // The unit echoes the word address: a late reply to another read would shift the data.
+        const auto answersAddress = [&](const UsbPacket& r) {
+            return r[0] == kReadEeprom && PacketLe16(r, 2) == sentAddress;
+        };
+        if (!AwaitReply(kReadEeprom, kDeadlineMs, GetTickCount(), &reply, answersAddress, 0)) return 0;
     }
     if (out) std::memcpy(out + 4, &reply[6], kEepromData);
     return 1;
@@ -292,7 +299,7 @@ int UsbSetEeprom(const uint8_t* record) {
     request.Put16(4, uint16_t(record[4] | record[5] << 8) & kFifteenBits);
     std::memcpy(&request.packet[6], record + 10, kEepromData);
     constexpr uint32_t kWaitMs = 50, kDeadlineMs = 5000;
-    UsbDeviceLock lock;
+    UsbExchangeLock lock;
     if (!lock.Acquired()) return 0;
     UsbTesterDevice::Instance().Write(request.packet, request.form);
     PumpWait(kWaitMs);

@@ -8,8 +8,10 @@
 #include "runtime/WorkerThread.h"
 #include "usb/UsbTesterDevice.h"
 
+#include "WholeFile.h"
+
 #include <algorithm>
-#include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,13 +35,26 @@ constexpr int kStatusFpga = 1;
 constexpr int kStatusRavlo = 2;
 constexpr int kStatusFailed = 255;
 
-// What a worker download is: its chunk code, message and re-send periods (the first chunk waits
-// longer: the unit erases before it answers).
+// How long the unit may take to acknowledge a chunk, and what the end of that time means: the
+// worker downloads send the chunk again and wait on (the unit may be erasing, or have lost the
+// packet); the others give up. `pauseMs` of pumped wait follow each read that brought nothing.
+struct AckWait {
+    DWORD periodMs;
+    bool resend;
+    DWORD pauseMs;
+    // The worker downloads also end when the Ethernet side lost the tester.
+    bool endsWithTester;
+};
+
+// What a worker download is: its chunk code, message and acknowledgement periods (the first chunk
+// waits longer: the unit erases before it answers).
 struct Plan {
     uint8_t code;
     uint16_t message;
-    DWORD firstResendMs;
-    DWORD resendMs;
+    DWORD firstPeriodMs;
+    DWORD periodMs;
+
+    AckWait WaitFor(size_t chunk) const { return {chunk == 0 ? firstPeriodMs : periodMs, true, 0, true}; }
 };
 
 constexpr Plan kFirmwarePlan = {kFirmwareChunk, kMessageFirmware, 4999, 4999};
@@ -55,60 +70,62 @@ void Notify(uint16_t message, uint16_t status, uint16_t value) {
     m.Send(kMessageLength);
 }
 
-bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>* bytes) {
-    std::FILE* file = _wfopen(path.c_str(), L"rb");
-    if (!file) return false;
-    bytes->clear();
-    uint8_t buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes->insert(bytes->end(), buffer, buffer + got);
-    const bool read = !std::ferror(file);
-    std::fclose(file);
-    return read;
-}
-
 // An image file's data after its header, or nothing when the file is missing or not an image.
 std::optional<std::vector<uint8_t>> ImageData(const std::wstring& path) {
     std::vector<uint8_t> file;
-    if (!ReadWholeFile(path, &file)) return std::nullopt;
+    if (!hostio::ReadWholeFile(path.c_str(), &file)) return std::nullopt;
     return ImageFileData(file);
 }
 
 bool UnitGone(UsbTesterDevice& device) { return !device.IsConnected() || device.Lost(); }
 
-// The chunks of a worker download: each written (report form) until the unit acknowledges it, sent
-// again when it stays unanswered past the plan's period. Progress goes out at most once a second.
-// False when the abort flag, the loss of the tester or of the unit ends it.
-bool SendWorkerChunks(const Plan& plan, const std::vector<uint8_t>& data, bool lockEachChunk) {
+// The device lock is held for the write alone (or already by the caller): a worker download never
+// holds it while it waits for the unit.
+void WriteLocked(const UsbPacket& packet, UsbWriteForm form) {
+    UsbDeviceLock lock;
+    UsbTesterDevice::Instance().Write(packet, form);
+}
+
+// Writes a packet of a download and waits for its acknowledgement (a reply whose byte 0 is the
+// packet's code). False when the wait ends without one, on the abort flag or when the unit is
+// gone. `onMiss` runs after each read that brought nothing.
+bool SendAcknowledged(const UsbPacket& packet, UsbWriteForm form, const AckWait& wait,
+                      const std::function<void()>& onMiss = {}) {
     UsbTesterDevice& device = UsbTesterDevice::Instance();
+    bool written = false;
+    DWORD sent = 0;
+    for (;;) {
+        if (device.AbortRequested() || UnitGone(device) || (wait.endsWithTester && DeviceLost())) return false;
+        if (!written || TicksSince(sent) > wait.periodMs) {
+            if (written && !wait.resend) return false;
+            WriteLocked(packet, form);
+            sent = GetTickCount();
+            written = true;
+        }
+        const DWORD left = wait.periodMs + 1 - std::min(TicksSince(sent), wait.periodMs);
+        if (device.ReceiveReply(packet[0], nullptr, left)) return true;
+        if (onMiss) onMiss();
+        if (wait.pauseMs) PumpWait(wait.pauseMs);
+    }
+}
+
+// The chunks of a worker download, each sent until the unit acknowledges it. Progress goes out at
+// most once a second. False when the abort flag, the loss of the tester or of the unit ends it.
+bool SendWorkerChunks(const Plan& plan, const std::vector<uint8_t>& data) {
     const size_t chunks = ChunkCount(data.size());
     uint8_t percent = 0;
     Notify(plan.message, kDownloadErasing, 0);
     DWORD lastNotice = GetTickCount();
     for (size_t i = 0; i < chunks; ++i) {
-        if (device.AbortRequested() || DeviceLost()) return false;
-        const UsbPacket chunk = ChunkPacket(plan.code, i, data);
-        {
-            std::optional<UsbDeviceLock> lock;
-            if (lockEachChunk && !lock.emplace().Acquired()) return false;
-            device.Write(chunk, UsbWriteForm::Report);
-            DWORD sent = GetTickCount();
-            for (;;) {
-                if (device.AbortRequested() || DeviceLost() || UnitGone(device)) return false;
-                if (TicksSince(sent) > (i == 0 ? plan.firstResendMs : plan.resendMs)) {
-                    device.Write(chunk, UsbWriteForm::Report);
-                    sent = GetTickCount();
-                }
-                if (device.ReceiveReply(plan.code)) {
-                    percent = Percent(i + 1, chunks);
-                    break;
-                }
-                if (i == 0 && TicksSince(lastNotice) >= 1001) {
-                    lastNotice = GetTickCount();
-                    Notify(plan.message, kDownloadErasing, 0);
-                }
-            }
-        }
+        // The unit erases before it takes the first chunk: the host hears that it still does.
+        const auto erasing = [&] {
+            if (i != 0 || TicksSince(lastNotice) < 1001) return;
+            lastNotice = GetTickCount();
+            Notify(plan.message, kDownloadErasing, 0);
+        };
+        if (!SendAcknowledged(ChunkPacket(plan.code, i, data), UsbWriteForm::Report, plan.WaitFor(i), erasing))
+            return false;
+        percent = Percent(i + 1, chunks);
         if (TicksSince(lastNotice) > kNoticePeriodMs) {
             lastNotice = GetTickCount();
             Notify(plan.message, kDownloadProgress, percent);
@@ -118,14 +135,8 @@ bool SendWorkerChunks(const Plan& plan, const std::vector<uint8_t>& data, bool l
 }
 
 bool TransferFirmware(const std::vector<uint8_t>& data) {
-    UsbTesterDevice& device = UsbTesterDevice::Instance();
-    if (!SendWorkerChunks(kFirmwarePlan, data, true)) return false;
-    if (DeviceLost()) return false;
-    {
-        UsbDeviceLock lock;
-        if (!lock.Acquired()) return false;
-        device.Write(EndPacket(kFirmwareChunk), UsbWriteForm::Report);
-    }
+    if (!SendWorkerChunks(kFirmwarePlan, data) || DeviceLost()) return false;
+    WriteLocked(EndPacket(kFirmwareChunk), UsbWriteForm::Report);
     // The unit checks and writes the new firmware: about 35 seconds.
     constexpr int kCheckingSeconds = 35;
     for (int i = 0; i < kCheckingSeconds; ++i) {
@@ -137,11 +148,8 @@ bool TransferFirmware(const std::vector<uint8_t>& data) {
 }
 
 bool TransferFpga(const std::vector<uint8_t>& data) {
-    UsbTesterDevice& device = UsbTesterDevice::Instance();
-    UsbDeviceLock lock;
-    if (!lock.Acquired()) return false;
-    if (!SendWorkerChunks(kFpgaPlan, data, false) || DeviceLost()) return false;
-    device.Write(EndPacket(kFpgaChunk), UsbWriteForm::Report);
+    if (!SendWorkerChunks(kFpgaPlan, data) || DeviceLost()) return false;
+    WriteLocked(EndPacket(kFpgaChunk), UsbWriteForm::Report);
     Sleep(5000);
     Notify(kMessageFpga, kDownloadPassed, 100);
     Sleep(1000);
@@ -204,37 +212,32 @@ int StartWorker(const wchar_t* name, std::function<void()> body) {
     return kDownloadStarted;
 }
 
-// Reads without pause until the chunk's reply comes; false past the deadline (no re-send), on the
-// abort flag or when the unit is gone.
-bool AwaitChunkReply(uint8_t code, DWORD deadlineMs) {
-    UsbTesterDevice& device = UsbTesterDevice::Instance();
-    const DWORD sent = GetTickCount();
-    for (;;) {
-        const DWORD elapsed = TicksSince(sent);
-        if (elapsed > deadlineMs || device.AbortRequested() || UnitGone(device)) return false;
-        if (device.ReceiveReply(code, nullptr, deadlineMs + 1 - elapsed)) return true;
-    }
-}
-
-// The synchronous downloads: under the device lock for the whole transfer; a chunk whose reply
-// does not come in time fails the download (no re-send).
-void SynchronousDownload(const char* path, uint8_t code, int status, DWORD firstDeadlineMs, DWORD deadlineMs,
+// The synchronous downloads: the device lock is held for each chunk's write and wait (the caller's
+// thread is the channel's only reader then) and released for the callback; a chunk whose reply
+// does not come in time fails the download (no re-send). While a worker download runs they fail
+// at once.
+void SynchronousDownload(const char* path, uint8_t code, int status, DWORD firstPeriodMs, DWORD periodMs,
                          DWORD endWaitMs) {
     const std::optional<std::vector<uint8_t>> data = ImageData(ToWide(path));
     if (!data) return;
     UsbTesterDevice& device = UsbTesterDevice::Instance();
+    device.ClearAbort();
     const bool done = [&] {
-        UsbDeviceLock lock;
-        if (!lock.Acquired()) return false;
-        device.ClearAbort();
         const size_t chunks = ChunkCount(data->size());
         for (size_t i = 0; i < chunks; ++i) {
-            if (device.AbortRequested()) return false;
-            device.Write(ChunkPacket(code, i, *data), UsbWriteForm::Report);
-            if (!AwaitChunkReply(code, i == 0 ? firstDeadlineMs : deadlineMs)) return false;
+            {
+                UsbExchangeLock lock;
+                const AckWait wait = {i == 0 ? firstPeriodMs : periodMs, false, 0, false};
+                if (!lock.Acquired() || !SendAcknowledged(ChunkPacket(code, i, *data), UsbWriteForm::Report, wait))
+                    return false;
+            }
             ReportToKorrinCallback(status, Percent(i + 1, chunks));
         }
-        device.Write(EndPacket(code), UsbWriteForm::Report);
+        {
+            UsbExchangeLock lock;
+            if (!lock.Acquired()) return false;
+            device.Write(EndPacket(code), UsbWriteForm::Report);
+        }
         Sleep(endWaitMs);
         ReportToKorrinCallback(status, 100);
         Sleep(1000);
@@ -243,29 +246,22 @@ void SynchronousDownload(const char* path, uint8_t code, int status, DWORD first
     if (!done) ReportToKorrinCallback(kStatusFailed, 0);
 }
 
+// The Ravlo worker: plain packets in both transports, each chunk's reply awaited once (no
+// re-send).
 bool TransferRavlo(const std::vector<uint8_t>& data) {
-    UsbTesterDevice& device = UsbTesterDevice::Instance();
-    UsbDeviceLock lock;
-    if (!lock.Acquired()) return false;
     const size_t chunks = ChunkCount(data.size());
     auto packet = [&](size_t index, uint16_t wireIndex) {
         return RavloChunkPacket(kRavloChunk, index, wireIndex, data);
     };
-    // The start packet wakes the unit's loader; the first chunk then goes again as chunk 0.
-    device.Write(packet(0, 0), UsbWriteForm::Plain);
-    // A terminate or a lost unit ends the wait for the loader's answer too, not only the chunks'.
-    bool started = false;
-    for (int i = 0; i < 201 && !started; ++i) {
-        if (device.AbortRequested() || UnitGone(device)) return false;
-        started = device.ReceiveReply(kRavloChunk);
-        if (!started) PumpWait(50);
-    }
-    if (!started) return false;
+    // The start packet wakes the unit's loader, which answers within 201 tries 50 ms apart; the
+    // first chunk then goes again as chunk 0.
+    constexpr AckWait kLoaderWait = {201 * 50, false, 50, false};
+    if (!SendAcknowledged(packet(0, 0), UsbWriteForm::Plain, kLoaderWait)) return false;
     Sleep(1000);
     for (size_t i = 0; i < chunks; ++i) {
-        if (device.AbortRequested()) return false;
-        device.Write(packet(i, i + 1 == chunks ? 0xFFFF : uint16_t(i)), UsbWriteForm::Plain);
-        if (!AwaitChunkReply(kRavloChunk, i == 0 ? 19999 : 9999)) return false;
+        const AckWait wait = {i == 0 ? DWORD(19999) : DWORD(9999), false, 0, false};
+        if (!SendAcknowledged(packet(i, i + 1 == chunks ? 0xFFFF : uint16_t(i)), UsbWriteForm::Plain, wait))
+            return false;
         ReportToKorrinCallback(kStatusRavlo, Percent(i + 1, chunks));
     }
     Sleep(2000);
@@ -317,7 +313,7 @@ int StartRavloDownload(const char* path) {
     if (!TakeBusy()) return kDownloadRunning;
     std::vector<uint8_t> file;
     std::optional<std::vector<uint8_t>> data;
-    if (path && ReadWholeFile(ToWide(path), &file)) data = RavloFileData(file);
+    if (path && hostio::ReadWholeFile(ToWide(path).c_str(), &file)) data = RavloFileData(file);
     if (!data) {
         GiveBackBusy();
         return kDownloadBadFile;

@@ -15,7 +15,7 @@ bool Passes(const UsbPacket& reply, uint8_t code, const UsbReplyTest& test) {
 
 bool AcknowledgedExchange(const UsbRequest& request, int reads, UsbPacket* reply, const UsbReplyTest& test,
                           uint32_t firstWaitMs) {
-    UsbDeviceLock lock;
+    UsbExchangeLock lock;
     if (!lock.Acquired()) return false;
     UsbTesterDevice& device = UsbTesterDevice::Instance();
     device.Write(request.packet, request.form);
@@ -56,7 +56,7 @@ bool AwaitReply(uint8_t code, uint32_t deadlineMs, DWORD start, UsbPacket* reply
 
 bool DeadlineExchange(const UsbRequest& request, uint32_t deadlineMs, UsbPacket* reply, const UsbReplyTest& test,
                       uint32_t pauseMs) {
-    UsbDeviceLock lock;
+    UsbExchangeLock lock;
     if (!lock.Acquired()) return false;
     UsbTesterDevice::Instance().Write(request.packet, request.form);
     return AwaitReply(request.packet[0], deadlineMs, GetTickCount(), reply, test, pauseMs);

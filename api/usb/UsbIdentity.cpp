@@ -15,19 +15,7 @@
 namespace capi {
 namespace {
 
-constexpr int kBrevixH = 4;
 constexpr size_t kAnswer = 62;  // a read's 58 data bytes follow 4 bytes of header
-
-bool OpenBrevixH() {
-    if (UsbDownloadBusy().load()) return false;
-    UsbTesterDevice& device = UsbTesterDevice::Instance();
-    return device.FindByType(kBrevixH) && device.Open();
-}
-
-void CloseBrevixH() {
-    UsbTesterDevice::Instance().Close();
-    WaitDownloadEnd();
-}
 
 // Reads EEPROM words and hands the data bytes to `store`; nothing is stored when the read fails.
 template <typename Store>
@@ -65,27 +53,27 @@ void ReadIdentity() {
 }  // namespace
 
 bool ProbeUsbUnit() {
-    if (!OpenBrevixH()) return false;
-    CloseBrevixH();
+    if (!OpenUsbUnit()) return false;
+    CloseUsbUnit();
     return true;
 }
 
 bool ReadUsbIdentity() {
-    if (!OpenBrevixH()) return false;
+    if (!OpenUsbUnit()) return false;
     ReadIdentity();
-    CloseBrevixH();
+    CloseUsbUnit();
     return true;
 }
 
 bool ReadUsbIdentityField(int32_t index) {
-    if (!OpenBrevixH()) return false;
+    if (!OpenUsbUnit()) return false;
     Identity& identity = Identity::Instance();
     const bool read =
         index == 0
             ? ReadWords(16, 8,
                         [&](const uint8_t* data) { identity.SetUsbField(BVX_Module, sizeof BVX_Module, data, 16); })
             : ReadWords(38, 10, [&](const uint8_t* data) { identity.SetUsbField(BVX_SN, sizeof BVX_SN, data, 20); });
-    CloseBrevixH();
+    CloseUsbUnit();
     return read;
 }
 
@@ -96,11 +84,11 @@ namespace {
 template <typename Exchange>
 int VcxoCall(Exchange exchange) {
     const bool opened = !UsbTesterDevice::Instance().IsConnected();
-    if (opened && !OpenBrevixH()) return 0;
+    if (opened && !OpenUsbUnit()) return 0;
     int16_t unit = 0;
     const int result = exchange(&unit);
     if (result) Identity::Instance().SetVcxoPpm(unit);
-    if (opened) CloseBrevixH();
+    if (opened) CloseUsbUnit();
     return result;
 }
 

@@ -24,12 +24,13 @@ constexpr uint32_t kBrevixVendor = 0x2403;
 constexpr uint32_t kNewFirmware = 0x1700;
 constexpr uint32_t kOldFirmware = 0x1688;
 
-enum class Search { Hid, Mpusb };
+// Replies that wait unread in the channel: a unit sends one per request, so a few at most.
+constexpr int kMostPending = 64;
 
 struct Try {
     uint32_t vendorId;
     uint32_t productId;
-    Search search;
+    UsbMode search;  // HID search, or the mpusbapi driver's
     const wchar_t* name;
 };
 
@@ -40,27 +41,32 @@ constexpr wchar_t kDeviceName[] = L"Quendal Device";
 std::vector<Try> TriesOf(int type) {
     switch (type) {
     case 1:
-        return {{0x10C4, 0x1101, Search::Hid, L"Quendal Korrin"},
-                {kBrevixVendor, kOldFirmware, Search::Hid, L"Quendal Korrin"}};
+        return {{0x10C4, 0x1101, UsbMode::Hid, L"Quendal Korrin"},
+                {kBrevixVendor, kOldFirmware, UsbMode::Hid, L"Quendal Korrin"}};
     case 2:
-        return {{0x10C4, 0x1102, Search::Hid, L"Quendal Sevane"},
-                {kBrevixVendor, kOldFirmware, Search::Hid, L"Quendal Sevane"}};
+        return {{0x10C4, 0x1102, UsbMode::Hid, L"Quendal Sevane"},
+                {kBrevixVendor, kOldFirmware, UsbMode::Hid, L"Quendal Sevane"}};
     case 3:
-        return {{0x10C4, 0x1103, Search::Hid, L"Quendal Dashel"},
-                {kBrevixVendor, kOldFirmware, Search::Hid, L"Quendal Dashel"}};
+        return {{0x10C4, 0x1103, UsbMode::Hid, L"Quendal Dashel"},
+                {kBrevixVendor, kOldFirmware, UsbMode::Hid, L"Quendal Dashel"}};
     case 4:
-        return {{kBrevixVendor, kNewFirmware, Search::Hid, kBrevixHName},
-                {kBrevixVendor, kNewFirmware, Search::Hid, kDeviceName},
-                {kBrevixVendor, kOldFirmware, Search::Mpusb, kBrevixHName},
-                {kBrevixVendor, kOldFirmware, Search::Mpusb, kDeviceName}};
+        return {{kBrevixVendor, kNewFirmware, UsbMode::Hid, kBrevixHName},
+                {kBrevixVendor, kNewFirmware, UsbMode::Hid, kDeviceName},
+                {kBrevixVendor, kOldFirmware, UsbMode::Mpusb, kBrevixHName},
+                {kBrevixVendor, kOldFirmware, UsbMode::Mpusb, kDeviceName}};
     default:
         return {};
     }
 }
 
+bool Search(UsbMode mode, uint32_t vendorId, uint32_t productId, const std::wstring& name,
+            std::vector<uint32_t>& instances) {
+    return (mode == UsbMode::Hid ? FindUsbInterfacePaths(vendorId, productId, name, instances)
+                                 : FindUsbInterfacePathsByHub(vendorId, productId, name, instances)) != 0;
+}
+
 bool Found(const Try& t, std::vector<uint32_t>& instances) {
-    return (t.search == Search::Hid ? FindUsbInterfacePaths(t.vendorId, t.productId, t.name, instances)
-                                    : FindUsbInterfacePathsByHub(t.vendorId, t.productId, t.name, instances)) != 0;
+    return Search(t.search, t.vendorId, t.productId, t.name, instances);
 }
 
 std::string VidPid(uint32_t vendorId, uint32_t productId) {
@@ -157,39 +163,40 @@ int UsbTesterDevice::IsPresent() const {
 }
 
 int UsbTesterDevice::Open() {
-    // An open channel is closed first, so that its handles are not lost.
+    const UsbMode mode = UsbTransportMode().load();
+    std::vector<uint32_t> instances;
+    // A search that finds nothing leaves an open channel as it is.
+    if (!Search(mode, vendorId_, productId_, productName_, instances)) return 0;
+    // An open channel is closed before it is replaced, so that its handles are not lost.
     if (Valid(readHandle_) || Valid(writeHandle_)) Close();
     lost_ = false;
-    openMode_ = UsbTransportMode().load();
-    const bool found = openMode_ == UsbMode::Hid ? OpenHid() : OpenMpusb();
-    if (!found) return 0;
+    openMode_ = mode;
+    {
+        std::lock_guard<std::mutex> guard(channelLock_);
+        channel_ = {mode, vendorId_, productId_, productName_};
+    }
+    if (mode == UsbMode::Hid) OpenHid(LastFoundDevicePath());
+    else OpenMpusb(instances.front());
     const bool open = Valid(writeHandle_) && Valid(readHandle_);
     connected_ = open ? 1 : 0;
     return open ? 1 : 0;
 }
 
-bool UsbTesterDevice::OpenHid() {
-    std::vector<uint32_t> instances;
-    if (!FindUsbInterfacePaths(vendorId_, productId_, productName_, instances)) return false;
-    const std::wstring path = LastFoundDevicePath();
+void UsbTesterDevice::OpenHid(const std::wstring& path) {
     writeHandle_ = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                0, nullptr);
     // Reads are overlapped so that each can be bounded and cancelled.
     readHandle_ = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_OVERLAPPED, nullptr);
-    return true;
 }
 
-bool UsbTesterDevice::OpenMpusb() {
-    std::vector<uint32_t> instances;
-    if (!FindUsbInterfacePathsByHub(vendorId_, productId_, productName_, instances)) return false;
+void UsbTesterDevice::OpenMpusb(uint32_t instance) {
     if (!open_) {
         writeHandle_ = readHandle_ = INVALID_HANDLE_VALUE;
-        return true;
+        return;
     }
-    writeHandle_ = open_(instances.front(), vidPid_.c_str(), kEndpoint, kMpusbWrite, 0);
-    readHandle_ = open_(instances.front(), vidPid_.c_str(), kEndpoint, kMpusbRead, 0);
-    return true;
+    writeHandle_ = open_(instance, vidPid_.c_str(), kEndpoint, kMpusbWrite, 0);
+    readHandle_ = open_(instance, vidPid_.c_str(), kEndpoint, kMpusbRead, 0);
 }
 
 void UsbTesterDevice::Close() {
@@ -208,12 +215,28 @@ DWORD UsbTesterDevice::WritePacket(const uint8_t* buffer, DWORD length) {
     const HANDLE handle = writeHandle_;
     if (!Valid(handle)) return 0;
     DWORD sent = 0;
-    if (UsbTransportMode() == UsbMode::Hid) {
-        if (!WriteFile(handle, buffer, length, &sent, nullptr)) sent = 0, lost_ = true;
+    if (openMode_ == UsbMode::Hid) {
+        if (!WriteFile(handle, buffer, length, &sent, nullptr)) {
+            sent = 0;
+            CheckUnitAfterFailure();
+        }
     } else if (write_ && !write_(handle, const_cast<uint8_t*>(buffer), length, &sent, kMpusbTimeoutMs)) {
-        if (GetLastError() != ERROR_TIMEOUT) lost_ = true;
+        if (GetLastError() != ERROR_TIMEOUT) CheckUnitAfterFailure();
     }
     return sent;
+}
+
+// A transfer can fail while the unit stays plugged in (a busy or resetting endpoint): the unit is
+// lost only when the search no longer finds what the channel was opened to.
+void UsbTesterDevice::CheckUnitAfterFailure() {
+    if (lost_) return;
+    Channel channel;
+    {
+        std::lock_guard<std::mutex> guard(channelLock_);
+        channel = channel_;
+    }
+    std::vector<uint32_t> instances;
+    if (!Search(channel.mode, channel.vendorId, channel.productId, channel.name, instances)) lost_ = true;
 }
 
 DWORD UsbTesterDevice::ReadPacket(uint8_t* buffer, DWORD length, DWORD timeoutMs) {
@@ -221,9 +244,10 @@ DWORD UsbTesterDevice::ReadPacket(uint8_t* buffer, DWORD length, DWORD timeoutMs
     const HANDLE handle = readHandle_;
     if (!Valid(handle)) return 0;
     const DWORD bound = std::min(timeoutMs, kMpusbTimeoutMs);
-    if (UsbTransportMode() == UsbMode::Mpusb) {
+    if (openMode_ == UsbMode::Mpusb) {
         DWORD received = 0;
-        if (read_ && !read_(handle, buffer, length, &received, bound) && GetLastError() != ERROR_TIMEOUT) lost_ = true;
+        if (read_ && !read_(handle, buffer, length, &received, bound) && GetLastError() != ERROR_TIMEOUT)
+            CheckUnitAfterFailure();
         return received;
     }
     uint8_t report[kUsbReport] = {};
@@ -236,10 +260,10 @@ DWORD UsbTesterDevice::ReadPacket(uint8_t* buffer, DWORD length, DWORD timeoutMs
         // A report that arrived while the read was being cancelled is still taken.
         if (!GetOverlappedResult(handle, &overlapped, &received, TRUE)) {
             received = 0;
-            if (GetLastError() != ERROR_OPERATION_ABORTED) lost_ = true;
+            if (GetLastError() != ERROR_OPERATION_ABORTED) CheckUnitAfterFailure();
         }
     } else {
-        lost_ = true;
+        CheckUnitAfterFailure();
     }
     CloseHandle(overlapped.hEvent);
     if (received < kUsbReport) return 0;
@@ -253,12 +277,19 @@ DWORD UsbTesterDevice::ReadPacket(uint8_t* buffer, DWORD length, DWORD timeoutMs
 }
 
 DWORD UsbTesterDevice::Write(const UsbPacket& packet, UsbWriteForm form) {
-    if (form == UsbWriteForm::Report && UsbTransportMode() == UsbMode::Hid) {
+    DrainPending();
+    if (form == UsbWriteForm::Report && openMode_ == UsbMode::Hid) {
         uint8_t report[kUsbReport] = {};
         std::memcpy(report + 1, packet.data(), kUsbPacket);
         return WritePacket(report, kUsbReport);
     }
     return WritePacket(packet.data(), kUsbPacket);
+}
+
+void UsbTesterDevice::DrainPending() {
+    uint8_t report[kUsbReport];
+    int drained = 0;
+    while (drained < kMostPending && ReadPacket(report, sizeof report, 0) > 0) ++drained;
 }
 
 bool UsbTesterDevice::Read(UsbPacket* packet, DWORD timeoutMs) {
@@ -295,6 +326,8 @@ UsbDeviceLock::~UsbDeviceLock() {
     device.owner_ = 0;
     LeaveCriticalSection(&device.lock_);
 }
+
+UsbExchangeLock::UsbExchangeLock() : acquired_(lock_.Acquired() && !UsbDownloadBusy().load()) {}
 
 void WaitDownloadEnd() {
     UsbTesterDevice::Instance().RequestAbort();

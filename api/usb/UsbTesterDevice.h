@@ -10,7 +10,8 @@
 //
 // Threads: the host's threads and the download workers. The device lock serialises exchanges
 // (see UsbExchange.h); the handles are atomic so that a close on one thread makes the transfers of
-// another fail at once. The mode and the download flags are plain atomic words.
+// another fail at once. The mode and the download flags are plain atomic words. A channel keeps
+// the transport it was opened in: a later search may switch the library's mode while it is open.
 
 #include "usb/UsbPacket.h"
 
@@ -18,6 +19,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 namespace capi {
@@ -45,12 +47,13 @@ public:
     void Close();
     bool IsConnected() const { return connected_.load(); }
 
-    // One transfer in the current mode; the bytes moved. A read in HID mode always takes one whole
-    // report (a shorter read would split it): asked for 65 bytes it hands over the report, asked
-    // for 64 the packet. A read waits at most `timeoutMs` (and never more than 1000 ms).
+    // One transfer in the channel's transport; the bytes moved. A read in HID mode always takes one
+    // whole report (a shorter read would split it): asked for 65 bytes it hands over the report,
+    // asked for 64 the packet. A read waits at most `timeoutMs` (and never more than 1000 ms).
     DWORD WritePacket(const uint8_t* buffer, DWORD length);
     DWORD ReadPacket(uint8_t* buffer, DWORD length, DWORD timeoutMs = kReadTimeoutMs);
-    // Writes a packet in the given form.
+    // Writes a request in the given form. What the unit sent before it (a reply that came after
+    // its exchange gave up) is taken away first, so that it cannot pass for this request's reply.
     DWORD Write(const UsbPacket& packet, UsbWriteForm form);
     // Reads one packet (the packet part of a report in HID mode); false when nothing came.
     bool Read(UsbPacket* packet, DWORD timeoutMs = kReadTimeoutMs);
@@ -59,7 +62,8 @@ public:
     // Reads one packet; true when bytes came and byte 0 is the code.
     bool ReceiveReply(uint8_t code, UsbPacket* packet = nullptr, DWORD timeoutMs = kReadTimeoutMs);
 
-    // A transfer failed for another reason than a time-out since the last open: the unit is gone.
+    // Since the last open, a transfer failed for another reason than a time-out and the unit was
+    // then no longer found: it is gone.
     bool Lost() const { return lost_.load(); }
 
     void RequestAbort() { abort_ = true; }
@@ -76,8 +80,18 @@ private:
     friend class UsbDeviceLock;
     UsbTesterDevice();
     void BindDriverLibrary();
-    bool OpenHid();
-    bool OpenMpusb();
+    void OpenHid(const std::wstring& path);
+    void OpenMpusb(uint32_t instance);
+    void DrainPending();
+    void CheckUnitAfterFailure();
+
+    // What the open channel was found by: its transport, ids and product name.
+    struct Channel {
+        UsbMode mode = UsbMode::Hid;
+        uint32_t vendorId = 0;
+        uint32_t productId = 0;
+        std::wstring name;
+    };
 
     using GetDeviceCountFn = DWORD(WINAPI*)(const char*);
     using OpenFn = HANDLE(WINAPI*)(DWORD, const char*, const char*, DWORD, DWORD);
@@ -89,9 +103,11 @@ private:
     std::atomic<bool> lost_{false};
     std::atomic<HANDLE> readHandle_{INVALID_HANDLE_VALUE};
     std::atomic<HANDLE> writeHandle_{INVALID_HANDLE_VALUE};
-    // The transport the handles were opened in: a later search may switch the mode before they
-    // are closed.
+    // The transport the handles were opened in, which every transfer on them uses.
     std::atomic<UsbMode> openMode_{UsbMode::Hid};
+    // Guards channel_: written by Open, read by the thread whose transfer failed.
+    std::mutex channelLock_;
+    Channel channel_;
     HMODULE driver_ = nullptr;
     CRITICAL_SECTION lock_;
     std::atomic<DWORD> owner_{0};
@@ -109,10 +125,10 @@ private:
     std::atomic<int> type_{1};
 };
 
-// Holds the device lock for one exchange or transfer. The lock is taken by every thread that talks
-// to the unit; an exchange started on a thread that holds it already (from a message dispatched
-// during a pumped wait of a running exchange) does not get it, and fails without I/O instead of
-// mixing its packets into the running exchange.
+// Holds the device lock for one transfer or exchange. The lock is taken by every thread that
+// talks to the unit; an exchange started on a thread that holds it already (from a message
+// dispatched during a pumped wait of a running exchange) does not get it, and fails without I/O
+// instead of mixing its packets into the running exchange.
 class UsbDeviceLock {
 public:
     UsbDeviceLock();
@@ -122,6 +138,20 @@ public:
     bool Acquired() const { return acquired_; }
 
 private:
+    bool acquired_ = false;
+};
+
+// The device lock for a command's exchange. While a worker download runs the channel is the
+// worker's, which holds the lock only for each write and never across its waits for the unit or
+// the host callback: a command gives up at once (its failure result, the busy answer of the
+// channel) rather than wait behind the download or take its replies.
+class UsbExchangeLock {
+public:
+    UsbExchangeLock();
+    bool Acquired() const { return acquired_; }
+
+private:
+    UsbDeviceLock lock_;
     bool acquired_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -169,7 +170,9 @@ void Probe(SOCKET s, Collector& collector) {
 
 }  // namespace
 
-bool Discover(std::uint8_t* result, std::int32_t kindMask) {
+std::thread StartWorkerThread(std::function<void()> work) { return std::thread(std::move(work)); }
+
+bool Discover(std::uint8_t* result, std::int32_t kindMask, const WorkerStart& start) {
     if (!result) return false;
     std::lock_guard<std::mutex> serialised(discoveryLock);
     std::memset(result, 0, kDiscoveryResultSize);
@@ -184,11 +187,18 @@ bool Discover(std::uint8_t* result, std::int32_t kindMask) {
         if (s.Get() != INVALID_SOCKET) sockets.push_back(std::move(s));
     }
     std::vector<std::thread> workers;
+    bool allStarted = true;
     for (const UdpSocket& s : sockets) {
-        workers.emplace_back(Probe, s.Get(), std::ref(collector));
+        try {
+            workers.push_back(start([&collector, socket = s.Get()] { Probe(socket, collector); }));
+        } catch (const std::system_error&) {
+            // The started workers use the sockets and the collector: they end before those go.
+            allStarted = false;
+            break;
+        }
     }
     for (std::thread& worker : workers) worker.join();
-    return collector.WriteResult(result);
+    return allStarted && collector.WriteResult(result);
 }
 
 }  // namespace sorvane

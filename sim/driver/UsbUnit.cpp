@@ -383,6 +383,22 @@ void UsbUnit::DelayReplies(uint32_t milliseconds) {
     state_->delayMs = milliseconds;
 }
 
+void UsbUnit::DelayNextReplies(size_t requests, uint32_t milliseconds) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->lateRequests = requests;
+    state_->lateMs = milliseconds;
+}
+
+size_t UsbUnit::LateRepliesPending() const {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->latePending;
+}
+
+void UsbUnit::FailWrites(size_t count) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->failWrites = count;
+}
+
 void UsbUnit::DropReplies(size_t count) {
     std::lock_guard<std::mutex> guard(state_->lock);
     state_->drop = count;
@@ -422,6 +438,7 @@ void UsbUnit::SetSilent(bool silent) {
 void UsbUnit::ClearFaults() {
     std::lock_guard<std::mutex> guard(state_->lock);
     state_->delayMs = 0;
+    state_->lateRequests = state_->failWrites = 0;
     state_->drop = state_->repeat = state_->corrupt = state_->precede = state_->misdirect = 0;
     state_->silent = false;
     state_->unplugAfter = 0;

@@ -54,12 +54,17 @@ struct UsbUnit::State {
     Image firmware, fpga, ravlo;
     size_t ravloNext = 0;
     uint32_t delayMs = 0;
+    size_t lateRequests = 0, latePending = 0;
+    uint32_t lateMs = 0;
+    size_t failWrites = 0;
     size_t drop = 0, repeat = 0, corrupt = 0, precede = 0, staleCount = 0, misdirect = 0;
     std::vector<UsbUnit::ForgedReply> forged;  // the next first
     bool silent = false;
     size_t unplugAfter = 0;
     std::vector<UsbPacket> received;
 
+    // Takes one planned write failure; false when none is left.
+    bool TakeWriteFailure();
     std::vector<Bytes> Respond(const Bytes& packet);
     std::vector<Bytes> ApplyFaults(const Bytes& reply);
 

@@ -44,21 +44,43 @@ void UsbUnit::State::OnPacket(const Bytes& bytes, bool report) {
     std::copy(bytes.begin(), bytes.begin() + std::min(bytes.size(), kPacket), packet.begin());
     std::vector<Bytes> replies;
     uint32_t delay = 0;
-    bool unplugNow = false;
+    bool late = false, unplugNow = false;
     {
         std::lock_guard<std::mutex> guard(lock);
         received.push_back({packet, report});
         for (const Bytes& reply : Respond(packet))
             for (Bytes& sent : ApplyFaults(reply)) replies.push_back(std::move(sent));
         delay = delayMs;
+        if (lateRequests) {
+            --lateRequests;
+            ++latePending;
+            delay = lateMs;
+            late = true;
+        }
         if (unplugAfter && --unplugAfter == 0) unplugNow = true;
     }
     if (unplugNow) {
         After(0, [this] { unplug(); });
         return;
     }
-    if (delay) After(delay, [this, replies] { Send(replies); });
-    else Send(replies);
+    if (late) {
+        After(delay, [this, replies] {
+            Send(replies);
+            std::lock_guard<std::mutex> guard(lock);
+            --latePending;
+        });
+    } else if (delay) {
+        After(delay, [this, replies] { Send(replies); });
+    } else {
+        Send(replies);
+    }
+}
+
+bool UsbUnit::State::TakeWriteFailure() {
+    std::lock_guard<std::mutex> guard(lock);
+    if (!failWrites) return false;
+    --failWrites;
+    return true;
 }
 
 void UsbUnit::State::Send(const std::vector<Bytes>& replies) {
@@ -295,6 +317,7 @@ public:
             std::lock_guard<std::mutex> guard(lock_);
             if (!present_) return ERROR_DEVICE_NOT_CONNECTED;
         }
+        if (state_->TakeWriteFailure()) return ERROR_GEN_FAILURE;
         state_->OnPacket(data, false);
         return ERROR_SUCCESS;
     }

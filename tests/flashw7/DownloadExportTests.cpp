@@ -34,6 +34,17 @@ TEST_F(DownloadExportTest, MissingFileIsRefusedWithANote) {
     EXPECT_EQ(host_.CallCount(), 0u);
 }
 
+TEST_F(DownloadExportTest, WithoutAConnectionItIsRefusedWithOneBox) {
+    BrevixT_EEProm_Shutdown_Win7();
+    host_.ClearCalls();
+    const size_t before = boxes_.Boxes().size();
+    EXPECT_FALSE(BrevixT_SYS_DownloadFPGAW7(files_.Write(PofImage(1000)).c_str()));
+    ASSERT_TRUE(boxes_.WaitForBoxes(before + 1, support::kPatience));
+    EXPECT_EQ(TextsAndCaptions(boxes_, before), (Boxes{{L"Services return false", L"Error"}}));
+    EXPECT_EQ(host_.CallCount(), 0u) << "nothing reached the driver";
+    EXPECT_EQ(chip_.Flash().Contents(0, 3), (Bytes{0x12, 0x34, 0x56}));
+}
+
 TEST_F(DownloadExportTest, BadOrShortFileErasesNothing) {
     Bytes neighbour = PofImage(1000);
     neighbour[2] = 'E';  // "POE"

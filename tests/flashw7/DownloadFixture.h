@@ -3,6 +3,7 @@
 // scripted clock, reported to a window on the test's thread.
 
 #include "FpgaDownload.h"
+#include "MessagePump.h"
 #include "Win7Fixture.h"
 
 #include <algorithm>
@@ -17,7 +18,7 @@ public:
     DWORD Ticks() override { return now_; }
     void WaitMs(uint32_t milliseconds) override {
         now_ += milliseconds;
-        win7::PumpMessages();
+        hostio::PumpMessages();
     }
     void Pause(uint32_t milliseconds) override { now_ += milliseconds; }
 

@@ -6,10 +6,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "DiscoveryNetwork.h"
+#include "discovery/Discovery.h"
 #include "Sorvane.h"
 #include "sim/DiscoveryResponder.h"
 #include "support/Waiting.h"
@@ -93,6 +96,27 @@ TEST_F(Discovery, SendsEveryKindsProbeTwiceToEachOfItsPortsInKindOrder) {
         const bool toServers = probe.destinationPort >= 8787 && probe.destinationPort <= 8789;
         EXPECT_EQ(probe.payload, toServers ? server : device) << probe.destinationPort;
     }
+}
+
+// A worker thread that cannot be created: the discovery gives its failure result and an empty
+// record, and nothing is sent.
+TEST_F(Discovery, AWorkerThatCannotStartGivesTheFailureResult) {
+    responder_->SetPeers({{Ip(10, 77, 5, 5), 4}});
+    std::uint8_t record[254];
+    std::memset(record, 0xAA, sizeof record);
+    const sorvane::WorkerStart refuse = [](std::function<void()>) -> std::thread {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    };
+    bool answered = true;
+    EXPECT_NO_THROW(answered = sorvane::Discover(record, 7, refuse));
+    EXPECT_FALSE(answered);
+    EXPECT_TRUE(std::all_of(record, record + 254, [](std::uint8_t b) { return b == 0; }));
+    // A discovery with its workers then finds the peer: the marker that the failed one sent nothing.
+    const Found found = Discover(7);
+    EXPECT_TRUE(found.answered);
+    EXPECT_EQ(found.Entries(), (std::vector<Entry>{E(10, 77, 5, 5, 4)}));
+    ASSERT_TRUE(support::Eventually([&] { return responder_->Probes().size() >= 10; }));
+    EXPECT_EQ(responder_->Probes().size(), 10u) << "the probes of the second discovery alone";
 }
 
 struct MaskCase {

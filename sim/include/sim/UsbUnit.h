@@ -93,6 +93,13 @@ public:
 
     // Faults on the unit's replies (each count covers the next replies it would send).
     void DelayReplies(uint32_t milliseconds);
+    // The replies to the next `requests` packets come `milliseconds` late; the others on time.
+    void DelayNextReplies(size_t requests, uint32_t milliseconds);
+    // Late replies not yet sent: 0 once every late reply is on its way to the host.
+    size_t LateRepliesPending() const;
+    // The next `count` writes to an old-firmware unit's endpoint fail (not by a time-out) and the
+    // unit never sees their packets: a transfer fault of a unit that is still plugged in.
+    void FailWrites(size_t count);
     void DropReplies(size_t count);
     void RepeatReplies(size_t count);
     // The reply's code byte is changed, so it answers no request.

@@ -146,6 +146,21 @@ TEST(SiblingModelsTogether, ASiblingFoundAfterAnOldFirmwareBrevixHKeepsItsTransp
     BrevixH_SYS_TerminateProcess();
 }
 
+// An open whose search finds nothing (the unit selected last is gone) leaves the open channel as
+// it was.
+TEST(SiblingModelsTogether, AnOpenThatFindsNothingKeepsTheOpenChannel) {
+    ASSERT_TRUE(StartInHidMode());
+    UnitOnTree bench(sim::UsbTransport::Hid, sim::UsbModel::Korrin);
+    sim::UsbUnit& sevane = bench.Plug(3, sim::UsbModel::Sevane);
+    ASSERT_EQ(BrevixH_SYS_SetDeviceType(1), 1);
+    ASSERT_EQ(BrevixH_SYS_ConnectToDevice(), 1);
+    ASSERT_EQ(BrevixH_SYS_SetDeviceType(2), 1);
+    sevane.Unplug();
+    EXPECT_EQ(BrevixH_SYS_ConnectToDevice(), 0);
+    EXPECT_TRUE(ReadReaches(bench.Unit())) << "the channel to the Korrin is still open";
+    BrevixH_SYS_TerminateProcess();
+}
+
 // A Brevix-H is none of the sibling models, whichever firmware it runs: with the new one its ids
 // differ, and with the old one it is no HID device.
 class BrevixHIsNoSiblingTest : public UsbTest {};

@@ -2,6 +2,7 @@
 // write forms, the two exchange patterns with replies that come after some reads, and the bytes
 // of the unit's commands.
 
+#include "support/Waiting.h"
 #include "usb/UsbBench.h"
 
 #include <cstring>
@@ -54,7 +55,42 @@ TEST_P(UsbChannelTest, ExchangesFailWhenTheUnitIsSilentOrItsRepliesAreCorrupt) {
     Unit().SetSilent(true);
     EXPECT_EQ(Export<Vcxo>("_Korrin_VCXO_SetAdjustPPM@4")(3), 0);
     Unit().SetSilent(false);
-    EXPECT_EQ(Export<ReadReg>("_Korrin_ReadReg@8")(1, &value), 1) << "a late reply of a failed exchange is not taken";
+    EXPECT_EQ(Export<ReadReg>("_Korrin_ReadReg@8")(1, &value), 1) << "the unit answers again once it speaks";
+}
+
+TEST_P(UsbChannelTest, ALateReplyOfAFailedExchangeIsNotTaken) {
+    Unit().SetRegister(0x0A, 0xA0A0A0A0);
+    Unit().SetRegister(0x00, 0x12345678);
+    // The read's three reads wait up to a second each: its reply comes well after it gave up.
+    Unit().DelayNextReplies(1, 5000);
+    uint32_t value = 0;
+    EXPECT_EQ(Export<ReadReg>("_Korrin_ReadReg@8")(0x0A, &value), 0);
+    ASSERT_TRUE(support::Eventually([&] { return Unit().LateRepliesPending() == 0; }));
+    // A raw frame takes the first reply with its code: the late one now waits in the channel.
+    uint8_t frame[68] = {};
+    ASSERT_EQ(Export<GetFrame>("_Korrin_GetFrame@8")(1, frame), 1);
+    uint32_t framed = 0;
+    std::memcpy(&framed, frame + 6, 4);
+    EXPECT_EQ(frame[4], 0) << "the reply to the frame's own request, for address 0";
+    EXPECT_EQ(framed, 0x12345678u);
+}
+
+TEST_P(UsbChannelTest, RepliesForAnotherAddressArePassedOver) {
+    Unit().SetRegister(0x0123, 0xA1B2C3D4);
+    Unit().MisdirectReplies(1);
+    uint32_t value = 0;
+    ASSERT_EQ(Export<ReadReg>("_Korrin_ReadReg@8")(0x0123, &value), 1);
+    EXPECT_EQ(value, 0xA1B2C3D4u);
+
+    std::array<uint8_t, 256> image{};
+    for (size_t i = 0; i < image.size(); ++i) image[i] = uint8_t(i + 1);
+    Unit().SetEeprom(image);
+    Bytes other = Packet({18, 0, 0x30, 0, 8, 0});
+    std::fill(other.begin() + 6, other.end(), 0xEE);
+    Unit().ForgeReplies({{{other}, {}}});
+    uint8_t out[62] = {};
+    ASSERT_EQ(Export<GetEeprom>("_Korrin_GetEeprom@12")(0x10, 8, out), 1);
+    EXPECT_TRUE(std::equal(out + 4, out + 62, image.begin() + 32)) << "the words of address 0x10, not 0x30";
 }
 
 TEST_P(UsbChannelTest, DeadlineExchangeWaitsOutADelayedReply) {
@@ -235,6 +271,19 @@ TEST_P(ReopenTest, ConnectingAnOpenChannelClosesItsHandlesFirst) {
     EXPECT_EQ(opensAfter, 2u);
     uint32_t value = 0;
     EXPECT_EQ(Export<ReadReg>("_Korrin_ReadReg@8")(3, &value), 1);
+}
+
+// A search that selects a unit of the other transport while a channel is open: the channel keeps
+// its transport and its unit until an open replaces it.
+TEST_P(ReopenTest, ASearchThatSwitchesTheTransportLeavesTheOpenChannelItsOwn) {
+    sim::UsbUnit& newer = bench_->Plug(3, sim::UsbModel::BrevixH, sim::UsbTransport::Hid);
+    ASSERT_EQ(BrevixH_SYS_SetDeviceType(4), 1) << "the new firmware's unit is found first";
+    Unit().SetRegister(7, 0x0BADCAFE);
+    uint32_t value = 0;
+    ASSERT_EQ(Export<ReadReg>("_Korrin_ReadReg@8")(7, &value), 1);
+    EXPECT_EQ(value, 0x0BADCAFEu);
+    EXPECT_EQ(Unit().LastRequest(1), Packet({1, 0, 7, 0, 1}));
+    EXPECT_EQ(newer.ReceivedCount(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, ReopenTest, testing::Values(sim::UsbTransport::Mpusb),

@@ -6,6 +6,8 @@
 #include "usb/DownloadBench.h"
 
 #include <algorithm>
+#include <functional>
+#include <future>
 
 using namespace usbbench;
 
@@ -201,7 +203,58 @@ TEST_P(UsbDownloadTest, LosingTheUnitMidFirmwareEndsItOnceLeavesNoThreadAndTheUn
     EXPECT_EQ(BrevixH_SYS_ConnectToDevice(), 1);
 }
 
+// While a worker download waits for a silent unit, a command from another thread gets its failure
+// result at once and sends nothing; terminate then ends the download.
+TEST_P(UsbDownloadTest, ACommandDuringADownloadReturnsAtOnce) {
+    Unit().SetSilent(true);
+    const std::string firmware = WriteFile("firmware-busy.bin", Pattern(512 + 100, 3));
+    const Bytes image = Pattern(100, 4);
+    const struct {
+        const char* name;
+        std::function<int()> start;
+    } downloads[] = {
+        {"firmware", [&] { return Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(Wide(firmware).c_str()); }},
+        {"FPGA", [&] { return Export<DownloadFpga>("_Korrin_DownloadFPGA@12")(image.data(), 0, 100); }},
+    };
+    for (const auto& d : downloads) {
+        ASSERT_EQ(BrevixH_SYS_ConnectToDevice(), 1) << d.name;
+        Unit().ClearReceived();
+        ASSERT_EQ(d.start(), 0) << d.name;
+        ASSERT_TRUE(support::Eventually([&] { return Unit().ReceivedCount() == 1; })) << d.name << ": the first chunk";
+        auto command = std::async(std::launch::async, [] {
+            uint32_t value = 0;
+            return Export<int(__stdcall*)(uint16_t, uint32_t*)>("_Korrin_ReadReg@8")(1, &value);
+        });
+        const bool returned = command.wait_for(support::kPatience) == std::future_status::ready;
+        BrevixH_SYS_TerminateProcess();
+        ASSERT_TRUE(returned) << d.name << ": the command waited for the download";
+        EXPECT_EQ(command.get(), 0) << d.name;
+        EXPECT_TRUE(Unit().LastRequest(1).empty()) << d.name << ": the command sent nothing";
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Transports, UsbDownloadTest, testing::Values(sim::UsbTransport::Hid, sim::UsbTransport::Mpusb),
+                         [](const auto& info) { return TransportName(info.param); });
+
+// A transfer that fails while the unit stays plugged in does not mark it lost: the next download
+// goes through.
+class TransferFaultTest : public UsbDownloadTest {};
+
+TEST_P(TransferFaultTest, AFailedWriteOfAUnitStillPresentDoesNotEndLaterDownloads) {
+    Unit().FailWrites(1);
+    EXPECT_EQ(Export<int(__stdcall*)(uint16_t, uint32_t)>("_Korrin_WriteToReg@8")(1, 2), 0);
+    const Bytes image = Pattern(60, 8);
+    ASSERT_EQ(Export<DownloadFpga>("_Korrin_DownloadFPGA@12")(image.data(), 0, 60), 0);
+    ASSERT_TRUE(support::Eventually([] {
+        const std::vector<Status> m = StatusMessages(BREVIXC_MSG_FPGA_DOWNLOAD);
+        return !m.empty() && (m.back().status == 6 || m.back().status == 1);
+    }));
+    EXPECT_EQ(StatusMessages(BREVIXC_MSG_FPGA_DOWNLOAD).back(), (Status{6, 100}));
+    EXPECT_EQ(Unit().Fpga(), image);
+    EXPECT_TRUE(Unit().FpgaComplete());
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, TransferFaultTest, testing::Values(sim::UsbTransport::Mpusb),
                          [](const auto& info) { return TransportName(info.param); });
 
 }  // namespace
