@@ -1,6 +1,7 @@
 #include "sim/DriverHost.h"
 
 #include "PipeMessages.h"
+#include "sim/PipeIo.h"
 
 #include <wbemcli.h>
 
@@ -24,54 +25,6 @@ std::wstring NewPipeName() {
     std::wostringstream name;
     name << L"\\\\.\\pipe\\brevix-driver-" << GetCurrentProcessId() << L"-" << serial++;
     return name.str();
-}
-
-// Waits for an overlapped pipe operation. False when it failed (GetLastError tells why, and
-// ERROR_MORE_DATA means a message goes on) or the stop event was set.
-bool Finish(HANDLE pipe, OVERLAPPED& overlapped, BOOL started, HANDLE stop, DWORD* transferred) {
-    if (!started && GetLastError() == ERROR_IO_PENDING) {
-        HANDLE events[2] = {overlapped.hEvent, stop};
-        if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0) {
-            CancelIo(pipe);
-            GetOverlappedResult(pipe, &overlapped, transferred, TRUE);
-            SetLastError(ERROR_OPERATION_ABORTED);
-            return false;
-        }
-    } else if (!started && GetLastError() != ERROR_MORE_DATA) {
-        return false;
-    }
-    return GetOverlappedResult(pipe, &overlapped, transferred, TRUE);
-}
-
-bool ReadMessage(HANDLE pipe, HANDLE ioEvent, HANDLE stop, Bytes* message) {
-    message->clear();
-    for (;;) {
-        uint8_t chunk[16384];
-        OVERLAPPED overlapped{};
-        overlapped.hEvent = ioEvent;
-        DWORD read = 0;
-        const bool done = Finish(pipe, overlapped, ReadFile(pipe, chunk, sizeof chunk, nullptr, &overlapped), stop, &read);
-        message->insert(message->end(), chunk, chunk + read);
-        if (done) return true;
-        if (GetLastError() != ERROR_MORE_DATA) return false;
-    }
-}
-
-bool WriteMessage(HANDLE pipe, HANDLE ioEvent, HANDLE stop, const Bytes& message) {
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = ioEvent;
-    DWORD written = 0;
-    return Finish(pipe, overlapped, WriteFile(pipe, message.data(), DWORD(message.size()), nullptr, &overlapped), stop,
-                  &written) &&
-           written == message.size();
-}
-
-bool AwaitClient(HANDLE pipe, HANDLE ioEvent, HANDLE stop) {
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = ioEvent;
-    if (!ConnectNamedPipe(pipe, &overlapped) && GetLastError() == ERROR_PIPE_CONNECTED) return true;
-    DWORD unused = 0;
-    return Finish(pipe, overlapped, FALSE, stop, &unused);
 }
 
 // "SELECT * FROM <class>" in WQL: the only query the drivers' clients make.
@@ -140,11 +93,11 @@ void DriverHost::Attach() const { SetEnvironmentVariableW(L"BREVIX_DRIVER_PIPE",
 
 void DriverHost::Serve(HANDLE pipe) {
     HANDLE ioEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    while (running_ && AwaitClient(pipe, ioEvent, stopEvent_)) {
+    while (running_ && AwaitPipeClient(pipe, ioEvent, stopEvent_)) {
         Session session;
         Bytes request;
-        while (ReadMessage(pipe, ioEvent, stopEvent_, &request)) {
-            if (!WriteMessage(pipe, ioEvent, stopEvent_, Handle(session, request))) break;
+        while (ReadPipeMessage(pipe, ioEvent, stopEvent_, &request)) {
+            if (!WritePipeMessage(pipe, ioEvent, stopEvent_, Handle(session, request))) break;
         }
         if (session.device) session.device->Closed();
         DisconnectNamedPipe(pipe);
