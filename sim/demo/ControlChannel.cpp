@@ -1,7 +1,5 @@
 #include "sim/ControlChannel.h"
 
-#include "sim/PipeIo.h"
-
 namespace sim {
 namespace {
 
@@ -22,39 +20,17 @@ ControlChannel::ControlChannel(TesterControl& control, std::wstring pipeName)
 ControlChannel::~ControlChannel() { Stop(); }
 
 void ControlChannel::Start() {
-    if (running_.exchange(true)) return;
-    stopEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    // Every instance exists before Start returns, so a client that opens the pipe right after finds one.
-    for (int i = 0; i < kPipeInstances; ++i) {
-        HANDLE pipe = CreateNamedPipeW(pipeName_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                                       PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, kPipeInstances,
-                                       kPipeBuffer, kPipeBuffer, 0, nullptr);
-        if (pipe == INVALID_HANDLE_VALUE) continue;
-        instances_.emplace_back([this, pipe] { Serve(pipe); });
-    }
+    server_.Start(pipeName_, kPipeInstances, kPipeBuffer, [this](PipeServer::Client& client) { Serve(client); });
 }
 
-void ControlChannel::Stop() {
-    if (!running_.exchange(false)) return;
-    SetEvent(stopEvent_);
-    for (std::thread& t : instances_) t.join();
-    instances_.clear();
-    CloseHandle(stopEvent_);
-    stopEvent_ = nullptr;
-}
+void ControlChannel::Stop() { server_.Stop(); }
 
-void ControlChannel::Serve(HANDLE pipe) {
-    HANDLE ioEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    while (running_ && AwaitPipeClient(pipe, ioEvent, stopEvent_)) {
-        Bytes request;
-        while (ReadPipeMessage(pipe, ioEvent, stopEvent_, &request)) {
-            const std::string reply = control_.Execute(Trimmed(std::string(request.begin(), request.end())));
-            if (!WritePipeMessage(pipe, ioEvent, stopEvent_, Bytes(reply.begin(), reply.end()))) break;
-        }
-        DisconnectNamedPipe(pipe);
+void ControlChannel::Serve(PipeServer::Client& client) {
+    Bytes request;
+    while (client.Read(&request)) {
+        const std::string reply = control_.Execute(Trimmed(std::string(request.begin(), request.end())));
+        if (!client.Write(Bytes(reply.begin(), reply.end()))) break;
     }
-    CloseHandle(ioEvent);
-    CloseHandle(pipe);
 }
 
 void ControlChannel::ServeStream(std::FILE* in, std::FILE* out) {

@@ -1,10 +1,10 @@
 #include "sim/DriverHost.h"
 
 #include "PipeMessages.h"
-#include "sim/PipeIo.h"
 
 #include <wbemcli.h>
 
+#include <atomic>
 #include <cstring>
 #include <cwctype>
 #include <sstream>
@@ -66,44 +66,20 @@ DriverHost::DriverHost(std::wstring pipeName) : pipeName_(std::move(pipeName)) {
 DriverHost::~DriverHost() { Stop(); }
 
 void DriverHost::Start() {
-    if (running_.exchange(true)) return;
-    stopEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    // Every instance exists before Start returns: a client that opens the pipe right after finds
-    // it (a missing pipe is not retried) and is connected to a free instance even before that
-    // instance's thread calls ConnectNamedPipe.
-    for (int i = 0; i < kPipeInstances; ++i) {
-        HANDLE pipe = CreateNamedPipeW(pipeName_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                                       PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
-                                       PIPE_UNLIMITED_INSTANCES, kPipeBuffer, kPipeBuffer, 0, nullptr);
-        if (pipe == INVALID_HANDLE_VALUE) continue;
-        instances_.emplace_back([this, pipe] { Serve(pipe); });
-    }
+    server_.Start(pipeName_, kPipeInstances, kPipeBuffer, [this](PipeServer::Client& client) { Serve(client); });
 }
 
-void DriverHost::Stop() {
-    if (!running_.exchange(false)) return;
-    SetEvent(stopEvent_);
-    for (std::thread& t : instances_) t.join();
-    instances_.clear();
-    CloseHandle(stopEvent_);
-    stopEvent_ = nullptr;
-}
+void DriverHost::Stop() { server_.Stop(); }
 
 void DriverHost::Attach() const { SetEnvironmentVariableW(L"BREVIX_DRIVER_PIPE", pipeName_.c_str()); }
 
-void DriverHost::Serve(HANDLE pipe) {
-    HANDLE ioEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    while (running_ && AwaitPipeClient(pipe, ioEvent, stopEvent_)) {
-        Session session;
-        Bytes request;
-        while (ReadPipeMessage(pipe, ioEvent, stopEvent_, &request)) {
-            if (!WritePipeMessage(pipe, ioEvent, stopEvent_, Handle(session, request))) break;
-        }
-        if (session.device) session.device->Closed();
-        DisconnectNamedPipe(pipe);
+void DriverHost::Serve(PipeServer::Client& client) {
+    Session session;
+    Bytes request;
+    while (client.Read(&request)) {
+        if (!client.Write(Handle(session, request))) break;
     }
-    CloseHandle(ioEvent);
-    CloseHandle(pipe);
+    if (session.device) session.device->Closed();
 }
 
 Bytes DriverHost::Handle(Session& session, const Bytes& message) {

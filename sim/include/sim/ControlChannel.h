@@ -3,16 +3,12 @@
 // stream such as stdin, answered on another stream, and from a named pipe in message mode, one
 // command a message, answered with one reply message.
 
+#include "sim/PipeServer.h"
 #include "sim/TesterControl.h"
 
-#include <windows.h>
-
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <string>
-#include <thread>
-#include <vector>
 
 namespace sim {
 
@@ -34,13 +30,11 @@ public:
     const std::wstring& PipeName() const { return pipeName_; }
 
 private:
-    void Serve(HANDLE pipe);
+    void Serve(PipeServer::Client& client);
 
     TesterControl& control_;
     const std::wstring pipeName_;
-    std::atomic<bool> running_{false};
-    HANDLE stopEvent_ = nullptr;
-    std::vector<std::thread> instances_;
+    PipeServer server_;
 };
 
 // A client's command through the pipe: the reply line, or empty when no channel answered within
