@@ -36,6 +36,9 @@ double Now() {
 struct Timing {
     double meanUs = 0;
     double medianUs = 0;
+    double p90Us = 0;
+    double p99Us = 0;
+    double maxUs = 0;
     int answered = 0;
 };
 
@@ -47,7 +50,11 @@ Timing Summarise(std::vector<double> seconds, int answered) {
     for (double s : seconds) sum += s;
     std::sort(seconds.begin(), seconds.end());
     t.meanUs = sum / seconds.size() * 1e6;
-    t.medianUs = seconds[seconds.size() / 2] * 1e6;
+    const auto percentile = [&](size_t p) { return seconds[std::min(seconds.size() - 1, seconds.size() * p / 100)] * 1e6; };
+    t.medianUs = percentile(50);
+    t.p90Us = percentile(90);
+    t.p99Us = percentile(99);
+    t.maxUs = seconds.back() * 1e6;
     return t;
 }
 
@@ -145,13 +152,15 @@ int main() {
 
     const Timing raw = RawRoundTrip(*hostSide);
     const Timing library = LibraryRoundTrip();
-    std::printf("register round trip, raw wpcap frame and answer (%d ms read time-out): mean %.0f us, median %.0f us, "
-                "%d of %d answered\n",
-                1, raw.meanUs, raw.medianUs, raw.answered, kReads);
-    std::printf("register round trip, BVT_Read through BrevixCAPI:                 mean %.0f us, median %.0f us, "
-                "%d of %d answered\n",
-                library.meanUs, library.medianUs, library.answered, kReads);
-    std::printf("ratio library / raw (mean): %.2f\n", raw.meanUs > 0 ? library.meanUs / raw.meanUs : 0.0);
+    const auto print = [](const char* what, const Timing& t) {
+        std::printf("  %-34s mean %5.0f  p50 %5.0f  p90 %5.0f  p99 %5.0f  max %6.0f us, %d of %d answered\n", what,
+                    t.meanUs, t.medianUs, t.p90Us, t.p99Us, t.maxUs, t.answered, kReads);
+    };
+    std::printf("register round trip (1 ms read time-out on both):\n");
+    print("raw wpcap frame and answer", raw);
+    print("BVT_Read through BrevixCAPI", library);
+    std::printf("ratio library / raw: mean %.3f, median %.3f\n", raw.meanUs > 0 ? library.meanUs / raw.meanUs : 0.0,
+                raw.medianUs > 0 ? library.medianUs / raw.medianUs : 0.0);
 
     Sleep(1000);
     const uint64_t before = LibraryCpuTicks();
