@@ -99,6 +99,9 @@ void InstantUpload(int entry) {
     ClearCaptureQueue(entry);
 }
 
+// The upload takes every frame the queue holds before it pauses, releasing "Mutex" between frames
+// so that the receive thread queues on meanwhile: a pause after each frame held the upload to
+// fewer frames a second than the block requests bring in.
 void BlockUpload(int entry) {
     CapturePortState& state = CaptureState(entry);
     const int32_t total = state.sizeLimit > 0 ? state.sizeLimit : state.deviceCount;
@@ -136,7 +139,6 @@ void BlockUpload(int entry) {
                 if (held > 0) SendReport(entry, uint32_t(held), uint32_t(total - int32_t(held)), uint32_t(fresh));
                 takenAtReport = assembly.Taken();
             }
-            BVT_Delay(2);
         }
         Sleep(10);
     }
