@@ -1,7 +1,8 @@
 // api_round_trip_bench: how long one register read takes through the library (BVT_Read), beside
 // the raw round trip of the same command frame and its answer through wpcap on the same veth pair
-// with the same read time-out; and how much CPU the library's threads use while it is connected
-// and idle (the pollers running).
+// with the same read time-out, as percentiles; and what the library does while it is connected and
+// idle (the pollers running): how often each of its threads wakes, its CPU time, and the command
+// frames the tester receives.
 
 #include "BrevixCAPI.h"
 #include "LibraryThreads.h"
@@ -13,6 +14,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -109,17 +114,127 @@ Timing RawRoundTrip(sim::Link& link) {
 
 uint64_t FileTimeTicks(const FILETIME& t) { return uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime; }
 
-// Kernel and user time of the library's threads, in 100 ns ticks.
-uint64_t LibraryCpuTicks() {
-    uint64_t total = 0;
+// One library thread as the system counts it: CPU time in 100 ns ticks, and how often it went to
+// sleep and woke again (its context switches).
+struct ThreadSample {
+    uint64_t cpuTicks = 0;
+    uint64_t switches = 0;
+};
+
+std::wstring Description(HANDLE thread) {
+    using GetDescription = HRESULT(WINAPI*)(HANDLE, PWSTR*);
+    static const auto get = reinterpret_cast<GetDescription>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription")));
+    std::wstring name;
+    PWSTR description = nullptr;
+    if (get && SUCCEEDED(get(thread, &description)) && description) {
+        name = description;
+        LocalFree(description);
+    }
+    return name;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::string text;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return text;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) text.append(chunk, got);
+    CloseHandle(file);
+    return text;
+}
+
+uint64_t StatusField(const std::string& status, const char* field) {
+    const size_t at = status.find(field);
+    return at == std::string::npos ? 0 : std::strtoull(status.c_str() + at + std::strlen(field), nullptr, 10);
+}
+
+// This process's own folder in the system's process table, which Wine shows through the Z: drive:
+// the one whose command line names this program (a file opened there is opened by the wine
+// server, so "self" would be the server).
+std::string OwnProcessFolder() {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string program = std::strrchr(path, '\\') ? std::strrchr(path, '\\') + 1 : path;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA("Z:\\proc\\*", &entry);
+    if (find == INVALID_HANDLE_VALUE) return {};
+    std::string found;
+    do {
+        if (entry.cFileName[0] < '0' || entry.cFileName[0] > '9') continue;
+        const std::string folder = std::string("Z:\\proc\\") + entry.cFileName + "\\";
+        if (ReadWholeFile(folder + "cmdline").find(program) != std::string::npos) found = folder;
+    } while (found.empty() && FindNextFileA(find, &entry));
+    FindClose(find);
+    return found;
+}
+
+// Context switches by the system's thread name (the first 15 characters of the library's name).
+std::map<std::string, uint64_t> SwitchesByShortName() {
+    static const std::string process = OwnProcessFolder();
+    std::map<std::string, uint64_t> switches;
+    if (process.empty()) return switches;
+    const std::string tasks = process + "task\\";
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((tasks + "*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return switches;
+    do {
+        if (entry.cFileName[0] == '.') continue;
+        const std::string task = tasks + entry.cFileName + "\\";
+        std::string name = ReadWholeFile(task + "comm");
+        while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
+        const std::string status = ReadWholeFile(task + "status");
+        switches[name] += StatusField(status, "voluntary_ctxt_switches:") + StatusField(status, "nonvoluntary_ctxt_switches:");
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return switches;
+}
+
+std::map<std::wstring, ThreadSample> SampleLibraryThreads() {
+    std::map<std::wstring, ThreadSample> samples;
+    const std::map<std::string, uint64_t> switches = SwitchesByShortName();
     for (DWORD id : LibraryThreadIds(L"BrevixCAPI")) {
         HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, id);
         if (!thread) continue;
+        const std::wstring name = Description(thread);
+        ThreadSample& sample = samples[name];
         FILETIME created, ended, kernel, user;
-        if (GetThreadTimes(thread, &created, &ended, &kernel, &user)) total += FileTimeTicks(kernel) + FileTimeTicks(user);
+        if (GetThreadTimes(thread, &created, &ended, &kernel, &user)) sample.cpuTicks += FileTimeTicks(kernel) + FileTimeTicks(user);
         CloseHandle(thread);
+        const std::string shortName(name.begin(), name.begin() + std::min<size_t>(name.size(), 15));
+        const auto found = switches.find(shortName);
+        if (found != switches.end()) sample.switches = found->second;
     }
-    return total;
+    return samples;
+}
+
+uint32_t Big32(const uint8_t* p) { return uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
+
+// Each thread's wakes and CPU a second, then the command frames that reached the tester a second,
+// by command and first address: the work the wakes were for.
+void PrintIdle(const std::map<std::wstring, ThreadSample>& before, const std::map<std::wstring, ThreadSample>& after,
+               const std::vector<sim::LoggedFrame>& commands, double wall) {
+    uint64_t cpuTicks = 0;
+    std::printf("library connected and idle for %.0f s, each thread a second:\n", wall);
+    for (const auto& [name, end] : after) {
+        const auto found = before.find(name);
+        const ThreadSample begin = found == before.end() ? ThreadSample{} : found->second;
+        cpuTicks += end.cpuTicks - begin.cpuTicks;
+        std::printf("  %-28ls %7.1f wakes  %6.3f ms CPU\n", name.c_str(), (end.switches - begin.switches) / wall,
+                    (end.cpuTicks - begin.cpuTicks) / 1e4 / wall);
+    }
+    std::map<std::pair<int, uint32_t>, int> kinds;
+    for (const sim::LoggedFrame& command : commands) {
+        if (command.bytes.size() >= 20) ++kinds[{command.bytes[14], Big32(command.bytes.data() + 16)}];
+    }
+    std::printf("  command frames to the tester: %.1f a second", commands.size() / wall);
+    for (const auto& [kind, count] : kinds)
+        std::printf("%s command %d at 0x%08X x%.1f", &kind == &kinds.begin()->first ? ":" : ",", kind.first, kind.second,
+                    count / wall);
+    std::printf("\n");
+    std::printf("library CPU while connected and idle: %.2f ms per second = %.3f%% of one core (%zu threads)\n",
+                cpuTicks / 1e4 / wall, cpuTicks / 1e5 / wall, after.size());
 }
 
 }  // namespace
@@ -163,13 +278,14 @@ int main() {
                 raw.medianUs > 0 ? library.medianUs / raw.medianUs : 0.0);
 
     Sleep(1000);
-    const uint64_t before = LibraryCpuTicks();
+    tester.ClearLog();
+    const std::map<std::wstring, ThreadSample> before = SampleLibraryThreads();
     const double start = Now();
     Sleep(kIdleMs);
     const double wall = Now() - start;
-    const double cpuSeconds = double(LibraryCpuTicks() - before) / 1e7;
-    std::printf("library CPU while connected and idle: %.2f ms per second = %.3f%% of one core (%d threads, %.0f s)\n",
-                cpuSeconds / wall * 1000, cpuSeconds / wall * 100, CountLibraryThreads(L"BrevixCAPI"), wall);
+    const std::map<std::wstring, ThreadSample> after = SampleLibraryThreads();
+    const std::vector<sim::LoggedFrame> commands = tester.Commands();
+    PrintIdle(before, after, commands, wall);
 
     BrevixC_SYS_TerminateProcess();
     tester.Stop();
