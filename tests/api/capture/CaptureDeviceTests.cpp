@@ -250,6 +250,28 @@ TEST_F(CaptureTest, AnUploadAsksForABlockEveryTwentyMillisecondsWorkIncluded) {
     EXPECT_GT(span, 20.0 * gaps.size() - 25) << "gaps in ms: " << seen;
 }
 
+TEST_F(CaptureTest, AnUploadHoldsTheLastBlockSoonAfterItsRequest) {
+    // Each request brings 20 frames, one request every 20 ms. An upload that keeps that pace holds
+    // the last frames moments after the last request; one slower than 1000 frames a second falls
+    // further behind with each block (at 500 a second, 1200 frames end over a second after it).
+    constexpr uint32_t kBlocks = 60;
+    constexpr uint32_t kFrames = kBlocks * 20;
+    ASSERT_EQ(BrevixC_StartRxCapture(0, 0, uint16_t(kFrames)), 1);
+    ASSERT_TRUE(support::Eventually([] { return engine->Running(0); }));
+    engine->ReceiveNumbered(0, 0, kFrames, 64);
+    ASSERT_EQ(BrevixC_StopRxCaptureNext(0, uint16_t(kFrames)), 1);
+    ASSERT_FALSE(ReportReaching(0, uint16_t(kFrames)).empty());
+    std::chrono::steady_clock::time_point held{};
+    for (const auto& m : bench::Messages(0x0200)) {
+        if (Le16(m.bytes, 16) == 0 && Le16(m.bytes, 22) == kFrames && held == std::chrono::steady_clock::time_point{})
+            held = m.at;
+    }
+    const std::vector<std::chrono::steady_clock::time_point> requests = BlockRequestTimes(0x41000038);
+    ASSERT_EQ(requests.size(), size_t(kBlocks));
+    const double lagMs = std::chrono::duration<double, std::milli>(held - requests.back()).count();
+    EXPECT_LT(lagMs, 400) << "the last frames held this long after the last request";
+}
+
 TEST_F(CaptureTest, AJumboFrameIsRebuiltFromItsChunks) {
     BrevixC_RxCaptureConfig_T config{};
     config.port = 1;
