@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -63,18 +64,50 @@ Timing Summarise(std::vector<double> seconds, int answered) {
     return t;
 }
 
-Timing LibraryRoundTrip() {
+// A slow call: over half a millisecond beyond the median, the start and end of it as the tester's
+// journal counts time.
+struct SlowCall {
+    std::chrono::steady_clock::time_point start;
+    std::chrono::steady_clock::time_point end;
+};
+
+Timing LibraryRoundTrip(std::vector<SlowCall>* slow) {
     uint32_t value = 0;
     for (int i = 0; i < kWarmUp; ++i) BVT_Read(kRegister, &value);
     std::vector<double> times;
+    std::vector<SlowCall> calls;
     int answered = 0;
     for (int i = 0; i < kReads; ++i) {
+        const auto at = std::chrono::steady_clock::now();
         const double start = Now();
         const int ok = BVT_Read(kRegister, &value);
         const double took = Now() - start;
+        calls.push_back({at, std::chrono::steady_clock::now()});
         if (ok) ++answered, times.push_back(took);
     }
-    return Summarise(times, answered);
+    const Timing timing = Summarise(times, answered);
+    for (size_t i = 0; i < times.size(); ++i) {
+        if (times[i] * 1e6 > timing.medianUs + 500) slow->push_back(calls[i]);
+    }
+    return timing;
+}
+
+// How many slow calls had a command of another thread (not this read) reach the tester while they
+// waited: the pollers' commands take the one reply slot in turn with the caller's.
+size_t SlowCallsBesideOtherCommands(const std::vector<SlowCall>& slow, const std::vector<sim::LoggedFrame>& commands) {
+    size_t shared = 0;
+    for (const SlowCall& call : slow) {
+        for (const sim::LoggedFrame& command : commands) {
+            const bool ours = command.bytes.size() >= 20 && command.bytes[14] == 0 &&
+                              (uint32_t(command.bytes[16]) << 24 | command.bytes[17] << 16 | command.bytes[18] << 8 |
+                               command.bytes[19]) == (kRegister | 0x80000000u);
+            if (!ours && command.at >= call.start && command.at <= call.end) {
+                ++shared;
+                break;
+            }
+        }
+    }
+    return shared;
 }
 
 // The same general read, from a source of its own so the library's filter does not take it for
@@ -266,7 +299,10 @@ int main() {
     }
 
     const Timing raw = RawRoundTrip(*hostSide);
-    const Timing library = LibraryRoundTrip();
+    tester.ClearLog();
+    std::vector<SlowCall> slow;
+    const Timing library = LibraryRoundTrip(&slow);
+    const size_t besideOthers = SlowCallsBesideOtherCommands(slow, tester.Commands());
     const auto print = [](const char* what, const Timing& t) {
         std::printf("  %-34s mean %5.0f  p50 %5.0f  p90 %5.0f  p99 %5.0f  max %6.0f us, %d of %d answered\n", what,
                     t.meanUs, t.medianUs, t.p90Us, t.p99Us, t.maxUs, t.answered, kReads);
@@ -276,6 +312,8 @@ int main() {
     print("BVT_Read through BrevixCAPI", library);
     std::printf("ratio library / raw: mean %.3f, median %.3f\n", raw.meanUs > 0 ? library.meanUs / raw.meanUs : 0.0,
                 raw.medianUs > 0 ? library.medianUs / raw.medianUs : 0.0);
+    std::printf("slow library calls (over the median + 0.5 ms): %zu, %zu of them while a poller's command went out\n",
+                slow.size(), besideOthers);
 
     Sleep(1000);
     tester.ClearLog();
