@@ -66,7 +66,9 @@ size_t FindDataStart(const uint8_t* data, size_t size) {
     return start == size ? 0 : start;
 }
 
-size_t FindDataEnd(const uint8_t* data, size_t size, size_t searchFrom) { return FindRun(data, size, searchFrom, kEndRun); }
+size_t FindDataEnd(const uint8_t* data, size_t size, size_t searchFrom) {
+    return FindRun(data, size, searchFrom, kEndRun);
+}
 
 uint8_t ReverseBits(uint8_t value) { return kReversed[value]; }
 

@@ -56,7 +56,9 @@ Timing Summarise(std::vector<double> seconds, int answered) {
     for (double s : seconds) sum += s;
     std::sort(seconds.begin(), seconds.end());
     t.meanUs = sum / seconds.size() * 1e6;
-    const auto percentile = [&](size_t p) { return seconds[std::min(seconds.size() - 1, seconds.size() * p / 100)] * 1e6; };
+    const auto percentile = [&](size_t p) {
+        return seconds[std::min(seconds.size() - 1, seconds.size() * p / 100)] * 1e6;
+    };
     t.medianUs = percentile(50);
     t.p90Us = percentile(90);
     t.p99Us = percentile(99);
@@ -169,7 +171,8 @@ std::wstring Description(HANDLE thread) {
 
 std::string ReadWholeFile(const std::string& path) {
     std::string text;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return text;
     char chunk[4096];
     DWORD got = 0;
@@ -218,7 +221,8 @@ std::map<std::string, uint64_t> SwitchesByShortName() {
         std::string name = ReadWholeFile(task + "comm");
         while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
         const std::string status = ReadWholeFile(task + "status");
-        switches[name] += StatusField(status, "voluntary_ctxt_switches:") + StatusField(status, "nonvoluntary_ctxt_switches:");
+        switches[name] +=
+            StatusField(status, "voluntary_ctxt_switches:") + StatusField(status, "nonvoluntary_ctxt_switches:");
     } while (FindNextFileA(find, &entry));
     FindClose(find);
     return switches;
@@ -233,7 +237,8 @@ std::map<std::wstring, ThreadSample> SampleLibraryThreads() {
         const std::wstring name = Description(thread);
         ThreadSample& sample = samples[name];
         FILETIME created, ended, kernel, user;
-        if (GetThreadTimes(thread, &created, &ended, &kernel, &user)) sample.cpuTicks += FileTimeTicks(kernel) + FileTimeTicks(user);
+        if (GetThreadTimes(thread, &created, &ended, &kernel, &user))
+            sample.cpuTicks += FileTimeTicks(kernel) + FileTimeTicks(user);
         CloseHandle(thread);
         const std::string shortName(name.begin(), name.begin() + std::min<size_t>(name.size(), 15));
         const auto found = switches.find(shortName);
@@ -263,8 +268,8 @@ void PrintIdle(const std::map<std::wstring, ThreadSample>& before, const std::ma
     }
     std::printf("  command frames to the tester: %.1f a second", commands.size() / wall);
     for (const auto& [kind, count] : kinds)
-        std::printf("%s command %d at 0x%08X x%.1f", &kind == &kinds.begin()->first ? ":" : ",", kind.first, kind.second,
-                    count / wall);
+        std::printf("%s command %d at 0x%08X x%.1f", &kind == &kinds.begin()->first ? ":" : ",", kind.first,
+                    kind.second, count / wall);
     std::printf("\n");
     std::printf("library CPU while connected and idle: %.2f ms per second = %.3f%% of one core (%zu threads)\n",
                 cpuTicks / 1e4 / wall, cpuTicks / 1e5 / wall, after.size());

@@ -115,8 +115,8 @@ bool InOrderAndWhole(const BrevixC_CaptureVector& records, std::string* fault) {
     for (size_t i = 0; i < records.size(); ++i) {
         const BrevixC_PKTCAP_Content_S& r = records[i];
         if (r.length != kFrameBytes || !r.data || Big32(r.data) != i) {
-            *fault = "record " + std::to_string(i) + " holds frame " + (r.data ? std::to_string(Big32(r.data)) : "none") +
-                     ", " + std::to_string(r.length) + " bytes";
+            *fault = "record " + std::to_string(i) + " holds frame " +
+                     (r.data ? std::to_string(Big32(r.data)) : "none") + ", " + std::to_string(r.length) + " bytes";
             return false;
         }
     }
@@ -182,13 +182,13 @@ int main() {
 
     const double rate = kFrames / seconds;
     std::printf("capture upload of %u frames: %.1f s, every frame once and in order\n", kFrames, seconds);
-    std::printf("  %.0f frames/s, ratio %.3f to the block pacing of %.0f frames/s\n", rate, rate / kPacedFramesPerSecond,
-                kPacedFramesPerSecond);
+    std::printf("  %.0f frames/s, ratio %.3f to the block pacing of %.0f frames/s\n", rate,
+                rate / kPacedFramesPerSecond, kPacedFramesPerSecond);
 
     std::printf("where the time goes, per block of %u frames:\n", kBlockFrames);
     if (requests.size() > 1) {
-        const double period =
-            std::chrono::duration<double, std::milli>(requests.back() - requests.front()).count() / (requests.size() - 1);
+        const double period = std::chrono::duration<double, std::milli>(requests.back() - requests.front()).count() /
+                              (requests.size() - 1);
         std::printf("  request pacing: %zu requests, one every %.2f ms (%.0f frames/s at most)\n", requests.size(),
                     period, kBlockFrames / period * 1000);
     }
@@ -206,17 +206,16 @@ int main() {
             waitingSum += double(waiting);
         }
         if (!reports.empty())
-            std::printf("  sent but not yet held (wire, receive thread, queue): %.0f frames on average (%.1f ms of "
-                        "upload), %zu at most, over %zu reports\n",
-                        waitingSum / reports.size(), waitingSum / reports.size() / rate * 1000, waitingMax,
-                        reports.size());
+            std::printf(
+                "  sent but not yet held (wire, receive thread, queue): %.0f frames on average (%.1f ms of "
+                "upload), %zu at most, over %zu reports\n",
+                waitingSum / reports.size(), waitingSum / reports.size() / rate * 1000, waitingMax, reports.size());
     }
     uint64_t busy = 0;
     for (const auto& thread : cpu) {
         busy += thread.second;
         if (thread.second == 0) continue;
-        std::printf("  CPU of %-28ls %6.1f us a frame\n", names[thread.first].c_str(),
-                    thread.second / 10.0 / kFrames);
+        std::printf("  CPU of %-28ls %6.1f us a frame\n", names[thread.first].c_str(), thread.second / 10.0 / kFrames);
     }
     std::printf("  library threads' CPU: %.3f of one CPU over the upload, %.1f us a frame\n", busy / 1e7 / seconds,
                 busy / 10.0 / kFrames);

@@ -180,7 +180,8 @@ TEST(FpgaImagePreparation, RandomFilesAgreeWithCountingEveryByte) {
         for (auto& b : file) b = uint8_t(random() % 4 == 0 ? 0xFF : random());
         for (int k = random() % 6; k > 0; --k) {
             const size_t at = random() % file.size();
-            FillFF(file, at, std::min<size_t>(file.size() - at, random() % 2 ? 14 + random() % 4 : 250 + random() % 12));
+            FillFF(file, at,
+                   std::min<size_t>(file.size() - at, random() % 2 ? 14 + random() % 4 : 250 + random() % 12));
         }
         std::copy(kPof.begin(), kPof.end(), file.begin());
         const size_t searchFrom = random() % (file.size() + 8);
@@ -195,7 +196,8 @@ TEST(FpgaImagePreparation, RandomFilesAgreeWithCountingEveryByte) {
         ASSERT_EQ(window.end, expectedEnd) << "round " << round;
         for (size_t i = 0; i < file.size(); ++i) {
             const bool inside = i >= window.start && i < window.end;
-            ASSERT_EQ(file[i], inside ? ReversedBitByBit(original[i]) : original[i]) << "round " << round << " at " << i;
+            ASSERT_EQ(file[i], inside ? ReversedBitByBit(original[i]) : original[i])
+                << "round " << round << " at " << i;
         }
     }
 }
