@@ -5,6 +5,8 @@
 
 #include "protocol/ReplyBody.h"
 
+#include <windows.h>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -29,6 +31,9 @@ void QueueCapturedFrame(const uint8_t* frame, size_t length);
 // tester for that block.
 int BVT_ReplayPortPick();
 void RequestReplayBlock(int port);
+// Signalled (auto-reset) whenever a port is given blocks to upload: with none pending, the worker
+// waits on it instead of looking every 20 ms.
+HANDLE BlocksPendingEvent();
 
 // Register hooks: the capture status pair and the block count that follows it.
 void OnCaptureStatus(const ReplyBody& body);

@@ -45,10 +45,10 @@ void QueueFrame(const uint8_t* frame, size_t length) {
     const bool idle = port > 1 || states[port].terminate;
     Log("port : ", int(port), " isterminate : ", port > 1 ? 1 : int(states[port].terminate));
     if (idle) return;
+    QueuedFrame item{std::vector<uint8_t>(frame, frame + length), port};
     MutexHold hold;
-    const QueuedFrame item{std::vector<uint8_t>(frame, frame + length), port};
     if (queues[port].size() < kCaptureQueueLimit) queues[port].push_back(item);
-    if (queues[2].size() < kCaptureQueueLimit) queues[2].push_back(item);
+    if (queues[2].size() < kCaptureQueueLimit) queues[2].push_back(std::move(item));
     if (!(Words().modeWord[port] & kInstantBit)) {
         ++states[port].frameCount;
         ++states[2].frameCount;

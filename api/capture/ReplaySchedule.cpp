@@ -15,6 +15,9 @@ namespace {
 // the capture calls.
 std::mutex roundRobin;
 int32_t cursor = 0;
+// Set after every change of `n_block` that may leave blocks pending; never closed (it lives as
+// long as the library).
+const HANDLE blocksPending = CreateEventW(nullptr, FALSE, FALSE, nullptr);
 
 }  // namespace
 
@@ -28,7 +31,10 @@ void BVT_ReplayPortSetBlock(int entry, int32_t blocks) {
     std::lock_guard<std::mutex> guard(roundRobin);
     Log("(API)(BVT_ReplayPortSetBlock)Set port ", entry, " n_block = ", blocks);
     CaptureState(entry).n_block = blocks;
+    if (blocks > 0) SetEvent(blocksPending);
 }
+
+HANDLE BlocksPendingEvent() { return blocksPending; }
 
 int BVT_ReplayPortPick() {
     std::lock_guard<std::mutex> guard(roundRobin);

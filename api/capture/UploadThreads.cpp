@@ -27,6 +27,9 @@ constexpr int32_t kCaptureMessageLength = 60;
 constexpr size_t kInstantBlock = 2000;
 constexpr DWORD kInstantReportMs = 1000;
 constexpr DWORD kBlockReportMs = 10;
+// Frames a block upload takes under one hold of "Mutex": the receive thread, which delivers the
+// register replies too, waits for that mutex with every captured frame, and must never wait long.
+constexpr int kFramesPerHold = 64;
 
 // threadGuard guards the start of a capture thread, so that two callers (a host thread and the
 // receive thread's block-count hook) never start a second one for an entry.
@@ -109,6 +112,9 @@ void InstantUpload(int entry) {
     ClearCaptureQueue(entry);
 }
 
+// The upload takes every frame the queue holds before it pauses: a pause after each frame held it
+// to fewer frames a second than the block requests bring in. It takes them several to a hold of
+// "Mutex", since each wait for the named mutex and each release is a call to the system.
 void BlockUpload(int entry) {
     CapturePortState& state = CaptureState(entry);
     const int32_t total = state.sizeLimit > 0 ? state.sizeLimit : state.deviceCount;
@@ -146,14 +152,16 @@ void BlockUpload(int entry) {
                 MutexHold hold;
                 std::deque<QueuedFrame>& queue = CaptureQueue(entry);
                 if (queue.empty()) break;
-                const QueuedFrame item = std::move(queue.front());
-                queue.pop_front();
-                assembly.Take(item.bytes, item.port, MachineId(), finished);
+                int taken = 0;
+                do {
+                    const QueuedFrame item = std::move(queue.front());
+                    queue.pop_front();
+                    assembly.Take(item.bytes, item.port, MachineId(), finished);
+                } while (++taken < kFramesPerHold && !queue.empty() && !state.terminate && assembly.Taken() < total);
                 store();
                 held = capture_buffer[entry].size();
             }
             if (TicksSince(lastReport) > kBlockReportMs) endPeriod(true);
-            BVT_Delay(2);
         }
         // The queue ran dry: the periods go on, so that the idle end can come.
         if (TicksSince(lastReport) > kBlockReportMs) endPeriod(false);

@@ -98,6 +98,11 @@ bool Session::RestPolling(DWORD milliseconds) const {
     return WaitForSingleObject(pollStopEvent_.get(), milliseconds) == WAIT_OBJECT_0;
 }
 
+bool Session::RestPollingUntil(HANDLE event) const {
+    const HANDLE events[2] = {pollStopEvent_.get(), event};
+    return WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1;
+}
+
 void Session::ReceiveThread() {
     CommandChannel& channel = CommandChannel::Instance();
     channel.SetReceiveThread(GetCurrentThreadId());
@@ -132,7 +137,8 @@ void Session::ReceiveThread() {
 }
 
 // One block request every period at most, the period counted from one round's start to the next:
-// the tester sends 20 frames a request, so this pace is what bounds a capture upload.
+// the tester sends 20 frames a request, so this pace is what bounds a capture upload. With no block
+// pending the worker sleeps until a port is given some, rather than looking 50 times a second.
 void Session::PortQueueThread() {
     LARGE_INTEGER frequency, now;
     QueryPerformanceFrequency(&frequency);
@@ -141,7 +147,13 @@ void Session::PortQueueThread() {
     int64_t due = now.QuadPart;
     while (!pollStop_) {
         const int port = BVT_ReplayPortPick();
-        if (port >= 0) RequestReplayBlock(port);
+        if (port < 0) {
+            if (RestPollingUntil(BlocksPendingEvent())) break;
+            QueryPerformanceCounter(&now);
+            due = now.QuadPart;
+            continue;
+        }
+        RequestReplayBlock(port);
         QueryPerformanceCounter(&now);
         if (RestPolling(NextRoundPause(&due, now.QuadPart, period, frequency.QuadPart))) break;
     }

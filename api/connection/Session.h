@@ -43,6 +43,8 @@ public:
     // (RestPolling) meanwhile.
     bool Rest(DWORD milliseconds) const;
     bool RestPolling(DWORD milliseconds) const;
+    // Sleeps until `event` is signalled; true when the pollers stop first.
+    bool RestPollingUntil(HANDLE event) const;
 
 private:
     void ReceiveThread();

@@ -4,16 +4,24 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace fpgaimage {
 namespace {
 
 // The offset of the first run of `run` bytes 0xFF at or after `from`; `size` when there is none.
+// memchr leaps over the bytes that cannot begin a run, so only the stretches of 0xFF are walked:
+// an image of a megabyte costs little more than its runs.
 size_t FindRun(const uint8_t* data, size_t size, size_t from, size_t run) {
-    size_t length = 0;
-    for (size_t i = from; i < size; ++i) {
-        length = data[i] == 0xFF ? length + 1 : 0;
-        if (length == run) return i + 1 - run;
+    const uint8_t* const end = data + size;
+    const uint8_t* at = data + std::min(from, size);
+    while (size_t(end - at) >= run) {
+        at = static_cast<const uint8_t*>(std::memchr(at, 0xFF, size_t(end - at)));
+        if (!at) break;
+        const uint8_t* stretch = at;
+        while (stretch != end && *stretch == 0xFF && size_t(stretch - at) < run) ++stretch;
+        if (size_t(stretch - at) == run) return size_t(at - data);
+        at = stretch;
     }
     return size;
 }
@@ -31,6 +39,21 @@ constexpr std::array<uint8_t, 256> BuildReversalTable() {
 
 constexpr std::array<uint8_t, 256> kReversed = BuildReversalTable();
 
+// Eight bytes a round: swapping the nibbles, then the bit pairs, then the bits of every byte of a
+// word reverses each byte at once; the bytes left over go through the table.
+void ReverseBitsInPlace(uint8_t* data, size_t length) {
+    size_t done = 0;
+    for (; length - done >= 8; done += 8) {
+        uint64_t word;
+        std::memcpy(&word, data + done, 8);
+        word = (word & 0xF0F0F0F0F0F0F0F0u) >> 4 | (word & 0x0F0F0F0F0F0F0F0Fu) << 4;
+        word = (word & 0xCCCCCCCCCCCCCCCCu) >> 2 | (word & 0x3333333333333333u) << 2;
+        word = (word & 0xAAAAAAAAAAAAAAAAu) >> 1 | (word & 0x5555555555555555u) << 1;
+        std::memcpy(data + done, &word, 8);
+    }
+    for (; done < length; ++done) data[done] = kReversed[data[done]];
+}
+
 }  // namespace
 
 bool HasImageMark(const uint8_t* data, size_t size) {
@@ -43,7 +66,9 @@ size_t FindDataStart(const uint8_t* data, size_t size) {
     return start == size ? 0 : start;
 }
 
-size_t FindDataEnd(const uint8_t* data, size_t size) { return FindRun(data, size, kEndSearchFrom, kEndRun); }
+size_t FindDataEnd(const uint8_t* data, size_t size, size_t searchFrom) {
+    return FindRun(data, size, searchFrom, kEndRun);
+}
 
 uint8_t ReverseBits(uint8_t value) { return kReversed[value]; }
 
@@ -60,11 +85,11 @@ std::vector<uint8_t> PagesFromStart(const std::vector<uint8_t>& image, const Win
     return bytes;
 }
 
-Preparation PrepareImage(std::vector<uint8_t>& image, Window* window) {
+Preparation PrepareImage(std::vector<uint8_t>& image, Window* window, size_t endSearchFrom) {
     if (!HasImageMark(image.data(), image.size())) return Preparation::NotAnImage;
     window->start = FindDataStart(image.data(), image.size());
-    window->end = FindDataEnd(image.data(), image.size());
-    for (size_t i = window->start; i < window->end; ++i) image[i] = kReversed[image[i]];
+    window->end = FindDataEnd(image.data(), image.size(), endSearchFrom);
+    ReverseBitsInPlace(image.data() + window->start, window->Length());
     return FitsFlash(*window) ? Preparation::Ready : Preparation::UnfitForFlash;
 }
 

@@ -27,7 +27,7 @@ struct Window {
 // False for a file of neither kind, and for one too short to hold its mark.
 bool HasImageMark(const uint8_t* data, size_t size);
 size_t FindDataStart(const uint8_t* data, size_t size);
-size_t FindDataEnd(const uint8_t* data, size_t size);
+size_t FindDataEnd(const uint8_t* data, size_t size, size_t searchFrom = kEndSearchFrom);
 uint8_t ReverseBits(uint8_t value);
 
 // Pages of the serial flash that a window fills: 256 bytes each, the last one shorter.
@@ -49,7 +49,9 @@ std::vector<uint8_t> PagesFromStart(const std::vector<uint8_t>& image, const Win
 
 // Checks the mark, finds the window, bit-reverses it in place and checks it against the serial
 // flash. A library that writes the serial flash programs only a Ready image; the USB-attached
-// units store their image elsewhere and take an UnfitForFlash one as well.
-Preparation PrepareImage(std::vector<uint8_t>& image, Window* window);
+// units store their image elsewhere and take an UnfitForFlash one as well. The libraries search
+// for the end from the format's offset; a fuzzer moves it nearer, to explore the same search on
+// files a fraction of the size.
+Preparation PrepareImage(std::vector<uint8_t>& image, Window* window, size_t endSearchFrom = kEndSearchFrom);
 
 }  // namespace fpgaimage

@@ -3,6 +3,9 @@
 #include "link/AdapterSource.h"
 
 #include <winsock2.h>
+// The IP definitions that the interface rows (GetIfEntry2) of iphlpapi.h come with.
+#include <ws2ipdef.h>
+
 #include <windows.h>
 #include <iphlpapi.h>
 #include <pcap/pcap.h>
@@ -10,6 +13,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <new>
 
 namespace capi {
@@ -92,19 +96,50 @@ public:
         return OpenCaptureLink(device, error);
     }
 
+    // The adapter is found once in the adapter table; after that only its own row is read, by
+    // the identifier the table gave. A look at the whole table gathers every adapter's details
+    // (under Wine a hundred wakes of the watch a look); one row costs a fraction of that.
     std::optional<bool> AdapterUp(const std::string& device) override {
+        std::lock_guard<std::mutex> guard(watchedLock_);
+        if (watchedDevice_ != device) {
+            const std::optional<NET_LUID> found = FindEthernetAdapter(device);
+            if (!found) return std::nullopt;
+            if (found->Value == 0) return false;
+            watchedDevice_ = device;
+            watchedLuid_ = *found;
+        }
+        MIB_IF_ROW2 row = {};
+        row.InterfaceLuid = watchedLuid_;
+        const DWORD result = GetIfEntry2(&row);
+        if (result == ERROR_FILE_NOT_FOUND || result == ERROR_NOT_FOUND) return false;
+        if (result != NO_ERROR) return std::nullopt;
+        return row.OperStatus == IfOperStatusUp;
+    }
+
+private:
+    // The identifier of the Ethernet adapter behind a capture device: 0 when the table has none,
+    // empty when the table cannot be read.
+    static std::optional<NET_LUID> FindEthernetAdapter(const std::string& device) {
         Block buffer;
+        constexpr ULONG kNoAddresses =
+            GAA_FLAG_SKIP_UNICAST | GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
         const DWORD result = CallWithBuffer(366, buffer, [](char* block, ULONG* size) {
-            return GetAdaptersAddresses(AF_INET, GAA_FLAG_INCLUDE_PREFIX, nullptr,
-                                        reinterpret_cast<IP_ADAPTER_ADDRESSES*>(block), size);
+            return GetAdaptersAddresses(AF_INET, kNoAddresses, nullptr, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(block),
+                                        size);
         });
         if (result != ERROR_SUCCESS) return std::nullopt;
         for (auto* a = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.get()); a; a = a->Next) {
             if (a->IfType != IF_TYPE_ETHERNET_CSMACD || !a->AdapterName || !*a->AdapterName) continue;
-            if (device.find(a->AdapterName) != std::string::npos) return a->OperStatus == IfOperStatusUp;
+            if (device.find(a->AdapterName) != std::string::npos) return a->Luid;
         }
-        return false;
+        return NET_LUID{};
     }
+
+    // The adapter the watch looks at: its capture device and identifier. The adapter watch is the
+    // only caller; the lock covers a watch of a stopping session that overlaps the next one's.
+    std::mutex watchedLock_;
+    std::string watchedDevice_;
+    NET_LUID watchedLuid_ = {};
 };
 
 SystemAdapterSource systemSource;

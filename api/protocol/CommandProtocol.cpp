@@ -3,7 +3,6 @@
 #include "runtime/PumpWait.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -51,19 +50,21 @@ Exchange CommandChannel::SendAndWait(const CommandFrame& frame, const ReplyReade
     if (GetCurrentThreadId() == receiveThread_) return SendNoWait(frame) ? Exchange::NoReply : Exchange::NotSent;
 
     // Every tenth call (the first, the eleventh ...) lets the caller's window messages through
-    // before it sends, so long runs of register calls keep a GUI responsive.
-    if (sendCount_.fetch_add(1) % 10 == 0) PumpWait(1);
+    // before it sends, so long runs of register calls keep a GUI responsive. It dispatches what
+    // is waiting and does not wait for more: a millisecond's wait in every tenth call made those
+    // calls twice as slow as the rest and the mean a quarter slower than the wire.
+    if (sendCount_.fetch_add(1) % 10 == 0) PumpMessages();
 
     std::lock_guard<std::mutex> exchange(exchangeLock_);
     {
-        std::lock_guard<std::mutex> guard(slotLock_);
+        std::lock_guard<SlimLock> guard(slotLock_);
         awaiting_ = true;
         answered_ = false;
         expected_ = ExpectedReply(frame.bytes);
     }
     const bool sent = SendRaw(frame.bytes, frame.length);
-    std::unique_lock<std::mutex> slot(slotLock_);
-    if (sent) replied_.wait_for(slot, std::chrono::milliseconds(ReplyWaitMs()), [this] { return answered_ || !awaiting_; });
+    std::lock_guard<SlimLock> slot(slotLock_);
+    if (sent) replied_.WaitFor(slotLock_, ReplyWaitMs(), [this] { return answered_ || !awaiting_; });
     awaiting_ = false;
     if (!sent) return Exchange::NotSent;
     if (!answered_) return Exchange::NoReply;
@@ -73,22 +74,22 @@ Exchange CommandChannel::SendAndWait(const CommandFrame& frame, const ReplyReade
 
 void CommandChannel::CancelWait() {
     {
-        std::lock_guard<std::mutex> guard(slotLock_);
+        std::lock_guard<SlimLock> guard(slotLock_);
         awaiting_ = false;
     }
-    replied_.notify_all();
+    replied_.NotifyAll();
     PumpMessages();
 }
 
 bool CommandChannel::OfferReply(const uint8_t* frame, size_t length) {
     {
-        std::lock_guard<std::mutex> guard(slotLock_);
+        std::lock_guard<SlimLock> guard(slotLock_);
         if (!awaiting_ || answered_ || length > sizeof reply_ || !Answers(expected_, frame, length)) return false;
         std::memcpy(reply_, frame, length);
         replyLength_ = length;
         answered_ = true;
     }
-    replied_.notify_all();
+    replied_.NotifyAll();
     return true;
 }
 

@@ -8,11 +8,11 @@
 
 #include "link/Link.h"
 #include "protocol/CommandFrame.h"
+#include "runtime/SlimLock.h"
 
 #include <windows.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -71,8 +71,8 @@ private:
 
     // slotLock_ guards the awaited reply: the sending thread sets it up and reads the reply, the
     // receive thread fills it in.
-    std::mutex slotLock_;
-    std::condition_variable replied_;
+    SlimLock slotLock_;
+    SlimCondition replied_;
     bool awaiting_ = false;
     bool answered_ = false;
     ReplyPattern expected_;

@@ -9,6 +9,7 @@ namespace {
 struct Launch {
     std::function<void()> body;
     HMODULE module;  // a reference to the module, which the thread drops as it exits
+    std::wstring name;
 };
 
 // SetThreadDescription exists from Windows 10 on: looked up at run time.
@@ -32,6 +33,10 @@ DWORD WINAPI Run(void* parameter) {
     {
         std::unique_ptr<Launch> launch(static_cast<Launch*>(parameter));
         module = launch->module;
+        // Named again from inside: Wine gives the name to the system's own thread (what process
+        // listings and profilers show) only once the thread runs, and a name set while it was
+        // still suspended may not reach it.
+        NameThread(GetCurrentThread(), launch->name.c_str());
         launch->body();
     }
     // Each thread holds a reference to the module from its start: a host that frees the library
@@ -47,7 +52,7 @@ WorkerThread::~WorkerThread() = default;
 bool WorkerThread::Start(const wchar_t* name, std::function<void()> body) {
     std::lock_guard<std::mutex> guard(lock_);
     if (handle_) return false;
-    auto launch = std::make_unique<Launch>(Launch{std::move(body), ReferenceOwnModule()});
+    auto launch = std::make_unique<Launch>(Launch{std::move(body), ReferenceOwnModule(), name});
     DWORD id = 0;
     handle_.reset(CreateThread(nullptr, 0, Run, launch.get(), CREATE_SUSPENDED, &id));
     if (!handle_) {

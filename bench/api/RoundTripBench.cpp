@@ -1,7 +1,8 @@
 // api_round_trip_bench: how long one register read takes through the library (BVT_Read), beside
 // the raw round trip of the same command frame and its answer through wpcap on the same veth pair
-// with the same read time-out; and how much CPU the library's threads use while it is connected
-// and idle (the pollers running).
+// with the same read time-out, as percentiles; and what the library does while it is connected and
+// idle (the pollers running): how often each of its threads wakes, its CPU time, and the command
+// frames the tester receives.
 
 #include "BrevixCAPI.h"
 #include "LibraryThreads.h"
@@ -12,7 +13,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -36,6 +42,9 @@ double Now() {
 struct Timing {
     double meanUs = 0;
     double medianUs = 0;
+    double p90Us = 0;
+    double p99Us = 0;
+    double maxUs = 0;
     int answered = 0;
 };
 
@@ -47,22 +56,60 @@ Timing Summarise(std::vector<double> seconds, int answered) {
     for (double s : seconds) sum += s;
     std::sort(seconds.begin(), seconds.end());
     t.meanUs = sum / seconds.size() * 1e6;
-    t.medianUs = seconds[seconds.size() / 2] * 1e6;
+    const auto percentile = [&](size_t p) {
+        return seconds[std::min(seconds.size() - 1, seconds.size() * p / 100)] * 1e6;
+    };
+    t.medianUs = percentile(50);
+    t.p90Us = percentile(90);
+    t.p99Us = percentile(99);
+    t.maxUs = seconds.back() * 1e6;
     return t;
 }
 
-Timing LibraryRoundTrip() {
+// A slow call: over half a millisecond beyond the median, the start and end of it as the tester's
+// journal counts time.
+struct SlowCall {
+    std::chrono::steady_clock::time_point start;
+    std::chrono::steady_clock::time_point end;
+};
+
+Timing LibraryRoundTrip(std::vector<SlowCall>* slow) {
     uint32_t value = 0;
     for (int i = 0; i < kWarmUp; ++i) BVT_Read(kRegister, &value);
     std::vector<double> times;
+    std::vector<SlowCall> calls;
     int answered = 0;
     for (int i = 0; i < kReads; ++i) {
+        const auto at = std::chrono::steady_clock::now();
         const double start = Now();
         const int ok = BVT_Read(kRegister, &value);
         const double took = Now() - start;
+        calls.push_back({at, std::chrono::steady_clock::now()});
         if (ok) ++answered, times.push_back(took);
     }
-    return Summarise(times, answered);
+    const Timing timing = Summarise(times, answered);
+    for (size_t i = 0; i < times.size(); ++i) {
+        if (times[i] * 1e6 > timing.medianUs + 500) slow->push_back(calls[i]);
+    }
+    return timing;
+}
+
+// How many slow calls had a command of another thread (not this read) reach the tester while they
+// waited: the pollers' commands take the one reply slot in turn with the caller's.
+size_t SlowCallsBesideOtherCommands(const std::vector<SlowCall>& slow, const std::vector<sim::LoggedFrame>& commands) {
+    size_t shared = 0;
+    for (const SlowCall& call : slow) {
+        for (const sim::LoggedFrame& command : commands) {
+            const bool ours = command.bytes.size() >= 20 && command.bytes[14] == 0 &&
+                              (uint32_t(command.bytes[16]) << 24 | command.bytes[17] << 16 | command.bytes[18] << 8 |
+                               command.bytes[19]) == (kRegister | 0x80000000u);
+            if (!ours && command.at >= call.start && command.at <= call.end) {
+                ++shared;
+                break;
+            }
+        }
+    }
+    return shared;
 }
 
 // The same general read, from a source of its own so the library's filter does not take it for
@@ -102,17 +149,130 @@ Timing RawRoundTrip(sim::Link& link) {
 
 uint64_t FileTimeTicks(const FILETIME& t) { return uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime; }
 
-// Kernel and user time of the library's threads, in 100 ns ticks.
-uint64_t LibraryCpuTicks() {
-    uint64_t total = 0;
+// One library thread as the system counts it: CPU time in 100 ns ticks, and how often it went to
+// sleep and woke again (its context switches).
+struct ThreadSample {
+    uint64_t cpuTicks = 0;
+    uint64_t switches = 0;
+};
+
+std::wstring Description(HANDLE thread) {
+    using GetDescription = HRESULT(WINAPI*)(HANDLE, PWSTR*);
+    static const auto get = reinterpret_cast<GetDescription>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription")));
+    std::wstring name;
+    PWSTR description = nullptr;
+    if (get && SUCCEEDED(get(thread, &description)) && description) {
+        name = description;
+        LocalFree(description);
+    }
+    return name;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::string text;
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return text;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) text.append(chunk, got);
+    CloseHandle(file);
+    return text;
+}
+
+uint64_t StatusField(const std::string& status, const char* field) {
+    const size_t at = status.find(field);
+    return at == std::string::npos ? 0 : std::strtoull(status.c_str() + at + std::strlen(field), nullptr, 10);
+}
+
+// This process's own folder in the system's process table, which Wine shows through the Z: drive:
+// the one whose command line names this program (a file opened there is opened by the wine
+// server, so "self" would be the server).
+std::string OwnProcessFolder() {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string program = std::strrchr(path, '\\') ? std::strrchr(path, '\\') + 1 : path;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA("Z:\\proc\\*", &entry);
+    if (find == INVALID_HANDLE_VALUE) return {};
+    std::string found;
+    do {
+        if (entry.cFileName[0] < '0' || entry.cFileName[0] > '9') continue;
+        const std::string folder = std::string("Z:\\proc\\") + entry.cFileName + "\\";
+        if (ReadWholeFile(folder + "cmdline").find(program) != std::string::npos) found = folder;
+    } while (found.empty() && FindNextFileA(find, &entry));
+    FindClose(find);
+    return found;
+}
+
+// Context switches by the system's thread name (the first 15 characters of the library's name).
+std::map<std::string, uint64_t> SwitchesByShortName() {
+    static const std::string process = OwnProcessFolder();
+    std::map<std::string, uint64_t> switches;
+    if (process.empty()) return switches;
+    const std::string tasks = process + "task\\";
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((tasks + "*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return switches;
+    do {
+        if (entry.cFileName[0] == '.') continue;
+        const std::string task = tasks + entry.cFileName + "\\";
+        std::string name = ReadWholeFile(task + "comm");
+        while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
+        const std::string status = ReadWholeFile(task + "status");
+        switches[name] +=
+            StatusField(status, "voluntary_ctxt_switches:") + StatusField(status, "nonvoluntary_ctxt_switches:");
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return switches;
+}
+
+std::map<std::wstring, ThreadSample> SampleLibraryThreads() {
+    std::map<std::wstring, ThreadSample> samples;
+    const std::map<std::string, uint64_t> switches = SwitchesByShortName();
     for (DWORD id : LibraryThreadIds(L"BrevixCAPI")) {
         HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, id);
         if (!thread) continue;
+        const std::wstring name = Description(thread);
+        ThreadSample& sample = samples[name];
         FILETIME created, ended, kernel, user;
-        if (GetThreadTimes(thread, &created, &ended, &kernel, &user)) total += FileTimeTicks(kernel) + FileTimeTicks(user);
+        if (GetThreadTimes(thread, &created, &ended, &kernel, &user))
+            sample.cpuTicks += FileTimeTicks(kernel) + FileTimeTicks(user);
         CloseHandle(thread);
+        const std::string shortName(name.begin(), name.begin() + std::min<size_t>(name.size(), 15));
+        const auto found = switches.find(shortName);
+        if (found != switches.end()) sample.switches = found->second;
     }
-    return total;
+    return samples;
+}
+
+uint32_t Big32(const uint8_t* p) { return uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
+
+// Each thread's wakes and CPU a second, then the command frames that reached the tester a second,
+// by command and first address: the work the wakes were for.
+void PrintIdle(const std::map<std::wstring, ThreadSample>& before, const std::map<std::wstring, ThreadSample>& after,
+               const std::vector<sim::LoggedFrame>& commands, double wall) {
+    uint64_t cpuTicks = 0;
+    std::printf("library connected and idle for %.0f s, each thread a second:\n", wall);
+    for (const auto& [name, end] : after) {
+        const auto found = before.find(name);
+        const ThreadSample begin = found == before.end() ? ThreadSample{} : found->second;
+        cpuTicks += end.cpuTicks - begin.cpuTicks;
+        std::printf("  %-28ls %7.1f wakes  %6.3f ms CPU\n", name.c_str(), (end.switches - begin.switches) / wall,
+                    (end.cpuTicks - begin.cpuTicks) / 1e4 / wall);
+    }
+    std::map<std::pair<int, uint32_t>, int> kinds;
+    for (const sim::LoggedFrame& command : commands) {
+        if (command.bytes.size() >= 20) ++kinds[{command.bytes[14], Big32(command.bytes.data() + 16)}];
+    }
+    std::printf("  command frames to the tester: %.1f a second", commands.size() / wall);
+    for (const auto& [kind, count] : kinds)
+        std::printf("%s command %d at 0x%08X x%.1f", &kind == &kinds.begin()->first ? ":" : ",", kind.first,
+                    kind.second, count / wall);
+    std::printf("\n");
+    std::printf("library CPU while connected and idle: %.2f ms per second = %.3f%% of one core (%zu threads)\n",
+                cpuTicks / 1e4 / wall, cpuTicks / 1e5 / wall, after.size());
 }
 
 }  // namespace
@@ -144,23 +304,31 @@ int main() {
     }
 
     const Timing raw = RawRoundTrip(*hostSide);
-    const Timing library = LibraryRoundTrip();
-    std::printf("register round trip, raw wpcap frame and answer (%d ms read time-out): mean %.0f us, median %.0f us, "
-                "%d of %d answered\n",
-                1, raw.meanUs, raw.medianUs, raw.answered, kReads);
-    std::printf("register round trip, BVT_Read through BrevixCAPI:                 mean %.0f us, median %.0f us, "
-                "%d of %d answered\n",
-                library.meanUs, library.medianUs, library.answered, kReads);
-    std::printf("ratio library / raw (mean): %.2f\n", raw.meanUs > 0 ? library.meanUs / raw.meanUs : 0.0);
+    tester.ClearLog();
+    std::vector<SlowCall> slow;
+    const Timing library = LibraryRoundTrip(&slow);
+    const size_t besideOthers = SlowCallsBesideOtherCommands(slow, tester.Commands());
+    const auto print = [](const char* what, const Timing& t) {
+        std::printf("  %-34s mean %5.0f  p50 %5.0f  p90 %5.0f  p99 %5.0f  max %6.0f us, %d of %d answered\n", what,
+                    t.meanUs, t.medianUs, t.p90Us, t.p99Us, t.maxUs, t.answered, kReads);
+    };
+    std::printf("register round trip (1 ms read time-out on both):\n");
+    print("raw wpcap frame and answer", raw);
+    print("BVT_Read through BrevixCAPI", library);
+    std::printf("ratio library / raw: mean %.3f, median %.3f\n", raw.meanUs > 0 ? library.meanUs / raw.meanUs : 0.0,
+                raw.medianUs > 0 ? library.medianUs / raw.medianUs : 0.0);
+    std::printf("slow library calls (over the median + 0.5 ms): %zu, %zu of them while a poller's command went out\n",
+                slow.size(), besideOthers);
 
     Sleep(1000);
-    const uint64_t before = LibraryCpuTicks();
+    tester.ClearLog();
+    const std::map<std::wstring, ThreadSample> before = SampleLibraryThreads();
     const double start = Now();
     Sleep(kIdleMs);
     const double wall = Now() - start;
-    const double cpuSeconds = double(LibraryCpuTicks() - before) / 1e7;
-    std::printf("library CPU while connected and idle: %.2f ms per second = %.3f%% of one core (%d threads, %.0f s)\n",
-                cpuSeconds / wall * 1000, cpuSeconds / wall * 100, CountLibraryThreads(L"BrevixCAPI"), wall);
+    const std::map<std::wstring, ThreadSample> after = SampleLibraryThreads();
+    const std::vector<sim::LoggedFrame> commands = tester.Commands();
+    PrintIdle(before, after, commands, wall);
 
     BrevixC_SYS_TerminateProcess();
     tester.Stop();

@@ -45,6 +45,15 @@ protected:
     }
     void TearDown() override { BrevixC_CancelRxCapture(255); }
 
+    // Port A captures `frames` numbered frames of 64 bytes, and their upload is asked for.
+    static void CaptureAndUpload(uint32_t frames) {
+        ASSERT_EQ(BrevixC_StartRxCapture(0, 0, uint16_t(frames)), 1);
+        ASSERT_TRUE(support::Eventually([] { return engine->Running(0); }));
+        engine->ReceiveNumbered(0, 0, frames, 64);
+        ASSERT_EQ(engine->Held(0), frames);
+        ASSERT_EQ(BrevixC_StopRxCaptureNext(0, uint16_t(frames)), 1);
+    }
+
     // The last 0x0200 report of an entry, once its records reach `held`.
     static Bytes ReportReaching(uint16_t entry, uint16_t held) {
         Bytes found;
@@ -246,11 +255,7 @@ TEST_F(CaptureTest, AnUploadAsksForABlockEveryTwentyMillisecondsWorkIncluded) {
     // many late, but not all of them over an upload of 60 blocks.
     constexpr uint32_t kBlocks = 60;
     constexpr uint32_t kFrames = kBlocks * 20;
-    ASSERT_EQ(BrevixC_StartRxCapture(0, 0, uint16_t(kFrames)), 1);
-    ASSERT_TRUE(support::Eventually([] { return engine->Running(0); }));
-    engine->ReceiveNumbered(0, 0, kFrames, 64);
-    ASSERT_EQ(engine->Held(0), kFrames);
-    ASSERT_EQ(BrevixC_StopRxCaptureNext(0, uint16_t(kFrames)), 1);
+    ASSERT_NO_FATAL_FAILURE(CaptureAndUpload(kFrames));
     // The requests themselves, whether or not the host has taken in the frames yet.
     std::vector<std::chrono::steady_clock::time_point> times;
     ASSERT_TRUE(support::Eventually([&] { return (times = BlockRequestTimes(0x41000038)).size() >= kBlocks; }));
@@ -268,6 +273,25 @@ TEST_F(CaptureTest, AnUploadAsksForABlockEveryTwentyMillisecondsWorkIncluded) {
     // may have been caught up with, and a little for the logging.
     const double span = std::chrono::duration<double, std::milli>(times.back() - times.front()).count();
     EXPECT_GT(span, 20.0 * gaps.size() - 25) << "gaps in ms: " << seen;
+}
+
+TEST_F(CaptureTest, AnUploadHoldsTheLastBlockSoonAfterItsRequest) {
+    // Each request brings 20 frames, one request every 20 ms. An upload that keeps that pace holds
+    // the last frames moments after the last request; one slower than 1000 frames a second falls
+    // further behind with each block (at 500 a second, 1200 frames end over a second after it).
+    constexpr uint32_t kBlocks = 60;
+    constexpr uint32_t kFrames = kBlocks * 20;
+    ASSERT_NO_FATAL_FAILURE(CaptureAndUpload(kFrames));
+    ASSERT_FALSE(ReportReaching(0, uint16_t(kFrames)).empty());
+    std::chrono::steady_clock::time_point held{};
+    for (const auto& m : bench::Messages(0x0200)) {
+        if (Le16(m.bytes, 16) == 0 && Le16(m.bytes, 22) == kFrames && held == std::chrono::steady_clock::time_point{})
+            held = m.at;
+    }
+    const std::vector<std::chrono::steady_clock::time_point> requests = BlockRequestTimes(0x41000038);
+    ASSERT_EQ(requests.size(), size_t(kBlocks));
+    const double lagMs = std::chrono::duration<double, std::milli>(held - requests.back()).count();
+    EXPECT_LT(lagMs, 400) << "the last frames held this long after the last request";
 }
 
 TEST_F(CaptureTest, AJumboFrameIsRebuiltFromItsChunks) {

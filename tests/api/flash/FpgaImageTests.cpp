@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 
 namespace {
@@ -151,6 +152,54 @@ TEST(FpgaImagePreparation, ReversalTableFollowsTheRule) {
     EXPECT_EQ(fpgaimage::ReverseBits(0x12), 0x48);
     EXPECT_EQ(fpgaimage::ReverseBits(0xF0), 0x0F);
     for (int v = 0; v < 256; ++v) EXPECT_EQ(fpgaimage::ReverseBits(fpgaimage::ReverseBits(uint8_t(v))), v);
+}
+
+// The oracle: a run found by counting every byte from the search's start, and bits reversed one by
+// one.
+size_t FirstRunByCounting(const Bytes& file, size_t from, size_t run) {
+    size_t length = 0;
+    for (size_t i = from; i < file.size(); ++i) {
+        length = file[i] == 0xFF ? length + 1 : 0;
+        if (length == run) return i + 1 - run;
+    }
+    return file.size();
+}
+
+uint8_t ReversedBitByBit(uint8_t value) {
+    uint8_t reversed = 0;
+    for (int bit = 0; bit < 8; ++bit) reversed = uint8_t(reversed << 1 | (value >> bit & 1));
+    return reversed;
+}
+
+// Random files of every length up to a few kilobytes, with stretches of 0xFF of every length near
+// the run lengths, against the oracle, with the end search moved to offsets of their size.
+TEST(FpgaImagePreparation, RandomFilesAgreeWithCountingEveryByte) {
+    std::mt19937 random(31);
+    for (int round = 0; round < 3000; ++round) {
+        Bytes file(3 + random() % 3000);
+        for (auto& b : file) b = uint8_t(random() % 4 == 0 ? 0xFF : random());
+        for (int k = random() % 6; k > 0; --k) {
+            const size_t at = random() % file.size();
+            FillFF(file, at,
+                   std::min<size_t>(file.size() - at, random() % 2 ? 14 + random() % 4 : 250 + random() % 12));
+        }
+        std::copy(kPof.begin(), kPof.end(), file.begin());
+        const size_t searchFrom = random() % (file.size() + 8);
+        const size_t start = FirstRunByCounting(file, 0, 16);
+        const size_t expectedStart = start == file.size() ? 0 : start;
+        const size_t expectedEnd = FirstRunByCounting(file, searchFrom, 256);
+        const Bytes original = file;
+
+        fpgaimage::Window window;
+        fpgaimage::PrepareImage(file, &window, searchFrom);
+        ASSERT_EQ(window.start, expectedStart) << "round " << round;
+        ASSERT_EQ(window.end, expectedEnd) << "round " << round;
+        for (size_t i = 0; i < file.size(); ++i) {
+            const bool inside = i >= window.start && i < window.end;
+            ASSERT_EQ(file[i], inside ? ReversedBitByBit(original[i]) : original[i])
+                << "round " << round << " at " << i;
+        }
+    }
 }
 
 }  // namespace
