@@ -115,8 +115,7 @@ void CVorel_TAP_Test3Dlg::OnAbout() {
 
 void CVorel_TAP_Test3Dlg::OnSystemRequirements() {
     requirements.CenterWindow();
-    // Shown above the dialog, also when it was shown before and the dialog has been clicked since.
-    ::SetWindowPos(requirements.GetSafeHwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    requirements.ShowWindow(SW_SHOW);
 }
 
 void CVorel_TAP_Test3Dlg::OnReconnect() {
