@@ -42,7 +42,8 @@ public:
     enum TreeItem {
         kItemModel = 0, kItemSystemInformation = 1, kItemAgent = 2, kItemSerial = 3, kItemMac = 4, kItemPcb = 5,
         kItemApi = 6, kItemFpga = 7, kItemFirmware = 8, kItemDate = 9, kItemPortConfiguration = 10,
-        kItemSystemUpgrade = 11, kItemFpgaUpgrade = 12, kItemFirmwareUpgrade = 13
+        kItemSystemUpgrade = 11, kItemFpgaUpgrade = 12, kItemFirmwareUpgrade = 13, kItemCapture = 14,
+        kItemCaptureA = 15, kItemCaptureB = 16
     };
     // identityTexts, by index.
     enum Identity { kSerial = 0, kAgent, kMac, kPcb, kApi, kFirmware, kFpga, kDate, kIdentityCount };
@@ -189,6 +190,9 @@ private:
     // Language: the text of a string of the current resource source.
     static CString ResourceText(UINT id);
     void ShowCounterPage(int port);
+    // Capture pages (DlgCapture.cpp): their items in the device tree, and the page an item shows.
+    void AddCaptureItems();
+    void ShowCapturePage(int item);
     // Events (DlgEvents.cpp).
     void OnCaptureData(const HostMessage& message);
     void OnLinkStatus(const HostMessage& message);
@@ -200,14 +204,6 @@ private:
 
     // The panel title's 18-point Arial.
     CFont titleFont_;
-    // Per port, what the capture rows have shown so far: the first capture entry not yet shown, the
-    // rows added and each shown frame's length. Never reset: new rows continue the numbering.
-    struct CaptureState {
-        int nextIndex = 0;
-        int rowCount = 0;
-        std::vector<uint32_t> lengths;
-    };
-    CaptureState captureStates_[2];
     bool deviceLostBoxOpen_ = false;
     bool firstShowDone_ = false;
 };
