@@ -5,6 +5,7 @@
 #include "capture/FrameHeaders.h"
 #include "res/resource.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -14,6 +15,9 @@ constexpr uint32_t kCaptureIntoTester = 0;
 // Stop Capture asks for everything the tester can hold; the upload ends when its store is empty.
 constexpr uint16_t kCapacityFrames = 32768;
 constexpr uint16_t kCapacityFramesMachine2 = 16384;
+
+// Posted to the panel itself to take the reports that came in meanwhile.
+constexpr UINT WM_TAKE_CAPTURE_REPORTS = WM_APP + 0x130;
 
 constexpr DWORD kTreeStyles = 0x1087;
 constexpr DWORD kTreeExtendedStyle = 0x80000;
@@ -38,6 +42,7 @@ CString Slice(const std::string& text, size_t first, size_t count) {
 BEGIN_MESSAGE_MAP(CCaptureReport, CDialog)
 ON_BN_CLICKED(IDC_CAPTURE_START, OnStartCapture)
 ON_BN_CLICKED(IDC_CAPTURE_STOP, OnStopCapture)
+ON_MESSAGE(WM_TAKE_CAPTURE_REPORTS, OnTakeReports)
 END_MESSAGE_MAP()
 
 CCaptureReport::CCaptureReport(UINT templateId, int port, UINT treePlaceholderId, BYTE addressDigits, CWnd* pParent)
@@ -147,11 +152,21 @@ void CCaptureReport::SetCaptureButtons(bool running) {
 }
 
 void CCaptureReport::OnCaptureReport(int count) {
+    lowestCount_ = reportsPending_ ? std::min(lowestCount_, count) : count;
+    lastCount_ = count;
+    if (reportsPending_) return;
+    reportsPending_ = PostMessage(WM_TAKE_CAPTURE_REPORTS) != FALSE;
+    if (!reportsPending_) OnTakeReports(0, 0);
+}
+
+LRESULT CCaptureReport::OnTakeReports(WPARAM, LPARAM) {
+    reportsPending_ = false;
+    if (lowestCount_ < feed_.NextIndex()) feed_.Restart();
+    if (lastCount_ == feed_.NextIndex()) return 0;
     BrevixC_CaptureVector frames;
-    if (count != feed_.NextIndex()) {
-        BrevixC_CopyCaptureBuffer(static_cast<uint8_t>(port_), frames);
-    }
-    InsertRows(feed_.Take(count, frames));
+    BrevixC_CopyCaptureBuffer(static_cast<uint8_t>(port_), frames);
+    InsertRows(feed_.Take(lastCount_, frames));
+    return 0;
 }
 
 void CCaptureReport::InsertRows(const std::vector<capture::CaptureRow>& rows) {

@@ -24,8 +24,9 @@ public:
     CSplitterBar verticalSplitter;    // 1181, between the tree and the hex view
     CSplitterBar horizontalSplitter;  // 1182, under the list
 
-    // A capture report of this panel's port: the library's vector holds `count` records. Adds a
-    // row for each record not shown yet.
+    // A capture report of this panel's port: the library's vector holds `count` records. The rows
+    // for the records not shown yet are added once the reports queued behind this one are in, so
+    // that a burst of reports costs one copy of the vector.
     void OnCaptureReport(int count);
     // Shows a row's frame in the hex view and its headers in the tree; false for no such row.
     bool ShowFrame(int row);
@@ -40,6 +41,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    LRESULT OnTakeReports(WPARAM, LPARAM);
     void InsertRows(const std::vector<capture::CaptureRow>& rows);
     void OnSplitterMoved(UINT id, int delta);
     void FillInfoTree(const std::vector<uint8_t>& frame);
@@ -49,6 +51,11 @@ private:
     const UINT treePlaceholderId_;
     const BYTE addressDigits_;
     capture::CaptureFeed feed_;
+    // The reports not taken yet: the last count, and the lowest (a new capture shows as a count
+    // below the position reached, even when a later report of it is above).
+    bool reportsPending_ = false;
+    int lastCount_ = 0;
+    int lowestCount_ = 0;
     // Each row's frame, in row order: what a click shows.
     std::vector<capture::CaptureRow> rows_;
     CFont hexFont_;
