@@ -60,10 +60,8 @@ void CCaptureReport::DoDataExchange(CDataExchange* pDX) {
 BOOL CCaptureReport::OnInitDialog() {
     CDialog::OnInitDialog();
 
-    CRect place;
-    GetDlgItem(treePlaceholderId_)->GetWindowRect(&place);
-    ScreenToClient(&place);
-    captureInfoTree.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | kTreeStyles, place, this, IDC_CAPTURE_INFO_TREE);
+    captureInfoTree.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | kTreeStyles, TakePlaceOf(treePlaceholderId_), this,
+                           IDC_CAPTURE_INFO_TREE);
     captureInfoTree.InsertColumn(0, L"Item Name", LVCFMT_LEFT, kTreeColumnWidth);
     captureInfoTree.InsertColumn(1, L"Value", LVCFMT_LEFT, kTreeColumnWidth);
     captureInfoTree.SetExtendedStyle(kTreeExtendedStyle);
@@ -94,15 +92,23 @@ BOOL CCaptureReport::OnInitDialog() {
 
     SetCaptureButtons(false);
 
-    GetDlgItem(IDC_CAPTURE_SPLIT_VERTICAL)->GetWindowRect(&place);
-    ScreenToClient(&place);
-    verticalSplitter.Create(WS_CHILD | WS_VISIBLE, place, this, IDC_CAPTURE_SPLIT_VERTICAL);
+    verticalSplitter.Create(WS_CHILD | WS_VISIBLE, TakePlaceOf(IDC_CAPTURE_SPLIT_VERTICAL), this,
+                            IDC_CAPTURE_SPLIT_VERTICAL);
     verticalSplitter.SetRange(250, 200, -1);
-    GetDlgItem(IDC_CAPTURE_SPLIT_HORIZONTAL)->GetWindowRect(&place);
-    ScreenToClient(&place);
-    horizontalSplitter.Create(WS_CHILD | WS_VISIBLE, place, this, IDC_CAPTURE_SPLIT_HORIZONTAL);
+    horizontalSplitter.Create(WS_CHILD | WS_VISIBLE, TakePlaceOf(IDC_CAPTURE_SPLIT_HORIZONTAL), this,
+                              IDC_CAPTURE_SPLIT_HORIZONTAL);
     horizontalSplitter.SetRange(150, 100, -1);
     return TRUE;
+}
+
+CRect CCaptureReport::TakePlaceOf(UINT placeholderId) {
+    CWnd* placeholder = GetDlgItem(placeholderId);
+    CRect place;
+    placeholder->GetWindowRect(&place);
+    ScreenToClient(&place);
+    // Hidden, it takes no click meant for the window that comes in its place.
+    placeholder->ShowWindow(SW_HIDE);
+    return place;
 }
 
 BOOL CCaptureReport::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {

@@ -41,6 +41,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The rectangle of a template's placeholder static, which is hidden.
+    CRect TakePlaceOf(UINT placeholderId);
     LRESULT OnTakeReports(WPARAM, LPARAM);
     void InsertRows(const std::vector<capture::CaptureRow>& rows);
     void OnSplitterMoved(UINT id, int delta);

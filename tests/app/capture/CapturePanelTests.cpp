@@ -301,4 +301,41 @@ TEST_F(CapturePanelTest, CaptureReportsAddAlarmLinesAndClearEmptiesThem) {
     });
 }
 
+// Dragging the splitters: the vertical bar by +20 narrows the hex view by 20 and widens the tree by
+// 20; the horizontal bar by -30 shortens the list by 30 and lengthens the three below it by 30.
+TEST_F(CapturePanelTest, SplittersShareTheRoomBetweenListTreeAndHexView) {
+    StartTester(1);
+    BoxAnswers boxes;
+    RunDialog([](CVorel_TAP_Test3Dlg& dialog) {
+        CCaptureReport& panel = OpenCapture(dialog, 0);
+        const auto rectOf = [&panel](CWnd& window) {
+            CRect rect;
+            window.GetWindowRect(&rect);
+            panel.ScreenToClient(&rect);
+            return rect;
+        };
+        const auto drag = [&panel, &rectOf](CWnd& bar, int dx, int dy) {
+            const CPoint from = rectOf(bar).CenterPoint();
+            support::gui::DragAt(panel.GetSafeHwnd(), from, POINT{from.x + dx, from.y + dy});
+            support::gui::PumpPending();
+        };
+        const CRect hex = rectOf(panel.captureHexView), tree = rectOf(panel.captureInfoTree);
+        drag(panel.verticalSplitter, 20, 0);
+        EXPECT_EQ(rectOf(panel.captureHexView).Width(), hex.Width() - 20);
+        EXPECT_EQ(rectOf(panel.captureHexView).right, hex.right);
+        EXPECT_EQ(rectOf(panel.captureInfoTree).Width(), tree.Width() + 20);
+        EXPECT_EQ(rectOf(panel.captureInfoTree).left, tree.left);
+
+        const CRect list = rectOf(panel.captureList), bar = rectOf(panel.verticalSplitter);
+        const CRect hexNow = rectOf(panel.captureHexView), treeNow = rectOf(panel.captureInfoTree);
+        drag(panel.horizontalSplitter, 0, -30);
+        EXPECT_EQ(rectOf(panel.captureList).Height(), list.Height() - 30);
+        EXPECT_EQ(rectOf(panel.captureHexView).Height(), hexNow.Height() + 30);
+        EXPECT_EQ(rectOf(panel.captureInfoTree).Height(), treeNow.Height() + 30);
+        EXPECT_EQ(rectOf(panel.verticalSplitter).Height(), bar.Height() + 30);
+        EXPECT_EQ(rectOf(panel.captureHexView).bottom, hexNow.bottom);
+        Exit(dialog);
+    });
+}
+
 }  // namespace
