@@ -9,6 +9,7 @@
 #include "main/DialogBench.h"
 #include "res/resource.h"
 #include "sim/CaptureEngine.h"
+#include "sim/DemoTraffic.h"
 #include "sim/PortPeers.h"
 #include "support/Waiting.h"
 #include "support/gui/Input.h"
@@ -336,6 +337,53 @@ TEST_F(CapturePanelTest, SplittersShareTheRoomBetweenListTreeAndHexView) {
         EXPECT_EQ(rectOf(panel.captureHexView).bottom, hexNow.bottom);
         Exit(dialog);
     });
+}
+
+// A capture on the demonstration's traffic: every frame the tester caught is a row, in the order
+// caught. The demonstration numbers the frames it hands the capture from 0: a UDP frame carries its
+// number in its first four data bytes, an ARP request in its target address (4 + number % 200).
+TEST_F(CapturePanelTest, DemoTrafficCaptureListsItsFramesInTheOrderCaught) {
+    StartTester(1);
+    sim::DemoTraffic demo(*tester_);
+    demo.Start();
+    BoxAnswers boxes;
+    RunDialog([this](CVorel_TAP_Test3Dlg& dialog) {
+        CCaptureReport& panel = OpenCapture(dialog, 0);
+        sim::CaptureEngine& engine = tester_->Captures();
+        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_START);
+        ASSERT_TRUE(support::gui::PumpUntil([&engine] { return engine.Held(0) >= 60; }, kPatienceMs));
+        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_STOP);
+        ASSERT_TRUE(support::gui::PumpUntil(
+            [&] {
+                const int rows = panel.captureList.GetItemCount();
+                return rows >= 60 && engine.Held(0) == 0 && static_cast<size_t>(rows) == engine.Sent(0);
+            },
+            kPatienceMs));
+        int udpRows = 0, arpRows = 0, firstUdpRow = -1;
+        for (int row = 0; row < panel.captureList.GetItemCount(); ++row) {
+            const sim::Bytes bytes = BytesOf(Cell(panel.captureList, row, 5));
+            ASSERT_GE(bytes.size(), 60u) << row;
+            const size_t type = bytes[12] == 0x81 && bytes[13] == 0x00 ? 16 : 12;
+            if (bytes[type] == 0x08 && bytes[type + 1] == 0x00) {
+                const size_t data = type + 2 + 20 + 8;
+                const uint32_t number = uint32_t(bytes[data]) << 24 | bytes[data + 1] << 16 | bytes[data + 2] << 8 | bytes[data + 3];
+                EXPECT_EQ(number, static_cast<uint32_t>(row)) << row;
+                if (firstUdpRow < 0) firstUdpRow = row;
+                ++udpRows;
+            } else if (bytes[type] == 0x08 && bytes[type + 1] == 0x06) {
+                EXPECT_EQ(bytes[41], 4 + row % 200) << row;
+                ++arpRows;
+            }
+        }
+        EXPECT_GT(udpRows, 30);
+        ASSERT_GE(firstUdpRow, 0);
+        ClickRow(panel, BytesOf(Cell(panel.captureList, firstUdpRow, 5)));
+        const std::vector<std::wstring> rows = TreeRows(panel);
+        EXPECT_TRUE(Has(rows, L"Source|10.77.80.2"));
+        EXPECT_TRUE(Has(rows, L"Source port|" + std::to_wstring(49152 + firstUdpRow % 1000)));
+        Exit(dialog);
+    });
+    demo.Stop();
 }
 
 }  // namespace
