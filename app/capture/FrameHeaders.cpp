@@ -192,7 +192,8 @@ private:
         Field(layer, "Hardware size", Decimal(hardwareSize));
         Field(layer, "Protocol size", Decimal(protocolSize));
         Field(layer, "Operation", Named(Decimal(operation), operationName));
-        if (!b.Has(target + hardwareSize + protocolSize)) return Truncated(layer, b, target + hardwareSize + protocolSize);
+        if (!b.Has(target + hardwareSize + protocolSize))
+            return Truncated(layer, b, target + hardwareSize + protocolSize);
         Address(layer, "Sender MAC", b, sender, hardwareSize, ethernetIpv4);
         AddressIp(layer, "Sender IP", b, sender + hardwareSize, protocolSize, ethernetIpv4);
         Address(layer, "Target MAC", b, target, hardwareSize, ethernetIpv4);

@@ -83,8 +83,8 @@ int main() {
     receiverClass.hInstance = ::GetModuleHandleW(nullptr);
     receiverClass.lpszClassName = L"CaptureListBenchReceiver";
     ::RegisterClassW(&receiverClass);
-    HWND receiver = ::CreateWindowW(receiverClass.lpszClassName, L"Capture list bench", WS_OVERLAPPEDWINDOW, 0, 0,
-                                    640, 600, nullptr, nullptr, receiverClass.hInstance, nullptr);
+    HWND receiver = ::CreateWindowW(receiverClass.lpszClassName, L"Capture list bench", WS_OVERLAPPEDWINDOW, 0, 0, 640,
+                                    600, nullptr, nullptr, receiverClass.hInstance, nullptr);
     CWnd host;
     host.Attach(receiver);
     CCaptureReportA capturePanel;

@@ -2,23 +2,25 @@
 // frames the tester's ports receive while a capture runs reach the list in order after Stop
 // Capture, a click on a row shows its bytes and headers, a second capture loses none of its frames,
 // and each capture report adds its two lines to the alarm report.
-#include "BrevixCAPI.h"
 #include "alarm/AlarmSetup.h"
+#include "BrevixCAPI.h"
 #include "capture/CaptureIds.h"
-#include "main/Globals.h"
 #include "main/DialogBench.h"
+#include "main/Globals.h"
 #include "res/resource.h"
 #include "sim/CaptureEngine.h"
 #include "sim/DemoTraffic.h"
 #include "sim/PortPeers.h"
-#include "support/Waiting.h"
 #include "support/gui/Input.h"
 #include "support/gui/Picture.h"
 #include "support/gui/Pump.h"
 #include "support/gui/Windows.h"
+#include "support/Waiting.h"
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -69,13 +71,16 @@ std::wstring Hex(const sim::Bytes& bytes, size_t first, size_t count) {
     return text;
 }
 
-std::wstring Cell(CListCtrl& list, int row, int column) { return std::wstring(list.GetItemText(row, column).GetString()); }
+std::wstring Cell(CListCtrl& list, int row, int column) {
+    return std::wstring(list.GetItemText(row, column).GetString());
+}
 
 class CapturePanelTest : public DialogBench {
 protected:
     // Opens the port's capture page as the operator does: its item in the device tree.
     static CCaptureReport& OpenCapture(CVorel_TAP_Test3Dlg& dialog, int port) {
-        const HTREEITEM item = treeItems[port == 0 ? CVorel_TAP_Test3Dlg::kItemCaptureA : CVorel_TAP_Test3Dlg::kItemCaptureB];
+        const HTREEITEM item =
+            treeItems[port == 0 ? CVorel_TAP_Test3Dlg::kItemCaptureA : CVorel_TAP_Test3Dlg::kItemCaptureB];
         EXPECT_NE(item, nullptr);
         // The item goes in where the rectangle comes back.
         RECT rect = {};
@@ -125,7 +130,8 @@ protected:
                 ++next;
             } else {
                 ASSERT_TRUE(IsPartnerFrame(bytes, port)) << "row " << row;
-                const long long number = static_cast<long long>(bytes[0]) << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3];
+                const long long number =
+                    static_cast<long long>(bytes[0]) << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3];
                 EXPECT_GT(number, lastPartner) << "row " << row;
                 lastPartner = number;
             }
@@ -142,7 +148,8 @@ protected:
     // The bytes a Data column shows ("00 22 33 ").
     static sim::Bytes BytesOf(const std::wstring& data) {
         sim::Bytes bytes;
-        for (size_t at = 0; at + 1 < data.size(); at += 3) bytes.push_back(uint8_t(std::stoul(data.substr(at, 2), nullptr, 16)));
+        for (size_t at = 0; at + 1 < data.size(); at += 3)
+            bytes.push_back(uint8_t(std::stoul(data.substr(at, 2), nullptr, 16)));
         return bytes;
     }
 
@@ -182,7 +189,8 @@ protected:
         std::vector<std::wstring> rows;
         CTreeTableCtrl& tree = panel.captureInfoTree;
         for (HTREEITEM layer = tree.GetRootItem(); layer; layer = tree.GetNextSiblingItem(layer)) {
-            for (HTREEITEM item = layer; item; item = item == layer ? tree.GetChildItem(layer) : tree.GetNextSiblingItem(item)) {
+            for (HTREEITEM item = layer; item;
+                 item = item == layer ? tree.GetChildItem(layer) : tree.GetNextSiblingItem(item)) {
                 const wchar_t* name = tree.GetItemText(item, 0);
                 const wchar_t* value = tree.GetItemText(item, 1);
                 rows.push_back(std::wstring(name ? name : L"") + L"|" + (value ? value : L""));
@@ -198,17 +206,33 @@ protected:
         return false;
     }
 
+    // A Brevix-C on the pair (and, when asked, the demonstration's traffic), the dialog run with the
+    // port's capture page open for the body, then File, Exit.
+    void OnCapturePage(int port, const std::function<void(CVorel_TAP_Test3Dlg&, CCaptureReport&)>& body,
+                       bool demoTraffic = false) {
+        StartTester(1);
+        std::unique_ptr<sim::DemoTraffic> demo;
+        if (demoTraffic) {
+            demo = std::make_unique<sim::DemoTraffic>(*tester_);
+            demo->Start();
+        }
+        BoxAnswers boxes;
+        RunDialog([port, &body](CVorel_TAP_Test3Dlg& dialog) {
+            body(dialog, OpenCapture(dialog, port));
+            Exit(dialog);
+        });
+        if (demo) demo->Stop();
+    }
+
     static void SavePicture(CVorel_TAP_Test3Dlg& dialog, const wchar_t* name) {
         support::gui::PumpFor(300);
-        support::gui::SavePng(support::gui::CaptureWindow(dialog.GetSafeHwnd(), false), support::gui::PicturePath(name));
+        support::gui::SavePng(support::gui::CaptureWindow(dialog.GetSafeHwnd(), false),
+                              support::gui::PicturePath(name));
     }
 };
 
 TEST_F(CapturePanelTest, PortACaptureListsTheFramesInOrderAndAClickShowsBytesAndHeaders) {
-    StartTester(1);
-    BoxAnswers boxes;
-    RunDialog([this](CVorel_TAP_Test3Dlg& dialog) {
-        CCaptureReport& panel = OpenCapture(dialog, 0);
+    OnCapturePage(0, [this](CVorel_TAP_Test3Dlg& dialog, CCaptureReport& panel) {
         EXPECT_FALSE(dialog.captureB.IsWindowVisible());
         const std::vector<sim::Bytes> frames = Frames(0, 40);
         Capture(panel, frames);
@@ -224,22 +248,19 @@ TEST_F(CapturePanelTest, PortACaptureListsTheFramesInOrderAndAClickShowsBytesAnd
         EXPECT_TRUE(Has(rows, L"Source|10.77.80.2"));
 
         ClickRow(panel, frames[1]);  // a VLAN-tagged UDP datagram
-        EXPECT_EQ(sim::Bytes(panel.captureHexView.GetData(), panel.captureHexView.GetData() + frames[1].size()), frames[1]);
+        EXPECT_EQ(sim::Bytes(panel.captureHexView.GetData(), panel.captureHexView.GetData() + frames[1].size()),
+                  frames[1]);
         rows = TreeRows(panel);
         EXPECT_TRUE(Has(rows, L"Ethernet II|00-1C-7E-5D-00-A0 > 00-1C-7E-5D-01-A0"));
         EXPECT_TRUE(Has(rows, L"VLAN ID|100"));
         EXPECT_TRUE(Has(rows, L"Destination port|9"));
         EXPECT_TRUE(Has(rows, L"Source port|49153"));
         SavePicture(dialog, L"vorels-capture-port-a");
-        Exit(dialog);
     });
 }
 
 TEST_F(CapturePanelTest, PortBCaptureListsTheFramesOfPortBOnly) {
-    StartTester(1);
-    BoxAnswers boxes;
-    RunDialog([this](CVorel_TAP_Test3Dlg& dialog) {
-        CCaptureReport& panel = OpenCapture(dialog, 1);
+    OnCapturePage(1, [this](CVorel_TAP_Test3Dlg& dialog, CCaptureReport& panel) {
         EXPECT_FALSE(dialog.captureA.IsWindowVisible());
         const std::vector<sim::Bytes> frames = Frames(100, 25);
         Capture(panel, frames);
@@ -249,17 +270,13 @@ TEST_F(CapturePanelTest, PortBCaptureListsTheFramesOfPortBOnly) {
         EXPECT_TRUE(Has(TreeRows(panel), L"ARP|Who has 10.77.80.103? Tell 10.77.80.2"));
         EXPECT_EQ(panel.captureHexView.State().addressDigits, 8);
         SavePicture(dialog, L"vorels-capture-port-b");
-        Exit(dialog);
     });
 }
 
 // The second capture starts the library's vector again; its rows follow the first capture's,
 // numbered on, and none of its frames is missing, be it shorter or longer than the first.
 TEST_F(CapturePanelTest, CapturesInARowLoseNoFrame) {
-    StartTester(1);
-    BoxAnswers boxes;
-    RunDialog([this](CVorel_TAP_Test3Dlg& dialog) {
-        CCaptureReport& panel = OpenCapture(dialog, 0);
+    OnCapturePage(0, [this](CVorel_TAP_Test3Dlg&, CCaptureReport& panel) {
         const std::vector<sim::Bytes> first = Frames(0, 30), second = Frames(200, 12), third = Frames(400, 60);
         Capture(panel, first);
         Capture(panel, second);
@@ -268,15 +285,11 @@ TEST_F(CapturePanelTest, CapturesInARowLoseNoFrame) {
         all.insert(all.end(), second.begin(), second.end());
         all.insert(all.end(), third.begin(), third.end());
         ExpectRows(panel.captureList, all, panel.Port());
-        Exit(dialog);
     });
 }
 
 TEST_F(CapturePanelTest, CaptureReportsAddAlarmLinesAndClearEmptiesThem) {
-    StartTester(1);
-    BoxAnswers boxes;
-    RunDialog([this](CVorel_TAP_Test3Dlg& dialog) {
-        CCaptureReport& panel = OpenCapture(dialog, 1);
+    OnCapturePage(1, [this](CVorel_TAP_Test3Dlg& dialog, CCaptureReport& panel) {
         Capture(panel, Frames(0, 16));
         CListBox& alarms = dialog.alarmReport.alarmList;
         const std::vector<std::wstring> lines = support::gui::ListItems(alarms.GetSafeHwnd());
@@ -288,8 +301,8 @@ TEST_F(CapturePanelTest, CaptureReportsAddAlarmLinesAndClearEmptiesThem) {
         for (size_t i = 1; i < lines.size(); i += 2) EXPECT_EQ(lines[i], L"1");
 
         dialog.SendMessage(WM_COMMAND, ID_ALARM, 0);
-        ASSERT_TRUE(support::gui::PumpUntil([&dialog] { return dialog.alarmReport.IsWindowVisible() != FALSE; },
-                                            kPatienceMs));
+        ASSERT_TRUE(
+            support::gui::PumpUntil([&dialog] { return dialog.alarmReport.IsWindowVisible() != FALSE; }, kPatienceMs));
         support::gui::PumpFor(300);
         support::gui::SavePng(support::gui::CaptureWindow(dialog.alarmReport.GetSafeHwnd(), false),
                               support::gui::PicturePath(L"vorels-alarm-report"));
@@ -298,17 +311,13 @@ TEST_F(CapturePanelTest, CaptureReportsAddAlarmLinesAndClearEmptiesThem) {
         support::gui::ClickButton(dialog.alarmReport.GetSafeHwnd(), IDC_ALARM_CLEAR);
         EXPECT_EQ(alarms.GetCount(), 0);
         dialog.alarmReport.ShowWindow(SW_HIDE);
-        Exit(dialog);
     });
 }
 
 // Dragging the splitters: the vertical bar by +20 narrows the hex view by 20 and widens the tree by
 // 20; the horizontal bar by -30 shortens the list by 30 and lengthens the three below it by 30.
 TEST_F(CapturePanelTest, SplittersShareTheRoomBetweenListTreeAndHexView) {
-    StartTester(1);
-    BoxAnswers boxes;
-    RunDialog([](CVorel_TAP_Test3Dlg& dialog) {
-        CCaptureReport& panel = OpenCapture(dialog, 0);
+    OnCapturePage(0, [](CVorel_TAP_Test3Dlg&, CCaptureReport& panel) {
         const auto rectOf = [&panel](CWnd& window) {
             CRect rect;
             window.GetWindowRect(&rect);
@@ -335,7 +344,6 @@ TEST_F(CapturePanelTest, SplittersShareTheRoomBetweenListTreeAndHexView) {
         EXPECT_EQ(rectOf(panel.captureInfoTree).Height(), treeNow.Height() + 30);
         EXPECT_EQ(rectOf(panel.verticalSplitter).Height(), bar.Height() + 30);
         EXPECT_EQ(rectOf(panel.captureHexView).bottom, hexNow.bottom);
-        Exit(dialog);
     });
 }
 
@@ -343,47 +351,44 @@ TEST_F(CapturePanelTest, SplittersShareTheRoomBetweenListTreeAndHexView) {
 // caught. The demonstration numbers the frames it hands the capture from 0: a UDP frame carries its
 // number in its first four data bytes, an ARP request in its target address (4 + number % 200).
 TEST_F(CapturePanelTest, DemoTrafficCaptureListsItsFramesInTheOrderCaught) {
-    StartTester(1);
-    sim::DemoTraffic demo(*tester_);
-    demo.Start();
-    BoxAnswers boxes;
-    RunDialog([this](CVorel_TAP_Test3Dlg& dialog) {
-        CCaptureReport& panel = OpenCapture(dialog, 0);
-        sim::CaptureEngine& engine = tester_->Captures();
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_START);
-        ASSERT_TRUE(support::gui::PumpUntil([&engine] { return engine.Held(0) >= 60; }, kPatienceMs));
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_STOP);
-        ASSERT_TRUE(support::gui::PumpUntil(
-            [&] {
-                const int rows = panel.captureList.GetItemCount();
-                return rows >= 60 && engine.Held(0) == 0 && static_cast<size_t>(rows) == engine.Sent(0);
-            },
-            kPatienceMs));
-        int udpRows = 0, arpRows = 0, firstUdpRow = -1;
-        for (int row = 0; row < panel.captureList.GetItemCount(); ++row) {
-            const sim::Bytes bytes = BytesOf(Cell(panel.captureList, row, 5));
-            ASSERT_GE(bytes.size(), 60u) << row;
-            const size_t type = bytes[12] == 0x81 && bytes[13] == 0x00 ? 16 : 12;
-            if (bytes[type] == 0x08 && bytes[type + 1] == 0x00) {
-                const size_t data = type + 2 + 20 + 8;
-                const uint32_t number = uint32_t(bytes[data]) << 24 | bytes[data + 1] << 16 | bytes[data + 2] << 8 | bytes[data + 3];
-                EXPECT_EQ(number, static_cast<uint32_t>(row)) << row;
-                if (firstUdpRow < 0) firstUdpRow = row;
-                ++udpRows;
-            } else if (bytes[type] == 0x08 && bytes[type + 1] == 0x06) {
-                EXPECT_EQ(bytes[41], 4 + row % 200) << row;
-                ++arpRows;
+    OnCapturePage(
+        0,
+        [this](CVorel_TAP_Test3Dlg&, CCaptureReport& panel) {
+            sim::CaptureEngine& engine = tester_->Captures();
+            support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_START);
+            ASSERT_TRUE(support::gui::PumpUntil([&engine] { return engine.Held(0) >= 60; }, kPatienceMs));
+            support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_STOP);
+            ASSERT_TRUE(support::gui::PumpUntil(
+                [&] {
+                    const int rows = panel.captureList.GetItemCount();
+                    return rows >= 60 && engine.Held(0) == 0 && static_cast<size_t>(rows) == engine.Sent(0);
+                },
+                kPatienceMs));
+            int udpRows = 0, arpRows = 0, firstUdpRow = -1;
+            for (int row = 0; row < panel.captureList.GetItemCount(); ++row) {
+                const sim::Bytes bytes = BytesOf(Cell(panel.captureList, row, 5));
+                ASSERT_GE(bytes.size(), 60u) << row;
+                const size_t type = bytes[12] == 0x81 && bytes[13] == 0x00 ? 16 : 12;
+                if (bytes[type] == 0x08 && bytes[type + 1] == 0x00) {
+                    const size_t data = type + 2 + 20 + 8;
+                    const uint32_t number =
+                        uint32_t(bytes[data]) << 24 | bytes[data + 1] << 16 | bytes[data + 2] << 8 | bytes[data + 3];
+                    EXPECT_EQ(number, static_cast<uint32_t>(row)) << row;
+                    if (firstUdpRow < 0) firstUdpRow = row;
+                    ++udpRows;
+                } else if (bytes[type] == 0x08 && bytes[type + 1] == 0x06) {
+                    EXPECT_EQ(bytes[41], 4 + row % 200) << row;
+                    ++arpRows;
+                }
             }
-        }
-        EXPECT_GT(udpRows, 30);
-        ASSERT_GE(firstUdpRow, 0);
-        ClickRow(panel, BytesOf(Cell(panel.captureList, firstUdpRow, 5)));
-        const std::vector<std::wstring> rows = TreeRows(panel);
-        EXPECT_TRUE(Has(rows, L"Source|10.77.80.2"));
-        EXPECT_TRUE(Has(rows, L"Source port|" + std::to_wstring(49152 + firstUdpRow % 1000)));
-        Exit(dialog);
-    });
-    demo.Stop();
+            EXPECT_GT(udpRows, 30);
+            ASSERT_GE(firstUdpRow, 0);
+            ClickRow(panel, BytesOf(Cell(panel.captureList, firstUdpRow, 5)));
+            const std::vector<std::wstring> rows = TreeRows(panel);
+            EXPECT_TRUE(Has(rows, L"Source|10.77.80.2"));
+            EXPECT_TRUE(Has(rows, L"Source port|" + std::to_wstring(49152 + firstUdpRow % 1000)));
+        },
+        true);
 }
 
 }  // namespace
