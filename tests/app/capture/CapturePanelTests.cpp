@@ -211,6 +211,9 @@ protected:
     void OnCapturePage(int port, const std::function<void(CVorel_TAP_Test3Dlg&, CCaptureReport&)>& body,
                        bool demoTraffic = false) {
         StartTester(1);
+        sim::TesterIdentity identity = sim::FullTester::FactoryIdentity(1);
+        identity.productDate = "201905171432";  // as a tester holds it: year to minute
+        SetIdentity(identity);
         std::unique_ptr<sim::DemoTraffic> demo;
         if (demoTraffic) {
             demo = std::make_unique<sim::DemoTraffic>(*tester_);
