@@ -1,32 +1,76 @@
-// The capture panels of Port A (template 266) and Port B (template 269): a list of the frames the
-// tester captured on the port, one row each, appended by the device events. The hex view, the
-// information tree and the splitters come with the capture page.
+// The capture panels of Port A (template 266) and Port B (template 269): the list of the frames
+// the tester captured on the port, one row each, appended from the capture reports; the clicked
+// frame's bytes in the hex view and its decoded headers in the tree below; Start Capture and Stop
+// Capture run the port's capture in the tester and have it uploaded. Two splitters share the room
+// between the list, the tree and the hex view.
 #pragma once
 
 #include <framework/Framework.h>
 
+#include "capture/CaptureFeed.h"
+#include "hexedit/HexEditWnd.h"
+#include "splitter/SplitterBar.h"
+#include "treetable/CTreeTableCtrl.h"
+
+#include <vector>
+
 class CCaptureReport : public CDialog {
 public:
-    CCaptureReport(UINT templateId, CWnd* pParent) : CDialog(templateId, pParent) {}
+    CCaptureReport(UINT templateId, int port, UINT treePlaceholderId, BYTE addressDigits, CWnd* pParent);
 
     CListCtrl captureList;
+    CHexEditWnd captureHexView;
+    CTreeTableCtrl captureInfoTree;
+    CSplitterBar verticalSplitter;    // 1181, between the tree and the hex view
+    CSplitterBar horizontalSplitter;  // 1182, under the list
 
-    // Inserts a row at `row` with the six column texts (No., Destination, Source, Length, Type, Data).
-    void InsertRow(int row, const CString (&columns)[6]);
+    // A capture report of this panel's port: the library's vector holds `count` records. The rows
+    // for the records not shown yet are added once the reports queued behind this one are in, so
+    // that a burst of reports costs one copy of the vector.
+    void OnCaptureReport(int count);
+    // Shows a row's frame in the hex view and its headers in the tree; false for no such row.
+    bool ShowFrame(int row);
+    int Port() const { return port_; }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    void OnStartCapture();
+    void OnStopCapture();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // The rectangle of a template's placeholder static, which is hidden.
+    CRect TakePlaceOf(UINT placeholderId);
+    LRESULT OnTakeReports(WPARAM, LPARAM);
+    void InsertRows(const std::vector<capture::CaptureRow>& rows);
+    void OnSplitterMoved(UINT id, int delta);
+    void FillInfoTree(const std::vector<uint8_t>& frame);
+    void SetCaptureButtons(bool running);
+
+    const int port_;
+    const UINT treePlaceholderId_;
+    const BYTE addressDigits_;
+    capture::CaptureFeed feed_;
+    // The reports not taken yet: the last count, and the lowest (a new capture shows as a count
+    // below the position reached, even when a later report of it is above).
+    bool reportsPending_ = false;
+    int lastCount_ = 0;
+    int lowestCount_ = 0;
+    // Each row's frame, in row order: what a click shows.
+    std::vector<capture::CaptureRow> rows_;
+    CFont hexFont_;
 };
 
 class CCaptureReportA : public CCaptureReport {
 public:
     enum { IDD = 266 };
-    explicit CCaptureReportA(CWnd* pParent = nullptr) : CCaptureReport(IDD, pParent) {}
+    explicit CCaptureReportA(CWnd* pParent = nullptr);
 };
 
 class CCaptureReportB : public CCaptureReport {
 public:
     enum { IDD = 269 };
-    explicit CCaptureReportB(CWnd* pParent = nullptr) : CCaptureReport(IDD, pParent) {}
+    explicit CCaptureReportB(CWnd* pParent = nullptr);
 };

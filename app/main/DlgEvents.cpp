@@ -1,7 +1,6 @@
 // The device events, handled on the GUI thread: the callback copied each message and posted it
 // here, so every window update and every box happens on the thread that owns the windows.
 #include "BrevixCAPI.h"
-#include "BrevixCCapture.h"
 #include "main/DeviceTexts.h"
 #include "main/Globals.h"
 #include "main/HostMessage.h"
@@ -17,17 +16,6 @@ constexpr size_t kDownloadStatus = 18;
 constexpr size_t kDownloadPercent = 20;
 // The last field of the system information: the firmware build word.
 constexpr size_t kSystemInfoEnd = BREVIXC_INFO_FIRMWARE_BUILD + 4;
-
-// Two upper-case digits and a blank for each byte, the last one included.
-CString HexText(const uint8_t* bytes, size_t length) {
-    CString text;
-    for (size_t i = 0; i < length; ++i) {
-        CString pair;
-        pair.Format(L"%02X ", bytes[i]);
-        text += pair;
-    }
-    return text;
-}
 
 CString Decimal(long long value) {
     CString text;
@@ -71,25 +59,8 @@ void CVorel_TAP_Test3Dlg::OnCaptureData(const HostMessage& message) {
     const int port = message.U16(kCapturePort);
     alarmReport.AppendLine(Decimal(frameCount));
     alarmReport.AppendLine(Decimal(port));
-    if (port != 0 && port != 1) return;
-
-    CaptureState& state = captureStates_[port];
-    CCaptureReport& panel = port == 0 ? static_cast<CCaptureReport&>(captureA) : captureB;
-    if (frameCount <= state.nextIndex) return;
-    BrevixC_CaptureVector frames;
-    BrevixC_CopyCaptureBuffer(static_cast<uint8_t>(port), frames);
-    for (int k = state.nextIndex; k < frameCount; ++k) {
-        if (frames.size() <= static_cast<size_t>(k)) continue;
-        const BrevixC_PKTCAP_Content_S& frame = frames[static_cast<size_t>(k)];
-        const size_t length = frame.data != nullptr ? frame.length : 0;
-        const CString hex = HexText(frame.data, length);
-        state.lengths.push_back(frame.length);
-        const CString columns[6] = {Decimal(state.rowCount + 1),   hex.Mid(0, 17), hex.Mid(18, 17),
-                                    Decimal(state.lengths.back()), hex.Mid(36, 5), hex};
-        panel.InsertRow(state.rowCount, columns);
-        ++state.rowCount;
-    }
-    state.nextIndex = frameCount;
+    if (port == 0) captureA.OnCaptureReport(frameCount);
+    if (port == 1) captureB.OnCaptureReport(frameCount);
 }
 
 void CVorel_TAP_Test3Dlg::OnLinkStatus(const HostMessage& message) {

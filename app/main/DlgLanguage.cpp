@@ -134,6 +134,8 @@ void CVorel_TAP_Test3Dlg::RetextAll() {
             panelTitle.SetWindowText(ResourceText(portLetter == L'A' ? IDS_COUNTER_PORT_A : IDS_COUNTER_PORT_B));
     } else if (selectedTreeItem == kItemPortConfiguration) {
         panelTitle.SetWindowText(ResourceText(IDS_PORT_CONFIGURATION));
+    } else if (selectedTreeItem == kItemCaptureA || selectedTreeItem == kItemCaptureB) {
+        ShowCapturePage(selectedTreeItem);
     } else if (selectedTreeItem == kItemFirmwareUpgrade) {
         panelTitle.SetWindowText(ResourceText(IDS_FIRMWARE_UPGRADE));
     } else {

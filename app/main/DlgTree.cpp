@@ -32,6 +32,7 @@ void CVorel_TAP_Test3Dlg::BuildDeviceTree(bool withFirmwareUpgrade) {
         treeItems[item] = deviceTree.InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM, row.text,
                                                 row.image, row.image, 0, 0, item, parent, TVI_LAST);
     }
+    AddCaptureItems();
 }
 
 void CVorel_TAP_Test3Dlg::SetTreeText(int item, const CString& text) {
@@ -65,6 +66,7 @@ void CVorel_TAP_Test3Dlg::OnTreeSelChanged(NMHDR* pNMHDR, LRESULT* pResult) {
         portCounterWindow.ShowWindow(SW_HIDE);
         portCounterWindow.counterTree.ShowWindow(SW_HIDE);
     };
+    ShowCapturePage(selectedTreeItem);
     switch (selectedTreeItem) {
     case kItemPortConfiguration:
         panelTitle.SetWindowText(ResourceText(IDS_PORT_CONFIGURATION));

@@ -59,7 +59,10 @@ public:
         kItemPortConfiguration = 10,
         kItemSystemUpgrade = 11,
         kItemFpgaUpgrade = 12,
-        kItemFirmwareUpgrade = 13
+        kItemFirmwareUpgrade = 13,
+        kItemCapture = 14,
+        kItemCaptureA = 15,
+        kItemCaptureB = 16
     };
     // identityTexts, by index.
     enum Identity { kSerial = 0, kAgent, kMac, kPcb, kApi, kFirmware, kFpga, kDate, kIdentityCount };
@@ -214,6 +217,9 @@ private:
     void ShowCounterPage(int port);
     // The counter page shown from a menu item, which is checked and the other port's unchecked.
     void ShowPortCounterPage(int port, UINT checkedItem, UINT uncheckedItem);
+    // Capture pages (DlgCapture.cpp): their items in the device tree, and the page an item shows.
+    void AddCaptureItems();
+    void ShowCapturePage(int item);
     // Events (DlgEvents.cpp).
     void OnCaptureData(const HostMessage& message);
     void OnLinkStatus(const HostMessage& message);
@@ -225,14 +231,6 @@ private:
 
     // The panel title's 18-point Arial.
     CFont titleFont_;
-    // Per port, what the capture rows have shown so far: the first capture entry not yet shown, the
-    // rows added and each shown frame's length. Never reset: new rows continue the numbering.
-    struct CaptureState {
-        int nextIndex = 0;
-        int rowCount = 0;
-        std::vector<uint32_t> lengths;
-    };
-    CaptureState captureStates_[2];
     bool deviceLostBoxOpen_ = false;
     bool firstShowDone_ = false;
     bool startupReturned_ = false;

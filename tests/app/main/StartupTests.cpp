@@ -69,7 +69,7 @@ TEST_F(StartupTest, AcceptedDemoShowsSampleIdentityAndTheDemoPicture) {
     const INT_PTR result = RunDialog([this](CVorel_TAP_Test3Dlg& dialog) {
         EXPECT_TRUE(dialog.IsWindowVisible());
         EXPECT_EQ(CString(L"DEMO"), runMode);
-        EXPECT_EQ(14, TreeItemCount());
+        EXPECT_EQ(17, TreeItemCount());  // with Frame Capture and its two ports
         EXPECT_EQ(L"S/N : 0JBVX3000000", TreeText(dialog, CVorel_TAP_Test3Dlg::kItemSerial));
         EXPECT_EQ(L"Firmware Upgrade", TreeText(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade));
         EXPECT_EQ(L"Brevix-C/A", GridText(dialog.aboutPanel.aboutGrid, 0, 0));
@@ -137,7 +137,7 @@ TEST_P(ConnectedStartupTest, TreeGridsAndPicturesShowTheTester) {
         EXPECT_EQ(0u, TreeText(dialog, CVorel_TAP_Test3Dlg::kItemFpga).find(L"FPGA Version : v"));
         EXPECT_EQ(0u, TreeText(dialog, CVorel_TAP_Test3Dlg::kItemPcb).find(L"PCB Version : v"));
         // The firmware upgrade is offered where the tester has the firmware controller.
-        EXPECT_EQ(machineId >= 3 ? 14 : 13, TreeItemCount());
+        EXPECT_EQ(machineId >= 3 ? 17 : 16, TreeItemCount());  // with Frame Capture and its two ports
         EXPECT_EQ(serial, GridText(dialog.systemInformation.infoGrid, 0, 2));
         EXPECT_EQ(serial, GridText(dialog.aboutPanel.aboutGrid, 0, 2));
         EXPECT_EQ(std::wstring(mac), GridText(dialog.aboutPanel.aboutGrid, 0, 3));
