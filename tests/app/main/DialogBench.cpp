@@ -137,6 +137,10 @@ int ShowBoxForPicture(const ShownBox& box, HWND window, const std::wstring& pict
 }
 
 void DialogBench::SetUp() {
+    // The library looks at this program's own pair alone, also in the cases without a tester: the
+    // test namespace holds the other programs' pairs, whose simulated testers would answer a
+    // detection over every adapter.
+    SetEnvironmentVariableA("BREVIXCAPI_ADAPTERS", support::TestNetwork().hostInterface.c_str());
     AfxSetResourceHandle(AfxGetInstanceHandle());
     WriteLanguageValue("0", 1);
 }
