@@ -82,6 +82,7 @@ void ResetChartData() {
         std::fill(std::begin(data.barBottoms[port]), std::end(data.barBottoms[port]), 0.0);
         std::fill(std::begin(lineTotals[port]), std::end(lineTotals[port]), kNoValue);
     }
+    if (sampleListener != nullptr) sampleListener(sampleListenerContext, -1, false);
 }
 
 void ClearComparisonFlags() {

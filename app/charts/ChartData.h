@@ -63,8 +63,8 @@ struct ChartData {
 
 extern ChartData chartData;
 
-// Clear All: every history slot empty, the totals and bar bottoms 0, no sample kept. The pickers
-// are the chart window's to empty.
+// Clear All: every history slot empty, the totals and bar bottoms 0, no sample kept; the sample
+// listener hears of it (as sample -1) and empties the pickers.
 void ResetChartData();
 // The Update toggle's clearing of the three update values: back to live mode.
 void ClearComparisonFlags();
@@ -83,7 +83,7 @@ bool CompareChartSamples(int from, int to);
 double ChartTimeNow();
 
 // Who hears of each new sample (the chart window, to add its time to the pickers). `dropped` says
-// the oldest sample went first, so picker entry 0 goes too.
+// the oldest sample went first, so picker entry 0 goes too; sample -1 says every sample went.
 using ChartSampleListener = void (*)(void* context, int sample, bool dropped);
 void SetChartSampleListener(ChartSampleListener listener, void* context);
 
