@@ -60,7 +60,7 @@ BEGIN_MESSAGE_MAP(CChart, CDialog)
     ON_NOTIFY_EX_RANGE(TTN_GETDISPINFOW, 0, 0xFFFF, OnToolTipText)
 END_MESSAGE_MAP()
 
-CChart::CChart() : CDialog(IDD_CHART) {}
+CChart::CChart(CWnd* pParent) : CDialog(IDD_CHART, pParent) {}
 
 CChart::~CChart() { SetChartSampleListener(nullptr, nullptr); }
 

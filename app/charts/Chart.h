@@ -14,9 +14,10 @@
 
 class CChart : public CDialog {
 public:
+    enum { IDD = 251 };
     static constexpr UINT_PTR kUpdateTimer = 1;
 
-    CChart();
+    explicit CChart(CWnd* pParent = nullptr);
     ~CChart() override;
 
     // The counter window the Update button drives along with this one: the live one, whose refresh
