@@ -13,6 +13,8 @@ namespace {
 
 constexpr COLORREF kImageMask = RGB(140, 0, 140);
 constexpr UINT_PTR kSeriesRedrawTimer = 2;
+// Not a timer: the message that brings a shown window's charts up to date once it is on the screen.
+constexpr UINT_PTR kShownRedraw = 3;
 // Long enough for a click in a series grid to have ticked or unticked its box.
 constexpr UINT kSeriesRedrawDelay = 100;
 // The counter window's Update button and its toolbar pictures.
@@ -51,6 +53,7 @@ BEGIN_MESSAGE_MAP(CChart, CDialog)
     ON_CONTROL(CChartPane::kViewPortChanged, IDC_CHART_LINE_A, OnLineViewAChanged)
     ON_CONTROL(CChartPane::kViewPortChanged, IDC_CHART_LINE_B, OnLineViewBChanged)
     ON_WM_TIMER()
+    ON_WM_SHOWWINDOW()
     ON_CBN_SELCHANGE(IDC_CHART_FROM_SAMPLE, OnPickSample)
     ON_CBN_SELCHANGE(IDC_CHART_TO_SAMPLE, OnPickSample)
     ON_BN_CLICKED(IDC_CHART_SCALE_A, OnScaleA)
@@ -188,6 +191,7 @@ void CChart::ShowMode(Mode mode) {
 
 void CChart::OnLineChart() {
     ShowMode(Mode::kLine);
+    OnForeword();
     m_scaleA.EnableWindow(TRUE);
     m_scaleB.EnableWindow(TRUE);
     ApplyScaleSwitch(0);
@@ -287,11 +291,27 @@ void CChart::OnTimer(UINT_PTR nIDEvent) {
         OnForeword();
         return;
     }
-    m_lineViewA.requestViewUpdate(true, false);
-    m_lineViewB.requestViewUpdate(true, false);
-    DrawPieCharts();
-    DrawBarCharts();
+    if (nIDEvent == kShownRedraw) {
+        RedrawShownCharts();
+        return;
+    }
+    RedrawShownCharts();
     CDialog::OnTimer(nIDEvent);
+}
+
+void CChart::RedrawShownCharts() {
+    // Charts nobody sees are not drawn each second (each costs a few milliseconds of the processor);
+    // a mode change or the window's showing draws them.
+    if (!IsWindowVisible()) return;
+    if (m_lineViewA.IsWindowVisible()) OnForeword();
+    if (m_pieViewA.IsWindowVisible()) DrawPieCharts();
+    if (m_barViewA.IsWindowVisible()) DrawBarCharts();
+}
+
+void CChart::OnShowWindow(BOOL bShow, UINT nStatus) {
+    CDialog::OnShowWindow(bShow, nStatus);
+    // Shown again: the charts catch up with the seconds they skipped while hidden.
+    if (bShow) PostMessage(WM_TIMER, kShownRedraw, 0);
 }
 
 void CChart::OnParentNotify(UINT message, LPARAM lParam) {

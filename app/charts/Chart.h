@@ -47,6 +47,7 @@ protected:
     void OnLineViewAChanged();
     void OnLineViewBChanged();
     void OnTimer(UINT_PTR nIDEvent);
+    void OnShowWindow(BOOL bShow, UINT nStatus);
     void OnPickSample();
     void OnScaleA();
     void OnScaleB();
@@ -73,6 +74,7 @@ protected:
 private:
     enum class Mode { kLine, kPie, kBar };
     void ShowMode(Mode mode);
+    void RedrawShownCharts();
     void ApplyScaleSwitch(int port);
     void SetUpSeriesGrid(ChartGrid& grid, int placeholder, int frame);
     charts::LineChoice LineChoiceOf(int port);

@@ -55,7 +55,7 @@ std::unique_ptr<XYChart> BuildBarChart(int port, const ChartData& data) {
 std::unique_ptr<XYChart> BuildLineChart(int port, const ChartData& data, const LineChoice& choice) {
     auto lines = std::make_unique<XYChart>(kLineChartWidth, kLineChartHeight, xychart::kDefaultColor,
                                            xychart::kTransparent);
-    lines->setPlotArea(65, 30, kLineChartWidth - 85, 110, 0xFFFFFF, xychart::kTransparent, 0xC0C0C0, 0xE4E4E4);
+    lines->setPlotArea(65, 30, kLineChartWidth - 85, 110, xychart::kTransparent, xychart::kTransparent, 0xC0C0C0, 0xE4E4E4);
     lines->addTitle(xychart::kTopCenter, kDirectionTitles[port], nullptr, 15);
     lines->setAxisTitle(1, "per second");
     if (choice.fixedScale && choice.high > choice.low) lines->setYRange(choice.low, choice.high);

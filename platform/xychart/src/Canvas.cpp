@@ -51,7 +51,14 @@ Canvas::Canvas(int width, int height) : width_(std::max(width, 1)), height_(std:
     graphics_->SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     graphics_->SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
     graphics_->ScaleTransform(static_cast<float>(kScale), static_cast<float>(kScale));
-    graphics_->Clear(Gdiplus::Color(255, 255, 255, 255));
+    Fill(0xFFFFFF);
+}
+
+void Canvas::Fill(int color) {
+    // Straight into the pixels: the drawing library's own fill of a whole large bitmap costs more
+    // than the rest of a chart.
+    const auto c = static_cast<uint32_t>(color) & 0xFFFFFFu;
+    std::fill(largeBits_, largeBits_ + static_cast<size_t>(width_) * kScale * height_ * kScale, c);
 }
 
 Canvas::~Canvas() {
