@@ -187,6 +187,13 @@ void CChart::ShowMode(Mode mode) {
     show(&m_barViewA, bar);
     show(&m_barViewB, bar);
     show(GetDlgItem(IDC_CHART_COMPARE_NOTE), !line);
+    // The axis scales belong to the line charts.
+    if (!line) {
+        for (int id : {IDC_CHART_SCALE_A, IDC_CHART_SCALE_B, IDC_CHART_SCALE_A_LOW, IDC_CHART_SCALE_A_HIGH,
+                       IDC_CHART_SCALE_B_HIGH, IDC_CHART_SCALE_B_LOW}) {
+            GetDlgItem(id)->EnableWindow(FALSE);
+        }
+    }
 }
 
 void CChart::OnLineChart() {
@@ -200,19 +207,11 @@ void CChart::OnLineChart() {
 
 void CChart::OnPieChart() {
     ShowMode(Mode::kPie);
-    for (int id : {IDC_CHART_SCALE_A, IDC_CHART_SCALE_B, IDC_CHART_SCALE_A_LOW, IDC_CHART_SCALE_A_HIGH,
-                   IDC_CHART_SCALE_B_HIGH, IDC_CHART_SCALE_B_LOW}) {
-        GetDlgItem(id)->EnableWindow(FALSE);
-    }
     DrawPieCharts();
 }
 
 void CChart::OnBarChart() {
     ShowMode(Mode::kBar);
-    for (int id : {IDC_CHART_SCALE_A, IDC_CHART_SCALE_B, IDC_CHART_SCALE_A_LOW, IDC_CHART_SCALE_A_HIGH,
-                   IDC_CHART_SCALE_B_HIGH, IDC_CHART_SCALE_B_LOW}) {
-        GetDlgItem(id)->EnableWindow(FALSE);
-    }
     DrawBarCharts();
 }
 

@@ -1,4 +1,4 @@
-// The chart window in the running program: the main dialog's Chart command shows it, and its Update
+// The chart window in the running program: the main dialog's Chart button shows it, and its Update
 // button redraws the charts every second and starts and stops the live counter window with it.
 #include "../main/DialogBench.h"
 #include "charts/ChartData.h"
@@ -44,7 +44,8 @@ TEST_F(ChartProgramTest, UpdateRedrawsTheChartsEverySecondAndDrivesTheLiveCounte
     StartTester(1);
     BoxAnswers boxes;
     RunDialog([](CVorel_TAP_Test3Dlg& dialog) {
-        dialog.SendMessage(WM_COMMAND, ID_CHART, 0);
+        // The main dialog's Chart button opens the window.
+        ClickTool(dialog.GetSafeHwnd(), ID_CHART);
         CChart& chart = dialog.chart;
         ASSERT_TRUE(chart.IsWindowVisible());
         const HWND window = chart.GetSafeHwnd();

@@ -17,21 +17,6 @@ constexpr int kPlotX = 50, kPlotY = 20, kPlotW = 300, kPlotH = 140;
 // 2026-12-09 10:00:00 as seconds since 0001-01-01: 739,958 whole days and ten hours.
 constexpr double kTen = 739958.0 * 86400 + 10 * 3600;
 
-std::vector<double> MetricsField(const char* metrics, const std::string& name) {
-    std::vector<double> values;
-    const std::string text = metrics != nullptr ? metrics : "";
-    size_t at = text.find(name + "=");
-    if (at == std::string::npos) return values;
-    at += name.size() + 1;
-    while (at < text.size() && text[at] != ';') {
-        size_t used = 0;
-        values.push_back(std::stod(text.substr(at), &used));
-        at += used;
-        if (at < text.size() && text[at] == ',') ++at;
-    }
-    return values;
-}
-
 struct LineChart {
     XYChart chart{400, 200};
     Picture picture;
