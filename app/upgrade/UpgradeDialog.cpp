@@ -18,14 +18,14 @@ BOOL CUpgradeDialog::OnInitDialog() {
     const CRect frame = info::ControlRect(*this, IDC_UPGRADE_GRID_FRAME);
     infoGrid.MoveWindow(&frame, TRUE);
     infoGrid.ShowWindow(SW_SHOW);
-    static const LPCWSTR kLabels[] = {L"Model Name", L"Firmware Version"};
+    // One column, two rows of 25 pixels, no top heading; the labels left-aligned in the side heading.
     infoGrid.SetColumnCount(1, FALSE);
     infoGrid.SetRowCount(2, FALSE);
     infoGrid.ResizeColumn(-1, 150);
     infoGrid.ResizeColumn(0, 200);
-    infoGrid.SetCellText(0, -1, L"");
     infoGrid.ResizeRow(-1, 0);
     const int font = infoGrid.RegisterFont(L"Arial ", 16, 1);
+    static const LPCWSTR kLabels[] = {L"Model Name", L"Firmware Version"};
     for (int row = 0; row < 2; ++row) {
         infoGrid.ResizeRow(row, 25);
         infoGrid.SetCellText(-1, row, kLabels[row]);
