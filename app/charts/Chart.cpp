@@ -323,29 +323,33 @@ void CChart::OnParentNotify(UINT message, LPARAM lParam) {
 
 void CChart::OnUpdateToggle() {
     const bool updating = m_toolBar.IsButtonChecked(ID_CHART_UPDATE) != FALSE;
+    FollowCounterUpdate(updating);
     HWND counter = m_counterWindow != nullptr ? m_counterWindow->GetSafeHwnd() : nullptr;
+    if (counter == nullptr) return;
+    if (updating) {
+        ::SetTimer(counter, kUpdateTimer, 1000, nullptr);
+    } else {
+        ::KillTimer(counter, kUpdateTimer);
+    }
     // The counter window's toolbar is its only toolbar child.
-    HWND counterBar = counter != nullptr ? ::FindWindowExW(counter, nullptr, TOOLBARCLASSNAMEW, nullptr) : nullptr;
+    HWND counterBar = ::FindWindowExW(counter, nullptr, TOOLBARCLASSNAMEW, nullptr);
+    if (counterBar == nullptr) return;
+    ::SendMessageW(counterBar, TB_CHECKBUTTON, kCounterUpdateCommand, MAKELPARAM(updating ? TRUE : FALSE, 0));
+    SetToolBarImages(counterBar, m_counterToolBarImages, updating ? kCounterToolBarUpdating : kCounterToolBar);
+}
+
+void CChart::FollowCounterUpdate(bool updating) {
+    m_toolBar.CheckButton(ID_CHART_UPDATE, updating ? TRUE : FALSE);
     if (updating) {
         ClearComparisonFlags();
-        m_fromSample.EnableWindow(FALSE);
-        m_toSample.EnableWindow(FALSE);
         SetTimer(kUpdateTimer, 1000, nullptr);
-        if (counter != nullptr) ::SetTimer(counter, kUpdateTimer, 1000, nullptr);
     } else {
         KillTimer(kUpdateTimer);
-        if (counter != nullptr) ::KillTimer(counter, kUpdateTimer);
-        m_fromSample.EnableWindow(TRUE);
-        m_toSample.EnableWindow(TRUE);
     }
-    if (counterBar != nullptr) {
-        ::SendMessageW(counterBar, TB_CHECKBUTTON, kCounterUpdateCommand, MAKELPARAM(updating ? TRUE : FALSE, 0));
-    }
+    m_fromSample.EnableWindow(updating ? FALSE : TRUE);
+    m_toSample.EnableWindow(updating ? FALSE : TRUE);
     SetToolBarImages(m_toolBar.GetSafeHwnd(), m_toolBarImages,
                      updating ? IDB_CHART_TOOLBAR_UPDATING : IDB_CHART_TOOLBAR);
-    if (counterBar != nullptr) {
-        SetToolBarImages(counterBar, m_counterToolBarImages, updating ? kCounterToolBarUpdating : kCounterToolBar);
-    }
     Invalidate();
 }
 

@@ -24,6 +24,11 @@ public:
     // feeds the chart data (the main dialog names it once both exist).
     void SetCounterWindow(CWnd* counterWindow) { m_counterWindow = counterWindow; }
 
+    // The chart window's side of an Update toggle (its own button's, or the counter window's Update
+    // button, which calls this): live mode, the once-a-second redraw started or stopped, the
+    // pickers locked while it runs, the Update button and its pictures to match.
+    void FollowCounterUpdate(bool updating);
+
     // Draws both pies or both bar charts from the chart data as it is now.
     void DrawPieCharts();
     void DrawBarCharts();

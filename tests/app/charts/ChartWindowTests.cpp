@@ -280,6 +280,21 @@ TEST_F(ChartWindowTest, UpdateLocksThePickersAndDrivesTheCounterWindow) {
     counter.DestroyWindow();
 }
 
+TEST_F(ChartWindowTest, TheCounterWindowsUpdateSwitchesTheChartsToo) {
+    Feed(1);
+    Feed(2);
+    Pick(IDC_CHART_FROM_SAMPLE, 0);
+    Pick(IDC_CHART_TO_SAMPLE, 1);
+    chart_.FollowCounterUpdate(true);
+    EXPECT_TRUE(chart_.m_toolBar.IsButtonChecked(ID_CHART_UPDATE));
+    EXPECT_EQ(0, chartData.pieComparison);
+    EXPECT_FALSE(support::gui::IsEnabled(Window(), IDC_CHART_TO_SAMPLE));
+    chart_.FollowCounterUpdate(false);
+    EXPECT_FALSE(chart_.m_toolBar.IsButtonChecked(ID_CHART_UPDATE));
+    EXPECT_TRUE(support::gui::IsEnabled(Window(), IDC_CHART_TO_SAMPLE));
+    EXPECT_FALSE(::KillTimer(Window(), CChart::kUpdateTimer));
+}
+
 TEST_F(ChartWindowTest, BoundsTakeDigitsOnlyAndKeysDoNotCloseTheWindow) {
     support::gui::ClickButton(Window(), IDC_CHART_SCALE_A);
     PumpPending();
