@@ -1,11 +1,91 @@
-// CChart (template 251, "Chart"): the pop-up chart window the main dialog's Chart command shows.
-// The charts themselves come with the chart page.
+// CChart: the chart window (template 251, "Chart"). It draws the traffic of "Port A -> B" and
+// "Port B -> A" from the shared chart data: pies of the frame-size classes, floating bars of the
+// frame types, and line charts of the series ticked in the two series grids, in six viewers. The
+// Update button refreshes it (and the live counter window) once a second; with Update off the two
+// history pickers compare two earlier samples.
 #pragma once
+
+#include "charts/ChartDrawing.h"
+#include "chart/ChartPane.h"
+#include "grids/ChartGrid.h"
+#include "grids/ChartGrid1.h"
 
 #include <framework/Framework.h>
 
 class CChart : public CDialog {
 public:
     enum { IDD = 251 };
-    explicit CChart(CWnd* pParent = nullptr) : CDialog(IDD, pParent) {}
+    static constexpr UINT_PTR kUpdateTimer = 1;
+
+    explicit CChart(CWnd* pParent = nullptr);
+    ~CChart() override;
+
+    // The counter window the Update button drives along with this one: the live one, whose refresh
+    // feeds the chart data (the main dialog names it once both exist).
+    void SetCounterWindow(CWnd* counterWindow) { m_counterWindow = counterWindow; }
+
+    // The chart window's side of an Update toggle (its own button's, or the counter window's Update
+    // button, which calls this): live mode, the once-a-second redraw started or stopped, the
+    // pickers locked while it runs, the Update button and its pictures to match.
+    void FollowCounterUpdate(bool updating);
+
+    // Draws both pies or both bar charts from the chart data as it is now.
+    void DrawPieCharts();
+    void DrawBarCharts();
+    // Draws the line chart of one direction (0 "Port A -> B", 1 "Port B -> A").
+    void DrawLineChart(int port);
+
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    // The window lives as long as the main dialog: closing it only hides it.
+    void OnOK() override;
+    void OnCancel() override;
+
+    void OnLineChart();
+    void OnPieChart();
+    void OnBarChart();
+    void OnForeword();
+    void OnUpdateToggle();
+    void OnLineViewAChanged();
+    void OnLineViewBChanged();
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnShowWindow(BOOL bShow, UINT nStatus);
+    void OnPickSample();
+    void OnScaleA();
+    void OnScaleB();
+    void OnParentNotify(UINT message, LPARAM lParam);
+    BOOL OnToolTipText(UINT id, NMHDR* header, LRESULT* result);
+
+    CToolBar m_toolBar;
+    CImageList m_toolBarImages;
+    CImageList m_counterToolBarImages;
+    CChartPane m_lineViewA, m_lineViewB;
+    CChartPane m_pieViewA, m_pieViewB;
+    CChartPane m_barViewA, m_barViewB;
+    ChartGrid m_seriesGridA;
+    ChartGrid1 m_seriesGridB;
+    CPen m_checkBorderPen;
+    CComboBox m_fromSample, m_toSample;
+    CButton m_scaleA, m_scaleB;
+    CEdit m_scaleLowA, m_scaleHighA, m_scaleLowB, m_scaleHighB;
+    // The axis-scale flags: the line chart of the port keeps to its bounds while set.
+    bool m_axisScale[charts::kPorts] = {};
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    enum class Mode { kLine, kPie, kBar };
+    void ShowMode(Mode mode);
+    void RedrawShownCharts();
+    void ApplyScaleSwitch(int port);
+    void SetUpSeriesGrid(ChartGrid& grid, int placeholder, int frame);
+    charts::LineChoice LineChoiceOf(int port);
+    void SetToolBarImages(HWND toolBar, CImageList& images, UINT bitmap);
+    // The chart data's news: a new sample (its time goes to both pickers) or, as -1, a reset.
+    static void OnSample(void* context, int sample, bool dropped);
+
+    CWnd* m_counterWindow = nullptr;
 };

@@ -178,6 +178,7 @@ void CVorel_TAP_Test3Dlg::CreatePanels() {
     upgradePanel.SetMode(CUpgradeDialog::kFpga);
     portCounterWindow.port = 0;
     createHidden(portCounterWindow, CCounterWindow::IDD);
+    chart.SetCounterWindow(&portCounterWindow);
     createHidden(progressPanel, CProgressBar::IDD);
     createHidden(requirements, SysReqDialog::IDD);
 }
@@ -225,7 +226,9 @@ bool CVorel_TAP_Test3Dlg::SetUpToolbar() {
     toolbar.SetButtonText(5, L"Port A");
     toolbar.SetButtonText(6, L"Port B");
     toolbar.SetButtonText(8, L"Save Counter");
-    for (UINT hidden : {ID_CHART, ID_PORT_A, ID_PORT_B, ID_PORT_A_AND_B}) toolbar.HideButton(hidden, TRUE);
+    // The chart window is reached by its toolbar button (the only way to it), so that stays shown.
+    toolbar.SetButtonText(3, L"Chart");
+    for (UINT hidden : {ID_PORT_A, ID_PORT_B, ID_PORT_A_AND_B}) toolbar.HideButton(hidden, TRUE);
     RepositionBars(AFX_IDW_CONTROLBAR_FIRST, AFX_IDW_CONTROLBAR_LAST, 0);
     return true;
 }

@@ -51,7 +51,14 @@ Canvas::Canvas(int width, int height) : width_(std::max(width, 1)), height_(std:
     graphics_->SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     graphics_->SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
     graphics_->ScaleTransform(static_cast<float>(kScale), static_cast<float>(kScale));
-    graphics_->Clear(Gdiplus::Color(255, 255, 255, 255));
+    Fill(0xFFFFFF);
+}
+
+void Canvas::Fill(int color) {
+    // Straight into the pixels: the drawing library's own fill of a whole large bitmap costs more
+    // than the rest of a chart.
+    const auto c = static_cast<uint32_t>(color) & 0xFFFFFFu;
+    std::fill(largeBits_, largeBits_ + static_cast<size_t>(width_) * kScale * height_ * kScale, c);
 }
 
 Canvas::~Canvas() {
@@ -130,24 +137,26 @@ std::vector<uint8_t> Canvas::ToBmp() {
     PutLe(file, 0, 4);
     PutLe(file, 0, 4);
     // Rows bottom-up, each pixel the average of its kScale × kScale block.
+    file.resize(offset + pixelBytes, 0);
+    uint8_t* out = file.data() + offset;
     const int largeWidth = width_ * kScale;
     const int samples = kScale * kScale;
-    for (int y = height_ - 1; y >= 0; --y) {
+    for (int y = height_ - 1; y >= 0; --y, out += rowBytes) {
+        const uint32_t* top = largeBits_ + static_cast<size_t>(y) * kScale * largeWidth;
         for (int x = 0; x < width_; ++x) {
-            uint32_t sum[3] = {0, 0, 0};
+            uint32_t blue = 0, green = 0, red = 0;
             for (int sy = 0; sy < kScale; ++sy) {
-                const uint32_t* row = largeBits_ + static_cast<size_t>(y * kScale + sy) * largeWidth + x * kScale;
+                const uint32_t* row = top + static_cast<size_t>(sy) * largeWidth + x * kScale;
                 for (int sx = 0; sx < kScale; ++sx) {
-                    sum[0] += row[sx] & 0xFF;
-                    sum[1] += (row[sx] >> 8) & 0xFF;
-                    sum[2] += (row[sx] >> 16) & 0xFF;
+                    blue += row[sx] & 0xFF;
+                    green += (row[sx] >> 8) & 0xFF;
+                    red += (row[sx] >> 16) & 0xFF;
                 }
             }
-            file.push_back(static_cast<uint8_t>(sum[0] / samples));
-            file.push_back(static_cast<uint8_t>(sum[1] / samples));
-            file.push_back(static_cast<uint8_t>(sum[2] / samples));
+            out[3 * x] = static_cast<uint8_t>(blue / samples);
+            out[3 * x + 1] = static_cast<uint8_t>(green / samples);
+            out[3 * x + 2] = static_cast<uint8_t>(red / samples);
         }
-        for (uint32_t pad = static_cast<uint32_t>(width_) * 3; pad < rowBytes; ++pad) file.push_back(0);
     }
     return file;
 }

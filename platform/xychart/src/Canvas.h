@@ -36,6 +36,8 @@ public:
     int height() const { return height_; }
     // Drawing in chart pixels; the transform scales to the large bitmap.
     Gdiplus::Graphics& Shapes() { return *graphics_; }
+    // The whole surface in one opaque colour (0xRRGGBB).
+    void Fill(int color);
 
     // Pixel size of a text (lines separated by '\n').
     SIZE Measure(const TextStyle& style, const std::wstring& text);

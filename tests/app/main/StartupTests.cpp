@@ -82,11 +82,11 @@ TEST_F(StartupTest, AcceptedDemoShowsSampleIdentityAndTheDemoPicture) {
         EXPECT_FALSE(IsShown(self, IDC_PICTURE_SPLASH_STILL));
         EXPECT_FALSE(dialog.toolbar.IsButtonEnabled(ID_RECONNECT));
         EXPECT_FALSE(dialog.toolbar.IsButtonHidden(ID_RECONNECT));
-        for (UINT shown : {ID_CLEAR_COUNTER, ID_SAVE_COUNTER}) {
+        for (UINT shown : {ID_CLEAR_COUNTER, ID_CHART, ID_SAVE_COUNTER}) {
             EXPECT_FALSE(dialog.toolbar.IsButtonHidden(shown));
             EXPECT_TRUE(dialog.toolbar.IsButtonEnabled(shown));
         }
-        for (UINT hidden : {ID_CHART, ID_PORT_A, ID_PORT_B, ID_PORT_A_AND_B}) {
+        for (UINT hidden : {ID_PORT_A, ID_PORT_B, ID_PORT_A_AND_B}) {
             EXPECT_TRUE(dialog.toolbar.IsButtonHidden(hidden));
         }
         EXPECT_FALSE(dialog.upgradePanel.upgradeButton.IsWindowEnabled());

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <vector>
 
 // The picture of a whole 24-bit bottom-up BMP file; empty when the block is not one.
 inline support::gui::Picture DecodeBmp(const ChartMemBlock& block) {
@@ -40,3 +42,19 @@ inline support::gui::Picture Render(BaseChart& chart) {
 
 // 0xRRGGBB of the library as the COLORREF the picture answers.
 inline COLORREF Ref(int rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+// The numbers of a metrics field such as "yscale=0,1000".
+inline std::vector<double> MetricsField(const char* metrics, const std::string& name) {
+    std::vector<double> values;
+    const std::string text = metrics != nullptr ? metrics : "";
+    size_t at = text.find(name + "=");
+    if (at == std::string::npos) return values;
+    at += name.size() + 1;
+    while (at < text.size() && text[at] != ';') {
+        size_t used = 0;
+        values.push_back(std::stod(text.substr(at), &used));
+        at += used;
+        if (at < text.size() && text[at] == ',') ++at;
+    }
+    return values;
+}

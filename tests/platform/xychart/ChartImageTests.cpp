@@ -44,22 +44,6 @@ int Patches(const Picture& picture, COLORREF colour, int minimum = 60) {
     return patches;
 }
 
-// The value of a metrics field such as "yscale=0,1000".
-std::vector<double> MetricsField(const char* metrics, const std::string& name) {
-    std::vector<double> values;
-    const std::string text = metrics != nullptr ? metrics : "";
-    size_t at = text.find(name + "=");
-    if (at == std::string::npos) return values;
-    at += name.size() + 1;
-    while (at < text.size() && text[at] != ';') {
-        size_t used = 0;
-        values.push_back(std::stod(text.substr(at), &used));
-        at += used;
-        if (at < text.size() && text[at] == ',') ++at;
-    }
-    return values;
-}
-
 TEST(PieChartImageTest, IsAWholeBmpFileOfTheChartsSize) {
     PieChart pie(339, 347);
     const double values[] = {1, 2};

@@ -1,0 +1,76 @@
+#include "charts/ChartDrawing.h"
+
+namespace charts {
+
+const char* const kPieTipFormat = "title='{label}: {value} ({percent}%)'";
+const char* const kBarTipFormat = "title='{xLabel}: {top} to {bottom}'";
+
+namespace {
+
+const char* const kDirectionTitles[kPorts] = {"Port A -> B", "Port B -> A"};
+
+// The series swatches are COLORREFs (0x00BBGGRR); the library takes 0xRRGGBB.
+int LibraryColor(unsigned colorRef) {
+    return static_cast<int>(((colorRef & 0xFF) << 16) | (colorRef & 0xFF00) | ((colorRef >> 16) & 0xFF));
+}
+
+}  // namespace
+
+std::unique_ptr<PieChart> BuildPieChart(int port, const ChartData& data) {
+    const bool a = port == 0;
+    auto pie = std::make_unique<PieChart>(a ? 339 : 439, 347, xychart::kDefaultColor, xychart::kTransparent);
+    pie->setPieSize(a ? 170 : 150, 180, 70);
+    if (!a) pie->addLegend(305, 4, true, nullptr, 10);
+    pie->setLabelFormat("{percent}%");
+    const int title = pie->addTitle(xychart::kBottomCenter, kDirectionTitles[port], nullptr, 15);
+    if (a) {
+        pie->setTitleMargins(title, 10, 0, 0, 30);
+    } else {
+        pie->setTitleMargins(title, 0, 130, 0, 30);
+    }
+    pie->setLabelLayout(xychart::kLabelsOnCircle);
+    pie->setLabelStyle(nullptr, 8);
+    pie->setLabelBox(xychart::kItemColor, 3, 8, 5, 5);
+    const double* values = data.pieComparison ? data.sizeClassDifferences[port] : data.currentSizeClasses[port];
+    pie->setData(kSizeClasses, values, kSizeClassNames);
+    pie->setSectorStyle(xychart::kLocalGradientShading, 0xFFFFFF, 1);
+    return pie;
+}
+
+std::unique_ptr<XYChart> BuildBarChart(int port, const ChartData& data) {
+    auto bars = std::make_unique<XYChart>(779, 174, xychart::kDefaultColor, xychart::kTransparent);
+    bars->setPlotArea(65, 30, 685, 120, xychart::kTransparent, xychart::kTransparent, 0xC0C0C0, xychart::kTransparent);
+    bars->addTitle(xychart::kTopCenter, kDirectionTitles[port], nullptr, 15);
+    if (data.barComparison) {
+        const int box = bars->addBoxLayer(kFrameTypes, data.comparisonBarTops[port], data.comparisonBarBottoms[port]);
+        bars->setBarWidth(box, 30);
+    }
+    const int layer = bars->addBoxWhiskerLayer(kFrameTypes, data.barTops[port], data.barBottoms[port], nullptr,
+                                               nullptr, nullptr, kFrameTypes, kFrameTypeColors, 0);
+    bars->setLayerBorder(layer, xychart::kDefaultColor, 1);
+    bars->setXLabels(kFrameTypes, kFrameTypeNames);
+    return bars;
+}
+
+std::unique_ptr<XYChart> BuildLineChart(int port, const ChartData& data, const LineChoice& choice) {
+    auto lines = std::make_unique<XYChart>(kLineChartWidth, kLineChartHeight, xychart::kDefaultColor,
+                                           xychart::kTransparent);
+    lines->setPlotArea(65, 30, kLineChartWidth - 85, 110, xychart::kTransparent, xychart::kTransparent, 0xC0C0C0, 0xE4E4E4);
+    lines->addTitle(xychart::kTopCenter, kDirectionTitles[port], nullptr, 15);
+    lines->setAxisTitle(1, "per second");
+    if (choice.fixedScale && choice.high > choice.low) lines->setYRange(choice.low, choice.high);
+    if (data.samples == 0) return lines;
+    lines->setXTimes(data.samples, data.sampleTimes);
+    auto addSeries = [&](int s) {
+        const int layer = lines->addLineLayer(data.samples, data.lineHistory[port * kLineSeries + s],
+                                              LibraryColor(kLineSeriesColors[s]), kLineSeriesNames[s]);
+        lines->setLineWidth(layer, s == choice.forward ? 3 : 2);
+    };
+    for (int s = 0; s < kLineSeries; ++s) {
+        if (choice.shown[s] && s != choice.forward) addSeries(s);
+    }
+    if (choice.forward >= 0 && choice.forward < kLineSeries && choice.shown[choice.forward]) addSeries(choice.forward);
+    return lines;
+}
+
+}  // namespace charts

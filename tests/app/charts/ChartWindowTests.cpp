@@ -1,0 +1,332 @@
+// The chart window shown on the test display, fed once a second as the counter refresh feeds it:
+// its pies, bars and lines move from one sample to the next, two picked samples compare, and the
+// toolbar, bounds edits and keys behave as a person expects.
+#include "charts/Chart.h"
+#include "charts/ChartIds.h"
+
+#include <support/Waiting.h>
+#include <support/gui/Input.h>
+#include <support/gui/Picture.h>
+#include <support/gui/Pump.h>
+#include <support/gui/Windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace charts;
+using support::gui::Picture;
+using support::gui::PumpPending;
+
+// The window with its viewers in reach.
+class ShownChart : public CChart {
+public:
+    using CChart::m_barViewA;
+    using CChart::m_barViewB;
+    using CChart::m_lineViewA;
+    using CChart::m_pieViewA;
+    using CChart::m_pieViewB;
+    using CChart::m_seriesGridA;
+    using CChart::m_toolBar;
+};
+
+// A stand-in for the live counter window: a window with a toolbar holding its Update button, that
+// notes its timer's ticks.
+class CounterStandIn : public CWnd {
+public:
+    bool ticked = false;
+
+protected:
+    void OnTimer(UINT_PTR) { ticked = true; }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CounterStandIn, CWnd)
+    ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+// One second of traffic: both ports' counter rows after `second` seconds of a mix that changes
+// with time (the small frames grow faster early, the large ones later).
+std::vector<uint64_t> Counters(int second, uint64_t scale) {
+    std::vector<uint64_t> rows(kCounterRows, 0);
+    const uint64_t s = static_cast<uint64_t>(second);
+    rows[16] = 2 * s;                        // under size
+    rows[17] = scale * (900 * s + 40 * s * s);  // 64 bytes
+    rows[18] = scale * 500 * s;
+    rows[19] = scale * 300 * s;
+    rows[20] = scale * 200 * s;
+    rows[21] = scale * 100 * s;
+    rows[22] = scale * (50 * s * s * s);       // 1024-1522 bytes
+    rows[23] = s;                            // over size
+    rows[25] = 30 * s;                       // broadcast
+    rows[26] = 60 * s;                       // multicast
+    rows[27] = scale * 800 * s * s;          // unicast
+    rows[28] = 90 * s;                       // VLAN
+    rows[29] = 5 * s;                        // pause
+    rows[31] = scale * 700 * s;              // IPv4
+    rows[4] = scale * 1200 * s;              // Tx packets
+    rows[5] = rows[4] * 500;                 // Tx bytes
+    rows[8] = scale * (1000 * s + (s % 3) * 300);  // Rx packets
+    rows[9] = rows[8] * 400;                 // Rx bytes
+    return rows;
+}
+
+void Feed(int second) {
+    const std::vector<uint64_t> a = Counters(second, 1), b = Counters(second, 2);
+    AddChartSample(a.data(), b.data(), 739958.0 * 86400 + 10 * 3600 + second);
+}
+
+constexpr DWORD kPatienceMs = static_cast<DWORD>(support::kPatience.count());
+
+Picture Shot(CWnd& viewer) {
+    PumpPending();
+    return support::gui::CaptureWindow(viewer.GetSafeHwnd());
+}
+
+bool Differ(const Picture& a, const Picture& b) {
+    return a.width != b.width || a.height != b.height || a.pixels != b.pixels;
+}
+
+// Every hot-spot title the viewer's map gives over its area.
+std::set<std::string> Titles(CChartPane& viewer) {
+    std::set<std::string> titles;
+    ImageMapHandler* map = viewer.hotSpotMap();
+    if (map == nullptr) return titles;
+    CRect area;
+    viewer.GetClientRect(&area);
+    for (int y = 0; y < area.Height(); y += 2) {
+        for (int x = 0; x < area.Width(); x += 2) {
+            if (map->getHotSpot(x, y) == 0) continue;
+            if (const char* title = map->getValue("title")) titles.insert(title);
+        }
+    }
+    return titles;
+}
+
+// Whether a title starts so (the percentages are the library's arithmetic, not this window's).
+bool HasTitle(const std::set<std::string>& titles, const std::string& start) {
+    for (const std::string& title : titles) {
+        if (title.compare(0, start.size(), start) == 0) return true;
+    }
+    return false;
+}
+
+class ChartWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetChartData();
+        ClearComparisonFlags();
+        ASSERT_TRUE(chart_.Create(IDD_CHART, nullptr));
+        chart_.SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        chart_.ShowWindow(SW_SHOW);
+        PumpPending();
+    }
+    void TearDown() override {
+        chart_.DestroyWindow();
+        PumpPending();
+    }
+
+    HWND Window() { return chart_.GetSafeHwnd(); }
+    // A click on the toolbar button of the command, as a person makes it.
+    void ClickTool(UINT command) {
+        CRect rect;
+        chart_.m_toolBar.GetItemRect(static_cast<int>(chart_.m_toolBar.CommandToIndex(command)), &rect);
+        support::gui::Click(chart_.m_toolBar.GetSafeHwnd(), rect.CenterPoint());
+        PumpPending();
+    }
+    // Chooses a picker's entry the way its list reports a choice.
+    void Pick(int picker, int index) {
+        HWND combo = ::GetDlgItem(Window(), picker);
+        ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        ::SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(picker, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+        PumpPending();
+    }
+    void Tick() {
+        ::SendMessageW(Window(), WM_TIMER, CChart::kUpdateTimer, 0);
+        PumpPending();
+    }
+    void SavePicture(const wchar_t* name) {
+        PumpPending();
+        support::gui::SavePng(support::gui::CaptureWindow(Window(), false), support::gui::PicturePath(name));
+    }
+
+    ShownChart chart_;
+};
+
+TEST_F(ChartWindowTest, PiesMoveFromOneSecondToTheNext) {
+    Feed(1);
+    Feed(2);
+    ClickTool(ID_CHART_PIE);
+    ASSERT_TRUE(chart_.m_pieViewA.IsWindowVisible());
+    EXPECT_FALSE(chart_.m_lineViewA.IsWindowVisible());
+    EXPECT_FALSE(chart_.m_barViewA.IsWindowVisible());
+    const Picture before = Shot(chart_.m_pieViewA);
+    EXPECT_EQ(339, before.width);
+    EXPECT_EQ(347, before.height);
+    Feed(9);
+    Tick();
+    EXPECT_TRUE(Differ(before, Shot(chart_.m_pieViewA)));
+    // The tips name each class with its total now.
+    const std::set<std::string> titles = Titles(chart_.m_pieViewB);
+    EXPECT_TRUE(HasTitle(titles, "65~127 Byte: 9000 (")) << testing::PrintToString(titles);
+    SavePicture(L"vorels-chart-pie");
+}
+
+TEST_F(ChartWindowTest, BarsMoveFromOneSecondToTheNext) {
+    Feed(1);
+    Feed(2);
+    ClickTool(ID_CHART_BAR);
+    ASSERT_TRUE(chart_.m_barViewB.IsWindowVisible());
+    const Picture before = Shot(chart_.m_barViewA);
+    EXPECT_EQ(779, before.width);
+    Feed(3);
+    Tick();
+    EXPECT_TRUE(Differ(before, Shot(chart_.m_barViewA)));
+    // A live bar floats from the last second's total to this one's.
+    EXPECT_EQ(1u, Titles(chart_.m_barViewA).count("UC: 7200 to 3200"));
+    EXPECT_EQ(1u, Titles(chart_.m_barViewB).count("Pause: 15 to 10"));
+    SavePicture(L"vorels-chart-bar");
+}
+
+TEST_F(ChartWindowTest, LinesMoveFromOneSecondToTheNextInTheirSeriesColours) {
+    for (int second = 1; second <= 20; ++second) Feed(second);
+    Tick();
+    ASSERT_TRUE(chart_.m_lineViewA.IsWindowVisible());
+    // A viewer spaces its redraws a little apart, so the tick's drawing may come a moment later.
+    // "Rx Packet" (0xFF, red) and "Tx Packet" (0xFF3300, blue) are ticked from the start.
+    Picture before;
+    EXPECT_TRUE(support::gui::PumpUntil(
+        [&] {
+            before = Shot(chart_.m_lineViewA);
+            return before.Count(RGB(255, 0, 0)) > 50 && before.Count(RGB(0, 0x33, 0xFF)) > 50;
+        },
+        kPatienceMs));
+    EXPECT_EQ(kLineChartWidth, before.width);
+    Feed(21);
+    Tick();
+    EXPECT_TRUE(support::gui::PumpUntil([&] { return Differ(before, Shot(chart_.m_lineViewA)); }, kPatienceMs));
+    SavePicture(L"vorels-chart-line");
+}
+
+TEST_F(ChartWindowTest, AComparisonOfTwoSamplesShowsTheirDifference) {
+    for (int second = 1; second <= 4; ++second) Feed(second);
+    ClickTool(ID_CHART_PIE);
+    EXPECT_EQ(4u, support::gui::ListItems(::GetDlgItem(Window(), IDC_CHART_FROM_SAMPLE)).size());
+    EXPECT_EQ(L"10:00:02", support::gui::ListItems(::GetDlgItem(Window(), IDC_CHART_TO_SAMPLE))[1]);
+    // Later sample first: the same comparison as the other way round.
+    Pick(IDC_CHART_FROM_SAMPLE, 3);
+    Pick(IDC_CHART_TO_SAMPLE, 1);
+    // Between seconds 2 and 4 port A saw 300 * 2 = 600 frames of 128-255 bytes and 50 * (64 - 8) =
+    // 2800 of 1024-1522 bytes.
+    const std::set<std::string> pie = Titles(chart_.m_pieViewA);
+    EXPECT_TRUE(HasTitle(pie, "1024~1522 Byte: 2800 (")) << testing::PrintToString(pie);
+    EXPECT_TRUE(HasTitle(pie, "128~255 Byte: 600 (")) << testing::PrintToString(pie);
+    SavePicture(L"vorels-chart-compare");
+    ClickTool(ID_CHART_BAR);
+    // The comparison box runs from the earlier sample's total to the later one's.
+    EXPECT_EQ(1u, Titles(chart_.m_barViewA).count("BC: 60 to 120"));
+}
+
+TEST_F(ChartWindowTest, TheSameSampleTwiceDrawsAnEmptyPie) {
+    for (int second = 1; second <= 3; ++second) Feed(second);
+    ClickTool(ID_CHART_PIE);
+    Pick(IDC_CHART_FROM_SAMPLE, 1);
+    Pick(IDC_CHART_TO_SAMPLE, 1);
+    EXPECT_TRUE(Titles(chart_.m_pieViewA).empty());
+}
+
+TEST_F(ChartWindowTest, APickerWithoutAChoiceIsIgnored) {
+    for (int second = 1; second <= 3; ++second) Feed(second);
+    ClickTool(ID_CHART_PIE);
+    Pick(IDC_CHART_FROM_SAMPLE, 2);
+    EXPECT_EQ(0, chartData.pieComparison);
+    EXPECT_TRUE(HasTitle(Titles(chart_.m_pieViewA), "65~127 Byte: 1500 ("));
+}
+
+TEST_F(ChartWindowTest, UpdateLocksThePickersAndDrivesTheCounterWindow) {
+    CounterStandIn counter;
+    ASSERT_TRUE(counter.CreateEx(0, L"STATIC", L"counters", WS_POPUP, CRect(0, 0, 50, 50), nullptr, 0));
+    CToolBar counterBar;
+    ASSERT_TRUE(counterBar.CreateEx(&counter));
+    const UINT counterCommands[] = {32791, 32793, 32797};
+    ASSERT_TRUE(counterBar.SetButtons(counterCommands, 3));
+    counterBar.SetButtonStyle(1, (counterBar.GetButtonStyle(1) & 0xFFFF0000u) | TBSTYLE_CHECK);
+    chart_.SetCounterWindow(&counter);
+
+    Feed(1);
+    Feed(2);
+    Pick(IDC_CHART_FROM_SAMPLE, 0);
+    Pick(IDC_CHART_TO_SAMPLE, 1);
+    ASSERT_EQ(1, chartData.barComparison);
+    ClickTool(ID_CHART_UPDATE);
+    EXPECT_EQ(0, chartData.pieComparison);
+    EXPECT_EQ(0, chartData.barComparison);
+    EXPECT_EQ(0, chartData.distinctSamples);
+    EXPECT_FALSE(support::gui::IsEnabled(Window(), IDC_CHART_FROM_SAMPLE));
+    EXPECT_FALSE(support::gui::IsEnabled(Window(), IDC_CHART_TO_SAMPLE));
+    EXPECT_TRUE(counterBar.IsButtonChecked(32793));
+    // Both windows' timers run: the counter window's first tick arrives.
+    EXPECT_TRUE(support::gui::PumpUntil([&] { return counter.ticked; }, kPatienceMs));
+
+    ClickTool(ID_CHART_UPDATE);
+    EXPECT_TRUE(support::gui::IsEnabled(Window(), IDC_CHART_FROM_SAMPLE));
+    EXPECT_FALSE(counterBar.IsButtonChecked(32793));
+    chart_.SetCounterWindow(nullptr);
+    counter.DestroyWindow();
+}
+
+TEST_F(ChartWindowTest, TheCounterWindowsUpdateSwitchesTheChartsToo) {
+    Feed(1);
+    Feed(2);
+    Pick(IDC_CHART_FROM_SAMPLE, 0);
+    Pick(IDC_CHART_TO_SAMPLE, 1);
+    chart_.FollowCounterUpdate(true);
+    EXPECT_TRUE(chart_.m_toolBar.IsButtonChecked(ID_CHART_UPDATE));
+    EXPECT_EQ(0, chartData.pieComparison);
+    EXPECT_FALSE(support::gui::IsEnabled(Window(), IDC_CHART_TO_SAMPLE));
+    chart_.FollowCounterUpdate(false);
+    EXPECT_FALSE(chart_.m_toolBar.IsButtonChecked(ID_CHART_UPDATE));
+    EXPECT_TRUE(support::gui::IsEnabled(Window(), IDC_CHART_TO_SAMPLE));
+    EXPECT_FALSE(::KillTimer(Window(), CChart::kUpdateTimer));
+}
+
+TEST_F(ChartWindowTest, BoundsTakeDigitsOnlyAndKeysDoNotCloseTheWindow) {
+    support::gui::ClickButton(Window(), IDC_CHART_SCALE_A);
+    PumpPending();
+    ASSERT_TRUE(support::gui::IsEnabled(Window(), IDC_CHART_SCALE_A_HIGH));
+    EXPECT_FALSE(support::gui::IsEnabled(Window(), IDC_CHART_SCALE_B_HIGH));
+    HWND high = ::GetDlgItem(Window(), IDC_CHART_SCALE_A_HIGH);
+    ::SetFocus(high);
+    ::SendMessageW(high, EM_SETSEL, 0, -1);
+    support::gui::TypeText(high, L"5x0y");
+    PumpPending();
+    EXPECT_EQ(L"50", support::gui::ControlText(Window(), IDC_CHART_SCALE_A_HIGH));
+    support::gui::PressKey(high, VK_BACK);
+    support::gui::PressKey(high, VK_RETURN);
+    support::gui::PressKey(high, VK_ESCAPE);
+    PumpPending();
+    EXPECT_EQ(L"5", support::gui::ControlText(Window(), IDC_CHART_SCALE_A_HIGH));
+    EXPECT_TRUE(chart_.IsWindowVisible());
+}
+
+TEST_F(ChartWindowTest, ToolTipsTellTheCommand) {
+    NMTTDISPINFOW request = {};
+    request.hdr.hwndFrom = chart_.m_toolBar.GetSafeHwnd();
+    request.hdr.idFrom = ID_CHART_PIE;
+    request.hdr.code = TTN_GETDISPINFOW;
+    ::SendMessageW(Window(), WM_NOTIFY, ID_CHART_PIE, reinterpret_cast<LPARAM>(&request));
+    EXPECT_STREQ(L"Pie Chart", request.szText);
+    NMTTDISPINFOA narrow = {};
+    narrow.hdr.hwndFrom = chart_.m_toolBar.GetSafeHwnd();
+    narrow.hdr.idFrom = ID_CHART_UPDATE;
+    narrow.hdr.code = TTN_GETDISPINFOA;
+    ::SendMessageW(Window(), WM_NOTIFY, ID_CHART_UPDATE, reinterpret_cast<LPARAM>(&narrow));
+    EXPECT_STREQ("Update", narrow.szText);
+}
+
+}  // namespace
