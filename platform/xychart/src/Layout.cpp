@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numeric>
 
 namespace xychart::detail {
@@ -26,6 +27,35 @@ Scale RoundScale(double dataMin, double dataMax, int maxTicks) {
         if (scale.ticks() <= maxTicks + 1) break;
     }
     return scale;
+}
+
+double TimeScale::firstTick() const { return std::ceil(low / step - 1e-9) * step; }
+
+TimeScale RoundTimeScale(double low, double high, int maxTicks) {
+    static const double kSteps[] = {1,    2,    5,    10,    15,    30,    60,    120,   300,    600,
+                                    900,  1800, 3600, 7200,  10800, 21600, 43200, 86400, 172800, 604800};
+    maxTicks = std::max(maxTicks, 1);
+    TimeScale scale;
+    // A lone time stands in the middle of a minute.
+    scale.low = high > low ? low : low - 30;
+    scale.high = high > low ? high : low + 30;
+    for (double step : kSteps) {
+        scale.step = step;
+        if ((scale.high - scale.low) / step < maxTicks) break;
+    }
+    return scale;
+}
+
+std::string FormatTimeOfDay(double chartTime, bool withSeconds) {
+    // Chart times count from a midnight, so the time of day is what is left of the last whole day.
+    const long long seconds = std::llround(std::floor(std::fmod(chartTime, 86400.0) + 1e-6)) % 86400;
+    char text[16];
+    if (withSeconds) {
+        std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    } else {
+        std::snprintf(text, sizeof text, "%02lld:%02lld", seconds / 3600, seconds / 60 % 60);
+    }
+    return text;
 }
 
 void Stack(std::vector<Span>& spans, double minTop, double maxBottom, double gap) {

@@ -1,6 +1,8 @@
-// XY charts with box and box-whisker layers.
+// XY charts with box, box-whisker and line layers, over category slots or a time axis.
 #include "Exports.h"
 #include "XyDrawing.h"
+
+#include <algorithm>
 
 using namespace xychart;
 using namespace xychart::detail;
@@ -94,6 +96,31 @@ XYCHART_API int XYCHART_CALL CXYChart_addBoxWhiskerLayer(ChartObject* chart, int
         xy->layers.push_back(std::move(layer));
         return static_cast<int>(xy->layers.size()) - 1;
     });
+}
+
+XYCHART_API void XYCHART_CALL CXYChart_setXTimes(ChartObject* chart, int count, const double* times) {
+    XyDrawing* xy = Xy(chart);
+    if (xy == nullptr || count < 0 || (count > 0 && times == nullptr)) return;
+    Guarded([&] { xy->xTimes = Series(count, times); });
+}
+
+XYCHART_API int XYCHART_CALL CXYChart_addLineLayer(ChartObject* chart, int count, const double* values, int color,
+                                                   const char* name) {
+    XyDrawing* xy = Xy(chart);
+    if (xy == nullptr || count < 0 || (count > 0 && values == nullptr)) return -1;
+    return Guarded(-1, [&] {
+        XyDrawing::Layer layer;
+        layer.line = true;
+        layer.values = Series(count, values);
+        layer.colors = {OrDefault(color, PaletteColor(xy->layers.size()))};
+        layer.name = Widen(name);
+        xy->layers.push_back(std::move(layer));
+        return static_cast<int>(xy->layers.size()) - 1;
+    });
+}
+
+XYCHART_API void XYCHART_CALL CXYChart_setLineWidth(ChartObject* chart, int layer, int width) {
+    if (XyDrawing::Layer* l = LayerOf(chart, layer)) l->lineWidth = std::clamp(width, 1, 20);
 }
 
 XYCHART_API void XYCHART_CALL CXYChart_setBarWidth(ChartObject* chart, int layer, int width) {

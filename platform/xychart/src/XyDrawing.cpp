@@ -19,7 +19,9 @@ constexpr int kTickSpacing = 24;
 
 size_t XyDrawing::SlotCount() const {
     size_t slots = xLabels.size();
-    for (const Layer& layer : layers) slots = std::max({slots, layer.tops.size(), layer.bottoms.size()});
+    for (const Layer& layer : layers) {
+        slots = std::max({slots, layer.tops.size(), layer.bottoms.size(), layer.values.size()});
+    }
     return std::max<size_t>(slots, 1);
 }
 
@@ -28,7 +30,7 @@ Scale XyDrawing::YScale() const {
     if (fixedMax > fixedMin) return RoundScale(fixedMin, fixedMax, maxTicks);
     double low = 0, high = 0;
     for (const Layer& layer : layers) {
-        for (const std::vector<double>* series : {&layer.tops, &layer.bottoms, &layer.maxima, &layer.minima}) {
+        for (const std::vector<double>* series : {&layer.tops, &layer.bottoms, &layer.maxima, &layer.minima, &layer.values}) {
             for (double v : *series) {
                 if (!IsValue(v)) continue;
                 low = std::min(low, v);
@@ -46,7 +48,9 @@ double XyDrawing::YPixel(const Scale& scale, double value) const {
 std::vector<ChartObject::LegendEntry> XyDrawing::LegendEntries() const {
     std::vector<LegendEntry> entries;
     for (const Layer& layer : layers) {
-        if (layer.whiskers) {
+        if (layer.line) {
+            if (!layer.name.empty()) entries.push_back(LegendEntry{layer.name, layer.colors[0]});
+        } else if (layer.whiskers) {
             for (size_t i = 0; i < xLabels.size(); ++i) {
                 entries.push_back(LegendEntry{xLabels[i], layer.colors.empty() ? PaletteColor(i) : layer.colors[i % layer.colors.size()]});
             }
@@ -73,18 +77,92 @@ void XyDrawing::Draw(Canvas& canvas) {
         }
     }
     const size_t slots = SlotCount();
+    const bool timeAxis = !xTimes.empty();
+    const TimeScale times = timeAxis ? XTimeScale(canvas) : TimeScale();
     if (!IsTransparent(vGrid)) {
         Gdiplus::Pen grid(ToGdiplus(vGrid), 1);
-        for (size_t s = 1; s < slots; ++s) {
-            const float x = static_cast<float>(plotX + std::lround(double(plotW) * s / slots)) + 0.5f;
-            g.DrawLine(&grid, x, static_cast<float>(plotY), x, static_cast<float>(plotY + plotH));
+        auto gridLine = [&](double x) {
+            const float at = static_cast<float>(std::lround(x)) + 0.5f;
+            g.DrawLine(&grid, at, static_cast<float>(plotY), at, static_cast<float>(plotY + plotH));
+        };
+        if (timeAxis) {
+            for (double t = times.firstTick(); t <= times.high; t += times.step) {
+                if (t > times.low) gridLine(plotX + (t - times.low) * plotW / (times.high - times.low));
+            }
+        } else {
+            for (size_t s = 1; s < slots; ++s) gridLine(plotX + double(plotW) * s / slots);
         }
     }
-    for (const Layer& layer : layers) DrawLayer(canvas, layer, scale);
-    DrawAxes(canvas, scale);
-    char text[96];
-    std::snprintf(text, sizeof text, ";xscale=0,%zu;yscale=%.17g,%.17g", slots, scale.low, scale.high);
+    for (const Layer& layer : layers) {
+        if (layer.line) {
+            DrawLine(canvas, layer, scale, times);
+        } else {
+            DrawLayer(canvas, layer, scale);
+        }
+    }
+    DrawAxes(canvas, scale, timeAxis ? &times : nullptr);
+    char text[128];
+    if (timeAxis) {
+        std::snprintf(text, sizeof text, ";xscale=%.17g,%.17g;yscale=%.17g,%.17g", times.low, times.high, scale.low,
+                      scale.high);
+    } else {
+        std::snprintf(text, sizeof text, ";xscale=0,%zu;yscale=%.17g,%.17g", slots, scale.low, scale.high);
+    }
     scales = text;
+}
+
+TimeScale XyDrawing::XTimeScale(Canvas& canvas) const {
+    double low = 0, high = 0;
+    bool any = false;
+    for (double t : xTimes) {
+        if (!IsValue(t)) continue;
+        low = any ? std::min(low, t) : t;
+        high = any ? std::max(high, t) : t;
+        any = true;
+    }
+    // Room for the widest label and a gap between neighbours.
+    const int labelWidth = static_cast<int>(canvas.Measure(axisStyle, L"00:00:00").cx) + 16;
+    return RoundTimeScale(low, high, std::max(1, plotW / std::max(labelWidth, 1)));
+}
+
+double XyDrawing::XPixel(const TimeScale& times, size_t i) const {
+    if (xTimes.empty()) return plotX + double(plotW) / SlotCount() * (i + 0.5);
+    const double t = At(xTimes, i);
+    return IsValue(t) ? plotX + (t - times.low) * plotW / (times.high - times.low)
+                      : std::numeric_limits<double>::quiet_NaN();
+}
+
+void XyDrawing::DrawLine(Canvas& canvas, const Layer& layer, const Scale& scale, const TimeScale& times) {
+    Gdiplus::Graphics& g = canvas.Shapes();
+    Gdiplus::Pen pen(ToGdiplus(layer.colors[0]), static_cast<Gdiplus::REAL>(layer.lineWidth));
+    pen.SetLineJoin(Gdiplus::LineJoinRound);
+    pen.SetStartCap(Gdiplus::LineCapRound);
+    pen.SetEndCap(Gdiplus::LineCapRound);
+    // A line beyond a fixed scale is cut at the plot area's edge.
+    g.SetClip(Gdiplus::RectF(static_cast<float>(plotX), static_cast<float>(plotY), static_cast<float>(plotW),
+                             static_cast<float>(plotH)));
+    // A point without a value (or without a time) breaks the line; a point alone is a dot.
+    std::vector<Gdiplus::PointF> run;
+    auto flush = [&] {
+        if (run.size() == 1) {
+            Gdiplus::SolidBrush dot(ToGdiplus(layer.colors[0]));
+            const float r = std::max(1.5f, layer.lineWidth / 2.0f + 0.5f);
+            g.FillEllipse(&dot, run[0].X - r, run[0].Y - r, 2 * r, 2 * r);
+        } else if (run.size() > 1) {
+            g.DrawLines(&pen, run.data(), static_cast<INT>(run.size()));
+        }
+        run.clear();
+    };
+    for (size_t i = 0; i < layer.values.size(); ++i) {
+        const double x = XPixel(times, i);
+        if (!IsValue(layer.values[i]) || !std::isfinite(x)) {
+            flush();
+            continue;
+        }
+        run.emplace_back(static_cast<float>(x), static_cast<float>(YPixel(scale, layer.values[i])));
+    }
+    flush();
+    g.ResetClip();
 }
 
 void XyDrawing::DrawLayer(Canvas& canvas, const Layer& layer, const Scale& scale) {
@@ -153,7 +231,13 @@ void XyDrawing::DrawLayer(Canvas& canvas, const Layer& layer, const Scale& scale
     }
 }
 
-void XyDrawing::DrawAxes(Canvas& canvas, const Scale& scale) {
+TextStyle XyDrawing::AxisTextStyle() const {
+    TextStyle style = axisStyle;
+    if (style.color == kDefaultColor) style.color = 0x303030;
+    return style;
+}
+
+void XyDrawing::DrawAxes(Canvas& canvas, const Scale& scale, const TimeScale* times) {
     Gdiplus::Graphics& g = canvas.Shapes();
     Gdiplus::Pen axis(Gdiplus::Color(255, 96, 96, 96), 1);
     const float left = static_cast<float>(plotX) + 0.5f, bottom = static_cast<float>(plotY + plotH) + 0.5f;
@@ -163,8 +247,7 @@ void XyDrawing::DrawAxes(Canvas& canvas, const Scale& scale) {
         Gdiplus::Pen edge(ToGdiplus(plotEdge), 1);
         g.DrawRectangle(&edge, left, static_cast<float>(plotY) + 0.5f, static_cast<float>(plotW), static_cast<float>(plotH));
     }
-    TextStyle style = axisStyle;
-    if (style.color == kDefaultColor) style.color = 0x303030;
+    const TextStyle style = AxisTextStyle();
     int widestTick = 0;
     for (int t = 0; t < scale.ticks(); ++t) {
         const double value = scale.low + t * scale.step;
@@ -175,15 +258,45 @@ void XyDrawing::DrawAxes(Canvas& canvas, const Scale& scale) {
         widestTick = std::max(widestTick, static_cast<int>(size.cx));
         canvas.AddText(style, text, plotX - 7 - size.cx, static_cast<int>(y) - size.cy / 2);
     }
+    if (times != nullptr) {
+        DrawTimeAxis(canvas, *times);
+    } else {
+        DrawCategoryLabels(canvas);
+    }
+    DrawAxisTitles(canvas, widestTick);
+}
+
+void XyDrawing::DrawTimeAxis(Canvas& canvas, const TimeScale& times) {
+    Gdiplus::Graphics& g = canvas.Shapes();
+    Gdiplus::Pen axis(Gdiplus::Color(255, 96, 96, 96), 1);
+    const TextStyle style = AxisTextStyle();
+    const float bottom = static_cast<float>(plotY + plotH) + 0.5f;
+    const bool withSeconds = times.step < 60;
+    int lastRight = std::numeric_limits<int>::min();
+    for (double t = times.firstTick(); t <= times.high + 1e-6; t += times.step) {
+        const double x = plotX + (t - times.low) * plotW / (times.high - times.low);
+        const std::wstring text = Widen(FormatTimeOfDay(t, withSeconds).c_str());
+        const SIZE size = canvas.Measure(style, text);
+        g.DrawLine(&axis, static_cast<float>(x), bottom, static_cast<float>(x), bottom + 4);
+        // A label is centred on its tick, but stays inside the chart and clear of its neighbour.
+        const int left = std::clamp(static_cast<int>(std::lround(x - size.cx / 2.0)), 0,
+                                    std::max(0, width - static_cast<int>(size.cx)));
+        if (left < lastRight + 4) continue;
+        canvas.AddText(style, text, left, plotY + plotH + 6);
+        lastRight = left + size.cx;
+    }
+}
+
+void XyDrawing::DrawCategoryLabels(Canvas& canvas) {
+    Gdiplus::Graphics& g = canvas.Shapes();
+    Gdiplus::Pen axis(Gdiplus::Color(255, 96, 96, 96), 1);
+    const TextStyle style = AxisTextStyle();
+    const float bottom = static_cast<float>(plotY + plotH) + 0.5f;
     // Category labels: every one when they fit side by side, else every second, third... one.
     const size_t slots = SlotCount();
     const double slot = double(plotW) / slots;
-    int widest = 0, tallest = 0;
-    for (const std::wstring& label : xLabels) {
-        SIZE size = canvas.Measure(style, label);
-        widest = std::max(widest, static_cast<int>(size.cx));
-        tallest = std::max(tallest, static_cast<int>(size.cy));
-    }
+    int widest = 0;
+    for (const std::wstring& label : xLabels) widest = std::max(widest, static_cast<int>(canvas.Measure(style, label).cx));
     const size_t every = std::max<size_t>(1, static_cast<size_t>(std::ceil((widest + 6) / slot)));
     for (size_t i = 0; i < xLabels.size() && i < slots; i += every) {
         SIZE size = canvas.Measure(style, xLabels[i]);
@@ -191,6 +304,11 @@ void XyDrawing::DrawAxes(Canvas& canvas, const Scale& scale) {
         g.DrawLine(&axis, static_cast<float>(centre), bottom, static_cast<float>(centre), bottom + 4);
         canvas.AddText(style, xLabels[i], static_cast<int>(std::lround(centre - size.cx / 2.0)), plotY + plotH + 6);
     }
+}
+
+void XyDrawing::DrawAxisTitles(Canvas& canvas, int widestTick) {
+    const TextStyle style = AxisTextStyle();
+    const int tallest = static_cast<int>(canvas.Measure(style, L"0").cy);
     if (!xTitle.empty()) {
         TextStyle titleStyle = style;
         titleStyle.bold = true;

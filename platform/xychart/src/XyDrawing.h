@@ -1,5 +1,6 @@
-// An XY chart of category slots along x: box and box-whisker layers over a round y scale, with
-// grid lines, axis labels that never overlap, and one hot spot a box.
+// An XY chart: box, box-whisker and line layers over a round y scale, with grid lines and axis
+// labels that never overlap. Along x lie category slots, or, once the chart has x times, a time axis
+// the lines run along. One hot spot a box.
 #pragma once
 
 #include "Chart.h"
@@ -12,7 +13,9 @@ struct XyDrawing : ChartObject {
 
     struct Layer {
         bool whiskers = false;  // a box-whisker layer
-        std::vector<double> tops, bottoms, maxima, minima, medians;
+        bool line = false;      // a line layer: through `values`, lineWidth pixels wide
+        std::vector<double> tops, bottoms, maxima, minima, medians, values;
+        int lineWidth = 1;
         std::vector<int> colors;
         double whiskerBrightness = 1;
         int barWidth = -1;  // the library's choice
@@ -24,6 +27,7 @@ struct XyDrawing : ChartObject {
     int plotX = 0, plotY = 0, plotW = 0, plotH = 0;
     int plotBg = kTransparent, plotEdge = kTransparent, hGrid = 0xC0C0C0, vGrid = kTransparent;
     std::vector<std::wstring> xLabels;
+    std::vector<double> xTimes;  // chart times of the line points; empty: category slots
     std::wstring xTitle, yTitle;
     double fixedMin = 0, fixedMax = 0;
     std::vector<Layer> layers;
@@ -39,7 +43,15 @@ protected:
 
 private:
     double YPixel(const Scale& scale, double value) const;
-    void DrawAxes(Canvas& canvas, const Scale& scale);
+    // Where point i of a line stands along x.
+    double XPixel(const TimeScale& times, size_t i) const;
+    TimeScale XTimeScale(Canvas& canvas) const;
+    void DrawLine(Canvas& canvas, const Layer& layer, const Scale& scale, const TimeScale& times);
+    void DrawTimeAxis(Canvas& canvas, const TimeScale& times);
+    void DrawCategoryLabels(Canvas& canvas);
+    void DrawAxisTitles(Canvas& canvas, int widestTick);
+    TextStyle AxisTextStyle() const;
+    void DrawAxes(Canvas& canvas, const Scale& scale, const TimeScale* times);
     void DrawLayer(Canvas& canvas, const Layer& layer, const Scale& scale);
 };
 

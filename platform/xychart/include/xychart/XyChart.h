@@ -119,6 +119,16 @@ XYCHART_API int XYCHART_CALL CXYChart_addBoxWhiskerLayer(ChartObject* chart, int
                                                          int colorCount, const int* colors,
                                                          double whiskerBrightness);
 XYCHART_API void XYCHART_CALL CXYChart_setBarWidth(ChartObject* chart, int layer, int width);
+// Makes the x axis a time axis: point i of every line layer stands at times[i], a chart time
+// (seconds since 0001-01-01 00:00, so its time of day is what is left of the last whole day). The
+// axis spans the first to the last time, with "hh:mm:ss" labels at round clock times.
+XYCHART_API void XYCHART_CALL CXYChart_setXTimes(ChartObject* chart, int count, const double* times);
+// A line through the values, one point a slot (or a time), in one colour; a no-value breaks it.
+// Returns the layer's index.
+XYCHART_API int XYCHART_CALL CXYChart_addLineLayer(ChartObject* chart, int count, const double* values, int color,
+                                                   const char* name);
+// The line's width in pixels (1 by default).
+XYCHART_API void XYCHART_CALL CXYChart_setLineWidth(ChartObject* chart, int layer, int width);
 // The boxes' border (kDefaultColor: a darker shade of the fill) and a raised rim of that many pixels.
 XYCHART_API void XYCHART_CALL CXYChart_setLayerBorder(ChartObject* chart, int layer, int color,
                                                       int raisedEffect);
@@ -291,6 +301,11 @@ public:
                                            colorCount, colors, whiskerBrightness);
     }
     void setBarWidth(int layer, int width) { CXYChart_setBarWidth(chart_, layer, width); }
+    void setXTimes(int count, const double* times) { CXYChart_setXTimes(chart_, count, times); }
+    int addLineLayer(int count, const double* values, int color = xychart::kDefaultColor, const char* name = nullptr) {
+        return CXYChart_addLineLayer(chart_, count, values, color, name);
+    }
+    void setLineWidth(int layer, int width) { CXYChart_setLineWidth(chart_, layer, width); }
     void setLayerBorder(int layer, int color, int raisedEffect) {
         CXYChart_setLayerBorder(chart_, layer, color, raisedEffect);
     }

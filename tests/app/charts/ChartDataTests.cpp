@@ -1,0 +1,165 @@
+// The shared chart data as the counter refresh feeds it and the pickers compare it.
+#include "charts/ChartData.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using namespace charts;
+
+// A display record whose counter rows all hold `base` plus the row number.
+std::vector<uint64_t> Record(uint64_t base) {
+    std::vector<uint64_t> record(kCounterRows);
+    for (int row = 0; row < kCounterRows; ++row) record[row] = base + static_cast<uint64_t>(row);
+    return record;
+}
+
+struct Heard {
+    int sample = -1;
+    bool dropped = false;
+    int calls = 0;
+};
+
+void Listen(void* context, int sample, bool dropped) {
+    Heard& heard = *static_cast<Heard*>(context);
+    heard.sample = sample;
+    heard.dropped = dropped;
+    ++heard.calls;
+}
+
+class ChartDataTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetChartData();
+        ClearComparisonFlags();
+        SetChartSampleListener(Listen, &heard_);
+    }
+    void TearDown() override { SetChartSampleListener(nullptr, nullptr); }
+
+    void Add(uint64_t baseA, uint64_t baseB, double time) {
+        const std::vector<uint64_t> a = Record(baseA), b = Record(baseB);
+        AddChartSample(a.data(), b.data(), time);
+    }
+
+    Heard heard_;
+};
+
+TEST_F(ChartDataTest, ASampleTakesTheCounterRowsOfBothPorts) {
+    Add(1000, 5000, 42.5);
+    EXPECT_EQ(1, chartData.samples);
+    EXPECT_EQ(42.5, chartData.sampleTimes[0]);
+    EXPECT_EQ(0, heard_.sample);
+    // Size classes: rows 16-23 ("Under Size" first, "Over Size" last).
+    EXPECT_EQ(1016, chartData.currentSizeClasses[0][0]);
+    EXPECT_EQ(5023, chartData.currentSizeClasses[1][7]);
+    EXPECT_EQ(5017, chartData.sizeClassHistory[kSizeClasses + 1][0]);
+    // Types: BC row 25, IPv4 row 31, Pause row 29; ICMP and ARP are counted by no row.
+    EXPECT_EQ(1025, chartData.barTops[0][0]);
+    EXPECT_EQ(1031, chartData.barTops[0][4]);
+    EXPECT_EQ(0, chartData.barTops[0][5]);
+    EXPECT_EQ(0, chartData.barTops[0][6]);
+    EXPECT_EQ(5029, chartData.barTops[1][7]);
+    EXPECT_EQ(0, chartData.barBottoms[1][7]);
+}
+
+TEST_F(ChartDataTest, LiveBarsFloatFromTheLastSampleToThisOne) {
+    Add(1000, 5000, 1);
+    Add(1300, 5100, 2);
+    EXPECT_EQ(1025, chartData.barBottoms[0][0]);
+    EXPECT_EQ(1325, chartData.barTops[0][0]);
+    EXPECT_EQ(5127, chartData.barTops[1][2]);
+    EXPECT_EQ(5027, chartData.barBottoms[1][2]);
+}
+
+TEST_F(ChartDataTest, LineSeriesHoldEachSecondsIncrease) {
+    Add(1000, 5000, 1);
+    Add(1300, 5100, 2);
+    Add(200, 5100, 3);  // port A's counters were cleared in between
+    const double* rxPacketsA = chartData.lineHistory[0];
+    EXPECT_GE(rxPacketsA[0], 1e300);  // nothing to compare the first sample with
+    EXPECT_EQ(300, rxPacketsA[1]);
+    EXPECT_EQ(208, rxPacketsA[2]);
+    EXPECT_EQ(0, chartData.lineHistory[kLineSeries + 3][2]);  // Tx Byte of port B
+    EXPECT_GE(chartData.lineHistory[7][1], 1e300);           // no SDFR is counted
+}
+
+TEST_F(ChartDataTest, ComparisonShowsWhatHappenedBetweenTheSamplesInEitherOrder) {
+    Add(1000, 5000, 10);
+    Add(1100, 5500, 11);
+    Add(1700, 6000, 12);
+    ASSERT_TRUE(CompareChartSamples(2, 0));
+    EXPECT_EQ(1, chartData.pieComparison);
+    EXPECT_EQ(1, chartData.barComparison);
+    EXPECT_EQ(1, chartData.distinctSamples);
+    EXPECT_EQ(10, chartData.chosenSampleTimes[0]);
+    EXPECT_EQ(12, chartData.chosenSampleTimes[1]);
+    EXPECT_EQ(700, chartData.sizeClassDifferences[0][3]);
+    EXPECT_EQ(1000, chartData.sizeClassDifferences[1][3]);
+    EXPECT_EQ(1025, chartData.comparisonBarTops[0][0]);
+    EXPECT_EQ(1725, chartData.comparisonBarBottoms[0][0]);
+    const ChartData reversed = chartData;
+    ASSERT_TRUE(CompareChartSamples(0, 2));
+    EXPECT_EQ(0, std::memcmp(&reversed, &chartData, sizeof chartData));
+}
+
+TEST_F(ChartDataTest, TheSameSampleTwiceComparesToNothingAndKeepsTheChosenTimes) {
+    Add(1000, 5000, 10);
+    Add(1100, 5500, 11);
+    ASSERT_TRUE(CompareChartSamples(0, 1));
+    ASSERT_TRUE(CompareChartSamples(1, 1));
+    EXPECT_EQ(0, chartData.distinctSamples);
+    EXPECT_EQ(10, chartData.chosenSampleTimes[0]);
+    for (double difference : chartData.sizeClassDifferences[0]) EXPECT_EQ(0, difference);
+    EXPECT_EQ(chartData.comparisonBarTops[1][2], chartData.comparisonBarBottoms[1][2]);
+}
+
+TEST_F(ChartDataTest, ASampleNotKeptCannotBeCompared) {
+    Add(1000, 5000, 10);
+    EXPECT_FALSE(CompareChartSamples(0, 1));
+    EXPECT_FALSE(CompareChartSamples(-1, 0));
+    EXPECT_EQ(0, chartData.pieComparison);
+}
+
+TEST_F(ChartDataTest, AFullHistoryLetsItsOldestSampleGo) {
+    for (int s = 0; s < kHistorySamples; ++s) Add(s, s, s);
+    EXPECT_FALSE(heard_.dropped);
+    Add(9000, 9000, 9000);
+    EXPECT_TRUE(heard_.dropped);
+    EXPECT_EQ(kHistorySamples - 1, heard_.sample);
+    EXPECT_EQ(kHistorySamples, chartData.samples);
+    EXPECT_EQ(1, chartData.sampleTimes[0]);
+    EXPECT_EQ(9000, chartData.sampleTimes[kHistorySamples - 1]);
+    EXPECT_EQ(1 + 16, chartData.sizeClassHistory[0][0]);
+}
+
+TEST_F(ChartDataTest, ResetEmptiesTheHistoriesAndTotals) {
+    Add(1000, 5000, 10);
+    Add(1100, 5500, 11);
+    ResetChartData();
+    EXPECT_EQ(0, chartData.samples);
+    EXPECT_EQ(1.7e308, chartData.sizeClassHistory[3][0]);
+    EXPECT_EQ(1.7e308, chartData.typeCounterHistory[12][1]);
+    EXPECT_EQ(0, chartData.currentSizeClasses[1][2]);
+    EXPECT_EQ(0, chartData.barBottoms[0][0]);
+    Add(1200, 5600, 12);
+    EXPECT_GE(chartData.lineHistory[0][0], 1e300);  // the increase starts afresh
+}
+
+TEST(ChartTimeTest, CountsSecondsFromYearOneOnTheLocalClock) {
+    // The file time counts 100 ns steps from 1601-01-01, which lies 584,388 days after 0001-01-01.
+    SYSTEMTIME local;
+    GetLocalTime(&local);
+    const double chartTime = ChartTimeNow();
+    FILETIME file;
+    ASSERT_TRUE(SystemTimeToFileTime(&local, &file));
+    const double fileSeconds = ((static_cast<uint64_t>(file.dwHighDateTime) << 32) | file.dwLowDateTime) / 1e7;
+    EXPECT_NEAR(584388.0 * 86400.0 + fileSeconds, chartTime, 2.0);
+}
+
+}  // namespace
