@@ -1,21 +1,19 @@
 #include "grids/ChartGrid.h"
 
-grids::SeriesMarks ChartGrid::seriesMarks = grids::UnmarkedSeries();
+ChartGrid::SeriesMarks ChartGrid::seriesMarks = ChartGrid::UnmarkedSeries();
 
-int ChartGrid::OnCellTypeMessage(int typeIndex, int column, int row, long message, LPARAM) {
-    return grids::StepSpinCell(*this, typeIndex, column, row, message);
+ChartGrid::SeriesMarks ChartGrid::UnmarkedSeries() {
+    SeriesMarks marks;
+    marks.fill(1);
+    return marks;
 }
 
-int ChartGrid::GetTipText(int column, int row, int, CString* text) { return grids::FormatCellTip(column, row, text); }
+void ChartGrid::MarkSeriesRow(SeriesMarks& marks, int row) {
+    for (int index = 0; index < kSeriesRows; ++index) marks[index] = index == row ? 3 : 1;
+}
 
-int ChartGrid::CompareCells(CVGCell* a, CVGCell* b, int flags) { return grids::CompareCellsByRule(a, b, flags); }
+void ChartGrid::OnCellLButton(int, int row, int, RECT*, POINT*, int) { MarkSeriesRow(seriesMarks, row); }
 
-COLORREF ChartGrid::GetSectionBackColor(int) { return grids::kSectionBackColor; }
-
-int ChartGrid::DrawFocusFrame(CDC* dc, RECT* rect) { return grids::DrawPlainFocusFrame(dc, rect); }
-
-void ChartGrid::OnSectionKillFocus(int, CWnd*) {}
-
-void ChartGrid::OnCellLButton(int, int row, int, RECT*, POINT*, int) { grids::MarkSeriesRow(seriesMarks, row); }
-
-void ChartGrid::OnCellDoubleClick(int column, int, RECT*, POINT*, int) { grids::EditOnColumnTwo(*this, column); }
+void ChartGrid::OnCellDoubleClick(int column, int, RECT*, POINT*, int) {
+    if (column == 2) EditCurrentCell();
+}

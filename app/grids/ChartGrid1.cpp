@@ -1,5 +1,5 @@
 #include "grids/ChartGrid1.h"
 
-grids::SeriesMarks ChartGrid1::seriesMarks = grids::UnmarkedSeries();
+ChartGrid::SeriesMarks ChartGrid1::seriesMarks = ChartGrid::UnmarkedSeries();
 
-void ChartGrid1::OnCellLButton(int, int row, int, RECT*, POINT*, int) { grids::MarkSeriesRow(seriesMarks, row); }
+void ChartGrid1::OnCellLButton(int, int row, int, RECT*, POINT*, int) { MarkSeriesRow(seriesMarks, row); }

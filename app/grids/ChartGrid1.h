@@ -7,7 +7,7 @@
 class ChartGrid1 : public ChartGrid {
 public:
     // The series table, kept outside the grid object: 3 for the row last clicked, 1 for the others.
-    static grids::SeriesMarks seriesMarks;
+    static SeriesMarks seriesMarks;
 
     void OnCellLButton(int column, int row, int down, RECT* rect, POINT* point, int processed) override;
 };

@@ -1,7 +1,5 @@
 #include "grids/FilterGrid.h"
 
-#include "grids/GridRules.h"
-
 #include <algorithm>
 #include <initializer_list>
 
@@ -78,13 +76,3 @@ void FilterGrid::SetRowState(int row, bool checked, bool readOnly, COLORREF labe
     StoreCell(0, row, &box);
     SetCellTextColor(1, row, labelColor);
 }
-
-int FilterGrid::GetTipText(int column, int row, int, CString* text) { return grids::FormatCellTip(column, row, text); }
-
-int FilterGrid::CompareCells(CVGCell* a, CVGCell* b, int flags) { return grids::CompareCellsByRule(a, b, flags); }
-
-COLORREF FilterGrid::GetSectionBackColor(int) { return grids::kSectionBackColor; }
-
-int FilterGrid::DrawFocusFrame(CDC* dc, RECT* rect) { return grids::DrawPlainFocusFrame(dc, rect); }
-
-void FilterGrid::OnSectionKillFocus(int, CWnd*) {}

@@ -1,14 +1,14 @@
 // FilterGrid: a grid of capture-filter rows (column 0 a check box, column 1 the row's label) whose
-// check boxes hold each other back: rows 0-6 each lead a group of rows, and checking a row takes
-// every group it belongs to, greying and locking the group's other rows until it is unchecked.
-// No panel creates one yet.
+// check boxes hold each other back, in place of MyGrid's step rule: rows 0-6 each lead a group of
+// rows, and checking a row takes every group it belongs to, greying and locking the group's other
+// rows until it is unchecked. No panel creates one yet.
 #pragma once
 
-#include "VGCtrl.h"
+#include "grids/MyGrid.h"
 
 #include <array>
 
-class FilterGrid : public CVGCtrl {
+class FilterGrid : public MyGrid {
 public:
     static constexpr int kGroupCount = 7;
     static constexpr int kInterlockRows = 25;
@@ -21,13 +21,6 @@ public:
     static bool IsInGroup(int group, int row);
 
     int OnCellTypeMessage(int typeIndex, int column, int row, long message, LPARAM parameter) override;
-    int GetTipText(int column, int row, int section, CString* text) override;
-    int CompareCells(CVGCell* a, CVGCell* b, int flags) override;
-    COLORREF GetSectionBackColor(int section) override;
-    int DrawFocusFrame(CDC* dc, RECT* rect) override;
-    void OnSectionKillFocus(int section, CWnd* newFocus) override;
-    // A further notification slot after the grid's own; nothing calls it.
-    virtual void OnUnusedHook(int, int) {}
 
 private:
     // The check-box interlock after the box of `row` changed.

@@ -11,12 +11,9 @@
 class CAbout : public CDialog {
 public:
     enum { IDD = IDD_INFO_ABOUT };
-    static constexpr int kIdentityRows = 9;
     static constexpr int kRowHeight = 25;
     static constexpr int kSideHeadingWidth = 145;
     static constexpr int kValueColumnWidth = 135;
-    // The side heading's label of each identity row.
-    static const LPCWSTR kRowLabels[kIdentityRows];
 
     explicit CAbout(CWnd* pParent = nullptr);
     BOOL Create(CWnd* pParentWnd) { return CDialog::Create(IDD, pParentWnd); }

@@ -8,6 +8,11 @@ constexpr int kFontWeight = 1;
 
 }  // namespace
 
+const LPCWSTR kIdentityRowLabels[kIdentityRows] = {
+    L"Model",      L"Agent / Customer", L"S/N", L"MAC", L"PCB Version", L"API Version", L"FPGA version",
+    L"FW version", L"Manufacture Date",
+};
+
 CRect ControlRect(CWnd& dialog, int controlId) {
     CRect rect;
     if (CWnd* control = dialog.GetDlgItem(controlId)) {
@@ -17,17 +22,22 @@ CRect ControlRect(CWnd& dialog, int controlId) {
     return rect;
 }
 
-void LayOutIdentityGrid(CVGCtrl& grid, const IdentityGridLayout& layout) {
+void PlaceIdentityGrid(CWnd& panel, CVGCtrl& grid, const IdentityGridLayout& layout) {
+    const CRect frame = ControlRect(panel, layout.frameId);
+    grid.AttachToDialogItem(layout.gridId, &panel);
+    grid.MoveWindow(frame.left + 2, frame.top + 2, frame.right - layout.rightMargin,
+                    frame.bottom - layout.bottomMargin);
+
     grid.SetColumnCount(1, FALSE);
-    grid.SetRowCount(layout.rows, FALSE);
+    grid.SetRowCount(kIdentityRows, FALSE);
     grid.ResizeColumn(-1, layout.sideHeadingWidth);
     grid.ResizeColumn(0, layout.valueColumnWidth);
     grid.SetCellText(0, -1, L"");
     grid.ResizeRow(-1, 0);
     const int font = grid.RegisterFont(layout.fontFace, kFontHeight, kFontWeight);
-    for (int row = 0; row < layout.rows; ++row) {
+    for (int row = 0; row < kIdentityRows; ++row) {
         grid.ResizeRow(row, layout.rowHeight);
-        if (layout.sideLabels) grid.SetCellText(-1, row, layout.sideLabels[row]);
+        grid.SetCellText(-1, row, kIdentityRowLabels[row]);
         for (int column : {-1, 0}) {
             grid.SetCellAlignment(column, row, kVerticalCentre);
             grid.SetCellFont(column, row, font);

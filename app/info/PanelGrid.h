@@ -8,6 +8,11 @@
 
 namespace info {
 
+// The identity rows: model, agent, S/N, MAC, PCB, API, FPGA and firmware versions, manufacture
+// date, with the side heading's label of each.
+constexpr int kIdentityRows = 9;
+extern const LPCWSTR kIdentityRowLabels[kIdentityRows];
+
 // Alignment of the identity grids' cells: vertically centred.
 constexpr short kVerticalCentre = 0x20;
 
@@ -15,17 +20,21 @@ constexpr short kVerticalCentre = 0x20;
 CRect ControlRect(CWnd& dialog, int controlId);
 
 struct IdentityGridLayout {
-    int rows = 0;
-    int rowHeight = 0;
-    int sideHeadingWidth = 0;
-    int valueColumnWidth = 0;
-    LPCWSTR fontFace = L"";
-    // The side heading's label of each row; null leaves the labels empty.
-    const LPCWSTR* sideLabels = nullptr;
+    int gridId;   // the control the grid takes the place of
+    int frameId;  // the control whose rectangle places the grid
+    // The grid's width and height are the frame's right and bottom coordinates (not its size) less
+    // these margins.
+    int rightMargin;
+    int bottomMargin;
+    int rowHeight;
+    int sideHeadingWidth;
+    int valueColumnWidth;
+    LPCWSTR fontFace;
 };
 
-// One column of values under no top heading: every row of the given height, its side heading
-// cell and value cell vertically centred in the layout's font (height 16, weight 1).
-void LayOutIdentityGrid(CVGCtrl& grid, const IdentityGridLayout& layout);
+// Attaches the grid to its control and moves it 2 pixels into the frame; then one column of the
+// identity rows under no top heading: every row of the given height, labelled in the side heading,
+// its label and value vertically centred in the layout's font (height 16, weight 1).
+void PlaceIdentityGrid(CWnd& panel, CVGCtrl& grid, const IdentityGridLayout& layout);
 
 }  // namespace info

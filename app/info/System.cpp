@@ -15,17 +15,11 @@ BOOL CSystem::OnInitDialog() {
     picture.SetBitmap(IDB_INFO_SYSTEM_PICTURE);
     logo.SetBitmap(IDB_INFO_LOGO);
 
-    // The grid's width and height count from the frame's right and bottom coordinates, not its size.
-    const CRect frame = info::ControlRect(*this, IDC_INFO_SYSTEM_FRAME);
-    infoGrid.AttachToDialogItem(IDC_INFO_SYSTEM_GRID, this);
-    infoGrid.MoveWindow(frame.left + 2, frame.top + 2, frame.right - 57, frame.bottom - 70);
-
-    info::IdentityGridLayout layout;
-    layout.rows = kIdentityRows;
-    layout.rowHeight = kRowHeight;
-    layout.sideHeadingWidth = kSideHeadingWidth;
-    layout.valueColumnWidth = kValueColumnWidth;
-    layout.fontFace = L"Arial ";
-    info::LayOutIdentityGrid(infoGrid, layout);
+    // The grid takes the frame's right less 57 pixels as its width, the bottom less 70 as its height.
+    const info::IdentityGridLayout layout = {
+        IDC_INFO_SYSTEM_GRID, IDC_INFO_SYSTEM_FRAME, 57,        70, kRowHeight,
+        kSideHeadingWidth,    kValueColumnWidth,     L"Arial ",
+    };
+    info::PlaceIdentityGrid(*this, infoGrid, layout);
     return TRUE;
 }

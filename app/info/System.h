@@ -1,6 +1,7 @@
 // CSystem: the system information page (panel 1): a one-column grid of the tester's identity, one
-// row each for model, agent, S/N, MAC, PCB, API, FPGA and firmware versions and manufacture date,
-// which the main dialog and the device events fill, beside the system picture and the logo.
+// labelled row each for model, agent, S/N, MAC, PCB, API, FPGA and firmware versions and
+// manufacture date, which the main dialog and the device events fill, beside the system picture and
+// the logo.
 #pragma once
 
 #include <framework/Framework.h>
@@ -12,7 +13,6 @@
 class CSystem : public CDialog {
 public:
     enum { IDD = IDD_INFO_SYSTEM };
-    static constexpr int kIdentityRows = 9;
     static constexpr int kRowHeight = 32;
     static constexpr int kSideHeadingWidth = 120;
     static constexpr int kValueColumnWidth = 150;
