@@ -138,7 +138,8 @@ void CVorel_TAP_Test3Dlg::OnAbout() {
 
 void CVorel_TAP_Test3Dlg::OnSystemRequirements() {
     requirements.CenterWindow();
-    requirements.ShowWindow(SW_SHOW);
+    // Shown above the dialog, also when it was shown before and the dialog has been clicked since.
+    ::SetWindowPos(requirements.GetSafeHwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
 }
 
 void CVorel_TAP_Test3Dlg::OnReconnect() {

@@ -27,6 +27,12 @@ void EnsureFolder(const CString& path) {
 }  // namespace
 
 BOOL CVorel_TAP_Test3Dlg::OnInitDialog() {
+    const BOOL result = RunStartup();
+    startupReturned_ = true;
+    return result;
+}
+
+BOOL CVorel_TAP_Test3Dlg::RunStartup() {
     CDialog::OnInitDialog();
     languageIndex = 0;
     if (!ReadLanguageIndex()) WriteLanguageIndex(0);

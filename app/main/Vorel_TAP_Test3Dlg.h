@@ -94,6 +94,9 @@ public:
 
     // Whether timer 1 has shown the dialog (the modal loop may show it earlier, once startupDone).
     bool FirstShowDone() const { return firstShowDone_; }
+    // Whether OnInitDialog has returned: the library's calls in it pump messages, so timer 1 may show
+    // the dialog while the start-up still runs.
+    bool StartupReturned() const { return startupReturned_; }
 
     // Writes the model name and identityTexts into the tree.
     void UpdateTreeTexts();
@@ -132,6 +135,8 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    // The start-up steps, in their order (OnInitDialog marks their end).
+    BOOL RunStartup();
     void OnOK() override;
     void OnCancel() override;
 
@@ -210,4 +215,5 @@ private:
     CaptureState captureStates_[2];
     bool deviceLostBoxOpen_ = false;
     bool firstShowDone_ = false;
+    bool startupReturned_ = false;
 };

@@ -53,9 +53,7 @@ TEST_F(HelpCommandTest, AboutShowsTheTesterIdentityAndRequirementsTheModels) {
 
         dialog.SendMessage(WM_COMMAND, ID_HELP_REQUIREMENTS, 0);
         EXPECT_TRUE(dialog.requirements.IsWindowVisible());
-        support::gui::PumpFor(1000);
-        support::gui::SavePng(support::gui::CaptureWindow(dialog.requirements.GetSafeHwnd(), false),
-                              support::gui::PicturePath(L"vorels-system-requirements"));
+        SavePicture(dialog.requirements.GetSafeHwnd(), L"vorels-system-requirements");
         dialog.requirements.ShowWindow(SW_HIDE);
         Exit(dialog);
     });

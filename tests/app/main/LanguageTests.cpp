@@ -100,9 +100,7 @@ TEST_F(LanguageTest, SwitchingBothWaysRetextsFromTheLibrariesAndStoresTheIndexAt
         ExpectTextsOf(japanese, dialog);
         EXPECT_EQ(static_cast<UINT>(MF_CHECKED),
                   dialog.GetMenu()->GetMenuState(ID_LANGUAGE_JAPANESE, MF_BYCOMMAND) & MF_CHECKED);
-        support::gui::PumpFor(300);
-        support::gui::SavePng(support::gui::CaptureWindow(dialog.GetSafeHwnd(), false),
-                              support::gui::PicturePath(L"vorels-main-japanese"));
+        SavePicture(dialog.GetSafeHwnd(), L"vorels-main-japanese");
         dialog.SendMessage(WM_CLOSE, 0, 0);
     });
     // The closing question in Japanese wording's caption; the index written before it was asked.
