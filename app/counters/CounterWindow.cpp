@@ -191,29 +191,10 @@ void CCounterWindow::ReplaceImages(CToolBarCtrl& toolbar, CImageList& owner, UIN
 }
 
 BOOL CCounterWindow::OnToolTipText(UINT, NMHDR* pNMHDR, LRESULT* pResult) {
-    UINT_PTR id = pNMHDR->idFrom;
-    const bool wide = pNMHDR->code == TTN_NEEDTEXTW;
-    const UINT flags =
-        wide ? reinterpret_cast<NMTTDISPINFOW*>(pNMHDR)->uFlags : reinterpret_cast<NMTTDISPINFOA*>(pNMHDR)->uFlags;
-    if (flags & TTF_IDISHWND) id = static_cast<UINT_PTR>(::GetDlgCtrlID(reinterpret_cast<HWND>(id)));
-    if (id == 0) return FALSE;
-    CString tip;
-    tip.LoadString(static_cast<UINT>(id));
-    const int lineFeed = tip.Find(L'\n');
-    tip = lineFeed >= 0 ? tip.Mid(lineFeed + 1) : CString();
-    if (wide) {
-        auto* info = reinterpret_cast<NMTTDISPINFOW*>(pNMHDR);
-        ::lstrcpynW(info->szText, tip, 80);
-        info->lpszText = info->szText;
-    } else {
-        auto* info = reinterpret_cast<NMTTDISPINFOA*>(pNMHDR);
-        ::WideCharToMultiByte(CP_ACP, 0, tip, -1, info->szText, 80, nullptr, nullptr);
-        info->szText[79] = '\0';
-        info->lpszText = info->szText;
-    }
-    *pResult = 0;
-    ::SetWindowPos(pNMHDR->hwndFrom, HWND_TOP, 0, 0, 0, 0,
-                   SWP_NOACTIVATE | SWP_NOSIZE | SWP_NOMOVE | SWP_NOOWNERZORDER);
+    // The main dialog answers the tips of every toolbar of the program the same way: the text after
+    // the line feed of the command's string, the tip raised above the page.
+    if (theMainDialog == nullptr || theMainDialog->GetSafeHwnd() == nullptr) return FALSE;
+    *pResult = theMainDialog->SendMessage(WM_NOTIFY, pNMHDR->idFrom, reinterpret_cast<LPARAM>(pNMHDR));
     return TRUE;
 }
 

@@ -1,6 +1,7 @@
 // The live counter window in the real main dialog: its rows against the simulated tester's own
 // counters for both ports, its link rows through a flap, Clear All, and demo mode.
 #include "charts/ChartData.h"
+#include "counters/CounterIds.h"
 #include "counters/CounterRows.h"
 #include "CounterWindowBench.h"
 #include "main/Globals.h"
@@ -150,6 +151,23 @@ TEST_F(CounterWindowTest, DemoValuesMoveWithALinkUpAtGigabit) {
         EXPECT_TRUE(PumpUntil([&] { return Row(dialog, counters::kRxPacketRow) != first; }, kPatience));
         for (int row : {12, 13, 14, 16, 23, 28, 29, 32}) EXPECT_EQ(L"0", Row(dialog, row)) << row;
         EXPECT_EQ(L"1000M Full", Row(dialog, counters::kSpeedRow));
+    });
+}
+
+TEST_F(CounterWindowTest, ToolbarTipsAreTheCommandsLabels) {
+    BoxAnswers boxes;
+    RunAndExit([](CVorel_TAP_Test3Dlg& dialog) {
+        CCounterWindow& window = dialog.portCounterWindow;
+        const std::pair<UINT, const wchar_t*> tips[] = {
+            {ID_COUNTER_SAVE, L"Save"}, {ID_COUNTER_UPDATE, L"Update"}, {ID_COUNTER_CLEAR_ALL, L"Clear All"}};
+        for (const auto& [command, text] : tips) {
+            NMTTDISPINFOW request{};
+            request.hdr.hwndFrom = window.counterToolBar.GetSafeHwnd();
+            request.hdr.idFrom = command;
+            request.hdr.code = TTN_NEEDTEXTW;
+            window.SendMessage(WM_NOTIFY, command, reinterpret_cast<LPARAM>(&request));
+            EXPECT_STREQ(text, request.szText);
+        }
     });
 }
 
