@@ -5,9 +5,9 @@
 #include "res/resource.h"
 #include "sim/TesterControl.h"
 #include "support/Environment.h"
-#include "support/Waiting.h"
 #include "support/gui/Pump.h"
 #include "support/gui/Windows.h"
+#include "support/Waiting.h"
 
 using namespace appbench;
 using support::gui::IsShown;
@@ -46,26 +46,25 @@ TEST_F(DeviceLossTest, LossShowsOneBoxAndReconnectBringsTheTesterBack) {
         EXPECT_EQ(L"Vorels-NIC", lost.caption) << "the application's title";
         EXPECT_EQ(static_cast<UINT>(MB_OK), lost.type);
 
-        EXPECT_FALSE(IsShown(dialogWindow, IDC_PICTURE_CONNECTED));
-        EXPECT_FALSE(IsShown(dialogWindow, IDC_PICTURE_CONNECTING));
-        EXPECT_TRUE(IsShown(dialogWindow, IDC_PICTURE_DISCONNECTED));
-        EXPECT_EQ(L"Disconnected", support::gui::ControlText(dialogWindow, IDC_CONNECTION_TEXT));
-        EXPECT_TRUE(dialog.toolbar.IsButtonEnabled(ID_RECONNECT));
-        for (UINT button : kReducedButtons) EXPECT_FALSE(dialog.toolbar.IsButtonEnabled(button)) << button;
-        EXPECT_FALSE(dialog.upgradePanel.upgradeButton.IsWindowEnabled());
+        // Connected or not: the pictures, the text, the toolbar and the Upgrade button agree.
+        const auto expectConnected = [&](bool connected) {
+            EXPECT_EQ(connected, IsShown(dialogWindow, IDC_PICTURE_CONNECTED));
+            EXPECT_FALSE(IsShown(dialogWindow, IDC_PICTURE_CONNECTING));
+            EXPECT_EQ(!connected, IsShown(dialogWindow, IDC_PICTURE_DISCONNECTED));
+            EXPECT_EQ(connected ? L"Connected" : L"Disconnected",
+                      support::gui::ControlText(dialogWindow, IDC_CONNECTION_TEXT));
+            EXPECT_EQ(!connected, dialog.toolbar.IsButtonEnabled(ID_RECONNECT) != FALSE);
+            for (UINT button : kReducedButtons) EXPECT_EQ(connected, dialog.toolbar.IsButtonEnabled(button) != FALSE);
+            EXPECT_EQ(connected, dialog.upgradePanel.upgradeButton.IsWindowEnabled() != FALSE);
+        };
+        expectConnected(false);
 
         // The tester back: Reconnect finds it.
         ASSERT_EQ(0u, control_->Execute("return").find("ok"));
         dialog.SendMessage(WM_COMMAND, ID_RECONNECT, 0);
         EXPECT_EQ(1u, boxes.CountWithText(kBack));
         EXPECT_EQ(1u, boxes.CountWithText(kLost)) << "the loss was told once";
-        EXPECT_TRUE(IsShown(dialogWindow, IDC_PICTURE_CONNECTED));
-        EXPECT_FALSE(IsShown(dialogWindow, IDC_PICTURE_CONNECTING));
-        EXPECT_FALSE(IsShown(dialogWindow, IDC_PICTURE_DISCONNECTED));
-        EXPECT_EQ(L"Connected", support::gui::ControlText(dialogWindow, IDC_CONNECTION_TEXT));
-        EXPECT_FALSE(dialog.toolbar.IsButtonEnabled(ID_RECONNECT));
-        for (UINT button : kReducedButtons) EXPECT_TRUE(dialog.toolbar.IsButtonEnabled(button)) << button;
-        EXPECT_TRUE(dialog.upgradePanel.upgradeButton.IsWindowEnabled());
+        expectConnected(true);
         Exit(dialog);
     });
 }

@@ -4,11 +4,11 @@
 #include "main/Globals.h"
 #include "main/Vorel_TAP_Test3App.h"
 #include "res/resource.h"
-#include "support/TesterLink.h"
-#include "support/Waiting.h"
 #include "support/gui/Picture.h"
 #include "support/gui/Pump.h"
 #include "support/gui/Windows.h"
+#include "support/TesterLink.h"
+#include "support/Waiting.h"
 
 #include <framework/Seams.h>
 
@@ -24,8 +24,8 @@ namespace appbench {
 
 int CountNamedThreads(const std::wstring& prefix) {
     using GetDescription = HRESULT(WINAPI*)(HANDLE, PWSTR*);
-    static const auto get = reinterpret_cast<GetDescription>(reinterpret_cast<void (*)()>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription")));
+    static const auto get = reinterpret_cast<GetDescription>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription")));
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     if (get == nullptr || snapshot == INVALID_HANDLE_VALUE) return -1;
     int count = 0;

@@ -6,10 +6,10 @@
 #include "main/DeviceEventCallback.h"
 #include "main/Globals.h"
 #include "res/resource.h"
-#include "support/Waiting.h"
 #include "support/gui/Pump.h"
 #include "support/gui/Seams.h"
 #include "support/gui/Windows.h"
+#include "support/Waiting.h"
 
 #include <chrono>
 #include <cstring>
@@ -100,8 +100,8 @@ TEST_F(DeviceEventTest, EachTypeReachesItsPanelOnTheWindowsThread) {
             support::gui::FakeClock clock(CTime::GetCurrentTime().GetTime() + 36);
             Put32(media, 22, 0);
             Deliver(media);
-            EXPECT_TRUE(support::gui::PumpUntil([&boxes] { return boxes.CountWithText(L"Fail to detect media!") == 1; },
-                                                5000));
+            EXPECT_TRUE(
+                support::gui::PumpUntil([&boxes] { return boxes.CountWithText(L"Fail to detect media!") == 1; }, 5000));
         }
         EXPECT_FALSE(dialog.progressPanel.IsWindowVisible());
         EXPECT_EQ(0, dialog.progressPanel.m_progress.GetPos());
@@ -137,8 +137,8 @@ TEST_F(DeviceEventTest, FlashLibraryProgressAndToolbarTips) {
         EXPECT_EQ(L"Message", boxes.Boxes().back().caption);
 
         // The toolbar's tips: the text after the line feed of the command's string.
-        for (const auto& [command, tip] : {std::pair<UINT, std::wstring>{ID_RECONNECT, L"Reconnect"},
-                                           {ID_SAVE_COUNTER, L"Save Counter"}}) {
+        for (const auto& [command, tip] :
+             {std::pair<UINT, std::wstring>{ID_RECONNECT, L"Reconnect"}, {ID_SAVE_COUNTER, L"Save Counter"}}) {
             NMTTDISPINFOW request = {};
             request.hdr.hwndFrom = dialog.toolbar.GetSafeHwnd();
             request.hdr.idFrom = command;

@@ -72,7 +72,8 @@ void ExpectTextsOf(const LanguageLibrary& library, CVorel_TAP_Test3Dlg& dialog) 
     const std::wstring version = library.Text(IDS_VERSION);
     EXPECT_EQ(L"FPGA " + version + L" : v1.0b001", DialogBench::TreeTextOf(dialog, CVorel_TAP_Test3Dlg::kItemFpga));
     EXPECT_EQ(library.Text(IDS_APPLY), ControlText(self, IDC_APPLY));
-    EXPECT_EQ(library.Text(IDS_SYSTEM_INFORMATION), ControlText(dialog.upgradePanel.GetSafeHwnd(), IDC_UPGRADE_SYSTEM_GROUP));
+    EXPECT_EQ(library.Text(IDS_SYSTEM_INFORMATION),
+              ControlText(dialog.upgradePanel.GetSafeHwnd(), IDC_UPGRADE_SYSTEM_GROUP));
     CString requirementsTitle;
     dialog.requirements.GetWindowText(requirementsTitle);
     EXPECT_EQ(library.Text(IDS_REQUIREMENTS_TITLE), std::wstring(requirementsTitle.GetString()));
@@ -80,8 +81,9 @@ void ExpectTextsOf(const LanguageLibrary& library, CVorel_TAP_Test3Dlg& dialog) 
 }
 
 int AnswerDemoYes(const ShownBox& box) {
-    return box.caption == L"Message" && box.text.find(L"Demo mode") != std::wstring::npos ? IDYES
-                                                                                            : BoxAnswers::DefaultAnswer(box);
+    return box.caption == L"Message" && box.text.find(L"Demo mode") != std::wstring::npos
+               ? IDYES
+               : BoxAnswers::DefaultAnswer(box);
 }
 
 class LanguageTest : public DialogBench {};

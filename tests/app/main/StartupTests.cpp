@@ -5,10 +5,10 @@
 #include "main/Globals.h"
 #include "main/Vorel_TAP_Test3App.h"
 #include "res/resource.h"
-#include "support/Waiting.h"
 #include "support/gui/Picture.h"
 #include "support/gui/Pump.h"
 #include "support/gui/Windows.h"
+#include "support/Waiting.h"
 
 using namespace appbench;
 using support::gui::IsShown;
