@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "sim/CounterBanks.h"
+#include "support/Environment.h"
 
 #include <chrono>
 #include <cmath>
@@ -59,6 +60,13 @@ std::wstring Grouped(uint64_t value) {
 }
 
 }  // namespace
+
+void CounterWindowBench::SetUp() {
+    DialogBench::SetUp();
+    // Only this program's own wire is searched, so that a demo-mode run finds no tester of another
+    // test program that runs beside it.
+    SetEnvironmentVariableA("BREVIXCAPI_ADAPTERS", support::TestNetwork().hostInterface.c_str());
+}
 
 void CounterWindowBench::TearDown() {
     control_.reset();

@@ -14,6 +14,7 @@ namespace countertest {
 
 class CounterWindowBench : public appbench::DialogBench {
 protected:
+    void SetUp() override;
     void TearDown() override;
 
     // A Brevix-CF with its demonstration traffic running (no flap unless the test asks).
