@@ -1,50 +1,217 @@
 #include "counters/CounterWindow.h"
 
 #include "BrevixCCounters.h"
+#include "charts/ChartData.h"
+#include "counters/CounterIds.h"
 #include "main/Globals.h"
+#include "main/Vorel_TAP_Test3Dlg.h"
 #include "res/resource.h"
+
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+constexpr COLORREF kMaskColor = RGB(140, 0, 140);
+constexpr DWORD kTreeStyles = 0x1087;
+constexpr DWORD kTreeExtendedStyle = 0x90002;
+constexpr int kLabelColumnWidth = 221;
+constexpr int kValueColumnWidth = 130;
+constexpr UINT_PTR kRefreshTimer = 1;
+constexpr UINT kRefreshPeriod = 1000;
+
+// The chart window's pickers, its Update button and the picture strips of its toolbar.
+constexpr int kChartFromPicker = 1101;
+constexpr int kChartToPicker = 1102;
+constexpr int kChartUpdateButton = 32837;
+constexpr UINT kChartToolBarUpdating = 301;
+constexpr UINT kChartToolBar = 302;
+
+// Process-wide, like the counters they mirror; GUI thread only.
+std::array<counters::DisplayRecord, 2> displayTable{};
+
+CWnd* ChartWindow() {
+    if (theMainDialog == nullptr || theMainDialog->chart.GetSafeHwnd() == nullptr) return nullptr;
+    return &theMainDialog->chart;
+}
+
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CCounterWindow, CDialog)
 ON_WM_TIMER()
+ON_COMMAND(ID_COUNTER_UPDATE, OnUpdateToggle)
+ON_COMMAND(ID_COUNTER_CLEAR_ALL, OnClearAllCommand)
+ON_COMMAND(ID_COUNTER_SAVE, OnSaveCommand)
+ON_NOTIFY_EX_RANGE(TTN_NEEDTEXTW, 0, 0xFFFF, OnToolTipText)
+ON_NOTIFY_EX_RANGE(TTN_NEEDTEXTA, 0, 0xFFFF, OnToolTipText)
 END_MESSAGE_MAP()
 
 CCounterWindow::CCounterWindow(CWnd* pParent) : CDialog(IDD, pParent) {}
 
+const counters::DisplayRecord& CCounterWindow::DisplayRecordOf(int port) { return displayTable[port]; }
+
 BOOL CCounterWindow::OnInitDialog() {
     CDialog::OnInitDialog();
-    CRect area;
-    GetDlgItem(IDC_COUNTER_TREE_PLACEHOLDER)->GetWindowRect(&area);
-    ScreenToClient(&area);
-    counterTree.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | 0x1087, area, this, IDC_DEVICE_TREE);
-    if (m_treeImages.Create(IDB_TREE_IMAGES, 16, 1, RGB(140, 0, 140))) {
-        counterTree.SetImageList(&m_treeImages, TVSIL_NORMAL);
-    }
-    counterTree.InsertColumn(0, L"", LVCFMT_LEFT, 221);
-    counterTree.InsertColumn(1, port == 0 ? L"Port A" : L"Port B", LVCFMT_LEFT, 130);
-    static const wchar_t* const kLabels[kLinkRowCount] = {L"Link ", L"Speed ", L"Type ", L"Flow Control "};
-    static const int kImages[kLinkRowCount] = {kImageLinkUp, kImage1000M, kImageCopper, 0};
-    for (int row = 0; row < kLinkRowCount; ++row) {
-        m_rowItems[row] = counterTree.InsertItem(kLabels[row], kImages[row], kImages[row], TVI_ROOT, TVI_LAST);
-        counterTree.SetItemText(m_rowItems[row], L"0", 1);
-    }
+    if (!AfxOleInit()) return FALSE;
+    AfxEnableControlContainer();
+    CreateToolBar();
+    CreateTree(counterToolBar.GetSafeHwnd() ? counterToolBar.CalcFixedLayout().cy : 0);
     return TRUE;
 }
 
-void CCounterWindow::OnTimer(UINT_PTR) {}
+void CCounterWindow::CreateToolBar() {
+    if (!counterToolBar.CreateEx(this, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_TOOLTIPS) ||
+        !counterToolBar.LoadToolBar(IDR_COUNTER_TOOLBAR)) {
+        return;
+    }
+    counterToolBar.SetButtonStyle(static_cast<int>(counterToolBar.CommandToIndex(ID_COUNTER_UPDATE)), TBBS_CHECKBOX);
+    ReplaceImages(counterToolBar, m_toolBarImages, IDB_COUNTER_TOOLBAR);
+    counterToolBar.Reposition();
+}
 
-void CCounterWindow::SetRowLabel(Row row, const CString& text) { counterTree.SetItemText(m_rowItems[row], text, 0); }
+void CCounterWindow::CreateTree(int top) {
+    CRect area;
+    GetDlgItem(IDC_COUNTER_TREE_PLACEHOLDER)->GetWindowRect(&area);
+    ScreenToClient(&area);
+    // The toolbar runs along the top; the tree starts below it.
+    if (area.top < top) area.OffsetRect(0, top - area.top);
+    counterTree.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | kTreeStyles, area, this, IDC_COUNTER_TREE);
+    if (m_treeImages.Create(IDB_TREE_IMAGES, 16, 1, kMaskColor)) counterTree.SetImageList(&m_treeImages, TVSIL_NORMAL);
+    counterTree.InsertColumn(0, L"", LVCFMT_LEFT, kLabelColumnWidth);
+    counterTree.InsertColumn(1, port == 0 ? L"Port A" : L"Port B", LVCFMT_LEFT, kValueColumnWidth);
+    counterTree.SetExtendedStyle(kTreeExtendedStyle);
 
-void CCounterWindow::SetRowValue(Row row, const CString& text) { counterTree.SetItemText(m_rowItems[row], text, 1); }
+    static const int kStartImages[] = {counters::kImageLinkUp, counters::kImage1000M, counters::kImageCopper};
+    for (int row = 0; row < counters::kRowCount; ++row) {
+        const counters::RowSpec& spec = counters::kRows[row];
+        const int image = row < 3 ? kStartImages[row] : 0;
+        HTREEITEM parent = spec.parent < 0 ? TVI_ROOT : m_rowItems[spec.parent];
+        m_rowItems[row] = counterTree.InsertItem(spec.label, image, image, parent, TVI_LAST);
+        counterTree.SetItemText(m_rowItems[row], L"0", 1);
+        if (spec.style == counters::RowStyle::kBold) counterTree.SetItemState(m_rowItems[row], TVIS_BOLD, TVIS_BOLD);
+        if (spec.style == counters::RowStyle::kError) {
+            counterTree.SetItemTextColor(m_rowItems[row], 0, counters::kErrorTextColor);
+        }
+    }
+    for (int heading : {counters::kSizeHeadingRow, counters::kLayer2HeadingRow, counters::kNetworkHeadingRow}) {
+        counterTree.Expand(m_rowItems[heading], TVE_EXPAND);
+    }
+}
 
-void CCounterWindow::SetRowImage(Row row, int image) { counterTree.SetItemImage(m_rowItems[row], image, image); }
+void CCounterWindow::OnTimer(UINT_PTR) { Refresh(); }
 
-CString CCounterWindow::RowValue(Row row) const {
+void CCounterWindow::Refresh() {
+    if (IsDemoMode()) {
+        std::srand(static_cast<unsigned>(std::time(nullptr)));
+        counters::AdvanceDemoValues(displayTable[0], displayTable[1],
+                                    [] { return static_cast<uint32_t>(std::rand()); });
+    } else {
+        for (int p = 0; p < 2; ++p) {
+            BrevixC_PortCounters_T block{};
+            BrevixC_ReadCounterStatistics(static_cast<uint8_t>(p), &block);
+            counters::FillDisplayRecord(block, displayTable[p]);
+        }
+    }
+    charts::AddChartSample(displayTable[0].data(), displayTable[1].data(), charts::ChartTimeNow());
+    if (port == 0 || port == 1) {
+        for (int row = 0; row < counters::kRowCount; ++row) {
+            if (counters::ShowsCounter(row))
+                SetRowValue(row, counters::GroupThousands(displayTable[port][row]).c_str());
+        }
+    }
+    for (int heading : {counters::kSizeHeadingRow, counters::kLayer2HeadingRow, counters::kNetworkHeadingRow}) {
+        SetRowValue(heading, L"-");
+    }
+    if (IsDemoMode()) {
+        SetRowValue(kLinkRow, L"Link Up");
+        SetRowValue(kSpeedRow, L"1000M Full");
+        return;
+    }
+    ShowLinkRows();
+}
+
+void CCounterWindow::ShowLinkRows() {
+    const bool portA = port == 0;
+    const counters::LinkLook look =
+        counters::DescribeLink(portA ? linkCodeA : linkCodeB, portA ? mediaTypeA : mediaTypeB);
+    const std::pair<int, counters::RowLook> rows[] = {
+        {kLinkRow, look.link}, {kSpeedRow, look.speed}, {kTypeRow, look.type}};
+    for (const auto& [row, rowLook] : rows) {
+        if (rowLook.text == nullptr) continue;
+        SetRowImage(row, rowLook.image);
+        SetRowValue(row, rowLook.text);
+    }
+}
+
+void CCounterWindow::ClearAll() {
+    // In demo mode the library holds no tester to clear.
+    if (!IsDemoMode()) BrevixC_ClearCounterStatistics(static_cast<uint8_t>(port));
+    charts::ResetChartData();
+    if (CWnd* chart = ChartWindow()) {
+        for (int picker : {kChartFromPicker, kChartToPicker}) chart->SendDlgItemMessage(picker, CB_RESETCONTENT, 0, 0);
+    }
+    displayTable = {};
+    for (int row = counters::kRxPacketRow; row < counters::kRowCount; ++row) SetRowValue(row, L"0");
+}
+
+void CCounterWindow::OnUpdateToggle() { SetUpdating(counterToolBar.IsButtonChecked(ID_COUNTER_UPDATE) != FALSE); }
+
+void CCounterWindow::SetUpdating(bool updating) {
+    CWnd* chart = ChartWindow();
+    if (updating) {
+        charts::ClearComparisonFlags();
+        SetTimer(kRefreshTimer, kRefreshPeriod, nullptr);
+        if (chart) chart->SetTimer(kRefreshTimer, kRefreshPeriod, nullptr);
+    } else {
+        KillTimer(kRefreshTimer);
+        if (chart) chart->KillTimer(kRefreshTimer);
+    }
+    ReplaceImages(counterToolBar, m_toolBarImages, updating ? IDB_COUNTER_TOOLBAR_UPDATING : IDB_COUNTER_TOOLBAR);
+    if (chart) {
+        for (int picker : {kChartFromPicker, kChartToPicker}) {
+            if (CWnd* control = chart->GetDlgItem(picker)) control->EnableWindow(!updating);
+        }
+        // The chart window's toolbar is reached as a window, whatever class holds it.
+        HWND chartBar = ::FindWindowExW(chart->GetSafeHwnd(), nullptr, TOOLBARCLASSNAMEW, nullptr);
+        if (chartBar != nullptr) {
+            CToolBarCtrl* bar = static_cast<CToolBarCtrl*>(CWnd::FromHandle(chartBar));
+            bar->CheckButton(kChartUpdateButton, updating);
+            ReplaceImages(*bar, m_chartToolBarImages, updating ? kChartToolBarUpdating : kChartToolBar);
+        }
+    }
+    Invalidate();
+}
+
+void CCounterWindow::ReplaceImages(CToolBarCtrl& toolbar, CImageList& owner, UINT bitmapId) {
+    // The toolbar draws from the list it holds: give it the new one before the old one goes.
+    HIMAGELIST previous = owner.Detach();
+    if (owner.Create(bitmapId, 16, 1, kMaskColor)) toolbar.SetImageList(&owner);
+    if (previous != nullptr) ::ImageList_Destroy(previous);
+    toolbar.Invalidate();
+}
+
+BOOL CCounterWindow::OnToolTipText(UINT, NMHDR* pNMHDR, LRESULT* pResult) {
+    // The main dialog answers the tips of every toolbar of the program the same way: the text after
+    // the line feed of the command's string, the tip raised above the page.
+    if (theMainDialog == nullptr || theMainDialog->GetSafeHwnd() == nullptr) return FALSE;
+    *pResult = theMainDialog->SendMessage(WM_NOTIFY, pNMHDR->idFrom, reinterpret_cast<LPARAM>(pNMHDR));
+    return TRUE;
+}
+
+void CCounterWindow::SetRowLabel(int row, const CString& text) { counterTree.SetItemText(m_rowItems[row], text, 0); }
+
+void CCounterWindow::SetRowValue(int row, const CString& text) { counterTree.SetItemText(m_rowItems[row], text, 1); }
+
+void CCounterWindow::SetRowImage(int row, int image) { counterTree.SetItemImage(m_rowItems[row], image, image); }
+
+CString CCounterWindow::RowLabel(int row) const {
+    LPCWSTR text = counterTree.GetItemText(m_rowItems[row], 0);
+    return text ? CString(text) : CString();
+}
+
+CString CCounterWindow::RowValue(int row) const {
     LPCWSTR text = counterTree.GetItemText(m_rowItems[row], 1);
     return text ? CString(text) : CString();
 }
 
 void CCounterWindow::SetPortHeading(const CString& text) { counterTree.SetColumnText(1, text); }
-
-void CCounterWindow::ClearAll() {
-    if (!IsDemoMode()) BrevixC_ClearCounterStatistics(static_cast<uint8_t>(port));
-}

@@ -1,52 +1,87 @@
-// CCounterWindow (template 129): one port's link state and counters as a two-column tree list.
-// This is the part the main dialog drives: the tree list with its link rows, the port shown, the
-// link record the device events write, Clear All and Save. The counter rows and their one-second
-// refresh come with the counter page.
+// CCounterWindow (template 129): one port's link state, counters and rates as a two-column tree
+// list, refreshed on every timer message; its toolbar saves the rows to a spreadsheet, starts and
+// stops the refresh of this window and the chart window, and clears the counters.
+//
+// The rows and their texts are plain functions (CounterRows.h), the spreadsheet is CounterWorkbook.h;
+// this class is the window around them. Everything here runs on the GUI thread; the link record is
+// written by the main dialog when it handles a link report there.
 #pragma once
 
+#include "counters/CounterRows.h"
+#include "counters/CounterWorkbook.h"
 #include "treetable/CTreeTableCtrl.h"
 
 #include <framework/Framework.h>
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class CCounterWindow : public CDialog {
 public:
     enum { IDD = 129 };
-    // Rows of the link block; their column 0 is retexted by the language switch.
-    enum Row { kLinkRow = 0, kSpeedRow = 1, kTypeRow = 2, kFlowControlRow = 3, kLinkRowCount = 4 };
-    // Tree images of the link rows (bitmap 268).
-    enum Image { kImageNotApplicable = 3, kImageLinkDown = 4, kImageLinkUp = 5, kImage1000M = 8, kImageCopper = 11 };
+    // The rows the main dialog retexts or sets, and the images it shows on them.
+    static constexpr int kLinkRow = counters::kLinkRow;
+    static constexpr int kSpeedRow = counters::kSpeedRow;
+    static constexpr int kTypeRow = counters::kTypeRow;
+    static constexpr int kFlowControlRow = counters::kFlowControlRow;
+    static constexpr int kImageCopper = counters::kImageCopper;
 
     explicit CCounterWindow(CWnd* pParent = nullptr);
 
     CTreeTableCtrl counterTree;
+    CToolBar counterToolBar;
     int port = 0;  // 0 Port A, 1 Port B
-    // Written from the 0x0400 link report on the GUI thread; 255 is link down.
-    uint16_t linkCodeA = 0;
-    uint16_t linkCodeB = 0;
+    // The link record, written from the 0x0400 link report; 255 is link down, which it shows until
+    // the first report arrives.
+    uint16_t linkCodeA = counters::kLinkDown;
+    uint16_t linkCodeB = counters::kLinkDown;
     uint16_t mediaTypeA = 0;  // 1 fiber, anything else copper
     uint16_t mediaTypeB = 0;
 
-    // Column 0 (label) and column 1 (value) of a link row, and its image.
-    void SetRowLabel(Row row, const CString& text);
-    void SetRowValue(Row row, const CString& text);
-    void SetRowImage(Row row, int image);
-    CString RowValue(Row row) const;
+    // Column 0 (label) and column 1 (value) of a row, and its image.
+    void SetRowLabel(int row, const CString& text);
+    void SetRowValue(int row, const CString& text);
+    void SetRowImage(int row, int image);
+    CString RowLabel(int row) const;
+    CString RowValue(int row) const;
     // Column 1's heading: "Port A" or "Port B" in the current language.
     void SetPortHeading(const CString& text);
-    // Clears the shown port's counters on the tester (nothing in demo mode).
+
+    // One tick: both ports' records from the tester (or the demo generator), the shown port's rows,
+    // and one sample of the shared chart data.
+    void Refresh();
+    // Clears the shown port's counters on the tester (nothing in demo mode), the chart data and the
+    // rows.
     void ClearAll();
-    // Saves the counters to a spreadsheet; the spreadsheet export comes with the counter page.
-    void SaveCounters() {}
+    // Asks where, then saves the rows and the About grid's rows to an .xls workbook.
+    void SaveCounters();
+    // The workbook's two sheets as the window holds them now, saved at `localTime`.
+    std::vector<counters::SheetTexts> WorkbookSheets(const std::tm& localTime) const;
+
+    // Both ports' display records: process-wide, shared by every counter window.
+    static const counters::DisplayRecord& DisplayRecordOf(int port);
 
 protected:
     BOOL OnInitDialog() override;
     void OnTimer(UINT_PTR nIDEvent);
+    void OnUpdateToggle();
+    void OnClearAllCommand() { ClearAll(); }
+    void OnSaveCommand() { SaveCounters(); }
+    BOOL OnToolTipText(UINT id, NMHDR* pNMHDR, LRESULT* pResult);
     DECLARE_MESSAGE_MAP()
 
 private:
+    void CreateToolBar();
+    void CreateTree(int top);
+    void ShowLinkRows();
+    void SetUpdating(bool updating);
+    static void ReplaceImages(CToolBarCtrl& toolbar, CImageList& owner, UINT bitmapId);
+
     CImageList m_treeImages;
-    std::array<HTREEITEM, kLinkRowCount> m_rowItems{};
+    CImageList m_toolBarImages;
+    // The chart window's toolbar images while this window gave them (the toolbar only borrows them).
+    CImageList m_chartToolBarImages;
+    std::array<HTREEITEM, counters::kRowCount> m_rowItems{};
 };

@@ -1,0 +1,94 @@
+// The counter window's rows as plain values: the row table, a port's display record filled from the
+// API's statistics block or from the demo generator, and the texts the rows show. No window here, so
+// the tests and the spreadsheet export can use them as they are.
+#pragma once
+
+#include "BrevixCCounters.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace counters {
+
+constexpr int kRowCount = 33;
+// Slot r of a display record holds the value of row r; the two slots past the last row stay 0.
+constexpr int kRecordSlots = 35;
+using DisplayRecord = std::array<uint64_t, kRecordSlots>;
+
+enum Row {
+    kLinkRow = 0,
+    kSpeedRow = 1,
+    kTypeRow = 2,
+    kFlowControlRow = 3,
+    kTxPacketRow = 4,
+    kTxByteRow = 5,
+    kTxLineRateRow = 6,
+    kTxPacketRateRow = 7,
+    kRxPacketRow = 8,
+    kRxByteRow = 9,
+    kRxLineRateRow = 10,
+    kRxPacketRateRow = 11,
+    kSizeHeadingRow = 15,
+    kLayer2HeadingRow = 24,
+    kNetworkHeadingRow = 30,
+};
+
+enum class RowStyle { kPlain, kBold, kError };
+// Column 0's colour of the error rows, as a COLORREF (RGB(189, 0, 0)).
+constexpr uint32_t kErrorTextColor = 189;
+
+struct RowSpec {
+    const wchar_t* label;
+    int parent;  // the heading row it hangs under, -1 at the top
+    RowStyle style;
+};
+extern const RowSpec kRows[kRowCount];
+
+// Whether column 1 of the row shows its record value (the counter rows), rather than a link text,
+// the constant "0" of Flow Control or the "-" of a heading.
+bool ShowsCounter(int row);
+bool IsHeading(int row);
+
+// A line rate in bits per second as whole Mbps, half rounding up; the quotient is held in single
+// precision first, so very large words round as that precision allows.
+uint64_t RoundMbps(uint32_t bitsPerSecond);
+// Decimal with "," between groups of three digits: 1234567 is "1,234,567".
+std::wstring GroupThousands(uint64_t value);
+
+// A port's display record from its statistics block; the rows without a counter stay as they were.
+void FillDisplayRecord(const BrevixC_PortCounters_T& block, DisplayRecord& record);
+
+// One demo tick over both ports' records; `draw` is the seeded pseudo-random generator.
+void AdvanceDemoValues(DisplayRecord& portA, DisplayRecord& portB, const std::function<uint32_t()>& draw);
+
+// Tree images of the link rows (bitmap 268).
+enum Image {
+    kImageNotApplicable = 3,
+    kImageLinkDown = 4,
+    kImageLinkUp = 5,
+    kImage10M = 6,
+    kImage100M = 7,
+    kImage1000M = 8,
+    kImage10G = 9,
+    kImageFiber = 10,
+    kImageCopper = 11,
+};
+
+// The link code the record holds before the first link report: link down.
+constexpr uint16_t kLinkDown = 255;
+
+struct RowLook {
+    int image;
+    const wchar_t* text;  // null: the row keeps what it shows
+};
+struct LinkLook {
+    RowLook link;
+    RowLook speed;
+    RowLook type;
+};
+// What rows 0-2 show for a link code and media byte as the API reports them.
+LinkLook DescribeLink(uint16_t linkCode, uint16_t mediaType);
+
+}  // namespace counters

@@ -1,0 +1,174 @@
+// The live counter window in the real main dialog: its rows against the simulated tester's own
+// counters for both ports, its link rows through a flap, Clear All, and demo mode.
+#include "charts/ChartData.h"
+#include "counters/CounterIds.h"
+#include "counters/CounterRows.h"
+#include "CounterWindowBench.h"
+#include "main/Globals.h"
+#include "res/resource.h"
+#include "support/gui/Picture.h"
+#include "support/gui/Pump.h"
+#include "support/Waiting.h"
+
+using namespace appbench;
+using namespace countertest;
+using support::gui::PumpFor;
+using support::gui::PumpUntil;
+
+namespace {
+
+const DWORD kPatience = static_cast<DWORD>(support::kPatience.count());
+constexpr COLORREF kErrorRed = RGB(189, 0, 0);
+
+std::wstring Row(CVorel_TAP_Test3Dlg& dialog, int row) {
+    return std::wstring(dialog.portCounterWindow.RowValue(row).GetString());
+}
+
+bool WaitForRow(CVorel_TAP_Test3Dlg& dialog, int row, const std::wstring& text) {
+    return PumpUntil([&] { return Row(dialog, row) == text; }, kPatience);
+}
+
+void SavePicture(CVorel_TAP_Test3Dlg& dialog, const wchar_t* name) {
+    PumpFor(300);
+    support::gui::SavePng(support::gui::CaptureWindow(dialog.GetSafeHwnd(), false), support::gui::PicturePath(name));
+}
+
+class CounterWindowTest : public CounterWindowBench {};
+
+TEST_F(CounterWindowTest, EveryRowOfBothPortsShowsTheTestersCounters) {
+    StartBusyTester();
+    BoxAnswers boxes;
+    RunAndExit([this](CVorel_TAP_Test3Dlg& dialog) {
+        ShowPort(dialog, 0);
+        // Traffic with errors of every kind on both ports, then everything holds still.
+        Control().StartErrorBurst(0);
+        Control().StartErrorBurst(1);
+        ASSERT_TRUE(
+            PumpUntil([this] { return tester_->Counters().Get(1, sim::CounterBanks::BlockA(8)) > 0; }, kPatience));
+        FreezeTraffic();
+        for (int port : {0, 1}) {
+            ShowPort(dialog, port);
+            ASSERT_TRUE(PumpUntil([&] { return RowsMatch(dialog, port); }, kPatience)) << Mismatches(dialog, port);
+            for (int row = counters::kTxPacketRow; row < counters::kRowCount; ++row) {
+                if (counters::IsHeading(row)) continue;
+                EXPECT_EQ(ExpectedRow(port, row), Row(dialog, row)) << "row " << row;
+            }
+            EXPECT_NE(L"0", Row(dialog, counters::kRxPacketRow)) << "the traffic counted";
+            EXPECT_NE(L"0", Row(dialog, 12)) << "the burst's CRC errors counted";
+            for (int heading : {15, 24, 30}) EXPECT_EQ(L"-", Row(dialog, heading));
+            EXPECT_EQ(L"Link Up", Row(dialog, counters::kLinkRow));
+            EXPECT_EQ(L"1000M Full", Row(dialog, counters::kSpeedRow));
+            EXPECT_EQ(L"Copper", Row(dialog, counters::kTypeRow));
+            // The error rows' labels are red.
+            const support::gui::Picture tree =
+                support::gui::CaptureWindow(dialog.portCounterWindow.counterTree.GetSafeHwnd());
+            EXPECT_GT(tree.Count(kErrorRed), 50) << "port " << port;
+            SavePicture(dialog, port == 0 ? L"vorels-counters-port-a" : L"vorels-counters-port-b");
+        }
+    });
+}
+
+TEST_F(CounterWindowTest, RefreshFeedsTheChartDataOnceATick) {
+    StartBusyTester();
+    BoxAnswers boxes;
+    RunAndExit([](CVorel_TAP_Test3Dlg& dialog) {
+        ShowPort(dialog, 0);
+        const int before = charts::chartData.samples;
+        ASSERT_TRUE(PumpUntil([before] { return charts::chartData.samples >= before + 2; }, kPatience));
+        const int last = charts::chartData.samples - 1;
+        EXPECT_GT(charts::chartData.sampleTimes[last], charts::chartData.sampleTimes[last - 1]);
+    });
+}
+
+TEST_F(CounterWindowTest, LinkRowsFollowAFlapOfTheShownPort) {
+    StartBusyTester();
+    BoxAnswers boxes;
+    RunAndExit([this](CVorel_TAP_Test3Dlg& dialog) {
+        ShowPort(dialog, 1);
+        ASSERT_TRUE(WaitForRow(dialog, counters::kSpeedRow, L"1000M Full"));
+        EXPECT_EQ("ok", Control().Execute("link b down").substr(0, 2));
+        ASSERT_TRUE(WaitForRow(dialog, counters::kLinkRow, L"Link Down"));
+        EXPECT_TRUE(WaitForRow(dialog, counters::kSpeedRow, L"n/a"));
+        EXPECT_EQ(L"n/a", Row(dialog, counters::kTypeRow));
+        SavePicture(dialog, L"vorels-link-down");
+
+        // Port A's link stayed up.
+        ShowPort(dialog, 0);
+        EXPECT_TRUE(WaitForRow(dialog, counters::kLinkRow, L"Link Up"));
+        EXPECT_TRUE(WaitForRow(dialog, counters::kSpeedRow, L"1000M Full"));
+
+        ShowPort(dialog, 1);
+        EXPECT_EQ("ok", Control().Execute("link b up").substr(0, 2));
+        EXPECT_TRUE(WaitForRow(dialog, counters::kLinkRow, L"Link Up"));
+        EXPECT_TRUE(WaitForRow(dialog, counters::kSpeedRow, L"1000M Full"));
+        EXPECT_EQ(L"Copper", Row(dialog, counters::kTypeRow));
+    });
+}
+
+TEST_F(CounterWindowTest, ClearCounterClearsTheShownPortOnTheTesterAndTheRows) {
+    StartBusyTester();
+    BoxAnswers boxes;
+    RunAndExit([this, &boxes](CVorel_TAP_Test3Dlg& dialog) {
+        ShowPort(dialog, 0);
+        ASSERT_TRUE(
+            PumpUntil([this] { return tester_->Counters().Get(0, sim::CounterBanks::BlockA(11)) > 0; }, kPatience));
+        FreezeTraffic();
+        ASSERT_TRUE(PumpUntil([&] { return RowsMatch(dialog, 0); }, kPatience)) << Mismatches(dialog, 0);
+        const uint64_t portBFrames = tester_->Counters().Get(1, sim::CounterBanks::BlockA(11));
+        ASSERT_GT(portBFrames, 0u);
+
+        const size_t boxesBefore = boxes.Boxes().size();
+        dialog.SendMessage(WM_COMMAND, ID_CLEAR_COUNTER, 0);
+        ASSERT_EQ(boxesBefore + 1, boxes.Boxes().size());
+        EXPECT_NE(0u, boxes.Boxes().back().type & MB_YESNO) << "the question, answered Yes";
+        for (int row = counters::kRxPacketRow; row < counters::kRowCount; ++row)
+            EXPECT_EQ(L"0", Row(dialog, row)) << row;
+        EXPECT_EQ(0, charts::chartData.samples) << "the chart histories start again";
+        EXPECT_EQ(0u, tester_->Counters().Get(0, sim::CounterBanks::BlockA(11))) << "port A cleared on the tester";
+        EXPECT_EQ(portBFrames, tester_->Counters().Get(1, sim::CounterBanks::BlockA(11))) << "port B kept";
+
+        // The next ticks show the cleared counters again, headings and all.
+        ASSERT_TRUE(WaitForRow(dialog, counters::kSizeHeadingRow, L"-"));
+        EXPECT_TRUE(PumpUntil([&] { return RowsMatch(dialog, 0); }, kPatience)) << Mismatches(dialog, 0);
+        EXPECT_EQ(L"0", Row(dialog, counters::kRxPacketRow));
+    });
+}
+
+TEST_F(CounterWindowTest, DemoValuesMoveWithALinkUpAtGigabit) {
+    BoxAnswers boxes;
+    RunAndExit([](CVorel_TAP_Test3Dlg& dialog) {
+        ASSERT_TRUE(IsDemoMode());
+        ShowPort(dialog, 1);
+        ASSERT_TRUE(WaitForRow(dialog, counters::kLinkRow, L"Link Up"));
+        EXPECT_EQ(L"1000M Full", Row(dialog, counters::kSpeedRow));
+
+        // Clear All empties the rows; the demo's next ticks move them again, all but the kinds it
+        // never counts.
+        dialog.SendMessage(WM_COMMAND, ID_CLEAR_COUNTER, 0);
+        EXPECT_EQ(L"0", Row(dialog, counters::kRxPacketRow));
+        ASSERT_TRUE(PumpUntil([&] { return Row(dialog, counters::kRxPacketRow) != L"0"; }, kPatience));
+        const std::wstring first = Row(dialog, counters::kRxPacketRow);
+        EXPECT_TRUE(PumpUntil([&] { return Row(dialog, counters::kRxPacketRow) != first; }, kPatience));
+        for (int row : {12, 13, 14, 16, 23, 28, 29, 32}) EXPECT_EQ(L"0", Row(dialog, row)) << row;
+        EXPECT_EQ(L"1000M Full", Row(dialog, counters::kSpeedRow));
+    });
+}
+
+TEST_F(CounterWindowTest, ToolbarTipsAreTheCommandsLabels) {
+    BoxAnswers boxes;
+    RunAndExit([](CVorel_TAP_Test3Dlg& dialog) {
+        CCounterWindow& window = dialog.portCounterWindow;
+        const std::pair<UINT, const wchar_t*> tips[] = {
+            {ID_COUNTER_SAVE, L"Save"}, {ID_COUNTER_UPDATE, L"Update"}, {ID_COUNTER_CLEAR_ALL, L"Clear All"}};
+        for (const auto& [command, text] : tips) {
+            NMTTDISPINFOW request{};
+            request.hdr.hwndFrom = window.counterToolBar.GetSafeHwnd();
+            request.hdr.idFrom = command;
+            request.hdr.code = TTN_NEEDTEXTW;
+            window.SendMessage(WM_NOTIFY, command, reinterpret_cast<LPARAM>(&request));
+            EXPECT_STREQ(text, request.szText);
+        }
+    });
+}
+
+}  // namespace
