@@ -20,17 +20,10 @@ constexpr int kValueColumnWidth = 130;
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshPeriod = 1000;
 
-// The chart window's pickers, its Update button and the picture strips of its toolbar.
-constexpr int kChartFromPicker = 1101;
-constexpr int kChartToPicker = 1102;
-constexpr int kChartUpdateButton = 32837;
-constexpr UINT kChartToolBarUpdating = 301;
-constexpr UINT kChartToolBar = 302;
-
 // Process-wide, like the counters they mirror; GUI thread only.
 std::array<counters::DisplayRecord, 2> displayTable{};
 
-CWnd* ChartWindow() {
+CChart* ChartWindow() {
     if (theMainDialog == nullptr || theMainDialog->chart.GetSafeHwnd() == nullptr) return nullptr;
     return &theMainDialog->chart;
 }
@@ -146,10 +139,8 @@ void CCounterWindow::ShowLinkRows() {
 void CCounterWindow::ClearAll() {
     // In demo mode the library holds no tester to clear.
     if (!IsDemoMode()) BrevixC_ClearCounterStatistics(static_cast<uint8_t>(port));
+    // The chart window's pickers hear of the reset and empty themselves.
     charts::ResetChartData();
-    if (CWnd* chart = ChartWindow()) {
-        for (int picker : {kChartFromPicker, kChartToPicker}) chart->SendDlgItemMessage(picker, CB_RESETCONTENT, 0, 0);
-    }
     displayTable = {};
     for (int row = counters::kRxPacketRow; row < counters::kRowCount; ++row) SetRowValue(row, L"0");
 }
@@ -157,28 +148,15 @@ void CCounterWindow::ClearAll() {
 void CCounterWindow::OnUpdateToggle() { SetUpdating(counterToolBar.IsButtonChecked(ID_COUNTER_UPDATE) != FALSE); }
 
 void CCounterWindow::SetUpdating(bool updating) {
-    CWnd* chart = ChartWindow();
     if (updating) {
         charts::ClearComparisonFlags();
         SetTimer(kRefreshTimer, kRefreshPeriod, nullptr);
-        if (chart) chart->SetTimer(kRefreshTimer, kRefreshPeriod, nullptr);
     } else {
         KillTimer(kRefreshTimer);
-        if (chart) chart->KillTimer(kRefreshTimer);
     }
     ReplaceImages(counterToolBar, m_toolBarImages, updating ? IDB_COUNTER_TOOLBAR_UPDATING : IDB_COUNTER_TOOLBAR);
-    if (chart) {
-        for (int picker : {kChartFromPicker, kChartToPicker}) {
-            if (CWnd* control = chart->GetDlgItem(picker)) control->EnableWindow(!updating);
-        }
-        // The chart window's toolbar is reached as a window, whatever class holds it.
-        HWND chartBar = ::FindWindowExW(chart->GetSafeHwnd(), nullptr, TOOLBARCLASSNAMEW, nullptr);
-        if (chartBar != nullptr) {
-            CToolBarCtrl* bar = static_cast<CToolBarCtrl*>(CWnd::FromHandle(chartBar));
-            bar->CheckButton(kChartUpdateButton, updating);
-            ReplaceImages(*bar, m_chartToolBarImages, updating ? kChartToolBarUpdating : kChartToolBar);
-        }
-    }
+    // The chart window follows: its timer, pickers and Update button.
+    if (CChart* chart = ChartWindow()) chart->FollowCounterUpdate(updating);
     Invalidate();
 }
 

@@ -81,7 +81,5 @@ private:
 
     CImageList m_treeImages;
     CImageList m_toolBarImages;
-    // The chart window's toolbar images while this window gave them (the toolbar only borrows them).
-    CImageList m_chartToolBarImages;
     std::array<HTREEITEM, counters::kRowCount> m_rowItems{};
 };

@@ -79,7 +79,8 @@ double UpdatingShare() {
     std::wstring path(module, ::GetModuleFileNameW(nullptr, module, MAX_PATH));
     path = path.substr(0, path.find_last_of(L'\\') + 1) + L"Vorels-NIC.exe";
     std::wstring commandLine = L"\"" + path + L"\"";
-    STARTUPINFOW startup{sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION program{};
     if (!::CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                           &program)) {
