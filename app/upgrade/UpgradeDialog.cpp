@@ -223,6 +223,8 @@ void CUpgradeDialog::BeginDownload(int seconds) {
     elapsedSeconds = 0;
     lastStatus = 0;
     progressBar.SetRange32(0, expectedSeconds);
+    // The template's placeholder until a status event gives the percentage.
+    SetDlgItemText(IDC_UPGRADE_PERCENT, L"");
     SetTimer(kElapsedTimer, 1000, nullptr);
     ShowDownloadTexts(SW_SHOW);
     EnableWindow(FALSE);
