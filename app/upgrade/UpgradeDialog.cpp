@@ -21,6 +21,7 @@ constexpr int kRowHeight = 25;
 constexpr int kSideHeadingWidth = 150;
 constexpr int kValueColumnWidth = 200;
 constexpr short kLeftAligned = 1;
+constexpr short kVerticalCentre = 0x20;
 
 // What each mode shows: the page's title, the folder Browse starts in (below the program's) and
 // the notice shown while a download runs.
@@ -125,7 +126,9 @@ BOOL CUpgradeDialog::OnInitDialog() {
         infoGrid.ResizeRow(row, kRowHeight);
         infoGrid.SetCellFont(-1, row, font);
         infoGrid.SetCellFont(0, row, font);
-        infoGrid.SetCellAlignment(-1, row, kLeftAligned);
+        // The labels left-aligned as the page asks; labels and values centred in their rows' height.
+        infoGrid.SetCellAlignment(-1, row, kLeftAligned | kVerticalCentre);
+        infoGrid.SetCellAlignment(0, row, kVerticalCentre);
     }
     infoGrid.SetCellText(-1, 0, L"Model Name");
 

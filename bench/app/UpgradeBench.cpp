@@ -70,8 +70,7 @@ void CALLBACK DriveOnceShown(HWND, UINT, UINT_PTR timer, DWORD) {
 
 double ThroughTheProgram(const std::wstring& path) {
     AfxSetResourceHandle(AfxGetInstanceHandle());
-    framework::SetMessageBoxStandIn(
-        [](HWND, LPCWSTR, LPCWSTR, UINT type) { return (type & MB_YESNO) ? IDYES : IDOK; });
+    framework::SetMessageBoxStandIn([](HWND, LPCWSTR, LPCWSTR, UINT type) { return (type & MB_YESNO) ? IDYES : IDOK; });
     g_path = path;
     CVorel_TAP_Test3Dlg dialog;
     g_dialog = &dialog;
@@ -110,8 +109,9 @@ int main() {
         return 1;
     }
     std::printf("  device API alone (reference): %.3f s from the call to the pass\n", api);
-    std::printf("  Vorels-NIC's upgrade page:    %.3f s from Upgrade to the pass (%.2fx the reference; goal: at most "
-                "1.1x)\n",
-                program, program / api);
+    std::printf(
+        "  Vorels-NIC's upgrade page:    %.3f s from Upgrade to the pass (%.2fx the reference; goal: at most "
+        "1.1x)\n",
+        program, program / api);
     return 0;
 }

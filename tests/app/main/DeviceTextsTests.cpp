@@ -73,7 +73,7 @@ struct VersionCase {
 TEST(WindowsVersions, Windows7PathTakesSevenAndEightOnWorkstationsAndTenAndLater) {
     const VersionCase cases[] = {
         {6, 1, VER_NT_WORKSTATION, true},  {6, 2, VER_NT_WORKSTATION, true}, {6, 3, VER_NT_WORKSTATION, false},
-        {6, 0, VER_NT_WORKSTATION, false}, {6, 1, VER_NT_SERVER, false},      {10, 0, VER_NT_WORKSTATION, true},
+        {6, 0, VER_NT_WORKSTATION, false}, {6, 1, VER_NT_SERVER, false},     {10, 0, VER_NT_WORKSTATION, true},
         {5, 1, VER_NT_WORKSTATION, false},
     };
     for (const VersionCase& c : cases) {

@@ -36,21 +36,33 @@ public:
         folder_ = std::wstring(temp) + L"upgrade-dialog-" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
         ::CreateDirectoryW(folder_.c_str(), nullptr);
     }
-    ~UpgradeFiles() {
-        for (const std::wstring& path : paths_) ::DeleteFileW(path.c_str());
-        ::RemoveDirectoryW(folder_.c_str());
-    }
+    ~UpgradeFiles() { RemoveTree(folder_); }
+    // The folder of the test's own that the program's upgrade logs go to (below it, SysLog\).
+    std::wstring LogFolder() const { return folder_ + L"logs\\"; }
     std::wstring Write(const std::wstring& name, const sim::Bytes& bytes) {
         const std::wstring path = folder_ + name;
         std::ofstream(path.c_str(), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        paths_.push_back(path);
         return path;
     }
     std::wstring Missing(const std::wstring& name) const { return folder_ + name; }
 
 private:
+    static void RemoveTree(const std::wstring& folder) {
+        WIN32_FIND_DATAW entry;
+        HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &entry);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = entry.cFileName;
+                if (name == L"." || name == L"..") continue;
+                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(folder + name + L"\\");
+                else ::DeleteFileW((folder + name).c_str());
+            } while (::FindNextFileW(find, &entry));
+            ::FindClose(find);
+        }
+        ::RemoveDirectoryW(folder.c_str());
+    }
+
     std::wstring folder_;
-    std::vector<std::wstring> paths_;
 };
 
 // Browse answers with this path, as a person choosing the file would.
@@ -109,10 +121,6 @@ inline std::vector<std::wstring> Logs(const wchar_t* pattern) {
     return found;
 }
 
-inline void RemoveLogs() {
-    for (const std::wstring& path : Logs(L"Upgrade_*.log")) ::DeleteFileW(path.c_str());
-}
-
 inline std::wstring ReadUtf16(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
     const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -133,10 +141,8 @@ private:
 
 class UpgradeDialogTest : public DialogBench {
 protected:
-    void SetUp() override {
-        DialogBench::SetUp();
-        RemoveLogs();
-    }
+    // The logs go to a folder of this test's own, where no other test program writes.
+    void KeepLogsApart() { logFolder = files_.LogFolder().c_str(); }
     // A USB download's worker outlives its pass by a second: it is stopped and waited for, so that
     // the next test's unit finds no download running.
     void TearDown() override {

@@ -1,6 +1,6 @@
 // The simulated tester's download paths failed on demand and served again, through the device
 // API's and the Windows 7 library's real exports.
-#include "sim/DownloadFaults.h"
+#include "sim/TesterControl.h"
 
 #include <BrevixCAPI.h>
 #include <BrevixCFlash.h>
@@ -36,6 +36,7 @@ protected:
         tester_ = std::make_unique<sim::FullTester>(std::move(link), machineId, L"");
         tester_->Start();
         tester_->Host().Attach();
+        control_ = std::make_unique<sim::TesterControl>(*tester_, nullptr, "");
     }
     void TearDown() override {
         for (const support::SeenBox& box : boxes_.Boxes())
@@ -55,12 +56,14 @@ protected:
 
     support::BoxWatcher boxes_;
     std::unique_ptr<sim::FullTester> tester_;
+    // The control channel's language, as a person or a test types it.
+    std::unique_ptr<sim::TesterControl> control_;
     std::wstring path_;
 };
 
 TEST_F(UpgradeDeviceTest, SilentUnitHoldsAUsbFpgaDownloadAtItsFirstChunkUntilItAnswersAgain) {
     Play(3);
-    ASSERT_TRUE(sim::SetDownloadFault(*tester_, sim::DownloadFault::SilentUnit));
+    ASSERT_EQ(control_->Execute("fail silent"), "ok: downloads fail: silent");
     const sim::Bytes file = support::PofImage(1000);
     ASSERT_EQ(BrevixC_SYS_Init(&CallbackRecorder::Callback, 0), 1);
     CallbackRecorder& recorder = CallbackRecorder::Instance();
@@ -78,7 +81,7 @@ TEST_F(UpgradeDeviceTest, SilentUnitHoldsAUsbFpgaDownloadAtItsFirstChunkUntilItA
     EXPECT_FALSE(tester_->Usb()->FpgaComplete());
 
     // Answering again, the unit gets its first chunk once more and the whole window after it.
-    ASSERT_TRUE(sim::SetDownloadFault(*tester_, sim::DownloadFault::None));
+    ASSERT_EQ(control_->Execute("FAIL none"), "ok: downloads served again");
     ASSERT_FALSE(recorder.WaitFor([](const HostMessage& m) { return IsFpgaStatus(m, 6); }, 60s).bytes.empty());
     EXPECT_TRUE(tester_->Usb()->FpgaComplete());
     sim::Bytes window(file.begin() + 6, file.end());
@@ -88,10 +91,11 @@ TEST_F(UpgradeDeviceTest, SilentUnitHoldsAUsbFpgaDownloadAtItsFirstChunkUntilItA
 
 TEST_F(UpgradeDeviceTest, VerifyFaultKeepsTheFirstFlashPageThroughEveryProgram) {
     Play(1);
-    EXPECT_FALSE(sim::SetDownloadFault(*tester_, sim::DownloadFault::SilentUnit)) << "no USB unit to silence";
+    EXPECT_EQ(control_->Execute("fail silent"), "error: no USB unit to fall silent");
+    EXPECT_EQ(control_->Execute("fail loudly").rfind("error: unknown command", 0), 0u);
     ASSERT_TRUE(BrevixT_EEProm_Init_Win7());
     ASSERT_TRUE(BrevixT_EEProm_Chip_Erase_Win7());
-    ASSERT_TRUE(sim::SetDownloadFault(*tester_, sim::DownloadFault::VerifyMismatch));
+    ASSERT_EQ(control_->Execute("fail verify"), "ok: downloads fail: verify");
     uint8_t data[256];
     for (int i = 0; i < 256; ++i) data[i] = uint8_t(i ^ 0x5A);
     const auto readBack = [](uint16_t page) {
@@ -104,21 +108,10 @@ TEST_F(UpgradeDeviceTest, VerifyFaultKeepsTheFirstFlashPageThroughEveryProgram) 
     EXPECT_EQ(readBack(0), sim::Bytes(256, 0xFF)) << "the refusing page";
     EXPECT_EQ(readBack(1), sim::Bytes(data, data + 256));
 
-    ASSERT_TRUE(sim::SetDownloadFault(*tester_, sim::DownloadFault::None));
+    ASSERT_EQ(control_->Execute("fail none"), "ok: downloads served again");
     ASSERT_TRUE(BrevixT_EEProm_Page_Prog(0, data, 256));
     EXPECT_EQ(readBack(0), sim::Bytes(data, data + 256));
     BrevixT_EEProm_Shutdown_Win7();
-}
-
-TEST(DownloadFaultWords, NameTheFaults) {
-    sim::DownloadFault fault = sim::DownloadFault::None;
-    EXPECT_TRUE(sim::ParseDownloadFault("silent", &fault));
-    EXPECT_EQ(fault, sim::DownloadFault::SilentUnit);
-    EXPECT_TRUE(sim::ParseDownloadFault("verify", &fault));
-    EXPECT_EQ(fault, sim::DownloadFault::VerifyMismatch);
-    EXPECT_TRUE(sim::ParseDownloadFault("none", &fault));
-    EXPECT_EQ(fault, sim::DownloadFault::None);
-    EXPECT_FALSE(sim::ParseDownloadFault("loud", &fault));
 }
 
 }  // namespace

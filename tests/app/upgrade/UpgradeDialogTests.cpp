@@ -59,6 +59,7 @@ TEST_F(UpgradeDialogTest, BrowseTakesOnlyNamesWithTheModelsMarker) {
     BoxAnswers boxes;
     RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
         const ExitAtEnd exitAtEnd(dialog);
+        KeepLogsApart();
         CUpgradeDialog& panel = dialog.upgradePanel;
         const auto browse = [&](const std::wstring& path) {
             panel.SetDlgItemText(IDC_UPGRADE_PATH, L"earlier");
@@ -94,7 +95,7 @@ TEST_F(UpgradeDialogTest, BrowseTakesOnlyNamesWithTheModelsMarker) {
 
 TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixHRunsThroughTheApiToItsLog) {
     sim::FullTester& tester = StartTester(3);
-    const sim::Bytes image = support::PofImage(40000);
+    const sim::Bytes image = support::PofImage(200000);
     const std::wstring path = files_.Write(L"BREVIX-H_FPGA_V0102.pof", image);
     chosen_.Set(path);
     BoxAnswers boxes([&](const ShownBox& box) {
@@ -104,6 +105,7 @@ TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixHRunsThroughTheApiToItsLog) {
     });
     RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
         const ExitAtEnd exitAtEnd(dialog);
+        KeepLogsApart();
         CUpgradeDialog& panel = dialog.upgradePanel;
         ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs));
         ShowPage(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
@@ -151,6 +153,7 @@ TEST_F(UpgradeDialogTest, FirmwareUpgradeShowsItsProgressAndEndsWithTheCancelBut
     BoxAnswers boxes;
     RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
         const ExitAtEnd exitAtEnd(dialog);
+        KeepLogsApart();
         CUpgradeDialog& panel = dialog.upgradePanel;
         ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs));
         ShowPage(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade);
@@ -186,6 +189,7 @@ TEST_F(UpgradeDialogTest, FailedRefusedAndSilentDownloadsEndWithTheirBoxAndNoLog
     LibraryBoxes libraryBoxes;
     RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
         const ExitAtEnd exitAtEnd(dialog);
+        KeepLogsApart();
         CUpgradeDialog& panel = dialog.upgradePanel;
         ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs));
         ShowPage(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
