@@ -240,6 +240,7 @@ void CUpgradeDialog::RefuseDownload() {
     // A download that never started leaves no timer counting and no texts of a running one.
     KillTimer(kElapsedTimer);
     ShowDownloadTexts(SW_HIDE);
+    if (CWnd* cancel = GetDlgItem(IDCANCEL)) cancel->ShowWindow(SW_SHOW);
     if (mode == kFirmware) ShowLanguageBox(L"Fail to upgrade firmware!", L"Error", L"Firmwareアップグレード失敗!");
     else ShowLanguageBox(L"Fail to upgrade FPGA!", L"Error", L"FPGAアップグレード失敗!");
     EnableWindow(TRUE);
@@ -299,16 +300,6 @@ void CUpgradeDialog::OnTimer(UINT_PTR nIDEvent) {
     CDialog::OnTimer(nIDEvent);
     SetDlgItemText(IDC_UPGRADE_ELAPSED, Formatted(L"Time Elapsed: %d sec", elapsedSeconds));
     ++elapsedSeconds;
-    if (IsDemoMode() && !downloadRunning && elapsedSeconds > expectedSeconds) {
-        // The demonstration upgrade sends nothing: it ends when its scale is full.
-        progressBar.SetPos(expectedSeconds);
-        KillTimer(kElapsedTimer);
-        ShowDownloadTexts(SW_HIDE);
-        progressBar.SetPos(0);
-        EnableWindow(TRUE);
-        return;
-    }
-    if (IsDemoMode()) progressBar.SetPos(elapsedSeconds);
     // A worker that falls silent sends no event to judge the time by: the panel's clock does.
     if (downloadRunning && CTime::GetCurrentTime().GetTime() - startTime >= expectedSeconds) {
         elapsedSeconds = int(CTime::GetCurrentTime().GetTime() - startTime);

@@ -141,8 +141,15 @@ private:
 
 class UpgradeDialogTest : public DialogBench {
 protected:
-    // The logs go to a folder of this test's own, where no other test program writes.
-    void KeepLogsApart() { logFolder = files_.LogFolder().c_str(); }
+    // Once the tester's identity is shown: the logs sent to a folder of this test's own (where no
+    // other test program writes), the page of the tree item shown and Browse pressed.
+    bool OpenPageAndBrowse(CVorel_TAP_Test3Dlg& dialog, int item) {
+        logFolder = files_.LogFolder().c_str();
+        if (!support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs)) return false;
+        ShowPage(dialog, item);
+        Click(dialog.upgradePanel, IDC_UPGRADE_BROWSE);
+        return true;
+    }
     // A USB download's worker outlives its pass by a second: it is stopped and waited for, so that
     // the next test's unit finds no download running.
     void TearDown() override {

@@ -59,7 +59,6 @@ TEST_F(UpgradeDialogTest, BrowseTakesOnlyNamesWithTheModelsMarker) {
     BoxAnswers boxes;
     RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
         const ExitAtEnd exitAtEnd(dialog);
-        KeepLogsApart();
         CUpgradeDialog& panel = dialog.upgradePanel;
         const auto browse = [&](const std::wstring& path) {
             panel.SetDlgItemText(IDC_UPGRADE_PATH, L"earlier");
@@ -105,11 +104,8 @@ TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixHRunsThroughTheApiToItsLog) {
     });
     RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
         const ExitAtEnd exitAtEnd(dialog);
-        KeepLogsApart();
         CUpgradeDialog& panel = dialog.upgradePanel;
-        ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs));
-        ShowPage(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
-        Click(panel, IDC_UPGRADE_BROWSE);
+        ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
         Click(panel, IDC_UPGRADE_BUTTON);
         EXPECT_TRUE(panel.downloadRunning);
         EXPECT_FALSE(panel.IsWindowEnabled());
@@ -153,11 +149,8 @@ TEST_F(UpgradeDialogTest, FirmwareUpgradeShowsItsProgressAndEndsWithTheCancelBut
     BoxAnswers boxes;
     RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
         const ExitAtEnd exitAtEnd(dialog);
-        KeepLogsApart();
         CUpgradeDialog& panel = dialog.upgradePanel;
-        ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs));
-        ShowPage(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade);
-        Click(panel, IDC_UPGRADE_BROWSE);
+        ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade));
         Click(panel, IDC_UPGRADE_BUTTON);
         ASSERT_TRUE(panel.downloadRunning);
         EXPECT_FALSE(Shown(panel, IDCANCEL));
@@ -189,11 +182,8 @@ TEST_F(UpgradeDialogTest, FailedRefusedAndSilentDownloadsEndWithTheirBoxAndNoLog
     LibraryBoxes libraryBoxes;
     RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
         const ExitAtEnd exitAtEnd(dialog);
-        KeepLogsApart();
         CUpgradeDialog& panel = dialog.upgradePanel;
-        ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs));
-        ShowPage(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
-        Click(panel, IDC_UPGRADE_BROWSE);
+        ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
         const auto endedAsFailure = [&](const wchar_t* text, const wchar_t* caption) {
             const auto seen = boxes.Boxes();
             ASSERT_FALSE(seen.empty());

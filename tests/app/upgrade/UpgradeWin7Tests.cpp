@@ -21,11 +21,8 @@ TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixCfRunsThroughTheWindows7LibraryToI
     });
     RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
         const ExitAtEnd exitAtEnd(dialog);
-        KeepLogsApart();
         CUpgradeDialog& panel = dialog.upgradePanel;
-        ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs));
-        ShowPage(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
-        Click(panel, IDC_UPGRADE_BROWSE);
+        ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
 
         // Without the flash library's connection the operator is told once, and nothing starts.
         ASSERT_EQ(dialog.flashLibraryReady, 1) << "the library connected at start-up";
