@@ -1,4 +1,5 @@
-// The texts the program makes of what the tester reports, and host messages read field by field.
+// The texts the program makes of what the tester reports, host messages read field by field, and
+// the Windows versions told apart.
 #include "main/DeviceTexts.h"
 #include "main/HostMessage.h"
 #include "main/VersionTests.h"

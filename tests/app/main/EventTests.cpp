@@ -2,6 +2,7 @@
 // callback, in a buffer that is gone once the call returns. The callback never waits on the window;
 // the window applies each message on its own thread.
 #include "BrevixCAPI.h"
+#include "BrevixCCapture.h"
 #include "DialogBench.h"
 #include "main/DeviceEventCallback.h"
 #include "main/Globals.h"
@@ -118,6 +119,52 @@ TEST_F(DeviceEventTest, EachTypeReachesItsPanelOnTheWindowsThread) {
         Exit(dialog);
     });
     EXPECT_EQ(1u, boxes.CountWithText(L"The device is disconnected!")) << "value 254 is no loss";
+}
+
+// Two upper-case digits and a blank a byte, written here on its own.
+std::wstring HexOf(const uint8_t* bytes, size_t length) {
+    std::wstring text;
+    wchar_t pair[4];
+    for (size_t i = 0; i < length; ++i) {
+        swprintf(pair, 4, L"%02X ", bytes[i]);
+        text += pair;
+    }
+    return text;
+}
+
+TEST_F(DeviceEventTest, CapturedFramesBecomeRowsOfTheirPortsPanel) {
+    sim::FullTester& tester = StartTester(1);
+    BoxAnswers boxes;
+    RunDialog([&tester](CVorel_TAP_Test3Dlg& dialog) {
+        ASSERT_EQ(1, BrevixC_SYS_ChangeToPGMode());
+        ASSERT_EQ(1, BrevixC_StartRxCapture(0, 0, 5));
+        tester.Captures().ReceiveNumbered(0, 0, 5, 64);
+        ASSERT_EQ(1, BrevixC_StopRxCaptureNext(0, 5));
+        CListCtrl& rows = dialog.captureA.captureList;
+        ASSERT_TRUE(support::gui::PumpUntil([&rows] { return rows.GetItemCount() >= 5; },
+                                            static_cast<DWORD>(support::kPatience.count())));
+        BrevixC_CaptureVector frames;
+        ASSERT_TRUE(BrevixC_CopyCaptureBuffer(0, frames));
+        ASSERT_GE(frames.size(), 5u);
+        for (int row = 0; row < 5; ++row) {
+            const BrevixC_PKTCAP_Content_S& frame = frames[static_cast<size_t>(row)];
+            const std::wstring hex = HexOf(frame.data, frame.length);
+            EXPECT_EQ(std::to_wstring(row + 1), std::wstring(rows.GetItemText(row, 0).GetString()));
+            EXPECT_EQ(hex.substr(0, 17), std::wstring(rows.GetItemText(row, 1).GetString())) << "destination";
+            EXPECT_EQ(hex.substr(18, 17), std::wstring(rows.GetItemText(row, 2).GetString())) << "source";
+            EXPECT_EQ(std::to_wstring(frame.length), std::wstring(rows.GetItemText(row, 3).GetString()));
+            EXPECT_EQ(hex.substr(36, 5), std::wstring(rows.GetItemText(row, 4).GetString())) << "type";
+            EXPECT_EQ(hex, std::wstring(rows.GetItemText(row, 5).GetString()));
+        }
+        EXPECT_EQ(0, dialog.captureB.captureList.GetItemCount());
+        // Two lines a report, the count then the port; Port A's reports among them.
+        const std::vector<std::wstring> alarms = support::gui::ListItems(dialog.alarmReport.alarmList);
+        ASSERT_EQ(0u, alarms.size() % 2);
+        bool portA = false;
+        for (size_t i = 0; i + 1 < alarms.size(); i += 2) portA = portA || alarms[i + 1] == L"0";
+        EXPECT_TRUE(portA);
+        Exit(dialog);
+    });
 }
 
 TEST_F(DeviceEventTest, FlashLibraryProgressAndToolbarTips) {
