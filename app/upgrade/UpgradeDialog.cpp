@@ -1,49 +1,154 @@
 #include "upgrade/UpgradeDialog.h"
 
-#include "info/PanelGrid.h"
+#include "main/Globals.h"
+#include "main/VersionTests.h"
+#include "main/Vorel_TAP_Test3Dlg.h"
 #include "res/resource.h"
+#include "upgrade/UpgradeLog.h"
+
+#include <BrevixCAPI.h>
+#include <BrevixCFlash.h>
+#include <BrevixTWin7.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int kFontHeight = 16;
+constexpr int kFontWeight = 1;
+constexpr int kRowHeight = 25;
+constexpr int kSideHeadingWidth = 150;
+constexpr int kValueColumnWidth = 200;
+constexpr short kLeftAligned = 1;
+constexpr short kVerticalCentre = 0x20;
+
+// What each mode shows: the page's title, the folder Browse starts in (below the program's) and
+// the notice shown while a download runs.
+struct ModeTexts {
+    LPCWSTR title;
+    LPCWSTR folder;
+    LPCWSTR notice;
+};
+
+const ModeTexts kModeTexts[] = {
+    {L"Upgrade Firmware", L"\\Upgrade\\FW\\",
+     L"Due to PC hardware performance issues, Firmware\nupgrading might take 1 to 2 minutes to complete.\nPlease "
+     L"wait patiently until the Firmware upgrading completes.\nWhile upgrading, DO NOT unplug your device's \npower "
+     L"cord and USB cable."},
+    {L"Upgrade FPGA", L"\\Upgrade\\FPGA\\",
+     L"Due to PC hardware performance issues, FPGA\nupgrading might take 10 to 40 minutes to complete.\nPlease wait "
+     L"patiently until the FPGA upgrading completes.\nWhile upgrading, DO NOT unplug your device's \npower cord and "
+     L"USB cable."},
+};
+
+// The file-name marker an FPGA image of the connected model must begin with.
+LPCWSTR FpgaMarker() {
+    if (IsDemoMode()) return L"BREVIX-C_FPGA";
+    switch (BVX_Machine_ID) {
+    case 2:
+        return L"BREVIX-A_FPGA";
+    case 3:
+        return L"BREVIX-H_FPGA";
+    case 4:
+        return L"BREVIX-J_FPGA";
+    default:
+        return L"BREVIX-C_FPGA";
+    }
+}
+
+LPCWSTR StatusText(uint16_t type, uint16_t status) {
+    switch (status) {
+    case 0:
+        return type == BREVIXC_MSG_FPGA_DOWNLOAD ? L"Status: OK" : L"Status: Ready";
+    case 1:
+    case 7:
+        return L"Status: Fail";
+    case 2:
+        return L"Status: Download";
+    case 3:
+        return L"Status: Checking";
+    case 4:
+        return L"Status: Erasing";
+    case 5:
+        return L"Status: Rewriting";
+    case 6:
+        return L"Status: Pass";
+    default:
+        return L"Status: Unknown";
+    }
+}
+
+// Statuses that end a download: pass, failure, and the failure the device never follows with
+// anything (7).
+constexpr uint16_t kStatusFail = 1;
+constexpr uint16_t kStatusPass = 6;
+constexpr uint16_t kStatusFinalFail = 7;
+
+CString Formatted(LPCWSTR format, int value) {
+    CString text;
+    text.Format(format, value);
+    return text;
+}
+
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CUpgradeDialog, CDialog)
+ON_BN_CLICKED(IDC_UPGRADE_BROWSE, OnBrowse)
+ON_WM_TIMER()
 ON_BN_CLICKED(IDCANCEL, OnCancelButton)
+ON_BN_CLICKED(IDC_UPGRADE_BUTTON, OnUpgrade)
 END_MESSAGE_MAP()
 
 void CUpgradeDialog::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
+    DDX_Text(pDX, IDC_UPGRADE_PATH, imagePath);
+    DDX_Control(pDX, IDC_UPGRADE_PROGRESS, progressBar);
     DDX_Control(pDX, IDC_UPGRADE_BUTTON, upgradeButton);
 }
 
 BOOL CUpgradeDialog::OnInitDialog() {
     CDialog::OnInitDialog();
+    CRect frame;
+    GetDlgItem(IDC_UPGRADE_GRID_FRAME)->GetWindowRect(&frame);
+    ScreenToClient(&frame);
     infoGrid.AttachToDialogItem(IDC_UPGRADE_GRID, this);
-    const CRect frame = info::ControlRect(*this, IDC_UPGRADE_GRID_FRAME);
     infoGrid.MoveWindow(&frame, TRUE);
     infoGrid.ShowWindow(SW_SHOW);
-    // One column, two rows of 25 pixels, no top heading; the labels left-aligned in the side heading.
+
     infoGrid.SetColumnCount(1, FALSE);
     infoGrid.SetRowCount(2, FALSE);
-    infoGrid.ResizeColumn(-1, 150);
-    infoGrid.ResizeColumn(0, 200);
+    infoGrid.ResizeColumn(-1, kSideHeadingWidth);
+    infoGrid.ResizeColumn(0, kValueColumnWidth);
     infoGrid.ResizeRow(-1, 0);
-    const int font = infoGrid.RegisterFont(L"Arial ", 16, 1);
-    static const LPCWSTR kLabels[] = {L"Model Name", L"Firmware Version"};
+    const int font = infoGrid.RegisterFont(L"Arial ", kFontHeight, kFontWeight);
     for (int row = 0; row < 2; ++row) {
-        infoGrid.ResizeRow(row, 25);
-        infoGrid.SetCellText(-1, row, kLabels[row]);
-        infoGrid.SetCellAlignment(-1, row, 1 | info::kVerticalCentre);
-        infoGrid.SetCellAlignment(0, row, info::kVerticalCentre);
+        infoGrid.ResizeRow(row, kRowHeight);
         infoGrid.SetCellFont(-1, row, font);
         infoGrid.SetCellFont(0, row, font);
+        // The labels left-aligned as the page asks; labels and values centred in their rows' height.
+        infoGrid.SetCellAlignment(-1, row, kLeftAligned | kVerticalCentre);
+        infoGrid.SetCellAlignment(0, row, kVerticalCentre);
     }
-    SetWindowText(L"Upgrade Firmware");
+    infoGrid.SetCellText(-1, 0, L"Model Name");
+
+    SetMode(kFirmware);
+    infoGrid.SetCellText(-1, 1, L"Firmware Version");
     downloadRunning = false;
     return TRUE;
 }
 
 bool CUpgradeDialog::SetMode(int newMode) {
     mode = newMode;
+    const ModeTexts& texts = kModeTexts[mode == kFpga ? 1 : 0];
+    browseFolder = programFolder + texts.folder;
+    if (GetSafeHwnd()) {
+        SetWindowText(texts.title);
+        SetDlgItemText(IDC_UPGRADE_NOTICE, texts.notice);
+    }
     if (infoGrid.GetSafeHwnd()) {
         infoGrid.SetCellText(-1, 1, mode == kFpga ? L"FPGA Version" : L"FW Version");
-        infoGrid.Invalidate();
+        infoGrid.InvalidateChildren();
     }
     return true;
 }
@@ -51,7 +156,7 @@ bool CUpgradeDialog::SetMode(int newMode) {
 void CUpgradeDialog::SetInfoText(int row, const CString& text) {
     if (infoGrid.GetSafeHwnd() == nullptr) return;
     infoGrid.SetCellText(0, row, text);
-    infoGrid.Invalidate();
+    infoGrid.InvalidateChildren();
 }
 
 CString CUpgradeDialog::InfoText(int row) {
@@ -60,10 +165,210 @@ CString CUpgradeDialog::InfoText(int row) {
     return text;
 }
 
-void CUpgradeDialog::OnDownloadStatus(uint16_t, uint16_t, uint16_t) {
-    // Downloads start from this page's Upgrade, which comes with the upgrade page: until then none
-    // runs and every status message is ignored.
+void CUpgradeDialog::ShowLanguageBox(LPCWSTR english, LPCWSTR englishCaption, LPCWSTR japanese) {
+    const int language = theMainDialog ? theMainDialog->languageIndex : 0;
+    if (language == 0) MessageBox(english, englishCaption, MB_OK);
+    else if (language == 3) MessageBox(japanese, L"メッセージ", MB_OK);
+}
+
+void CUpgradeDialog::OnBrowse() {
+    const bool firmware = mode == kFirmware;
+    CFileDialog dialog(TRUE, firmware ? L"bin" : L"pof", nullptr, OFN_HIDEREADONLY,
+                       firmware ? L"Binary File(*.bin)|*.bin|" : L"POF File(*.pof)|*.pof|", this);
+    dialog.m_ofn.lpstrInitialDir = browseFolder;
+    if (dialog.DoModal() != IDOK) return;
+
+    const CString path = dialog.GetPathName();
+    CString name = path;
+    name.MakeUpper();
+    name = name.Mid(name.ReverseFind(L'\\') + 1);
+    if (name.IsEmpty()) {
+        ShowLanguageBox(L"No upgrade file is selected!", L"Message", L"No upgrade file is selected");
+        return;
+    }
+    if (firmware && name.Find(L"BREVIX-H_RTC") < 0) {
+        ShowLanguageBox(L"The selected file is not for firmware upgrade, please check it again!", L"Message",
+                        L"選択ファイルはfirmwareアップグレード用ではありません　もう一度確認してください");
+        return;
+    }
+    if (!firmware) {
+        const CString marker = FpgaMarker();
+        if (name.Left(marker.GetLength()) != marker) {
+            ShowLanguageBox(L"The selected file is not for FPGA upgrade, please check it again!", L"Message",
+                            L"選択ファイルはFPGAアップグレード用ではありません　もう一度確認してください");
+            return;
+        }
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(_wfopen(path, L"rb"), std::fclose);
+    if (!file) {
+        if (firmware) ShowLanguageBox(L"Cannot open firmware file!", L"Error", L"Firmwareファイルを開けません!");
+        else ShowLanguageBox(L"Cannot open FPGA file!", L"Error", L"FPGAファイルを開けません!");
+        return;
+    }
+    file.reset();
+    imagePath = path;
+    SetDlgItemText(IDC_UPGRADE_PATH, path);
+}
+
+void CUpgradeDialog::ShowDownloadTexts(int show) {
+    for (int id : {IDC_UPGRADE_NOTICE, IDC_UPGRADE_STATUS, IDC_UPGRADE_ELAPSED})
+        if (CWnd* text = GetDlgItem(id)) text->ShowWindow(show);
+}
+
+void CUpgradeDialog::SetCounterRefresh(bool run) {
+    if (theMainDialog == nullptr || theMainDialog->portCounterWindow.GetSafeHwnd() == nullptr) return;
+    if (run) theMainDialog->portCounterWindow.SetTimer(1, 1000, nullptr);
+    else theMainDialog->portCounterWindow.KillTimer(1);
+}
+
+void CUpgradeDialog::BeginDownload(int seconds) {
+    expectedSeconds = seconds;
+    elapsedSeconds = 0;
+    lastStatus = 0;
+    progressBar.SetRange32(0, expectedSeconds);
+    // The template's placeholder until a status event gives the percentage.
+    SetDlgItemText(IDC_UPGRADE_PERCENT, L"");
+    SetTimer(kElapsedTimer, 1000, nullptr);
+    ShowDownloadTexts(SW_SHOW);
+    EnableWindow(FALSE);
+}
+
+void CUpgradeDialog::RefuseDownload() {
+    progressBar.SetPos(0);
+    BrevixC_SYS_DownloadFPGA_Terminate();
+    downloadRunning = false;
+    // A download that never started leaves no timer counting and no texts of a running one.
+    KillTimer(kElapsedTimer);
+    ShowDownloadTexts(SW_HIDE);
+    if (CWnd* cancel = GetDlgItem(IDCANCEL)) cancel->ShowWindow(SW_SHOW);
+    if (mode == kFirmware) ShowLanguageBox(L"Fail to upgrade firmware!", L"Error", L"Firmwareアップグレード失敗!");
+    else ShowLanguageBox(L"Fail to upgrade FPGA!", L"Error", L"FPGAアップグレード失敗!");
+    EnableWindow(TRUE);
+    SetCounterRefresh(true);
+}
+
+void CUpgradeDialog::OnUpgrade() {
+    UpdateData(TRUE);
+    const CString path = imagePath;
+    if (mode == kFirmware) {
+        BeginDownload(kFirmwareSeconds);
+        if (CWnd* cancel = GetDlgItem(IDCANCEL)) cancel->ShowWindow(SW_HIDE);
+        startTime = CTime::GetCurrentTime().GetTime();
+        if (BrevixC_SYS_DownloadFirmwareW(path) == 0) {
+            RefuseDownload();
+            return;
+        }
+        downloadRunning = true;
+        SetCounterRefresh(false);
+        return;
+    }
+
+    const bool win7Path = !IsDemoMode() && (BVX_Machine_ID == 1 || BVX_Machine_ID == 2) && IsWindows7Or8();
+    // Without a working connection to the flash library the download could only fail after
+    // erasing: the operator is told once and nothing starts.
+    if (win7Path && (theMainDialog == nullptr || theMainDialog->flashLibraryReady == 0)) {
+        ShowLanguageBox(
+            L"The tester's flash cannot be reached: FPGA upgrade is not possible. Please reconnect the "
+            L"tester and restart Vorels-NIC.",
+            L"Error", L"装置のフラッシュに接続できません。FPGAアップグレードはできません。");
+        return;
+    }
+    BeginDownload(IsDemoMode() ? kDemoFpgaSeconds : kFpgaSeconds);
+    if (IsDemoMode()) return;
+
+    startTime = CTime::GetCurrentTime().GetTime();
+    if (win7Path) {
+        // The whole download runs here; its progress arrives as 0x52C on this thread.
+        SetCounterRefresh(false);
+        const bool written = BrevixT_SYS_DownloadFPGAW7(path);
+        if (!written) {
+            RefuseDownload();
+            return;
+        }
+        SetCounterRefresh(true);
+        return;
+    }
+    if (BrevixC_SYS_DownloadFPGAW(path, 0) == 0) {
+        RefuseDownload();
+        return;
+    }
+    downloadRunning = true;
+    SetCounterRefresh(false);
+}
+
+void CUpgradeDialog::OnTimer(UINT_PTR nIDEvent) {
+    CDialog::OnTimer(nIDEvent);
+    SetDlgItemText(IDC_UPGRADE_ELAPSED, Formatted(L"Time Elapsed: %d sec", elapsedSeconds));
+    ++elapsedSeconds;
+    // A worker that falls silent sends no event to judge the time by: the panel's clock does.
+    if (downloadRunning && CTime::GetCurrentTime().GetTime() - startTime >= expectedSeconds) {
+        elapsedSeconds = int(CTime::GetCurrentTime().GetTime() - startTime);
+        progressBar.SetPos(expectedSeconds);
+        FailDownload(mode == kFpga);
+    }
+}
+
+void CUpgradeDialog::OnDownloadStatus(uint16_t type, uint16_t status, uint16_t percent) {
     if (!downloadRunning) return;
+    const bool fpga = type == BREVIXC_MSG_FPGA_DOWNLOAD;
+    lastStatus = status;
+    lastProgress = percent;
+    if (!fpga) {
+        std::printf("Download FW Status:%d, Progress:%d\n", status, percent);
+        std::fflush(stdout);
+    }
+    elapsedSeconds = int(CTime::GetCurrentTime().GetTime() - startTime);
+    progressBar.SetPos(elapsedSeconds);
+    SetDlgItemText(IDC_UPGRADE_ELAPSED, Formatted(L"Time Elapsed: %d sec", elapsedSeconds));
+    SetDlgItemText(IDC_UPGRADE_PERCENT, Formatted(L"progress: %d", percent));
+    SetDlgItemText(IDC_UPGRADE_STATUS, StatusText(type, status));
+
+    if (status == kStatusPass) {
+        progressBar.SetPos(expectedSeconds);
+        KillTimer(kElapsedTimer);
+        WriteUpgradeLog(fpga ? upgrade::kFpgaLog : upgrade::kFirmwareLog);
+        CloseDownload();
+    } else if (elapsedSeconds >= expectedSeconds) {
+        progressBar.SetPos(expectedSeconds);
+        FailDownload(fpga);
+    } else if (status == kStatusFail || status == kStatusFinalFail) {
+        FailDownload(fpga);
+    }
+}
+
+void CUpgradeDialog::FailDownload(bool fpga) {
+    BrevixC_SYS_DownloadFPGA_Terminate();
+    downloadRunning = false;
+    KillTimer(kElapsedTimer);
+    MessageBox(fpga ? L"Fail to upgrade FPGA!" : L"Fail to upgrade firmware!", L"Message", MB_OK);
+    CloseDownload();
+}
+
+void CUpgradeDialog::CloseDownload() {
+    KillTimer(kElapsedTimer);
+    progressBar.SetPos(0);
+    ShowDownloadTexts(SW_HIDE);
+    EnableWindow(TRUE);
+    ShowWindow(SW_HIDE);
+    downloadRunning = false;
+    if (CWnd* cancel = GetDlgItem(IDCANCEL)) cancel->ShowWindow(SW_SHOW);
+    SetCounterRefresh(true);
+}
+
+void CUpgradeDialog::WriteUpgradeLog(int kind) {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    upgrade::IdentityRows rows;
+    if (theMainDialog && theMainDialog->aboutPanel.aboutGrid.GetSafeHwnd()) {
+        for (size_t row = 0; row < rows.size(); ++row)
+            rows[row] = LPCWSTR(theMainDialog->aboutPanel.aboutGrid.GetCellText(0, int(row)));
+    }
+    const std::wstring name = upgrade::LogFileName(kind, now);
+    const std::wstring folder = upgrade::LogFolder(LPCWSTR(programFolder), LPCWSTR(logFolder));
+    const bool saved = upgrade::WriteLogFile(folder, name, upgrade::LogText(rows, LPCWSTR(versionSuffix), now));
+    const std::wstring notice =
+        saved ? upgrade::CompletionNotice(name, folder) : upgrade::LogFailureNotice(name, folder);
+    MessageBox(notice.c_str(), L"Message", MB_OK);
 }
 
 void CUpgradeDialog::OnCancelButton() {

@@ -1,5 +1,6 @@
 #include "sim/TesterControl.h"
 
+#include "sim/DownloadFaults.h"
 #include "sim/UnixCommand.h"
 
 #include <algorithm>
@@ -31,7 +32,7 @@ std::vector<int> Ports(const std::string& word) {
 }
 
 const char kHelp[] =
-    "ok: commands: lose | return | link a|b|both up|down | burst a|b|both | status | help";
+    "ok: commands: lose | return | link a|b|both up|down | burst a|b|both | fail silent|verify|none | status | help";
 
 }  // namespace
 
@@ -115,6 +116,11 @@ std::string TesterControl::Execute(const std::string& line) {
             if (!StartErrorBurst(port)) return "error: no demonstration traffic to carry the errors";
         }
         return "ok: error burst on " + words[1];
+    }
+    DownloadFault fault = DownloadFault::None;
+    if (words.size() == 2 && verb == "fail" && ParseDownloadFault(words[1], &fault)) {
+        if (!SetDownloadFault(tester_, fault)) return "error: no USB unit to fall silent";
+        return "ok: downloads " + (fault == DownloadFault::None ? std::string("served again") : "fail: " + words[1]);
     }
     return "error: unknown command \"" + line + "\"; try help";
 }

@@ -6,6 +6,8 @@
 //   return                    the cable is back and the tester answers again
 //   link a|b|both up|down     a port's link
 //   burst a|b|both            a few seconds of errored frames of every kind the model counts
+//   fail silent|verify|none   downloads fail: the USB unit falls silent, or the first flash page
+//                             keeps its bytes (DownloadFaults.h); none lifts both
 //   status                    what the tester is doing
 //   help                      the commands
 // Each line gets one reply line, "ok: ..." or "error: ...".

@@ -1,0 +1,236 @@
+// The upgrade page of the real main dialog against the simulated tester: Browse's name markers,
+// an FPGA upgrade through the device API (a Brevix-H's USB unit) to its completion box and log, a
+// firmware upgrade, and the ends of a download that fails, is refused or falls silent.
+#include "sim/DownloadFaults.h"
+#include "support/BoxWatcher.h"
+#include "UpgradeBench.h"
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+using namespace upgradetest;
+
+namespace {
+
+// Answers the library's own boxes captioned "Error" (outside the framework's) and keeps their texts.
+class LibraryBoxes {
+public:
+    LibraryBoxes()
+        : thread_([this] {
+              while (!done_) {
+                  ::EnumWindows(&LibraryBoxes::Answer, reinterpret_cast<LPARAM>(this));
+                  ::Sleep(50);
+              }
+          }) {}
+    ~LibraryBoxes() {
+        done_ = true;
+        thread_.join();
+    }
+    std::vector<std::wstring> Texts() {
+        std::lock_guard<std::mutex> lock(lock_);
+        return texts_;
+    }
+
+private:
+    static BOOL CALLBACK Answer(HWND window, LPARAM self) {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window, &process);
+        if (process != ::GetCurrentProcessId() || !::IsWindowVisible(window) ||
+            support::gui::ClassName(window) != L"#32770" || support::gui::WindowText(window) != L"Error")
+            return TRUE;
+        auto* boxes = reinterpret_cast<LibraryBoxes*>(self);
+        {
+            std::lock_guard<std::mutex> lock(boxes->lock_);
+            boxes->texts_.push_back(support::MessageBoxText(window));
+        }
+        ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+        return TRUE;
+    }
+
+    std::atomic<bool> done_{false};
+    std::mutex lock_;
+    std::vector<std::wstring> texts_;
+    std::thread thread_;
+};
+
+TEST_F(UpgradeDialogTest, BrowseTakesOnlyNamesWithTheModelsMarker) {
+    StartTester(3);
+    BoxAnswers boxes;
+    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+        const ExitAtEnd exitAtEnd(dialog);
+        CUpgradeDialog& panel = dialog.upgradePanel;
+        const auto browse = [&](const std::wstring& path) {
+            panel.SetDlgItemText(IDC_UPGRADE_PATH, L"earlier");
+            chosen_.Set(path);
+            const size_t before = boxes.Boxes().size();
+            Click(panel, IDC_UPGRADE_BROWSE);
+            const auto seen = boxes.Boxes();
+            return std::make_pair(Text(panel, IDC_UPGRADE_PATH),
+                                  seen.size() > before ? seen.back().text : std::wstring());
+        };
+        const sim::Bytes image = support::PofImage(100);
+
+        ShowPage(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+        EXPECT_EQ(support::gui::WindowText(panel.GetSafeHwnd()), L"Upgrade FPGA");
+        const std::wstring good = files_.Write(L"Brevix-H_FPGA_V0102.pof", image);
+        EXPECT_EQ(browse(good), std::make_pair(good, std::wstring()));
+        const std::wstring notForFpga = L"The selected file is not for FPGA upgrade, please check it again!";
+        for (const wchar_t* name : {L"OLD_BREVIX-H_FPGA.pof", L"BREVIX-C_FPGA_V0102.pof", L"BREVIX-H_FPG.pof"})
+            EXPECT_EQ(browse(files_.Write(name, image)),
+                      std::make_pair(std::wstring(L"earlier"), std::wstring(notForFpga)))
+                << std::wstring(name);
+        EXPECT_EQ(browse(files_.Missing(L"BREVIX-H_FPGA_gone.pof")).second, L"Cannot open FPGA file!");
+
+        ShowPage(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade);
+        EXPECT_EQ(support::gui::WindowText(panel.GetSafeHwnd()), L"Upgrade Firmware");
+        const std::wstring firmware = files_.Write(L"x_brevix-h_rtc_v1.bin", sim::Bytes(600, 1));
+        EXPECT_EQ(browse(firmware), std::make_pair(firmware, std::wstring()));
+        EXPECT_EQ(browse(files_.Write(L"BREVIX-H.bin", sim::Bytes(600, 1))).second,
+                  L"The selected file is not for firmware upgrade, please check it again!");
+        EXPECT_EQ(browse(files_.Missing(L"BREVIX-H_RTC_gone.bin")).second, L"Cannot open firmware file!");
+    });
+}
+
+TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixHRunsThroughTheApiToItsLog) {
+    sim::FullTester& tester = StartTester(3);
+    const sim::Bytes image = support::PofImage(200000);
+    const std::wstring path = files_.Write(L"BREVIX-H_FPGA_V0102.pof", image);
+    chosen_.Set(path);
+    BoxAnswers boxes([&](const ShownBox& box) {
+        if (box.text.rfind(L"File Name: ", 0) == 0 && theMainDialog)
+            return ShowBoxForPicture(box, theMainDialog->GetSafeHwnd(), L"vorels-upgrade-log", IDOK);
+        return BoxAnswers::DefaultAnswer(box);
+    });
+    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+        const ExitAtEnd exitAtEnd(dialog);
+        CUpgradeDialog& panel = dialog.upgradePanel;
+        ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
+        Click(panel, IDC_UPGRADE_BUTTON);
+        EXPECT_TRUE(panel.downloadRunning);
+        EXPECT_FALSE(panel.IsWindowEnabled());
+
+        // Progress and elapsed time move while the unit takes the image.
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return ElapsedShown(panel) >= 2; }, kPatienceMs));
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return Text(panel, IDC_UPGRADE_STATUS) == L"Status: Download"; },
+                                            kPatienceMs));
+        EXPECT_GT(panel.progressBar.GetPos(), 0);
+        EXPECT_EQ(Text(panel, IDC_UPGRADE_PERCENT).rfind(L"progress: ", 0), 0u);
+        EXPECT_TRUE(Shown(panel, IDC_UPGRADE_NOTICE));
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return !panel.downloadRunning; }, 60000));
+        EXPECT_EQ(Text(panel, IDC_UPGRADE_STATUS), L"Status: Pass");
+        EXPECT_FALSE(panel.IsWindowVisible()) << "the page closes at the pass";
+        EXPECT_TRUE(panel.IsWindowEnabled());
+        EXPECT_TRUE(Shown(panel, IDCANCEL));
+    });
+    EXPECT_TRUE(tester.Usb()->FpgaComplete());
+    EXPECT_EQ(tester.Usb()->Fpga(), ReversedWindow(image));
+    // The completion box names the log, and the log holds the tester's identity.
+    const std::vector<std::wstring> logs = Logs(L"Upgrade_FPGA_*.log");
+    ASSERT_EQ(logs.size(), 1u);
+    const std::vector<ShownBox> shown = boxes.Boxes();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown[0].caption, L"Message");
+    EXPECT_NE(shown[0].text.find(L"Auto-Save File Path: "), std::wstring::npos);
+    EXPECT_NE(shown[0].text.find(logs[0].substr(logs[0].rfind(L'\\') + 1)), std::wstring::npos);
+    const std::wstring log = ReadUtf16(logs[0]);
+    EXPECT_EQ(log.rfind(std::wstring(148, L'*') + L"\r\n \r\n* Program    : QT714-NIC\r\n", 0), 0u);
+    EXPECT_NE(log.find(L"* Instruments: Brevix-H\r\n"), std::wstring::npos);
+    const std::string serial = sim::FullTester::FactoryIdentity(3).serialNumber;
+    EXPECT_NE(log.find(L"Module Name: Brevix-H\r\n \r\nSN: " + std::wstring(serial.begin(), serial.end()) + L"\r\n"),
+              std::wstring::npos);
+}
+
+TEST_F(UpgradeDialogTest, FirmwareUpgradeShowsItsProgressAndEndsWithTheCancelButtonBack) {
+    sim::FullTester& tester = StartTester(3);
+    sim::Bytes firmware(512, 0xEE);
+    for (int i = 0; i < 3000; ++i) firmware.push_back(uint8_t(i * 7));
+    chosen_.Set(files_.Write(L"BREVIX-H_RTC_V0203.bin", firmware));
+    BoxAnswers boxes;
+    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+        const ExitAtEnd exitAtEnd(dialog);
+        CUpgradeDialog& panel = dialog.upgradePanel;
+        ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade));
+        Click(panel, IDC_UPGRADE_BUTTON);
+        ASSERT_TRUE(panel.downloadRunning);
+        EXPECT_FALSE(Shown(panel, IDCANCEL));
+        ASSERT_TRUE(support::gui::PumpUntil(
+            [&] { return Text(panel, IDC_UPGRADE_STATUS) == L"Status: Checking" && ElapsedShown(panel) >= 2; },
+            kPatienceMs));
+        EXPECT_GT(panel.progressBar.GetPos(), 0);
+        support::gui::SavePng(support::gui::CaptureWindow(dialog.GetSafeHwnd(), false),
+                              support::gui::PicturePath(L"vorels-upgrade-firmware-running"));
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return !panel.downloadRunning; }, 60000));
+        EXPECT_TRUE(Shown(panel, IDCANCEL));
+        EXPECT_FALSE(Shown(panel, IDC_UPGRADE_ELAPSED));
+        const int shown = ElapsedShown(panel);
+        support::gui::PumpFor(2500);
+        EXPECT_EQ(ElapsedShown(panel), shown) << "the elapsed-time timer stopped";
+    });
+    EXPECT_TRUE(tester.Usb()->FirmwareComplete());
+    EXPECT_EQ(tester.Usb()->Firmware(), sim::Bytes(firmware.begin() + 512, firmware.end()));
+    const std::vector<std::wstring> logs = Logs(L"Upgrade_Firmware_*.log");
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_NE(ReadUtf16(logs[0]).find(L"\r\nUpgrading Date: "), std::wstring::npos);
+}
+
+TEST_F(UpgradeDialogTest, FailedRefusedAndSilentDownloadsEndWithTheirBoxAndNoLog) {
+    sim::FullTester& tester = StartTester(3);
+    const sim::Bytes image = support::PofImage(6000);
+    chosen_.Set(files_.Write(L"BREVIX-H_FPGA_V0102.pof", image));
+    BoxAnswers boxes;
+    LibraryBoxes libraryBoxes;
+    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+        const ExitAtEnd exitAtEnd(dialog);
+        CUpgradeDialog& panel = dialog.upgradePanel;
+        ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
+        const auto endedAsFailure = [&](const wchar_t* text, const wchar_t* caption) {
+            const auto seen = boxes.Boxes();
+            ASSERT_FALSE(seen.empty());
+            EXPECT_EQ(seen.back().text, text);
+            EXPECT_EQ(seen.back().caption, caption);
+            EXPECT_FALSE(panel.downloadRunning);
+            EXPECT_TRUE(panel.IsWindowEnabled());
+            EXPECT_FALSE(Shown(panel, IDC_UPGRADE_ELAPSED));
+            EXPECT_FALSE(Shown(panel, IDC_UPGRADE_STATUS));
+            EXPECT_EQ(panel.progressBar.GetPos(), 0);
+        };
+
+        // The unit cannot be opened: the library reports a failure status.
+        tester.Usb()->Unplug();
+        Click(panel, IDC_UPGRADE_BUTTON);
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return !panel.downloadRunning; }, kPatienceMs));
+        endedAsFailure(L"Fail to upgrade FPGA!", L"Message");
+        tester.Usb()->PlugIn();
+
+        // A final status the device leaves running (7) ends the download as a failure.
+        ShowPage(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+        ASSERT_TRUE(sim::SetDownloadFault(tester, sim::DownloadFault::SilentUnit));
+        Click(panel, IDC_UPGRADE_BUTTON);
+        ASSERT_TRUE(panel.downloadRunning);
+        panel.OnDownloadStatus(BREVIXC_MSG_FPGA_DOWNLOAD, 7, 40);
+        endedAsFailure(L"Fail to upgrade FPGA!", L"Message");
+
+        // A silent unit sends nothing after its waiting notices: the panel's own clock ends it.
+        ShowPage(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+        Click(panel, IDC_UPGRADE_BUTTON);
+        ASSERT_TRUE(panel.downloadRunning);
+        panel.expectedSeconds = 3;
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return !panel.downloadRunning; }, kPatienceMs));
+        endedAsFailure(L"Fail to upgrade FPGA!", L"Message");
+        ASSERT_TRUE(sim::SetDownloadFault(tester, sim::DownloadFault::None));
+
+        // A file the library refuses: its own box, then the page's, and nothing left running.
+        ShowPage(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+        panel.SetDlgItemText(IDC_UPGRADE_PATH, files_.Write(L"BREVIX-H_FPGA_bad.pof", sim::Bytes(300, 0x11)).c_str());
+        Click(panel, IDC_UPGRADE_BUTTON);
+        endedAsFailure(L"Fail to upgrade FPGA!", L"Error");
+        const int shown = ElapsedShown(panel);
+        support::gui::PumpFor(2500);
+        EXPECT_EQ(ElapsedShown(panel), shown) << "the elapsed-time timer stopped";
+    });
+    EXPECT_EQ(libraryBoxes.Texts(), std::vector<std::wstring>{L"Image format unkown!"});
+    EXPECT_TRUE(Logs(L"Upgrade_*.log").empty());
+}
+
+}  // namespace

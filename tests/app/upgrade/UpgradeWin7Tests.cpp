@@ -1,0 +1,78 @@
+// An FPGA upgrade of a Brevix-CF through the Windows 7 library, on the main dialog's own thread
+// for the whole download (about eight minutes against the simulated chip driver): its progress,
+// its completion box and the flash holding the image; and no start without the library.
+#include "UpgradeBench.h"
+
+#include <atomic>
+#include <thread>
+
+using namespace upgradetest;
+
+namespace {
+
+TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixCfRunsThroughTheWindows7LibraryToItsCompletionBox) {
+    sim::FullTester& tester = StartTester(1);
+    const sim::Bytes image = support::PofImage(20000);
+    chosen_.Set(files_.Write(L"BREVIX-C_FPGA_V0102.pof", image));
+    BoxAnswers boxes([&](const ShownBox& box) {
+        if (box.text.rfind(L"Complete FPGA upgrade!", 0) == 0 && theMainDialog)
+            return ShowBoxForPicture(box, theMainDialog->GetSafeHwnd(), L"vorels-upgrade-fpga-done", IDOK);
+        return BoxAnswers::DefaultAnswer(box);
+    });
+    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+        const ExitAtEnd exitAtEnd(dialog);
+        CUpgradeDialog& panel = dialog.upgradePanel;
+        ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
+
+        // Without the flash library's connection the operator is told once, and nothing starts.
+        ASSERT_EQ(dialog.flashLibraryReady, 1) << "the library connected at start-up";
+        dialog.flashLibraryReady = 0;
+        Click(panel, IDC_UPGRADE_BUTTON);
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_NE(boxes.Boxes()[0].text.find(L"FPGA upgrade is not possible"), std::wstring::npos);
+        EXPECT_TRUE(panel.IsWindowEnabled());
+        EXPECT_FALSE(Shown(panel, IDC_UPGRADE_ELAPSED));
+        EXPECT_EQ(tester.Driver().Flash().Erases(), 0u);
+        dialog.flashLibraryReady = 1;
+
+        // The download runs on this thread: a thread of the test watches it and keeps its picture.
+        std::atomic<bool> running{true};
+        std::atomic<bool> moved{false};
+        std::thread watcher([&] {
+            HWND window = dialog.GetSafeHwnd();
+            HWND status = panel.GetDlgItem(IDC_UPGRADE_STATUS)->GetSafeHwnd();
+            HWND progress = panel.progressBar.GetSafeHwnd();
+            HWND elapsedText = panel.GetDlgItem(IDC_UPGRADE_ELAPSED)->GetSafeHwnd();
+            int firstElapsed = -1, firstPosition = -1;
+            while (running && !moved) {
+                const int elapsed = ElapsedSeconds(support::gui::WindowText(elapsedText));
+                const int position = int(::SendMessageW(progress, PBM_GETPOS, 0, 0));
+                if (support::gui::WindowText(status) == L"Status: Upgrade FPGA file") {
+                    if (firstElapsed < 0) firstElapsed = elapsed, firstPosition = position;
+                    else if (elapsed > firstElapsed + 1 && position > firstPosition) moved = true;
+                }
+                ::Sleep(100);
+            }
+            if (moved)
+                support::gui::SavePng(support::gui::CaptureWindow(window, false),
+                                      support::gui::PicturePath(L"vorels-upgrade-fpga-running"));
+        });
+        Click(panel, IDC_UPGRADE_BUTTON);
+        running = false;
+        watcher.join();
+        EXPECT_TRUE(moved) << "progress and elapsed time moved while pages were programmed";
+        EXPECT_EQ(Text(panel, IDC_UPGRADE_STATUS), L"Status: Finish!");
+        EXPECT_FALSE(panel.downloadRunning);
+        EXPECT_FALSE(panel.IsWindowEnabled()) << "the page waits for the tester and the program to restart";
+        const int shown = ElapsedShown(panel);
+        support::gui::PumpFor(2500);
+        EXPECT_EQ(ElapsedShown(panel), shown) << "the finish stopped the elapsed-time timer";
+    });
+    const std::vector<ShownBox> shown = boxes.Boxes();
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown[1].text, L"Complete FPGA upgrade! \nPlease restart Brevix-series and Vorels-NIC!");
+    const sim::Bytes window = ReversedWindow(image);
+    EXPECT_EQ(tester.Driver().Flash().Contents(0, window.size()), window) << "the flash holds the image";
+}
+
+}  // namespace
