@@ -1,5 +1,8 @@
 #include <framework/App.h>
 #include <framework/Module.h>
+#include <framework/Seams.h>
+
+#include <objbase.h>
 
 #include <process.h>
 #include <cwchar>
@@ -216,7 +219,7 @@ int CWinApp::DoMessageBox(LPCWSTR lpszPrompt, UINT nType, UINT) {
         owner = main ? main->GetSafeHwnd() : nullptr;
     }
     if (owner != nullptr) owner = ::GetLastActivePopup(::GetAncestor(owner, GA_ROOTOWNER));
-    return ::MessageBoxW(owner, lpszPrompt, AfxGetAppName(), nType);
+    return framework::ShowMessageBox(owner, lpszPrompt, AfxGetAppName(), nType);
 }
 
 void CWinApp::WinHelp(DWORD_PTR dwData, UINT nCmd) {
@@ -262,7 +265,7 @@ LPCWSTR AfxGetAppName() {
 
 int AfxMessageBox(LPCWSTR lpszText, UINT nType, UINT nIDHelp) {
     if (g_app != nullptr) return g_app->DoMessageBox(lpszText, nType, nIDHelp);
-    return ::MessageBoxW(::GetActiveWindow(), lpszText, AfxGetAppName(), nType);
+    return framework::ShowMessageBox(::GetActiveWindow(), lpszText, AfxGetAppName(), nType);
 }
 
 int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp) {
@@ -281,6 +284,13 @@ CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPri
     thread->SetThreadPriority(nPriority);
     if ((dwCreateFlags & CREATE_SUSPENDED) == 0) thread->ResumeThread();
     return thread;
+}
+
+BOOL AfxOleInit() {
+    // The apartment lasts for the thread's life: the program's COM objects (pictures, the chart
+    // library's, the flash library's WMI connection) live as long as its dialog.
+    const HRESULT result = ::OleInitialize(nullptr);
+    return SUCCEEDED(result) || result == RPC_E_CHANGED_MODE ? TRUE : FALSE;
 }
 
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR lpCmdLine, int nCmdShow) {

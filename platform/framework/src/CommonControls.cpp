@@ -244,7 +244,7 @@ UINT CToolBar::GetItemID(int nIndex) const {
 UINT CToolBar::GetButtonStyle(int nIndex) const {
     TBBUTTON button = {};
     if (!GetButton(nIndex, &button)) return 0;
-    return MAKELONG(button.fsStyle, button.fsState);
+    return MAKELONG(button.fsStyle, button.fsState ^ TBSTATE_ENABLED);
 }
 
 void CToolBar::SetButtonStyle(int nIndex, UINT nStyle) {
@@ -252,7 +252,7 @@ void CToolBar::SetButtonStyle(int nIndex, UINT nStyle) {
     info.cbSize = sizeof info;
     info.dwMask = TBIF_STYLE | TBIF_STATE | TBIF_BYINDEX;
     info.fsStyle = static_cast<BYTE>(LOWORD(nStyle));
-    info.fsState = static_cast<BYTE>(HIWORD(nStyle));
+    info.fsState = static_cast<BYTE>(HIWORD(nStyle) ^ TBSTATE_ENABLED);
     SetButtonInfo(nIndex, &info);
 }
 

@@ -1,6 +1,7 @@
 // CWnd's operations: each is the Win32 call of the same name on the object's window.
 #include <framework/Dc.h>
 #include <framework/Menu.h>
+#include <framework/Seams.h>
 #include <framework/Wnd.h>
 
 HWND CWnd::GetSafeHwnd() const { return this != nullptr ? m_hWnd : nullptr; }
@@ -296,7 +297,7 @@ HICON CWnd::GetIcon(BOOL bBigIcon) const {
 }
 
 int CWnd::MessageBox(LPCWSTR lpszText, LPCWSTR lpszCaption, UINT nType) {
-    return ::MessageBoxW(m_hWnd, lpszText, lpszCaption, nType);
+    return framework::ShowMessageBox(m_hWnd, lpszText, lpszCaption, nType);
 }
 void CWnd::DragAcceptFiles(BOOL bAccept) { ModifyStyleEx(bAccept ? 0 : WS_EX_ACCEPTFILES, bAccept ? WS_EX_ACCEPTFILES : 0); }
 BOOL CWnd::FlashWindow(BOOL bInvert) { return ::FlashWindow(m_hWnd, bInvert); }

@@ -79,6 +79,35 @@ TEST(Resources, ToolbarLoadsButtonsAndImagesFromItsResource) {
     host.DestroyWindow();
 }
 
+TEST(Resources, ToolbarCheckStylesKeepTheirStateAndToggleOnAClick) {
+    CWnd host;
+    ASSERT_TRUE(host.CreateEx(0, nullptr, L"host", WS_OVERLAPPEDWINDOW, CRect(0, 0, 300, 200), nullptr, 0));
+    CToolBar toolbar;
+    ASSERT_TRUE(toolbar.CreateEx(&host));
+    ASSERT_TRUE(toolbar.LoadToolBar(IDR_TOOLBAR));
+    toolbar.SetButtonStyle(0, TBBS_CHECKGROUP | TBBS_CHECKED);
+    toolbar.SetButtonStyle(2, TBBS_CHECKBOX);
+    EXPECT_TRUE(toolbar.IsButtonEnabled(ID_TOOL_CLEAR));
+    EXPECT_TRUE(toolbar.IsButtonChecked(ID_TOOL_CLEAR));
+    EXPECT_EQ(TBBS_CHECKGROUP | TBBS_CHECKED, toolbar.GetButtonStyle(0));
+    EXPECT_EQ(TBBS_SEPARATOR, LOWORD(toolbar.GetButtonStyle(1)));
+
+    // A check box button stays down after a click and comes up at the next.
+    CRect chart;
+    toolbar.GetItemRect(2, &chart);
+    const LPARAM at = MAKELPARAM(chart.CenterPoint().x, chart.CenterPoint().y);
+    for (bool checked : {true, false}) {
+        toolbar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+        toolbar.SendMessage(WM_LBUTTONUP, 0, at);
+        EXPECT_EQ(checked, toolbar.IsButtonChecked(ID_TOOL_CHART) != FALSE);
+    }
+
+    toolbar.SetButtonStyle(0, TBBS_CHECKBOX | TBBS_DISABLED);
+    EXPECT_FALSE(toolbar.IsButtonEnabled(ID_TOOL_CLEAR));
+    EXPECT_EQ(TBBS_CHECKBOX | TBBS_DISABLED, toolbar.GetButtonStyle(0));
+    host.DestroyWindow();
+}
+
 TEST(Resources, BitmapAndImageListFromTheScript) {
     CBitmap bitmap;
     ASSERT_TRUE(bitmap.LoadBitmap(IDR_TOOLBAR));

@@ -3,6 +3,11 @@
 #include <support/gui/Seams.h>
 
 #include <gtest/gtest.h>
+#include <objbase.h>
+
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -36,6 +41,43 @@ TEST(FileDialogSeam, CancelledDialogLeavesNoPath) {
     ASSERT_EQ(1u, answer.Dialogs().size());
     EXPECT_TRUE(answer.Dialogs()[0].open);
     EXPECT_EQ(L"Images|*.pof|", answer.Dialogs()[0].filter);
+}
+
+TEST(MessageBoxSeam, StandInAnswersEveryBoxOfTheFramework) {
+    struct Shown {
+        HWND owner;
+        std::wstring text, caption;
+        UINT type;
+    };
+    std::vector<Shown> shown;
+    framework::SetMessageBoxStandIn([&shown](HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+        shown.push_back({owner, text, caption ? caption : L"", type});
+        return type == MB_YESNO ? IDNO : IDOK;
+    });
+    CWnd host;
+    ASSERT_TRUE(host.CreateEx(0, nullptr, L"host", WS_OVERLAPPEDWINDOW, CRect(0, 0, 300, 200), nullptr, 0));
+    EXPECT_EQ(IDNO, host.MessageBox(L"Quit?", L"Message", MB_YESNO));
+    EXPECT_EQ(IDOK, AfxMessageBox(L"Saved"));
+    framework::SetMessageBoxStandIn(nullptr);
+
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_EQ(host.GetSafeHwnd(), shown[0].owner);
+    EXPECT_EQ(L"Quit?", shown[0].text);
+    EXPECT_EQ(L"Message", shown[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO), shown[0].type);
+    EXPECT_EQ(L"Saved", shown[1].text);
+    EXPECT_EQ(std::wstring(AfxGetAppName()), shown[1].caption);
+    host.DestroyWindow();
+}
+
+TEST(OleSeam, OleInitGivesTheThreadASingleThreadedApartment) {
+    std::thread([] {
+        ASSERT_TRUE(AfxOleInit());
+        // A second start on the same thread finds the apartment there already.
+        EXPECT_EQ(S_FALSE, ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        ::CoUninitialize();
+        ::OleUninitialize();
+    }).join();
 }
 
 // The way the program waits whole seconds by the calendar clock.

@@ -106,5 +106,11 @@ CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPri
                            UINT nStackSize = 0, DWORD dwCreateFlags = 0,
                            LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);
 
+// Makes the calling thread a single-threaded OLE apartment (COM, pictures, drag and drop); FALSE
+// when the thread cannot have one. An apartment the thread already has counts as success.
+BOOL AfxOleInit();
+// Kept for programs written for containers of embedded controls; this framework has none to enable.
+inline void AfxEnableControlContainer() {}
+
 // The program's entry, called by the framework_winmain target's wWinMain.
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow);

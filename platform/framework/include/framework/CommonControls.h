@@ -128,6 +128,20 @@ constexpr UINT AFX_IDW_TOOLBAR = 0xE800;
 constexpr UINT AFX_IDW_CONTROLBAR_FIRST = 0xE800;
 constexpr UINT AFX_IDW_CONTROLBAR_LAST = 0xE8FF;
 
+// Button styles of CToolBar::GetButtonStyle and SetButtonStyle: the button's style in the low word,
+// its state in the high word, where the enabled bit reads the other way round (TBBS_DISABLED), so
+// that a plain style leaves the button enabled.
+constexpr UINT TBBS_BUTTON = MAKELONG(BTNS_BUTTON, 0);
+constexpr UINT TBBS_SEPARATOR = MAKELONG(BTNS_SEP, 0);
+constexpr UINT TBBS_CHECKBOX = MAKELONG(BTNS_CHECK, 0);
+constexpr UINT TBBS_GROUP = MAKELONG(BTNS_GROUP, 0);
+constexpr UINT TBBS_CHECKGROUP = TBBS_GROUP | TBBS_CHECKBOX;
+constexpr UINT TBBS_CHECKED = MAKELONG(0, TBSTATE_CHECKED);
+constexpr UINT TBBS_PRESSED = MAKELONG(0, TBSTATE_PRESSED);
+constexpr UINT TBBS_DISABLED = MAKELONG(0, TBSTATE_ENABLED);
+constexpr UINT TBBS_INDETERMINATE = MAKELONG(0, TBSTATE_INDETERMINATE);
+constexpr UINT TBBS_HIDDEN = MAKELONG(0, TBSTATE_HIDDEN);
+
 // A toolbar laid along the top (or bottom) of its parent's client area and filled from a toolbar
 // resource: the button ids of the TOOLBAR statement and the bitmap of the same id.
 class CToolBar : public CToolBarCtrl {

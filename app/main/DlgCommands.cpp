@@ -1,0 +1,257 @@
+// The main dialog's commands: menus, toolbar and its tips, the port pages, reconnection, the
+// start-up media detection and port configuration, and the flash library's progress message.
+#include "BrevixCAPI.h"
+#include "BrevixCPorts.h"
+#include "info/AboutHandOver.h"
+#include "main/Globals.h"
+#include "main/Vorel_TAP_Test3Dlg.h"
+#include "res/resource.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr COLORREF kMaskColor = RGB(140, 0, 140);
+
+}  // namespace
+
+void CVorel_TAP_Test3Dlg::ShowCounterPage(int port) {
+    BrevixC_SYS_SetNICMode(static_cast<uint8_t>(port), 1);
+    currentPanel = kPortCounterAndUpgrade;
+    for (CWnd* panel : {static_cast<CWnd*>(&captureA), static_cast<CWnd*>(&captureB), static_cast<CWnd*>(&mediaA),
+                        static_cast<CWnd*>(&mediaB)}) {
+        panel->ShowWindow(SW_HIDE);
+    }
+    panelTitle.ShowWindow(SW_SHOW);
+    panelTitle.SetWindowText(ResourceText(port == 0 ? IDS_COUNTER_PORT_A : IDS_COUNTER_PORT_B));
+    toolbar.EnableButton(ID_PORT_A, port != 0);
+    toolbar.EnableButton(ID_PORT_B, port == 0);
+    portCounterWindow.port = port;
+    portCounterWindow.SetPortHeading(ResourceText(IDS_PORT) + (port == 0 ? L" A" : L" B"));
+    PlaceCurrentPanel();
+}
+
+void CVorel_TAP_Test3Dlg::OnPortA() { ShowCounterPage(0); }
+
+void CVorel_TAP_Test3Dlg::OnPortB() { ShowCounterPage(1); }
+
+void CVorel_TAP_Test3Dlg::OnCounterPage() {
+    currentPanel = kCounterWindow;
+    for (CWnd* panel : {static_cast<CWnd*>(&captureA), static_cast<CWnd*>(&captureB), static_cast<CWnd*>(&mediaA),
+                        static_cast<CWnd*>(&mediaB)}) {
+        panel->ShowWindow(SW_HIDE);
+    }
+    panelTitle.ShowWindow(SW_SHOW);
+    panelTitle.SetWindowText(L"Counter Window");
+    PlaceCurrentPanel();
+}
+
+void CVorel_TAP_Test3Dlg::OnPortACounter() {
+    counterMode = 1;
+    applyButton.ShowWindow(SW_HIDE);
+    portCounterWindow.ShowWindow(SW_SHOW);
+    portCounterWindow.counterTree.ShowWindow(SW_SHOW);
+    upgradePanel.ShowWindow(SW_HIDE);
+    if (CMenu* menu = GetMenu()) {
+        menu->CheckMenuItem(ID_PORT_A_COUNTER, MF_CHECKED);
+        menu->CheckMenuItem(ID_PORT_B_COUNTER, MF_UNCHECKED);
+    }
+    OnPortA();
+}
+
+void CVorel_TAP_Test3Dlg::OnPortBCounter() {
+    counterMode = 1;
+    applyButton.ShowWindow(SW_HIDE);
+    portCounterWindow.ShowWindow(SW_SHOW);
+    portCounterWindow.counterTree.ShowWindow(SW_SHOW);
+    upgradePanel.ShowWindow(SW_HIDE);
+    if (CMenu* menu = GetMenu()) {
+        menu->CheckMenuItem(ID_PORT_B_COUNTER, MF_CHECKED);
+        menu->CheckMenuItem(ID_PORT_A_COUNTER, MF_UNCHECKED);
+    }
+    OnPortB();
+}
+
+void CVorel_TAP_Test3Dlg::OnPortAChecked() {
+    applyButton.ShowWindow(SW_HIDE);
+    portCounterWindow.ShowWindow(SW_SHOW);
+    portCounterWindow.counterTree.ShowWindow(SW_SHOW);
+    upgradePanel.ShowWindow(SW_HIDE);
+    if (CMenu* menu = GetMenu()) {
+        menu->CheckMenuItem(ID_PORT_A_CHECKED, MF_CHECKED);
+        menu->CheckMenuItem(ID_PORT_B_CHECKED, MF_UNCHECKED);
+    }
+    OnPortA();
+}
+
+void CVorel_TAP_Test3Dlg::OnPortBChecked() {
+    applyButton.ShowWindow(SW_HIDE);
+    portCounterWindow.ShowWindow(SW_SHOW);
+    portCounterWindow.counterTree.ShowWindow(SW_SHOW);
+    upgradePanel.ShowWindow(SW_HIDE);
+    if (CMenu* menu = GetMenu()) {
+        menu->CheckMenuItem(ID_PORT_B_CHECKED, MF_CHECKED);
+        menu->CheckMenuItem(ID_PORT_A_CHECKED, MF_UNCHECKED);
+    }
+    OnPortB();
+}
+
+void CVorel_TAP_Test3Dlg::OnWebLink() {
+    ::ShellExecuteW(nullptr, L"open", L"https://www.quendal.com/", nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CVorel_TAP_Test3Dlg::OnClearCounter() {
+    if (MessageBox(ResourceText(IDS_CLEAR_QUESTION), L"Message", MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        portCounterWindow.ClearAll();
+    }
+}
+
+void CVorel_TAP_Test3Dlg::OnChart() {
+    chart.CenterWindow();
+    chart.ShowWindow(SW_SHOW);
+}
+
+void CVorel_TAP_Test3Dlg::OnAlarm() {
+    alarmReport.CenterWindow();
+    alarmReport.ShowWindow(SW_SHOW);
+}
+
+void CVorel_TAP_Test3Dlg::OnSaveCounter() { portCounterWindow.SaveCounters(); }
+
+void CVorel_TAP_Test3Dlg::OnEnglish() {
+    SetLanguage(0);
+    RetextAll();
+    UpdateTreeTexts();
+}
+
+void CVorel_TAP_Test3Dlg::OnJapanese() {
+    SetLanguage(1);
+    RetextAll();
+    UpdateTreeTexts();
+}
+
+void CVorel_TAP_Test3Dlg::OnAbout() {
+    info::OpenAboutBox(languageIndex, {aboutVersions[kAboutFpga], aboutVersions[kAboutFirmware], aboutVersions[kAboutApi]});
+}
+
+void CVorel_TAP_Test3Dlg::OnSystemRequirements() {
+    requirements.CenterWindow();
+    requirements.ShowWindow(SW_SHOW);
+}
+
+void CVorel_TAP_Test3Dlg::OnReconnect() {
+    connectionText.SetWindowText(L"Connecting");
+    pictureConnected.ShowWindow(SW_HIDE);
+    pictureConnecting.ShowWindow(SW_SHOW);
+    pictureDisconnected.ShowWindow(SW_HIDE);
+    if (!WaitSecondsPumped(3)) return;
+    char model[32] = {};
+    BrevixC_SYS_DetectBrevixCDevice(model);
+    if (BrevixC_SYS_ConnectToBrevixCDevice() == 0) {
+        pictureConnected.ShowWindow(SW_HIDE);
+        pictureConnecting.ShowWindow(SW_HIDE);
+        pictureDisconnected.ShowWindow(SW_SHOW);
+        connectionText.SetWindowText(L"Disconnected");
+        return;
+    }
+    BrevixC_SYS_GetSystemVer();
+    BrevixC_SetLoopback(255, 3);
+    BrevixC_GetLinkStatus();
+    ReplaceToolbarImages(IDB_TOOLBAR_CONNECTED);
+    toolbar.EnableButton(ID_RECONNECT, FALSE);
+    Invalidate();
+    UpdateWindow();
+    for (UINT command : {ID_CLEAR_COUNTER, ID_CHART, ID_PORT_A, ID_PORT_B, ID_PORT_A_AND_B, ID_SAVE_COUNTER}) {
+        toolbar.EnableButton(command, TRUE);
+    }
+    pictureConnected.ShowWindow(SW_SHOW);
+    pictureConnecting.ShowWindow(SW_HIDE);
+    pictureDisconnected.ShowWindow(SW_HIDE);
+    BrevixC_GetLinkStatus();
+    connectionText.SetWindowText(L"Connected");
+    upgradePanel.upgradeButton.EnableWindow(TRUE);
+    MessageBox(L"Connection has been re-established!", AfxGetAppName(), MB_OK);
+}
+
+void CVorel_TAP_Test3Dlg::StartMediaDetection() {
+    if (IsDemoMode()) {
+        portCounterWindow.SetRowImage(CCounterWindow::kTypeRow, CCounterWindow::kImageCopper);
+        portCounterWindow.SetRowValue(CCounterWindow::kTypeRow, L"Copper");
+        return;
+    }
+    progressPanel.CenterWindow();
+    progressPanel.SetDlgItemText(0xFFFF, L"Detecting media, please wait!");
+    progressPanel.m_progress.SetPos(0);
+    progressPanel.ShowWindow(SW_SHOW);
+    BrevixC_SetSFP(255, 0);
+}
+
+void CVorel_TAP_Test3Dlg::SendDefaultPortConfig() {
+    if (!IsDemoMode()) {
+        BrevixC_PortConfig_T config;
+        std::memset(&config, 0xFF, sizeof config);
+        config.flowControl = 1;
+        // Bytes 22-31: the speed fields, the port word's switch and word, the PHY mode set to 0.
+        std::memset(reinterpret_cast<uint8_t*>(&config) + 22, 0, sizeof config - 22);
+        for (uint32_t port : {0u, 1u}) {
+            config.port = port;
+            BrevixC_PortConfig(config);
+        }
+    }
+    portCounterWindow.SetRowValue(CCounterWindow::kFlowControlRow, L"Enable");
+}
+
+LRESULT CVorel_TAP_Test3Dlg::OnFpgaProgress(WPARAM phase, LPARAM progress) {
+    CString status = L"Status: ";
+    switch (phase) {
+    case 0:
+        status += L"Erase EEProm";
+        break;
+    case 1:
+        status += L"Upgrade FPGA file";
+        break;
+    case 2:
+        status += L"Checking";
+        break;
+    case 3:
+        status += L"Rewrite FPGA file";
+        break;
+    case 5:
+        status += L"Finish!";
+        upgradePanel.KillTimer(1);
+        MessageBox(ResourceText(IDS_FPGA_COMPLETE), L"Message", MB_OK);
+        break;
+    default:
+        break;
+    }
+    upgradePanel.SetDlgItemText(IDC_UPGRADE_STATUS, status);
+    upgradePanel.SendDlgItemMessage(IDC_UPGRADE_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(progress), 0);
+    return 1;
+}
+
+BOOL CVorel_TAP_Test3Dlg::OnToolTipText(UINT, NMHDR* pNMHDR, LRESULT* pResult) {
+    UINT_PTR id = pNMHDR->idFrom;
+    const bool wide = pNMHDR->code == TTN_NEEDTEXTW;
+    const UINT flags = wide ? reinterpret_cast<NMTTDISPINFOW*>(pNMHDR)->uFlags
+                            : reinterpret_cast<NMTTDISPINFOA*>(pNMHDR)->uFlags;
+    if (flags & TTF_IDISHWND) id = static_cast<UINT_PTR>(::GetDlgCtrlID(reinterpret_cast<HWND>(id)));
+    if (id == 0) return FALSE;
+    CString tip = ResourceText(static_cast<UINT>(id));
+    const int lineFeed = tip.Find(L'\n');
+    if (lineFeed >= 0) tip = tip.Mid(lineFeed + 1);
+    if (wide) {
+        auto* info = reinterpret_cast<NMTTDISPINFOW*>(pNMHDR);
+        ::lstrcpynW(info->szText, tip, 80);
+        info->lpszText = info->szText;
+    } else {
+        auto* info = reinterpret_cast<NMTTDISPINFOA*>(pNMHDR);
+        ::WideCharToMultiByte(CP_ACP, 0, tip, -1, info->szText, 80, nullptr, nullptr);
+        info->szText[79] = '\0';
+        info->lpszText = info->szText;
+    }
+    *pResult = 0;
+    ::SetWindowPos(pNMHDR->hwndFrom, HWND_TOP, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOSIZE | SWP_NOMOVE | SWP_NOOWNERZORDER);
+    return TRUE;
+}

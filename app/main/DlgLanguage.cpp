@@ -1,0 +1,166 @@
+// The program's language: the index kept in the registry, the language libraries, and the texts a
+// switch rewrites.
+#include "main/Globals.h"
+#include "main/Vorel_TAP_Test3Dlg.h"
+#include "main/VersionTests.h"
+#include "res/resource.h"
+
+namespace {
+
+// The registry view the program keeps: the 32-bit one on 64-bit Windows.
+REGSAM RegistryView() { return Is64BitWindows() ? KEY_WOW64_32KEY : 0; }
+
+// A registry key closed when it goes out of scope, on every path.
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    ~RegistryKey() {
+        if (key_ != nullptr) ::RegCloseKey(key_);
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    HKEY* Receive() { return &key_; }
+    HKEY Get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+}  // namespace
+
+bool CVorel_TAP_Test3Dlg::ReadLanguageIndex() {
+    RegistryKey key;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_QUERY_VALUE | RegistryView(), key.Receive()) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    char data[10] = {};
+    DWORD size = sizeof data;
+    if (::RegQueryValueExA(key.Get(), "Language", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    // Only the first byte counts: its digit, or 0 for anything else.
+    languageIndex = data[0] >= '0' && data[0] <= '9' ? data[0] - '0' : 0;
+    return true;
+}
+
+void CVorel_TAP_Test3Dlg::WriteLanguageIndex(int index) {
+    RegistryKey key;
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, nullptr, 0, KEY_ALL_ACCESS | RegistryView(), nullptr,
+                          key.Receive(), nullptr) != ERROR_SUCCESS) {
+        ::OutputDebugStringW(L"error!");
+        return;
+    }
+    const char digit = static_cast<char>('0' + (index % 10));
+    if (::RegSetValueExA(key.Get(), "Language", 0, REG_SZ, reinterpret_cast<const BYTE*>(&digit), 1) !=
+        ERROR_SUCCESS) {
+        ::OutputDebugStringW(L"error!");
+    }
+}
+
+void CVorel_TAP_Test3Dlg::SetLanguage(int choice) {
+    HINSTANCE library = nullptr;
+    if (choice == 0) {
+        library = ::LoadLibraryW(L"LangENG.dll");
+        languageIndex = 0;
+    } else if (choice == 1) {
+        library = ::LoadLibraryW(L"LangJP.dll");
+        languageIndex = 3;
+    }
+    if (library == nullptr) return;
+    AfxSetResourceHandle(library);
+    if (CMenu* old = GetMenu()) ::DestroyMenu(old->GetSafeHmenu());
+    CMenu menu;
+    if (menu.LoadMenu(IDR_MAIN_MENU)) {
+        SetMenu(&menu);
+        menu.Detach();  // the window owns its menu now
+    }
+    if (CMenu* current = GetMenu()) {
+        current->CheckMenuItem(ID_LANGUAGE_ENGLISH, choice == 0 ? MF_CHECKED : MF_UNCHECKED);
+        current->CheckMenuItem(ID_LANGUAGE_JAPANESE, choice == 0 ? MF_UNCHECKED : MF_CHECKED);
+    }
+    DrawMenuBar();
+    SetTitleFont();
+    Invalidate();
+}
+
+void CVorel_TAP_Test3Dlg::SetTitleFont() {
+    // 18-point Arial; for Japanese with the Japanese character set, so that the system gives the
+    // title a face that has its glyphs, which Arial lacks.
+    LOGFONTW font = {};
+    font.lfHeight = 180;
+    font.lfCharSet = languageIndex == 3 ? SHIFTJIS_CHARSET : DEFAULT_CHARSET;
+    ::lstrcpynW(font.lfFaceName, L"Arial", LF_FACESIZE);
+    titleFont_.DeleteObject();
+    titleFont_.CreatePointFontIndirect(&font);
+    panelTitle.SetFont(&titleFont_);
+}
+
+CString CVorel_TAP_Test3Dlg::ResourceText(UINT id) {
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
+CString CVorel_TAP_Test3Dlg::MessageCaption() const {
+    if (languageIndex == 0) return L"Message";
+    if (languageIndex == 3) return L"メッセージ";
+    return CString();
+}
+
+namespace {
+
+// The port letter of a counter page title ("...Port A"): 'A' or 'B' after its first character.
+wchar_t PortLetterOf(const CString& title) {
+    if (title.Find(L'A', 1) >= 1) return L'A';
+    if (title.Find(L'B', 1) >= 1) return L'B';
+    return 0;
+}
+
+}  // namespace
+
+void CVorel_TAP_Test3Dlg::RetextAll() {
+    toolbar.SetButtonText(0, ResourceText(IDS_RECONNECT));
+    toolbar.SetButtonText(2, ResourceText(IDS_CLEAR_COUNTER));
+    toolbar.SetButtonText(8, ResourceText(IDS_SAVE_COUNTER));
+    connectionText.SetWindowText(ResourceText(IDS_CONNECTED));
+
+    wchar_t portLetter = 0;
+    if (counterMode == 1) {
+        CString title;
+        panelTitle.GetWindowText(title);
+        portLetter = PortLetterOf(title);
+        if (portLetter != 0) panelTitle.SetWindowText(ResourceText(portLetter == L'A' ? IDS_COUNTER_PORT_A : IDS_COUNTER_PORT_B));
+    } else if (selectedTreeItem == kItemPortConfiguration) {
+        panelTitle.SetWindowText(ResourceText(IDS_PORT_CONFIGURATION));
+    } else if (selectedTreeItem == kItemFirmwareUpgrade) {
+        panelTitle.SetWindowText(ResourceText(IDS_FIRMWARE_UPGRADE));
+    } else {
+        panelTitle.SetWindowText(ResourceText(IDS_FPGA_UPGRADE));
+    }
+
+    SetTreeText(kItemSystemInformation, ResourceText(IDS_SYSTEM_INFORMATION));
+    SetTreeText(kItemSystemUpgrade, ResourceText(IDS_SYSTEM_UPGRADE));
+    SetTreeText(kItemPortConfiguration, ResourceText(IDS_PORT_CONFIGURATION));
+    SetTreeText(kItemFpgaUpgrade, ResourceText(IDS_FPGA_UPGRADE));
+    SetTreeText(kItemFirmwareUpgrade, ResourceText(IDS_FIRMWARE_UPGRADE));
+    deviceTree.SetColumnText(0, ResourceText(IDS_INFORMATION));
+
+    if (counterMode == 1 && portLetter != 0) {
+        portCounterWindow.SetPortHeading(ResourceText(IDS_PORT) + CString(portLetter));
+        portCounterWindow.SetRowLabel(CCounterWindow::kLinkRow, ResourceText(IDS_LINK));
+        portCounterWindow.SetRowLabel(CCounterWindow::kSpeedRow, ResourceText(IDS_SPEED));
+        portCounterWindow.SetRowLabel(CCounterWindow::kTypeRow, ResourceText(IDS_TYPE));
+        portCounterWindow.SetRowLabel(CCounterWindow::kFlowControlRow, ResourceText(IDS_FLOW_CONTROL));
+    }
+
+    upgradePanel.SetWindowText(L"Upgrade FPGA");
+    upgradePanel.SetDlgItemText(IDC_UPGRADE_SYSTEM_GROUP, ResourceText(IDS_SYSTEM_INFORMATION));
+    upgradePanel.SetWindowText(L"Upgrade Firmware");
+
+    applyButton.SetWindowText(ResourceText(IDS_APPLY));
+
+    requirements.Retext(ResourceText(IDS_REQUIREMENTS_TITLE), ResourceText(IDS_REQUIREMENTS_PLATFORM),
+                        ResourceText(IDS_MODEL), ResourceText(IDS_FIRMWARE));
+}

@@ -1,0 +1,213 @@
+// The main dialog (template 102, "Vorels-NIC"): the device tree on the left, one page at a time on
+// the right, the toolbar and the status pictures. It owns every panel of the program as a member.
+//
+// Its sources, by concern: Vorel_TAP_Test3Dlg.cpp (messages, painting, placement, shutdown),
+// DlgStartup.cpp (start-up and the first show), DlgTree.cpp (the device tree), DlgCommands.cpp
+// (menus, toolbar, reconnect, progress), DlgEvents.cpp (the device events), DlgLanguage.cpp.
+#pragma once
+
+#include "alarm/AlarmSetup.h"
+#include "capture/CaptureReport.h"
+#include "charts/Chart.h"
+#include "counters/CounterWindow.h"
+#include "grids/MyGrid.h"
+#include "info/About.h"
+#include "info/MainView.h"
+#include "info/SysReqDialog.h"
+#include "info/System.h"
+#include "media/MediaStatus.h"
+#include "picture/AnimPicture.h"
+#include "picture/TransparentPicture.h"
+#include "progress/ProgressBar.h"
+#include "treetable/CTreeTableCtrl.h"
+#include "upgrade/UpgradeDialog.h"
+#include "xml/XmlDocument.h"
+
+#include <framework/Framework.h>
+
+#include <cstdint>
+#include <vector>
+
+class HostMessage;
+
+class CVorel_TAP_Test3Dlg : public CDialog {
+public:
+    enum { IDD = 102 };
+    // Pages of the right-hand area (currentPanel).
+    enum Panel {
+        kMainView = 0, kSystemInformation = 1, kCounterWindow = 4, kCaptureA = 5, kCaptureB = 6, kMediaA = 7,
+        kMediaB = 8, kPortCounterAndUpgrade = 9
+    };
+    // Device tree items by item number (the item's data value).
+    enum TreeItem {
+        kItemModel = 0, kItemSystemInformation = 1, kItemAgent = 2, kItemSerial = 3, kItemMac = 4, kItemPcb = 5,
+        kItemApi = 6, kItemFpga = 7, kItemFirmware = 8, kItemDate = 9, kItemPortConfiguration = 10,
+        kItemSystemUpgrade = 11, kItemFpgaUpgrade = 12, kItemFirmwareUpgrade = 13
+    };
+    // identityTexts, by index.
+    enum Identity { kSerial = 0, kAgent, kMac, kPcb, kApi, kFirmware, kFpga, kDate, kIdentityCount };
+    // aboutVersions, by index.
+    enum AboutVersion { kAboutFpga = 0, kAboutFirmware, kAboutApi };
+    enum Timer : UINT_PTR { kFirstShowTimer = 1, kLinkRereadTimer = 3 };
+
+    explicit CVorel_TAP_Test3Dlg(CWnd* pParent = nullptr);
+    ~CVorel_TAP_Test3Dlg() override;
+
+    HICON icon = nullptr;
+    XmlDocument document;
+    CImageList treeImages;
+    CImageList toolbarImages;
+    int currentPanel = kPortCounterAndUpgrade;
+    CMainView mainView;
+    CCounterWindow counterWindow;
+    CSystem systemInformation;
+    CAlarmSetup alarmReport;
+    CAbout aboutPanel;
+    CChart chart;
+    CCaptureReportA captureA;
+    CCaptureReportB captureB;
+    CMediaStatusA mediaA;
+    CMediaStatusB mediaB;
+    CTreeTableCtrl deviceTree;
+    CToolBar toolbar;
+    CTransparentPicture pictureUnused;        // 1098
+    CTransparentPicture pictureDemo;          // 1040
+    CAnimPicture pictureSplashAnim;           // 1154
+    CTransparentPicture pictureSplashStill;   // 1155
+    CTransparentPicture pictureConnected;     // 1165
+    CAnimPicture pictureConnecting;           // 1166
+    CTransparentPicture pictureDisconnected;  // 1167
+    CStatic panelTitle;
+    CEdit editBound;
+    CStatic connectionText;
+    CUpgradeDialog upgradePanel;
+    BYTE flashLibraryReady = 0;
+    CCounterWindow portCounterWindow;
+    CProgressBar progressPanel;
+    SysReqDialog requirements;
+    int languageIndex = 0;
+    CString aboutVersions[3];
+    MyGrid portConfigGrid;
+    CButton applyButton;
+    BYTE counterMode = 0;
+    CString identityTexts[kIdentityCount];
+
+    // Whether timer 1 has shown the dialog (the modal loop may show it earlier, once startupDone).
+    bool FirstShowDone() const { return firstShowDone_; }
+
+    // Writes the model name and identityTexts into the tree.
+    void UpdateTreeTexts();
+    // Places the page named by currentPanel (and shows it, except for page 9).
+    void PlaceCurrentPanel();
+    // Waits n whole seconds by the calendar clock while dispatching this thread's messages; false
+    // (with the quit message posted again) when a quit message arrived.
+    static bool WaitSecondsPumped(int seconds);
+    // The position of the first item of the menu whose text equals `text`, or -1.
+    static int FindMenuItemByText(CMenu* menu, LPCWSTR text);
+
+    // Language (DlgLanguage.cpp).
+    bool ReadLanguageIndex();
+    void WriteLanguageIndex(int index);
+    void SetLanguage(int choice);
+    void RetextAll();
+    // The panel title's font in the current language.
+    void SetTitleFont();
+    // "Message", "メッセージ" or empty, by languageIndex.
+    CString MessageCaption() const;
+
+    // Commands that other panels and tests reach (DlgCommands.cpp).
+    void OnPortA();
+    void OnPortB();
+    void OnReconnect();
+    void StartMediaDetection();
+    void SendDefaultPortConfig();
+    LRESULT OnFpgaProgress(WPARAM phase, LPARAM progress);
+
+    // The device events, on the GUI thread (DlgEvents.cpp).
+    void HandleDeviceEvent(const HostMessage& message);
+
+    // The registry key of the language index under HKEY_LOCAL_MACHINE.
+    static constexpr const wchar_t* kLanguageKey = L"SOFTWARE\\Morvath\\QT714-NIC";
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+
+    void OnPaint();
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnWindowPosChanging(WINDOWPOS* lpwndpos);
+    HCURSOR OnQueryDragIcon();
+    void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
+    void OnClose();
+    void OnDestroy();
+    void OnFileExit();
+    void OnTreeSelChanged(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnTreeDoubleClick(NMHDR* pNMHDR, LRESULT* pResult);
+    LRESULT OnDeviceEvent(WPARAM wParam, LPARAM lParam);
+    LRESULT OnFpgaProgressMessage(WPARAM wParam, LPARAM lParam) { return OnFpgaProgress(wParam, lParam); }
+
+    // Commands (DlgCommands.cpp).
+    void OnCounterPage();
+    void OnAbout();
+    void OnWebLink();
+    void OnClearCounter();
+    void OnChart();
+    void OnAlarm();
+    void OnSaveCounter();
+    void OnEnglish();
+    void OnJapanese();
+    void OnSystemRequirements();
+    void OnPortACounter();
+    void OnPortBCounter();
+    void OnPortAChecked();
+    void OnPortBChecked();
+    void OnNoAction() {}
+    void OnUpdateEnabled(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
+    void OnUpdateDisabled(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
+    BOOL OnToolTipText(UINT id, NMHDR* pNMHDR, LRESULT* pResult);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // The panel shown at a value of currentPanel placed by its corner; null for the others.
+    CWnd* PanelOf(int panel);
+    // Start-up pieces (DlgStartup.cpp).
+    void CreatePanels();
+    void CreateDeviceTree();
+    bool SetUpMenus();
+    bool SetUpToolbar();
+    void ShowFirstTime();
+    void CreateLogFolder();
+    // The tree (DlgTree.cpp).
+    void BuildDeviceTree(bool withFirmwareUpgrade);
+    void SetTreeText(int item, const CString& text);
+    CString TreeText(int item) const;
+    // Toolbar images from a bitmap (282 connected, 283 lost).
+    void ReplaceToolbarImages(UINT bitmapId);
+    // Language: the text of a string of the current resource source.
+    static CString ResourceText(UINT id);
+    void ShowCounterPage(int port);
+    // Events (DlgEvents.cpp).
+    void OnCaptureData(const HostMessage& message);
+    void OnLinkStatus(const HostMessage& message);
+    void OnSystemInformation(const HostMessage& message);
+    void OnPortEvent(const HostMessage& message);
+    void OnDeviceLost(const HostMessage& message);
+    // Escape or Return held down: the dialog does not end by them.
+    static bool EndKeyHeld();
+
+    // The panel title's 18-point Arial.
+    CFont titleFont_;
+    // Per port, what the capture rows have shown so far: the first capture entry not yet shown, the
+    // rows added and each shown frame's length. Never reset: new rows continue the numbering.
+    struct CaptureState {
+        int nextIndex = 0;
+        int rowCount = 0;
+        std::vector<uint32_t> lengths;
+    };
+    CaptureState captureStates_[2];
+    bool deviceLostBoxOpen_ = false;
+    bool firstShowDone_ = false;
+};

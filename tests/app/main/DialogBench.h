@@ -1,0 +1,111 @@
+#pragma once
+// The main dialog under test: run modally on the test's thread (as the program runs it), against a
+// whole simulated tester on the test's veth pair or against none (demo mode), with the framework's
+// message boxes answered by the test and the language index in the registry set before each run.
+
+#include "main/Vorel_TAP_Test3Dlg.h"
+#include "sim/FullTester.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class CVorel_TAP_Test3App;
+// The program's application object, as Vorels-NIC.exe has it.
+extern CVorel_TAP_Test3App theApp;
+
+namespace appbench {
+
+// Threads of this process whose description begins with the prefix (the library names its own).
+int CountNamedThreads(const std::wstring& prefix);
+
+struct ShownBox {
+    HWND owner = nullptr;
+    std::wstring text;
+    std::wstring caption;
+    UINT type = 0;
+};
+
+// Stands in for every box the framework shows while it lives: records it and answers it with the
+// function's button (by default Yes to a question, OK to the rest).
+class BoxAnswers {
+public:
+    using Answer = std::function<int(const ShownBox&)>;
+    explicit BoxAnswers(Answer answer = nullptr);
+    ~BoxAnswers();
+    BoxAnswers(const BoxAnswers&) = delete;
+    BoxAnswers& operator=(const BoxAnswers&) = delete;
+
+    std::vector<ShownBox> Boxes() const;
+    size_t CountWithText(const std::wstring& text) const;
+
+    static int DefaultAnswer(const ShownBox& box) { return (box.type & MB_YESNO) ? IDYES : IDOK; }
+
+private:
+    Answer answer_;
+    // Guarded by lock_: written by the thread that shows a box (the test's), read by the test.
+    mutable std::mutex lock_;
+    std::vector<ShownBox> boxes_;
+};
+
+// On a thread of its own: waits for a visible dialog box of this process whose caption begins with
+// the prefix, keeps a picture of `window` (the whole window, the box over it; the box alone when
+// null) under `pictureName`, reads the texts of the box's controls, then presses `button`. For the
+// boxes the test's thread waits in.
+class BoxSnapper {
+public:
+    BoxSnapper(std::wstring captionPrefix, HWND window, std::wstring pictureName, int button);
+    ~BoxSnapper();
+    BoxSnapper(const BoxSnapper&) = delete;
+    BoxSnapper& operator=(const BoxSnapper&) = delete;
+
+    // Joins the thread; the caption and control texts of the box it found.
+    std::wstring Caption();
+    std::vector<std::wstring> Texts();
+
+private:
+    void Join();
+    std::wstring caption_;
+    std::vector<std::wstring> texts_;
+    std::thread thread_;
+};
+
+// Shows the real box over its owner with a BoxSnapper keeping its picture; returns the button.
+int ShowBoxForPicture(const ShownBox& box, HWND window, const std::wstring& pictureName, int button);
+
+class DialogBench : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A whole tester of the machine id on the pair, the library pointed at it. The identity may be
+    // changed before the dialog starts.
+    sim::FullTester& StartTester(int machineId);
+    void SetIdentity(const sim::TesterIdentity& identity);
+
+    // Runs the dialog modally; `driver` runs once the dialog has been shown. Returns DoModal's result.
+    INT_PTR RunDialog(const std::function<void(CVorel_TAP_Test3Dlg&)>& driver);
+
+    static void WriteLanguageValue(const char* data, DWORD size);
+    static std::string ReadLanguageValue();
+
+public:
+    // The device tree's text of an item number, empty when the item was not made.
+    static std::wstring TreeTextOf(CVorel_TAP_Test3Dlg& dialog, int item);
+
+protected:
+    static std::wstring TreeText(CVorel_TAP_Test3Dlg& dialog, int item) { return TreeTextOf(dialog, item); }
+    static int TreeItemCount();
+    // Ends the dialog through File, Exit, its question answered Yes.
+    static void Exit(CVorel_TAP_Test3Dlg& dialog);
+
+    std::unique_ptr<sim::FullTester> tester_;
+};
+
+}  // namespace appbench

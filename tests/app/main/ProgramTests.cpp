@@ -1,0 +1,116 @@
+// Vorels-NIC.exe itself, started as a person starts it and read from outside: it connects to the
+// simulated tester and shows its window, a second copy is turned away, and closing it ends it.
+#include "DialogBench.h"
+#include "res/resource.h"
+#include "support/Waiting.h"
+#include "support/gui/Windows.h"
+
+#include <string>
+
+using namespace appbench;
+
+namespace {
+
+class ProgramRun {
+public:
+    ProgramRun() {
+        wchar_t module[MAX_PATH];
+        const DWORD length = ::GetModuleFileNameW(nullptr, module, MAX_PATH);
+        std::wstring path(module, length);
+        path = path.substr(0, path.find_last_of(L'\\') + 1) + L"Vorels-NIC.exe";
+        std::wstring commandLine = L"\"" + path + L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        started_ = ::CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                    &startup, &process_) != FALSE;
+    }
+    ~ProgramRun() {
+        if (!started_) return;
+        if (::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(process_.hProcess, 9);
+        ::CloseHandle(process_.hThread);
+        ::CloseHandle(process_.hProcess);
+    }
+    bool Started() const { return started_; }
+    DWORD Id() const { return process_.dwProcessId; }
+    // Waits for the end; the exit code, or STILL_ACTIVE.
+    DWORD WaitForExit() const {
+        ::WaitForSingleObject(process_.hProcess, static_cast<DWORD>(support::kPatience.count()));
+        DWORD code = STILL_ACTIVE;
+        ::GetExitCodeProcess(process_.hProcess, &code);
+        return code;
+    }
+
+    // A visible top-level window of this process with the class and caption.
+    HWND WaitForWindow(const wchar_t* className, const wchar_t* caption) const {
+        struct Search {
+            DWORD process;
+            const wchar_t* className;
+            const wchar_t* caption;
+            HWND found;
+        } search{Id(), className, caption, nullptr};
+        support::Eventually([&search] {
+            ::EnumWindows(
+                [](HWND window, LPARAM s) -> BOOL {
+                    auto* search = reinterpret_cast<Search*>(s);
+                    DWORD process = 0;
+                    ::GetWindowThreadProcessId(window, &process);
+                    if (process == search->process && ::IsWindowVisible(window) &&
+                        support::gui::ClassName(window) == search->className &&
+                        support::gui::WindowText(window) == search->caption) {
+                        search->found = window;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        });
+        return search.found;
+    }
+
+private:
+    bool started_ = false;
+    PROCESS_INFORMATION process_ = {};
+};
+
+// The text of a message box: its static controls.
+std::wstring BoxText(HWND box) {
+    HWND text = ::GetDlgItem(box, 0xFFFF);
+    return text ? support::gui::WindowText(text) : std::wstring();
+}
+
+class ProgramTest : public DialogBench {};
+
+TEST_F(ProgramTest, ProgramConnectsTurnsASecondCopyAwayAndEndsWhenClosed) {
+    StartTester(1);
+    ProgramRun program;
+    ASSERT_TRUE(program.Started());
+    HWND main = program.WaitForWindow(L"#32770", L"Vorels-NIC");
+    ASSERT_NE(main, nullptr) << "the main dialog shows once the tester is connected";
+    EXPECT_TRUE(support::Eventually(
+        [main] { return support::gui::WindowText(::GetDlgItem(main, IDC_CONNECTION_TEXT)) == L"Connected"; }));
+    EXPECT_TRUE(support::Eventually(
+        [main] { return support::gui::WindowText(::GetDlgItem(main, IDC_PANEL_TITLE)) == L"FPGA Upgrade"; }));
+    EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(main, IDC_PICTURE_CONNECTED)));
+
+    {
+        ProgramRun second;
+        ASSERT_TRUE(second.Started());
+        HWND box = second.WaitForWindow(L"#32770", L"Vorels-NIC");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(L"Only ONE application software can be executed at the same time\nPlease close the application "
+                  L"software you're running now.",
+                  BoxText(box));
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(0u, second.WaitForExit());
+    }
+
+    ::PostMessageW(main, WM_CLOSE, 0, 0);
+    HWND question = program.WaitForWindow(L"#32770", L"Message");
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(0u, BoxText(question).find(L"All unsaved data will be lost!"));
+    ::PostMessageW(question, WM_COMMAND, IDYES, 0);
+    EXPECT_EQ(0u, program.WaitForExit());
+}
+
+}  // namespace
