@@ -35,7 +35,7 @@ TesterIdentity FullTester::FactoryIdentity(int machineId) {
     identity.model = ModelName(machineId);
     identity.eepromVersion = "12";
     identity.serialNumber = "BVX" + std::to_string(machineId) + "-2019-000417";
-    identity.productDate = "2019-05-17";
+    identity.productDate = "201905171430";  // year, month, day, hour and minute
     identity.mac = {0x00, 0x1B, 0x2C, 0x3D, 0x4E, uint8_t(0x50 + machineId)};
     return identity;
 }
@@ -91,7 +91,7 @@ void FullTester::Start() {
     partners_ = std::thread([this] {
         uint32_t number = 0;
         while (partnersRun_) {
-            for (int port = 0; port < 2; ++port) {
+            for (int port = 0; port < 2 && !partnersQuiet_; ++port) {
                 const uint32_t batch = uint32_t(kIncomingFrames[port] / 100);
                 captures_.ReceiveNumbered(port, number, batch, kIncomingBytes[port]);
                 number += batch;
@@ -99,6 +99,11 @@ void FullTester::Start() {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     });
+}
+
+void FullTester::QuietPartners() {
+    partnersQuiet_ = true;
+    for (int port = 0; port < 2; ++port) counters_.SetIncoming(port, 0, kIncomingBytes[port]);
 }
 
 void FullTester::Stop() {

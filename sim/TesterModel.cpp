@@ -44,6 +44,7 @@ void TesterModel::StoreText(uint8_t firstWord, const std::string& text, size_t l
 }
 
 void TesterModel::SetIdentity(const TesterIdentity& identity) {
+    identity_ = identity;
     StoreText(16, identity.model, 16);
     StoreText(33, identity.eepromVersion, 2);
     StoreText(38, identity.serialNumber, 20);

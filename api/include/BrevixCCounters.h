@@ -14,7 +14,7 @@
 typedef struct BrevixC_PortCounters_T {
     uint64_t counter[48];       // bytes 0-383, see BrevixC_CounterSlot
     uint64_t rxBytes;           // 384
-    uint32_t rxLineRate;        // 392, Mbit/s; the same in both blocks
+    uint32_t rxLineRate;        // 392, bits/s; the same in both blocks
     uint32_t rxPacketRate;      // 396, frames/s; the same in both blocks
     uint64_t txPackets;         // 400
     uint64_t traffic408;        // 408-432: further traffic counters
@@ -23,7 +23,7 @@ typedef struct BrevixC_PortCounters_T {
     uint64_t traffic432;
     uint64_t txBytes;           // 440
     uint64_t traffic448;        // 448
-    uint32_t txLineRate;        // 456, Mbit/s; the same in both blocks
+    uint32_t txLineRate;        // 456, bits/s; the same in both blocks
     uint32_t txPacketRate;      // 460, frames/s; the same in both blocks
     uint32_t captureBlocksFull; // 464, rate block only: 0xFFFF when the port's capture store is full
     uint64_t statusRegister;    // 468, rate block only: the port's status register

@@ -4,6 +4,7 @@
 
 #include <wbemcli.h>
 
+#include <atomic>
 #include <cstring>
 #include <cwctype>
 #include <sstream>
@@ -24,54 +25,6 @@ std::wstring NewPipeName() {
     std::wostringstream name;
     name << L"\\\\.\\pipe\\brevix-driver-" << GetCurrentProcessId() << L"-" << serial++;
     return name.str();
-}
-
-// Waits for an overlapped pipe operation. False when it failed (GetLastError tells why, and
-// ERROR_MORE_DATA means a message goes on) or the stop event was set.
-bool Finish(HANDLE pipe, OVERLAPPED& overlapped, BOOL started, HANDLE stop, DWORD* transferred) {
-    if (!started && GetLastError() == ERROR_IO_PENDING) {
-        HANDLE events[2] = {overlapped.hEvent, stop};
-        if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0) {
-            CancelIo(pipe);
-            GetOverlappedResult(pipe, &overlapped, transferred, TRUE);
-            SetLastError(ERROR_OPERATION_ABORTED);
-            return false;
-        }
-    } else if (!started && GetLastError() != ERROR_MORE_DATA) {
-        return false;
-    }
-    return GetOverlappedResult(pipe, &overlapped, transferred, TRUE);
-}
-
-bool ReadMessage(HANDLE pipe, HANDLE ioEvent, HANDLE stop, Bytes* message) {
-    message->clear();
-    for (;;) {
-        uint8_t chunk[16384];
-        OVERLAPPED overlapped{};
-        overlapped.hEvent = ioEvent;
-        DWORD read = 0;
-        const bool done = Finish(pipe, overlapped, ReadFile(pipe, chunk, sizeof chunk, nullptr, &overlapped), stop, &read);
-        message->insert(message->end(), chunk, chunk + read);
-        if (done) return true;
-        if (GetLastError() != ERROR_MORE_DATA) return false;
-    }
-}
-
-bool WriteMessage(HANDLE pipe, HANDLE ioEvent, HANDLE stop, const Bytes& message) {
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = ioEvent;
-    DWORD written = 0;
-    return Finish(pipe, overlapped, WriteFile(pipe, message.data(), DWORD(message.size()), nullptr, &overlapped), stop,
-                  &written) &&
-           written == message.size();
-}
-
-bool AwaitClient(HANDLE pipe, HANDLE ioEvent, HANDLE stop) {
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = ioEvent;
-    if (!ConnectNamedPipe(pipe, &overlapped) && GetLastError() == ERROR_PIPE_CONNECTED) return true;
-    DWORD unused = 0;
-    return Finish(pipe, overlapped, FALSE, stop, &unused);
 }
 
 // "SELECT * FROM <class>" in WQL: the only query the drivers' clients make.
@@ -113,44 +66,20 @@ DriverHost::DriverHost(std::wstring pipeName) : pipeName_(std::move(pipeName)) {
 DriverHost::~DriverHost() { Stop(); }
 
 void DriverHost::Start() {
-    if (running_.exchange(true)) return;
-    stopEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    // Every instance exists before Start returns: a client that opens the pipe right after finds
-    // it (a missing pipe is not retried) and is connected to a free instance even before that
-    // instance's thread calls ConnectNamedPipe.
-    for (int i = 0; i < kPipeInstances; ++i) {
-        HANDLE pipe = CreateNamedPipeW(pipeName_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                                       PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
-                                       PIPE_UNLIMITED_INSTANCES, kPipeBuffer, kPipeBuffer, 0, nullptr);
-        if (pipe == INVALID_HANDLE_VALUE) continue;
-        instances_.emplace_back([this, pipe] { Serve(pipe); });
-    }
+    server_.Start(pipeName_, kPipeInstances, kPipeBuffer, [this](PipeServer::Client& client) { Serve(client); });
 }
 
-void DriverHost::Stop() {
-    if (!running_.exchange(false)) return;
-    SetEvent(stopEvent_);
-    for (std::thread& t : instances_) t.join();
-    instances_.clear();
-    CloseHandle(stopEvent_);
-    stopEvent_ = nullptr;
-}
+void DriverHost::Stop() { server_.Stop(); }
 
 void DriverHost::Attach() const { SetEnvironmentVariableW(L"BREVIX_DRIVER_PIPE", pipeName_.c_str()); }
 
-void DriverHost::Serve(HANDLE pipe) {
-    HANDLE ioEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    while (running_ && AwaitClient(pipe, ioEvent, stopEvent_)) {
-        Session session;
-        Bytes request;
-        while (ReadMessage(pipe, ioEvent, stopEvent_, &request)) {
-            if (!WriteMessage(pipe, ioEvent, stopEvent_, Handle(session, request))) break;
-        }
-        if (session.device) session.device->Closed();
-        DisconnectNamedPipe(pipe);
+void DriverHost::Serve(PipeServer::Client& client) {
+    Session session;
+    Bytes request;
+    while (client.Read(&request)) {
+        if (!client.Write(Handle(session, request))) break;
     }
-    CloseHandle(ioEvent);
-    CloseHandle(pipe);
+    if (session.device) session.device->Closed();
 }
 
 Bytes DriverHost::Handle(Session& session, const Bytes& message) {

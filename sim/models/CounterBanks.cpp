@@ -21,14 +21,35 @@ constexpr uint32_t kStart = 8, kStop = 4, kPause = 2, kResume = 1;
 
 // The block A entry that counts frames of this size.
 uint32_t SizeBin(uint32_t bytes) {
-    if (bytes < 64) return 9;    // under size
+    if (bytes < 64) return CounterBanks::kUnderSize;
     if (bytes == 64) return CounterBanks::kSize64;
-    if (bytes < 128) return 15;
-    if (bytes < 256) return 16;
-    if (bytes < 512) return 17;
-    if (bytes < 1024) return 18;
-    if (bytes <= 1522) return 19;
-    return 10;                   // over size
+    if (bytes < 128) return CounterBanks::kSize64 + 1;
+    if (bytes < 256) return CounterBanks::kSize64 + 2;
+    if (bytes < 512) return CounterBanks::kSize64 + 3;
+    if (bytes < 1024) return CounterBanks::kSize64 + 4;
+    if (bytes <= 1522) return CounterBanks::kSize64 + 5;
+    return CounterBanks::kOverSize;
+}
+
+// The error counter of a frame that the receiver drops at the MAC (bad CRC, misaligned, dribble
+// bits, too short or too long): it moves that counter alone. 0 for a frame the receiver takes.
+uint32_t DroppedAs(const FrameKind& kind) {
+    switch (kind.error) {
+    case FrameError::Crc: return CounterBanks::kCrc;
+    case FrameError::Alignment: return CounterBanks::kAlignment;
+    case FrameError::Dribble: return CounterBanks::kDribble;
+    default: break;
+    }
+    const uint32_t bin = SizeBin(kind.bytes);
+    return bin == CounterBanks::kUnderSize || bin == CounterBanks::kOverSize ? bin : 0;
+}
+
+uint32_t DestinationEntry(Destination destination) {
+    switch (destination) {
+    case Destination::Multicast: return CounterBanks::kMulticast;
+    case Destination::Broadcast: return CounterBanks::kBroadcast;
+    default: return CounterBanks::kUnicast;
+    }
 }
 
 // The Rx stream bank: block b holds streams 32b..32b+31, the first 16 from b * 1024 and the next
@@ -41,6 +62,10 @@ int RxStreamIndex(uint32_t offset, int* value) {
 }
 
 }  // namespace
+
+double LineRate(double framesPerSecond, uint32_t frameBytes) { return framesPerSecond * (frameBytes + 20) * 8; }
+
+uint32_t RateWord(double rate) { return uint32_t(std::min(rate, 4294967295.0)); }
 
 CounterBanks::CounterBanks(Tester& tester, RegisterMap map)
     : tester_(tester), map_(map), lastAdvance_(std::chrono::steady_clock::now()) {
@@ -253,6 +278,32 @@ uint64_t CounterBanks::HostFrames(int port) const {
     return ports_[port].hostFrames;
 }
 
+void CounterBanks::ReceiveFrames(int port, const FrameKind& kind, uint64_t frames) {
+    if (frames == 0) return;
+    std::lock_guard<std::mutex> guard(lock_);
+    Advance();
+    auto& bank = ports_[port].bank;
+    if (const uint32_t dropped = DroppedAs(kind)) {
+        bank[BlockA(dropped)] += frames;
+        return;
+    }
+    bank[BlockA(kRxPackets)] += frames;
+    bank[kRxBytes] += frames * kind.bytes;
+    bank[BlockA(SizeBin(kind.bytes))] += frames;
+    // A pause frame is a MAC control frame: counted as such, not by its (multicast) destination.
+    bank[BlockA(kind.pause ? kPauseFrames : DestinationEntry(kind.destination))] += frames;
+    if (kind.vlan) bank[BlockA(kVlan)] += frames;
+    if (kind.ipv4) bank[BlockA(kIpv4)] += frames;
+    if (kind.error == FrameError::IpChecksum) bank[BlockA(kIpChecksum)] += frames;
+}
+
+void CounterBanks::SendFrames(int port, uint64_t frames, uint64_t bytes) {
+    std::lock_guard<std::mutex> guard(lock_);
+    Advance();
+    ports_[port].bank[kTxPackets] += frames;
+    ports_[port].bank[kTxBytes] += bytes;
+}
+
 void CounterBanks::OnTxCommand(int port, uint32_t field) {
     std::lock_guard<std::mutex> guard(lock_);
     Advance();
@@ -314,15 +365,12 @@ void CounterBanks::UpdateRates(int port) {
     Port& p = ports_[port];
     Port& peer = ports_[1 - port];
     const bool sending = p.running && !p.paused;
-    // Line rates in Mbit/s count the preamble and the inter-frame gap (20 bytes a frame).
-    const auto lineRate = [](double frames, uint32_t bytes) { return frames * (bytes + 20) * 8 / 1e6; };
     const double frames = sending ? p.framesPerSecond : 0;
-    p.bank[kTxPacketRate] = uint32_t(frames);
-    p.bank[kTxLineRate] = uint32_t(lineRate(frames, p.frameBytes));
+    p.bank[kTxPacketRate] = RateWord(frames);
+    p.bank[kTxLineRate] = RateWord(LineRate(frames, p.frameBytes));
     // The peer receives this port's frames and whatever arrives at it from outside.
-    peer.bank[kRxPacketRate] = uint32_t(frames + peer.incomingPerSecond);
-    peer.bank[kRxLineRate] =
-        uint32_t(lineRate(frames, p.frameBytes) + lineRate(peer.incomingPerSecond, peer.incomingBytes));
+    peer.bank[kRxPacketRate] = RateWord(frames + peer.incomingPerSecond);
+    peer.bank[kRxLineRate] = RateWord(LineRate(frames, p.frameBytes) + LineRate(peer.incomingPerSecond, peer.incomingBytes));
 }
 
 void CounterBanks::CountFrames(int port, uint64_t frames, uint32_t bytes) {

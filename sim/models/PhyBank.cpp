@@ -201,6 +201,11 @@ void PhyBank::SetLink(int port, const LinkState& state) {
     if (changed) tester_.SendNotice(kLinkNotice, 0);
 }
 
+LinkState PhyBank::Link(int port) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return phys_[port].link;
+}
+
 // First map: Port A in bits 8-15, Port B in bits 0-7, each {link, 10, 100, 1000, full duplex}.
 // Second map: one link bit per port, bit 0 for Port A and bit 8 for Port B.
 uint32_t PhyBank::LinkReport() const {

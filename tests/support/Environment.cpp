@@ -1,15 +1,13 @@
 #include "support/Environment.h"
 
 #include "support/Waiting.h"
+#include "sim/UnixCommand.h"
 
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 namespace support {
 namespace {
@@ -61,34 +59,6 @@ VethPair TestNetwork() {
     return pair;
 }
 
-bool RunUnixCommand(const std::string& commandLine) {
-    static std::atomic<unsigned> serial{0};
-    const std::string status =
-        "/tmp/brevix-command-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial++) + ".status";
-    // Wine shows the Unix root as drive Z:.
-    std::string windowsPath = "Z:" + status;
-    std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
-    DeleteFileA(windowsPath.c_str());
-    // Written to a temporary name and renamed, so the file appears complete.
-    const std::string script = commandLine + "; echo $? > " + status + ".part; mv " + status + ".part " + status;
-    const std::string line = "/bin/sh -c \"" + script + "\"";
-    std::wstring wideLine(line.begin(), line.end());
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    // Wine starts a Linux executable named by its Unix path like any other program; the handles it
-    // returns (if any) cannot be waited for.
-    if (CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    std::string code;
-    const bool ended = Eventually([&] {
-        std::ifstream file(windowsPath);
-        return bool(std::getline(file, code));
-    });
-    DeleteFileA(windowsPath.c_str());
-    return ended && code == "0";
-}
+bool RunUnixCommand(const std::string& commandLine) { return sim::RunUnixCommand(commandLine, kPatience); }
 
 }  // namespace support

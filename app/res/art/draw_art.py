@@ -71,11 +71,11 @@ class Sketch:
                                width=max(1, round(width * SCALE)))
         self._put(layer)
 
-    def gradient_rrect(self, box, radius, top, bottom, outline=None, width=1.0):
-        """A rounded rectangle shaded from `top` to `bottom`."""
+    def _gradient(self, box, top, bottom, draw_shape):
+        """Fills the shape that `draw_shape` draws (in the large canvas) from `top` to `bottom`."""
         x0, y0, x1, y1 = self._s(box)
         shape = Image.new("L", self.big.size, 0)
-        ImageDraw.Draw(shape).rounded_rectangle((x0, y0, x1, y1), radius=radius * SCALE, fill=255)
+        draw_shape(ImageDraw.Draw(shape), (x0, y0, x1, y1))
         fill = Image.new("RGBA", self.big.size, (0, 0, 0, 0))
         draw = ImageDraw.Draw(fill)
         for y in range(y0, y1 + 1):
@@ -84,6 +84,10 @@ class Sketch:
         layer = Image.new("RGBA", self.big.size, (0, 0, 0, 0))
         layer.paste(fill, (0, 0), shape)
         self._put(layer)
+
+    def gradient_rrect(self, box, radius, top, bottom, outline=None, width=1.0):
+        """A rounded rectangle shaded from `top` to `bottom`."""
+        self._gradient(box, top, bottom, lambda d, b: d.rounded_rectangle(b, radius=radius * SCALE, fill=255))
         if outline is not None:
             self.rrect(box, radius, outline=outline, width=width)
 
@@ -93,17 +97,7 @@ class Sketch:
         self._put(layer)
 
     def gradient_ellipse(self, box, top, bottom, outline=None, width=1.0):
-        x0, y0, x1, y1 = self._s(box)
-        shape = Image.new("L", self.big.size, 0)
-        ImageDraw.Draw(shape).ellipse((x0, y0, x1, y1), fill=255)
-        fill = Image.new("RGBA", self.big.size, (0, 0, 0, 0))
-        draw = ImageDraw.Draw(fill)
-        for y in range(y0, y1 + 1):
-            t = (y - y0) / max(1, y1 - y0)
-            draw.line((x0, y, x1, y), fill=tuple(round(a + (b - a) * t) for a, b in zip(top, bottom)) + (255,))
-        layer = Image.new("RGBA", self.big.size, (0, 0, 0, 0))
-        layer.paste(fill, (0, 0), shape)
-        self._put(layer)
+        self._gradient(box, top, bottom, lambda d, b: d.ellipse(b, fill=255))
         if outline is not None:
             self.ellipse(box, outline=outline, width=width)
 

@@ -17,6 +17,23 @@
 
 namespace sim {
 
+// A line rate in bits per second, counting each frame's preamble and inter-frame gap (20 bytes).
+double LineRate(double framesPerSecond, uint32_t frameBytes);
+// The value of a 32-bit rate register: a rate beyond it reads as the register's largest value.
+uint32_t RateWord(double rate);
+
+// How a port's receiver classes a frame from its link partner.
+enum class Destination { Unicast, Multicast, Broadcast };
+enum class FrameError { None, Crc, Alignment, Dribble, IpChecksum };
+struct FrameKind {
+    uint32_t bytes = 64;  // on the wire, the CRC included: under 64 is under size, over 1522 over size
+    Destination destination = Destination::Unicast;
+    bool vlan = false;
+    bool ipv4 = false;
+    bool pause = false;
+    FrameError error = FrameError::None;
+};
+
 class CounterBanks {
 public:
     // Byte offsets of a port's counters and registers from its counter base; registers are 4
@@ -44,8 +61,23 @@ public:
     // second map begin.
     static constexpr uint32_t kMsStack = 0x42600120;
     static constexpr size_t kMsStackSamples = (0x200 - 0x120) / 4;
-    // Block A entries that the traffic generator moves.
-    enum : uint32_t { kUnicast = 2, kRxPackets = 11, kSize64 = 14 };
+    // Block A entries: what a port's receiver counts of the frames that reach it.
+    enum : uint32_t {
+        kBroadcast = 0,
+        kMulticast = 1,
+        kUnicast = 2,
+        kPauseFrames = 3,
+        kVlan = 4,
+        kIpv4 = 5,
+        kDribble = 6,
+        kAlignment = 7,
+        kCrc = 8,
+        kUnderSize = 9,
+        kOverSize = 10,
+        kRxPackets = 11,
+        kIpChecksum = 13,
+        kSize64 = 14,  // then 65-127, 128-255, 256-511, 512-1023 and 1024-1522 bytes up to entry 19
+    };
     static constexpr uint32_t BlockA(uint32_t entry) { return kBlockA + 4 * entry; }
     static constexpr uint32_t BlockB(uint32_t entry) { return kBlockB + 4 * entry; }
 
@@ -83,6 +115,11 @@ public:
     void SetIncoming(int port, double framesPerSecond, uint32_t frameBytes);
     // Frames the host sent through a port.
     uint64_t HostFrames(int port) const;
+    // Frames of one kind that reach a port from its link partner, counted as the receiver classes
+    // them; and frames a port sent to its partner, by number and bytes (neither reaches the other
+    // port).
+    void ReceiveFrames(int port, const FrameKind& kind, uint64_t frames);
+    void SendFrames(int port, uint64_t frames, uint64_t bytes);
 
 private:
     struct Port {

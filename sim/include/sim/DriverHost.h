@@ -7,16 +7,15 @@
 // its bytes, so tests can check the exact records.
 
 #include "sim/Link.h"
+#include "sim/PipeServer.h"
 
 #include <windows.h>
 #include <wtypes.h>
 
-#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace sim {
@@ -117,8 +116,8 @@ public:
 
 private:
     struct Session;
-    // Serves one pipe instance until Stop; owns and closes the handle.
-    void Serve(HANDLE pipe);
+    // Answers one connection's requests until the client goes away or the host stops.
+    void Serve(PipeServer::Client& client);
     // The reply to one request message of a connection.
     Bytes Handle(Session& session, const Bytes& request);
     void Log(DriverCall call);
@@ -126,9 +125,7 @@ private:
     std::shared_ptr<WmiClass> FindClass(const std::wstring& nameSpace, const std::wstring& className) const;
 
     std::wstring pipeName_;
-    HANDLE stopEvent_ = nullptr;
-    std::vector<std::thread> instances_;  // one thread per pipe instance; started and joined here
-    std::atomic<bool> running_{false};
+    PipeServer server_;
 
     // Devices, classes and interfaces: guarded by registryLock_; written by the device models,
     // read by the pipe threads. Calls into devices and classes run without it.

@@ -56,6 +56,10 @@ public:
     // The USB unit of machine ids 3 and 4; null for the others.
     UsbUnit* Usb() { return usbUnit_.get(); }
 
+    // The link partners stop their light load, counted and captured alike: the caller brings
+    // traffic of its own (the demonstration's).
+    void QuietPartners();
+
 private:
     const int machineId_;
     Tester tester_;
@@ -71,6 +75,7 @@ private:
     std::unique_ptr<UsbUnit> usbUnit_;
     // Feeds the link partners' frames to the capture engine while the tester runs.
     std::atomic<bool> partnersRun_{false};
+    std::atomic<bool> partnersQuiet_{false};
     std::thread partners_;
 };
 

@@ -53,6 +53,7 @@ public:
 
     // Changes a port's link; when it differs from before, the tester sends a link notice.
     void SetLink(int port, const LinkState& state);
+    LinkState Link(int port) const;
     uint32_t LinkReport() const;
     bool SendPhyNotice(int port);
     void SetOscillator(int port, uint32_t value);

@@ -42,6 +42,8 @@ public:
     void SetMachineId(int machineId);
     // Writes the identity words into the EEPROM.
     void SetIdentity(const TesterIdentity& identity);
+    // The identity last written; set before the tester starts and not changed while it runs.
+    const TesterIdentity& Identity() const { return identity_; }
     void SetVersion(uint32_t fpga, uint32_t hardware, uint32_t firmware);
     // The tester's one 93C56, answering the selector of the machine played.
     Eeprom93C56& Eeprom() { return eeprom_; }
@@ -59,6 +61,7 @@ private:
 
     Tester& tester_;
     Eeprom93C56 eeprom_;
+    TesterIdentity identity_;
     std::atomic<int> answerProbeOn_{1};
     std::atomic<int> probeFrames_{0};
     std::atomic<int> probesSinceChoice_{0};

@@ -22,9 +22,7 @@ VethPair TestNetwork();
 std::string GetEnv(const char* name);
 
 // Runs a Linux command from inside Wine (for example `/usr/sbin/ip link set bvd0 down`) and waits
-// for it to end; true when it ended with status 0 within the shared patience. Wine starts a Linux
-// program but can wait neither for its end nor for its exit code, so the command leaves its status
-// in a file of its own, which this call waits for.
+// for it to end: sim::RunUnixCommand with the shared patience.
 bool RunUnixCommand(const std::string& commandLine);
 
 }  // namespace support
