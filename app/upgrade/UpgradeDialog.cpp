@@ -18,16 +18,21 @@ BOOL CUpgradeDialog::OnInitDialog() {
     const CRect frame = info::ControlRect(*this, IDC_UPGRADE_GRID_FRAME);
     infoGrid.MoveWindow(&frame, TRUE);
     infoGrid.ShowWindow(SW_SHOW);
+    // One column, two rows of 25 pixels, no top heading; the labels left-aligned in the side heading.
+    infoGrid.SetColumnCount(1, FALSE);
+    infoGrid.SetRowCount(2, FALSE);
+    infoGrid.ResizeColumn(-1, 150);
+    infoGrid.ResizeColumn(0, 200);
+    infoGrid.ResizeRow(-1, 0);
+    const int font = infoGrid.RegisterFont(L"Arial ", 16, 1);
     static const LPCWSTR kLabels[] = {L"Model Name", L"Firmware Version"};
-    info::IdentityGridLayout layout;
-    layout.rows = 2;
-    layout.rowHeight = 25;
-    layout.sideHeadingWidth = 150;
-    layout.valueColumnWidth = 200;
-    layout.fontFace = L"Arial ";
-    layout.sideLabels = kLabels;
-    info::LayOutIdentityGrid(infoGrid, layout);
-    for (int row = 0; row < 2; ++row) infoGrid.SetCellAlignment(-1, row, 1 | info::kVerticalCentre);
+    for (int row = 0; row < 2; ++row) {
+        infoGrid.ResizeRow(row, 25);
+        infoGrid.SetCellText(-1, row, kLabels[row]);
+        infoGrid.SetCellAlignment(-1, row, 1 | info::kVerticalCentre);
+        infoGrid.SetCellFont(-1, row, font);
+        infoGrid.SetCellFont(0, row, font);
+    }
     SetWindowText(L"Upgrade Firmware");
     downloadRunning = false;
     return TRUE;
