@@ -123,6 +123,16 @@ public:
     void SendDefaultPortConfig();
     LRESULT OnFpgaProgress(WPARAM phase, LPARAM progress);
 
+    // Port configuration and media status (MainDialogPorts.cpp).
+    static constexpr UINT_PTR kMediaDetectionTimer = 4;
+    void OnApplyPortConfig();
+    void OnMediaStatusA();
+    void OnMediaStatusB();
+    // A link report arrived (the counter window's link record holds it).
+    void OnMediaLinkReport();
+    // The port pieces of a tree item's page: the grid on "Port Configuration", no media page.
+    void ShowPortPages(int treeItem);
+
     // The device events, on the GUI thread (DlgEvents.cpp).
     void HandleDeviceEvent(const HostMessage& message);
 
@@ -189,6 +199,12 @@ private:
     // Language: the text of a string of the current resource source.
     static CString ResourceText(UINT id);
     void ShowCounterPage(int port);
+    // Ports (MainDialogPorts.cpp).
+    void OpenCounterPage(int port, UINT checkedItem, UINT uncheckedItem);
+    void CreatePortConfigGrid();
+    void OnMediaDetectionTick();
+    void ShowMediaStatus(int port);
+    void UpdateMediaPanels();
     // Events (DlgEvents.cpp).
     void OnCaptureData(const HostMessage& message);
     void OnLinkStatus(const HostMessage& message);
@@ -209,5 +225,6 @@ private:
     };
     CaptureState captureStates_[2];
     bool deviceLostBoxOpen_ = false;
+    bool linkReported_ = false;
     bool firstShowDone_ = false;
 };
