@@ -26,6 +26,32 @@ void CVorel_TAP_Test3Dlg::OnCounterPage() {
     PlaceCurrentPanel();
 }
 
+void CVorel_TAP_Test3Dlg::ShowPortCounterPage(int port, UINT checkedItem, UINT uncheckedItem) {
+    applyButton.ShowWindow(SW_HIDE);
+    portCounterWindow.ShowWindow(SW_SHOW);
+    portCounterWindow.counterTree.ShowWindow(SW_SHOW);
+    upgradePanel.ShowWindow(SW_HIDE);
+    if (CMenu* menu = GetMenu()) {
+        menu->CheckMenuItem(checkedItem, MF_CHECKED);
+        menu->CheckMenuItem(uncheckedItem, MF_UNCHECKED);
+    }
+    ShowCounterPage(port);
+}
+
+void CVorel_TAP_Test3Dlg::OnPortACounter() {
+    counterMode = 1;
+    ShowPortCounterPage(0, ID_PORT_A_COUNTER, ID_PORT_B_COUNTER);
+}
+
+void CVorel_TAP_Test3Dlg::OnPortBCounter() {
+    counterMode = 1;
+    ShowPortCounterPage(1, ID_PORT_B_COUNTER, ID_PORT_A_COUNTER);
+}
+
+void CVorel_TAP_Test3Dlg::OnPortAChecked() { ShowPortCounterPage(0, ID_PORT_A_CHECKED, ID_PORT_B_CHECKED); }
+
+void CVorel_TAP_Test3Dlg::OnPortBChecked() { ShowPortCounterPage(1, ID_PORT_B_CHECKED, ID_PORT_A_CHECKED); }
+
 void CVorel_TAP_Test3Dlg::OnWebLink() {
     ::ShellExecuteW(nullptr, L"open", L"https://www.quendal.com/", nullptr, nullptr, SW_SHOWNORMAL);
 }
@@ -55,7 +81,8 @@ void CVorel_TAP_Test3Dlg::OnJapanese() {
 }
 
 void CVorel_TAP_Test3Dlg::OnAbout() {
-    info::OpenAboutBox(languageIndex, {aboutVersions[kAboutFpga], aboutVersions[kAboutFirmware], aboutVersions[kAboutApi]});
+    info::OpenAboutBox(languageIndex,
+                       {aboutVersions[kAboutFpga], aboutVersions[kAboutFirmware], aboutVersions[kAboutApi]});
 }
 
 void CVorel_TAP_Test3Dlg::OnSystemRequirements() {
@@ -128,8 +155,8 @@ LRESULT CVorel_TAP_Test3Dlg::OnFpgaProgress(WPARAM phase, LPARAM progress) {
 BOOL CVorel_TAP_Test3Dlg::OnToolTipText(UINT, NMHDR* pNMHDR, LRESULT* pResult) {
     UINT_PTR id = pNMHDR->idFrom;
     const bool wide = pNMHDR->code == TTN_NEEDTEXTW;
-    const UINT flags = wide ? reinterpret_cast<NMTTDISPINFOW*>(pNMHDR)->uFlags
-                            : reinterpret_cast<NMTTDISPINFOA*>(pNMHDR)->uFlags;
+    const UINT flags =
+        wide ? reinterpret_cast<NMTTDISPINFOW*>(pNMHDR)->uFlags : reinterpret_cast<NMTTDISPINFOA*>(pNMHDR)->uFlags;
     if (flags & TTF_IDISHWND) id = static_cast<UINT_PTR>(::GetDlgCtrlID(reinterpret_cast<HWND>(id)));
     if (id == 0) return FALSE;
     CString tip = ResourceText(static_cast<UINT>(id));
@@ -146,6 +173,7 @@ BOOL CVorel_TAP_Test3Dlg::OnToolTipText(UINT, NMHDR* pNMHDR, LRESULT* pResult) {
         info->lpszText = info->szText;
     }
     *pResult = 0;
-    ::SetWindowPos(pNMHDR->hwndFrom, HWND_TOP, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOSIZE | SWP_NOMOVE | SWP_NOOWNERZORDER);
+    ::SetWindowPos(pNMHDR->hwndFrom, HWND_TOP, 0, 0, 0, 0,
+                   SWP_NOACTIVATE | SWP_NOSIZE | SWP_NOMOVE | SWP_NOOWNERZORDER);
     return TRUE;
 }

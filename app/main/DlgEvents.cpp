@@ -84,7 +84,7 @@ void CVorel_TAP_Test3Dlg::OnCaptureData(const HostMessage& message) {
         const size_t length = frame.data != nullptr ? frame.length : 0;
         const CString hex = HexText(frame.data, length);
         state.lengths.push_back(frame.length);
-        const CString columns[6] = {Decimal(state.rowCount + 1), hex.Mid(0, 17), hex.Mid(18, 17),
+        const CString columns[6] = {Decimal(state.rowCount + 1),   hex.Mid(0, 17), hex.Mid(18, 17),
                                     Decimal(state.lengths.back()), hex.Mid(36, 5), hex};
         panel.InsertRow(state.rowCount, columns);
         ++state.rowCount;
@@ -127,8 +127,9 @@ void CVorel_TAP_Test3Dlg::OnSystemInformation(const HostMessage& message) {
     writeRow(4, identityTexts[kPcb]);
     SetTreeText(kItemPcb, L"PCB " + version + L" : " + identityTexts[kPcb]);
 
-    identityTexts[kApi] = DatedVersionText(message.I32(BREVIXC_INFO_LIBRARY_MAJOR), message.I32(BREVIXC_INFO_LIBRARY_MINOR),
-                                           message.I32(BREVIXC_INFO_LIBRARY_BUILD), message.U32(BREVIXC_INFO_LIBRARY_DATE));
+    identityTexts[kApi] =
+        DatedVersionText(message.I32(BREVIXC_INFO_LIBRARY_MAJOR), message.I32(BREVIXC_INFO_LIBRARY_MINOR),
+                         message.I32(BREVIXC_INFO_LIBRARY_BUILD), message.U32(BREVIXC_INFO_LIBRARY_DATE));
     aboutVersions[kAboutApi] = identityTexts[kApi];
     writeRow(5, identityTexts[kApi]);
     SetTreeText(kItemApi, L"API " + version + L" : " + identityTexts[kApi]);
@@ -140,9 +141,9 @@ void CVorel_TAP_Test3Dlg::OnSystemInformation(const HostMessage& message) {
     SetTreeText(kItemFpga, L"FPGA " + version + L" : " + identityTexts[kFpga]);
     upgradePanel.SetFpgaVersionText(identityTexts[kFpga]);
 
-    const CString firmware = VersionText(message.I32(BREVIXC_INFO_FIRMWARE_MAJOR),
-                                         message.I32(BREVIXC_INFO_FIRMWARE_MINOR),
-                                         message.I32(BREVIXC_INFO_FIRMWARE_BUILD));
+    const CString firmware =
+        VersionText(message.I32(BREVIXC_INFO_FIRMWARE_MAJOR), message.I32(BREVIXC_INFO_FIRMWARE_MINOR),
+                    message.I32(BREVIXC_INFO_FIRMWARE_BUILD));
     aboutVersions[kAboutFirmware] = firmware;
     writeRow(7, firmware);
     identityTexts[kFirmware] = firmware;

@@ -1,8 +1,8 @@
 // The program's language: the index kept in the registry, the language libraries, and the texts a
 // switch rewrites.
 #include "main/Globals.h"
-#include "main/Vorel_TAP_Test3Dlg.h"
 #include "main/VersionTests.h"
+#include "main/Vorel_TAP_Test3Dlg.h"
 #include "res/resource.h"
 
 namespace {
@@ -53,8 +53,7 @@ void CVorel_TAP_Test3Dlg::WriteLanguageIndex(int index) {
         return;
     }
     const char digit = static_cast<char>('0' + (index % 10));
-    if (::RegSetValueExA(key.Get(), "Language", 0, REG_SZ, reinterpret_cast<const BYTE*>(&digit), 1) !=
-        ERROR_SUCCESS) {
+    if (::RegSetValueExA(key.Get(), "Language", 0, REG_SZ, reinterpret_cast<const BYTE*>(&digit), 1) != ERROR_SUCCESS) {
         ::OutputDebugStringW(L"error!");
     }
 }
@@ -131,7 +130,8 @@ void CVorel_TAP_Test3Dlg::RetextAll() {
         CString title;
         panelTitle.GetWindowText(title);
         portLetter = PortLetterOf(title);
-        if (portLetter != 0) panelTitle.SetWindowText(ResourceText(portLetter == L'A' ? IDS_COUNTER_PORT_A : IDS_COUNTER_PORT_B));
+        if (portLetter != 0)
+            panelTitle.SetWindowText(ResourceText(portLetter == L'A' ? IDS_COUNTER_PORT_A : IDS_COUNTER_PORT_B));
     } else if (selectedTreeItem == kItemPortConfiguration) {
         panelTitle.SetWindowText(ResourceText(IDS_PORT_CONFIGURATION));
     } else if (selectedTreeItem == kItemFirmwareUpgrade) {

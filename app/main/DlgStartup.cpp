@@ -6,8 +6,8 @@
 #include "main/DeviceEventCallback.h"
 #include "main/DeviceTexts.h"
 #include "main/Globals.h"
-#include "main/Vorel_TAP_Test3Dlg.h"
 #include "main/VersionTests.h"
+#include "main/Vorel_TAP_Test3Dlg.h"
 #include "res/resource.h"
 
 #include <userenv.h>
@@ -27,6 +27,12 @@ void EnsureFolder(const CString& path) {
 }  // namespace
 
 BOOL CVorel_TAP_Test3Dlg::OnInitDialog() {
+    const BOOL result = RunStartup();
+    startupReturned_ = true;
+    return result;
+}
+
+BOOL CVorel_TAP_Test3Dlg::RunStartup() {
     CDialog::OnInitDialog();
     languageIndex = 0;
     if (!ReadLanguageIndex()) WriteLanguageIndex(0);
@@ -254,12 +260,12 @@ void CVorel_TAP_Test3Dlg::ShowFirstTime() {
     SetTreeText(kItemAgent, L"Agent / Customer : Quendal agent");
     if (IsDemoMode()) {
         UpdateTreeTexts();
-        static const wchar_t* const kAboutDemo[] = {L"Brevix-C/A", L"Quendal Agent", L"0JBVX3000000",
-                                                    L"00-00-00-00-00-00", L"v.MP05", L"v1.0b001",
-                                                    L"v1.0b001", L"v1.0b001", L"2009/07/30"};
-        static const wchar_t* const kSystemDemo[] = {L"Brevix-A/C", L"Quendal agent", L"0JBVX30000XX",
-                                                     L"02-5E-C1-22-XX-XX", L"v.MP05", L"v1.0b000",
-                                                     L"v1.0b000", L"v1.0b000", L"2009/07/24"};
+        static const wchar_t* const kAboutDemo[] = {L"Brevix-C/A",        L"Quendal Agent", L"0JBVX3000000",
+                                                    L"00-00-00-00-00-00", L"v.MP05",        L"v1.0b001",
+                                                    L"v1.0b001",          L"v1.0b001",      L"2009/07/30"};
+        static const wchar_t* const kSystemDemo[] = {L"Brevix-A/C",        L"Quendal agent", L"0JBVX30000XX",
+                                                     L"02-5E-C1-22-XX-XX", L"v.MP05",        L"v1.0b000",
+                                                     L"v1.0b000",          L"v1.0b000",      L"2009/07/24"};
         for (int row = 0; row < 9; ++row) aboutPanel.aboutGrid.SetCellText(0, row, kAboutDemo[row]);
         upgradePanel.SetInfoText(0, L"Brevix-CF");
         upgradePanel.SetInfoText(1, L"v1.0b000");

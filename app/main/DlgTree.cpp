@@ -1,7 +1,7 @@
 // The device tree: its items, their texts and the pages their selection shows.
+#include "main/DeviceTexts.h"
 #include "main/Globals.h"
 #include "main/Vorel_TAP_Test3Dlg.h"
-#include "main/DeviceTexts.h"
 #include "res/resource.h"
 
 #include "BrevixCAPI.h"
@@ -16,20 +16,10 @@ struct TreeRow {
 
 // Items by item number, each inserted as the last child of its parent.
 constexpr TreeRow kTreeRows[] = {
-    {L"Brevix-CF", -1, 0},
-    {L"System Information", 0, 1},
-    {L"Agent / Customer :", 1, 3},
-    {L"S/N :", 1, 3},
-    {L"MAC :", 1, 3},
-    {L"PCB Version: ", 1, 3},
-    {L"API Version :", 1, 3},
-    {L"FPGA Version :", 1, 3},
-    {L"FW Version :", 1, 3},
-    {L"Manufacture Date :", 1, 3},
-    {L"Port Configuration", 0, 2},
-    {L"System Upgrade", 0, 1},
-    {L"FPGA Upgrade", 11, 3},
-    {L"Firmware Upgrade", 11, 3},
+    {L"Brevix-CF", -1, 0},    {L"System Information", 0, 1}, {L"Agent / Customer :", 1, 3}, {L"S/N :", 1, 3},
+    {L"MAC :", 1, 3},         {L"PCB Version: ", 1, 3},      {L"API Version :", 1, 3},      {L"FPGA Version :", 1, 3},
+    {L"FW Version :", 1, 3},  {L"Manufacture Date :", 1, 3}, {L"Port Configuration", 0, 2}, {L"System Upgrade", 0, 1},
+    {L"FPGA Upgrade", 11, 3}, {L"Firmware Upgrade", 11, 3},
 };
 
 }  // namespace

@@ -45,6 +45,8 @@ void CVorel_TAP_Test3Dlg::ShowCounterPage(int port) {
                         static_cast<CWnd*>(&mediaB)}) {
         panel->ShowWindow(SW_HIDE);
     }
+    // The counter page takes the frame from the port-configuration grid.
+    if (portConfigGrid.GetSafeHwnd()) portConfigGrid.ShowWindow(SW_HIDE);
     panelTitle.ShowWindow(SW_SHOW);
     panelTitle.SetWindowText(ResourceText(port == 0 ? IDS_COUNTER_PORT_A : IDS_COUNTER_PORT_B));
     toolbar.EnableButton(ID_PORT_A, port != 0);
@@ -57,33 +59,6 @@ void CVorel_TAP_Test3Dlg::ShowCounterPage(int port) {
 void CVorel_TAP_Test3Dlg::OnPortA() { ShowCounterPage(0); }
 
 void CVorel_TAP_Test3Dlg::OnPortB() { ShowCounterPage(1); }
-
-void CVorel_TAP_Test3Dlg::OpenCounterPage(int port, UINT checkedItem, UINT uncheckedItem) {
-    applyButton.ShowWindow(SW_HIDE);
-    if (portConfigGrid.GetSafeHwnd()) portConfigGrid.ShowWindow(SW_HIDE);
-    portCounterWindow.ShowWindow(SW_SHOW);
-    portCounterWindow.counterTree.ShowWindow(SW_SHOW);
-    upgradePanel.ShowWindow(SW_HIDE);
-    if (CMenu* menu = GetMenu()) {
-        menu->CheckMenuItem(checkedItem, MF_CHECKED);
-        menu->CheckMenuItem(uncheckedItem, MF_UNCHECKED);
-    }
-    ShowCounterPage(port);
-}
-
-void CVorel_TAP_Test3Dlg::OnPortACounter() {
-    counterMode = 1;
-    OpenCounterPage(0, ID_PORT_A_COUNTER, ID_PORT_B_COUNTER);
-}
-
-void CVorel_TAP_Test3Dlg::OnPortBCounter() {
-    counterMode = 1;
-    OpenCounterPage(1, ID_PORT_B_COUNTER, ID_PORT_A_COUNTER);
-}
-
-void CVorel_TAP_Test3Dlg::OnPortAChecked() { OpenCounterPage(0, ID_PORT_A_CHECKED, ID_PORT_B_CHECKED); }
-
-void CVorel_TAP_Test3Dlg::OnPortBChecked() { OpenCounterPage(1, ID_PORT_B_CHECKED, ID_PORT_A_CHECKED); }
 
 void CVorel_TAP_Test3Dlg::OnClearCounter() {
     if (MessageBox(ResourceText(IDS_CLEAR_QUESTION), L"Message", MB_YESNO | MB_ICONQUESTION) == IDYES) {
@@ -231,10 +206,10 @@ void CVorel_TAP_Test3Dlg::ShowMediaStatus(int port) {
     // The media pages share the frame with the counter and upgrade pages; the fixed corner of the
     // other pages would put them under the device tree.
     currentPanel = kPortCounterAndUpgrade;
-    for (CWnd* page : {static_cast<CWnd*>(&mainView), static_cast<CWnd*>(&systemInformation),
-                       static_cast<CWnd*>(&captureA), static_cast<CWnd*>(&captureB), static_cast<CWnd*>(&other),
-                       static_cast<CWnd*>(&portCounterWindow), static_cast<CWnd*>(&upgradePanel),
-                       static_cast<CWnd*>(&applyButton)}) {
+    for (CWnd* page :
+         {static_cast<CWnd*>(&mainView), static_cast<CWnd*>(&systemInformation), static_cast<CWnd*>(&captureA),
+          static_cast<CWnd*>(&captureB), static_cast<CWnd*>(&other), static_cast<CWnd*>(&portCounterWindow),
+          static_cast<CWnd*>(&upgradePanel), static_cast<CWnd*>(&applyButton)}) {
         page->ShowWindow(SW_HIDE);
     }
     portCounterWindow.counterTree.ShowWindow(SW_HIDE);

@@ -10,8 +10,8 @@ bool QueryWindowsVersion(WindowsVersion* version) {
     SYSTEM_INFO system = {};
     using NativeInfo = void(WINAPI*)(LPSYSTEM_INFO);
     HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-    auto native = kernel ? reinterpret_cast<NativeInfo>(reinterpret_cast<void (*)()>(
-                               ::GetProcAddress(kernel, "GetNativeSystemInfo")))
+    auto native = kernel ? reinterpret_cast<NativeInfo>(
+                               reinterpret_cast<void (*)()>(::GetProcAddress(kernel, "GetNativeSystemInfo")))
                          : nullptr;
     if (native != nullptr) {
         native(&system);
@@ -19,9 +19,9 @@ bool QueryWindowsVersion(WindowsVersion* version) {
         ::GetSystemInfo(&system);
     }
     using Wow64Query = BOOL(WINAPI*)(HANDLE, PBOOL);
-    auto isWow64 = kernel ? reinterpret_cast<Wow64Query>(
-                                reinterpret_cast<void (*)()>(::GetProcAddress(kernel, "IsWow64Process")))
-                          : nullptr;
+    auto isWow64 =
+        kernel ? reinterpret_cast<Wow64Query>(reinterpret_cast<void (*)()>(::GetProcAddress(kernel, "IsWow64Process")))
+               : nullptr;
     BOOL wow64 = FALSE;
     if (isWow64 != nullptr && !isWow64(::GetCurrentProcess(), &wow64)) wow64 = FALSE;
 
@@ -57,6 +57,12 @@ bool AskSystem(Test test) {
 }
 }  // namespace
 
-bool IsWindowsXP() { return AskSystem([](const WindowsVersion& v) { return IsWindowsXP(v); }); }
-bool IsWindows7Or8() { return AskSystem([](const WindowsVersion& v) { return IsWindows7Or8(v); }); }
-bool Is64BitWindows() { return AskSystem([](const WindowsVersion& v) { return Is64BitWindows(v); }); }
+bool IsWindowsXP() {
+    return AskSystem([](const WindowsVersion& v) { return IsWindowsXP(v); });
+}
+bool IsWindows7Or8() {
+    return AskSystem([](const WindowsVersion& v) { return IsWindows7Or8(v); });
+}
+bool Is64BitWindows() {
+    return AskSystem([](const WindowsVersion& v) { return Is64BitWindows(v); });
+}

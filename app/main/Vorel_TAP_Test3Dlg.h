@@ -35,14 +35,31 @@ public:
     enum { IDD = 102 };
     // Pages of the right-hand area (currentPanel).
     enum Panel {
-        kMainView = 0, kSystemInformation = 1, kCounterWindow = 4, kCaptureA = 5, kCaptureB = 6, kMediaA = 7,
-        kMediaB = 8, kPortCounterAndUpgrade = 9
+        kMainView = 0,
+        kSystemInformation = 1,
+        kCounterWindow = 4,
+        kCaptureA = 5,
+        kCaptureB = 6,
+        kMediaA = 7,
+        kMediaB = 8,
+        kPortCounterAndUpgrade = 9
     };
     // Device tree items by item number (the item's data value).
     enum TreeItem {
-        kItemModel = 0, kItemSystemInformation = 1, kItemAgent = 2, kItemSerial = 3, kItemMac = 4, kItemPcb = 5,
-        kItemApi = 6, kItemFpga = 7, kItemFirmware = 8, kItemDate = 9, kItemPortConfiguration = 10,
-        kItemSystemUpgrade = 11, kItemFpgaUpgrade = 12, kItemFirmwareUpgrade = 13
+        kItemModel = 0,
+        kItemSystemInformation = 1,
+        kItemAgent = 2,
+        kItemSerial = 3,
+        kItemMac = 4,
+        kItemPcb = 5,
+        kItemApi = 6,
+        kItemFpga = 7,
+        kItemFirmware = 8,
+        kItemDate = 9,
+        kItemPortConfiguration = 10,
+        kItemSystemUpgrade = 11,
+        kItemFpgaUpgrade = 12,
+        kItemFirmwareUpgrade = 13
     };
     // identityTexts, by index.
     enum Identity { kSerial = 0, kAgent, kMac, kPcb, kApi, kFirmware, kFpga, kDate, kIdentityCount };
@@ -94,6 +111,9 @@ public:
 
     // Whether timer 1 has shown the dialog (the modal loop may show it earlier, once startupDone).
     bool FirstShowDone() const { return firstShowDone_; }
+    // Whether OnInitDialog has returned: the library's calls in it pump messages, so timer 1 may show
+    // the dialog while the start-up still runs.
+    bool StartupReturned() const { return startupReturned_; }
 
     // Writes the model name and identityTexts into the tree.
     void UpdateTreeTexts();
@@ -142,6 +162,8 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    // The start-up steps, in their order (OnInitDialog marks their end).
+    BOOL RunStartup();
     void OnOK() override;
     void OnCancel() override;
 
@@ -198,9 +220,11 @@ private:
     void ReplaceToolbarImages(UINT bitmapId);
     // Language: the text of a string of the current resource source.
     static CString ResourceText(UINT id);
+    // Port A or B into NIC mode with its counter page (OnPortA, OnPortB).
     void ShowCounterPage(int port);
+    // The counter page shown from a menu item, which is checked and the other port's unchecked.
+    void ShowPortCounterPage(int port, UINT checkedItem, UINT uncheckedItem);
     // Ports (MainDialogPorts.cpp).
-    void OpenCounterPage(int port, UINT checkedItem, UINT uncheckedItem);
     void CreatePortConfigGrid();
     void OnMediaDetectionTick();
     void ShowMediaStatus(int port);
@@ -227,4 +251,5 @@ private:
     bool deviceLostBoxOpen_ = false;
     bool linkReported_ = false;
     bool firstShowDone_ = false;
+    bool startupReturned_ = false;
 };

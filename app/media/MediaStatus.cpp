@@ -14,9 +14,8 @@ struct SpeedText {
 
 // The API's speed codes; the multi-gigabit codes are always full duplex.
 constexpr SpeedText kSpeeds[] = {
-    {0, L"10M", L"Half"},  {1, L"10M", L"Full"}, {2, L"100M", L"Half"}, {3, L"100M", L"Full"},
-    {8, L"1000M", L"Half"}, {9, L"1000M", L"Full"}, {11, L"1G", L"Full"}, {13, L"10G", L"Full"},
-    {15, L"2.5G", L"Full"}, {17, L"5G", L"Full"},
+    {0, L"10M", L"Half"},   {1, L"10M", L"Full"}, {2, L"100M", L"Half"}, {3, L"100M", L"Full"},  {8, L"1000M", L"Half"},
+    {9, L"1000M", L"Full"}, {11, L"1G", L"Full"}, {13, L"10G", L"Full"}, {15, L"2.5G", L"Full"}, {17, L"5G", L"Full"},
 };
 
 constexpr uint16_t kFiber = 1;

@@ -34,13 +34,11 @@ private:
 class CMediaStatusA : public CMediaStatus {
 public:
     enum { IDD = IDD_MEDIA_STATUS_A };
-    explicit CMediaStatusA(CWnd* pParent = nullptr)
-        : CMediaStatus(IDD, IDC_MEDIA_FRAME_A, IDC_MEDIA_GRID_A, pParent) {}
+    explicit CMediaStatusA(CWnd* pParent = nullptr) : CMediaStatus(IDD, IDC_MEDIA_FRAME_A, IDC_MEDIA_GRID_A, pParent) {}
 };
 
 class CMediaStatusB : public CMediaStatus {
 public:
     enum { IDD = IDD_MEDIA_STATUS_B };
-    explicit CMediaStatusB(CWnd* pParent = nullptr)
-        : CMediaStatus(IDD, IDC_MEDIA_FRAME_B, IDC_MEDIA_GRID_B, pParent) {}
+    explicit CMediaStatusB(CWnd* pParent = nullptr) : CMediaStatus(IDD, IDC_MEDIA_FRAME_B, IDC_MEDIA_GRID_B, pParent) {}
 };

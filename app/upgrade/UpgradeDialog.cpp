@@ -30,6 +30,7 @@ BOOL CUpgradeDialog::OnInitDialog() {
         infoGrid.ResizeRow(row, 25);
         infoGrid.SetCellText(-1, row, kLabels[row]);
         infoGrid.SetCellAlignment(-1, row, 1 | info::kVerticalCentre);
+        infoGrid.SetCellAlignment(0, row, info::kVerticalCentre);
         infoGrid.SetCellFont(-1, row, font);
         infoGrid.SetCellFont(0, row, font);
     }

@@ -6,7 +6,6 @@ namespace sim {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kLineBitsPerSecond = 1e9;
 // Frames a running capture catches each second at most: enough to fill a capture list while a
 // person watches, few enough that building them costs nothing.
 constexpr double kCapturedPerSecond = 100;
@@ -122,9 +121,11 @@ void DemoTraffic::Step(Clock::time_point now, double seconds) {
 void DemoTraffic::MovePort(int port, double elapsed, double seconds, Clock::time_point now) {
     CounterBanks& counters = tester_.Counters();
     PortState& state = ports_[port];
-    const bool up = tester_.Phys().Link(port).up;
+    const LinkState link = tester_.Phys().Link(port);
+    const bool up = link.up;
     const double meanBytes = MeanFrameBytes();
-    const double fullRate = kLineBitsPerSecond / ((meanBytes + 20) * 8);
+    // Frames a second that would fill the line at the link's speed.
+    const double fullRate = link.megabits * 1e6 / ((meanBytes + 20) * 8);
     const double rxRate = up ? Load(2 * port, elapsed) * fullRate : 0;
     const double txRate = up ? Load(2 * port + 1, elapsed) * fullRate : 0;
 

@@ -124,6 +124,9 @@ TEST_P(CounterBankTest, RunningTxMovesBothPortsCountersUntilStopped) {
     EXPECT_TRUE(banks_->Transmitting(0));
     EXPECT_EQ(ReadRegister(banks_->Base(0) + CounterBanks::kTxPacketRate), 1000u);
     EXPECT_EQ(ReadRegister(banks_->Base(1) + CounterBanks::kRxPacketRate), 1000u);
+    // Bits per second on the wire: each 128-byte frame with its preamble and gap, 148 bytes.
+    EXPECT_EQ(ReadRegister(banks_->Base(0) + CounterBanks::kTxLineRate), 1184000u);
+    EXPECT_EQ(ReadRegister(banks_->Base(1) + CounterBanks::kRxLineRate), 1184000u);
     std::this_thread::sleep_for(200ms);
     const uint64_t sent = TxPacketsOnTheWire(0);
     EXPECT_GE(sent, 100u);
@@ -139,6 +142,13 @@ TEST_P(CounterBankTest, RunningTxMovesBothPortsCountersUntilStopped) {
     EXPECT_EQ(banks_->Get(1, CounterBanks::BlockA(16)), stopped) << "size 128-255";
     EXPECT_EQ(banks_->Get(0, CounterBanks::kTxBytes), stopped * 128);
     EXPECT_EQ(ReadRegister(banks_->Base(0) + CounterBanks::kTxPacketRate), 0u);
+}
+
+TEST_P(CounterBankTest, ALineRateBeyondThirtyTwoBitsReadsAsTheLargestWord) {
+    banks_->SetTraffic(0, 1e7, 1500);  // 121.6 Gbit/s
+    WriteRegister(0x410000F0, 8);
+    EXPECT_EQ(ReadRegister(banks_->Base(0) + CounterBanks::kTxLineRate), 0xFFFFFFFFu);
+    WriteRegister(0x410000F0, 4);
 }
 
 TEST_P(CounterBankTest, PauseHoldsTheCountersAndResumeGoesOn) {

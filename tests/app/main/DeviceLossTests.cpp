@@ -3,10 +3,11 @@
 #include "DialogBench.h"
 #include "main/Globals.h"
 #include "res/resource.h"
+#include "sim/TesterControl.h"
 #include "support/Environment.h"
-#include "support/Waiting.h"
 #include "support/gui/Pump.h"
 #include "support/gui/Windows.h"
+#include "support/Waiting.h"
 
 using namespace appbench;
 using support::gui::IsShown;
@@ -20,14 +21,17 @@ constexpr UINT kReducedButtons[] = {ID_CLEAR_COUNTER, ID_CHART, ID_PORT_A, ID_PO
 class DeviceLossTest : public DialogBench {
 protected:
     void TearDown() override {
-        if (down_) support::RunUnixCommand("/usr/sbin/ip link set " + support::TestNetwork().hostInterface + " up");
+        if (control_ && control_->Lost()) control_->Execute("return");
+        control_.reset();
         DialogBench::TearDown();
     }
-    bool down_ = false;
+    // The simulator's control channel, as a person drives it.
+    std::unique_ptr<sim::TesterControl> control_;
 };
 
 TEST_F(DeviceLossTest, LossShowsOneBoxAndReconnectBringsTheTesterBack) {
     StartTester(1);
+    control_ = std::make_unique<sim::TesterControl>(*tester_, nullptr, support::TestNetwork().hostInterface);
     HWND dialogWindow = nullptr;
     BoxAnswers boxes([&dialogWindow](const ShownBox& box) {
         if (box.text == kLost) return ShowBoxForPicture(box, dialogWindow, L"vorels-device-lost", IDOK);
@@ -35,36 +39,32 @@ TEST_F(DeviceLossTest, LossShowsOneBoxAndReconnectBringsTheTesterBack) {
     });
     RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
         dialogWindow = dialog.GetSafeHwnd();
-        const std::string host = support::TestNetwork().hostInterface;
-        down_ = support::RunUnixCommand("/usr/sbin/ip link set " + host + " down");
-        ASSERT_TRUE(down_);
+        ASSERT_EQ(0u, control_->Execute("lose").find("ok"));
         ASSERT_TRUE(support::gui::PumpUntil([&] { return boxes.CountWithText(kLost) == 1; },
                                             static_cast<DWORD>(support::kPatience.count())));
         const ShownBox lost = boxes.Boxes().back();
         EXPECT_EQ(L"Vorels-NIC", lost.caption) << "the application's title";
         EXPECT_EQ(static_cast<UINT>(MB_OK), lost.type);
 
-        EXPECT_FALSE(IsShown(dialogWindow, IDC_PICTURE_CONNECTED));
-        EXPECT_FALSE(IsShown(dialogWindow, IDC_PICTURE_CONNECTING));
-        EXPECT_TRUE(IsShown(dialogWindow, IDC_PICTURE_DISCONNECTED));
-        EXPECT_EQ(L"Disconnected", support::gui::ControlText(dialogWindow, IDC_CONNECTION_TEXT));
-        EXPECT_TRUE(dialog.toolbar.IsButtonEnabled(ID_RECONNECT));
-        for (UINT button : kReducedButtons) EXPECT_FALSE(dialog.toolbar.IsButtonEnabled(button)) << button;
-        EXPECT_FALSE(dialog.upgradePanel.upgradeButton.IsWindowEnabled());
+        // Connected or not: the pictures, the text, the toolbar and the Upgrade button agree.
+        const auto expectConnected = [&](bool connected) {
+            EXPECT_EQ(connected, IsShown(dialogWindow, IDC_PICTURE_CONNECTED));
+            EXPECT_FALSE(IsShown(dialogWindow, IDC_PICTURE_CONNECTING));
+            EXPECT_EQ(!connected, IsShown(dialogWindow, IDC_PICTURE_DISCONNECTED));
+            EXPECT_EQ(connected ? L"Connected" : L"Disconnected",
+                      support::gui::ControlText(dialogWindow, IDC_CONNECTION_TEXT));
+            EXPECT_EQ(!connected, dialog.toolbar.IsButtonEnabled(ID_RECONNECT) != FALSE);
+            for (UINT button : kReducedButtons) EXPECT_EQ(connected, dialog.toolbar.IsButtonEnabled(button) != FALSE);
+            EXPECT_EQ(connected, dialog.upgradePanel.upgradeButton.IsWindowEnabled() != FALSE);
+        };
+        expectConnected(false);
 
         // The tester back: Reconnect finds it.
-        ASSERT_TRUE(support::RunUnixCommand("/usr/sbin/ip link set " + host + " up"));
-        down_ = false;
+        ASSERT_EQ(0u, control_->Execute("return").find("ok"));
         dialog.SendMessage(WM_COMMAND, ID_RECONNECT, 0);
         EXPECT_EQ(1u, boxes.CountWithText(kBack));
         EXPECT_EQ(1u, boxes.CountWithText(kLost)) << "the loss was told once";
-        EXPECT_TRUE(IsShown(dialogWindow, IDC_PICTURE_CONNECTED));
-        EXPECT_FALSE(IsShown(dialogWindow, IDC_PICTURE_CONNECTING));
-        EXPECT_FALSE(IsShown(dialogWindow, IDC_PICTURE_DISCONNECTED));
-        EXPECT_EQ(L"Connected", support::gui::ControlText(dialogWindow, IDC_CONNECTION_TEXT));
-        EXPECT_FALSE(dialog.toolbar.IsButtonEnabled(ID_RECONNECT));
-        for (UINT button : kReducedButtons) EXPECT_TRUE(dialog.toolbar.IsButtonEnabled(button)) << button;
-        EXPECT_TRUE(dialog.upgradePanel.upgradeButton.IsWindowEnabled());
+        expectConnected(true);
         Exit(dialog);
     });
 }

@@ -1,4 +1,5 @@
-// The texts the program makes of what the tester reports, and host messages read field by field.
+// The texts the program makes of what the tester reports, host messages read field by field, and
+// the Windows versions told apart.
 #include "main/DeviceTexts.h"
 #include "main/HostMessage.h"
 #include "main/VersionTests.h"
@@ -73,7 +74,7 @@ struct VersionCase {
 TEST(WindowsVersions, Windows7PathTakesSevenAndEightOnWorkstationsAndTenAndLater) {
     const VersionCase cases[] = {
         {6, 1, VER_NT_WORKSTATION, true},  {6, 2, VER_NT_WORKSTATION, true}, {6, 3, VER_NT_WORKSTATION, false},
-        {6, 0, VER_NT_WORKSTATION, false}, {6, 1, VER_NT_SERVER, false},      {10, 0, VER_NT_WORKSTATION, true},
+        {6, 0, VER_NT_WORKSTATION, false}, {6, 1, VER_NT_SERVER, false},     {10, 0, VER_NT_WORKSTATION, true},
         {5, 1, VER_NT_WORKSTATION, false},
     };
     for (const VersionCase& c : cases) {

@@ -4,10 +4,11 @@
 #include "main/Globals.h"
 #include "main/Vorel_TAP_Test3App.h"
 #include "res/resource.h"
+#include "support/gui/Picture.h"
+#include "support/gui/Pump.h"
+#include "support/gui/Windows.h"
 #include "support/TesterLink.h"
 #include "support/Waiting.h"
-#include "support/gui/Picture.h"
-#include "support/gui/Windows.h"
 
 #include <framework/Seams.h>
 
@@ -23,8 +24,8 @@ namespace appbench {
 
 int CountNamedThreads(const std::wstring& prefix) {
     using GetDescription = HRESULT(WINAPI*)(HANDLE, PWSTR*);
-    static const auto get = reinterpret_cast<GetDescription>(reinterpret_cast<void (*)()>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription")));
+    static const auto get = reinterpret_cast<GetDescription>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription")));
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     if (get == nullptr || snapshot == INVALID_HANDLE_VALUE) return -1;
     int count = 0;
@@ -188,7 +189,10 @@ void CALLBACK StartDriverOnceShown(HWND, UINT, UINT_PTR timer, DWORD) {
         return;
     }
     HWND window = g_pending->dialog->GetSafeHwnd();
-    if (window == nullptr || !::IsWindowVisible(window) || !g_pending->dialog->FirstShowDone()) return;
+    if (window == nullptr || !::IsWindowVisible(window) || !g_pending->dialog->FirstShowDone() ||
+        !g_pending->dialog->StartupReturned()) {
+        return;
+    }
     ::KillTimer(nullptr, timer);
     PendingRun run = *g_pending;
     g_pending = nullptr;
@@ -244,6 +248,12 @@ int DialogBench::TreeItemCount() {
     int count = 0;
     for (HTREEITEM item : treeItems) count += item != nullptr ? 1 : 0;
     return count;
+}
+
+void DialogBench::SavePicture(HWND window, const std::wstring& name) {
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    support::gui::PumpFor(500);
+    support::gui::SavePng(support::gui::CaptureWindow(window, false), support::gui::PicturePath(name));
 }
 
 void DialogBench::Exit(CVorel_TAP_Test3Dlg& dialog) { dialog.SendMessage(WM_COMMAND, ID_FILE_EXIT, 0); }

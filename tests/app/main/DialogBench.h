@@ -102,6 +102,8 @@ public:
 protected:
     static std::wstring TreeText(CVorel_TAP_Test3Dlg& dialog, int item) { return TreeTextOf(dialog, item); }
     static int TreeItemCount();
+    // Keeps a picture of the window as it is on the screen, once what it is showing has been painted.
+    static void SavePicture(HWND window, const std::wstring& name);
     // Ends the dialog through File, Exit, its question answered Yes.
     static void Exit(CVorel_TAP_Test3Dlg& dialog);
 

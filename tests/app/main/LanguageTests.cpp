@@ -72,7 +72,8 @@ void ExpectTextsOf(const LanguageLibrary& library, CVorel_TAP_Test3Dlg& dialog) 
     const std::wstring version = library.Text(IDS_VERSION);
     EXPECT_EQ(L"FPGA " + version + L" : v1.0b001", DialogBench::TreeTextOf(dialog, CVorel_TAP_Test3Dlg::kItemFpga));
     EXPECT_EQ(library.Text(IDS_APPLY), ControlText(self, IDC_APPLY));
-    EXPECT_EQ(library.Text(IDS_SYSTEM_INFORMATION), ControlText(dialog.upgradePanel.GetSafeHwnd(), IDC_UPGRADE_SYSTEM_GROUP));
+    EXPECT_EQ(library.Text(IDS_SYSTEM_INFORMATION),
+              ControlText(dialog.upgradePanel.GetSafeHwnd(), IDC_UPGRADE_SYSTEM_GROUP));
     CString requirementsTitle;
     dialog.requirements.GetWindowText(requirementsTitle);
     EXPECT_EQ(library.Text(IDS_REQUIREMENTS_TITLE), std::wstring(requirementsTitle.GetString()));
@@ -80,8 +81,9 @@ void ExpectTextsOf(const LanguageLibrary& library, CVorel_TAP_Test3Dlg& dialog) 
 }
 
 int AnswerDemoYes(const ShownBox& box) {
-    return box.caption == L"Message" && box.text.find(L"Demo mode") != std::wstring::npos ? IDYES
-                                                                                            : BoxAnswers::DefaultAnswer(box);
+    return box.caption == L"Message" && box.text.find(L"Demo mode") != std::wstring::npos
+               ? IDYES
+               : BoxAnswers::DefaultAnswer(box);
 }
 
 class LanguageTest : public DialogBench {};
@@ -100,9 +102,7 @@ TEST_F(LanguageTest, SwitchingBothWaysRetextsFromTheLibrariesAndStoresTheIndexAt
         ExpectTextsOf(japanese, dialog);
         EXPECT_EQ(static_cast<UINT>(MF_CHECKED),
                   dialog.GetMenu()->GetMenuState(ID_LANGUAGE_JAPANESE, MF_BYCOMMAND) & MF_CHECKED);
-        support::gui::PumpFor(300);
-        support::gui::SavePng(support::gui::CaptureWindow(dialog.GetSafeHwnd(), false),
-                              support::gui::PicturePath(L"vorels-main-japanese"));
+        SavePicture(dialog.GetSafeHwnd(), L"vorels-main-japanese");
         dialog.SendMessage(WM_CLOSE, 0, 0);
     });
     // The closing question in Japanese wording's caption; the index written before it was asked.

@@ -2,8 +2,8 @@
 // simulated tester and shows its window, a second copy is turned away, and closing it ends it.
 #include "DialogBench.h"
 #include "res/resource.h"
-#include "support/Waiting.h"
 #include "support/gui/Windows.h"
+#include "support/Waiting.h"
 
 #include <string>
 
@@ -98,9 +98,10 @@ TEST_F(ProgramTest, ProgramConnectsTurnsASecondCopyAwayAndEndsWhenClosed) {
         ASSERT_TRUE(second.Started());
         HWND box = second.WaitForWindow(L"#32770", L"Vorels-NIC");
         ASSERT_NE(box, nullptr);
-        EXPECT_EQ(L"Only ONE application software can be executed at the same time\nPlease close the application "
-                  L"software you're running now.",
-                  BoxText(box));
+        EXPECT_EQ(
+            L"Only ONE application software can be executed at the same time\nPlease close the application "
+            L"software you're running now.",
+            BoxText(box));
         ::PostMessageW(box, WM_COMMAND, IDOK, 0);
         EXPECT_EQ(0u, second.WaitForExit());
     }

@@ -5,10 +5,10 @@
 #include "main/Globals.h"
 #include "main/Vorel_TAP_Test3App.h"
 #include "res/resource.h"
-#include "support/Waiting.h"
 #include "support/gui/Picture.h"
 #include "support/gui/Pump.h"
 #include "support/gui/Windows.h"
+#include "support/Waiting.h"
 
 using namespace appbench;
 using support::gui::IsShown;
@@ -99,8 +99,7 @@ TEST_F(StartupTest, AcceptedDemoShowsSampleIdentityAndTheDemoPicture) {
         EXPECT_EQ(frame, ClientRectOf(dialog, dialog.upgradePanel));
         EXPECT_EQ(L"Brevix-CF", std::wstring(dialog.upgradePanel.InfoText(0).GetString()));
 
-        support::gui::PumpFor(300);
-        support::gui::SavePng(support::gui::CaptureWindow(self, false), support::gui::PicturePath(L"vorels-main-demo"));
+        SavePicture(self, L"vorels-main-demo");
         Exit(dialog);
     });
     EXPECT_EQ(IDOK, result);
@@ -151,10 +150,10 @@ TEST_P(ConnectedStartupTest, TreeGridsAndPicturesShowTheTester) {
         EXPECT_FALSE(IsShown(self, IDC_PICTURE_DISCONNECTED));
         EXPECT_FALSE(IsShown(self, IDC_PICTURE_DEMO));
         EXPECT_EQ(L"Connected", support::gui::ControlText(self, IDC_CONNECTION_TEXT));
+        EXPECT_TRUE(IsShown(self, IDC_PANEL_TITLE));
+        EXPECT_EQ(L"FPGA Upgrade", support::gui::ControlText(self, IDC_PANEL_TITLE));
         if (machineId == 1) {
-            support::gui::PumpFor(300);
-            support::gui::SavePng(support::gui::CaptureWindow(self, false),
-                                  support::gui::PicturePath(L"vorels-main-connected"));
+            SavePicture(self, L"vorels-main-connected");
         }
         Exit(dialog);
     });

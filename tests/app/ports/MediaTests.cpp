@@ -1,12 +1,12 @@
 // The start-up media detection with its progress panel, ended by the library or by the panel's own
 // 35 seconds, and the media status panels filled from the tester's link report.
-#include "PortsBench.h"
 #include "main/Globals.h"
+#include "PortsBench.h"
 #include "res/resource.h"
-#include "support/Waiting.h"
 #include "support/gui/Picture.h"
 #include "support/gui/Pump.h"
 #include "support/gui/Windows.h"
+#include "support/Waiting.h"
 
 #include <atomic>
 #include <ctime>
@@ -61,8 +61,8 @@ TEST_F(MediaTest, DetectionWithoutItsFinalReportEndsAfterThirtyFiveSeconds) {
     });
     BoxAnswers boxes;
     Run([&](CVorel_TAP_Test3Dlg& dialog) {
-        ASSERT_TRUE(support::gui::PumpUntil([&cut] { return cut.load(); },
-                                            static_cast<DWORD>(support::kPatience.count())));
+        ASSERT_TRUE(
+            support::gui::PumpUntil([&cut] { return cut.load(); }, static_cast<DWORD>(support::kPatience.count())));
         // Past the worker's two pauses: its progress reports have come, the final one has not.
         support::gui::PumpFor(3000);
         ASSERT_TRUE(dialog.progressPanel.IsWindowVisible());
@@ -86,9 +86,9 @@ TEST_F(MediaTest, MediaStatusPanelsShowEachPortsLinkFromTheReport) {
         dialog.SendMessage(WM_COMMAND, ID_MEDIA_STATUS_A, 0);
         EXPECT_TRUE(dialog.mediaA.IsWindowVisible());
         EXPECT_EQ(L"Media Status-Port A", support::gui::ControlText(dialog.GetSafeHwnd(), IDC_PANEL_TITLE));
-        ASSERT_TRUE(support::gui::PumpUntil(
-            [&dialog] { return dialog.mediaA.RowText(CMediaStatus::kLinkRow) == L"Link Up"; },
-            static_cast<DWORD>(support::kPatience.count())));
+        ASSERT_TRUE(
+            support::gui::PumpUntil([&dialog] { return dialog.mediaA.RowText(CMediaStatus::kLinkRow) == L"Link Up"; },
+                                    static_cast<DWORD>(support::kPatience.count())));
         EXPECT_EQ(L"1000M", std::wstring(dialog.mediaA.RowText(CMediaStatus::kSpeedRow)));
         EXPECT_EQ(L"Full", std::wstring(dialog.mediaA.RowText(CMediaStatus::kDuplexRow)));
         EXPECT_EQ(L"Copper", std::wstring(dialog.mediaA.RowText(CMediaStatus::kMediaRow)));

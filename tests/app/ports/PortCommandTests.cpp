@@ -1,15 +1,15 @@
 // Port A / Port B with NIC mode, the default port configuration at start and the Apply of the
 // port-configuration grid, read from the simulated tester's registers and command journal.
 #include "BrevixCAPI.h"
-#include "PortsBench.h"
-#include "VGDropListType.h"
 #include "main/Globals.h"
+#include "PortsBench.h"
 #include "res/resource.h"
-#include "support/Waiting.h"
 #include "support/gui/Input.h"
 #include "support/gui/Picture.h"
 #include "support/gui/Pump.h"
 #include "support/gui/Windows.h"
+#include "support/Waiting.h"
+#include "VGDropListType.h"
 
 using namespace appbench;
 using portsbench::WritesTo;
@@ -94,7 +94,9 @@ TEST_F(PortCommandTest, ApplySendsTheMediaThenEachPortsFlowControl) {
         EXPECT_EQ(kFlowControlB, phy[1] & kFlowControlB) << "Port B enabled";
         EXPECT_EQ(0u, phy[1] & kFlowControlA);
         for (uint32_t port : {0u, 1u}) {
-            EXPECT_EQ(std::vector<uint32_t>{kPortWordAtConnection}, WritesTo(*tester_, kPortWordA + port * kPortBOffset)) << port;
+            EXPECT_EQ(std::vector<uint32_t>{kPortWordAtConnection},
+                      WritesTo(*tester_, kPortWordA + port * kPortBOffset))
+                << port;
         }
         // Each port's media selection, by its own worker: port in bits 28-29, the mode in the low byte.
         std::vector<uint32_t> sfp;
@@ -142,7 +144,8 @@ TEST_F(PortCommandTest, PortAAndPortBMoveNicModeAndTheLiveCounterWindow) {
         EXPECT_EQ(1, dialog.counterMode);
         EXPECT_TRUE(dialog.portCounterWindow.IsWindowVisible());
         EXPECT_FALSE(dialog.portConfigGrid.IsWindowVisible());
-        EXPECT_EQ(static_cast<UINT>(MF_CHECKED), dialog.GetMenu()->GetMenuState(ID_PORT_B_COUNTER, MF_BYCOMMAND) & MF_CHECKED);
+        EXPECT_EQ(static_cast<UINT>(MF_CHECKED),
+                  dialog.GetMenu()->GetMenuState(ID_PORT_B_COUNTER, MF_BYCOMMAND) & MF_CHECKED);
 
         tester_->Device().ClearLog();
         dialog.SendMessage(WM_COMMAND, ID_PORT_A, 0);

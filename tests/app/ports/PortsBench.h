@@ -4,8 +4,8 @@
 #include "DialogBench.h"
 #include "support/Environment.h"
 #include "support/Frames.h"
-#include "support/Waiting.h"
 #include "support/gui/Pump.h"
+#include "support/Waiting.h"
 
 #include <framework/Seams.h>
 
