@@ -36,5 +36,8 @@ struct IdentityGridLayout {
 // identity rows under no top heading: every row of the given height, labelled in the side heading,
 // its label and value vertically centred in the layout's font (height 16, weight 1).
 void PlaceIdentityGrid(CWnd& panel, CVGCtrl& grid, const IdentityGridLayout& layout);
+// The same with rows of the caller's own labels.
+void PlaceLabelledGrid(CWnd& panel, CVGCtrl& grid, const IdentityGridLayout& layout, const LPCWSTR* labels,
+                       int rowCount);
 
 }  // namespace info

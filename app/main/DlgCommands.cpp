@@ -1,5 +1,5 @@
-// The main dialog's commands: menus, toolbar and its tips, the port pages, reconnection, the
-// start-up media detection and port configuration, and the flash library's progress message.
+// The main dialog's commands: menus, toolbar and its tips, reconnection, and the flash library's
+// progress message. The port commands are in MainDialogPorts.cpp.
 #include "BrevixCAPI.h"
 #include "BrevixCPorts.h"
 #include "info/AboutHandOver.h"
@@ -9,33 +9,11 @@
 
 #include <shellapi.h>
 
-#include <cstring>
-
 namespace {
 
 constexpr COLORREF kMaskColor = RGB(140, 0, 140);
 
 }  // namespace
-
-void CVorel_TAP_Test3Dlg::ShowCounterPage(int port) {
-    BrevixC_SYS_SetNICMode(static_cast<uint8_t>(port), 1);
-    currentPanel = kPortCounterAndUpgrade;
-    for (CWnd* panel : {static_cast<CWnd*>(&captureA), static_cast<CWnd*>(&captureB), static_cast<CWnd*>(&mediaA),
-                        static_cast<CWnd*>(&mediaB)}) {
-        panel->ShowWindow(SW_HIDE);
-    }
-    panelTitle.ShowWindow(SW_SHOW);
-    panelTitle.SetWindowText(ResourceText(port == 0 ? IDS_COUNTER_PORT_A : IDS_COUNTER_PORT_B));
-    toolbar.EnableButton(ID_PORT_A, port != 0);
-    toolbar.EnableButton(ID_PORT_B, port == 0);
-    portCounterWindow.port = port;
-    portCounterWindow.SetPortHeading(ResourceText(IDS_PORT) + (port == 0 ? L" A" : L" B"));
-    PlaceCurrentPanel();
-}
-
-void CVorel_TAP_Test3Dlg::OnPortA() { ShowCounterPage(0); }
-
-void CVorel_TAP_Test3Dlg::OnPortB() { ShowCounterPage(1); }
 
 void CVorel_TAP_Test3Dlg::OnCounterPage() {
     currentPanel = kCounterWindow;
@@ -76,12 +54,6 @@ void CVorel_TAP_Test3Dlg::OnPortBChecked() { ShowPortCounterPage(1, ID_PORT_B_CH
 
 void CVorel_TAP_Test3Dlg::OnWebLink() {
     ::ShellExecuteW(nullptr, L"open", L"https://www.quendal.com/", nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-void CVorel_TAP_Test3Dlg::OnClearCounter() {
-    if (MessageBox(ResourceText(IDS_CLEAR_QUESTION), L"Message", MB_YESNO | MB_ICONQUESTION) == IDYES) {
-        portCounterWindow.ClearAll();
-    }
 }
 
 void CVorel_TAP_Test3Dlg::OnChart() {
@@ -150,34 +122,6 @@ void CVorel_TAP_Test3Dlg::OnReconnect() {
     connectionText.SetWindowText(L"Connected");
     upgradePanel.upgradeButton.EnableWindow(TRUE);
     MessageBox(L"Connection has been re-established!", AfxGetAppName(), MB_OK);
-}
-
-void CVorel_TAP_Test3Dlg::StartMediaDetection() {
-    if (IsDemoMode()) {
-        portCounterWindow.SetRowImage(CCounterWindow::kTypeRow, CCounterWindow::kImageCopper);
-        portCounterWindow.SetRowValue(CCounterWindow::kTypeRow, L"Copper");
-        return;
-    }
-    progressPanel.CenterWindow();
-    progressPanel.SetDlgItemText(0xFFFF, L"Detecting media, please wait!");
-    progressPanel.m_progress.SetPos(0);
-    progressPanel.ShowWindow(SW_SHOW);
-    BrevixC_SetSFP(255, 0);
-}
-
-void CVorel_TAP_Test3Dlg::SendDefaultPortConfig() {
-    if (!IsDemoMode()) {
-        BrevixC_PortConfig_T config;
-        std::memset(&config, 0xFF, sizeof config);
-        config.flowControl = 1;
-        // Bytes 22-31: the speed fields, the port word's switch and word, the PHY mode set to 0.
-        std::memset(reinterpret_cast<uint8_t*>(&config) + 22, 0, sizeof config - 22);
-        for (uint32_t port : {0u, 1u}) {
-            config.port = port;
-            BrevixC_PortConfig(config);
-        }
-    }
-    portCounterWindow.SetRowValue(CCounterWindow::kFlowControlRow, L"Enable");
 }
 
 LRESULT CVorel_TAP_Test3Dlg::OnFpgaProgress(WPARAM phase, LPARAM progress) {

@@ -69,6 +69,7 @@ void CVorel_TAP_Test3Dlg::OnLinkStatus(const HostMessage& message) {
     portCounterWindow.mediaTypeA = message.U16(BREVIXC_LINK_PORT_A_MEDIA);
     portCounterWindow.linkCodeB = message.U16(BREVIXC_LINK_PORT_B_SPEED);
     portCounterWindow.mediaTypeB = message.U16(BREVIXC_LINK_PORT_B_MEDIA);
+    OnMediaLinkReport();
 }
 
 void CVorel_TAP_Test3Dlg::OnSystemInformation(const HostMessage& message) {

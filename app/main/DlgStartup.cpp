@@ -107,6 +107,7 @@ BOOL CVorel_TAP_Test3Dlg::RunStartup() {
     if (!SetUpMenus()) return FALSE;
     if (!SetUpToolbar()) return FALSE;
 
+    CreatePortConfigGrid();
     applyButton.ShowWindow(SW_HIDE);
     portCounterWindow.ShowWindow(SW_HIDE);
     portCounterWindow.counterTree.ShowWindow(SW_HIDE);
@@ -243,6 +244,10 @@ void CVorel_TAP_Test3Dlg::ReplaceToolbarImages(UINT bitmapId) {
 void CVorel_TAP_Test3Dlg::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == kFirstShowTimer) {
         if (startupDone == 1) ShowFirstTime();
+        return;
+    }
+    if (nIDEvent == kMediaDetectionTimer) {
+        OnMediaDetectionTick();
         return;
     }
     if (nIDEvent == kLinkRereadTimer) {

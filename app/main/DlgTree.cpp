@@ -88,6 +88,7 @@ void CVorel_TAP_Test3Dlg::OnTreeSelChanged(NMHDR* pNMHDR, LRESULT* pResult) {
     default:
         break;
     }
+    ShowPortPages(selectedTreeItem);
 }
 
 void CVorel_TAP_Test3Dlg::OnTreeDoubleClick(NMHDR*, LRESULT* pResult) { *pResult = 0; }

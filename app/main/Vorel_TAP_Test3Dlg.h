@@ -146,6 +146,16 @@ public:
     void SendDefaultPortConfig();
     LRESULT OnFpgaProgress(WPARAM phase, LPARAM progress);
 
+    // Port configuration and media status (MainDialogPorts.cpp).
+    static constexpr UINT_PTR kMediaDetectionTimer = 4;
+    void OnApplyPortConfig();
+    void OnMediaStatusA();
+    void OnMediaStatusB();
+    // A link report arrived (the counter window's link record holds it).
+    void OnMediaLinkReport();
+    // The port pieces of a tree item's page: the grid on "Port Configuration", no media page.
+    void ShowPortPages(int treeItem);
+
     // The device events, on the GUI thread (DlgEvents.cpp).
     void HandleDeviceEvent(const HostMessage& message);
 
@@ -220,6 +230,11 @@ private:
     // Capture pages (DlgCapture.cpp): their items in the device tree, and the page an item shows.
     void AddCaptureItems();
     void ShowCapturePage(int item);
+    // Ports (MainDialogPorts.cpp).
+    void CreatePortConfigGrid();
+    void OnMediaDetectionTick();
+    void ShowMediaStatus(int port);
+    void UpdateMediaPanels();
     // Events (DlgEvents.cpp).
     void OnCaptureData(const HostMessage& message);
     void OnLinkStatus(const HostMessage& message);
@@ -232,6 +247,7 @@ private:
     // The panel title's 18-point Arial.
     CFont titleFont_;
     bool deviceLostBoxOpen_ = false;
+    bool linkReported_ = false;
     bool firstShowDone_ = false;
     bool startupReturned_ = false;
 };

@@ -1,0 +1,249 @@
+// The main dialog's port commands: the Port A / Port B pages with NIC mode, Clear Counter, the
+// port-configuration grid and its Apply, the start-up media detection and default configuration,
+// and the media status pages.
+#include "BrevixCAPI.h"
+#include "BrevixCPorts.h"
+#include "main/Globals.h"
+#include "main/Vorel_TAP_Test3Dlg.h"
+#include "res/resource.h"
+
+#include <cstring>
+
+namespace {
+
+// Media choices of the grid and the media codes of the API.
+constexpr uint8_t kMediaAuto = 0;
+constexpr uint8_t kMediaFiber = 1;
+constexpr uint8_t kMediaCopper = 2;
+constexpr uint16_t kUnchanged = 0xFFFF;
+// The speed and duplex code that asks for auto-negotiation.
+constexpr uint16_t kAutoNegotiation = 0x8000;
+// The bytes of the record the device reads; the rest stays zero.
+constexpr size_t kRecordBytes = 29;
+
+constexpr int kMediaColumn = 1;
+constexpr int kFlowControlColumn = 2;
+constexpr short kLeftCentred = 0x21;
+constexpr short kCentred = 0x24;
+constexpr COLORREF kHeadingBack = RGB(194, 209, 240);
+
+// The record's fields all "unchanged" but the port; the unused bytes zero.
+BrevixC_PortConfig_T UnchangedRecord(uint32_t port) {
+    BrevixC_PortConfig_T config;
+    std::memset(&config, 0, sizeof config);
+    std::memset(&config, 0xFF, kRecordBytes);
+    config.port = port;
+    return config;
+}
+
+}  // namespace
+
+void CVorel_TAP_Test3Dlg::ShowCounterPage(int port) {
+    BrevixC_SYS_SetNICMode(static_cast<uint8_t>(port), 1);
+    currentPanel = kPortCounterAndUpgrade;
+    for (CWnd* panel : {static_cast<CWnd*>(&captureA), static_cast<CWnd*>(&captureB), static_cast<CWnd*>(&mediaA),
+                        static_cast<CWnd*>(&mediaB)}) {
+        panel->ShowWindow(SW_HIDE);
+    }
+    // The counter page takes the frame from the port-configuration grid.
+    if (portConfigGrid.GetSafeHwnd()) portConfigGrid.ShowWindow(SW_HIDE);
+    panelTitle.ShowWindow(SW_SHOW);
+    panelTitle.SetWindowText(ResourceText(port == 0 ? IDS_COUNTER_PORT_A : IDS_COUNTER_PORT_B));
+    toolbar.EnableButton(ID_PORT_A, port != 0);
+    toolbar.EnableButton(ID_PORT_B, port == 0);
+    portCounterWindow.port = port;
+    portCounterWindow.SetPortHeading(ResourceText(IDS_PORT) + (port == 0 ? L" A" : L" B"));
+    PlaceCurrentPanel();
+}
+
+void CVorel_TAP_Test3Dlg::OnPortA() { ShowCounterPage(0); }
+
+void CVorel_TAP_Test3Dlg::OnPortB() { ShowCounterPage(1); }
+
+void CVorel_TAP_Test3Dlg::OnClearCounter() {
+    if (MessageBox(ResourceText(IDS_CLEAR_QUESTION), L"Message", MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        portCounterWindow.ClearAll();
+    }
+}
+
+void CVorel_TAP_Test3Dlg::CreatePortConfigGrid() {
+    CWnd* frame = GetDlgItem(IDC_PANEL_FRAME);
+    if (frame == nullptr || !portConfigGrid.AttachToDialogItem(this, IDC_PORT_CONFIG_GRID)) return;
+    CRect area;
+    frame->GetWindowRect(&area);
+    ScreenToClient(&area);
+    portConfigGrid.MoveWindow(area.left + 10, area.top + 10, area.Width() - 20, 90);
+
+    CVGCell heading;
+    portConfigGrid.GetHeadingDefaultCell(&heading);
+    heading.PutAlignment(kLeftCentred);
+    heading.PutBackColor(kHeadingBack);
+    heading.PutBorderStyle(0);
+    portConfigGrid.SetHeadingDefaultCell(&heading);
+    CVGCell firstColumn;
+    portConfigGrid.GetColumnDefaultCell(0, &firstColumn);
+    firstColumn.PutAlignment(kLeftCentred);
+    portConfigGrid.SetColumnDefaultCell(0, &firstColumn);
+
+    portConfigGrid.SetColumnCount(3, FALSE);
+    portConfigGrid.SetRowCount(2, FALSE);
+    portConfigGrid.SetTopHeadingHeight(30);
+    portConfigGrid.SetSideHeadingWidth(0);
+    const LPCWSTR headings[3] = {L"Port", L"Media", L"Flow Control"};
+    const int widths[3] = {100, 100, 120};
+    for (int column = 0; column < 3; ++column) {
+        portConfigGrid.SetCellText(column, -1, headings[column]);
+        portConfigGrid.SetCellAlignment(column, -1, kCentred);
+        portConfigGrid.ResizeColumn(column, widths[column]);
+    }
+    const auto dropList = [this](int column, int row, LPCWSTR text, LPCWSTR choices) {
+        CVGCell cell;
+        portConfigGrid.GetStoredCell(column, row, &cell);
+        cell.PutTypeIndex(1);
+        cell.PutReadOnly(0);
+        cell.PutText(text);
+        cell.PutLabel(choices);
+        cell.PutAlignment(kCentred);
+        portConfigGrid.StoreCell(column, row, &cell);
+    };
+    for (int row = 0; row < 2; ++row) {
+        portConfigGrid.SetCellText(0, row, row == 0 ? L"Port A" : L"Port B");
+        dropList(kMediaColumn, row, L"Auto", L"Auto\nCopper\nFiber\n");
+        dropList(kFlowControlColumn, row, L"Enable", L"Enable\nDisable\n");
+    }
+    portConfigGrid.ShowWindow(SW_HIDE);
+}
+
+void CVorel_TAP_Test3Dlg::ShowPortPages(int treeItem) {
+    if (treeItem != kItemPortConfiguration && treeItem != kItemFpgaUpgrade && treeItem != kItemFirmwareUpgrade) {
+        return;
+    }
+    mediaA.ShowWindow(SW_HIDE);
+    mediaB.ShowWindow(SW_HIDE);
+    if (portConfigGrid.GetSafeHwnd()) {
+        portConfigGrid.ShowWindow(treeItem == kItemPortConfiguration ? SW_SHOW : SW_HIDE);
+    }
+}
+
+void CVorel_TAP_Test3Dlg::OnApplyPortConfig() {
+    if (IsDemoMode()) return;
+    for (int port = 0; port < 2; ++port) {
+        const CString media = portConfigGrid.GetCellText(kMediaColumn, port);
+        const uint8_t device = static_cast<uint8_t>(port);
+        if (media == L"Auto") {
+            BrevixC_SetSFP(device, kMediaAuto);
+        } else if (media == L"Copper") {
+            BrevixC_SetSFP(device, kMediaCopper);
+        } else if (media == L"Fiber") {
+            BrevixC_SetSFP(device, kMediaFiber);
+        }
+    }
+    // Each port's record starts over, so a port whose cell holds no choice leaves its own flow
+    // control as it is instead of taking the other port's.
+    for (uint32_t port : {0u, 1u}) {
+        BrevixC_PortConfig_T config = UnchangedRecord(port);
+        const CString flowControl = portConfigGrid.GetCellText(kFlowControlColumn, static_cast<int>(port));
+        if (flowControl == L"Enable") {
+            config.flowControl = 1;
+        } else if (flowControl == L"Disable") {
+            config.flowControl = 0;
+        }
+        BrevixC_PortConfig(config);
+    }
+}
+
+void CVorel_TAP_Test3Dlg::StartMediaDetection() {
+    if (IsDemoMode()) {
+        portCounterWindow.SetRowImage(CCounterWindow::kTypeRow, CCounterWindow::kImageCopper);
+        portCounterWindow.SetRowValue(CCounterWindow::kTypeRow, L"Copper");
+        return;
+    }
+    progressPanel.CenterWindow();
+    // The panel's line of text is its one control without an id of its own.
+    progressPanel.SetDlgItemText(-1, L"Detecting media, please wait!");
+    progressPanel.m_progress.SetPos(0);
+    progressPanel.ShowWindow(SW_SHOW);
+    // The panel's own clock ends the wait even when the library never reports the end.
+    SetTimer(kMediaDetectionTimer, 1000, nullptr);
+    BrevixC_SetSFP(255, kMediaAuto);
+}
+
+void CVorel_TAP_Test3Dlg::OnMediaDetectionTick() {
+    if (!progressPanel.IsWindowVisible()) {
+        KillTimer(kMediaDetectionTimer);
+        return;
+    }
+    // A panel shown before its owner came up may lie under it; it belongs on top.
+    progressPanel.SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    progressPanel.MeasureElapsed();
+    if (!progressPanel.LimitReached()) return;
+    KillTimer(kMediaDetectionTimer);
+    MessageBox(L"Fail to detect media!", L"Message", MB_OK);
+    progressPanel.m_progress.SetPos(0);
+    progressPanel.EnableWindow(TRUE);
+    progressPanel.ShowWindow(SW_HIDE);
+}
+
+void CVorel_TAP_Test3Dlg::SendDefaultPortConfig() {
+    if (!IsDemoMode()) {
+        // Flow control on, auto-negotiation, the speed class and PHY mode 0, the rest unchanged.
+        BrevixC_PortConfig_T config = UnchangedRecord(0);
+        config.flowControl = 1;
+        config.speedDuplex = kAutoNegotiation;
+        config.speedClass = 0;
+        config.phyMode = 0;
+        for (uint32_t port : {0u, 1u}) {
+            config.port = port;
+            BrevixC_PortConfig(config);
+        }
+    }
+    portCounterWindow.SetRowValue(CCounterWindow::kFlowControlRow, L"Enable");
+}
+
+void CVorel_TAP_Test3Dlg::ShowMediaStatus(int port) {
+    CMediaStatus& shown = port == 0 ? static_cast<CMediaStatus&>(mediaA) : mediaB;
+    CMediaStatus& other = port == 0 ? static_cast<CMediaStatus&>(mediaB) : mediaA;
+    // The media pages share the frame with the counter and upgrade pages; the fixed corner of the
+    // other pages would put them under the device tree.
+    currentPanel = kPortCounterAndUpgrade;
+    for (CWnd* page :
+         {static_cast<CWnd*>(&mainView), static_cast<CWnd*>(&systemInformation), static_cast<CWnd*>(&captureA),
+          static_cast<CWnd*>(&captureB), static_cast<CWnd*>(&other), static_cast<CWnd*>(&portCounterWindow),
+          static_cast<CWnd*>(&upgradePanel), static_cast<CWnd*>(&applyButton)}) {
+        page->ShowWindow(SW_HIDE);
+    }
+    portCounterWindow.counterTree.ShowWindow(SW_HIDE);
+    if (portConfigGrid.GetSafeHwnd()) portConfigGrid.ShowWindow(SW_HIDE);
+    panelTitle.ShowWindow(SW_SHOW);
+    panelTitle.SetWindowText(port == 0 ? L"Media Status-Port A" : L"Media Status-Port B");
+    UpdateMediaPanels();
+    PlaceCurrentPanel();
+    if (CWnd* frame = GetDlgItem(IDC_PANEL_FRAME)) {
+        CRect area;
+        frame->GetWindowRect(&area);
+        ScreenToClient(&area);
+        area.DeflateRect(10, 10);
+        shown.SetWindowPos(nullptr, area.left, area.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    }
+    shown.ShowWindow(SW_SHOW);
+}
+
+void CVorel_TAP_Test3Dlg::OnMediaStatusA() { ShowMediaStatus(0); }
+
+void CVorel_TAP_Test3Dlg::OnMediaStatusB() { ShowMediaStatus(1); }
+
+void CVorel_TAP_Test3Dlg::OnMediaLinkReport() {
+    linkReported_ = true;
+    UpdateMediaPanels();
+}
+
+void CVorel_TAP_Test3Dlg::UpdateMediaPanels() {
+    // Until the first report both ports show link down.
+    if (!linkReported_) {
+        mediaA.ShowLink(CMediaStatus::kLinkDown, 0);
+        mediaB.ShowLink(CMediaStatus::kLinkDown, 0);
+        return;
+    }
+    mediaA.ShowLink(portCounterWindow.linkCodeA, portCounterWindow.mediaTypeA);
+    mediaB.ShowLink(portCounterWindow.linkCodeB, portCounterWindow.mediaTypeB);
+}
