@@ -84,6 +84,7 @@ BOOL CVorel_TAP_Test3Dlg::RunStartup() {
         BrevixC_GetLinkStatus();
         BrevixC_SYS_SetNICMode(0, 1);
         WaitSecondsPumped(1);
+        if (IsWindowsXP()) CheckUsbIdentity();
     } else {
         const int answer = MessageBox(
             L"Vorels-NIC cannot detect your Brevix-A/C/H!\nWould you like to run Vorels-NIC under Demo mode (for "

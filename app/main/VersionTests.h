@@ -13,8 +13,10 @@ struct WindowsVersion {
     bool wow64 = false;
 };
 
-// The running system; false when the version query fails.
+// The running system, or the one a test stands in; false when the version query fails.
 bool QueryWindowsVersion(WindowsVersion* version);
+// Tests: the version the program sees from now on, or the running system's again (nullptr).
+void StandInWindowsVersion(const WindowsVersion* version);
 
 // NT, 5.1.
 bool IsWindowsXP(const WindowsVersion& version);

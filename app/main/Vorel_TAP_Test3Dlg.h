@@ -144,6 +144,9 @@ public:
     void OnReconnect();
     void StartMediaDetection();
     void SendDefaultPortConfig();
+    // Windows XP: the USB adapter's identity read, and written when it lacks the tester's ids, with
+    // the progress panel up meanwhile (DlgUsbIdentity.cpp).
+    void CheckUsbIdentity();
     LRESULT OnFpgaProgress(WPARAM phase, LPARAM progress);
 
     // Port configuration and media status (MainDialogPorts.cpp).

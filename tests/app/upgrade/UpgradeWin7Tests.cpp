@@ -38,6 +38,7 @@ TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixCfRunsThroughTheWindows7LibraryToI
         // The download runs on this thread: a thread of the test watches it and keeps its picture.
         std::atomic<bool> running{true};
         std::atomic<bool> moved{false};
+        std::atomic<bool> watched{false};
         std::thread watcher([&] {
             HWND window = dialog.GetSafeHwnd();
             HWND status = panel.GetDlgItem(IDC_UPGRADE_STATUS)->GetSafeHwnd();
@@ -56,9 +57,13 @@ TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixCfRunsThroughTheWindows7LibraryToI
             if (moved)
                 support::gui::SavePng(support::gui::CaptureWindow(window, false),
                                       support::gui::PicturePath(L"vorels-upgrade-fpga-running"));
+            watched = true;
         });
         Click(panel, IDC_UPGRADE_BUTTON);
         running = false;
+        // The watcher reads and draws this thread's windows through messages: serve them until it
+        // is done, or the two threads would wait for each other.
+        EXPECT_TRUE(support::gui::PumpUntil([&] { return watched.load(); }, DWORD(support::kPatience.count())));
         watcher.join();
         EXPECT_TRUE(moved) << "progress and elapsed time moved while pages were programmed";
         EXPECT_EQ(Text(panel, IDC_UPGRADE_STATUS), L"Status: Finish!");

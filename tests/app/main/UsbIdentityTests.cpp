@@ -1,0 +1,84 @@
+// The start-up's USB adapter identity check, which runs on Windows XP alone: the program's view of
+// the system is stood in as XP, and the simulated chip driver's EEPROM and journal show what the
+// check read and wrote.
+#include "DialogBench.h"
+#include "main/VersionTests.h"
+
+#include <windows.h>
+
+using namespace appbench;
+
+namespace {
+
+constexpr uint32_t kReadImage = 0x222000;
+constexpr uint32_t kWriteImage = 0x222004;
+
+class UsbIdentityTest : public DialogBench {
+protected:
+    void SetUp() override {
+        DialogBench::SetUp();
+        WindowsVersion xp;
+        xp.platform = VER_PLATFORM_WIN32_NT;
+        xp.major = 5;
+        xp.minor = 1;
+        xp.architecture = PROCESSOR_ARCHITECTURE_INTEL;
+        StandInWindowsVersion(&xp);
+    }
+    void TearDown() override {
+        StandInWindowsVersion(nullptr);
+        DialogBench::TearDown();
+    }
+
+    int IoControls(uint32_t code) const {
+        int count = 0;
+        for (const sim::DriverCall& call : tester_->Host().Calls())
+            if (call.kind == sim::DriverCall::Kind::IoControl && call.code == code) ++count;
+        return count;
+    }
+};
+
+TEST_F(UsbIdentityTest, AnAdapterWithoutTheTestersIdsIsWrittenAndVerifiedAtStart) {
+    sim::FullTester& tester = StartTester(1);
+    sim::Bytes image = tester.Driver().Eeprom();
+    const sim::Bytes factory = image;
+    for (size_t at : {size_t(72), size_t(150)}) {
+        image[at] = 0x95;
+        image[at + 1] = 0x0B;
+    }
+    tester.Driver().SetEeprom(image);
+    BoxAnswers boxes;
+    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+        EXPECT_EQ(factory, tester.Driver().Eeprom()) << "both id places hold the tester's ids again";
+        EXPECT_EQ(1, IoControls(kWriteImage));
+        EXPECT_EQ(2, IoControls(kReadImage)) << "the check, then the verifying read";
+        Exit(dialog);
+    });
+    EXPECT_TRUE(boxes.Boxes().size() <= 1u) << "at most the closing question";
+}
+
+TEST_F(UsbIdentityTest, AnAdapterWithTheTestersIdsIsReadOnceAndLeftAlone) {
+    StartTester(2);
+    BoxAnswers boxes;
+    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+        EXPECT_EQ(1, IoControls(kReadImage));
+        EXPECT_EQ(0, IoControls(kWriteImage));
+        Exit(dialog);
+    });
+}
+
+TEST_F(UsbIdentityTest, NoCheckRunsOffWindowsXP) {
+    WindowsVersion seven;
+    seven.platform = VER_PLATFORM_WIN32_NT;
+    seven.major = 6;
+    seven.minor = 1;
+    seven.productType = VER_NT_WORKSTATION;
+    StandInWindowsVersion(&seven);
+    StartTester(1);
+    BoxAnswers boxes;
+    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+        EXPECT_EQ(0, IoControls(kReadImage));
+        Exit(dialog);
+    });
+}
+
+}  // namespace
