@@ -6,6 +6,21 @@
 namespace {
 constexpr wchar_t kChecking[] = L"Check USB ID, please wait!";
 constexpr wchar_t kConfiguring[] = L"Configuring USB ID, please wait!";
+
+// The check blocks this thread in the driver's calls: the panel is painted and the messages that
+// carry it to the screen are handled first, or the user would see it only once the check is over.
+void ShowNow(CWnd& panel) {
+    panel.UpdateWindow();
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
 }  // namespace
 
 void CVorel_TAP_Test3Dlg::CheckUsbIdentity() {
@@ -14,12 +29,12 @@ void CVorel_TAP_Test3Dlg::CheckUsbIdentity() {
     progressPanel.SetDlgItemText(-1, kChecking);
     progressPanel.m_progress.SetPos(1);
     progressPanel.ShowWindow(SW_SHOW);
-    progressPanel.UpdateWindow();
+    ShowNow(progressPanel);
     UsbIdEeprom eeprom(m_hWnd);
     if (eeprom.ReadAndCheck()) {
         progressPanel.SetDlgItemText(-1, kConfiguring);
         progressPanel.m_progress.SetPos(3);
-        progressPanel.UpdateWindow();
+        ShowNow(progressPanel);
         eeprom.Configure();
     }
     progressPanel.ShowWindow(SW_HIDE);

@@ -2,9 +2,15 @@
 // the system is stood in as XP, and the simulated chip driver's EEPROM and journal show what the
 // check read and wrote.
 #include "DialogBench.h"
+#include "main/Globals.h"
 #include "main/VersionTests.h"
+#include "support/gui/Picture.h"
+#include "support/Waiting.h"
 
 #include <windows.h>
+
+#include <atomic>
+#include <thread>
 
 using namespace appbench;
 
@@ -46,6 +52,19 @@ TEST_F(UsbIdentityTest, AnAdapterWithoutTheTestersIdsIsWrittenAndVerifiedAtStart
         image[at + 1] = 0x0B;
     }
     tester.Driver().SetEeprom(image);
+    // The check blocks the dialog's thread, so a thread of the test keeps its picture: once the
+    // write reached the driver the panel stays up for the half second before the verifying read.
+    support::gui::Picture panel;
+    std::atomic<bool> written{false};
+    std::thread watcher([&] {
+        written = support::Eventually([&] { return IoControls(kWriteImage) > 0; });
+        if (!written || theMainDialog == nullptr) return;
+        RECT area;
+        ::GetWindowRect(theMainDialog->progressPanel.GetSafeHwnd(), &area);
+        HDC screen = ::GetDC(nullptr);
+        panel = support::gui::CaptureDC(screen, area);
+        ::ReleaseDC(nullptr, screen);
+    });
     BoxAnswers boxes;
     RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
         EXPECT_EQ(factory, tester.Driver().Eeprom()) << "both id places hold the tester's ids again";
@@ -53,7 +72,13 @@ TEST_F(UsbIdentityTest, AnAdapterWithoutTheTestersIdsIsWrittenAndVerifiedAtStart
         EXPECT_EQ(2, IoControls(kReadImage)) << "the check, then the verifying read";
         Exit(dialog);
     });
+    watcher.join();
     EXPECT_TRUE(boxes.Boxes().size() <= 1u) << "at most the closing question";
+    ASSERT_TRUE(written);
+    ASSERT_GT(panel.width, 0);
+    support::gui::SavePng(panel, support::gui::PicturePath(L"vorels-usb-identity"));
+    // The panel was on the screen: its text and its bar drew in black and the bar's colour.
+    EXPECT_GT(panel.Count(RGB(0, 0, 0)), 50) << "the panel's text is on the screen";
 }
 
 TEST_F(UsbIdentityTest, AnAdapterWithTheTestersIdsIsReadOnceAndLeftAlone) {
