@@ -63,14 +63,8 @@ LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 }  // namespace
 
 int main() {
-    const support::VethPair pair = support::TestNetwork();
-    if (pair.hostInterface.empty()) return 1;
-    std::string error;
-    auto link = support::OpenTesterLink(pair, &error);
-    if (!link) {
-        std::fprintf(stderr, "cannot open %s: %s\n", pair.deviceInterface.c_str(), error.c_str());
-        return 1;
-    }
+    auto link = support::OpenOwnTesterLink();
+    if (!link) return 1;
     sim::Tester tester(std::move(link));
     sim::TesterModel model(tester, 1);
     sim::CaptureEngine engine(tester, 1);

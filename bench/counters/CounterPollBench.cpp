@@ -45,14 +45,8 @@ double RoundTripsPerSecond() {
 }  // namespace
 
 int main() {
-    const support::VethPair pair = support::TestNetwork();
-    if (pair.hostInterface.empty()) return 1;
-    std::string error;
-    auto link = support::OpenTesterLink(pair, &error);
-    if (!link) {
-        std::fprintf(stderr, "cannot open %s: %s\n", pair.deviceInterface.c_str(), error.c_str());
-        return 1;
-    }
+    auto link = support::OpenOwnTesterLink();
+    if (!link) return 1;
     sim::Tester tester(std::move(link));
     sim::TesterModel model(tester, 1);
     sim::CounterBanks counters(tester, sim::RegisterMap::First);

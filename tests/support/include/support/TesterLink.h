@@ -14,4 +14,8 @@ namespace support {
 // `error`, when the device side cannot be opened.
 std::unique_ptr<sim::PcapLink> OpenTesterLink(const VethPair& pair, std::string* error);
 
+// A program's own pair opened as above; null, with the reason on the error output, when the program
+// runs outside the test namespace or the device side cannot be opened (the benchmarks' start).
+std::unique_ptr<sim::PcapLink> OpenOwnTesterLink();
+
 }  // namespace support
