@@ -396,6 +396,10 @@ int CVGCellType::PaintBitmap(CDC* dc, CBitmap* bitmap, RECT* rect, COLORREF back
         RECT area = {left, top, left + bitmapWidth, top + bitmapHeight};
         PaintBackground(dc, &area, backColor, -1, -1, nullptr, 0, 0);
     }
+    if (dc->IsPrinting()) {
+        PrintBitmap(dc, bitmap, CRect(left, top, left + bitmapWidth, top + bitmapHeight));
+        return bitmapWidth + 2 * m;
+    }
     CDC memory;
     memory.CreateCompatibleDC(dc);
     const HGDIOBJ old = memory.SelectObject(bitmap->GetSafeHandle());
@@ -407,6 +411,18 @@ int CVGCellType::PaintBitmap(CDC* dc, CBitmap* bitmap, RECT* rect, COLORREF back
     }
     memory.SelectObject(old);
     return bitmapWidth + 2 * m;
+}
+
+void CVGCellType::PrintBitmap(CDC* dc, CBitmap* bitmap, const CRect& area)
+{
+    const std::vector<BYTE> dib = BitmapToDib(bitmap);
+    if (dib.empty())
+        return;
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
+    const BYTE* bits = dib.data() + info->bmiHeader.biSize + PaletteBytes(info->bmiHeader);
+    dc->SetStretchBltMode(COLORONCOLOR);
+    ::StretchDIBits(dc->GetSafeHdc(), area.left, area.top, area.Width(), area.Height(), 0, 0,
+                    info->bmiHeader.biWidth, info->bmiHeader.biHeight, bits, info, DIB_RGB_COLORS, SRCCOPY);
 }
 
 void CVGCellType::MeasureCell(CDC* dc, SIZE* size, CVGCell* cell)

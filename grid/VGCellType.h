@@ -13,6 +13,8 @@
 
 #include <framework/Framework.h>
 
+#include <vector>
+
 class CVGCtrl;
 class CVGGridInfo;
 
@@ -91,11 +93,21 @@ public:
     int CanOverflow(CVGCell* cell) const;
     double Scale() const { return m_scale; }
 
+    // A bitmap for a printer: a packed device-independent bitmap (header, colour table, then the rows
+    // bottom-up, each padded to 4 bytes) of depth 1, 4, 8 or 24, its colour table from the default
+    // palette. Empty when the bitmap cannot be read or the memory is not there.
+    static std::vector<BYTE> BitmapToDib(CBitmap* bitmap);
+    // The colour table of such a bitmap: 2, 16 or 256 entries for 1, 4 or 8 bits, none above.
+    static int PaletteEntryCount(const BITMAPINFOHEADER& header);
+    static DWORD PaletteBytes(const BITMAPINFOHEADER& header);
+
 protected:
     // The themed text attempt of PaintText; false when the classic output must run.
     bool TryThemedText(CDC* dc, CVGCell* cell, int selected, int current, LPCWSTR text, int length, DWORD flags,
                        RECT* rect);
     CVGGridInfo* Info() const;
+    // A printer gets the bitmap as a device-independent one, stretched into area.
+    void PrintBitmap(CDC* dc, CBitmap* bitmap, const CRect& area);
     // The first steps of a type with a button: the use-themes flag is copied, and a cell whose
     // button shows on the current cell only is drawn as a normal cell when it is not
     // current (true: the drawing is done).

@@ -164,6 +164,32 @@ TEST_F(CellDrawingTest, ABitmapThatFitsKeepsItsSizeAndATallOneIsReduced)
     EXPECT_EQ(width * height, p.Count(kRed));
 }
 
+TEST_F(CellDrawingTest, APrinterGetsTheBitmapsOwnColoursAtThePrintScale)
+{
+    // A monochrome bitmap copied to a colour screen takes the context's text and back colours; a
+    // printer gets it as a device-independent bitmap, in the black of its colour table.
+    const BYTE zeros[16] = {};
+    CBitmap mono;
+    ASSERT_TRUE(mono.CreateBitmap(8, 8, 1, 1, zeros));
+    dc.SetTextColor(kRed);
+    RECT rect = {10, 0, 90, 60};
+    CVGCellType* type = grid.CellTypeAt(0);
+    EXPECT_EQ(8 + 4, type->PaintBitmap(&dc, &mono, &rect, kWhite));
+    auto p = support::gui::CaptureDC(dc, RECT{0, 0, 200, 60});
+    EXPECT_EQ(64, p.Count(kRed));
+    EXPECT_EQ(kRed, p.At(12, 26));
+
+    dc.FillSolidRect(0, 0, 200, 60, RGB(1, 2, 3));
+    dc.m_bPrinting = TRUE;
+    grid.PrintSettings().scaleX = 2.0;
+    EXPECT_EQ(16 + 8, type->PaintBitmap(&dc, &mono, &rect, kWhite));
+    p = support::gui::CaptureDC(dc, RECT{0, 0, 200, 60});
+    EXPECT_EQ(0, p.Count(kRed));
+    EXPECT_EQ(256, p.Count(RGB(0, 0, 0)));
+    EXPECT_EQ(RGB(0, 0, 0), p.At(14, 22)) << "4 in, vertically centred";
+    EXPECT_EQ(RGB(0, 0, 0), p.At(29, 37));
+}
+
 TEST_F(CellDrawingTest, MeasuringAnEmptyCellGivesOnlyTheMargins)
 {
     CVGCell empty;
