@@ -3,6 +3,7 @@
 #include "BrevixCPorts.h"
 #include "BrevixTWin7.h"
 #include "info/AboutHandOver.h"
+#include "main/DebugStream.h"
 #include "main/DeviceEventCallback.h"
 #include "main/DeviceTexts.h"
 #include "main/Globals.h"
@@ -243,6 +244,7 @@ void CVorel_TAP_Test3Dlg::ReplaceToolbarImages(UINT bitmapId) {
 }
 
 void CVorel_TAP_Test3Dlg::OnTimer(UINT_PTR nIDEvent) {
+    ProgramLog().WriteLine(L"(OnTimer)");
     if (nIDEvent == kFirstShowTimer) {
         if (startupDone == 1) ShowFirstTime();
         return;
@@ -262,7 +264,9 @@ void CVorel_TAP_Test3Dlg::OnTimer(UINT_PTR nIDEvent) {
 void CVorel_TAP_Test3Dlg::ShowFirstTime() {
     aboutPanel.aboutGrid.SetCellText(0, 1, L"Quendal agent");
     SetTreeText(kItemAgent, L"Agent / Customer : Quendal agent");
+    ProgramLog().WriteLine(L"(OnTimer) event = 1");
     if (IsDemoMode()) {
+        ProgramLog().WriteLine(L"(OnTimer)(Demo) update tree list text");
         UpdateTreeTexts();
         static const wchar_t* const kAboutDemo[] = {L"Brevix-C/A",        L"Quendal Agent", L"0JBVX3000000",
                                                     L"00-00-00-00-00-00", L"v.MP05",        L"v1.0b001",
