@@ -29,14 +29,19 @@ WrapFields ReadWrap(const uint8_t* frame, int32_t machineId) {
     return fields;
 }
 
-void BlockAssembly::Take(const std::vector<uint8_t>& frame, uint32_t port, int32_t machineId,
+void BlockAssembly::Take(const std::vector<uint8_t>& frame, uint32_t port, int32_t machineId, bool lastQueued,
                          std::vector<BrevixC_PKTCAP_Content_S>& records) {
     if (frame.size() <= kWrapBytes) return;
     const WrapFields fields = ReadWrap(frame.data(), machineId);
-    if (taken_++ == 0) Log("(API)(replyThread) ref_cnt=0.");
+    const bool first = taken_++ == 0;
+    if (first) Log("(API)(replyThread) ref_cnt=0.");
     const bool chunk = fields.wireLength > kLongestWholeFrame;
     if (chunk && !jumbo_) return;  // a long frame is only captured whole with jumbo capture on
     if (pending_ && (!chunk || port != pendingPort_ || uint32_t(fields.stamp - pendingFields_.stamp) > 255)) Flush(records);
+    // The log names the path each frame's bytes take: a whole frame (or the very first), or a
+    // jumbo chunk that the queue held alone, which the log of a jumbo upload is read by.
+    if (!jumbo_ || !chunk || first) Log("(API)(replyThread) NOT jumbo or size <= 2032 or ref_cnt=0.");
+    else if (lastQueued) Log("(API)(replyThread) Qsize is 1, jumbo and payload>0.");
     const uint8_t* payload = frame.data() + kWrapBytes;
     buffer_.insert(buffer_.end(), payload, payload + (frame.size() - kWrapBytes));
     if (!chunk) {
@@ -48,7 +53,10 @@ void BlockAssembly::Take(const std::vector<uint8_t>& frame, uint32_t port, int32
         pendingFields_ = fields;
         pendingPort_ = port;
     }
-    if (buffer_.size() >= pendingFields_.wireLength) Flush(records);
+    if (buffer_.size() >= pendingFields_.wireLength) {
+        Flush(records);
+        if (lastQueued) Log("(API)(replyThread) PUSH to buffer - NOT b_buf_insert and Qsize is 1.");
+    }
 }
 
 void BlockAssembly::Flush(std::vector<BrevixC_PKTCAP_Content_S>& records) {

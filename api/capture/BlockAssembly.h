@@ -31,8 +31,9 @@ public:
     explicit BlockAssembly(bool jumbo) : jumbo_(jumbo) {}
 
     // Takes one wrapped frame of `port` and appends the records it finishes to `records` (none,
-    // one, or two when a new frame begins before the last one was complete).
-    void Take(const std::vector<uint8_t>& frame, uint32_t port, int32_t machineId,
+    // one, or two when a new frame begins before the last one was complete). `lastQueued` says the
+    // queue held this frame alone: the log tells that path apart.
+    void Take(const std::vector<uint8_t>& frame, uint32_t port, int32_t machineId, bool lastQueued,
               std::vector<BrevixC_PKTCAP_Content_S>& records);
     // Ends the upload: a jumbo frame still being rebuilt becomes a record with what arrived of it.
     void Flush(std::vector<BrevixC_PKTCAP_Content_S>& records);

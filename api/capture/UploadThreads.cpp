@@ -156,7 +156,7 @@ void BlockUpload(int entry) {
                 do {
                     const QueuedFrame item = std::move(queue.front());
                     queue.pop_front();
-                    assembly.Take(item.bytes, item.port, MachineId(), finished);
+                    assembly.Take(item.bytes, item.port, MachineId(), queue.empty(), finished);
                 } while (++taken < kFramesPerHold && !queue.empty() && !state.terminate && assembly.Taken() < total);
                 store();
                 held = capture_buffer[entry].size();

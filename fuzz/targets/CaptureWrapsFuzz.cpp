@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     capi::BlockAssembly assembly(jumbo);
     std::vector<BrevixC_PKTCAP_Content_S> records;
     std::deque<capi::QueuedFrame>& queue = capi::CaptureQueue(entry);
-    for (const capi::QueuedFrame& item : queue) assembly.Take(item.bytes, item.port, machineId, records);
+    for (const capi::QueuedFrame& item : queue)
+        assembly.Take(item.bytes, item.port, machineId, &item == &queue.back(), records);
     assembly.Flush(records);
     // Every record's bytes must be readable up to its length.
     volatile uint8_t sum = 0;

@@ -3,6 +3,7 @@
 // of jumbo frames from chunks.
 
 #include "BrevixCCapture.h"
+#include "ConsoleText.h"
 #include "capture/BlockAssembly.h"
 #include "capture/Capture.h"
 #include "capture/CaptureControl.h"
@@ -187,9 +188,9 @@ TEST_F(QueueTest, AFullQueueTakesNoMoreButTheFrameIsCounted) {
 TEST(BlockAssemblyTest, WithoutJumboEachShortFrameIsOneRecordAndLongOnesAreCountedOnly) {
     capi::BlockAssembly assembly(false);
     std::vector<BrevixC_PKTCAP_Content_S> records;
-    assembly.Take(Wrapped(0, 100, 64, 68), 0, 1, records);  // the tester sends 4 padding bytes
-    assembly.Take(Wrapped(0, 900, 2100, 2000), 0, 1, records);
-    assembly.Take(Wrapped(1, 2000, 70, 40), 1, 1, records);
+    assembly.Take(Wrapped(0, 100, 64, 68), 0, 1, false, records);  // the tester sends 4 padding bytes
+    assembly.Take(Wrapped(0, 900, 2100, 2000), 0, 1, false, records);
+    assembly.Take(Wrapped(1, 2000, 70, 40), 1, 1, false, records);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(assembly.Taken(), 3);
     EXPECT_EQ(records[0].length, 64u);
@@ -203,11 +204,15 @@ TEST(BlockAssemblyTest, AJumboFrameIsRebuiltFromItsChunksEvenWhenTheQueueRunsDry
     capi::BlockAssembly assembly(true);
     std::vector<BrevixC_PKTCAP_Content_S> records;
     // 5000 bytes in three chunks, each taken alone from the queue; then a short frame.
-    assembly.Take(Wrapped(0, 1000, 5000, 2000, 0), 0, 1, records);
-    assembly.Take(Wrapped(0, 1010, 5000, 2000, uint8_t(2000 % 256)), 0, 1, records);
+    OpenDebugLog log;
+    assembly.Take(Wrapped(0, 1000, 5000, 2000, 0), 0, 1, true, records);
+    EXPECT_TRUE(ConsoleShows(L"(API)(replyThread) NOT jumbo or size <= 2032 or ref_cnt=0."));
+    assembly.Take(Wrapped(0, 1010, 5000, 2000, uint8_t(2000 % 256)), 0, 1, true, records);
     EXPECT_TRUE(records.empty());
-    assembly.Take(Wrapped(0, 1020, 5000, 1000, uint8_t(4000 % 256)), 0, 1, records);
-    assembly.Take(Wrapped(0, 5000, 80, 80), 0, 1, records);
+    EXPECT_TRUE(ConsoleShows(L"(API)(replyThread) Qsize is 1, jumbo and payload>0."));
+    assembly.Take(Wrapped(0, 1020, 5000, 1000, uint8_t(4000 % 256)), 0, 1, true, records);
+    EXPECT_TRUE(ConsoleShows(L"(API)(replyThread) PUSH to buffer - NOT b_buf_insert and Qsize is 1."));
+    assembly.Take(Wrapped(0, 5000, 80, 80), 0, 1, true, records);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].length, 5000u);
     EXPECT_EQ(records[0].header0, 1000u);
@@ -219,8 +224,8 @@ TEST(BlockAssemblyTest, AJumboFrameIsRebuiltFromItsChunksEvenWhenTheQueueRunsDry
 TEST(BlockAssemblyTest, AJumboFrameCutShortEndsWhenTheNextBegins) {
     capi::BlockAssembly assembly(true);
     std::vector<BrevixC_PKTCAP_Content_S> records;
-    assembly.Take(Wrapped(0, 1000, 5000, 2000), 0, 1, records);
-    assembly.Take(Wrapped(0, 9000, 3000, 2000), 0, 1, records);
+    assembly.Take(Wrapped(0, 1000, 5000, 2000), 0, 1, false, records);
+    assembly.Take(Wrapped(0, 9000, 3000, 2000), 0, 1, false, records);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].wireLength, 5000u);
     EXPECT_EQ(records[0].length, 2000u);
