@@ -23,6 +23,10 @@ struct ProbeControl {
 };
 
 void ProbeReceiveThread(const std::shared_ptr<Link>& link, const std::shared_ptr<ProbeControl>& control) {
+    if (!control) {
+        Log("thread lparam==NULL");
+        return;
+    }
     control->started = true;
     ReceivedFrame frame;
     while (!control->stop) {

@@ -10,6 +10,9 @@
 #include <iphlpapi.h>
 #include <pcap/pcap.h>
 
+// After winsock2.h: the log header brings windows.h.
+#include "runtime/DebugStream.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <memory>
@@ -127,6 +130,8 @@ private:
             return GetAdaptersAddresses(AF_INET, kNoAddresses, nullptr, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(block),
                                         size);
         });
+        // The adapter watch is the only reader of this table: it ends on either failure.
+        if (result == ERROR_NOT_ENOUGH_MEMORY) Log("Failed to memory allocate pAddresses");
         if (result != ERROR_SUCCESS) return std::nullopt;
         for (auto* a = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.get()); a; a = a->Next) {
             if (a->IfType != IF_TYPE_ETHERNET_CSMACD || !a->AdapterName || !*a->AdapterName) continue;
