@@ -54,8 +54,8 @@ protected:
         const uint64_t rate = tester_->Counters().Get(0, sim::CounterBanks::kRxPacketRate);
         ASSERT_GT(rate, 0u);
         const uint64_t level = tester_->Counters().Get(0, sim::CounterBanks::BlockA(11)) + 3 * rate;
-        ASSERT_TRUE(PumpUntil(
-            [&] { return tester_->Counters().Get(0, sim::CounterBanks::BlockA(11)) >= level; }, kPatience));
+        ASSERT_TRUE(
+            PumpUntil([&] { return tester_->Counters().Get(0, sim::CounterBanks::BlockA(11)) >= level; }, kPatience));
         EXPECT_EQ(shown, Row(dialog, counters::kRxPacketRow));
         EXPECT_EQ(samples, charts::chartData.samples);
     }
@@ -118,16 +118,22 @@ TEST_F(CounterWindowTest, UpdateStopsTheRefreshAndStartsItAgain) {
         EXPECT_TRUE(UpdatePressed(dialog)) << "the refresh runs from the start";
         const HWND window = dialog.portCounterWindow.GetSafeHwnd();
         const HWND chart = dialog.chart.GetSafeHwnd();
+        const HWND toolBar = dialog.portCounterWindow.counterToolBar.GetSafeHwnd();
+        // The picture shows the page, not the start-up's media detection over it.
+        ASSERT_TRUE(PumpUntil([&] { return !dialog.progressPanel.IsWindowVisible(); }, kPatience));
 
         ClickTool(window, ID_COUNTER_UPDATE);
         EXPECT_FALSE(UpdatePressed(dialog));
         ExpectRefreshHeld(dialog);
         EXPECT_TRUE(support::gui::IsEnabled(chart, IDC_CHART_FROM_SAMPLE)) << "the chart window compares";
+        SavePicture(dialog, L"vorels-counters-update-off");
+        const support::gui::Picture held = support::gui::CaptureWindow(toolBar);
 
         ClickTool(window, ID_COUNTER_UPDATE);
         EXPECT_TRUE(UpdatePressed(dialog));
         ExpectRefreshRuns(dialog);
         EXPECT_FALSE(support::gui::IsEnabled(chart, IDC_CHART_FROM_SAMPLE));
+        EXPECT_NE(held.pixels, support::gui::CaptureWindow(toolBar).pixels) << "the button's look follows";
     });
 }
 
