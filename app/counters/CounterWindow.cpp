@@ -91,6 +91,12 @@ void CCounterWindow::CreateTree(int top) {
     }
 }
 
+void CCounterWindow::StartRefresh() {
+    counterToolBar.CheckButton(ID_COUNTER_UPDATE, TRUE);
+    SetTimer(kRefreshTimer, kRefreshPeriod, nullptr);
+    ReplaceImages(counterToolBar, m_toolBarImages, IDB_COUNTER_TOOLBAR_UPDATING);
+}
+
 void CCounterWindow::OnTimer(UINT_PTR) { Refresh(); }
 
 void CCounterWindow::Refresh() {

@@ -49,6 +49,9 @@ public:
     // Column 1's heading: "Port A" or "Port B" in the current language.
     void SetPortHeading(const CString& text);
 
+    // Starts the once-a-second refresh with the Update button pressed: the live window refreshes
+    // from start-up, and its button's first press stops it.
+    void StartRefresh();
     // One tick: both ports' records from the tester (or the demo generator), the shown port's rows,
     // and one sample of the shared chart data.
     void Refresh();

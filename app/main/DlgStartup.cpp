@@ -57,7 +57,7 @@ BOOL CVorel_TAP_Test3Dlg::RunStartup() {
     pictureUnused.ShowWindow(SW_HIDE);
     pictureDemo.ShowWindow(SW_HIDE);
 
-    portCounterWindow.SetTimer(1, 1000, nullptr);
+    portCounterWindow.StartRefresh();
     currentPanel = kPortCounterAndUpgrade;
     CreateDeviceTree();
     SetTimer(kFirstShowTimer, 500, nullptr);

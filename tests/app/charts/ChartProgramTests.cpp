@@ -6,12 +6,9 @@
 #include "res/resource.h"
 
 #include <support/Waiting.h>
-#include <support/gui/Input.h>
 #include <support/gui/Picture.h>
 #include <support/gui/Pump.h>
 #include <support/gui/Windows.h>
-
-#include <commctrl.h>
 
 #include <vector>
 
@@ -20,16 +17,6 @@ using namespace appbench;
 namespace {
 
 constexpr DWORD kPatienceMs = static_cast<DWORD>(support::kPatience.count());
-
-void ClickTool(HWND window, UINT command) {
-    HWND bar = ::FindWindowExW(window, nullptr, TOOLBARCLASSNAMEW, nullptr);
-    ASSERT_NE(nullptr, bar);
-    const auto index = static_cast<WPARAM>(::SendMessageW(bar, TB_COMMANDTOINDEX, command, 0));
-    RECT rect = {};
-    ASSERT_TRUE(::SendMessageW(bar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect)));
-    support::gui::Click(bar, POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
-    support::gui::PumpPending();
-}
 
 // One more second of traffic on both ports, as the counter refresh hands it over.
 void Feed(int second) {

@@ -1,6 +1,8 @@
 // The live counter window in the real main dialog: its rows against the simulated tester's own
-// counters for both ports, its link rows through a flap, Clear All, and demo mode.
+// counters for both ports, its link rows through a flap, Update (its own and the chart window's),
+// Clear All, and demo mode.
 #include "charts/ChartData.h"
+#include "charts/ChartIds.h"
 #include "counters/CounterIds.h"
 #include "counters/CounterRows.h"
 #include "CounterWindowBench.h"
@@ -8,6 +10,7 @@
 #include "res/resource.h"
 #include "support/gui/Picture.h"
 #include "support/gui/Pump.h"
+#include "support/gui/Windows.h"
 #include "support/Waiting.h"
 
 using namespace appbench;
@@ -33,7 +36,33 @@ void SavePicture(CVorel_TAP_Test3Dlg& dialog, const wchar_t* name) {
     support::gui::SavePng(support::gui::CaptureWindow(dialog.GetSafeHwnd(), false), support::gui::PicturePath(name));
 }
 
-class CounterWindowTest : public CounterWindowBench {};
+class CounterWindowTest : public CounterWindowBench {
+protected:
+    // The refresh runs: Port A's Rx Packet row and the chart samples move on.
+    static void ExpectRefreshRuns(CVorel_TAP_Test3Dlg& dialog) {
+        const std::wstring shown = Row(dialog, counters::kRxPacketRow);
+        const int samples = charts::chartData.samples;
+        EXPECT_TRUE(PumpUntil(
+            [&] { return Row(dialog, counters::kRxPacketRow) != shown && charts::chartData.samples > samples; },
+            kPatience));
+    }
+    // The refresh stopped: while the tester counts three more seconds' worth of Port A's frames at
+    // their current rate, the row and the chart samples keep what the last tick left.
+    void ExpectRefreshHeld(CVorel_TAP_Test3Dlg& dialog) {
+        const std::wstring shown = Row(dialog, counters::kRxPacketRow);
+        const int samples = charts::chartData.samples;
+        const uint64_t rate = tester_->Counters().Get(0, sim::CounterBanks::kRxPacketRate);
+        ASSERT_GT(rate, 0u);
+        const uint64_t level = tester_->Counters().Get(0, sim::CounterBanks::BlockA(11)) + 3 * rate;
+        ASSERT_TRUE(
+            PumpUntil([&] { return tester_->Counters().Get(0, sim::CounterBanks::BlockA(11)) >= level; }, kPatience));
+        EXPECT_EQ(shown, Row(dialog, counters::kRxPacketRow));
+        EXPECT_EQ(samples, charts::chartData.samples);
+    }
+    static bool UpdatePressed(CVorel_TAP_Test3Dlg& dialog) {
+        return dialog.portCounterWindow.counterToolBar.IsButtonChecked(ID_COUNTER_UPDATE) != FALSE;
+    }
+};
 
 TEST_F(CounterWindowTest, EveryRowOfBothPortsShowsTheTestersCounters) {
     StartBusyTester();
@@ -77,6 +106,59 @@ TEST_F(CounterWindowTest, RefreshFeedsTheChartDataOnceATick) {
         ASSERT_TRUE(PumpUntil([before] { return charts::chartData.samples >= before + 2; }, kPatience));
         const int last = charts::chartData.samples - 1;
         EXPECT_GT(charts::chartData.sampleTimes[last], charts::chartData.sampleTimes[last - 1]);
+    });
+}
+
+TEST_F(CounterWindowTest, UpdateStopsTheRefreshAndStartsItAgain) {
+    StartBusyTester();
+    BoxAnswers boxes;
+    RunAndExit([this](CVorel_TAP_Test3Dlg& dialog) {
+        ShowPort(dialog, 0);
+        ExpectRefreshRuns(dialog);
+        EXPECT_TRUE(UpdatePressed(dialog)) << "the refresh runs from the start";
+        const HWND window = dialog.portCounterWindow.GetSafeHwnd();
+        const HWND chart = dialog.chart.GetSafeHwnd();
+        const HWND toolBar = dialog.portCounterWindow.counterToolBar.GetSafeHwnd();
+        // The picture shows the page, not the start-up's media detection over it.
+        ASSERT_TRUE(PumpUntil([&] { return !dialog.progressPanel.IsWindowVisible(); }, kPatience));
+
+        ClickTool(window, ID_COUNTER_UPDATE);
+        EXPECT_FALSE(UpdatePressed(dialog));
+        ExpectRefreshHeld(dialog);
+        EXPECT_TRUE(support::gui::IsEnabled(chart, IDC_CHART_FROM_SAMPLE)) << "the chart window compares";
+        SavePicture(dialog, L"vorels-counters-update-off");
+        const support::gui::Picture held = support::gui::CaptureWindow(toolBar);
+
+        ClickTool(window, ID_COUNTER_UPDATE);
+        EXPECT_TRUE(UpdatePressed(dialog));
+        ExpectRefreshRuns(dialog);
+        EXPECT_FALSE(support::gui::IsEnabled(chart, IDC_CHART_FROM_SAMPLE));
+        EXPECT_NE(held.pixels, support::gui::CaptureWindow(toolBar).pixels) << "the button's look follows";
+    });
+}
+
+TEST_F(CounterWindowTest, TheChartWindowsUpdateStopsAndStartsTheLiveRows) {
+    StartBusyTester();
+    BoxAnswers boxes;
+    RunAndExit([this](CVorel_TAP_Test3Dlg& dialog) {
+        ShowPort(dialog, 0);
+        ClickTool(dialog.GetSafeHwnd(), ID_CHART);
+        const HWND chart = dialog.chart.GetSafeHwnd();
+        ASSERT_TRUE(::IsWindowVisible(chart));
+
+        // The chart window starts still: its first press sets it updating, the rows go on.
+        ClickTool(chart, ID_CHART_UPDATE);
+        EXPECT_TRUE(UpdatePressed(dialog));
+        ExpectRefreshRuns(dialog);
+
+        ClickTool(chart, ID_CHART_UPDATE);
+        EXPECT_FALSE(UpdatePressed(dialog));
+        ExpectRefreshHeld(dialog);
+
+        ClickTool(chart, ID_CHART_UPDATE);
+        EXPECT_TRUE(UpdatePressed(dialog));
+        ExpectRefreshRuns(dialog);
+        dialog.chart.ShowWindow(SW_HIDE);
     });
 }
 

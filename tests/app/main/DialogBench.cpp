@@ -4,6 +4,7 @@
 #include "main/Globals.h"
 #include "main/Vorel_TAP_Test3App.h"
 #include "res/resource.h"
+#include "support/gui/Input.h"
 #include "support/gui/Picture.h"
 #include "support/gui/Pump.h"
 #include "support/gui/Windows.h"
@@ -14,6 +15,7 @@
 
 #include <thread>
 
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 // The program's application object, as in Vorels-NIC.exe: boxes without a caption of their own
@@ -261,5 +263,15 @@ void DialogBench::SavePicture(HWND window, const std::wstring& name) {
 }
 
 void DialogBench::Exit(CVorel_TAP_Test3Dlg& dialog) { dialog.SendMessage(WM_COMMAND, ID_FILE_EXIT, 0); }
+
+void DialogBench::ClickTool(HWND window, UINT command) {
+    HWND bar = ::FindWindowExW(window, nullptr, TOOLBARCLASSNAMEW, nullptr);
+    ASSERT_NE(nullptr, bar);
+    const auto index = static_cast<WPARAM>(::SendMessageW(bar, TB_COMMANDTOINDEX, command, 0));
+    RECT rect = {};
+    ASSERT_TRUE(::SendMessageW(bar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect)));
+    support::gui::Click(bar, POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+    support::gui::PumpPending();
+}
 
 }  // namespace appbench

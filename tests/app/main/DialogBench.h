@@ -106,6 +106,8 @@ protected:
     static void SavePicture(HWND window, const std::wstring& name);
     // Ends the dialog through File, Exit, its question answered Yes.
     static void Exit(CVorel_TAP_Test3Dlg& dialog);
+    // A mouse click on the button of the window's toolbar, then the messages it brings.
+    static void ClickTool(HWND window, UINT command);
 
     std::unique_ptr<sim::FullTester> tester_;
 };

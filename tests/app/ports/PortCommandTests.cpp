@@ -132,6 +132,32 @@ TEST_F(PortCommandTest, PortBNeverTakesPortAsFlowControl) {
     });
 }
 
+TEST_F(PortCommandTest, ApplyInDemoModeSendsNothing) {
+    BoxAnswers boxes;  // no tester: the demo question, answered Yes
+    Run([this](CVorel_TAP_Test3Dlg& dialog) {
+        ASSERT_TRUE(IsDemoMode());
+        // The library connected under the demo-mode program: whatever it were called for would
+        // reach this tester.
+        StartTester(1);
+        char model[32] = {};
+        BrevixC_SYS_DetectBrevixCDevice(model);
+        ASSERT_NE(0, BrevixC_SYS_ConnectToBrevixCDevice());
+        tester_->Device().ClearLog();
+
+        dialog.deviceTree.SelectItem(treeItems[CVorel_TAP_Test3Dlg::kItemPortConfiguration]);
+        ASSERT_TRUE(dialog.applyButton.IsWindowVisible());
+        Choose(dialog, L"Fiber", L"Disable", L"Fiber", L"Disable");
+        // Port A's NIC mode, the one call demo mode makes, comes after Apply on the same thread.
+        dialog.SendMessage(WM_COMMAND, ID_PORT_A, 0);
+        ASSERT_TRUE(support::Eventually([this] { return PutIntoNicMode(0); }));
+        EXPECT_TRUE(WritesTo(*tester_, kPhyControl).empty()) << "no port configuration";
+        EXPECT_TRUE(WritesTo(*tester_, kSfpImage).empty()) << "no media selection";
+        // A media selection's worker lives through its two seconds of pauses.
+        EXPECT_EQ(0, CountNamedThreads(L"BrevixCAPI SFP worker"));
+        for (uint32_t port : {0u, 1u}) EXPECT_TRUE(WritesTo(*tester_, kPortWordA + port * kPortBOffset).empty());
+    });
+}
+
 TEST_F(PortCommandTest, PortAAndPortBMoveNicModeAndTheLiveCounterWindow) {
     StartTester(1);
     BoxAnswers boxes;
