@@ -1,6 +1,8 @@
 // One refresh of the chart window (its six viewers: two line charts over a full half-hour history,
 // two pies, two bar charts, each built, rendered and painted) against the paint of a grid page of
-// the same size (the area the charts take), in the same run; prints both and their ratio.
+// the same size (the area the charts take), in the same run; prints both and their ratio. Then the
+// window at work: its own timer redrawing the charts of one view each second with a full history,
+// and the share of one core that takes (the counters' own share is counter_bench's).
 #include "VGCtrl.h"
 #include "charts/Chart.h"
 #include "charts/ChartIds.h"
@@ -19,6 +21,7 @@ namespace {
 constexpr int kRefreshes = 10;
 constexpr int kPaints = 40;
 constexpr int kRuns = 3;
+constexpr int kSteadySeconds = 20;
 // The area the charts fill: the bar charts' width and the pies' height.
 constexpr int kAreaWidth = 779;
 constexpr int kAreaHeight = 347;
@@ -37,14 +40,26 @@ void Pump() {
     }
 }
 
+// One more second of traffic on both ports, as the counter refresh hands it to the charts.
+void AddSecond() {
+    static std::vector<uint64_t> rows(charts::kCounterRows, 0);
+    static int second = 0;
+    for (int row = 4; row < charts::kCounterRows; ++row) rows[row] += static_cast<uint64_t>(row * 97 + second % 61);
+    charts::AddChartSample(rows.data(), rows.data(), 739958.0 * 86400 + second);
+    ++second;
+}
+
 // Half an hour of traffic, one sample a second (the line charts draw the two packet series ticked
 // from the start).
 void FillHistory() {
-    std::vector<uint64_t> rows(charts::kCounterRows, 0);
-    for (int second = 0; second < charts::kHistorySamples; ++second) {
-        for (int row = 4; row < charts::kCounterRows; ++row) rows[row] += static_cast<uint64_t>(row * 97 + second % 61);
-        charts::AddChartSample(rows.data(), rows.data(), 739958.0 * 86400 + second);
-    }
+    for (int second = 0; second < charts::kHistorySamples; ++second) AddSecond();
+}
+
+double ThreadSeconds() {
+    FILETIME created, exited, kernel, user;
+    ::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user);
+    const auto seconds = [](const FILETIME& t) { return (t.dwHighDateTime * 4294967296.0 + t.dwLowDateTime) / 1e7; };
+    return seconds(kernel) + seconds(user);
 }
 
 // The chart window with its drawing in reach.
@@ -56,6 +71,30 @@ public:
         DrawPieCharts();
         DrawBarCharts();
         ::RedrawWindow(GetSafeHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    }
+
+    // The window updating by its own timer in one view for some seconds, a sample added each second
+    // as the counter refresh adds it: the share of one core its thread takes.
+    double SteadyShare(UINT view, int seconds) {
+        SendMessage(WM_COMMAND, view);
+        FollowCounterUpdate(true);
+        Pump();
+        const double before = ThreadSeconds();
+        const auto start = std::chrono::steady_clock::now();
+        for (int second = 1; second <= seconds; ++second) {
+            const auto due = start + std::chrono::seconds(second);
+            while (std::chrono::steady_clock::now() < due) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due - std::chrono::steady_clock::now());
+                ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::max<long long>(left.count(), 0)), QS_ALLINPUT);
+                Pump();
+            }
+            AddSecond();
+        }
+        const double share = (ThreadSeconds() - before) /
+                             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() * 100.0;
+        FollowCounterUpdate(false);
+        Pump();
+        return share;
     }
 };
 
@@ -110,6 +149,11 @@ int main() {
                 charts::kHistorySamples, kAreaWidth, kAreaHeight, kRuns);
     std::printf("%-28s %12s %12s %8s\n", "work", "chart ms", "grid ms", "ratio");
     std::printf("%-28s %12.3f %12.3f %8.2f\n", "one refresh / one paint", refresh, page, refresh / page);
+    std::printf("the window updating each second with a full history, share of one core (its thread, %d s a view):\n",
+                kSteadySeconds);
+    const std::pair<UINT, const char*> views[] = {
+        {ID_CHART_LINE, "line charts"}, {ID_CHART_PIE, "pies"}, {ID_CHART_BAR, "bar charts"}};
+    for (const auto& [view, what] : views) std::printf("  %-26s %6.2f %%\n", what, chart.SteadyShare(view, kSteadySeconds));
     chart.DestroyWindow();
     return 0;
 }

@@ -12,7 +12,7 @@ namespace {
 
 // Each chart pixel is drawn as kScale × kScale pixels and averaged: enough for smooth edges at a
 // cost that stays small for charts of a few hundred pixels.
-constexpr int kScale = 3;
+constexpr int kScale = 2;
 constexpr wchar_t kDefaultFace[] = L"Arial";
 
 void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
@@ -30,44 +30,100 @@ void EnsureGdiplus() {
     });
 }
 
-Canvas::Canvas(int width, int height) : width_(std::max(width, 1)), height_(std::max(height, 1)) {
+struct Surface {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ previous = nullptr;
+    uint32_t* bits = nullptr;
+    int width = 0;   // large pixels
+    int height = 0;
+
+    Surface(int w, int h) : width(w), height(h) {
+        dc = ::CreateCompatibleDC(nullptr);
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* pixels = nullptr;
+        bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+        if (bitmap == nullptr) {
+            ::DeleteDC(dc);
+            throw std::bad_alloc();
+        }
+        bits = static_cast<uint32_t*>(pixels);
+        previous = ::SelectObject(dc, bitmap);
+    }
+    ~Surface() {
+        ::SelectObject(dc, previous);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+    }
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+};
+
+namespace {
+
+std::mutex spareLock;
+std::unique_ptr<Surface> spare;
+
+// The kept surface when the size fits in it, else a new one large enough for it and for what the
+// kept one held, so that charts of different shapes come to share one.
+std::unique_ptr<Surface> TakeSurface(int width, int height) {
+    std::lock_guard<std::mutex> hold(spareLock);
+    if (spare && spare->width >= width && spare->height >= height) return std::move(spare);
+    const int keptWidth = spare ? spare->width : 0, keptHeight = spare ? spare->height : 0;
+    spare.reset();
+    return std::make_unique<Surface>(std::max(width, keptWidth), std::max(height, keptHeight));
+}
+
+void GiveBack(std::unique_ptr<Surface> surface) {
+    std::lock_guard<std::mutex> hold(spareLock);
+    // Of two surfaces in use at once, the larger stays.
+    if (!spare || static_cast<long long>(surface->width) * surface->height >
+                      static_cast<long long>(spare->width) * spare->height) {
+        spare = std::move(surface);
+    }
+}
+
+}  // namespace
+
+Canvas::Canvas(int width, int height, int ground)
+    : width_(std::max(width, 1)),
+      height_(std::max(height, 1)),
+      surface_(TakeSurface(width_ * kScale, height_ * kScale)),
+      dc_(surface_->dc),
+      largeBits_(surface_->bits),
+      largeStride_(surface_->width) {
     EnsureGdiplus();
-    dc_ = ::CreateCompatibleDC(nullptr);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width_ * kScale;
-    info.bmiHeader.biHeight = -height_ * kScale;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    largeBitmap_ = ::CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (largeBitmap_ == nullptr) throw std::bad_alloc();
-    largeBits_ = static_cast<uint32_t*>(bits);
-    previous_ = ::SelectObject(dc_, largeBitmap_);
-    large_ = std::make_unique<Gdiplus::Bitmap>(width_ * kScale, height_ * kScale, width_ * kScale * 4,
-                                               PixelFormat32bppRGB, static_cast<BYTE*>(bits));
+    large_ = std::make_unique<Gdiplus::Bitmap>(width_ * kScale, height_ * kScale, largeStride_ * 4,
+                                               PixelFormat32bppRGB, reinterpret_cast<BYTE*>(largeBits_));
     graphics_ = std::make_unique<Gdiplus::Graphics>(large_.get());
     graphics_->SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     graphics_->SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
     graphics_->ScaleTransform(static_cast<float>(kScale), static_cast<float>(kScale));
-    Fill(0xFFFFFF);
+    Fill(ground);
 }
 
 void Canvas::Fill(int color) {
     // Straight into the pixels: the drawing library's own fill of a whole large bitmap costs more
     // than the rest of a chart.
     const auto c = static_cast<uint32_t>(color) & 0xFFFFFFu;
-    std::fill(largeBits_, largeBits_ + static_cast<size_t>(width_) * kScale * height_ * kScale, c);
+    const size_t rowPixels = static_cast<size_t>(width_) * kScale;
+    for (int y = 0; y < height_ * kScale; ++y) {
+        uint32_t* row = largeBits_ + static_cast<size_t>(y) * largeStride_;
+        std::fill(row, row + rowPixels, c);
+    }
 }
 
 Canvas::~Canvas() {
     graphics_.reset();
     large_.reset();
-    ::SelectObject(dc_, previous_);
-    ::DeleteObject(largeBitmap_);
-    ::DeleteDC(dc_);
     for (auto& entry : fonts_) ::DeleteObject(entry.second);
+    GiveBack(std::move(surface_));
 }
 
 // Fonts are made at the large bitmap's scale.
@@ -136,26 +192,26 @@ std::vector<uint8_t> Canvas::ToBmp() {
     PutLe(file, 3780, 4);
     PutLe(file, 0, 4);
     PutLe(file, 0, 4);
-    // Rows bottom-up, each pixel the average of its kScale × kScale block.
+    // Rows bottom-up, each pixel the average of its kScale × kScale block. Red and blue are summed
+    // side by side in one word and green in another: a block's sums stay below 16 bits.
     file.resize(offset + pixelBytes, 0);
     uint8_t* out = file.data() + offset;
-    const int largeWidth = width_ * kScale;
-    const int samples = kScale * kScale;
+    constexpr uint32_t samples = kScale * kScale;
+    static_assert(samples * 255 < 0x10000, "a block's sum must fit in 16 bits");
     for (int y = height_ - 1; y >= 0; --y, out += rowBytes) {
-        const uint32_t* top = largeBits_ + static_cast<size_t>(y) * kScale * largeWidth;
+        const uint32_t* top = largeBits_ + static_cast<size_t>(y) * kScale * largeStride_;
         for (int x = 0; x < width_; ++x) {
-            uint32_t blue = 0, green = 0, red = 0;
+            uint32_t redBlue = 0, green = 0;
             for (int sy = 0; sy < kScale; ++sy) {
-                const uint32_t* row = top + static_cast<size_t>(sy) * largeWidth + x * kScale;
+                const uint32_t* row = top + static_cast<size_t>(sy) * largeStride_ + x * kScale;
                 for (int sx = 0; sx < kScale; ++sx) {
-                    blue += row[sx] & 0xFF;
-                    green += (row[sx] >> 8) & 0xFF;
-                    red += (row[sx] >> 16) & 0xFF;
+                    redBlue += row[sx] & 0x00FF00FFu;
+                    green += row[sx] & 0x0000FF00u;
                 }
             }
-            out[3 * x] = static_cast<uint8_t>(blue / samples);
-            out[3 * x + 1] = static_cast<uint8_t>(green / samples);
-            out[3 * x + 2] = static_cast<uint8_t>(red / samples);
+            out[3 * x] = static_cast<uint8_t>((redBlue & 0xFFFFu) / samples);
+            out[3 * x + 1] = static_cast<uint8_t>((green >> 8) / samples);
+            out[3 * x + 2] = static_cast<uint8_t>((redBlue >> 16) / samples);
         }
     }
     return file;

@@ -1,7 +1,9 @@
 // The surface a chart is drawn on: a bitmap several times the chart's size, averaged down at the
 // end, so that the edges of shapes and letters are smooth whatever the GDI+ and font engine
 // underneath do about smoothing. Shapes go through GDI+; texts are drawn by GDI once every shape is
-// down, so every text lies above every shape.
+// down, so every text lies above every shape. The large bitmap outlives the canvas: the next chart
+// that fits in it draws on it again (a window redrawing its charts each second would otherwise
+// have the system make and clear megabytes each time).
 #pragma once
 
 #include <windows.h>
@@ -25,9 +27,13 @@ struct TextStyle {
     bool bold = false;
 };
 
+// A large bitmap and the device context holding it; made by Canvas, kept for the next one.
+struct Surface;
+
 class Canvas {
 public:
-    Canvas(int width, int height);
+    // The whole canvas starts in the given opaque colour (0xRRGGBB).
+    Canvas(int width, int height, int ground);
     ~Canvas();
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
@@ -36,8 +42,6 @@ public:
     int height() const { return height_; }
     // Drawing in chart pixels; the transform scales to the large bitmap.
     Gdiplus::Graphics& Shapes() { return *graphics_; }
-    // The whole surface in one opaque colour (0xRRGGBB).
-    void Fill(int color);
 
     // Pixel size of a text (lines separated by '\n').
     SIZE Measure(const TextStyle& style, const std::wstring& text);
@@ -48,6 +52,8 @@ public:
     std::vector<uint8_t> ToBmp();
 
 private:
+    // The whole canvas in one opaque colour (0xRRGGBB).
+    void Fill(int color);
     HFONT Font(const TextStyle& style);
 
     struct QueuedText {
@@ -59,10 +65,10 @@ private:
 
     int width_;
     int height_;
-    HDC dc_;  // holds the large bitmap; measures and draws the texts
-    HBITMAP largeBitmap_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-    uint32_t* largeBits_ = nullptr;
+    std::unique_ptr<Surface> surface_;
+    HDC dc_;  // the surface's: measures and draws the texts
+    uint32_t* largeBits_;
+    int largeStride_;  // pixels from one row of the surface to the next
     // GDI+ draws straight into the large bitmap's pixels.
     std::unique_ptr<Gdiplus::Bitmap> large_;
     std::unique_ptr<Gdiplus::Graphics> graphics_;

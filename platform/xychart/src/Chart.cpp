@@ -23,9 +23,7 @@ ChartObject::ChartObject(int w, int h, int bg, int edge)
 
 void ChartObject::Render(Canvas& canvas) {
     Gdiplus::Graphics& g = canvas.Shapes();
-    if ((static_cast<uint32_t>(bgColor) >> 24) == 0) {
-        canvas.Fill(bgColor);
-    } else if (!IsTransparent(bgColor)) {
+    if ((static_cast<uint32_t>(bgColor) >> 24) != 0 && !IsTransparent(bgColor)) {
         Gdiplus::SolidBrush back(ToGdiplus(bgColor));
         g.FillRectangle(&back, 0, 0, width, height);
     }

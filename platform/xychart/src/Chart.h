@@ -52,7 +52,11 @@ struct ChartObject {
     std::vector<HotSpot> hotSpots;
     std::string imageMap;
 
-    // Draws the chart and records its metrics and hot spots.
+    // The opaque colour a canvas for this chart starts in: its background, or white under one that
+    // lets the ground show through.
+    int GroundColor() const { return (static_cast<uint32_t>(bgColor) >> 24) == 0 ? bgColor : 0xFFFFFF; }
+    // Draws the chart on a canvas that starts in its ground colour, and records its metrics and
+    // hot spots.
     void Render(xychart::detail::Canvas& canvas);
 
 protected:

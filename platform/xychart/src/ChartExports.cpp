@@ -47,7 +47,7 @@ XYCHART_API void XYCHART_CALL CBaseChart_addLegend(ChartObject* chart, int x, in
 XYCHART_API int XYCHART_CALL CBaseChart_makeChart2(ChartObject* chart, int format, ChartMemBlock* out) {
     if (chart == nullptr || out == nullptr || format != kFormatBmp) return 0;
     return Guarded(0, [&] {
-        Canvas canvas(chart->width, chart->height);
+        Canvas canvas(chart->width, chart->height, chart->GroundColor());
         chart->Render(canvas);
         chart->image = canvas.ToBmp();
         chart->imageMap.clear();
