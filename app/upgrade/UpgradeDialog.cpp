@@ -217,7 +217,8 @@ void CUpgradeDialog::ShowDownloadTexts(int show) {
 
 void CUpgradeDialog::SetCounterRefresh(bool run) {
     if (theMainDialog == nullptr || theMainDialog->portCounterWindow.GetSafeHwnd() == nullptr) return;
-    if (run) theMainDialog->portCounterWindow.SetTimer(1, 1000, nullptr);
+    // Back on, the Update button shows the refresh running, whatever it showed before.
+    if (run) theMainDialog->portCounterWindow.StartRefresh();
     else theMainDialog->portCounterWindow.KillTimer(1);
 }
 

@@ -1,6 +1,7 @@
 // The upgrade page of the real main dialog against the simulated tester: Browse's name markers,
 // an FPGA upgrade through the device API (a Brevix-H's USB unit) to its completion box and log, a
 // firmware upgrade, and the ends of a download that fails, is refused or falls silent.
+#include "counters/CounterIds.h"
 #include "sim/DownloadFaults.h"
 #include "support/BoxWatcher.h"
 #include "UpgradeBench.h"
@@ -194,7 +195,13 @@ TEST_F(UpgradeDialogTest, FailedRefusedAndSilentDownloadsEndWithTheirBoxAndNoLog
             EXPECT_FALSE(Shown(panel, IDC_UPGRADE_ELAPSED));
             EXPECT_FALSE(Shown(panel, IDC_UPGRADE_STATUS));
             EXPECT_EQ(panel.progressBar.GetPos(), 0);
+            EXPECT_TRUE(dialog.portCounterWindow.counterToolBar.IsButtonChecked(ID_COUNTER_UPDATE));
         };
+
+        // The user had stopped the counter refresh: the download's end starts it again, and the
+        // Update button shows it running.
+        ClickTool(dialog.portCounterWindow.GetSafeHwnd(), ID_COUNTER_UPDATE);
+        ASSERT_FALSE(dialog.portCounterWindow.counterToolBar.IsButtonChecked(ID_COUNTER_UPDATE));
 
         // The unit cannot be opened: the library reports a failure status.
         tester.Usb()->Unplug();
