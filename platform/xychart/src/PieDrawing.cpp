@@ -26,6 +26,21 @@ POINT Polar(double cx, double cy, double r, double degrees) {
     return POINT{std::lround(cx + r * std::cos(a)), std::lround(cy + r * std::sin(a))};
 }
 
+// A sector's outline as a polygon: the centre, then a point every degree or less along the arc.
+// The drawing library's own arcs cannot be trusted here: a sector ending a hair past a quarter turn
+// (90.0001 degrees from 180) sent its arc flattening into endless recursion and the process down.
+std::vector<Gdiplus::PointF> SectorOutline(double cx, double cy, double r, double start, double sweep) {
+    const int steps = std::max(2, static_cast<int>(std::ceil(sweep)));
+    std::vector<Gdiplus::PointF> outline;
+    outline.reserve(static_cast<size_t>(steps) + 2);
+    outline.emplace_back(static_cast<float>(cx), static_cast<float>(cy));
+    for (int s = 0; s <= steps; ++s) {
+        const double a = (start + sweep * s / steps) * kPi / 180;
+        outline.emplace_back(static_cast<float>(cx + r * std::cos(a)), static_cast<float>(cy + r * std::sin(a)));
+    }
+    return outline;
+}
+
 // A rounded rectangle's outline.
 void RoundRect(Gdiplus::GraphicsPath& path, const Gdiplus::RectF& box, float radius) {
     radius = std::min({radius, box.Width / 2, box.Height / 2});
@@ -134,10 +149,10 @@ void PieDrawing::Draw(Canvas& canvas) {
                 Gdiplus::PointF(static_cast<float>(rim.x), static_cast<float>(rim.y)), ToGdiplus(Shade(color, 0.45)),
                 ToGdiplus(Shade(color, -0.1)));
             fill.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
-            g.FillPie(&fill, disc, static_cast<float>(angle), static_cast<float>(sweep));
+            FillSector(g, fill, angle, sweep);
         } else {
             Gdiplus::SolidBrush fill(ToGdiplus(color));
-            g.FillPie(&fill, disc, static_cast<float>(angle), static_cast<float>(sweep));
+            FillSector(g, fill, angle, sweep);
         }
         // The sector's hot spot: its outline as a polygon, a point every few degrees along the arc.
         HotSpot spot;
@@ -155,7 +170,8 @@ void PieDrawing::Draw(Canvas& canvas) {
             const double sweep = Positive(values[i]) * 360 / total;
             if (sweep <= 0) continue;
             if (sweep < 359.99) {
-                g.DrawPie(&edge, disc, static_cast<float>(angle), static_cast<float>(sweep));
+                const std::vector<Gdiplus::PointF> outline = SectorOutline(centerX, centerY, radius, angle, sweep);
+                g.DrawPolygon(&edge, outline.data(), static_cast<INT>(outline.size()));
             } else {
                 g.DrawEllipse(&edge, disc);
             }
@@ -163,6 +179,16 @@ void PieDrawing::Draw(Canvas& canvas) {
         }
     }
     DrawLabels(canvas, middles);
+}
+
+void PieDrawing::FillSector(Gdiplus::Graphics& g, const Gdiplus::Brush& brush, double start, double sweep) const {
+    if (sweep >= 359.99) {
+        g.FillEllipse(&brush, static_cast<float>(centerX - radius), static_cast<float>(centerY - radius),
+                      static_cast<float>(2 * radius), static_cast<float>(2 * radius));
+        return;
+    }
+    const std::vector<Gdiplus::PointF> outline = SectorOutline(centerX, centerY, radius, start, sweep);
+    g.FillPolygon(&brush, outline.data(), static_cast<INT>(outline.size()));
 }
 
 void PieDrawing::DrawLabels(Canvas& canvas, const std::vector<double>& middles) {

@@ -34,6 +34,8 @@ protected:
 private:
     Fields ItemFields(size_t index) const;
     void DrawLabels(Canvas& canvas, const std::vector<double>& middles);
+    // One sector of the disc (start and sweep in degrees, clockwise from three o'clock).
+    void FillSector(Gdiplus::Graphics& g, const Gdiplus::Brush& brush, double start, double sweep) const;
 };
 
 }  // namespace xychart::detail

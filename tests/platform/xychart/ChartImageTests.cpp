@@ -112,6 +112,26 @@ TEST(PieChartImageTest, SectorsOfNoValueAreLeftOutAndHugeOnesShareTheDisc) {
     EXPECT_EQ(2u, areas);
 }
 
+TEST(PieChartImageTest, ASectorEndingAHairPastAQuarterTurnIsDrawn) {
+    // Size classes a tester counted: the last sector runs from 180 to 270.0001 degrees, an arc the
+    // drawing library once flattened without end, taking the process down.
+    PieChart pie(200, 200);
+    const double values[] = {0, 163878, 95928, 71946, 139895, 127905, 199851, 0};
+    const int colours[] = {0, 0x101010, 0x202020, 0x303030, 0x404040, 0x505050, kBlue, 0};
+    pie.setPieSize(100, 100, 80);
+    pie.setData(8, values, nullptr);
+    pie.setColors(8, colours);
+    pie.setLabelFormat("");
+    pie.setSectorStyle(xychart::kFlatShading, xychart::kTransparent, 0);
+    const Picture picture = Render(pie);
+    ASSERT_EQ(200, picture.width);
+    // The last quarter, from nine to twelve o'clock, in its colour.
+    const double disc = 3.14159265 * 80 * 80;
+    EXPECT_NEAR(0.25 * disc, picture.Count(Ref(kBlue)), 0.02 * disc);
+    EXPECT_EQ(Ref(kBlue), picture.At(60, 60));
+    EXPECT_EQ(RGB(0x50, 0x50, 0x50), picture.At(60, 140));
+}
+
 TEST(PieChartImageTest, EdgesAreSmoothedNotStaircased) {
     const Picture picture = FlatPie({1}, {0x000000});
     // Along the disc's rim lie pixels between black and white.
@@ -271,3 +291,4 @@ TEST(XyChartImageTest, ChartsOfNothingButZerosStillShowTheirFrame) {
 }
 
 }  // namespace
+
