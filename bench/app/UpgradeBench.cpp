@@ -26,6 +26,7 @@
 #include "res/resource.h"
 #include "sim/FullTester.h"
 #include "sim/UsbUnit.h"
+#include "support/FolderTree.h"
 #include "support/FpgaImageFile.h"
 #include "support/gui/Pump.h"
 #include "support/TesterLink.h"
@@ -64,21 +65,6 @@ std::wstring RunFolder() {
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
     return std::wstring(temp) + L"upgrade-bench-" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
-}
-
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW entry;
-    HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(folder + name + L"\\");
-            else ::DeleteFileW((folder + name).c_str());
-        } while (::FindNextFileW(find, &entry));
-        ::FindClose(find);
-    }
-    ::RemoveDirectoryW(folder.c_str());
 }
 
 // The unit holds the image's data window, bit-reversed, complete.
@@ -288,7 +274,7 @@ int main() {
         std::fflush(stdout);
     }
     tester.Stop();
-    RemoveTree(folder);
+    support::RemoveTree(folder);
     if (!ok) return 1;
 
     const double apiMedian = Median(api), programMedian = Median(program);
