@@ -7,6 +7,7 @@
 #include "DialogBench.h"
 #include "main/Globals.h"
 #include "res/resource.h"
+#include "support/FolderTree.h"
 #include "support/FpgaImageFile.h"
 #include "support/gui/Picture.h"
 #include "support/gui/Pump.h"
@@ -36,7 +37,7 @@ public:
         folder_ = std::wstring(temp) + L"upgrade-dialog-" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
         ::CreateDirectoryW(folder_.c_str(), nullptr);
     }
-    ~UpgradeFiles() { RemoveTree(folder_); }
+    ~UpgradeFiles() { support::RemoveTree(folder_); }
     // The folder of the test's own that the program's upgrade logs go to (below it, SysLog\).
     std::wstring LogFolder() const { return folder_ + L"logs\\"; }
     std::wstring Write(const std::wstring& name, const sim::Bytes& bytes) {
@@ -47,21 +48,6 @@ public:
     std::wstring Missing(const std::wstring& name) const { return folder_ + name; }
 
 private:
-    static void RemoveTree(const std::wstring& folder) {
-        WIN32_FIND_DATAW entry;
-        HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &entry);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring name = entry.cFileName;
-                if (name == L"." || name == L"..") continue;
-                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(folder + name + L"\\");
-                else ::DeleteFileW((folder + name).c_str());
-            } while (::FindNextFileW(find, &entry));
-            ::FindClose(find);
-        }
-        ::RemoveDirectoryW(folder.c_str());
-    }
-
     std::wstring folder_;
 };
 
