@@ -4,6 +4,7 @@
 // - processor time of the connected program over 30 s of idling, as a share of one core.
 #include "sim/FullTester.h"
 #include "support/Environment.h"
+#include "support/ProcessTime.h"
 #include "support/TesterLink.h"
 
 #include <windows.h>
@@ -113,15 +114,6 @@ double DemoStart() {
     return shown ? seconds : -1;
 }
 
-double ProcessSeconds(HANDLE process) {
-    FILETIME created, exited, kernel, user;
-    ::GetProcessTimes(process, &created, &exited, &kernel, &user);
-    const auto toSeconds = [](const FILETIME& t) {
-        return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7;
-    };
-    return toSeconds(kernel) + toSeconds(user);
-}
-
 void ConnectedStartAndIdle(double* startSeconds, double* idleShare) {
     Run run(L"Vorels-NIC.exe");
     HWND shown = WaitForShown(run.Id(), L"Vorels-NIC", std::chrono::seconds(60));
@@ -129,11 +121,11 @@ void ConnectedStartAndIdle(double* startSeconds, double* idleShare) {
     if (!shown) return;
     // Let the start-up's own work (media detection, the first link report) settle first.
     ::Sleep(5000);
-    const double before = ProcessSeconds(run.Handle());
+    const double before = support::ProcessCpuSeconds(run.Handle());
     const auto from = Clock::now();
     ::Sleep(30000);
     const double wall = std::chrono::duration<double>(Clock::now() - from).count();
-    *idleShare = (ProcessSeconds(run.Handle()) - before) / wall * 100.0;
+    *idleShare = (support::ProcessCpuSeconds(run.Handle()) - before) / wall * 100.0;
     CloseProgram(run, shown);
 }
 

@@ -15,6 +15,7 @@
 #include "sim/DemoTraffic.h"
 #include "sim/FullTester.h"
 #include "support/Environment.h"
+#include "support/ProcessTime.h"
 #include "support/TesterLink.h"
 
 #include <windows.h>
@@ -60,13 +61,6 @@ HWND ShownProgramWindow(DWORD process, const wchar_t* wanted = L"Vorels-NIC") {
     return search.found;
 }
 
-double ProcessSeconds(HANDLE process) {
-    FILETIME created, exited, kernel, user;
-    ::GetProcessTimes(process, &created, &exited, &kernel, &user);
-    const auto seconds = [](const FILETIME& t) { return (t.dwHighDateTime * 4294967296.0 + t.dwLowDateTime) / 1e7; };
-    return seconds(kernel) + seconds(user);
-}
-
 // What the program shows while it is measured: its counter page alone, or the chart window too in
 // one of its views, updating with the counters.
 enum class Charts { kNone, kLine, kPie, kBar };
@@ -85,6 +79,8 @@ bool ShowCharts(DWORD process, HWND program, Charts view) {
     const UINT viewCommand = view == Charts::kPie ? ID_CHART_PIE : view == Charts::kBar ? ID_CHART_BAR : ID_CHART_LINE;
     ::SendMessageW(toolBar, TB_CHECKBUTTON, viewCommand, MAKELPARAM(TRUE, 0));
     ::PostMessageW(chart, WM_COMMAND, viewCommand, 0);
+    // In front of the counter page, as the user's click on it would bring it.
+    ::SetWindowPos(chart, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     return true;
 }
 
@@ -116,15 +112,17 @@ double UpdatingShare(Charts view) {
         shown = ShownProgramWindow(program.dwProcessId);
     double share = -1;
     if (shown != nullptr) {
+        // Start-up's own work (its media detection, the page it ends on) settles first.
+        ::Sleep(8000);
         ::PostMessageW(shown, WM_COMMAND, ID_PORT_A_COUNTER, 0);
         if (view != Charts::kNone && !ShowCharts(program.dwProcessId, shown, view)) shown = nullptr;
     }
     if (shown != nullptr) {
-        ::Sleep(5000);  // start-up's own work settles first
-        const double before = ProcessSeconds(program.hProcess);
+        ::Sleep(3000);
+        const double before = support::ProcessCpuSeconds(program.hProcess);
         const auto from = Clock::now();
         ::Sleep(30000);
-        share = (ProcessSeconds(program.hProcess) - before) /
+        share = (support::ProcessCpuSeconds(program.hProcess) - before) /
                 std::chrono::duration<double>(Clock::now() - from).count() * 100.0;
     }
     ::TerminateProcess(program.hProcess, 0);
