@@ -2,6 +2,7 @@
 #include "upgrade/UpgradeLog.h"
 
 #include <gtest/gtest.h>
+#include <support/FolderTree.h>
 
 #include <fstream>
 #include <iterator>
@@ -38,21 +39,7 @@ protected:
         GetTempPathW(MAX_PATH, temp);
         root_ = std::wstring(temp) + L"upgrade-log-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
     }
-    void TearDown() override { RemoveTree(root_); }
-
-    static void RemoveTree(const std::wstring& folder) {
-        WIN32_FIND_DATAW entry;
-        HANDLE find = FindFirstFileW((folder + L"*").c_str(), &entry);
-        if (find == INVALID_HANDLE_VALUE) return;
-        do {
-            const std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(folder + name + L"\\");
-            else DeleteFileW((folder + name).c_str());
-        } while (FindNextFileW(find, &entry));
-        FindClose(find);
-        RemoveDirectoryW(folder.c_str());
-    }
+    void TearDown() override { support::RemoveTree(root_); }
 
     static std::vector<unsigned char> Bytes(const std::wstring& path) {
         std::ifstream in(path.c_str(), std::ios::binary);
