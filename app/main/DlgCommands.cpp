@@ -149,6 +149,7 @@ LRESULT CVorel_TAP_Test3Dlg::OnFpgaProgress(WPARAM phase, LPARAM progress) {
     }
     upgradePanel.SetDlgItemText(IDC_UPGRADE_STATUS, status);
     upgradePanel.SendDlgItemMessage(IDC_UPGRADE_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(progress), 0);
+    if (phase != 5) upgradePanel.ShowElapsed();
     return 1;
 }
 

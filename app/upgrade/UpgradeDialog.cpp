@@ -309,6 +309,11 @@ void CUpgradeDialog::OnTimer(UINT_PTR nIDEvent) {
     }
 }
 
+void CUpgradeDialog::ShowElapsed() {
+    elapsedSeconds = int(CTime::GetCurrentTime().GetTime() - startTime);
+    SetDlgItemText(IDC_UPGRADE_ELAPSED, Formatted(L"Time Elapsed: %d sec", elapsedSeconds));
+}
+
 void CUpgradeDialog::OnDownloadStatus(uint16_t type, uint16_t status, uint16_t percent) {
     if (!downloadRunning) return;
     const bool fpga = type == BREVIXC_MSG_FPGA_DOWNLOAD;
@@ -318,9 +323,8 @@ void CUpgradeDialog::OnDownloadStatus(uint16_t type, uint16_t status, uint16_t p
         std::printf("Download FW Status:%d, Progress:%d\n", status, percent);
         std::fflush(stdout);
     }
-    elapsedSeconds = int(CTime::GetCurrentTime().GetTime() - startTime);
+    ShowElapsed();
     progressBar.SetPos(elapsedSeconds);
-    SetDlgItemText(IDC_UPGRADE_ELAPSED, Formatted(L"Time Elapsed: %d sec", elapsedSeconds));
     SetDlgItemText(IDC_UPGRADE_PERCENT, Formatted(L"progress: %d", percent));
     SetDlgItemText(IDC_UPGRADE_STATUS, StatusText(type, status));
 

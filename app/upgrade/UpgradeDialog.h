@@ -45,6 +45,10 @@ public:
     // the device API runs.
     void OnDownloadStatus(uint16_t type, uint16_t status, uint16_t percent);
 
+    // The time since the download started, shown now. Progress reports call it too: a flood of them
+    // holds back the page's one-second timer (timer messages wait for an empty queue).
+    void ShowElapsed();
+
     // Writes the upgrade log of a passed download (0 FPGA, 1 firmware) and tells the operator
     // where it lies, or that it could not be saved.
     void WriteUpgradeLog(int kind);
