@@ -35,7 +35,7 @@ struct Surface {
     HBITMAP bitmap = nullptr;
     HGDIOBJ previous = nullptr;
     uint32_t* bits = nullptr;
-    int width = 0;   // large pixels
+    int width = 0;  // large pixels, and the pixels from one row to the next
     int height = 0;
 
     Surface(int w, int h) : width(w), height(h) {
@@ -94,13 +94,10 @@ void GiveBack(std::unique_ptr<Surface> surface) {
 Canvas::Canvas(int width, int height, int ground)
     : width_(std::max(width, 1)),
       height_(std::max(height, 1)),
-      surface_(TakeSurface(width_ * kScale, height_ * kScale)),
-      dc_(surface_->dc),
-      largeBits_(surface_->bits),
-      largeStride_(surface_->width) {
+      surface_(TakeSurface(width_ * kScale, height_ * kScale)) {
     EnsureGdiplus();
-    large_ = std::make_unique<Gdiplus::Bitmap>(width_ * kScale, height_ * kScale, largeStride_ * 4,
-                                               PixelFormat32bppRGB, reinterpret_cast<BYTE*>(largeBits_));
+    large_ = std::make_unique<Gdiplus::Bitmap>(width_ * kScale, height_ * kScale, surface_->width * 4,
+                                               PixelFormat32bppRGB, reinterpret_cast<BYTE*>(surface_->bits));
     graphics_ = std::make_unique<Gdiplus::Graphics>(large_.get());
     graphics_->SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     graphics_->SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
@@ -114,7 +111,7 @@ void Canvas::Fill(int color) {
     const auto c = static_cast<uint32_t>(color) & 0xFFFFFFu;
     const size_t rowPixels = static_cast<size_t>(width_) * kScale;
     for (int y = 0; y < height_ * kScale; ++y) {
-        uint32_t* row = largeBits_ + static_cast<size_t>(y) * largeStride_;
+        uint32_t* row = surface_->bits + static_cast<size_t>(y) * surface_->width;
         std::fill(row, row + rowPixels, c);
     }
 }
@@ -145,10 +142,10 @@ HFONT Canvas::Font(const TextStyle& style) {
 }
 
 SIZE Canvas::Measure(const TextStyle& style, const std::wstring& text) {
-    HGDIOBJ previous = ::SelectObject(dc_, Font(style));
+    HGDIOBJ previous = ::SelectObject(surface_->dc, Font(style));
     RECT box = {0, 0, 0, 0};
-    ::DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &box, DT_CALCRECT | DT_NOPREFIX | DT_CENTER);
-    ::SelectObject(dc_, previous);
+    ::DrawTextW(surface_->dc, text.c_str(), static_cast<int>(text.size()), &box, DT_CALCRECT | DT_NOPREFIX | DT_CENTER);
+    ::SelectObject(surface_->dc, previous);
     return SIZE{(box.right - box.left + kScale - 1) / kScale, (box.bottom - box.top + kScale - 1) / kScale};
 }
 
@@ -159,15 +156,15 @@ void Canvas::AddText(const TextStyle& style, const std::wstring& text, int x, in
 std::vector<uint8_t> Canvas::ToBmp() {
     graphics_->Flush(Gdiplus::FlushIntentionSync);
     ::GdiFlush();
-    ::SetBkMode(dc_, TRANSPARENT);
+    ::SetBkMode(surface_->dc, TRANSPARENT);
     for (const QueuedText& t : texts_) {
-        HGDIOBJ previousFont = ::SelectObject(dc_, Font(t.style));
-        ::SetTextColor(dc_, RGB((t.style.color >> 16) & 0xFF, (t.style.color >> 8) & 0xFF, t.style.color & 0xFF));
+        HGDIOBJ previousFont = ::SelectObject(surface_->dc, Font(t.style));
+        ::SetTextColor(surface_->dc, RGB((t.style.color >> 16) & 0xFF, (t.style.color >> 8) & 0xFF, t.style.color & 0xFF));
         RECT box = {0, 0, 0, 0};
-        ::DrawTextW(dc_, t.text.c_str(), static_cast<int>(t.text.size()), &box, DT_CALCRECT | DT_NOPREFIX | DT_CENTER);
+        ::DrawTextW(surface_->dc, t.text.c_str(), static_cast<int>(t.text.size()), &box, DT_CALCRECT | DT_NOPREFIX | DT_CENTER);
         ::OffsetRect(&box, t.x * kScale, t.y * kScale);
-        ::DrawTextW(dc_, t.text.c_str(), static_cast<int>(t.text.size()), &box, DT_NOPREFIX | DT_CENTER | DT_NOCLIP);
-        ::SelectObject(dc_, previousFont);
+        ::DrawTextW(surface_->dc, t.text.c_str(), static_cast<int>(t.text.size()), &box, DT_NOPREFIX | DT_CENTER | DT_NOCLIP);
+        ::SelectObject(surface_->dc, previousFont);
     }
     ::GdiFlush();
 
@@ -199,11 +196,11 @@ std::vector<uint8_t> Canvas::ToBmp() {
     constexpr uint32_t samples = kScale * kScale;
     static_assert(samples * 255 < 0x10000, "a block's sum must fit in 16 bits");
     for (int y = height_ - 1; y >= 0; --y, out += rowBytes) {
-        const uint32_t* top = largeBits_ + static_cast<size_t>(y) * kScale * largeStride_;
+        const uint32_t* top = surface_->bits + static_cast<size_t>(y) * kScale * surface_->width;
         for (int x = 0; x < width_; ++x) {
             uint32_t redBlue = 0, green = 0;
             for (int sy = 0; sy < kScale; ++sy) {
-                const uint32_t* row = top + static_cast<size_t>(sy) * largeStride_ + x * kScale;
+                const uint32_t* row = top + static_cast<size_t>(sy) * surface_->width + x * kScale;
                 for (int sx = 0; sx < kScale; ++sx) {
                     redBlue += row[sx] & 0x00FF00FFu;
                     green += row[sx] & 0x0000FF00u;

@@ -66,9 +66,6 @@ private:
     int width_;
     int height_;
     std::unique_ptr<Surface> surface_;
-    HDC dc_;  // the surface's: measures and draws the texts
-    uint32_t* largeBits_;
-    int largeStride_;  // pixels from one row of the surface to the next
     // GDI+ draws straight into the large bitmap's pixels.
     std::unique_ptr<Gdiplus::Bitmap> large_;
     std::unique_ptr<Gdiplus::Graphics> graphics_;
