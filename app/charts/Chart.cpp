@@ -1,6 +1,7 @@
 #include "charts/Chart.h"
 
 #include "charts/ChartIds.h"
+#include "counters/CounterIds.h"
 
 #include "VGCell.h"
 
@@ -17,10 +18,6 @@ constexpr UINT_PTR kSeriesRedrawTimer = 2;
 constexpr UINT_PTR kShownRedraw = 3;
 // Long enough for a click in a series grid to have ticked or unticked its box.
 constexpr UINT kSeriesRedrawDelay = 100;
-// The counter window's Update button and its toolbar pictures.
-constexpr UINT kCounterUpdateCommand = 32793;
-constexpr UINT kCounterToolBarUpdating = 247;
-constexpr UINT kCounterToolBar = 248;
 
 constexpr int kBoundsEdits[] = {IDC_CHART_SCALE_A_LOW, IDC_CHART_SCALE_A_HIGH, IDC_CHART_SCALE_B_LOW,
                                 IDC_CHART_SCALE_B_HIGH};
@@ -334,8 +331,8 @@ void CChart::OnUpdateToggle() {
     // The counter window's toolbar is its only toolbar child.
     HWND counterBar = ::FindWindowExW(counter, nullptr, TOOLBARCLASSNAMEW, nullptr);
     if (counterBar == nullptr) return;
-    ::SendMessageW(counterBar, TB_CHECKBUTTON, kCounterUpdateCommand, MAKELPARAM(updating ? TRUE : FALSE, 0));
-    SetToolBarImages(counterBar, m_counterToolBarImages, updating ? kCounterToolBarUpdating : kCounterToolBar);
+    ::SendMessageW(counterBar, TB_CHECKBUTTON, ID_COUNTER_UPDATE, MAKELPARAM(updating ? TRUE : FALSE, 0));
+    SetToolBarImages(counterBar, m_counterToolBarImages, updating ? IDB_COUNTER_TOOLBAR_UPDATING : IDB_COUNTER_TOOLBAR);
 }
 
 void CChart::FollowCounterUpdate(bool updating) {
