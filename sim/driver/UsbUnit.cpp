@@ -390,8 +390,10 @@ void UsbUnit::DelayNextReplies(size_t requests, uint32_t milliseconds) {
 }
 
 size_t UsbUnit::LateRepliesPending() const {
+    // A late reply handed to the transport counts until the host can read it.
+    const bool inTransit = state_->InTransit();
     std::lock_guard<std::mutex> guard(state_->lock);
-    return state_->latePending;
+    return state_->latePending + (inTransit ? 1 : 0);
 }
 
 void UsbUnit::FailWrites(size_t count) {

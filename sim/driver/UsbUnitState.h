@@ -18,6 +18,8 @@ class ReportSink {
 public:
     virtual ~ReportSink() = default;
     virtual void Deliver(const Bytes& packet) = 0;
+    // False while a delivered packet is still on its way to where the host reads it.
+    virtual bool AllReadable() const { return true; }
 };
 
 struct UsbUnit::State {
@@ -30,6 +32,8 @@ struct UsbUnit::State {
     // Runs an action on the timer thread after a delay.
     void After(uint32_t milliseconds, std::function<void()> action);
     void SetSink(std::shared_ptr<ReportSink> sink);
+    // True while a sent packet has not yet reached where the host reads it.
+    bool InTransit();
 
     const UsbModel model;
     const UsbTransport transport;

@@ -93,6 +93,11 @@ void UsbUnit::State::Send(const std::vector<Bytes>& replies) {
     for (const Bytes& reply : replies) target->Deliver(reply);
 }
 
+bool UsbUnit::State::InTransit() {
+    std::lock_guard<std::mutex> guard(sinkLock);
+    return sink && !sink->AllReadable();
+}
+
 void UsbUnit::State::SetSink(std::shared_ptr<ReportSink> newSink) {
     std::lock_guard<std::mutex> guard(sinkLock);
     sink = std::move(newSink);
@@ -189,8 +194,14 @@ public:
                                    PeekNamedPipe(instance->pipe, nullptr, 0, nullptr, nullptr, nullptr);
             if (!connected || instance->writer) continue;
             instance->queue.push_back(report);
+            ++unwritten_;
             SetEvent(instance->queueEvent);
         }
+    }
+
+    bool AllReadable() const override {
+        std::lock_guard<std::mutex> guard(lock_);
+        return unwritten_ == 0;
     }
 
 private:
@@ -226,6 +237,7 @@ private:
                 std::lock_guard<std::mutex> guard(lock_);
                 DisconnectNamedPipe(instance.pipe);
                 instance.connected = instance.writer = false;
+                unwritten_ -= instance.queue.size();
                 instance.queue.clear();
                 ResetEvent(instance.queueEvent);
                 ResetEvent(instance.connectEvent);
@@ -262,6 +274,7 @@ private:
                 {
                     std::lock_guard<std::mutex> guard(lock_);
                     instance.writer = true;
+                    unwritten_ -= instance.queue.size();
                     instance.queue.clear();
                 }
                 const bool report = length >= kReport;
@@ -276,15 +289,20 @@ private:
                 reports.swap(instance.queue);
                 ResetEvent(instance.queueEvent);
             }
-            for (const Bytes& report : reports) {
+            while (!reports.empty()) {
+                const Bytes report = std::move(reports.front());
+                reports.pop_front();
                 OVERLAPPED write{};
                 write.hEvent = writeEvent;
                 ResetEvent(writeEvent);
                 DWORD written = 0;
-                if (!WriteFile(instance.pipe, report.data(), DWORD(report.size()), nullptr, &write) &&
-                    GetLastError() != ERROR_IO_PENDING)
-                    return false;
-                if (!Await(instance.pipe, write, stop_, &written)) return false;
+                const bool done = (WriteFile(instance.pipe, report.data(), DWORD(report.size()), nullptr, &write) ||
+                                   GetLastError() == ERROR_IO_PENDING) &&
+                                  Await(instance.pipe, write, stop_, &written);
+                // Written, or never to be: either way no longer on its way.
+                std::lock_guard<std::mutex> guard(lock_);
+                unwritten_ -= done ? 1 : 1 + reports.size();
+                if (!done) return false;
             }
         }
     }
@@ -292,8 +310,10 @@ private:
     std::wstring name_;
     std::shared_ptr<State> state_;
     HANDLE stop_ = nullptr;
-    std::mutex lock_;  // guards the instances' connection state and queues
+    mutable std::mutex lock_;  // guards the instances' connection state and queues
     std::vector<std::unique_ptr<Instance>> instances_;
+    // Reports queued for an instance and not yet written into its pipe.
+    size_t unwritten_ = 0;
     std::vector<std::thread> threads_;
 };
 

@@ -95,7 +95,7 @@ public:
     void DelayReplies(uint32_t milliseconds);
     // The replies to the next `requests` packets come `milliseconds` late; the others on time.
     void DelayNextReplies(size_t requests, uint32_t milliseconds);
-    // Late replies not yet sent: 0 once every late reply is on its way to the host.
+    // Late replies the host cannot read yet: 0 once every late reply waits where the host reads.
     size_t LateRepliesPending() const;
     // The next `count` writes to an old-firmware unit's endpoint fail (not by a time-out) and the
     // unit never sees their packets: a transfer fault of a unit that is still plugged in.
