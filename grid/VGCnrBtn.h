@@ -4,50 +4,18 @@
 // heading's width) or its bottom edge (the top heading's height), and reports every click.
 #pragma once
 
-#include "VGCell.h"
+#include "VGHeading.h"
 
-#include <framework/Framework.h>
-
-class CVGCtrl;
-class CVGGridInfo;
-
-class CVGCnrBtn : public CWnd {
+class CVGCnrBtn : public CVGHeading {
     DECLARE_DYNAMIC(CVGCnrBtn)
 
 public:
-    void SetOwner(CVGCtrl* grid) { m_pGrid = grid; }
-    void SetInfo(CVGGridInfo* info) { m_pInfo = info; }
-    void RefreshNow();
-    void TestBorders(CPoint point);
-    int IsArmed() const { return m_armed; }
+    CVGCnrBtn();
 
-    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
-    // A tip for the corner under the pointer once it rests there (shown while tooltips are enabled).
-    INT_PTR OnToolHitTest(CPoint point, TOOLINFOW* pTI) const override;
+    void TestBorders(CPoint point) override;
 
 protected:
-    void OnPaint();
-    BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
-    void OnMouseMove(UINT nFlags, CPoint point);
-    void OnLButtonDown(UINT nFlags, CPoint point);
-    void OnLButtonUp(UINT nFlags, CPoint point);
-    void OnLButtonDblClk(UINT nFlags, CPoint point);
-    void OnRButtonDown(UINT nFlags, CPoint point);
-    void OnRButtonUp(UINT nFlags, CPoint point);
-    BOOL OnHelpInfo(HELPINFO* pHelpInfo);
-    LRESULT OnHelpHitTest(WPARAM wParam, LPARAM lParam);
-    BOOL OnNeedTipText(UINT id, NMHDR* pNMHDR, LRESULT* pResult);
-
-    DECLARE_MESSAGE_MAP()
-
-private:
-    RECT CornerRect() const;
-
-    CVGCtrl* m_pGrid = nullptr;
-    CVGGridInfo* m_pInfo = nullptr;
-    CVGCell m_cell;
-    int m_resizing = 0;
-    int m_armed = 0;
-    int m_heightMode = 0;
-    int m_widthMode = 0;
+    void Drag(CPoint point) override;
+    void EndResize(CPoint point) override;
+    void OnPaint() override;
 };

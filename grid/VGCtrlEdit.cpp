@@ -261,9 +261,8 @@ LRESULT CVGCtrl::OnFindReplace(WPARAM, LPARAM)
         RepaintAll();
         return 1;
     }
-    const bool matchCase = dialog->MatchCase() != 0;
     int flags = 0;
-    if (!matchCase)
+    if (!dialog->MatchCase())
         flags |= 2;
     if (!dialog->MatchWholeWord())
         flags |= 1;
@@ -280,21 +279,10 @@ LRESULT CVGCtrl::OnFindReplace(WPARAM, LPARAM)
         SetCellText(info.m_currentColumn, info.m_currentRow, replace);
         RepaintCell(info.m_currentColumn, info.m_currentRow);
     }
-    if (dialog->ReplaceCurrent() || replaceAll) {
-        // Replacing a text by itself changes nothing: stop. A replace text that holds the find text
-        // (under the search's case rule) where a part of a cell matches stops too, so that a
-        // replacement is not taken for a new match. A change of letter case alone goes on: the
-        // pass below visits each match once.
-        CString findKey = find;
-        CString replaceKey = replace;
-        if (!matchCase) {
-            findKey.MakeLower();
-            replaceKey.MakeLower();
-        }
-        const bool caseOnly = replaceKey == findKey;
-        if (replace == find || (!caseOnly && (flags & 1) && replaceKey.Find(findKey) >= 0))
-            return 0;
-    }
+    // Replacing a text by itself changes nothing. A replacement that holds the find text is taken
+    // for a new match only once the pass below comes round to it again, which ends the pass.
+    if ((dialog->ReplaceCurrent() || replaceAll) && replace == find)
+        return 0;
 
     CVGDataSource* source = info.m_pDataSource;
     int column = QueryColumnId(info.m_currentColumn);

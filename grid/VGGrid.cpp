@@ -506,20 +506,30 @@ void CVGGrid::OnLButtonDown(UINT nFlags, CPoint point)
     if (m_pGrid->IsEditing())
         return;
     SetCapture();
-    m_pInfo->m_moveKind = 1;
-    m_pInfo->m_moveKeyFlags = static_cast<int>(nFlags);
     int column, row;
     RECT rect;
+    Press(true, nFlags, point, &column, &row, &rect);
+    m_buttonDown = 1;
+}
+
+// The current cell moves as the mouse's move (1 left, 2 right) with the keys held.
+void CVGGrid::Press(bool left, UINT nFlags, CPoint point, int* column, int* row, RECT* rect)
+{
+    m_pInfo->m_moveKind = left ? 1 : 2;
+    m_pInfo->m_moveKeyFlags = static_cast<int>(nFlags);
     int processed = 0;
-    if (CellAt(point, &column, &row, &rect) == 0) {
-        m_pGrid->MoveToCell(column, row);
-        processed = m_pGrid->CellTypeOfCell(column, row)->OnLButton(column, row, 1, &rect, &point);
-        if (processed)
+    if (CellAt(point, column, row, rect) == 0) {
+        m_pGrid->MoveToCell(*column, *row);
+        CVGCellType* type = m_pGrid->CellTypeOfCell(*column, *row);
+        processed = left ? type->OnLButton(*column, *row, 1, rect, &point) : type->OnRButton(*column, *row, 1, rect, &point);
+        if (left && processed)
             m_typeHoldsMouse = 1;
     }
-    m_pGrid->OnCellLButton(column, row, 1, &rect, &point, processed);
+    if (left)
+        m_pGrid->OnCellLButton(*column, *row, 1, rect, &point, processed);
+    else
+        m_pGrid->OnCellRButton(*column, *row, 1, rect, &point, processed);
     m_pInfo->m_moveKind = 0;
-    m_buttonDown = 1;
 }
 
 void CVGGrid::Release(bool left, CPoint point)
@@ -564,17 +574,9 @@ void CVGGrid::OnRButtonDown(UINT nFlags, CPoint point)
 {
     if (m_pGrid->IsEditing())
         return;
-    m_pInfo->m_moveKind = 2;
-    m_pInfo->m_moveKeyFlags = static_cast<int>(nFlags);
     int column, row;
     RECT rect;
-    int processed = 0;
-    if (CellAt(point, &column, &row, &rect) == 0) {
-        m_pGrid->MoveToCell(column, row);
-        processed = m_pGrid->CellTypeOfCell(column, row)->OnRButton(column, row, 1, &rect, &point);
-    }
-    m_pGrid->OnCellRButton(column, row, 1, &rect, &point, processed);
-    m_pInfo->m_moveKind = 0;
+    Press(false, nFlags, point, &column, &row, &rect);
     m_pGrid->OfferPopupMenu(this, column, row, point, VGSECTION_CELLS);
     m_buttonDown = 1;
 }

@@ -80,6 +80,8 @@ private:
     // One round of the drag-selection loop at the point; true while the view keeps scrolling.
     bool DragStep(CPoint point);
     void ListCurrentCell(int column, int row);
+    // A button press: the cell under it becomes current, its type sees the press, then the grid.
+    void Press(bool left, UINT nFlags, CPoint point, int* column, int* row, RECT* rect);
     // A button release: the cell type, then the grid's hook; the target follows the current cell.
     void Release(bool left, CPoint point);
     void ArrowKey(UINT key, int step);

@@ -12,7 +12,7 @@ class CellRedrawList;
 struct VGResizeState {
     int resizing = 0;
     int armed = 0;
-    int mode = 0;           // top: 0 column width, 1 heading height; side: 0 heading width, 1 row height
+    int mode = 0;           // 0 a width, 1 a height: a column or the side heading, a row or the top heading
     int index = 0;          // the column or row, or the heading row/column from 0 = next to the cells
     int sizeAtArm = 0;
     int startAtArm = 0;     // pointer x or y when armed

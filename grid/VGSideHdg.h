@@ -15,22 +15,14 @@ public:
 
     void FitHeadingColumns();
     void RefreshAfterMove();
-    void TestBorders(CPoint point);
+    void TestBorders(CPoint point) override;
 
 protected:
-    void OnPaint();
-    void OnMouseMove(UINT nFlags, CPoint point);
-    void OnLButtonDown(UINT nFlags, CPoint point);
-    void OnLButtonUp(UINT nFlags, CPoint point);
-    void OnLButtonDblClk(UINT nFlags, CPoint point);
-
-    DECLARE_MESSAGE_MAP()
+    void Drag(CPoint point) override;
+    void EndResize(CPoint point) override;
+    void OnPaint() override;
 
 private:
-    // Draws the listed heading cells of the visible rows and the empty area below them.
-    void PaintListed(CDC* dc);
-    void Drag(CPoint point);
-
     int m_bottomRow = 0;
     int m_rowsAbove = 0;
 };

@@ -8,14 +8,6 @@
 
 IMPLEMENT_DYNAMIC(CVGTopHdg, CVGHeading)
 
-BEGIN_MESSAGE_MAP(CVGTopHdg, CVGHeading)
-    ON_WM_PAINT()
-    ON_WM_MOUSEMOVE()
-    ON_WM_LBUTTONDOWN()
-    ON_WM_LBUTTONUP()
-    ON_WM_LBUTTONDBLCLK()
-END_MESSAGE_MAP()
-
 namespace {
 VGToolTips::LastCell g_tophdgTipCell;
 }  // namespace
@@ -32,113 +24,34 @@ void CVGTopHdg::OnPaint()
     CPaintDC dc(this);
     if (!m_pGrid || !m_pInfo || !m_pInfo->m_painting)
         return;
-    CVGGridInfo& info = *m_pInfo;
-    const int rows = static_cast<int>(info.m_topHeadingRowHeights.size());
-    m_redraw.AddRange(0, -rows, info.m_columnCount, 0);
-    m_pGrid->OnPrepareDC(&dc, nullptr, VGSECTION_TOPHEADING);
-    HGDIOBJ oldFont = nullptr;
-    if (info.m_pDefaultFont && info.m_pDefaultFont->GetSafeHandle())
-        oldFont = dc.SelectObject(info.m_pDefaultFont->GetSafeHandle());
-    long long widest = 0;
-    long long top = 0;
-    for (int row = -rows; row <= -1; ++row) {
-        const int height = info.m_topHeadingRowHeights[-(row + 1)];
-        long long x = 0;
-        for (int column = 0; column < info.m_columnCount; ++column) {
-            column = VGLayout::ShownColumnFrom(info, column);
-            if (column >= info.m_columnCount)
-                break;
-            const int width = info.m_columns[column].width;
-            if (width == 0)
-                continue;
-            const RECT rect = {static_cast<LONG>(x), static_cast<LONG>(top), static_cast<LONG>(x + width),
-                               static_cast<LONG>(top + height)};
-            const int selected = column == m_dragSource && m_dropTarget != -1 ? 1 : 0;
-            VGHeadingDrag::PaintHeadingCell(m_pGrid, &dc, m_redraw, m_cell, column, row, rect, selected);
-            x += width;
-            if (x > info.m_cellAreaWidth)
-                break;
-        }
-        widest = std::max(widest, x);
-        top += height;
-    }
-    CRect client;
-    GetClientRect(&client);
-    if (widest < client.right)
-        dc.FillSolidRect(CRect(static_cast<int>(widest), 0, client.right, info.m_topHeadingHeight),
-                         m_pGrid->GetSectionBackColor(VGSECTION_TOPHEADING));
-    m_redraw.Clear();
-    if (oldFont)
-        dc.SelectObject(oldFont);
+    const int rows = static_cast<int>(m_pInfo->m_topHeadingRowHeights.size());
+    m_redraw.AddRange(0, -rows, m_pInfo->m_columnCount, 0);
+    PaintBands(&dc, m_dropTarget != -1 ? m_dragSource : -1);
 }
 
 void CVGTopHdg::RefreshIfScrolled()
 {
-    if (m_hWnd && m_pInfo->m_leftColumn != m_pInfo->m_previousLeftColumn) {
-        Invalidate(TRUE);
-        UpdateWindow();
-    }
+    if (m_pInfo->m_leftColumn != m_pInfo->m_previousLeftColumn)
+        RepaintNow();
 }
 
 void CVGTopHdg::FitHeadingRows()
 {
     VGLayout::FitTopHeadingRows(*m_pInfo);
-    if (m_hWnd) {
-        Invalidate(TRUE);
-        UpdateWindow();
-    }
+    RepaintNow();
 }
 
 // ---- Borders ----
 
 void CVGTopHdg::TestBorders(CPoint point)
 {
-    CVGGridInfo& info = *m_pInfo;
-    if (info.m_userColumnResize <= 0)
+    if (m_pInfo->m_userColumnResize <= 0)
         return;
-    long long edge = 0;
-    for (int column = 0; column < info.m_columnCount; ++column) {
-        column = VGLayout::ShownColumnFrom(info, column);
-        if (column >= info.m_columnCount)
-            break;
-        edge += info.m_columns[column].width;
-        if (std::abs(point.x - edge) < 3) {
-            int hit = column;
-            // A hidden column right of the border is the one the drag opens again.
-            if (column + 1 < info.m_columnCount && info.m_columns[column + 1].width == 0)
-                hit = column + 1;
-            if (!m_pGrid->OnCanResizeColumn(hit))
-                return;
-            m_resize.armed = 1;
-            m_resize.mode = 0;
-            m_resize.index = hit;
-            m_resize.sizeAtArm = info.m_columns[hit].width;
-            m_resize.startAtArm = point.x;
-            ::SetCursor(info.m_sizeWECursor);
-            return;
-        }
-        if (edge > info.m_cellAreaWidth)
-            break;
-    }
-    long long bottom = info.m_topHeadingHeight;
-    for (size_t k = 0; k < info.m_topHeadingRowHeights.size(); ++k) {
-        if (std::abs(point.y - bottom) < 3) {
-            if (!m_pGrid->OnCanResizeTopHeading())
-                return;
-            m_resize.armed = 1;
-            m_resize.mode = 1;
-            m_resize.index = static_cast<int>(k);
-            m_resize.sizeAtArm = info.m_topHeadingRowHeights[k];
-            m_resize.startAtArm = point.y;
-            m_resize.headingAtArm = info.m_topHeadingHeight;
-            ::SetCursor(info.m_sizeNSCursor);
-            return;
-        }
-        bottom -= info.m_topHeadingRowHeights[k];
-    }
+    if (ArmLineBorder(point) || ArmBandBorder(point))
+        return;
     if (m_resize.armed) {
         m_resize.armed = 0;
-        ::SetCursor(info.m_arrowCursor);
+        ::SetCursor(m_pInfo->m_arrowCursor);
     }
 }
 
@@ -182,7 +95,7 @@ void CVGTopHdg::FinishColumnResize(int column)
         m_pGrid->ResizeColumn(column, width);
 }
 
-void CVGTopHdg::EndDrag()
+void CVGTopHdg::EndResize(CPoint)
 {
     if (m_resize.mode == 0)
         FinishColumnResize(m_resize.index);
@@ -196,43 +109,26 @@ void CVGTopHdg::EndDrag()
 
 // ---- Mouse ----
 
-void CVGTopHdg::OnMouseMove(UINT nFlags, CPoint point)
+void CVGTopHdg::MoveHeld(CPoint point)
 {
-    if (m_resize.resizing) {
-        Drag(point);
-        return;
-    }
-    if (!(nFlags & MK_LBUTTON)) {
-        TestBorders(point);
-        return;
-    }
     if (m_pInfo->m_columnDragging && m_dragSource != -1)
         TrackColumnMove(point);
 }
 
-void CVGTopHdg::OnLButtonDown(UINT, CPoint point)
+void CVGTopHdg::Press(CPoint point)
 {
-    VGHeadingDrag::FocusCellArea(m_pGrid);
-    if (m_resize.armed) {
-        m_resize.resizing = 1;
-    } else {
-        int column, row;
-        RECT rect;
-        if (HitTestHeading(point, &column, &row, &rect) == 0) {
-            if (m_pInfo->m_columnDragging && m_pGrid->OnCanDragColumn(column))
-                m_dragSource = column;
-            ReportButton(true, 1, column, row, &rect, &point);
-        }
+    int column, row;
+    RECT rect;
+    if (HitTestHeading(point, &column, &row, &rect) == 0) {
+        if (m_pInfo->m_columnDragging && m_pGrid->OnCanDragColumn(column))
+            m_dragSource = column;
+        ReportButton(true, 1, column, row, &rect, &point);
     }
     SetCapture();
 }
 
-void CVGTopHdg::OnLButtonUp(UINT, CPoint point)
+void CVGTopHdg::Released()
 {
-    if (m_resize.resizing)
-        EndDrag();
-    else
-        ReportButtonAt(true, 0, point);
     if (m_dragSource != -1)
         DropColumn();
     // The capture goes back after every click and every resize.
@@ -240,19 +136,18 @@ void CVGTopHdg::OnLButtonUp(UINT, CPoint point)
         ReleaseCapture();
 }
 
-void CVGTopHdg::OnLButtonDblClk(UINT, CPoint point)
+bool CVGTopHdg::DoubleClickBorder(CPoint point)
 {
-    if (m_resize.armed) {
-        if (m_pInfo->m_doubleClickFitsColumn) {
-            const int column = m_resize.index;
-            m_pGrid->AutoSizeColumns(column, column, 20, 1);
-            TestBorders(point);
-            FinishColumnResize(column);
-        }
-        m_resize.resizing = 0;
-        return;
+    if (!m_resize.armed)
+        return false;
+    if (m_pInfo->m_doubleClickFitsColumn) {
+        const int column = m_resize.index;
+        m_pGrid->AutoSizeColumns(column, column, 20, 1);
+        TestBorders(point);
+        FinishColumnResize(column);
     }
-    ReportDoubleClickAt(point);
+    m_resize.resizing = 0;
+    return true;
 }
 
 // ---- Column move ----

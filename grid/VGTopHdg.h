@@ -16,24 +16,23 @@ public:
 
     void RefreshIfScrolled();
     void FitHeadingRows();
-    // Arms a border under the point (no button held); what a pointer move does first.
-    void TestBorders(CPoint point);
+    void TestBorders(CPoint point) override;
     int DragSource() const { return m_dragSource; }
 
 protected:
-    void OnPaint();
-    void OnMouseMove(UINT nFlags, CPoint point);
-    void OnLButtonDown(UINT nFlags, CPoint point);
-    void OnLButtonUp(UINT nFlags, CPoint point);
-    void OnLButtonDblClk(UINT nFlags, CPoint point);
-
-    DECLARE_MESSAGE_MAP()
+    void Drag(CPoint point) override;
+    void EndResize(CPoint point) override;
+    // A press on a column's heading may start moving the column; the heading takes the mouse.
+    void Press(CPoint point) override;
+    void MoveHeld(CPoint point) override;
+    void Released() override;
+    // A double click on a column's border fits the column to its texts.
+    bool DoubleClickBorder(CPoint point) override;
+    void OnPaint() override;
 
 private:
-    void Drag(CPoint point);
     // The end of a column drag (also after a double-click fit): the hooks may still change the width.
     void FinishColumnResize(int column);
-    void EndDrag();
     void TrackColumnMove(CPoint point);
     void DropColumn();
 

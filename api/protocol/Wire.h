@@ -30,12 +30,20 @@ inline uint32_t GetBig32(const uint8_t* at) {
 
 inline uint16_t GetBig16(const uint8_t* at) { return static_cast<uint16_t>(at[0] << 8 | at[1]); }
 
+inline void PutBig16(uint8_t* at, uint16_t value) {
+    at[0] = static_cast<uint8_t>(value >> 8);
+    at[1] = static_cast<uint8_t>(value);
+}
+
 inline void PutBig32(uint8_t* at, uint32_t value) {
     at[0] = static_cast<uint8_t>(value >> 24);
     at[1] = static_cast<uint8_t>(value >> 16);
     at[2] = static_cast<uint8_t>(value >> 8);
     at[3] = static_cast<uint8_t>(value);
 }
+
+// The broadcast Ethernet address.
+constexpr uint8_t kBroadcast[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
 // The EtherType of a frame of at least 14 bytes.
 inline uint16_t EtherTypeOf(const uint8_t* frame) { return GetBig16(frame + 12); }

@@ -8,7 +8,6 @@
 namespace capi {
 namespace {
 
-const uint8_t kBroadcast[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 const uint8_t kAnyAddress[4] = {0, 0, 0, 0};
 const uint8_t kAllAddresses[4] = {255, 255, 255, 255};
 const uint8_t kMagicCookie[4] = {99, 130, 83, 99};
@@ -25,20 +24,20 @@ void PutUdpHeaders(FrameBytes& f, const uint8_t* destinationMac, const uint8_t* 
     const uint16_t udpLength = uint16_t(f.size() - kUdpStart);
     uint8_t* ip = f.data() + kIpStart;
     ip[0] = 0x45;
-    Put16(ip + 2, uint16_t(udpLength + 20));
-    Put16(ip + 4, identification);
+    PutBig16(ip + 2, uint16_t(udpLength + 20));
+    PutBig16(ip + 4, identification);
     ip[8] = ttl;
     ip[9] = 17;
     std::memcpy(ip + 12, sourceIp, 4);
     std::memcpy(ip + 16, destinationIp, 4);
-    Put16(ip + 10, 0);
-    Put16(ip + 10, InternetChecksum(ip, 20));
+    PutBig16(ip + 10, 0);
+    PutBig16(ip + 10, InternetChecksum(ip, 20));
     uint8_t* udp = f.data() + kUdpStart;
-    Put16(udp, sourcePort);
-    Put16(udp + 2, destinationPort);
-    Put16(udp + 4, udpLength);
-    Put16(udp + 6, 0);
-    Put16(udp + 6, UdpChecksum(f.data(), udpLength));
+    PutBig16(udp, sourcePort);
+    PutBig16(udp + 2, destinationPort);
+    PutBig16(udp + 4, udpLength);
+    PutBig16(udp + 6, 0);
+    PutBig16(udp + 6, UdpChecksum(f.data(), udpLength));
 }
 
 // A BOOTP request of a client with its options; the headers go around it last.

@@ -2,6 +2,8 @@
 // The frames the host identities send: ARP requests, DHCP client and server messages, and the
 // router test's UDP probe. Untagged Ethernet II with a 20-byte IPv4 header throughout.
 
+#include "protocol/Wire.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,12 +23,6 @@ constexpr size_t kDhcpOptions = 282;
 constexpr size_t kDhcpFrameLength = kBootpStart + 300;
 
 constexpr uint8_t kDhcpDiscover = 1, kDhcpOffer = 2, kDhcpRequest = 3, kDhcpAck = 5, kDhcpNak = 6;
-
-inline uint16_t Get16(const uint8_t* b) { return uint16_t(b[0] << 8 | b[1]); }
-inline void Put16(uint8_t* b, uint16_t v) {
-    b[0] = uint8_t(v >> 8);
-    b[1] = uint8_t(v);
-}
 
 // a.b.c.d, for the log.
 inline std::string DottedAddress(const uint8_t* a) {

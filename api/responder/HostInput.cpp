@@ -18,8 +18,6 @@ constexpr size_t kNeighbourAdvertLength = 86;
 
 bool Same4(const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, 4) == 0; }
 
-uint16_t EtherType(const uint8_t* f) { return Get16(f + 12); }
-
 // An entry without an address (one waiting for DHCP, or never given an IPv6 address) answers for
 // none: the all-zero address is nobody's.
 bool Unspecified(const uint8_t* address, size_t size) {
@@ -46,21 +44,21 @@ bool FromOwnAddress(const HostTableSet& t, const uint8_t* source) {
 
 // An IPv4 packet with a 20-byte header whose checksum holds and whose total length fits the frame.
 bool WellFormedIpv4(const uint8_t* f, size_t length, uint8_t protocol) {
-    if (length < kUdpStart || EtherType(f) != 0x0800) return false;
+    if (length < kUdpStart || EtherTypeOf(f) != 0x0800) return false;
     const uint8_t* ip = f + kIpStart;
     if (ip[0] != 0x45 || ip[9] != protocol) return false;
-    const uint16_t total = Get16(ip + 2);
+    const uint16_t total = GetBig16(ip + 2);
     if (total < 20 || total > length - kIpStart) return false;
-    if ((Get16(ip + 6) & 0x3FFF) != 0) return false;  // fragments are not reassembled
+    if ((GetBig16(ip + 6) & 0x3FFF) != 0) return false;  // fragments are not reassembled
     return InternetChecksum(ip, 20) == 0;
 }
 
 // A UDP datagram inside a well-formed IPv4 packet, its length and (when present) checksum sound.
 bool WellFormedUdp(const uint8_t* f, size_t length) {
     if (!WellFormedIpv4(f, length, 17) || length < kUdpStart + 8) return false;
-    const uint16_t udpLength = Get16(f + kUdpStart + 4);
-    if (udpLength < 8 || udpLength != Get16(f + kIpStart + 2) - 20) return false;
-    if (Get16(f + kUdpStart + 6) == 0) return true;
+    const uint16_t udpLength = GetBig16(f + kUdpStart + 4);
+    if (udpLength < 8 || udpLength != GetBig16(f + kIpStart + 2) - 20) return false;
+    if (GetBig16(f + kUdpStart + 6) == 0) return true;
     const uint32_t sum = OnesSum(f + 26, 8, 17u + udpLength);
     return FoldComplement(OnesSum(f + kUdpStart, udpLength, sum)) == 0;
 }
@@ -91,8 +89,8 @@ void ArpRequest(const HostTableSet& t, const uint8_t* request, HostFrameOutcome&
 }
 
 bool Arp(HostTableSet& t, const uint8_t* f, size_t length, HostFrameOutcome& out) {
-    if (length < kArpLength || Get16(f + 14) != 1 || Get16(f + 16) != 0x0800 || f[18] != 6 || f[19] != 4) return false;
-    const uint16_t opcode = Get16(f + 20);
+    if (length < kArpLength || GetBig16(f + 14) != 1 || GetBig16(f + 16) != 0x0800 || f[18] != 6 || f[19] != 4) return false;
+    const uint16_t opcode = GetBig16(f + 20);
     if (opcode == 1) {
         ArpRequest(t, f, out);
         return !out.answers.empty();
@@ -109,12 +107,12 @@ void RouterProbe(HostTableSet& t, const uint8_t* f, HostFrameOutcome& out) {
     out.log.push_back("UDP packets");
     BrevixC_RouterTest_T& r = t.router->record;
     if (!Same4(f + 30, r.wanIPv4) || !Same4(f + 26, r.routerWanIPv4)) return;
-    if (Get16(f + kUdpStart + 2) == r.watchedPort) r.result = Get16(f + kUdpStart);
+    if (GetBig16(f + kUdpStart + 2) == r.watchedPort) r.result = GetBig16(f + kUdpStart);
 }
 
 bool IcmpEcho(const HostTableSet& t, const uint8_t* f, size_t length, HostFrameOutcome& out) {
     if (!WellFormedIpv4(f, length, 1)) return false;
-    const size_t icmpLength = Get16(f + kIpStart + 2) - 20;
+    const size_t icmpLength = GetBig16(f + kIpStart + 2) - 20;
     if (icmpLength < 8 || f[34] != 8 || f[35] != 0 || InternetChecksum(f + 34, icmpLength) != 0) return false;
     for (uint8_t port = 0; port < 2; ++port) {
         for (const HostEntry& e : t.entries[port]) {
@@ -125,11 +123,11 @@ bool IcmpEcho(const HostTableSet& t, const uint8_t* f, size_t length, HostFrameO
             std::memcpy(r + 6, e.mac, 6);
             std::memcpy(r + 30, f + 26, 4);
             std::memcpy(r + 26, e.ipv4, 4);
-            Put16(r + 24, 0);
-            Put16(r + 24, InternetChecksum(r + kIpStart, 20));
+            PutBig16(r + 24, 0);
+            PutBig16(r + 24, InternetChecksum(r + kIpStart, 20));
             r[34] = 0;
-            Put16(r + 36, 0);
-            Put16(r + 36, InternetChecksum(r + 34, icmpLength));
+            PutBig16(r + 36, 0);
+            PutBig16(r + 36, InternetChecksum(r + 34, icmpLength));
             out.answers.push_back(std::move(a));
             return true;
         }
@@ -140,8 +138,8 @@ bool IcmpEcho(const HostTableSet& t, const uint8_t* f, size_t length, HostFrameO
 bool NeighbourSolicitation(const HostTableSet& t, const uint8_t* f, size_t length, HostFrameOutcome& out) {
     // IPv6 with ICMPv6 next, hop limit 255 (a solicitation from beyond the link is forged), type
     // 135 code 0, a payload of at least the 24-byte message that fits the frame and sums right.
-    if (length < 78 || EtherType(f) != 0x86DD || (f[14] >> 4) != 6 || f[20] != 58 || f[21] != 255) return false;
-    const uint16_t payload = Get16(f + 18);
+    if (length < 78 || EtherTypeOf(f) != 0x86DD || (f[14] >> 4) != 6 || f[20] != 58 || f[21] != 255) return false;
+    const uint16_t payload = GetBig16(f + 18);
     if (payload < 24 || payload > length - 54 || f[54] != 135 || f[55] != 0) return false;
     if (Icmpv6Checksum(f, payload) != 0) return false;
     for (uint8_t port = 0; port < 2; ++port) {
@@ -153,7 +151,7 @@ bool NeighbourSolicitation(const HostTableSet& t, const uint8_t* f, size_t lengt
             std::memcpy(r, f + 6, 6);
             std::memcpy(r + 6, e.mac, 6);
             std::memcpy(r + 12, f + 12, 8);
-            Put16(r + 18, 32);
+            PutBig16(r + 18, 32);
             r[20] = 58;
             r[21] = 255;
             std::memcpy(r + 22, f + 62, 16);
@@ -164,7 +162,7 @@ bool NeighbourSolicitation(const HostTableSet& t, const uint8_t* f, size_t lengt
             r[78] = 2;
             r[79] = 1;
             std::memcpy(r + 80, e.mac, 6);
-            Put16(r + 56, Icmpv6Checksum(r, 32));
+            PutBig16(r + 56, Icmpv6Checksum(r, 32));
             out.answers.push_back(std::move(a));
             return true;
         }
@@ -182,7 +180,7 @@ uint8_t DhcpType(const uint8_t* f, size_t length, uint8_t op) {
 }
 
 // The end of the DHCP message inside the frame: the UDP datagram's end.
-size_t DhcpEnd(const uint8_t* f) { return kUdpStart + Get16(f + kUdpStart + 4); }
+size_t DhcpEnd(const uint8_t* f) { return kUdpStart + GetBig16(f + kUdpStart + 4); }
 
 bool DhcpToClient(HostTableSet& t, const uint8_t* f, HostFrameOutcome& out) {
     const size_t end = DhcpEnd(f);
@@ -256,12 +254,12 @@ HostFrameOutcome ReadHostFrame(HostTableSet& t, const uint8_t* frame, size_t len
     HostFrameOutcome out;
     out.handled = [&] {
         if (!frame || length < 14 || FromOwnAddress(t, frame + 6)) return false;
-        if (EtherType(frame) == 0x0806) return Arp(t, frame, length, out);
-        if (EtherType(frame) == 0x86DD) return NeighbourSolicitation(t, frame, length, out);
-        if (EtherType(frame) != 0x0800) return false;
+        if (EtherTypeOf(frame) == 0x0806) return Arp(t, frame, length, out);
+        if (EtherTypeOf(frame) == 0x86DD) return NeighbourSolicitation(t, frame, length, out);
+        if (EtherTypeOf(frame) != 0x0800) return false;
         if (length >= kUdpStart && frame[kIpStart + 9] == 1) return IcmpEcho(t, frame, length, out);
         if (!WellFormedUdp(frame, length)) return false;
-        const uint16_t sourcePort = Get16(frame + kUdpStart);
+        const uint16_t sourcePort = GetBig16(frame + kUdpStart);
         if (t.router && (length == 60 || length == 64)) RouterProbe(t, frame, out);
         if (sourcePort == 67) return DhcpToClient(t, frame, out);
         if (sourcePort == 68) return DhcpFromClient(t, frame, out);

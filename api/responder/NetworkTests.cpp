@@ -21,7 +21,6 @@ namespace {
 constexpr uint32_t kAutoReplyFlags = 50;
 constexpr uint32_t kReplyControlBit = 1u << 24;
 constexpr uint32_t kRouterStepMs = 100;
-const uint8_t kBroadcast[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
 // The port's capture mode word reset to the reply bit alone, and written.
 int SetCaptureControlReply(uint8_t port, bool on) {

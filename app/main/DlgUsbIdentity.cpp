@@ -3,6 +3,8 @@
 #include "main/Vorel_TAP_Test3Dlg.h"
 #include "usbid/UsbIdEeprom.h"
 
+#include "MessagePump.h"
+
 namespace {
 constexpr wchar_t kChecking[] = L"Check USB ID, please wait!";
 constexpr wchar_t kConfiguring[] = L"Configuring USB ID, please wait!";
@@ -11,15 +13,7 @@ constexpr wchar_t kConfiguring[] = L"Configuring USB ID, please wait!";
 // carry it to the screen are handled first, or the user would see it only once the check is over.
 void ShowNow(CWnd& panel) {
     panel.UpdateWindow();
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
+    hostio::PumpMessages();
 }
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include "main/DeviceEventCallback.h"
 #include "main/Globals.h"
 #include "main/HostMessage.h"
+#include "MessagePump.h"
 #include "res/resource.h"
 
 #include <memory>
@@ -222,20 +223,10 @@ LRESULT CVorel_TAP_Test3Dlg::OnDeviceEvent(WPARAM, LPARAM lParam) {
 bool CVorel_TAP_Test3Dlg::WaitSecondsPumped(int seconds) {
     const CTime start = CTime::GetCurrentTime();
     while ((CTime::GetCurrentTime() - start).GetTotalSeconds() < seconds) {
-        MSG msg;
-        if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            // Nothing to do until a message arrives or the next second may have come.
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-            continue;
-        }
-        if (msg.message == WM_QUIT) {
-            // Leave the quit for the loop that owns it, and stop waiting: taking it again here
-            // would spin on it until the time is up.
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return false;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
+        // A quit ends the wait: it is left for the loop that owns it.
+        if (!hostio::PumpMessages()) return false;
+        // Nothing to do until a message arrives or the next second may have come.
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     }
     return true;
 }

@@ -6,6 +6,7 @@
 
 #include "BrevixCAPI.h"
 #include "LibraryThreads.h"
+#include "bench/Timing.h"
 #include "sim/Tester.h"
 #include "sim/TesterModel.h"
 #include "support/Environment.h"
@@ -28,16 +29,7 @@ constexpr int kReads = 2000;
 constexpr DWORD kIdleMs = 10000;
 constexpr uint32_t kRegister = 0x41000004;
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return double(now.QuadPart) / double(frequency.QuadPart);
-}
+using bench::NowSeconds;
 
 struct Timing {
     double meanUs = 0;
@@ -81,9 +73,9 @@ Timing LibraryRoundTrip(std::vector<SlowCall>* slow) {
     int answered = 0;
     for (int i = 0; i < kReads; ++i) {
         const auto at = std::chrono::steady_clock::now();
-        const double start = Now();
+        const double start = NowSeconds();
         const int ok = BVT_Read(kRegister, &value);
-        const double took = Now() - start;
+        const double took = NowSeconds() - start;
         calls.push_back({at, std::chrono::steady_clock::now()});
         if (ok) ++answered, times.push_back(took);
     }
@@ -128,8 +120,8 @@ Timing RawRoundTrip(sim::Link& link) {
     };
     auto exchange = [&] {
         if (!link.Send(command)) return false;
-        const double deadline = Now() + 0.1;
-        while (Now() < deadline) {
+        const double deadline = NowSeconds() + 0.1;
+        while (NowSeconds() < deadline) {
             std::optional<sim::WireFrame> frame = link.Receive();
             if (frame && isAnswer(frame->bytes)) return true;
         }
@@ -139,9 +131,9 @@ Timing RawRoundTrip(sim::Link& link) {
     std::vector<double> times;
     int answered = 0;
     for (int i = 0; i < kReads; ++i) {
-        const double start = Now();
+        const double start = NowSeconds();
         const bool ok = exchange();
-        const double took = Now() - start;
+        const double took = NowSeconds() - start;
         if (ok) ++answered, times.push_back(took);
     }
     return Summarise(times, answered);
@@ -323,9 +315,9 @@ int main() {
     Sleep(1000);
     tester.ClearLog();
     const std::map<std::wstring, ThreadSample> before = SampleLibraryThreads();
-    const double start = Now();
+    const double start = NowSeconds();
     Sleep(kIdleMs);
-    const double wall = Now() - start;
+    const double wall = NowSeconds() - start;
     const std::map<std::wstring, ThreadSample> after = SampleLibraryThreads();
     const std::vector<sim::LoggedFrame> commands = tester.Commands();
     PrintIdle(before, after, commands, wall);

@@ -3,7 +3,9 @@
 // the same size (the area the charts take), in the same run; prints both and their ratio. Then the
 // window at work: its own timer redrawing the charts of one view each second with a full history,
 // and the share of one core that takes (the counters' own share is counter_bench's).
+#include "MessagePump.h"
 #include "VGCtrl.h"
+#include "bench/Timing.h"
 #include "charts/Chart.h"
 #include "charts/ChartIds.h"
 
@@ -26,19 +28,8 @@ constexpr int kSteadySeconds = 20;
 constexpr int kAreaWidth = 779;
 constexpr int kAreaHeight = 347;
 
-double Milliseconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
+using bench::Milliseconds;
+using bench::ThreadSeconds;
 
 // One more second of traffic on both ports, as the counter refresh hands it to the charts.
 void AddSecond() {
@@ -53,13 +44,6 @@ void AddSecond() {
 // from the start).
 void FillHistory() {
     for (int second = 0; second < charts::kHistorySamples; ++second) AddSecond();
-}
-
-double ThreadSeconds() {
-    FILETIME created, exited, kernel, user;
-    ::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user);
-    const auto seconds = [](const FILETIME& t) { return (t.dwHighDateTime * 4294967296.0 + t.dwLowDateTime) / 1e7; };
-    return seconds(kernel) + seconds(user);
 }
 
 // The chart window with its drawing in reach.
@@ -78,7 +62,7 @@ public:
     double SteadyShare(UINT view, int seconds) {
         SendMessage(WM_COMMAND, view);
         FollowCounterUpdate(true);
-        Pump();
+        hostio::PumpMessages();
         const double before = ThreadSeconds();
         const auto start = std::chrono::steady_clock::now();
         for (int second = 1; second <= seconds; ++second) {
@@ -86,14 +70,14 @@ public:
             while (std::chrono::steady_clock::now() < due) {
                 const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due - std::chrono::steady_clock::now());
                 ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::max<long long>(left.count(), 0)), QS_ALLINPUT);
-                Pump();
+                hostio::PumpMessages();
             }
             AddSecond();
         }
         const double share = (ThreadSeconds() - before) /
                              std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() * 100.0;
         FollowCounterUpdate(false);
-        Pump();
+        hostio::PumpMessages();
         return share;
     }
 };
@@ -109,7 +93,7 @@ int main() {
     }
     chart.SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     chart.ShowWindow(SW_SHOW);
-    Pump();
+    hostio::PumpMessages();
 
     CWnd host;
     host.CreateEx(0, AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)),
@@ -129,21 +113,21 @@ int main() {
         }
     }
     grid.RecalcLayout();
-    Pump();
+    hostio::PumpMessages();
 
     double refresh = 1e300, page = 1e300;
     for (int run = 0; run < kRuns; ++run) {
         refresh = std::min(refresh, Milliseconds([&] {
                                         for (int i = 0; i < kRefreshes; ++i) chart.Refresh();
                                     }) / kRefreshes);
-        Pump();
+        hostio::PumpMessages();
         page = std::min(page, Milliseconds([&] {
                                   for (int i = 0; i < kPaints; ++i) {
                                       grid.CellArea().Invalidate(FALSE);
                                       grid.CellArea().UpdateWindow();
                                   }
                               }) / kPaints);
-        Pump();
+        hostio::PumpMessages();
     }
     std::printf("chart window refresh (six viewers, %d samples) against a grid page of %d x %d pixels, best of %d runs\n",
                 charts::kHistorySamples, kAreaWidth, kAreaHeight, kRuns);

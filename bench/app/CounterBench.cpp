@@ -7,6 +7,9 @@
 //   (goal: under 2 % of one core);
 // - the same window's placeholder taken by the program's grid with 33 rows of two columns, its
 //   texts changed and painted.
+#include "MessagePump.h"
+#include "bench/Programs.h"
+#include "bench/Timing.h"
 #include "counters/CounterRows.h"
 #include "counters/CounterWindow.h"
 #include "grids/MyGrid.h"
@@ -26,40 +29,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 constexpr int kRounds = 200;
 
-double MillisecondsPer(const Clock::time_point& from) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - from).count() / kRounds;
-}
-
-void Pump() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
-}
-
-// A shown top-level window of the program with the given caption.
-HWND ShownProgramWindow(DWORD process, const wchar_t* wanted = L"Vorels-NIC") {
-    struct Search {
-        DWORD process;
-        const wchar_t* wanted;
-        HWND found;
-    } search{process, wanted, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM s) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(s);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            wchar_t caption[32] = {};
-            ::GetWindowTextW(window, caption, 32);
-            if (owner != search->process || !::IsWindowVisible(window) || std::wstring(caption) != search->wanted)
-                return TRUE;
-            search->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+double MillisecondsPer(const Clock::time_point& from) { return bench::MillisecondsSince(from) / kRounds; }
 
 // What the program shows while it is measured: its counter page alone, or the chart window too in
 // one of its views, updating with the counters.
@@ -69,8 +42,7 @@ enum class Charts { kNone, kLine, kPie, kBar };
 // user's presses on Chart, Update and Line, Pie or Bar do.
 bool ShowCharts(DWORD process, HWND program, Charts view) {
     ::PostMessageW(program, WM_COMMAND, ID_CHART, 0);
-    HWND chart = nullptr;
-    for (int wait = 0; wait < 100 && chart == nullptr; ++wait, ::Sleep(100)) chart = ShownProgramWindow(process, L"Chart");
+    HWND chart = bench::WaitForShown(process, L"Chart", std::chrono::seconds(10));
     if (chart == nullptr) return false;
     // The Update button is a check button: a press checks it before its command arrives.
     HWND toolBar = ::FindWindowExW(chart, nullptr, TOOLBARCLASSNAMEW, nullptr);
@@ -96,9 +68,7 @@ double UpdatingShare(Charts view) {
     sim::DemoTraffic traffic(tester);
     traffic.Start();
 
-    wchar_t module[MAX_PATH];
-    std::wstring path(module, ::GetModuleFileNameW(nullptr, module, MAX_PATH));
-    path = path.substr(0, path.find_last_of(L'\\') + 1) + L"Vorels-NIC.exe";
+    const std::wstring path = bench::BesideThisProgram(L"Vorels-NIC.exe");
     std::wstring commandLine = L"\"" + path + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -107,9 +77,7 @@ double UpdatingShare(Charts view) {
                           &program)) {
         return -1;
     }
-    HWND shown = nullptr;
-    for (int wait = 0; wait < 600 && shown == nullptr; ++wait, ::Sleep(100))
-        shown = ShownProgramWindow(program.dwProcessId);
+    HWND shown = bench::WaitForShown(program.dwProcessId, L"Vorels-NIC", std::chrono::seconds(60));
     double share = -1;
     if (shown != nullptr) {
         // Start-up's own work (its media detection, the page it ends on) settles first.
@@ -151,7 +119,7 @@ int main() {
         return 1;
     }
     counters.ShowWindow(SW_SHOW);
-    Pump();
+    hostio::PumpMessages();
 
     auto from = Clock::now();
     for (int round = 0; round < kRounds; ++round) {
@@ -173,7 +141,7 @@ int main() {
     grid.SetColumnCount(2, FALSE);
     grid.SetRowCount(counters::kRowCount, FALSE);
     grid.ShowWindow(SW_SHOW);
-    Pump();
+    hostio::PumpMessages();
     from = Clock::now();
     for (int round = 0; round < kRounds; ++round) {
         for (int row = 0; row < counters::kRowCount; ++row) {

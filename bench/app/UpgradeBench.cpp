@@ -20,6 +20,7 @@
 #include "BrevixCAPI.h"
 #include "BrevixCFlash.h"
 #include "BrevixCUsb.h"
+#include "bench/Timing.h"
 #include "main/Globals.h"
 #include "main/Vorel_TAP_Test3App.h"
 #include "main/Vorel_TAP_Test3Dlg.h"
@@ -46,7 +47,9 @@ CVorel_TAP_Test3App theApp;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Median;
+using bench::Seconds;
 
 // 1 MiB of image data, as the flash download bench takes: 17,476 chunks of 60 bytes to the unit.
 constexpr size_t kImageData = 1 << 20;
@@ -57,8 +60,6 @@ constexpr DWORD kStartupLimitMs = 60000;
 constexpr uint16_t kStatusPass = 6;
 constexpr uint16_t kStatusFail = 1;
 constexpr uint16_t kStatusFinalFail = 7;
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 // A folder of this run's own for the image and the program's logs.
 std::wstring RunFolder() {
@@ -231,12 +232,6 @@ double ThroughTheProgram(const std::wstring& path, const std::wstring& logs) {
         return -1;
     }
     return run.seconds;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 }  // namespace

@@ -14,18 +14,17 @@
 #include "serialflash/FlashLayer.h"
 #include "sim/ChipDriver.h"
 
+#include "bench/Timing.h"
+
 #include <chrono>
 #include <cstdio>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::MillisecondsSince;
 using sim::Bytes;
 using spiflash::Direction;
-
-double MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 // One transaction through the chip-driver layer alone.
 void LayerTransaction(Direction direction, const uint8_t* command, uint32_t commandLength, const uint8_t* data,

@@ -12,6 +12,8 @@
 #include "chipdriver/ChipDriver.h"
 #include "sim/ChipDriver.h"
 
+#include "bench/Timing.h"
+
 #include <wbemcli.h>
 #include <wrl/client.h>
 
@@ -22,13 +24,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::MillisecondsSince;
 using Microsoft::WRL::ComPtr;
 using sim::Bytes;
-
-double MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 class CountingClock : public win7::Clock {
 public:

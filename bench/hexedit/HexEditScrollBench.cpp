@@ -8,6 +8,8 @@
 // per page; the hex editor then also pages through the whole buffer.
 #include "hexedit/HexEditLayout.h"
 #include "hexedit/HexEditWnd.h"
+#include "bench/Timing.h"
+#include "MessagePump.h"
 
 #include <algorithm>
 #include <chrono>
@@ -25,22 +27,13 @@ constexpr int kPagesPerSample = 20;
 constexpr int kWidth = 720;
 constexpr int kHeight = 600;
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+using bench::Clock;
+using bench::Seconds;
 
 // Progress on stderr: the edit control takes minutes over the same work.
 void Note(const char* what) {
     std::fprintf(stderr, "%s\n", what);
     std::fflush(stderr);
-}
-
-void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
 }
 
 // The bytes as the hex editor shows them, one "\r\n"-ended line a row.
@@ -91,7 +84,7 @@ int main() {
     hexEdit.SetData(bytes.data(), kBufferBytes, false);
     hexEdit.UpdateWindow();
     const double hexLoad = Seconds(Clock::now() - start);
-    Pump();
+    hostio::PumpMessages();
 
     HWND editFrame = MakeFrame(L"edit control", kWidth + 10);
     const DWORD editStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL;
@@ -104,7 +97,7 @@ int main() {
     ::SetWindowTextW(edit, text.c_str());
     ::UpdateWindow(edit);
     const double editLoad = Seconds(Clock::now() - start);
-    Pump();
+    hostio::PumpMessages();
     const int editLines = static_cast<int>(::SendMessageW(edit, EM_GETLINECOUNT, 0, 0));
     if (editLines < rows) {
         std::printf("the edit control took only %d of %d lines\n", editLines, rows);
@@ -123,10 +116,10 @@ int main() {
         const int first = static_cast<int>(::SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0));
         ::SendMessageW(edit, EM_LINESCROLL, 0, row - first);
         ::UpdateWindow(edit);
-        Pump();
+        hostio::PumpMessages();
         hexSampled += PageDowns(hexEdit, kPagesPerSample);
         editSampled += PageDowns(edit, kPagesPerSample);
-        Pump();
+        hostio::PumpMessages();
         std::fprintf(stderr, "  sample at row %d: hex %.3f s, edit %.3f s so far\n", row, hexSampled, editSampled);
     }
     const int sampledPages = kSamples * kPagesPerSample;
@@ -136,7 +129,7 @@ int main() {
     hexEdit.SetSelection(0, 0, true, false);
     hexEdit.SetSelection(-1, -1, false, true);
     hexEdit.UpdateWindow();
-    Pump();
+    hostio::PumpMessages();
     const int pageRows = hexEdit.State().pageRows;
     int fullPages = 0;
     start = Clock::now();

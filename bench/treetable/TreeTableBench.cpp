@@ -2,6 +2,7 @@
 // "TreeTable" window beside the common tree-view control doing the same in the same run; prints
 // each time and its ratio (TreeTable / tree view).
 #include "TreeTable.h"
+#include "bench/Timing.h"
 
 #include <chrono>
 #include <cstdio>
@@ -16,11 +17,7 @@ constexpr int kChildren = 100;
 constexpr int kWidth = 600;
 constexpr int kHeight = 400;
 
-double Milliseconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
+using bench::Milliseconds;
 
 struct Times {
     double insert = 0, expand = 0, paint = 0;

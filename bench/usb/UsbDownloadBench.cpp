@@ -6,6 +6,7 @@
 // then still busy with them, so each transport runs in a process of its own.
 
 #include "BrevixCUsb.h"
+#include "bench/Timing.h"
 #include "sim/UsbUnit.h"
 
 #include <windows.h>
@@ -19,13 +20,13 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 using Bytes = std::vector<uint8_t>;
 
 constexpr size_t kImage = 1024 * 1024;
 constexpr size_t kChunk = 60;
 
-double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+using bench::SecondsSince;
 
 Bytes Chunk(const Bytes& data, size_t index) {
     Bytes packet(64, 0);

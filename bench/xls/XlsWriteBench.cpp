@@ -2,6 +2,7 @@
 // height (65,536 x 10) through libxl32: book, cells, widths, heights, save. Beside each, the same
 // texts written as a CSV file through the C library's streams in the same run; prints both times
 // and their ratio.
+#include "bench/Timing.h"
 #include "xls/Book.h"
 
 #include <windows.h>
@@ -30,13 +31,6 @@ Table MakeTable(int rows, int columns) {
     return table;
 }
 
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 // Time spent in Save, summed over the workbooks written.
 double saveSeconds = 0;
 
@@ -50,9 +44,9 @@ bool WriteWorkbook(const Table& table, const std::wstring& path) {
         }
         sheet->SetRowHeight(static_cast<int>(r), 15.0);
     }
-    const double from = Now();
+    const double from = bench::NowSeconds();
     const bool saved = book->Save(path.c_str());
-    saveSeconds += Now() - from;
+    saveSeconds += bench::NowSeconds() - from;
     if (!saved) std::fwprintf(stderr, L"save failed: %ls\n", book->ErrorMessage());
     book->Release();
     return saved;
@@ -82,11 +76,11 @@ template <typename Write>
 double BestMilliseconds(int runs, int repeat, Write write) {
     double best = 1e30;
     for (int run = 0; run < runs; ++run) {
-        const double from = Now();
+        const double from = bench::NowSeconds();
         for (int i = 0; i < repeat; ++i) {
             if (!write()) return -1;
         }
-        best = std::min(best, (Now() - from) / repeat);
+        best = std::min(best, (bench::NowSeconds() - from) / repeat);
     }
     return best * 1000;
 }

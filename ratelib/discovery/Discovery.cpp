@@ -8,7 +8,6 @@
 #include <map>
 #include <mutex>
 #include <set>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -168,13 +167,7 @@ void Probe(SOCKET s, Collector& collector) {
     Listen(s, collector);
 }
 
-}  // namespace
-
-std::thread StartWorkerThread(std::function<void()> work) { return std::thread(std::move(work)); }
-
-bool Discover(std::uint8_t* result, std::int32_t kindMask, const WorkerStart& start) {
-    if (!result) return false;
-    std::lock_guard<std::mutex> serialised(discoveryLock);
+bool DiscoverOnce(std::uint8_t* result, std::int32_t kindMask, const WorkerStart& start) {
     std::memset(result, 0, kDiscoveryResultSize);
     WinsockSession winsock;
     if (!winsock.Started()) return false;
@@ -186,12 +179,15 @@ bool Discover(std::uint8_t* result, std::int32_t kindMask, const WorkerStart& st
         UdpSocket s = OpenBroadcastSocket(address);
         if (s.Get() != INVALID_SOCKET) sockets.push_back(std::move(s));
     }
+    // Room for every worker first: a started thread must never be dropped by a vector that could
+    // not grow, or it would end the process.
     std::vector<std::thread> workers;
+    workers.reserve(sockets.size());
     bool allStarted = true;
     for (const UdpSocket& s : sockets) {
         try {
             workers.push_back(start([&collector, socket = s.Get()] { Probe(socket, collector); }));
-        } catch (const std::system_error&) {
+        } catch (...) {
             // The started workers use the sockets and the collector: they end before those go.
             allStarted = false;
             break;
@@ -199,6 +195,22 @@ bool Discover(std::uint8_t* result, std::int32_t kindMask, const WorkerStart& st
     }
     for (std::thread& worker : workers) worker.join();
     return allStarted && collector.WriteResult(result);
+}
+
+}  // namespace
+
+std::thread StartWorkerThread(std::function<void()> work) { return std::thread(std::move(work)); }
+
+bool Discover(std::uint8_t* result, std::int32_t kindMask, const WorkerStart& start) noexcept {
+    if (!result) return false;
+    try {
+        std::lock_guard<std::mutex> serialised(discoveryLock);
+        return DiscoverOnce(result, kindMask, start);
+    } catch (...) {
+        // Memory ran out before any worker started: nothing found.
+        std::memset(result, 0, kDiscoveryResultSize);
+        return false;
+    }
 }
 
 }  // namespace sorvane

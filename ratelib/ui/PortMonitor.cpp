@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "MessagePump.h"
 #include "ui/LangMag.h"
 
 namespace sorvane {
@@ -32,15 +33,7 @@ HWND WaitForMonitorWindow() {
         if (now >= deadline) return nullptr;
         const DWORD wait = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, kLookEveryMs));
         ::MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                ::PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the caller's loop
-                return nullptr;
-            }
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
+        if (!hostio::PumpMessages()) return nullptr;  // the quit is left for the caller's loop
     }
 }
 

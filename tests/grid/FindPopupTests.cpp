@@ -122,13 +122,26 @@ TEST_F(FindTest, ReplaceAllChangesTheLetterCaseOfEachMatchOnce)
     EXPECT_EQ(std::make_pair(3, 4), Current());  // the last match changed
 }
 
-TEST_F(FindTest, ReplacingByTheSameTextOrByOneHoldingItEndsAtOnce)
+TEST_F(FindTest, ReplacingByTheSameTextEndsAtOnce)
 {
     Ask(L"apple", L"apple", false, true, psh2);
     EXPECT_EQ(std::make_pair(0, 0), Current());
-    Ask(L"apple", L"apple pie", false, false, psh2);
-    EXPECT_EQ(L"apple", Text(1, 2));
-    EXPECT_EQ(std::make_pair(0, 0), Current());
+}
+
+TEST_F(FindTest, ReplaceAllByATextHoldingThePartFoundChangesEachMatchOnce)
+{
+    sheet->SetCellText(2, 1, L"Port");
+    sheet->SetCellText(0, 3, L"Port B");
+    Ask(L"Port", L"Port A", true, false, psh2);
+    EXPECT_EQ(L"Port A", Text(2, 1));
+    EXPECT_EQ(L"Port A", Text(0, 3));
+    EXPECT_EQ(std::make_pair(0, 3), Current());  // the last match changed
+    int changed = 0;
+    for (int r = 0; r < 6; ++r) {
+        for (int c = 0; c < 4; ++c)
+            changed += Text(c, r) == L"Port A";
+    }
+    EXPECT_EQ(2, changed);
 }
 
 TEST_F(FindTest, ReplaceAllGoesOverTheSheetOnceEvenWhenTheStoredTextStillMatches)

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -117,6 +118,17 @@ TEST_F(Discovery, AWorkerThatCannotStartGivesTheFailureResult) {
     EXPECT_EQ(found.Entries(), (std::vector<Entry>{E(10, 77, 5, 5, 4)}));
     ASSERT_TRUE(support::Eventually([&] { return responder_->Probes().size() >= 10; }));
     EXPECT_EQ(responder_->Probes().size(), 10u) << "the probes of the second discovery alone";
+}
+
+// Memory that runs out while the workers start: the same failure result, and nothing thrown.
+TEST_F(Discovery, MemoryRunningOutAsAWorkerStartsGivesTheFailureResult) {
+    std::uint8_t record[254];
+    std::memset(record, 0xAA, sizeof record);
+    const sorvane::WorkerStart exhausted = [](std::function<void()>) -> std::thread { throw std::bad_alloc(); };
+    bool answered = true;
+    EXPECT_NO_THROW(answered = sorvane::Discover(record, 7, exhausted));
+    EXPECT_FALSE(answered);
+    EXPECT_TRUE(std::all_of(record, record + 254, [](std::uint8_t b) { return b == 0; }));
 }
 
 struct MaskCase {

@@ -2,16 +2,12 @@
 // download that is refused leaves the tester untold and the counter poller polling; one that
 // starts tells the tester (0x400000F8 := 1) and stops the pollers.
 
-#include "BrevixCAPI.h"
-#include "fpga/DownloadMessages.h"
-#include "serialflash/ChipDriverFixture.h"
+#include "fpga/FpgaDownloadFixture.h"
 #include "sim/FullTester.h"
 #include "sim/Tester.h"
-#include "support/CallbackRecorder.h"
 #include "support/Environment.h"
 #include "support/Frames.h"
 #include "support/TesterLink.h"
-#include "support/Waiting.h"
 
 #include <algorithm>
 #include <memory>
@@ -19,13 +15,8 @@
 
 namespace {
 
-using namespace std::chrono_literals;
+using namespace download;
 using Clock = std::chrono::steady_clock;
-using support::CallbackRecorder;
-using support::HostMessage;
-using download::IsStatus;
-using download::PofImage;
-using download::Word;
 using frames::FromLibrary;
 using frames::Get32;
 

@@ -2,28 +2,18 @@
 // already written stay, the page that cannot be written ends the download with its failure
 // message, and the worker ends. The minute of erase wait comes first, so this test is slow.
 
-#include "BrevixCAPI.h"
-#include "fpga/DownloadMessages.h"
-#include "serialflash/ChipDriverFixture.h"
-#include "support/CallbackRecorder.h"
-#include "support/Waiting.h"
+#include "fpga/FpgaDownloadFixture.h"
 
 namespace {
 
-using namespace std::chrono_literals;
-using support::CallbackRecorder;
-using support::HostMessage;
-using download::IsStatus;
-using download::PofImage;
-using download::Reversed;
-using download::Word;
+using namespace download;
 
-class FpgaDeviceLossTest : public ChipDriverFixture {
+class FpgaDeviceLossTest : public DownloadTest {
 protected:
     // The adapter is back for the fixture's shutdown of the flash layer.
     void TearDown() override {
         chip_.SetPresent(true);
-        ChipDriverFixture::TearDown();
+        DownloadTest::TearDown();
     }
 };
 
@@ -32,28 +22,24 @@ TEST_F(FpgaDeviceLossTest, AdapterLostWhileProgrammingEndsTheDownloadWithAFailur
     Bytes file = {'P', 'O', 'F', 0x07};
     file.insert(file.end(), 16, 0xFF);
     for (size_t i = 0; i < 3000; ++i) file.push_back(uint8_t(i * 31 + 9));
-    BrevixC_SYS_Init(&CallbackRecorder::Callback, 0);
-    auto& recorder = CallbackRecorder::Instance();
-    recorder.Clear();
-
     ASSERT_EQ(BrevixC_SYS_DownloadFPGAW(WriteTempFile(file).c_str(), 0), 1);
     // The chip erase is done once the first second of the erase wait is reported. Each page costs
     // two I/O controls (write enable, program): three pages go in before the adapter is gone.
     const HostMessage erasing =
-        recorder.WaitFor([](const HostMessage& m) { return IsStatus(m, 4, 0); }, support::kPatience);
+        recorder_.WaitFor([](const HostMessage& m) { return IsStatus(m, 4, 0); }, support::kPatience);
     ASSERT_FALSE(erasing.bytes.empty());
     HANDLE worker = OpenThread(SYNCHRONIZE, FALSE, erasing.thread);
     ASSERT_NE(worker, nullptr);
     chip_.LoseAfter(2 * 3);
 
     const HostMessage failed =
-        recorder.WaitFor([](const HostMessage& m) { return IsStatus(m, 1, 0); }, 60s + support::kPatience);
+        recorder_.WaitFor([](const HostMessage& m) { return IsStatus(m, 1, 0); }, 60s + support::kPatience);
     ASSERT_FALSE(failed.bytes.empty()) << "the download failed instead of waiting for the adapter";
     EXPECT_EQ(failed.thread, erasing.thread);
     EXPECT_EQ(WaitForSingleObject(worker, DWORD(support::kPatience.count())), WAIT_OBJECT_0) << "the worker ended";
     CloseHandle(worker);
     EXPECT_FALSE(chip_.Present());
-    for (const HostMessage& m : recorder.OfType(0x0F00)) {
+    for (const HostMessage& m : recorder_.OfType(0x0F00)) {
         EXPECT_NE(Word(m, 18), 0) << "no programming-finished message";
         EXPECT_NE(Word(m, 18), 6) << "no passed message";
     }

@@ -2,22 +2,13 @@
 // of erase wait: the flash ends up holding the bit-reversed data window, and the host hears the
 // status messages in their order and at their pace.
 
-#include "BrevixCAPI.h"
-#include "fpga/DownloadMessages.h"
-#include "serialflash/ChipDriverFixture.h"
-#include "support/CallbackRecorder.h"
+#include "fpga/FpgaDownloadFixture.h"
 
 namespace {
 
-using namespace std::chrono_literals;
-using support::CallbackRecorder;
-using support::HostMessage;
-using download::IsStatus;
-using download::PofImage;
-using download::Reversed;
-using download::Word;
+using namespace download;
 
-class FpgaEndToEndTest : public ChipDriverFixture {};
+using FpgaEndToEndTest = DownloadTest;
 
 TEST_F(FpgaEndToEndTest, WholeDownloadLeavesTheBitReversedWindowInTheFlash) {
     // A header, then the data: a run of 16 bytes 0xFF and 3000 bytes of pattern (12 pages, the
@@ -30,17 +21,13 @@ TEST_F(FpgaEndToEndTest, WholeDownloadLeavesTheBitReversedWindowInTheFlash) {
 
     chip_.Flash().Load(0, Bytes(8192, 0x00));
     chip_.Flash().SetEraseBusyReads(20);
-    BrevixC_SYS_Init(&CallbackRecorder::Callback, 0);
-    auto& recorder = CallbackRecorder::Instance();
-    recorder.Clear();
-
     ASSERT_EQ(BrevixC_SYS_DownloadFPGAW(path.c_str(), 0), 1);
     const HostMessage passed =
-        recorder.WaitFor([](const HostMessage& m) { return m.Type() == 0x0F00 && Word(m, 18) == 6; }, 100s);
+        recorder_.WaitFor([](const HostMessage& m) { return m.Type() == 0x0F00 && Word(m, 18) == 6; }, 100s);
     ASSERT_FALSE(passed.bytes.empty());
 
     // The messages: a minute of erasing, progress below 100, then finished and passed.
-    const auto messages = recorder.OfType(0x0F00);
+    const auto messages = recorder_.OfType(0x0F00);
     ASSERT_GE(messages.size(), 63u);
     for (size_t i = 0; i < 60; ++i) {
         EXPECT_EQ(Word(messages[i], 18), 4) << i;

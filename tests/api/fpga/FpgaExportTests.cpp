@@ -1,37 +1,20 @@
 // The download exports' refusals and the parts of a download that end before programming: the
 // image checks, the flash initialisation, terminate, the USB units' path and the firmware forms.
 
-#include "BrevixCAPI.h"
 #include "LibraryThreads.h"
-#include "fpga/DownloadMessages.h"
-#include "serialflash/ChipDriverFixture.h"
-#include "support/CallbackRecorder.h"
-#include "support/Waiting.h"
+#include "fpga/FpgaDownloadFixture.h"
 
 #include <atomic>
 
 namespace {
 
-using namespace std::chrono_literals;
-using support::CallbackRecorder;
-using support::HostMessage;
-using download::IsStatus;
-using download::PofImage;
-using download::Word;
+using namespace download;
 
-class FpgaExportTest : public ChipDriverFixture {
+class FpgaExportTest : public DownloadTest {
 protected:
-    void SetUp() override {
-        ChipDriverFixture::SetUp();
-        BrevixC_SYS_Init(&CallbackRecorder::Callback, 0);
-        // The start looks for a USB-attached unit through the same driver pipe.
-        host_.ClearCalls();
-        CallbackRecorder::Instance().Clear();
-    }
-
     void TearDown() override {
         BVX_Machine_ID = 1;
-        ChipDriverFixture::TearDown();
+        DownloadTest::TearDown();
     }
 
     bool ChipErased() const {
@@ -39,7 +22,6 @@ protected:
             if (Command(block) == Bytes{0xC7}) return true;
         return false;
     }
-
 };
 
 TEST_F(FpgaExportTest, MissingFileIsNotedAndNothingStarts) {
@@ -51,7 +33,7 @@ TEST_F(FpgaExportTest, MissingFileIsNotedAndNothingStarts) {
         EXPECT_EQ(box.caption, L"Note");
     }
     EXPECT_EQ(host_.CallCount(), 0u);
-    EXPECT_TRUE(CallbackRecorder::Instance().Messages().empty());
+    EXPECT_TRUE(recorder_.Messages().empty());
 }
 
 TEST_F(FpgaExportTest, UnknownFormatIsRefusedAfterTheFlashIsInitialised) {
@@ -78,7 +60,7 @@ TEST_F(FpgaExportTest, FlashThatCannotBeInitialisedRefusesTheDownload) {
     EXPECT_EQ(boxes_.Boxes()[1].text, L"eeprom init fail!");
     EXPECT_EQ(boxes_.Boxes()[1].caption, L"Error");
     EXPECT_EQ(CountLibraryThreads(L"FpgaDownloadThread"), 0) << "no worker that could end in silence";
-    EXPECT_TRUE(CallbackRecorder::Instance().Messages().empty());
+    EXPECT_TRUE(recorder_.Messages().empty());
     EXPECT_FALSE(ChipErased());
 }
 
@@ -92,7 +74,7 @@ TEST_F(FpgaExportTest, ImagesThatDoNotFitTheFlashAreRefused) {
         EXPECT_FALSE(ChipErased());
     }
     EXPECT_TRUE(boxes_.Boxes().empty());
-    EXPECT_TRUE(CallbackRecorder::Instance().Messages().empty());
+    EXPECT_TRUE(recorder_.Messages().empty());
 }
 
 TEST_F(FpgaExportTest, TerminateDuringTheEraseWaitEndsTheWorkerWithAFailure) {
@@ -102,9 +84,8 @@ TEST_F(FpgaExportTest, TerminateDuringTheEraseWaitEndsTheWorkerWithAFailure) {
 
     const std::wstring image = WriteTempFile(PofImage(3000));
     ASSERT_EQ(BrevixC_SYS_DownloadFPGAW(image.c_str(), 0), 1) << "a download clears the terminate";
-    auto& recorder = CallbackRecorder::Instance();
     const HostMessage erasing =
-        recorder.WaitFor([](const HostMessage& m) { return IsStatus(m, 4, 0); }, support::kPatience);
+        recorder_.WaitFor([](const HostMessage& m) { return IsStatus(m, 4, 0); }, support::kPatience);
     ASSERT_FALSE(erasing.bytes.empty());
     EXPECT_NE(erasing.thread, GetCurrentThreadId()) << "the worker reports from its own thread";
     EXPECT_TRUE(ChipErased());
@@ -112,10 +93,10 @@ TEST_F(FpgaExportTest, TerminateDuringTheEraseWaitEndsTheWorkerWithAFailure) {
 
     EXPECT_EQ(BrevixC_SYS_DownloadFPGA_Terminate(), 1) << "the download cleared the earlier terminate";
     const HostMessage failed =
-        recorder.WaitFor([](const HostMessage& m) { return IsStatus(m, 1, 0); }, support::kPatience);
+        recorder_.WaitFor([](const HostMessage& m) { return IsStatus(m, 1, 0); }, support::kPatience);
     ASSERT_FALSE(failed.bytes.empty());
     EXPECT_EQ(failed.thread, erasing.thread);
-    for (const HostMessage& m : recorder.OfType(0x0F00)) EXPECT_FALSE(IsStatus(m, 6, 100));
+    for (const HostMessage& m : recorder_.OfType(0x0F00)) EXPECT_FALSE(IsStatus(m, 6, 100));
 
     HANDLE worker = OpenThread(SYNCHRONIZE, FALSE, failed.thread);
     ASSERT_NE(worker, nullptr);
@@ -145,10 +126,9 @@ TEST_F(FpgaExportTest, AHostThatFreesTheLibraryDuringADownloadDoesNotLoseTheWork
     ASSERT_TRUE(init && download);
     init(&CallbackRecorder::Callback, 0);
     ASSERT_EQ(download(WriteTempFile(PofImage(3000)).c_str(), 0), 1);
-    auto& recorder = CallbackRecorder::Instance();
     auto erasingMessages = [&] {
         size_t count = 0;
-        for (const HostMessage& m : recorder.OfType(0x0F00)) count += IsStatus(m, 4, 0);
+        for (const HostMessage& m : recorder_.OfType(0x0F00)) count += IsStatus(m, 4, 0);
         return count;
     };
     ASSERT_TRUE(support::Eventually([&] { return erasingMessages() >= 1; }));
@@ -192,16 +172,15 @@ struct TerminatingHost {
 
 TEST_F(FpgaExportTest, TerminateFromTheHostCallbackOnTheWorkerThreadEndsTheWorker) {
     BrevixC_SYS_Init(&TerminatingHost::Callback, 0);
-    auto& recorder = CallbackRecorder::Instance();
-    recorder.Clear();
+    recorder_.Clear();
     ASSERT_EQ(BrevixC_SYS_DownloadFPGAW(WriteTempFile(PofImage(3000)).c_str(), 0), 1);
 
     const HostMessage failed =
-        recorder.WaitFor([](const HostMessage& m) { return IsStatus(m, 1, 0); }, support::kPatience);
+        recorder_.WaitFor([](const HostMessage& m) { return IsStatus(m, 1, 0); }, support::kPatience);
     ASSERT_FALSE(failed.bytes.empty()) << "the worker ended the download";
     EXPECT_EQ(TerminatingHost::onErasing, 1);
     EXPECT_EQ(TerminatingHost::onFailure, 0) << "asked already, from the same callback";
-    const auto messages = recorder.OfType(0x0F00);
+    const auto messages = recorder_.OfType(0x0F00);
     ASSERT_EQ(messages.size(), 2u) << "the terminate was taken before the next second of the erase wait";
     EXPECT_TRUE(IsStatus(messages[0], 4, 0));
     EXPECT_EQ(messages[1].thread, messages[0].thread);

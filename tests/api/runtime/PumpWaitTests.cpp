@@ -22,4 +22,16 @@ TEST(TickTest, APumpedWaitLastsItsTimeAndDispatchesWhatArrives) {
     EXPECT_FALSE(PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) << "dispatched during the wait";
 }
 
+// A quit that comes during a library's wait is the host's: it stays queued for the host's loop,
+// and the device's pause keeps its length.
+TEST(TickTest, AQuitDuringAPumpedWaitIsLeftForTheHostsLoop) {
+    PostQuitMessage(9);
+    const DWORD start = GetTickCount();
+    capi::PumpWait(60);
+    EXPECT_GE(capi::TicksSince(start), 50u) << "the tick counter's grain is coarse";
+    MSG message;
+    ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(9u, message.wParam);
+}
+
 }  // namespace
