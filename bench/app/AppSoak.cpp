@@ -13,6 +13,8 @@
 #include "sim/DemoTraffic.h"
 #include "sim/FullTester.h"
 #include "sim/TesterControl.h"
+#include "bench/Programs.h"
+#include "bench/Timing.h"
 #include "support/ProcessResources.h"
 #include "support/TesterLink.h"
 
@@ -28,34 +30,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using std::chrono::seconds;
 constexpr int kHistoryMinutes = 30;
-
-struct WindowSearch {
-    DWORD process;
-    std::wstring caption;
-    HWND found;
-};
-
-BOOL CALLBACK FindShown(HWND window, LPARAM s) {
-    auto* search = reinterpret_cast<WindowSearch*>(s);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    wchar_t caption[64] = {};
-    ::GetWindowTextW(window, caption, 64);
-    if (owner != search->process || !::IsWindowVisible(window) || search->caption != caption) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-HWND WaitForShown(DWORD process, const wchar_t* caption, int seconds) {
-    WindowSearch search{process, caption, nullptr};
-    for (int tick = 0; tick < seconds * 10 && search.found == nullptr; ++tick) {
-        ::EnumWindows(&FindShown, reinterpret_cast<LPARAM>(&search));
-        if (search.found == nullptr) ::Sleep(100);
-    }
-    return search.found;
-}
 
 // The first capture page of the program: the page that holds a "Start Capture" button.
 BOOL CALLBACK FindCapturePage(HWND window, LPARAM found) {
@@ -114,9 +91,7 @@ int main(int argc, char** argv) {
     traffic.Start();
     sim::TesterControl control(tester, &traffic, "");
 
-    wchar_t module[MAX_PATH];
-    std::wstring path(module, ::GetModuleFileNameW(nullptr, module, MAX_PATH));
-    path = path.substr(0, path.find_last_of(L'\\') + 1) + L"Vorels-NIC.exe";
+    const std::wstring path = bench::BesideThisProgram(L"Vorels-NIC.exe");
     std::wstring commandLine = L"\"" + path + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -127,13 +102,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     const DWORD id = program.dwProcessId;
-    HWND main = WaitForShown(id, L"Vorels-NIC", 60);
+    HWND main = bench::WaitForShown(id, L"Vorels-NIC", seconds(60));
     ::Sleep(8000);  // start-up's own work (media detection, the page it ends on) settles first
     HWND chart = nullptr;
     if (main != nullptr) {
         ::PostMessageW(main, WM_COMMAND, ID_PORT_A_COUNTER, 0);
         ::PostMessageW(main, WM_COMMAND, ID_CHART, 0);
-        chart = WaitForShown(id, L"Chart", 30);
+        chart = bench::WaitForShown(id, L"Chart", seconds(30));
     }
     HWND capturePage = nullptr;
     if (main != nullptr) ::EnumChildWindows(main, &FindCapturePage, reinterpret_cast<LPARAM>(&capturePage));
@@ -173,7 +148,7 @@ int main(int argc, char** argv) {
     if (ended) std::printf("Vorels-NIC ended during the soak\n");
 
     ::PostMessageW(main, WM_CLOSE, 0, 0);
-    if (HWND question = WaitForShown(id, L"Message", 10)) ::PostMessageW(question, WM_COMMAND, IDYES, 0);
+    if (HWND question = bench::WaitForShown(id, L"Message", seconds(10))) ::PostMessageW(question, WM_COMMAND, IDYES, 0);
     if (::WaitForSingleObject(program.hProcess, 30000) == WAIT_TIMEOUT) ::TerminateProcess(program.hProcess, 1);
     ::CloseHandle(program.hThread);
     ::CloseHandle(program.hProcess);
