@@ -53,10 +53,13 @@ size_t QueuedItems(int entry) {
 
 // Whether the tester has sent everything an entry's upload can get: the counter poll saw the port's
 // store empty. Entry 2 is fed by both ports: each that is uploading must have been seen empty.
+// Entry 2 is fed by both ports: each that is uploading must have been seen empty, and one whose
+// stop-next has not been answered yet has its frames still to come.
 bool TesterEmptied(int entry) {
     if (entry != 2) return CaptureState(entry).deviceEmpty != 0;
     for (int port : {0, 1}) {
-        if (!CaptureState(port).terminate && !CaptureState(port).deviceEmpty) return false;
+        const CapturePortState& state = CaptureState(port);
+        if (state.awaitingCount || (!state.terminate && !state.deviceEmpty)) return false;
     }
     return true;
 }
@@ -109,7 +112,7 @@ void InstantUpload(int entry) {
     BVT_Delay(100);
     std::lock_guard<std::mutex> guard(CaptureQueueLock());
     state.terminate = 1;
-    ClearCaptureQueue(entry);
+    EndReading(entry);
 }
 
 // The upload takes every frame the queue holds before it pauses: a pause after each frame held it
@@ -173,6 +176,7 @@ void BlockUpload(int entry) {
         store();
         Log("BVT_ReplayPortClear in replyThread");
         BVT_ReplayPortClear(uint8_t(entry));
+        state.reader = 0;
         std::deque<QueuedFrame>().swap(CaptureQueue(entry));
         state.frameCount = 0;
         held = capture_buffer[entry].size();
@@ -226,7 +230,14 @@ bool CreateCaptureThread(int entry) {
     threads[entry].Join(0);  // the handle of one that has ended
     static const wchar_t* const kNames[kCaptureEntries] = {L"BrevixCAPI capture A", L"BrevixCAPI capture B",
                                                            L"BrevixCAPI capture A+B"};
-    return threads[entry].Start(kNames[entry], [entry] { CaptureThread(entry); });
+    // An upload begins: its queue is read from now on, and whether the tester was seen empty is
+    // the next upload's to find out, never a mark left by an earlier one.
+    CapturePortState& state = CaptureState(entry);
+    state.deviceEmpty = 0;
+    state.reader = 1;
+    if (threads[entry].Start(kNames[entry], [entry] { CaptureThread(entry); })) return true;
+    EndReading(entry);
+    return false;
 }
 
 void EndCaptureThreads(std::initializer_list<int> entries) {
@@ -247,6 +258,7 @@ void StopCaptureForTerminate() {
 
 void ResetCaptureThreads() {
     StopCaptureForTerminate();
+    ResetCaptureSettings();
     ResetCaptureWords();
     ResetSdfrEnable();
 }
