@@ -17,6 +17,7 @@
 #include "runtime/PumpWait.h"
 #include "runtime/WorkerThread.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
@@ -44,6 +45,18 @@ void SendReport(int entry, uint32_t held, uint32_t remaining, uint32_t fresh) {
     message.Put16(24, uint16_t(remaining));
     message.Put32(30, fresh);
     message.Send(kCaptureMessageLength);
+}
+
+// Moves a record's words and bytes into an empty one (the record type only copies).
+void HandOver(BrevixC_PKTCAP_Content_S& from, BrevixC_PKTCAP_Content_S& to) {
+    to.header0 = from.header0;
+    to.wireLength = from.wireLength;
+    to.length = from.length;
+    to.flags = from.flags;
+    to.header3 = from.header3;
+    to.port = from.port;
+    to.data = from.data;
+    from.data = nullptr;
 }
 
 size_t QueuedItems(int entry) {
@@ -122,6 +135,12 @@ void BlockUpload(int entry) {
     CapturePortState& state = CaptureState(entry);
     const int32_t total = state.sizeLimit > 0 ? state.sizeLimit : state.deviceCount;
     ClearCaptureVector(entry);
+    {
+        // Room for every record at once: growing the vector as records come would copy every
+        // record so far, bytes and all, while "Mutex" keeps the receive thread waiting.
+        MutexHold hold;
+        capture_buffer[entry].reserve(size_t(std::max<int32_t>(total, 0)));
+    }
     Log("(API)(replyThread) Port:", entry, " capture_queue size = ", QueuedItems(entry));
     // Entry 2 follows Port A's jumbo bit: the tester chunks by each port's own control word.
     const bool jumbo = (CaptureControlImage(entry == 2 ? 0 : entry) & kJumboBit) != 0;
@@ -132,8 +151,9 @@ void BlockUpload(int entry) {
     int idlePeriods = 0;
     std::vector<BrevixC_PKTCAP_Content_S> finished;
     const auto store = [&] {
-        // Called with "Mutex" held: the records join the vector whole.
-        for (auto& record : finished) capture_buffer[entry].push_back(record);
+        // Called with "Mutex" held: the records join the vector whole, each handing over its bytes
+        // rather than having them copied.
+        for (auto& record : finished) HandOver(record, capture_buffer[entry].emplace_back());
         finished.clear();
     };
     size_t held = 0;
