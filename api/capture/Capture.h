@@ -16,10 +16,12 @@ namespace capi {
 // forwards from its ports. Byte 11 is the port.
 constexpr uint8_t kCaptureHeader[11] = {0x02, 0x5E, 0xC1, 0x0D, 0x11, 0x00, 0x02, 0x5E, 0xC1, 0x0D, 0x11};
 
-// BrevixC_SYS_Init: a port's replay and capture records to their start values.
-void ResetPortCaptureState(uint8_t port);
+// An entry back to the start of a capture (BrevixC_SYS_Init's and each start's): idle, nothing
+// queued or counted, no answer awaited.
+void ResetEntry(int entry);
 void BVT_ReplayPortClear(uint8_t entry);
 // BrevixC_SYS_Init: the per-port capture settings, host copies and the capture threads.
+void ResetCaptureSettings();
 void ResetCaptureThreads();
 // Device set-up at each connection: the host copies of the capture run and mode words to 0.
 void ResetCaptureWords();
@@ -60,6 +62,8 @@ void MarkDeviceEmpty(uint8_t port);
 // waits for their replies, so it never runs on the receive thread. 1 when the upload was asked
 // for, 0 while the port's entry runs.
 int BVT_StopCaptureNext(uint8_t port, int32_t sizeLimit);
+// The stop-next of both ports, with entry 2's limit the sum of theirs.
+int StopCaptureNextBoth(uint16_t frameCount);
 // The frames a stop-next of the port uploads: with jumbo capture every chunk is an item, so the
 // tester's whole capacity.
 int32_t StopNextLimit(uint8_t port, int32_t frameCount);

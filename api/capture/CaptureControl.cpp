@@ -50,15 +50,6 @@ void Move(uint32_t mask, const BitMove* moves, size_t count, CaptureFilters& fil
     }
 }
 
-// An entry back to the start of a capture: idle, nothing queued or counted.
-void ResetEntry(int entry) {
-    CapturePortState& state = CaptureState(entry);
-    state.n_block = 0;
-    state.deviceEmpty = 0;
-    state.terminate = 1;
-    state.frameCount = 0;
-}
-
 // The three pairs that start a port's capture: the replay command, the run word with its run bit,
 // and the mode word. The kept mode word of a both-ports instant capture stays without its instant
 // bit: such a capture forwards through entry 2 only.
@@ -326,6 +317,7 @@ void OnBlockCount(const ReplyBody& body) {
     uint8_t port;
     uint32_t v;
     if (!PortOfPair(body, reg::kBlockCount, port, v)) return;
+    CaptureState(port).awaitingCount = 0;
     CaptureState(port).deviceCount = int32_t(v >> 16);
     if (v > 0xFFFF) CaptureState(2).deviceCount = CaptureState(0).deviceCount + CaptureState(1).deviceCount;
     CaptureState(2).terminate = 0;

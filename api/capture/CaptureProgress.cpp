@@ -30,12 +30,27 @@ int BVT_StopCaptureNext(uint8_t g, int32_t sizeLimit) {
     CaptureState(g).sizeLimit = sizeLimit;
     if (!CaptureState(g).terminate) {
         Log("(API)(BVT_StopCaptureNext) is_terminate-", int(CaptureState(g).terminate));
+        CaptureState(g).awaitingCount = 0;
         return 0;
     }
     CaptureStop(g);
     ConfigureOwnWrap(g);
     CaptureState(g).sizeLimit = StopNextLimit(g, sizeLimit);
+    CaptureState(g).awaitingCount = 1;
     BVT_ReadCaptureStatus(g);
+    return 1;
+}
+
+int StopCaptureNextBoth(uint16_t frameCount) {
+    // Entry 2's limit is in place, and Port B counts as still holding its frames, before Port A's
+    // block count can start the both-ports upload.
+    CaptureState(2).sizeLimit = StopNextLimit(0, frameCount) + StopNextLimit(1, frameCount);
+    for (uint8_t port : {0, 1}) CaptureState(port).awaitingCount = 1;
+    for (uint8_t port : {0, 1}) {
+        if (BVT_StopCaptureNext(port, frameCount)) continue;
+        CaptureState(1).awaitingCount = 0;
+        return 0;
+    }
     return 1;
 }
 

@@ -40,15 +40,24 @@ void ClearCaptureVector(int entry) {
     BrevixC_CaptureVector().swap(capture_buffer[entry]);
 }
 
+void EndReading(int entry) {
+    MutexHold hold;
+    states[entry].reader = 0;
+    std::deque<QueuedFrame>().swap(queues[entry]);
+}
+
+// A frame joins only the queues an upload reads: a both-ports forwarding reads entry 2's alone, a
+// one-port upload its port's alone, and a queue nobody reads would fill to its limit and stay full.
 void QueueFrame(const uint8_t* frame, size_t length) {
     const uint8_t port = frame[11];
     const bool idle = port > 1 || states[port].terminate;
     Log("port : ", int(port), " isterminate : ", port > 1 ? 1 : int(states[port].terminate));
     if (idle) return;
-    QueuedFrame item{std::vector<uint8_t>(frame, frame + length), port};
     MutexHold hold;
-    if (queues[port].size() < kCaptureQueueLimit) queues[port].push_back(item);
-    if (queues[2].size() < kCaptureQueueLimit) queues[2].push_back(std::move(item));
+    const bool own = states[port].reader && queues[port].size() < kCaptureQueueLimit;
+    const bool both = states[2].reader && queues[2].size() < kCaptureQueueLimit;
+    if (own) queues[port].push_back(QueuedFrame{std::vector<uint8_t>(frame, frame + length), port});
+    if (both) queues[2].push_back(QueuedFrame{std::vector<uint8_t>(frame, frame + length), port});
     if (!(Words().modeWord[port] & kInstantBit)) {
         ++states[port].frameCount;
         ++states[2].frameCount;
@@ -57,14 +66,20 @@ void QueueFrame(const uint8_t* frame, size_t length) {
 
 void QueueCapturedFrame(const uint8_t* frame, size_t length) { QueueFrame(frame, length); }
 
-void ResetPortCaptureState(uint8_t port) {
-    CapturePortState& state = states[port];
+void ResetEntry(int entry) {
+    CapturePortState& state = states[entry];
     state.n_block = 0;
     state.deviceEmpty = 0;
     state.terminate = 1;
     state.frameCount = 0;
-    settings[port].replayType = 0;
-    settings[port].tapCaptureMode = 0;
+    state.awaitingCount = 0;
+}
+
+void ResetCaptureSettings() {
+    for (CapturePortSettings& port : settings) {
+        port.replayType = 0;
+        port.tapCaptureMode = 0;
+    }
 }
 
 void ClearCaptureBuffers() {

@@ -51,6 +51,11 @@ struct CapturePortState {
     std::atomic<uint8_t> deviceEmpty{0};  // the periodic report shows nothing left in the tester
     std::atomic<uint8_t> jumbo{0};        // taken when a block upload begins
     std::atomic<uint8_t> terminate{0};    // 1: idle, frames not queued, upload threads end
+    // 1 while an upload takes from the entry's queue: a queue nobody reads is not filled ("Mutex").
+    std::atomic<uint8_t> reader{0};
+    // A stop-next asked for the port's block count and its answer has not come: the port still
+    // counts as holding frames for a both-ports upload that Port A's answer started.
+    std::atomic<uint8_t> awaitingCount{0};
 };
 
 CapturePortState& CaptureState(int entry);
@@ -73,6 +78,8 @@ std::mutex& PortCaptureLock(int port);
 // Under "Mutex": clears an entry's queue and releases its storage; clears a vector likewise.
 void ClearCaptureQueue(int entry);
 void ClearCaptureVector(int entry);
+// An upload's end: its queue emptied and left unfilled, in one hold of "Mutex".
+void EndReading(int entry);
 
 // Per-port settings of the capture side: the block size selector and the TAP capture mode.
 struct CapturePortSettings {

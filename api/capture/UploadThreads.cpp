@@ -17,6 +17,7 @@
 #include "runtime/PumpWait.h"
 #include "runtime/WorkerThread.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
@@ -46,6 +47,18 @@ void SendReport(int entry, uint32_t held, uint32_t remaining, uint32_t fresh) {
     message.Send(kCaptureMessageLength);
 }
 
+// Moves a record's words and bytes into an empty one (the record type only copies).
+void HandOver(BrevixC_PKTCAP_Content_S& from, BrevixC_PKTCAP_Content_S& to) {
+    to.header0 = from.header0;
+    to.wireLength = from.wireLength;
+    to.length = from.length;
+    to.flags = from.flags;
+    to.header3 = from.header3;
+    to.port = from.port;
+    to.data = from.data;
+    from.data = nullptr;
+}
+
 size_t QueuedItems(int entry) {
     MutexHold hold;
     return CaptureQueue(entry).size();
@@ -53,10 +66,13 @@ size_t QueuedItems(int entry) {
 
 // Whether the tester has sent everything an entry's upload can get: the counter poll saw the port's
 // store empty. Entry 2 is fed by both ports: each that is uploading must have been seen empty.
+// Entry 2 is fed by both ports: each that is uploading must have been seen empty, and one whose
+// stop-next has not been answered yet has its frames still to come.
 bool TesterEmptied(int entry) {
     if (entry != 2) return CaptureState(entry).deviceEmpty != 0;
     for (int port : {0, 1}) {
-        if (!CaptureState(port).terminate && !CaptureState(port).deviceEmpty) return false;
+        const CapturePortState& state = CaptureState(port);
+        if (state.awaitingCount || (!state.terminate && !state.deviceEmpty)) return false;
     }
     return true;
 }
@@ -109,7 +125,7 @@ void InstantUpload(int entry) {
     BVT_Delay(100);
     std::lock_guard<std::mutex> guard(CaptureQueueLock());
     state.terminate = 1;
-    ClearCaptureQueue(entry);
+    EndReading(entry);
 }
 
 // The upload takes every frame the queue holds before it pauses: a pause after each frame held it
@@ -119,6 +135,12 @@ void BlockUpload(int entry) {
     CapturePortState& state = CaptureState(entry);
     const int32_t total = state.sizeLimit > 0 ? state.sizeLimit : state.deviceCount;
     ClearCaptureVector(entry);
+    {
+        // Room for every record at once: growing the vector as records come would copy every
+        // record so far, bytes and all, while "Mutex" keeps the receive thread waiting.
+        MutexHold hold;
+        capture_buffer[entry].reserve(size_t(std::max<int32_t>(total, 0)));
+    }
     Log("(API)(replyThread) Port:", entry, " capture_queue size = ", QueuedItems(entry));
     // Entry 2 follows Port A's jumbo bit: the tester chunks by each port's own control word.
     const bool jumbo = (CaptureControlImage(entry == 2 ? 0 : entry) & kJumboBit) != 0;
@@ -129,8 +151,9 @@ void BlockUpload(int entry) {
     int idlePeriods = 0;
     std::vector<BrevixC_PKTCAP_Content_S> finished;
     const auto store = [&] {
-        // Called with "Mutex" held: the records join the vector whole.
-        for (auto& record : finished) capture_buffer[entry].push_back(record);
+        // Called with "Mutex" held: the records join the vector whole, each handing over its bytes
+        // rather than having them copied.
+        for (auto& record : finished) HandOver(record, capture_buffer[entry].emplace_back());
         finished.clear();
     };
     size_t held = 0;
@@ -173,6 +196,7 @@ void BlockUpload(int entry) {
         store();
         Log("BVT_ReplayPortClear in replyThread");
         BVT_ReplayPortClear(uint8_t(entry));
+        state.reader = 0;
         std::deque<QueuedFrame>().swap(CaptureQueue(entry));
         state.frameCount = 0;
         held = capture_buffer[entry].size();
@@ -226,7 +250,14 @@ bool CreateCaptureThread(int entry) {
     threads[entry].Join(0);  // the handle of one that has ended
     static const wchar_t* const kNames[kCaptureEntries] = {L"BrevixCAPI capture A", L"BrevixCAPI capture B",
                                                            L"BrevixCAPI capture A+B"};
-    return threads[entry].Start(kNames[entry], [entry] { CaptureThread(entry); });
+    // An upload begins: its queue is read from now on, and whether the tester was seen empty is
+    // the next upload's to find out, never a mark left by an earlier one.
+    CapturePortState& state = CaptureState(entry);
+    state.deviceEmpty = 0;
+    state.reader = 1;
+    if (threads[entry].Start(kNames[entry], [entry] { CaptureThread(entry); })) return true;
+    EndReading(entry);
+    return false;
 }
 
 void EndCaptureThreads(std::initializer_list<int> entries) {
@@ -247,6 +278,7 @@ void StopCaptureForTerminate() {
 
 void ResetCaptureThreads() {
     StopCaptureForTerminate();
+    ResetCaptureSettings();
     ResetCaptureWords();
     ResetSdfrEnable();
 }

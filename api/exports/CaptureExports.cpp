@@ -118,8 +118,7 @@ extern "C" int __stdcall BrevixC_StopRxCapture(uint8_t port) {
 
 extern "C" int __stdcall BrevixC_StopRxCaptureNext(uint8_t port, uint16_t frameCount) {
     return capi::Guarded("BrevixC_StopRxCaptureNext", 0, [&]() -> int {
-        // Entry 2's limit is in place before Port A's block count can start its upload.
-        if (port == 255) capi::CaptureState(2).sizeLimit = capi::StopNextLimit(0, frameCount) + capi::StopNextLimit(1, frameCount);
+        if (port == 255) return capi::StopCaptureNextBoth(frameCount);
         return EachPort(PortsOf(port), [&](uint8_t p) { return capi::BVT_StopCaptureNext(p, frameCount); });
     });
 }

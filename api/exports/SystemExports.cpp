@@ -25,7 +25,7 @@ extern "C" int __stdcall BrevixC_SYS_Init(BrevixC_HostCallback callback, int32_t
         // A running connection ends: its threads would otherwise serve a library that starts over.
         if (capi::Connection::Instance().Connected()) capi::Connection::Instance().Terminate();
         for (uint8_t port : {0, 1}) {
-            capi::ResetPortCaptureState(port);
+            capi::ResetEntry(port);
             capi::Log("BVT_ReplayPortClear in Init");
             capi::BVT_ReplayPortClear(port);
         }

@@ -165,11 +165,15 @@ uint32_t __stdcall BrevixC_GetSDFREnable(uint8_t port);
 #ifdef __cplusplus
 }
 
-// A consistent copy of `capture_buffer` [entry]. The upload thread appends to the vector while it
-// holds the library's named mutex "Mutex"; reading the vector in place while an upload runs may
-// see it reallocated. This copy takes that mutex, so it sees whole records only. False for an
-// entry above 2 or when the mutex is not there (the library is not loaded).
-inline bool BrevixC_CopyCaptureBuffer(uint8_t entry, BrevixC_CaptureVector& copy) {
+// Consistent copies of `capture_buffer` [entry]. The upload thread appends to the vector while it
+// holds the library's named mutex "Mutex", for which the library's receive thread waits with every
+// frame; reading the vector in place while an upload runs may see it reallocated. These copies take
+// that mutex, so they see whole records only. False for an entry above 2 or when the mutex is not
+// there (the library is not loaded).
+//
+// The records [first, end) that the vector holds, appended to `copy`: a host that shows the records
+// as they come copies each once, and holds the mutex only for the new ones.
+inline bool BrevixC_CopyCaptureRecords(uint8_t entry, size_t first, size_t end, BrevixC_CaptureVector& copy) {
     if (entry > 2) return false;
     HANDLE mutex = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, L"Mutex");
     if (!mutex) return false;
@@ -178,9 +182,17 @@ inline bool BrevixC_CopyCaptureBuffer(uint8_t entry, BrevixC_CaptureVector& copy
         CloseHandle(mutex);
         return false;
     }
-    copy = capture_buffer[entry];
+    const BrevixC_CaptureVector& records = capture_buffer[entry];
+    const size_t last = end < records.size() ? end : records.size();
+    if (first < last) copy.insert(copy.end(), records.begin() + first, records.begin() + last);
     ReleaseMutex(mutex);
     CloseHandle(mutex);
     return true;
+}
+
+// The whole vector.
+inline bool BrevixC_CopyCaptureBuffer(uint8_t entry, BrevixC_CaptureVector& copy) {
+    copy.clear();
+    return BrevixC_CopyCaptureRecords(entry, 0, static_cast<size_t>(-1), copy);
 }
 #endif

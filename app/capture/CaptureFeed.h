@@ -20,9 +20,15 @@ struct CaptureRow {
 
 class CaptureFeed {
 public:
-    // The rows of a report that the vector holds `count` records; `frames` is a copy of it. A record
-    // the copy does not hold yet stays for the next report.
-    std::vector<CaptureRow> Take(int count, const BrevixC_CaptureVector& frames);
+    // Where the records not shown yet begin, once reports have said the vector held as few as
+    // `lowestCount` records.
+    int FirstNew(int lowestCount) {
+        if (lowestCount < nextIndex_) nextIndex_ = 0;
+        return nextIndex_;
+    }
+    // The rows of `fresh`: the vector's records from FirstNew on (a report's worth, or fewer when the
+    // copy did not hold them all yet; the rest come with the next report).
+    std::vector<CaptureRow> Take(const BrevixC_CaptureVector& fresh);
     void Restart() { nextIndex_ = 0; }
 
     int NextIndex() const { return nextIndex_; }

@@ -3,6 +3,7 @@
 #include "BrevixCAPI.h"
 #include "capture/CaptureIds.h"
 #include "capture/FrameHeaders.h"
+#include "main/Globals.h"
 #include "res/resource.h"
 
 #include <algorithm>
@@ -12,9 +13,17 @@ namespace {
 
 // Block capture: frames stay in the tester until Stop Capture asks for their upload.
 constexpr uint32_t kCaptureIntoTester = 0;
-// Stop Capture asks for everything the tester can hold; the upload ends when its store is empty.
+// Stop Capture asks for the frames the tester holds; when it cannot tell, for all it can hold (the
+// upload then ends when the tester's store is empty).
 constexpr uint16_t kCapacityFrames = 32768;
 constexpr uint16_t kCapacityFramesMachine2 = 16384;
+constexpr uint32_t kBlockCountRegister = 0x41000028;
+constexpr uint32_t kPortOffset = 0x02000000;
+constexpr uint32_t kStoreRefused = 0xFFFF;
+// An upload that brings no report for this long has ended short of what the tester held (frames
+// lost on the way, or the tester gone): Start Capture is given back.
+constexpr UINT_PTR kUploadQuietTimer = 1;
+constexpr UINT kUploadQuietMs = 3000;
 
 // Posted to the panel itself to take the reports that came in meanwhile.
 constexpr UINT WM_TAKE_CAPTURE_REPORTS = WM_APP + 0x130;
@@ -26,15 +35,13 @@ constexpr int kTreeColumnWidth = 200;
 // Sides of CSplitterBar::ChangeWidth and ChangeHeight.
 constexpr int kRightEdge = 1, kLeftEdge = 2, kBottomEdge = 3, kTopEdge = 4;
 
-CString Decimal(long long value) {
-    CString text;
-    text.Format(L"%lld", value);
+// The hex text of bytes [first, first + count) of a frame, or of those of them it has, without the
+// space after the last.
+std::string HexOf(const std::vector<uint8_t>& frame, size_t first, size_t count) {
+    if (first >= frame.size()) return std::string();
+    std::string text = capture::FrameHexText(frame.data() + first, std::min(count, frame.size() - first));
+    text.pop_back();
     return text;
-}
-
-// Characters [first, first + count) of the hex text, or those of them it has.
-CString Slice(const std::string& text, size_t first, size_t count) {
-    return first < text.size() ? CString(text.substr(first, count).c_str()) : CString();
 }
 
 }  // namespace
@@ -43,6 +50,8 @@ BEGIN_MESSAGE_MAP(CCaptureReport, CDialog)
 ON_BN_CLICKED(IDC_CAPTURE_START, OnStartCapture)
 ON_BN_CLICKED(IDC_CAPTURE_STOP, OnStopCapture)
 ON_MESSAGE(WM_TAKE_CAPTURE_REPORTS, OnTakeReports)
+ON_WM_SHOWWINDOW()
+ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 CCaptureReport::CCaptureReport(UINT templateId, int port, UINT treePlaceholderId, BYTE addressDigits, CWnd* pParent)
@@ -90,7 +99,7 @@ BOOL CCaptureReport::OnInitDialog() {
     captureHexView.SetReadOnly(true, false);
     captureHexView.SetBackgroundColor(RGB(255, 255, 255), true);
 
-    SetCaptureButtons(false);
+    ShowCaptureButtons();
 
     verticalSplitter.Create(WS_CHILD | WS_VISIBLE, TakePlaceOf(IDC_CAPTURE_SPLIT_VERTICAL), this,
                             IDC_CAPTURE_SPLIT_VERTICAL);
@@ -115,6 +124,10 @@ BOOL CCaptureReport::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
     if (header->code == kSplitterMoved) {
         OnSplitterMoved(static_cast<UINT>(header->idFrom), reinterpret_cast<const SplitterNotify*>(lParam)->delta);
+    } else if (header->idFrom == IDC_CAPTURE_LIST && header->code == LVN_GETDISPINFOW) {
+        LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
+        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+            CellText(item.iItem, item.iSubItem, item.pszText, item.cchTextMax);
     } else if (header->idFrom == IDC_CAPTURE_LIST && header->code == LVN_ITEMCHANGED) {
         const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
         if ((change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED)) ShowFrame(change->iItem);
@@ -140,24 +153,66 @@ void CCaptureReport::OnSplitterMoved(UINT id, int delta) {
 }
 
 void CCaptureReport::OnStartCapture() {
+    if (run_ != Run::Idle || IsDemoMode()) return;
     if (BrevixC_StartRxCapture(static_cast<uint8_t>(port_), kCaptureIntoTester, 0) != 1) return;
     // The library has emptied the port's vector: its next records are this capture's.
     feed_.Restart();
-    SetCaptureButtons(true);
+    run_ = Run::Capturing;
+    ShowCaptureButtons();
 }
 
+// The capture stops first, so that the count read next is the upload's whole: a report that
+// reaches it marks the upload's end.
 void CCaptureReport::OnStopCapture() {
-    const uint16_t frames = BVX_Machine_ID == 2 ? kCapacityFramesMachine2 : kCapacityFrames;
-    BrevixC_StopRxCaptureNext(static_cast<uint8_t>(port_), frames);
-    SetCaptureButtons(false);
+    if (run_ != Run::Capturing) return;
+    const uint8_t port = static_cast<uint8_t>(port_);
+    BrevixC_StopRxCapture(port);
+    const uint16_t held = TesterHolds();
+    run_ = Run::Idle;
+    if (held > 0 && BrevixC_StopRxCaptureNext(port, held) == 1) {
+        run_ = Run::Uploading;
+        uploadFrames_ = held;
+        SetTimer(kUploadQuietTimer, kUploadQuietMs, nullptr);
+    }
+    ShowCaptureButtons();
 }
 
-void CCaptureReport::SetCaptureButtons(bool running) {
-    GetDlgItem(IDC_CAPTURE_START)->EnableWindow(!running);
-    GetDlgItem(IDC_CAPTURE_STOP)->EnableWindow(running);
+uint16_t CCaptureReport::TesterHolds() const {
+    const uint16_t capacity = BVX_Machine_ID == 2 ? kCapacityFramesMachine2 : kCapacityFrames;
+    uint32_t value = kBlockCountRegister + kPortOffset * static_cast<uint32_t>(port_);
+    if (BVT_GenR(1, &value) != 1) return capacity;
+    const uint32_t held = value >> 16;
+    return held == kStoreRefused ? capacity : static_cast<uint16_t>(std::min<uint32_t>(held, capacity));
+}
+
+void CCaptureReport::EndUpload() {
+    KillTimer(kUploadQuietTimer);
+    run_ = Run::Idle;
+    ShowCaptureButtons();
+}
+
+void CCaptureReport::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent != kUploadQuietTimer) {
+        CDialog::OnTimer(nIDEvent);
+        return;
+    }
+    if (run_ == Run::Uploading) EndUpload();
+    KillTimer(kUploadQuietTimer);
+}
+
+// Demo mode is known only after the panels are made: the buttons follow it whenever they show.
+void CCaptureReport::OnShowWindow(BOOL bShow, UINT nStatus) {
+    CDialog::OnShowWindow(bShow, nStatus);
+    if (bShow) ShowCaptureButtons();
+}
+
+void CCaptureReport::ShowCaptureButtons() {
+    GetDlgItem(IDC_CAPTURE_START)->EnableWindow(run_ == Run::Idle && !IsDemoMode());
+    GetDlgItem(IDC_CAPTURE_STOP)->EnableWindow(run_ == Run::Capturing);
 }
 
 void CCaptureReport::OnCaptureReport(int count) {
+    if (run_ == Run::Uploading) SetTimer(kUploadQuietTimer, kUploadQuietMs, nullptr);
     lowestCount_ = reportsPending_ ? std::min(lowestCount_, count) : count;
     lastCount_ = count;
     if (reportsPending_) return;
@@ -165,31 +220,46 @@ void CCaptureReport::OnCaptureReport(int count) {
     if (!reportsPending_) OnTakeReports(0, 0);
 }
 
+// Only the records not shown yet are copied, so the library's mutex, for which its receive thread
+// waits with every frame, is held for those alone.
 LRESULT CCaptureReport::OnTakeReports(WPARAM, LPARAM) {
     reportsPending_ = false;
-    if (lowestCount_ < feed_.NextIndex()) feed_.Restart();
-    if (lastCount_ == feed_.NextIndex()) return 0;
-    BrevixC_CaptureVector frames;
-    BrevixC_CopyCaptureBuffer(static_cast<uint8_t>(port_), frames);
-    InsertRows(feed_.Take(lastCount_, frames));
+    const int first = feed_.FirstNew(lowestCount_);
+    if (lastCount_ > first) {
+        BrevixC_CaptureVector fresh;
+        BrevixC_CopyCaptureRecords(static_cast<uint8_t>(port_), static_cast<size_t>(first),
+                                   static_cast<size_t>(lastCount_), fresh);
+        AppendRows(feed_.Take(fresh));
+    }
+    if (run_ == Run::Uploading && feed_.NextIndex() >= uploadFrames_) EndUpload();
     return 0;
 }
 
-void CCaptureReport::InsertRows(const std::vector<capture::CaptureRow>& rows) {
+void CCaptureReport::AppendRows(std::vector<capture::CaptureRow> rows) {
     if (rows.empty()) return;
-    captureList.SetRedraw(FALSE);
-    for (const capture::CaptureRow& row : rows) {
-        const std::string hex = capture::FrameHexText(row.bytes.data(), row.bytes.size());
-        const int item = captureList.InsertItem(row.number - 1, Decimal(row.number));
-        captureList.SetItemText(item, 1, Slice(hex, 0, 17));
-        captureList.SetItemText(item, 2, Slice(hex, 18, 17));
-        captureList.SetItemText(item, 3, Decimal(row.length));
-        captureList.SetItemText(item, 4, Slice(hex, 36, 5));
-        captureList.SetItemText(item, 5, CString(hex.c_str()));
-        rows_.push_back(row);
+    rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    // The list draws the rows added, and keeps its scroll position.
+    captureList.SendMessage(LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+void CCaptureReport::CellText(int row, int column, wchar_t* text, int capacity) const {
+    text[0] = 0;
+    if (row < 0 || static_cast<size_t>(row) >= rows_.size()) return;
+    const capture::CaptureRow& frame = rows_[static_cast<size_t>(row)];
+    std::string cell;
+    switch (column) {
+    case 0: cell = std::to_string(frame.number); break;
+    case 1: cell = HexOf(frame.bytes, 0, 6); break;
+    case 2: cell = HexOf(frame.bytes, 6, 6); break;
+    case 3: cell = std::to_string(frame.length); break;
+    case 4: cell = HexOf(frame.bytes, 12, 2); break;
+    // The bytes that fit, each with its space after it.
+    case 5: cell = capture::FrameHexText(frame.bytes.data(), std::min(frame.bytes.size(), static_cast<size_t>(capacity) / 3 + 1)); break;
+    default: break;
     }
-    captureList.SetRedraw(TRUE);
-    captureList.Invalidate();
+    const size_t length = std::min(cell.size(), static_cast<size_t>(capacity - 1));
+    std::copy(cell.begin(), cell.begin() + static_cast<std::ptrdiff_t>(length), text);
+    text[length] = 0;
 }
 
 bool CCaptureReport::ShowFrame(int row) {

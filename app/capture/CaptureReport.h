@@ -1,8 +1,9 @@
 // The capture panels of Port A (template 266) and Port B (template 269): the list of the frames
 // the tester captured on the port, one row each, appended from the capture reports; the clicked
 // frame's bytes in the hex view and its decoded headers in the tree below; Start Capture and Stop
-// Capture run the port's capture in the tester and have it uploaded. Two splitters share the room
-// between the list, the tree and the hex view.
+// Capture run the port's capture in the tester and have it uploaded; Start Capture waits for the
+// upload's last frame (a new capture would cut it short) and stays off in demo mode, where there is
+// no tester. Two splitters share the room between the list, the tree and the hex view.
 #pragma once
 
 #include <framework/Framework.h>
@@ -38,17 +39,29 @@ protected:
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     void OnStartCapture();
     void OnStopCapture();
+    void OnShowWindow(BOOL bShow, UINT nStatus);
+    void OnTimer(UINT_PTR nIDEvent);
     DECLARE_MESSAGE_MAP()
 
 private:
     // The rectangle of a template's placeholder static, which is hidden.
     CRect TakePlaceOf(UINT placeholderId);
     LRESULT OnTakeReports(WPARAM, LPARAM);
-    void InsertRows(const std::vector<capture::CaptureRow>& rows);
+    void AppendRows(std::vector<capture::CaptureRow> rows);
+    // The list's text of a row's cell, at most `capacity` characters with the terminator.
+    void CellText(int row, int column, wchar_t* text, int capacity) const;
     void OnSplitterMoved(UINT id, int delta);
     void FillInfoTree(const std::vector<uint8_t>& frame);
-    void SetCaptureButtons(bool running);
+    // The frames the tester holds once its capture stopped (its capacity when it cannot tell).
+    uint16_t TesterHolds() const;
+    void EndUpload();
+    void ShowCaptureButtons();
 
+    // Idle: Start Capture may start one; Capturing: in the tester, until Stop Capture; Uploading:
+    // until the list holds the frames the tester held at the stop.
+    enum class Run { Idle, Capturing, Uploading };
+    Run run_ = Run::Idle;
+    int uploadFrames_ = 0;
     const int port_;
     const UINT treePlaceholderId_;
     const BYTE addressDigits_;
@@ -58,7 +71,7 @@ private:
     bool reportsPending_ = false;
     int lastCount_ = 0;
     int lowestCount_ = 0;
-    // Each row's frame, in row order: what a click shows.
+    // Each row's frame, in row order: what the list shows and a click opens.
     std::vector<capture::CaptureRow> rows_;
     CFont hexFont_;
 };

@@ -23,6 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int e = 0; e < 3; ++e) {
         capi::ClearCaptureQueue(e);
         capi::CaptureState(e).terminate = 0;
+        capi::CaptureState(e).reader = 1;
     }
     size_t at = 1;
     while (at + 3 <= size) {
@@ -49,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int e = 0; e < 3; ++e) {
         capi::ClearCaptureQueue(e);
         capi::CaptureState(e).terminate = 1;
+        capi::CaptureState(e).reader = 0;
     }
     return 0;
 }

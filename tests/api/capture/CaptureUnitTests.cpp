@@ -146,16 +146,19 @@ TEST(ConfigurationTextTest, ALongTextIsCutToTheKeptCopy) {
     EXPECT_EQ(std::wstring(capi::ConfigurationText()), L"");
 }
 
+// Every entry has an upload reading its queue.
 class QueueTest : public testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { Reset(1); }
+    void TearDown() override { Reset(0); }
+    static void Reset(uint8_t reader) {
         for (int e = 0; e < 3; ++e) {
             capi::ClearCaptureQueue(e);
             capi::CaptureState(e).frameCount = 0;
             capi::CaptureState(e).terminate = 1;
+            capi::CaptureState(e).reader = reader;
         }
     }
-    void TearDown() override { SetUp(); }
 };
 
 TEST_F(QueueTest, APortAFrameLandsInItsQueueAndTheBothPortsQueue) {
@@ -183,6 +186,28 @@ TEST_F(QueueTest, AFullQueueTakesNoMoreButTheFrameIsCounted) {
     for (size_t i = 0; i <= capi::kCaptureQueueLimit; ++i) capi::QueueFrame(frame.data(), frame.size());
     EXPECT_EQ(capi::CaptureQueue(1).size(), capi::kCaptureQueueLimit);
     EXPECT_EQ(capi::CaptureState(1).frameCount, int32_t(capi::kCaptureQueueLimit + 1));
+}
+
+TEST(ForwardingQueueTest, ABothPortsForwardingKeepsNothingInThePortQueuesItDoesNotRead) {
+    // No tester: the register writes fail, the entries start all the same.
+    ASSERT_EQ(capi::CaptureStart(255, 1), 1);
+    const Bytes a = Wrapped(0, 1, 60, 60), b = Wrapped(1, 1, 60, 60);
+    for (int i = 0; i < 100; ++i) {
+        capi::QueueFrame(a.data(), a.size());
+        capi::QueueFrame(b.data(), b.size());
+    }
+    size_t held[2];
+    {
+        capi::MutexHold hold;
+        for (int port : {0, 1}) held[port] = capi::CaptureQueue(port).size();
+    }
+    capi::EndCaptureThreads({0, 1, 2});
+    for (int e = 0; e < 3; ++e) {
+        capi::ClearCaptureQueue(e);
+        capi::Words().modeWord[e] = 0;
+    }
+    EXPECT_EQ(held[0], 0u);
+    EXPECT_EQ(held[1], 0u);
 }
 
 TEST(BlockAssemblyTest, WithoutJumboEachShortFrameIsOneRecordAndLongOnesAreCountedOnly) {

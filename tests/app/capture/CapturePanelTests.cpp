@@ -291,6 +291,42 @@ TEST_F(CapturePanelTest, CapturesInARowLoseNoFrame) {
     });
 }
 
+// Start Capture pressed while an upload runs would start the tester afresh and drop what it still
+// holds: it stays off until the list holds every frame the tester captured.
+TEST_F(CapturePanelTest, StartCaptureWaitsForTheUploadsLastFrame) {
+    OnCapturePage(0, [this](CVorel_TAP_Test3Dlg&, CCaptureReport& panel) {
+        sim::CaptureEngine& engine = tester_->Captures();
+        const std::vector<sim::Bytes> frames = Frames(0, 600);
+        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_START);
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return engine.Running(0); }, kPatienceMs));
+        for (const sim::Bytes& frame : frames) engine.Receive(0, frame);
+        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_STOP);
+        EXPECT_FALSE(support::gui::IsEnabled(panel.GetSafeHwnd(), IDC_CAPTURE_START)) << "during the upload";
+        EXPECT_GT(engine.Held(0), 0u) << "the upload has frames still to bring";
+        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_START);
+        ASSERT_TRUE(support::gui::PumpUntil(
+            [&] { return support::gui::IsEnabled(panel.GetSafeHwnd(), IDC_CAPTURE_START); }, kPatienceMs));
+        EXPECT_FALSE(engine.Running(0)) << "a capture started during the upload";
+        EXPECT_EQ(engine.Held(0), 0u);
+        ExpectRows(panel.captureList, frames, panel.Port());
+    });
+}
+
+// Demo mode has no tester to capture with.
+TEST_F(CapturePanelTest, StartCaptureIsOffInDemoMode) {
+    BoxAnswers boxes;
+    RunDialog([](CVorel_TAP_Test3Dlg& dialog) {
+        ASSERT_TRUE(IsDemoMode());
+        CCaptureReport& panel = OpenCapture(dialog, 1);
+        EXPECT_FALSE(support::gui::IsEnabled(panel.GetSafeHwnd(), IDC_CAPTURE_START));
+        EXPECT_FALSE(support::gui::IsEnabled(panel.GetSafeHwnd(), IDC_CAPTURE_STOP));
+        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_START);
+        EXPECT_FALSE(support::gui::IsEnabled(panel.GetSafeHwnd(), IDC_CAPTURE_STOP)) << "a capture started";
+        SavePicture(dialog, L"vorels-capture-demo");
+        Exit(dialog);
+    });
+}
+
 TEST_F(CapturePanelTest, CaptureReportsAddAlarmLinesAndClearEmptiesThem) {
     OnCapturePage(1, [this](CVorel_TAP_Test3Dlg& dialog, CCaptureReport& panel) {
         Capture(panel, Frames(0, 16));
