@@ -2,7 +2,7 @@
 
 namespace counters {
 
-const RowSpec kRows[kRowCount] = {
+const RowLayout kRows[kRowCount] = {
     {L"Link ", -1, RowStyle::kPlain},
     {L"Speed ", -1, RowStyle::kPlain},
     {L"Type ", -1, RowStyle::kPlain},

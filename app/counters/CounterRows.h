@@ -39,12 +39,12 @@ enum class RowStyle { kPlain, kBold, kError };
 // Column 0's colour of the error rows, as a COLORREF (RGB(189, 0, 0)).
 constexpr uint32_t kErrorTextColor = 189;
 
-struct RowSpec {
+struct RowLayout {
     const wchar_t* label;
     int parent;  // the heading row it hangs under, -1 at the top
     RowStyle style;
 };
-extern const RowSpec kRows[kRowCount];
+extern const RowLayout kRows[kRowCount];
 
 // Whether column 1 of the row shows its record value (the counter rows), rather than a link text,
 // the constant "0" of Flow Control or the "-" of a heading.
