@@ -119,15 +119,19 @@ BOOL CVorel_TAP_Test3Dlg::RunStartup() {
 
     if (pictureSplashAnim.Load(MAKEINTRESOURCEW(IDR_GIF_SPLASH), L"GIF")) pictureSplashAnim.Draw();
     if (pictureConnecting.Load(MAKEINTRESOURCEW(IDR_GIF_CONNECTING), L"GIF")) pictureConnecting.Draw();
-    pictureConnected.ShowWindow(SW_SHOW);
-    pictureConnecting.ShowWindow(SW_HIDE);
-    pictureDisconnected.ShowWindow(SW_HIDE);
-    connectionText.SetWindowText(L"Connected");
-
     SetTitleFont();
-
-    StartMediaDetection();
-    SendDefaultPortConfig();
+    if (connectionLost_) {
+        // The tester went during the steps above (their pumped waits dispatched its report): the
+        // loss stays shown, with Reconnect to come back, and nothing more goes to the tester.
+        ShowConnectionLost();
+    } else {
+        pictureConnected.ShowWindow(SW_SHOW);
+        pictureConnecting.ShowWindow(SW_HIDE);
+        pictureDisconnected.ShowWindow(SW_HIDE);
+        connectionText.SetWindowText(L"Connected");
+        StartMediaDetection();
+        SendDefaultPortConfig();
+    }
 
     SetLanguage(languageIndex == 3 ? 1 : 0);
     RetextAll();

@@ -7,13 +7,18 @@
 #include "res/resource.h"
 #include "sim/TesterControl.h"
 #include "support/Environment.h"
+#include "support/Frames.h"
+#include "support/gui/Input.h"
 #include "support/gui/Pump.h"
 #include "support/gui/Windows.h"
 #include "support/Waiting.h"
 
+#include <atomic>
 #include <functional>
 #include <thread>
 #include <vector>
+
+#include <commctrl.h>
 
 using namespace appbench;
 using support::gui::IsShown;
@@ -125,6 +130,90 @@ TEST_F(DeviceLossTest, ForeignFramesAreNotTakenForHostMessages) {
                                             static_cast<DWORD>(support::kPatience.count())));
         EXPECT_EQ(linkA, dialog.portCounterWindow.linkCodeA);
         EXPECT_EQ(L"Disconnected", support::gui::ControlText(window, IDC_CONNECTION_TEXT));
+    });
+}
+
+// The library's device-lost message (0xFF00, value 255).
+std::vector<uint8_t> LostMessage() {
+    std::vector<uint8_t> bytes(BREVIXC_MSG_LENGTH, 0);
+    bytes[12] = 0x04;
+    bytes[13] = 0xFF;
+    bytes[14] = 0xFF;
+    bytes[18] = BREVIXC_LOST_DEVICE;
+    return bytes;
+}
+
+TEST_F(DeviceLossTest, LossDuringStartUpStaysShownAndReconnectBringsTheTesterBack) {
+    StartTester(1);
+    // The library reports the loss as the start-up puts Port A into NIC mode (bit 7 of its capture
+    // options); the start-up's later steps run after that.
+    constexpr uint32_t kCaptureOptionsA = 0x410000CC;
+    std::atomic<bool> reported{false};
+    tester_->Device().SetInterceptor([&reported](const sim::Bytes& f) {
+        if (reported || f.size() < 24 || f[14] != 0) return false;
+        for (size_t i = 0; i < f[15] && 24 + 8 * i <= f.size(); ++i) {
+            if (frames::Get32(f, 16 + 8 * i) == kCaptureOptionsA && (frames::Get32(f, 20 + 8 * i) & 0x80)) {
+                const std::vector<uint8_t> lost = LostMessage();
+                DeviceEventCallback(lost.data(), static_cast<int32_t>(lost.size()), 0, 0);
+                reported = true;
+            }
+        }
+        return false;
+    });
+    BoxAnswers boxes;
+    RunThenExit([&](CVorel_TAP_Test3Dlg& dialog) {
+        tester_->Device().SetInterceptor(nullptr);
+        HWND window = dialog.GetSafeHwnd();
+        ASSERT_TRUE(reported.load());
+        SavePicture(window, L"vorels-lost-during-start-up");
+        EXPECT_EQ(1u, boxes.CountWithText(kLost));
+        EXPECT_EQ(L"Disconnected", support::gui::ControlText(window, IDC_CONNECTION_TEXT));
+        EXPECT_TRUE(IsShown(window, IDC_PICTURE_DISCONNECTED));
+        EXPECT_FALSE(IsShown(window, IDC_PICTURE_CONNECTED));
+        EXPECT_TRUE(dialog.toolbar.IsButtonEnabled(ID_RECONNECT));
+        EXPECT_FALSE(dialog.upgradePanel.upgradeButton.IsWindowEnabled());
+
+        ClickTool(window, ID_RECONNECT);
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return boxes.CountWithText(kBack) == 1; },
+                                            static_cast<DWORD>(support::kPatience.count())));
+        EXPECT_EQ(L"Connected", support::gui::ControlText(window, IDC_CONNECTION_TEXT));
+        EXPECT_FALSE(dialog.toolbar.IsButtonEnabled(ID_RECONNECT));
+    });
+}
+
+// A timer that clicks Reconnect once, from inside whatever loop is pumping at the time.
+HWND g_secondClickWindow = nullptr;
+bool g_secondClickDone = false;
+void CALLBACK ClickReconnectAgain(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    HWND bar = ::FindWindowExW(g_secondClickWindow, nullptr, TOOLBARCLASSNAMEW, nullptr);
+    const auto index = static_cast<WPARAM>(::SendMessageW(bar, TB_COMMANDTOINDEX, ID_RECONNECT, 0));
+    RECT rect = {};
+    ::SendMessageW(bar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect));
+    support::gui::Click(bar, POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+    g_secondClickDone = true;
+}
+
+TEST_F(DeviceLossTest, SecondReconnectClickDuringTheWaitStartsNoSecondConnect) {
+    StartTester(1);
+    control_ = std::make_unique<sim::TesterControl>(*tester_, nullptr, support::TestNetwork().hostInterface);
+    BoxAnswers boxes;
+    RunThenExit([&](CVorel_TAP_Test3Dlg& dialog) {
+        HWND window = dialog.GetSafeHwnd();
+        ASSERT_EQ(0u, control_->Execute("lose").find("ok"));
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return boxes.CountWithText(kLost) == 1; },
+                                            static_cast<DWORD>(support::kPatience.count())));
+        ASSERT_EQ(0u, control_->Execute("return").find("ok"));
+        // The second click comes a second into the first one's three-second wait.
+        g_secondClickWindow = window;
+        g_secondClickDone = false;
+        ::SetTimer(nullptr, 0, 1000, &ClickReconnectAgain);
+        ClickTool(window, ID_RECONNECT);
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return boxes.CountWithText(kBack) >= 1; },
+                                            static_cast<DWORD>(support::kPatience.count())));
+        EXPECT_TRUE(g_secondClickDone) << "the second click came during the first Reconnect";
+        EXPECT_EQ(1u, boxes.CountWithText(kBack)) << "one connect";
+        EXPECT_EQ(L"Connected", support::gui::ControlText(window, IDC_CONNECTION_TEXT));
     });
 }
 
