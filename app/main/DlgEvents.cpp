@@ -133,16 +133,16 @@ void CVorel_TAP_Test3Dlg::OnPortEvent(const HostMessage& message) {
         return;
     }
     const int value = message.I32(BREVIXC_EVENT_VALUE);
-    progressPanel.MeasureElapsed();
+    // Every media selection reports its progress, Apply's too; only the detection the panel is up
+    // for can fail, and the panel's clock says nothing about any other.
+    const bool watched = progressPanel.IsWindowVisible() != FALSE;
+    if (watched) progressPanel.MeasureElapsed();
     if (value == 1) {
         progressPanel.ShowWindow(SW_HIDE);
         progressPanel.m_progress.SetPos(0);
         SetTimer(kLinkRereadTimer, 2000, nullptr);
-    } else if (value == 0 && progressPanel.LimitReached()) {
-        MessageBox(L"Fail to detect media!", L"Message", MB_OK);
-        progressPanel.m_progress.SetPos(0);
-        progressPanel.EnableWindow(TRUE);
-        progressPanel.ShowWindow(SW_HIDE);
+    } else if (value == 0 && watched && progressPanel.LimitReached()) {
+        EndFailedMediaDetection();
     }
 }
 

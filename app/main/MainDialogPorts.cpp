@@ -176,9 +176,18 @@ void CVorel_TAP_Test3Dlg::OnMediaDetectionTick() {
     // A panel shown before its owner came up may lie under it; it belongs on top.
     progressPanel.SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     progressPanel.MeasureElapsed();
-    if (!progressPanel.LimitReached()) return;
+    if (progressPanel.LimitReached()) EndFailedMediaDetection();
+}
+
+void CVorel_TAP_Test3Dlg::EndFailedMediaDetection() {
     KillTimer(kMediaDetectionTimer);
-    MessageBox(L"Fail to detect media!", L"Message", MB_OK);
+    // The box's own loop dispatches the library's further progress reports and this timer: the
+    // operator hears of one failure once.
+    if (!mediaFailureBoxOpen_) {
+        mediaFailureBoxOpen_ = true;
+        MessageBox(L"Fail to detect media!", L"Message", MB_OK);
+        mediaFailureBoxOpen_ = false;
+    }
     progressPanel.m_progress.SetPos(0);
     progressPanel.EnableWindow(TRUE);
     progressPanel.ShowWindow(SW_HIDE);

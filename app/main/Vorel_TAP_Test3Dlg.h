@@ -238,6 +238,8 @@ private:
     // Ports (MainDialogPorts.cpp).
     void CreatePortConfigGrid();
     void OnMediaDetectionTick();
+    // The detection the progress panel is up for failed: one box, then the panel goes.
+    void EndFailedMediaDetection();
     void ShowMediaStatus(int port);
     void UpdateMediaPanels();
     // Events (DlgEvents.cpp).
@@ -255,6 +257,7 @@ private:
     // The panel title's 18-point Arial.
     CFont titleFont_;
     bool deviceLostBoxOpen_ = false;
+    bool mediaFailureBoxOpen_ = false;
     // The tester was lost and no Reconnect has brought it back; set and cleared on the GUI thread.
     bool connectionLost_ = false;
     // A Reconnect is waiting or connecting: a second click meanwhile starts nothing.
