@@ -121,11 +121,7 @@ void CCounterWindow::Refresh() {
     for (int heading : {counters::kSizeHeadingRow, counters::kLayer2HeadingRow, counters::kNetworkHeadingRow}) {
         SetRowValue(heading, L"-");
     }
-    if (IsDemoMode()) {
-        SetRowValue(kLinkRow, L"Link Up");
-        SetRowValue(kSpeedRow, L"1000M Full");
-        return;
-    }
+    // In demo mode the link record holds the demo's link (the main dialog writes it at start-up).
     ShowLinkRows();
 }
 

@@ -154,8 +154,13 @@ void CVorel_TAP_Test3Dlg::OnApplyPortConfig() {
 
 void CVorel_TAP_Test3Dlg::StartMediaDetection() {
     if (IsDemoMode()) {
+        // No tester reports a link: both ports take the demo's own, which the counter rows and the
+        // media panels show alike.
+        portCounterWindow.linkCodeA = portCounterWindow.linkCodeB = counters::kDemoLinkCode;
+        portCounterWindow.mediaTypeA = portCounterWindow.mediaTypeB = counters::kDemoMediaType;
         portCounterWindow.SetRowImage(CCounterWindow::kTypeRow, CCounterWindow::kImageCopper);
         portCounterWindow.SetRowValue(CCounterWindow::kTypeRow, L"Copper");
+        OnMediaLinkReport();
         return;
     }
     progressPanel.CenterWindow();

@@ -162,4 +162,64 @@ TEST_F(MediaTest, MediaStatusPanelsShowEachPortsLinkFromTheReport) {
     });
 }
 
+// The multi-gigabit models report the API's codes 11-17: the counter page's speed row (which the
+// spreadsheet copies) and the media panel read them alike, as the tester's link is.
+TEST_F(MediaTest, SpeedRowsShowTheMultiGigabitLinksAsTheTesterHasThem) {
+    const struct {
+        int machineId;
+        int megabits;
+        const wchar_t* speed;  // Brevix-H's link report tells a link, always at 10G
+    } models[] = {{3, 1000, L"10G"}, {4, 2500, L"2.5G"}, {4, 5000, L"5G"}, {4, 1000, L"1000M"}};
+    for (const auto& model : models) {
+        SCOPED_TRACE(model.machineId);
+        SCOPED_TRACE(model.megabits);
+        sim::FullTester& tester = StartTester(model.machineId);
+        tester.Phys().SetLink(0, sim::LinkState{true, model.megabits, true});
+        BoxAnswers boxes;
+        Run([&model](CVorel_TAP_Test3Dlg& dialog) {
+            const std::wstring full = std::wstring(model.speed) + L" Full";
+            const bool shown = support::gui::PumpUntil(
+                [&] {
+                    return std::wstring(dialog.portCounterWindow.RowValue(counters::kSpeedRow)) == full &&
+                           std::wstring(dialog.mediaA.RowText(CMediaStatus::kSpeedRow)) == model.speed;
+                },
+                static_cast<DWORD>(support::kPatience.count()));
+            EXPECT_TRUE(shown) << "counter row " << dialog.portCounterWindow.RowValue(counters::kSpeedRow).GetString()
+                               << ", media panel " << dialog.mediaA.RowText(CMediaStatus::kSpeedRow).GetString();
+            EXPECT_EQ(L"Link Up", std::wstring(dialog.portCounterWindow.RowValue(counters::kLinkRow)));
+            EXPECT_EQ(L"Full", std::wstring(dialog.mediaA.RowText(CMediaStatus::kDuplexRow)));
+        });
+        TearDown();
+    }
+}
+
+// Demo mode shows its own link on the media panels as on the counter page, and its own versions on
+// both upgrade pages.
+TEST_F(MediaTest, DemoModeShowsItsOwnLinkAndVersionsOnEveryPage) {
+    BoxAnswers boxes;  // no tester: the demo question, answered Yes
+    Run([](CVorel_TAP_Test3Dlg& dialog) {
+        ASSERT_TRUE(IsDemoMode());
+        ASSERT_TRUE(support::gui::PumpUntil(
+            [&dialog] {
+                return std::wstring(dialog.portCounterWindow.RowValue(counters::kSpeedRow)) == L"1000M Full";
+            },
+            static_cast<DWORD>(support::kPatience.count())));
+        EXPECT_EQ(L"Link Up", std::wstring(dialog.portCounterWindow.RowValue(counters::kLinkRow)));
+        for (CMediaStatus* panel :
+             {static_cast<CMediaStatus*>(&dialog.mediaA), static_cast<CMediaStatus*>(&dialog.mediaB)}) {
+            EXPECT_EQ(L"Link Up", std::wstring(panel->RowText(CMediaStatus::kLinkRow)));
+            EXPECT_EQ(L"1000M", std::wstring(panel->RowText(CMediaStatus::kSpeedRow)));
+            EXPECT_EQ(L"Full", std::wstring(panel->RowText(CMediaStatus::kDuplexRow)));
+            EXPECT_EQ(L"Copper", std::wstring(panel->RowText(CMediaStatus::kMediaRow)));
+        }
+        const std::wstring systemFpga = dialog.systemInformation.infoGrid.GetCellText(0, 6);
+        const std::wstring systemFirmware = dialog.systemInformation.infoGrid.GetCellText(0, 7);
+        ASSERT_FALSE(systemFirmware.empty());
+        portsbench::ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade);
+        EXPECT_EQ(systemFirmware, std::wstring(dialog.upgradePanel.InfoText(1).GetString()));
+        portsbench::ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+        EXPECT_EQ(systemFpga, std::wstring(dialog.upgradePanel.InfoText(1).GetString()));
+    });
+}
+
 }  // namespace
