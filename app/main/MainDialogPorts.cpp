@@ -20,6 +20,10 @@ constexpr uint16_t kUnchanged = 0xFFFF;
 constexpr uint16_t kAutoNegotiation = 0x8000;
 // The bytes of the record the device reads; the rest stays zero.
 constexpr size_t kRecordBytes = 29;
+// The PHY mode the start-up writes. The record's PHY mode has no value meaning "unchanged" (the
+// library writes whatever it holds, 0xFF becoming mode 3 on machine ids 3 and 4), so Apply sends
+// this one again.
+constexpr uint8_t kPhyMode = 0;
 
 constexpr int kMediaColumn = 1;
 constexpr int kFlowControlColumn = 2;
@@ -142,6 +146,7 @@ void CVorel_TAP_Test3Dlg::OnApplyPortConfig() {
     // control as it is instead of taking the other port's.
     for (uint32_t port : {0u, 1u}) {
         BrevixC_PortConfig_T config = UnchangedRecord(port);
+        config.phyMode = kPhyMode;
         const CString flowControl = portConfigGrid.GetCellText(kFlowControlColumn, static_cast<int>(port));
         if (flowControl == L"Enable") {
             config.flowControl = 1;
@@ -205,7 +210,7 @@ void CVorel_TAP_Test3Dlg::SendDefaultPortConfig() {
         config.flowControl = 1;
         config.speedDuplex = kAutoNegotiation;
         config.speedClass = 0;
-        config.phyMode = 0;
+        config.phyMode = kPhyMode;
         for (uint32_t port : {0u, 1u}) {
             config.port = port;
             BrevixC_PortConfig(config);
