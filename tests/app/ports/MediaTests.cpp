@@ -5,6 +5,7 @@
 #include "main/Globals.h"
 #include "PortsBench.h"
 #include "res/resource.h"
+#include "sim/TesterControl.h"
 #include "support/gui/Picture.h"
 #include "support/gui/Pump.h"
 #include "support/gui/Windows.h"
@@ -219,6 +220,41 @@ TEST_F(MediaTest, DemoModeShowsItsOwnLinkAndVersionsOnEveryPage) {
         EXPECT_EQ(systemFirmware, std::wstring(dialog.upgradePanel.InfoText(1).GetString()));
         portsbench::ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
         EXPECT_EQ(systemFpga, std::wstring(dialog.upgradePanel.InfoText(1).GetString()));
+    });
+}
+
+// Brevix-J: a change of one port's link reaches its media panel within the PHY poll's period, and
+// after a loss and Reconnect Port B reads the tester's link.
+TEST_F(MediaTest, BrevixJLinkChangesOfOnePortReachTheMediaPanel) {
+    sim::FullTester& tester = StartTester(4);
+    sim::TesterControl control(tester, nullptr, support::TestNetwork().hostInterface);
+    BoxAnswers boxes;
+    Run([&](CVorel_TAP_Test3Dlg& dialog) {
+        const auto portBReads = [&dialog](const wchar_t* link) {
+            return support::gui::PumpUntil(
+                [&] { return std::wstring(dialog.mediaB.RowText(CMediaStatus::kLinkRow)) == link; },
+                static_cast<DWORD>(support::kPatience.count()));
+        };
+        ASSERT_TRUE(AwaitHidden(dialog.progressPanel));
+        ASSERT_TRUE(portBReads(L"Link Up"));
+        for (int round = 0; round < 2; ++round) {
+            ASSERT_EQ(0u, control.Execute("link b down").find("ok"));
+            EXPECT_TRUE(portBReads(L"Link Down")) << round;
+            EXPECT_EQ(L"Link Up", std::wstring(dialog.mediaA.RowText(CMediaStatus::kLinkRow)));
+            ASSERT_EQ(0u, control.Execute("link b up").find("ok"));
+            EXPECT_TRUE(portBReads(L"Link Up")) << round;
+        }
+
+        ASSERT_EQ(0u, control.Execute("lose").find("ok"));
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return boxes.CountWithText(L"The device is disconnected!") == 1; },
+                                            static_cast<DWORD>(support::kPatience.count())));
+        ASSERT_EQ(0u, control.Execute("return").find("ok"));
+        ClickTool(dialog.GetSafeHwnd(), ID_RECONNECT);
+        ASSERT_TRUE(support::gui::PumpUntil(
+            [&] { return boxes.CountWithText(L"Connection has been re-established!") == 1; },
+            static_cast<DWORD>(support::kPatience.count())));
+        EXPECT_TRUE(portBReads(L"Link Up"));
+        EXPECT_EQ(L"Link Up", std::wstring(dialog.mediaA.RowText(CMediaStatus::kLinkRow)));
     });
 }
 
