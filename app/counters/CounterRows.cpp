@@ -2,7 +2,7 @@
 
 namespace counters {
 
-const RowSpec kRows[kRowCount] = {
+const RowLayout kRows[kRowCount] = {
     {L"Link ", -1, RowStyle::kPlain},
     {L"Speed ", -1, RowStyle::kPlain},
     {L"Type ", -1, RowStyle::kPlain},
@@ -116,34 +116,40 @@ void AdvanceDemoValues(DisplayRecord& portA, DisplayRecord& portB, const std::fu
     }
 }
 
+namespace {
+
+// The API's codes (the link report of machine ids 1 and 2 gives 0-9; the multi-gigabit PHY of
+// machine id 4 and machine ids 3 and 4 give 11-17); the multi-gigabit ones are full duplex.
+constexpr LinkSpeed kLinkSpeeds[] = {
+    {0, L"10M", L"Half", L"10M Half", kImage10M},
+    {1, L"10M", L"Full", L"10M Full", kImage10M},
+    {2, L"100M", L"Half", L"100M Half", kImage100M},
+    {3, L"100M", L"Full", L"100M Full", kImage100M},
+    {8, L"1000M", L"Half", L"1000M Half", kImage1000M},
+    {9, L"1000M", L"Full", L"1000M Full", kImage1000M},
+    {11, L"1000M", L"Full", L"1000M Full", kImage1000M},
+    {13, L"10G", L"Full", L"10G Full", kImage10G},
+    {15, L"2.5G", L"Full", L"2.5G Full", kImage10G},
+    {17, L"5G", L"Full", L"5G Full", kImage10G},
+};
+
+}  // namespace
+
+const LinkSpeed* FindLinkSpeed(uint16_t linkCode) {
+    for (const LinkSpeed& entry : kLinkSpeeds) {
+        if (entry.code == linkCode) return &entry;
+    }
+    return nullptr;
+}
+
 LinkLook DescribeLink(uint16_t linkCode, uint16_t mediaType) {
     if (linkCode == kLinkDown) {
         return {{kImageLinkDown, L"Link Down"}, {kImageNotApplicable, L"n/a"}, {kImageNotApplicable, L"n/a"}};
     }
     LinkLook look{{kImageLinkUp, L"Link Up"}, {kImageNotApplicable, nullptr}, {kImageCopper, L"Copper"}};
     if (mediaType == 1) look.type = {kImageFiber, L"Fiber"};
-    switch (linkCode) {
-    case 0:
-        look.speed = {kImage10M, L"10M Half"};
-        break;
-    case 1:
-        look.speed = {kImage10M, L"10M Full"};
-        break;
-    case 2:
-        look.speed = {kImage100M, L"100M Half"};
-        break;
-    case 3:
-        look.speed = {kImage100M, L"100M Full"};
-        break;
-    case 9:
-        look.speed = {kImage1000M, L"1000M Full"};
-        break;
-    case 15:
-        look.speed = {kImage10G, L"10G Full"};
-        break;
-    default:
-        break;  // a code the table does not know leaves the speed row as it was
-    }
+    // A code the table does not know leaves the speed row as it was.
+    if (const LinkSpeed* speed = FindLinkSpeed(linkCode)) look.speed = {speed->image, speed->text};
     return look;
 }
 

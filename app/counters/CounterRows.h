@@ -39,12 +39,12 @@ enum class RowStyle { kPlain, kBold, kError };
 // Column 0's colour of the error rows, as a COLORREF (RGB(189, 0, 0)).
 constexpr uint32_t kErrorTextColor = 189;
 
-struct RowSpec {
+struct RowLayout {
     const wchar_t* label;
     int parent;  // the heading row it hangs under, -1 at the top
     RowStyle style;
 };
-extern const RowSpec kRows[kRowCount];
+extern const RowLayout kRows[kRowCount];
 
 // Whether column 1 of the row shows its record value (the counter rows), rather than a link text,
 // the constant "0" of Flow Control or the "-" of a heading.
@@ -78,6 +78,21 @@ enum Image {
 
 // The link code the record holds before the first link report: link down.
 constexpr uint16_t kLinkDown = 255;
+// The link the demo shows on both ports: 1000 Mbit/s full duplex, copper.
+constexpr uint16_t kDemoLinkCode = 9;
+constexpr uint16_t kDemoMediaType = 0;
+
+// What one of the API's link and speed codes means (the words of its 0x0400 link report): the
+// one table the counter rows, the spreadsheet and the media panels read.
+struct LinkSpeed {
+    uint16_t code;
+    const wchar_t* speed;   // "10M" ... "10G"
+    const wchar_t* duplex;  // "Half" or "Full"
+    const wchar_t* text;    // the counter page's speed row: speed and duplex
+    Image image;
+};
+// The entry of a code; null for link down and for a code the API does not send.
+const LinkSpeed* FindLinkSpeed(uint16_t linkCode);
 
 struct RowLook {
     int image;

@@ -76,13 +76,13 @@ void CCounterWindow::CreateTree(int top) {
 
     static const int kStartImages[] = {counters::kImageLinkUp, counters::kImage1000M, counters::kImageCopper};
     for (int row = 0; row < counters::kRowCount; ++row) {
-        const counters::RowSpec& spec = counters::kRows[row];
+        const counters::RowLayout& layout = counters::kRows[row];
         const int image = row < 3 ? kStartImages[row] : 0;
-        HTREEITEM parent = spec.parent < 0 ? TVI_ROOT : m_rowItems[spec.parent];
-        m_rowItems[row] = counterTree.InsertItem(spec.label, image, image, parent, TVI_LAST);
+        HTREEITEM parent = layout.parent < 0 ? TVI_ROOT : m_rowItems[layout.parent];
+        m_rowItems[row] = counterTree.InsertItem(layout.label, image, image, parent, TVI_LAST);
         counterTree.SetItemText(m_rowItems[row], L"0", 1);
-        if (spec.style == counters::RowStyle::kBold) counterTree.SetItemState(m_rowItems[row], TVIS_BOLD, TVIS_BOLD);
-        if (spec.style == counters::RowStyle::kError) {
+        if (layout.style == counters::RowStyle::kBold) counterTree.SetItemState(m_rowItems[row], TVIS_BOLD, TVIS_BOLD);
+        if (layout.style == counters::RowStyle::kError) {
             counterTree.SetItemTextColor(m_rowItems[row], 0, counters::kErrorTextColor);
         }
     }
@@ -121,11 +121,7 @@ void CCounterWindow::Refresh() {
     for (int heading : {counters::kSizeHeadingRow, counters::kLayer2HeadingRow, counters::kNetworkHeadingRow}) {
         SetRowValue(heading, L"-");
     }
-    if (IsDemoMode()) {
-        SetRowValue(kLinkRow, L"Link Up");
-        SetRowValue(kSpeedRow, L"1000M Full");
-        return;
-    }
+    // In demo mode the link record holds the demo's link (the main dialog writes it at start-up).
     ShowLinkRows();
 }
 

@@ -91,6 +91,15 @@ void CVorel_TAP_Test3Dlg::OnSystemRequirements() {
 }
 
 void CVorel_TAP_Test3Dlg::OnReconnect() {
+    // Its waits dispatch the operator's clicks: a second click must not start a second connect
+    // over the first.
+    if (reconnecting_) return;
+    reconnecting_ = true;
+    TryReconnect();
+    reconnecting_ = false;
+}
+
+void CVorel_TAP_Test3Dlg::TryReconnect() {
     connectionText.SetWindowText(L"Connecting");
     pictureConnected.ShowWindow(SW_HIDE);
     pictureConnecting.ShowWindow(SW_SHOW);
@@ -105,6 +114,7 @@ void CVorel_TAP_Test3Dlg::OnReconnect() {
         connectionText.SetWindowText(L"Disconnected");
         return;
     }
+    connectionLost_ = false;
     BrevixC_SYS_GetSystemVer();
     BrevixC_SetLoopback(255, 3);
     BrevixC_GetLinkStatus();

@@ -133,38 +133,46 @@ void CVorel_TAP_Test3Dlg::OnPortEvent(const HostMessage& message) {
         return;
     }
     const int value = message.I32(BREVIXC_EVENT_VALUE);
-    progressPanel.MeasureElapsed();
+    // Every media selection reports its progress, Apply's too; only the detection the panel is up
+    // for can fail, and the panel's clock says nothing about any other.
+    const bool watched = progressPanel.IsWindowVisible() != FALSE;
+    if (watched) progressPanel.MeasureElapsed();
     if (value == 1) {
         progressPanel.ShowWindow(SW_HIDE);
         progressPanel.m_progress.SetPos(0);
         SetTimer(kLinkRereadTimer, 2000, nullptr);
-    } else if (value == 0 && progressPanel.LimitReached()) {
-        MessageBox(L"Fail to detect media!", L"Message", MB_OK);
-        progressPanel.m_progress.SetPos(0);
-        progressPanel.EnableWindow(TRUE);
-        progressPanel.ShowWindow(SW_HIDE);
+    } else if (value == 0 && watched && progressPanel.LimitReached()) {
+        EndFailedMediaDetection();
     }
 }
 
 void CVorel_TAP_Test3Dlg::OnDeviceLost(const HostMessage& message) {
     if (!message.Has(BREVIXC_LOST_VALUE, 4) || message.I32(BREVIXC_LOST_VALUE) != BREVIXC_LOST_DEVICE) return;
-    pictureConnected.ShowWindow(SW_HIDE);
-    pictureConnecting.ShowWindow(SW_HIDE);
-    pictureDisconnected.ShowWindow(SW_SHOW);
-    ReplaceToolbarImages(IDB_TOOLBAR_LOST);
-    toolbar.EnableButton(ID_RECONNECT, FALSE);
-    Invalidate();
-    UpdateWindow();
-    toolbar.EnableButton(ID_RECONNECT, TRUE);
-    for (UINT command : {ID_CLEAR_COUNTER, ID_CHART, ID_PORT_A, ID_PORT_B, ID_PORT_A_AND_B, ID_SAVE_COUNTER}) {
-        toolbar.EnableButton(command, FALSE);
-    }
-    upgradePanel.upgradeButton.EnableWindow(FALSE);
-    connectionText.SetWindowText(L"Disconnected");
+    connectionLost_ = true;
+    ShowConnectionLost();
     // The box's own loop dispatches the next device events; a second loss report while it is open
     // changes the same state again but asks the operator nothing more.
     if (deviceLostBoxOpen_) return;
     deviceLostBoxOpen_ = true;
     AfxMessageBox(languageIndex == 0 ? L"The device is disconnected!" : L"装置切断しました!");
     deviceLostBoxOpen_ = false;
+}
+
+void CVorel_TAP_Test3Dlg::ShowConnectionLost() {
+    pictureConnected.ShowWindow(SW_HIDE);
+    pictureConnecting.ShowWindow(SW_HIDE);
+    pictureDisconnected.ShowWindow(SW_SHOW);
+    // The start-up makes the toolbar after its first pumped waits; it shows the loss once made.
+    if (toolbar.GetSafeHwnd() != nullptr) {
+        ReplaceToolbarImages(IDB_TOOLBAR_LOST);
+        toolbar.EnableButton(ID_RECONNECT, FALSE);
+        Invalidate();
+        UpdateWindow();
+        toolbar.EnableButton(ID_RECONNECT, TRUE);
+        for (UINT command : {ID_CLEAR_COUNTER, ID_CHART, ID_PORT_A, ID_PORT_B, ID_PORT_A_AND_B, ID_SAVE_COUNTER}) {
+            toolbar.EnableButton(command, FALSE);
+        }
+    }
+    upgradePanel.upgradeButton.EnableWindow(FALSE);
+    connectionText.SetWindowText(L"Disconnected");
 }

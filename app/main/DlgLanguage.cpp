@@ -123,7 +123,8 @@ void CVorel_TAP_Test3Dlg::RetextAll() {
     toolbar.SetButtonText(0, ResourceText(IDS_RECONNECT));
     toolbar.SetButtonText(2, ResourceText(IDS_CLEAR_COUNTER));
     toolbar.SetButtonText(8, ResourceText(IDS_SAVE_COUNTER));
-    connectionText.SetWindowText(ResourceText(IDS_CONNECTED));
+    // A lost tester stays "Disconnected" in every language.
+    if (!connectionLost_) connectionText.SetWindowText(ResourceText(IDS_CONNECTED));
 
     wchar_t portLetter = 0;
     if (counterMode == 1) {

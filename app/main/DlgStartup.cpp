@@ -119,15 +119,19 @@ BOOL CVorel_TAP_Test3Dlg::RunStartup() {
 
     if (pictureSplashAnim.Load(MAKEINTRESOURCEW(IDR_GIF_SPLASH), L"GIF")) pictureSplashAnim.Draw();
     if (pictureConnecting.Load(MAKEINTRESOURCEW(IDR_GIF_CONNECTING), L"GIF")) pictureConnecting.Draw();
-    pictureConnected.ShowWindow(SW_SHOW);
-    pictureConnecting.ShowWindow(SW_HIDE);
-    pictureDisconnected.ShowWindow(SW_HIDE);
-    connectionText.SetWindowText(L"Connected");
-
     SetTitleFont();
-
-    StartMediaDetection();
-    SendDefaultPortConfig();
+    if (connectionLost_) {
+        // The tester went during the steps above (their pumped waits dispatched its report): the
+        // loss stays shown, with Reconnect to come back, and nothing more goes to the tester.
+        ShowConnectionLost();
+    } else {
+        pictureConnected.ShowWindow(SW_SHOW);
+        pictureConnecting.ShowWindow(SW_HIDE);
+        pictureDisconnected.ShowWindow(SW_HIDE);
+        connectionText.SetWindowText(L"Connected");
+        StartMediaDetection();
+        SendDefaultPortConfig();
+    }
 
     SetLanguage(languageIndex == 3 ? 1 : 0);
     RetextAll();
@@ -276,7 +280,11 @@ void CVorel_TAP_Test3Dlg::ShowFirstTime() {
                                                      L"v1.0b000",          L"v1.0b000",      L"2009/07/24"};
         for (int row = 0; row < 9; ++row) aboutPanel.aboutGrid.SetCellText(0, row, kAboutDemo[row]);
         upgradePanel.SetInfoText(0, L"Brevix-CF");
-        upgradePanel.SetInfoText(1, L"v1.0b000");
+        // The upgrade page shows the version of its own kind whenever its item is chosen: both
+        // come from the demo's system information.
+        upgradePanel.SetFpgaVersionText(kSystemDemo[6]);
+        upgradePanel.SetFirmwareVersionText(kSystemDemo[7]);
+        upgradePanel.SetInfoText(1, upgradePanel.GetFpgaVersionText());
         for (int row = 0; row < 9; ++row) systemInformation.infoGrid.SetCellText(0, row, kSystemDemo[row]);
         pictureSplashAnim.MoveWindow(570, 2, 28, 28);
         pictureSplashStill.MoveWindow(570, 2, 28, 28);

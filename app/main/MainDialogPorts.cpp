@@ -20,6 +20,10 @@ constexpr uint16_t kUnchanged = 0xFFFF;
 constexpr uint16_t kAutoNegotiation = 0x8000;
 // The bytes of the record the device reads; the rest stays zero.
 constexpr size_t kRecordBytes = 29;
+// The PHY mode the start-up writes. The record's PHY mode has no value meaning "unchanged" (the
+// library writes whatever it holds, 0xFF becoming mode 3 on machine ids 3 and 4), so Apply sends
+// this one again.
+constexpr uint8_t kPhyMode = 0;
 
 constexpr int kMediaColumn = 1;
 constexpr int kFlowControlColumn = 2;
@@ -142,6 +146,7 @@ void CVorel_TAP_Test3Dlg::OnApplyPortConfig() {
     // control as it is instead of taking the other port's.
     for (uint32_t port : {0u, 1u}) {
         BrevixC_PortConfig_T config = UnchangedRecord(port);
+        config.phyMode = kPhyMode;
         const CString flowControl = portConfigGrid.GetCellText(kFlowControlColumn, static_cast<int>(port));
         if (flowControl == L"Enable") {
             config.flowControl = 1;
@@ -154,8 +159,13 @@ void CVorel_TAP_Test3Dlg::OnApplyPortConfig() {
 
 void CVorel_TAP_Test3Dlg::StartMediaDetection() {
     if (IsDemoMode()) {
+        // No tester reports a link: both ports take the demo's own, which the counter rows and the
+        // media panels show alike.
+        portCounterWindow.linkCodeA = portCounterWindow.linkCodeB = counters::kDemoLinkCode;
+        portCounterWindow.mediaTypeA = portCounterWindow.mediaTypeB = counters::kDemoMediaType;
         portCounterWindow.SetRowImage(CCounterWindow::kTypeRow, CCounterWindow::kImageCopper);
         portCounterWindow.SetRowValue(CCounterWindow::kTypeRow, L"Copper");
+        OnMediaLinkReport();
         return;
     }
     progressPanel.CenterWindow();
@@ -176,9 +186,18 @@ void CVorel_TAP_Test3Dlg::OnMediaDetectionTick() {
     // A panel shown before its owner came up may lie under it; it belongs on top.
     progressPanel.SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     progressPanel.MeasureElapsed();
-    if (!progressPanel.LimitReached()) return;
+    if (progressPanel.LimitReached()) EndFailedMediaDetection();
+}
+
+void CVorel_TAP_Test3Dlg::EndFailedMediaDetection() {
     KillTimer(kMediaDetectionTimer);
-    MessageBox(L"Fail to detect media!", L"Message", MB_OK);
+    // The box's own loop dispatches the library's further progress reports and this timer: the
+    // operator hears of one failure once.
+    if (!mediaFailureBoxOpen_) {
+        mediaFailureBoxOpen_ = true;
+        MessageBox(L"Fail to detect media!", L"Message", MB_OK);
+        mediaFailureBoxOpen_ = false;
+    }
     progressPanel.m_progress.SetPos(0);
     progressPanel.EnableWindow(TRUE);
     progressPanel.ShowWindow(SW_HIDE);
@@ -191,7 +210,7 @@ void CVorel_TAP_Test3Dlg::SendDefaultPortConfig() {
         config.flowControl = 1;
         config.speedDuplex = kAutoNegotiation;
         config.speedClass = 0;
-        config.phyMode = 0;
+        config.phyMode = kPhyMode;
         for (uint32_t port : {0u, 1u}) {
             config.port = port;
             BrevixC_PortConfig(config);

@@ -226,6 +226,8 @@ private:
     void ReplaceToolbarImages(UINT bitmapId);
     // Language: the text of a string of the current resource source.
     static CString ResourceText(UINT id);
+    // One Reconnect: the wait, the connect and what it shows (OnReconnect runs one at a time).
+    void TryReconnect();
     // Port A or B into NIC mode with its counter page (OnPortA, OnPortB).
     void ShowCounterPage(int port);
     // The counter page shown from a menu item, which is checked and the other port's unchecked.
@@ -236,6 +238,8 @@ private:
     // Ports (MainDialogPorts.cpp).
     void CreatePortConfigGrid();
     void OnMediaDetectionTick();
+    // The detection the progress panel is up for failed: one box, then the panel goes.
+    void EndFailedMediaDetection();
     void ShowMediaStatus(int port);
     void UpdateMediaPanels();
     // Events (DlgEvents.cpp).
@@ -244,12 +248,20 @@ private:
     void OnSystemInformation(const HostMessage& message);
     void OnPortEvent(const HostMessage& message);
     void OnDeviceLost(const HostMessage& message);
+    // The lost tester shown: the disconnected picture and text, the toolbar reduced to Reconnect,
+    // Upgrade disabled.
+    void ShowConnectionLost();
     // Escape or Return held down: the dialog does not end by them.
     static bool EndKeyHeld();
 
     // The panel title's 18-point Arial.
     CFont titleFont_;
     bool deviceLostBoxOpen_ = false;
+    bool mediaFailureBoxOpen_ = false;
+    // The tester was lost and no Reconnect has brought it back; set and cleared on the GUI thread.
+    bool connectionLost_ = false;
+    // A Reconnect is waiting or connecting: a second click meanwhile starts nothing.
+    bool reconnecting_ = false;
     bool linkReported_ = false;
     bool firstShowDone_ = false;
     bool startupReturned_ = false;

@@ -1,24 +1,11 @@
 #include "media/MediaStatus.h"
 
+#include "counters/CounterRows.h"
 #include "info/PanelGrid.h"
 
 namespace {
 
 const LPCWSTR kRowLabels[CMediaStatus::kRowCount] = {L"Link", L"Speed", L"Duplex", L"Media"};
-
-struct SpeedText {
-    uint16_t code;
-    LPCWSTR speed;
-    LPCWSTR duplex;
-};
-
-// The API's speed codes; the multi-gigabit codes are always full duplex.
-constexpr SpeedText kSpeeds[] = {
-    {0, L"10M", L"Half"},   {1, L"10M", L"Full"}, {2, L"100M", L"Half"}, {3, L"100M", L"Full"},  {8, L"1000M", L"Half"},
-    {9, L"1000M", L"Full"}, {11, L"1G", L"Full"}, {13, L"10G", L"Full"}, {15, L"2.5G", L"Full"}, {17, L"5G", L"Full"},
-};
-
-constexpr uint16_t kFiber = 1;
 
 }  // namespace
 
@@ -32,17 +19,13 @@ BOOL CMediaStatus::OnInitDialog() {
 
 void CMediaStatus::ShowLink(uint16_t linkCode, uint16_t mediaType) {
     if (mediaGrid.GetSafeHwnd() == nullptr) return;
-    LPCWSTR texts[kRowCount] = {L"Link Down", L"n/a", L"n/a", L"n/a"};
+    // The counter page's link and media words, and the speed split into speed and duplex.
+    const counters::LinkLook look = counters::DescribeLink(linkCode, mediaType);
+    LPCWSTR texts[kRowCount] = {look.link.text, L"n/a", L"n/a", look.type.text};
     if (linkCode != kLinkDown) {
-        texts[kLinkRow] = L"Link Up";
-        texts[kSpeedRow] = L"Unknown";
-        texts[kDuplexRow] = L"Unknown";
-        for (const SpeedText& speed : kSpeeds) {
-            if (speed.code != linkCode) continue;
-            texts[kSpeedRow] = speed.speed;
-            texts[kDuplexRow] = speed.duplex;
-        }
-        texts[kMediaRow] = mediaType == kFiber ? L"Fiber" : L"Copper";
+        const counters::LinkSpeed* speed = counters::FindLinkSpeed(linkCode);
+        texts[kSpeedRow] = speed ? speed->speed : L"Unknown";
+        texts[kDuplexRow] = speed ? speed->duplex : L"Unknown";
     }
     for (int row = 0; row < kRowCount; ++row) mediaGrid.SetCellText(0, row, texts[row]);
     mediaGrid.Invalidate(FALSE);

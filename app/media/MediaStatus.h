@@ -2,6 +2,7 @@
 // speed, duplex and media as the tester's link report gives them, in a four-row grid.
 #pragma once
 
+#include "counters/CounterRows.h"
 #include "grids/MyGrid.h"
 #include "media/MediaIds.h"
 
@@ -13,7 +14,7 @@ class CMediaStatus : public CDialog {
 public:
     enum Row { kLinkRow = 0, kSpeedRow, kDuplexRow, kMediaRow, kRowCount };
     // The link code of a port whose link is down; the panels show it until the first report.
-    static constexpr uint16_t kLinkDown = 255;
+    static constexpr uint16_t kLinkDown = counters::kLinkDown;
 
     MyGrid mediaGrid;
 

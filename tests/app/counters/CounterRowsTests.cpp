@@ -50,8 +50,10 @@ TEST(DescribeLinkTest, SpeedsByTheApiCodes) {
         uint16_t code;
         const wchar_t* speed;
         int image;
-    } cases[] = {{0, L"10M Half", kImage10M},   {1, L"10M Full", kImage10M},     {2, L"100M Half", kImage100M},
-                 {3, L"100M Full", kImage100M}, {9, L"1000M Full", kImage1000M}, {15, L"10G Full", kImage10G}};
+    } cases[] = {{0, L"10M Half", kImage10M},      {1, L"10M Full", kImage10M},     {2, L"100M Half", kImage100M},
+                 {3, L"100M Full", kImage100M},    {8, L"1000M Half", kImage1000M}, {9, L"1000M Full", kImage1000M},
+                 {11, L"1000M Full", kImage1000M}, {13, L"10G Full", kImage10G},    {15, L"2.5G Full", kImage10G},
+                 {17, L"5G Full", kImage10G}};
     for (const auto& c : cases) {
         const LinkLook look = DescribeLink(c.code, 0);
         EXPECT_STREQ(L"Link Up", look.link.text);

@@ -27,6 +27,7 @@ constexpr uint32_t kSfpEnableA = 0x400000E8;
 constexpr uint32_t kFlowControlA = 1u << 22;
 constexpr uint32_t kFlowControlB = 1u << 6;
 constexpr uint32_t kAutoNegotiation = 1u << 31;
+constexpr uint32_t kPhyModeBits = 3u << 17 | 3u << 1;
 // The port word the library sets at connection; the configuration never means to change it.
 constexpr uint32_t kPortWordAtConnection = 0x7FFFFFFF;
 // NIC mode: bit 7 of each port's capture options.
@@ -210,6 +211,33 @@ TEST_F(PortCommandTest, PortConfigurationPageShowsTheGridWithItsDropLists) {
         ::SendMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
         support::gui::PumpPending();
     });
+}
+
+// Machine ids 3 and 4 keep each port's PHY mode in bits 17-18 (Port A) and 1-2 (Port B) of the PHY
+// control register.
+TEST_F(PortCommandTest, ApplyLeavesThePhyModeTheStartUpWrote) {
+    for (int machineId : {3, 4}) {
+        SCOPED_TRACE(machineId);
+        StartTester(machineId);
+        BoxAnswers boxes;
+        Run([this](CVorel_TAP_Test3Dlg& dialog) {
+            AwaitDetection(dialog);
+            const std::vector<uint32_t> atStart = WritesTo(*tester_, kPhyControl);
+            ASSERT_FALSE(atStart.empty());
+            const uint32_t modes = atStart.back() & kPhyModeBits;
+            portsbench::ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemPortConfiguration);
+            ASSERT_TRUE(dialog.applyButton.IsWindowVisible());
+            tester_->Device().ClearLog();
+            support::gui::ClickButton(dialog.GetSafeHwnd(), IDC_APPLY);
+            std::vector<uint32_t> phy;
+            ASSERT_TRUE(support::Eventually([&] { return (phy = WritesTo(*tester_, kPhyControl)).size() >= 2; }));
+            for (uint32_t image : phy) EXPECT_EQ(modes, image & kPhyModeBits) << std::hex << image;
+            EXPECT_EQ(modes, tester_->Device().Registers().Get(kPhyControl) & kPhyModeBits);
+            // The next start must not meet the selections still running.
+            support::Eventually([this] { return WritesTo(*tester_, kSfpEnableA + 4).size() == 1; });
+        });
+        TearDown();
+    }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // What the port tests read from the simulated tester: the register writes the library sent, in order.
 
 #include "DialogBench.h"
+#include "main/Globals.h"
+#include "support/gui/Input.h"
 #include "support/Environment.h"
 #include "support/Frames.h"
 #include "support/gui/Pump.h"
@@ -14,6 +16,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include <commctrl.h>
 
 namespace portsbench {
 
@@ -38,6 +42,15 @@ inline std::vector<uint32_t> WritesTo(sim::FullTester& tester, uint32_t address)
         if (write.first == address) values.push_back(write.second);
     }
     return values;
+}
+
+// A click on the device tree's item, as the mouse gives it.
+inline void ClickTreeItem(CVorel_TAP_Test3Dlg& dialog, int item) {
+    HWND tree = dialog.deviceTree.GetSafeHwnd();
+    RECT rect = {};
+    *reinterpret_cast<HTREEITEM*>(&rect) = treeItems[item];
+    ASSERT_TRUE(::SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)));
+    support::gui::Click(tree, POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
 }
 
 // The main dialog against a whole tester; every test leaves the clock, the tester and the host's
