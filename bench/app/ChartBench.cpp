@@ -6,6 +6,7 @@
 #include "VGCtrl.h"
 #include "charts/Chart.h"
 #include "charts/ChartIds.h"
+#include "charts/Refresh.h"
 
 #include <framework/Framework.h>
 
@@ -77,7 +78,7 @@ public:
     // as the counter refresh adds it: the share of one core its thread takes.
     double SteadyShare(UINT view, int seconds) {
         SendMessage(WM_COMMAND, view);
-        FollowCounterUpdate(true);
+        charts::SetRefreshRunning(true);
         Pump();
         const double before = ThreadSeconds();
         const auto start = std::chrono::steady_clock::now();
@@ -92,7 +93,7 @@ public:
         }
         const double share = (ThreadSeconds() - before) /
                              std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() * 100.0;
-        FollowCounterUpdate(false);
+        charts::SetRefreshRunning(false);
         Pump();
         return share;
     }
