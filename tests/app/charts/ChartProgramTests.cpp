@@ -1,7 +1,9 @@
-// The chart window in the running program: the main dialog's Chart button shows it, and its Update
-// button and the live counter window's are one refresh, which a download pauses too.
+// The chart window in the running program: the main dialog's Chart button shows it, its Update
+// button and the live counter window's are one refresh, which a download pauses too, and the line
+// charts keep to per-second values across a pause.
 #include "../upgrade/UpgradeBench.h"
 #include "charts/ChartData.h"
+#include "charts/ChartDrawing.h"
 #include "charts/ChartIds.h"
 #include "counters/CounterIds.h"
 #include "res/resource.h"
@@ -45,6 +47,16 @@ Refresh RefreshShown(CVorel_TAP_Test3Dlg& dialog) {
     if (std::all_of(std::begin(seen), std::end(seen), [](bool b) { return b; })) return Refresh::kRunning;
     if (std::none_of(std::begin(seen), std::end(seen), [](bool b) { return b; })) return Refresh::kStopped;
     return Refresh::kDisagree;
+}
+
+// The Rx Packet line of port A: its per-second values so far (the gaps left out).
+std::vector<double> RxPacketsPerSecond() {
+    std::vector<double> values;
+    for (int s = 0; s < charts::chartData.samples; ++s) {
+        const double value = charts::chartData.lineHistory[0][s];
+        if (value < 1e300) values.push_back(value);
+    }
+    return values;
 }
 
 class ChartProgramTest : public upgradetest::UpgradeDialogTest {};
@@ -107,6 +119,71 @@ TEST_F(ChartProgramTest, ADownloadPausesTheOneRefreshAndBothUpdateButtonsShowIts
         tester.Usb()->PlugIn();
         // Its end starts the refresh again: both windows show it.
         EXPECT_EQ(Refresh::kRunning, RefreshShown(dialog));
+    });
+}
+
+TEST_F(ChartProgramTest, TheLinesKeepToPerSecondValuesAcrossAPauseOfTheRefresh) {
+    StartTester(1);
+    BoxAnswers boxes;
+    RunDialog([](CVorel_TAP_Test3Dlg& dialog) {
+        const upgradetest::ExitAtEnd exitAtEnd(dialog);
+        // Past the start-up's own traffic, Clear Counter (answered Yes) empties the histories.
+        ASSERT_TRUE(support::gui::PumpUntil([] { return charts::chartData.samples >= 12; }, kPatienceMs));
+        ClickTool(dialog.GetSafeHwnd(), ID_CLEAR_COUNTER);
+        ASSERT_LT(charts::chartData.samples, 3);
+        ClickTool(dialog.GetSafeHwnd(), ID_CHART);
+        const HWND window = dialog.chart.GetSafeHwnd();
+        ASSERT_TRUE(support::gui::PumpUntil([] { return RxPacketsPerSecond().size() >= 4; }, kPatienceMs));
+
+        // Ten seconds without a sample while the tester's traffic goes on.
+        ClickTool(window, ID_CHART_UPDATE);
+        ASSERT_EQ(Refresh::kStopped, RefreshShown(dialog));
+        const int paused = charts::chartData.samples;
+        support::gui::PumpFor(10000);
+        ClickTool(window, ID_CHART_UPDATE);
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return charts::chartData.samples >= paused + 3; }, kPatienceMs));
+        // Both series lists are still painted: their swatches ("Rx Packet" red first) and names.
+        for (int frame : {IDC_CHART_GRID_A_FRAME, IDC_CHART_GRID_B_FRAME}) {
+            RECT area;
+            ::GetWindowRect(::GetDlgItem(window, frame), &area);
+            const HWND list = ::WindowFromPoint(POINT{area.left + 30, area.top + 10});
+            ASSERT_NE(nullptr, list);
+            const support::gui::Picture shown = support::gui::CaptureWindow(list);
+            EXPECT_GT(shown.Count(RGB(255, 0, 0)), 50);
+            EXPECT_GT(shown.Count(RGB(0, 0, 0)), 50);
+        }
+
+        // No value is several seconds' traffic: each lies near the steady load's.
+        std::vector<double> values = RxPacketsPerSecond();
+        ASSERT_GE(values.size(), 6u);
+        std::vector<double> sorted = values;
+        std::sort(sorted.begin(), sorted.end());
+        const double median = sorted[sorted.size() / 2];
+        ASSERT_GT(median, 0);
+        for (double value : values) EXPECT_LE(value, 3 * median) << testing::PrintToString(values);
+
+        // And the live line is not flattened against the bottom of the plot by a spike: where the
+        // newest samples are drawn, the red Rx Packet line stands above the plot's lower third.
+        const HWND viewer = ::GetDlgItem(window, IDC_CHART_LINE_A);
+        constexpr int kPlotTop = 30, kPlotHeight = 110, kPlotRight = charts::kLineChartWidth - 20;
+        int highest = kPlotTop + kPlotHeight;
+        const bool drawn = support::gui::PumpUntil(
+            [&] {
+                const support::gui::Picture picture = support::gui::CaptureWindow(viewer);
+                highest = kPlotTop + kPlotHeight;
+                for (int y = kPlotTop; y < kPlotTop + kPlotHeight; ++y) {
+                    for (int x = kPlotRight - 12; x < kPlotRight; ++x) {
+                        if (picture.At(x, y) == RGB(255, 0, 0)) highest = std::min(highest, y);
+                    }
+                }
+                return highest < kPlotTop + kPlotHeight;
+            },
+            kPatienceMs);
+        support::gui::SavePng(support::gui::CaptureWindow(window, false),
+                              support::gui::PicturePath(L"vorels-chart-line-after-pause"));
+        ASSERT_TRUE(drawn);
+        EXPECT_LT(highest, kPlotTop + kPlotHeight * 2 / 3);
+        dialog.chart.ShowWindow(SW_HIDE);
     });
 }
 
