@@ -249,6 +249,7 @@ void CChart::OnScaleB() {
 void CChart::DrawPieCharts() {
     CChartPane* viewers[kPorts] = {&m_pieViewA, &m_pieViewB};
     for (int port = 0; port < kPorts; ++port) {
+        if (!viewers[port]->IsWindowVisible()) continue;
         std::unique_ptr<PieChart> pie = BuildPieChart(port, chartData);
         viewers[port]->showChart(pie.get());
         viewers[port]->loadHotSpotMap(pie->getHTMLImageMap("", "", kPieTipFormat));
@@ -258,6 +259,7 @@ void CChart::DrawPieCharts() {
 void CChart::DrawBarCharts() {
     CChartPane* viewers[kPorts] = {&m_barViewA, &m_barViewB};
     for (int port = 0; port < kPorts; ++port) {
+        if (!viewers[port]->IsWindowVisible()) continue;
         std::unique_ptr<XYChart> bars = BuildBarChart(port, chartData);
         viewers[port]->showChart(bars.get());
         viewers[port]->loadHotSpotMap(bars->getHTMLImageMap("", "", kBarTipFormat));
@@ -281,6 +283,7 @@ LineChoice CChart::LineChoiceOf(int port) {
 
 void CChart::DrawLineChart(int port) {
     CChartPane& viewer = port == 0 ? m_lineViewA : m_lineViewB;
+    if (!viewer.IsWindowVisible()) return;
     std::unique_ptr<XYChart> lines = BuildLineChart(port, chartData, LineChoiceOf(port));
     viewer.showChart(lines.get());
 }
@@ -303,12 +306,10 @@ void CChart::OnTimer(UINT_PTR nIDEvent) {
 }
 
 void CChart::RedrawShownCharts() {
-    // Charts nobody sees are not drawn each second (each costs a few milliseconds of the processor);
-    // a mode change or the window's showing draws them.
     if (!IsWindowVisible()) return;
     if (m_lineViewA.IsWindowVisible()) OnForeword();
-    if (m_pieViewA.IsWindowVisible()) DrawPieCharts();
-    if (m_barViewA.IsWindowVisible()) DrawBarCharts();
+    DrawPieCharts();
+    DrawBarCharts();
 }
 
 void CChart::OnShowWindow(BOOL bShow, UINT nStatus) {

@@ -21,10 +21,12 @@ public:
     explicit CChart(CWnd* pParent = nullptr);
     ~CChart() override;
 
-    // Draws both pies or both bar charts from the chart data as it is now.
+    // Draws both pies or both bar charts from the chart data as it is now. A viewer nobody sees
+    // (its mode not chosen, the window hidden) is left as it is and costs nothing: a mode change or
+    // the window's showing draws it.
     void DrawPieCharts();
     void DrawBarCharts();
-    // Draws the line chart of one direction (0 "Port A -> B", 1 "Port B -> A").
+    // Draws the line chart of one direction (0 "Port A -> B", 1 "Port B -> A"), when it is seen.
     void DrawLineChart(int port);
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
