@@ -1,7 +1,7 @@
 #include "charts/Chart.h"
 
 #include "charts/ChartIds.h"
-#include "counters/CounterIds.h"
+#include "charts/Refresh.h"
 
 #include "VGCell.h"
 
@@ -56,6 +56,7 @@ BEGIN_MESSAGE_MAP(CChart, CDialog)
     ON_BN_CLICKED(IDC_CHART_SCALE_A, OnScaleA)
     ON_BN_CLICKED(IDC_CHART_SCALE_B, OnScaleB)
     ON_WM_PARENTNOTIFY()
+    ON_WM_DESTROY()
     ON_NOTIFY_EX_RANGE(TTN_GETDISPINFOA, 0, 0xFFFF, OnToolTipText)
     ON_NOTIFY_EX_RANGE(TTN_GETDISPINFOW, 0, 0xFFFF, OnToolTipText)
 END_MESSAGE_MAP()
@@ -126,7 +127,13 @@ BOOL CChart::OnInitDialog() {
                    IDC_CHART_SCALE_B_HIGH, IDC_CHART_SCALE_B_LOW}) {
         GetDlgItem(id)->EnableWindow(FALSE);
     }
+    charts::FollowRefresh(&CChart::OnRefreshSwitched, this);
     return TRUE;
+}
+
+void CChart::OnDestroy() {
+    charts::StopFollowingRefresh(this);
+    CDialog::OnDestroy();
 }
 
 void CChart::OnOK() { ShowWindow(SW_HIDE); }
@@ -242,6 +249,7 @@ void CChart::OnScaleB() {
 void CChart::DrawPieCharts() {
     CChartPane* viewers[kPorts] = {&m_pieViewA, &m_pieViewB};
     for (int port = 0; port < kPorts; ++port) {
+        if (!viewers[port]->IsWindowVisible()) continue;
         std::unique_ptr<PieChart> pie = BuildPieChart(port, chartData);
         viewers[port]->showChart(pie.get());
         viewers[port]->loadHotSpotMap(pie->getHTMLImageMap("", "", kPieTipFormat));
@@ -251,6 +259,7 @@ void CChart::DrawPieCharts() {
 void CChart::DrawBarCharts() {
     CChartPane* viewers[kPorts] = {&m_barViewA, &m_barViewB};
     for (int port = 0; port < kPorts; ++port) {
+        if (!viewers[port]->IsWindowVisible()) continue;
         std::unique_ptr<XYChart> bars = BuildBarChart(port, chartData);
         viewers[port]->showChart(bars.get());
         viewers[port]->loadHotSpotMap(bars->getHTMLImageMap("", "", kBarTipFormat));
@@ -274,6 +283,7 @@ LineChoice CChart::LineChoiceOf(int port) {
 
 void CChart::DrawLineChart(int port) {
     CChartPane& viewer = port == 0 ? m_lineViewA : m_lineViewB;
+    if (!viewer.IsWindowVisible()) return;
     std::unique_ptr<XYChart> lines = BuildLineChart(port, chartData, LineChoiceOf(port));
     viewer.showChart(lines.get());
 }
@@ -296,12 +306,10 @@ void CChart::OnTimer(UINT_PTR nIDEvent) {
 }
 
 void CChart::RedrawShownCharts() {
-    // Charts nobody sees are not drawn each second (each costs a few milliseconds of the processor);
-    // a mode change or the window's showing draws them.
     if (!IsWindowVisible()) return;
     if (m_lineViewA.IsWindowVisible()) OnForeword();
-    if (m_pieViewA.IsWindowVisible()) DrawPieCharts();
-    if (m_barViewA.IsWindowVisible()) DrawBarCharts();
+    DrawPieCharts();
+    DrawBarCharts();
 }
 
 void CChart::OnShowWindow(BOOL bShow, UINT nStatus) {
@@ -318,35 +326,20 @@ void CChart::OnParentNotify(UINT message, LPARAM lParam) {
 
 // ---- Update toggle and comparison ----------------------------------------------------------------
 
-void CChart::OnUpdateToggle() {
-    const bool updating = m_toolBar.IsButtonChecked(ID_CHART_UPDATE) != FALSE;
-    FollowCounterUpdate(updating);
-    HWND counter = m_counterWindow != nullptr ? m_counterWindow->GetSafeHwnd() : nullptr;
-    if (counter == nullptr) return;
-    if (updating) {
-        ::SetTimer(counter, kUpdateTimer, 1000, nullptr);
-    } else {
-        ::KillTimer(counter, kUpdateTimer);
-    }
-    // The counter window's toolbar is its only toolbar child.
-    HWND counterBar = ::FindWindowExW(counter, nullptr, TOOLBARCLASSNAMEW, nullptr);
-    if (counterBar == nullptr) return;
-    ::SendMessageW(counterBar, TB_CHECKBUTTON, ID_COUNTER_UPDATE, MAKELPARAM(updating ? TRUE : FALSE, 0));
-    SetToolBarImages(counterBar, m_counterToolBarImages, updating ? IDB_COUNTER_TOOLBAR_UPDATING : IDB_COUNTER_TOOLBAR);
-}
+void CChart::OnUpdateToggle() { SetRefreshRunning(m_toolBar.IsButtonChecked(ID_CHART_UPDATE) != FALSE); }
 
-void CChart::FollowCounterUpdate(bool updating) {
-    m_toolBar.CheckButton(ID_CHART_UPDATE, updating ? TRUE : FALSE);
-    if (updating) {
-        ClearComparisonFlags();
+void CChart::OnRefreshSwitched(void* context, bool running) { static_cast<CChart*>(context)->FollowRefresh(running); }
+
+void CChart::FollowRefresh(bool running) {
+    m_toolBar.CheckButton(ID_CHART_UPDATE, running ? TRUE : FALSE);
+    if (running) {
         SetTimer(kUpdateTimer, 1000, nullptr);
     } else {
         KillTimer(kUpdateTimer);
     }
-    m_fromSample.EnableWindow(updating ? FALSE : TRUE);
-    m_toSample.EnableWindow(updating ? FALSE : TRUE);
-    SetToolBarImages(m_toolBar.GetSafeHwnd(), m_toolBarImages,
-                     updating ? IDB_CHART_TOOLBAR_UPDATING : IDB_CHART_TOOLBAR);
+    m_fromSample.EnableWindow(running ? FALSE : TRUE);
+    m_toSample.EnableWindow(running ? FALSE : TRUE);
+    SetToolBarImages(m_toolBar.GetSafeHwnd(), m_toolBarImages, running ? IDB_CHART_TOOLBAR_UPDATING : IDB_CHART_TOOLBAR);
     Invalidate();
 }
 

@@ -2,7 +2,8 @@
 // "Port B -> A" from the shared chart data: pies of the frame-size classes, floating bars of the
 // frame types, and line charts of the series ticked in the two series grids, in six viewers. The
 // Update button refreshes it (and the live counter window) once a second; with Update off the two
-// history pickers compare two earlier samples.
+// history pickers compare two earlier samples. Whether the refresh runs is charts::RefreshRunning,
+// which this window follows.
 #pragma once
 
 #include "charts/ChartDrawing.h"
@@ -20,19 +21,12 @@ public:
     explicit CChart(CWnd* pParent = nullptr);
     ~CChart() override;
 
-    // The counter window the Update button drives along with this one: the live one, whose refresh
-    // feeds the chart data (the main dialog names it once both exist).
-    void SetCounterWindow(CWnd* counterWindow) { m_counterWindow = counterWindow; }
-
-    // The chart window's side of an Update toggle (its own button's, or the counter window's Update
-    // button, which calls this): live mode, the once-a-second redraw started or stopped, the
-    // pickers locked while it runs, the Update button and its pictures to match.
-    void FollowCounterUpdate(bool updating);
-
-    // Draws both pies or both bar charts from the chart data as it is now.
+    // Draws both pies or both bar charts from the chart data as it is now. A viewer nobody sees
+    // (its mode not chosen, the window hidden) is left as it is and costs nothing: a mode change or
+    // the window's showing draws it.
     void DrawPieCharts();
     void DrawBarCharts();
-    // Draws the line chart of one direction (0 "Port A -> B", 1 "Port B -> A").
+    // Draws the line chart of one direction (0 "Port A -> B", 1 "Port B -> A"), when it is seen.
     void DrawLineChart(int port);
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
@@ -57,11 +51,11 @@ protected:
     void OnScaleA();
     void OnScaleB();
     void OnParentNotify(UINT message, LPARAM lParam);
+    void OnDestroy();
     BOOL OnToolTipText(UINT id, NMHDR* header, LRESULT* result);
 
     CToolBar m_toolBar;
     CImageList m_toolBarImages;
-    CImageList m_counterToolBarImages;
     CChartPane m_lineViewA, m_lineViewB;
     CChartPane m_pieViewA, m_pieViewB;
     CChartPane m_barViewA, m_barViewB;
@@ -86,6 +80,8 @@ private:
     void SetToolBarImages(HWND toolBar, CImageList& images, UINT bitmap);
     // The chart data's news: a new sample (its time goes to both pickers) or, as -1, a reset.
     static void OnSample(void* context, int sample, bool dropped);
-
-    CWnd* m_counterWindow = nullptr;
+    // The refresh started or stopped: the once-a-second redraw, the pickers locked while it runs,
+    // the Update button and its pictures to match.
+    static void OnRefreshSwitched(void* context, bool running);
+    void FollowRefresh(bool running);
 };

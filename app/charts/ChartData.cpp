@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <iterator>
 
@@ -30,9 +31,15 @@ constexpr int kSizeClassRows[kSizeClasses] = {16, 17, 18, 19, 20, 21, 22, 23};
 constexpr int kFrameTypeRows[kFrameTypes] = {25, 26, 27, 28, 31, -1, -1, 29};
 constexpr int kLineSeriesRows[kLineSeries] = {8, 4, 9, 5, 12, 13, 14, -1, -1, -1, -1, -1, -1, -1};
 
-// The line series' totals of the last sample, to take each second's increase from; no value before
-// the first sample after a reset.
-double lineTotals[kPorts][kLineSeries];
+// Where a port's per-second values count from: the line series' totals of the last sample that
+// brought a new poll of the tester's counters, its time and its history slot. No time before the
+// first sample after a reset.
+struct LineReference {
+    double totals[kLineSeries];
+    double time;
+    int sample;
+};
+LineReference lineReferences[kPorts];
 
 ChartSampleListener sampleListener = nullptr;
 void* sampleListenerContext = nullptr;
@@ -51,6 +58,7 @@ void DropOldestSample(ChartData& data) {
     for (auto& series : data.sizeClassHistory) shift(series);
     for (auto& series : data.typeCounterHistory) shift(series);
     for (auto& series : data.lineHistory) shift(series);
+    for (LineReference& reference : lineReferences) --reference.sample;
     --data.samples;
 }
 
@@ -62,6 +70,48 @@ long long DaysFromYearOne(int year, int month, int day) {
     const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
     // 306 days separate 0000-03-01, where the eras start, from 0001-01-01.
     return era * 146097 + dayOfEra - 306;
+}
+
+// The line series of one port at a new sample. The tester's counters reach the records once a
+// poll, about once a second, but a poll may come late (the library busy at start-up) and nothing is
+// sampled while the refresh pauses (Update off, a download, a connect): so a sample that brings a
+// new poll holds the increase since the last one spread over the seconds between them, and so do
+// the samples in between, which saw no poll. Until then they read 0, as an idle port does.
+void AddLineValues(ChartData& data, int port, const uint64_t* record, int sample, double time) {
+    LineReference& reference = lineReferences[port];
+    double totals[kLineSeries];
+    bool moved = false, restarted = false;
+    for (int s = 0; s < kLineSeries; ++s) {
+        totals[s] = RowValue(record, kLineSeriesRows[s]);
+        if (reference.time == kNoValue) continue;
+        moved = moved || totals[s] != reference.totals[s];
+        restarted = restarted || totals[s] < reference.totals[s];
+    }
+    auto put = [&](int s, int slot, double value) {
+        if (kLineSeriesRows[s] >= 0) data.lineHistory[port * kLineSeries + s][slot] = value;
+    };
+    auto startFromHere = [&] {
+        reference.time = time;
+        reference.sample = sample;
+        std::copy(std::begin(totals), std::end(totals), reference.totals);
+    };
+    // The first sample, or counters that started again (a connect clears them) at a moment nobody
+    // knows: nothing to compare with, so a gap, and the counting goes on from here.
+    if (reference.time == kNoValue || restarted) {
+        for (int s = 0; s < kLineSeries; ++s) put(s, sample, kNoValue);
+        startFromHere();
+        return;
+    }
+    if (!moved) {
+        for (int s = 0; s < kLineSeries; ++s) put(s, sample, 0.0);
+        return;
+    }
+    const double seconds = std::max(1.0, std::round(time - reference.time));
+    for (int s = 0; s < kLineSeries; ++s) {
+        const double perSecond = (totals[s] - reference.totals[s]) / seconds;
+        for (int slot = std::max(reference.sample + 1, 0); slot <= sample; ++slot) put(s, slot, perSecond);
+    }
+    startFromHere();
 }
 
 }  // namespace
@@ -80,7 +130,7 @@ void ResetChartData() {
         std::fill(std::begin(data.currentSizeClasses[port]), std::end(data.currentSizeClasses[port]), 0.0);
         std::fill(std::begin(data.barTops[port]), std::end(data.barTops[port]), 0.0);
         std::fill(std::begin(data.barBottoms[port]), std::end(data.barBottoms[port]), 0.0);
-        std::fill(std::begin(lineTotals[port]), std::end(lineTotals[port]), kNoValue);
+        lineReferences[port].time = kNoValue;
     }
     if (sampleListener != nullptr) sampleListener(sampleListenerContext, -1, false);
 }
@@ -112,15 +162,7 @@ int AddChartSample(const uint64_t* portA, const uint64_t* portB, double time) {
             data.barTops[port][t] = value;
             data.typeCounterHistory[port * kFrameTypes + t][sample] = value;
         }
-        for (int s = 0; s < kLineSeries; ++s) {
-            if (kLineSeriesRows[s] < 0) continue;
-            const double total = RowValue(record, kLineSeriesRows[s]);
-            double& last = lineTotals[port][s];
-            // A total below the last one means the counters were cleared: all of it is new.
-            const double increase = last == kNoValue ? kNoValue : total >= last ? total - last : total;
-            data.lineHistory[port * kLineSeries + s][sample] = increase;
-            last = total;
-        }
+        AddLineValues(data, port, record, sample, time);
     }
     if (sampleListener != nullptr) sampleListener(sampleListenerContext, sample, dropped);
     return sample;

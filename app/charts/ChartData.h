@@ -36,7 +36,9 @@ struct ChartData {
     // Counter totals a sample: series p * 8 + c is class or type c of port p.
     double sizeClassHistory[kPorts * kSizeClasses][kHistorySamples];
     double typeCounterHistory[kPorts * kFrameTypes][kHistorySamples];
-    // Per-second increases of the line series: series p * 14 + s is series s of port p.
+    // Per-second increases of the line series: series p * 14 + s is series s of port p. An
+    // increase that took several seconds to arrive (a pause of the refresh, a late poll) is spread
+    // over them.
     double lineHistory[kPorts * kLineSeries][kHistorySamples];
     int samples;  // how many history slots hold a sample
 

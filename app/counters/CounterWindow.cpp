@@ -2,6 +2,7 @@
 
 #include "BrevixCCounters.h"
 #include "charts/ChartData.h"
+#include "charts/Refresh.h"
 #include "counters/CounterIds.h"
 #include "main/Globals.h"
 #include "main/Vorel_TAP_Test3Dlg.h"
@@ -23,11 +24,6 @@ constexpr UINT kRefreshPeriod = 1000;
 // Process-wide, like the counters they mirror; GUI thread only.
 std::array<counters::DisplayRecord, 2> displayTable{};
 
-CChart* ChartWindow() {
-    if (theMainDialog == nullptr || theMainDialog->chart.GetSafeHwnd() == nullptr) return nullptr;
-    return &theMainDialog->chart;
-}
-
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CCounterWindow, CDialog)
@@ -37,6 +33,7 @@ ON_COMMAND(ID_COUNTER_CLEAR_ALL, OnClearAllCommand)
 ON_COMMAND(ID_COUNTER_SAVE, OnSaveCommand)
 ON_NOTIFY_EX_RANGE(TTN_NEEDTEXTW, 0, 0xFFFF, OnToolTipText)
 ON_NOTIFY_EX_RANGE(TTN_NEEDTEXTA, 0, 0xFFFF, OnToolTipText)
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 CCounterWindow::CCounterWindow(CWnd* pParent) : CDialog(IDD, pParent) {}
@@ -92,9 +89,13 @@ void CCounterWindow::CreateTree(int top) {
 }
 
 void CCounterWindow::StartRefresh() {
-    counterToolBar.CheckButton(ID_COUNTER_UPDATE, TRUE);
-    SetTimer(kRefreshTimer, kRefreshPeriod, nullptr);
-    ReplaceImages(counterToolBar, m_toolBarImages, IDB_COUNTER_TOOLBAR_UPDATING);
+    charts::FollowRefresh(&CCounterWindow::OnRefreshSwitched, this);
+    charts::SetRefreshRunning(true);
+}
+
+void CCounterWindow::OnDestroy() {
+    charts::StopFollowingRefresh(this);
+    CDialog::OnDestroy();
 }
 
 void CCounterWindow::OnTimer(UINT_PTR) { Refresh(); }
@@ -147,18 +148,22 @@ void CCounterWindow::ClearAll() {
     for (int row = counters::kRxPacketRow; row < counters::kRowCount; ++row) SetRowValue(row, L"0");
 }
 
-void CCounterWindow::OnUpdateToggle() { SetUpdating(counterToolBar.IsButtonChecked(ID_COUNTER_UPDATE) != FALSE); }
+void CCounterWindow::OnUpdateToggle() {
+    charts::SetRefreshRunning(counterToolBar.IsButtonChecked(ID_COUNTER_UPDATE) != FALSE);
+}
 
-void CCounterWindow::SetUpdating(bool updating) {
-    if (updating) {
-        charts::ClearComparisonFlags();
+void CCounterWindow::OnRefreshSwitched(void* context, bool running) {
+    static_cast<CCounterWindow*>(context)->FollowRefresh(running);
+}
+
+void CCounterWindow::FollowRefresh(bool running) {
+    counterToolBar.CheckButton(ID_COUNTER_UPDATE, running ? TRUE : FALSE);
+    if (running) {
         SetTimer(kRefreshTimer, kRefreshPeriod, nullptr);
     } else {
         KillTimer(kRefreshTimer);
     }
-    ReplaceImages(counterToolBar, m_toolBarImages, updating ? IDB_COUNTER_TOOLBAR_UPDATING : IDB_COUNTER_TOOLBAR);
-    // The chart window follows: its timer, pickers and Update button.
-    if (CChart* chart = ChartWindow()) chart->FollowCounterUpdate(updating);
+    ReplaceImages(counterToolBar, m_toolBarImages, running ? IDB_COUNTER_TOOLBAR_UPDATING : IDB_COUNTER_TOOLBAR);
     Invalidate();
 }
 

@@ -49,7 +49,8 @@ public:
     // Column 1's heading: "Port A" or "Port B" in the current language.
     void SetPortHeading(const CString& text);
 
-    // Starts the once-a-second refresh with the Update button pressed: the live window refreshes
+    // Makes this the live window, the one that refreshes while charts::RefreshRunning (its Update
+    // button shows that state and switches it), and starts the refresh: the live window refreshes
     // from start-up, and its button's first press stops it.
     void StartRefresh();
     // One tick: both ports' records from the tester (or the demo generator), the shown port's rows,
@@ -73,13 +74,15 @@ protected:
     void OnClearAllCommand() { ClearAll(); }
     void OnSaveCommand() { SaveCounters(); }
     BOOL OnToolTipText(UINT id, NMHDR* pNMHDR, LRESULT* pResult);
+    void OnDestroy();
     DECLARE_MESSAGE_MAP()
 
 private:
     void CreateToolBar();
     void CreateTree(int top);
     void ShowLinkRows();
-    void SetUpdating(bool updating);
+    static void OnRefreshSwitched(void* context, bool running);
+    void FollowRefresh(bool running);
     static void ReplaceImages(CToolBarCtrl& toolbar, CImageList& owner, UINT bitmapId);
 
     CImageList m_treeImages;

@@ -185,7 +185,6 @@ void CVorel_TAP_Test3Dlg::CreatePanels() {
     upgradePanel.SetMode(CUpgradeDialog::kFpga);
     portCounterWindow.port = 0;
     createHidden(portCounterWindow, CCounterWindow::IDD);
-    chart.SetCounterWindow(&portCounterWindow);
     createHidden(progressPanel, CProgressBar::IDD);
     createHidden(requirements, SysReqDialog::IDD);
 }

@@ -1,5 +1,6 @@
 #include "upgrade/UpgradeDialog.h"
 
+#include "charts/Refresh.h"
 #include "main/Globals.h"
 #include "main/VersionTests.h"
 #include "main/Vorel_TAP_Test3Dlg.h"
@@ -216,10 +217,8 @@ void CUpgradeDialog::ShowDownloadTexts(int show) {
 }
 
 void CUpgradeDialog::SetCounterRefresh(bool run) {
-    if (theMainDialog == nullptr || theMainDialog->portCounterWindow.GetSafeHwnd() == nullptr) return;
-    // Back on, the Update button shows the refresh running, whatever it showed before.
-    if (run) theMainDialog->portCounterWindow.StartRefresh();
-    else theMainDialog->portCounterWindow.KillTimer(1);
+    // Back on, both Update buttons show the refresh running, whatever they showed before.
+    charts::SetRefreshRunning(run);
 }
 
 void CUpgradeDialog::BeginDownload(int seconds) {

@@ -141,6 +141,29 @@ HFONT Canvas::Font(const TextStyle& style) {
     return font;
 }
 
+void Canvas::Polyline(const std::vector<Gdiplus::PointF>& points, int color, double width, const RECT& clip) {
+    if (points.size() < 2) return;
+    // What GDI+ drew so far lies under the line.
+    graphics_->Flush(Gdiplus::FlushIntentionSync);
+    std::vector<POINT> large(points.size());
+    std::transform(points.begin(), points.end(), large.begin(), [](const Gdiplus::PointF& p) {
+        return POINT{std::lround(p.X * kScale), std::lround(p.Y * kScale)};
+    });
+    const LOGBRUSH brush = {BS_SOLID, RGB((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF), 0};
+    HPEN pen = ::ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND,
+                              static_cast<DWORD>(std::max(1L, std::lround(width * kScale))), &brush, 0, nullptr);
+    HRGN cut = ::CreateRectRgn(clip.left * kScale, clip.top * kScale, clip.right * kScale, clip.bottom * kScale);
+    ::SelectClipRgn(surface_->dc, cut);
+    HGDIOBJ previous = ::SelectObject(surface_->dc, pen);
+    ::Polyline(surface_->dc, large.data(), static_cast<int>(large.size()));
+    ::SelectObject(surface_->dc, previous);
+    ::SelectClipRgn(surface_->dc, nullptr);
+    ::DeleteObject(cut);
+    ::DeleteObject(pen);
+    // And the shapes drawn next lie over it.
+    ::GdiFlush();
+}
+
 SIZE Canvas::Measure(const TextStyle& style, const std::wstring& text) {
     HGDIOBJ previous = ::SelectObject(surface_->dc, Font(style));
     RECT box = {0, 0, 0, 0};
@@ -195,12 +218,17 @@ std::vector<uint8_t> Canvas::ToBmp() {
     uint8_t* out = file.data() + offset;
     constexpr uint32_t samples = kScale * kScale;
     static_assert(samples * 255 < 0x10000, "a block's sum must fit in 16 bits");
+    // In locals: the byte stores below could alias the surface's fields, which the compiler would
+    // then read again for every pixel.
+    const uint32_t* const bits = surface_->bits;
+    const size_t stride = static_cast<size_t>(surface_->width);
+    const int width = width_;
     for (int y = height_ - 1; y >= 0; --y, out += rowBytes) {
-        const uint32_t* top = surface_->bits + static_cast<size_t>(y) * kScale * surface_->width;
-        for (int x = 0; x < width_; ++x) {
+        const uint32_t* top = bits + static_cast<size_t>(y) * kScale * stride;
+        for (int x = 0; x < width; ++x) {
             uint32_t redBlue = 0, green = 0;
             for (int sy = 0; sy < kScale; ++sy) {
-                const uint32_t* row = top + static_cast<size_t>(sy) * surface_->width + x * kScale;
+                const uint32_t* row = top + static_cast<size_t>(sy) * stride + x * kScale;
                 for (int sx = 0; sx < kScale; ++sx) {
                     redBlue += row[sx] & 0x00FF00FFu;
                     green += row[sx] & 0x0000FF00u;

@@ -134,10 +134,6 @@ double XyDrawing::XPixel(const TimeScale& times, size_t i) const {
 
 void XyDrawing::DrawLine(Canvas& canvas, const Layer& layer, const Scale& scale, const TimeScale& times) {
     Gdiplus::Graphics& g = canvas.Shapes();
-    Gdiplus::Pen pen(ToGdiplus(layer.colors[0]), static_cast<Gdiplus::REAL>(layer.lineWidth));
-    pen.SetLineJoin(Gdiplus::LineJoinRound);
-    pen.SetStartCap(Gdiplus::LineCapRound);
-    pen.SetEndCap(Gdiplus::LineCapRound);
     // A line beyond a fixed scale is cut at the plot area's edge.
     g.SetClip(Gdiplus::RectF(static_cast<float>(plotX), static_cast<float>(plotY), static_cast<float>(plotW),
                              static_cast<float>(plotH)));
@@ -149,7 +145,7 @@ void XyDrawing::DrawLine(Canvas& canvas, const Layer& layer, const Scale& scale,
             const float r = std::max(1.5f, layer.lineWidth / 2.0f + 0.5f);
             g.FillEllipse(&dot, run[0].X - r, run[0].Y - r, 2 * r, 2 * r);
         } else if (run.size() > 1) {
-            g.DrawLines(&pen, run.data(), static_cast<INT>(run.size()));
+            canvas.Polyline(run, layer.colors[0], layer.lineWidth, plotArea);
         }
         run.clear();
     };

@@ -3,6 +3,7 @@
 // toolbar, bounds edits and keys behave as a person expects.
 #include "charts/Chart.h"
 #include "charts/ChartIds.h"
+#include "charts/Refresh.h"
 
 #include <support/Waiting.h>
 #include <support/gui/Input.h>
@@ -32,23 +33,15 @@ public:
     using CChart::m_pieViewA;
     using CChart::m_pieViewB;
     using CChart::m_seriesGridA;
+    using CChart::m_seriesGridB;
     using CChart::m_toolBar;
 };
 
-// A stand-in for the live counter window: a window with a toolbar holding its Update button, that
-// notes its timer's ticks.
-class CounterStandIn : public CWnd {
-public:
-    bool ticked = false;
-
-protected:
-    void OnTimer(UINT_PTR) { ticked = true; }
-    DECLARE_MESSAGE_MAP()
+// Another window that follows the refresh, as the live counter window does: what it heard.
+struct RefreshHeard {
+    std::vector<bool> running;
+    static void Hear(void* context, bool running) { static_cast<RefreshHeard*>(context)->running.push_back(running); }
 };
-
-BEGIN_MESSAGE_MAP(CounterStandIn, CWnd)
-    ON_WM_TIMER()
-END_MESSAGE_MAP()
 
 // One second of traffic: both ports' counter rows after `second` seconds of a mix that changes
 // with time (the small frames grow faster early, the large ones later).
@@ -121,6 +114,7 @@ protected:
     void SetUp() override {
         ResetChartData();
         ClearComparisonFlags();
+        SetRefreshRunning(false);
         ASSERT_TRUE(chart_.Create(IDD_CHART, nullptr));
         chart_.SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         chart_.ShowWindow(SW_SHOW);
@@ -248,15 +242,10 @@ TEST_F(ChartWindowTest, APickerWithoutAChoiceIsIgnored) {
     EXPECT_TRUE(HasTitle(Titles(chart_.m_pieViewA), "65~127 Byte: 1500 ("));
 }
 
-TEST_F(ChartWindowTest, UpdateLocksThePickersAndDrivesTheCounterWindow) {
-    CounterStandIn counter;
-    ASSERT_TRUE(counter.CreateEx(0, L"STATIC", L"counters", WS_POPUP, CRect(0, 0, 50, 50), nullptr, 0));
-    CToolBar counterBar;
-    ASSERT_TRUE(counterBar.CreateEx(&counter));
-    const UINT counterCommands[] = {32791, 32793, 32797};
-    ASSERT_TRUE(counterBar.SetButtons(counterCommands, 3));
-    counterBar.SetButtonStyle(1, (counterBar.GetButtonStyle(1) & 0xFFFF0000u) | TBSTYLE_CHECK);
-    chart_.SetCounterWindow(&counter);
+TEST_F(ChartWindowTest, UpdateLocksThePickersAndSwitchesTheOneRefreshBothWindowsFollow) {
+    RefreshHeard counter;
+    FollowRefresh(&RefreshHeard::Hear, &counter);
+    ASSERT_EQ(std::vector<bool>{false}, counter.running);
 
     Feed(1);
     Feed(2);
@@ -264,32 +253,48 @@ TEST_F(ChartWindowTest, UpdateLocksThePickersAndDrivesTheCounterWindow) {
     Pick(IDC_CHART_TO_SAMPLE, 1);
     ASSERT_EQ(1, chartData.barComparison);
     ClickTool(ID_CHART_UPDATE);
+    EXPECT_TRUE(RefreshRunning());
+    EXPECT_EQ((std::vector<bool>{false, true}), counter.running);
     EXPECT_EQ(0, chartData.pieComparison);
     EXPECT_EQ(0, chartData.barComparison);
     EXPECT_EQ(0, chartData.distinctSamples);
     EXPECT_FALSE(support::gui::IsEnabled(Window(), IDC_CHART_FROM_SAMPLE));
     EXPECT_FALSE(support::gui::IsEnabled(Window(), IDC_CHART_TO_SAMPLE));
-    EXPECT_TRUE(counterBar.IsButtonChecked(32793));
-    // Both windows' timers run: the counter window's first tick arrives.
-    EXPECT_TRUE(support::gui::PumpUntil([&] { return counter.ticked; }, kPatienceMs));
 
     ClickTool(ID_CHART_UPDATE);
+    EXPECT_FALSE(RefreshRunning());
+    EXPECT_EQ((std::vector<bool>{false, true, false}), counter.running);
     EXPECT_TRUE(support::gui::IsEnabled(Window(), IDC_CHART_FROM_SAMPLE));
-    EXPECT_FALSE(counterBar.IsButtonChecked(32793));
-    chart_.SetCounterWindow(nullptr);
-    counter.DestroyWindow();
+    StopFollowingRefresh(&counter);
 }
 
-TEST_F(ChartWindowTest, TheCounterWindowsUpdateSwitchesTheChartsToo) {
+TEST_F(ChartWindowTest, TheSeriesListsStayPaintedWhenUpdateIsToggled) {
+    // Each list shows its swatches ("Rx Packet" red first) and names, before and after each press.
+    const auto listsPainted = [&] {
+        for (CWnd* grid : {static_cast<CWnd*>(&chart_.m_seriesGridA), static_cast<CWnd*>(&chart_.m_seriesGridB)}) {
+            const Picture list = Shot(*grid);
+            if (list.Count(RGB(255, 0, 0)) < 50 || list.Count(RGB(0, 0, 0)) < 50) return false;
+        }
+        return true;
+    };
+    ASSERT_TRUE(support::gui::PumpUntil(listsPainted, kPatienceMs));
+    ClickTool(ID_CHART_UPDATE);
+    SavePicture(L"vorels-chart-update-on");
+    EXPECT_TRUE(listsPainted());
+    ClickTool(ID_CHART_UPDATE);
+    EXPECT_TRUE(listsPainted());
+}
+
+TEST_F(ChartWindowTest, TheRefreshSwitchedElsewhereSwitchesTheChartsToo) {
     Feed(1);
     Feed(2);
     Pick(IDC_CHART_FROM_SAMPLE, 0);
     Pick(IDC_CHART_TO_SAMPLE, 1);
-    chart_.FollowCounterUpdate(true);
+    SetRefreshRunning(true);
     EXPECT_TRUE(chart_.m_toolBar.IsButtonChecked(ID_CHART_UPDATE));
     EXPECT_EQ(0, chartData.pieComparison);
     EXPECT_FALSE(support::gui::IsEnabled(Window(), IDC_CHART_TO_SAMPLE));
-    chart_.FollowCounterUpdate(false);
+    SetRefreshRunning(false);
     EXPECT_FALSE(chart_.m_toolBar.IsButtonChecked(ID_CHART_UPDATE));
     EXPECT_TRUE(support::gui::IsEnabled(Window(), IDC_CHART_TO_SAMPLE));
     EXPECT_FALSE(::KillTimer(Window(), CChart::kUpdateTimer));
