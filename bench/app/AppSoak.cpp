@@ -59,12 +59,18 @@ void ChooseChartButton(HWND chart, UINT command, bool checked) {
 struct Row {
     int minute;
     support::ProcessResources held;
+    // The capture list's rows: what the operator captured is kept, numbered on across captures.
+    int captureRows;
 };
+
+int CaptureRows(HWND capturePage) {
+    return static_cast<int>(::SendMessageW(::GetDlgItem(capturePage, IDC_CAPTURE_LIST), LVM_GETITEMCOUNT, 0, 0));
+}
 
 void PrintRow(const Row& row) {
     const auto& h = row.held;
-    std::printf("  %6d  %11.1f  %11.1f  %7d  %7d  %5d  %7d\n", row.minute, h.workingSetMiB, h.privateMiB, h.threads,
-                h.handles, h.gdiObjects, h.windows);
+    std::printf("  %6d  %11.1f  %11.1f  %7d  %7d  %5d  %7d  %12d\n", row.minute, h.workingSetMiB, h.privateMiB,
+                h.threads, h.handles, h.gdiObjects, h.windows, row.captureRows);
     std::fflush(stdout);
 }
 
@@ -72,9 +78,10 @@ void PrintGrowth(const char* what, const Row& from, const Row& to) {
     const auto& a = from.held;
     const auto& b = to.held;
     std::printf("  %s (minute %d to %d): working set %+.1f MiB, private %+.1f MiB, threads %+d, handles %+d, "
-                "GDI objects %+d, windows %+d\n",
+                "GDI objects %+d, windows %+d; %+d capture rows\n",
                 what, from.minute, to.minute, b.workingSetMiB - a.workingSetMiB, b.privateMiB - a.privateMiB,
-                b.threads - a.threads, b.handles - a.handles, b.gdiObjects - a.gdiObjects, b.windows - a.windows);
+                b.threads - a.threads, b.handles - a.handles, b.gdiObjects - a.gdiObjects, b.windows - a.windows,
+                to.captureRows - from.captureRows);
 }
 
 }  // namespace
@@ -119,8 +126,8 @@ int main(int argc, char** argv) {
     }
     ChooseChartButton(chart, ID_CHART_UPDATE, true);
 
-    std::printf("  minute  working MiB  private MiB  threads  handles    GDI  windows\n");
-    std::vector<Row> rows{{0, support::MeasureProcess(program.hProcess)}};
+    std::printf("  minute  working MiB  private MiB  threads  handles    GDI  windows  capture rows\n");
+    std::vector<Row> rows{{0, support::MeasureProcess(program.hProcess), CaptureRows(capturePage)}};
     PrintRow(rows.back());
     const UINT views[] = {ID_CHART_LINE, ID_CHART_PIE, ID_CHART_BAR};
     const auto start = Clock::now();
@@ -133,7 +140,7 @@ int main(int argc, char** argv) {
         if (inMinute == 0) {
             ::PostMessageW(main, WM_COMMAND, minute % 2 ? ID_PORT_B_COUNTER : ID_PORT_A_COUNTER, 0);
             ChooseChartButton(chart, views[minute % 3], true);
-            rows.push_back({minute, support::MeasureProcess(program.hProcess)});
+            rows.push_back({minute, support::MeasureProcess(program.hProcess), CaptureRows(capturePage)});
             PrintRow(rows.back());
         }
         if (minute % 5 == 2 && inMinute == 20) ::PostMessageW(main, WM_COMMAND, ID_ALARM, 0);
