@@ -192,6 +192,21 @@ inline TreeTableSubItem* CellOf(const TreeTableData* data, unsigned item, unsign
                ? data->cells[column][item]
                : nullptr;
 }
+// The shown row of an item (0 = the first row of the list), -1 when it is not shown.
+inline int RowOfItem(const TreeTableData* data, unsigned item) {
+    const TreeTableItem* it = ItemOf(data, item);
+    return it && it->row ? static_cast<int>(it->row) - 1 : -1;
+}
+// The item shown in a row, 0 outside the rows.
+inline unsigned ItemAtRow(const TreeTableData* data, long long row) {
+    return row >= 0 && static_cast<unsigned long long>(row) < data->rowCount ? data->rows[row] : 0;
+}
+// A check box's state bits after one click: bit 0x1000 flips under three states, otherwise state
+// image 1 and 2 swap; the bits outside `replaced` stay.
+inline UINT FlippedCheckState(const TreeTableData* data, UINT state, UINT replaced) {
+    if (data->exStyle & TLS_EX_THREESTATE) return state ^ 0x1000;
+    return (state & ~replaced) | ((state & 0x1000) ? 0x2000u : 0x1000u);
+}
 // The cell record, made (zeroed, image -2, state = item state & 0x11) when missing; null for an
 // unknown item or column or when memory runs out.
 TreeTableSubItem* MakeCell(TreeTableData* data, unsigned item, unsigned column);
@@ -203,7 +218,7 @@ inline bool IsExpanded(const TreeTableItem* item) { return (item->state & TVIS_E
 // runs out, the old text kept.
 bool StoreText(wchar_t** text, uint16_t* length, uint8_t* callback, const wchar_t* value);
 
-// --- notifications and parent requests (TreeTableItems.cpp) ---
+// --- notifications and parent requests (TreeTableNotify.cpp) ---
 // Sends WM_NOTIFY to the parent with the lock released; returns the answer.
 LRESULT TreeTableNotify(TreeTableData* data, NMHDR* header, int code);
 // Fills an NMTREEVIEWW item part for an item (and column) the usual way: mask 0x801C.
@@ -214,8 +229,10 @@ LRESULT NotifyTree(TreeTableData* data, int code, UINT action, unsigned newItem,
 bool AskDisplayInfo(TreeTableData* data, unsigned item, unsigned column, uint8_t flags, wchar_t* buffer,
                     const wchar_t** text, int* length, int* image);
 
-// --- item operations (TreeTableItems.cpp; selection in TreeTableSelection.cpp, sorting in
-// TreeTableSort.cpp) ---
+// --- item operations: storage and insertion (TreeTableStore.cpp), navigation and the shown rows
+// (TreeTableNavigation.cpp), fields and colours (TreeTableFields.cpp), expansion
+// (TreeTableExpand.cpp), deletion (TreeTableDelete.cpp), selection (TreeTableSelection.cpp),
+// sorting (TreeTableSort.cpp) ---
 // The first and last child of an item, or of the root for item 0.
 unsigned& FirstChildOf(TreeTableData* data, unsigned parent);
 unsigned& LastChildOf(TreeTableData* data, unsigned parent);
@@ -250,6 +267,8 @@ bool ItemRect(const TreeTableData* data, unsigned item, WPARAM flags, RECT* rect
 unsigned HitTest(const TreeTableData* data, POINT point, UINT* flags);
 // Rows that fit (a partial one counted) and fully visible rows for the current sizes.
 void ComputePageRows(TreeTableData* data);
+// The first shown row limited so that the last page is full: 0 .. rows - (page rows - 1).
+long ClampFirstRow(const TreeTableData* data, long first);
 // Recomputes the edges; the left x of the first changed column, or 0x10000.
 int ComputeEdges(TreeTableData* data);
 void ShareWidthChange(TreeTableData* data, int difference);
@@ -273,7 +292,7 @@ void RepaintFrom(const TreeTableData* data, int x);
 using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
 SetWindowThemeFn BoundSetWindowTheme();
 
-// --- columns, header, scroll bars, tooltip (TreeTableColumns.cpp) ---
+// --- columns, header, scroll bars (TreeTableColumns.cpp) ---
 LRESULT InsertColumn(TreeTableData* data, unsigned position, const LVCOLUMNW* column);
 LRESULT DeleteColumn(TreeTableData* data, unsigned column);
 LRESULT GetColumn(TreeTableData* data, unsigned column, LVCOLUMNW* record);
@@ -281,8 +300,14 @@ LRESULT SetColumn(TreeTableData* data, unsigned column, const LVCOLUMNW* record)
 LRESULT OnHeaderNotify(TreeTableData* data, NMHEADERW* notify);
 void UpdateVScroll(TreeTableData* data);
 void UpdateHScroll(TreeTableData* data);
+// Shows the rows from `first`, or the columns from `x` pixels, as given (the caller limits them):
+// the scroll bar follows and the rows are repainted; nothing when the view is already there.
+void ScrollToRow(TreeTableData* data, long first);
+void ScrollToX(TreeTableData* data, long x);
 void MoveHeader(TreeTableData* data);
 void SetHeaderItemWidth(const TreeTableData* data, unsigned column, int width);
+
+// --- tooltip (TreeTableToolTip.cpp) ---
 void CreateToolTip(TreeTableData* data);
 void UpdateToolTip(TreeTableData* data, unsigned item, UINT flags);
 void HideToolTip(TreeTableData* data);
