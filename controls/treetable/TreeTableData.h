@@ -87,6 +87,25 @@ struct TreeTableColumn {
     uint8_t separator;
 };
 
+// Item, state and cell images already drawn over a background colour, side by side in one bitmap:
+// a repaint copies them, where drawing through the image list costs a memory DC and several
+// blits each time.
+inline constexpr int kCachedImages = 32;
+struct CachedImage {
+    HIMAGELIST list;  // null: the slot is free
+    int index;
+    UINT style;
+    COLORREF back;
+};
+struct ImageCache {
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ oldBitmap;
+    int slotWidth, slotHeight;
+    int next;  // the slot the next new picture takes (the oldest)
+    CachedImage slots[kCachedImages];
+};
+
 struct TreeTableData {
     HWND window;
     // The window's lock. Taken by every message that reads or changes this record, by the window's
@@ -159,6 +178,10 @@ struct TreeTableData {
     wchar_t tipText[kTextBuffer];
     int edges[kMaxColumns + 2];
     TreeTableColumn columns[kMaxColumns];
+    ImageCache images;
+    // Cells whose fields changed, waiting to be invalidated together (RepaintChangedCell); null when
+    // none wait.
+    HRGN changedCells;
     uint8_t colourSet[kColourSlots];
     uint8_t editChanged;
     uint8_t heightSet;
@@ -282,11 +305,23 @@ int SetFonts(TreeTableData* data);
 void ResetColours(TreeTableData* data);
 void ComputeRowHeight(TreeTableData* data);
 void MakeCheckBoxImages(TreeTableData* data, int which);
-void PaintTree(TreeTableData* data, HDC dc, const RECT* update);
+// `update` bounds what is to be painted (the whole client area when null); `updateRegion`, when
+// given, is the exact region within it.
+// Forgets the drawn images: a list was replaced, made or destroyed (its handle may come back for
+// another list), or the system colours that blends use changed.
+void ForgetImages(TreeTableData* data);
+void PaintTree(TreeTableData* data, HDC dc, const RECT* update, HRGN updateRegion = nullptr);
 HIMAGELIST CreateDragImage(TreeTableData* data, unsigned item, unsigned column);
 void RepaintRows(const TreeTableData* data);
 void RepaintItem(const TreeTableData* data, unsigned item);
 void RepaintCell(const TreeTableData* data, unsigned item, unsigned column);
+// A cell whose text, image, state or colour changed: its repaint is asked for together with the
+// others changed before the window's thread next reads its queue (each InvalidateRect is a trip
+// to the window server, and a refresh of a page changes a cell in most rows).
+void RepaintChangedCell(TreeTableData* data, unsigned item, unsigned column);
+// The private message that asks for the repaint of the changed cells, and its handler.
+UINT ChangedCellsMessage();
+void InvalidateChangedCells(TreeTableData* data);
 void RepaintColumn(const TreeTableData* data, unsigned column);
 void RepaintFrom(const TreeTableData* data, int x);
 using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);

@@ -1,7 +1,8 @@
 // Reading and writing the fields of the "TreeTable" window's items and cells (TVM_GETITEMW,
-// TVM_SETITEMW) and their own text and background colours.
+// TVM_SETITEMW) and their own text and background colours. A change repaints only what it changed.
 #include "TreeTableData.h"
 
+#include <algorithm>
 #include <cwchar>
 
 LRESULT GetItem(TreeTableData* data, TVITEMW* tv) {
@@ -51,6 +52,34 @@ LRESULT GetItem(TreeTableData* data, TVITEMW* tv) {
     return 1;
 }
 
+namespace {
+
+// Sets an image field; I_IMAGECALLBACK makes it a callback. True when the image changed.
+bool SetImage(int* image, uint8_t* callback, uint8_t callbackFlag, int value) {
+    if (value == I_IMAGECALLBACK) *callback |= callbackFlag;
+    else *callback &= static_cast<uint8_t>(~callbackFlag);
+    const bool changed = *image != value;
+    *image = value;
+    return changed;
+}
+
+// Sets a text field; false when memory runs out. A text set again as it is keeps its measured width
+// and asks for no repaint: the counter page sets every row's text once a second, most of them
+// unchanged. A callback text set again may read otherwise now, so it counts as a change.
+bool SetText(wchar_t** text, uint16_t* length, uint8_t* callback, int* width, const wchar_t* value, bool* changed) {
+    if (value != LPSTR_TEXTCALLBACKW && !(*callback & kCallText) && *text) {
+        const wchar_t* wanted = value ? value : L"";
+        const size_t n = std::min<size_t>(std::wcslen(wanted), 0xFFFF);
+        if (n == *length && std::wmemcmp(*text, wanted, n) == 0) return true;
+    }
+    if (!StoreText(text, length, callback, value)) return false;
+    *width = 0;
+    *changed = true;
+    return true;
+}
+
+}  // namespace
+
 LRESULT SetItem(TreeTableData* data, const TVITEMW* tv) {
     const unsigned item = ItemFromHandle(reinterpret_cast<ULONG_PTR>(tv->hItem));
     TreeTableItem* it = ItemOf(data, item);
@@ -62,17 +91,10 @@ LRESULT SetItem(TreeTableData* data, const TVITEMW* tv) {
         if (!cell) return -1;
         bool changed = false;
         if (tv->mask & TVIF_PARAM) it->lParam = tv->lParam;
-        if (tv->mask & TVIF_IMAGE) {
-            if (tv->iImage == I_IMAGECALLBACK) cell->callback |= kCallImage;
-            else cell->callback &= static_cast<uint8_t>(~kCallImage);
-            changed |= cell->image != tv->iImage;
-            cell->image = tv->iImage;
-        }
-        if (tv->mask & TVIF_TEXT) {
-            if (!StoreText(&cell->text, &cell->textLength, &cell->callback, tv->pszText)) return -1;
-            cell->textWidth = 0;
-            changed = true;
-        }
+        if (tv->mask & TVIF_IMAGE) changed |= SetImage(&cell->image, &cell->callback, kCallImage, tv->iImage);
+        if ((tv->mask & TVIF_TEXT) &&
+            !SetText(&cell->text, &cell->textLength, &cell->callback, &cell->textWidth, tv->pszText, &changed))
+            return -1;
         if (tv->mask & TVIF_STATE) {
             const UINT own = tv->stateMask & ~0xE2u;
             const UINT old = cell->state;
@@ -93,23 +115,14 @@ LRESULT SetItem(TreeTableData* data, const TVITEMW* tv) {
                 if (!ItemOf(data, item) || !CellOf(data, item, column)) return -1;
             }
         }
-        if (changed) RepaintCell(data, item, column);
+        if (changed) RepaintChangedCell(data, item, column);
         return 0;
     }
     bool changed = false;
     if (tv->mask & TVIF_PARAM) it->lParam = tv->lParam;
-    if (tv->mask & TVIF_IMAGE) {
-        if (tv->iImage == I_IMAGECALLBACK) it->callback |= kCallImage;
-        else it->callback &= static_cast<uint8_t>(~kCallImage);
-        changed |= it->image != tv->iImage;
-        it->image = tv->iImage;
-    }
-    if (tv->mask & TVIF_SELECTEDIMAGE) {
-        if (tv->iSelectedImage == I_IMAGECALLBACK) it->callback |= kCallSelImage;
-        else it->callback &= static_cast<uint8_t>(~kCallSelImage);
-        changed |= it->selectedImage != tv->iSelectedImage;
-        it->selectedImage = tv->iSelectedImage;
-    }
+    if (tv->mask & TVIF_IMAGE) changed |= SetImage(&it->image, &it->callback, kCallImage, tv->iImage);
+    if (tv->mask & TVIF_SELECTEDIMAGE)
+        changed |= SetImage(&it->selectedImage, &it->callback, kCallSelImage, tv->iSelectedImage);
     if (tv->mask & TVIF_CHILDREN) {
         it->callback &= static_cast<uint8_t>(~kCallChildren);
         it->flags &= static_cast<uint8_t>(~(kFlagButton | kFlagButtonAuto));
@@ -118,11 +131,9 @@ LRESULT SetItem(TreeTableData* data, const TVITEMW* tv) {
         else if (tv->cChildren != 0) it->flags |= kFlagButtonAuto | (it->firstChild ? kFlagButton : 0);
         changed = true;
     }
-    if (tv->mask & TVIF_TEXT) {
-        if (!StoreText(&it->text, &it->textLength, &it->callback, tv->pszText)) return -1;
-        it->textWidth = 0;
-        changed = true;
-    }
+    if ((tv->mask & TVIF_TEXT) &&
+        !SetText(&it->text, &it->textLength, &it->callback, &it->textWidth, tv->pszText, &changed))
+        return -1;
     if (tv->mask & TVIF_STATE) {
         UINT mask = tv->stateMask;
         if (data->style & TVS_SINGLEEXPAND) mask &= ~TVIS_EXPANDED;
@@ -155,7 +166,7 @@ LRESULT SetItem(TreeTableData* data, const TVITEMW* tv) {
             }
         }
     }
-    if (changed) RepaintCell(data, item, 0);
+    if (changed) RepaintChangedCell(data, item, 0);
     return 0;
 }
 
@@ -193,6 +204,6 @@ LRESULT SetItemColour(TreeTableData* data, unsigned item, unsigned column, LPARA
         *flags |= flag;
         *slot = static_cast<COLORREF>(colour);
     }
-    if (wanted != previous) RepaintCell(data, item, column);
+    if (wanted != previous) RepaintChangedCell(data, item, column);
     return previous;
 }

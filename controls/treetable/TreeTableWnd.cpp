@@ -74,6 +74,8 @@ void OnDestroy(TreeTableData* data) {
     data->editor = nullptr;
     if (data->header) DestroyWindow(data->header);
     if (data->tooltip) DestroyWindow(data->tooltip);
+    ForgetImages(data);
+    if (data->changedCells) DeleteObject(data->changedCells);
     HIMAGELIST lists[] = {data->stateList, data->cellList, data->normalList,
                           data->headerListOwn ? data->headerList : nullptr};
     for (size_t i = 0; i < 4; ++i) {
@@ -208,6 +210,7 @@ void OnStyleChanged(TreeTableData* data, const STYLESTRUCT* styles) {
     data->style = styles->styleNew;
     if (changed & 0x4100) {
         if (!(data->style & TVS_CHECKBOXES) && data->stateList && data->stateListOwn) {
+            ForgetImages(data);
             ImageList_Destroy(data->stateList);
             data->stateList = nullptr;
             data->stateListOwn = 0;
@@ -276,6 +279,7 @@ HIMAGELIST ReplaceOwnList(HIMAGELIST* slot, int* own, int* width, int* height, H
 }
 
 LRESULT SetImageList(TreeTableData* data, WPARAM kind, HIMAGELIST list) {
+    ForgetImages(data);
     HIMAGELIST previous;
     switch (kind) {
     case TVSIL_NORMAL:
@@ -506,6 +510,7 @@ void OnEnable(TreeTableData* data, bool enabled) {
 void OnSysColorChange(TreeTableData* data, WPARAM wParam, LPARAM lParam) {
     if (data->header) SendMessageW(data->header, WM_SYSCOLORCHANGE, wParam, lParam);
     ResetColours(data);
+    ForgetImages(data);
     InvalidateRect(data->window, nullptr, FALSE);
 }
 
@@ -606,6 +611,10 @@ namespace {
 
 LRESULT HandleMessage(TreeTableData* data, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (message == ChangedCellsMessage()) {
+        InvalidateChangedCells(data);
+        return 0;
+    }
     switch (message) {
     case WM_DESTROY: OnDestroy(data); return 0;
     case WM_SIZE: return Locked(data, [&] { OnSize(data, lParam); return 0; });
@@ -616,10 +625,17 @@ LRESULT HandleMessage(TreeTableData* data, HWND hwnd, UINT message, WPARAM wPara
         if (wParam) {
             PaintTree(data, reinterpret_cast<HDC>(wParam), nullptr);
         } else {
+            // The region, not just its bounds: a refresh asks for a few cells down one column.
+            HRGN update = CreateRectRgn(0, 0, 0, 0);
+            if (update && GetUpdateRgn(hwnd, update, FALSE) == ERROR) {
+                DeleteObject(update);
+                update = nullptr;
+            }
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd, &ps);
-            PaintTree(data, dc, &ps.rcPaint);
+            PaintTree(data, dc, &ps.rcPaint, update);
             EndPaint(hwnd, &ps);
+            if (update) DeleteObject(update);
         }
         return 0;
     case WM_PRINTCLIENT: PaintTree(data, reinterpret_cast<HDC>(wParam), nullptr); return 0;
