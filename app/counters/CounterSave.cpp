@@ -35,7 +35,9 @@ std::vector<counters::SheetTexts> CCounterWindow::WorkbookSheets(const std::tm& 
 void CCounterWindow::SaveCounters() {
     CFileDialog dialog(FALSE, L"xls", L"*.xls", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                        L"Excel Files (*.xls)|*.xls|All Files (*.*)|*.*||", this);
+    // A folder that does not exist would send the dialog to the process's current folder instead.
     const CString folder = programFolder + L"\\Counter\\";
+    ::CreateDirectoryW(folder, nullptr);
     dialog.m_ofn.lpstrInitialDir = folder;
     if (dialog.DoModal() != IDOK) return;
     const std::time_t now = std::time(nullptr);

@@ -1,7 +1,11 @@
 // The counter window's refresh beside a grid page of the same size, painted in the same run:
-// - one refresh of both ports (two counter records read, the shown port's 33 rows retexted and the
-//   tree painted), alternately Port A and Port B;
-// - the refresh's own part: the records read and the rows retexted, the tree not yet painted;
+// - one refresh of both ports in demo mode (both ports' records move, the shown port's 33 rows
+//   retexted and the tree painted), alternately Port A and Port B, and what the tree did to paint
+//   it: the area it was asked to repaint, the texts it measured and drew, the fills, the images it
+//   drew through its image list, the memory DCs, bitmaps and regions it made;
+// - the refresh's own part: the records read, the rows retexted and their repaint asked for, the
+//   tree not yet painted;
+// - the whole page repainted, with the same split: a repaint should cost what its pixels cost;
 // - the program's processor time over 30 s while connected to a simulated tester at work, its
 //   counter page shown and updating, alone and with the chart window updating in each of its views
 //   (goal: under 2 % of one core);
@@ -14,6 +18,7 @@
 #include "counters/CounterWindow.h"
 #include "grids/MyGrid.h"
 #include "charts/ChartIds.h"
+#include "main/Globals.h"
 #include "res/resource.h"
 #include "sim/DemoTraffic.h"
 #include "sim/FullTester.h"
@@ -26,6 +31,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -33,6 +40,187 @@ using bench::Clock;
 constexpr int kRounds = 200;
 
 double MillisecondsPer(const Clock::time_point& from) { return bench::MillisecondsSince(from) / kRounds; }
+
+// What the program's own code asks of GDI while the tree paints: the bench's imports of these
+// functions are pointed at counters (the program's code is linked into this executable; what the
+// system libraries call among themselves is not counted).
+struct PaintWork {
+    struct Kind {
+        long calls = 0;
+        double ms = 0;
+    };
+    Kind paints;       // BeginPaint to EndPaint (the whole paint, everything below included)
+    Kind measured;     // DrawTextW with DT_CALCRECT, GetTextExtentExPointW, GetTextExtentPoint32W
+    Kind textsDrawn;   // ExtTextOutW with text, DrawTextW without DT_CALCRECT
+    Kind fills;        // ExtTextOutW without text
+    Kind imagesDrawn;  // ImageList_Draw
+    Kind buffersMade;  // CreateCompatibleDC, CreateCompatibleBitmap
+    Kind regions;      // CreateRectRgnIndirect, CreateRectRgn, SelectClipRgn
+    Kind requests;     // InvalidateRect, InvalidateRgn, PostMessageW, GetUpdateRgn: each a trip to the window server
+    Kind selected;     // SelectObject (fonts, pens, brushes, bitmaps)
+};
+PaintWork g_work;
+
+// The system's function behind each counter (keyed by the counter: two functions of one type must
+// not share a slot).
+template <auto Counted>
+decltype(Counted) g_original;
+
+// Counts one call of a kind and adds its time.
+template <typename F, typename... A>
+auto Timed(PaintWork::Kind& kind, F original, A... arguments) {
+    const auto from = Clock::now();
+    auto result = original(arguments...);
+    kind.ms += bench::MillisecondsSince(from);
+    ++kind.calls;
+    return result;
+}
+
+int WINAPI CountedDrawText(HDC dc, LPCWSTR text, int length, LPRECT rect, UINT format) {
+    return Timed((format & DT_CALCRECT) ? g_work.measured : g_work.textsDrawn,
+                 g_original<&CountedDrawText>, dc, text, length, rect, format);
+}
+BOOL WINAPI CountedExtent(HDC dc, LPCWSTR text, int length, int maximum, LPINT fit, LPINT dx, LPSIZE size) {
+    return Timed(g_work.measured, g_original<&CountedExtent>, dc, text, length, maximum, fit, dx, size);
+}
+BOOL WINAPI CountedExtent32(HDC dc, LPCWSTR text, int length, LPSIZE size) {
+    return Timed(g_work.measured, g_original<&CountedExtent32>, dc, text, length, size);
+}
+BOOL WINAPI CountedExtTextOut(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT length,
+                              const INT* dx) {
+    return Timed(length ? g_work.textsDrawn : g_work.fills, g_original<&CountedExtTextOut>, dc, x, y,
+                 options, rect, text, length, dx);
+}
+BOOL WINAPI CountedImageDraw(HIMAGELIST list, int index, HDC dc, int x, int y, UINT style) {
+    return Timed(g_work.imagesDrawn, g_original<&CountedImageDraw>, list, index, dc, x, y, style);
+}
+HDC WINAPI CountedCompatibleDc(HDC dc) {
+    return Timed(g_work.buffersMade, g_original<&CountedCompatibleDc>, dc);
+}
+HBITMAP WINAPI CountedCompatibleBitmap(HDC dc, int width, int height) {
+    return Timed(g_work.buffersMade, g_original<&CountedCompatibleBitmap>, dc, width, height);
+}
+HRGN WINAPI CountedRegionIndirect(const RECT* rect) {
+    return Timed(g_work.regions, g_original<&CountedRegionIndirect>, rect);
+}
+HRGN WINAPI CountedRegion(int left, int top, int right, int bottom) {
+    return Timed(g_work.regions, g_original<&CountedRegion>, left, top, right, bottom);
+}
+int WINAPI CountedSelectClip(HDC dc, HRGN region) {
+    return Timed(g_work.regions, g_original<&CountedSelectClip>, dc, region);
+}
+BOOL WINAPI CountedInvalidate(HWND window, const RECT* rect, BOOL erase) {
+    return Timed(g_work.requests, g_original<&CountedInvalidate>, window, rect, erase);
+}
+BOOL WINAPI CountedInvalidateRegion(HWND window, HRGN region, BOOL erase) {
+    return Timed(g_work.requests, g_original<&CountedInvalidateRegion>, window, region, erase);
+}
+BOOL WINAPI CountedPost(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return Timed(g_work.requests, g_original<&CountedPost>, window, message, wParam, lParam);
+}
+int WINAPI CountedUpdateRegion(HWND window, HRGN region, BOOL erase) {
+    return Timed(g_work.requests, g_original<&CountedUpdateRegion>, window, region, erase);
+}
+HGDIOBJ WINAPI CountedSelect(HDC dc, HGDIOBJ object) {
+    return Timed(g_work.selected, g_original<&CountedSelect>, dc, object);
+}
+Clock::time_point g_paintStart;
+HDC WINAPI CountedBeginPaint(HWND window, LPPAINTSTRUCT paint) {
+    g_paintStart = Clock::now();
+    ++g_work.paints.calls;
+    return g_original<&CountedBeginPaint>(window, paint);
+}
+BOOL WINAPI CountedEndPaint(HWND window, const PAINTSTRUCT* paint) {
+    const BOOL result = g_original<&CountedEndPaint>(window, paint);
+    g_work.paints.ms += bench::MillisecondsSince(g_paintStart);
+    return result;
+}
+
+// Points this executable's import of `name` at `Counted`, keeping the original for the counter.
+template <auto Counted>
+void CountCalls(const char* name) {
+    auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); d->Name; ++d) {
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), name) != 0) continue;
+            DWORD was = 0;
+            ::VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &was);
+            g_original<Counted> = reinterpret_cast<decltype(Counted)>(slots->u1.Function);
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(Counted);
+            ::VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, was, &was);
+        }
+    }
+}
+
+void CountPaintWork() {
+    CountCalls<&CountedDrawText>("DrawTextW");
+    CountCalls<&CountedExtent>("GetTextExtentExPointW");
+    CountCalls<&CountedExtent32>("GetTextExtentPoint32W");
+    CountCalls<&CountedExtTextOut>("ExtTextOutW");
+    CountCalls<&CountedImageDraw>("ImageList_Draw");
+    CountCalls<&CountedCompatibleDc>("CreateCompatibleDC");
+    CountCalls<&CountedCompatibleBitmap>("CreateCompatibleBitmap");
+    CountCalls<&CountedRegionIndirect>("CreateRectRgnIndirect");
+    CountCalls<&CountedRegion>("CreateRectRgn");
+    CountCalls<&CountedSelectClip>("SelectClipRgn");
+    CountCalls<&CountedInvalidate>("InvalidateRect");
+    CountCalls<&CountedInvalidateRegion>("InvalidateRgn");
+    CountCalls<&CountedPost>("PostMessageW");
+    CountCalls<&CountedUpdateRegion>("GetUpdateRgn");
+    CountCalls<&CountedSelect>("SelectObject");
+    CountCalls<&CountedBeginPaint>("BeginPaint");
+    CountCalls<&CountedEndPaint>("EndPaint");
+}
+
+// Pixels a window is asked to repaint now.
+long PendingPixels(HWND window) {
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    long pixels = 0;
+    if (::GetUpdateRgn(window, region, FALSE) > NULLREGION) {
+        const DWORD size = ::GetRegionData(region, 0, nullptr);
+        std::vector<BYTE> bytes(size);
+        auto* data = reinterpret_cast<RGNDATA*>(bytes.data());
+        if (::GetRegionData(region, size, data)) {
+            const RECT* rects = reinterpret_cast<const RECT*>(data->Buffer);
+            for (DWORD i = 0; i < data->rdh.nCount; ++i)
+                pixels += (rects[i].right - rects[i].left) * (rects[i].bottom - rects[i].top);
+        }
+    }
+    ::DeleteObject(region);
+    return pixels;
+}
+
+// The work of `kRounds` paints, per paint: calls and milliseconds of each kind.
+void PrintWork(const char* what, const PaintWork& w, long pixels, long clientPixels) {
+    const double n = kRounds;
+    std::printf("    %s: %.0f px asked (%.0f %% of the tree's client area)\n", what, pixels / n,
+                clientPixels ? 100.0 * pixels / n / clientPixels : 0.0);
+    const std::pair<const char*, const PaintWork::Kind*> kinds[] = {
+        {"paints (BeginPaint to EndPaint)", &w.paints},
+        {"texts measured", &w.measured},
+        {"texts drawn", &w.textsDrawn},
+        {"fills", &w.fills},
+        {"images drawn through the image list", &w.imagesDrawn},
+        {"memory DCs and bitmaps made", &w.buffersMade},
+        {"clip regions made and selected", &w.regions},
+        {"trips to the window server", &w.requests},
+        {"objects selected", &w.selected}};
+    for (const auto& [name, kind] : kinds)
+        std::printf("      %-38s %7.1f calls %8.3f ms\n", name, kind->calls / n, kind->ms / n);
+}
+
+// The posted messages only (the tree's request to repaint what changed), no painting.
+void PumpPosted() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE)) ::DispatchMessageW(&message);
+}
 
 // What the program shows while it is measured: its counter page alone, or the chart window too in
 // one of its views, updating with the counters.
@@ -120,18 +308,61 @@ int main() {
     }
     counters.ShowWindow(SW_SHOW);
     hostio::PumpMessages();
+    CountPaintWork();
+    HWND tree = counters.counterTree.GetSafeHwnd();
+    CRect client;
+    ::GetClientRect(tree, &client);
+    const long clientPixels = client.Width() * client.Height();
 
+    // Demo values move both ports' records at every refresh; the port shown alternates, so most
+    // rows change their text each time, as they do once a second on a tester at work.
+    runMode = L"DEMO";
+    long refreshPixels = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        counters.port = round % 2;
+        counters.Refresh();
+        PumpPosted();
+        refreshPixels += PendingPixels(tree);
+        ::ValidateRect(tree, nullptr);
+    }
+
+    g_work = {};
     auto from = Clock::now();
     for (int round = 0; round < kRounds; ++round) {
         counters.port = round % 2;
         counters.Refresh();
-        counters.counterTree.Invalidate();
-        counters.counterTree.UpdateWindow();
+        hostio::PumpMessages();
     }
     const double refresh = MillisecondsPer(from);
+    const PaintWork refreshWork = g_work;
+
     from = Clock::now();
-    for (int round = 0; round < kRounds; ++round) counters.Refresh();
+    for (int round = 0; round < kRounds; ++round) {
+        counters.port = round % 2;
+        counters.Refresh();
+        PumpPosted();
+        ::ValidateRect(tree, nullptr);
+    }
     const double rowsOnly = MillisecondsPer(from);
+    runMode = L"";
+
+    // The whole page, as when it is uncovered: the rows and the column header above them.
+    ::InvalidateRect(tree, nullptr, FALSE);
+    const long wholePixels = PendingPixels(tree) * kRounds;
+    counters.counterTree.UpdateWindow();
+    g_work = {};
+    from = Clock::now();
+    for (int round = 0; round < kRounds; ++round) {
+        ::InvalidateRect(tree, nullptr, FALSE);
+        counters.counterTree.UpdateWindow();
+    }
+    const double whole = MillisecondsPer(from);
+    const PaintWork wholeWork = g_work;
+    HWND header = ::FindWindowExW(tree, nullptr, WC_HEADERW, nullptr);
+    from = Clock::now();
+    for (int round = 0; round < kRounds; ++round)
+        ::RedrawWindow(header, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const double headerOnly = MillisecondsPer(from);
 
     counters.ShowWindow(SW_HIDE);
     gridPage.counterTree.ShowWindow(SW_HIDE);
@@ -157,6 +388,16 @@ int main() {
     std::printf("  counter refresh of both ports, 33 rows shown and painted:           %.3f ms (%.2fx the reference)\n",
                 refresh, gridPaint > 0 ? refresh / gridPaint : 0.0);
     std::printf("  of which the records and rows alone, before the tree paints:       %.3f ms\n", rowsOnly);
+    PrintWork("the refresh", refreshWork, refreshPixels, clientPixels);
+    std::printf("  the whole page repainted:                                          %.3f ms\n", whole);
+    std::printf("  of which the column header alone:                                  %.3f ms\n", headerOnly);
+    PrintWork("the whole page", wholeWork, wholePixels, clientPixels);
+    // The tree's own paints (BeginPaint to EndPaint), per pixel asked: a repaint should cost what
+    // its pixels cost, whatever part of the page it is.
+    if (refreshPixels > 0 && wholePixels > 0 && wholeWork.paints.ms > 0) {
+        std::printf("  the refresh's paint per pixel against the whole page's: %.2fx\n",
+                    (refreshWork.paints.ms / refreshPixels) / (wholeWork.paints.ms / wholePixels));
+    }
     std::printf("  Vorels-NIC connected to a tester at work, share of one core over 30 s (goal: under 2 %%):\n");
     bool measured = true;
     const std::pair<Charts, const char*> runs[] = {{Charts::kNone, "counters updating"},

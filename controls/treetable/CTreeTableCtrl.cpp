@@ -46,23 +46,6 @@ LRESULT CTreeTableCtrl::SetItem(HTREEITEM hItem, int nColumn, UINT nMask, LPCWST
     return SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
-BOOL CTreeTableCtrl::SetItem(TVITEMW* pItem) {
-    return SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(pItem)) == 0;
-}
-
-// Through the column form with column 0, which the window treats as the item itself.
-BOOL CTreeTableCtrl::SetItemData(HTREEITEM hItem, DWORD_PTR dwData) {
-    return SetItem(hItem, 0, TVIF_PARAM, nullptr, 0, 0, 0, 0, static_cast<LPARAM>(dwData)) == 0;
-}
-
-BOOL CTreeTableCtrl::SetItemState(HTREEITEM hItem, UINT nState, UINT nStateMask) {
-    return SetItem(hItem, 0, TVIF_STATE, nullptr, 0, 0, nState, nStateMask, 0) == 0;
-}
-
-BOOL CTreeTableCtrl::SetItemImage(HTREEITEM hItem, int nImage, int nSelectedImage) {
-    return SetItem(hItem, 0, TVIF_IMAGE | TVIF_SELECTEDIMAGE, nullptr, nImage, nSelectedImage, 0, 0, 0) == 0;
-}
-
 int CTreeTableCtrl::InsertColumn(int nColumn, LPCWSTR lpszText, int nFormat, int nWidth, int nOrder) {
     LVCOLUMNW column{};
     if (lpszText) {

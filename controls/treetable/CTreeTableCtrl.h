@@ -25,14 +25,10 @@ public:
     using CTreeCtrl::GetItemText;
     // 0 on success, as the window answers.
     LRESULT SetItemText(HTREEITEM hItem, LPCWSTR lpszText, int nColumn);
+    using CTreeCtrl::SetItemText;
     LRESULT SetItem(HTREEITEM hItem, int nColumn, UINT nMask, LPCWSTR lpszText, int nImage, int nSelectedImage,
                     UINT nState, UINT nStateMask, LPARAM lParam);
-    // CTreeCtrl's forms, answering TRUE on success: the window answers 0 for success and -1 for an
-    // unknown item or column, the opposite of the common control these forms were written for.
-    BOOL SetItem(TVITEMW* pItem);
-    BOOL SetItemData(HTREEITEM hItem, DWORD_PTR dwData);
-    BOOL SetItemState(HTREEITEM hItem, UINT nState, UINT nStateMask);
-    BOOL SetItemImage(HTREEITEM hItem, int nImage, int nSelectedImage);
+    using CTreeCtrl::SetItem;
 
     // A negative width is a weight; an order other than 0x8000 is the minimum width.
     int InsertColumn(int nColumn, LPCWSTR lpszText, int nFormat = LVCFMT_LEFT, int nWidth = -1, int nOrder = 0x8000);
@@ -43,4 +39,10 @@ public:
     COLORREF SetItemTextColor(HTREEITEM hItem, int nColumn, COLORREF color);
     DWORD SetExtendedStyle(DWORD dwStyle);
     int SetUserDataSize(int nBytes);
+
+protected:
+    // The window answers TVM_SETITEMW with 0 for success and -1 for an unknown item or column, the
+    // opposite of the common control: CTreeCtrl's setters (SetItem, SetItemText, SetItemData,
+    // SetItemState, SetItemImage) read it here, whichever class they are called through.
+    BOOL SetItemSucceeded(LRESULT answer) const override { return answer == 0; }
 };

@@ -87,6 +87,25 @@ struct TreeTableColumn {
     uint8_t separator;
 };
 
+// Item, state and cell images already drawn over a background colour, side by side in one bitmap:
+// a repaint copies them, where drawing through the image list costs a memory DC and several
+// blits each time.
+inline constexpr int kCachedImages = 32;
+struct CachedImage {
+    HIMAGELIST list;  // null: the slot is free
+    int index;
+    UINT style;
+    COLORREF back;
+};
+struct ImageCache {
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ oldBitmap;
+    int slotWidth, slotHeight;
+    int next;  // the slot the next new picture takes (the oldest)
+    CachedImage slots[kCachedImages];
+};
+
 struct TreeTableData {
     HWND window;
     // The window's lock. Taken by every message that reads or changes this record, by the window's
@@ -159,6 +178,10 @@ struct TreeTableData {
     wchar_t tipText[kTextBuffer];
     int edges[kMaxColumns + 2];
     TreeTableColumn columns[kMaxColumns];
+    ImageCache images;
+    // Cells whose fields changed, waiting to be invalidated together (RepaintChangedCell); null when
+    // none wait.
+    HRGN changedCells;
     uint8_t colourSet[kColourSlots];
     uint8_t editChanged;
     uint8_t heightSet;
@@ -192,6 +215,21 @@ inline TreeTableSubItem* CellOf(const TreeTableData* data, unsigned item, unsign
                ? data->cells[column][item]
                : nullptr;
 }
+// The shown row of an item (0 = the first row of the list), -1 when it is not shown.
+inline int RowOfItem(const TreeTableData* data, unsigned item) {
+    const TreeTableItem* it = ItemOf(data, item);
+    return it && it->row ? static_cast<int>(it->row) - 1 : -1;
+}
+// The item shown in a row, 0 outside the rows.
+inline unsigned ItemAtRow(const TreeTableData* data, long long row) {
+    return row >= 0 && static_cast<unsigned long long>(row) < data->rowCount ? data->rows[row] : 0;
+}
+// A check box's state bits after one click: bit 0x1000 flips under three states, otherwise state
+// image 1 and 2 swap; the bits outside `replaced` stay.
+inline UINT FlippedCheckState(const TreeTableData* data, UINT state, UINT replaced) {
+    if (data->exStyle & TLS_EX_THREESTATE) return state ^ 0x1000;
+    return (state & ~replaced) | ((state & 0x1000) ? 0x2000u : 0x1000u);
+}
 // The cell record, made (zeroed, image -2, state = item state & 0x11) when missing; null for an
 // unknown item or column or when memory runs out.
 TreeTableSubItem* MakeCell(TreeTableData* data, unsigned item, unsigned column);
@@ -203,7 +241,7 @@ inline bool IsExpanded(const TreeTableItem* item) { return (item->state & TVIS_E
 // runs out, the old text kept.
 bool StoreText(wchar_t** text, uint16_t* length, uint8_t* callback, const wchar_t* value);
 
-// --- notifications and parent requests (TreeTableItems.cpp) ---
+// --- notifications and parent requests (TreeTableNotify.cpp) ---
 // Sends WM_NOTIFY to the parent with the lock released; returns the answer.
 LRESULT TreeTableNotify(TreeTableData* data, NMHDR* header, int code);
 // Fills an NMTREEVIEWW item part for an item (and column) the usual way: mask 0x801C.
@@ -214,8 +252,10 @@ LRESULT NotifyTree(TreeTableData* data, int code, UINT action, unsigned newItem,
 bool AskDisplayInfo(TreeTableData* data, unsigned item, unsigned column, uint8_t flags, wchar_t* buffer,
                     const wchar_t** text, int* length, int* image);
 
-// --- item operations (TreeTableItems.cpp; selection in TreeTableSelection.cpp, sorting in
-// TreeTableSort.cpp) ---
+// --- item operations: storage and insertion (TreeTableStore.cpp), navigation and the shown rows
+// (TreeTableNavigation.cpp), fields and colours (TreeTableFields.cpp), expansion
+// (TreeTableExpand.cpp), deletion (TreeTableDelete.cpp), selection (TreeTableSelection.cpp),
+// sorting (TreeTableSort.cpp) ---
 // The first and last child of an item, or of the root for item 0.
 unsigned& FirstChildOf(TreeTableData* data, unsigned parent);
 unsigned& LastChildOf(TreeTableData* data, unsigned parent);
@@ -250,6 +290,8 @@ bool ItemRect(const TreeTableData* data, unsigned item, WPARAM flags, RECT* rect
 unsigned HitTest(const TreeTableData* data, POINT point, UINT* flags);
 // Rows that fit (a partial one counted) and fully visible rows for the current sizes.
 void ComputePageRows(TreeTableData* data);
+// The first shown row limited so that the last page is full: 0 .. rows - (page rows - 1).
+long ClampFirstRow(const TreeTableData* data, long first);
 // Recomputes the edges; the left x of the first changed column, or 0x10000.
 int ComputeEdges(TreeTableData* data);
 void ShareWidthChange(TreeTableData* data, int difference);
@@ -263,17 +305,29 @@ int SetFonts(TreeTableData* data);
 void ResetColours(TreeTableData* data);
 void ComputeRowHeight(TreeTableData* data);
 void MakeCheckBoxImages(TreeTableData* data, int which);
-void PaintTree(TreeTableData* data, HDC dc, const RECT* update);
+// `update` bounds what is to be painted (the whole client area when null); `updateRegion`, when
+// given, is the exact region within it.
+// Forgets the drawn images: a list was replaced, made or destroyed (its handle may come back for
+// another list), or the system colours that blends use changed.
+void ForgetImages(TreeTableData* data);
+void PaintTree(TreeTableData* data, HDC dc, const RECT* update, HRGN updateRegion = nullptr);
 HIMAGELIST CreateDragImage(TreeTableData* data, unsigned item, unsigned column);
 void RepaintRows(const TreeTableData* data);
 void RepaintItem(const TreeTableData* data, unsigned item);
 void RepaintCell(const TreeTableData* data, unsigned item, unsigned column);
+// A cell whose text, image, state or colour changed: its repaint is asked for together with the
+// others changed before the window's thread next reads its queue (each InvalidateRect is a trip
+// to the window server, and a refresh of a page changes a cell in most rows).
+void RepaintChangedCell(TreeTableData* data, unsigned item, unsigned column);
+// The private message that asks for the repaint of the changed cells, and its handler.
+UINT ChangedCellsMessage();
+void InvalidateChangedCells(TreeTableData* data);
 void RepaintColumn(const TreeTableData* data, unsigned column);
 void RepaintFrom(const TreeTableData* data, int x);
 using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
 SetWindowThemeFn BoundSetWindowTheme();
 
-// --- columns, header, scroll bars, tooltip (TreeTableColumns.cpp) ---
+// --- columns, header, scroll bars (TreeTableColumns.cpp) ---
 LRESULT InsertColumn(TreeTableData* data, unsigned position, const LVCOLUMNW* column);
 LRESULT DeleteColumn(TreeTableData* data, unsigned column);
 LRESULT GetColumn(TreeTableData* data, unsigned column, LVCOLUMNW* record);
@@ -281,8 +335,14 @@ LRESULT SetColumn(TreeTableData* data, unsigned column, const LVCOLUMNW* record)
 LRESULT OnHeaderNotify(TreeTableData* data, NMHEADERW* notify);
 void UpdateVScroll(TreeTableData* data);
 void UpdateHScroll(TreeTableData* data);
+// Shows the rows from `first`, or the columns from `x` pixels, as given (the caller limits them):
+// the scroll bar follows and the rows are repainted; nothing when the view is already there.
+void ScrollToRow(TreeTableData* data, long first);
+void ScrollToX(TreeTableData* data, long x);
 void MoveHeader(TreeTableData* data);
 void SetHeaderItemWidth(const TreeTableData* data, unsigned column, int width);
+
+// --- tooltip (TreeTableToolTip.cpp) ---
 void CreateToolTip(TreeTableData* data);
 void UpdateToolTip(TreeTableData* data, unsigned item, UINT flags);
 void HideToolTip(TreeTableData* data);

@@ -173,14 +173,8 @@ void CycleCell(TreeTableData* data, unsigned column, int mode, POINT point) {
     const CellText cell = ReadCell(data, item, column);
     const bool check = mode == TVAE_CHECK || mode == TVAE_CHECKED;
     UINT state = cell.state;
-    if (check) {
-        if (data->exStyle & TLS_EX_THREESTATE) {
-            state ^= 0x1000;
-        } else {
-            const UINT keep = (col.editFlags & TVAE_STATEENABLE) ? 0x7000u : 0xF000u;
-            state = (state & ~keep) | ((cell.state & 0x1000) ? 0x2000u : 0x1000u);
-        }
-    }
+    // With the state bit enabled, bit 0x8000 of a check box is the caller's and stays.
+    if (check) state = FlippedCheckState(data, state, (col.editFlags & TVAE_STATEENABLE) ? 0x7000u : 0xF000u);
     const std::vector<std::wstring> entries = ListEntries(col);
     if (entries.empty() && !check) return;
     std::wstring text = cell.text;

@@ -17,24 +17,16 @@ wchar_t FoldUpper(wchar_t c) {
     return c;
 }
 
-int RowOf(const TreeTableData* data, unsigned item) {
-    const TreeTableItem* it = ItemOf(data, item);
-    return it && it->row ? static_cast<int>(it->row) - 1 : -1;
-}
-
 bool HasCheckBoxes(const TreeTableData* data) { return (data->style & TVS_CHECKBOXES) != 0; }
 
 // Flips an item's check box through set-item: state image 1 <-> 2, or bit 0x1000 with three states.
 void ToggleCheckBox(TreeTableData* data, unsigned item) {
     const TreeTableItem* it = ItemOf(data, item);
     if (!it) return;
-    UINT state = it->state;
-    if (data->exStyle & TLS_EX_THREESTATE) state ^= 0x1000;
-    else state = (state & ~0xF000u) | ((state & 0x1000) ? 0x2000u : 0x1000u);
     TVITEMW tv{};
     tv.mask = TVIF_STATE;
     tv.hItem = HandleOfItem(item);
-    tv.state = state;
+    tv.state = FlippedCheckState(data, it->state, 0xF000);
     tv.stateMask = 0xF000;
     SetItem(data, &tv);
 }
@@ -115,34 +107,23 @@ void ScrollByKey(TreeTableData* data, UINT key) {
     default: return;
     }
     if (data->style & TVS_NOSCROLL) return;
-    first = std::min(first, static_cast<long>(data->rowCount) - (static_cast<long>(data->pageRows) - 1));
-    first = std::max(first, 0L);
-    if (first != data->firstRow) {
-        data->firstRow = static_cast<int>(first);
-        SetScrollPos(data->window, SB_VERT, data->firstRow, TRUE);
-        InvalidateRect(data->window, nullptr, FALSE);
-    }
+    ScrollToRow(data, ClampFirstRow(data, first));
+    // The keys stop a little further right than the scroll bar does.
     const long maximum = data->columnCount
                              ? data->edges[data->columnCount] - static_cast<long>(data->clientWidth)
                              : data->widestRow - (static_cast<long>(data->clientWidth) - data->clientWidth / 2);
-    x = std::max(std::min(x, maximum), 0L);
-    if (x != data->scrollX) {
-        data->scrollX = static_cast<int>(x);
-        SetScrollPos(data->window, SB_HORZ, data->scrollX, TRUE);
-        InvalidateRect(data->window, nullptr, FALSE);
-        MoveHeader(data);
-    }
+    ScrollToX(data, std::max(std::min(x, maximum), 0L));
 }
 
 void MoveCaretByKey(TreeTableData* data, UINT key, bool shift) {
     int row = -1;
     unsigned column = data->caretColumn;
     if (data->caretItem) {
-        row = std::max(RowOf(data, data->caretItem), 0);
+        row = std::max(RowOfItem(data, data->caretItem), 0);
     } else if (data->focusItem) {
         unsigned up = data->focusItem;
         while (up && ItemOf(data, up) && !data->items[up]->row) up = data->items[up]->parent;
-        row = std::max(RowOf(data, up), 0);
+        row = std::max(RowOfItem(data, up), 0);
         column = data->focusColumn;
         if (data->selectedCount < 2) ClearFocusFrame(data);
     }
@@ -153,7 +134,7 @@ void MoveCaretByKey(TreeTableData* data, UINT key, bool shift) {
     const unsigned current = row >= 0 && row < static_cast<int>(data->rowCount) ? data->rows[row] : 0;
     const TreeTableItem* it = ItemOf(data, current);
     switch (key) {
-    case VK_BACK: row = it && it->parent ? RowOf(data, it->parent) : 0; break;
+    case VK_BACK: row = it && it->parent ? RowOfItem(data, it->parent) : 0; break;
     case VK_SPACE:
         if (HasCheckBoxes(data) && column == 0 && data->caretItem) ToggleCheckBox(data, data->caretItem);
         break;
@@ -167,7 +148,7 @@ void MoveCaretByKey(TreeTableData* data, UINT key, bool shift) {
         if (columns && data->columnCount > 1) {
             if (column > 0) --column;
         } else if (it && (!IsExpanded(it) || !it->firstChild)) {
-            if (it->parent) row = RowOf(data, it->parent);
+            if (it->parent) row = RowOfItem(data, it->parent);
         } else if (it && HasButton(it)) {
             ExpandToggle(data, current, 0);
         }
@@ -196,10 +177,10 @@ void MoveCaretByKey(TreeTableData* data, UINT key, bool shift) {
     SelectItem(data, item, column, action);
     if (!(data->style & TVS_NOSCROLL)) EnsureVisible(data, item, static_cast<int>(column));
     if (data->anchorPending) {
-        SelectRange(data, RowOf(data, data->anchor), RowOf(data, item));
+        SelectRange(data, RowOfItem(data, data->anchor), RowOfItem(data, item));
         data->anchorPending = 0;
     } else if (HasMultiSelect(data) && shift && oldRow >= 0) {
-        const int anchorRow = RowOf(data, data->anchor);
+        const int anchorRow = RowOfItem(data, data->anchor);
         int lo, hi;
         if (row > oldRow) {
             lo = (anchorRow >= 0 && anchorRow < oldRow) ? oldRow + 1 : oldRow;
@@ -307,7 +288,7 @@ void TreeTableChar(TreeTableData* data, wchar_t character, LPARAM keyData) {
     if (data->rowCount == 0 || (data->exStyle & TLS_EX_NOINCSEARCH)) return;
     const wchar_t folded = FoldUpper(character);
     const int last = static_cast<int>(data->rowCount) - 1;
-    int start = std::max(RowOf(data, data->caretItem), 0);
+    int start = std::max(RowOfItem(data, data->caretItem), 0);
     for (int attempt = 0; attempt < 2; ++attempt) {
         const DWORD now = GetTickCount();
         const DWORD limit = g_searchLength == 0 ? 500 : g_searchLength <= 2 ? 750 : 1000;
@@ -385,12 +366,12 @@ void TreeTableMouseProc(TreeTableData* data, UINT message, WPARAM wParam, POINT 
                 data->clickPending = 1;
                 done = true;
             } else if (shift && left) {
-                int from = RowOf(data, data->caretItem ? data->caretItem : data->focusItem);
+                int from = RowOfItem(data, data->caretItem ? data->caretItem : data->focusItem);
                 if (data->anchorPending) {
-                    from = RowOf(data, data->anchor);
+                    from = RowOfItem(data, data->anchor);
                     data->anchorPending = 0;
                 }
-                SelectRange(data, from, RowOf(data, item));
+                SelectRange(data, from, RowOfItem(data, item));
                 SetFocusFrame(data, item, 0);
                 SelectItem(data, item, 0, TVC_BYMOUSE);
                 done = true;

@@ -3,6 +3,8 @@
 // a message or paints, except that the header learns the widths the sharing gives its items.
 #include "TreeTableData.h"
 
+#include <algorithm>
+
 namespace {
 
 // Indent steps before the item's state image: one per level, and one more when root items have
@@ -147,6 +149,11 @@ void ComputePageRows(TreeTableData* data) {
     const unsigned h = data->listHeight, rh = data->rowHeight > 0 ? static_cast<unsigned>(data->rowHeight) : 1;
     data->rowsThatFit = (h + rh - 1) / rh;
     data->pageRows = h / rh;
+}
+
+long ClampFirstRow(const TreeTableData* data, long first) {
+    const long limit = static_cast<long>(data->rowCount) - (static_cast<long>(data->pageRows) - 1);
+    return std::max(std::min(first, limit), 0L);
 }
 
 int ComputeEdges(TreeTableData* data) {

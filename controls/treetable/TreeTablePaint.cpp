@@ -193,6 +193,40 @@ int DrawCellText(TreeTableData* data, const RowPaint& row, UINT w, const TextPie
     return r.right;
 }
 
+// An image of a list drawn over `back`, as ImageList_Draw would draw it there; the first time into
+// the cache, afterwards one copy from it. Without a cache it draws through the list.
+void DrawImage(TreeTableData* data, HDC dc, HIMAGELIST list, int index, int x, int y, int width, int height,
+               UINT style, COLORREF back) {
+    ImageCache& cache = data->images;
+    if (width > cache.slotWidth || height > cache.slotHeight) {
+        ForgetImages(data);
+        HDC screen = GetDC(nullptr);
+        cache.dc = CreateCompatibleDC(screen);
+        cache.bitmap = CreateCompatibleBitmap(screen, width * kCachedImages, height);
+        ReleaseDC(nullptr, screen);
+        if (!cache.dc || !cache.bitmap) {
+            ForgetImages(data);
+            ImageList_Draw(list, index, dc, x, y, style);
+            return;
+        }
+        cache.oldBitmap = SelectObject(cache.dc, cache.bitmap);
+        cache.slotWidth = width;
+        cache.slotHeight = height;
+    }
+    int slot = 0;
+    while (slot < kCachedImages && !(cache.slots[slot].list == list && cache.slots[slot].index == index &&
+                                     cache.slots[slot].style == style && cache.slots[slot].back == back))
+        ++slot;
+    if (slot == kCachedImages) {
+        slot = cache.next;
+        cache.next = (cache.next + 1) % kCachedImages;
+        cache.slots[slot] = CachedImage{list, index, style, back};
+        Fill(cache.dc, slot * cache.slotWidth, 0, slot * cache.slotWidth + width, height, back);
+        ImageList_Draw(list, index, cache.dc, slot * cache.slotWidth, 0, style);
+    }
+    BitBlt(dc, x, y, width, height, cache.dc, slot * cache.slotWidth, 0, SRCCOPY);
+}
+
 void DrawDottedLine(HDC dc, int x0, int y0, int x1, int y1) {
     MoveToEx(dc, x0, y0, nullptr);
     LineTo(dc, x1, y1);
@@ -304,6 +338,7 @@ void ComputeRowHeight(TreeTableData* data) {
 
 void MakeCheckBoxImages(TreeTableData* data, int which) {
     if ((which == 0 && data->stateList) || (which == 1 && data->cellList)) return;
+    ForgetImages(data);
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, 48, 16);
@@ -331,6 +366,16 @@ void MakeCheckBoxImages(TreeTableData* data, int which) {
     }
 }
 
+void ForgetImages(TreeTableData* data) {
+    ImageCache& cache = data->images;
+    if (cache.dc) {
+        SelectObject(cache.dc, cache.oldBitmap);
+        DeleteDC(cache.dc);
+    }
+    if (cache.bitmap) DeleteObject(cache.bitmap);
+    cache = ImageCache{};
+}
+
 // --- repaint requests ---
 
 void RepaintRows(const TreeTableData* data) {
@@ -345,12 +390,57 @@ void RepaintItem(const TreeTableData* data, unsigned item) {
     InvalidateRect(data->window, &r, FALSE);
 }
 
+namespace {
+
+// The cell's rectangle in the window; false when its row is not in view.
+bool CellArea(const TreeTableData* data, unsigned item, unsigned column, RECT* r) {
+    if (column > data->columnCount || !ItemRect(data, item, 0, r)) return false;
+    r->left = data->edges[column] - data->scrollX;
+    r->right = data->edges[column + 1] - data->scrollX;
+    return true;
+}
+
+}  // namespace
+
 void RepaintCell(const TreeTableData* data, unsigned item, unsigned column) {
     RECT r{};
-    if (column > data->columnCount || !ItemRect(data, item, 0, &r)) return;
-    r.left = data->edges[column] - data->scrollX;
-    r.right = data->edges[column + 1] - data->scrollX;
+    if (CellArea(data, item, column, &r)) InvalidateRect(data->window, &r, FALSE);
+}
+
+void RepaintChangedCell(TreeTableData* data, unsigned item, unsigned column) {
+    RECT r{};
+    if (!CellArea(data, item, column, &r)) return;
+    if (!data->changedCells) {
+        data->changedCells = CreateRectRgnIndirect(&r);
+        if (!data->changedCells || !PostMessageW(data->window, ChangedCellsMessage(), 0, 0)) {
+            if (data->changedCells) DeleteObject(data->changedCells);
+            data->changedCells = nullptr;
+            InvalidateRect(data->window, &r, FALSE);
+        }
+        return;
+    }
+    HRGN cell = CreateRectRgnIndirect(&r);
+    if (cell && CombineRgn(data->changedCells, data->changedCells, cell, RGN_OR) != ERROR) {
+        DeleteObject(cell);
+        return;
+    }
+    if (cell) DeleteObject(cell);
     InvalidateRect(data->window, &r, FALSE);
+}
+
+UINT ChangedCellsMessage() {
+    static const UINT message = RegisterWindowMessageW(L"TreeTableChangedCells");
+    return message;
+}
+
+void InvalidateChangedCells(TreeTableData* data) {
+    LockTree(data);
+    HRGN cells = data->changedCells;
+    data->changedCells = nullptr;
+    UnlockTree(data);
+    if (!cells) return;
+    InvalidateRgn(data->window, cells, FALSE);
+    DeleteObject(cells);
 }
 
 void RepaintColumn(const TreeTableData* data, unsigned column) {
@@ -368,7 +458,7 @@ void RepaintFrom(const TreeTableData* data, int x) {
 
 // --- painting ---
 
-void PaintTree(TreeTableData* data, HDC dc, const RECT* update) {
+void PaintTree(TreeTableData* data, HDC dc, const RECT* update, HRGN updateRegion) {
     LockTree(data);
     const RECT client{0, 0, static_cast<LONG>(data->clientWidth), static_cast<LONG>(data->clientHeight)};
     const RECT area = update ? *update : client;
@@ -382,7 +472,14 @@ void PaintTree(TreeTableData* data, HDC dc, const RECT* update) {
             span.right = c < count ? data->edges[c + 1] - data->scrollX : static_cast<LONG>(data->clientWidth);
         }
         RECT inside{};
-        regions[c] = IntersectRect(&inside, &span, &area) ? CreateRectRgnIndirect(&inside) : nullptr;
+        if (!IntersectRect(&inside, &span, &area)) continue;
+        regions[c] = CreateRectRgnIndirect(&inside);
+        // The cells a refresh changed lie scattered in the column: only they are painted, not every
+        // row between them.
+        if (updateRegion && CombineRgn(regions[c], regions[c], updateRegion, RGN_AND) == NULLREGION) {
+            DeleteObject(regions[c]);
+            regions[c] = nullptr;
+        }
     }
 
     COLORREF back, odd, even, grid;
@@ -398,7 +495,15 @@ void PaintTree(TreeTableData* data, HDC dc, const RECT* update) {
                    (GetBValue(window) + 2 * GetBValue(bar)) / 3);
         odd = ((bar >> 1) & 0x7F7F7F) + ((grid >> 1) & 0x7F7F7F);
     }
-    HGDIOBJ oldFont = SelectObject(dc, data->font ? data->font : SharedFont(false));
+    const HFONT normalFont = data->font ? data->font : SharedFont(false);
+    HGDIOBJ oldFont = SelectObject(dc, normalFont);
+    // Selecting a font costs its realisation each time: a row of plain cells keeps the one it has.
+    HFONT selectedFont = normalFont;
+    auto useFont = [&](bool bold) {
+        const HFONT wanted = bold ? data->boldFont : normalFont;
+        if (wanted != selectedFont) SelectObject(dc, wanted);
+        selectedFont = wanted;
+    };
     HGDIOBJ oldPen = SelectObject(dc, g_dottedPen);
     SetBkMode(dc, TRANSPARENT);
     SetTextAlign(dc, TA_LEFT);
@@ -422,10 +527,22 @@ void PaintTree(TreeTableData* data, HDC dc, const RECT* update) {
         const bool markRow = fullRow && (it->state & TVIS_SELECTED);
         if (markRow)
             row.rowColour = data->colours[(alternate && !(r & 1)) ? kColourMarkEven : kColourMarkOdd];
+        const RECT rowArea{0, row.top, static_cast<LONG>(data->clientWidth), row.bottom};
+        auto asked = [&](unsigned c) { return regions[c] && RectInRegion(regions[c], &rowArea); };
+        bool rowAsked = false;
+        for (unsigned c = 0; c < regionCount && !rowAsked; ++c) rowAsked = asked(c);
+        const int depth = it->level + (data->linesAtRoot ? 1 : 0);
+        // The next row's grid line joins this row's, which starts after the indent: known without
+        // painting this row.
+        const int indentEnd = depth * data->indent - data->scrollX;
+        if (!rowAsked) {
+            if (regions[0]) previousGridStart = indentEnd;
+            continue;
+        }
         UINT w = (it->state & 0xFFFF) | (static_cast<UINT>(it->flags) << 16);
         int gridStart = 0;
 
-        if (regions[0]) {
+        if (asked(0)) {
             SelectClipRgn(dc, regions[0]);
             int image = (w & TVIS_SELECTED) ? it->selectedImage : it->image;
             if (data->caretColumn != 0 && data->caretItem == item) w &= ~TVIS_SELECTED;
@@ -440,7 +557,6 @@ void PaintTree(TreeTableData* data, HDC dc, const RECT* update) {
                 }
             }
             int x = -data->scrollX;
-            const int depth = it->level + (data->linesAtRoot ? 1 : 0);
             const bool lines = (data->style & TVS_HASLINES) != 0, buttons = (data->style & TVS_HASBUTTONS) != 0;
             if (depth > 0) {
                 const int lineSteps = (lines || buttons) ? depth - 1 : depth;
@@ -486,19 +602,20 @@ void PaintTree(TreeTableData* data, HDC dc, const RECT* update) {
             cellRow.bottom = drawBottom;
             const COLORREF cellBack = ((it->flags & kFlagBackColour) && !markRow) ? it->backColour : row.rowColour;
             const bool bold = (w & TVIS_BOLD) != 0;
-            SelectObject(dc, bold ? data->boldFont : (data->font ? data->font : SharedFont(false)));
+            useFont(bold);
             if (data->stateList) {
                 Fill(dc, x, row.top, x + data->stateWidth, drawBottom, cellBack);
-                ImageList_Draw(data->stateList, static_cast<int>((it->state >> 12) & 15), dc, x,
-                               row.top + (data->rowHeight - data->stateHeight) / 2, ILD_TRANSPARENT);
+                DrawImage(data, dc, data->stateList, static_cast<int>((it->state >> 12) & 15), x,
+                          row.top + (data->rowHeight - data->stateHeight) / 2, data->stateWidth, data->stateHeight,
+                          ILD_TRANSPARENT, cellBack);
                 x += data->stateWidth;
             }
             if (data->normalList && image != -2) {
                 if ((data->exStyle & TLS_EX_ITEMLINES) && IsExpanded(it) && it->firstChild) ++image;
                 it->flags |= kFlagImageDrawn;
                 Fill(dc, x, row.top, x + data->imageWidth, drawBottom, cellBack);
-                ImageList_Draw(data->normalList, image, dc, x, row.top + (data->rowHeight - data->imageHeight) / 2,
-                               (w & 0xF04) | ILD_TRANSPARENT);
+                DrawImage(data, dc, data->normalList, image, x, row.top + (data->rowHeight - data->imageHeight) / 2,
+                          data->imageWidth, data->imageHeight, (w & 0xF04) | ILD_TRANSPARENT, cellBack);
                 x += data->imageWidth;
             } else {
                 it->flags &= static_cast<uint8_t>(~kFlagImageDrawn);
@@ -515,11 +632,12 @@ void PaintTree(TreeTableData* data, HDC dc, const RECT* update) {
                     Fill(dc, previousGridStart, row.bottom - 1, gridStart, row.bottom, grid);
                 previousGridStart = gridStart;
             }
-            SelectObject(dc, data->font ? data->font : SharedFont(false));
+        } else if (regions[0]) {
+            previousGridStart = indentEnd;
         }
 
         for (unsigned c = 1; c <= count && count; ++c) {
-            if (!regions[c]) continue;
+            if (!asked(c)) continue;
             SelectClipRgn(dc, regions[c]);
             int x = data->edges[c] - data->scrollX;
             const int right = c < count ? data->edges[c + 1] - data->scrollX : static_cast<int>(data->clientWidth);
@@ -563,8 +681,9 @@ void PaintTree(TreeTableData* data, HDC dc, const RECT* update) {
             if (list && index >= 0) {
                 Fill(dc, x, row.top, x + iconWidth + 2, drawBottom, cellBack);
                 const int iconHeight = list == data->cellList ? data->cellHeight : data->imageHeight;
-                ImageList_Draw(list, index, dc, x + 1, row.top + (data->rowHeight - iconHeight) / 2,
-                               list == data->cellList ? ILD_TRANSPARENT : ((cw & 0xF04) | ILD_TRANSPARENT));
+                DrawImage(data, dc, list, index, x + 1, row.top + (data->rowHeight - iconHeight) / 2, iconWidth,
+                          iconHeight, list == data->cellList ? ILD_TRANSPARENT : ((cw & 0xF04) | ILD_TRANSPARENT),
+                          cellBack);
                 cell->flags |= kFlagImageDrawn;
                 x += iconWidth + 1;
             } else {
@@ -573,10 +692,9 @@ void PaintTree(TreeTableData* data, HDC dc, const RECT* update) {
             RowPaint cellRow = row;
             cellRow.bottom = drawBottom;
             const bool bold = (cw & TVIS_BOLD) != 0;
-            SelectObject(dc, bold ? data->boldFont : (data->font ? data->font : SharedFont(false)));
+            useFont(bold);
             DrawCellText(data, cellRow, cw, TextPiece{text, length, &cell->textWidth, bold}, x, right, cellBack,
                          cell->textColour, data->caretItem == item && data->caretColumn == c, col.align, true);
-            SelectObject(dc, data->font ? data->font : SharedFont(false));
         }
     }
     SelectClipRgn(dc, nullptr);

@@ -74,6 +74,8 @@ void OnDestroy(TreeTableData* data) {
     data->editor = nullptr;
     if (data->header) DestroyWindow(data->header);
     if (data->tooltip) DestroyWindow(data->tooltip);
+    ForgetImages(data);
+    if (data->changedCells) DeleteObject(data->changedCells);
     HIMAGELIST lists[] = {data->stateList, data->cellList, data->normalList,
                           data->headerListOwn ? data->headerList : nullptr};
     for (size_t i = 0; i < 4; ++i) {
@@ -158,26 +160,6 @@ void OnFocus(TreeTableData* data, bool gained) {
     UnlockTree(data);
 }
 
-void SetVerticalPosition(TreeTableData* data, long first) {
-    const long limit = static_cast<long>(data->rowCount) - (static_cast<long>(data->pageRows) - 1);
-    first = std::min(first, limit);
-    first = std::max(first, 0L);
-    if (first == data->firstRow) return;
-    data->firstRow = static_cast<int>(first);
-    SetScrollPos(data->window, SB_VERT, data->firstRow, TRUE);
-    InvalidateRect(data->window, nullptr, FALSE);
-}
-
-void SetHorizontalPosition(TreeTableData* data, long x, long maximum) {
-    x = std::min(x, maximum);
-    x = std::max(x, 0L);
-    if (x == data->scrollX) return;
-    data->scrollX = static_cast<int>(x);
-    SetScrollPos(data->window, SB_HORZ, data->scrollX, TRUE);
-    InvalidateRect(data->window, nullptr, FALSE);
-    MoveHeader(data);
-}
-
 long PageStep(const TreeTableData* data) { return std::max(static_cast<long>(data->pageRows) - 1, 1L); }
 
 void OnVScroll(TreeTableData* data, WPARAM wParam) {
@@ -193,7 +175,7 @@ void OnVScroll(TreeTableData* data, WPARAM wParam) {
     case SB_BOTTOM: first = static_cast<long>(data->rowCount); break;
     default: return;
     }
-    SetVerticalPosition(data, first);
+    ScrollToRow(data, ClampFirstRow(data, first));
 }
 
 long HorizontalMaximum(const TreeTableData* data) {
@@ -212,14 +194,14 @@ void OnHScroll(TreeTableData* data, WPARAM wParam) {
     case SB_THUMBTRACK: x = HIWORD(wParam); break;
     default: return;
     }
-    SetHorizontalPosition(data, x, HorizontalMaximum(data));
+    ScrollToX(data, std::max(std::min(x, HorizontalMaximum(data)), 0L));
 }
 
 LRESULT OnWheel(TreeTableData* data, WPARAM wParam) {
     if ((wParam & 0x1F) || data->editItem) return 0;
     if (data->style & TVS_NOSCROLL) return 0;
     const int before = data->firstRow;
-    SetVerticalPosition(data, data->firstRow - static_cast<short>(HIWORD(wParam)) / 60);
+    ScrollToRow(data, ClampFirstRow(data, data->firstRow - static_cast<short>(HIWORD(wParam)) / 60));
     return before != data->firstRow ? 1 : 0;
 }
 
@@ -228,6 +210,7 @@ void OnStyleChanged(TreeTableData* data, const STYLESTRUCT* styles) {
     data->style = styles->styleNew;
     if (changed & 0x4100) {
         if (!(data->style & TVS_CHECKBOXES) && data->stateList && data->stateListOwn) {
+            ForgetImages(data);
             ImageList_Destroy(data->stateList);
             data->stateList = nullptr;
             data->stateListOwn = 0;
@@ -296,6 +279,7 @@ HIMAGELIST ReplaceOwnList(HIMAGELIST* slot, int* own, int* width, int* height, H
 }
 
 LRESULT SetImageList(TreeTableData* data, WPARAM kind, HIMAGELIST list) {
+    ForgetImages(data);
     HIMAGELIST previous;
     switch (kind) {
     case TVSIL_NORMAL:
@@ -488,11 +472,6 @@ LRESULT ColumnWidthToHeader(const TreeTableData* data, unsigned column, LPARAM w
     return SendMessageW(data->header, HDM_SETITEMW, column, reinterpret_cast<LPARAM>(&item));
 }
 
-LRESULT ItemRow(const TreeTableData* data, unsigned item) {
-    const TreeTableItem* it = ItemOf(data, item);
-    return it && it->row ? static_cast<LRESULT>(it->row) - 1 : -1;
-}
-
 LRESULT EditLabel(TreeTableData* data, WPARAM argument, unsigned item) {
     if (!(data->style & TVS_EDITLABELS)) return 0;
     // An open edit ends with its own text first: otherwise destroying its editor for the new one
@@ -531,6 +510,7 @@ void OnEnable(TreeTableData* data, bool enabled) {
 void OnSysColorChange(TreeTableData* data, WPARAM wParam, LPARAM lParam) {
     if (data->header) SendMessageW(data->header, WM_SYSCOLORCHANGE, wParam, lParam);
     ResetColours(data);
+    ForgetImages(data);
     InvalidateRect(data->window, nullptr, FALSE);
 }
 
@@ -578,10 +558,6 @@ LRESULT GetNextItem(TreeTableData* data, WPARAM wParam, unsigned item) {
 LRESULT ItemState(const TreeTableData* data, unsigned item) {
     const TreeTableItem* it = ItemOf(data, item);
     return it ? static_cast<LRESULT>(it->state) : 0;
-}
-
-LRESULT RowItem(const TreeTableData* data, LPARAM row) {
-    return row >= 0 && static_cast<unsigned long long>(row) < data->rowCount ? static_cast<LRESULT>(data->rows[row]) : 0;
 }
 
 LRESULT SelectColumn(TreeTableData* data, WPARAM column, unsigned item) {
@@ -635,6 +611,10 @@ namespace {
 
 LRESULT HandleMessage(TreeTableData* data, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (message == ChangedCellsMessage()) {
+        InvalidateChangedCells(data);
+        return 0;
+    }
     switch (message) {
     case WM_DESTROY: OnDestroy(data); return 0;
     case WM_SIZE: return Locked(data, [&] { OnSize(data, lParam); return 0; });
@@ -645,10 +625,17 @@ LRESULT HandleMessage(TreeTableData* data, HWND hwnd, UINT message, WPARAM wPara
         if (wParam) {
             PaintTree(data, reinterpret_cast<HDC>(wParam), nullptr);
         } else {
+            // The region, not just its bounds: a refresh asks for a few cells down one column.
+            HRGN update = CreateRectRgn(0, 0, 0, 0);
+            if (update && GetUpdateRgn(hwnd, update, FALSE) == ERROR) {
+                DeleteObject(update);
+                update = nullptr;
+            }
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd, &ps);
-            PaintTree(data, dc, &ps.rcPaint);
+            PaintTree(data, dc, &ps.rcPaint, update);
             EndPaint(hwnd, &ps);
+            if (update) DeleteObject(update);
         }
         return 0;
     case WM_PRINTCLIENT: PaintTree(data, reinterpret_cast<HDC>(wParam), nullptr); return 0;
@@ -767,9 +754,9 @@ LRESULT HandleMessage(TreeTableData* data, HWND hwnd, UINT message, WPARAM wPara
     case TLM_GETCOLUMN: return GetColumn(data, static_cast<unsigned>(wParam), reinterpret_cast<LVCOLUMNW*>(lParam));
     case TLM_SETCOLUMN:
         return SetColumn(data, static_cast<unsigned>(wParam), reinterpret_cast<const LVCOLUMNW*>(lParam));
-    case TLM_GETITEMROW: return Locked(data, [&] { return ItemRow(data, ItemArg(lParam)); });
+    case TLM_GETITEMROW: return Locked(data, [&] { return static_cast<LRESULT>(RowOfItem(data, ItemArg(lParam))); });
     case TLM_GETROWCOUNT: return data->rowCount;
-    case TLM_GETROWITEM: return Locked(data, [&] { return RowItem(data, lParam); });
+    case TLM_GETROWITEM: return Locked(data, [&] { return static_cast<LRESULT>(ItemAtRow(data, lParam)); });
     case TLM_GETITEMTEXTCOLOR:
     case TLM_GETITEMBKCOLOR:
         return Locked(data, [&] {

@@ -122,6 +122,30 @@ TEST_F(CTreeTableCtrlTest, TheItemSettersReportTheTruth) {
     EXPECT_FALSE(tree.SetItem(&record));
 }
 
+TEST_F(CTreeTableCtrlTest, TheItemSettersReportTheTruthThroughTheBaseClass) {
+    // Code written for any tree control holds a CTreeCtrl and must read the same answers.
+    CTreeCtrl& base = tree;
+    HTREEITEM item = tree.InsertItem(L"row", 0, 0);
+    HTREEITEM gone = reinterpret_cast<HTREEITEM>(static_cast<ULONG_PTR>(99));
+    EXPECT_TRUE(base.SetItemText(item, L"renamed"));
+    EXPECT_EQ(L"renamed", base.GetItemText(item));
+    EXPECT_TRUE(base.SetItemData(item, 0x1234));
+    EXPECT_EQ(0x1234u, base.GetItemData(item));
+    EXPECT_TRUE(base.SetItemState(item, TVIS_BOLD, TVIS_BOLD));
+    EXPECT_TRUE(base.SetItemImage(item, 3, 4));
+    TVITEMW record{};
+    record.mask = TVIF_PARAM;
+    record.hItem = item;
+    record.lParam = 7;
+    EXPECT_TRUE(base.SetItem(&record));
+    EXPECT_FALSE(base.SetItemText(gone, L"x"));
+    EXPECT_FALSE(base.SetItemData(gone, 1));
+    EXPECT_FALSE(base.SetItemState(gone, TVIS_BOLD, TVIS_BOLD));
+    EXPECT_FALSE(base.SetItemImage(gone, 1, 1));
+    record.hItem = gone;
+    EXPECT_FALSE(base.SetItem(&record));
+}
+
 TEST_F(CTreeTableCtrlTest, UserDataSizeIsFixedByTheFirstItem) {
     EXPECT_EQ(256, tree.SetUserDataSize(256));
     tree.InsertItem(L"row", 0, 0);

@@ -1,8 +1,12 @@
 // What the "TreeTable" window paints into a memory device context: colours of rows, cells and
-// selection, buttons, grid lines, and the disabled look.
+// selection, buttons, grid lines, and the disabled look; on screen, what a change asks it to paint
+// again.
 #include "TreeTableHarness.h"
 
+#include <algorithm>
+
 #include <support/gui/Picture.h>
+#include <support/gui/Pump.h>
 
 using namespace treetable_test;
 using support::gui::Picture;
@@ -201,6 +205,66 @@ TEST(TreeTablePaint, ATextTooLongForItsColumnEndsInDots) {
     // And the text never reaches into the next column.
     const RECT next = h.ItemRect(item, 1);
     EXPECT_EQ((next.right - next.left) * (next.bottom - next.top), p.Count(back, next));
+}
+
+// A shown tree with a value column whose cell images the parent gives (callback images), so that
+// every value cell the tree paints shows as a request in the parent's record.
+struct ValueTree {
+    ValueTree() : h(TVS_HASBUTTONS | TVS_HASLINES, 400, 400, true) {
+        h.Send(TVM_SETEXTENDEDSTYLE, 0, TLS_EX_GRIDLINES);
+        h.AddColumn(L"Name", 150);
+        h.AddColumn(L"Value", 150);
+        for (int row = 0; row < 16; ++row) {
+            rows.push_back(h.Insert((L"Row " + std::to_wstring(row)).c_str()));
+            h.SetText(rows.back(), 1, (L"value " + std::to_wstring(row)).c_str());
+            TVITEMW cell{};
+            cell.mask = TVIF_IMAGE | TVIF_TLCOLUMN;
+            cell.hItem = rows.back();
+            cell.iImage = I_IMAGECALLBACK;
+            cell.cChildren = 1;
+            h.Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&cell));
+        }
+        Paint();
+        h.Clear();
+    }
+    // What waits is done: the changes' repaint asked for, and painted.
+    void Paint() const {
+        support::gui::PumpPending();
+        UpdateWindow(h.Tree());
+    }
+    // The rows whose value cells the parent was asked for, in the order asked.
+    std::vector<long> AskedRows() const {
+        std::vector<long> asked;
+        for (const Notice& n : h.Notices(TVN_GETDISPINFOW))
+            if (n.column == 1) asked.push_back(std::find(rows.begin(), rows.end(), n.item) - rows.begin());
+        return asked;
+    }
+    Harness h;
+    std::vector<HTREEITEM> rows;
+};
+
+TEST(TreeTablePaint, ATextSetAgainAsItIsAsksForNoRepaint) {
+    ValueTree t;
+    t.h.SetText(t.rows[3], 1, L"value 3");
+    t.h.SetText(t.rows[5], 1, L"5");
+    t.Paint();
+    EXPECT_EQ(std::vector<long>{5}, t.AskedRows());
+}
+
+TEST(TreeTablePaint, ARepaintOfScatteredCellsPaintsThoseCellsAlone) {
+    ValueTree t;
+    for (int row : {2, 12})
+        t.h.Send(TLM_SETITEMTEXTCOLOR, reinterpret_cast<WPARAM>(t.rows[row]) | (1u << 24), RGB(189, 0, 0));
+    t.Paint();
+    EXPECT_EQ((std::vector<long>{2, 12}), t.AskedRows());
+    // And it leaves the window as a whole repaint does: grid lines joined, the rows between intact.
+    const Picture partial = support::gui::CaptureWindow(t.h.Tree());
+    support::gui::SavePng(partial, support::gui::PicturePath(L"treetable-two-cells-repainted"));
+    EXPECT_GT(partial.Count(RGB(189, 0, 0), t.h.ItemRect(t.rows[12], 1)), 0) << "the red value";
+    EXPECT_EQ(0, partial.Count(RGB(189, 0, 0), t.h.ItemRect(t.rows[7], 1)));
+    InvalidateRect(t.h.Tree(), nullptr, FALSE);
+    UpdateWindow(t.h.Tree());
+    EXPECT_EQ(partial.pixels, support::gui::CaptureWindow(t.h.Tree()).pixels);
 }
 
 }  // namespace

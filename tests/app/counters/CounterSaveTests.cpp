@@ -111,6 +111,27 @@ TEST_F(CounterSaveTest, SaveToAFolderThatCannotBeWrittenSaysWhyAndLeavesNoFile) 
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(path.c_str()));
 }
 
+TEST_F(CounterSaveTest, SaveOpensInTheCounterFolderMadeWhenMissing) {
+    // The program's folder is this test's own; its Counter folder holds nothing (every save here
+    // goes where a stand-in dialog says), so it can be taken away.
+    wchar_t module[MAX_PATH] = {};
+    const std::wstring exe(module, ::GetModuleFileNameW(nullptr, module, MAX_PATH));
+    const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\')) + L"\\Counter";
+    ::RemoveDirectoryW(folder.c_str());
+    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(folder.c_str()));
+    BoxAnswers boxes;
+    auto answer = support::gui::FileDialogAnswer::Cancelling();
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    RunAndExit([&](CVorel_TAP_Test3Dlg& dialog) {
+        ClickTool(dialog.GetSafeHwnd(), ID_SAVE_COUNTER);
+        ASSERT_TRUE(PumpUntil([&] { return answer.Dialogs().size() == 1; }, kPatience));
+        attributes = ::GetFileAttributesW(folder.c_str());
+    });
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes) << "the dialog opened in a folder that did not exist";
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(folder + L"\\", answer.Dialogs()[0].initialFolder);
+}
+
 TEST_F(CounterSaveTest, CancelledDialogSavesNothingAndSaysNothing) {
     BoxAnswers boxes;
     auto answer = support::gui::FileDialogAnswer::Cancelling();

@@ -213,7 +213,11 @@ public:
     BOOL ItemHasChildren(HTREEITEM hItem) const { return GetChildItem(hItem) != nullptr; }
     UINT GetCount() const { return static_cast<UINT>(SendMessage(TVM_GETCOUNT)); }
     BOOL GetItem(TVITEMW* pItem) const { return Bool(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(pItem)); }
-    BOOL SetItem(TVITEMW* pItem) { return Bool(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(pItem)); }
+    // Every setter below goes through this one, so a tree window that answers otherwise than the
+    // common control need only say how its answer reads (SetItemSucceeded).
+    BOOL SetItem(TVITEMW* pItem) {
+        return SetItemSucceeded(SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(pItem)));
+    }
     CString GetItemText(HTREEITEM hItem) const;
     BOOL SetItemText(HTREEITEM hItem, LPCWSTR lpszItem);
     DWORD_PTR GetItemData(HTREEITEM hItem) const;
@@ -227,6 +231,10 @@ public:
     HTREEITEM HitTest(CPoint pt, UINT* pFlags = nullptr) const;
     CImageList* SetImageList(CImageList* pImageList, int nImageListType);
     CImageList* GetImageList(int nImageListType) const;
+
+protected:
+    // TVM_SETITEMW's answer as success: the common control answers non-zero on success.
+    virtual BOOL SetItemSucceeded(LRESULT answer) const { return answer != 0; }
 
 private:
     BOOL Bool(UINT m, WPARAM w = 0, LPARAM l = 0) const { return static_cast<BOOL>(SendMessage(m, w, l)); }
