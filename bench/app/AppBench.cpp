@@ -49,13 +49,8 @@ HWND AnyWindow(DWORD process, const wchar_t* caption) {
 class Run {
 public:
     Run(const wchar_t* program, const wchar_t* caption) : caption_(caption) {
-        std::wstring path = bench::BesideThisProgram(program);
-        std::wstring commandLine = L"\"" + path + L"\"";
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
         start_ = Clock::now();
-        ok_ = ::CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process_) != FALSE;
+        ok_ = bench::StartBesideThisProgram(program, &process_);
         if (ok_) watcher_ = std::thread([this] { Watch(); });
     }
     ~Run() {

@@ -98,13 +98,8 @@ int main(int argc, char** argv) {
     traffic.Start();
     sim::TesterControl control(tester, &traffic, "");
 
-    const std::wstring path = bench::BesideThisProgram(L"Vorels-NIC.exe");
-    std::wstring commandLine = L"\"" + path + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION program{};
-    if (!::CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &program)) {
+    if (!bench::StartBesideThisProgram(L"Vorels-NIC.exe", &program)) {
         std::printf("cannot start Vorels-NIC\n");
         return 1;
     }

@@ -256,13 +256,8 @@ double UpdatingShare(Charts view) {
     sim::DemoTraffic traffic(tester);
     traffic.Start();
 
-    const std::wstring path = bench::BesideThisProgram(L"Vorels-NIC.exe");
-    std::wstring commandLine = L"\"" + path + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION program{};
-    if (!::CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &program)) {
+    if (!bench::StartBesideThisProgram(L"Vorels-NIC.exe", &program)) {
         return -1;
     }
     HWND shown = bench::WaitForShown(program.dwProcessId, L"Vorels-NIC", std::chrono::seconds(60));

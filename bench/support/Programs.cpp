@@ -11,6 +11,15 @@ std::wstring BesideThisProgram(const wchar_t* name) {
     return path.substr(0, path.find_last_of(L'\\') + 1) + name;
 }
 
+bool StartBesideThisProgram(const wchar_t* name, PROCESS_INFORMATION* started) {
+    const std::wstring path = BesideThisProgram(name);
+    std::wstring commandLine = L"\"" + path + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    return ::CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            started) != FALSE;
+}
+
 HWND ShownWindow(DWORD process, const std::wstring& caption) {
     struct Search {
         DWORD process;
