@@ -1,14 +1,15 @@
 // The program's language: the index kept in the registry, the language libraries, and the texts a
 // switch rewrites.
 #include "main/Globals.h"
-#include "main/VersionTests.h"
 #include "main/Vorel_TAP_Test3Dlg.h"
 #include "res/resource.h"
 
 namespace {
 
-// The registry view the program keeps: the 32-bit one on 64-bit Windows.
-REGSAM RegistryView() { return Is64BitWindows() ? KEY_WOW64_32KEY : 0; }
+// The registry view the program keeps: the 32-bit one, where the other installs keep the value. This
+// x64 program runs on 64-bit Windows alone, where the flag names that view; a test of the process
+// for WOW64 would answer false here and leave it in the 64-bit view.
+constexpr REGSAM kRegistryView = KEY_WOW64_32KEY;
 
 // A registry key closed when it goes out of scope, on every path.
 class RegistryKey {
@@ -30,7 +31,7 @@ private:
 
 bool CVorel_TAP_Test3Dlg::ReadLanguageIndex() {
     RegistryKey key;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_QUERY_VALUE | RegistryView(), key.Receive()) !=
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_QUERY_VALUE | kRegistryView, key.Receive()) !=
         ERROR_SUCCESS) {
         return false;
     }
@@ -47,7 +48,7 @@ bool CVorel_TAP_Test3Dlg::ReadLanguageIndex() {
 
 void CVorel_TAP_Test3Dlg::WriteLanguageIndex(int index) {
     RegistryKey key;
-    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, nullptr, 0, KEY_ALL_ACCESS | RegistryView(), nullptr,
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, nullptr, 0, KEY_ALL_ACCESS | kRegistryView, nullptr,
                           key.Receive(), nullptr) != ERROR_SUCCESS) {
         ::OutputDebugStringW(L"error!");
         return;
