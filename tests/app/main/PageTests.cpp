@@ -91,10 +91,19 @@ CString LibraryText(const wchar_t* library, UINT id) {
     return result;
 }
 
+// Where the pages go: the dialog's frame control less 10 pixels on each side.
+CRect PageArea(Dialog& dialog) {
+    CRect area;
+    ::GetWindowRect(::GetDlgItem(dialog.GetSafeHwnd(), IDC_PANEL_FRAME), &area);
+    ::MapWindowPoints(nullptr, dialog.GetSafeHwnd(), reinterpret_cast<POINT*>(&area), 2);
+    area.DeflateRect(10, 10);
+    return area;
+}
+
 // The points of the page area, on a 24-pixel grid, where the pointer lands on none of the page's
 // windows (nor their controls): another page's window lies over them.
 int StrayPoints(Dialog& dialog, const std::vector<HWND>& own) {
-    const CRect area = dialog.PageArea();
+    const CRect area = PageArea(dialog);
     int strays = 0;
     for (int y = area.top + 2; y < area.bottom; y += 24) {
         for (int x = area.left + 2; x < area.right; x += 24) {
