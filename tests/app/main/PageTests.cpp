@@ -19,6 +19,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -158,6 +160,16 @@ void ChooseMenuItem(Dialog& dialog, int menu, int item) {
     support::gui::PumpFor(150);
 }
 
+// The driver, then File, Exit (through the menu bar) answered Yes: also after a failed assertion
+// ended the driver early, which would otherwise leave the dialog running.
+std::function<void(Dialog&)> EndingAfter(bool& quitting, std::function<void(Dialog&)> driver) {
+    return [&quitting, driver](Dialog& dialog) {
+        driver(dialog);
+        quitting = true;
+        ChooseMenuItem(dialog, 0, 0);
+    };
+}
+
 class PageTest : public DialogBench, public testing::WithParamInterface<Setup> {
 protected:
     void SetUp() override {
@@ -208,9 +220,12 @@ class ReachabilityTest : public PageTest {};
 TEST_P(ReachabilityTest, EveryPageIsReachedByAMenuItemAToolbarButtonOrATreeItem) {
     bool quitting = false;
     BoxAnswers boxes(Answers(quitting));
-    auto files = support::gui::FileDialogAnswer::Cancelling();
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring saved = std::wstring(temp) + L"pages-reach-counters.xls";
+    support::gui::FileDialogAnswer files(saved);
     const bool japanese = GetParam().language == 3;
-    RunDialog([&](Dialog& dialog) {
+    RunDialog(EndingAfter(quitting, [&](Dialog& dialog) {
         ExpectStartLanguage(dialog);
         std::map<std::wstring, std::vector<std::wstring>> reached;  // page -> what reached it
         const auto record = [&](const std::wstring& how) {
@@ -300,11 +315,29 @@ TEST_P(ReachabilityTest, EveryPageIsReachedByAMenuItemAToolbarButtonOrATreeItem)
         const std::wstring first = rows();
         support::gui::PumpFor(3000);
         EXPECT_NE(first, rows());
+        // Save Counter saves the port shown.
+        ChooseMenuItem(dialog, 1, 1);
+        ASSERT_EQ(L"counter B", ShownPage(dialog));
+        ::DeleteFileW(saved.c_str());
+        ClickTool(dialog.GetSafeHwnd(), ID_SAVE_COUNTER);
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return ::GetFileAttributesW(saved.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                                            kPatienceMs));
+        support::gui::PumpFor(300);
+        const auto holds = [&saved](const std::string& text) {
+            FILE* file = _wfopen(saved.c_str(), L"rb");
+            std::string bytes;
+            for (int c; file && (c = std::fgetc(file)) != EOF;) bytes.push_back(static_cast<char>(c));
+            if (file) std::fclose(file);
+            std::string wide;
+            for (char c : text) wide += std::string{c, '\0'};
+            return bytes.find(text) != std::string::npos || bytes.find(wide) != std::string::npos;
+        };
+        EXPECT_TRUE(holds("Port B"));
+        EXPECT_FALSE(holds("Port A"));
+        ChooseMenuItem(dialog, 1, 0);
         SavePicture(dialog.GetSafeHwnd(), L"reach-counter-a-" + std::to_wstring(GetParam().machineId) +
                                               (japanese ? L"-japanese" : L""));
-        quitting = true;
-        Exit(dialog);
-    });
+    }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Setups, ReachabilityTest, testing::ValuesIn(kSetups), SetupName);
@@ -416,7 +449,7 @@ TEST_P(PagePairTest, EveryPageAfterEveryOtherShowsAloneAndWhole) {
     bool quitting = false;
     BoxAnswers boxes(Answers(quitting));
     const std::wstring setup = std::to_wstring(GetParam().machineId) + (GetParam().language == 3 ? L"-japanese" : L"");
-    RunDialog([&](Dialog& dialog) {
+    RunDialog(EndingAfter(quitting, [&](Dialog& dialog) {
         ExpectStartLanguage(dialog);
         std::vector<PageRoute> routes;
         for (const PageRoute& route : kRoutes) {
@@ -444,9 +477,7 @@ TEST_P(PagePairTest, EveryPageAfterEveryOtherShowsAloneAndWhole) {
                 SavePicture(dialog.GetSafeHwnd(), L"page-" + std::wstring(to.page) + L"-" + setup);
             }
         }
-        quitting = true;
-        Exit(dialog);
-    });
+    }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Setups, PagePairTest, testing::ValuesIn(kSetups), SetupName);
@@ -538,7 +569,7 @@ TEST_P(PageComesBackTest, CancelDeviceLossAndLanguageSwitchLeaveEveryPageToBeSho
     bool quitting = false;
     BoxAnswers boxes(Answers(quitting));
     const bool japanese = GetParam().language == 3;
-    RunDialog([&](Dialog& dialog) {
+    RunDialog(EndingAfter(quitting, [&](Dialog& dialog) {
         // Cancel puts the upgrade page away; a click on its item, still selected, brings it back.
         ClickTreeItem(dialog, Dialog::kItemFpgaUpgrade);
         ASSERT_EQ(L"FPGA upgrade", ShownPage(dialog));
@@ -570,9 +601,7 @@ TEST_P(PageComesBackTest, CancelDeviceLossAndLanguageSwitchLeaveEveryPageToBeSho
         EXPECT_EQ(0, StrayPoints(dialog, {dialog.mediaA.GetSafeHwnd()}));
         EXPECT_FALSE(dialog.mediaA.RowText(CMediaStatus::kLinkRow).IsEmpty());
         SavePicture(dialog.GetSafeHwnd(), L"page-media-after-loss");
-        quitting = true;
-        Exit(dialog);
-    });
+    }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Setups, PageComesBackTest, testing::Values(Setup{1, 0}, Setup{4, 3}), SetupName);
