@@ -1,7 +1,6 @@
-// The capture pages: "Frame Capture" in the device tree with an item for each port under it.
-// Selecting a port's item shows that port's capture panel in the page area, where the counter and
-// upgrade pages go; selecting any other item puts the capture panels away. The panels keep
-// collecting rows while hidden.
+// The capture pages' place in the device tree: "Frame Capture" with an item for each port under it.
+// Selecting a port's item shows that port's capture page (DlgPages.cpp); the panels keep collecting
+// rows while hidden.
 #include "main/Globals.h"
 #include "main/Vorel_TAP_Test3Dlg.h"
 
@@ -21,23 +20,4 @@ void CVorel_TAP_Test3Dlg::AddCaptureItems() {
     add(kItemCapture, L"Frame Capture", kBranchImage, treeItems[kItemModel]);
     add(kItemCaptureA, L"Port A", kPortImage, treeItems[kItemCapture]);
     add(kItemCaptureB, L"Port B", kPortImage, treeItems[kItemCapture]);
-}
-
-void CVorel_TAP_Test3Dlg::ShowCapturePage(int item) {
-    const bool portA = item == kItemCaptureA;
-    if (!portA && item != kItemCaptureB) {
-        captureA.ShowWindow(SW_HIDE);
-        captureB.ShowWindow(SW_HIDE);
-        if (currentPanel == kCaptureA || currentPanel == kCaptureB) currentPanel = kPortCounterAndUpgrade;
-        return;
-    }
-    (portA ? static_cast<CWnd&>(captureB) : captureA).ShowWindow(SW_HIDE);
-    portCounterWindow.ShowWindow(SW_HIDE);
-    portCounterWindow.counterTree.ShowWindow(SW_HIDE);
-    upgradePanel.ShowWindow(SW_HIDE);
-    applyButton.ShowWindow(SW_HIDE);
-    panelTitle.SetWindowText(portA ? L"Frame Capture - Port A" : L"Frame Capture - Port B");
-    // The page area's painting places and shows the page of currentPanel.
-    currentPanel = portA ? kCaptureA : kCaptureB;
-    Invalidate();
 }

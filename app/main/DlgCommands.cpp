@@ -15,22 +15,9 @@ constexpr COLORREF kMaskColor = RGB(140, 0, 140);
 
 }  // namespace
 
-void CVorel_TAP_Test3Dlg::OnCounterPage() {
-    currentPanel = kCounterWindow;
-    for (CWnd* panel : {static_cast<CWnd*>(&captureA), static_cast<CWnd*>(&captureB), static_cast<CWnd*>(&mediaA),
-                        static_cast<CWnd*>(&mediaB)}) {
-        panel->ShowWindow(SW_HIDE);
-    }
-    panelTitle.ShowWindow(SW_SHOW);
-    panelTitle.SetWindowText(L"Counter Window");
-    PlaceCurrentPanel();
-}
+void CVorel_TAP_Test3Dlg::OnCounterPage() { ShowPage(Page::kCounterWindow); }
 
 void CVorel_TAP_Test3Dlg::ShowPortCounterPage(int port, UINT checkedItem, UINT uncheckedItem) {
-    applyButton.ShowWindow(SW_HIDE);
-    portCounterWindow.ShowWindow(SW_SHOW);
-    portCounterWindow.counterTree.ShowWindow(SW_SHOW);
-    upgradePanel.ShowWindow(SW_HIDE);
     if (CMenu* menu = GetMenu()) {
         menu->CheckMenuItem(checkedItem, MF_CHECKED);
         menu->CheckMenuItem(uncheckedItem, MF_UNCHECKED);

@@ -1,14 +1,15 @@
 // The program's language: the index kept in the registry, the language libraries, and the texts a
 // switch rewrites.
 #include "main/Globals.h"
-#include "main/VersionTests.h"
 #include "main/Vorel_TAP_Test3Dlg.h"
 #include "res/resource.h"
 
 namespace {
 
-// The registry view the program keeps: the 32-bit one on 64-bit Windows.
-REGSAM RegistryView() { return Is64BitWindows() ? KEY_WOW64_32KEY : 0; }
+// The registry view the program keeps: the 32-bit one, where the other installs keep the value. This
+// x64 program runs on 64-bit Windows alone, where the flag names that view; a test of the process
+// for WOW64 would answer false here and leave it in the 64-bit view.
+constexpr REGSAM kRegistryView = KEY_WOW64_32KEY;
 
 // A registry key closed when it goes out of scope, on every path.
 class RegistryKey {
@@ -30,7 +31,7 @@ private:
 
 bool CVorel_TAP_Test3Dlg::ReadLanguageIndex() {
     RegistryKey key;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_QUERY_VALUE | RegistryView(), key.Receive()) !=
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_QUERY_VALUE | kRegistryView, key.Receive()) !=
         ERROR_SUCCESS) {
         return false;
     }
@@ -47,7 +48,7 @@ bool CVorel_TAP_Test3Dlg::ReadLanguageIndex() {
 
 void CVorel_TAP_Test3Dlg::WriteLanguageIndex(int index) {
     RegistryKey key;
-    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, nullptr, 0, KEY_ALL_ACCESS | RegistryView(), nullptr,
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, nullptr, 0, KEY_ALL_ACCESS | kRegistryView, nullptr,
                           key.Receive(), nullptr) != ERROR_SUCCESS) {
         ::OutputDebugStringW(L"error!");
         return;
@@ -80,20 +81,7 @@ void CVorel_TAP_Test3Dlg::SetLanguage(int choice) {
         current->CheckMenuItem(ID_LANGUAGE_JAPANESE, choice == 0 ? MF_UNCHECKED : MF_CHECKED);
     }
     DrawMenuBar();
-    SetTitleFont();
     Invalidate();
-}
-
-void CVorel_TAP_Test3Dlg::SetTitleFont() {
-    // 18-point Arial; for Japanese with the Japanese character set, so that the system gives the
-    // title a face that has its glyphs, which Arial lacks.
-    LOGFONTW font = {};
-    font.lfHeight = 180;
-    font.lfCharSet = languageIndex == 3 ? SHIFTJIS_CHARSET : DEFAULT_CHARSET;
-    ::lstrcpynW(font.lfFaceName, L"Arial", LF_FACESIZE);
-    titleFont_.DeleteObject();
-    titleFont_.CreatePointFontIndirect(&font);
-    panelTitle.SetFont(&titleFont_);
 }
 
 CString CVorel_TAP_Test3Dlg::ResourceText(UINT id) {
@@ -108,17 +96,6 @@ CString CVorel_TAP_Test3Dlg::MessageCaption() const {
     return CString();
 }
 
-namespace {
-
-// The port letter of a counter page title ("...Port A"): 'A' or 'B' after its first character.
-wchar_t PortLetterOf(const CString& title) {
-    if (title.Find(L'A', 1) >= 1) return L'A';
-    if (title.Find(L'B', 1) >= 1) return L'B';
-    return 0;
-}
-
-}  // namespace
-
 void CVorel_TAP_Test3Dlg::RetextAll() {
     toolbar.SetButtonText(0, ResourceText(IDS_RECONNECT));
     toolbar.SetButtonText(2, ResourceText(IDS_CLEAR_COUNTER));
@@ -126,22 +103,8 @@ void CVorel_TAP_Test3Dlg::RetextAll() {
     // A lost tester stays "Disconnected" in every language.
     if (!connectionLost_) connectionText.SetWindowText(ResourceText(IDS_CONNECTED));
 
-    wchar_t portLetter = 0;
-    if (counterMode == 1) {
-        CString title;
-        panelTitle.GetWindowText(title);
-        portLetter = PortLetterOf(title);
-        if (portLetter != 0)
-            panelTitle.SetWindowText(ResourceText(portLetter == L'A' ? IDS_COUNTER_PORT_A : IDS_COUNTER_PORT_B));
-    } else if (selectedTreeItem == kItemPortConfiguration) {
-        panelTitle.SetWindowText(ResourceText(IDS_PORT_CONFIGURATION));
-    } else if (selectedTreeItem == kItemCaptureA || selectedTreeItem == kItemCaptureB) {
-        ShowCapturePage(selectedTreeItem);
-    } else if (selectedTreeItem == kItemFirmwareUpgrade) {
-        panelTitle.SetWindowText(ResourceText(IDS_FIRMWARE_UPGRADE));
-    } else {
-        panelTitle.SetWindowText(ResourceText(IDS_FPGA_UPGRADE));
-    }
+    // The title is the shown page's, in the new language; the page shows whole again.
+    ShowPage(shownPage_);
 
     SetTreeText(kItemSystemInformation, ResourceText(IDS_SYSTEM_INFORMATION));
     SetTreeText(kItemSystemUpgrade, ResourceText(IDS_SYSTEM_UPGRADE));
@@ -150,7 +113,8 @@ void CVorel_TAP_Test3Dlg::RetextAll() {
     SetTreeText(kItemFirmwareUpgrade, ResourceText(IDS_FIRMWARE_UPGRADE));
     deviceTree.SetColumnText(0, ResourceText(IDS_INFORMATION));
 
-    if (counterMode == 1 && portLetter != 0) {
+    if (counterMode == 1) {
+        const wchar_t portLetter = portCounterWindow.port == 0 ? L'A' : L'B';
         portCounterWindow.SetPortHeading(ResourceText(IDS_PORT) + CString(portLetter));
         portCounterWindow.SetRowLabel(CCounterWindow::kLinkRow, ResourceText(IDS_LINK));
         portCounterWindow.SetRowLabel(CCounterWindow::kSpeedRow, ResourceText(IDS_SPEED));
@@ -162,6 +126,15 @@ void CVorel_TAP_Test3Dlg::RetextAll() {
     upgradePanel.SetDlgItemText(IDC_UPGRADE_SYSTEM_GROUP, ResourceText(IDS_SYSTEM_INFORMATION));
     upgradePanel.SetWindowText(L"Upgrade Firmware");
 
+    if (portConfigGrid.GetSafeHwnd()) {
+        const CString port = ResourceText(IDS_PORT);
+        portConfigGrid.SetCellText(0, -1, port);
+        portConfigGrid.SetCellText(1, -1, ResourceText(IDS_MEDIA));
+        portConfigGrid.SetCellText(2, -1, ResourceText(IDS_FLOW_CONTROL));
+        portConfigGrid.SetCellText(0, 0, port + L" A");
+        portConfigGrid.SetCellText(0, 1, port + L" B");
+        portConfigGrid.Invalidate();
+    }
     applyButton.SetWindowText(ResourceText(IDS_APPLY));
 
     requirements.Retext(ResourceText(IDS_REQUIREMENTS_TITLE), ResourceText(IDS_REQUIREMENTS_PLATFORM),

@@ -58,7 +58,6 @@ BOOL CVorel_TAP_Test3Dlg::RunStartup() {
     pictureDemo.ShowWindow(SW_HIDE);
 
     portCounterWindow.StartRefresh();
-    currentPanel = kPortCounterAndUpgrade;
     CreateDeviceTree();
     SetTimer(kFirstShowTimer, 500, nullptr);
 
@@ -110,16 +109,12 @@ BOOL CVorel_TAP_Test3Dlg::RunStartup() {
     if (!SetUpToolbar()) return FALSE;
 
     CreatePortConfigGrid();
-    applyButton.ShowWindow(SW_HIDE);
-    portCounterWindow.ShowWindow(SW_HIDE);
-    portCounterWindow.counterTree.ShowWindow(SW_HIDE);
-    upgradePanel.ShowWindow(SW_SHOW);
     upgradePanel.SetMode(CUpgradeDialog::kFpga);
     upgradePanel.SetInfoText(1, upgradePanel.GetFpgaVersionText());
+    ShowPage(Page::kFpgaUpgrade);
 
     if (pictureSplashAnim.Load(MAKEINTRESOURCEW(IDR_GIF_SPLASH), L"GIF")) pictureSplashAnim.Draw();
     if (pictureConnecting.Load(MAKEINTRESOURCEW(IDR_GIF_CONNECTING), L"GIF")) pictureConnecting.Draw();
-    SetTitleFont();
     if (connectionLost_) {
         // The tester went during the steps above (their pumped waits dispatched its report): the
         // loss stays shown, with Reconnect to come back, and nothing more goes to the tester.
@@ -140,8 +135,7 @@ BOOL CVorel_TAP_Test3Dlg::RunStartup() {
     // The model of the tester found (the demo's first show writes its own); a fixed "Brevix-J" would
     // name every other model wrongly.
     upgradePanel.SetInfoText(0, device_texts::ModelText(BVX_Machine_ID));
-    panelTitle.ShowWindow(SW_SHOW);
-    panelTitle.SetWindowText(ResourceText(IDS_FPGA_UPGRADE));
+    ShowPage(Page::kFpgaUpgrade);
     return TRUE;
 }
 
@@ -191,12 +185,20 @@ void CVorel_TAP_Test3Dlg::CreatePanels() {
 
 void CVorel_TAP_Test3Dlg::CreateDeviceTree() {
     CRect area;
-    GetDlgItem(IDC_TREE_PLACEHOLDER)->GetWindowRect(&area);
+    CWnd* placeholder = GetDlgItem(IDC_TREE_PLACEHOLDER);
+    placeholder->GetWindowRect(&area);
     ScreenToClient(&area);
+    // The tree takes its place: left shown, the placeholder would lie over the tree and take the
+    // pointer's clicks.
+    placeholder->ShowWindow(SW_HIDE);
     treeImages.Create(IDB_TREE_IMAGES, 16, 1, kMaskColor);
     deviceTree.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | 0x1087, area, this, IDC_DEVICE_TREE);
     if (treeImages.GetSafeHandle()) deviceTree.SetImageList(&treeImages, TVSIL_NORMAL);
-    deviceTree.InsertColumn(0, L"Information", LVCFMT_LEFT, 290);
+    // The column spans the tree as the dialog's font scales it (290 pixels at the scale the program
+    // was drawn for): a fixed width would cut the texts where the dialog comes out narrower.
+    CRect client;
+    deviceTree.GetClientRect(&client);
+    deviceTree.InsertColumn(0, L"Information", LVCFMT_LEFT, client.Width() > 0 ? client.Width() : 290);
 }
 
 bool CVorel_TAP_Test3Dlg::SetUpMenus() {

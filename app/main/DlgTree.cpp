@@ -62,33 +62,18 @@ void CVorel_TAP_Test3Dlg::OnTreeSelChanged(NMHDR* pNMHDR, LRESULT* pResult) {
     counterMode = 0;
     const auto* change = reinterpret_cast<const NMTREEVIEWW*>(pNMHDR);
     selectedTreeItem = static_cast<int>(change->itemNew.lParam);
-    const auto hideCounterPage = [this] {
-        portCounterWindow.ShowWindow(SW_HIDE);
-        portCounterWindow.counterTree.ShowWindow(SW_HIDE);
-    };
-    ShowCapturePage(selectedTreeItem);
-    switch (selectedTreeItem) {
-    case kItemPortConfiguration:
-        panelTitle.SetWindowText(ResourceText(IDS_PORT_CONFIGURATION));
-        applyButton.ShowWindow(SW_SHOW);
-        hideCounterPage();
-        upgradePanel.ShowWindow(SW_HIDE);
-        break;
-    case kItemFpgaUpgrade:
-    case kItemFirmwareUpgrade: {
-        const bool fpga = selectedTreeItem == kItemFpgaUpgrade;
-        panelTitle.SetWindowText(ResourceText(fpga ? IDS_FPGA_UPGRADE : IDS_FIRMWARE_UPGRADE));
-        upgradePanel.ShowWindow(SW_SHOW);
-        upgradePanel.SetMode(fpga ? CUpgradeDialog::kFpga : CUpgradeDialog::kFirmware);
-        upgradePanel.SetInfoText(1, fpga ? upgradePanel.GetFpgaVersionText() : upgradePanel.GetFirmwareVersionText());
-        hideCounterPage();
-        applyButton.ShowWindow(SW_HIDE);
-        break;
-    }
-    default:
-        break;
-    }
-    ShowPortPages(selectedTreeItem);
+    ShowPageOfItem(selectedTreeItem);
+}
+
+void CVorel_TAP_Test3Dlg::OnTreeClick(NMHDR* pNMHDR, LRESULT* pResult) {
+    *pResult = 0;
+    // A click on the item already selected changes no selection, yet the operator chose its page
+    // again: it shows whole even after it put itself away (an upgrade page's Cancel) or another page
+    // took its place without a tree item (a menu's page).
+    const auto* click = reinterpret_cast<const NMTREEVIEWW*>(pNMHDR);
+    if (click->itemNew.hItem == nullptr || static_cast<int>(click->itemNew.lParam) != selectedTreeItem) return;
+    counterMode = 0;
+    ShowPageOfItem(selectedTreeItem);
 }
 
 void CVorel_TAP_Test3Dlg::OnTreeDoubleClick(NMHDR*, LRESULT* pResult) { *pResult = 0; }

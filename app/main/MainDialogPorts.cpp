@@ -44,20 +44,11 @@ BrevixC_PortConfig_T UnchangedRecord(uint32_t port) {
 
 void CVorel_TAP_Test3Dlg::ShowCounterPage(int port) {
     BrevixC_SYS_SetNICMode(static_cast<uint8_t>(port), 1);
-    currentPanel = kPortCounterAndUpgrade;
-    for (CWnd* panel : {static_cast<CWnd*>(&captureA), static_cast<CWnd*>(&captureB), static_cast<CWnd*>(&mediaA),
-                        static_cast<CWnd*>(&mediaB)}) {
-        panel->ShowWindow(SW_HIDE);
-    }
-    // The counter page takes the frame from the port-configuration grid.
-    if (portConfigGrid.GetSafeHwnd()) portConfigGrid.ShowWindow(SW_HIDE);
-    panelTitle.ShowWindow(SW_SHOW);
-    panelTitle.SetWindowText(ResourceText(port == 0 ? IDS_COUNTER_PORT_A : IDS_COUNTER_PORT_B));
     toolbar.EnableButton(ID_PORT_A, port != 0);
     toolbar.EnableButton(ID_PORT_B, port == 0);
     portCounterWindow.port = port;
     portCounterWindow.SetPortHeading(ResourceText(IDS_PORT) + (port == 0 ? L" A" : L" B"));
-    PlaceCurrentPanel();
+    ShowPage(port == 0 ? Page::kCounterA : Page::kCounterB);
 }
 
 void CVorel_TAP_Test3Dlg::OnPortA() { ShowCounterPage(0); }
@@ -116,17 +107,6 @@ void CVorel_TAP_Test3Dlg::CreatePortConfigGrid() {
         dropList(kFlowControlColumn, row, L"Enable", L"Enable\nDisable\n");
     }
     portConfigGrid.ShowWindow(SW_HIDE);
-}
-
-void CVorel_TAP_Test3Dlg::ShowPortPages(int treeItem) {
-    if (treeItem != kItemPortConfiguration && treeItem != kItemFpgaUpgrade && treeItem != kItemFirmwareUpgrade) {
-        return;
-    }
-    mediaA.ShowWindow(SW_HIDE);
-    mediaB.ShowWindow(SW_HIDE);
-    if (portConfigGrid.GetSafeHwnd()) {
-        portConfigGrid.ShowWindow(treeItem == kItemPortConfiguration ? SW_SHOW : SW_HIDE);
-    }
 }
 
 void CVorel_TAP_Test3Dlg::OnApplyPortConfig() {
@@ -220,31 +200,8 @@ void CVorel_TAP_Test3Dlg::SendDefaultPortConfig() {
 }
 
 void CVorel_TAP_Test3Dlg::ShowMediaStatus(int port) {
-    CMediaStatus& shown = port == 0 ? static_cast<CMediaStatus&>(mediaA) : mediaB;
-    CMediaStatus& other = port == 0 ? static_cast<CMediaStatus&>(mediaB) : mediaA;
-    // The media pages share the frame with the counter and upgrade pages; the fixed corner of the
-    // other pages would put them under the device tree.
-    currentPanel = kPortCounterAndUpgrade;
-    for (CWnd* page :
-         {static_cast<CWnd*>(&mainView), static_cast<CWnd*>(&systemInformation), static_cast<CWnd*>(&captureA),
-          static_cast<CWnd*>(&captureB), static_cast<CWnd*>(&other), static_cast<CWnd*>(&portCounterWindow),
-          static_cast<CWnd*>(&upgradePanel), static_cast<CWnd*>(&applyButton)}) {
-        page->ShowWindow(SW_HIDE);
-    }
-    portCounterWindow.counterTree.ShowWindow(SW_HIDE);
-    if (portConfigGrid.GetSafeHwnd()) portConfigGrid.ShowWindow(SW_HIDE);
-    panelTitle.ShowWindow(SW_SHOW);
-    panelTitle.SetWindowText(port == 0 ? L"Media Status-Port A" : L"Media Status-Port B");
     UpdateMediaPanels();
-    PlaceCurrentPanel();
-    if (CWnd* frame = GetDlgItem(IDC_PANEL_FRAME)) {
-        CRect area;
-        frame->GetWindowRect(&area);
-        ScreenToClient(&area);
-        area.DeflateRect(10, 10);
-        shown.SetWindowPos(nullptr, area.left, area.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    }
-    shown.ShowWindow(SW_SHOW);
+    ShowPage(port == 0 ? Page::kMediaA : Page::kMediaB);
 }
 
 void CVorel_TAP_Test3Dlg::OnMediaStatusA() { ShowMediaStatus(0); }

@@ -21,6 +21,7 @@ ON_MESSAGE(WM_DEVICE_EVENT, OnDeviceEvent)
 ON_MESSAGE(WM_FPGA_PROGRESS, OnFpgaProgressMessage)
 ON_NOTIFY(TVN_SELCHANGEDW, IDC_DEVICE_TREE, OnTreeSelChanged)
 ON_NOTIFY(NM_DBLCLK, IDC_DEVICE_TREE, OnTreeDoubleClick)
+ON_NOTIFY(NM_CLICK, IDC_DEVICE_TREE, OnTreeClick)
 ON_NOTIFY_EX_RANGE(TTN_NEEDTEXTW, 0, 0xFFFF, OnToolTipText)
 ON_NOTIFY_EX_RANGE(TTN_NEEDTEXTA, 0, 0xFFFF, OnToolTipText)
 ON_COMMAND(ID_FILE_EXIT, OnFileExit)
@@ -122,48 +123,8 @@ void CVorel_TAP_Test3Dlg::OnPaint() {
         dc.DrawIcon(x, y, icon);
         return;
     }
-    PlaceCurrentPanel();
-}
-
-void CVorel_TAP_Test3Dlg::PlaceCurrentPanel() {
     Default();
-    if (currentPanel == kPortCounterAndUpgrade) {
-        CWnd* frame = GetDlgItem(IDC_PANEL_FRAME);
-        if (frame == nullptr) return;
-        CRect area;
-        frame->GetWindowRect(&area);
-        ScreenToClient(&area);
-        area.DeflateRect(10, 10);
-        if (portCounterWindow.GetSafeHwnd()) portCounterWindow.MoveWindow(&area, TRUE);
-        if (upgradePanel.GetSafeHwnd()) upgradePanel.MoveWindow(&area, TRUE);
-        return;
-    }
-    CWnd* panel = PanelOf(currentPanel);
-    if (panel == nullptr || panel->GetSafeHwnd() == nullptr) return;
-    const int top = currentPanel == kMainView ? 37 : 70;
-    panel->SetWindowPos(nullptr, 260, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    panel->ShowWindow(SW_SHOW);
-}
-
-CWnd* CVorel_TAP_Test3Dlg::PanelOf(int panel) {
-    switch (panel) {
-    case kMainView:
-        return &mainView;
-    case kSystemInformation:
-        return &systemInformation;
-    case kCounterWindow:
-        return &counterWindow;
-    case kCaptureA:
-        return &captureA;
-    case kCaptureB:
-        return &captureB;
-    case kMediaA:
-        return &mediaA;
-    case kMediaB:
-        return &mediaB;
-    default:
-        return nullptr;
-    }
+    PlaceCurrentPanel();
 }
 
 void CVorel_TAP_Test3Dlg::OnWindowPosChanging(WINDOWPOS* lpwndpos) {

@@ -112,6 +112,26 @@ public:
     BYTE counterMode = 0;
     CString identityTexts[kIdentityCount];
 
+    // The pages of the right-hand side. Exactly one shows at a time; ShowPage is the one place that
+    // shows or hides them (DlgPages.cpp).
+    enum class Page {
+        kFpgaUpgrade,
+        kFirmwareUpgrade,
+        kPortConfiguration,
+        kCounterA,
+        kCounterB,
+        kCaptureA,
+        kCaptureB,
+        kMediaA,
+        kMediaB,
+        kCounterWindow
+    };
+    // Shows the page whole in the page area with its title, and hides every other page.
+    void ShowPage(Page page);
+    Page ShownPage() const { return shownPage_; }
+    // Where pages go: frame 1214 less 10 pixels on each side, in client coordinates.
+    CRect PageArea();
+
     // Whether timer 1 has shown the dialog (the modal loop may show it earlier, once startupDone).
     bool FirstShowDone() const { return firstShowDone_; }
     // Whether OnInitDialog has returned: the library's calls in it pump messages, so timer 1 may show
@@ -120,7 +140,7 @@ public:
 
     // Writes the model name and identityTexts into the tree.
     void UpdateTreeTexts();
-    // Places the page named by currentPanel (and shows it, except for page 9).
+    // Moves the shown page's windows to the page area, sized to it.
     void PlaceCurrentPanel();
     // Waits n whole seconds by the calendar clock while dispatching this thread's messages; false
     // (with the quit message posted again) when a quit message arrived.
@@ -133,8 +153,8 @@ public:
     void WriteLanguageIndex(int index);
     void SetLanguage(int choice);
     void RetextAll();
-    // The panel title's font in the current language.
-    void SetTitleFont();
+    // The panel title's text, in a font that draws every character of it.
+    void SetTitle(const CString& title);
     // "Message", "メッセージ" or empty, by languageIndex.
     CString MessageCaption() const;
 
@@ -156,8 +176,6 @@ public:
     void OnMediaStatusB();
     // A link report arrived (the counter window's link record holds it).
     void OnMediaLinkReport();
-    // The port pieces of a tree item's page: the grid on "Port Configuration", no media page.
-    void ShowPortPages(int treeItem);
 
     // The device events, on the GUI thread (DlgEvents.cpp).
     void HandleDeviceEvent(const HostMessage& message);
@@ -183,6 +201,7 @@ protected:
     void OnFileExit();
     void OnTreeSelChanged(NMHDR* pNMHDR, LRESULT* pResult);
     void OnTreeDoubleClick(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnTreeClick(NMHDR* pNMHDR, LRESULT* pResult);
     LRESULT OnDeviceEvent(WPARAM wParam, LPARAM lParam);
     LRESULT OnFpgaProgressMessage(WPARAM wParam, LPARAM lParam) { return OnFpgaProgress(wParam, lParam); }
 
@@ -209,8 +228,11 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    // The panel shown at a value of currentPanel placed by its corner; null for the others.
-    CWnd* PanelOf(int panel);
+    // Pages (DlgPages.cpp): the windows that make up a page, and its title in the current language.
+    std::vector<CWnd*> PageWindows(Page page);
+    CString PageTitle(Page page) const;
+    // The page a tree item shows, shown again whole; items without a page change nothing.
+    void ShowPageOfItem(int item);
     // Start-up pieces (DlgStartup.cpp).
     void CreatePanels();
     void CreateDeviceTree();
@@ -232,9 +254,8 @@ private:
     void ShowCounterPage(int port);
     // The counter page shown from a menu item, which is checked and the other port's unchecked.
     void ShowPortCounterPage(int port, UINT checkedItem, UINT uncheckedItem);
-    // Capture pages (DlgCapture.cpp): their items in the device tree, and the page an item shows.
+    // Capture pages (DlgCapture.cpp): their items in the device tree.
     void AddCaptureItems();
-    void ShowCapturePage(int item);
     // Ports (MainDialogPorts.cpp).
     void CreatePortConfigGrid();
     void OnMediaDetectionTick();
@@ -254,8 +275,9 @@ private:
     // Escape or Return held down: the dialog does not end by them.
     static bool EndKeyHeld();
 
-    // The panel title's 18-point Arial.
+    // The panel title's 18-point font, of a face with a glyph for every character of the title.
     CFont titleFont_;
+    Page shownPage_ = Page::kFpgaUpgrade;
     bool deviceLostBoxOpen_ = false;
     bool mediaFailureBoxOpen_ = false;
     // The tester was lost and no Reconnect has brought it back; set and cleared on the GUI thread.

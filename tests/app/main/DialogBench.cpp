@@ -224,14 +224,15 @@ INT_PTR DialogBench::RunDialog(const std::function<void(CVorel_TAP_Test3Dlg&)>& 
 void DialogBench::WriteLanguageValue(const char* data, DWORD size) {
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, CVorel_TAP_Test3Dlg::kLanguageKey, 0, nullptr, 0,
-                                               KEY_ALL_ACCESS, nullptr, &key, nullptr));
+                                               KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &key, nullptr));
     ::RegSetValueExA(key, "Language", 0, REG_SZ, reinterpret_cast<const BYTE*>(data), size);
     ::RegCloseKey(key);
 }
 
 std::string DialogBench::ReadLanguageValue() {
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, CVorel_TAP_Test3Dlg::kLanguageKey, 0, KEY_QUERY_VALUE, &key) !=
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, CVorel_TAP_Test3Dlg::kLanguageKey, 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY,
+                        &key) !=
         ERROR_SUCCESS) {
         return {};
     }

@@ -92,6 +92,7 @@ protected:
     // Runs the dialog modally; `driver` runs once the dialog has been shown. Returns DoModal's result.
     INT_PTR RunDialog(const std::function<void(CVorel_TAP_Test3Dlg&)>& driver);
 
+    // The language value where other installs keep it: the registry's 32-bit view.
     static void WriteLanguageValue(const char* data, DWORD size);
     static std::string ReadLanguageValue();
 
