@@ -103,7 +103,10 @@ bool SendAcknowledged(const UsbPacket& packet, UsbWriteForm form, const AckWait&
             written = true;
         }
         const DWORD left = wait.periodMs + 1 - std::min(TicksSince(sent), wait.periodMs);
-        if (device.ReceiveReply(packet[0], nullptr, left)) return true;
+        if (device.ReceiveReply(packet[0], nullptr, left)) {
+            device.ReplyTaken();
+            return true;
+        }
         if (onMiss) onMiss();
         if (wait.pauseMs) PumpWait(wait.pauseMs);
     }

@@ -170,6 +170,8 @@ int UsbTesterDevice::Open() {
     // An open channel is closed before it is replaced, so that its handles are not lost.
     if (Valid(readHandle_) || Valid(writeHandle_)) Close();
     lost_ = false;
+    // What the unit sent before this open was never read: the first request clears it away.
+    unanswered_ = true;
     openMode_ = mode;
     {
         std::lock_guard<std::mutex> guard(channelLock_);
@@ -277,7 +279,9 @@ DWORD UsbTesterDevice::ReadPacket(uint8_t* buffer, DWORD length, DWORD timeoutMs
 }
 
 DWORD UsbTesterDevice::Write(const UsbPacket& packet, UsbWriteForm form) {
-    DrainPending();
+    // A unit sends one reply per request, so nothing can wait unread after a reply was taken:
+    // each read here would only wait out its own time-out.
+    if (unanswered_.exchange(true)) DrainPending();
     if (form == UsbWriteForm::Report && openMode_ == UsbMode::Hid) {
         uint8_t report[kUsbReport] = {};
         std::memcpy(report + 1, packet.data(), kUsbPacket);

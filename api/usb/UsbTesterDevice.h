@@ -52,9 +52,12 @@ public:
     // asked for 64 the packet. A read waits at most `timeoutMs` (and never more than 1000 ms).
     DWORD WritePacket(const uint8_t* buffer, DWORD length);
     DWORD ReadPacket(uint8_t* buffer, DWORD length, DWORD timeoutMs = kReadTimeoutMs);
-    // Writes a request in the given form. What the unit sent before it (a reply that came after
-    // its exchange gave up) is taken away first, so that it cannot pass for this request's reply.
+    // Writes a request in the given form. When the last request's reply was not taken (its
+    // exchange gave up, or it wanted none), what the unit sent since is taken away first, so that
+    // a reply that came late cannot pass for this request's.
     DWORD Write(const UsbPacket& packet, UsbWriteForm form);
+    // The exchange took the reply to the last request: the next write need not empty the channel.
+    void ReplyTaken() { unanswered_ = false; }
     // Reads one packet (the packet part of a report in HID mode); false when nothing came.
     bool Read(UsbPacket* packet, DWORD timeoutMs = kReadTimeoutMs);
     // A packet of only the code, in the report form.
@@ -101,6 +104,10 @@ private:
     std::atomic<int> connected_{0};
     std::atomic<bool> abort_{false};
     std::atomic<bool> lost_{false};
+    // The last request written has had no reply taken: set by Write, cleared by ReplyTaken. Only
+    // the channel's one user at a time (an exchange under the lock, or the running download)
+    // writes and reads, so a plain atomic word is enough.
+    std::atomic<bool> unanswered_{false};
     std::atomic<HANDLE> readHandle_{INVALID_HANDLE_VALUE};
     std::atomic<HANDLE> writeHandle_{INVALID_HANDLE_VALUE};
     // The transport the handles were opened in, which every transfer on them uses.
