@@ -200,11 +200,17 @@ int UsbGetLogCount(uint16_t* count) {
     return 1;
 }
 
-int UsbClearLog() {
-    UsbExchangeLock lock;
-    if (!lock.Acquired()) return 0;
+namespace {
+
+// The clearing's steps, on the channel it has taken: the device lock is held only for each write,
+// and never across a wait or a report to the host.
+int ClearLogSteps() {
     UsbTesterDevice& device = UsbTesterDevice::Instance();
-    device.SendCommand(kClearLog);
+    const auto send = [&device](uint8_t code) {
+        UsbDeviceLock lock;
+        device.SendCommand(code);
+    };
+    send(kClearLog);
     PumpWait(kFirstReadWaitMs);
     // The unit takes about fifteen seconds to clear its store: the host sees steady progress.
     for (uint8_t percent = 1; percent <= 99; ++percent) {
@@ -217,13 +223,26 @@ int UsbClearLog() {
         if (!device.IsConnected()) return 0;
         UsbPacket reply{};
         if (!device.Read(&reply) || reply[0] != kClearLog) continue;
-        device.SendCommand(kEndOfClear);
+        device.ReplyTaken();
+        send(kEndOfClear);
         PumpWait(200);
-        device.Read(&reply);
+        if (device.Read(&reply)) device.ReplyTaken();
         ReportToKorrinCallback(3, 100);
         return 1;
     }
     return 0;
+}
+
+}  // namespace
+
+// The clearing takes the channel, as a download does, rather than hold the device lock through
+// its fifteen seconds: its reports reach a host callback that may wait for a thread which itself
+// waits for the lock in another call. Other callers' commands fail at once meanwhile.
+int UsbClearLog() {
+    if (!ClaimUsbChannel()) return 0;
+    const int cleared = ClearLogSteps();
+    UsbDownloadBusy() = 0;
+    return cleared;
 }
 
 int UsbGetSysInfo(void* out) {

@@ -333,6 +333,13 @@ UsbDeviceLock::~UsbDeviceLock() {
 
 UsbExchangeLock::UsbExchangeLock() : acquired_(lock_.Acquired() && !UsbDownloadBusy().load()) {}
 
+// Taken under the device lock: an exchange of another thread, which holds the lock throughout,
+// has ended before the channel changes hands.
+bool ClaimUsbChannel() {
+    UsbExchangeLock lock;
+    return lock.Acquired() && UsbDownloadBusy().exchange(1) == 0;
+}
+
 void WaitDownloadEnd() {
     UsbTesterDevice::Instance().RequestAbort();
     for (int i = 0; i < kDownloadEndPolls && !UsbDownloadFinished().load(); ++i) PumpWait(kDownloadEndPollMs);

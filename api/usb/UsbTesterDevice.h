@@ -148,10 +148,10 @@ private:
     bool acquired_ = false;
 };
 
-// The device lock for a command's exchange. While a worker download runs the channel is the
-// worker's, which holds the lock only for each write and never across its waits for the unit or
-// the host callback: a command gives up at once (its failure result, the busy answer of the
-// channel) rather than wait behind the download or take its replies.
+// The device lock for a command's exchange. While a download or the log clearing has taken the
+// channel (the busy flag), it holds the lock only for its writes and never across its waits for
+// the unit or the host callback: a command gives up at once (its failure result, the busy answer
+// of the channel) rather than wait behind it or take its replies.
 class UsbExchangeLock {
 public:
     UsbExchangeLock();
@@ -164,9 +164,13 @@ private:
 
 // The library-wide words beside the device object.
 std::atomic<UsbMode>& UsbTransportMode();
-// A worker download runs (busy 1, finished 0), or none does (busy 0, finished 1).
+// Busy: one operation has taken the channel, a download (worker or synchronous) or the log
+// clearing. Finished: 0 while a download runs, 1 otherwise (what a terminate waits for).
 std::atomic<int>& UsbDownloadBusy();
 std::atomic<int>& UsbDownloadFinished();
+// Takes the busy flag for an operation of the calling thread; false while another has it, and
+// when the call comes from a message dispatched inside a running exchange of this thread.
+bool ClaimUsbChannel();
 std::atomic<KorrinCallback>& KorrinLayerCallback();
 // Calls the Korrin-layer callback when one is set.
 void ReportToKorrinCallback(int status, uint8_t percent);
