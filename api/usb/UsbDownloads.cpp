@@ -151,12 +151,13 @@ bool SendWorkerChunks(const Plan& plan, const std::vector<uint8_t>& data) {
 }
 
 bool TransferFirmware(const std::vector<uint8_t>& data) {
-    if (!SendWorkerChunks(kFirmwarePlan, data) || DeviceLost()) return false;
+    if (!SendWorkerChunks(kFirmwarePlan, data) || DeviceLost() || Aborted()) return false;
     WriteLocked(EndPacket(kFirmwareChunk), UsbWriteForm::Report);
     // The unit checks and writes the new firmware: about 35 seconds.
     constexpr int kCheckingSeconds = 35;
     for (int i = 0; i < kCheckingSeconds; ++i) {
         PumpWait(1000);
+        if (Aborted()) return false;
         Notify(kMessageFirmware, kDownloadChecking, 0);
     }
     Notify(kMessageFirmware, kDownloadPassed, 100);
@@ -164,9 +165,9 @@ bool TransferFirmware(const std::vector<uint8_t>& data) {
 }
 
 bool TransferFpga(const std::vector<uint8_t>& data) {
-    if (!SendWorkerChunks(kFpgaPlan, data) || DeviceLost()) return false;
+    if (!SendWorkerChunks(kFpgaPlan, data) || DeviceLost() || Aborted()) return false;
     WriteLocked(EndPacket(kFpgaChunk), UsbWriteForm::Report);
-    Sleep(5000);
+    if (!WaitUnlessAborted(5000)) return false;
     Notify(kMessageFpga, kDownloadPassed, 100);
     Sleep(1000);
     return true;
@@ -348,5 +349,9 @@ void DownloadFirmwareNow(const char* path) {
 }
 
 void DownloadFpgaNow(const char* path) { SynchronousDownload(path, kFpgaChunk, kStatusFpga, 24999, 5999, 5000); }
+
+void AbortUsbDownload() { UsbTesterDevice::Instance().RequestAbort(); }
+
+void EndUsbDownload() { WaitDownloadEnd(); }
 
 }  // namespace capi

@@ -2,6 +2,7 @@
 // the status sequences of the host and Korrin-layer callbacks, refusals, abort and the loss of
 // the unit mid-download, one download at a time; and the log clearing's reports.
 
+#include "BrevixCFlash.h"
 #include "LibraryThreads.h"
 #include "usb/DownloadBench.h"
 
@@ -255,6 +256,49 @@ TEST_P(UsbDownloadTest, AWorkerDownloadDoesNotCutIntoASynchronousOne) {
         << "the unit holds neither image whole: " << stored.size() << " bytes";
     EXPECT_EQ(worker, 1) << "the worker is refused while the synchronous download runs";
     EXPECT_EQ(Reports().back(), std::make_pair(1, 100));
+}
+
+// The Ethernet side's terminate calls end a USB worker download before its next chunk, and its
+// last report is a failure.
+TEST_P(UsbDownloadTest, EthernetTerminateCallsEndAUsbWorkerBeforeItsNextChunk) {
+    const struct {
+        const char* name;
+        std::function<void()> terminate;
+    } calls[] = {
+        {"BrevixC_SYS_DownloadFPGA_Terminate", [] { BrevixC_SYS_DownloadFPGA_Terminate(); }},
+        {"BrevixC_SYS_TerminateProcess", [] { BrevixC_SYS_TerminateProcess(); }},
+    };
+    const Bytes image = Pattern(300, 6);
+    Unit().SetSilent(true);
+    for (const auto& call : calls) {
+        support::CallbackRecorder::Instance().Clear();
+        Unit().ClearReceived();
+        ASSERT_EQ(Export<DownloadFpga>("_Korrin_DownloadFPGA@12")(image.data(), 0, int(image.size())), 0) << call.name;
+        ASSERT_TRUE(support::Eventually([&] { return Unit().ReceivedCount() == 1; })) << call.name << ": chunk 0";
+        call.terminate();
+        ASSERT_TRUE(support::Eventually([] {
+            const std::vector<Status> m = StatusMessages(BREVIXC_MSG_FPGA_DOWNLOAD);
+            return !m.empty() && m.back() == Status{1, 0};
+        })) << call.name;
+        EXPECT_EQ(Unit().ReceivedCount(), 1u) << call.name << ": nothing after chunk 0";
+        ASSERT_TRUE(support::Eventually([] {
+            return Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(L"x") != 1;
+        })) << call.name << ": the channel is free again";
+    }
+}
+
+TEST_P(UsbDownloadTest, ATerminateWhileTheUnitTakesTheImageEndsAsAFailureNotAPass) {
+    const Bytes image = Pattern(100, 8);
+    ASSERT_EQ(Export<DownloadFpga>("_Korrin_DownloadFPGA@12")(image.data(), 0, int(image.size())), 0);
+    ASSERT_TRUE(support::Eventually([&] { return Unit().FpgaComplete(); })) << "the end packet came";
+    BrevixC_SYS_DownloadFPGA_Terminate();
+    ASSERT_TRUE(support::Eventually([] {
+        const std::vector<Status> m = StatusMessages(BREVIXC_MSG_FPGA_DOWNLOAD);
+        return !m.empty() && (m.back().status == 1 || m.back().status == 6);
+    }));
+    const std::vector<Status> messages = StatusMessages(BREVIXC_MSG_FPGA_DOWNLOAD);
+    EXPECT_EQ(messages.back(), (Status{1, 0}));
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), Status{6, 100}), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, UsbDownloadTest, testing::Values(sim::UsbTransport::Hid, sim::UsbTransport::Mpusb),
