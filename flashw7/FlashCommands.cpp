@@ -95,7 +95,8 @@ bool FlashCommands::PageProgram(uint16_t page, const uint8_t* data, uint16_t len
     if (length > spiflash::kPageSize) length = spiflash::kPageSize;
     const auto command = spiflash::PageProgramCommand(page);
     for (int failures = 0; !WriteEnable();) {
-        if (++failures == kPageWriteEnableFailures) return false;
+        // Retries help a busy chip, not an adapter that is gone: each would only fail again.
+        if (++failures == kPageWriteEnableFailures || transport_.DriverGone()) return false;
         clock_.WaitMs(kWriteEnableRetryMs);
     }
     clock_.WaitMs(kPageProgramPauseMs);

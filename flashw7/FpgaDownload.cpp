@@ -70,11 +70,15 @@ bool DownloadFpgaImage(std::FILE* file, FlashCommands& flash, const wchar_t* win
     Clock& clock = flash.Time();
     Heartbeat heartbeat(clock);
     const Progress progress(windowTitle);
+    // A driver that went away mid-download fails every transaction after, each with its boxes: the
+    // download ends at the first one that found it gone.
+    const WmiTransport& transport = flash.Transport();
 
     // The erase runs on in the flash after the command: the fixed wait covers it, whatever the
     // erase's own polling reported.
     progress.Send(kPhaseErasing, 0);
     flash.ChipErase();
+    if (transport.DriverGone()) return false;
     for (int second = 1; second <= kEraseWaitSeconds; ++second) {
         clock.WaitMs(1000);
         progress.Send(kPhaseErasing, Share(second, kEraseWaitSeconds));
@@ -83,6 +87,7 @@ bool DownloadFpgaImage(std::FILE* file, FlashCommands& flash, const wchar_t* win
     // A page that failed to program is found by the verification.
     for (uint32_t page = 0; page < kDownloadPages; ++page) {
         flash.PageProgram(uint16_t(page), pageData(page), kPageSize);
+        if (transport.DriverGone()) return false;
         progress.Send(kPhaseProgramming, Share(page + 1, kDownloadPages));
         heartbeat.Tick();
     }
@@ -95,6 +100,7 @@ bool DownloadFpgaImage(std::FILE* file, FlashCommands& flash, const wchar_t* win
             const uint16_t page = differing.front();
             differing.pop_front();
             if (!verified[page]) flash.PageProgram(page, pageData(page), kPageSize);
+            if (transport.DriverGone()) return false;
             if (heartbeat.Tick()) progress.Send(kPhaseReprogramming, 0);
         }
         progress.Send(kPhaseVerifying, 0);
@@ -106,6 +112,7 @@ bool DownloadFpgaImage(std::FILE* file, FlashCommands& flash, const wchar_t* win
             progress.Send(kPhaseVerifying, Share(page + 1, kDownloadPages));
             if (verified[page]) continue;
             if (!flash.ReadPage(readBack, uint16_t(page), kPageSize)) {
+                if (transport.DriverGone()) return false;
                 allVerified = false;
                 continue;
             }

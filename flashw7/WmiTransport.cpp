@@ -113,6 +113,7 @@ bool WmiTransport::WmiConnectShared() {
 }
 
 bool WmiTransport::ConnectServices(bool shared) {
+    driverGone_ = false;
     const char* caption = shared ? nullptr : kDriverApiCaption;
     HRESULT hr = chipdriver::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                                               reinterpret_cast<void**>(locator_.ReleaseAndGetAddressOf()));
@@ -173,9 +174,15 @@ WmiTransport::Lookup WmiTransport::EnumerateFirst(const wchar_t* className, ComP
     return returned == 1 && *object ? Lookup::Found : Lookup::NoInstance;
 }
 
+// Only the SPI classes count: the GPIO class may be missing from a driver that serves the flash.
+WmiTransport::Lookup WmiTransport::Noted(Lookup lookup) {
+    if (lookup != Lookup::Found) driverGone_ = true;
+    return lookup;
+}
+
 bool WmiTransport::WmiSpiConfig(const spiflash::SpiConfig& record) {
     ComPtr<IWbemClassObject> object;
-    if (!Found(QueryFirst(kSpiConfigClass, &object), "WMI ExecQuery failed.\r\n", "No Device.\r\n",
+    if (!Found(Noted(QueryFirst(kSpiConfigClass, &object)), "WMI ExecQuery failed.\r\n", "No Device.\r\n",
                kDriverApiCaption))
         return false;
     Variant config;
@@ -194,7 +201,7 @@ bool WmiTransport::WmiSpiConfig(const spiflash::SpiConfig& record) {
 
 bool WmiTransport::WmiSpiSendCmd(const uint8_t* block, int length) {
     ComPtr<IWbemClassObject> object;
-    if (!Found(QueryFirst(kSpiSendCommandClass, &object), "WMI ExecQuery failed\r\n", "No Device\r\n",
+    if (!Found(Noted(QueryFirst(kSpiSendCommandClass, &object)), "WMI ExecQuery failed\r\n", "No Device\r\n",
                kDriverApiCaption))
         return false;
     Variant count;
@@ -221,7 +228,8 @@ bool WmiTransport::WmiSpiSendCmd(const uint8_t* block, int length) {
 
 bool WmiTransport::WmiSpiReadStatus(int* status) {
     ComPtr<IWbemClassObject> object;
-    if (!Found(EnumerateFirst(kSpiStatusClass, &object), "WMI ExecQuery failed\r\n", "No Device\r\n", nullptr)) {
+    if (!Found(Noted(EnumerateFirst(kSpiStatusClass, &object)), "WMI ExecQuery failed\r\n", "No Device\r\n",
+               nullptr)) {
         *status = kStatusNoInstance;
         return false;
     }
@@ -238,7 +246,7 @@ bool WmiTransport::WmiSpiReadStatus(int* status) {
 
 bool WmiTransport::WmiSpiReadData(uint8_t* buffer, int length) {
     ComPtr<IWbemClassObject> object;
-    if (!Found(EnumerateFirst(kSpiDataClass, &object), "WMI ExecQuery failed\r\n", "No Device\r\n", nullptr))
+    if (!Found(Noted(EnumerateFirst(kSpiDataClass, &object)), "WMI ExecQuery failed\r\n", "No Device\r\n", nullptr))
         return false;
     // The driver's array is taken only when it is one of bytes and holds all that was asked for.
     Variant value;

@@ -26,6 +26,10 @@ public:
     WmiTransport& operator=(const WmiTransport&) = delete;
 
     bool Connected() const { return services_ != nullptr; }
+    // Since the last connection, a lookup of one of the driver's classes found no class or no
+    // instance: the adapter is gone (unplugged, or its driver unloaded), and every transaction
+    // after would fail the same way.
+    bool DriverGone() const { return driverGone_; }
 
     // Initialises COM (single-threaded apartment) and its security, then connects.
     bool WmiConnect();
@@ -55,6 +59,8 @@ private:
     // enumeration (the read sequence).
     Lookup QueryFirst(const wchar_t* className, Microsoft::WRL::ComPtr<IWbemClassObject>* object);
     Lookup EnumerateFirst(const wchar_t* className, Microsoft::WRL::ComPtr<IWbemClassObject>* object);
+    // Marks the driver gone when the lookup did not find its instance.
+    Lookup Noted(Lookup lookup);
     // Shows the texts of a failed lookup (a null text: no box); true when the instance was found.
     static bool Found(Lookup lookup, const char* queryFailed, const char* noInstance, const char* caption);
     // Connection steps shared by both connects: the locator, root\wmi and the proxy blanket.
@@ -66,6 +72,7 @@ private:
     Microsoft::WRL::ComPtr<IWbemLocator> locator_;
     Microsoft::WRL::ComPtr<IWbemServices> services_;
     bool comInitialised_ = false;  // WmiConnect's CoInitializeEx, owed a CoUninitialize
+    bool driverGone_ = false;
 };
 
 }  // namespace win7

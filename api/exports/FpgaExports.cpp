@@ -55,6 +55,7 @@ int __stdcall BrevixC_SYS_DownloadFPGA(const char* path, int32_t) {
 
 int __stdcall BrevixC_SYS_DownloadFPGA_Terminate() {
     return capi::Guarded("BrevixC_SYS_DownloadFPGA_Terminate", 0, [&]() -> int {
+        capi::AbortUsbDownload();
         return FpgaDownloader::Instance().Terminate();
     });
 }

@@ -59,6 +59,7 @@ extern "C" int __stdcall BrevixC_SYS_ConnectToBrevixCDevice() {
 
 extern "C" int __stdcall BrevixC_SYS_TerminateProcess() {
     return capi::Guarded("BrevixC_SYS_TerminateProcess", 0, [&]() -> int {
+        capi::EndUsbDownload();
         capi::Connection::Instance().Terminate();
         return 1;
     });

@@ -90,7 +90,10 @@ int __stdcall Korrin_SendFrame(Korrin_Frame_T frame) {
         capi::PumpWait(150);
         for (int i = 0; i < 50; ++i) {
             capi::UsbPacket reply{};
-            if (device.Read(&reply)) return 1;
+            if (device.Read(&reply)) {
+                device.ReplyTaken();
+                return 1;
+            }
             capi::PumpWait(50);
         }
         return 0;

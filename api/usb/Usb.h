@@ -33,6 +33,13 @@ bool ReadUsbEeprom(uint8_t word, uint8_t count, uint8_t* answer);
 // bytes from byte 10.
 bool WriteUsbEeprom(const uint8_t* record, size_t length);
 
+// The Ethernet side's terminate calls reach the channel's worker download too: it ends before its
+// next chunk, and its last report is a failure. AbortUsbDownload (BrevixC_SYS_DownloadFPGA_Terminate)
+// asks and returns; EndUsbDownload (BrevixC_SYS_TerminateProcess) also waits, up to about 5
+// seconds, for the worker to end.
+void AbortUsbDownload();
+void EndUsbDownload();
+
 }  // namespace capi
 
 // The channel's downloads, to which the FPGA and firmware exports hand their jobs. Both start a

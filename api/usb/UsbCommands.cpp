@@ -86,6 +86,14 @@ bool BlockRead(UsbWriteForm form, int chunks, const std::function<void(UsbReques
     return true;
 }
 
+// Register and EEPROM replies carry their address at bytes 2-3, which the protocol leaves
+// undefined, hence 0, in a reply: a unit may echo the address asked for or leave the bytes 0. Only
+// a reply that names another address (a late one to another read) is not this read's.
+bool NamesNoOtherAddress(const UsbPacket& reply, uint16_t address) {
+    const uint16_t named = PacketLe16(reply, 2);
+    return named == 0 || named == address;
+}
+
 bool Acknowledged(uint8_t code, int reads, UsbPacket* reply, UsbWriteForm form = UsbWriteForm::Report) {
     return AcknowledgedExchange(UsbRequest(code, form), reads, reply);
 }
@@ -97,8 +105,9 @@ int UsbReadRegister(uint16_t address, uint32_t* value) {
     request.Put16(2, address);
     request.packet[4] = 1;
     UsbPacket reply{};
-    // The unit echoes the address: a late reply to another read is not this one's.
-    const auto answersAddress = [&](const UsbPacket& r) { return r[0] == kReadRegister && PacketLe16(r, 2) == address; };
+    const auto answersAddress = [&](const UsbPacket& r) {
+        return r[0] == kReadRegister && NamesNoOtherAddress(r, address);
+    };
     if (!AcknowledgedExchange(request, kRegisterReads, &reply, answersAddress)) return 0;
     if (value) *value = uint32_t(reply[4] | reply[5] << 8 | reply[6] << 16 | uint32_t(reply[7]) << 24);
     return 1;
@@ -191,11 +200,17 @@ int UsbGetLogCount(uint16_t* count) {
     return 1;
 }
 
-int UsbClearLog() {
-    UsbExchangeLock lock;
-    if (!lock.Acquired()) return 0;
+namespace {
+
+// The clearing's steps, on the channel it has taken: the device lock is held only for each write,
+// and never across a wait or a report to the host.
+int ClearLogSteps() {
     UsbTesterDevice& device = UsbTesterDevice::Instance();
-    device.SendCommand(kClearLog);
+    const auto send = [&device](uint8_t code) {
+        UsbDeviceLock lock;
+        device.SendCommand(code);
+    };
+    send(kClearLog);
     PumpWait(kFirstReadWaitMs);
     // The unit takes about fifteen seconds to clear its store: the host sees steady progress.
     for (uint8_t percent = 1; percent <= 99; ++percent) {
@@ -208,13 +223,26 @@ int UsbClearLog() {
         if (!device.IsConnected()) return 0;
         UsbPacket reply{};
         if (!device.Read(&reply) || reply[0] != kClearLog) continue;
-        device.SendCommand(kEndOfClear);
+        device.ReplyTaken();
+        send(kEndOfClear);
         PumpWait(200);
-        device.Read(&reply);
+        if (device.Read(&reply)) device.ReplyTaken();
         ReportToKorrinCallback(3, 100);
         return 1;
     }
     return 0;
+}
+
+}  // namespace
+
+// The clearing takes the channel, as a download does, rather than hold the device lock through
+// its fifteen seconds: its reports reach a host callback that may wait for a thread which itself
+// waits for the lock in another call. Other callers' commands fail at once meanwhile.
+int UsbClearLog() {
+    if (!ClaimUsbChannel()) return 0;
+    const int cleared = ClearLogSteps();
+    UsbDownloadBusy() = 0;
+    return cleared;
 }
 
 int UsbGetSysInfo(void* out) {
@@ -283,9 +311,9 @@ int UsbGetEeprom(uint16_t wordAddress, uint16_t wordCount, uint8_t* out) {
         if (!lock.Acquired()) return 0;
         UsbTesterDevice::Instance().Write(request.packet, request.form);
         PumpWait(kWaitMs);
-        // The unit echoes the word address: a late reply to another read would shift the data.
+        // A late reply to another read would shift the data.
         const auto answersAddress = [&](const UsbPacket& r) {
-            return r[0] == kReadEeprom && PacketLe16(r, 2) == sentAddress;
+            return r[0] == kReadEeprom && NamesNoOtherAddress(r, sentAddress);
         };
         if (!AwaitReply(kReadEeprom, kDeadlineMs, GetTickCount(), &reply, answersAddress, 0)) return 0;
     }

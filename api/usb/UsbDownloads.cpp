@@ -29,6 +29,7 @@ constexpr size_t kStatusAt = 18;
 constexpr size_t kValueAt = 20;
 constexpr DWORD kNoticePeriodMs = 1000;
 constexpr DWORD kWorkerJoinMs = 5000;
+constexpr DWORD kAbortSliceMs = 50;
 
 constexpr int kStatusFirmware = 0;
 constexpr int kStatusFpga = 1;
@@ -79,6 +80,18 @@ std::optional<std::vector<uint8_t>> ImageData(const std::wstring& path) {
 
 bool UnitGone(UsbTesterDevice& device) { return !device.IsConnected() || device.Lost(); }
 
+bool Aborted() { return UsbTesterDevice::Instance().AbortRequested(); }
+
+// The unit's own time after the end packet, waited out in slices: a terminate then ends the
+// download as a failure rather than letting it report a pass. False when the terminate came.
+bool WaitUnlessAborted(DWORD milliseconds) {
+    for (DWORD waited = 0; waited < milliseconds; waited += kAbortSliceMs) {
+        if (Aborted()) return false;
+        Sleep(std::min(kAbortSliceMs, milliseconds - waited));
+    }
+    return !Aborted();
+}
+
 // The device lock is held for the write alone (or already by the caller): a worker download never
 // holds it while it waits for the unit.
 void WriteLocked(const UsbPacket& packet, UsbWriteForm form) {
@@ -103,7 +116,10 @@ bool SendAcknowledged(const UsbPacket& packet, UsbWriteForm form, const AckWait&
             written = true;
         }
         const DWORD left = wait.periodMs + 1 - std::min(TicksSince(sent), wait.periodMs);
-        if (device.ReceiveReply(packet[0], nullptr, left)) return true;
+        if (device.ReceiveReply(packet[0], nullptr, left)) {
+            device.ReplyTaken();
+            return true;
+        }
         if (onMiss) onMiss();
         if (wait.pauseMs) PumpWait(wait.pauseMs);
     }
@@ -135,12 +151,13 @@ bool SendWorkerChunks(const Plan& plan, const std::vector<uint8_t>& data) {
 }
 
 bool TransferFirmware(const std::vector<uint8_t>& data) {
-    if (!SendWorkerChunks(kFirmwarePlan, data) || DeviceLost()) return false;
+    if (!SendWorkerChunks(kFirmwarePlan, data) || DeviceLost() || Aborted()) return false;
     WriteLocked(EndPacket(kFirmwareChunk), UsbWriteForm::Report);
     // The unit checks and writes the new firmware: about 35 seconds.
     constexpr int kCheckingSeconds = 35;
     for (int i = 0; i < kCheckingSeconds; ++i) {
         PumpWait(1000);
+        if (Aborted()) return false;
         Notify(kMessageFirmware, kDownloadChecking, 0);
     }
     Notify(kMessageFirmware, kDownloadPassed, 100);
@@ -148,9 +165,9 @@ bool TransferFirmware(const std::vector<uint8_t>& data) {
 }
 
 bool TransferFpga(const std::vector<uint8_t>& data) {
-    if (!SendWorkerChunks(kFpgaPlan, data) || DeviceLost()) return false;
+    if (!SendWorkerChunks(kFpgaPlan, data) || DeviceLost() || Aborted()) return false;
     WriteLocked(EndPacket(kFpgaChunk), UsbWriteForm::Report);
-    Sleep(5000);
+    if (!WaitUnlessAborted(5000)) return false;
     Notify(kMessageFpga, kDownloadPassed, 100);
     Sleep(1000);
     return true;
@@ -172,9 +189,11 @@ void EndWorker(bool closeChannel) {
     UsbDownloadBusy() = 0;
 }
 
-// Takes the busy flag; false when a download runs.
+// Takes the channel for a download, whichever call starts it; false while another download (or
+// the log clearing) has it.
 bool TakeBusy() {
-    if (UsbDownloadBusy().exchange(1)) return false;
+    if (!ClaimUsbChannel()) return false;
+    UsbDownloadFinished() = 0;
     // The last worker has given the flag back; it ends right after.
     DownloadWorker().Join(kWorkerJoinMs);
     return true;
@@ -193,7 +212,6 @@ bool ConnectBrevixH() {
 }
 
 int StartWorker(const wchar_t* name, std::function<void()> body) {
-    UsbDownloadFinished() = 0;
     // Cleared here rather than by the worker, so that a terminate right after the start is not lost.
     UsbTesterDevice::Instance().ClearAbort();
     // A worker that throws (an allocation that failed) still gives the channel and the flags back.
@@ -212,37 +230,35 @@ int StartWorker(const wchar_t* name, std::function<void()> body) {
     return kDownloadStarted;
 }
 
-// The synchronous downloads: the device lock is held for each chunk's write and wait (the caller's
-// thread is the channel's only reader then) and released for the callback; a chunk whose reply
-// does not come in time fails the download (no re-send). While a worker download runs they fail
-// at once.
+// The synchronous downloads take the channel as the worker downloads do, so that a worker started
+// meanwhile cannot write its erasing first chunk between theirs: one download at a time per unit.
+// Like the workers they hold the device lock only for each write, never across a wait or the
+// callback. A chunk whose reply does not come in time fails the download (no re-send). While
+// another download runs they fail at once.
 void SynchronousDownload(const char* path, uint8_t code, int status, DWORD firstPeriodMs, DWORD periodMs,
                          DWORD endWaitMs) {
     const std::optional<std::vector<uint8_t>> data = ImageData(ToWide(path));
     if (!data) return;
-    UsbTesterDevice& device = UsbTesterDevice::Instance();
-    device.ClearAbort();
+    if (!TakeBusy()) {
+        ReportToKorrinCallback(kStatusFailed, 0);
+        return;
+    }
+    UsbTesterDevice::Instance().ClearAbort();
     const bool done = [&] {
         const size_t chunks = ChunkCount(data->size());
         for (size_t i = 0; i < chunks; ++i) {
-            {
-                UsbExchangeLock lock;
-                const AckWait wait = {i == 0 ? firstPeriodMs : periodMs, false, 0, false};
-                if (!lock.Acquired() || !SendAcknowledged(ChunkPacket(code, i, *data), UsbWriteForm::Report, wait))
-                    return false;
-            }
+            const AckWait wait = {i == 0 ? firstPeriodMs : periodMs, false, 0, false};
+            if (!SendAcknowledged(ChunkPacket(code, i, *data), UsbWriteForm::Report, wait)) return false;
             ReportToKorrinCallback(status, Percent(i + 1, chunks));
         }
-        {
-            UsbExchangeLock lock;
-            if (!lock.Acquired()) return false;
-            device.Write(EndPacket(code), UsbWriteForm::Report);
-        }
-        Sleep(endWaitMs);
+        if (Aborted()) return false;
+        WriteLocked(EndPacket(code), UsbWriteForm::Report);
+        if (!WaitUnlessAborted(endWaitMs)) return false;
         ReportToKorrinCallback(status, 100);
         Sleep(1000);
         return true;
     }();
+    GiveBackBusy();
     if (!done) ReportToKorrinCallback(kStatusFailed, 0);
 }
 
@@ -333,5 +349,9 @@ void DownloadFirmwareNow(const char* path) {
 }
 
 void DownloadFpgaNow(const char* path) { SynchronousDownload(path, kFpgaChunk, kStatusFpga, 24999, 5999, 5000); }
+
+void AbortUsbDownload() { UsbTesterDevice::Instance().RequestAbort(); }
+
+void EndUsbDownload() { WaitDownloadEnd(); }
 
 }  // namespace capi

@@ -30,6 +30,7 @@ bool ReadReplies(int reads, const UsbReplyTest& test, UsbPacket* reply) {
     for (int i = 0; i < reads; ++i) {
         UsbPacket received{};
         if (device.Read(&received) && test(received)) {
+            device.ReplyTaken();
             if (reply) *reply = received;
             return true;
         }
@@ -46,6 +47,7 @@ bool AwaitReply(uint8_t code, uint32_t deadlineMs, DWORD start, UsbPacket* reply
         if (!device.IsConnected()) return false;
         UsbPacket received{};
         if (device.Read(&received, deadlineMs - elapsed) && Passes(received, code, test)) {
+            device.ReplyTaken();
             if (reply) *reply = received;
             return true;
         }

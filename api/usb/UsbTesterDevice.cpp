@@ -170,6 +170,8 @@ int UsbTesterDevice::Open() {
     // An open channel is closed before it is replaced, so that its handles are not lost.
     if (Valid(readHandle_) || Valid(writeHandle_)) Close();
     lost_ = false;
+    // What the unit sent before this open was never read: the first request clears it away.
+    unanswered_ = true;
     openMode_ = mode;
     {
         std::lock_guard<std::mutex> guard(channelLock_);
@@ -277,7 +279,9 @@ DWORD UsbTesterDevice::ReadPacket(uint8_t* buffer, DWORD length, DWORD timeoutMs
 }
 
 DWORD UsbTesterDevice::Write(const UsbPacket& packet, UsbWriteForm form) {
-    DrainPending();
+    // A unit sends one reply per request, so nothing can wait unread after a reply was taken:
+    // each read here would only wait out its own time-out.
+    if (unanswered_.exchange(true)) DrainPending();
     if (form == UsbWriteForm::Report && openMode_ == UsbMode::Hid) {
         uint8_t report[kUsbReport] = {};
         std::memcpy(report + 1, packet.data(), kUsbPacket);
@@ -328,6 +332,13 @@ UsbDeviceLock::~UsbDeviceLock() {
 }
 
 UsbExchangeLock::UsbExchangeLock() : acquired_(lock_.Acquired() && !UsbDownloadBusy().load()) {}
+
+// Taken under the device lock: an exchange of another thread, which holds the lock throughout,
+// has ended before the channel changes hands.
+bool ClaimUsbChannel() {
+    UsbExchangeLock lock;
+    return lock.Acquired() && UsbDownloadBusy().exchange(1) == 0;
+}
 
 void WaitDownloadEnd() {
     UsbTesterDevice::Instance().RequestAbort();

@@ -52,9 +52,12 @@ public:
     // asked for 64 the packet. A read waits at most `timeoutMs` (and never more than 1000 ms).
     DWORD WritePacket(const uint8_t* buffer, DWORD length);
     DWORD ReadPacket(uint8_t* buffer, DWORD length, DWORD timeoutMs = kReadTimeoutMs);
-    // Writes a request in the given form. What the unit sent before it (a reply that came after
-    // its exchange gave up) is taken away first, so that it cannot pass for this request's reply.
+    // Writes a request in the given form. When the last request's reply was not taken (its
+    // exchange gave up, or it wanted none), what the unit sent since is taken away first, so that
+    // a reply that came late cannot pass for this request's.
     DWORD Write(const UsbPacket& packet, UsbWriteForm form);
+    // The exchange took the reply to the last request: the next write need not empty the channel.
+    void ReplyTaken() { unanswered_ = false; }
     // Reads one packet (the packet part of a report in HID mode); false when nothing came.
     bool Read(UsbPacket* packet, DWORD timeoutMs = kReadTimeoutMs);
     // A packet of only the code, in the report form.
@@ -101,6 +104,10 @@ private:
     std::atomic<int> connected_{0};
     std::atomic<bool> abort_{false};
     std::atomic<bool> lost_{false};
+    // The last request written has had no reply taken: set by Write, cleared by ReplyTaken. Only
+    // the channel's one user at a time (an exchange under the lock, or the running download)
+    // writes and reads, so a plain atomic word is enough.
+    std::atomic<bool> unanswered_{false};
     std::atomic<HANDLE> readHandle_{INVALID_HANDLE_VALUE};
     std::atomic<HANDLE> writeHandle_{INVALID_HANDLE_VALUE};
     // The transport the handles were opened in, which every transfer on them uses.
@@ -141,10 +148,10 @@ private:
     bool acquired_ = false;
 };
 
-// The device lock for a command's exchange. While a worker download runs the channel is the
-// worker's, which holds the lock only for each write and never across its waits for the unit or
-// the host callback: a command gives up at once (its failure result, the busy answer of the
-// channel) rather than wait behind the download or take its replies.
+// The device lock for a command's exchange. While a download or the log clearing has taken the
+// channel (the busy flag), it holds the lock only for its writes and never across its waits for
+// the unit or the host callback: a command gives up at once (its failure result, the busy answer
+// of the channel) rather than wait behind it or take its replies.
 class UsbExchangeLock {
 public:
     UsbExchangeLock();
@@ -157,9 +164,13 @@ private:
 
 // The library-wide words beside the device object.
 std::atomic<UsbMode>& UsbTransportMode();
-// A worker download runs (busy 1, finished 0), or none does (busy 0, finished 1).
+// Busy: one operation has taken the channel, a download (worker or synchronous) or the log
+// clearing. Finished: 0 while a download runs, 1 otherwise (what a terminate waits for).
 std::atomic<int>& UsbDownloadBusy();
 std::atomic<int>& UsbDownloadFinished();
+// Takes the busy flag for an operation of the calling thread; false while another has it, and
+// when the call comes from a message dispatched inside a running exchange of this thread.
+bool ClaimUsbChannel();
 std::atomic<KorrinCallback>& KorrinLayerCallback();
 // Calls the Korrin-layer callback when one is set.
 void ReportToKorrinCallback(int status, uint8_t percent);

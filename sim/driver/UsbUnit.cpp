@@ -80,7 +80,7 @@ std::vector<Bytes> UsbUnit::State::Respond(const Bytes& packet) {
     switch (code) {
     case kReadRegister: {
         const uint16_t address = Le16(packet, 2);
-        reply[2] = packet[2], reply[3] = packet[3];
+        if (echoAddresses) reply[2] = packet[2], reply[3] = packet[3];
         const uint32_t value = registers[address];
         for (int i = 0; i < 4; ++i) reply[4 + i] = uint8_t(value >> (8 * i));
         break;
@@ -119,7 +119,7 @@ std::vector<Bytes> UsbUnit::State::Respond(const Bytes& packet) {
         break;
     case kReadEeprom: {
         const uint16_t word = Le16(packet, 2) & 0x7F;
-        std::memcpy(reply.data() + 2, packet.data() + 2, 4);
+        if (echoAddresses) std::memcpy(reply.data() + 2, packet.data() + 2, 4);
         for (size_t i = 0; i < 58 && 2 * word + i < eeprom.size(); ++i) reply[6 + i] = eeprom[2 * word + i];
         break;
     }
@@ -435,6 +435,11 @@ void UsbUnit::ForgeReplies(std::vector<ForgedReply> replies) {
 void UsbUnit::SetSilent(bool silent) {
     std::lock_guard<std::mutex> guard(state_->lock);
     state_->silent = silent;
+}
+
+void UsbUnit::EchoAddresses(bool echo) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->echoAddresses = echo;
 }
 
 void UsbUnit::ClearFaults() {

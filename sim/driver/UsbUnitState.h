@@ -64,6 +64,7 @@ struct UsbUnit::State {
     size_t drop = 0, repeat = 0, corrupt = 0, precede = 0, staleCount = 0, misdirect = 0;
     std::vector<UsbUnit::ForgedReply> forged;  // the next first
     bool silent = false;
+    bool echoAddresses = true;
     size_t unplugAfter = 0;
     std::vector<UsbPacket> received;
 

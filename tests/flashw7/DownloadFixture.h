@@ -7,6 +7,7 @@
 #include "Win7Fixture.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace win7test {
@@ -51,6 +52,8 @@ public:
     ~ProgressWindow() { DestroyWindow(window_); }
 
     const wchar_t* Title() const { return title_.c_str(); }
+    // Runs on each message as it arrives, inside the download: a test acts at a point of it.
+    void OnMessage(std::function<void(const Progress&)> action) { action_ = std::move(action); }
     const std::vector<Progress>& Messages() const { return messages_; }
     std::vector<Progress> Phase(WPARAM phase) const {
         std::vector<Progress> found;
@@ -64,6 +67,7 @@ private:
         auto* self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
         if (self && message == 0x52C) {
             self->messages_.push_back({wParam, lParam, self->clock_.Ticks()});
+            if (self->action_) self->action_(self->messages_.back());
             return 0;
         }
         return DefWindowProcW(window, message, wParam, lParam);
@@ -73,6 +77,7 @@ private:
     std::wstring title_;
     HWND window_ = nullptr;
     std::vector<Progress> messages_;
+    std::function<void(const Progress&)> action_;
 };
 
 class FpgaDownloadTest : public testing::Test {

@@ -119,6 +119,10 @@ public:
     void ForgeReplies(std::vector<ForgedReply> replies);
     // A silent unit takes packets and answers none.
     void SetSilent(bool silent);
+    // Register and EEPROM read replies echo the address asked for at bytes 2-3 (and the EEPROM
+    // word count at 4-5), or, with echo off, leave those bytes 0, as the protocol defines nothing
+    // there. Faults that change those bytes apply to what is sent either way.
+    void EchoAddresses(bool echo);
     void ClearFaults();
 
     std::vector<UsbPacket> Received() const;

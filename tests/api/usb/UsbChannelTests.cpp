@@ -93,6 +93,28 @@ TEST_P(UsbChannelTest, RepliesForAnotherAddressArePassedOver) {
     EXPECT_TRUE(std::equal(out + 4, out + 62, image.begin() + 32)) << "the words of address 0x10, not 0x30";
 }
 
+TEST_P(UsbChannelTest, ReadsTakeRepliesThatLeaveTheAddressBytesZero) {
+    Unit().EchoAddresses(false);
+    Unit().SetRegister(0x0123, 0xA1B2C3D4);
+    uint32_t value = 0;
+    ASSERT_EQ(Export<ReadReg>("_Korrin_ReadReg@8")(0x0123, &value), 1);
+    EXPECT_EQ(value, 0xA1B2C3D4u);
+
+    std::array<uint8_t, 256> image{};
+    for (size_t i = 0; i < image.size(); ++i) image[i] = uint8_t(i * 5 + 1);
+    Unit().SetEeprom(image);
+    uint8_t out[62] = {};
+    ASSERT_EQ(Export<GetEeprom>("_Korrin_GetEeprom@12")(0x10, 8, out), 1);
+    EXPECT_TRUE(std::equal(out + 4, out + 62, image.begin() + 32));
+
+    // A reply naming another address is still not this read's.
+    Unit().SetRegister(0x0200, 0x600DF00D);
+    Unit().MisdirectReplies(1);
+    ASSERT_EQ(Export<ReadReg>("_Korrin_ReadReg@8")(0x0200, &value), 1);
+    EXPECT_EQ(value, 0x600DF00Du);
+    EXPECT_EQ(Unit().ReceivedCount(), 3u) << "one request each";
+}
+
 TEST_P(UsbChannelTest, DeadlineExchangeWaitsOutADelayedReply) {
     Unit().DelayReplies(700);
     EXPECT_EQ(Export<Vcxo>("_Korrin_VCXO_SetAdjustPPM@4")(-12), 1);

@@ -1,11 +1,13 @@
 // Downloads to a simulated Brevix-H unit through the DLL: the stored image equals the file's data,
 // the status sequences of the host and Korrin-layer callbacks, refusals, abort and the loss of
-// the unit mid-download.
+// the unit mid-download, one download at a time; and the log clearing's reports.
 
+#include "BrevixCFlash.h"
 #include "LibraryThreads.h"
 #include "usb/DownloadBench.h"
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <future>
 
@@ -233,7 +235,147 @@ TEST_P(UsbDownloadTest, ACommandDuringADownloadReturnsAtOnce) {
     }
 }
 
+// One download at a time per unit, whichever call starts it: a worker download asked for while a
+// synchronous one runs cannot write its first chunk (which makes the unit erase) into it.
+TEST_P(UsbDownloadTest, AWorkerDownloadDoesNotCutIntoASynchronousOne) {
+    const Bytes file = Pattern(512 + 2000 * 60, 11);
+    std::string path = WriteFile("fpga-sync.bin", file);
+    const Bytes other = Pattern(100 * 60, 12);
+    auto synchronous = std::async(std::launch::async, [&] { return BrevixH_SYS_DownloadFPGA(path.data()); });
+    ASSERT_TRUE(support::Eventually([&] { return Unit().ReceivedCount() >= 20; }));
+    const int worker = Export<DownloadFpga>("_Korrin_DownloadFPGA@12")(other.data(), 0, int(other.size()));
+    synchronous.get();
+    if (worker == 0)
+        ASSERT_TRUE(support::Eventually([] {
+            const std::vector<Status> m = StatusMessages(BREVIXC_MSG_FPGA_DOWNLOAD);
+            return !m.empty() && (m.back().status == 6 || m.back().status == 1);
+        }));
+    EXPECT_TRUE(Unit().FpgaComplete());
+    const Bytes stored = Unit().Fpga();
+    EXPECT_TRUE(stored == Bytes(file.begin() + 512, file.end()) || stored == other)
+        << "the unit holds neither image whole: " << stored.size() << " bytes";
+    EXPECT_EQ(worker, 1) << "the worker is refused while the synchronous download runs";
+    EXPECT_EQ(Reports().back(), std::make_pair(1, 100));
+}
+
+// The Ethernet side's terminate calls end a USB worker download before its next chunk, and its
+// last report is a failure.
+TEST_P(UsbDownloadTest, EthernetTerminateCallsEndAUsbWorkerBeforeItsNextChunk) {
+    const struct {
+        const char* name;
+        std::function<void()> terminate;
+    } calls[] = {
+        {"BrevixC_SYS_DownloadFPGA_Terminate", [] { BrevixC_SYS_DownloadFPGA_Terminate(); }},
+        {"BrevixC_SYS_TerminateProcess", [] { BrevixC_SYS_TerminateProcess(); }},
+    };
+    const Bytes image = Pattern(300, 6);
+    Unit().SetSilent(true);
+    for (const auto& call : calls) {
+        support::CallbackRecorder::Instance().Clear();
+        Unit().ClearReceived();
+        ASSERT_EQ(Export<DownloadFpga>("_Korrin_DownloadFPGA@12")(image.data(), 0, int(image.size())), 0) << call.name;
+        ASSERT_TRUE(support::Eventually([&] { return Unit().ReceivedCount() == 1; })) << call.name << ": chunk 0";
+        call.terminate();
+        ASSERT_TRUE(support::Eventually([] {
+            const std::vector<Status> m = StatusMessages(BREVIXC_MSG_FPGA_DOWNLOAD);
+            return !m.empty() && m.back() == Status{1, 0};
+        })) << call.name;
+        EXPECT_EQ(Unit().ReceivedCount(), 1u) << call.name << ": nothing after chunk 0";
+        ASSERT_TRUE(support::Eventually([] {
+            return Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(L"x") != 1;
+        })) << call.name << ": the channel is free again";
+    }
+}
+
+TEST_P(UsbDownloadTest, ATerminateWhileTheUnitTakesTheImageEndsAsAFailureNotAPass) {
+    const Bytes image = Pattern(100, 8);
+    ASSERT_EQ(Export<DownloadFpga>("_Korrin_DownloadFPGA@12")(image.data(), 0, int(image.size())), 0);
+    ASSERT_TRUE(support::Eventually([&] { return Unit().FpgaComplete(); })) << "the end packet came";
+    BrevixC_SYS_DownloadFPGA_Terminate();
+    ASSERT_TRUE(support::Eventually([] {
+        const std::vector<Status> m = StatusMessages(BREVIXC_MSG_FPGA_DOWNLOAD);
+        return !m.empty() && (m.back().status == 1 || m.back().status == 6);
+    }));
+    const std::vector<Status> messages = StatusMessages(BREVIXC_MSG_FPGA_DOWNLOAD);
+    EXPECT_EQ(messages.back(), (Status{1, 0}));
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), Status{6, 100}), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Transports, UsbDownloadTest, testing::Values(sim::UsbTransport::Hid, sim::UsbTransport::Mpusb),
+                         [](const auto& info) { return TransportName(info.param); });
+
+// The log clearing reports to the host without the device lock: a callback that sends to a thread
+// which is itself calling another command holds neither up.
+class ClearLogTest : public UsbDownloadTest {
+protected:
+    void TearDown() override {
+        Export<Init>("_Korrin_Init@4")(nullptr);
+        UsbDownloadTest::TearDown();
+    }
+};
+
+HWND reportWindow = nullptr;
+std::atomic<int> reportsSeen{0};
+std::atomic<int> lastPercent{-1};
+std::atomic<bool> reportStuck{false};
+
+void __stdcall SendReportToTestThread(int, const uint8_t* percent, int) {
+    DWORD_PTR result = 0;
+    if (reportStuck) return;
+    if (!SendMessageTimeoutW(reportWindow, WM_APP, 0, LPARAM(*percent), SMTO_NORMAL, DWORD(support::kPatience.count()),
+                             &result))
+        reportStuck = true;
+}
+
+LRESULT CALLBACK ReportWindow(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message != WM_APP) return DefWindowProcW(window, message, w, l);
+    ++reportsSeen;
+    lastPercent = int(l);
+    return 0;
+}
+
+// Dispatches this thread's messages, sent ones included, until the condition holds.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+TEST_P(ClearLogTest, ReportsReachAThreadThatCallsAnotherCommandMeanwhile) {
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = ReportWindow;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.lpszClassName = L"UsbClearLogReports";
+    RegisterClassW(&cls);
+    reportWindow = CreateWindowW(cls.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, cls.hInstance, nullptr);
+    ASSERT_NE(reportWindow, nullptr);
+    reportsSeen = 0;
+    lastPercent = -1;
+    reportStuck = false;
+    Unit().AddLogEntry(Bytes(100, 7));
+    Export<Init>("_Korrin_Init@4")(SendReportToTestThread);
+
+    auto clearing = std::async(std::launch::async, [] { return Export<NoArgs>("_Korrin_ClearLog@0")(); });
+    ASSERT_TRUE(PumpUntil([] { return reportsSeen >= 1; }, support::kPatience));
+    uint32_t value = 0;
+    using ReadReg = int(__stdcall*)(uint16_t, uint32_t*);
+    EXPECT_EQ(Export<ReadReg>("_Korrin_ReadReg@8")(0x10, &value), 0) << "the clearing has the channel";
+    const auto cleared = [&] { return clearing.wait_for(std::chrono::seconds(0)) == std::future_status::ready; };
+    ASSERT_TRUE(PumpUntil(cleared, 3 * support::kPatience));
+    EXPECT_EQ(clearing.get(), 1);
+    EXPECT_FALSE(reportStuck) << "a report waited for the thread that waited for the lock";
+    EXPECT_EQ(lastPercent, 100);
+    EXPECT_EQ(Unit().LogEntries(), 0u);
+    EXPECT_TRUE(Unit().LastRequest(1).empty()) << "the read sent nothing into the clearing";
+    DestroyWindow(reportWindow);
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, ClearLogTest, testing::Values(sim::UsbTransport::Hid),
                          [](const auto& info) { return TransportName(info.param); });
 
 // A transfer that fails while the unit stays plugged in does not mark it lost: the next download

@@ -27,6 +27,21 @@ TEST(UsbIdentityTest, AFamilyModelNameOnAnotherMachineMakesItABrevixH) {
     EXPECT_EQ(std::string(BVX_PCB, 2), "B2");
 }
 
+TEST(UsbIdentityTest, AUnitThatLeavesTheAddressBytesZeroGivesItsIdentity) {
+    UnitOnTree bench(sim::UsbTransport::Mpusb);
+    bench.Unit().EchoAddresses(false);
+    std::array<uint8_t, 256> image{};
+    std::memcpy(&image[32], "Brevix-H 2x10G  ", 16);
+    std::memcpy(&image[64], "C3", 2);
+    std::memcpy(&image[76], "BVH-2021-000777-ABCD", 20);
+    bench.Unit().SetEeprom(image);
+    capi::Identity::Instance().Reset();
+    ASSERT_TRUE(capi::ReadUsbIdentity());
+    EXPECT_STREQ(BVX_Module, "Brevix-H 2x10G  ");
+    EXPECT_EQ(std::string(BVX_PCB, 2), "C3");
+    EXPECT_EQ(std::string(BVX_SN, 20), "BVH-2021-000777-ABCD");
+}
+
 TEST(UsbIdentityTest, IdentityReadFailsWithoutAUnit) {
     sim::DriverHost host;
     host.Start();

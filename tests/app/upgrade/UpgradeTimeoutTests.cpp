@@ -1,0 +1,73 @@
+// The upgrade page's own time-out, reached as an operator reaches it (the tree item, Browse and
+// Upgrade clicked, the calendar clock moved past the page's scale): against a Brevix-H whose USB
+// unit takes packets and answers none, the page's end ends the library's transfer too, and the
+// unit's journal goes quiet.
+#include "sim/DownloadFaults.h"
+#include "support/gui/Input.h"
+#include "support/gui/Seams.h"
+#include "UpgradeBench.h"
+
+#include <ctime>
+
+using namespace upgradetest;
+
+namespace {
+
+constexpr wchar_t kFpgaWorker[] = L"UsbFpgaDownload";
+
+// A click in the middle of the device tree's item, as the operator chooses a page.
+void ClickTreeItem(CVorel_TAP_Test3Dlg& dialog, int item) {
+    RECT rect = {};
+    ASSERT_TRUE(dialog.deviceTree.GetItemRect(treeItems[item], &rect, TRUE));
+    support::gui::Click(dialog.deviceTree.GetSafeHwnd(),
+                        POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+    support::gui::PumpPending();
+}
+
+TEST_F(UpgradeDialogTest, ThePagesTimeOutEndsTheTransferToASilentUnit) {
+    sim::FullTester& tester = StartTester(3);
+    sim::UsbUnit& unit = *tester.Usb();
+    chosen_.Set(files_.Write(L"BREVIX-H_FPGA_V0102.pof", support::PofImage(6000)));
+    BoxAnswers boxes;
+    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+        const ExitAtEnd exitAtEnd(dialog);
+        CUpgradeDialog& panel = dialog.upgradePanel;
+        logFolder = files_.LogFolder().c_str();
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs));
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+        ASSERT_TRUE(panel.IsWindowVisible());
+        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BROWSE);
+        ASSERT_FALSE(Text(panel, IDC_UPGRADE_PATH).empty());
+
+        ASSERT_TRUE(sim::SetDownloadFault(tester, sim::DownloadFault::SilentUnit));
+        unit.ClearReceived();
+        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BUTTON);
+        ASSERT_TRUE(panel.downloadRunning);
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return unit.ReceivedCount() == 1; }, kPatienceMs)) << "chunk 0";
+        ASSERT_EQ(CountNamedThreads(kFpgaWorker), 1);
+
+        // The page's scale passes on the calendar clock (stood in for only now: the start-up waits
+        // for it to move): the page's next second ends the download.
+        support::gui::FakeClock clock(_time64(nullptr));
+        clock.Advance(CUpgradeDialog::kFpgaSeconds);
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return !panel.downloadRunning; }, kPatienceMs));
+        ASSERT_FALSE(boxes.Boxes().empty());
+        EXPECT_EQ(boxes.Boxes().back().text, L"Fail to upgrade FPGA!");
+        // The window as the operator sees it then: nothing of a running download left.
+        SavePicture(dialog.GetSafeHwnd(), L"upgrade-timeout-silent-unit");
+        EXPECT_FALSE(Shown(panel, IDC_UPGRADE_STATUS));
+        EXPECT_FALSE(Shown(panel, IDC_UPGRADE_ELAPSED));
+        EXPECT_TRUE(panel.IsWindowEnabled());
+
+        // The library's worker ends too, rather than send its chunk again every 25 seconds.
+        EXPECT_TRUE(support::gui::PumpUntil([] { return CountNamedThreads(kFpgaWorker) == 0; }, kPatienceMs));
+        const std::vector<sim::UsbPacket> received = unit.Received();
+        ASSERT_EQ(received.size(), 1u);
+        EXPECT_EQ(received[0].bytes[0], 10) << "an FPGA chunk";
+        EXPECT_EQ(received[0].bytes[2] | received[0].bytes[3] << 8, 0) << "the first";
+        ASSERT_TRUE(sim::SetDownloadFault(tester, sim::DownloadFault::None));
+    });
+    EXPECT_TRUE(Logs(L"Upgrade_*.log").empty());
+}
+
+}  // namespace
