@@ -36,30 +36,49 @@ function(brevix_add_dll target)
   set_property(GLOBAL APPEND PROPERTY BREVIX_DELIVERABLES "$<TARGET_FILE:${target}>=${_def}")
 endfunction()
 
-# brevix_add_gtest(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [NETWORK])
+# brevix_add_gtest(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS ...] [NETWORK] [SHARDS n])
 # One test executable is one CTest entry; it runs under Wine on an Xvfb display and a Wine desktop of
 # its own (scripts/own-display, tests/support/desktop), so programs that drive windows, move the
 # pointer or need the foreground run side by side without touching each other's. NETWORK tests take
-# one veth pair of the test namespace as a CTest resource, so they can run in parallel.
+# one veth pair of the test namespace as a CTest resource, so they can run in parallel. SHARDS splits
+# a long program's cases into n entries (<name>_1 ... <name>_n, by GoogleTest's own sharding), which
+# run side by side like any others.
 function(brevix_add_gtest name)
-  cmake_parse_arguments(ARG "NETWORK" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "NETWORK" "TIMEOUT;SHARDS" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} brevix_gtest_main)
   # The launcher that gives the program its desktop is built with it.
   add_dependencies(${name} own_desktop)
-  add_test(NAME ${name}
-    COMMAND ${PROJECT_SOURCE_DIR}/scripts/own-display ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:own_desktop>
-            $<TARGET_FILE:${name}> --gtest_color=no)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
-  if(ARG_LABELS)
-    set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+  if(ARG_SHARDS)
+    set(entries)
+    math(EXPR last "${ARG_SHARDS} - 1")
+    foreach(index RANGE ${last})
+      math(EXPR number "${index} + 1")
+      list(APPEND entries ${name}_${number})
+    endforeach()
+  else()
+    set(entries ${name})
   endif()
-  if(ARG_NETWORK)
-    set_tests_properties(${name} PROPERTIES RESOURCE_GROUPS "veth:1")
-  endif()
+  set(index 0)
+  foreach(entry IN LISTS entries)
+    add_test(NAME ${entry}
+      COMMAND ${PROJECT_SOURCE_DIR}/scripts/own-display ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:own_desktop>
+              $<TARGET_FILE:${name}> --gtest_color=no)
+    set_tests_properties(${entry} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+    if(ARG_SHARDS)
+      set_tests_properties(${entry} PROPERTIES ENVIRONMENT "GTEST_TOTAL_SHARDS=${ARG_SHARDS};GTEST_SHARD_INDEX=${index}")
+      math(EXPR index "${index} + 1")
+    endif()
+    if(ARG_LABELS)
+      set_tests_properties(${entry} PROPERTIES LABELS "${ARG_LABELS}")
+    endif()
+    if(ARG_NETWORK)
+      set_tests_properties(${entry} PROPERTIES RESOURCE_GROUPS "veth:1")
+    endif()
+  endforeach()
 endfunction()
 
 # brevix_add_bench(<name> SOURCES ... [LIBS ...]): a benchmark program, built but not run by CTest.
