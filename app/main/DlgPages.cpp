@@ -124,8 +124,10 @@ void CVorel_TAP_Test3Dlg::ShowPage(Page page) {
     for (CWnd* window : shown) {
         // Above the frame and the other pages: the frame static comes first in the template and
         // would otherwise lie over the page, taking the pointer where a page has no control.
+        // Shown by ShowWindow, which tells the page it shows (WM_SHOWWINDOW); a position change does not.
         if (window->GetSafeHwnd()) {
-            window->SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+            window->SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            window->ShowWindow(SW_SHOWNA);
         }
     }
     // A page shown over the place of another must not keep that one's pixels.
