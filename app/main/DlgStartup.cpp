@@ -115,7 +115,6 @@ BOOL CVorel_TAP_Test3Dlg::RunStartup() {
     portCounterWindow.counterTree.ShowWindow(SW_HIDE);
     upgradePanel.ShowWindow(SW_SHOW);
     upgradePanel.SetMode(CUpgradeDialog::kFpga);
-    upgradePanel.SetInfoText(1, upgradePanel.GetFpgaVersionText());
 
     if (pictureSplashAnim.Load(MAKEINTRESOURCEW(IDR_GIF_SPLASH), L"GIF")) pictureSplashAnim.Draw();
     if (pictureConnecting.Load(MAKEINTRESOURCEW(IDR_GIF_CONNECTING), L"GIF")) pictureConnecting.Draw();

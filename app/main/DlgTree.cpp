@@ -76,11 +76,11 @@ void CVorel_TAP_Test3Dlg::OnTreeSelChanged(NMHDR* pNMHDR, LRESULT* pResult) {
         break;
     case kItemFpgaUpgrade:
     case kItemFirmwareUpgrade: {
-        const bool fpga = selectedTreeItem == kItemFpgaUpgrade;
-        panelTitle.SetWindowText(ResourceText(fpga ? IDS_FPGA_UPGRADE : IDS_FIRMWARE_UPGRADE));
         upgradePanel.ShowWindow(SW_SHOW);
-        upgradePanel.SetMode(fpga ? CUpgradeDialog::kFpga : CUpgradeDialog::kFirmware);
-        upgradePanel.SetInfoText(1, fpga ? upgradePanel.GetFpgaVersionText() : upgradePanel.GetFirmwareVersionText());
+        // A running download keeps the page in its mode: the title names what the page shows.
+        upgradePanel.SetMode(selectedTreeItem == kItemFpgaUpgrade ? CUpgradeDialog::kFpga : CUpgradeDialog::kFirmware);
+        panelTitle.SetWindowText(
+            ResourceText(upgradePanel.Mode() == CUpgradeDialog::kFpga ? IDS_FPGA_UPGRADE : IDS_FIRMWARE_UPGRADE));
         hideCounterPage();
         applyButton.ShowWindow(SW_HIDE);
         break;
