@@ -246,6 +246,8 @@ private:
     void OnDeviceLost(const HostMessage& message);
     // Escape or Return held down: the dialog does not end by them.
     static bool EndKeyHeld();
+    // While an upgrade writes the tester's flash the program stays: the operator is told so.
+    bool UpgradeKeepsProgramOpen();
 
     // The panel title's 18-point Arial.
     CFont titleFont_;
