@@ -122,31 +122,7 @@ void CVorel_TAP_Test3Dlg::TryReconnect() {
 }
 
 LRESULT CVorel_TAP_Test3Dlg::OnFpgaProgress(WPARAM phase, LPARAM progress) {
-    CString status = L"Status: ";
-    switch (phase) {
-    case 0:
-        status += L"Erase EEProm";
-        break;
-    case 1:
-        status += L"Upgrade FPGA file";
-        break;
-    case 2:
-        status += L"Checking";
-        break;
-    case 3:
-        status += L"Rewrite FPGA file";
-        break;
-    case 5:
-        status += L"Finish!";
-        upgradePanel.KillTimer(1);
-        MessageBox(ResourceText(IDS_FPGA_COMPLETE), L"Message", MB_OK);
-        break;
-    default:
-        break;
-    }
-    upgradePanel.SetDlgItemText(IDC_UPGRADE_STATUS, status);
-    upgradePanel.SendDlgItemMessage(IDC_UPGRADE_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(progress), 0);
-    if (phase != 5) upgradePanel.ShowElapsed();
+    upgradePanel.OnFlashLibraryProgress(static_cast<int>(phase), static_cast<int>(progress));
     return 1;
 }
 

@@ -163,13 +163,12 @@ void CVorel_TAP_Test3Dlg::ShowPageOfItem(int item) {
         ShowPage(Page::kPortConfiguration);
         break;
     case kItemFpgaUpgrade:
-    case kItemFirmwareUpgrade: {
-        const bool fpga = item == kItemFpgaUpgrade;
-        upgradePanel.SetMode(fpga ? CUpgradeDialog::kFpga : CUpgradeDialog::kFirmware);
-        upgradePanel.SetInfoText(1, fpga ? upgradePanel.GetFpgaVersionText() : upgradePanel.GetFirmwareVersionText());
-        ShowPage(fpga ? Page::kFpgaUpgrade : Page::kFirmwareUpgrade);
+    case kItemFirmwareUpgrade:
+        // A running download keeps the page in its mode: the page shown (and its title) is the
+        // page's own, whichever upgrade item was chosen.
+        upgradePanel.SetMode(item == kItemFpgaUpgrade ? CUpgradeDialog::kFpga : CUpgradeDialog::kFirmware);
+        ShowPage(upgradePanel.Mode() == CUpgradeDialog::kFpga ? Page::kFpgaUpgrade : Page::kFirmwareUpgrade);
         break;
-    }
     case kItemCaptureA:
         ShowPage(Page::kCaptureA);
         break;

@@ -110,7 +110,6 @@ BOOL CVorel_TAP_Test3Dlg::RunStartup() {
 
     CreatePortConfigGrid();
     upgradePanel.SetMode(CUpgradeDialog::kFpga);
-    upgradePanel.SetInfoText(1, upgradePanel.GetFpgaVersionText());
     ShowPage(Page::kFpgaUpgrade);
 
     if (pictureSplashAnim.Load(MAKEINTRESOURCEW(IDR_GIF_SPLASH), L"GIF")) pictureSplashAnim.Draw();
@@ -285,7 +284,6 @@ void CVorel_TAP_Test3Dlg::ShowFirstTime() {
         // come from the demo's system information.
         upgradePanel.SetFpgaVersionText(kSystemDemo[6]);
         upgradePanel.SetFirmwareVersionText(kSystemDemo[7]);
-        upgradePanel.SetInfoText(1, upgradePanel.GetFpgaVersionText());
         for (int row = 0; row < 9; ++row) systemInformation.infoGrid.SetCellText(0, row, kSystemDemo[row]);
         pictureSplashAnim.MoveWindow(570, 2, 28, 28);
         pictureSplashStill.MoveWindow(570, 2, 28, 28);

@@ -50,7 +50,10 @@ bool QueryWindowsVersion(WindowsVersion* version) {
 }
 
 bool IsWindowsXP(const WindowsVersion& v) {
-    return v.platform == VER_PLATFORM_WIN32_NT && v.major == 5 && v.minor == 1;
+    if (v.platform != VER_PLATFORM_WIN32_NT || v.major != 5) return false;
+    // Windows XP x64 Edition, the only XP this x64 program runs on, reports 5.2 as the servers of
+    // its time do; its product type tells it from them.
+    return v.minor == 1 || (v.minor == 2 && v.productType == VER_NT_WORKSTATION);
 }
 
 bool IsWindows7Or8(const WindowsVersion& v) {

@@ -18,7 +18,7 @@ bool QueryWindowsVersion(WindowsVersion* version);
 // Tests: the version the program sees from now on, or the running system's again (nullptr).
 void StandInWindowsVersion(const WindowsVersion* version);
 
-// NT, 5.1.
+// NT, 5.1, or 5.2 on a workstation (XP x64 Edition).
 bool IsWindowsXP(const WindowsVersion& version);
 // NT; 6.1 or 6.2 on a workstation, or any major above 6 with minor 0. Vista, 6.3 and server
 // editions answer false.

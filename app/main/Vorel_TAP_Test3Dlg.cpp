@@ -151,21 +151,39 @@ void CVorel_TAP_Test3Dlg::OnCancel() {
     if (!EndKeyHeld()) CDialog::OnCancel();
 }
 
+bool CVorel_TAP_Test3Dlg::UpgradeKeepsProgramOpen() {
+    if (!upgradePanel.DownloadInProgress()) return false;
+    // The download writes the tester's flash: cut short, it leaves a tester that does not start. The
+    // Windows 7 library's download runs inside this thread's own call, so the program could not end
+    // before it does anyway, only vanish from the screen.
+    if (languageIndex == 0)
+        MessageBox(L"An upgrade is in progress. Vorels-NIC cannot be closed until it has ended.", L"Message",
+                   MB_OK | MB_ICONINFORMATION);
+    else if (languageIndex == 3)
+        MessageBox(L"アップグレード中です。終了するまでVorels-NICを閉じることはできません。", L"メッセージ",
+                   MB_OK | MB_ICONINFORMATION);
+    return true;
+}
+
 void CVorel_TAP_Test3Dlg::OnClose() {
     WriteLanguageIndex(languageIndex);
+    if (UpgradeKeepsProgramOpen()) return;
     if (MessageBox(ResourceText(IDS_QUIT_QUESTION), MessageCaption(), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     if (HWND outside = ::FindWindowW(nullptr, L"Upgrade FPGA on Win7")) ::PostMessageW(outside, WM_CLOSE, 0, 0);
     BrevixC_SYS_SetNICMode(0, 0);
     BrevixC_SYS_SetNICMode(1, 0);
     if (!IsDemoMode()) BrevixC_SYS_TerminateProcess();
-    OnCancel();
+    // A quit the operator confirmed ends the program whatever key answered the question: Escape
+    // or Return may still be down when the box returns.
+    CDialog::OnCancel();
 }
 
 void CVorel_TAP_Test3Dlg::OnFileExit() {
+    if (UpgradeKeepsProgramOpen()) return;
     if (MessageBox(ResourceText(IDS_QUIT_QUESTION), MessageCaption(), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     if (HWND outside = ::FindWindowW(nullptr, L"Upgrade FPGA on Win7")) ::PostMessageW(outside, WM_CLOSE, 0, 0);
     if (!IsDemoMode()) BrevixC_SYS_TerminateProcess();
-    OnOK();
+    CDialog::OnOK();
 }
 
 void CVorel_TAP_Test3Dlg::OnDestroy() {

@@ -274,6 +274,8 @@ private:
     void ShowConnectionLost();
     // Escape or Return held down: the dialog does not end by them.
     static bool EndKeyHeld();
+    // While an upgrade writes the tester's flash the program stays: the operator is told so.
+    bool UpgradeKeepsProgramOpen();
 
     // The panel title's 18-point font, of a face with a glyph for every character of the title.
     CFont titleFont_;

@@ -12,7 +12,9 @@
 #include <BrevixTWin7.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -80,6 +82,14 @@ LPCWSTR StatusText(uint16_t type, uint16_t status) {
     }
 }
 
+// Whether the bytes begin as an FPGA image does: "POF", or 55 AA 55 AA.
+bool IsFpgaImage(const unsigned char* head, size_t size) {
+    static const unsigned char kPof[] = {'P', 'O', 'F'};
+    static const unsigned char kSync[] = {0x55, 0xAA, 0x55, 0xAA};
+    return (size >= sizeof kPof && std::memcmp(head, kPof, sizeof kPof) == 0) ||
+           (size >= sizeof kSync && std::memcmp(head, kSync, sizeof kSync) == 0);
+}
+
 // Statuses that end a download: pass, failure, and the failure the device never follows with
 // anything (7).
 constexpr uint16_t kStatusFail = 1;
@@ -103,13 +113,26 @@ END_MESSAGE_MAP()
 
 void CUpgradeDialog::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
-    DDX_Text(pDX, IDC_UPGRADE_PATH, imagePath);
     DDX_Control(pDX, IDC_UPGRADE_PROGRESS, progressBar);
     DDX_Control(pDX, IDC_UPGRADE_BUTTON, upgradeButton);
 }
 
 BOOL CUpgradeDialog::OnInitDialog() {
     CDialog::OnInitDialog();
+    // The group boxes frame the grid and the texts: a box that repaints (a new label after a
+    // language switch) would otherwise erase what lies inside it and leave it blank until that is
+    // painted again. Below every sibling and clipped by them, a box draws only its own frame.
+    std::vector<HWND> groupBoxes;
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[16] = {};
+        ::GetClassNameW(child, className, 16);
+        if (::lstrcmpiW(className, L"Button") == 0 && (::GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX)
+            groupBoxes.push_back(child);
+    }
+    for (HWND box : groupBoxes) {
+        ::SetWindowLongW(box, GWL_STYLE, ::GetWindowLongW(box, GWL_STYLE) | WS_CLIPSIBLINGS);
+        ::SetWindowPos(box, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
     CRect frame;
     GetDlgItem(IDC_UPGRADE_GRID_FRAME)->GetWindowRect(&frame);
     ScreenToClient(&frame);
@@ -140,19 +163,34 @@ BOOL CUpgradeDialog::OnInitDialog() {
 }
 
 bool CUpgradeDialog::SetMode(int newMode) {
-    mode = newMode;
-    const ModeTexts& texts = kModeTexts[mode == kFpga ? 1 : 0];
+    newMode = newMode == kFpga ? kFpga : kFirmware;
+    // The running download's time-out, failure box and log name its kind by the mode.
+    if (DownloadInProgress() && newMode != mode) return false;
+    const ModeTexts& texts = kModeTexts[newMode];
     browseFolder = programFolder + texts.folder;
     if (GetSafeHwnd()) {
+        GetDlgItemText(IDC_UPGRADE_PATH, imagePaths_[mode]);
+        SetDlgItemText(IDC_UPGRADE_PATH, imagePaths_[newMode]);
         SetWindowText(texts.title);
         SetDlgItemText(IDC_UPGRADE_NOTICE, texts.notice);
     }
-    if (infoGrid.GetSafeHwnd()) {
-        infoGrid.SetCellText(-1, 1, mode == kFpga ? L"FPGA Version" : L"FW Version");
-        infoGrid.InvalidateChildren();
-    }
+    mode = newMode;
+    if (infoGrid.GetSafeHwnd()) infoGrid.SetCellText(-1, 1, mode == kFpga ? L"FPGA Version" : L"FW Version");
+    ShowModeVersion();
     return true;
 }
+
+void CUpgradeDialog::SetFpgaVersionText(CString text) {
+    fpgaVersionText = std::move(text);
+    ShowModeVersion();
+}
+
+void CUpgradeDialog::SetFirmwareVersionText(CString text) {
+    firmwareVersionText = std::move(text);
+    ShowModeVersion();
+}
+
+void CUpgradeDialog::ShowModeVersion() { SetInfoText(1, mode == kFpga ? fpgaVersionText : firmwareVersionText); }
 
 void CUpgradeDialog::SetInfoText(int row, const CString& text) {
     if (infoGrid.GetSafeHwnd() == nullptr) return;
@@ -180,35 +218,46 @@ void CUpgradeDialog::OnBrowse() {
     if (dialog.DoModal() != IDOK) return;
 
     const CString path = dialog.GetPathName();
+    if (!AcceptImageFile(path)) return;
+    imagePaths_[mode] = path;
+    SetDlgItemText(IDC_UPGRADE_PATH, path);
+}
+
+bool CUpgradeDialog::AcceptImageFile(const CString& path) {
+    const bool firmware = mode == kFirmware;
+    const auto notForThisKind = [&] {
+        if (firmware)
+            ShowLanguageBox(L"The selected file is not for firmware upgrade, please check it again!", L"Message",
+                            L"選択ファイルはfirmwareアップグレード用ではありません　もう一度確認してください");
+        else
+            ShowLanguageBox(L"The selected file is not for FPGA upgrade, please check it again!", L"Message",
+                            L"選択ファイルはFPGAアップグレード用ではありません　もう一度確認してください");
+        return false;
+    };
     CString name = path;
     name.MakeUpper();
     name = name.Mid(name.ReverseFind(L'\\') + 1);
     if (name.IsEmpty()) {
         ShowLanguageBox(L"No upgrade file is selected!", L"Message", L"No upgrade file is selected");
-        return;
+        return false;
     }
-    if (firmware && name.Find(L"BREVIX-H_RTC") < 0) {
-        ShowLanguageBox(L"The selected file is not for firmware upgrade, please check it again!", L"Message",
-                        L"選択ファイルはfirmwareアップグレード用ではありません　もう一度確認してください");
-        return;
-    }
+    if (firmware && name.Find(L"BREVIX-H_RTC") < 0) return notForThisKind();
     if (!firmware) {
         const CString marker = FpgaMarker();
-        if (name.Left(marker.GetLength()) != marker) {
-            ShowLanguageBox(L"The selected file is not for FPGA upgrade, please check it again!", L"Message",
-                            L"選択ファイルはFPGAアップグレード用ではありません　もう一度確認してください");
-            return;
-        }
+        if (name.Left(marker.GetLength()) != marker) return notForThisKind();
     }
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(_wfopen(path, L"rb"), std::fclose);
     if (!file) {
         if (firmware) ShowLanguageBox(L"Cannot open firmware file!", L"Error", L"Firmwareファイルを開けません!");
         else ShowLanguageBox(L"Cannot open FPGA file!", L"Error", L"FPGAファイルを開けません!");
-        return;
+        return false;
     }
-    file.reset();
-    imagePath = path;
-    SetDlgItemText(IDC_UPGRADE_PATH, path);
+    // An FPGA image in the firmware controller, or anything else in the FPGA's flash (which the
+    // Windows 7 library erases before it reads the file), would leave the tester unusable.
+    unsigned char head[4] = {};
+    const size_t size = std::fread(head, 1, sizeof head, file.get());
+    if (IsFpgaImage(head, size) == firmware) return notForThisKind();
+    return true;
 }
 
 void CUpgradeDialog::ShowDownloadTexts(int show) {
@@ -248,8 +297,11 @@ void CUpgradeDialog::RefuseDownload() {
 }
 
 void CUpgradeDialog::OnUpgrade() {
-    UpdateData(TRUE);
-    const CString path = imagePath;
+    CString path;
+    GetDlgItemText(IDC_UPGRADE_PATH, path);
+    imagePaths_[mode] = path;
+    // The edit may hold anything typed since Browse: the file is judged again before it is sent.
+    if (!IsDemoMode() && !AcceptImageFile(path)) return;
     if (mode == kFirmware) {
         BeginDownload(kFirmwareSeconds);
         if (CWnd* cancel = GetDlgItem(IDCANCEL)) cancel->ShowWindow(SW_HIDE);
@@ -280,11 +332,17 @@ void CUpgradeDialog::OnUpgrade() {
     if (win7Path) {
         // The whole download runs here; its progress arrives as 0x52C on this thread.
         SetCounterRefresh(false);
+        flashLibraryDownload_ = true;
         const bool written = BrevixT_SYS_DownloadFPGAW7(path);
+        flashLibraryDownload_ = false;
         if (!written) {
             RefuseDownload();
             return;
         }
+        // The page waits for the tester and the program to restart: its controls say so, rather
+        // than look usable inside a disabled page.
+        for (int id : {IDC_UPGRADE_PATH, IDC_UPGRADE_BROWSE, IDC_UPGRADE_BUTTON, IDCANCEL})
+            if (CWnd* control = GetDlgItem(id)) control->EnableWindow(FALSE);
         SetCounterRefresh(true);
         return;
     }
@@ -298,7 +356,7 @@ void CUpgradeDialog::OnUpgrade() {
 
 void CUpgradeDialog::OnTimer(UINT_PTR nIDEvent) {
     CDialog::OnTimer(nIDEvent);
-    SetDlgItemText(IDC_UPGRADE_ELAPSED, Formatted(L"Time Elapsed: %d sec", elapsedSeconds));
+    SetTextOnChange(IDC_UPGRADE_ELAPSED, Formatted(L"Time Elapsed: %d sec", elapsedSeconds));
     ++elapsedSeconds;
     // A worker that falls silent sends no event to judge the time by: the panel's clock does.
     if (downloadRunning && CTime::GetCurrentTime().GetTime() - startTime >= expectedSeconds) {
@@ -310,7 +368,33 @@ void CUpgradeDialog::OnTimer(UINT_PTR nIDEvent) {
 
 void CUpgradeDialog::ShowElapsed() {
     elapsedSeconds = int(CTime::GetCurrentTime().GetTime() - startTime);
-    SetDlgItemText(IDC_UPGRADE_ELAPSED, Formatted(L"Time Elapsed: %d sec", elapsedSeconds));
+    SetTextOnChange(IDC_UPGRADE_ELAPSED, Formatted(L"Time Elapsed: %d sec", elapsedSeconds));
+}
+
+void CUpgradeDialog::SetTextOnChange(int id, const CString& text) {
+    CString shown;
+    GetDlgItemText(id, shown);
+    if (shown != text) SetDlgItemText(id, text);
+}
+
+void CUpgradeDialog::OnFlashLibraryProgress(int phase, int progress) {
+    static const wchar_t* const kPhases[] = {L"Erase EEProm", L"Upgrade FPGA file", L"Checking", L"Rewrite FPGA file"};
+    CString status = L"Status: ";
+    if (phase >= 0 && phase < 4) status += kPhases[phase];
+    else if (phase == 5) status += L"Finish!";
+    SetTextOnChange(IDC_UPGRADE_STATUS, status);
+    progressBar.SetPos(progress);
+    if (phase != 5) {
+        ShowElapsed();
+        return;
+    }
+    KillTimer(kElapsedTimer);
+    // The page reads "Finish!" on the screen before the box stops this thread.
+    UpdateWindow();
+    CString complete;
+    complete.LoadString(IDS_FPGA_COMPLETE);
+    CWnd* owner = theMainDialog ? static_cast<CWnd*>(theMainDialog) : this;
+    owner->MessageBox(complete, L"Message", MB_OK);
 }
 
 void CUpgradeDialog::OnDownloadStatus(uint16_t type, uint16_t status, uint16_t percent) {

@@ -27,14 +27,18 @@ public:
 
     explicit CUpgradeDialog(CWnd* pParent = nullptr) : CDialog(IDD, pParent) {}
 
-    // Stores the mode, names the version row after it and gives the page the mode's title, Browse
-    // folder and notice.
+    // Stores the mode, names the version row after it and fills it with the mode's version, gives
+    // the page the mode's title, Browse folder and notice, and shows the mode's own file path. While
+    // a download runs the page keeps the running download's mode: false, nothing changed.
     bool SetMode(int newMode);
     int Mode() const { return mode; }
+    // A download started here has not ended yet (through the device API or the Windows 7 library).
+    bool DownloadInProgress() const { return downloadRunning || flashLibraryDownload_; }
 
-    void SetFpgaVersionText(CString text) { fpgaVersionText = std::move(text); }
+    // The tester's versions; the version row shows the one of the current mode as soon as it comes.
+    void SetFpgaVersionText(CString text);
     CString GetFpgaVersionText() const { return fpgaVersionText; }
-    void SetFirmwareVersionText(CString text) { firmwareVersionText = std::move(text); }
+    void SetFirmwareVersionText(CString text);
     CString GetFirmwareVersionText() const { return firmwareVersionText; }
 
     // The information rows: row 0 the model name, row 1 the version of the mode.
@@ -44,6 +48,11 @@ public:
     // A download status event (0x0F00 FPGA, 0x0F01 firmware); ignored while no download through
     // the device API runs.
     void OnDownloadStatus(uint16_t type, uint16_t status, uint16_t percent);
+
+    // The Windows 7 library's progress (message 0x52C, sent on this thread while Upgrade waits in
+    // the library): the phase's status, the position 0..2400, and at the finish the completion box
+    // over the page that already says so.
+    void OnFlashLibraryProgress(int phase, int progress);
 
     // The time since the download started, shown now. Progress reports call it too: a flood of them
     // holds back the page's one-second timer (timer messages wait for an empty queue).
@@ -87,12 +96,25 @@ private:
     void ShowDownloadTexts(int show);
     // The counter window's one-second refresh, stopped while a download runs.
     static void SetCounterRefresh(bool run);
+    // Whether the file may go to a download of the page's mode: its name carries the mode's marker
+    // (the connected model's, for an FPGA image), it opens, and what it holds is of the mode's kind.
+    // A refused file gets its box, in the main dialog's language.
+    bool AcceptImageFile(const CString& path);
+    // The version row: the version of the current mode.
+    void ShowModeVersion();
+    // A text of the page set only when it changes: the Windows 7 library reports every page it
+    // writes, and each new text is erased and drawn again on the screen.
+    void SetTextOnChange(int id, const CString& text);
 
     int mode = kFirmware;
     CString fpgaVersionText;
     CString firmwareVersionText;
-    CString imagePath;
+    // The file path of each mode (by mode): a file chosen for one kind of download never goes to
+    // the other.
+    CString imagePaths_[2];
     CString browseFolder;
+    // The Windows 7 library's download runs on this thread, inside Upgrade.
+    bool flashLibraryDownload_ = false;
     // Ends the current FPGA and firmware version lines of the upgrade log; nothing gives it a value.
     CString versionSuffix;
 };

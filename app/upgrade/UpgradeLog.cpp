@@ -52,16 +52,30 @@ using FileHandle = std::unique_ptr<void, HandleCloser>;
 
 // Makes every missing folder of the path, from the root down.
 bool MakeFolders(const std::wstring& folder) {
-    for (size_t at = folder.find_first_of(L"\\/", 3); at != std::wstring::npos;
-         at = folder.find_first_of(L"\\/", at + 1)) {
-        const std::wstring part = folder.substr(0, at);
+    for (const std::wstring& part : FoldersOf(folder))
         if (!CreateDirectoryW(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
-    }
     const DWORD attributes = GetFileAttributesW(folder.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace
+
+std::vector<std::wstring> FoldersOf(const std::wstring& folder) {
+    // After "C:\", or after the server and the share of "\\server\share\", which are no folders
+    // anyone can make: Windows refuses to create them even where they exist.
+    size_t first = 3;
+    if (folder.compare(0, 2, L"\\\\") == 0) {
+        const size_t server = folder.find_first_of(L"\\/", 2);
+        const size_t share = server == std::wstring::npos ? server : folder.find_first_of(L"\\/", server + 1);
+        if (share == std::wstring::npos) return {};
+        first = share + 1;
+    }
+    std::vector<std::wstring> folders;
+    for (size_t at = folder.find_first_of(L"\\/", first); at != std::wstring::npos;
+         at = folder.find_first_of(L"\\/", at + 1))
+        folders.push_back(folder.substr(0, at));
+    return folders;
+}
 
 std::wstring LogFileName(int kind, const SYSTEMTIME& time) {
     wchar_t name[96];

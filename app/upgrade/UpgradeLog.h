@@ -11,6 +11,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace upgrade {
 
@@ -30,6 +31,10 @@ std::wstring LogFolder(const std::wstring& programFolder, const std::wstring& lo
 
 // The whole text. The version suffix ends the current FPGA and firmware version lines.
 std::wstring LogText(const IdentityRows& rows, const std::wstring& versionSuffix, const SYSTEMTIME& time);
+
+// The folders of a path that WriteLogFile makes when missing, from the root down: none of a drive's
+// root, nor the server and share of a "\\server\share\..." path (a redirected Documents folder).
+std::vector<std::wstring> FoldersOf(const std::wstring& folder);
 
 // Creates the folder (and its parents) when missing, then the file (an existing one is replaced)
 // with the text's UTF-16LE bytes. False when the folder or the file cannot be made or written.

@@ -69,13 +69,16 @@ struct VersionCase {
     DWORD major, minor;
     BYTE productType;
     bool windows7Or8;
+    bool windowsXP;
 };
 
 TEST(WindowsVersions, Windows7PathTakesSevenAndEightOnWorkstationsAndTenAndLater) {
     const VersionCase cases[] = {
-        {6, 1, VER_NT_WORKSTATION, true},  {6, 2, VER_NT_WORKSTATION, true}, {6, 3, VER_NT_WORKSTATION, false},
-        {6, 0, VER_NT_WORKSTATION, false}, {6, 1, VER_NT_SERVER, false},     {10, 0, VER_NT_WORKSTATION, true},
-        {5, 1, VER_NT_WORKSTATION, false},
+        {6, 1, VER_NT_WORKSTATION, true, false},  {6, 2, VER_NT_WORKSTATION, true, false},
+        {6, 3, VER_NT_WORKSTATION, false, false}, {6, 0, VER_NT_WORKSTATION, false, false},
+        {6, 1, VER_NT_SERVER, false, false},      {10, 0, VER_NT_WORKSTATION, true, false},
+        {5, 1, VER_NT_WORKSTATION, false, true},  {5, 2, VER_NT_WORKSTATION, false, true},
+        {5, 2, VER_NT_SERVER, false, false},
     };
     for (const VersionCase& c : cases) {
         WindowsVersion v;
@@ -84,7 +87,7 @@ TEST(WindowsVersions, Windows7PathTakesSevenAndEightOnWorkstationsAndTenAndLater
         v.minor = c.minor;
         v.productType = c.productType;
         EXPECT_EQ(c.windows7Or8, IsWindows7Or8(v)) << c.major << "." << c.minor;
-        EXPECT_EQ(c.major == 5 && c.minor == 1, IsWindowsXP(v));
+        EXPECT_EQ(c.windowsXP, IsWindowsXP(v)) << c.major << "." << c.minor;
     }
     WindowsVersion wow;
     wow.platform = VER_PLATFORM_WIN32_NT;

@@ -169,8 +169,13 @@ TEST_F(DeviceEventTest, CapturedFramesBecomeRowsOfTheirPortsPanel) {
 
 TEST_F(DeviceEventTest, FlashLibraryProgressAndToolbarTips) {
     StartTester(1);
-    BoxAnswers boxes;
-    RunDialog([&boxes](CVorel_TAP_Test3Dlg& dialog) {
+    std::wstring statusUnderTheBox;
+    BoxAnswers boxes([&statusUnderTheBox](const ShownBox& box) {
+        if (box.text.rfind(L"Complete FPGA upgrade!", 0) == 0 && theMainDialog)
+            statusUnderTheBox = support::gui::ControlText(theMainDialog->upgradePanel.GetSafeHwnd(), IDC_UPGRADE_STATUS);
+        return BoxAnswers::DefaultAnswer(box);
+    });
+    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
         HWND upgrade = dialog.upgradePanel.GetSafeHwnd();
         EXPECT_EQ(1, dialog.SendMessage(WM_FPGA_PROGRESS, 1, 600));
         EXPECT_EQ(L"Status: Upgrade FPGA file", support::gui::ControlText(upgrade, IDC_UPGRADE_STATUS));
@@ -182,6 +187,7 @@ TEST_F(DeviceEventTest, FlashLibraryProgressAndToolbarTips) {
         EXPECT_EQ(L"Status: Finish!", support::gui::ControlText(upgrade, IDC_UPGRADE_STATUS));
         ASSERT_EQ(1u, boxes.CountWithText(L"Complete FPGA upgrade! \nPlease restart Brevix-series and Vorels-NIC!"));
         EXPECT_EQ(L"Message", boxes.Boxes().back().caption);
+        EXPECT_EQ(L"Status: Finish!", statusUnderTheBox) << "the page tells the end before the box does";
 
         // The toolbar's tips: the text after the line feed of the command's string.
         for (const auto& [command, tip] :

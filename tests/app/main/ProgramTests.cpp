@@ -81,6 +81,41 @@ std::wstring BoxText(HWND box) {
 
 class ProgramTest : public DialogBench {};
 
+// A key of the real keyboard: the system queues it to the foreground window's thread (here the
+// program's, on this test's desktop) and GetAsyncKeyState sees it there from then on.
+void RealKey(WORD vk, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    ::SendInput(1, &input, sizeof input);
+}
+
+TEST_F(ProgramTest, FileExitConfirmedWithTheReturnKeyEndsTheProgram) {
+    StartTester(2);
+    ProgramRun program;
+    ASSERT_TRUE(program.Started());
+    HWND main = program.WaitForWindow(L"#32770", L"Vorels-NIC");
+    ASSERT_NE(main, nullptr);
+    ::SetForegroundWindow(main);
+    ASSERT_TRUE(support::Eventually([main] { return ::GetForegroundWindow() == main; }));
+
+    // Alt opens the menu bar at File, Down its menu at Exit, Return chooses it.
+    for (WORD vk : {WORD(VK_MENU), WORD(VK_DOWN), WORD(VK_RETURN)}) {
+        RealKey(vk, false);
+        RealKey(vk, true);
+    }
+    HWND question = program.WaitForWindow(L"#32770", L"Message");
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(0u, BoxText(question).find(L"All unsaved data will be lost!"));
+    // Return answers Yes, its default, and is still down when the box has gone.
+    RealKey(VK_RETURN, false);
+    EXPECT_TRUE(support::Eventually([question] { return !::IsWindow(question); }));
+    ::Sleep(500);
+    RealKey(VK_RETURN, true);
+    EXPECT_EQ(0u, program.WaitForExit());
+}
+
 TEST_F(ProgramTest, ProgramConnectsTurnsASecondCopyAwayAndEndsWhenClosed) {
     StartTester(1);
     ProgramRun program;

@@ -91,6 +91,39 @@ TEST_F(UsbIdentityTest, AnAdapterWithTheTestersIdsIsReadOnceAndLeftAlone) {
     });
 }
 
+// Windows XP x64 Edition and Windows Server 2003 both report 5.2; the product type tells them apart.
+WindowsVersion Version52(BYTE productType) {
+    WindowsVersion version;
+    version.platform = VER_PLATFORM_WIN32_NT;
+    version.major = 5;
+    version.minor = 2;
+    version.productType = productType;
+    version.architecture = PROCESSOR_ARCHITECTURE_AMD64;
+    return version;
+}
+
+TEST_F(UsbIdentityTest, TheCheckRunsOnWindowsXpX64) {
+    const WindowsVersion xp64 = Version52(VER_NT_WORKSTATION);
+    StandInWindowsVersion(&xp64);
+    StartTester(2);
+    BoxAnswers boxes;
+    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+        EXPECT_EQ(1, IoControls(kReadImage));
+        Exit(dialog);
+    });
+}
+
+TEST_F(UsbIdentityTest, NoCheckRunsOnTheServerOfTheSameVersion) {
+    const WindowsVersion server = Version52(VER_NT_SERVER);
+    StandInWindowsVersion(&server);
+    StartTester(2);
+    BoxAnswers boxes;
+    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+        EXPECT_EQ(0, IoControls(kReadImage));
+        Exit(dialog);
+    });
+}
+
 TEST_F(UsbIdentityTest, NoCheckRunsOffWindowsXP) {
     WindowsVersion seven;
     seven.platform = VER_PLATFORM_WIN32_NT;

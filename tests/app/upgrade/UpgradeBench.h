@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "support/FolderTree.h"
 #include "support/FpgaImageFile.h"
+#include "support/gui/Input.h"
 #include "support/gui/Picture.h"
 #include "support/gui/Pump.h"
 #include "support/gui/Windows.h"
@@ -17,6 +18,8 @@
 
 #include <framework/Seams.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -80,6 +83,75 @@ inline void Click(CWnd& panel, int id) { ::SendMessageW(panel.GetDlgItem(id)->Ge
 
 inline void ShowPage(CVorel_TAP_Test3Dlg& dialog, int item) {
     ::SendMessageW(dialog.deviceTree.GetSafeHwnd(), TVM_SELECTITEM, TVGN_CARET, LPARAM(treeItems[item]));
+}
+
+// A click on the device tree's item, as the operator makes it.
+inline void ClickTreeItem(CVorel_TAP_Test3Dlg& dialog, int item) {
+    // The item goes in where the rectangle comes back.
+    RECT rect = {};
+    std::memcpy(&rect, &treeItems[item], sizeof treeItems[item]);
+    dialog.deviceTree.SendMessage(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
+    support::gui::Click(dialog.deviceTree.GetSafeHwnd(), POINT{rect.left + 4, (rect.top + rect.bottom) / 2});
+}
+
+// The path box's text replaced by typing, as the operator would: the caret to the end, everything
+// selected back to the start, the new text typed over it.
+inline void TypePath(CUpgradeDialog& panel, const std::wstring& path) {
+    HWND edit = panel.GetDlgItem(IDC_UPGRADE_PATH)->GetSafeHwnd();
+    support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_PATH);
+    support::gui::PressKey(edit, VK_END);
+    support::gui::PressKey(edit, VK_HOME, support::gui::Modifiers{false, true, false});
+    support::gui::TypeText(edit, path);
+}
+
+// A key of the real keyboard pressed or released: the system queues it to the foreground window's
+// thread and GetAsyncKeyState sees it from then on.
+inline void RealKey(WORD vk, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    ::SendInput(1, &input, sizeof input);
+}
+
+inline void RealKeyTap(WORD vk) {
+    RealKey(vk, false);
+    RealKey(vk, true);
+}
+
+// A press and release of the real mouse at a point of the screen.
+inline void RealClick(POINT screen) {
+    ::SetCursorPos(screen.x, screen.y);
+    INPUT clicks[2] = {};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, clicks, sizeof(INPUT));
+}
+
+// The menu bar's menu opened by a click and its item at `position` chosen with the arrow keys and
+// Return, all queued at once for the menu's own loop to take; then `done` is waited for.
+template <typename Done>
+bool ChooseMenuItem(CVorel_TAP_Test3Dlg& dialog, const wchar_t* menu, int position, Done done) {
+    CMenu* bar = dialog.GetMenu();
+    const int top = CVorel_TAP_Test3Dlg::FindMenuItemByText(bar, menu);
+    RECT item = {};
+    if (top < 0 || !::GetMenuItemRect(dialog.GetSafeHwnd(), bar->GetSafeHmenu(), UINT(top), &item)) return false;
+    RealClick(POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2});
+    for (int i = 0; i <= position; ++i) RealKeyTap(VK_DOWN);
+    RealKeyTap(VK_RETURN);
+    return support::gui::PumpUntil(done, kPatienceMs);
+}
+
+// How many pixels of the rectangle are dark enough to be text.
+inline int DarkPixels(const support::gui::Picture& picture, RECT area) {
+    int dark = 0;
+    for (int y = std::max(0L, area.top); y < std::min(LONG(picture.height), area.bottom); ++y)
+        for (int x = std::max(0L, area.left); x < std::min(LONG(picture.width), area.right); ++x) {
+            const COLORREF pixel = picture.At(x, y);
+            dark += GetRValue(pixel) < 96 && GetGValue(pixel) < 96 && GetBValue(pixel) < 96 ? 1 : 0;
+        }
+    return dark;
 }
 
 inline int ElapsedSeconds(const std::wstring& text) {

@@ -3,6 +3,8 @@
 // firmware upgrade, and the ends of a download that fails, is refused or falls silent.
 #include "counters/CounterIds.h"
 #include "sim/DownloadFaults.h"
+#include "sim/TesterControl.h"
+#include "support/Environment.h"
 #include "support/BoxWatcher.h"
 #include "UpgradeBench.h"
 
@@ -90,6 +92,151 @@ TEST_F(UpgradeDialogTest, BrowseTakesOnlyNamesWithTheModelsMarker) {
         EXPECT_EQ(browse(files_.Write(L"BREVIX-H.bin", sim::Bytes(600, 1))).second,
                   L"The selected file is not for firmware upgrade, please check it again!");
         EXPECT_EQ(browse(files_.Missing(L"BREVIX-H_RTC_gone.bin")).second, L"Cannot open firmware file!");
+    });
+}
+
+// Each upgrade page keeps its own file, and Upgrade judges the file again: neither page sends a
+// file of the other kind, chosen on the other page or typed into its box, and the unit is sent
+// nothing at all.
+class WrongImageTest : public UpgradeDialogTest {
+protected:
+    void NeitherPageSendsTheOtherKind(int machineId, const wchar_t* fpgaName) {
+        sim::FullTester& tester = StartTester(machineId);
+        const std::wstring fpga = files_.Write(fpgaName, support::PofImage(6000));
+        sim::Bytes firmwareBytes(512, 0xEE);
+        firmwareBytes.resize(3000, 0x42);
+        const std::wstring firmware = files_.Write(L"BREVIX-H_RTC_V0203.bin", firmwareBytes);
+        // Named as an FPGA image of the model, holding firmware.
+        const std::wstring renamed = files_.Write(std::wstring(fpgaName).insert(13, L"_RENAMED"), firmwareBytes);
+        BoxAnswers boxes;
+        RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+            const ExitAtEnd exitAtEnd(dialog);
+            CUpgradeDialog& panel = dialog.upgradePanel;
+            logFolder = files_.LogFolder().c_str();
+            ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs));
+            const auto upgradeRefusedWith = [&](const wchar_t* text) {
+                const size_t before = boxes.Boxes().size();
+                support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BUTTON);
+                const auto seen = boxes.Boxes();
+                ASSERT_EQ(seen.size(), before + 1);
+                EXPECT_EQ(seen.back().text, text);
+                EXPECT_FALSE(panel.DownloadInProgress());
+                EXPECT_TRUE(panel.IsWindowEnabled());
+            };
+            const wchar_t* notFirmware = L"The selected file is not for firmware upgrade, please check it again!";
+            const wchar_t* notFpga = L"The selected file is not for FPGA upgrade, please check it again!";
+
+            ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+            chosen_.Set(fpga);
+            support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BROWSE);
+            ASSERT_EQ(Text(panel, IDC_UPGRADE_PATH), fpga);
+
+            ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade);
+            ASSERT_TRUE(panel.IsWindowVisible());
+            EXPECT_EQ(Text(panel, IDC_UPGRADE_PATH), L"") << "the FPGA page's file stays on its page";
+            upgradeRefusedWith(L"No upgrade file is selected!");
+            TypePath(panel, fpga);
+            ASSERT_EQ(Text(panel, IDC_UPGRADE_PATH), fpga);
+            upgradeRefusedWith(notFirmware);
+
+            chosen_.Set(firmware);
+            support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BROWSE);
+            ASSERT_EQ(Text(panel, IDC_UPGRADE_PATH), firmware);
+            ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+            EXPECT_EQ(Text(panel, IDC_UPGRADE_PATH), fpga) << "each page shows its own file";
+            TypePath(panel, firmware);
+            upgradeRefusedWith(notFpga);
+            TypePath(panel, renamed);
+            upgradeRefusedWith(notFpga);
+
+            ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade);
+            EXPECT_EQ(Text(panel, IDC_UPGRADE_PATH), firmware);
+            SavePicture(dialog.GetSafeHwnd(), L"vorels-upgrade-own-file-" + std::to_wstring(machineId));
+        });
+        for (const sim::UsbPacket& packet : tester.Usb()->Received()) {
+            ASSERT_FALSE(packet.bytes.empty());
+            EXPECT_NE(packet.bytes[0], 9) << "a firmware chunk reached the unit";
+            EXPECT_NE(packet.bytes[0], 10) << "an FPGA chunk reached the unit";
+        }
+        EXPECT_TRUE(tester.Usb()->Firmware().empty());
+        EXPECT_TRUE(tester.Usb()->Fpga().empty());
+        EXPECT_TRUE(Logs(L"Upgrade_*.log").empty());
+    }
+};
+
+TEST_F(WrongImageTest, NeitherUpgradePageOfABrevixHSendsTheOtherKindsFile) {
+    NeitherPageSendsTheOtherKind(3, L"BREVIX-H_FPGA_V0102.pof");
+}
+
+TEST_F(WrongImageTest, NeitherUpgradePageOfABrevixJSendsTheOtherKindsFile) {
+    NeitherPageSendsTheOtherKind(4, L"BREVIX-J_FPGA_V0102.pof");
+}
+
+TEST_F(UpgradeDialogTest, TheOtherUpgradeItemLeavesARunningDownloadItsPage) {
+    sim::FullTester& tester = StartTester(3);
+    chosen_.Set(files_.Write(L"BREVIX-H_FPGA_V0102.pof", support::PofImage(6000)));
+    ASSERT_TRUE(sim::SetDownloadFault(tester, sim::DownloadFault::SilentUnit));
+    BoxAnswers boxes;
+    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+        const ExitAtEnd exitAtEnd(dialog);
+        CUpgradeDialog& panel = dialog.upgradePanel;
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs));
+        logFolder = files_.LogFolder().c_str();
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BROWSE);
+        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BUTTON);
+        ASSERT_TRUE(panel.downloadRunning);
+
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade);
+        EXPECT_EQ(panel.Mode(), CUpgradeDialog::kFpga);
+        EXPECT_EQ(support::gui::ControlText(dialog.GetSafeHwnd(), IDC_PANEL_TITLE), L"FPGA Upgrade");
+        EXPECT_EQ(panel.InfoText(1), std::wstring(dialog.aboutVersions[CVorel_TAP_Test3Dlg::kAboutFpga]));
+
+        // The silent unit never answers: the page's time-out names the download that runs.
+        panel.expectedSeconds = 3;
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return !panel.downloadRunning; }, kPatienceMs));
+        ASSERT_FALSE(boxes.Boxes().empty());
+        EXPECT_EQ(boxes.Boxes().back().text, L"Fail to upgrade FPGA!");
+
+        // Ended, the page follows the tree again.
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade);
+        EXPECT_EQ(panel.Mode(), CUpgradeDialog::kFirmware);
+        EXPECT_EQ(support::gui::ControlText(dialog.GetSafeHwnd(), IDC_PANEL_TITLE), L"Firmware Upgrade");
+    });
+    ASSERT_TRUE(sim::SetDownloadFault(tester, sim::DownloadFault::None));
+}
+
+TEST_F(UpgradeDialogTest, SystemInformationBoxShowsModelAndVersionFromTheStartThroughLanguageAndLoss) {
+    StartTester(3);
+    sim::TesterControl control(*tester_, nullptr, support::TestNetwork().hostInterface);
+    BoxAnswers boxes;
+    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+        const ExitAtEnd exitAtEnd(dialog);
+        CUpgradeDialog& panel = dialog.upgradePanel;
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs));
+        const std::wstring version(dialog.aboutVersions[CVorel_TAP_Test3Dlg::kAboutFpga]);
+        const auto expectShown = [&](const wchar_t* when) {
+            EXPECT_EQ(panel.InfoText(0), L"Brevix-H") << when;
+            EXPECT_EQ(panel.InfoText(1), version) << when;
+            // On the screen too: the value column holds the two rows' text.
+            support::gui::PumpFor(500);
+            const support::gui::Picture grid = support::gui::CaptureWindow(panel.infoGrid.GetSafeHwnd(), false);
+            support::gui::SavePng(grid, support::gui::PicturePath(std::wstring(L"vorels-upgrade-info-") + when));
+            EXPECT_GT(DarkPixels(grid, RECT{152, 0, grid.width, 25}), 20) << when << ": the model is drawn";
+            EXPECT_GT(DarkPixels(grid, RECT{152, 25, grid.width, 50}), 20) << when << ": the version is drawn";
+        };
+        expectShown(L"start");
+
+        ASSERT_TRUE(ChooseMenuItem(dialog, L"Language", 1, [&] { return dialog.languageIndex == 3; }));
+        expectShown(L"japanese");
+
+        ASSERT_EQ(control.Execute("lose").find("ok"), 0u);
+        ASSERT_TRUE(support::gui::PumpUntil(
+            [&] { return support::gui::ControlText(dialog.GetSafeHwnd(), IDC_CONNECTION_TEXT) == L"Disconnected"; },
+            kPatienceMs));
+        expectShown(L"lost");
+        control.Execute("return");
     });
 }
 
@@ -227,16 +374,16 @@ TEST_F(UpgradeDialogTest, FailedRefusedAndSilentDownloadsEndWithTheirBoxAndNoLog
         endedAsFailure(L"Fail to upgrade FPGA!", L"Message");
         ASSERT_TRUE(sim::SetDownloadFault(tester, sim::DownloadFault::None));
 
-        // A file the library refuses: its own box, then the page's, and nothing left running.
+        // A file that is no FPGA image is refused by the page before anything is sent.
         ShowPage(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
         panel.SetDlgItemText(IDC_UPGRADE_PATH, files_.Write(L"BREVIX-H_FPGA_bad.pof", sim::Bytes(300, 0x11)).c_str());
         Click(panel, IDC_UPGRADE_BUTTON);
-        endedAsFailure(L"Fail to upgrade FPGA!", L"Error");
+        endedAsFailure(L"The selected file is not for FPGA upgrade, please check it again!", L"Message");
         const int shown = ElapsedShown(panel);
         support::gui::PumpFor(2500);
         EXPECT_EQ(ElapsedShown(panel), shown) << "the elapsed-time timer stopped";
     });
-    EXPECT_EQ(libraryBoxes.Texts(), std::vector<std::wstring>{L"Image format unkown!"});
+    EXPECT_TRUE(libraryBoxes.Texts().empty());
     EXPECT_TRUE(Logs(L"Upgrade_*.log").empty());
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <support/FolderTree.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -124,6 +125,31 @@ TEST_F(UpgradeLogTest, ASecondLogOfTheMinuteReplacesTheFirst) {
     ASSERT_TRUE(upgrade::WriteLogFile(root_, L"b.log", std::wstring(500, L'x')));
     ASSERT_TRUE(upgrade::WriteLogFile(root_, L"b.log", L"ab"));
     EXPECT_EQ(Bytes(root_ + L"b.log"), (std::vector<unsigned char>{'a', 0, 'b', 0}));
+}
+
+// A redirected Documents folder lies on a server's share. Wine keeps "\\server\share" as the folder
+// dosdevices\unc\server\share of its prefix: the test makes one there for a server of its own.
+TEST_F(UpgradeLogTest, FoldersAreMadeBelowAServersShare) {
+    char prefix[MAX_PATH] = {};
+    ASSERT_GT(GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH), 0u);
+    std::wstring unc = L"Z:" + std::wstring(prefix, prefix + strlen(prefix)) + L"\\dosdevices\\unc\\";
+    for (wchar_t& c : unc) c = c == L'/' ? L'\\' : c;
+    const std::wstring server = L"logs-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(unc.c_str(), nullptr);
+    ASSERT_TRUE(CreateDirectoryW((unc + server).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((unc + server + L"\\docs").c_str(), nullptr));
+    const std::wstring folder = L"\\\\" + server + L"\\docs\\Vorels-NIC.log\\Vorels-NIC v1.1b012\\SysLog\\";
+    const bool written = upgrade::WriteLogFile(folder, L"d.log", L"ab");
+    const std::vector<unsigned char> bytes = Bytes(folder + L"d.log");
+    support::RemoveTree(unc + server + L"\\");
+    ASSERT_TRUE(written);
+    EXPECT_EQ(bytes, (std::vector<unsigned char>{'a', 0, 'b', 0}));
+    // Wine lets a program make the server's and the share's folders; Windows does not, so none is
+    // asked for.
+    EXPECT_EQ(upgrade::FoldersOf(L"\\\\srv\\docs\\Logs\\SysLog\\"),
+              (std::vector<std::wstring>{L"\\\\srv\\docs\\Logs", L"\\\\srv\\docs\\Logs\\SysLog"}));
+    EXPECT_EQ(upgrade::FoldersOf(L"C:\\Vorels\\SysLog\\"),
+              (std::vector<std::wstring>{L"C:\\Vorels", L"C:\\Vorels\\SysLog"}));
 }
 
 TEST_F(UpgradeLogTest, AFolderThatCannotBeMadeIsAFailure) {

@@ -66,6 +66,8 @@ TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixCfRunsThroughTheWindows7LibraryToI
         EXPECT_TRUE(support::gui::PumpUntil([&] { return watched.load(); }, DWORD(support::kPatience.count())));
         watcher.join();
         EXPECT_TRUE(moved) << "progress and elapsed time moved while pages were programmed";
+        for (int id : {IDC_UPGRADE_BUTTON, IDCANCEL, IDC_UPGRADE_BROWSE})
+            EXPECT_FALSE(support::gui::IsEnabled(panel.GetSafeHwnd(), id)) << id << " looks as it works: disabled";
         EXPECT_EQ(Text(panel, IDC_UPGRADE_STATUS), L"Status: Finish!");
         EXPECT_FALSE(panel.downloadRunning);
         EXPECT_FALSE(panel.IsWindowEnabled()) << "the page waits for the tester and the program to restart";
