@@ -113,6 +113,8 @@ BOOL CChart::OnInitDialog() {
     SetUpSeriesGrid(m_seriesGridB, IDC_CHART_GRID_B, IDC_CHART_GRID_B_FRAME);
 
     chartData.timeOrigin = ChartTimeNow();
+    // The pickers list every sample of the history: those taken before this window was made too.
+    for (int sample = 0; sample < chartData.samples; ++sample) OnSample(this, sample, false);
     SetChartSampleListener(&CChart::OnSample, this);
 
     m_lineViewA.requestViewUpdate(true, false);

@@ -29,9 +29,11 @@ private:
 
 }  // namespace
 
+const wchar_t* CVorel_TAP_Test3Dlg::languageKey = CVorel_TAP_Test3Dlg::kLanguageKey;
+
 bool CVorel_TAP_Test3Dlg::ReadLanguageIndex() {
     RegistryKey key;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_QUERY_VALUE | kRegistryView, key.Receive()) !=
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, languageKey, 0, KEY_QUERY_VALUE | kRegistryView, key.Receive()) !=
         ERROR_SUCCESS) {
         return false;
     }
@@ -48,7 +50,7 @@ bool CVorel_TAP_Test3Dlg::ReadLanguageIndex() {
 
 void CVorel_TAP_Test3Dlg::WriteLanguageIndex(int index) {
     RegistryKey key;
-    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, nullptr, 0, KEY_ALL_ACCESS | kRegistryView, nullptr,
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, languageKey, 0, nullptr, 0, KEY_ALL_ACCESS | kRegistryView, nullptr,
                           key.Receive(), nullptr) != ERROR_SUCCESS) {
         ::OutputDebugStringW(L"error!");
         return;

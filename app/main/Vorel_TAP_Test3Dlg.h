@@ -182,6 +182,9 @@ public:
 
     // The registry key of the language index under HKEY_LOCAL_MACHINE.
     static constexpr const wchar_t* kLanguageKey = L"SOFTWARE\\Morvath\\QT714-NIC";
+    // The key the language index is read from and written to: kLanguageKey. Test programs that run
+    // dialogs side by side in one registry each give theirs a key of its own.
+    static const wchar_t* languageKey;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -144,10 +144,16 @@ void DialogBench::SetUp() {
     // detection over every adapter.
     SetEnvironmentVariableA("BREVIXCAPI_ADAPTERS", support::TestNetwork().hostInterface.c_str());
     AfxSetResourceHandle(AfxGetInstanceHandle());
+    // The language value of this program's own: the test programs share one registry and run side by
+    // side, each setting and switching the language of its dialogs.
+    static const std::wstring ownKey =
+        std::wstring(CVorel_TAP_Test3Dlg::kLanguageKey) + L"\\test-" + std::to_wstring(::GetCurrentProcessId());
+    CVorel_TAP_Test3Dlg::languageKey = ownKey.c_str();
     WriteLanguageValue("0", 1);
 }
 
 void DialogBench::TearDown() {
+    ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, CVorel_TAP_Test3Dlg::languageKey, KEY_WOW64_32KEY, 0);
     BrevixC_SYS_TerminateProcess();
     if (tester_) tester_->Stop();
     tester_.reset();
@@ -223,7 +229,7 @@ INT_PTR DialogBench::RunDialog(const std::function<void(CVorel_TAP_Test3Dlg&)>& 
 
 void DialogBench::WriteLanguageValue(const char* data, DWORD size) {
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, CVorel_TAP_Test3Dlg::kLanguageKey, 0, nullptr, 0,
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, CVorel_TAP_Test3Dlg::languageKey, 0, nullptr, 0,
                                                KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &key, nullptr));
     ::RegSetValueExA(key, "Language", 0, REG_SZ, reinterpret_cast<const BYTE*>(data), size);
     ::RegCloseKey(key);
@@ -231,7 +237,7 @@ void DialogBench::WriteLanguageValue(const char* data, DWORD size) {
 
 std::string DialogBench::ReadLanguageValue() {
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, CVorel_TAP_Test3Dlg::kLanguageKey, 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY,
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, CVorel_TAP_Test3Dlg::languageKey, 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY,
                         &key) !=
         ERROR_SUCCESS) {
         return {};
