@@ -1,12 +1,17 @@
 // api_round_trip_bench: how long one register read takes through the library (BVT_Read), beside
 // the raw round trip of the same command frame and its answer through wpcap on the same veth pair
-// with the same read time-out, as percentiles; and what the library does while it is connected and
+// with the same read time-out, as percentiles; what the library does while it is connected and
 // idle (the pollers running): how often each of its threads wakes, its CPU time, and the command
-// frames the tester receives.
+// frames the tester receives; and register reads while a full-size capture upload (32,768 frames of
+// 1,518 bytes) floods the receive thread, against the same reads just before it (goal: p99 at most
+// 2x), split into the way to the tester, the tester's own delay and the way back through the
+// receive thread, with the receive thread's processor time a captured frame.
 
 #include "BrevixCAPI.h"
+#include "BrevixCCapture.h"
 #include "LibraryThreads.h"
 #include "bench/Timing.h"
+#include "sim/CaptureEngine.h"
 #include "sim/Tester.h"
 #include "sim/TesterModel.h"
 #include "support/Environment.h"
@@ -14,12 +19,15 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -267,6 +275,162 @@ void PrintIdle(const std::map<std::wstring, ThreadSample>& before, const std::ma
                 cpuTicks / 1e4 / wall, cpuTicks / 1e5 / wall, after.size());
 }
 
+// Register reads while a capture upload runs. The tester answers the probe's reads itself, noting
+// when each command reached it and when its answer left, so that a read's time splits into the way
+// out (the wire and the tester's own backlog: it sends a block's frames before it reads the next
+// command), and the way back (the wire, the capture library's delivery, and the receive thread,
+// which takes every captured frame that came before the answer first).
+constexpr uint32_t kCaptureFrames = 32768;
+constexpr uint32_t kCaptureBytes = 1518;
+constexpr int kProbePauseMs = 5;
+
+std::atomic<uint32_t> capturedHeld{0};
+
+void __stdcall OnCaptureReport(const uint8_t* message, int32_t length, uint32_t, uint32_t) {
+    if (length < 24 || (message[14] << 8 | message[15]) != BREVIXC_MSG_CAPTURE || (message[16] | message[17] << 8) != 0)
+        return;
+    capturedHeld = uint32_t(message[22] | message[23] << 8);
+}
+
+struct ProbeCall {
+    double start = 0;
+    double end = 0;
+    bool answered = false;
+};
+
+struct TesterSide {
+    double arrived = 0;
+    double answered = 0;
+};
+
+class CaptureLoadProbe {
+public:
+    explicit CaptureLoadProbe(sim::Tester& tester) : tester_(tester) {
+        tester_.SetInterceptor([this](const sim::Bytes& frame) { return Answer(frame); });
+    }
+    ~CaptureLoadProbe() { tester_.SetInterceptor(nullptr); }
+
+    // Reads every kProbePauseMs until `done` says stop.
+    template <typename Done>
+    void Run(Done done) {
+        calls_.clear();
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            side_.clear();
+        }
+        while (!done()) {
+            uint32_t value = 0;
+            ProbeCall call;
+            call.start = NowSeconds();
+            call.answered = BVT_Read(kRegister, &value) == 1;
+            call.end = NowSeconds();
+            calls_.push_back(call);
+            Sleep(kProbePauseMs);
+        }
+    }
+
+    // The percentile `p`, in ms, of every read (one that gave up counts with the time it waited) and
+    // of the three parts of the answered ones. Each read sends one command, which the tester
+    // answers whether or not the read still waits: its n-th answer is the n-th read's.
+    struct Split {
+        double whole, out, tester, back;
+        size_t reads, answered;
+    };
+    Split Percentile(size_t p) const {
+        std::vector<double> whole, out, tester, back;
+        std::lock_guard<std::mutex> guard(lock_);
+        const size_t paired = std::min(calls_.size(), side_.size());
+        size_t answered = 0;
+        for (size_t i = 0; i < calls_.size(); ++i) {
+            // A read that gave up waited its whole reply time-out: it counts with that time.
+            whole.push_back(calls_[i].end - calls_[i].start);
+            if (!calls_[i].answered) continue;
+            ++answered;
+            if (i >= paired) continue;
+            out.push_back(side_[i].arrived - calls_[i].start);
+            tester.push_back(side_[i].answered - side_[i].arrived);
+            back.push_back(calls_[i].end - side_[i].answered);
+        }
+        const auto at = [p](std::vector<double> v) {
+            if (v.empty()) return 0.0;
+            std::sort(v.begin(), v.end());
+            return v[std::min(v.size() - 1, v.size() * p / 100)] * 1e3;
+        };
+        return {at(whole), at(out), at(tester), at(back), calls_.size(), answered};
+    }
+
+private:
+    bool Answer(const sim::Bytes& frame) {
+        const bool probe = frame.size() >= 20 && frame[12] == 0xFF && frame[13] == 0x03 && frame[14] == 0 &&
+                           Big32(frame.data() + 16) == (kRegister | 0x80000000u);
+        if (!probe) return false;
+        TesterSide side;
+        side.arrived = NowSeconds();
+        tester_.SendRaw(tester_.BuildReply(frame));
+        side.answered = NowSeconds();
+        std::lock_guard<std::mutex> guard(lock_);
+        side_.push_back(side);
+        return true;
+    }
+
+    sim::Tester& tester_;
+    std::vector<ProbeCall> calls_;
+    mutable std::mutex lock_;  // side_: written on the tester's thread
+    std::vector<TesterSide> side_;
+};
+
+double ReceiveThreadSeconds() {
+    for (DWORD id : LibraryThreadIds(L"BrevixCAPI receive")) {
+        HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, id);
+        if (!thread) continue;
+        FILETIME created, ended, kernel, user;
+        const bool got = GetThreadTimes(thread, &created, &ended, &kernel, &user);
+        CloseHandle(thread);
+        if (got) return (FileTimeTicks(kernel) + FileTimeTicks(user)) / 1e7;
+    }
+    return 0;
+}
+
+// A full-size capture on Port A, uploaded while the probe reads; the same probe for 3 s before, with
+// the capture held in the tester, is the reference.
+bool PrintCaptureLoad(sim::Tester& tester, sim::CaptureEngine& engine) {
+    CaptureLoadProbe probe(tester);
+    if (BrevixC_StartRxCapture(0, 0, uint16_t(kCaptureFrames)) != 1) return false;
+    engine.ReceiveNumbered(0, 0, kCaptureFrames, kCaptureBytes);
+    const double idleStart = NowSeconds();
+    probe.Run([&] { return NowSeconds() - idleStart > 3; });
+    const CaptureLoadProbe::Split idle99 = probe.Percentile(99), idle50 = probe.Percentile(50);
+
+    const size_t sentBefore = engine.Sent(0);
+    const double cpuBefore = ReceiveThreadSeconds();
+    const double start = NowSeconds();
+    capturedHeld = 0;
+    BrevixC_StopRxCaptureNext(0, uint16_t(kCaptureFrames));
+    probe.Run([&] { return capturedHeld >= kCaptureFrames || NowSeconds() - start > 120; });
+    const double seconds = NowSeconds() - start;
+    const double cpu = ReceiveThreadSeconds() - cpuBefore;
+    const size_t frames = engine.Sent(0) - sentBefore;
+    const CaptureLoadProbe::Split load99 = probe.Percentile(99), load50 = probe.Percentile(50);
+    if (capturedHeld < kCaptureFrames) {
+        std::fprintf(stderr, "the capture upload held %u of %u frames after %.0f s\n", unsigned(capturedHeld),
+                     unsigned(kCaptureFrames), seconds);
+        return false;
+    }
+    std::printf("register read during a capture upload of %u frames of %u bytes (%.1f s, %.0f frames/s):\n",
+                unsigned(kCaptureFrames), kCaptureBytes, seconds, frames / seconds);
+    const auto line = [](const char* what, const CaptureLoadProbe::Split& s50, const CaptureLoadProbe::Split& s99) {
+        std::printf("  %-13s p50 %5.2f p99 %5.2f ms; p99 of its parts: to the tester %5.2f, in the tester %5.2f,"
+                    " back through the receive thread %5.2f ms (%zu of %zu answered)\n",
+                    what, s50.whole, s99.whole, s99.out, s99.tester, s99.back, s99.answered, s99.reads);
+    };
+    line("idle", idle50, idle99);
+    line("upload", load50, load99);
+    std::printf("  receive thread: %.1f us of processor time a captured frame\n", frames ? cpu * 1e6 / frames : 0.0);
+    std::printf("  p99 ratio upload / idle: %.2fx (goal: at most 2x); the way back alone: %.2fx\n",
+                idle99.whole > 0 ? load99.whole / idle99.whole : 0.0, idle99.back > 0 ? load99.back / idle99.back : 0.0);
+    return true;
+}
+
 }  // namespace
 
 int main() {
@@ -285,12 +449,13 @@ int main() {
     }
     sim::Tester tester(std::move(deviceSide));
     sim::TesterModel model(tester, 1);
+    sim::CaptureEngine engine(tester, 1);
     tester.Registers().Set(kRegister, 0x12345678);
     tester.Start();
 
     SetEnvironmentVariableA("BREVIXCAPI_ADAPTERS", host.c_str());
     char name[21] = {};
-    if (!BrevixC_SYS_Init(nullptr, 0) || !BrevixC_SYS_DetectBrevixCDevice(name) || !BrevixC_SYS_ConnectToBrevixCDevice()) {
+    if (!BrevixC_SYS_Init(OnCaptureReport, 0) || !BrevixC_SYS_DetectBrevixCDevice(name) || !BrevixC_SYS_ConnectToBrevixCDevice()) {
         std::fprintf(stderr, "the library did not connect to the simulated tester\n");
         return 1;
     }
@@ -322,7 +487,8 @@ int main() {
     const std::vector<sim::LoggedFrame> commands = tester.Commands();
     PrintIdle(before, after, commands, wall);
 
+    const bool loaded = PrintCaptureLoad(tester, engine);
     BrevixC_SYS_TerminateProcess();
     tester.Stop();
-    return 0;
+    return loaded ? 0 : 1;
 }
