@@ -4,6 +4,7 @@
 #include "capture/CaptureRegisters.h"
 #include "runtime/DebugStream.h"
 #include "runtime/NamedObjects.h"
+#include "runtime/SlimLock.h"
 
 #include <algorithm>
 
@@ -11,6 +12,27 @@ BrevixC_CaptureVector capture_buffer[3];
 
 namespace capi {
 namespace {
+
+// Spare frame storage for queue items, guarded by spareLock. Made before the queues, so that it is
+// still there when they are destroyed with the library.
+constexpr size_t kSpareBuffers = 256;
+SlimLock spareLock;
+std::vector<std::vector<uint8_t>> spares;
+
+std::vector<uint8_t> TakeSpare() {
+    std::lock_guard<SlimLock> guard(spareLock);
+    if (spares.empty()) return {};
+    std::vector<uint8_t> spare = std::move(spares.back());
+    spares.pop_back();
+    return spare;
+}
+
+// Keeps the storage of `bytes` for a later frame, while the spares are fewer than their bound.
+void KeepSpare(std::vector<uint8_t>& bytes) {
+    if (!bytes.capacity()) return;
+    std::lock_guard<SlimLock> guard(spareLock);
+    if (spares.size() < kSpareBuffers) spares.push_back(std::move(bytes));
+}
 
 CapturePortState states[kCaptureEntries];
 CapturePortSettings settings[2];
@@ -22,7 +44,6 @@ std::mutex portLocks[2];
 }  // namespace
 
 CapturePortState& CaptureState(int entry) { return states[entry]; }
-std::deque<QueuedFrame>& CaptureQueue(int entry) { return queues[entry]; }
 CapturePortSettings& CaptureSettings(int port) { return settings[port]; }
 std::mutex& CaptureQueueLock() { return queueLock; }
 std::mutex& PortCaptureLock(int port) { return portLocks[port]; }
@@ -30,9 +51,63 @@ std::mutex& PortCaptureLock(int port) { return portLocks[port]; }
 MutexHold::MutexHold() { WaitForSingleObject(CaptureQueueMutex(), INFINITE); }
 MutexHold::~MutexHold() { ReleaseMutex(CaptureQueueMutex()); }
 
+QueuedFrame::QueuedFrame(const uint8_t* frame, size_t length, uint32_t port) : bytes(TakeSpare()), port(port) {
+    bytes.assign(frame, frame + length);
+}
+
+QueuedFrame::~QueuedFrame() { KeepSpare(bytes); }
+
+QueuedFrame& QueuedFrame::operator=(QueuedFrame&& other) noexcept {
+    if (this == &other) return *this;
+    KeepSpare(bytes);
+    bytes = std::move(other.bytes);
+    port = other.port;
+    return *this;
+}
+
+namespace {
+
+// handOverLock guards handedOver: the frames the receive thread handed over, each entry's in the
+// order they arrived. takenOver, guarded by "Mutex", is what they are swapped into on their way to
+// the queue, kept for its room so that neither side grows a vector afresh with each burst.
+SlimLock handOverLock;
+std::vector<QueuedFrame> handedOver[kCaptureEntries];
+std::vector<QueuedFrame> takenOver[kCaptureEntries];
+
+// Under "Mutex": the entry's queue and hand-over emptied, their storage released, the frames freed
+// outside the hand-over lock. With `endReading` the entry is left unread in the same hold of that
+// lock, so that no frame is handed over after it was emptied.
+void Empty(int entry, bool endReading) {
+    std::vector<QueuedFrame> dropped;
+    {
+        std::lock_guard<SlimLock> guard(handOverLock);
+        if (endReading) states[entry].reader = 0;
+        dropped.swap(handedOver[entry]);
+    }
+    std::deque<QueuedFrame>().swap(queues[entry]);
+    std::vector<QueuedFrame>().swap(takenOver[entry]);
+}
+
+}  // namespace
+
+// The frames handed over join the queue behind those already in it, as far as its limit allows.
+std::deque<QueuedFrame>& CaptureQueue(int entry) {
+    std::vector<QueuedFrame>& taken = takenOver[entry];
+    {
+        std::lock_guard<SlimLock> guard(handOverLock);
+        taken.swap(handedOver[entry]);
+    }
+    std::deque<QueuedFrame>& queue = queues[entry];
+    for (QueuedFrame& frame : taken) {
+        if (queue.size() < kCaptureQueueLimit) queue.push_back(std::move(frame));
+    }
+    taken.clear();
+    return queue;
+}
+
 void ClearCaptureQueue(int entry) {
     MutexHold hold;
-    std::deque<QueuedFrame>().swap(queues[entry]);
+    Empty(entry, false);
 }
 
 void ClearCaptureVector(int entry) {
@@ -42,22 +117,22 @@ void ClearCaptureVector(int entry) {
 
 void EndReading(int entry) {
     MutexHold hold;
-    states[entry].reader = 0;
-    std::deque<QueuedFrame>().swap(queues[entry]);
+    Empty(entry, true);
 }
 
 // A frame joins only the queues an upload reads: a both-ports forwarding reads entry 2's alone, a
 // one-port upload its port's alone, and a queue nobody reads would fill to its limit and stay full.
+// A hand-over holds no more than a queue, for the while nobody looks at the queue.
 void QueueFrame(const uint8_t* frame, size_t length) {
     const uint8_t port = frame[11];
     const bool idle = port > 1 || states[port].terminate;
     Log("port : ", int(port), " isterminate : ", port > 1 ? 1 : int(states[port].terminate));
     if (idle) return;
-    MutexHold hold;
-    const bool own = states[port].reader && queues[port].size() < kCaptureQueueLimit;
-    const bool both = states[2].reader && queues[2].size() < kCaptureQueueLimit;
-    if (own) queues[port].push_back(QueuedFrame{std::vector<uint8_t>(frame, frame + length), port});
-    if (both) queues[2].push_back(QueuedFrame{std::vector<uint8_t>(frame, frame + length), port});
+    std::lock_guard<SlimLock> guard(handOverLock);
+    const bool own = states[port].reader && handedOver[port].size() < kCaptureQueueLimit;
+    const bool both = states[2].reader && handedOver[2].size() < kCaptureQueueLimit;
+    if (own) handedOver[port].emplace_back(frame, length, port);
+    if (both) handedOver[2].emplace_back(frame, length, port);
     if (!(Words().modeWord[port] & kInstantBit)) {
         ++states[port].frameCount;
         ++states[2].frameCount;

@@ -10,11 +10,19 @@
 //   2. the capture queue lock (CaptureQueueLock): a start's reset of an entry, each block request
 //      of the port-queue worker, cancel's halt of the upload, the end of an instant upload. Register
 //      writes are sent under it; the receive thread never takes it, so their replies still arrive.
-//   3. "Mutex" (the named mutex, CaptureQueueMutex): every change of a capture queue, of
-//      `frameCount` and of a `capture_buffer` vector (append, clear). The receive thread takes it
-//      per frame, so nothing that waits for a reply or sleeps runs under it.
-//   4. the capture round-robin lock (inside ReplaySchedule): `n_block` and the cursor. Innermost:
+//   3. "Mutex" (the named mutex, CaptureQueueMutex): every change of a capture queue and of a
+//      `capture_buffer` vector (append, clear), and the upload's reset of `frameCount` (which the
+//      hand-over counts up). Nothing that waits for a reply or sleeps runs under it.
+//   4. the hand-over lock (a slim lock inside the store): the frames the receive thread has handed
+//      over and nobody has yet moved into their queue. The receive thread takes this lock alone,
+//      never "Mutex": each wait for that mutex is a trip to the wine server, and a register reply
+//      behind a burst of captured frames waited for all of them. Whoever holds "Mutex" and looks
+//      at a queue moves the frames handed over into it first, so a queue under "Mutex" holds every
+//      frame that arrived before; emptying a queue empties its hand-over too.
+//   5. the capture round-robin lock (inside ReplaySchedule): `n_block` and the cursor. Innermost:
 //      nothing else is taken under it.
+// The spare storage of queue items has a slim lock of its own, taken wherever an item is made or
+// dropped and innermost too.
 // The block computation of a capture thread, which the counter poller's stop-next may race, reads
 // its fields once each; the fields are atomics, written by host threads, the receive thread's
 // handlers and the upload threads.
@@ -35,7 +43,18 @@ constexpr int kCaptureEntries = 3;
 constexpr size_t kCaptureQueueLimit = 32768;
 constexpr size_t kWrapBytes = 36;
 
+// A queue item's bytes come from a pool and go back to it when the item is dropped: the receive
+// thread takes a frame's storage without a trip to the heap, which under Wine cost it more than
+// the frame's copy, and an upload thread hands it back the same way.
 struct QueuedFrame {
+    QueuedFrame() = default;
+    QueuedFrame(const uint8_t* frame, size_t length, uint32_t port);
+    ~QueuedFrame();
+    QueuedFrame(QueuedFrame&&) noexcept = default;
+    QueuedFrame& operator=(QueuedFrame&& other) noexcept;
+    QueuedFrame(const QueuedFrame&) = delete;
+    QueuedFrame& operator=(const QueuedFrame&) = delete;
+
     std::vector<uint8_t> bytes;  // the whole frame, capture wrap included
     uint32_t port = 0;
 };
@@ -44,7 +63,7 @@ struct CapturePortState {
     std::atomic<int32_t> mode{0};         // 0 stop on request, 1 instant, 2 stop at the size limit
     std::atomic<int32_t> statusHigh{0};   // bits 16-30 of the last capture status
     std::atomic<int32_t> statusLow{0};    // bits 0-14
-    std::atomic<int32_t> frameCount{0};   // frames queued since the last start ("Mutex")
+    std::atomic<int32_t> frameCount{0};   // frames handed over since the last start
     std::atomic<int32_t> deviceCount{0};  // frames the tester reported ready; entry 2 the sum
     std::atomic<int32_t> n_block{0};      // blocks still to request (round-robin lock)
     std::atomic<int32_t> sizeLimit{0};    // frames to upload; entry 2 the sum
@@ -60,7 +79,8 @@ struct CapturePortState {
 
 CapturePortState& CaptureState(int entry);
 
-// The capture queue of an entry; change it only while holding "Mutex" (MutexHold).
+// The capture queue of an entry, with the frames handed over since it was last looked at moved in
+// (those beyond the queue's limit dropped); use it only while holding "Mutex" (MutexHold).
 std::deque<QueuedFrame>& CaptureQueue(int entry);
 
 // Holds "Mutex" for its lifetime.
@@ -88,7 +108,8 @@ struct CapturePortSettings {
 };
 CapturePortSettings& CaptureSettings(int port);
 
-// Queues a captured frame: the receive thread's step, testable with a fake frame.
+// Hands a captured frame over to the queues that an upload reads: the receive thread's step,
+// testable with a fake frame. Takes the hand-over lock only.
 void QueueFrame(const uint8_t* frame, size_t length);
 
 }  // namespace capi

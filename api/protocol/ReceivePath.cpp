@@ -18,12 +18,14 @@ bool IsExcludedCommand(const uint8_t* frame, size_t length) {
 
 void ReceivePath::Process(const ReceivedFrame& frame) {
     if (frame.length > sizeof xpkt_) return;
-    std::memcpy(xpkt_, frame.bytes, frame.length);
     const size_t length = frame.length;
-    if (length > 16 && std::equal(kCaptureHeader, kCaptureHeader + sizeof kCaptureHeader, xpkt_)) {
-        QueueCapturedFrame(xpkt_, length);
+    // Captured traffic, most of what arrives during an upload, goes from the link straight into
+    // the items of the queues that take it, without a stop in the receive buffer.
+    if (length > 16 && std::equal(kCaptureHeader, kCaptureHeader + sizeof kCaptureHeader, frame.bytes)) {
+        QueueCapturedFrame(frame.bytes, length);
         return;
     }
+    std::memcpy(xpkt_, frame.bytes, length);
     if (IsExcludedCommand(xpkt_, length)) return;
     if (RespondToFrame(length, xpkt_)) return;
     DispatchDeviceFrame(xpkt_, length, frame.stampSeconds, frame.stampMicroseconds);

@@ -18,8 +18,8 @@ class ReceivePath {
 public:
     static constexpr size_t kBufferBytes = 16000;
 
-    // Copies the frame into the receive buffer and hands it on: captured traffic to the capture
-    // path, the tester's own IP traffic to the host responder, the rest to the frame matcher.
+    // Hands the frame on: captured traffic to the capture path, and, copied into the receive
+    // buffer, the tester's own IP traffic to the host responder, the rest to the frame matcher.
     // Frames larger than the buffer are dropped.
     void Process(const ReceivedFrame& frame);
 

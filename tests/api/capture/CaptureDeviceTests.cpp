@@ -275,6 +275,38 @@ TEST_F(CaptureTest, AnUploadAsksForABlockEveryTwentyMillisecondsWorkIncluded) {
     EXPECT_GT(span, 20.0 * gaps.size() - 25) << "gaps in ms: " << seen;
 }
 
+TEST_F(CaptureTest, RegisterRepliesComeThroughAnUploadWhileTheQueueMutexIsHeldAndEveryFrameFollowsInOrder) {
+    constexpr uint32_t kFrames = 200;
+    constexpr uint32_t kScratch = 0x41000004;
+    bench::The().tester->Registers().Set(kScratch, 0x5A5AA5A5);
+    ASSERT_EQ(BrevixC_StartRxCapture(0, 0, kFrames), 1);
+    ASSERT_TRUE(support::Eventually([] { return engine->Running(0); }));
+    engine->ReceiveNumbered(0, 0, kFrames, 1518);
+    const size_t sentBefore = engine->Sent(0);
+    // "Mutex" held here, as a long hold by an upload or a host call would: the block requests go
+    // on, and the receive thread meets full-size captured frames before the read's reply.
+    HANDLE queueMutex = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, L"Mutex");
+    ASSERT_NE(queueMutex, nullptr);
+    ASSERT_EQ(WaitForSingleObject(queueMutex, 0), WAIT_OBJECT_0);
+    const int stopNext = BrevixC_StopRxCaptureNext(0, kFrames);
+    const bool flooded = support::Eventually([sentBefore] { return engine->Sent(0) - sentBefore >= 60; });
+    uint32_t value = 0;
+    const int read = BVT_Read(kScratch, &value);
+    ReleaseMutex(queueMutex);
+    CloseHandle(queueMutex);
+    ASSERT_EQ(stopNext, 1);
+    ASSERT_TRUE(flooded);
+    EXPECT_EQ(read, 1);
+    EXPECT_EQ(value, 0x5A5AA5A5u);
+    ASSERT_FALSE(ReportReaching(0, kFrames).empty());
+    const BrevixC_CaptureVector copy = Records(0);
+    ASSERT_EQ(copy.size(), kFrames);
+    for (uint32_t i = 0; i < kFrames; ++i) {
+        ASSERT_EQ(copy[i].length, 1518u);
+        ASSERT_EQ(Get32(Bytes(copy[i].data, copy[i].data + 4), 0), i) << "in the order captured";
+    }
+}
+
 TEST_F(CaptureTest, AnUploadHoldsTheLastBlockSoonAfterItsRequest) {
     // Each request brings 20 frames, one request every 20 ms. An upload that keeps that pace holds
     // the last frames moments after the last request; one slower than 1000 frames a second falls

@@ -11,11 +11,14 @@
 #include "capture/CaptureStore.h"
 #include "capture/ReplaySchedule.h"
 
+#include "support/Waiting.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -186,6 +189,44 @@ TEST_F(QueueTest, AFullQueueTakesNoMoreButTheFrameIsCounted) {
     for (size_t i = 0; i <= capi::kCaptureQueueLimit; ++i) capi::QueueFrame(frame.data(), frame.size());
     EXPECT_EQ(capi::CaptureQueue(1).size(), capi::kCaptureQueueLimit);
     EXPECT_EQ(capi::CaptureState(1).frameCount, int32_t(capi::kCaptureQueueLimit + 1));
+}
+
+TEST_F(QueueTest, FramesAreHandedOverWhileAnotherThreadHoldsTheQueueMutexAndJoinTheQueueInOrder) {
+    capi::CaptureState(0).terminate = 0;
+    // A longer frame's storage, once its item is dropped, is kept for the frames after it.
+    const Bytes longer = Wrapped(0, 1, 200, 200);
+    capi::QueueFrame(longer.data(), longer.size());
+    for (int entry : {0, 2}) capi::ClearCaptureQueue(entry);
+    const Bytes first = Wrapped(0, 2, 60, 60, 7), second = Wrapped(0, 3, 90, 90, 9);
+    // "Mutex" held elsewhere, as an upload or a host call holds it.
+    HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr), release = CreateEventW(nullptr, TRUE, FALSE, nullptr),
+           handed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+        capi::MutexHold hold;
+        SetEvent(held);
+        WaitForSingleObject(release, INFINITE);
+    });
+    WaitForSingleObject(held, INFINITE);
+    std::thread receiver([&] {
+        capi::QueueFrame(first.data(), first.size());
+        capi::QueueFrame(second.data(), second.size());
+        SetEvent(handed);
+    });
+    const bool handedOver = WaitForSingleObject(handed, DWORD(support::kPatience.count())) == WAIT_OBJECT_0;
+    SetEvent(release);
+    holder.join();
+    receiver.join();
+    for (HANDLE event : {held, release, handed}) CloseHandle(event);
+    EXPECT_TRUE(handedOver) << "the receive thread's step waited for the mutex";
+    capi::MutexHold hold;
+    for (int entry : {0, 2}) {
+        const std::deque<capi::QueuedFrame>& queue = capi::CaptureQueue(entry);
+        ASSERT_EQ(queue.size(), 2u) << "entry " << entry;
+        EXPECT_EQ(queue[0].bytes, first);
+        EXPECT_EQ(queue[1].bytes, second);
+        EXPECT_EQ(queue[1].port, 0u);
+    }
+    EXPECT_EQ(capi::CaptureState(0).frameCount, 3);
 }
 
 TEST(ForwardingQueueTest, ABothPortsForwardingKeepsNothingInThePortQueuesItDoesNotRead) {
