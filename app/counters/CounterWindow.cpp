@@ -8,6 +8,7 @@
 #include "main/Vorel_TAP_Test3Dlg.h"
 #include "res/resource.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
@@ -28,6 +29,7 @@ std::array<counters::DisplayRecord, 2> displayTable{};
 
 BEGIN_MESSAGE_MAP(CCounterWindow, CDialog)
 ON_WM_TIMER()
+ON_WM_SIZE()
 ON_COMMAND(ID_COUNTER_UPDATE, OnUpdateToggle)
 ON_COMMAND(ID_COUNTER_CLEAR_ALL, OnClearAllCommand)
 ON_COMMAND(ID_COUNTER_SAVE, OnSaveCommand)
@@ -45,8 +47,32 @@ BOOL CCounterWindow::OnInitDialog() {
     if (!AfxOleInit()) return FALSE;
     AfxEnableControlContainer();
     CreateToolBar();
-    CreateTree(counterToolBar.GetSafeHwnd() ? counterToolBar.CalcFixedLayout().cy : 0);
+    CreateTree();
+    LayOut();
     return TRUE;
+}
+
+void CCounterWindow::OnSize(UINT nType, int cx, int cy) {
+    CDialog::OnSize(nType, cx, cy);
+    LayOut();
+}
+
+void CCounterWindow::LayOut() {
+    // The page owner sizes this window to the frame the main dialog really has: the toolbar runs
+    // along its top and the tree takes the rest, whatever the template's size.
+    if (counterTree.GetSafeHwnd() == nullptr) return;
+    int top = 0;
+    if (counterToolBar.GetSafeHwnd()) {
+        counterToolBar.Reposition();
+        top = counterToolBar.CalcFixedLayout().cy;
+    }
+    CRect client;
+    GetClientRect(&client);
+    const CRect area(0, top, client.right, std::max(client.bottom, static_cast<LONG>(top)));
+    CRect now;
+    counterTree.GetWindowRect(&now);
+    ScreenToClient(&now);
+    if (now != area) counterTree.MoveWindow(&area, TRUE);
 }
 
 void CCounterWindow::CreateToolBar() {
@@ -59,12 +85,14 @@ void CCounterWindow::CreateToolBar() {
     counterToolBar.Reposition();
 }
 
-void CCounterWindow::CreateTree(int top) {
+void CCounterWindow::CreateTree() {
+    // The tree takes the placeholder's place (LayOut sizes it). Left shown, the placeholder would
+    // paint itself over the tree, which it overlaps, and take the pointer's clicks.
+    CWnd* placeholder = GetDlgItem(IDC_COUNTER_TREE_PLACEHOLDER);
     CRect area;
-    GetDlgItem(IDC_COUNTER_TREE_PLACEHOLDER)->GetWindowRect(&area);
+    placeholder->GetWindowRect(&area);
     ScreenToClient(&area);
-    // The toolbar runs along the top; the tree starts below it.
-    if (area.top < top) area.OffsetRect(0, top - area.top);
+    placeholder->ShowWindow(SW_HIDE);
     counterTree.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | kTreeStyles, area, this, IDC_COUNTER_TREE);
     if (m_treeImages.Create(IDB_TREE_IMAGES, 16, 1, kMaskColor)) counterTree.SetImageList(&m_treeImages, TVSIL_NORMAL);
     counterTree.InsertColumn(0, L"", LVCFMT_LEFT, kLabelColumnWidth);

@@ -70,6 +70,7 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void OnTimer(UINT_PTR nIDEvent);
+    void OnSize(UINT nType, int cx, int cy);
     void OnUpdateToggle();
     void OnClearAllCommand() { ClearAll(); }
     void OnSaveCommand() { SaveCounters(); }
@@ -79,7 +80,8 @@ protected:
 
 private:
     void CreateToolBar();
-    void CreateTree(int top);
+    void CreateTree();
+    void LayOut();
     void ShowLinkRows();
     static void OnRefreshSwitched(void* context, bool running);
     void FollowRefresh(bool running);

@@ -9,8 +9,8 @@
 // - the program's processor time over 30 s while connected to a simulated tester at work, its
 //   counter page shown and updating, alone and with the chart window updating in each of its views
 //   (goal: under 2 % of one core);
-// - the same window's placeholder taken by the program's grid with 33 rows of two columns, its
-//   texts changed and painted.
+// - the same window's tree replaced by the program's grid with 33 rows of two columns, in the
+//   tree's place and size, its texts changed and painted.
 #include "MessagePump.h"
 #include "bench/Programs.h"
 #include "bench/Timing.h"
@@ -364,6 +364,11 @@ int main() {
     gridPage.ShowWindow(SW_SHOW);
     MyGrid grid;
     grid.AttachToDialogItem(IDC_COUNTER_TREE_PLACEHOLDER, &gridPage);
+    // The reference takes the place and size the tree has in its page, not the template's.
+    CRect treeArea;
+    gridPage.counterTree.GetWindowRect(&treeArea);
+    gridPage.ScreenToClient(&treeArea);
+    grid.MoveWindow(&treeArea);
     grid.SetColumnCount(2, FALSE);
     grid.SetRowCount(counters::kRowCount, FALSE);
     grid.ShowWindow(SW_SHOW);

@@ -1,6 +1,7 @@
 // Expanding and collapsing the "TreeTable" window's items, and scrolling an item into view.
 #include "TreeTableData.h"
 
+#include <algorithm>
 #include <vector>
 
 int ExpandToggle(TreeTableData* data, unsigned item, UINT extraState) {
@@ -99,7 +100,8 @@ int EnsureVisible(TreeTableData* data, unsigned item, int column) {
         if (!it || !it->row) return 0;
     }
     const int row = static_cast<int>(it->row) - 1;
-    const int page = static_cast<int>(data->pageRows);
+    // A window too short for one whole row still shows the item's row on top, not the row after it.
+    const int page = std::max(static_cast<int>(data->pageRows), 1);
     int first = data->firstRow;
     if (row < first || column == -2) first = row;
     else if (row >= first + page) first = row - (page - 1);

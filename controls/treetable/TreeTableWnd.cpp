@@ -137,6 +137,9 @@ void OnSize(TreeTableData* data, LPARAM lParam) {
         }
         data->clientHeight = height;
         ComputePageRows(data);
+        // The first row was kept for the old height: a taller window scrolled to the end would show
+        // blank rows under the last one while rows above it stay out of view.
+        ScrollToRow(data, ClampFirstRow(data, data->firstRow));
         UpdateVScroll(data);
     }
 }

@@ -268,3 +268,69 @@ TEST(TreeTablePaint, ARepaintOfScatteredCellsPaintsThoseCellsAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+// A shown tree of 30 rows under a header whose height is changed as a page's owner changes it; its
+// texts read from the screen.
+struct ResizedTree {
+    explicit ResizedTree(int height) : h(TVS_HASBUTTONS, 300, height, true) {
+        SetWindowPos(h.Parent(), nullptr, 0, 0, 400, 560, SWP_NOMOVE | SWP_NOZORDER);
+        h.AddColumn(L"Name", 150);
+        h.AddColumn(L"Value", 100);
+        for (int row = 0; row < 30; ++row) {
+            rows.push_back(h.Insert((L"Row " + std::to_wstring(row)).c_str()));
+            h.SetText(rows.back(), 1, L"0");
+        }
+    }
+    void MakeHeight(int height) const {
+        MoveWindow(h.Tree(), 0, 0, 300, height, TRUE);
+        support::gui::PumpPending();
+        UpdateWindow(h.Tree());
+    }
+    long FirstRow() const { return static_cast<long>(h.Send(TLM_GETITEMROW, 0, h.Send(TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE))); }
+    // The rows from `first` that fit (down to the last) are painted, each with its text, one under
+    // the other from just below the header.
+    void ExpectRowsShownFrom(long first) const {
+        const long end = std::min(static_cast<long>(rows.size()), first + static_cast<long>(h.Send(TVM_GETVISIBLECOUNT)));
+        const Picture p = support::gui::CaptureWindow(h.Tree());
+        RECT header{};
+        GetWindowRect(reinterpret_cast<HWND>(h.Send(TLM_GETHEADER)), &header);
+        MapWindowPoints(nullptr, h.Tree(), reinterpret_cast<POINT*>(&header), 2);
+        const COLORREF back = static_cast<COLORREF>(h.Send(TVM_GETBKCOLOR));
+        LONG top = header.bottom;
+        for (long row = first; row < end; ++row) {
+            const RECT text = h.ItemRect(rows[static_cast<size_t>(row)], -1, true);
+            EXPECT_EQ(top, text.top) << "row " << row;
+            const int blank = p.Count(back, RECT{text.left, text.top, text.left + 30, text.bottom});
+            EXPECT_LT(blank, 30 * (text.bottom - text.top)) << "the text of row " << row << " is painted";
+            top = text.bottom;
+        }
+    }
+    Harness h;
+    std::vector<HTREEITEM> rows;
+};
+
+TEST(TreeTablePaint, ATreeScrolledToItsEndAndMadeTallerFillsItsHeightDownToItsLastRow) {
+    ResizedTree t(120);
+    t.h.Send(WM_VSCROLL, SB_BOTTOM);
+    ASSERT_GT(t.FirstRow(), 20);
+    t.MakeHeight(400);
+    const long page = static_cast<long>(t.h.Send(TVM_GETVISIBLECOUNT));
+    ASSERT_LT(page, 30);
+    // As far down as the scroll bar goes: the last row in view, no rows of blank space below it.
+    EXPECT_EQ(30 - (page - 1), t.FirstRow());
+    t.ExpectRowsShownFrom(t.FirstRow());
+}
+
+TEST(TreeTablePaint, AnItemMadeVisibleInATreeTooShortForARowIsInViewWhenTheTreeGrows) {
+    ResizedTree t(8);
+    ASSERT_EQ(0, t.h.Send(TVM_GETVISIBLECOUNT));
+    t.h.Send(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(t.rows[12]));
+    t.MakeHeight(160);
+    ASSERT_LT(t.h.Send(TVM_GETVISIBLECOUNT), 17);
+    EXPECT_EQ(12, t.FirstRow());
+    t.ExpectRowsShownFrom(12);
+}
+
+}  // namespace

@@ -253,4 +253,31 @@ TEST_F(CounterWindowTest, ToolbarTipsAreTheCommandsLabels) {
     });
 }
 
+// Whatever size the page owner gives the window (the main dialog's frame differs with its font),
+// the toolbar runs along its top and the tree takes all the rest.
+TEST(CounterWindowLayout, TheTreeFillsTheWindowBelowTheToolbarAtEverySize) {
+    AfxSetResourceHandle(AfxGetInstanceHandle());
+    CWnd host;
+    ASSERT_TRUE(host.CreateEx(0, L"STATIC", L"counter window host", WS_POPUP, 0, 0, 1000, 700, nullptr, nullptr));
+    CCounterWindow window(&host);
+    ASSERT_TRUE(window.Create(CCounterWindow::IDD, &host));
+    for (const CSize size : {CSize(715, 525), CSize(565, 525), CSize(900, 640), CSize(300, 120)}) {
+        window.MoveWindow(0, 0, size.cx, size.cy);
+        CRect client, toolbar, tree;
+        window.GetClientRect(&client);
+        window.counterToolBar.GetWindowRect(&toolbar);
+        window.ScreenToClient(&toolbar);
+        window.counterTree.GetWindowRect(&tree);
+        window.ScreenToClient(&tree);
+        EXPECT_EQ(client.Width(), toolbar.Width()) << size.cx;
+        const auto corners = [](const RECT& r) {
+            return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right) + "," +
+                   std::to_string(r.bottom);
+        };
+        EXPECT_EQ(corners(CRect(0, toolbar.bottom, client.right, client.bottom)), corners(tree))
+            << size.cx << "x" << size.cy;
+    }
+    host.DestroyWindow();
+}
+
 }  // namespace

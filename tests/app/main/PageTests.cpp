@@ -8,6 +8,7 @@
 #include "main/Globals.h"
 #include "res/resource.h"
 #include "sim/TesterControl.h"
+#include "treetable/TreeTable.h"
 #include "support/Environment.h"
 #include "support/gui/Input.h"
 #include "support/gui/Picture.h"
@@ -404,6 +405,46 @@ protected:
         EXPECT_TRUE(support::gui::PumpUntil([&panel] { return panel.captureList.GetItemCount() >= 3; }, kPatienceMs));
     }
 
+    // The counter page as the operator sees it: its tree fills the page below the toolbar, and the
+    // labels of its first rows are painted (dark text) in their rows, from the top of the tree down.
+    static void ExpectCounterRowsShow(Dialog& dialog, const std::wstring& from) {
+        const std::string after(from.begin(), from.end());
+        CCounterWindow& page = dialog.portCounterWindow;
+        const HWND tree = page.counterTree.GetSafeHwnd();
+        CRect pageRect, toolbar, treeRect;
+        page.GetWindowRect(&pageRect);
+        page.counterToolBar.GetWindowRect(&toolbar);
+        ::GetWindowRect(tree, &treeRect);
+        const auto corners = [](const RECT& r) {
+            return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right) + "," +
+                   std::to_string(r.bottom);
+        };
+        EXPECT_EQ(corners(CRect(pageRect.left, toolbar.bottom, pageRect.right, pageRect.bottom)), corners(treeRect))
+            << "the tree fills the page below the toolbar, after " << after;
+        RECT header = {};
+        ::GetWindowRect(reinterpret_cast<HWND>(::SendMessageW(tree, TLM_GETHEADER, 0, 0)), &header);
+        ::MapWindowPoints(nullptr, tree, reinterpret_cast<POINT*>(&header), 2);
+        const support::gui::Picture shown = support::gui::CaptureWindow(dialog.GetSafeHwnd());
+        LONG top = header.bottom;
+        for (int row = 0; row < 10; ++row) {
+            const auto item = static_cast<LPARAM>(::SendMessageW(tree, TLM_GETROWITEM, 0, row));
+            RECT text = {};
+            std::memcpy(&text, &item, sizeof item);
+            ASSERT_TRUE(::SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text))) << after;
+            EXPECT_EQ(top, text.top) << "row " << row << " right below the one above, after " << after;
+            top = text.bottom;
+            ::MapWindowPoints(tree, dialog.GetSafeHwnd(), reinterpret_cast<POINT*>(&text), 2);
+            int ink = 0;
+            for (LONG y = text.top; y < text.bottom; ++y) {
+                for (LONG x = text.left; x < text.right; ++x) {
+                    const COLORREF pixel = shown.At(x, y);
+                    ink += GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) < 300 ? 1 : 0;
+                }
+            }
+            EXPECT_GE(ink, 10) << "the label of counter row " << row << " is painted, after " << after;
+        }
+    }
+
     // The order to show the pages in: every ordered pair of them once, one after the other (an
     // Euler circuit of the pages' complete graph).
     static std::vector<size_t> EveryPairOnce(size_t pages) {
@@ -471,6 +512,9 @@ TEST_P(PagePairTest, EveryPageAfterEveryOtherShowsAloneAndWhole) {
             ASSERT_EQ(to.page, ShownPage(dialog)) << std::string(pair.begin(), pair.end());
             ExpectAreaOwnedBy(dialog, to.page, pair);
             ExpectTitleGlyphs(dialog);
+            if (to.page == std::wstring(L"counter A") || to.page == std::wstring(L"counter B")) {
+                ExpectCounterRowsShow(dialog, pair);
+            }
             if (to.page == std::wstring(L"capture A")) ExpectRowThreeOpens(dialog, dialog.captureA, pair);
             if (to.page == std::wstring(L"capture B")) ExpectRowThreeOpens(dialog, dialog.captureB, pair);
             if (pictured.insert(to.page).second) {
