@@ -178,6 +178,11 @@ void CVorel_TAP_Test3Dlg::EndFailedMediaDetection() {
         MessageBox(L"Fail to detect media!", L"Message", MB_OK);
         mediaFailureBoxOpen_ = false;
     }
+    PutAwayMediaDetection();
+}
+
+void CVorel_TAP_Test3Dlg::PutAwayMediaDetection() {
+    KillTimer(kMediaDetectionTimer);
     progressPanel.m_progress.SetPos(0);
     progressPanel.EnableWindow(TRUE);
     progressPanel.ShowWindow(SW_HIDE);
@@ -214,8 +219,9 @@ void CVorel_TAP_Test3Dlg::OnMediaLinkReport() {
 }
 
 void CVorel_TAP_Test3Dlg::UpdateMediaPanels() {
-    // Until the first report both ports show link down.
-    if (!linkReported_) {
+    // Until the first report, and while the tester is lost, both ports show link down: what the
+    // tester last reported is no longer known to hold.
+    if (!linkReported_ || connectionLost_) {
         mediaA.ShowLink(CMediaStatus::kLinkDown, 0);
         mediaB.ShowLink(CMediaStatus::kLinkDown, 0);
         return;
