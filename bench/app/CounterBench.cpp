@@ -13,6 +13,7 @@
 //   texts changed and painted.
 #include "MessagePump.h"
 #include "bench/Programs.h"
+#include "bench/ThreadTimes.h"
 #include "bench/Timing.h"
 #include "counters/CounterRows.h"
 #include "counters/CounterWindow.h"
@@ -23,7 +24,6 @@
 #include "sim/DemoTraffic.h"
 #include "sim/FullTester.h"
 #include "support/Environment.h"
-#include "support/ProcessTime.h"
 #include "support/TesterLink.h"
 
 #include <windows.h>
@@ -244,12 +244,22 @@ bool ShowCharts(DWORD process, HWND program, Charts view) {
     return true;
 }
 
-// Share of one core the connected program takes with its counters (and charts) updating; negative
-// when it did not show.
-double UpdatingShare(Charts view) {
+// What the connected program took with its counters (and charts) updating: its threads' time over
+// the measured seconds; no seconds when it did not show.
+struct Taken {
+    double seconds = 0;
+    std::vector<bench::ThreadTime> threads;
+    double Share() const {
+        double used = 0;
+        for (const bench::ThreadTime& thread : threads) used += thread.seconds;
+        return seconds > 0 ? used / seconds * 100.0 : -1;
+    }
+};
+
+Taken UpdatingShare(Charts view) {
     std::string error;
     auto link = support::OpenTesterLink(support::TestNetwork(), &error);
-    if (!link) return -1;
+    if (!link) return {};
     sim::FullTester tester(std::move(link), 1, L"");
     tester.Start();
     tester.Host().Attach();
@@ -257,11 +267,9 @@ double UpdatingShare(Charts view) {
     traffic.Start();
 
     PROCESS_INFORMATION program{};
-    if (!bench::StartBesideThisProgram(L"Vorels-NIC.exe", &program)) {
-        return -1;
-    }
+    if (!bench::StartBesideThisProgram(L"Vorels-NIC.exe", &program)) return {};
     HWND shown = bench::WaitForShown(program.dwProcessId, L"Vorels-NIC", std::chrono::seconds(60));
-    double share = -1;
+    Taken taken;
     if (shown != nullptr) {
         // Start-up's own work (its media detection, the page it ends on) settles first.
         ::Sleep(8000);
@@ -270,11 +278,11 @@ double UpdatingShare(Charts view) {
     }
     if (shown != nullptr) {
         ::Sleep(3000);
-        const double before = support::ProcessCpuSeconds(program.hProcess);
+        const auto before = bench::ThreadTimes(program.hProcess, program.dwThreadId);
         const auto from = Clock::now();
         ::Sleep(30000);
-        share = (support::ProcessCpuSeconds(program.hProcess) - before) /
-                std::chrono::duration<double>(Clock::now() - from).count() * 100.0;
+        taken.threads = bench::ThreadTimesSince(before, bench::ThreadTimes(program.hProcess, program.dwThreadId));
+        taken.seconds = bench::SecondsSince(from);
     }
     ::TerminateProcess(program.hProcess, 0);
     ::WaitForSingleObject(program.hProcess, 5000);
@@ -282,12 +290,13 @@ double UpdatingShare(Charts view) {
     ::CloseHandle(program.hProcess);
     traffic.Stop();
     tester.Stop();
-    return share;
+    return taken;
 }
 
 }  // namespace
 
-int main() {
+// Arguments name the processor-share runs to make (counters, line, pie, bar); none makes all.
+int main(int argc, char** argv) {
     std::printf("counter_bench: one counter refresh of both ports against a grid page of the same size\n");
     AfxSetResourceHandle(::GetModuleHandleW(nullptr));
     CWnd host;
@@ -395,14 +404,22 @@ int main() {
     }
     std::printf("  Vorels-NIC connected to a tester at work, share of one core over 30 s (goal: under 2 %%):\n");
     bool measured = true;
-    const std::pair<Charts, const char*> runs[] = {{Charts::kNone, "counters updating"},
-                                                   {Charts::kLine, "counters and line charts updating"},
-                                                   {Charts::kPie, "counters and pie charts updating"},
-                                                   {Charts::kBar, "counters and bar charts updating"}};
-    for (const auto& [view, what] : runs) {
-        const double share = UpdatingShare(view);
-        std::printf("    %-36s %5.2f %%\n", what, share);
-        measured = measured && share >= 0;
+    const struct {
+        Charts view;
+        const char* name;
+        const char* what;
+    } runs[] = {{Charts::kNone, "counters", "counters updating"},
+                {Charts::kLine, "line", "counters and line charts updating"},
+                {Charts::kPie, "pie", "counters and pie charts updating"},
+                {Charts::kBar, "bar", "counters and bar charts updating"}};
+    for (const auto& run : runs) {
+        bool asked = argc == 1;
+        for (int i = 1; i < argc; ++i) asked = asked || std::strcmp(argv[i], run.name) == 0;
+        if (!asked) continue;
+        const Taken taken = UpdatingShare(run.view);
+        std::printf("    %-36s %5.2f %%\n", run.what, taken.Share());
+        bench::PrintThreadShares(taken.threads, taken.seconds, "      ");
+        measured = measured && taken.seconds > 0;
     }
     return measured ? 0 : 1;
 }
