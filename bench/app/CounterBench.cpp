@@ -245,28 +245,10 @@ bool ShowCharts(DWORD process, HWND program, Charts view) {
     return true;
 }
 
-// What the connected program took with its counters (and charts) updating: its threads' time over
-// the measured seconds; no seconds when it did not show.
-struct Taken {
-    double seconds = 0;
-    std::vector<bench::ThreadTime> threads;
-    double Share() const {
-        double used = 0;
-        for (const bench::ThreadTime& thread : threads) used += thread.seconds;
-        return seconds > 0 ? used / seconds * 100.0 : -1;
-    }
-};
-
 // The threads' time of a started program over 30 s, once it has settled for three.
-Taken Measure(const PROCESS_INFORMATION& program) {
+bench::ProgramTime Measure(const PROCESS_INFORMATION& program) {
     ::Sleep(3000);
-    Taken taken;
-    const auto before = bench::ThreadTimes(program.hProcess, program.dwThreadId);
-    const auto from = Clock::now();
-    ::Sleep(30000);
-    taken.threads = bench::ThreadTimesSince(before, bench::ThreadTimes(program.hProcess, program.dwThreadId));
-    taken.seconds = bench::SecondsSince(from);
-    return taken;
+    return bench::MeasureProgram(program.hProcess, program.dwThreadId, std::chrono::seconds(30));
 }
 
 void End(const PROCESS_INFORMATION& program) {
@@ -278,10 +260,10 @@ void End(const PROCESS_INFORMATION& program) {
 
 // The reference: what Wine takes to keep a program of ours shown whose window changes a text each
 // second, with nothing else to do.
-Taken BareShare() {
+bench::ProgramTime BareShare() {
     PROCESS_INFORMATION program{};
     if (!bench::StartBesideThisProgram(L"bare_dialog_program.exe", &program, L"--tick")) return {};
-    Taken taken;
+    bench::ProgramTime taken;
     if (bench::WaitForShown(program.dwProcessId, L"Bare dialog", std::chrono::seconds(60)) != nullptr) {
         taken = Measure(program);
     }
@@ -289,7 +271,9 @@ Taken BareShare() {
     return taken;
 }
 
-Taken UpdatingShare(Charts view) {
+// What the connected program takes with its counters (and charts) updating; nothing measured when
+// it did not show.
+bench::ProgramTime UpdatingShare(Charts view) {
     std::string error;
     auto link = support::OpenTesterLink(support::TestNetwork(), &error);
     if (!link) return {};
@@ -308,7 +292,7 @@ Taken UpdatingShare(Charts view) {
         ::PostMessageW(shown, WM_COMMAND, ID_PORT_A_COUNTER, 0);
         if (view != Charts::kNone && !ShowCharts(program.dwProcessId, shown, view)) shown = nullptr;
     }
-    Taken taken;
+    bench::ProgramTime taken;
     if (shown != nullptr) taken = Measure(program);
     End(program);
     traffic.Stop();
@@ -425,10 +409,10 @@ int main(int argc, char** argv) {
         std::printf("  the refresh's paint per pixel against the whole page's: %.2fx\n",
                     (refreshWork.paints.ms / refreshPixels) / (wholeWork.paints.ms / wholePixels));
     }
-    const Taken bare = BareShare();
+    const bench::ProgramTime bare = BareShare();
     std::printf("  a bare dialog of ours retexting its button each second (the floor of Wine), share of one core "
                 "over 30 s: %.2f %%\n", bare.Share());
-    bench::PrintThreadShares(bare.threads, bare.seconds, "      ");
+    bench::PrintThreadShares(bare, "      ");
     std::printf("  Vorels-NIC connected to a tester at work, share of one core over 30 s (goal: under 0.5 %% with its "
                 "counters updating, under 1 %% with charts too):\n");
     bool measured = bare.seconds > 0;
@@ -444,9 +428,9 @@ int main(int argc, char** argv) {
         bool asked = argc == 1;
         for (int i = 1; i < argc; ++i) asked = asked || std::strcmp(argv[i], run.name) == 0;
         if (!asked) continue;
-        const Taken taken = UpdatingShare(run.view);
+        const bench::ProgramTime taken = UpdatingShare(run.view);
         std::printf("    %-36s %5.2f %%\n", run.what, taken.Share());
-        bench::PrintThreadShares(taken.threads, taken.seconds, "      ");
+        bench::PrintThreadShares(taken, "      ");
         measured = measured && taken.seconds > 0;
     }
     return measured ? 0 : 1;

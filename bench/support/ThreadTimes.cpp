@@ -95,11 +95,28 @@ std::vector<ThreadTime> ThreadTimesSince(const std::vector<ThreadTime>& before, 
     return used;
 }
 
-void PrintThreadShares(const std::vector<ThreadTime>& split, double seconds, const char* indent) {
+double ProgramTime::Share() const {
+    double used = 0;
+    for (const ThreadTime& thread : threads) used += thread.seconds;
+    return seconds > 0 ? used / seconds * 100.0 : -1;
+}
+
+ProgramTime MeasureProgram(HANDLE process, DWORD mainThread, std::chrono::milliseconds span) {
+    ProgramTime time;
+    const std::vector<ThreadTime> before = ThreadTimes(process, mainThread);
+    const auto from = std::chrono::steady_clock::now();
+    ::Sleep(static_cast<DWORD>(span.count()));
+    time.threads = ThreadTimesSince(before, ThreadTimes(process, mainThread));
+    time.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
+    return time;
+}
+
+void PrintThreadShares(const ProgramTime& time, const char* indent) {
+    if (time.seconds <= 0) return;
     double rest = 0;
     int restThreads = 0;
-    for (const ThreadTime& t : split) {
-        const double share = t.seconds / seconds * 100.0;
+    for (const ThreadTime& t : time.threads) {
+        const double share = t.seconds / time.seconds * 100.0;
         if (share < 0.005) {
             rest += share;
             ++restThreads;

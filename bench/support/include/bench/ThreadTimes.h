@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,18 @@ std::vector<ThreadTime> ThreadTimes(HANDLE process, DWORD mainThread);
 // The time each thread of `after` used since `before` (a thread started since counts from 0),
 // the busiest first.
 std::vector<ThreadTime> ThreadTimesSince(const std::vector<ThreadTime>& before, const std::vector<ThreadTime>& after);
-// The split printed as shares of one core over `seconds`, one thread a line; threads whose share
-// rounds to nothing are summed on one line.
-void PrintThreadShares(const std::vector<ThreadTime>& split, double seconds, const char* indent);
+// What a program's threads took over a measured stretch.
+struct ProgramTime {
+    double seconds = 0;  // the stretch; none when nothing was measured
+    std::vector<ThreadTime> threads;
+    // Of one core, in percent; negative when nothing was measured.
+    double Share() const;
+};
+
+// The program's threads' time over the next `span`, the calling thread sleeping meanwhile.
+ProgramTime MeasureProgram(HANDLE process, DWORD mainThread, std::chrono::milliseconds span);
+// The split printed as shares of one core, one thread a line; threads whose share rounds to
+// nothing are summed on one line.
+void PrintThreadShares(const ProgramTime& time, const char* indent);
 
 }  // namespace bench
