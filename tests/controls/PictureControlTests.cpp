@@ -177,7 +177,9 @@ TEST_F(PictureControlTest, AHiddenAnimationRestsUntilShownAndStillStops) {
     EXPECT_EQ(0, picture.CurrentFrame());
 
     picture.ShowWindow(SW_SHOW);
-    EXPECT_TRUE(ShowsEventually([](const Picture& p) { return p.At(8, 8) == kBlue; }));
+    Picture resumed;
+    EXPECT_TRUE(ShowsEventually([](const Picture& p) { return p.At(8, 8) == kBlue; }, &resumed));
+    EXPECT_TRUE(support::gui::SavePng(resumed, support::gui::PicturePath(L"picture-animation-resumed")));
 
     picture.ShowWindow(SW_HIDE);
     ASSERT_TRUE(besideMoves(2));
