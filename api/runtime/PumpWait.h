@@ -10,10 +10,23 @@
 
 namespace capi {
 
-// PumpMessages and PumpWait (the waiting while dispatching the calling thread's messages) are
-// shared with BrevixT_WIN7.
-using hostio::PumpMessages;
-using hostio::PumpWait;
+// The library's own threads (WorkerThread marks each as it starts) show no window: on them a
+// pumped wait is a plain sleep and there is nothing to dispatch. Looking for messages would give
+// each of them a message queue and cost a trip to the window server at every look, several times a
+// second for the pollers.
+void MarkWindowlessThread();
+bool OnWindowlessThread();
+
+// The calling thread's messages dispatched (false when a quit came), and a wait that dispatches
+// them meanwhile; the pumping itself is shared with BrevixT_WIN7.
+inline bool PumpMessages() { return OnWindowlessThread() || hostio::PumpMessages(); }
+inline void PumpWait(uint32_t milliseconds) {
+    if (OnWindowlessThread()) {
+        Sleep(milliseconds);
+    } else {
+        hostio::PumpWait(milliseconds);
+    }
+}
 
 // Milliseconds from one GetTickCount reading to a later one, correct across the 49.7-day wrap.
 inline DWORD TicksBetween(DWORD start, DWORD now) { return now - start; }

@@ -1,5 +1,7 @@
 #include "runtime/WorkerThread.h"
 
+#include "runtime/PumpWait.h"
+
 #include <memory>
 #include <string>
 
@@ -37,6 +39,7 @@ DWORD WINAPI Run(void* parameter) {
         // listings and profilers show) only once the thread runs, and a name set while it was
         // still suspended may not reach it.
         NameThread(GetCurrentThread(), launch->name.c_str());
+        MarkWindowlessThread();
         launch->body();
     }
     // Each thread holds a reference to the module from its start: a host that frees the library

@@ -1,6 +1,10 @@
 // The reference of the start-up benchmark: a bare dialog program of ours, started the same way as
-// Vorels-NIC and shown, as Vorels-NIC is, from a 500 ms timer after its start.
+// Vorels-NIC and shown, as Vorels-NIC is, from a 500 ms timer after its start. Started with
+// "--tick", it then retexts its button once a second: the reference of the processor share of a
+// program whose window updates each second.
 #include <framework/Framework.h>
+
+#include <cwchar>
 
 namespace {
 
@@ -19,14 +23,25 @@ protected:
         CDialog::OnWindowPosChanging(position);
     }
     void OnTimer(UINT_PTR) {
-        KillTimer(1);
+        if (shown_) {
+            wchar_t text[16];
+            std::swprintf(text, 16, L"%d", ++ticks_);
+            SetDlgItemText(IDOK, text);
+            return;
+        }
         shown_ = true;
         ShowWindow(SW_SHOW);
+        if (std::wcsstr(::GetCommandLineW(), L"--tick") != nullptr) {
+            SetTimer(1, 1000, nullptr);
+        } else {
+            KillTimer(1);
+        }
     }
     DECLARE_MESSAGE_MAP()
 
 private:
     bool shown_ = false;
+    int ticks_ = 0;
 };
 
 BEGIN_MESSAGE_MAP(CBareDialog, CDialog)

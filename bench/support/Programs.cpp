@@ -11,9 +11,10 @@ std::wstring BesideThisProgram(const wchar_t* name) {
     return path.substr(0, path.find_last_of(L'\\') + 1) + name;
 }
 
-bool StartBesideThisProgram(const wchar_t* name, PROCESS_INFORMATION* started) {
+bool StartBesideThisProgram(const wchar_t* name, PROCESS_INFORMATION* started, const wchar_t* arguments) {
     const std::wstring path = BesideThisProgram(name);
     std::wstring commandLine = L"\"" + path + L"\"";
+    if (*arguments != L'\0') commandLine += std::wstring(L" ") + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     return ::CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,

@@ -27,18 +27,32 @@ IPicture* LoadPictureFromBytes(const std::vector<uint8_t>& bytes) {
 // Waits a thread may take to see its stop signal: a frame's render and one wait on the event.
 constexpr DWORD kStopPatience = 5000;
 
+// The thread's name, for process listings and profilers (SetThreadDescription exists from Windows
+// 10 on: looked up at run time).
+void NameThisThread(const wchar_t* name) {
+    using SetDescription = HRESULT(WINAPI*)(HANDLE, PCWSTR);
+    static const auto set = reinterpret_cast<SetDescription>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetThreadDescription")));
+    if (set != nullptr) set(::GetCurrentThread(), name);
+}
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CAnimPicture, CStatic)
     ON_WM_PAINT()
     ON_WM_DESTROY()
+    ON_WM_WINDOWPOSCHANGED()
 END_MESSAGE_MAP()
 
-CAnimPicture::CAnimPicture() { m_stopEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr); }
+CAnimPicture::CAnimPicture() {
+    m_stopEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    m_shownEvent = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+}
 
 CAnimPicture::~CAnimPicture() {
     UnLoad();
     ::CloseHandle(m_stopEvent);
+    ::CloseHandle(m_shownEvent);
 }
 
 BOOL CAnimPicture::Load(LPCWSTR lpszResourceName, LPCWSTR lpszResourceType) {
@@ -197,6 +211,7 @@ void CAnimPicture::RenderPicture(IPicture* picture, int x, int y, int width, int
 
 DWORD WINAPI CAnimPicture::AnimationThread(LPVOID control) {
     auto* self = static_cast<CAnimPicture*>(control);
+    NameThisThread(L"picture animation");
     self->m_threadRunning = true;
     self->RunFrameLoop();
     self->m_threadRunning = false;
@@ -206,7 +221,7 @@ DWORD WINAPI CAnimPicture::AnimationThread(LPVOID control) {
 void CAnimPicture::RunFrameLoop() {
     if (m_currentFrame >= static_cast<int>(m_frames.size())) m_currentFrame = 0;
     ApplyDisposal(m_frames[static_cast<size_t>(m_currentFrame.load())]);
-    while (!m_exitRequested) {
+    while (WaitUntilShown()) {
         const GifFrame& frame = m_frames[static_cast<size_t>(m_currentFrame.load())];
         if (frame.picture != nullptr) {
             if (frame.disposal == 3) {
@@ -227,6 +242,18 @@ void CAnimPicture::RunFrameLoop() {
             FillWithBackColor(RECT{0, 0, m_pictureWidth, m_pictureHeight});
         }
     }
+}
+
+bool CAnimPicture::WaitUntilShown() {
+    // A hidden picture (the main dialog keeps its start-up and connecting animations hidden for
+    // hours) would cost a render every frame for nothing: its animation rests on the frame it
+    // reached and goes on from there when shown. Only the control's own visibility counts: its
+    // parent may be shown after the animation starts, which the control is not told of.
+    const HANDLE events[2] = {m_stopEvent, m_shownEvent};
+    while (!m_exitRequested && m_hWnd != nullptr && !(::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_VISIBLE)) {
+        if (::WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return false;
+    }
+    return !m_exitRequested;
 }
 
 void CAnimPicture::ApplyDisposal(const GifFrame& frame) {
@@ -259,6 +286,12 @@ void CAnimPicture::OnPaint() {
     if (m_offscreenDC != nullptr) {
         ::BitBlt(dc.GetSafeHdc(), 0, 0, m_pictureWidth, m_pictureHeight, m_offscreenDC, 0, 0, SRCCOPY);
     }
+}
+
+void CAnimPicture::OnWindowPosChanged(WINDOWPOS* position) {
+    CStatic::OnWindowPosChanged(position);
+    // The style says visible by now: a thread that waits for the show sees it when it wakes.
+    if (position->flags & SWP_SHOWWINDOW) ::SetEvent(m_shownEvent);
 }
 
 void CAnimPicture::OnDestroy() {

@@ -41,10 +41,13 @@ public:
 protected:
     void OnPaint();
     void OnDestroy();
+    void OnWindowPosChanged(WINDOWPOS* position);
 
 private:
     static DWORD WINAPI AnimationThread(LPVOID control);
     void RunFrameLoop();
+    // Waits while the control is hidden (nobody sees its frames); false when the thread must stop.
+    bool WaitUntilShown();
     void RenderPicture(IPicture* picture, int x, int y, int width, int height);
     void ApplyDisposal(const GifFrame& frame);
     void FillWithBackColor(const RECT& area);
@@ -72,6 +75,8 @@ private:
     HGDIOBJ m_savePrevious = nullptr;
     HANDLE m_thread = nullptr;
     HANDLE m_stopEvent = nullptr;
+    // Set (auto-reset) each time the control is shown: wakes a thread that waits while it is hidden.
+    HANDLE m_shownEvent = nullptr;
     IPicture* m_picture = nullptr;
     // Read by the animation thread while it runs; changed only by Load and UnLoad, after Stop.
     std::vector<GifFrame> m_frames;

@@ -1,6 +1,7 @@
 // The picture controls in real windows: a GIF's frames drawn in turn by the control's own thread
-// with their disposal, one thread at a time, stopped before what it reads is freed; other pictures
-// drawn once; and a bitmap painted with its key colour left out.
+// with their disposal, resting while the control is hidden, one thread at a time, stopped before
+// what it reads is freed; other pictures drawn once; and a bitmap painted with its key colour left
+// out.
 #include "picture/AnimPicture.h"
 #include "GifBuilder.h"
 #include "picture/TransparentPicture.h"
@@ -142,6 +143,51 @@ TEST_F(PictureControlTest, UnloadWhileAnimatingEndsTheThreadFirst) {
     EXPECT_TRUE(picture.Frames().empty());
     EXPECT_EQ(CSize(0, 0), picture.PictureSize());
     EXPECT_FALSE(picture.Draw());
+}
+
+TEST_F(PictureControlTest, AHiddenAnimationRestsUntilShownAndStillStops) {
+    // Another animation, shown, whose frames say that time goes by.
+    CAnimPicture beside;
+    ASSERT_TRUE(beside.Create(L"", WS_CHILD | WS_VISIBLE, CRect(60, 10, 80, 30), &host, 102));
+    const std::vector<uint8_t> two = gif::Build(8, 8, {{0, 0, 8, 8, gif::kRed, 5}, {0, 0, 8, 8, gif::kBlue, 5}});
+    HGLOBAL block = Global(two);
+    ASSERT_TRUE(beside.Load(block, static_cast<DWORD>(two.size())));
+    ::GlobalFree(block);
+    beside.Draw();
+    int besideFrames = 0;
+    const auto besideMoves = [&](int frames) {
+        int last = beside.CurrentFrame();
+        const int until = besideFrames + frames;
+        return support::gui::PumpUntil([&] {
+            if (beside.CurrentFrame() != last) {
+                ++besideFrames;
+                last = beside.CurrentFrame();
+            }
+            return besideFrames >= until;
+        }, 10000);
+    };
+
+    std::vector<gif::Frame> eight;
+    for (int i = 0; i < 8; ++i) eight.push_back({0, 0, 16, 16, i % 2 ? gif::kBlue : gif::kRed, 5});
+    ASSERT_TRUE(LoadGif(gif::Build(16, 16, eight)));
+    picture.ShowWindow(SW_HIDE);
+    picture.Draw();
+    ASSERT_TRUE(besideMoves(4));
+    EXPECT_TRUE(picture.IsAnimating());
+    EXPECT_EQ(0, picture.CurrentFrame());
+
+    picture.ShowWindow(SW_SHOW);
+    Picture resumed;
+    EXPECT_TRUE(ShowsEventually([](const Picture& p) { return p.At(8, 8) == kBlue; }, &resumed));
+    EXPECT_TRUE(support::gui::SavePng(resumed, support::gui::PicturePath(L"picture-animation-resumed")));
+
+    picture.ShowWindow(SW_HIDE);
+    ASSERT_TRUE(besideMoves(2));
+    const auto before = std::chrono::steady_clock::now();
+    picture.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(2));
+    EXPECT_FALSE(picture.IsAnimating());
+    beside.DestroyWindow();
 }
 
 TEST_F(PictureControlTest, StopWithoutAThreadReturnsAtOnce) {

@@ -417,6 +417,23 @@ TEST_F(ConnectedTester, CounterPollerRunsOncePerSecond) {
     EXPECT_LE(gaps[2], 1100);
 }
 
+// The poller shows no window: between its register calls it sleeps rather than look for messages,
+// so it never takes a message queue (a message posted to it has nowhere to go).
+TEST_F(ConnectedTester, CounterPollerKeepsNoMessageQueue) {
+    const Bytes poll = LibraryCommand(3, 42, {0x42000000});
+    bench->tester->ClearLog();
+    const bool twoRounds = support::Eventually(
+        [&] {
+            const auto log = bench->tester->Log();
+            return std::count_if(log.begin(), log.end(), [&](const sim::LoggedFrame& f) { return f.bytes == poll; }) >= 2;
+        },
+        2 * support::kPatience);
+    ASSERT_TRUE(twoRounds);
+    const std::vector<DWORD> poller = LibraryThreadIds(L"BrevixCAPI counter poller");
+    ASSERT_EQ(poller.size(), 1u);
+    EXPECT_FALSE(PostThreadMessageW(poller[0], WM_NULL, 0, 0));
+}
+
 Bytes LinkMessage(uint16_t portA, uint16_t portB) {
     Bytes m = Message(0x0400);
     PutLe16(m, 18, portA);
