@@ -58,14 +58,24 @@ XYCHART_API int XYCHART_CALL CBaseChart_makeChart2(ChartObject* chart, int forma
     });
 }
 
+XYCHART_API int XYCHART_CALL CBaseChart_layOutChart(ChartObject* chart) {
+    if (chart == nullptr) return 0;
+    return Guarded(0, [&] {
+        chart->LayOut();
+        chart->image.clear();
+        chart->imageMap.clear();
+        return 1;
+    });
+}
+
 XYCHART_API const char* XYCHART_CALL CBaseChart_getChartMetrics(ChartObject* chart) {
-    if (chart == nullptr || chart->image.empty()) return nullptr;
+    if (chart == nullptr || !chart->laidOut) return nullptr;
     return chart->metrics.c_str();
 }
 
 XYCHART_API const char* XYCHART_CALL CBaseChart_getHTMLImageMap(ChartObject* chart, const char* url, const char* query,
                                                                const char* extraAttr) {
-    if (chart == nullptr || chart->image.empty()) return nullptr;
+    if (chart == nullptr || !chart->laidOut) return nullptr;
     return Guarded<const char*>(nullptr, [&] {
         chart->imageMap = WriteImageMap(chart->hotSpots, Text(url), Text(query), Text(extraAttr));
         return chart->imageMap.c_str();
