@@ -94,7 +94,24 @@ void GiveBack(std::unique_ptr<Surface> surface) {
     }
 }
 
+std::mutex imageBufferLock;
+std::vector<uint8_t> spareImageBuffer;
+
 }  // namespace
+
+std::vector<uint8_t> TakeImageBuffer() {
+    std::lock_guard<std::mutex> hold(imageBufferLock);
+    std::vector<uint8_t> buffer = std::move(spareImageBuffer);
+    spareImageBuffer = std::vector<uint8_t>();
+    buffer.clear();
+    return buffer;
+}
+
+void KeepImageBuffer(std::vector<uint8_t>&& buffer) {
+    std::lock_guard<std::mutex> hold(imageBufferLock);
+    // Of two buffers, the larger stays.
+    if (buffer.capacity() > spareImageBuffer.capacity()) spareImageBuffer = std::move(buffer);
+}
 
 Canvas::Canvas(int width, int height, int ground)
     : width_(std::max(width, 1)),
@@ -206,7 +223,7 @@ std::vector<uint8_t> Canvas::ToBmp() {
     const uint32_t rowBytes = (static_cast<uint32_t>(width_) * 3 + 3) & ~3u;
     const uint32_t pixelBytes = rowBytes * static_cast<uint32_t>(height_);
     const uint32_t offset = 14 + 40;
-    std::vector<uint8_t> file;
+    std::vector<uint8_t> file = TakeImageBuffer();
     file.reserve(offset + pixelBytes);
     file.push_back('B');
     file.push_back('M');

@@ -89,6 +89,12 @@ bool IsTransparent(int color);
 std::wstring Widen(const char* utf8);
 std::string Narrow(const std::wstring& text);
 
+// The buffers the BMP files are written in: a chart gives its file's buffer back when it goes, and
+// the next file is written in it. A fresh third of a megabyte each second costs the system (new
+// pages to map and clear) more than averaging the picture down does.
+std::vector<uint8_t> TakeImageBuffer();
+void KeepImageBuffer(std::vector<uint8_t>&& buffer);
+
 // Starts GDI+ once for the process (never at load time: GDI+ may not start under the loader lock).
 void EnsureGdiplus();
 

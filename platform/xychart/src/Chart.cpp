@@ -21,6 +21,8 @@ int OrDefault(int color, int fallback) { return color == kDefaultColor ? fallbac
 ChartObject::ChartObject(int w, int h, int bg, int edge)
     : width(std::max(w, 1)), height(std::max(h, 1)), bgColor(OrDefault(bg, 0xFFFFFF)), edgeColor(edge) {}
 
+ChartObject::~ChartObject() { KeepImageBuffer(std::move(image)); }
+
 void ChartObject::LayOut() {
     hotSpots.clear();
     scales.clear();

@@ -13,7 +13,7 @@
 #include <vector>
 
 struct ChartObject {
-    virtual ~ChartObject() = default;
+    virtual ~ChartObject();
 
     struct Title {
         int alignment;

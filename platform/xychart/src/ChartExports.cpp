@@ -49,6 +49,7 @@ XYCHART_API int XYCHART_CALL CBaseChart_makeChart2(ChartObject* chart, int forma
     return Guarded(0, [&] {
         Canvas canvas(chart->width, chart->height, chart->GroundColor());
         chart->Render(canvas);
+        KeepImageBuffer(std::move(chart->image));
         chart->image = canvas.ToBmp();
         chart->imageMap.clear();
         if (chart->image.empty()) return 0;
@@ -62,6 +63,7 @@ XYCHART_API int XYCHART_CALL CBaseChart_layOutChart(ChartObject* chart) {
     if (chart == nullptr) return 0;
     return Guarded(0, [&] {
         chart->LayOut();
+        KeepImageBuffer(std::move(chart->image));
         chart->image.clear();
         chart->imageMap.clear();
         return 1;
