@@ -193,6 +193,18 @@ void Canvas::Polyline(const std::vector<Gdiplus::PointF>& points, int color, dou
     ::GdiFlush();
 }
 
+void Canvas::Rule(float x1, float y1, float x2, float y2, int color) {
+    graphics_->Flush(Gdiplus::FlushIntentionSync);
+    auto large = [](float at) { return static_cast<LONG>(std::lround(at * kScale)); };
+    const LONG half = kScale / 2;
+    RECT band = y1 == y2 ? RECT{large(std::min(x1, x2)), large(y1) - half, large(std::max(x1, x2)), large(y1) + half}
+                         : RECT{large(x1) - half, large(std::min(y1, y2)), large(x1) + half, large(std::max(y1, y2))};
+    HBRUSH brush = ::CreateSolidBrush(RGB((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF));
+    ::FillRect(surface_->dc, &band, brush);
+    ::DeleteObject(brush);
+    ::GdiFlush();
+}
+
 SIZE Canvas::Measure(const TextStyle& style, const std::wstring& text) {
     HGDIOBJ previous = ::SelectObject(surface_->dc, Font(style));
     RECT box = {0, 0, 0, 0};

@@ -48,6 +48,10 @@ public:
     // shapes', and it costs a fraction of a wide path's outline through GDI+.
     void Polyline(const std::vector<Gdiplus::PointF>& points, int color, double width, const RECT& clip);
 
+    // An opaque line one chart pixel wide from (x1, y1) to (x2, y2), level or upright, lying on
+    // whole pixels: its middle at half a pixel across, its ends at whole or half pixels along. GDI
+    // fills the large pixels the drawing library's line would cover, at a fiftieth of its cost.
+    void Rule(float x1, float y1, float x2, float y2, int color);
     // Pixel size of a text (lines separated by '\n').
     SIZE Measure(const TextStyle& style, const std::wstring& text);
     // A text whose top-left corner is at (x, y); several lines are centred on each other.

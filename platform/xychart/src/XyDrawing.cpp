@@ -14,6 +14,9 @@ double At(const std::vector<double>& values, size_t i) {
 
 // Tick labels need this much room each, so the scale never packs them closer.
 constexpr int kTickSpacing = 24;
+constexpr int kAxisColor = 0x606060;
+
+bool IsOpaque(int color) { return color != kDefaultColor && color != kItemColor && (static_cast<uint32_t>(color) >> 24) == 0; }
 
 }  // namespace
 
@@ -106,28 +109,35 @@ void XyDrawing::Draw(Canvas& canvas) {
         Gdiplus::SolidBrush back(ToGdiplus(plotBg));
         g.FillRectangle(&back, plotX, plotY, plotW, plotH);
     }
+    // Grid lines lie on whole pixels: opaque ones are rules.
+    auto gridLine = [&](int color, float x1, float y1, float x2, float y2) {
+        if (IsOpaque(color)) {
+            canvas.Rule(x1, y1, x2, y2, color);
+        } else {
+            Gdiplus::Pen grid(ToGdiplus(color), 1);
+            g.DrawLine(&grid, x1, y1, x2, y2);
+        }
+    };
     if (!IsTransparent(hGrid)) {
-        Gdiplus::Pen grid(ToGdiplus(hGrid), 1);
         for (int t = 1; t < scale.ticks(); ++t) {
             const float y = static_cast<float>(std::lround(YPixel(scale, scale.low + t * scale.step))) + 0.5f;
-            g.DrawLine(&grid, static_cast<float>(plotX), y, static_cast<float>(plotX + plotW), y);
+            gridLine(hGrid, static_cast<float>(plotX), y, static_cast<float>(plotX + plotW), y);
         }
     }
     const size_t slots = SlotCount();
     const bool timeAxis = !xTimes.empty();
     const TimeScale times = timeAxis ? XTimeScale(canvas) : TimeScale();
     if (!IsTransparent(vGrid)) {
-        Gdiplus::Pen grid(ToGdiplus(vGrid), 1);
-        auto gridLine = [&](double x) {
+        auto upright = [&](double x) {
             const float at = static_cast<float>(std::lround(x)) + 0.5f;
-            g.DrawLine(&grid, at, static_cast<float>(plotY), at, static_cast<float>(plotY + plotH));
+            gridLine(vGrid, at, static_cast<float>(plotY), at, static_cast<float>(plotY + plotH));
         };
         if (timeAxis) {
             for (double t = times.firstTick(); t <= times.high; t += times.step) {
-                if (t > times.low) gridLine(plotX + (t - times.low) * plotW / (times.high - times.low));
+                if (t > times.low) upright(plotX + (t - times.low) * plotW / (times.high - times.low));
             }
         } else {
-            for (size_t s = 1; s < slots; ++s) gridLine(plotX + double(plotW) * s / slots);
+            for (size_t s = 1; s < slots; ++s) upright(plotX + double(plotW) * s / slots);
         }
     }
     for (const Layer& layer : layers) {
@@ -262,10 +272,10 @@ TextStyle XyDrawing::AxisTextStyle() const {
 
 void XyDrawing::DrawAxes(Canvas& canvas, const Scale& scale, const TimeScale* times) {
     Gdiplus::Graphics& g = canvas.Shapes();
-    Gdiplus::Pen axis(Gdiplus::Color(255, 96, 96, 96), 1);
+    // The axes and the value ticks lie on whole pixels.
     const float left = static_cast<float>(plotX) + 0.5f, bottom = static_cast<float>(plotY + plotH) + 0.5f;
-    g.DrawLine(&axis, left, static_cast<float>(plotY), left, bottom);
-    g.DrawLine(&axis, left, bottom, static_cast<float>(plotX + plotW), bottom);
+    canvas.Rule(left, static_cast<float>(plotY), left, bottom, kAxisColor);
+    canvas.Rule(left, bottom, static_cast<float>(plotX + plotW), bottom, kAxisColor);
     if (!IsTransparent(plotEdge)) {
         Gdiplus::Pen edge(ToGdiplus(plotEdge), 1);
         g.DrawRectangle(&edge, left, static_cast<float>(plotY) + 0.5f, static_cast<float>(plotW), static_cast<float>(plotH));
@@ -275,7 +285,7 @@ void XyDrawing::DrawAxes(Canvas& canvas, const Scale& scale, const TimeScale* ti
     for (int t = 0; t < scale.ticks(); ++t) {
         const double value = scale.low + t * scale.step;
         const float y = static_cast<float>(std::lround(YPixel(scale, value))) + 0.5f;
-        g.DrawLine(&axis, left - 4, y, left, y);
+        canvas.Rule(left - 4, y, left, y, kAxisColor);
         const std::wstring text = Widen(FormatTick(value, scale.step).c_str());
         SIZE size = canvas.Measure(style, text);
         widestTick = std::max(widestTick, static_cast<int>(size.cx));
@@ -291,7 +301,7 @@ void XyDrawing::DrawAxes(Canvas& canvas, const Scale& scale, const TimeScale* ti
 
 void XyDrawing::DrawTimeAxis(Canvas& canvas, const TimeScale& times) {
     Gdiplus::Graphics& g = canvas.Shapes();
-    Gdiplus::Pen axis(Gdiplus::Color(255, 96, 96, 96), 1);
+    Gdiplus::Pen axis(ToGdiplus(kAxisColor), 1);
     const TextStyle style = AxisTextStyle();
     const float bottom = static_cast<float>(plotY + plotH) + 0.5f;
     const bool withSeconds = times.step < 60;
@@ -312,7 +322,7 @@ void XyDrawing::DrawTimeAxis(Canvas& canvas, const TimeScale& times) {
 
 void XyDrawing::DrawCategoryLabels(Canvas& canvas) {
     Gdiplus::Graphics& g = canvas.Shapes();
-    Gdiplus::Pen axis(Gdiplus::Color(255, 96, 96, 96), 1);
+    Gdiplus::Pen axis(ToGdiplus(kAxisColor), 1);
     const TextStyle style = AxisTextStyle();
     const float bottom = static_cast<float>(plotY + plotH) + 0.5f;
     // Category labels: every one when they fit side by side, else every second, third... one.
