@@ -253,7 +253,8 @@ void CChart::DrawPieCharts() {
     for (int port = 0; port < kPorts; ++port) {
         if (!viewers[port]->IsWindowVisible()) continue;
         std::unique_ptr<PieChart> pie = BuildPieChart(port, chartData);
-        viewers[port]->showChart(pie.get());
+        pie->layOutChart();
+        ShowIfChanged(*viewers[port], *pie, PieLook(*pie), m_pieLooks[port]);
         viewers[port]->loadHotSpotMap(pie->getHTMLImageMap("", "", kPieTipFormat));
     }
 }
@@ -263,9 +264,17 @@ void CChart::DrawBarCharts() {
     for (int port = 0; port < kPorts; ++port) {
         if (!viewers[port]->IsWindowVisible()) continue;
         std::unique_ptr<XYChart> bars = BuildBarChart(port, chartData);
-        viewers[port]->showChart(bars.get());
+        bars->layOutChart();
+        ShowIfChanged(*viewers[port], *bars, BarLook(*bars, port, chartData), m_barLooks[port]);
         viewers[port]->loadHotSpotMap(bars->getHTMLImageMap("", "", kBarTipFormat));
     }
+}
+
+void CChart::ShowIfChanged(CChartPane& viewer, BaseChart& chart, const std::string& look, std::string& shownLook) {
+    if (look == shownLook && viewer.GetBitmap() != nullptr) return;
+    viewer.showChart(&chart);
+    // A chart that could not be drawn leaves no look behind: the next one is drawn.
+    shownLook = viewer.GetBitmap() != nullptr ? look : std::string();
 }
 
 LineChoice CChart::LineChoiceOf(int port) {

@@ -13,6 +13,8 @@
 
 #include <framework/Framework.h>
 
+#include <string>
+
 class CChart : public CDialog {
 public:
     enum { IDD = 251 };
@@ -23,7 +25,8 @@ public:
 
     // Draws both pies or both bar charts from the chart data as it is now. A viewer nobody sees
     // (its mode not chosen, the window hidden) is left as it is and costs nothing: a mode change or
-    // the window's showing draws it.
+    // the window's showing draws it. A viewer whose picture would come out the same keeps it (a
+    // pie of totals' shares changes slowly) and only takes the new tips.
     void DrawPieCharts();
     void DrawBarCharts();
     // Draws the line chart of one direction (0 "Port A -> B", 1 "Port B -> A"), when it is seen.
@@ -67,6 +70,8 @@ protected:
     CEdit m_scaleLowA, m_scaleHighA, m_scaleLowB, m_scaleHighB;
     // The axis-scale flags: the line chart of the port keeps to its bounds while set.
     bool m_axisScale[charts::kPorts] = {};
+    // The look of the picture each pie and bar viewer shows (empty: none drawn yet).
+    std::string m_pieLooks[charts::kPorts], m_barLooks[charts::kPorts];
 
     DECLARE_MESSAGE_MAP()
 
@@ -78,6 +83,8 @@ private:
     void SetUpSeriesGrid(ChartGrid& grid, int placeholder, int frame);
     charts::LineChoice LineChoiceOf(int port);
     void SetToolBarImages(HWND toolBar, CImageList& images, UINT bitmap);
+    // Hands the laid-out chart to the viewer to draw unless the viewer shows a picture of its look.
+    static void ShowIfChanged(CChartPane& viewer, BaseChart& chart, const std::string& look, std::string& shownLook);
     // The chart data's news: a new sample (its time goes to both pickers) or, as -1, a reset.
     static void OnSample(void* context, int sample, bool dropped);
     // The refresh started or stopped: the once-a-second redraw, the pickers locked while it runs,

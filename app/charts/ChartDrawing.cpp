@@ -1,5 +1,9 @@
 #include "charts/ChartDrawing.h"
 
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
 namespace charts {
 
 const char* const kPieTipFormat = "title='{label}: {value} ({percent}%)'";
@@ -50,6 +54,42 @@ std::unique_ptr<XYChart> BuildBarChart(int port, const ChartData& data) {
     bars->setLayerBorder(layer, xychart::kDefaultColor, 1);
     bars->setXLabels(kFrameTypes, kFrameTypeNames);
     return bars;
+}
+
+std::string PieLook(PieChart& pie) {
+    const char* metrics = pie.getChartMetrics();
+    const char* sectors = pie.getHTMLImageMap("", "", "title='{label}: {percent}'");
+    return std::string(metrics != nullptr ? metrics : "") + '\n' + (sectors != nullptr ? sectors : "");
+}
+
+std::string BarLook(XYChart& bars, int port, const ChartData& data) {
+    const char* metrics = bars.getChartMetrics();
+    if (metrics == nullptr) return std::string();
+    std::string look = metrics;
+    // The scale and plot area turn values into rows, as the library draws them.
+    double plotTop = 0, plotHeight = 0, low = 0, high = 0;
+    int left = 0, width = 0;
+    const char* plot = std::strstr(metrics, "plotarea=");
+    const char* scale = std::strstr(metrics, "yscale=");
+    if (plot == nullptr || scale == nullptr ||
+        std::sscanf(plot, "plotarea=%d,%lf,%d,%lf", &left, &plotTop, &width, &plotHeight) != 4 ||
+        std::sscanf(scale, "yscale=%lf,%lf", &low, &high) != 2 || !(high > low)) {
+        return look;
+    }
+    auto halfRows = [&](const double* values) {
+        for (int type = 0; type < kFrameTypes; ++type) {
+            const double row = plotTop + plotHeight - (values[type] - low) * plotHeight / (high - low);
+            look += ' ' + std::to_string(std::lround(row * 2));
+        }
+    };
+    halfRows(data.barTops[port]);
+    halfRows(data.barBottoms[port]);
+    if (data.barComparison) {
+        look += " |";
+        halfRows(data.comparisonBarTops[port]);
+        halfRows(data.comparisonBarBottoms[port]);
+    }
+    return look;
 }
 
 std::unique_ptr<XYChart> BuildLineChart(int port, const ChartData& data, const LineChoice& choice) {

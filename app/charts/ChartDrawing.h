@@ -8,6 +8,7 @@
 #include <xychart/XyChart.h>
 
 #include <memory>
+#include <string>
 
 namespace charts {
 
@@ -31,6 +32,13 @@ struct LineChoice {
 // Port 0 is "Port A -> B", port 1 "Port B -> A".
 std::unique_ptr<PieChart> BuildPieChart(int port, const ChartData& data);
 std::unique_ptr<XYChart> BuildBarChart(int port, const ChartData& data);
+
+// What the picture of a laid-out pie or bar chart shows: two charts of the same look draw the same
+// picture, whatever their tips say. A pie's look is its sectors' outlines and label texts (their
+// percentages as the labels round them); a bar chart's is its scale and every box edge to the half
+// pixel (what the doubled drawing resolves).
+std::string PieLook(PieChart& pie);
+std::string BarLook(XYChart& bars, int port, const ChartData& data);
 std::unique_ptr<XYChart> BuildLineChart(int port, const ChartData& data, const LineChoice& choice);
 
 }  // namespace charts

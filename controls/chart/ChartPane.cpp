@@ -158,6 +158,7 @@ void CChartPane::showChart(BaseChart* chart) {
         ModifyStyle(SS_TYPEMASK, SS_NOTIFY | SS_BITMAP);
     }
     HBITMAP bitmap = nullptr;
+    bool redrawnInPlace = false;
     const char* metrics = nullptr;
     ChartMemBlock block = {nullptr, 0};
     if (chart != nullptr && chart->makeChart(xychart::kFormatBmp, &block) && block.len > 0 &&
@@ -165,15 +166,30 @@ void CChartPane::showChart(BaseChart* chart) {
         const auto* info = reinterpret_cast<const BITMAPINFO*>(block.data + 14);
         const uint32_t bitsOffset = ReadLe(block.data + 10, 4);
         CClientDC dc(this);
-        bitmap = ::CreateDIBitmap(dc.GetSafeHdc(), &info->bmiHeader, CBM_INIT, block.data + bitsOffset, info, DIB_RGB_COLORS);
+        // A picture of the size shown goes into the bitmap shown: a new bitmap each second costs
+        // the system more than copying the pixels in does.
+        HBITMAP shown = GetBitmap();
+        BITMAP size = {};
+        const LONG rows = std::labs(info->bmiHeader.biHeight);
+        redrawnInPlace = shown != nullptr && ::GetObjectW(shown, sizeof size, &size) == sizeof size &&
+                         size.bmWidth == info->bmiHeader.biWidth && size.bmHeight == rows &&
+                         ::SetDIBits(dc.GetSafeHdc(), shown, 0, static_cast<UINT>(rows), block.data + bitsOffset, info,
+                                     DIB_RGB_COLORS) == rows;
+        if (!redrawnInPlace) {
+            bitmap = ::CreateDIBitmap(dc.GetSafeHdc(), &info->bmiHeader, CBM_INIT, block.data + bitsOffset, info, DIB_RGB_COLORS);
+        }
         metrics = chart->getChartMetrics();
     }
     m_chart = chart;
-    // What the static gives back is ours to free; a static that keeps a copy of its own (as the
-    // version 6 common controls do with some bitmaps) leaves the one handed to it ours too.
-    HBITMAP previous = SetBitmap(bitmap);
-    if (previous != nullptr && previous != bitmap) ::DeleteObject(previous);
-    if (bitmap != nullptr && GetBitmap() != bitmap) ::DeleteObject(bitmap);
+    if (redrawnInPlace) {
+        Invalidate(FALSE);
+    } else {
+        // What the static gives back is ours to free; a static that keeps a copy of its own (as the
+        // version 6 common controls do with some bitmaps) leaves the one handed to it ours too.
+        HBITMAP previous = SetBitmap(bitmap);
+        if (previous != nullptr && previous != bitmap) ::DeleteObject(previous);
+        if (bitmap != nullptr && GetBitmap() != bitmap) ::DeleteObject(bitmap);
+    }
     setChartMetrics(chart != nullptr ? metrics : nullptr);
     loadHotSpotMap(nullptr);
 }

@@ -122,14 +122,20 @@ TEST_F(ChartPaneTest, ShowsTheRenderedChartAndKeepsPicturesForAPerson) {
     EXPECT_TRUE(support::gui::SavePng(support::gui::CaptureWindow(host.viewer), support::gui::PicturePath(L"chart-pane-bars")));
 }
 
-TEST_F(ChartPaneTest, ShowingTheNextChartFreesTheBitmapOfThePrevious) {
+TEST_F(ChartPaneTest, ShowingTheNextChartLeavesNoBitmapBehind) {
     ShowBars(0);
     HBITMAP first = host.viewer.GetBitmap();
     ASSERT_NE(nullptr, first);
+    // A picture of the size shown is drawn into the bitmap shown...
     ShowBars(0);
-    EXPECT_NE(first, host.viewer.GetBitmap());
-    EXPECT_EQ(0u, static_cast<unsigned>(::GetObjectType(first)));
+    EXPECT_EQ(first, host.viewer.GetBitmap());
+    // ...one of another size takes a new bitmap, and the previous one is freed.
+    PieChart pie(339, 347);
+    host.viewer.showChart(&pie);
     HBITMAP second = host.viewer.GetBitmap();
+    ASSERT_NE(nullptr, second);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(0u, static_cast<unsigned>(::GetObjectType(first)));
     host.viewer.showChart(nullptr);
     EXPECT_EQ(nullptr, host.viewer.GetBitmap());
     EXPECT_EQ(0u, static_cast<unsigned>(::GetObjectType(second)));

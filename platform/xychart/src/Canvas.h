@@ -48,6 +48,10 @@ public:
     // shapes', and it costs a fraction of a wide path's outline through GDI+.
     void Polyline(const std::vector<Gdiplus::PointF>& points, int color, double width, const RECT& clip);
 
+    // An opaque line one chart pixel wide from (x1, y1) to (x2, y2), level or upright, lying on
+    // whole pixels: its middle at half a pixel across, its ends at whole or half pixels along. GDI
+    // fills the large pixels the drawing library's line would cover, at a fiftieth of its cost.
+    void Rule(float x1, float y1, float x2, float y2, int color);
     // Pixel size of a text (lines separated by '\n').
     SIZE Measure(const TextStyle& style, const std::wstring& text);
     // A text whose top-left corner is at (x, y); several lines are centred on each other.
@@ -88,6 +92,12 @@ bool IsTransparent(int color);
 
 std::wstring Widen(const char* utf8);
 std::string Narrow(const std::wstring& text);
+
+// The buffers the BMP files are written in: a chart gives its file's buffer back when it goes, and
+// the next file is written in it. A fresh third of a megabyte each second costs the system (new
+// pages to map and clear) more than averaging the picture down does.
+std::vector<uint8_t> TakeImageBuffer();
+void KeepImageBuffer(std::vector<uint8_t>&& buffer);
 
 // Starts GDI+ once for the process (never at load time: GDI+ may not start under the loader lock).
 void EnsureGdiplus();

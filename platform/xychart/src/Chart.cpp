@@ -21,13 +21,26 @@ int OrDefault(int color, int fallback) { return color == kDefaultColor ? fallbac
 ChartObject::ChartObject(int w, int h, int bg, int edge)
     : width(std::max(w, 1)), height(std::max(h, 1)), bgColor(OrDefault(bg, 0xFFFFFF)), edgeColor(edge) {}
 
+ChartObject::~ChartObject() { KeepImageBuffer(std::move(image)); }
+
+void ChartObject::LayOut() {
+    hotSpots.clear();
+    scales.clear();
+    Place();
+    char text[160];
+    std::snprintf(text, sizeof text, "chart=%d,%d;plotarea=%ld,%ld,%ld,%ld", width, height, plotArea.left, plotArea.top,
+                  plotArea.right - plotArea.left, plotArea.bottom - plotArea.top);
+    metrics = text + scales;
+    laidOut = true;
+}
+
 void ChartObject::Render(Canvas& canvas) {
+    LayOut();
     Gdiplus::Graphics& g = canvas.Shapes();
     if ((static_cast<uint32_t>(bgColor) >> 24) != 0 && !IsTransparent(bgColor)) {
         Gdiplus::SolidBrush back(ToGdiplus(bgColor));
         g.FillRectangle(&back, 0, 0, width, height);
     }
-    hotSpots.clear();
     Draw(canvas);
     DrawLegend(canvas);
     DrawTitles(canvas);
@@ -35,10 +48,6 @@ void ChartObject::Render(Canvas& canvas) {
         Gdiplus::Pen edge(ToGdiplus(edgeColor), 1);
         g.DrawRectangle(&edge, 0.5f, 0.5f, static_cast<float>(width - 1), static_cast<float>(height - 1));
     }
-    char text[160];
-    std::snprintf(text, sizeof text, "chart=%d,%d;plotarea=%ld,%ld,%ld,%ld", width, height, plotArea.left, plotArea.top,
-                  plotArea.right - plotArea.left, plotArea.bottom - plotArea.top);
-    metrics = text + scales;
 }
 
 void ChartObject::DrawTitles(Canvas& canvas) {

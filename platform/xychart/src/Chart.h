@@ -13,7 +13,7 @@
 #include <vector>
 
 struct ChartObject {
-    virtual ~ChartObject() = default;
+    virtual ~ChartObject();
 
     struct Title {
         int alignment;
@@ -46,22 +46,27 @@ struct ChartObject {
     std::vector<Title> titles;
     Legend legend;
 
-    // The last rendering.
+    // The last rendering (or, without the image, the last layout).
     std::vector<uint8_t> image;
     std::string metrics;
     std::vector<HotSpot> hotSpots;
     std::string imageMap;
+    bool laidOut = false;
 
     // The opaque colour a canvas for this chart starts in: its background, or white under one that
     // lets the ground show through.
     int GroundColor() const { return (static_cast<uint32_t>(bgColor) >> 24) == 0 ? bgColor : 0xFFFFFF; }
-    // Draws the chart on a canvas that starts in its ground colour, and records its metrics and
-    // hot spots.
+    // Records the chart's metrics and hot spots as a rendering would, without drawing anything: a
+    // caller that keeps the picture it has still gets the tips of what the values are now.
+    void LayOut();
+    // Lays the chart out and draws it on a canvas that starts in its ground colour.
     void Render(xychart::detail::Canvas& canvas);
 
 protected:
     ChartObject(int w, int h, int bg, int edge);
-    // What the kind draws under the titles and legend, with its hot spots and plot area.
+    // Where the kind's items lie: its plot area, scales and hot spots.
+    virtual void Place() = 0;
+    // What the kind draws under the titles and legend, where Place put it.
     virtual void Draw(xychart::detail::Canvas& canvas) = 0;
     virtual std::vector<LegendEntry> LegendEntries() const = 0;
     // The plot area the viewport works in (empty for charts without one).

@@ -49,6 +49,7 @@ XYCHART_API int XYCHART_CALL CBaseChart_makeChart2(ChartObject* chart, int forma
     return Guarded(0, [&] {
         Canvas canvas(chart->width, chart->height, chart->GroundColor());
         chart->Render(canvas);
+        KeepImageBuffer(std::move(chart->image));
         chart->image = canvas.ToBmp();
         chart->imageMap.clear();
         if (chart->image.empty()) return 0;
@@ -58,14 +59,25 @@ XYCHART_API int XYCHART_CALL CBaseChart_makeChart2(ChartObject* chart, int forma
     });
 }
 
+XYCHART_API int XYCHART_CALL CBaseChart_layOutChart(ChartObject* chart) {
+    if (chart == nullptr) return 0;
+    return Guarded(0, [&] {
+        chart->LayOut();
+        KeepImageBuffer(std::move(chart->image));
+        chart->image.clear();
+        chart->imageMap.clear();
+        return 1;
+    });
+}
+
 XYCHART_API const char* XYCHART_CALL CBaseChart_getChartMetrics(ChartObject* chart) {
-    if (chart == nullptr || chart->image.empty()) return nullptr;
+    if (chart == nullptr || !chart->laidOut) return nullptr;
     return chart->metrics.c_str();
 }
 
 XYCHART_API const char* XYCHART_CALL CBaseChart_getHTMLImageMap(ChartObject* chart, const char* url, const char* query,
                                                                const char* extraAttr) {
-    if (chart == nullptr || chart->image.empty()) return nullptr;
+    if (chart == nullptr || !chart->laidOut) return nullptr;
     return Guarded<const char*>(nullptr, [&] {
         chart->imageMap = WriteImageMap(chart->hotSpots, Text(url), Text(query), Text(extraAttr));
         return chart->imageMap.c_str();

@@ -124,6 +124,24 @@ std::vector<ChartObject::LegendEntry> PieDrawing::LegendEntries() const {
     return entries;
 }
 
+void PieDrawing::Place() {
+    const double total = Total(values);
+    if (total <= 0 || radius <= 0) return;
+    double angle = kStartAngle;
+    for (size_t i = 0; i < values.size(); ++i) {
+        const double sweep = Positive(values[i]) * 360 / total;
+        if (sweep <= 0) continue;
+        // The sector's hot spot: its outline as a polygon, a point every few degrees along the arc.
+        HotSpot spot;
+        if (sweep < 359.99) spot.outline.push_back(POINT{centerX, centerY});
+        const int steps = std::max(2, static_cast<int>(sweep / 5));
+        for (int s = 0; s <= steps; ++s) spot.outline.push_back(Polar(centerX, centerY, radius, angle + sweep * s / steps));
+        spot.fields = ItemFields(i);
+        hotSpots.push_back(std::move(spot));
+        angle += sweep;
+    }
+}
+
 void PieDrawing::Draw(Canvas& canvas) {
     Gdiplus::Graphics& g = canvas.Shapes();
     const double total = Total(values);
@@ -154,13 +172,6 @@ void PieDrawing::Draw(Canvas& canvas) {
             Gdiplus::SolidBrush fill(ToGdiplus(color));
             FillSector(g, fill, angle, sweep);
         }
-        // The sector's hot spot: its outline as a polygon, a point every few degrees along the arc.
-        HotSpot spot;
-        if (sweep < 359.99) spot.outline.push_back(POINT{centerX, centerY});
-        const int steps = std::max(2, static_cast<int>(sweep / 5));
-        for (int s = 0; s <= steps; ++s) spot.outline.push_back(Polar(centerX, centerY, radius, angle + sweep * s / steps));
-        spot.fields = ItemFields(i);
-        hotSpots.push_back(std::move(spot));
         angle += sweep;
     }
     if (!IsTransparent(sectorEdge) && sectorEdgeWidth > 0) {

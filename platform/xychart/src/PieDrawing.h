@@ -28,6 +28,7 @@ struct PieDrawing : ChartObject {
     double Percent(size_t index) const;
 
 protected:
+    void Place() override;
     void Draw(Canvas& canvas) override;
     std::vector<LegendEntry> LegendEntries() const override;
 

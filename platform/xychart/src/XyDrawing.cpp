@@ -14,6 +14,9 @@ double At(const std::vector<double>& values, size_t i) {
 
 // Tick labels need this much room each, so the scale never packs them closer.
 constexpr int kTickSpacing = 24;
+constexpr int kAxisColor = 0x606060;
+
+bool IsOpaque(int color) { return color != kDefaultColor && color != kItemColor && (static_cast<uint32_t>(color) >> 24) == 0; }
 
 }  // namespace
 
@@ -61,36 +64,80 @@ std::vector<ChartObject::LegendEntry> XyDrawing::LegendEntries() const {
     return entries;
 }
 
-void XyDrawing::Draw(Canvas& canvas) {
+void XyDrawing::Place() {
     plotArea = RECT{plotX, plotY, plotX + plotW, plotY + plotH};
+    const Scale scale = YScale();
+    for (const Layer& layer : layers) {
+        if (layer.line) continue;
+        for (size_t i = 0; i < std::max(layer.tops.size(), layer.bottoms.size()); ++i) {
+            Box box;
+            if (!PlaceBox(layer, scale, i, box)) continue;
+            // The box, at least a few pixels tall so that a flat one can still be pointed at.
+            const LONG hx1 = std::lround(box.rect.X), hx2 = std::lround(box.rect.X + box.rect.Width);
+            LONG hy1 = std::lround(box.y1), hy2 = std::lround(box.y2);
+            if (hy2 - hy1 < 4) {
+                hy1 -= 2;
+                hy2 = hy1 + 4;
+            }
+            HotSpot spot;
+            spot.outline = {POINT{hx1, hy1}, POINT{hx2, hy1}, POINT{hx2, hy2}, POINT{hx1, hy2}};
+            spot.fields = Fields{{"xLabel", i < xLabels.size() ? Narrow(xLabels[i]) : std::to_string(i)},
+                                 {"top", FormatNumber(box.top)},
+                                 {"bottom", FormatNumber(box.bottom)},
+                                 {"value", FormatNumber(std::fabs(box.top - box.bottom))},
+                                 {"index", std::to_string(i)},
+                                 {"dataSetName", Narrow(layer.name)}};
+            hotSpots.push_back(std::move(spot));
+        }
+    }
+    // The scales do not hang on how many ticks the time axis has room for.
+    const TimeScale times = XTimeScale(1);
+    char text[128];
+    if (!xTimes.empty()) {
+        std::snprintf(text, sizeof text, ";xscale=%.17g,%.17g;yscale=%.17g,%.17g", times.low, times.high, scale.low,
+                      scale.high);
+    } else {
+        std::snprintf(text, sizeof text, ";xscale=0,%zu;yscale=%.17g,%.17g", SlotCount(), scale.low, scale.high);
+    }
+    scales = text;
+}
+
+void XyDrawing::Draw(Canvas& canvas) {
     const Scale scale = YScale();
     Gdiplus::Graphics& g = canvas.Shapes();
     if (!IsTransparent(plotBg)) {
         Gdiplus::SolidBrush back(ToGdiplus(plotBg));
         g.FillRectangle(&back, plotX, plotY, plotW, plotH);
     }
+    // Grid lines lie on whole pixels: opaque ones are rules.
+    auto gridLine = [&](int color, float x1, float y1, float x2, float y2) {
+        if (IsOpaque(color)) {
+            canvas.Rule(x1, y1, x2, y2, color);
+        } else {
+            Gdiplus::Pen grid(ToGdiplus(color), 1);
+            g.DrawLine(&grid, x1, y1, x2, y2);
+        }
+    };
     if (!IsTransparent(hGrid)) {
-        Gdiplus::Pen grid(ToGdiplus(hGrid), 1);
         for (int t = 1; t < scale.ticks(); ++t) {
             const float y = static_cast<float>(std::lround(YPixel(scale, scale.low + t * scale.step))) + 0.5f;
-            g.DrawLine(&grid, static_cast<float>(plotX), y, static_cast<float>(plotX + plotW), y);
+            gridLine(hGrid, static_cast<float>(plotX), y, static_cast<float>(plotX + plotW), y);
         }
     }
     const size_t slots = SlotCount();
     const bool timeAxis = !xTimes.empty();
     const TimeScale times = timeAxis ? XTimeScale(canvas) : TimeScale();
     if (!IsTransparent(vGrid)) {
-        Gdiplus::Pen grid(ToGdiplus(vGrid), 1);
-        auto gridLine = [&](double x) {
+        auto upright = [&](double x) {
             const float at = static_cast<float>(std::lround(x)) + 0.5f;
-            g.DrawLine(&grid, at, static_cast<float>(plotY), at, static_cast<float>(plotY + plotH));
+            gridLine(vGrid, at, static_cast<float>(plotY), at, static_cast<float>(plotY + plotH));
         };
         if (timeAxis) {
             for (double t = times.firstTick(); t <= times.high; t += times.step) {
-                if (t > times.low) gridLine(plotX + (t - times.low) * plotW / (times.high - times.low));
+                if (t > times.low) upright(plotX + (t - times.low) * plotW / (times.high - times.low));
             }
         } else {
-            for (size_t s = 1; s < slots; ++s) gridLine(plotX + double(plotW) * s / slots);
+            for (size_t s = 1; s < slots; ++s) upright(plotX + double(plotW) * s / slots);
         }
     }
     for (const Layer& layer : layers) {
@@ -101,17 +148,15 @@ void XyDrawing::Draw(Canvas& canvas) {
         }
     }
     DrawAxes(canvas, scale, timeAxis ? &times : nullptr);
-    char text[128];
-    if (timeAxis) {
-        std::snprintf(text, sizeof text, ";xscale=%.17g,%.17g;yscale=%.17g,%.17g", times.low, times.high, scale.low,
-                      scale.high);
-    } else {
-        std::snprintf(text, sizeof text, ";xscale=0,%zu;yscale=%.17g,%.17g", slots, scale.low, scale.high);
-    }
-    scales = text;
 }
 
 TimeScale XyDrawing::XTimeScale(Canvas& canvas) const {
+    // Room for the widest label and a gap between neighbours.
+    const int labelWidth = static_cast<int>(canvas.Measure(axisStyle, L"00:00:00").cx) + 16;
+    return XTimeScale(std::max(1, plotW / std::max(labelWidth, 1)));
+}
+
+TimeScale XyDrawing::XTimeScale(int maxTicks) const {
     double low = 0, high = 0;
     bool any = false;
     for (double t : xTimes) {
@@ -120,9 +165,7 @@ TimeScale XyDrawing::XTimeScale(Canvas& canvas) const {
         high = any ? std::max(high, t) : t;
         any = true;
     }
-    // Room for the widest label and a gap between neighbours.
-    const int labelWidth = static_cast<int>(canvas.Measure(axisStyle, L"00:00:00").cx) + 16;
-    return RoundTimeScale(low, high, std::max(1, plotW / std::max(labelWidth, 1)));
+    return RoundTimeScale(low, high, maxTicks);
 }
 
 double XyDrawing::XPixel(const TimeScale& times, size_t i) const {
@@ -163,19 +206,15 @@ void XyDrawing::DrawLine(Canvas& canvas, const Layer& layer, const Scale& scale,
 
 void XyDrawing::DrawLayer(Canvas& canvas, const Layer& layer, const Scale& scale) {
     Gdiplus::Graphics& g = canvas.Shapes();
-    const size_t slots = SlotCount();
-    const double slot = double(plotW) / slots;
-    const double barWidth = layer.barWidth > 0 ? layer.barWidth : std::max(3.0, std::min(slot * 0.6, 60.0));
     const size_t count = std::max(layer.tops.size(), layer.bottoms.size());
     for (size_t i = 0; i < count; ++i) {
-        double top = At(layer.tops, i), bottom = At(layer.bottoms, i);
-        if (!IsValue(top) || !IsValue(bottom)) continue;
-        const double high = std::max(top, bottom), low = std::min(top, bottom);
+        Box placed;
+        if (!PlaceBox(layer, scale, i, placed)) continue;
+        const double high = std::max(placed.top, placed.bottom);
         const int color = layer.colors.empty() ? PaletteColor(0) : layer.colors[i % layer.colors.size()];
-        const double centre = plotX + slot * (i + 0.5);
-        const float left = static_cast<float>(centre - barWidth / 2);
-        const float y1 = static_cast<float>(YPixel(scale, high)), y2 = static_cast<float>(YPixel(scale, low));
-        Gdiplus::RectF box(left, y1, static_cast<float>(barWidth), std::max(y2 - y1, 0.0f));
+        const double centre = placed.centre, barWidth = placed.width;
+        const float y1 = placed.y1, y2 = placed.y2;
+        const Gdiplus::RectF box = placed.rect;
         if (layer.whiskers && layer.whiskerBrightness > 0) {
             Gdiplus::Pen whisker(ToGdiplus(Shade(color, layer.whiskerBrightness >= 1 ? -(layer.whiskerBrightness - 1) / 2
                                                                                      : 1 - layer.whiskerBrightness)), 1);
@@ -208,23 +247,21 @@ void XyDrawing::DrawLayer(Canvas& canvas, const Layer& layer, const Scale& scale
             const float ym = static_cast<float>(YPixel(scale, At(layer.medians, i)));
             g.DrawLine(&median, box.X, ym, box.X + box.Width, ym);
         }
-        // Hot spot: the box, at least a few pixels tall so that a flat one can still be pointed at.
-        const LONG hx1 = std::lround(box.X), hx2 = std::lround(box.X + box.Width);
-        LONG hy1 = std::lround(y1), hy2 = std::lround(y2);
-        if (hy2 - hy1 < 4) {
-            hy1 -= 2;
-            hy2 = hy1 + 4;
-        }
-        HotSpot spot;
-        spot.outline = {POINT{hx1, hy1}, POINT{hx2, hy1}, POINT{hx2, hy2}, POINT{hx1, hy2}};
-        spot.fields = Fields{{"xLabel", i < xLabels.size() ? Narrow(xLabels[i]) : std::to_string(i)},
-                             {"top", FormatNumber(top)},
-                             {"bottom", FormatNumber(bottom)},
-                             {"value", FormatNumber(high - low)},
-                             {"index", std::to_string(i)},
-                             {"dataSetName", Narrow(layer.name)}};
-        hotSpots.push_back(std::move(spot));
     }
+}
+
+bool XyDrawing::PlaceBox(const Layer& layer, const Scale& scale, size_t i, Box& box) const {
+    box.top = At(layer.tops, i);
+    box.bottom = At(layer.bottoms, i);
+    if (!IsValue(box.top) || !IsValue(box.bottom)) return false;
+    const double slot = double(plotW) / SlotCount();
+    box.width = layer.barWidth > 0 ? layer.barWidth : std::max(3.0, std::min(slot * 0.6, 60.0));
+    box.centre = plotX + slot * (i + 0.5);
+    box.y1 = static_cast<float>(YPixel(scale, std::max(box.top, box.bottom)));
+    box.y2 = static_cast<float>(YPixel(scale, std::min(box.top, box.bottom)));
+    box.rect = Gdiplus::RectF(static_cast<float>(box.centre - box.width / 2), box.y1, static_cast<float>(box.width),
+                              std::max(box.y2 - box.y1, 0.0f));
+    return true;
 }
 
 TextStyle XyDrawing::AxisTextStyle() const {
@@ -235,10 +272,10 @@ TextStyle XyDrawing::AxisTextStyle() const {
 
 void XyDrawing::DrawAxes(Canvas& canvas, const Scale& scale, const TimeScale* times) {
     Gdiplus::Graphics& g = canvas.Shapes();
-    Gdiplus::Pen axis(Gdiplus::Color(255, 96, 96, 96), 1);
+    // The axes and the value ticks lie on whole pixels.
     const float left = static_cast<float>(plotX) + 0.5f, bottom = static_cast<float>(plotY + plotH) + 0.5f;
-    g.DrawLine(&axis, left, static_cast<float>(plotY), left, bottom);
-    g.DrawLine(&axis, left, bottom, static_cast<float>(plotX + plotW), bottom);
+    canvas.Rule(left, static_cast<float>(plotY), left, bottom, kAxisColor);
+    canvas.Rule(left, bottom, static_cast<float>(plotX + plotW), bottom, kAxisColor);
     if (!IsTransparent(plotEdge)) {
         Gdiplus::Pen edge(ToGdiplus(plotEdge), 1);
         g.DrawRectangle(&edge, left, static_cast<float>(plotY) + 0.5f, static_cast<float>(plotW), static_cast<float>(plotH));
@@ -248,7 +285,7 @@ void XyDrawing::DrawAxes(Canvas& canvas, const Scale& scale, const TimeScale* ti
     for (int t = 0; t < scale.ticks(); ++t) {
         const double value = scale.low + t * scale.step;
         const float y = static_cast<float>(std::lround(YPixel(scale, value))) + 0.5f;
-        g.DrawLine(&axis, left - 4, y, left, y);
+        canvas.Rule(left - 4, y, left, y, kAxisColor);
         const std::wstring text = Widen(FormatTick(value, scale.step).c_str());
         SIZE size = canvas.Measure(style, text);
         widestTick = std::max(widestTick, static_cast<int>(size.cx));
@@ -264,7 +301,7 @@ void XyDrawing::DrawAxes(Canvas& canvas, const Scale& scale, const TimeScale* ti
 
 void XyDrawing::DrawTimeAxis(Canvas& canvas, const TimeScale& times) {
     Gdiplus::Graphics& g = canvas.Shapes();
-    Gdiplus::Pen axis(Gdiplus::Color(255, 96, 96, 96), 1);
+    Gdiplus::Pen axis(ToGdiplus(kAxisColor), 1);
     const TextStyle style = AxisTextStyle();
     const float bottom = static_cast<float>(plotY + plotH) + 0.5f;
     const bool withSeconds = times.step < 60;
@@ -285,7 +322,7 @@ void XyDrawing::DrawTimeAxis(Canvas& canvas, const TimeScale& times) {
 
 void XyDrawing::DrawCategoryLabels(Canvas& canvas) {
     Gdiplus::Graphics& g = canvas.Shapes();
-    Gdiplus::Pen axis(Gdiplus::Color(255, 96, 96, 96), 1);
+    Gdiplus::Pen axis(ToGdiplus(kAxisColor), 1);
     const TextStyle style = AxisTextStyle();
     const float bottom = static_cast<float>(plotY + plotH) + 0.5f;
     // Category labels: every one when they fit side by side, else every second, third... one.

@@ -38,6 +38,7 @@ struct XyDrawing : ChartObject {
     size_t SlotCount() const;
 
 protected:
+    void Place() override;
     void Draw(Canvas& canvas) override;
     std::vector<LegendEntry> LegendEntries() const override;
 
@@ -45,7 +46,16 @@ private:
     double YPixel(const Scale& scale, double value) const;
     // Where point i of a line stands along x.
     double XPixel(const TimeScale& times, size_t i) const;
+    // The time axis with as many ticks as their labels leave room for.
     TimeScale XTimeScale(Canvas& canvas) const;
+    TimeScale XTimeScale(int maxTicks) const;
+    // Where box i of a box layer stands: false when it has no values to stand on.
+    struct Box {
+        Gdiplus::RectF rect;
+        float y1, y2;  // the higher value's edge and the lower one's
+        double top, bottom, centre, width;
+    };
+    bool PlaceBox(const Layer& layer, const Scale& scale, size_t i, Box& box) const;
     void DrawLine(Canvas& canvas, const Layer& layer, const Scale& scale, const TimeScale& times);
     void DrawTimeAxis(Canvas& canvas, const TimeScale& times);
     void DrawCategoryLabels(Canvas& canvas);

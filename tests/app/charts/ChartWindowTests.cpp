@@ -207,6 +207,73 @@ TEST_F(ChartWindowTest, LinesMoveFromOneSecondToTheNextInTheirSeriesColours) {
     SavePicture(L"vorels-chart-line");
 }
 
+// One sample of both ports: the size classes and the frame types all at `total`, but for the
+// 64-byte class at `small` and the unicast type at `unicast`.
+void FeedTotals(int second, uint64_t total, uint64_t small, uint64_t unicast) {
+    std::vector<uint64_t> rows(kCounterRows, 0);
+    for (int row = 16; row <= 31; ++row) rows[row] = total;
+    rows[17] = small;
+    rows[27] = unicast;
+    AddChartSample(rows.data(), rows.data(), 739958.0 * 86400 + 10 * 3600 + second);
+}
+
+// A dot of a colour no chart has, put into the picture a viewer shows: it stays while the viewer
+// keeps its picture and goes when the viewer draws again.
+constexpr COLORREF kDot = RGB(1, 2, 3);
+COLORREF ShownCorner(CChartPane& viewer, COLORREF put = CLR_INVALID) {
+    HDC memory = ::CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = ::SelectObject(memory, viewer.GetBitmap());
+    if (put != CLR_INVALID) ::SetPixel(memory, 0, 0, put);
+    const COLORREF corner = ::GetPixel(memory, 0, 0);
+    ::SelectObject(memory, previous);
+    ::DeleteDC(memory);
+    return corner;
+}
+
+TEST_F(ChartWindowTest, APieKeepsItsPictureWhileItsSharesLookTheSameAndTakesTheNewTips) {
+    FeedTotals(1, 100000, 100000, 0);
+    ClickTool(ID_CHART_PIE);
+    const Picture before = Shot(chart_.m_pieViewA);
+    ASSERT_EQ(kDot, ShownCorner(chart_.m_pieViewA, kDot));
+    // Every class one frame more: the labels' rounded shares stay, the tips tell the new totals.
+    FeedTotals(2, 100001, 100001, 0);
+    Tick();
+    EXPECT_EQ(kDot, ShownCorner(chart_.m_pieViewA));
+    EXPECT_TRUE(HasTitle(Titles(chart_.m_pieViewA), "64Byte: 100001 (")) << testing::PrintToString(Titles(chart_.m_pieViewA));
+    // The 64-byte class grows by a visible share while the bars are shown: back on the pies, they
+    // show it.
+    ClickTool(ID_CHART_BAR);
+    FeedTotals(3, 100001, 400000, 0);
+    Tick();
+    ClickTool(ID_CHART_PIE);
+    EXPECT_NE(kDot, ShownCorner(chart_.m_pieViewA));
+    EXPECT_TRUE(Differ(before, Shot(chart_.m_pieViewA)));
+    const Picture grown = Shot(chart_.m_pieViewA);
+    // And a share that moves while the pies are shown is drawn at the next tick.
+    FeedTotals(4, 100001, 100001, 0);
+    Tick();
+    EXPECT_TRUE(Differ(grown, Shot(chart_.m_pieViewA)));
+    EXPECT_FALSE(Differ(before, Shot(chart_.m_pieViewA)));
+}
+
+TEST_F(ChartWindowTest, BarsKeepTheirPictureWhileTheirBoxesStayPutAndTakeTheNewTips) {
+    FeedTotals(1, 1000000, 1000000, 1000000);
+    FeedTotals(2, 1000001, 1000001, 1000001);
+    ClickTool(ID_CHART_BAR);
+    const Picture before = Shot(chart_.m_barViewA);
+    ASSERT_EQ(kDot, ShownCorner(chart_.m_barViewA, kDot));
+    FeedTotals(3, 1000002, 1000002, 1000002);
+    Tick();
+    EXPECT_EQ(kDot, ShownCorner(chart_.m_barViewA));
+    EXPECT_EQ(1u, Titles(chart_.m_barViewA).count("UC: 1000002 to 1000001"));
+    // A unicast bar that rises by a tenth of the scale moves on the screen.
+    FeedTotals(4, 1000003, 1000003, 1100000);
+    Tick();
+    EXPECT_NE(kDot, ShownCorner(chart_.m_barViewA));
+    EXPECT_TRUE(Differ(before, Shot(chart_.m_barViewA)));
+    EXPECT_EQ(1u, Titles(chart_.m_barViewA).count("UC: 1100000 to 1000002"));
+}
+
 TEST_F(ChartWindowTest, AComparisonOfTwoSamplesShowsTheirDifference) {
     for (int second = 1; second <= 4; ++second) Feed(second);
     ClickTool(ID_CHART_PIE);

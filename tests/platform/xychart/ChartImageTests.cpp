@@ -290,5 +290,33 @@ TEST(XyChartImageTest, ChartsOfNothingButZerosStillShowTheirFrame) {
     EXPECT_STREQ("Pause", map.getValue("title"));
 }
 
+TEST(ChartLayoutTest, ALaidOutChartHasTheTipsAndScalesItsPictureWouldHaveAndNoPicture) {
+    // A bar chart whose caller keeps the picture it shows: the tips and scales follow the values.
+    XYChart bars(400, 174);
+    bars.setPlotArea(65, 30, 300, 120, xychart::kTransparent, xychart::kTransparent, 0xC0C0C0, xychart::kTransparent);
+    const double tops[] = {1200, 450, 30}, bottoms[] = {1000, 300, 29};
+    const char* types[] = {"BC", "MC", "UC"};
+    bars.addBoxWhiskerLayer(3, tops, bottoms, nullptr, nullptr, nullptr, 0, nullptr, 0);
+    bars.setXLabels(3, types);
+    EXPECT_EQ(nullptr, bars.getChartMetrics());
+    ASSERT_TRUE(bars.layOutChart());
+    const std::string laidOutMetrics = bars.getChartMetrics();
+    const std::string laidOutMap = bars.getHTMLImageMap("", "", "title='{xLabel}: {top} to {bottom}'");
+    EXPECT_NE(std::string::npos, laidOutMap.find("title='UC: 30 to 29'")) << laidOutMap;
+    Render(bars);
+    EXPECT_EQ(bars.getChartMetrics(), laidOutMetrics);
+    EXPECT_EQ(bars.getHTMLImageMap("", "", "title='{xLabel}: {top} to {bottom}'"), laidOutMap);
+
+    PieChart pie(200, 200);
+    const double values[] = {3, 1};
+    pie.setPieSize(100, 100, 80);
+    pie.setData(2, values, nullptr);
+    ASSERT_TRUE(pie.layOutChart());
+    const std::string pieMap = pie.getHTMLImageMap("", "", "title='{percent}'");
+    EXPECT_NE(std::string::npos, pieMap.find("title='75'")) << pieMap;
+    Render(pie);
+    EXPECT_EQ(pie.getHTMLImageMap("", "", "title='{percent}'"), pieMap);
+}
+
 }  // namespace
 

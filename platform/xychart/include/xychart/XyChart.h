@@ -67,10 +67,14 @@ XYCHART_API void XYCHART_CALL CBaseChart_addLegend(ChartObject* chart, int x, in
 // Renders the chart. Only kFormatBmp is made: a whole BMP file (file header, BITMAPINFOHEADER,
 // 24-bit bottom-up rows). Returns 1 and fills the block, or 0.
 XYCHART_API int XYCHART_CALL CBaseChart_makeChart2(ChartObject* chart, int format, ChartMemBlock* out);
-// The rendered chart's plot area and scales, for ChartViewport_setChartMetrics; null before the
-// chart is rendered. Owned by the chart.
+// Lays the chart out as rendering would, without drawing it: its metrics and hot-spot map follow
+// the chart's values as they are now, for a caller that keeps the picture it already shows.
+// Returns 1, or 0.
+XYCHART_API int XYCHART_CALL CBaseChart_layOutChart(ChartObject* chart);
+// The rendered (or laid out) chart's plot area and scales, for ChartViewport_setChartMetrics; null
+// before the chart is rendered or laid out. Owned by the chart.
 XYCHART_API const char* XYCHART_CALL CBaseChart_getChartMetrics(ChartObject* chart);
-// The rendered chart's hot spots as HTML <area> tags. Every tag has href="<url>?<query>" when a url
+// The rendered (or laid out) chart's hot spots as HTML <area> tags. Every tag has href="<url>?<query>" when a url
 // is given, and the extra attributes; in query and extra attributes, {field} takes the item's value
 // (pies: label, value, percent, index; bars: xLabel, top, bottom, value, index, dataSetName).
 // Owned by the chart.
@@ -246,6 +250,7 @@ public:
         CBaseChart_addLegend(chart_, x, y, vertical ? 1 : 0, font, size);
     }
     bool makeChart(int format, ChartMemBlock* out) { return CBaseChart_makeChart2(chart_, format, out) != 0; }
+    bool layOutChart() { return CBaseChart_layOutChart(chart_) != 0; }
     const char* getChartMetrics() { return CBaseChart_getChartMetrics(chart_); }
     const char* getHTMLImageMap(const char* url, const char* query = "", const char* extraAttr = "") {
         return CBaseChart_getHTMLImageMap(chart_, url, query, extraAttr);
