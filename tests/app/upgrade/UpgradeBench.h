@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -187,11 +188,14 @@ inline std::wstring ReadUtf16(const std::wstring& path) {
     return text;
 }
 
-// Ends the dialog through File, Exit when the test's driver returns, a failed assertion included.
+// Ends the dialog through File, Exit when the test's driver returns, a failed assertion included,
+// unless the driver has ended it.
 class ExitAtEnd {
 public:
     explicit ExitAtEnd(CVorel_TAP_Test3Dlg& dialog) : dialog_(dialog) {}
-    ~ExitAtEnd() { dialog_.SendMessage(WM_COMMAND, ID_FILE_EXIT, 0); }
+    ~ExitAtEnd() {
+        if (dialog_.ContinueModal()) dialog_.SendMessage(WM_COMMAND, ID_FILE_EXIT, 0);
+    }
 
 private:
     CVorel_TAP_Test3Dlg& dialog_;
@@ -199,14 +203,23 @@ private:
 
 class UpgradeDialogTest : public DialogBench {
 protected:
-    // Once the tester's identity is shown: the logs sent to a folder of this test's own (where no
-    // other test program writes), the page of the tree item shown and Browse pressed.
-    bool OpenPageAndBrowse(CVorel_TAP_Test3Dlg& dialog, int item) {
-        logFolder = files_.LogFolder().c_str();
-        if (!support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs)) return false;
+    using Driver = std::function<void(CVorel_TAP_Test3Dlg&, CUpgradeDialog&)>;
+
+    // Runs the dialog; the driver runs once the tester's identity is shown, with the logs sent to a
+    // folder of this test's own (where no other test program writes). The dialog ends when the
+    // driver returns.
+    void RunConnected(const Driver& driver) {
+        RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+            const ExitAtEnd exitAtEnd(dialog);
+            logFolder = files_.LogFolder().c_str();
+            ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs));
+            driver(dialog, dialog.upgradePanel);
+        });
+    }
+    // The page of the tree item shown and Browse pressed.
+    static void OpenPageAndBrowse(CVorel_TAP_Test3Dlg& dialog, int item) {
         ShowPage(dialog, item);
         Click(dialog.upgradePanel, IDC_UPGRADE_BROWSE);
-        return true;
     }
     // A USB download's worker outlives its pass by a second: it is stopped and waited for, so that
     // the next test's unit finds no download running.

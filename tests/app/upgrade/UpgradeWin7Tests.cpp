@@ -19,10 +19,8 @@ TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixCfRunsThroughTheWindows7LibraryToI
             return ShowBoxForPicture(box, theMainDialog->GetSafeHwnd(), L"vorels-upgrade-fpga-done", IDOK);
         return BoxAnswers::DefaultAnswer(box);
     });
-    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
-        const ExitAtEnd exitAtEnd(dialog);
-        CUpgradeDialog& panel = dialog.upgradePanel;
-        ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
+    RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
+        OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
 
         // Without the flash library's connection the operator is told once, and nothing starts.
         ASSERT_EQ(dialog.flashLibraryReady, 1) << "the library connected at start-up";
