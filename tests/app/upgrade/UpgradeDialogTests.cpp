@@ -168,7 +168,7 @@ TEST_F(WrongImageTest, NeitherUpgradePageOfABrevixJSendsTheOtherKindsFile) {
 
 TEST_F(UpgradeDialogTest, TheOtherUpgradeItemLeavesARunningDownloadItsPage) {
     sim::FullTester& tester = StartTester(3);
-    chosen_.Set(files_.Write(L"BREVIX-H_FPGA_V0102.pof", support::PofImage(6000)));
+    ChooseFpgaImage(L"BREVIX-H_FPGA_V0102.pof", 6000);
     ASSERT_TRUE(sim::SetDownloadFault(tester, sim::DownloadFault::SilentUnit));
     BoxAnswers boxes;
     RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
@@ -229,9 +229,7 @@ TEST_F(UpgradeDialogTest, SystemInformationBoxShowsModelAndVersionFromTheStartTh
 
 TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixHRunsThroughTheApiToItsLog) {
     sim::FullTester& tester = StartTester(3);
-    const sim::Bytes image = support::PofImage(200000);
-    const std::wstring path = files_.Write(L"BREVIX-H_FPGA_V0102.pof", image);
-    chosen_.Set(path);
+    const sim::Bytes image = ChooseFpgaImage(L"BREVIX-H_FPGA_V0102.pof", 200000);
     BoxAnswers boxes([&](const ShownBox& box) {
         if (box.text.rfind(L"File Name: ", 0) == 0 && theMainDialog)
             return ShowBoxForPicture(box, theMainDialog->GetSafeHwnd(), L"vorels-upgrade-log", IDOK);
@@ -307,8 +305,7 @@ TEST_F(UpgradeDialogTest, FirmwareUpgradeShowsItsProgressAndEndsWithTheCancelBut
 
 TEST_F(UpgradeDialogTest, FailedRefusedAndSilentDownloadsEndWithTheirBoxAndNoLog) {
     sim::FullTester& tester = StartTester(3);
-    const sim::Bytes image = support::PofImage(6000);
-    chosen_.Set(files_.Write(L"BREVIX-H_FPGA_V0102.pof", image));
+    ChooseFpgaImage(L"BREVIX-H_FPGA_V0102.pof", 6000);
     BoxAnswers boxes;
     LibraryBoxes libraryBoxes;
     RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {

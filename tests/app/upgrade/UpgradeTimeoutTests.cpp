@@ -27,7 +27,7 @@ void ClickTreeItem(CVorel_TAP_Test3Dlg& dialog, int item) {
 TEST_F(UpgradeDialogTest, ThePagesTimeOutEndsTheTransferToASilentUnit) {
     sim::FullTester& tester = StartTester(3);
     sim::UsbUnit& unit = *tester.Usb();
-    chosen_.Set(files_.Write(L"BREVIX-H_FPGA_V0102.pof", support::PofImage(6000)));
+    ChooseFpgaImage(L"BREVIX-H_FPGA_V0102.pof", 6000);
     BoxAnswers boxes;
     RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
         ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
