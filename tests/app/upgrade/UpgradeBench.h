@@ -265,21 +265,27 @@ class UpgradeDialogTest : public DialogBench {
 protected:
     using Driver = std::function<void(CVorel_TAP_Test3Dlg&, CUpgradeDialog&)>;
 
-    // Runs the dialog; the driver runs once the tester's identity is shown, with the logs sent to a
-    // folder of this test's own (where no other test program writes). The dialog ends when the
-    // driver returns, and its DoModal result is returned.
+    // Runs the dialog; the driver runs once the tester's identity is shown (as below). The dialog
+    // ends when the driver returns, and its DoModal result is returned.
     INT_PTR RunConnected(const Driver& driver) {
         return RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
             const ExitAtEnd exitAtEnd(dialog);
-            logFolder = files_.LogFolder().c_str();
-            ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs));
+            ASSERT_TRUE(AwaitIdentity(dialog));
             driver(dialog, dialog.upgradePanel);
         });
     }
-    // The page of the tree item shown and Browse pressed.
-    static void OpenPageAndBrowse(CVorel_TAP_Test3Dlg& dialog, int item) {
+    // Waits for the tester's identity to be shown, with the logs sent to a folder of this test's own
+    // (where no other test program writes).
+    bool AwaitIdentity(CVorel_TAP_Test3Dlg& dialog) {
+        logFolder = files_.LogFolder().c_str();
+        return support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs);
+    }
+    // Once the identity is shown: the page of the tree item shown and Browse pressed.
+    bool OpenPageAndBrowse(CVorel_TAP_Test3Dlg& dialog, int item) {
+        if (!AwaitIdentity(dialog)) return false;
         ShowPage(dialog, item);
         Click(dialog.upgradePanel, IDC_UPGRADE_BROWSE);
+        return true;
     }
     // An FPGA image of `size` bytes under the name, which Browse answers with from then on.
     sim::Bytes ChooseFpgaImage(const std::wstring& name, size_t size) {

@@ -236,7 +236,7 @@ TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixHRunsThroughTheApiToItsLog) {
         return BoxAnswers::DefaultAnswer(box);
     });
     RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
-        OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+        ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
         Click(panel, IDC_UPGRADE_BUTTON);
         EXPECT_TRUE(panel.downloadRunning);
         EXPECT_FALSE(panel.IsWindowEnabled());
@@ -279,7 +279,7 @@ TEST_F(UpgradeDialogTest, FirmwareUpgradeShowsItsProgressAndEndsWithTheCancelBut
     chosen_.Set(files_.Write(L"BREVIX-H_RTC_V0203.bin", firmware));
     BoxAnswers boxes;
     RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
-        OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade);
+        ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade));
         Click(panel, IDC_UPGRADE_BUTTON);
         ASSERT_TRUE(panel.downloadRunning);
         EXPECT_FALSE(Shown(panel, IDCANCEL));
@@ -309,7 +309,7 @@ TEST_F(UpgradeDialogTest, FailedRefusedAndSilentDownloadsEndWithTheirBoxAndNoLog
     BoxAnswers boxes;
     LibraryBoxes libraryBoxes;
     RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
-        OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+        ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
         const auto endedAsFailure = [&](const wchar_t* text, const wchar_t* caption) {
             const auto seen = boxes.Boxes();
             ASSERT_FALSE(seen.empty());

@@ -14,7 +14,7 @@ TEST_F(UpgradeDialogTest, ExitAndAltF4DuringAnFpgaDownloadKeepTheProgramUntilItE
     const INT_PTR result = RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
         // The start-up's media detection has ended: its panel no longer lies over the page.
         ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.progressPanel.IsWindowVisible(); }, kPatienceMs));
-        OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+        ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
         support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BUTTON);
         ASSERT_TRUE(panel.downloadRunning);
         ASSERT_TRUE(support::gui::PumpUntil([&] { return Text(panel, IDC_UPGRADE_STATUS) == L"Status: Download"; },

@@ -20,7 +20,7 @@ TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixCfRunsThroughTheWindows7LibraryToI
         return BoxAnswers::DefaultAnswer(box);
     });
     RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
-        OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+        ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
 
         // Without the flash library's connection the operator is told once, and nothing starts.
         ASSERT_EQ(dialog.flashLibraryReady, 1) << "the library connected at start-up";
