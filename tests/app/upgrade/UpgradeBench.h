@@ -248,6 +248,16 @@ inline std::wstring ReadUtf16(const std::wstring& path) {
     return text;
 }
 
+// Answers boxes as BoxAnswers does by default, the one whose text begins with `prefix` shown for
+// real over the main dialog for a picture under `pictureName`.
+inline BoxAnswers::Answer PictureOfBox(std::wstring prefix, std::wstring pictureName) {
+    return [prefix = std::move(prefix), pictureName = std::move(pictureName)](const ShownBox& box) {
+        if (box.text.rfind(prefix, 0) == 0 && theMainDialog)
+            return ShowBoxForPicture(box, theMainDialog->GetSafeHwnd(), pictureName, IDOK);
+        return BoxAnswers::DefaultAnswer(box);
+    };
+}
+
 // Ends the dialog through File, Exit when the test's driver returns, a failed assertion included,
 // unless the driver has ended it.
 class ExitAtEnd {

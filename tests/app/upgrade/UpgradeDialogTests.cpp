@@ -230,11 +230,7 @@ TEST_F(UpgradeDialogTest, SystemInformationBoxShowsModelAndVersionFromTheStartTh
 TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixHRunsThroughTheApiToItsLog) {
     sim::FullTester& tester = StartTester(3);
     const sim::Bytes image = ChooseFpgaImage(L"BREVIX-H_FPGA_V0102.pof", 200000);
-    BoxAnswers boxes([&](const ShownBox& box) {
-        if (box.text.rfind(L"File Name: ", 0) == 0 && theMainDialog)
-            return ShowBoxForPicture(box, theMainDialog->GetSafeHwnd(), L"vorels-upgrade-log", IDOK);
-        return BoxAnswers::DefaultAnswer(box);
-    });
+    BoxAnswers boxes(PictureOfBox(L"File Name: ", L"vorels-upgrade-log"));
     RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
         ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
         Click(panel, IDC_UPGRADE_BUTTON);

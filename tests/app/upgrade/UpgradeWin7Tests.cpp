@@ -14,11 +14,7 @@ namespace {
 TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixCfRunsThroughTheWindows7LibraryToItsCompletionBox) {
     sim::FullTester& tester = StartTester(1);
     const sim::Bytes image = ChooseFpgaImage(L"BREVIX-C_FPGA_V0102.pof", 20000);
-    BoxAnswers boxes([&](const ShownBox& box) {
-        if (box.text.rfind(L"Complete FPGA upgrade!", 0) == 0 && theMainDialog)
-            return ShowBoxForPicture(box, theMainDialog->GetSafeHwnd(), L"vorels-upgrade-fpga-done", IDOK);
-        return BoxAnswers::DefaultAnswer(box);
-    });
+    BoxAnswers boxes(PictureOfBox(L"Complete FPGA upgrade!", L"vorels-upgrade-fpga-done"));
     RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
         ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
 
