@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -129,10 +130,23 @@ inline void RealClick(POINT screen) {
     ::SendInput(2, clicks, sizeof(INPUT));
 }
 
+// Closes a menu left open once the patience has run out (the keys meant for it went astray), so
+// that a test waiting in the menu's own loop on this thread fails instead of waiting for ever.
+class MenuDeadline {
+public:
+    MenuDeadline() : timer_(::SetTimer(nullptr, 0, kPatienceMs, &Close)) {}
+    ~MenuDeadline() { ::KillTimer(nullptr, timer_); }
+    MenuDeadline(const MenuDeadline&) = delete;
+    MenuDeadline& operator=(const MenuDeadline&) = delete;
+
+private:
+    static void CALLBACK Close(HWND, UINT, UINT_PTR, DWORD) { ::EndMenu(); }
+    UINT_PTR timer_;
+};
+
 // The menu bar's menu opened by a click and its item at `position` chosen with the arrow keys and
-// Return, all queued at once for the menu's own loop to take; then `done` is waited for.
-template <typename Done>
-bool ChooseMenuItem(CVorel_TAP_Test3Dlg& dialog, const wchar_t* menu, int position, Done done) {
+// Return, all queued at once (from any thread) for the menu's own loop to take.
+inline bool TypeMenuChoice(CVorel_TAP_Test3Dlg& dialog, const wchar_t* menu, int position) {
     CMenu* bar = dialog.GetMenu();
     const int top = CVorel_TAP_Test3Dlg::FindMenuItemByText(bar, menu);
     RECT item = {};
@@ -140,7 +154,54 @@ bool ChooseMenuItem(CVorel_TAP_Test3Dlg& dialog, const wchar_t* menu, int positi
     RealClick(POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2});
     for (int i = 0; i <= position; ++i) RealKeyTap(VK_DOWN);
     RealKeyTap(VK_RETURN);
-    return support::gui::PumpUntil(done, kPatienceMs);
+    return true;
+}
+
+// The menu item chosen as above on this thread's dialog; then `done` is waited for.
+template <typename Done>
+bool ChooseMenuItem(CVorel_TAP_Test3Dlg& dialog, const wchar_t* menu, int position, Done done) {
+    const MenuDeadline deadline;
+    return TypeMenuChoice(dialog, menu, position) && support::gui::PumpUntil(done, kPatienceMs);
+}
+
+// Alt+F4 on the real keyboard.
+inline void TypeAltF4() {
+    RealKey(VK_MENU, false);
+    RealKeyTap(VK_F4);
+    RealKey(VK_MENU, true);
+}
+
+// File > Exit by the keyboard alone (F10 into the menu bar at File, Down to Exit, Return) on this
+// thread's dialog, its question answered: the dialog ends.
+inline bool ExitByKeys(CVorel_TAP_Test3Dlg& dialog) {
+    const MenuDeadline deadline;
+    for (WORD vk : {WORD(VK_F10), WORD(VK_DOWN), WORD(VK_RETURN)}) RealKeyTap(vk);
+    return support::gui::PumpUntil([&] { return !dialog.ContinueModal(); }, kPatienceMs);
+}
+
+// What File > Exit and Alt+F4 answer while a download runs.
+inline const std::wstring kUpgradeKeepsProgram =
+    L"An upgrade is in progress. Vorels-NIC cannot be closed until it has ended.";
+
+// File > Exit through the menu bar (a click on File, Down, Return), then Alt+F4, as the operator
+// tries them while a download runs: how many of the two were answered with the box above.
+// `waitFor(condition)` waits for the box: pumping, on the dialog's thread; watching, on another. A
+// menu the keys did not reach is closed (Escape from another thread, the deadline on the dialog's).
+template <typename WaitFor>
+int RefusedQuits(CVorel_TAP_Test3Dlg& dialog, const BoxAnswers& boxes, WaitFor waitFor) {
+    const MenuDeadline deadline;
+    const size_t before = boxes.CountWithText(kUpgradeKeepsProgram);
+    int refused = 0;
+    const auto answered = [&] {
+        if (waitFor([&] { return boxes.CountWithText(kUpgradeKeepsProgram) == before + 1 + refused; })) return true;
+        RealKeyTap(VK_ESCAPE);
+        RealKeyTap(VK_ESCAPE);
+        return false;
+    };
+    if (TypeMenuChoice(dialog, L"File", 0) && answered()) ++refused;
+    TypeAltF4();
+    if (answered()) ++refused;
+    return refused;
 }
 
 // How many pixels of the rectangle are dark enough to be text.
@@ -187,11 +248,24 @@ inline std::wstring ReadUtf16(const std::wstring& path) {
     return text;
 }
 
-// Ends the dialog through File, Exit when the test's driver returns, a failed assertion included.
+// Answers boxes as BoxAnswers does by default, the one whose text begins with `prefix` shown for
+// real over the main dialog for a picture under `pictureName`.
+inline BoxAnswers::Answer PictureOfBox(std::wstring prefix, std::wstring pictureName) {
+    return [prefix = std::move(prefix), pictureName = std::move(pictureName)](const ShownBox& box) {
+        if (box.text.rfind(prefix, 0) == 0 && theMainDialog)
+            return ShowBoxForPicture(box, theMainDialog->GetSafeHwnd(), pictureName, IDOK);
+        return BoxAnswers::DefaultAnswer(box);
+    };
+}
+
+// Ends the dialog through File, Exit when the test's driver returns, a failed assertion included,
+// unless the driver has ended it.
 class ExitAtEnd {
 public:
     explicit ExitAtEnd(CVorel_TAP_Test3Dlg& dialog) : dialog_(dialog) {}
-    ~ExitAtEnd() { dialog_.SendMessage(WM_COMMAND, ID_FILE_EXIT, 0); }
+    ~ExitAtEnd() {
+        if (dialog_.ContinueModal()) dialog_.SendMessage(WM_COMMAND, ID_FILE_EXIT, 0);
+    }
 
 private:
     CVorel_TAP_Test3Dlg& dialog_;
@@ -199,14 +273,35 @@ private:
 
 class UpgradeDialogTest : public DialogBench {
 protected:
-    // Once the tester's identity is shown: the logs sent to a folder of this test's own (where no
-    // other test program writes), the page of the tree item shown and Browse pressed.
-    bool OpenPageAndBrowse(CVorel_TAP_Test3Dlg& dialog, int item) {
+    using Driver = std::function<void(CVorel_TAP_Test3Dlg&, CUpgradeDialog&)>;
+
+    // Runs the dialog; the driver runs once the tester's identity is shown (as below). The dialog
+    // ends when the driver returns, and its DoModal result is returned.
+    INT_PTR RunConnected(const Driver& driver) {
+        return RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+            const ExitAtEnd exitAtEnd(dialog);
+            ASSERT_TRUE(AwaitIdentity(dialog));
+            driver(dialog, dialog.upgradePanel);
+        });
+    }
+    // Waits for the tester's identity to be shown, with the logs sent to a folder of this test's own
+    // (where no other test program writes).
+    bool AwaitIdentity(CVorel_TAP_Test3Dlg& dialog) {
         logFolder = files_.LogFolder().c_str();
-        if (!support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs)) return false;
+        return support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs);
+    }
+    // Once the identity is shown: the page of the tree item shown and Browse pressed.
+    bool OpenPageAndBrowse(CVorel_TAP_Test3Dlg& dialog, int item) {
+        if (!AwaitIdentity(dialog)) return false;
         ShowPage(dialog, item);
         Click(dialog.upgradePanel, IDC_UPGRADE_BROWSE);
         return true;
+    }
+    // An FPGA image of `size` bytes under the name, which Browse answers with from then on.
+    sim::Bytes ChooseFpgaImage(const std::wstring& name, size_t size) {
+        sim::Bytes image = support::PofImage(size);
+        chosen_.Set(files_.Write(name, image));
+        return image;
     }
     // A USB download's worker outlives its pass by a second: it is stopped and waited for, so that
     // the next test's unit finds no download running.

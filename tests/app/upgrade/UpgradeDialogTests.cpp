@@ -60,9 +60,7 @@ private:
 TEST_F(UpgradeDialogTest, BrowseTakesOnlyNamesWithTheModelsMarker) {
     StartTester(3);
     BoxAnswers boxes;
-    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
-        const ExitAtEnd exitAtEnd(dialog);
-        CUpgradeDialog& panel = dialog.upgradePanel;
+    RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
         const auto browse = [&](const std::wstring& path) {
             panel.SetDlgItemText(IDC_UPGRADE_PATH, L"earlier");
             chosen_.Set(path);
@@ -109,11 +107,7 @@ protected:
         // Named as an FPGA image of the model, holding firmware.
         const std::wstring renamed = files_.Write(std::wstring(fpgaName).insert(13, L"_RENAMED"), firmwareBytes);
         BoxAnswers boxes;
-        RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
-            const ExitAtEnd exitAtEnd(dialog);
-            CUpgradeDialog& panel = dialog.upgradePanel;
-            logFolder = files_.LogFolder().c_str();
-            ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs));
+        RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
             const auto upgradeRefusedWith = [&](const wchar_t* text) {
                 const size_t before = boxes.Boxes().size();
                 support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BUTTON);
@@ -174,14 +168,10 @@ TEST_F(WrongImageTest, NeitherUpgradePageOfABrevixJSendsTheOtherKindsFile) {
 
 TEST_F(UpgradeDialogTest, TheOtherUpgradeItemLeavesARunningDownloadItsPage) {
     sim::FullTester& tester = StartTester(3);
-    chosen_.Set(files_.Write(L"BREVIX-H_FPGA_V0102.pof", support::PofImage(6000)));
+    ChooseFpgaImage(L"BREVIX-H_FPGA_V0102.pof", 6000);
     ASSERT_TRUE(sim::SetDownloadFault(tester, sim::DownloadFault::SilentUnit));
     BoxAnswers boxes;
-    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
-        const ExitAtEnd exitAtEnd(dialog);
-        CUpgradeDialog& panel = dialog.upgradePanel;
-        ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs));
-        logFolder = files_.LogFolder().c_str();
+    RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
         ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
         support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BROWSE);
         support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BUTTON);
@@ -211,10 +201,7 @@ TEST_F(UpgradeDialogTest, SystemInformationBoxShowsModelAndVersionFromTheStartTh
     StartTester(3);
     sim::TesterControl control(*tester_, nullptr, support::TestNetwork().hostInterface);
     BoxAnswers boxes;
-    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
-        const ExitAtEnd exitAtEnd(dialog);
-        CUpgradeDialog& panel = dialog.upgradePanel;
-        ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs));
+    RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
         const std::wstring version(dialog.aboutVersions[CVorel_TAP_Test3Dlg::kAboutFpga]);
         const auto expectShown = [&](const wchar_t* when) {
             EXPECT_EQ(panel.InfoText(0), L"Brevix-H") << when;
@@ -242,17 +229,9 @@ TEST_F(UpgradeDialogTest, SystemInformationBoxShowsModelAndVersionFromTheStartTh
 
 TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixHRunsThroughTheApiToItsLog) {
     sim::FullTester& tester = StartTester(3);
-    const sim::Bytes image = support::PofImage(200000);
-    const std::wstring path = files_.Write(L"BREVIX-H_FPGA_V0102.pof", image);
-    chosen_.Set(path);
-    BoxAnswers boxes([&](const ShownBox& box) {
-        if (box.text.rfind(L"File Name: ", 0) == 0 && theMainDialog)
-            return ShowBoxForPicture(box, theMainDialog->GetSafeHwnd(), L"vorels-upgrade-log", IDOK);
-        return BoxAnswers::DefaultAnswer(box);
-    });
-    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
-        const ExitAtEnd exitAtEnd(dialog);
-        CUpgradeDialog& panel = dialog.upgradePanel;
+    const sim::Bytes image = ChooseFpgaImage(L"BREVIX-H_FPGA_V0102.pof", 200000);
+    BoxAnswers boxes(PictureOfBox(L"File Name: ", L"vorels-upgrade-log"));
+    RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
         ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
         Click(panel, IDC_UPGRADE_BUTTON);
         EXPECT_TRUE(panel.downloadRunning);
@@ -295,9 +274,7 @@ TEST_F(UpgradeDialogTest, FirmwareUpgradeShowsItsProgressAndEndsWithTheCancelBut
     for (int i = 0; i < 3000; ++i) firmware.push_back(uint8_t(i * 7));
     chosen_.Set(files_.Write(L"BREVIX-H_RTC_V0203.bin", firmware));
     BoxAnswers boxes;
-    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
-        const ExitAtEnd exitAtEnd(dialog);
-        CUpgradeDialog& panel = dialog.upgradePanel;
+    RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
         ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade));
         Click(panel, IDC_UPGRADE_BUTTON);
         ASSERT_TRUE(panel.downloadRunning);
@@ -324,13 +301,10 @@ TEST_F(UpgradeDialogTest, FirmwareUpgradeShowsItsProgressAndEndsWithTheCancelBut
 
 TEST_F(UpgradeDialogTest, FailedRefusedAndSilentDownloadsEndWithTheirBoxAndNoLog) {
     sim::FullTester& tester = StartTester(3);
-    const sim::Bytes image = support::PofImage(6000);
-    chosen_.Set(files_.Write(L"BREVIX-H_FPGA_V0102.pof", image));
+    ChooseFpgaImage(L"BREVIX-H_FPGA_V0102.pof", 6000);
     BoxAnswers boxes;
     LibraryBoxes libraryBoxes;
-    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
-        const ExitAtEnd exitAtEnd(dialog);
-        CUpgradeDialog& panel = dialog.upgradePanel;
+    RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
         ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
         const auto endedAsFailure = [&](const wchar_t* text, const wchar_t* caption) {
             const auto seen = boxes.Boxes();

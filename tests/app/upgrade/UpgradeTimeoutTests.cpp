@@ -27,13 +27,9 @@ void ClickTreeItem(CVorel_TAP_Test3Dlg& dialog, int item) {
 TEST_F(UpgradeDialogTest, ThePagesTimeOutEndsTheTransferToASilentUnit) {
     sim::FullTester& tester = StartTester(3);
     sim::UsbUnit& unit = *tester.Usb();
-    chosen_.Set(files_.Write(L"BREVIX-H_FPGA_V0102.pof", support::PofImage(6000)));
+    ChooseFpgaImage(L"BREVIX-H_FPGA_V0102.pof", 6000);
     BoxAnswers boxes;
-    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
-        const ExitAtEnd exitAtEnd(dialog);
-        CUpgradeDialog& panel = dialog.upgradePanel;
-        logFolder = files_.LogFolder().c_str();
-        ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.aboutVersions[0].IsEmpty(); }, kPatienceMs));
+    RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
         ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
         ASSERT_TRUE(panel.IsWindowVisible());
         support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BROWSE);

@@ -1,6 +1,7 @@
 // An FPGA upgrade of a Brevix-CF through the Windows 7 library, on the main dialog's own thread
 // for the whole download (about eight minutes against the simulated chip driver): its progress,
-// its completion box and the flash holding the image; and no start without the library.
+// File > Exit and Alt+F4 answered while it runs and File > Exit after it, its completion box and the
+// flash holding the image; and no start without the library.
 #include "UpgradeBench.h"
 
 #include <atomic>
@@ -12,16 +13,9 @@ namespace {
 
 TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixCfRunsThroughTheWindows7LibraryToItsCompletionBox) {
     sim::FullTester& tester = StartTester(1);
-    const sim::Bytes image = support::PofImage(20000);
-    chosen_.Set(files_.Write(L"BREVIX-C_FPGA_V0102.pof", image));
-    BoxAnswers boxes([&](const ShownBox& box) {
-        if (box.text.rfind(L"Complete FPGA upgrade!", 0) == 0 && theMainDialog)
-            return ShowBoxForPicture(box, theMainDialog->GetSafeHwnd(), L"vorels-upgrade-fpga-done", IDOK);
-        return BoxAnswers::DefaultAnswer(box);
-    });
-    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
-        const ExitAtEnd exitAtEnd(dialog);
-        CUpgradeDialog& panel = dialog.upgradePanel;
+    const sim::Bytes image = ChooseFpgaImage(L"BREVIX-C_FPGA_V0102.pof", 20000);
+    BoxAnswers boxes(PictureOfBox(L"Complete FPGA upgrade!", L"vorels-upgrade-fpga-done"));
+    RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
         ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
 
         // Without the flash library's connection the operator is told once, and nothing starts.
@@ -35,9 +29,11 @@ TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixCfRunsThroughTheWindows7LibraryToI
         EXPECT_EQ(tester.Driver().Flash().Erases(), 0u);
         dialog.flashLibraryReady = 1;
 
-        // The download runs on this thread: a thread of the test watches it and keeps its picture.
+        // The download runs on this thread: a thread of the test watches it, keeps its picture and
+        // tries to close the program, as the operator would.
         std::atomic<bool> running{true};
         std::atomic<bool> moved{false};
+        std::atomic<int> refusedQuits{0};
         std::atomic<bool> watched{false};
         std::thread watcher([&] {
             HWND window = dialog.GetSafeHwnd();
@@ -54,9 +50,11 @@ TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixCfRunsThroughTheWindows7LibraryToI
                 }
                 ::Sleep(100);
             }
-            if (moved)
+            if (moved) {
                 support::gui::SavePng(support::gui::CaptureWindow(window, false),
                                       support::gui::PicturePath(L"vorels-upgrade-fpga-running"));
+                refusedQuits = RefusedQuits(dialog, boxes, [](auto done) { return support::Eventually(done); });
+            }
             watched = true;
         });
         Click(panel, IDC_UPGRADE_BUTTON);
@@ -66,6 +64,7 @@ TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixCfRunsThroughTheWindows7LibraryToI
         EXPECT_TRUE(support::gui::PumpUntil([&] { return watched.load(); }, DWORD(support::kPatience.count())));
         watcher.join();
         EXPECT_TRUE(moved) << "progress and elapsed time moved while pages were programmed";
+        EXPECT_EQ(refusedQuits, 2) << "File > Exit and Alt+F4 answered while pages were programmed";
         for (int id : {IDC_UPGRADE_BUTTON, IDCANCEL, IDC_UPGRADE_BROWSE})
             EXPECT_FALSE(support::gui::IsEnabled(panel.GetSafeHwnd(), id)) << id << " looks as it works: disabled";
         EXPECT_EQ(Text(panel, IDC_UPGRADE_STATUS), L"Status: Finish!");
@@ -74,10 +73,12 @@ TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixCfRunsThroughTheWindows7LibraryToI
         const int shown = ElapsedShown(panel);
         support::gui::PumpFor(2500);
         EXPECT_EQ(ElapsedShown(panel), shown) << "the finish stopped the elapsed-time timer";
+        EXPECT_TRUE(ExitByKeys(dialog)) << "File > Exit ends the program once the download has ended";
     });
     const std::vector<ShownBox> shown = boxes.Boxes();
-    ASSERT_GE(shown.size(), 2u);
-    EXPECT_EQ(shown[1].text, L"Complete FPGA upgrade! \nPlease restart Brevix-series and Vorels-NIC!");
+    ASSERT_EQ(shown.size(), 5u);
+    EXPECT_EQ(shown[3].text, L"Complete FPGA upgrade! \nPlease restart Brevix-series and Vorels-NIC!");
+    EXPECT_EQ(shown[4].type & MB_YESNO, UINT(MB_YESNO)) << "the quit question";
     const sim::Bytes window = ReversedWindow(image);
     EXPECT_EQ(tester.Driver().Flash().Contents(0, window.size()), window) << "the flash holds the image";
 }

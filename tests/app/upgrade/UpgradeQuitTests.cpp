@@ -1,0 +1,58 @@
+// Closing the program while a download runs, as an operator tries it on the real mouse and keyboard:
+// File > Exit through the menu bar and Alt+F4 are answered with a box that says why the program
+// stays, the download goes on to its end, and then File > Exit ends the program.
+#include "UpgradeBench.h"
+
+using namespace upgradetest;
+
+namespace {
+
+TEST_F(UpgradeDialogTest, ExitAndAltF4DuringAnFpgaDownloadKeepTheProgramUntilItEnds) {
+    sim::FullTester& tester = StartTester(3);
+    const sim::Bytes image = ChooseFpgaImage(L"BREVIX-H_FPGA_V0102.pof", 200000);
+    BoxAnswers boxes;
+    const INT_PTR result = RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
+        // The start-up's media detection has ended: its panel no longer lies over the page.
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.progressPanel.IsWindowVisible(); }, kPatienceMs));
+        ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
+        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BUTTON);
+        ASSERT_TRUE(panel.downloadRunning);
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return Text(panel, IDC_UPGRADE_STATUS) == L"Status: Download"; },
+                                            kPatienceMs));
+
+        ASSERT_EQ(RefusedQuits(dialog, boxes, [](auto done) { return support::gui::PumpUntil(done, kPatienceMs); }), 2);
+        EXPECT_EQ(boxes.Boxes().size(), 2u) << "nothing asks to quit while the download runs";
+        ASSERT_TRUE(dialog.ContinueModal());
+        EXPECT_TRUE(panel.downloadRunning);
+        // On the screen the window stays, its page showing the download's status.
+        support::gui::PumpPending();
+        const support::gui::Picture picture = support::gui::CaptureWindow(dialog.GetSafeHwnd(), false);
+        support::gui::SavePng(picture, support::gui::PicturePath(L"vorels-upgrade-quit-refused"));
+        CRect window, status;
+        dialog.GetWindowRect(&window);
+        panel.GetDlgItem(IDC_UPGRADE_STATUS)->GetWindowRect(&status);
+        status.OffsetRect(-window.TopLeft());
+        EXPECT_TRUE(dialog.IsWindowVisible());
+        EXPECT_EQ(Text(panel, IDC_UPGRADE_STATUS), L"Status: Download");
+        EXPECT_GT(DarkPixels(picture, status), 20) << "the status is drawn";
+
+        // The download goes on: the unit takes more of the image within every wait, to the pass.
+        for (size_t taken = 0; panel.downloadRunning;) {
+            ASSERT_TRUE(support::gui::PumpUntil(
+                [&] { return !panel.downloadRunning || tester.Usb()->ReceivedCount() > taken; }, kPatienceMs));
+            taken = tester.Usb()->ReceivedCount();
+        }
+        EXPECT_EQ(Text(panel, IDC_UPGRADE_STATUS), L"Status: Pass");
+
+        const size_t before = boxes.Boxes().size();
+        ASSERT_TRUE(ExitByKeys(dialog)) << "File > Exit ends the program once the download has ended";
+        ASSERT_EQ(boxes.Boxes().size(), before + 1);
+        EXPECT_EQ(boxes.Boxes().back().type & MB_YESNO, UINT(MB_YESNO)) << "the quit question";
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_TRUE(tester.Usb()->FpgaComplete());
+    EXPECT_EQ(tester.Usb()->Fpga(), ReversedWindow(image));
+    EXPECT_EQ(Logs(L"Upgrade_FPGA_*.log").size(), 1u);
+}
+
+}  // namespace
