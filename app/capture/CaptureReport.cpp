@@ -25,10 +25,10 @@ constexpr uint32_t kStoreRefused = 0xFFFF;
 constexpr UINT_PTR kUploadQuietTimer = 1;
 constexpr UINT kUploadQuietMs = 3000;
 // Each change of the list's row count redraws its scroll bar there and then, which holds this
-// thread for tens of milliseconds under Wine: while an upload brings rows, the list is given them at
-// most this often, and the upload's last ones at once.
+// thread for tens of milliseconds under Wine (over a hundred on a busy machine): while an upload
+// brings rows, the list is given them once a second, and the upload's last ones at once.
 constexpr UINT_PTR kShowRowsTimer = 2;
-constexpr DWORD kShowRowsMs = 500;
+constexpr DWORD kShowRowsMs = 1000;
 
 // Posted to the panel itself to take the reports that came in meanwhile.
 constexpr UINT WM_TAKE_CAPTURE_REPORTS = WM_APP + 0x130;
