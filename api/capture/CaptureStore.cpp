@@ -7,6 +7,9 @@
 #include "runtime/SlimLock.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <unordered_set>
 
 BrevixC_CaptureVector capture_buffer[3];
 
@@ -41,7 +44,84 @@ std::deque<QueuedFrame> queues[kCaptureEntries];
 std::mutex queueLock;
 std::mutex portLocks[2];
 
+// The blocks two records point at, one in a port's vector and one in the both-ports vector. The
+// record cleared first leaves the block to the other. Guarded by "Mutex".
+std::unordered_set<const uint8_t*> sharedBlocks;
+
+// Per port, the records one of its two vectors appended that the other has not reached yet, by
+// vector and place, oldest first; they all come from the vector that is ahead. Guarded by "Mutex".
+struct Unmatched {
+    int entry;
+    size_t index;
+};
+std::deque<Unmatched> unmatched[2];
+// How far past the oldest unmatched record a frame is looked for: the vector behind may lack a
+// frame the other holds (its queue was full), and then misses it by one or a few.
+constexpr size_t kMatchWindow = 64;
+
+// At unload the vectors are destroyed with the library: a shared block is left to the port's
+// vector, so that it is freed once. Made after `capture_buffer` and `sharedBlocks`, so destroyed
+// before them.
+struct UnshareAtUnload {
+    ~UnshareAtUnload() {
+        for (BrevixC_PKTCAP_Content_S& record : capture_buffer[2]) {
+            if (record.data && sharedBlocks.count(record.data)) record.data = nullptr;
+        }
+    }
+} unshareAtUnload;
+
+bool SameFrame(const BrevixC_PKTCAP_Content_S& a, const BrevixC_PKTCAP_Content_S& b) {
+    return a.header0 == b.header0 && a.wireLength == b.wireLength && a.length == b.length && a.flags == b.flags &&
+           a.header3 == b.header3 && a.port == b.port && a.data && b.data &&
+           std::memcmp(a.data, b.data, a.length) == 0;
+}
+
+// The twin vector of a record: the both-ports vector for a port's, the port's for the both-ports.
+void ShareWithTwin(int entry, size_t index) {
+    BrevixC_PKTCAP_Content_S& record = capture_buffer[entry][index];
+    if (record.port > 1 || (entry != 2 && uint32_t(entry) != record.port)) return;
+    std::deque<Unmatched>& waiting = unmatched[record.port];
+    if (waiting.empty() || waiting.front().entry == entry) {
+        waiting.push_back(Unmatched{entry, index});
+        return;
+    }
+    const size_t look = std::min(waiting.size(), kMatchWindow);
+    for (size_t k = 0; k < look; ++k) {
+        const BrevixC_PKTCAP_Content_S& twin = capture_buffer[waiting[k].entry][waiting[k].index];
+        if (!SameFrame(twin, record)) continue;
+        std::free(record.data);
+        record.data = twin.data;
+        sharedBlocks.insert(twin.data);
+        // Those passed over were frames this vector never got: nothing will match them.
+        waiting.erase(waiting.begin(), waiting.begin() + std::ptrdiff_t(k + 1));
+        return;
+    }
+}
+
 }  // namespace
+
+void HandOver(BrevixC_PKTCAP_Content_S& from, BrevixC_PKTCAP_Content_S& to) {
+    to.header0 = from.header0;
+    to.wireLength = from.wireLength;
+    to.length = from.length;
+    to.flags = from.flags;
+    to.header3 = from.header3;
+    to.port = from.port;
+    to.data = from.data;
+    from.data = nullptr;
+}
+
+void AppendCaptureRecord(int entry, BrevixC_PKTCAP_Content_S& record) {
+    BrevixC_CaptureVector& records = capture_buffer[entry];
+    if (records.size() == records.capacity()) {
+        BrevixC_CaptureVector larger;
+        larger.reserve(std::max<size_t>(64, records.capacity() * 2));
+        for (BrevixC_PKTCAP_Content_S& held : records) HandOver(held, larger.emplace_back());
+        records.swap(larger);
+    }
+    HandOver(record, records.emplace_back());
+    if (records.back().data) ShareWithTwin(entry, records.size() - 1);
+}
 
 CapturePortState& CaptureState(int entry) { return states[entry]; }
 CapturePortSettings& CaptureSettings(int port) { return settings[port]; }
@@ -112,6 +192,16 @@ void ClearCaptureQueue(int entry) {
 
 void ClearCaptureVector(int entry) {
     MutexHold hold;
+    if (!sharedBlocks.empty()) {
+        for (BrevixC_PKTCAP_Content_S& record : capture_buffer[entry]) {
+            if (record.data && sharedBlocks.erase(record.data)) record.data = nullptr;
+        }
+    }
+    for (std::deque<Unmatched>& waiting : unmatched) {
+        waiting.erase(std::remove_if(waiting.begin(), waiting.end(),
+                                     [entry](const Unmatched& held) { return held.entry == entry; }),
+                      waiting.end());
+    }
     BrevixC_CaptureVector().swap(capture_buffer[entry]);
 }
 

@@ -95,9 +95,18 @@ public:
 std::mutex& CaptureQueueLock();
 std::mutex& PortCaptureLock(int port);
 
-// Under "Mutex": clears an entry's queue and releases its storage; clears a vector likewise.
+// Under "Mutex": clears an entry's queue and releases its storage; clears a vector likewise. A
+// block the vector shared with another is left to that vector's record.
 void ClearCaptureQueue(int entry);
 void ClearCaptureVector(int entry);
+// With "Mutex" held: appends a finished record to `capture_buffer` [entry], taking over its bytes
+// (`record` is left without them). A port's vector and the both-ports vector are filled from the
+// same frames: a record whose frame the other vector already holds shares that record's block
+// instead of keeping a second copy. The vector grows by handing its records over, never by
+// copying them, so a shared block stays where both records point.
+void AppendCaptureRecord(int entry, BrevixC_PKTCAP_Content_S& record);
+// Moves a record's words and bytes into an empty one (the record type only copies).
+void HandOver(BrevixC_PKTCAP_Content_S& from, BrevixC_PKTCAP_Content_S& to);
 // An upload's end: its queue emptied and left unfilled, in one hold of "Mutex".
 void EndReading(int entry);
 

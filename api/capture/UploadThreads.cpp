@@ -47,18 +47,6 @@ void SendReport(int entry, uint32_t held, uint32_t remaining, uint32_t fresh) {
     message.Send(kCaptureMessageLength);
 }
 
-// Moves a record's words and bytes into an empty one (the record type only copies).
-void HandOver(BrevixC_PKTCAP_Content_S& from, BrevixC_PKTCAP_Content_S& to) {
-    to.header0 = from.header0;
-    to.wireLength = from.wireLength;
-    to.length = from.length;
-    to.flags = from.flags;
-    to.header3 = from.header3;
-    to.port = from.port;
-    to.data = from.data;
-    from.data = nullptr;
-}
-
 size_t QueuedItems(int entry) {
     MutexHold hold;
     return CaptureQueue(entry).size();
@@ -153,7 +141,7 @@ void BlockUpload(int entry) {
     const auto store = [&] {
         // Called with "Mutex" held: the records join the vector whole, each handing over its bytes
         // rather than having them copied.
-        for (auto& record : finished) HandOver(record, capture_buffer[entry].emplace_back());
+        for (auto& record : finished) AppendCaptureRecord(entry, record);
         finished.clear();
     };
     size_t held = 0;

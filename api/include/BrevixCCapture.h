@@ -133,7 +133,8 @@ static_assert(sizeof(BrevixC_SdfrConfig_T) == 116, "SDFR record");
 typedef std::vector<BrevixC_PKTCAP_Content_S> BrevixC_CaptureVector;
 
 // [0] Port A, [1] Port B, [2] both ports. The library appends to and clears these vectors; a host
-// only reads them.
+// only reads them. A frame that a port's vector and the both-ports vector both hold has its bytes
+// once, and both records point at them; a host's copy of a record owns bytes of its own.
 extern BREVIXCAPI_DATA BrevixC_CaptureVector capture_buffer[3];
 
 extern "C" {

@@ -24,6 +24,11 @@ constexpr uint32_t kStoreRefused = 0xFFFF;
 // lost on the way, or the tester gone): Start Capture is given back.
 constexpr UINT_PTR kUploadQuietTimer = 1;
 constexpr UINT kUploadQuietMs = 3000;
+// Each change of the list's row count redraws its scroll bar there and then, which holds this
+// thread for tens of milliseconds under Wine (over a hundred on a busy machine): while an upload
+// brings rows, the list is given them once a second, and the upload's last ones at once.
+constexpr UINT_PTR kShowRowsTimer = 2;
+constexpr DWORD kShowRowsMs = 1000;
 
 // Posted to the panel itself to take the reports that came in meanwhile.
 constexpr UINT WM_TAKE_CAPTURE_REPORTS = WM_APP + 0x130;
@@ -34,6 +39,23 @@ constexpr int kTreeColumnWidth = 200;
 
 // Sides of CSplitterBar::ChangeWidth and ChangeHeight.
 constexpr int kRightEdge = 1, kLeftEdge = 2, kBottomEdge = 3, kTopEdge = 4;
+
+// Runs `read` on the port's capture vector while holding the library's mutex "Mutex", under which
+// its upload threads append to the vector: meanwhile it holds whole records and stays where it is.
+// False when the mutex is not there.
+template <typename Read>
+bool ReadCaptureVector(int port, Read read) {
+    HANDLE mutex = ::OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, L"Mutex");
+    if (!mutex) return false;
+    const DWORD waited = ::WaitForSingleObject(mutex, INFINITE);
+    const bool held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    if (held) {
+        read(static_cast<const BrevixC_CaptureVector&>(capture_buffer[port]));
+        ::ReleaseMutex(mutex);
+    }
+    ::CloseHandle(mutex);
+    return held;
+}
 
 // The hex text of bytes [first, first + count) of a frame, or of those of them it has, without the
 // space after the last.
@@ -154,9 +176,11 @@ void CCaptureReport::OnSplitterMoved(UINT id, int delta) {
 
 void CCaptureReport::OnStartCapture() {
     if (run_ != Run::Idle || IsDemoMode()) return;
+    // The start empties the port's vector: the rows read from it become the program's own first,
+    // and its next records are this capture's.
+    ReadCaptureVector(port_, [this](const BrevixC_CaptureVector& records) { feed_.Keep(records); });
+    cachedRow_ = -1;
     if (BrevixC_StartRxCapture(static_cast<uint8_t>(port_), kCaptureIntoTester, 0) != 1) return;
-    // The library has emptied the port's vector: its next records are this capture's.
-    feed_.Restart();
     run_ = Run::Capturing;
     ShowCaptureButtons();
 }
@@ -192,6 +216,10 @@ void CCaptureReport::EndUpload() {
 }
 
 void CCaptureReport::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == kShowRowsTimer) {
+        ShowRows(true);
+        return;
+    }
     if (nIDEvent != kUploadQuietTimer) {
         CDialog::OnTimer(nIDEvent);
         return;
@@ -220,32 +248,59 @@ void CCaptureReport::OnCaptureReport(int count) {
     if (!reportsPending_) OnTakeReports(0, 0);
 }
 
-// Only the records not shown yet are copied, so the library's mutex, for which its receive thread
-// waits with every frame, is held for those alone.
+// The rows are the vector's records in place: a report costs a look at the vector's size, and the
+// library's mutex, for which its receive thread waits with every frame, is held for that alone.
 LRESULT CCaptureReport::OnTakeReports(WPARAM, LPARAM) {
     reportsPending_ = false;
     const int first = feed_.FirstNew(lowestCount_);
+    cachedRow_ = -1;
     if (lastCount_ > first) {
-        BrevixC_CaptureVector fresh;
-        BrevixC_CopyCaptureRecords(static_cast<uint8_t>(port_), static_cast<size_t>(first),
-                                   static_cast<size_t>(lastCount_), fresh);
-        AppendRows(feed_.Take(fresh));
+        size_t held = 0;
+        ReadCaptureVector(port_, [&held](const BrevixC_CaptureVector& records) { held = records.size(); });
+        feed_.Add(lastCount_, held);
     }
-    if (run_ == Run::Uploading && feed_.NextIndex() >= uploadFrames_) EndUpload();
+    const bool ended = run_ == Run::Uploading && feed_.NextIndex() >= uploadFrames_;
+    if (ended) EndUpload();
+    ShowRows(ended || run_ != Run::Uploading);
     return 0;
 }
 
-void CCaptureReport::AppendRows(std::vector<capture::CaptureRow> rows) {
-    if (rows.empty()) return;
-    rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+void CCaptureReport::ShowRows(bool now) {
+    const int rows = feed_.RowCount();
+    if (rows == shownRows_) return;
+    const DWORD since = ::GetTickCount() - rowsShownAt_;
+    if (!now && since < kShowRowsMs) {
+        if (!rowsTimerSet_) rowsTimerSet_ = SetTimer(kShowRowsTimer, kShowRowsMs - since, nullptr) != 0;
+        if (rowsTimerSet_) return;
+    }
+    if (rowsTimerSet_) KillTimer(kShowRowsTimer);
+    rowsTimerSet_ = false;
+    shownRows_ = rows;
+    rowsShownAt_ = ::GetTickCount();
     // The list draws the rows added, and keeps its scroll position.
-    captureList.SendMessage(LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    captureList.SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+const capture::CaptureRow* CCaptureReport::FrameOf(int row) const {
+    if (row == cachedRow_) return &cachedFrame_;
+    bool found = false;
+    if (feed_.InVector(row)) {
+        ReadCaptureVector(port_, [&](const BrevixC_CaptureVector& records) {
+            found = feed_.Row(row, records, static_cast<size_t>(-1), cachedFrame_);
+        });
+    } else {
+        found = feed_.Row(row, BrevixC_CaptureVector(), static_cast<size_t>(-1), cachedFrame_);
+    }
+    cachedRow_ = found ? row : -1;
+    return found ? &cachedFrame_ : nullptr;
 }
 
 void CCaptureReport::CellText(int row, int column, wchar_t* text, int capacity) const {
     text[0] = 0;
-    if (row < 0 || static_cast<size_t>(row) >= rows_.size()) return;
-    const capture::CaptureRow& frame = rows_[static_cast<size_t>(row)];
+    if (row >= shownRows_) return;
+    const capture::CaptureRow* shown = FrameOf(row);
+    if (!shown) return;
+    const capture::CaptureRow& frame = *shown;
     std::string cell;
     switch (column) {
     case 0: cell = std::to_string(frame.number); break;
@@ -263,8 +318,9 @@ void CCaptureReport::CellText(int row, int column, wchar_t* text, int capacity) 
 }
 
 bool CCaptureReport::ShowFrame(int row) {
-    if (row < 0 || static_cast<size_t>(row) >= rows_.size()) return false;
-    const std::vector<uint8_t>& frame = rows_[static_cast<size_t>(row)].bytes;
+    const capture::CaptureRow* shown = row < shownRows_ ? FrameOf(row) : nullptr;
+    if (!shown) return false;
+    const std::vector<uint8_t> frame = shown->bytes;
     BYTE* copy = new BYTE[frame.empty() ? 1 : frame.size()];
     std::copy(frame.begin(), frame.end(), copy);
     captureHexView.SetData(copy, static_cast<int>(frame.size()), true);

@@ -27,11 +27,12 @@ public:
 
     // A capture report of this panel's port: the library's vector holds `count` records. The rows
     // for the records not shown yet are added once the reports queued behind this one are in, so
-    // that a burst of reports costs one copy of the vector.
+    // that a burst of reports costs one look at the vector.
     void OnCaptureReport(int count);
     // Shows a row's frame in the hex view and its headers in the tree; false for no such row.
     bool ShowFrame(int row);
     int Port() const { return port_; }
+    const capture::CaptureFeed& Feed() const { return feed_; }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -47,7 +48,10 @@ private:
     // The rectangle of a template's placeholder static, which is hidden.
     CRect TakePlaceOf(UINT placeholderId);
     LRESULT OnTakeReports(WPARAM, LPARAM);
-    void AppendRows(std::vector<capture::CaptureRow> rows);
+    // Gives the list the feed's row count: at once when `now`, else at most every so often.
+    void ShowRows(bool now);
+    // A row's frame, read once for the cells of its row; null for no such row.
+    const capture::CaptureRow* FrameOf(int row) const;
     // The list's text of a row's cell, at most `capacity` characters with the terminator.
     void CellText(int row, int column, wchar_t* text, int capacity) const;
     void OnSplitterMoved(UINT id, int delta);
@@ -71,8 +75,13 @@ private:
     bool reportsPending_ = false;
     int lastCount_ = 0;
     int lowestCount_ = 0;
-    // Each row's frame, in row order: what the list shows and a click opens.
-    std::vector<capture::CaptureRow> rows_;
+    // The row count the list was last given, when, and whether a timer will give it the rest.
+    int shownRows_ = 0;
+    DWORD rowsShownAt_ = 0;
+    bool rowsTimerSet_ = false;
+    // The frame of the row whose cells the list asked for last (-1: none).
+    mutable int cachedRow_ = -1;
+    mutable capture::CaptureRow cachedFrame_;
     CFont hexFont_;
 };
 

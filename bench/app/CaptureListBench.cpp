@@ -10,7 +10,10 @@
 //     receiving window's answer time to a message while the upload runs (goal: p99 under 100 ms),
 //     and register round trips while it runs against the same with the library idle (goal: p99 at
 //     most 2x). The simulated tester lives in this process: its store, full before Stop Capture, is
-//     emptied by the upload, so the growth printed leaves it out.
+//     emptied by the upload, so the growth printed leaves it out. The growth is split into the
+//     library's vectors (the frames' blocks, each counted once however many records point at it,
+//     and the records themselves), the program's rows (the copies it keeps of earlier captures)
+//     and the rest.
 
 #include "BrevixCAPI.h"
 #include "BrevixCCapture.h"
@@ -27,6 +30,7 @@
 #include <framework/Framework.h>
 
 #include <commctrl.h>
+#include <malloc.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -34,6 +38,7 @@
 #include <chrono>
 #include <cstdio>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -96,6 +101,39 @@ double Percentile(std::vector<double> samples, double share) {
 }
 
 double MsSince(long long startNs) { return (NowNs() - startNs) / 1e6; }
+
+// What the library's capture vectors hold, read under its mutex "Mutex".
+struct LibraryHeld {
+    size_t blocks = 0;       // distinct frame blocks
+    size_t blockBytes = 0;   // their sizes as the heap gives them
+    size_t records = 0;      // records in the three vectors
+    size_t recordBytes = 0;  // the vectors' storage
+    size_t shared = 0;       // records pointing at a block another record points at too
+};
+
+LibraryHeld MeasureLibrary() {
+    LibraryHeld held;
+    HANDLE mutex = ::OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, L"Mutex");
+    if (!mutex) return held;
+    ::WaitForSingleObject(mutex, INFINITE);
+    std::unordered_set<const uint8_t*> seen;
+    for (const BrevixC_CaptureVector& vector : capture_buffer) {
+        held.records += vector.size();
+        held.recordBytes += vector.capacity() * sizeof(BrevixC_PKTCAP_Content_S);
+        for (const BrevixC_PKTCAP_Content_S& record : vector) {
+            if (!record.data) continue;
+            if (!seen.insert(record.data).second) {
+                ++held.shared;
+                continue;
+            }
+            ++held.blocks;
+            held.blockBytes += _msize(record.data);
+        }
+    }
+    ::ReleaseMutex(mutex);
+    ::CloseHandle(mutex);
+    return held;
+}
 
 // On a thread of its own until stopped: how long each call takes, in ms, one every `pauseMs`.
 class Prober {
@@ -240,7 +278,8 @@ int main() {
 
     constexpr uint32_t kFullFrames = 32768, kFullBytes = 1518;
     Timing full;
-    double before = 0, after = 0;
+    double before = 0, after = 0, rowsBefore = 0, rowsAfter = 0;
+    LibraryHeld libraryBefore, libraryAfter;
     std::vector<double> idleTrips, uploadTrips, idleAnswers, uploadAnswers;
     const auto answerProbe = [receiver] {
         DWORD_PTR result = 0;
@@ -260,12 +299,16 @@ int main() {
             idleAnswers = answer.Stop();
         }
         before = CommittedMiB();
+        libraryBefore = MeasureLibrary();
+        rowsBefore = capturePanel.Feed().KeptBytes() / 1048576.0;
         Prober trips(5, [] { RoundTripMs(); });
         Prober answer(10, answerProbe);
         const bool done = run();
         uploadTrips = trips.Stop();
         uploadAnswers = answer.Stop();
         after = CommittedMiB();
+        libraryAfter = MeasureLibrary();
+        rowsAfter = capturePanel.Feed().KeptBytes() / 1048576.0;
         return done;
     });
 
@@ -285,6 +328,15 @@ int main() {
                 before, after, after - before);
     std::printf("  the frames' bytes %.1f MiB; with the tester's store they left, %.2fx of them (goal: at most 1.5x)\n",
                 frameMiB, (after - before + frameMiB) / frameMiB);
+    const auto mib = [](size_t bytes) { return bytes / 1048576.0; };
+    const double blocks = mib(libraryAfter.blockBytes) - mib(libraryBefore.blockBytes);
+    const double records = mib(libraryAfter.recordBytes) - mib(libraryBefore.recordBytes);
+    const double rows = rowsAfter - rowsBefore;
+    std::printf("  of the growth: library's frame blocks %.1f MiB (%zu blocks for %zu records, %zu of them shared),"
+                " library's records %.1f MiB, program's rows %.1f MiB, the rest %.1f MiB (with the tester's store"
+                " counted back in as above: heap headers, memory freed but not given back)\n",
+                blocks, libraryAfter.blocks, libraryAfter.records, libraryAfter.shared, records, rows,
+                after - before + frameMiB - blocks - records - rows);
     std::printf("  window's answer to a message: idle p50 %.1f ms p99 %.1f ms; during the upload p50 %.1f ms p99 %.1f ms"
                 " max %.1f ms over %zu (goal: p99 under 100 ms)\n",
                 Percentile(idleAnswers, 0.5), Percentile(idleAnswers, 0.99), Percentile(uploadAnswers, 0.5),

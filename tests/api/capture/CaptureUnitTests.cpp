@@ -1,6 +1,6 @@
 // The capture layer's own arithmetic and stores, without a tester: the block schedule, the filter
 // and option words, the wrap fields, the record's ownership, the queueing rules and the rebuilding
-// of jumbo frames from chunks.
+// of jumbo frames from chunks, and the frames a port's vector and the both-ports vector share.
 
 #include "BrevixCCapture.h"
 #include "ConsoleText.h"
@@ -249,6 +249,100 @@ TEST(ForwardingQueueTest, ABothPortsForwardingKeepsNothingInThePortQueuesItDoesN
     }
     EXPECT_EQ(held[0], 0u);
     EXPECT_EQ(held[1], 0u);
+}
+
+// A port's vector and the both-ports vector filled from the same frames, through the upload's append.
+class SharedStoreTest : public testing::Test {
+protected:
+    void SetUp() override { Clear(); }
+    void TearDown() override { Clear(); }
+    static void Clear() {
+        for (int e = 0; e < 3; ++e) capi::ClearCaptureVector(e);
+    }
+    // A record of `port` whose `length` bytes are `seed`, `seed` + 1, ...
+    static BrevixC_PKTCAP_Content_S Record(uint32_t port, uint32_t stamp, uint32_t length, uint8_t seed) {
+        BrevixC_PKTCAP_Content_S record;
+        record.header0 = stamp;
+        record.wireLength = length;
+        record.length = length;
+        record.port = port;
+        record.data = static_cast<uint8_t*>(std::malloc(length));
+        for (uint32_t i = 0; i < length; ++i) record.data[i] = uint8_t(seed + i);
+        return record;
+    }
+    static void Append(int entry, uint32_t port, uint32_t stamp, uint32_t length = 1518) {
+        BrevixC_PKTCAP_Content_S record = Record(port, stamp, length, uint8_t(stamp));
+        capi::MutexHold hold;
+        capi::AppendCaptureRecord(entry, record);
+    }
+    static bool Reads(const BrevixC_PKTCAP_Content_S& record, uint32_t stamp, uint32_t length = 1518) {
+        if (record.header0 != stamp || record.length != length || !record.data) return false;
+        for (uint32_t i = 0; i < length; ++i) {
+            if (record.data[i] != uint8_t(stamp + i)) return false;
+        }
+        return true;
+    }
+    // Blocks of the frames' size, freshly taken and written over: a block freed too early is
+    // likely among them.
+    static std::vector<std::vector<uint8_t>> Scribble() {
+        std::vector<std::vector<uint8_t>> blocks;
+        for (int i = 0; i < 400; ++i) blocks.emplace_back(1518, uint8_t(0xEE));
+        return blocks;
+    }
+};
+
+TEST_F(SharedStoreTest, AFrameInAPortsVectorAndTheBothPortsVectorIsHeldOnce) {
+    // The both-ports upload runs ahead for Port B's frames, behind for Port A's.
+    for (uint32_t i = 0; i < 200; ++i) {
+        Append(0, 0, 1000 + i);
+        Append(2, 1, 5000 + i);
+    }
+    for (uint32_t i = 0; i < 200; ++i) {
+        Append(2, 0, 1000 + i);
+        Append(1, 1, 5000 + i);
+    }
+    for (uint32_t i = 0; i < 200; ++i) {
+        ASSERT_EQ(capture_buffer[2][200 + i].data, capture_buffer[0][i].data) << i;
+        ASSERT_EQ(capture_buffer[2][i].data, capture_buffer[1][i].data) << i;
+        ASSERT_TRUE(Reads(capture_buffer[0][i], 1000 + i)) << i;
+        ASSERT_TRUE(Reads(capture_buffer[1][i], 5000 + i)) << i;
+    }
+}
+
+TEST_F(SharedStoreTest, ClearingOneVectorLeavesTheOthersRecordsTheirBytes) {
+    for (uint32_t i = 0; i < 300; ++i) Append(0, 0, i);
+    for (uint32_t i = 0; i < 300; ++i) Append(2, 0, i);
+    capi::ClearCaptureVector(0);
+    const auto scribbled = Scribble();
+    ASSERT_EQ(capture_buffer[2].size(), 300u);
+    for (uint32_t i = 0; i < 300; ++i) ASSERT_TRUE(Reads(capture_buffer[2][i], i)) << i;
+    // A new capture of the port shares with the both-ports vector again once that is cleared too.
+    capi::ClearCaptureVector(2);
+    Append(0, 0, 77);
+    Append(2, 0, 77);
+    EXPECT_EQ(capture_buffer[2][0].data, capture_buffer[0][0].data);
+    EXPECT_TRUE(Reads(capture_buffer[2][0], 77));
+}
+
+TEST_F(SharedStoreTest, AFrameOneVectorLacksLeavesTheRestShared) {
+    for (uint32_t i = 0; i < 10; ++i) Append(0, 0, i);
+    for (uint32_t i = 0; i < 10; ++i) {
+        if (i != 4) Append(2, 0, i);  // its queue was full for that one
+    }
+    ASSERT_EQ(capture_buffer[2].size(), 9u);
+    for (uint32_t i = 0; i < 9; ++i) {
+        const uint32_t frame = i < 4 ? i : i + 1;
+        EXPECT_EQ(capture_buffer[2][i].data, capture_buffer[0][frame].data) << i;
+        EXPECT_TRUE(Reads(capture_buffer[2][i], frame)) << i;
+    }
+    // Different bytes under the same words are never shared.
+    BrevixC_PKTCAP_Content_S other = Record(0, 50, 1518, 9);
+    Append(0, 0, 50);
+    {
+        capi::MutexHold hold;
+        capi::AppendCaptureRecord(2, other);
+    }
+    EXPECT_NE(capture_buffer[2].back().data, capture_buffer[0].back().data);
 }
 
 TEST(BlockAssemblyTest, WithoutJumboEachShortFrameIsOneRecordAndLongOnesAreCountedOnly) {
