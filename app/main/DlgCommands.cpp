@@ -117,7 +117,7 @@ void CVorel_TAP_Test3Dlg::TryReconnect() {
     pictureDisconnected.ShowWindow(SW_HIDE);
     BrevixC_GetLinkStatus();
     connectionText.SetWindowText(L"Connected");
-    upgradePanel.upgradeButton.EnableWindow(TRUE);
+    upgradePanel.SetDeviceReachable(true);
     MessageBox(L"Connection has been re-established!", AfxGetAppName(), MB_OK);
 }
 

@@ -173,7 +173,7 @@ void CVorel_TAP_Test3Dlg::ShowConnectionLost() {
             toolbar.EnableButton(command, FALSE);
         }
     }
-    upgradePanel.upgradeButton.EnableWindow(FALSE);
+    upgradePanel.SetDeviceReachable(false);
     connectionText.SetWindowText(L"Disconnected");
     // A detection under way will not end now: its panel goes without a failure box of its own,
     // the loss being what the operator is told.

@@ -98,7 +98,7 @@ BOOL CVorel_TAP_Test3Dlg::RunStartup() {
         }
         runMode = L"DEMO";
         BuildDeviceTree(true);
-        upgradePanel.upgradeButton.EnableWindow(FALSE);
+        upgradePanel.SetDeviceReachable(false);
         startupDone = 1;
     }
     for (HTREEITEM item : treeItems) {

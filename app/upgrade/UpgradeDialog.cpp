@@ -279,7 +279,22 @@ void CUpgradeDialog::BeginDownload(int seconds) {
     SetDlgItemText(IDC_UPGRADE_PERCENT, L"");
     SetTimer(kElapsedTimer, 1000, nullptr);
     ShowDownloadTexts(SW_SHOW);
-    EnableWindow(FALSE);
+    SetControlsUsable(false);
+}
+
+void CUpgradeDialog::SetControlsUsable(bool usable) {
+    // A disabled page draws its controls as they are: they go disabled with it, rather than look
+    // usable and do nothing.
+    controlsUsable_ = usable;
+    for (int id : {IDC_UPGRADE_PATH, IDC_UPGRADE_BROWSE, IDCANCEL})
+        if (CWnd* control = GetDlgItem(id)) control->EnableWindow(usable);
+    upgradeButton.EnableWindow(usable && deviceReachable_);
+    EnableWindow(usable);
+}
+
+void CUpgradeDialog::SetDeviceReachable(bool reachable) {
+    deviceReachable_ = reachable;
+    if (upgradeButton.GetSafeHwnd()) upgradeButton.EnableWindow(reachable && controlsUsable_);
 }
 
 void CUpgradeDialog::RefuseDownload() {
@@ -292,7 +307,7 @@ void CUpgradeDialog::RefuseDownload() {
     if (CWnd* cancel = GetDlgItem(IDCANCEL)) cancel->ShowWindow(SW_SHOW);
     if (mode == kFirmware) ShowLanguageBox(L"Fail to upgrade firmware!", L"Error", L"Firmwareアップグレード失敗!");
     else ShowLanguageBox(L"Fail to upgrade FPGA!", L"Error", L"FPGAアップグレード失敗!");
-    EnableWindow(TRUE);
+    SetControlsUsable(true);
     SetCounterRefresh(true);
 }
 
@@ -339,10 +354,8 @@ void CUpgradeDialog::OnUpgrade() {
             RefuseDownload();
             return;
         }
-        // The page waits for the tester and the program to restart: its controls say so, rather
-        // than look usable inside a disabled page.
-        for (int id : {IDC_UPGRADE_PATH, IDC_UPGRADE_BROWSE, IDC_UPGRADE_BUTTON, IDCANCEL})
-            if (CWnd* control = GetDlgItem(id)) control->EnableWindow(FALSE);
+        // The page stays as the download left it, disabled: it waits for the tester and the program
+        // to restart.
         SetCounterRefresh(true);
         return;
     }
@@ -436,7 +449,7 @@ void CUpgradeDialog::CloseDownload() {
     KillTimer(kElapsedTimer);
     progressBar.SetPos(0);
     ShowDownloadTexts(SW_HIDE);
-    EnableWindow(TRUE);
+    SetControlsUsable(true);
     ShowWindow(SW_HIDE);
     downloadRunning = false;
     if (CWnd* cancel = GetDlgItem(IDCANCEL)) cancel->ShowWindow(SW_SHOW);

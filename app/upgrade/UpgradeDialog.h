@@ -73,6 +73,9 @@ public:
     CProgressCtrl progressBar;
     CButton upgradeButton;
 
+    // Whether the tester can be reached: Upgrade answers only then, and once no download runs.
+    void SetDeviceReachable(bool reachable);
+
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
@@ -94,6 +97,8 @@ private:
     void CloseDownload();
     void FailDownload(bool fpga);
     void ShowDownloadTexts(int show);
+    // The page and its controls enabled or disabled together, Upgrade only with the tester there.
+    void SetControlsUsable(bool usable);
     // The counter window's one-second refresh, stopped while a download runs.
     static void SetCounterRefresh(bool run);
     // Whether the file may go to a download of the page's mode: its name carries the mode's marker
@@ -115,6 +120,8 @@ private:
     CString browseFolder;
     // The Windows 7 library's download runs on this thread, inside Upgrade.
     bool flashLibraryDownload_ = false;
+    bool controlsUsable_ = true;
+    bool deviceReachable_ = true;
     // Ends the current FPGA and firmware version lines of the upgrade log; nothing gives it a value.
     CString versionSuffix;
 };

@@ -35,6 +35,15 @@ TEST_F(UpgradeDialogTest, ExitAndAltF4DuringAnFpgaDownloadKeepTheProgramUntilItE
         EXPECT_TRUE(dialog.IsWindowVisible());
         EXPECT_EQ(Text(panel, IDC_UPGRADE_STATUS), L"Status: Download");
         EXPECT_GT(DarkPixels(picture, status), 20) << "the status is drawn";
+        // The page's controls do nothing now, and look it: no black caption on its buttons.
+        for (int id : {IDC_UPGRADE_BROWSE, IDC_UPGRADE_BUTTON, IDCANCEL}) {
+            CRect button;
+            panel.GetDlgItem(id)->GetWindowRect(&button);
+            button.OffsetRect(-window.TopLeft());
+            button.DeflateRect(4, 4);
+            EXPECT_EQ(DarkPixels(picture, button), 0) << "button " << id << " drawn as usable";
+        }
+        EXPECT_FALSE(panel.GetDlgItem(IDC_UPGRADE_PATH)->IsWindowEnabled());
 
         // The download goes on: the unit takes more of the image within every wait, to the pass.
         for (size_t taken = 0; panel.downloadRunning;) {
@@ -43,6 +52,8 @@ TEST_F(UpgradeDialogTest, ExitAndAltF4DuringAnFpgaDownloadKeepTheProgramUntilItE
             taken = tester.Usb()->ReceivedCount();
         }
         EXPECT_EQ(Text(panel, IDC_UPGRADE_STATUS), L"Status: Pass");
+        for (int id : {IDC_UPGRADE_PATH, IDC_UPGRADE_BROWSE, IDC_UPGRADE_BUTTON, IDCANCEL})
+            EXPECT_TRUE(panel.GetDlgItem(id)->IsWindowEnabled()) << "control " << id << " after the download";
 
         const size_t before = boxes.Boxes().size();
         ASSERT_TRUE(ExitByKeys(dialog)) << "File > Exit ends the program once the download has ended";
