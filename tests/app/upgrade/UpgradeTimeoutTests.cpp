@@ -42,6 +42,9 @@ TEST_F(UpgradeDialogTest, ThePagesTimeOutEndsTheTransferToASilentUnit) {
         ASSERT_TRUE(support::gui::PumpUntil([&] { return unit.ReceivedCount() == 1; }, kPatienceMs)) << "chunk 0";
         ASSERT_EQ(CountNamedThreads(kFpgaWorker), 1);
 
+        // The start-up's media detection has ended: its panel, judged on the same clock, would
+        // otherwise fail once the clock is moved.
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.progressPanel.IsWindowVisible(); }, kPatienceMs));
         // The page's scale passes on the calendar clock (stood in for only now: the start-up waits
         // for it to move): the page's next second ends the download.
         support::gui::FakeClock clock(_time64(nullptr));
