@@ -175,8 +175,5 @@ void CVorel_TAP_Test3Dlg::ShowConnectionLost() {
     }
     upgradePanel.SetDeviceReachable(false);
     connectionText.SetWindowText(L"Disconnected");
-    // A detection under way will not end now: its panel goes without a failure box of its own,
-    // the loss being what the operator is told.
-    if (progressPanel.GetSafeHwnd() != nullptr && progressPanel.IsWindowVisible()) PutAwayMediaDetection();
     UpdateMediaPanels();
 }

@@ -178,11 +178,6 @@ void CVorel_TAP_Test3Dlg::EndFailedMediaDetection() {
         MessageBox(L"Fail to detect media!", L"Message", MB_OK);
         mediaFailureBoxOpen_ = false;
     }
-    PutAwayMediaDetection();
-}
-
-void CVorel_TAP_Test3Dlg::PutAwayMediaDetection() {
-    KillTimer(kMediaDetectionTimer);
     progressPanel.m_progress.SetPos(0);
     progressPanel.EnableWindow(TRUE);
     progressPanel.ShowWindow(SW_HIDE);

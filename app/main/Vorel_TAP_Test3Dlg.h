@@ -264,7 +264,6 @@ private:
     void OnMediaDetectionTick();
     // The detection the progress panel is up for failed: one box, then the panel goes.
     void EndFailedMediaDetection();
-    void PutAwayMediaDetection();
     void ShowMediaStatus(int port);
     void UpdateMediaPanels();
     // Events (DlgEvents.cpp).

@@ -111,9 +111,25 @@ TEST_F(PortMonitorLauncher, WithoutTheWindowValue0StartsTheMonitorWithTheNameAnd
 }
 
 TEST_F(PortMonitorLauncher, WithoutTheWindowAValueStartsTheMonitorAndSendsCommand0) {
-    Ostrel_InvokeVelmora("eth1", 3);
-    ASSERT_TRUE(support::Eventually([] { return Monitor() != nullptr; }));
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{"start /Ieth1", Request(0, "eth1", 3)}));
+    // The call gives the started monitor 500 ms to show its window. A loaded machine may start it
+    // later, and then nothing is sent, but only after the whole wait: each try is one or the other,
+    // and a try whose monitor comes up in time sends the record.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const ULONGLONG before = GetTickCount64();
+        Ostrel_InvokeVelmora("eth1", 3);
+        const ULONGLONG took = GetTickCount64() - before;
+        ASSERT_TRUE(support::Eventually([] { return Monitor() != nullptr; }));
+        const std::vector<std::string> lines = LogLines();
+        if (lines.size() > 1) {
+            EXPECT_EQ(lines, (std::vector<std::string>{"start /Ieth1", Request(0, "eth1", 3)}));
+            return;
+        }
+        EXPECT_EQ(lines, std::vector<std::string>{"start /Ieth1"});
+        EXPECT_GE(took, 500u) << "gave up on the monitor before its wait was over";
+        CloseMonitor();
+        DeleteFileW(LogPath().c_str());
+    }
+    FAIL() << "the monitor never showed its window within the call's wait";
 }
 
 // The thread's processor time so far, in milliseconds.
