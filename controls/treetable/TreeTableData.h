@@ -91,6 +91,8 @@ struct TreeTableColumn {
 // a repaint copies them, where drawing through the image list costs a memory DC and several
 // blits each time.
 inline constexpr int kCachedImages = 32;
+// Spans of changed cells kept apart before their repaint is asked for; more fold into the last.
+inline constexpr int kChangedSpans = 16;
 struct CachedImage {
     HIMAGELIST list;  // null: the slot is free
     int index;
@@ -179,9 +181,12 @@ struct TreeTableData {
     int edges[kMaxColumns + 2];
     TreeTableColumn columns[kMaxColumns];
     ImageCache images;
-    // Cells whose fields changed, waiting to be invalidated together (RepaintChangedCell); null when
-    // none wait.
-    HRGN changedCells;
+    // Cells whose fields changed after the first one, waiting to join the next paint
+    // (RepaintChangedCell): cells of a column in adjacent rows make one span.
+    RECT changedSpans[kChangedSpans];
+    unsigned changedSpanCount;
+    // The first changed cell asked for a paint that has not begun yet.
+    uint8_t changedPaintAsked;
     uint8_t colourSet[kColourSlots];
     uint8_t editChanged;
     uint8_t heightSet;
@@ -315,12 +320,11 @@ HIMAGELIST CreateDragImage(TreeTableData* data, unsigned item, unsigned column);
 void RepaintRows(const TreeTableData* data);
 void RepaintItem(const TreeTableData* data, unsigned item);
 void RepaintCell(const TreeTableData* data, unsigned item, unsigned column);
-// A cell whose text, image, state or colour changed: its repaint is asked for together with the
-// others changed before the window's thread next reads its queue (each InvalidateRect is a trip
-// to the window server, and a refresh of a page changes a cell in most rows).
+// A cell whose text, image, state or colour changed. Each InvalidateRect is a trip to the window
+// server, and a refresh of a page changes a cell in most rows: the first changed cell asks for a
+// paint (one that comes even when the window is validated before it), and the cells changed after
+// it wait for that paint and join it (InvalidateChangedCells, called by the paint before it begins).
 void RepaintChangedCell(TreeTableData* data, unsigned item, unsigned column);
-// The private message that asks for the repaint of the changed cells, and its handler.
-UINT ChangedCellsMessage();
 void InvalidateChangedCells(TreeTableData* data);
 void RepaintColumn(const TreeTableData* data, unsigned column);
 void RepaintFrom(const TreeTableData* data, int x);

@@ -410,35 +410,57 @@ void RepaintCell(const TreeTableData* data, unsigned item, unsigned column) {
 void RepaintChangedCell(TreeTableData* data, unsigned item, unsigned column) {
     RECT r{};
     if (!CellArea(data, item, column, &r)) return;
-    if (!data->changedCells) {
-        data->changedCells = CreateRectRgnIndirect(&r);
-        if (!data->changedCells || !PostMessageW(data->window, ChangedCellsMessage(), 0, 0)) {
-            if (data->changedCells) DeleteObject(data->changedCells);
-            data->changedCells = nullptr;
-            InvalidateRect(data->window, &r, FALSE);
+    if (data->changedSpanCount == 0 && !data->changedPaintAsked) {
+        // An internal paint comes even when something validates the window before it (a paint
+        // that gathers the cells waiting must not be lost to that).
+        data->changedPaintAsked = 1;
+        RedrawWindow(data->window, &r, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT);
+        return;
+    }
+    if (data->changedSpanCount > 0) {
+        RECT& last = data->changedSpans[data->changedSpanCount - 1];
+        const bool sameSpan = last.left == r.left && last.right == r.right && r.top <= last.bottom && r.bottom >= last.top;
+        if (sameSpan || data->changedSpanCount == kChangedSpans) {
+            UnionRect(&last, &last, &r);
+            return;
         }
-        return;
     }
-    HRGN cell = CreateRectRgnIndirect(&r);
-    if (cell && CombineRgn(data->changedCells, data->changedCells, cell, RGN_OR) != ERROR) {
-        DeleteObject(cell);
-        return;
-    }
-    if (cell) DeleteObject(cell);
-    InvalidateRect(data->window, &r, FALSE);
-}
-
-UINT ChangedCellsMessage() {
-    static const UINT message = RegisterWindowMessageW(L"TreeTableChangedCells");
-    return message;
+    data->changedSpans[data->changedSpanCount++] = r;
 }
 
 void InvalidateChangedCells(TreeTableData* data) {
     LockTree(data);
-    HRGN cells = data->changedCells;
-    data->changedCells = nullptr;
+    data->changedPaintAsked = 0;
+    const unsigned count = data->changedSpanCount;
+    RECT spans[kChangedSpans];
+    std::copy(data->changedSpans, data->changedSpans + count, spans);
+    data->changedSpanCount = 0;
     UnlockTree(data);
-    if (!cells) return;
+    if (count == 0) return;
+    if (count == 1) {
+        InvalidateRect(data->window, &spans[0], FALSE);
+        return;
+    }
+    // One region of all the spans: one request.
+    struct {
+        RGNDATAHEADER header;
+        RECT rects[kChangedSpans];
+    } region{};
+    region.header.dwSize = sizeof region.header;
+    region.header.iType = RDH_RECTANGLES;
+    region.header.nCount = count;
+    region.header.nRgnSize = count * sizeof(RECT);
+    region.header.rcBound = spans[0];
+    for (unsigned i = 0; i < count; ++i) {
+        region.rects[i] = spans[i];
+        UnionRect(&region.header.rcBound, &region.header.rcBound, &spans[i]);
+    }
+    HRGN cells = ExtCreateRegion(nullptr, sizeof region.header + count * sizeof(RECT),
+                                 reinterpret_cast<const RGNDATA*>(&region));
+    if (!cells) {
+        InvalidateRect(data->window, &region.header.rcBound, FALSE);
+        return;
+    }
     InvalidateRgn(data->window, cells, FALSE);
     DeleteObject(cells);
 }

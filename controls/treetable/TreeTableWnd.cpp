@@ -75,7 +75,6 @@ void OnDestroy(TreeTableData* data) {
     if (data->header) DestroyWindow(data->header);
     if (data->tooltip) DestroyWindow(data->tooltip);
     ForgetImages(data);
-    if (data->changedCells) DeleteObject(data->changedCells);
     HIMAGELIST lists[] = {data->stateList, data->cellList, data->normalList,
                           data->headerListOwn ? data->headerList : nullptr};
     for (size_t i = 0; i < 4; ++i) {
@@ -612,12 +611,26 @@ int RegisterTreeTableClass(HINSTANCE instance) {
 
 namespace {
 
+// The region, not just its bounds, that a paint begun on `dc` may paint (a refresh asks for a few
+// cells down one column), in client coordinates; null when it cannot be told. The paint's own
+// device context holds it (the system region, in screen coordinates): asking the window server for
+// the update region before the paint would be one more trip to it.
+HRGN PaintRegion(HDC dc, const RECT& paint) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    POINT origin{};
+    RECT bounds{};
+    if (region && GetRandomRgn(dc, region, SYSRGN) == 1 && GetDCOrgEx(dc, &origin) &&
+        OffsetRgn(region, -origin.x, -origin.y) != ERROR && GetRgnBox(region, &bounds) != ERROR) {
+        // A region that does not lie within the paint's rectangle is not the paint's.
+        RECT inside{};
+        if (IntersectRect(&inside, &bounds, &paint) && EqualRect(&inside, &bounds)) return region;
+    }
+    if (region) DeleteObject(region);
+    return nullptr;
+}
+
 LRESULT HandleMessage(TreeTableData* data, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    if (message == ChangedCellsMessage()) {
-        InvalidateChangedCells(data);
-        return 0;
-    }
     switch (message) {
     case WM_DESTROY: OnDestroy(data); return 0;
     case WM_SIZE: return Locked(data, [&] { OnSize(data, lParam); return 0; });
@@ -628,14 +641,11 @@ LRESULT HandleMessage(TreeTableData* data, HWND hwnd, UINT message, WPARAM wPara
         if (wParam) {
             PaintTree(data, reinterpret_cast<HDC>(wParam), nullptr);
         } else {
-            // The region, not just its bounds: a refresh asks for a few cells down one column.
-            HRGN update = CreateRectRgn(0, 0, 0, 0);
-            if (update && GetUpdateRgn(hwnd, update, FALSE) == ERROR) {
-                DeleteObject(update);
-                update = nullptr;
-            }
+            // The cells changed since the paint was asked for join it.
+            InvalidateChangedCells(data);
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd, &ps);
+            HRGN update = PaintRegion(dc, ps.rcPaint);
             PaintTree(data, dc, &ps.rcPaint, update);
             EndPaint(hwnd, &ps);
             if (update) DeleteObject(update);

@@ -251,6 +251,22 @@ TEST(TreeTablePaint, ATextSetAgainAsItIsAsksForNoRepaint) {
     EXPECT_EQ(std::vector<long>{5}, t.AskedRows());
 }
 
+TEST(TreeTablePaint, ChangesAfterARepaintRequestWasValidatedAwayArePaintedAll) {
+    ValueTree t;
+    // The first change asks for the paint; the owner validates the window before it comes.
+    t.h.SetText(t.rows[3], 1, L"3");
+    ValidateRect(t.h.Tree(), nullptr);
+    t.h.SetText(t.rows[9], 1, L"9");
+    t.h.SetText(t.rows[10], 1, L"10");
+    t.Paint();
+    EXPECT_EQ((std::vector<long>{9, 10}), t.AskedRows());
+    t.h.Clear();
+    t.h.SetText(t.rows[5], 1, L"5");
+    t.h.SetText(t.rows[14], 1, L"14");
+    t.Paint();
+    EXPECT_EQ((std::vector<long>{5, 14}), t.AskedRows());
+}
+
 TEST(TreeTablePaint, ARepaintOfScatteredCellsPaintsThoseCellsAlone) {
     ValueTree t;
     for (int row : {2, 12})
