@@ -97,6 +97,16 @@ void GiveBack(std::unique_ptr<Surface> surface) {
 std::mutex imageBufferLock;
 std::vector<uint8_t> spareImageBuffer;
 
+// The boxes texts take at the large scale, by face, pixel size, weight and text: each is measured
+// once, not again by every chart that shows it.
+using TextBoxKey = std::tuple<std::wstring, int, bool, std::wstring>;
+constexpr size_t kKeptTextBoxes = 4096;
+std::mutex textBoxLock;
+std::map<TextBoxKey, SIZE> textBoxes;
+
+std::mutex fontLock;
+std::map<std::tuple<std::wstring, int, bool>, HFONT> fonts;
+
 }  // namespace
 
 std::vector<uint8_t> TakeImageBuffer() {
@@ -141,7 +151,6 @@ void Canvas::Fill(int color) {
 Canvas::~Canvas() {
     graphics_.reset();
     large_.reset();
-    for (auto& entry : fonts_) ::DeleteObject(entry.second);
     GiveBack(std::move(surface_));
 }
 
@@ -150,8 +159,9 @@ HFONT Canvas::Font(const TextStyle& style) {
     const int pixels = std::max(1, static_cast<int>(std::lround(style.size * 96.0 / 72.0 * kScale)));
     const std::wstring face = style.face.empty() ? kDefaultFace : style.face;
     auto key = std::make_tuple(face, pixels, style.bold);
-    auto found = fonts_.find(key);
-    if (found != fonts_.end()) return found->second;
+    std::lock_guard<std::mutex> hold(fontLock);
+    auto found = fonts.find(key);
+    if (found != fonts.end()) return found->second;
     LOGFONTW lf = {};
     lf.lfHeight = -pixels;
     lf.lfWeight = style.bold ? FW_BOLD : FW_NORMAL;
@@ -159,7 +169,7 @@ HFONT Canvas::Font(const TextStyle& style) {
     lf.lfQuality = ANTIALIASED_QUALITY;
     lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
     HFONT font = ::CreateFontIndirectW(&lf);
-    fonts_.emplace(key, font);
+    fonts.emplace(key, font);
     return font;
 }
 
@@ -205,12 +215,29 @@ void Canvas::Rule(float x1, float y1, float x2, float y2, int color) {
     ::GdiFlush();
 }
 
-SIZE Canvas::Measure(const TextStyle& style, const std::wstring& text) {
+SIZE Canvas::TextBox(const TextStyle& style, const std::wstring& text) {
+    const int pixels = std::max(1, static_cast<int>(std::lround(style.size * 96.0 / 72.0 * kScale)));
+    TextBoxKey key{style.face, pixels, style.bold, text};
+    {
+        std::lock_guard<std::mutex> hold(textBoxLock);
+        auto found = textBoxes.find(key);
+        if (found != textBoxes.end()) return found->second;
+    }
     HGDIOBJ previous = ::SelectObject(surface_->dc, Font(style));
     RECT box = {0, 0, 0, 0};
     ::DrawTextW(surface_->dc, text.c_str(), static_cast<int>(text.size()), &box, DT_CALCRECT | DT_NOPREFIX | DT_CENTER);
     ::SelectObject(surface_->dc, previous);
-    return SIZE{(box.right - box.left + kScale - 1) / kScale, (box.bottom - box.top + kScale - 1) / kScale};
+    const SIZE size{box.right - box.left, box.bottom - box.top};
+    std::lock_guard<std::mutex> hold(textBoxLock);
+    // Clock labels change every second: the boxes of old ones go now and then.
+    if (textBoxes.size() >= kKeptTextBoxes) textBoxes.clear();
+    textBoxes.emplace(std::move(key), size);
+    return size;
+}
+
+SIZE Canvas::Measure(const TextStyle& style, const std::wstring& text) {
+    const SIZE box = TextBox(style, text);
+    return SIZE{(box.cx + kScale - 1) / kScale, (box.cy + kScale - 1) / kScale};
 }
 
 void Canvas::AddText(const TextStyle& style, const std::wstring& text, int x, int y) {
@@ -224,8 +251,8 @@ std::vector<uint8_t> Canvas::ToBmp() {
     for (const QueuedText& t : texts_) {
         HGDIOBJ previousFont = ::SelectObject(surface_->dc, Font(t.style));
         ::SetTextColor(surface_->dc, RGB((t.style.color >> 16) & 0xFF, (t.style.color >> 8) & 0xFF, t.style.color & 0xFF));
-        RECT box = {0, 0, 0, 0};
-        ::DrawTextW(surface_->dc, t.text.c_str(), static_cast<int>(t.text.size()), &box, DT_CALCRECT | DT_NOPREFIX | DT_CENTER);
+        const SIZE size = TextBox(t.style, t.text);
+        RECT box = {0, 0, size.cx, size.cy};
         ::OffsetRect(&box, t.x * kScale, t.y * kScale);
         ::DrawTextW(surface_->dc, t.text.c_str(), static_cast<int>(t.text.size()), &box, DT_NOPREFIX | DT_CENTER | DT_NOCLIP);
         ::SelectObject(surface_->dc, previousFont);
@@ -264,20 +291,18 @@ std::vector<uint8_t> Canvas::ToBmp() {
     const uint32_t* const bits = surface_->bits;
     const size_t stride = static_cast<size_t>(surface_->width);
     const int width = width_;
+    static_assert(kScale == 2, "the blocks below are two by two");
     for (int y = height_ - 1; y >= 0; --y, out += rowBytes) {
-        const uint32_t* top = bits + static_cast<size_t>(y) * kScale * stride;
-        for (int x = 0; x < width; ++x) {
-            uint32_t redBlue = 0, green = 0;
-            for (int sy = 0; sy < kScale; ++sy) {
-                const uint32_t* row = top + static_cast<size_t>(sy) * stride + x * kScale;
-                for (int sx = 0; sx < kScale; ++sx) {
-                    redBlue += row[sx] & 0x00FF00FFu;
-                    green += row[sx] & 0x0000FF00u;
-                }
-            }
-            out[3 * x] = static_cast<uint8_t>((redBlue & 0xFFFFu) / samples);
-            out[3 * x + 1] = static_cast<uint8_t>((green >> 8) / samples);
-            out[3 * x + 2] = static_cast<uint8_t>((redBlue >> 16) / samples);
+        const uint32_t* upper = bits + static_cast<size_t>(y) * kScale * stride;
+        const uint32_t* lower = upper + stride;
+        uint8_t* pixel = out;
+        for (int x = 0; x < width; ++x, upper += 2, lower += 2, pixel += 3) {
+            const uint32_t a = upper[0], b = upper[1], c = lower[0], d = lower[1];
+            const uint32_t redBlue = (a & 0x00FF00FFu) + (b & 0x00FF00FFu) + (c & 0x00FF00FFu) + (d & 0x00FF00FFu);
+            const uint32_t green = (a & 0x0000FF00u) + (b & 0x0000FF00u) + (c & 0x0000FF00u) + (d & 0x0000FF00u);
+            pixel[0] = static_cast<uint8_t>((redBlue & 0xFFFFu) / samples);
+            pixel[1] = static_cast<uint8_t>((green >> 8) / samples);
+            pixel[2] = static_cast<uint8_t>((redBlue >> 16) / samples);
         }
     }
     return file;

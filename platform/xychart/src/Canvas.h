@@ -63,7 +63,11 @@ public:
 private:
     // The whole canvas in one opaque colour (0xRRGGBB).
     void Fill(int color);
-    HFONT Font(const TextStyle& style);
+    // The font of a style at the large scale: made once for the process and kept (a chart shows a
+    // handful of styles; making and realising them for every chart costs more than its texts).
+    static HFONT Font(const TextStyle& style);
+    // The box a text takes at the large scale.
+    SIZE TextBox(const TextStyle& style, const std::wstring& text);
 
     struct QueuedText {
         TextStyle style;
@@ -79,7 +83,6 @@ private:
     std::unique_ptr<Gdiplus::Bitmap> large_;
     std::unique_ptr<Gdiplus::Graphics> graphics_;
     std::vector<QueuedText> texts_;
-    std::map<std::tuple<std::wstring, int, bool>, HFONT> fonts_;
 };
 
 // GDI+ colour of a chart colour (its top byte is transparency).

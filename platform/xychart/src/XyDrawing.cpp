@@ -16,6 +16,12 @@ double At(const std::vector<double>& values, size_t i) {
 constexpr int kTickSpacing = 24;
 constexpr int kAxisColor = 0x606060;
 
+// A tick mark below the x axis at x, on the whole pixel column its grid line takes.
+void Tick(Canvas& canvas, double x, float bottom) {
+    const float at = static_cast<float>(std::lround(x)) + 0.5f;
+    canvas.Rule(at, bottom, at, bottom + 4, kAxisColor);
+}
+
 bool IsOpaque(int color) { return color != kDefaultColor && color != kItemColor && (static_cast<uint32_t>(color) >> 24) == 0; }
 
 }  // namespace
@@ -300,8 +306,6 @@ void XyDrawing::DrawAxes(Canvas& canvas, const Scale& scale, const TimeScale* ti
 }
 
 void XyDrawing::DrawTimeAxis(Canvas& canvas, const TimeScale& times) {
-    Gdiplus::Graphics& g = canvas.Shapes();
-    Gdiplus::Pen axis(ToGdiplus(kAxisColor), 1);
     const TextStyle style = AxisTextStyle();
     const float bottom = static_cast<float>(plotY + plotH) + 0.5f;
     const bool withSeconds = times.step < 60;
@@ -310,7 +314,7 @@ void XyDrawing::DrawTimeAxis(Canvas& canvas, const TimeScale& times) {
         const double x = plotX + (t - times.low) * plotW / (times.high - times.low);
         const std::wstring text = Widen(FormatTimeOfDay(t, withSeconds).c_str());
         const SIZE size = canvas.Measure(style, text);
-        g.DrawLine(&axis, static_cast<float>(x), bottom, static_cast<float>(x), bottom + 4);
+        Tick(canvas, x, bottom);
         // A label is centred on its tick, but stays inside the chart and clear of its neighbour.
         const int left = std::clamp(static_cast<int>(std::lround(x - size.cx / 2.0)), 0,
                                     std::max(0, width - static_cast<int>(size.cx)));
@@ -321,8 +325,6 @@ void XyDrawing::DrawTimeAxis(Canvas& canvas, const TimeScale& times) {
 }
 
 void XyDrawing::DrawCategoryLabels(Canvas& canvas) {
-    Gdiplus::Graphics& g = canvas.Shapes();
-    Gdiplus::Pen axis(ToGdiplus(kAxisColor), 1);
     const TextStyle style = AxisTextStyle();
     const float bottom = static_cast<float>(plotY + plotH) + 0.5f;
     // Category labels: every one when they fit side by side, else every second, third... one.
@@ -334,7 +336,7 @@ void XyDrawing::DrawCategoryLabels(Canvas& canvas) {
     for (size_t i = 0; i < xLabels.size() && i < slots; i += every) {
         SIZE size = canvas.Measure(style, xLabels[i]);
         const double centre = plotX + slot * (i + 0.5);
-        g.DrawLine(&axis, static_cast<float>(centre), bottom, static_cast<float>(centre), bottom + 4);
+        Tick(canvas, centre, bottom);
         canvas.AddText(style, xLabels[i], static_cast<int>(std::lround(centre - size.cx / 2.0)), plotY + plotH + 6);
     }
 }
