@@ -181,11 +181,10 @@ struct TreeTableData {
     int edges[kMaxColumns + 2];
     TreeTableColumn columns[kMaxColumns];
     ImageCache images;
-    // Cells whose fields changed after the first one, waiting to join the next paint
-    // (RepaintChangedCell): cells of a column in adjacent rows make one span.
+    // Cells whose fields changed, waiting to be invalidated together (RepaintChangedCell).
     RECT changedSpans[kChangedSpans];
     unsigned changedSpanCount;
-    // The first changed cell asked for a paint that has not begun yet.
+    // The private message that asks for their repaint is on its way.
     uint8_t changedPaintAsked;
     uint8_t colourSet[kColourSlots];
     uint8_t editChanged;
@@ -320,11 +319,14 @@ HIMAGELIST CreateDragImage(TreeTableData* data, unsigned item, unsigned column);
 void RepaintRows(const TreeTableData* data);
 void RepaintItem(const TreeTableData* data, unsigned item);
 void RepaintCell(const TreeTableData* data, unsigned item, unsigned column);
-// A cell whose text, image, state or colour changed. Each InvalidateRect is a trip to the window
-// server, and a refresh of a page changes a cell in most rows: the first changed cell asks for a
-// paint (one that comes even when the window is validated before it), and the cells changed after
-// it wait for that paint and join it (InvalidateChangedCells, called by the paint before it begins).
+// A cell whose text, image, state or colour changed: its repaint is asked for together with the
+// others changed before the window's thread next reads its queue (each InvalidateRect is a trip
+// to the window server, and a refresh of a page changes a cell in most rows). The cells wait as
+// spans (cells of a column in adjacent rows make one) until the window's private message, or a
+// paint that comes first, asks for the repaint of all of them at once.
 void RepaintChangedCell(TreeTableData* data, unsigned item, unsigned column);
+// The private message that asks for the repaint of the changed cells, and its handler.
+UINT ChangedCellsMessage();
 void InvalidateChangedCells(TreeTableData* data);
 void RepaintColumn(const TreeTableData* data, unsigned column);
 void RepaintFrom(const TreeTableData* data, int x);

@@ -411,11 +411,13 @@ void RepaintChangedCell(TreeTableData* data, unsigned item, unsigned column) {
     RECT r{};
     if (!CellArea(data, item, column, &r)) return;
     if (data->changedSpanCount == 0 && !data->changedPaintAsked) {
-        // An internal paint comes even when something validates the window before it (a paint
-        // that gathers the cells waiting must not be lost to that).
+        // The window's own message, handled once its thread reads its queue again: a posted
+        // message always arrives, whatever happens to the window's update region meanwhile.
+        if (!PostMessageW(data->window, ChangedCellsMessage(), 0, 0)) {
+            InvalidateRect(data->window, &r, FALSE);
+            return;
+        }
         data->changedPaintAsked = 1;
-        RedrawWindow(data->window, &r, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT);
-        return;
     }
     if (data->changedSpanCount > 0) {
         RECT& last = data->changedSpans[data->changedSpanCount - 1];
@@ -426,6 +428,11 @@ void RepaintChangedCell(TreeTableData* data, unsigned item, unsigned column) {
         }
     }
     data->changedSpans[data->changedSpanCount++] = r;
+}
+
+UINT ChangedCellsMessage() {
+    static const UINT message = RegisterWindowMessageW(L"TreeTableChangedCells");
+    return message;
 }
 
 void InvalidateChangedCells(TreeTableData* data) {

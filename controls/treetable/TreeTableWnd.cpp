@@ -631,6 +631,10 @@ HRGN PaintRegion(HDC dc, const RECT& paint) {
 
 LRESULT HandleMessage(TreeTableData* data, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (message == ChangedCellsMessage()) {
+        InvalidateChangedCells(data);
+        return 0;
+    }
     switch (message) {
     case WM_DESTROY: OnDestroy(data); return 0;
     case WM_SIZE: return Locked(data, [&] { OnSize(data, lParam); return 0; });
@@ -641,7 +645,7 @@ LRESULT HandleMessage(TreeTableData* data, HWND hwnd, UINT message, WPARAM wPara
         if (wParam) {
             PaintTree(data, reinterpret_cast<HDC>(wParam), nullptr);
         } else {
-            // The cells changed since the paint was asked for join it.
+            // Changed cells whose message has not come yet join this paint.
             InvalidateChangedCells(data);
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd, &ps);
