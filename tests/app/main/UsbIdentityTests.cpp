@@ -54,6 +54,8 @@ TEST_F(UsbIdentityTest, AnAdapterWithoutTheTestersIdsIsWrittenAndVerifiedAtStart
     tester.Driver().SetEeprom(image);
     // The check blocks the dialog's thread, so a thread of the test keeps its picture: once the
     // write reached the driver the panel stays up for the half second before the verifying read.
+    // The screen may show it a moment late on a busy machine: the picture is taken again until
+    // the panel's text is in it, for as long as the check still runs.
     support::gui::Picture panel;
     std::atomic<bool> written{false};
     std::thread watcher([&] {
@@ -61,9 +63,12 @@ TEST_F(UsbIdentityTest, AnAdapterWithoutTheTestersIdsIsWrittenAndVerifiedAtStart
         if (!written || theMainDialog == nullptr) return;
         RECT area;
         ::GetWindowRect(theMainDialog->progressPanel.GetSafeHwnd(), &area);
-        HDC screen = ::GetDC(nullptr);
-        panel = support::gui::CaptureDC(screen, area);
-        ::ReleaseDC(nullptr, screen);
+        support::Eventually([&] {
+            HDC screen = ::GetDC(nullptr);
+            panel = support::gui::CaptureDC(screen, area);
+            ::ReleaseDC(nullptr, screen);
+            return panel.Count(RGB(0, 0, 0)) > 50 || IoControls(kReadImage) >= 2;
+        });
     });
     BoxAnswers boxes;
     RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
