@@ -141,6 +141,8 @@ void CCounterWindow::Refresh() {
         }
     }
     charts::AddChartSample(displayTable[0].data(), displayTable[1].data(), charts::ChartTimeNow());
+    // The rows that change are asked to repaint together, once they are all set.
+    counterTree.SetRedraw(FALSE);
     if (port == 0 || port == 1) {
         for (int row = 0; row < counters::kRowCount; ++row) {
             if (counters::ShowsCounter(row))
@@ -152,6 +154,7 @@ void CCounterWindow::Refresh() {
     }
     // In demo mode the link record holds the demo's link (the main dialog writes it at start-up).
     ShowLinkRows();
+    counterTree.SetRedraw(TRUE);
 }
 
 void CCounterWindow::ShowLinkRows() {

@@ -369,7 +369,7 @@ int main(int argc, char** argv) {
 
     // Batches of both in turn, each side's best batch timed; the paint work counted is the refresh's
     // own, over all its batches.
-    constexpr int kBatches = 5;
+    constexpr int kBatches = 10;
     double refresh = 1e300, gridPaint = 1e300;
     PaintWork refreshWork;
     for (int batch = 0; batch < kBatches; ++batch) {

@@ -186,6 +186,8 @@ struct TreeTableData {
     unsigned changedSpanCount;
     // The private message that asks for their repaint is on its way.
     uint8_t changedPaintAsked;
+    // Redraw is off (WM_SETREDRAW): changed cells wait, unasked, until it is on again.
+    uint8_t redrawOff;
     uint8_t colourSet[kColourSlots];
     uint8_t editChanged;
     uint8_t heightSet;
@@ -323,7 +325,8 @@ void RepaintCell(const TreeTableData* data, unsigned item, unsigned column);
 // others changed before the window's thread next reads its queue (each InvalidateRect is a trip
 // to the window server, and a refresh of a page changes a cell in most rows). The cells wait as
 // spans (cells of a column in adjacent rows make one) until the window's private message, or a
-// paint that comes first, asks for the repaint of all of them at once.
+// paint that comes first, asks for the repaint of all of them at once. While the owner has redraw
+// off, no message is posted: turning it on again asks for their repaint at once.
 void RepaintChangedCell(TreeTableData* data, unsigned item, unsigned column);
 // The private message that asks for the repaint of the changed cells, and its handler.
 UINT ChangedCellsMessage();

@@ -410,7 +410,7 @@ void RepaintCell(const TreeTableData* data, unsigned item, unsigned column) {
 void RepaintChangedCell(TreeTableData* data, unsigned item, unsigned column) {
     RECT r{};
     if (!CellArea(data, item, column, &r)) return;
-    if (data->changedSpanCount == 0 && !data->changedPaintAsked) {
+    if (data->changedSpanCount == 0 && !data->changedPaintAsked && !data->redrawOff) {
         // The window's own message, handled once its thread reads its queue again: a posted
         // message always arrives, whatever happens to the window's update region meanwhile.
         if (!PostMessageW(data->window, ChangedCellsMessage(), 0, 0)) {

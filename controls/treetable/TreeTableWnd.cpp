@@ -641,6 +641,13 @@ LRESULT HandleMessage(TreeTableData* data, HWND hwnd, UINT message, WPARAM wPara
     case WM_SETFOCUS: OnFocus(data, true); return 0;
     case WM_KILLFOCUS: OnFocus(data, false); return 0;
     case WM_ENABLE: return Locked(data, [&] { OnEnable(data, wParam != 0); return 0; });
+    case WM_SETREDRAW:
+        // Off: the cells that change wait without a message of their own; on: their repaint is
+        // asked for now. (The system's handling would hide and show the window, each a trip to
+        // the window server, and drop what was waiting to be painted.)
+        Locked(data, [&] { data->redrawOff = wParam == 0; return 0; });
+        if (wParam) InvalidateChangedCells(data);
+        return 0;
     case WM_PAINT:
         if (wParam) {
             PaintTree(data, reinterpret_cast<HDC>(wParam), nullptr);

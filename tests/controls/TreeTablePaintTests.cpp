@@ -267,6 +267,21 @@ TEST(TreeTablePaint, ChangesAreRepaintedEvenWhenTheWindowIsValidatedBeforeTheirP
     EXPECT_EQ((std::vector<long>{5, 14}), t.AskedRows());
 }
 
+TEST(TreeTablePaint, WithRedrawOffChangedCellsWaitUntilItIsOnAgain) {
+    ValueTree t;
+    SendMessageW(t.h.Tree(), WM_SETREDRAW, FALSE, 0);
+    t.h.SetText(t.rows[4], 1, L"4");
+    t.h.SetText(t.rows[11], 1, L"11");
+    t.Paint();
+    EXPECT_TRUE(t.AskedRows().empty());
+    SendMessageW(t.h.Tree(), WM_SETREDRAW, TRUE, 0);
+    RECT waiting{};
+    EXPECT_TRUE(GetUpdateRect(t.h.Tree(), &waiting, FALSE)) << "their repaint is asked for at once";
+    t.Paint();
+    EXPECT_EQ((std::vector<long>{4, 11}), t.AskedRows());
+    EXPECT_TRUE(IsWindowVisible(t.h.Tree()));
+}
+
 TEST(TreeTablePaint, ARepaintOfScatteredCellsPaintsThoseCellsAlone) {
     ValueTree t;
     for (int row : {2, 12})
