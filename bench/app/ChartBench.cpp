@@ -121,7 +121,7 @@ void PrintSplit() {
     std::printf("  %-58s %8.3f\n", "  of it the gradient sectors and label boxes (GDI+ fills)", pieBare - blank);
     std::printf("  %-58s %8.3f\n", "line chart A whole (two series of 1800 samples)", lineWhole);
     std::printf("  %-58s %8.3f\n", "  of it the axes, grid lines, labels and title", lineAxes);
-    std::printf("  %-58s %8.3f\n", "  of it the two lines (GDI round-joined pens)", lineWhole - lineAxes);
+    std::printf("  %-58s %8.3f\n", "  of it the two lines (filled into the pixels)", lineWhole - lineAxes);
     std::printf("  %-58s %8.3f\n", "bar chart A whole", bars);
     std::printf("  %-58s %8.3f\n", "pie B kept (laid out, look compared, tips made)", pieKept);
     std::printf("  %-58s %8.3f\n", "bar chart A kept (laid out, look compared, tips made)", barsKept);

@@ -1,4 +1,5 @@
 #include "Canvas.h"
+#include "Stroke.h"
 
 #include <xychart/XyChart.h>
 
@@ -14,11 +15,6 @@ namespace {
 // cost that stays small for charts of a few hundred pixels.
 constexpr int kScale = 2;
 constexpr wchar_t kDefaultFace[] = L"Arial";
-// Points a wide line is drawn in at a time. The system widens a line into one outline and fills
-// that, at a cost that grows faster than the points: a half-hour line of 1800 points costs several
-// times what its runs do. With round joins and caps a run's end point drawn twice is the join it
-// would have been, so the pixels are the same.
-constexpr size_t kPolylineRun = 16;
 
 void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
@@ -175,32 +171,36 @@ HFONT Canvas::Font(const TextStyle& style) {
 
 void Canvas::Polyline(const std::vector<Gdiplus::PointF>& points, int color, double width, const RECT& clip) {
     if (points.size() < 2) return;
-    // What GDI+ drew so far lies under the line.
+    // What GDI+ and GDI drew so far lies under the line, which goes straight into the pixels.
     graphics_->Flush(Gdiplus::FlushIntentionSync);
-    // Points that fall on the same large pixel as the one before add nothing to a round-joined line.
-    std::vector<POINT> large;
+    ::GdiFlush();
+    // On the large pixels' corners, as a pen of the same width would run. A point on the same corner
+    // as the one before adds nothing, nor does one on the straight way between its neighbours (a
+    // steady rate is a level line of a few segments, not of one segment a second).
+    std::vector<StrokePoint> large;
     large.reserve(points.size());
     for (const Gdiplus::PointF& p : points) {
-        const POINT at{std::lround(p.X * kScale), std::lround(p.Y * kScale)};
-        if (large.empty() || at.x != large.back().x || at.y != large.back().y) large.push_back(at);
+        const StrokePoint at{static_cast<double>(std::lround(p.X * kScale)), static_cast<double>(std::lround(p.Y * kScale))};
+        if (!large.empty() && at.x == large.back().x && at.y == large.back().y) continue;
+        if (large.size() >= 2) {
+            const StrokePoint& before = large[large.size() - 2];
+            const StrokePoint& last = large.back();
+            // Whole numbers: the products are exact.
+            const double cross = (last.x - before.x) * (at.y - before.y) - (last.y - before.y) * (at.x - before.x);
+            const double onward = (before.x - last.x) * (at.x - last.x) + (before.y - last.y) * (at.y - last.y);
+            if (cross == 0 && onward <= 0) {
+                large.back() = at;
+                continue;
+            }
+        }
+        large.push_back(at);
     }
-    if (large.size() == 1) large.push_back(large.back());
-    const LOGBRUSH brush = {BS_SOLID, RGB((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF), 0};
-    HPEN pen = ::ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND,
-                              static_cast<DWORD>(std::max(1L, std::lround(width * kScale))), &brush, 0, nullptr);
-    HRGN cut = ::CreateRectRgn(clip.left * kScale, clip.top * kScale, clip.right * kScale, clip.bottom * kScale);
-    ::SelectClipRgn(surface_->dc, cut);
-    HGDIOBJ previous = ::SelectObject(surface_->dc, pen);
-    for (size_t first = 0; first + 1 < large.size(); first += kPolylineRun - 1) {
-        const size_t count = std::min(kPolylineRun, large.size() - first);
-        ::Polyline(surface_->dc, large.data() + first, static_cast<int>(count));
-    }
-    ::SelectObject(surface_->dc, previous);
-    ::SelectClipRgn(surface_->dc, nullptr);
-    ::DeleteObject(cut);
-    ::DeleteObject(pen);
-    // And the shapes drawn next lie over it.
-    ::GdiFlush();
+    const double radius = std::max(1L, std::lround(width * kScale)) / 2.0;
+    const StrokeClip area{std::max(0, static_cast<int>(clip.left) * kScale), std::max(0, static_cast<int>(clip.top) * kScale),
+                          std::min(width_ * kScale, static_cast<int>(clip.right) * kScale),
+                          std::min(height_ * kScale, static_cast<int>(clip.bottom) * kScale)};
+    StrokeLine(surface_->bits, static_cast<size_t>(surface_->width), area, large, radius,
+               static_cast<uint32_t>(color) & 0xFFFFFFu);
 }
 
 void Canvas::Rule(float x1, float y1, float x2, float y2, int color) {

@@ -44,8 +44,8 @@ public:
     Gdiplus::Graphics& Shapes() { return *graphics_; }
 
     // A line through the points (chart pixels) with round joins and caps, cut at the clip
-    // rectangle. Drawn by GDI on the large bitmap: at this scale its edges are as smooth as the
-    // shapes', and it costs a fraction of a wide path's outline through GDI+.
+    // rectangle. Filled straight into the large bitmap's pixels (Stroke.h): at this scale its edges
+    // are as smooth as the shapes', at a fraction of what GDI's or GDI+'s widened outline costs.
     void Polyline(const std::vector<Gdiplus::PointF>& points, int color, double width, const RECT& clip);
 
     // An opaque line one chart pixel wide from (x1, y1) to (x2, y2), level or upright, lying on
