@@ -95,13 +95,19 @@ std::vector<uint8_t> spareImageBuffer;
 
 // The boxes texts take at the large scale, by face, pixel size, weight and text: each is measured
 // once, not again by every chart that shows it.
-using TextBoxKey = std::tuple<std::wstring, int, bool, std::wstring>;
+using FontKey = std::tuple<std::wstring, int, bool>;  // face, pixel height, bold
 constexpr size_t kKeptTextBoxes = 4096;
 std::mutex textBoxLock;
-std::map<TextBoxKey, SIZE> textBoxes;
+std::map<std::pair<FontKey, std::wstring>, SIZE> textBoxes;
 
 std::mutex fontLock;
-std::map<std::tuple<std::wstring, int, bool>, HFONT> fonts;
+std::map<FontKey, HFONT> fonts;
+
+// A style's font at the large scale.
+FontKey KeyOf(const TextStyle& style) {
+    return {style.face.empty() ? kDefaultFace : style.face,
+            std::max(1, static_cast<int>(std::lround(style.size * 96.0 / 72.0 * kScale))), style.bold};
+}
 
 }  // namespace
 
@@ -152,15 +158,14 @@ Canvas::~Canvas() {
 
 // Fonts are made at the large bitmap's scale.
 HFONT Canvas::Font(const TextStyle& style) {
-    const int pixels = std::max(1, static_cast<int>(std::lround(style.size * 96.0 / 72.0 * kScale)));
-    const std::wstring face = style.face.empty() ? kDefaultFace : style.face;
-    auto key = std::make_tuple(face, pixels, style.bold);
+    const FontKey key = KeyOf(style);
+    const auto& [face, pixels, bold] = key;
     std::lock_guard<std::mutex> hold(fontLock);
     auto found = fonts.find(key);
     if (found != fonts.end()) return found->second;
     LOGFONTW lf = {};
     lf.lfHeight = -pixels;
-    lf.lfWeight = style.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = ANTIALIASED_QUALITY;
     lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
@@ -216,8 +221,7 @@ void Canvas::Rule(float x1, float y1, float x2, float y2, int color) {
 }
 
 SIZE Canvas::TextBox(const TextStyle& style, const std::wstring& text) {
-    const int pixels = std::max(1, static_cast<int>(std::lround(style.size * 96.0 / 72.0 * kScale)));
-    TextBoxKey key{style.face, pixels, style.bold, text};
+    std::pair<FontKey, std::wstring> key{KeyOf(style), text};
     {
         std::lock_guard<std::mutex> hold(textBoxLock);
         auto found = textBoxes.find(key);

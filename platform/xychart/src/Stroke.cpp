@@ -30,8 +30,8 @@ bool Narrow(double at, double slope, double from, double to, double* low, double
     return *low <= *high;
 }
 
-}  // namespace
-
+// The rows of pixels of column centre `x` that lie within `radius` of the segment from `a` to `b`:
+// false when none do, else the first and the last row.
 bool SegmentColumn(const StrokePoint& a, const StrokePoint& b, double radius, double x, int* firstRow, int* lastRow) {
     double low = HUGE_VAL, high = -HUGE_VAL;
     // The round ends.
@@ -55,6 +55,8 @@ bool SegmentColumn(const StrokePoint& a, const StrokePoint& b, double radius, do
     *lastRow = static_cast<int>(std::floor(high - 0.5));
     return *firstRow <= *lastRow;
 }
+
+}  // namespace
 
 void StrokeLine(uint32_t* pixels, size_t stride, const StrokeClip& clip, const std::vector<StrokePoint>& points,
                 double radius, uint32_t color) {

@@ -23,10 +23,6 @@ struct StrokeClip {
     int bottom;
 };
 
-// The rows of pixels of column centre `x` that lie within `radius` of the segment from `a` to `b`:
-// false when none do, else the first and the last row.
-bool SegmentColumn(const StrokePoint& a, const StrokePoint& b, double radius, double x, int* firstRow, int* lastRow);
-
 // Sets every pixel within `radius` of the line through `points` (a point alone: of that point) to
 // `color`. `pixels` holds rows of `stride` pixels; nothing outside `clip` is touched.
 void StrokeLine(uint32_t* pixels, size_t stride, const StrokeClip& clip, const std::vector<StrokePoint>& points,

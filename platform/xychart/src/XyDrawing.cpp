@@ -16,9 +16,12 @@ double At(const std::vector<double>& values, size_t i) {
 constexpr int kTickSpacing = 24;
 constexpr int kAxisColor = 0x606060;
 
-// A tick mark below the x axis at x, on the whole pixel column its grid line takes.
+// The middle of the whole pixel column an upright grid line or tick at x takes.
+float ColumnAt(double x) { return static_cast<float>(std::lround(x)) + 0.5f; }
+
+// A tick mark below the x axis at x, on its grid line's column.
 void Tick(Canvas& canvas, double x, float bottom) {
-    const float at = static_cast<float>(std::lround(x)) + 0.5f;
+    const float at = ColumnAt(x);
     canvas.Rule(at, bottom, at, bottom + 4, kAxisColor);
 }
 
@@ -135,7 +138,7 @@ void XyDrawing::Draw(Canvas& canvas) {
     const TimeScale times = timeAxis ? XTimeScale(canvas) : TimeScale();
     if (!IsTransparent(vGrid)) {
         auto upright = [&](double x) {
-            const float at = static_cast<float>(std::lround(x)) + 0.5f;
+            const float at = ColumnAt(x);
             gridLine(vGrid, at, static_cast<float>(plotY), at, static_cast<float>(plotY + plotH));
         };
         if (timeAxis) {
