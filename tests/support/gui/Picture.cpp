@@ -120,10 +120,10 @@ Picture CaptureWindow(HWND hwnd, bool clientOnly) {
         ::PrintWindow(hwnd, canvas.dc(), clientOnly ? PW_CLIENTONLY : 0);
         return canvas.Read();
     }
-    // What a person sees is on the screen, children and frame included, once the window has painted
-    // and Wine has carried its painting to the display. Wine does that when a thread waits for
-    // messages, and the display takes it in on its own time: read until two reads agree.
-    ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // What a person sees is on the screen, children and frame included, as the program left it:
+    // nothing here asks the window to paint, so a window that failed to paint shows its fault.
+    // Wine carries painting to the display when a thread waits for messages, and the display takes
+    // it in on its own time: read until two reads agree.
     Picture previous = ReadScreen(area);
     DWORD start = ::GetTickCount();
     for (;;) {
