@@ -125,10 +125,15 @@ int CancelPort(uint8_t g) {
     words.runWord[g] &= ~kRunBit;
     const uint32_t pair[2] = {reg::kCaptureRunWord + PortOffset(g), words.runWord[g]};
     BVT_GenW(1, pair);
-    std::lock_guard<std::mutex> guard(CaptureQueueLock());
-    // No block is asked for the port once it is halted (the port-queue worker looks again under
-    // this lock); its upload thread ends at its terminate byte.
-    BVT_ReplayPortClear(g);
+    {
+        // No block is asked for the port from here on: a request the port-queue worker is sending
+        // holds this lock through its write, and the worker looks at the port's blocks again under
+        // it. The upload thread ends at its terminate byte.
+        std::lock_guard<std::mutex> guard(CaptureQueueLock());
+        BVT_ReplayPortClear(g);
+    }
+    // The halt and the pause after it come once the lock is released: the halt's exchange lets the
+    // host's window messages through, and one of them may cancel again on this same thread.
     BVT_ReplayPortHalt(g);
     BVT_Delay(100);
     return 1;

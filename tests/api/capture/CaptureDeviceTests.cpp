@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -421,6 +422,68 @@ TEST_F(CaptureTest, CancelClearsTheVectorsStopsTheRunAndHaltsTheUpload) {
     BrevixC_CaptureVector copy;
     ASSERT_TRUE(BrevixC_CopyCaptureBuffer(0, copy));
     EXPECT_TRUE(copy.empty());
+}
+
+// A cancel's register calls let the caller's window messages through; a handler among them may
+// cancel again on the same thread, as a second click on Cancel does. The window below cancels Port
+// A whenever it gets WM_APP, and notes whether the cancel it interrupted had written the run word
+// and not yet halted the port: a handler dispatched just before the halt is sent.
+struct NestedCancels {
+    HWND window = nullptr;
+    std::atomic<int> dispatched{0};
+    std::atomic<int> beforeTheHalt{0};
+    std::atomic<int> failed{0};
+} nested;
+
+LRESULT CALLBACK CancelAgainWindow(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message != WM_APP) return DefWindowProcW(window, message, w, l);
+    uint32_t lastOfPortA = 0;
+    for (const auto& pair : bench::WrittenPairs()) {
+        if (pair.first == 0x410000C8 || pair.first == 0x41000038) lastOfPortA = pair.first;
+    }
+    if (lastOfPortA == 0x410000C8) ++nested.beforeTheHalt;
+    if (BrevixC_CancelRxCapture(0) != 1) ++nested.failed;
+    ++nested.dispatched;
+    return 0;
+}
+
+TEST_F(CaptureTest, ACancelCalledFromAMessageDispatchedInsideACancelRunsAndNeitherHangs) {
+    // The cancels run on a thread of their own with its window, the way a host's GUI thread makes
+    // them: a cancel that waits for itself must fail this test, not stop the program.
+    std::atomic<bool> done{false};
+    std::atomic<int> outerFailed{0};
+    std::thread gui([&] {
+        WNDCLASSW cls{};
+        cls.lpfnWndProc = CancelAgainWindow;
+        cls.hInstance = GetModuleHandleW(nullptr);
+        cls.lpszClassName = L"CaptureCancelAgain";
+        RegisterClassW(&cls);
+        nested.window = CreateWindowW(cls.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, cls.hInstance, nullptr);
+        // Which register call lets messages through depends on every thread's calls: cancel until
+        // a few handlers ran inside a cancel between its run word and its halt.
+        const auto end = std::chrono::steady_clock::now() + support::kPatience;
+        int posted = 0;
+        while (nested.beforeTheHalt < 3 && std::chrono::steady_clock::now() < end) {
+            if (posted == nested.dispatched) ++posted, PostMessageW(nested.window, WM_APP, 0, 0);
+            if (BrevixC_CancelRxCapture(0) != 1) ++outerFailed;
+        }
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        DestroyWindow(nested.window);
+        done = true;
+    });
+    const bool ended = support::Eventually([&] { return done.load(); }, 2 * support::kPatience);
+    if (!ended) {
+        gui.detach();
+        FAIL() << "a cancel never returned; " << nested.dispatched << " handlers had run";
+    }
+    gui.join();
+    EXPECT_GE(nested.beforeTheHalt, 3) << "handlers run before a halt: " << nested.beforeTheHalt << " of "
+                                       << nested.dispatched;
+    EXPECT_EQ(nested.failed, 0);
+    EXPECT_EQ(outerFailed, 0);
+    // Each cancel, nested or not, halted the port.
+    EXPECT_EQ(LastWrite(0x41000038), 512);
 }
 
 TEST_F(CaptureTest, StopNextIsRefusedForAnUnknownPort) { EXPECT_EQ(BrevixC_StopRxCaptureNext(7, 10), 0); }
