@@ -141,4 +141,6 @@ void CVorel_TAP_Test3Dlg::RetextAll() {
 
     requirements.Retext(ResourceText(IDS_REQUIREMENTS_TITLE), ResourceText(IDS_REQUIREMENTS_PLATFORM),
                         ResourceText(IDS_MODEL), ResourceText(IDS_FIRMWARE));
+    captureA.Retext();
+    captureB.Retext();
 }
