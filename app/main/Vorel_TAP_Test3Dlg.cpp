@@ -7,7 +7,7 @@
 #include "MessagePump.h"
 #include "res/resource.h"
 
-#include <memory>
+#include <optional>
 
 BEGIN_MESSAGE_MAP(CVorel_TAP_Test3Dlg, CDialog)
 ON_WM_PAINT()
@@ -193,9 +193,11 @@ void CVorel_TAP_Test3Dlg::OnDestroy() {
     CDialog::OnDestroy();
 }
 
-LRESULT CVorel_TAP_Test3Dlg::OnDeviceEvent(WPARAM, LPARAM lParam) {
-    std::unique_ptr<HostMessage> message(TakeDeviceEvent(lParam));
-    HandleDeviceEvent(*message);
+LRESULT CVorel_TAP_Test3Dlg::OnDeviceEvent(WPARAM, LPARAM) {
+    // One copy a wake-up: a box opened by this one dispatches the next wake-ups in its own loop,
+    // in the order the copies came. A wake-up posted from outside finds nothing, or takes a copy
+    // whose own wake-up then finds nothing.
+    if (std::optional<HostMessage> message = TakeDeviceEvent()) HandleDeviceEvent(*message);
     return 0;
 }
 
