@@ -14,6 +14,7 @@
 #include "support/gui/Windows.h"
 #include "support/Waiting.h"
 
+#include <algorithm>
 #include <atomic>
 #include <ctime>
 #include <functional>
@@ -304,6 +305,40 @@ TEST_F(DeviceLossTest, ALossDuringTheMediaDetectionIsTheOneBox) {
         support::gui::PumpPending();
         EXPECT_EQ(0u, boxes.CountWithText(L"Fail to detect media!"));
         EXPECT_EQ(1u, boxes.Boxes().size());
+    });
+}
+
+TEST_F(DeviceLossTest, ALossWhileAnotherBoxIsOpenGetsItsBoxOnceThatOneHasClosed) {
+    StartTester(1);
+    control_ = std::make_unique<sim::TesterControl>(*tester_, nullptr, support::TestNetwork().hostInterface);
+    HWND window = nullptr;
+    bool lossReachedTheWindow = false;
+    int openBoxes = 0;
+    int mostOpenAtOnce = 0;
+    // The Clear Counter question stays open while the tester goes: its loop dispatches the loss.
+    BoxAnswers boxes([&](const ShownBox& box) {
+        mostOpenAtOnce = std::max(mostOpenAtOnce, ++openBoxes);
+        if (box.text.rfind(L"All statistics will be lost!", 0) == 0) {
+            control_->Execute("lose");
+            lossReachedTheWindow = support::gui::PumpUntil(
+                [&] { return support::gui::ControlText(window, IDC_CONNECTION_TEXT) == L"Disconnected"; },
+                static_cast<DWORD>(support::kPatience.count()));
+        }
+        --openBoxes;
+        return BoxAnswers::DefaultAnswer(box);
+    });
+    RunThenExit([&](CVorel_TAP_Test3Dlg& dialog) {
+        window = dialog.GetSafeHwnd();
+        ClickTool(window, ID_CLEAR_COUNTER);
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return boxes.CountWithText(kLost) == 1; },
+                                            static_cast<DWORD>(support::kPatience.count())));
+        EXPECT_TRUE(lossReachedTheWindow);
+        const std::vector<ShownBox> shown = boxes.Boxes();
+        ASSERT_EQ(2u, shown.size());
+        EXPECT_EQ(0u, shown[0].text.find(L"All statistics will be lost!"));
+        EXPECT_EQ(kLost, shown[1].text) << "after the question closed";
+        EXPECT_EQ(1, mostOpenAtOnce) << "one box at a time";
+        for (const ShownBox& box : shown) EXPECT_EQ(window, box.owner) << "owned by the main window";
     });
 }
 
