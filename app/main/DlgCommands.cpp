@@ -91,7 +91,8 @@ void CVorel_TAP_Test3Dlg::TryReconnect() {
     pictureConnected.ShowWindow(SW_HIDE);
     pictureConnecting.ShowWindow(SW_SHOW);
     pictureDisconnected.ShowWindow(SW_HIDE);
-    if (!WaitSecondsPumped(3)) return;
+    // A quit confirmed during the wait has terminated the API and ended the dialog: nothing more.
+    if (!WaitSecondsPumped(3) || ending_) return;
     char model[32] = {};
     BrevixC_SYS_DetectBrevixCDevice(model);
     if (BrevixC_SYS_ConnectToBrevixCDevice() == 0) {
@@ -118,7 +119,7 @@ void CVorel_TAP_Test3Dlg::TryReconnect() {
     BrevixC_GetLinkStatus();
     connectionText.SetWindowText(L"Connected");
     upgradePanel.SetDeviceReachable(true);
-    MessageBox(L"Connection has been re-established!", AfxGetAppName(), MB_OK);
+    ShowBox(L"Connection has been re-established!", AfxGetAppName(), MB_OK);
 }
 
 LRESULT CVorel_TAP_Test3Dlg::OnFpgaProgress(WPARAM phase, LPARAM progress) {

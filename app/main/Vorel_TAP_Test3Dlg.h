@@ -158,6 +158,10 @@ public:
     // "Message", "メッセージ" or empty, by languageIndex.
     CString MessageCaption() const;
 
+    // Every box of the dialog and its pages, owned by the dialog: one at a time. A loss reported
+    // while a box is open gets its box once that one has closed.
+    int ShowBox(LPCWSTR text, LPCWSTR caption, UINT type);
+
     // Commands that other panels and tests reach (DlgCommands.cpp).
     void OnPortA();
     void OnPortB();
@@ -191,8 +195,10 @@ protected:
     BOOL OnInitDialog() override;
     // The start-up steps, in their order (OnInitDialog marks their end).
     BOOL RunStartup();
-    void OnOK() override;
-    void OnCancel() override;
+    // Return and Escape (whenever they are handled: the GUI thread may have stalled since the
+    // key went up) never end the dialog; only a confirmed quit does.
+    void OnOK() override {}
+    void OnCancel() override {}
 
     void OnPaint();
     void OnTimer(UINT_PTR nIDEvent);
@@ -275,15 +281,25 @@ private:
     // The lost tester shown: the disconnected picture and text, the toolbar reduced to Reconnect,
     // Upgrade disabled.
     void ShowConnectionLost();
-    // Escape or Return held down: the dialog does not end by them.
-    static bool EndKeyHeld();
-    // While an upgrade writes the tester's flash the program stays: the operator is told so.
-    bool UpgradeKeepsProgramOpen();
+    // Whether the operator confirms the quit: the quit question; during a download the box that
+    // keeps the program while the download moves, or, once it has stalled, the question whether to
+    // end it and quit (Yes ends the download here).
+    bool ConfirmQuit();
+    // The confirmed quit's common part: the language kept, the outside download window closed,
+    // and from here on the dialog is ending.
+    void BeginEnding();
+    // The loss box, in the current language.
+    void ShowLossBox();
 
     // The panel title's 18-point font, of a face with a glyph for every character of the title.
     CFont titleFont_;
     Page shownPage_ = Page::kFpgaUpgrade;
     bool deviceLostBoxOpen_ = false;
+    // Boxes open now (ShowBox), and a loss whose box waits for them to close.
+    int openBoxes_ = 0;
+    bool lossBoxDue_ = false;
+    // A quit was confirmed: whatever a pumped wait returns to does nothing more.
+    bool ending_ = false;
     bool mediaFailureBoxOpen_ = false;
     // The tester was lost and no Reconnect has brought it back; set and cleared on the GUI thread.
     bool connectionLost_ = false;

@@ -131,6 +131,7 @@
 #define IDS_APPLY 1534
 #define IDS_VERSION 1535
 #define IDS_FPGA_COMPLETE 1536
+#define IDS_QUIT_STALLED_UPGRADE 1537
 
 // The Windows 7 flash library's progress message.
 #define WM_FPGA_PROGRESS 0x52C
