@@ -448,6 +448,8 @@ void CUpgradeDialog::FailDownload(bool fpga) {
 void CUpgradeDialog::CloseDownload() {
     KillTimer(kElapsedTimer);
     progressBar.SetPos(0);
+    // The percentage belongs to the download that ended, not to the next one of either kind.
+    SetDlgItemText(IDC_UPGRADE_PERCENT, L"");
     ShowDownloadTexts(SW_HIDE);
     SetControlsUsable(true);
     ShowWindow(SW_HIDE);
