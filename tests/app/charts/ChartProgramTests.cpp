@@ -105,6 +105,18 @@ int MillisecondOfTheSecond() {
     return now.wMilliseconds;
 }
 
+// Dispatches this thread's messages until the clock's millisecond within the second is at least
+// `from` (and below `to`): polled, since no message need come meanwhile.
+bool PumpUntilMillisecond(int from, int to) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        const int now = MillisecondOfTheSecond();
+        if (now >= from && now < to) return true;
+        if (::GetTickCount() - start > kPatienceMs) return false;
+        support::gui::PumpFor(2);
+    }
+}
+
 std::vector<std::wstring> PickerTimes(HWND picker) {
     std::vector<std::wstring> times;
     const int count = int(::SendMessageW(picker, CB_GETCOUNT, 0, 0));
@@ -131,12 +143,12 @@ TEST_F(ChartProgramTest, EverySampleInThePickersHasATimeOfItsOwn) {
         ASSERT_EQ(Refresh::kStopped, RefreshShown(dialog));
         const size_t before = PickerTimes(::GetDlgItem(window, IDC_CHART_FROM_SAMPLE)).size();
 
-        ASSERT_TRUE(support::gui::PumpUntil([] { return MillisecondOfTheSecond() >= 900; }, kPatienceMs));
+        ASSERT_TRUE(PumpUntilMillisecond(900, 1000));
         ClickTool(window, ID_CHART_UPDATE);
         ASSERT_EQ(Refresh::kRunning, RefreshShown(dialog));
         for (int second = 0; second < 10; ++second) {
-            ASSERT_TRUE(support::gui::PumpUntil([] { return MillisecondOfTheSecond() < 100; }, kPatienceMs));
-            ASSERT_TRUE(support::gui::PumpUntil([] { return MillisecondOfTheSecond() >= 880; }, kPatienceMs));
+            ASSERT_TRUE(PumpUntilMillisecond(0, 200));
+            ASSERT_TRUE(PumpUntilMillisecond(880, 1000));
             // Every other second the thread is busy across the whole second.
             if (second % 2 == 0) ::Sleep(170);
         }
