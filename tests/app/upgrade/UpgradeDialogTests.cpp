@@ -72,7 +72,8 @@ TEST_F(UpgradeDialogTest, BrowseTakesOnlyNamesWithTheModelsMarker) {
         };
         const sim::Bytes image = support::PofImage(100);
 
-        ShowPage(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+        // The page's item is highlighted from the start: a click on it shows the page again.
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
         EXPECT_EQ(support::gui::WindowText(panel.GetSafeHwnd()), L"Upgrade FPGA");
         const std::wstring good = files_.Write(L"Brevix-H_FPGA_V0102.pof", image);
         EXPECT_EQ(browse(good), std::make_pair(good, std::wstring()));
