@@ -47,7 +47,7 @@ void CVorel_TAP_Test3Dlg::ShowCounterPage(int port) {
     toolbar.EnableButton(ID_PORT_A, port != 0);
     toolbar.EnableButton(ID_PORT_B, port == 0);
     portCounterWindow.port = port;
-    portCounterWindow.SetPortHeading(ResourceText(IDS_PORT) + (port == 0 ? L" A" : L" B"));
+    RetextCounterPage();
     ShowPage(port == 0 ? Page::kCounterA : Page::kCounterB);
 }
 

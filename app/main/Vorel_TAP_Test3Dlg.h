@@ -153,6 +153,8 @@ public:
     void WriteLanguageIndex(int index);
     void SetLanguage(int choice);
     void RetextAll();
+    // The counter page's heading and named rows in the current language, for the port it shows.
+    void RetextCounterPage();
     // The panel title's text, in a font that draws every character of it.
     void SetTitle(const CString& title);
     // "Message", "メッセージ" or empty, by languageIndex.
@@ -221,6 +223,8 @@ protected:
     void OnClearCounter();
     void OnChart();
     void OnAlarm();
+    // A window of its own (chart, alarm report) shown again: restored, centred, in front, active.
+    void BringBack(CWnd& window);
     void OnSaveCounter();
     void OnEnglish();
     void OnJapanese();
@@ -242,6 +246,9 @@ private:
     CString PageTitle(Page page) const;
     // The page a tree item shows, shown again whole; items without a page change nothing.
     void ShowPageOfItem(int item);
+    // The tree item of a page (-1 for the pages without one), and the tree's highlight moved to it.
+    static int TreeItemOfPage(Page page);
+    void HighlightTreeItemOf(Page page);
     // Start-up pieces (DlgStartup.cpp).
     void CreatePanels();
     void CreateDeviceTree();
@@ -294,6 +301,8 @@ private:
     // The panel title's 18-point font, of a face with a glyph for every character of the title.
     CFont titleFont_;
     Page shownPage_ = Page::kFpgaUpgrade;
+    // The tree's selection is being moved to the shown page's item.
+    bool followingPage_ = false;
     bool deviceLostBoxOpen_ = false;
     // Boxes open now (ShowBox), and a loss whose box waits for them to close.
     int openBoxes_ = 0;

@@ -431,7 +431,11 @@ void CUpgradeDialog::OnFlashLibraryProgress(int phase, int progress) {
     if (phase >= 0 && phase < 4) status += kPhases[phase];
     else if (phase == 5) status += L"Finish!";
     SetTextOnChange(IDC_UPGRADE_STATUS, status);
-    progressBar.SetPos(progress);
+    // The finish comes with no share of its own (0): the bar shows the download whole while the
+    // completion box is up, not an empty one.
+    int lowest = 0, highest = 0;
+    progressBar.GetRange(lowest, highest);
+    progressBar.SetPos(phase == 5 ? highest : progress);
     if (phase != 5) {
         ShowElapsed();
         return;
@@ -484,6 +488,8 @@ void CUpgradeDialog::CloseDownload() {
     KillTimer(kElapsedTimer);
     cancelOffered_ = false;
     progressBar.SetPos(0);
+    // The percentage belongs to the download that ended, not to the next one of either kind.
+    SetDlgItemText(IDC_UPGRADE_PERCENT, L"");
     ShowDownloadTexts(SW_HIDE);
     SetControlsUsable(true);
     ShowWindow(SW_HIDE);
