@@ -542,9 +542,16 @@ void CVGCtrl::OnSize(UINT, int, int)
 
 void CVGCtrl::OnPaint()
 {
+    // Whoever asked this window to paint (a window around it repainting with its background, which
+    // then covered the sections too) asked it of the sections, windows of their own that the request
+    // does not reach while this window clips its children: they paint again where it was asked.
+    CRect asked;
+    const bool repaintSections = m_created && m_pInfo->m_painting && GetUpdateRect(&asked, FALSE);
     CPaintDC dc(this);
     if (!m_pInfo->m_painting)
         return;
+    if (repaintSections)
+        RepaintSectionsIn(asked);
     const CRect square = BetweenScrollBars();
     if (!square.IsRectEmpty()) {
         if (!VGXPThemes::ThemedParentBackground(m_hWnd, dc.GetSafeHdc(), &square))
@@ -552,6 +559,28 @@ void CVGCtrl::OnPaint()
     }
     // The sections move only when their rectangles change, not on every paint of this window.
     CatchUpLayout();
+}
+
+void CVGCtrl::RepaintSectionsIn(const CRect& area)
+{
+    for (CWnd* section : {static_cast<CWnd*>(&m_cellArea), static_cast<CWnd*>(&m_topHeading),
+                          static_cast<CWnd*>(&m_sideHeading), static_cast<CWnd*>(&m_corner),
+                          static_cast<CWnd*>(&m_vScroll), static_cast<CWnd*>(&m_hScroll),
+                          static_cast<CWnd*>(&m_tabs)}) {
+        if (!section->GetSafeHwnd() || !(section->GetStyle() & WS_VISIBLE))
+            continue;
+        CRect place;
+        section->GetWindowRect(&place);
+        ScreenToClient(&place);
+        CRect overlap;
+        if (!overlap.IntersectRect(&place, &area))
+            continue;
+        overlap.OffsetRect(-place.left, -place.top);
+        // The cell area draws every pixel of its cells itself; the others erase first, as they are
+        // always asked to.
+        const UINT erase = section == &m_cellArea ? 0 : RDW_ERASE;
+        ::RedrawWindow(section->GetSafeHwnd(), &overlap, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | erase);
+    }
 }
 
 BOOL CVGCtrl::OnEraseBkgnd(CDC*)

@@ -108,6 +108,8 @@ public:
     int SetMirroredLayout(int on);
     void RecalcLayout();
     void InvalidateChildren();
+    // Asks the sections that lie in the area (this window's client coordinates) to paint it again.
+    void RepaintSectionsIn(const CRect& area);
     int RepaintAll();
     int RepaintCell(int column, int row);
     int RepaintRange(int startColumn, int startRow, int endColumn, int endRow);

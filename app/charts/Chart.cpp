@@ -419,7 +419,9 @@ void CChart::FollowRefresh(bool running) {
     m_fromSample.EnableWindow(running ? FALSE : TRUE);
     m_toSample.EnableWindow(running ? FALSE : TRUE);
     SetToolBarImages(m_toolBar.GetSafeHwnd(), m_toolBarImages, running ? IDB_CHART_TOOLBAR_UPDATING : IDB_CHART_TOOLBAR);
-    Invalidate();
+    // Only the toolbar's pictures changed. A repaint of the whole window would erase its background
+    // over the series lists, whose cells are windows of their own that nobody asks to paint again.
+    m_toolBar.Invalidate();
 }
 
 void CChart::OnPickSample() {

@@ -307,6 +307,7 @@ TEST_F(HexEditWindowTest, ASingleLineEditorShowsOneRowWithoutScrollBars) {
 
 TEST_F(HexEditWindowTest, AnEditorWithoutABufferPaintsOnlyItsBackground) {
     edit.SetData(nullptr, 0, false);
+    PumpPending();
     const Picture picture = CaptureWindow(edit);
     const RECT inside = {2, 2, picture.width - 2, picture.height - 2};
     EXPECT_EQ((picture.width - 4) * (picture.height - 4), picture.Count(RGB(210, 210, 210), inside));
@@ -369,8 +370,11 @@ TEST_F(HexEditWindowTest, PictureOfTheEditorWithASelection) {
     bytes.assign(bytes.size(), 0);
     const char text[] = "Brevix capture: frame 0001 ARP who-has 192.168.1.1 tell 192.168.1.20";
     std::memcpy(bytes.data() + 8, text, sizeof text);
+    // The new bytes handed over, as the program hands a frame to its view.
+    edit.SetData(bytes.data(), static_cast<int>(bytes.size()), false);
     edit.SetSelection(20, 45, false, true);
     edit.SetFocus();
+    PumpPending();
     const Picture picture = CaptureWindow(edit, false);
     SavePng(picture, PicturePath(L"hexedit-selection"));
     EXPECT_GT(picture.Count(RGB(255, 0, 0)), 50);            // addresses

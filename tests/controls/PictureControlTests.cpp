@@ -79,7 +79,11 @@ protected:
         ::GlobalFree(block);
         return loaded != FALSE;
     }
-    Picture Shown() { return support::gui::CaptureWindow(picture); }
+    // What the control shows once the paints it asked for have run, as a program's message loop runs them.
+    Picture Shown() {
+        support::gui::PumpPending();
+        return support::gui::CaptureWindow(picture);
+    }
     // Pumps until the picture shows something that satisfies the check; returns that picture.
     bool ShowsEventually(const std::function<bool(const Picture&)>& check, Picture* seen = nullptr) {
         Picture last;

@@ -230,11 +230,8 @@ struct ValueTree {
         Paint();
         h.Clear();
     }
-    // What waits is done: the changes' repaint asked for, and painted.
-    void Paint() const {
-        support::gui::PumpPending();
-        UpdateWindow(h.Tree());
-    }
+    // What waits is done: the changes' repaint asked for, and painted by the message loop.
+    void Paint() const { support::gui::PumpPending(); }
     // The rows whose value cells the parent was asked for, in the order asked.
     std::vector<long> AskedRows() const {
         std::vector<long> asked;
@@ -320,7 +317,6 @@ struct ResizedTree {
     void MakeHeight(int height) const {
         MoveWindow(h.Tree(), 0, 0, 300, height, TRUE);
         support::gui::PumpPending();
-        UpdateWindow(h.Tree());
     }
     long FirstRow() const { return static_cast<long>(h.Send(TLM_GETITEMROW, 0, h.Send(TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE))); }
     // The rows from `first` that fit (down to the last) are painted, each with its text, one under

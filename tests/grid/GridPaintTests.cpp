@@ -183,7 +183,7 @@ TEST_F(GridWindowTest, PictureOfHeadingsJoinsASelectionAndTheHint)
     EXPECT_GT(cells.Count(RGB(255, 240, 200)), 0);               // the join
 }
 
-TEST_F(GridWindowTest, APaintOfTheGridWindowItselfLeavesItsSectionsAlone)
+TEST_F(GridWindowTest, APaintOfTheGridWindowKeepsItsSectionsInPlaceAndHasThemPaintWhatWasAsked)
 {
     Fill(5, 6);
     CountingType counting;
@@ -193,11 +193,25 @@ TEST_F(GridWindowTest, APaintOfTheGridWindowItselfLeavesItsSectionsAlone)
     Capture(grid.CellArea());
     ASSERT_EQ(1, (counting.paints[{0, 0}]));
     CRect before = ChildRect(grid.CellArea());
+    // Asked to paint (as when the window around it repaints with its background), the grid window
+    // lays nothing out again, and the cells under what was asked paint once more.
     grid.Invalidate(FALSE);
     grid.UpdateWindow();
     support::gui::PumpPending();
-    EXPECT_EQ(1, (counting.paints[{0, 0}]));
+    EXPECT_EQ(2, (counting.paints[{0, 0}]));
     EXPECT_EQ(before, ChildRect(grid.CellArea()));
+}
+
+TEST_F(GridWindowTest, TheCellsPaintAgainAfterTheDialogAroundThemRepaintsWithItsBackground)
+{
+    Fill(4, 6);
+    for (int r = 0; r < 6; ++r)
+        grid.SetCellBackColor(1, r, kRed);
+    grid.RepaintAll();
+    ASSERT_GT(Capture(grid.CellArea()).Count(kRed), 0);
+    // The dialog's own repaint erases its background over the grid; the red cells show again.
+    dialog->Invalidate(TRUE);
+    EXPECT_GT(Capture(grid.CellArea()).Count(kRed), 0);
 }
 
 TEST_F(GridWindowTest, FittingColumnsToTheWidthKeepsTheirProportionsAndTheLastTakesTheRest)

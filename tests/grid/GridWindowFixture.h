@@ -166,7 +166,13 @@ protected:
         return rect;
     }
 
-    support::gui::Picture Capture(CWnd& window) { return support::gui::CaptureWindow(window.GetSafeHwnd()); }
+    // What the window shows once the paints the grid asked for have run, as the program's message
+    // loop runs them.
+    support::gui::Picture Capture(CWnd& window)
+    {
+        support::gui::PumpPending();
+        return support::gui::CaptureWindow(window.GetSafeHwnd());
+    }
 
     // An empty dialog in the dialog font.
     static LPCDLGTEMPLATEW Template()

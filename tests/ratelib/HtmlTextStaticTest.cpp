@@ -128,6 +128,8 @@ protected:
 
     gui::Picture Show(const wchar_t* markup) {
         control_->SetWindowText(markup);
+        // The repaint the new text asked for, run as the program's message loop runs it.
+        gui::PumpPending();
         return gui::CaptureWindow(control_->GetSafeHwnd());
     }
     InkBox Ink(const wchar_t* markup) {
@@ -269,9 +271,12 @@ TEST_F(HtmlTextStaticTest, AnUnderlineEndsWithItsWord) {
 TEST_F(HtmlTextStaticTest, ColourSettersRenderAgainAndReturnWhatTheyReplace) {
     Show(L"WWW");
     EXPECT_EQ(control_->SetTextColor(L"Lime"), kInk);
+    // Each setter asks for a repaint, which the message loop runs.
+    gui::PumpPending();
     const gui::Picture picture = gui::CaptureWindow(control_->GetSafeHwnd());
     EXPECT_GT(picture.Count(RGB(0, 255, 0)), 10);
     EXPECT_EQ(control_->SetBkColor(RGB(0, 0, 255)), kPaper);
+    gui::PumpPending();
     EXPECT_GT(gui::CaptureWindow(control_->GetSafeHwnd()).Count(RGB(0, 0, 255)), 1000);
 }
 

@@ -14,6 +14,7 @@
 #include <support/gui/Windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 using namespace appbench;
@@ -57,6 +58,86 @@ std::vector<double> RxPacketsPerSecond() {
         if (value < 1e300) values.push_back(value);
     }
     return values;
+}
+
+// Both series lists as they are on the screen: each shows its swatches ("Rx Packet" red first) and
+// its names in black, not the window's grey where the lists should be.
+bool SeriesListsReadRight(HWND window) {
+    for (int frame : {IDC_CHART_GRID_A_FRAME, IDC_CHART_GRID_B_FRAME}) {
+        RECT area;
+        ::GetWindowRect(::GetDlgItem(window, frame), &area);
+        const HWND list = ::WindowFromPoint(POINT{area.left + 30, area.top + 10});
+        if (list == nullptr) return false;
+        const support::gui::Picture shown = support::gui::CaptureWindow(list);
+        if (shown.Count(RGB(255, 0, 0)) <= 50 || shown.Count(RGB(0, 0, 0)) <= 50) return false;
+    }
+    return true;
+}
+
+// The program's loop runs until the lists read right (false when they never do).
+bool SeriesListsComeToReadRight(HWND window) {
+    return support::gui::PumpUntil([&] { return SeriesListsReadRight(window); }, kPatienceMs);
+}
+
+// The real mouse moved to a point of the screen, its left button held or not.
+void RealMouseTo(POINT screen) {
+    INPUT move = {};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = (screen.x * 65536 + ::GetSystemMetrics(SM_CXSCREEN) - 1) / ::GetSystemMetrics(SM_CXSCREEN);
+    move.mi.dy = (screen.y * 65536 + ::GetSystemMetrics(SM_CYSCREEN) - 1) / ::GetSystemMetrics(SM_CYSCREEN);
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    ::SendInput(1, &move, sizeof move);
+}
+
+void RealButton(bool up) {
+    INPUT press = {};
+    press.type = INPUT_MOUSE;
+    press.mi.dwFlags = up ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+    ::SendInput(1, &press, sizeof press);
+}
+
+// A top-level window of this thread dragged by its caption with the real mouse, `grab` pixels from
+// its left edge, until its top left corner is at `to`; false when it does not get there.
+bool DragByCaption(HWND window, int grab, POINT to) {
+    RECT place;
+    ::GetWindowRect(window, &place);
+    const int captionY = ::GetSystemMetrics(SM_CYFRAME) + ::GetSystemMetrics(SM_CYCAPTION) / 2;
+    const POINT from{place.left + grab, place.top + captionY};
+    const POINT target{to.x + grab, to.y + captionY};
+    RealMouseTo(from);
+    RealButton(false);
+    for (int step = 1; step <= 8; ++step)
+        RealMouseTo(POINT{from.x + (target.x - from.x) * step / 8, from.y + (target.y - from.y) * step / 8});
+    RealButton(true);
+    return support::gui::PumpUntil([&] {
+        ::GetWindowRect(window, &place);
+        return std::abs(place.left - to.x) <= 1 && std::abs(place.top - to.y) <= 1;
+    }, kPatienceMs);
+}
+
+// The operator moves the chart window to the screen's right edge, below the main window's caption,
+// and the main window to the left, so that the main window, in front or not, leaves both series
+// lists in sight. True when the lists lie clear of it.
+bool PlaceChartBesideTheMainWindow(CVorel_TAP_Test3Dlg& dialog) {
+    const HWND chart = dialog.chart.GetSafeHwnd(), main = dialog.GetSafeHwnd();
+    RECT chartPlace, mainPlace, lists;
+    ::GetWindowRect(chart, &chartPlace);
+    ::GetWindowRect(main, &mainPlace);
+    ::GetWindowRect(::GetDlgItem(chart, IDC_CHART_GRID_A_FRAME), &lists);
+    const int chartWidth = chartPlace.right - chartPlace.left, mainWidth = mainPlace.right - mainPlace.left;
+    const int listsFromLeft = lists.left - chartPlace.left;
+    const POINT chartTo{::GetSystemMetrics(SM_CXSCREEN) - chartWidth - 4,
+                        mainPlace.top + ::GetSystemMetrics(SM_CYCAPTION) + 3 * ::GetSystemMetrics(SM_CYFRAME) + 8};
+    if (!DragByCaption(chart, chartWidth / 8, chartTo)) return false;
+    const POINT mainTo{chartTo.x + listsFromLeft - 16 - mainWidth, mainPlace.top};
+    if (!DragByCaption(main, mainWidth - 160, mainTo)) return false;
+    ::GetWindowRect(main, &mainPlace);
+    for (int frame : {IDC_CHART_GRID_A_FRAME, IDC_CHART_GRID_B_FRAME}) {
+        RECT list, overlap;
+        ::GetWindowRect(::GetDlgItem(chart, frame), &list);
+        if (::IntersectRect(&overlap, &list, &mainPlace) || list.right > ::GetSystemMetrics(SM_CXSCREEN)) return false;
+    }
+    return true;
 }
 
 class ChartProgramTest : public upgradetest::UpgradeDialogTest {};
@@ -214,15 +295,7 @@ TEST_F(ChartProgramTest, TheLinesKeepToPerSecondValuesAcrossAPauseOfTheRefresh) 
         ClickTool(window, ID_CHART_UPDATE);
         ASSERT_TRUE(support::gui::PumpUntil([&] { return charts::chartData.samples >= paused + 3; }, kPatienceMs));
         // Both series lists are still painted: their swatches ("Rx Packet" red first) and names.
-        for (int frame : {IDC_CHART_GRID_A_FRAME, IDC_CHART_GRID_B_FRAME}) {
-            RECT area;
-            ::GetWindowRect(::GetDlgItem(window, frame), &area);
-            const HWND list = ::WindowFromPoint(POINT{area.left + 30, area.top + 10});
-            ASSERT_NE(nullptr, list);
-            const support::gui::Picture shown = support::gui::CaptureWindow(list);
-            EXPECT_GT(shown.Count(RGB(255, 0, 0)), 50);
-            EXPECT_GT(shown.Count(RGB(0, 0, 0)), 50);
-        }
+        EXPECT_TRUE(SeriesListsReadRight(window));
 
         // No value is several seconds' traffic: each lies near the steady load's.
         std::vector<double> values = RxPacketsPerSecond();
@@ -254,6 +327,71 @@ TEST_F(ChartProgramTest, TheLinesKeepToPerSecondValuesAcrossAPauseOfTheRefresh) 
                               support::gui::PicturePath(L"vorels-chart-line-after-pause"));
         ASSERT_TRUE(drawn);
         EXPECT_LT(highest, kPlotTop + kPlotHeight * 2 / 3);
+        dialog.chart.ShowWindow(SW_HIDE);
+    });
+}
+
+TEST_F(ChartProgramTest, TheSeriesListsReadRightAfterEachPressOfUpdate) {
+    StartTester(1);
+    BoxAnswers boxes;
+    RunDialog([](CVorel_TAP_Test3Dlg& dialog) {
+        const upgradetest::ExitAtEnd exitAtEnd(dialog);
+        ClickTool(dialog.GetSafeHwnd(), ID_CHART);
+        const HWND window = dialog.chart.GetSafeHwnd();
+        ASSERT_TRUE(PlaceChartBesideTheMainWindow(dialog));
+        ASSERT_TRUE(SeriesListsComeToReadRight(window));
+        ClickTool(window, ID_CHART_UPDATE);
+        ASSERT_EQ(Refresh::kStopped, RefreshShown(dialog));
+        EXPECT_TRUE(SeriesListsComeToReadRight(window)) << "Update off";
+        ClickTool(window, ID_CHART_UPDATE);
+        ASSERT_EQ(Refresh::kRunning, RefreshShown(dialog));
+        EXPECT_TRUE(SeriesListsComeToReadRight(window)) << "Update on";
+        support::gui::SavePng(support::gui::CaptureWindow(::GetDesktopWindow(), false),
+                              support::gui::PicturePath(L"vorels-chart-lists-after-update"));
+        dialog.chart.ShowWindow(SW_HIDE);
+    });
+}
+
+TEST_F(ChartProgramTest, TheSeriesListsReadRightAfterALanguageSwitch) {
+    StartTester(1);
+    BoxAnswers boxes;
+    RunDialog([](CVorel_TAP_Test3Dlg& dialog) {
+        const upgradetest::ExitAtEnd exitAtEnd(dialog);
+        ClickTool(dialog.GetSafeHwnd(), ID_CHART);
+        const HWND window = dialog.chart.GetSafeHwnd();
+        ASSERT_TRUE(PlaceChartBesideTheMainWindow(dialog));
+        ASSERT_TRUE(SeriesListsComeToReadRight(window));
+        // The Language menu of the menu bar, by the pointer and the keys, with the chart window open.
+        ASSERT_TRUE(upgradetest::ChooseMenuItem(dialog, L"Language", 1, [&] { return dialog.languageIndex == 3; }));
+        EXPECT_TRUE(SeriesListsComeToReadRight(window)) << "in Japanese";
+        support::gui::SavePng(support::gui::CaptureWindow(::GetDesktopWindow(), false),
+                              support::gui::PicturePath(L"vorels-chart-lists-after-japanese"));
+        ASSERT_TRUE(upgradetest::ChooseMenuItem(dialog, L"\u8a00\u8a9e", 0, [&] { return dialog.languageIndex == 0; }));
+        EXPECT_TRUE(SeriesListsComeToReadRight(window)) << "back in English";
+        dialog.chart.ShowWindow(SW_HIDE);
+    });
+}
+
+// A whole FPGA download of a Brevix-CF through the Windows 7 library, on the dialog's own thread,
+// with the chart window open: the refresh pauses for it and runs again after it.
+TEST_F(ChartProgramTest, TheSeriesListsReadRightAfterAWindows7Download) {
+    StartTester(1);
+    ChooseFpgaImage(L"BREVIX-C_FPGA_V0102.pof", 20000);
+    BoxAnswers boxes;
+    RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
+        ASSERT_EQ(dialog.flashLibraryReady, 1) << "the library connected at start-up";
+        ClickTool(dialog.GetSafeHwnd(), ID_CHART);
+        const HWND window = dialog.chart.GetSafeHwnd();
+        ASSERT_TRUE(PlaceChartBesideTheMainWindow(dialog));
+        ASSERT_TRUE(SeriesListsComeToReadRight(window));
+        upgradetest::ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BROWSE);
+        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BUTTON);
+        ASSERT_EQ(upgradetest::Text(panel, IDC_UPGRADE_STATUS), L"Status: Finish!");
+        ASSERT_EQ(Refresh::kRunning, RefreshShown(dialog));
+        EXPECT_TRUE(SeriesListsComeToReadRight(window)) << "after the download";
+        support::gui::SavePng(support::gui::CaptureWindow(::GetDesktopWindow(), false),
+                              support::gui::PicturePath(L"vorels-chart-lists-after-win7-download"));
         dialog.chart.ShowWindow(SW_HIDE);
     });
 }

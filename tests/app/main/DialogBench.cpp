@@ -264,7 +264,6 @@ int DialogBench::TreeItemCount() {
 }
 
 void DialogBench::SavePicture(HWND window, const std::wstring& name) {
-    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     support::gui::PumpFor(500);
     support::gui::SavePng(support::gui::CaptureWindow(window, false), support::gui::PicturePath(name));
 }

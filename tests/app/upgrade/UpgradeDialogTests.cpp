@@ -385,3 +385,41 @@ TEST_F(UpgradeDialogTest, FailedRefusedAndSilentDownloadsEndWithTheirBoxAndNoLog
 }
 
 }  // namespace
+
+namespace {
+
+// The first page of each model, read from the screen as the program leaves it: the System
+// Information box's two values, not only their labels.
+class FirstPageValuesTest : public UpgradeDialogTest, public testing::WithParamInterface<int> {};
+
+TEST_P(FirstPageValuesTest, TheSystemInformationValuesShowAtStartAndAfterEachLanguageSwitch) {
+    StartTester(GetParam());
+    BoxAnswers boxes;
+    RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
+        ASSERT_TRUE(panel.IsWindowVisible()) << "the FPGA Upgrade page is the first";
+        ASSERT_FALSE(panel.InfoText(0).IsEmpty());
+        ASSERT_FALSE(panel.InfoText(1).IsEmpty());
+        const HWND grid = panel.infoGrid.GetSafeHwnd();
+        // Each row's value column holds text on the screen; the labels are left of it.
+        const auto valuesShown = [&] {
+            const support::gui::Picture shown = support::gui::CaptureWindow(grid, false);
+            return DarkPixels(shown, RECT{152, 0, shown.width, 25}) > 20 &&
+                   DarkPixels(shown, RECT{152, 25, shown.width, 50}) > 20;
+        };
+        const auto expectShown = [&](const wchar_t* when) {
+            EXPECT_TRUE(support::gui::PumpUntil(valuesShown, kPatienceMs)) << "the values " << when;
+            support::gui::SavePng(support::gui::CaptureWindow(grid, false),
+                                  support::gui::PicturePath(L"vorels-first-page-values-" +
+                                                            std::to_wstring(GetParam()) + L"-" + when));
+        };
+        expectShown(L"at-start");
+        ASSERT_TRUE(ChooseMenuItem(dialog, L"Language", 1, [&] { return dialog.languageIndex == 3; }));
+        expectShown(L"in-japanese");
+        ASSERT_TRUE(ChooseMenuItem(dialog, L"\u8a00\u8a9e", 0, [&] { return dialog.languageIndex == 0; }));
+        expectShown(L"back-in-english");
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(MachineIds, FirstPageValuesTest, testing::Values(1, 2, 3, 4));
+
+}  // namespace
