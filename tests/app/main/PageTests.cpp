@@ -129,19 +129,6 @@ void ClickOn(Dialog& dialog, HWND window, POINT client) {
     support::gui::PumpPending();
 }
 
-void ClickTreeItem(Dialog& dialog, int item) {
-    const HTREEITEM handle = treeItems[item];
-    ASSERT_NE(nullptr, handle);
-    RECT rect = {};
-    std::memcpy(&rect, &handle, sizeof handle);  // the item goes in where the rectangle comes back
-    dialog.deviceTree.SendMessage(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
-    POINT at{rect.left + 4, (rect.top + rect.bottom) / 2}, local;
-    ::MapWindowPoints(dialog.deviceTree.GetSafeHwnd(), dialog.GetSafeHwnd(), &at, 1);
-    EXPECT_EQ(dialog.deviceTree.GetSafeHwnd(), support::gui::MouseTarget(dialog.GetSafeHwnd(), at, &local))
-        << "the pointer over tree item " << item << " lands on the tree";
-    ClickOn(dialog, dialog.deviceTree.GetSafeHwnd(), POINT{rect.left + 4, (rect.top + rect.bottom) / 2});
-}
-
 // F10 into the menu bar, right to the menu, down into it to the item, Return: as typed, all in the
 // queue before the menu's own loop starts reading it.
 void ChooseMenuItem(Dialog& dialog, int menu, int item) {
