@@ -42,9 +42,11 @@ endfunction()
 # pointer or need the foreground run side by side without touching each other's. NETWORK tests take
 # one veth pair of the test namespace as a CTest resource, so they can run in parallel. SHARDS splits
 # a long program's cases into n entries (<name>_1 ... <name>_n, by GoogleTest's own sharding), which
-# run side by side like any others.
+# run side by side like any others. BOOTED <gtest filter> adds the entry <name>_booted: the cases
+# of the filter once more in the bare prefix that scripts/test boots beside its own (a freshly
+# installed Wine's fonts), with BREVIX_PREFIX=booted in their environment.
 function(brevix_add_gtest name)
-  cmake_parse_arguments(ARG "NETWORK" "TIMEOUT;SHARDS" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "NETWORK" "TIMEOUT;SHARDS;BOOTED" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} brevix_gtest_main)
   # The launcher that gives the program its desktop is built with it.
@@ -79,6 +81,19 @@ function(brevix_add_gtest name)
       set_tests_properties(${entry} PROPERTIES RESOURCE_GROUPS "veth:1")
     endif()
   endforeach()
+  if(ARG_BOOTED)
+    add_test(NAME ${name}_booted
+      COMMAND ${PROJECT_SOURCE_DIR}/scripts/own-display ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:own_desktop>
+              $<TARGET_FILE:${name}> --gtest_color=no --gtest_filter=${ARG_BOOTED})
+    set_tests_properties(${name}_booted PROPERTIES TIMEOUT ${ARG_TIMEOUT}
+      ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-booted;BREVIX_PREFIX=booted")
+    if(ARG_LABELS)
+      set_tests_properties(${name}_booted PROPERTIES LABELS "${ARG_LABELS}")
+    endif()
+    if(ARG_NETWORK)
+      set_tests_properties(${name}_booted PROPERTIES RESOURCE_GROUPS "veth:1")
+    endif()
+  endif()
 endfunction()
 
 # brevix_add_bench(<name> SOURCES ... [LIBS ...]): a benchmark program, built but not run by CTest.

@@ -71,12 +71,18 @@ bool DownloadFpgaImage(std::FILE* file, FlashCommands& flash, const wchar_t* win
     Heartbeat heartbeat(clock);
     const Progress progress(windowTitle);
     // A driver that went away mid-download fails every transaction after, each with its boxes: the
-    // download ends at the first one that found it gone.
-    const WmiTransport& transport = flash.Transport();
+    // download ends at the first one that found it gone. A loss seen before this download (an
+    // earlier one's) counts for nothing: its own transactions tell.
+    WmiTransport& transport = flash.Transport();
+    transport.ForgetDriverLoss();
 
+    // The adapter must answer before the erase: an erase that no programming can follow leaves the
+    // tester without an image. The flash's status read is the look.
+    uint8_t status = 0;
+    if (!flash.ReadStatus(&status)) return false;
+    progress.Send(kPhaseErasing, 0);
     // The erase runs on in the flash after the command: the fixed wait covers it, whatever the
     // erase's own polling reported.
-    progress.Send(kPhaseErasing, 0);
     flash.ChipErase();
     if (transport.DriverGone()) return false;
     for (int second = 1; second <= kEraseWaitSeconds; ++second) {

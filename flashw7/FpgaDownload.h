@@ -1,6 +1,7 @@
 #pragma once
 // The FPGA download of the Windows 7 library, on the caller's thread: the image file read and
-// prepared, the flash erased, a fixed 5000 pages programmed from the data start, then every page
+// prepared, the flash's status read (an adapter that does not answer ends it before the erase),
+// the flash erased, a fixed 5000 pages programmed from the data start, then every page
 // read back and compared, the differing ones programmed again, in at most three verify passes.
 //
 // Progress goes to the host's main window, found by its title once per download, as message 0x52C

@@ -175,8 +175,10 @@ WmiTransport::Lookup WmiTransport::EnumerateFirst(const wchar_t* className, ComP
 }
 
 // Only the SPI classes count: the GPIO class may be missing from a driver that serves the flash.
+// The mark follows the last lookup, so that an adapter that came back (or a query that failed
+// once) does not fail every later transaction.
 WmiTransport::Lookup WmiTransport::Noted(Lookup lookup) {
-    if (lookup != Lookup::Found) driverGone_ = true;
+    driverGone_ = lookup != Lookup::Found;
     return lookup;
 }
 

@@ -26,10 +26,12 @@ public:
     WmiTransport& operator=(const WmiTransport&) = delete;
 
     bool Connected() const { return services_ != nullptr; }
-    // Since the last connection, a lookup of one of the driver's classes found no class or no
-    // instance: the adapter is gone (unplugged, or its driver unloaded), and every transaction
-    // after would fail the same way.
+    // The last lookup of one of the driver's SPI classes found no class or no instance: the
+    // adapter is gone (unplugged, or its driver unloaded), and every transaction after would fail
+    // the same way. A lookup that finds its instance again clears it.
     bool DriverGone() const { return driverGone_; }
+    // Forgets an earlier loss: a download starts from what its own transactions find.
+    void ForgetDriverLoss() { driverGone_ = false; }
 
     // Initialises COM (single-threaded apartment) and its security, then connects.
     bool WmiConnect();
@@ -59,7 +61,8 @@ private:
     // enumeration (the read sequence).
     Lookup QueryFirst(const wchar_t* className, Microsoft::WRL::ComPtr<IWbemClassObject>* object);
     Lookup EnumerateFirst(const wchar_t* className, Microsoft::WRL::ComPtr<IWbemClassObject>* object);
-    // Marks the driver gone when the lookup did not find its instance.
+    // Marks the driver gone when the lookup did not find its instance, and present again when it
+    // did.
     Lookup Noted(Lookup lookup);
     // Shows the texts of a failed lookup (a null text: no box); true when the instance was found.
     static bool Found(Lookup lookup, const char* queryFailed, const char* noInstance, const char* caption);

@@ -200,8 +200,16 @@ int CVGDropListType::OpenList()
     m_pGrid->ComputeCellRect(&column, &row, &cellRect);
     const int shown = std::min(static_cast<int>(choices.GetCount()), kMaxVisibleChoices);
     CRect list(cellRect.left, cellRect.bottom, cellRect.right + 10, cellRect.bottom + itemHeight * shown + 6);
+    // The list belongs to the grid's top-level window, over the grid and whatever lies below it: a
+    // grid only a few rows tall has no room under its lower rows, and a list kept inside it would
+    // open over the rows above the cell it serves.
+    CWnd& cells = m_pGrid->CellArea();
+    CWnd* host = cells.GetTopLevelParent();
+    if (host == nullptr || host->GetSafeHwnd() == nullptr)
+        host = &cells;
+    ::MapWindowPoints(cells.GetSafeHwnd(), host->GetSafeHwnd(), reinterpret_cast<POINT*>(&list), 2);
     CRect client;
-    m_pGrid->CellArea().GetClientRect(&client);
+    host->GetClientRect(&client);
     if (list.bottom > client.bottom) {
         list.OffsetRect(0, -std::min<LONG>(list.bottom - client.bottom, list.top));
         list.bottom = client.bottom;
@@ -212,8 +220,10 @@ int CVGDropListType::OpenList()
     }
 
     m_pList->Prepare(m_pGrid, this, m_typeIndex, &m_listColumn, &m_listRow);
-    if (!m_pList->Create(WS_CHILD | WS_BORDER | WS_VSCROLL, CRect(0, 0, 0, 0), &m_pGrid->CellArea(), kListChildId))
+    if (!m_pList->Create(WS_CHILD | WS_BORDER | WS_VSCROLL | WS_CLIPSIBLINGS, CRect(0, 0, 0, 0), host, kListChildId))
         return 1;
+    // Above its siblings: the pages and controls it lies over.
+    m_pList->SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (font && font->GetSafeHandle())
         m_pList->SetFont(font, FALSE);
     else

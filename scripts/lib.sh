@@ -81,7 +81,8 @@ brevix_wineserver_dir() {
 
 # Start a persistent wineserver for $WINEPREFIX in the current (namespaced) shell and prove that it
 # lives in this network namespace: Wine opens sockets in the wineserver, so one outside would put
-# test traffic on the machine's real network.
+# test traffic on the machine's real network. With "bare", the prefix is only booted: none of the
+# settings below, as on a machine where Wine was just installed.
 brevix_wineserver_start_checked() {
   mkdir -p "$WINEPREFIX"
   wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
@@ -103,6 +104,7 @@ brevix_wineserver_start_checked() {
   # together on a prefix that is being updated can hang.
   [ -f "$WINEPREFIX/system.reg" ] || log "creating the Wine prefix $WINEPREFIX"
   wine wineboot -u >/dev/null 2>&1
+  [ "${1:-}" = "bare" ] && return 0
   # Japanese texts in captions and message boxes: Wine links its interface font to "MS UI Gothic"
   # for the glyphs it lacks, and Debian's IPA font stands in for that face.
   grep -q '^"MS UI Gothic"="IPAPGothic"' "$WINEPREFIX/user.reg" 2>/dev/null ||
@@ -175,7 +177,16 @@ brevix_session_start() {
   export BREVIX_HOST_IF=bvh0 BREVIX_DEVICE_IF=bvd0 BREVIX_HOST_MAC=02:5e:c1:ff:00:00
 }
 
+# The bare prefix beside the session's: a freshly booted Wine's fonts (its dialog font is narrower
+# than the session prefix's), for the tests that must lay out with either. CTest entries named
+# *_booted run in it (brevix_add_gtest's BOOTED).
+brevix_booted_prefix_start() {
+  (export WINEPREFIX=$1 && brevix_wineserver_start_checked bare) || die "cannot boot the bare prefix $1"
+  BREVIX_BOOTED_PREFIX=$1
+}
+
 brevix_session_stop() {
+  [ -n "${BREVIX_BOOTED_PREFIX:-}" ] && WINEPREFIX=$BREVIX_BOOTED_PREFIX wineserver -k 2>/dev/null
   wineserver -k 2>/dev/null
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
   return 0

@@ -67,8 +67,10 @@ FullTester::FullTester(std::unique_ptr<Link> link, int machineId, const std::wst
         }
         usbUnit_->SetEeprom(image);
     }
+    // The link each model reports: Brevix-H and Brevix-J report 10G, the others a gigabit link.
+    const int megabits = machineId == 3 || machineId == 4 ? 10000 : 1000;
     for (int port = 0; port < 2; ++port) {
-        phys_.SetLink(port, {true, 1000, true});
+        phys_.SetLink(port, {true, megabits, true});
         counters_.SetIncoming(port, kIncomingFrames[port], kIncomingBytes[port]);
         // A DHCP server on each port's network, for the host identities' DHCP client.
         const uint8_t net = uint8_t(90 + port);

@@ -60,7 +60,7 @@ PortCaptureProgress CaptureProgress(uint8_t port);
 void MarkDeviceEmpty(uint8_t port);
 // Asks the tester to stop the port's capture after the next block. Sends register commands and
 // waits for their replies, so it never runs on the receive thread. 1 when the upload was asked
-// for, 0 while the port's entry runs.
+// for, 0 while the port's entry runs or when the tester answered none of its status reads.
 int BVT_StopCaptureNext(uint8_t port, int32_t sizeLimit);
 // The stop-next of both ports, with entry 2's limit the sum of theirs.
 int StopCaptureNextBoth(uint16_t frameCount);

@@ -125,10 +125,15 @@ int CancelPort(uint8_t g) {
     words.runWord[g] &= ~kRunBit;
     const uint32_t pair[2] = {reg::kCaptureRunWord + PortOffset(g), words.runWord[g]};
     BVT_GenW(1, pair);
-    std::lock_guard<std::mutex> guard(CaptureQueueLock());
-    // No block is asked for the port once it is halted (the port-queue worker looks again under
-    // this lock); its upload thread ends at its terminate byte.
-    BVT_ReplayPortClear(g);
+    {
+        // No block is asked for the port from here on: a request the port-queue worker is sending
+        // holds this lock through its write, and the worker looks at the port's blocks again under
+        // it. The upload thread ends at its terminate byte.
+        std::lock_guard<std::mutex> guard(CaptureQueueLock());
+        BVT_ReplayPortClear(g);
+    }
+    // The halt and the pause after it come once the lock is released: the halt's exchange lets the
+    // host's window messages through, and one of them may cancel again on this same thread.
     BVT_ReplayPortHalt(g);
     BVT_Delay(100);
     return 1;
@@ -288,8 +293,10 @@ int BVT_CancelCapture(uint8_t port) {
 }
 
 int BVT_ReadCaptureStatus(uint8_t port) {
-    const uint32_t registers[2] = {reg::kCaptureStatus + PortOffset(port), reg::kBlockCount + PortOffset(port)};
-    return BrevixT_GenR(2, registers);
+    // The values reach the two hooks through the reply dispatcher; the copy only tells that the
+    // tester answered.
+    uint32_t registers[2] = {reg::kCaptureStatus + PortOffset(port), reg::kBlockCount + PortOffset(port)};
+    return BVT_GenR(2, registers);
 }
 
 // The pairs arrive with their addresses in host order, their values as the tester sent them.
@@ -317,7 +324,9 @@ void OnBlockCount(const ReplyBody& body) {
     uint8_t port;
     uint32_t v;
     if (!PortOfPair(body, reg::kBlockCount, port, v)) return;
-    CaptureState(port).awaitingCount = 0;
+    // One answer a stop-next: a repeated one, or one that came after the stop-next gave up on the
+    // tester, would start or end an upload nobody asked for.
+    if (!CaptureState(port).awaitingCount.exchange(0)) return;
     CaptureState(port).deviceCount = int32_t(v >> 16);
     if (v > 0xFFFF) CaptureState(2).deviceCount = CaptureState(0).deviceCount + CaptureState(1).deviceCount;
     CaptureState(2).terminate = 0;

@@ -30,6 +30,7 @@ int CaptureStart(uint8_t port, uint32_t mode);
 int InstantStart(uint8_t port, uint8_t enable);
 int CaptureStop(uint8_t port);
 int BVT_CancelCapture(uint8_t port);
+// Reads the port's capture status and block count for their hooks; 1 when the tester answered.
 int BVT_ReadCaptureStatus(uint8_t port);
 int SetTapCaptureMode(uint8_t port, uint8_t mode);
 

@@ -8,8 +8,10 @@
 //   1. a port's capture lock (PortCaptureLock): stop and cancel set the terminate flags and clear
 //      the port's vector under it; host threads only.
 //   2. the capture queue lock (CaptureQueueLock): a start's reset of an entry, each block request
-//      of the port-queue worker, cancel's halt of the upload, the end of an instant upload. Register
-//      writes are sent under it; the receive thread never takes it, so their replies still arrive.
+//      of the port-queue worker, cancel's clearing of the port's blocks, the end of an instant
+//      upload. The worker's block requests are sent under it (the receive thread never takes it, so
+//      their replies still arrive); a host thread never sends under it, since its exchanges let
+//      window messages through and a handler may call the library again on that thread.
 //   3. "Mutex" (the named mutex, CaptureQueueMutex): every change of a capture queue and of a
 //      `capture_buffer` vector (append, clear), and the upload's reset of `frameCount` (which the
 //      hand-over counts up). Nothing that waits for a reply or sleeps runs under it.

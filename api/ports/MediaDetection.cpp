@@ -51,19 +51,27 @@ void MediaDetection::SelectMedia(uint8_t port, uint8_t mode) {
     }
 }
 
+// The workers are taken out under the lock and joined outside it: a worker's host callback may
+// start a detection (or a host thread may) while they are joined, and is refused at once rather
+// than held until the join gives up on its worker.
 void MediaDetection::Stop() {
-    std::lock_guard<std::mutex> guard(lock_);
-    SetEvent(stop_);
+    std::vector<std::unique_ptr<WorkerThread>> stopping;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (stops_++ == 0) SetEvent(stop_);
+        stopping.swap(workers_);
+    }
     // A worker that is stuck in a register call past the bound is let go: it holds what it uses.
-    for (auto& worker : workers_) worker->Join(2000);
-    workers_.clear();
-    ResetEvent(stop_);
+    for (auto& worker : stopping) worker->Join(2000);
+    std::lock_guard<std::mutex> guard(lock_);
+    if (--stops_ == 0) ResetEvent(stop_);
 }
 
 bool MediaDetection::Start(uint8_t port, uint8_t mode) {
     if (PortsOf(port).empty() || mode > 2) return false;
     auto worker = std::make_unique<WorkerThread>();
     std::lock_guard<std::mutex> guard(lock_);
+    if (stops_ > 0) return false;
     workers_.erase(std::remove_if(workers_.begin(), workers_.end(), [](auto& w) { return w->Join(0); }), workers_.end());
     if (!worker->Start(L"BrevixCAPI SFP worker", [this, port, mode] { Run(port, mode); })) return false;
     workers_.push_back(std::move(worker));

@@ -20,7 +20,7 @@ public:
     // arguments are refused or the thread could not start.
     bool Start(uint8_t port, uint8_t mode);
     // Terminate: the workers skip what is left of their work and are joined, so that none outlives
-    // the connection and writes to the next one.
+    // the connection and writes to the next one. A start while it runs is refused.
     void Stop();
 
 private:
@@ -30,11 +30,14 @@ private:
     // False when Stop came during the pause.
     bool Pause(DWORD milliseconds) const;
 
-    // Guards workers_: the host's threads start workers; finished ones are let go on the next start,
-    // and terminate joins the rest.
+    // Guards workers_ and stops_, never held through a join: the host's threads (and the workers'
+    // host callbacks) start workers; finished ones are let go on the next start, and terminate
+    // takes the rest out and joins them.
     std::mutex lock_;
     std::vector<std::unique_ptr<WorkerThread>> workers_;
-    // Set by Stop while it joins the workers (manual reset); the workers wait on it between steps.
+    // Terminates under way; a start while one runs is refused, so that no worker outlives it.
+    int stops_ = 0;
+    // Set while a terminate joins the workers (manual reset); the workers wait on it between steps.
     HANDLE stop_;
 };
 

@@ -57,34 +57,47 @@ bool WorkerThread::Start(const wchar_t* name, std::function<void()> body) {
     if (handle_) return false;
     auto launch = std::make_unique<Launch>(Launch{std::move(body), ReferenceOwnModule(), name});
     DWORD id = 0;
-    handle_.reset(CreateThread(nullptr, 0, Run, launch.get(), CREATE_SUSPENDED, &id));
-    if (!handle_) {
+    auto handle = std::make_shared<UniqueHandle>(CreateThread(nullptr, 0, Run, launch.get(), CREATE_SUSPENDED, &id));
+    if (!*handle) {
         if (launch->module) FreeLibrary(launch->module);
         return false;
     }
+    handle_ = std::move(handle);
     // Known before the thread runs, so that it can recognise a join of itself; and named from its
     // first instruction on.
     id_ = id;
-    NameThread(handle_.get(), name);
+    NameThread(handle_->get(), name);
     launch.release();
-    ResumeThread(handle_.get());
+    ResumeThread(handle_->get());
     return true;
 }
 
 bool WorkerThread::Join(DWORD timeoutMs) {
     // A thread cannot wait for itself (a host callback that ends the connection runs on one).
     if (GetCurrentThreadId() == id_) return false;
+    std::shared_ptr<UniqueHandle> thread;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        thread = handle_;
+    }
+    if (!thread) return true;
+    if (WaitForSingleObject(thread->get(), timeoutMs) != WAIT_OBJECT_0) return false;
     std::lock_guard<std::mutex> guard(lock_);
-    if (!handle_) return true;
-    if (WaitForSingleObject(handle_.get(), timeoutMs) != WAIT_OBJECT_0) return false;
-    handle_.reset();
-    id_ = 0;
+    // Another joiner may have let it go already, and a new thread may have started since.
+    if (handle_ == thread) {
+        handle_.reset();
+        id_ = 0;
+    }
     return true;
 }
 
 bool WorkerThread::Running() const {
-    std::lock_guard<std::mutex> guard(lock_);
-    return handle_ && WaitForSingleObject(handle_.get(), 0) == WAIT_TIMEOUT;
+    std::shared_ptr<UniqueHandle> thread;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        thread = handle_;
+    }
+    return thread && WaitForSingleObject(thread->get(), 0) == WAIT_TIMEOUT;
 }
 
 }  // namespace capi

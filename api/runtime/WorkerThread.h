@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 namespace capi {
@@ -23,15 +24,18 @@ public:
     // Waits up to the bound for the thread to end; true when it has ended (or never ran). A thread
     // that does not end in time is left to finish on its own; its body must hold what it uses.
     // Several threads may join at once (a download's poller stop and a terminate on another host
-    // thread): one waits and closes the handle, the others wait behind it.
+    // thread), each with its own bound; the last holder of the handle closes it. The wait holds
+    // no lock: the thread itself (or anyone) may ask whether it runs meanwhile.
     bool Join(DWORD timeoutMs);
     bool Running() const;
 
 private:
-    // lock_ guards handle_ and id_: taken by the starting, joining and asking threads, never by the
-    // thread itself (a self-join is refused before it is taken).
+    // lock_ guards handle_ and id_, and is held only to read or change them, never through a
+    // wait: taken by the starting, joining and asking threads, and by the thread itself when it
+    // asks (a self-join is refused before it is taken). A joiner waits on its own share of the
+    // handle, so that another joiner's close cannot pull it from under the wait.
     mutable std::mutex lock_;
-    UniqueHandle handle_;
+    std::shared_ptr<UniqueHandle> handle_;
     std::atomic<DWORD> id_{0};
 };
 

@@ -235,9 +235,8 @@ int ClearLogSteps() {
 
 }  // namespace
 
-// The clearing takes the channel, as a download does, rather than hold the device lock through
-// its fifteen seconds: its reports reach a host callback that may wait for a thread which itself
-// waits for the lock in another call. Other callers' commands fail at once meanwhile.
+// The clearing takes the channel as a download does (the busy flag) rather than as an exchange:
+// other callers' commands fail at once meanwhile instead of waiting out its fifteen seconds.
 int UsbClearLog() {
     if (!ClaimUsbChannel()) return 0;
     const int cleared = ClearLogSteps();

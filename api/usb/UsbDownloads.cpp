@@ -93,10 +93,25 @@ bool WaitUnlessAborted(DWORD milliseconds) {
 }
 
 // The device lock is held for the write alone (or already by the caller): a worker download never
-// holds it while it waits for the unit.
+// holds it while it waits for the unit. The stream's packets go at full pace: the channel is
+// emptied first only when the last packet's reply was not taken.
 void WriteLocked(const UsbPacket& packet, UsbWriteForm form) {
     UsbDeviceLock lock;
-    UsbTesterDevice::Instance().Write(packet, form);
+    UsbTesterDevice::Instance().Write(packet, form, UsbDrain::WhenUnanswered);
+}
+
+// A packet written `copies` times has had one reply taken: the unit may answer each copy, and a
+// spare acknowledgement taken by the next packet would put the stream one acknowledgement ahead of
+// the unit (a packet it then lost would never go again). The spares are read away, each until
+// the packet's own period has passed since its last copy went (the time a copy is given to be
+// answered). Ends early on a terminate or the loss of the unit, which the next packet sees.
+void TakeSpareAcknowledgements(uint8_t code, int copies, DWORD lastSent, DWORD periodMs) {
+    UsbTesterDevice& device = UsbTesterDevice::Instance();
+    for (int spares = copies - 1; spares > 0;) {
+        const DWORD elapsed = TicksSince(lastSent);
+        if (elapsed > periodMs || device.AbortRequested() || UnitGone(device)) return;
+        if (device.ReceiveReply(code, nullptr, periodMs + 1 - elapsed)) --spares;
+    }
 }
 
 // Writes a packet of a download and waits for its acknowledgement (a reply whose byte 0 is the
@@ -105,19 +120,20 @@ void WriteLocked(const UsbPacket& packet, UsbWriteForm form) {
 bool SendAcknowledged(const UsbPacket& packet, UsbWriteForm form, const AckWait& wait,
                       const std::function<void()>& onMiss = {}) {
     UsbTesterDevice& device = UsbTesterDevice::Instance();
-    bool written = false;
+    int copies = 0;
     DWORD sent = 0;
     for (;;) {
         if (device.AbortRequested() || UnitGone(device) || (wait.endsWithTester && DeviceLost())) return false;
-        if (!written || TicksSince(sent) > wait.periodMs) {
-            if (written && !wait.resend) return false;
+        if (copies == 0 || TicksSince(sent) > wait.periodMs) {
+            if (copies > 0 && !wait.resend) return false;
             WriteLocked(packet, form);
             sent = GetTickCount();
-            written = true;
+            ++copies;
         }
         const DWORD left = wait.periodMs + 1 - std::min(TicksSince(sent), wait.periodMs);
         if (device.ReceiveReply(packet[0], nullptr, left)) {
             device.ReplyTaken();
+            if (copies > 1) TakeSpareAcknowledgements(packet[0], copies, sent, wait.periodMs);
             return true;
         }
         if (onMiss) onMiss();
@@ -280,7 +296,9 @@ bool TransferRavlo(const std::vector<uint8_t>& data) {
             return false;
         ReportToKorrinCallback(kStatusRavlo, Percent(i + 1, chunks));
     }
-    Sleep(2000);
+    // The unit's own time after the last chunk: a terminate meanwhile ends the download as a
+    // failure rather than a pass.
+    if (!WaitUnlessAborted(2000)) return false;
     ReportToKorrinCallback(kStatusRavlo, 100);
     Sleep(1000);
     return true;

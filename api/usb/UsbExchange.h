@@ -1,7 +1,8 @@
 #pragma once
-// The two exchange patterns every command of the channel uses, each under the device lock from
-// before its write to after its last read. No command sends its packet twice: a lost request
-// shows only as a failed exchange.
+// The two exchange patterns every command of the channel uses, each with the channel to itself
+// (UsbExchangeLock) from before its write to after its last read; the write first takes away what
+// the unit sent that nobody read. No command sends its packet twice: a lost request shows only as
+// a failed exchange.
 
 #include "usb/UsbTesterDevice.h"
 
@@ -34,9 +35,9 @@ bool AcknowledgedExchange(const UsbRequest& request, int reads, UsbPacket* reply
 bool DeadlineExchange(const UsbRequest& request, uint32_t deadlineMs, UsbPacket* reply, const UsbReplyTest& test = {},
                       uint32_t pauseMs = 50);
 // Up to `reads` reads, a 50 ms pumped wait after each miss, for a reply that passes `test`; for
-// callers that wrote already (under their lock).
+// callers that wrote already (with the channel).
 bool ReadReplies(int reads, const UsbReplyTest& test, UsbPacket* reply);
-// The read half of a deadline exchange, for callers that wrote already (under their lock).
+// The read half of a deadline exchange, for callers that wrote already (with the channel).
 bool AwaitReply(uint8_t code, uint32_t deadlineMs, DWORD start, UsbPacket* reply, const UsbReplyTest& test,
                 uint32_t pauseMs);
 

@@ -113,6 +113,7 @@ UsbTesterDevice& UsbTesterDevice::Instance() {
 UsbTesterDevice::UsbTesterDevice() {
     BindDriverLibrary();
     InitializeCriticalSectionAndSpinCount(&lock_, kLockSpinCount);
+    channelFree_ = CreateEventW(nullptr, TRUE, TRUE, nullptr);
 }
 
 // A missing library or entry point leaves its pointer null: the MPUSB transport then moves
@@ -254,7 +255,10 @@ DWORD UsbTesterDevice::ReadPacket(uint8_t* buffer, DWORD length, DWORD timeoutMs
     }
     uint8_t report[kUsbReport] = {};
     OVERLAPPED overlapped{};
-    overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    // The read starts by resetting the event: one kept from an earlier read serves, which spares
+    // two calls to the system per packet of a download.
+    overlapped.hEvent = spareReadEvent_.exchange(nullptr);
+    if (!overlapped.hEvent) overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!overlapped.hEvent) return 0;
     DWORD received = 0;
     if (ReadFile(handle, report, sizeof report, nullptr, &overlapped) || GetLastError() == ERROR_IO_PENDING) {
@@ -267,7 +271,8 @@ DWORD UsbTesterDevice::ReadPacket(uint8_t* buffer, DWORD length, DWORD timeoutMs
     } else {
         CheckUnitAfterFailure();
     }
-    CloseHandle(overlapped.hEvent);
+    HANDLE none = nullptr;
+    if (!spareReadEvent_.compare_exchange_strong(none, overlapped.hEvent)) CloseHandle(overlapped.hEvent);
     if (received < kUsbReport) return 0;
     if (length >= kUsbReport) {
         std::memcpy(buffer, report, kUsbReport);
@@ -278,10 +283,9 @@ DWORD UsbTesterDevice::ReadPacket(uint8_t* buffer, DWORD length, DWORD timeoutMs
     return packet;
 }
 
-DWORD UsbTesterDevice::Write(const UsbPacket& packet, UsbWriteForm form) {
-    // A unit sends one reply per request, so nothing can wait unread after a reply was taken:
-    // each read here would only wait out its own time-out.
-    if (unanswered_.exchange(true)) DrainPending();
+DWORD UsbTesterDevice::Write(const UsbPacket& packet, UsbWriteForm form, UsbDrain drain) {
+    // An empty channel costs one read that returns at once.
+    if (unanswered_.exchange(true) || drain == UsbDrain::Always) DrainPending();
     if (form == UsbWriteForm::Report && openMode_ == UsbMode::Hid) {
         uint8_t report[kUsbReport] = {};
         std::memcpy(report + 1, packet.data(), kUsbPacket);
@@ -331,10 +335,58 @@ UsbDeviceLock::~UsbDeviceLock() {
     LeaveCriticalSection(&device.lock_);
 }
 
-UsbExchangeLock::UsbExchangeLock() : acquired_(lock_.Acquired() && !UsbDownloadBusy().load()) {}
+namespace {
 
-// Taken under the device lock: an exchange of another thread, which holds the lock throughout,
-// has ended before the channel changes hands.
+enum class Claim { Taken, Refused, Wait };
+
+// Waits until the channel may be free, dispatching the thread's messages as they come (a library
+// thread has none). A quit message is left for its loop: the wait then only waits.
+void AwaitChannel(HANDLE free) {
+    if (OnWindowlessThread()) {
+        WaitForSingleObject(free, INFINITE);
+        return;
+    }
+    if (MsgWaitForMultipleObjectsEx(1, &free, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0) return;
+    if (!PumpMessages()) WaitForSingleObject(free, INFINITE);
+}
+
+}  // namespace
+
+UsbExchangeLock::UsbExchangeLock() {
+    UsbTesterDevice& device = UsbTesterDevice::Instance();
+    const DWORD self = GetCurrentThreadId();
+    for (;;) {
+        Claim claim = Claim::Wait;
+        {
+            UsbDeviceLock lock;
+            const DWORD owner = device.exchangeOwner_.load();
+            if (!lock.Acquired() || UsbDownloadBusy().load() || owner == self) {
+                claim = Claim::Refused;
+            } else if (owner == 0) {
+                device.exchangeOwner_ = self;
+                ResetEvent(device.channelFree_);
+                claim = Claim::Taken;
+            }
+        }
+        if (claim == Claim::Refused) return;
+        if (claim == Claim::Taken) {
+            acquired_ = true;
+            return;
+        }
+        AwaitChannel(device.channelFree_);
+    }
+}
+
+UsbExchangeLock::~UsbExchangeLock() {
+    if (!acquired_) return;
+    UsbTesterDevice& device = UsbTesterDevice::Instance();
+    UsbDeviceLock lock;
+    device.exchangeOwner_ = 0;
+    SetEvent(device.channelFree_);
+}
+
+// Taken as an exchange's channel: an exchange of another thread has ended before the channel
+// changes hands, and one that starts later finds the busy flag.
 bool ClaimUsbChannel() {
     UsbExchangeLock lock;
     return lock.Acquired() && UsbDownloadBusy().exchange(1) == 0;

@@ -8,10 +8,13 @@
 //   - MPUSB (the old firmware): the write and read pipes of mpusbapi.dll's endpoint "\MCHP_EP1",
 //     bound at run time by name; 64-byte packets with a 1000 ms time-out.
 //
-// Threads: the host's threads and the download workers. The device lock serialises exchanges
-// (see UsbExchange.h); the handles are atomic so that a close on one thread makes the transfers of
-// another fail at once. The mode and the download flags are plain atomic words. A channel keeps
-// the transport it was opened in: a later search may switch the library's mode while it is open.
+// Threads: the host's threads and the download workers. One user at a time has the channel: an
+// exchange (UsbExchangeLock) or a long operation (a download, the log clearing: the busy flag).
+// None of them holds the device lock while it waits for the unit or dispatches the host's
+// messages; the lock guards only the hand-over of the channel and the writes of the long
+// operations. The handles are atomic so that a close on one thread makes the transfers of another
+// fail at once. The mode and the download flags are plain atomic words. A channel keeps the
+// transport it was opened in: a later search may switch the library's mode while it is open.
 
 #include "usb/UsbPacket.h"
 
@@ -31,6 +34,12 @@ enum class UsbMode { Hid, Mpusb };
 // How a packet is written: as the report form (65 bytes in HID mode, the packet in MPUSB mode) or
 // as the bare 64-byte packet in both modes.
 enum class UsbWriteForm { Report, Plain };
+
+// What a write takes away first of what the unit sent and nobody read: everything (the request of
+// an exchange: a unit may answer a request twice, and the second reply must not pass for this
+// request's), or only what follows a request whose reply was not taken (the packets of a download
+// stream, which go at the channel's full pace and handle their own repeated replies).
+enum class UsbDrain { Always, WhenUnanswered };
 
 // The Korrin-layer callback: (status, pointer to a percent byte, count 1).
 using KorrinCallback = void(__stdcall*)(int status, const uint8_t* percent, int count);
@@ -52,10 +61,9 @@ public:
     // asked for 64 the packet. A read waits at most `timeoutMs` (and never more than 1000 ms).
     DWORD WritePacket(const uint8_t* buffer, DWORD length);
     DWORD ReadPacket(uint8_t* buffer, DWORD length, DWORD timeoutMs = kReadTimeoutMs);
-    // Writes a request in the given form. When the last request's reply was not taken (its
-    // exchange gave up, or it wanted none), what the unit sent since is taken away first, so that
-    // a reply that came late cannot pass for this request's.
-    DWORD Write(const UsbPacket& packet, UsbWriteForm form);
+    // Writes a request in the given form, after taking away what the unit sent that nobody read
+    // (see UsbDrain), so that a reply that came late or twice cannot pass for this request's.
+    DWORD Write(const UsbPacket& packet, UsbWriteForm form, UsbDrain drain = UsbDrain::Always);
     // The exchange took the reply to the last request: the next write need not empty the channel.
     void ReplyTaken() { unanswered_ = false; }
     // Reads one packet (the packet part of a report in HID mode); false when nothing came.
@@ -81,6 +89,7 @@ public:
 
 private:
     friend class UsbDeviceLock;
+    friend class UsbExchangeLock;
     UsbTesterDevice();
     void BindDriverLibrary();
     void OpenHid(const std::wstring& path);
@@ -118,6 +127,12 @@ private:
     HMODULE driver_ = nullptr;
     CRITICAL_SECTION lock_;
     std::atomic<DWORD> owner_{0};
+    // The thread whose exchange has the channel (0: none): written under lock_. channelFree_ is a
+    // manual-reset event, set while no exchange has the channel.
+    std::atomic<DWORD> exchangeOwner_{0};
+    HANDLE channelFree_ = nullptr;
+    // An event for the overlapped HID reads, kept between reads (null while a read has it).
+    std::atomic<HANDLE> spareReadEvent_{nullptr};
     GetDeviceCountFn getDeviceCount_ = nullptr;
     OpenFn open_ = nullptr;
     CloseFn close_ = nullptr;
@@ -132,10 +147,8 @@ private:
     std::atomic<int> type_{1};
 };
 
-// Holds the device lock for one transfer or exchange. The lock is taken by every thread that
-// talks to the unit; an exchange started on a thread that holds it already (from a message
-// dispatched during a pumped wait of a running exchange) does not get it, and fails without I/O
-// instead of mixing its packets into the running exchange.
+// Holds the device lock for one transfer or hand-over: never across a wait. It is not taken again
+// by a thread that holds it already.
 class UsbDeviceLock {
 public:
     UsbDeviceLock();
@@ -148,17 +161,22 @@ private:
     bool acquired_ = false;
 };
 
-// The device lock for a command's exchange. While a download or the log clearing has taken the
-// channel (the busy flag), it holds the lock only for its writes and never across its waits for
-// the unit or the host callback: a command gives up at once (its failure result, the busy answer
-// of the channel) rather than wait behind it or take its replies.
+// The channel for one exchange, from before its first write to after its last read. While another
+// thread's exchange has it, the caller waits for it and dispatches its own window messages
+// meanwhile (a message that thread's host code sends it is answered, so neither waits for the
+// other). While a download or the log clearing has the channel (the busy flag), a command gives up
+// at once (its failure result) rather than wait behind it or take its replies; so does an exchange
+// started from a message dispatched during a running exchange of the same thread, rather than mix
+// its packets into the running one.
 class UsbExchangeLock {
 public:
     UsbExchangeLock();
+    ~UsbExchangeLock();
+    UsbExchangeLock(const UsbExchangeLock&) = delete;
+    UsbExchangeLock& operator=(const UsbExchangeLock&) = delete;
     bool Acquired() const { return acquired_; }
 
 private:
-    UsbDeviceLock lock_;
     bool acquired_ = false;
 };
 
@@ -168,8 +186,9 @@ std::atomic<UsbMode>& UsbTransportMode();
 // clearing. Finished: 0 while a download runs, 1 otherwise (what a terminate waits for).
 std::atomic<int>& UsbDownloadBusy();
 std::atomic<int>& UsbDownloadFinished();
-// Takes the busy flag for an operation of the calling thread; false while another has it, and
-// when the call comes from a message dispatched inside a running exchange of this thread.
+// Takes the busy flag for an operation of the calling thread, once a running exchange of another
+// thread has ended; false while another operation has it, and when the call comes from a message
+// dispatched inside a running exchange of this thread.
 bool ClaimUsbChannel();
 std::atomic<KorrinCallback>& KorrinLayerCallback();
 // Calls the Korrin-layer callback when one is set.

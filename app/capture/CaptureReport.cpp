@@ -3,6 +3,7 @@
 #include "BrevixCAPI.h"
 #include "capture/CaptureIds.h"
 #include "capture/FrameHeaders.h"
+#include "counters/CounterRows.h"
 #include "main/Globals.h"
 #include "res/resource.h"
 
@@ -20,8 +21,10 @@ constexpr uint16_t kCapacityFramesMachine2 = 16384;
 constexpr uint32_t kBlockCountRegister = 0x41000028;
 constexpr uint32_t kPortOffset = 0x02000000;
 constexpr uint32_t kStoreRefused = 0xFFFF;
-// An upload that brings no report for this long has ended short of what the tester held (frames
-// lost on the way, or the tester gone): Start Capture is given back.
+// An upload that brings no report for this long is asked of the tester: while its store keeps
+// emptying the upload goes on, however slowly; once the store is empty, stays as it was over a
+// whole quiet spell, or the tester does not answer, the upload has ended short of what the tester
+// held (frames lost on the way, or the tester gone) and Start Capture is given back.
 constexpr UINT_PTR kUploadQuietTimer = 1;
 constexpr UINT kUploadQuietMs = 3000;
 // Each change of the list's row count redraws its scroll bar there and then, which holds this
@@ -76,11 +79,11 @@ ON_WM_SHOWWINDOW()
 ON_WM_TIMER()
 END_MESSAGE_MAP()
 
-CCaptureReport::CCaptureReport(UINT templateId, int port, UINT treePlaceholderId, BYTE addressDigits, CWnd* pParent)
-    : CDialog(templateId, pParent), port_(port), treePlaceholderId_(treePlaceholderId), addressDigits_(addressDigits) {}
+CCaptureReport::CCaptureReport(UINT templateId, int port, UINT treePlaceholderId, CWnd* pParent)
+    : CDialog(templateId, pParent), port_(port), treePlaceholderId_(treePlaceholderId) {}
 
-CCaptureReportA::CCaptureReportA(CWnd* pParent) : CCaptureReport(IDD, 0, IDC_CAPTURE_TREE_PLACE_A, 4, pParent) {}
-CCaptureReportB::CCaptureReportB(CWnd* pParent) : CCaptureReport(IDD, 1, IDC_CAPTURE_TREE_PLACE_B, 8, pParent) {}
+CCaptureReportA::CCaptureReportA(CWnd* pParent) : CCaptureReport(IDD, 0, IDC_CAPTURE_TREE_PLACE_A, pParent) {}
+CCaptureReportB::CCaptureReportB(CWnd* pParent) : CCaptureReport(IDD, 1, IDC_CAPTURE_TREE_PLACE_B, pParent) {}
 
 void CCaptureReport::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -116,7 +119,7 @@ BOOL CCaptureReport::OnInitDialog() {
     font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
     wcscpy_s(font.lfFaceName, L"Courier New");
     if (hexFont_.CreateFontIndirect(&font)) captureHexView.SetFont(&hexFont_, FALSE);
-    captureHexView.SetAddressSize(addressDigits_, false);
+    captureHexView.SetAddressSize(static_cast<BYTE>(capture::HexAddressDigits(0)), false);
     captureHexView.SetShowAddress(true, false);
     captureHexView.SetBytesPerRow(16, false, false);
     captureHexView.SetShowAscii(true, false);
@@ -178,6 +181,8 @@ void CCaptureReport::OnSplitterMoved(UINT id, int delta) {
 
 void CCaptureReport::OnStartCapture() {
     if (run_ != Run::Idle || IsDemoMode()) return;
+    limitReached_ = false;
+    ShowLimitNote();
     // The start empties the port's vector: the rows read from it become the program's own first,
     // and its next records are this capture's.
     ReadCaptureVector(port_, [this](const BrevixC_CaptureVector& records) { feed_.Keep(records); });
@@ -189,32 +194,66 @@ void CCaptureReport::OnStartCapture() {
 
 // The capture stops first, so that the count read next is the upload's whole: a report that
 // reaches it marks the upload's end.
+// The stop's calls wait for the tester while dispatching messages: the panel is Stopping first, so
+// that a second click on Stop Capture taken meanwhile asks for nothing more.
 void CCaptureReport::OnStopCapture() {
     if (run_ != Run::Capturing) return;
+    run_ = Run::Stopping;
+    ShowCaptureButtons();
     const uint8_t port = static_cast<uint8_t>(port_);
     BrevixC_StopRxCapture(port);
-    const uint16_t held = TesterHolds();
+    uint16_t held = Capacity();
+    const bool told = TesterHolds(held);
+    limitReached_ = told && held >= Capacity();
+    ShowLimitNote();
     run_ = Run::Idle;
     if (held > 0 && BrevixC_StopRxCaptureNext(port, held) == 1) {
         run_ = Run::Uploading;
         uploadFrames_ = held;
+        testerHeldAtQuiet_ = -1;
         SetTimer(kUploadQuietTimer, kUploadQuietMs, nullptr);
     }
     ShowCaptureButtons();
 }
 
-uint16_t CCaptureReport::TesterHolds() const {
-    const uint16_t capacity = BVX_Machine_ID == 2 ? kCapacityFramesMachine2 : kCapacityFrames;
+uint16_t CCaptureReport::Capacity() const { return BVX_Machine_ID == 2 ? kCapacityFramesMachine2 : kCapacityFrames; }
+
+bool CCaptureReport::TesterHolds(uint16_t& held) const {
     uint32_t value = kBlockCountRegister + kPortOffset * static_cast<uint32_t>(port_);
-    if (BVT_GenR(1, &value) != 1) return capacity;
-    const uint32_t held = value >> 16;
-    return held == kStoreRefused ? capacity : static_cast<uint16_t>(std::min<uint32_t>(held, capacity));
+    if (BVT_GenR(1, &value) != 1) return false;
+    const uint32_t frames = value >> 16;
+    held = frames == kStoreRefused ? Capacity() : static_cast<uint16_t>(std::min<uint32_t>(frames, Capacity()));
+    return true;
+}
+
+void CCaptureReport::ShowLimitNote() {
+    CString note;
+    CString format;
+    if (limitReached_ && format.LoadString(IDS_CAPTURE_LIMIT)) note.Format(format, counters::GroupThousands(Capacity()).c_str());
+    SetDlgItemText(IDC_CAPTURE_NOTE, note);
+}
+
+void CCaptureReport::Retext() {
+    if (GetSafeHwnd()) ShowLimitNote();
 }
 
 void CCaptureReport::EndUpload() {
     KillTimer(kUploadQuietTimer);
     run_ = Run::Idle;
     ShowCaptureButtons();
+}
+
+// A quiet spell in the upload: it goes on while the tester's store still empties.
+void CCaptureReport::OnUploadQuiet() {
+    uint16_t held = 0;
+    const bool told = TesterHolds(held);
+    if (run_ != Run::Uploading) return;  // ended by a report taken during the read
+    if (told && held > 0 && held != testerHeldAtQuiet_) {
+        testerHeldAtQuiet_ = held;
+        SetTimer(kUploadQuietTimer, kUploadQuietMs, nullptr);
+        return;
+    }
+    EndUpload();
 }
 
 void CCaptureReport::OnTimer(UINT_PTR nIDEvent) {
@@ -226,8 +265,8 @@ void CCaptureReport::OnTimer(UINT_PTR nIDEvent) {
         CDialog::OnTimer(nIDEvent);
         return;
     }
-    if (run_ == Run::Uploading) EndUpload();
     KillTimer(kUploadQuietTimer);
+    if (run_ == Run::Uploading) OnUploadQuiet();
 }
 
 // Demo mode is known only after the panels are made: the buttons follow it whenever they show.
@@ -325,6 +364,8 @@ bool CCaptureReport::ShowFrame(int row) {
     const std::vector<uint8_t> frame = shown->bytes;
     BYTE* copy = new BYTE[frame.empty() ? 1 : frame.size()];
     std::copy(frame.begin(), frame.end(), copy);
+    // One rule for both ports' views: the digits follow the frame, not the port.
+    captureHexView.SetAddressSize(static_cast<BYTE>(capture::HexAddressDigits(frame.size())), false);
     captureHexView.SetData(copy, static_cast<int>(frame.size()), true);
     FillInfoTree(frame);
     return true;

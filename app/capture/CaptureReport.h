@@ -17,7 +17,7 @@
 
 class CCaptureReport : public CDialog {
 public:
-    CCaptureReport(UINT templateId, int port, UINT treePlaceholderId, BYTE addressDigits, CWnd* pParent);
+    CCaptureReport(UINT templateId, int port, UINT treePlaceholderId, CWnd* pParent);
 
     CListCtrl captureList;
     CHexEditWnd captureHexView;
@@ -29,6 +29,8 @@ public:
     // for the records not shown yet are added once the reports queued behind this one are in, so
     // that a burst of reports costs one look at the vector.
     void OnCaptureReport(int count);
+    // Puts the panel's own texts in the current language.
+    void Retext();
     // Shows a row's frame in the hex view and its headers in the tree; false for no such row.
     bool ShowFrame(int row);
     int Port() const { return port_; }
@@ -56,19 +58,29 @@ private:
     void CellText(int row, int column, wchar_t* text, int capacity) const;
     void OnSplitterMoved(UINT id, int delta);
     void FillInfoTree(const std::vector<uint8_t>& frame);
-    // The frames the tester holds once its capture stopped (its capacity when it cannot tell).
-    uint16_t TesterHolds() const;
+    // The frames the tester holds, read from its block count (its capacity while it refuses
+    // frames); false when it did not answer.
+    bool TesterHolds(uint16_t& held) const;
+    // The frames the tester's capture store holds at most.
+    uint16_t Capacity() const;
+    // Says under the list whether the last capture filled the tester's store, in the current language.
+    void ShowLimitNote();
     void EndUpload();
+    void OnUploadQuiet();
     void ShowCaptureButtons();
 
-    // Idle: Start Capture may start one; Capturing: in the tester, until Stop Capture; Uploading:
-    // until the list holds the frames the tester held at the stop.
-    enum class Run { Idle, Capturing, Uploading };
+    // Idle: Start Capture may start one; Capturing: in the tester, until Stop Capture; Stopping:
+    // while the stop asks the tester; Uploading: until the list holds the frames the tester held
+    // at the stop, or the tester's store stops emptying.
+    enum class Run { Idle, Capturing, Stopping, Uploading };
     Run run_ = Run::Idle;
     int uploadFrames_ = 0;
+    // What the tester's store held at the last quiet spell of the upload (-1: none yet).
+    int testerHeldAtQuiet_ = -1;
+    // The last capture stopped with the tester's store full: later frames were not kept.
+    bool limitReached_ = false;
     const int port_;
     const UINT treePlaceholderId_;
-    const BYTE addressDigits_;
     capture::CaptureFeed feed_;
     // The reports not taken yet: the last count, and the lowest (a new capture shows as a count
     // below the position reached, even when a later report of it is above).

@@ -343,4 +343,11 @@ std::string FrameHexText(const uint8_t* frame, size_t length) {
     return text;
 }
 
+int HexAddressDigits(size_t length) {
+    const size_t last = length > 0 ? length - 1 : 0;
+    int digits = 4;
+    while (digits < 16 && (last >> (4 * digits)) != 0) ++digits;
+    return digits;
+}
+
 }  // namespace capture

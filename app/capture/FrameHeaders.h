@@ -30,4 +30,9 @@ std::vector<HeaderLayer> DecodeFrameHeaders(const uint8_t* frame, size_t length)
 // "00 22 33 " : two upper-case digits and a blank a byte, the last byte included.
 std::string FrameHexText(const uint8_t* frame, size_t length);
 
+// The hex digits of the hex view's addresses for a frame of `length` bytes, whichever port caught
+// it: as many as its last offset needs, and never fewer than 4 (a frame's length has 14 bits, so
+// every frame's offsets fit in 4).
+int HexAddressDigits(size_t length);
+
 }  // namespace capture

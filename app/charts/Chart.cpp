@@ -5,6 +5,7 @@
 
 #include "VGCell.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -111,6 +112,7 @@ BOOL CChart::OnInitDialog() {
     m_checkBorderPen.CreatePen(PS_SOLID, 1, RGB(255, 128, 128));
     SetUpSeriesGrid(m_seriesGridA, IDC_CHART_GRID_A, IDC_CHART_GRID_A_FRAME);
     SetUpSeriesGrid(m_seriesGridB, IDC_CHART_GRID_B, IDC_CHART_GRID_B_FRAME);
+    MakeRoomForCharts();
 
     chartData.timeOrigin = ChartTimeNow();
     // The pickers list every sample of the history: those taken before this window was made too.
@@ -156,6 +158,8 @@ void CChart::SetUpSeriesGrid(ChartGrid& grid, int placeholder, int frame) {
     GetDlgItem(frame)->GetWindowRect(&place);
     ScreenToClient(&place);
     grid.MoveWindow(&place);
+    // The template's frame comes first, above the list: under it, the list takes the pointer.
+    GetDlgItem(frame)->SetWindowPos(&grid, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     grid.SetColumnCount(3, FALSE);
     grid.SetRowCount(kLineSeries, FALSE);
     grid.SetSideHeadingWidth(0);
@@ -175,6 +179,70 @@ void CChart::SetUpSeriesGrid(ChartGrid& grid, int placeholder, int frame) {
         grid.SetCellBackColor(1, row, kLineSeriesColors[row] & 0xFFFFFF);
         grid.SetCellText(2, row, CString(kLineSeriesNames[row]).GetString());
     }
+}
+
+void CChart::MakeRoomForCharts() {
+    // The template places the viewers and the series lists in dialog units, which the dialog's font
+    // scales; the charts and the lists' columns are pixels. With a font narrower than the window was
+    // drawn for, a line chart would lie over its series list and the pies and bars would run past
+    // the window's edge: the whole layout below the toolbar is then spread out until every chart
+    // and list has its pixels, and the window grows with it. A list needs the width of its
+    // columns; its rows scroll.
+    int listWidth = 0;
+    for (int column = 0; column < m_seriesGridA.QueryColumnCount(); ++column)
+        listWidth += m_seriesGridA.QueryColumnWidth(column);
+    struct Need {
+        int id;
+        int width;
+        int height;
+    };
+    const Need needs[] = {
+        {IDC_CHART_LINE_A, kLineChartWidth, kLineChartHeight},
+        {IDC_CHART_LINE_B, kLineChartWidth, kLineChartHeight},
+        {IDC_CHART_PIE_A, kPieChartWidths[0], kPieChartHeight},
+        {IDC_CHART_PIE_B, kPieChartWidths[1], kPieChartHeight},
+        {IDC_CHART_BAR_A, kBarChartWidth, kBarChartHeight},
+        {IDC_CHART_BAR_B, kBarChartWidth, kBarChartHeight},
+        {IDC_CHART_GRID_A_FRAME, listWidth + 4, 0},
+        {IDC_CHART_GRID_B_FRAME, listWidth + 4, 0},
+    };
+    double spreadX = 1.0, spreadY = 1.0;
+    for (const Need& need : needs) {
+        CWnd* control = GetDlgItem(need.id);
+        if (control == nullptr) continue;
+        CRect place;
+        control->GetWindowRect(&place);
+        if (place.Width() > 0) spreadX = std::max(spreadX, double(need.width) / place.Width());
+        if (place.Height() > 0) spreadY = std::max(spreadY, double(need.height) / place.Height());
+    }
+    if (spreadX == 1.0 && spreadY == 1.0) return;
+
+    // Below the toolbar: from the top of the charts down.
+    CRect first;
+    GetDlgItem(IDC_CHART_LINE_A)->GetWindowRect(&first);
+    ScreenToClient(&first);
+    const int top = first.top;
+    const auto spread = [&](int value, double factor, int origin) {
+        return origin + static_cast<int>(std::ceil((value - origin) * factor));
+    };
+    for (CWnd* child = GetWindow(GW_CHILD); child != nullptr; child = child->GetWindow(GW_HWNDNEXT)) {
+        if (child->GetSafeHwnd() == m_toolBar.GetSafeHwnd()) continue;
+        CRect place;
+        child->GetWindowRect(&place);
+        ScreenToClient(&place);
+        if (place.bottom <= top) continue;
+        const CRect spreadOut(spread(place.left, spreadX, 0), spread(place.top, spreadY, top),
+                              spread(place.right, spreadX, 0), spread(place.bottom, spreadY, top));
+        child->MoveWindow(&spreadOut, FALSE);
+    }
+    CRect client, window;
+    GetClientRect(&client);
+    GetWindowRect(&window);
+    const int wider = spread(client.right, spreadX, 0) - client.right;
+    const int taller = spread(client.bottom, spreadY, top) - client.bottom;
+    SetWindowPos(nullptr, 0, 0, window.Width() + wider, window.Height() + taller,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Invalidate();
 }
 
 // ---- Modes ---------------------------------------------------------------------------------------

@@ -81,6 +81,9 @@ private:
     void RedrawShownCharts();
     void ApplyScaleSwitch(int port);
     void SetUpSeriesGrid(ChartGrid& grid, int placeholder, int frame);
+    // Spreads the layout below the toolbar out, and the window with it, where the dialog's font left
+    // a chart or a series list less room than its pixels take.
+    void MakeRoomForCharts();
     charts::LineChoice LineChoiceOf(int port);
     void SetToolBarImages(HWND toolBar, CImageList& images, UINT bitmap);
     // Hands the laid-out chart to the viewer to draw unless the viewer shows a picture of its look.

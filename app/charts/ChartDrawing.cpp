@@ -22,7 +22,8 @@ int LibraryColor(unsigned colorRef) {
 
 std::unique_ptr<PieChart> BuildPieChart(int port, const ChartData& data) {
     const bool a = port == 0;
-    auto pie = std::make_unique<PieChart>(a ? 339 : 439, 347, xychart::kDefaultColor, xychart::kTransparent);
+    auto pie = std::make_unique<PieChart>(kPieChartWidths[a ? 0 : 1], kPieChartHeight, xychart::kDefaultColor,
+                                          xychart::kTransparent);
     pie->setPieSize(a ? 170 : 150, 180, 70);
     if (!a) pie->addLegend(305, 4, true, nullptr, 10);
     pie->setLabelFormat("{percent}%");
@@ -42,7 +43,8 @@ std::unique_ptr<PieChart> BuildPieChart(int port, const ChartData& data) {
 }
 
 std::unique_ptr<XYChart> BuildBarChart(int port, const ChartData& data) {
-    auto bars = std::make_unique<XYChart>(779, 174, xychart::kDefaultColor, xychart::kTransparent);
+    auto bars =
+        std::make_unique<XYChart>(kBarChartWidth, kBarChartHeight, xychart::kDefaultColor, xychart::kTransparent);
     bars->setPlotArea(65, 30, 685, 120, xychart::kTransparent, xychart::kTransparent, 0xC0C0C0, xychart::kTransparent);
     bars->addTitle(xychart::kTopCenter, kDirectionTitles[port], nullptr, 15);
     if (data.barComparison) {

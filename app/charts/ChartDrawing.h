@@ -16,8 +16,13 @@ namespace charts {
 extern const char* const kPieTipFormat;
 extern const char* const kBarTipFormat;
 
+// The charts' sizes in pixels, whatever the window's font: the window makes room for them.
 constexpr int kLineChartWidth = 600;
 constexpr int kLineChartHeight = 174;
+constexpr int kPieChartWidths[2] = {339, 439};
+constexpr int kPieChartHeight = 347;
+constexpr int kBarChartWidth = 779;
+constexpr int kBarChartHeight = 174;
 
 // What the line chart of one direction shows: the ticked series, the one brought forward by a click
 // (drawn on top and thicker; -1 for none) and, when fixed, the vertical scale.

@@ -16,6 +16,12 @@ std::wstring GridText(MyGrid& grid, int column, int row) {
     return text ? text : L"";
 }
 
+// The main dialog shows every box of the program, one at a time.
+void ShowSaveBox(const CString& text, UINT type) {
+    if (theMainDialog != nullptr) theMainDialog->ShowBox(text, AfxGetAppName(), type);
+    else AfxMessageBox(text, type);
+}
+
 }  // namespace
 
 std::vector<counters::SheetTexts> CCounterWindow::WorkbookSheets(const std::tm& localTime) const {
@@ -50,10 +56,10 @@ void CCounterWindow::SaveCounters() {
     // A failed save says so, with the library's reason, rather than claiming completion.
     if (outcome.kind == counters::SaveOutcome::kFailed) {
         const CString reason(outcome.reason.c_str());
-        if (language == 0) AfxMessageBox(L"Save failed: " + reason, MB_OK | MB_ICONERROR);
-        if (language == 3) AfxMessageBox(L"保存に失敗しました: " + reason, MB_OK | MB_ICONERROR);
+        if (language == 0) ShowSaveBox(L"Save failed: " + reason, MB_OK | MB_ICONERROR);
+        if (language == 3) ShowSaveBox(L"保存に失敗しました: " + reason, MB_OK | MB_ICONERROR);
         return;
     }
-    if (language == 0) AfxMessageBox(L"Save completed !", MB_OK);
-    if (language == 3) AfxMessageBox(L"保存完了!", MB_OK);
+    if (language == 0) ShowSaveBox(L"Save completed !", MB_OK);
+    if (language == 3) ShowSaveBox(L"保存完了!", MB_OK);
 }

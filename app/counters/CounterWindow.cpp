@@ -21,6 +21,15 @@ constexpr int kLabelColumnWidth = 221;
 constexpr int kValueColumnWidth = 130;
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshPeriod = 1000;
+// A refresh comes this long after a whole second of the clock: each sample falls in a second of its
+// own, so that no two samples of the chart's history share a time label, however late a tick came.
+constexpr UINT kAfterWholeSecond = 50;
+
+UINT UntilNextSecond() {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    return kRefreshPeriod - now.wMilliseconds + kAfterWholeSecond;
+}
 
 // Process-wide, like the counters they mirror; GUI thread only.
 std::array<counters::DisplayRecord, 2> displayTable{};
@@ -126,7 +135,13 @@ void CCounterWindow::OnDestroy() {
     CDialog::OnDestroy();
 }
 
-void CCounterWindow::OnTimer(UINT_PTR) { Refresh(); }
+void CCounterWindow::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent != kRefreshTimer) return;
+    Refresh();
+    // The refresh may have been stopped meanwhile (its pictures' repaint dispatches nothing, but a
+    // save's question would).
+    if (charts::RefreshRunning()) SetTimer(kRefreshTimer, UntilNextSecond(), nullptr);
+}
 
 void CCounterWindow::Refresh() {
     if (IsDemoMode()) {
@@ -190,7 +205,7 @@ void CCounterWindow::OnRefreshSwitched(void* context, bool running) {
 void CCounterWindow::FollowRefresh(bool running) {
     counterToolBar.CheckButton(ID_COUNTER_UPDATE, running ? TRUE : FALSE);
     if (running) {
-        SetTimer(kRefreshTimer, kRefreshPeriod, nullptr);
+        SetTimer(kRefreshTimer, UntilNextSecond(), nullptr);
     } else {
         KillTimer(kRefreshTimer);
     }

@@ -31,4 +31,8 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+
+private:
+    // The grid and the window grown to hold the whole table, whatever the dialog's font.
+    void FitTable();
 };

@@ -1,16 +1,24 @@
 #include "main/DeviceEventCallback.h"
 
 #include "BrevixCAPI.h"
-#include "main/HostMessage.h"
 
 #include <algorithm>
 #include <atomic>
+#include <deque>
+#include <mutex>
 
 namespace {
 
 // Written by the GUI thread (start-up and destruction), read by whichever thread the library calls
 // the callback on.
 std::atomic<HWND> g_eventWindow{nullptr};
+
+// The copies waiting for the GUI thread, oldest first. Guarded by g_queueLock: pushed by the
+// library's threads (and the GUI thread when a call of the program triggers a message), taken by
+// the GUI thread. The lock is held only around the queue and the wake-up post, never while a
+// message is handled.
+std::mutex g_queueLock;
+std::deque<HostMessage> g_queue;
 
 }  // namespace
 
@@ -38,17 +46,26 @@ void __stdcall DeviceEventCallback(const uint8_t* message, int32_t length, uint3
     // The buffer is the library's and lives only during this call: keep a copy, never more than
     // the largest message there is.
     const size_t copied = std::min<size_t>(static_cast<size_t>(length), sizeof(BrevixC_HostMessage_T));
-    auto* copy = new HostMessage(message, copied);
-    if (!::PostMessageW(window, WM_DEVICE_EVENT, 0, reinterpret_cast<LPARAM>(copy))) delete copy;
+    std::lock_guard<std::mutex> lock(g_queueLock);
+    g_queue.emplace_back(message, copied);
+    // One wake-up a copy; a window whose queue is full takes no more, and the copy goes with it.
+    if (!::PostMessageW(window, WM_DEVICE_EVENT, 0, 0)) g_queue.pop_back();
 }
 
 void SetDeviceEventWindow(HWND window) { g_eventWindow.store(window); }
 
-HostMessage* TakeDeviceEvent(LPARAM lParam) { return reinterpret_cast<HostMessage*>(lParam); }
+std::optional<HostMessage> TakeDeviceEvent() {
+    std::lock_guard<std::mutex> lock(g_queueLock);
+    if (g_queue.empty()) return std::nullopt;
+    std::optional<HostMessage> message(std::move(g_queue.front()));
+    g_queue.pop_front();
+    return message;
+}
 
 void DropPendingDeviceEvents(HWND window) {
     MSG msg;
     while (::PeekMessageW(&msg, window, WM_DEVICE_EVENT, WM_DEVICE_EVENT, PM_REMOVE)) {
-        delete TakeDeviceEvent(msg.lParam);
     }
+    std::lock_guard<std::mutex> lock(g_queueLock);
+    g_queue.clear();
 }

@@ -43,14 +43,19 @@ void CVorel_TAP_Test3Dlg::OnWebLink() {
     ::ShellExecuteW(nullptr, L"open", L"https://www.quendal.com/", nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void CVorel_TAP_Test3Dlg::OnChart() {
-    chart.CenterWindow();
-    chart.ShowWindow(SW_SHOW);
-}
+void CVorel_TAP_Test3Dlg::OnChart() { BringBack(chart); }
 
-void CVorel_TAP_Test3Dlg::OnAlarm() {
-    alarmReport.CenterWindow();
-    alarmReport.ShowWindow(SW_SHOW);
+void CVorel_TAP_Test3Dlg::OnAlarm() { BringBack(alarmReport); }
+
+void CVorel_TAP_Test3Dlg::BringBack(CWnd& window) {
+    // The operator asks for the window: minimised it comes back to its size, behind another window
+    // it comes to the front, and it takes the activation.
+    if (window.IsIconic()) window.ShowWindow(SW_RESTORE);
+    window.CenterWindow();
+    window.ShowWindow(SW_SHOW);
+    window.SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    window.SetForegroundWindow();
+    window.SetActiveWindow();
 }
 
 void CVorel_TAP_Test3Dlg::OnSaveCounter() { portCounterWindow.SaveCounters(); }
@@ -91,7 +96,8 @@ void CVorel_TAP_Test3Dlg::TryReconnect() {
     pictureConnected.ShowWindow(SW_HIDE);
     pictureConnecting.ShowWindow(SW_SHOW);
     pictureDisconnected.ShowWindow(SW_HIDE);
-    if (!WaitSecondsPumped(3)) return;
+    // A quit confirmed during the wait has terminated the API and ended the dialog: nothing more.
+    if (!WaitSecondsPumped(3) || ending_) return;
     char model[32] = {};
     BrevixC_SYS_DetectBrevixCDevice(model);
     if (BrevixC_SYS_ConnectToBrevixCDevice() == 0) {
@@ -118,7 +124,7 @@ void CVorel_TAP_Test3Dlg::TryReconnect() {
     BrevixC_GetLinkStatus();
     connectionText.SetWindowText(L"Connected");
     upgradePanel.SetDeviceReachable(true);
-    MessageBox(L"Connection has been re-established!", AfxGetAppName(), MB_OK);
+    ShowBox(L"Connection has been re-established!", AfxGetAppName(), MB_OK);
 }
 
 LRESULT CVorel_TAP_Test3Dlg::OnFpgaProgress(WPARAM phase, LPARAM progress) {

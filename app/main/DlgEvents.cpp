@@ -149,12 +149,31 @@ void CVorel_TAP_Test3Dlg::OnPortEvent(const HostMessage& message) {
 void CVorel_TAP_Test3Dlg::OnDeviceLost(const HostMessage& message) {
     if (!message.Has(BREVIXC_LOST_VALUE, 4) || message.I32(BREVIXC_LOST_VALUE) != BREVIXC_LOST_DEVICE) return;
     connectionLost_ = true;
+    // A download through the device API cannot go on without the tester: it ends here, quietly,
+    // and the loss box is the one box of both.
+    upgradePanel.AbandonDownload(false);
+    // The media detection cannot end without the tester either: its panel goes, and no failure
+    // box follows the loss's.
+    if (progressPanel.IsWindowVisible()) {
+        KillTimer(kMediaDetectionTimer);
+        progressPanel.m_progress.SetPos(0);
+        progressPanel.ShowWindow(SW_HIDE);
+    }
     ShowConnectionLost();
     // The box's own loop dispatches the next device events; a second loss report while it is open
-    // changes the same state again but asks the operator nothing more.
-    if (deviceLostBoxOpen_) return;
+    // (or while it waits) changes the same state again but asks the operator nothing more.
+    if (deviceLostBoxOpen_ || lossBoxDue_) return;
+    // Another box is up (its loop dispatched this report): the loss waits for it to close.
+    if (openBoxes_ > 0) {
+        lossBoxDue_ = true;
+        return;
+    }
+    ShowLossBox();
+}
+
+void CVorel_TAP_Test3Dlg::ShowLossBox() {
     deviceLostBoxOpen_ = true;
-    AfxMessageBox(languageIndex == 0 ? L"The device is disconnected!" : L"装置切断しました!");
+    ShowBox(languageIndex == 0 ? L"The device is disconnected!" : L"装置切断しました!", AfxGetAppName(), MB_OK);
     deviceLostBoxOpen_ = false;
 }
 

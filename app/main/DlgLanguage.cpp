@@ -98,6 +98,16 @@ CString CVorel_TAP_Test3Dlg::MessageCaption() const {
     return CString();
 }
 
+void CVorel_TAP_Test3Dlg::RetextCounterPage() {
+    // Whichever page is shown when the language changes, the counter page speaks it when it next
+    // shows: its heading ("Port A") and the rows the language libraries name.
+    portCounterWindow.SetPortHeading(ResourceText(IDS_PORT) + (portCounterWindow.port == 0 ? L" A" : L" B"));
+    portCounterWindow.SetRowLabel(CCounterWindow::kLinkRow, ResourceText(IDS_LINK));
+    portCounterWindow.SetRowLabel(CCounterWindow::kSpeedRow, ResourceText(IDS_SPEED));
+    portCounterWindow.SetRowLabel(CCounterWindow::kTypeRow, ResourceText(IDS_TYPE));
+    portCounterWindow.SetRowLabel(CCounterWindow::kFlowControlRow, ResourceText(IDS_FLOW_CONTROL));
+}
+
 void CVorel_TAP_Test3Dlg::RetextAll() {
     toolbar.SetButtonText(0, ResourceText(IDS_RECONNECT));
     toolbar.SetButtonText(2, ResourceText(IDS_CLEAR_COUNTER));
@@ -115,14 +125,7 @@ void CVorel_TAP_Test3Dlg::RetextAll() {
     SetTreeText(kItemFirmwareUpgrade, ResourceText(IDS_FIRMWARE_UPGRADE));
     deviceTree.SetColumnText(0, ResourceText(IDS_INFORMATION));
 
-    if (counterMode == 1) {
-        const wchar_t portLetter = portCounterWindow.port == 0 ? L'A' : L'B';
-        portCounterWindow.SetPortHeading(ResourceText(IDS_PORT) + CString(portLetter));
-        portCounterWindow.SetRowLabel(CCounterWindow::kLinkRow, ResourceText(IDS_LINK));
-        portCounterWindow.SetRowLabel(CCounterWindow::kSpeedRow, ResourceText(IDS_SPEED));
-        portCounterWindow.SetRowLabel(CCounterWindow::kTypeRow, ResourceText(IDS_TYPE));
-        portCounterWindow.SetRowLabel(CCounterWindow::kFlowControlRow, ResourceText(IDS_FLOW_CONTROL));
-    }
+    RetextCounterPage();
 
     upgradePanel.SetWindowText(L"Upgrade FPGA");
     upgradePanel.SetDlgItemText(IDC_UPGRADE_SYSTEM_GROUP, ResourceText(IDS_SYSTEM_INFORMATION));
@@ -141,4 +144,6 @@ void CVorel_TAP_Test3Dlg::RetextAll() {
 
     requirements.Retext(ResourceText(IDS_REQUIREMENTS_TITLE), ResourceText(IDS_REQUIREMENTS_PLATFORM),
                         ResourceText(IDS_MODEL), ResourceText(IDS_FIRMWARE));
+    captureA.Retext();
+    captureB.Retext();
 }

@@ -120,6 +120,7 @@ void CVorel_TAP_Test3Dlg::ShowPage(Page page) {
     }
     SetTitle(PageTitle(page));
     panelTitle.ShowWindow(SW_SHOW);
+    HighlightTreeItemOf(page);
     PlaceCurrentPanel();
     // The device tree first, the page's windows after it in their order: above the frame and the
     // other pages (the frame static comes first in the template and would otherwise lie over the
@@ -165,6 +166,36 @@ void CVorel_TAP_Test3Dlg::PlaceCurrentPanel() {
         ScreenToClient(&now);
         if (now != area) window->MoveWindow(&area, TRUE);
     }
+}
+
+int CVorel_TAP_Test3Dlg::TreeItemOfPage(Page page) {
+    switch (page) {
+    case Page::kFpgaUpgrade:
+        return kItemFpgaUpgrade;
+    case Page::kFirmwareUpgrade:
+        return kItemFirmwareUpgrade;
+    case Page::kPortConfiguration:
+        return kItemPortConfiguration;
+    case Page::kCaptureA:
+        return kItemCaptureA;
+    case Page::kCaptureB:
+        return kItemCaptureB;
+    default:
+        return -1;
+    }
+}
+
+void CVorel_TAP_Test3Dlg::HighlightTreeItemOf(Page page) {
+    // The shown page owns the highlight, however it was reached: its own tree item, or none for a
+    // page that has no item.
+    if (deviceTree.GetSafeHwnd() == nullptr) return;
+    const int item = TreeItemOfPage(page);
+    const HTREEITEM wanted = item >= 0 ? treeItems[item] : nullptr;
+    selectedTreeItem = wanted != nullptr ? item : -1;
+    if (deviceTree.GetSelectedItem() == wanted) return;
+    followingPage_ = true;
+    deviceTree.SelectItem(wanted);
+    followingPage_ = false;
 }
 
 void CVorel_TAP_Test3Dlg::ShowPageOfItem(int item) {

@@ -267,7 +267,7 @@ void CVorel_TAP_Test3Dlg::OnTimer(UINT_PTR nIDEvent) {
 
 void CVorel_TAP_Test3Dlg::ShowFirstTime() {
     aboutPanel.aboutGrid.SetCellText(0, 1, L"Quendal agent");
-    SetTreeText(kItemAgent, L"Agent / Customer : Quendal agent");
+    SetTreeText(kItemAgent, L"Agent / Customer : " + identityTexts[kAgent]);
     ProgramLog().WriteLine(L"(OnTimer) event = 1");
     if (IsDemoMode()) {
         ProgramLog().WriteLine(L"(OnTimer)(Demo) update tree list text");

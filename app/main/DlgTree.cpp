@@ -47,7 +47,7 @@ CString CVorel_TAP_Test3Dlg::TreeText(int item) const {
 void CVorel_TAP_Test3Dlg::UpdateTreeTexts() {
     const CString version = ResourceText(IDS_VERSION);
     SetTreeText(kItemModel, device_texts::ModelText(BVX_Machine_ID));
-    SetTreeText(kItemAgent, L"Agent / Customer : Quendal Agent");
+    SetTreeText(kItemAgent, L"Agent / Customer : " + identityTexts[kAgent]);
     SetTreeText(kItemSerial, L"S/N : " + identityTexts[kSerial]);
     SetTreeText(kItemMac, L"MAC : " + identityTexts[kMac]);
     SetTreeText(kItemPcb, L"PCB " + version + L" : " + identityTexts[kPcb]);
@@ -59,6 +59,8 @@ void CVorel_TAP_Test3Dlg::UpdateTreeTexts() {
 
 void CVorel_TAP_Test3Dlg::OnTreeSelChanged(NMHDR* pNMHDR, LRESULT* pResult) {
     *pResult = 0;
+    // The page being shown moves the highlight to its item: nothing more to show.
+    if (followingPage_) return;
     counterMode = 0;
     const auto* change = reinterpret_cast<const NMTREEVIEWW*>(pNMHDR);
     selectedTreeItem = static_cast<int>(change->itemNew.lParam);

@@ -47,7 +47,7 @@ void CVorel_TAP_Test3Dlg::ShowCounterPage(int port) {
     toolbar.EnableButton(ID_PORT_A, port != 0);
     toolbar.EnableButton(ID_PORT_B, port == 0);
     portCounterWindow.port = port;
-    portCounterWindow.SetPortHeading(ResourceText(IDS_PORT) + (port == 0 ? L" A" : L" B"));
+    RetextCounterPage();
     ShowPage(port == 0 ? Page::kCounterA : Page::kCounterB);
 }
 
@@ -56,7 +56,7 @@ void CVorel_TAP_Test3Dlg::OnPortA() { ShowCounterPage(0); }
 void CVorel_TAP_Test3Dlg::OnPortB() { ShowCounterPage(1); }
 
 void CVorel_TAP_Test3Dlg::OnClearCounter() {
-    if (MessageBox(ResourceText(IDS_CLEAR_QUESTION), L"Message", MB_YESNO | MB_ICONQUESTION) == IDYES) {
+    if (ShowBox(ResourceText(IDS_CLEAR_QUESTION), L"Message", MB_YESNO | MB_ICONQUESTION) == IDYES) {
         portCounterWindow.ClearAll();
     }
 }
@@ -172,10 +172,10 @@ void CVorel_TAP_Test3Dlg::OnMediaDetectionTick() {
 void CVorel_TAP_Test3Dlg::EndFailedMediaDetection() {
     KillTimer(kMediaDetectionTimer);
     // The box's own loop dispatches the library's further progress reports and this timer: the
-    // operator hears of one failure once.
-    if (!mediaFailureBoxOpen_) {
+    // operator hears of one failure once. A lost tester explains it already: its box is the one.
+    if (!mediaFailureBoxOpen_ && !connectionLost_) {
         mediaFailureBoxOpen_ = true;
-        MessageBox(L"Fail to detect media!", L"Message", MB_OK);
+        ShowBox(L"Fail to detect media!", L"Message", MB_OK);
         mediaFailureBoxOpen_ = false;
     }
     progressPanel.m_progress.SetPos(0);

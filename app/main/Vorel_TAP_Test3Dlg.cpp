@@ -7,7 +7,7 @@
 #include "MessagePump.h"
 #include "res/resource.h"
 
-#include <memory>
+#include <optional>
 
 BEGIN_MESSAGE_MAP(CVorel_TAP_Test3Dlg, CDialog)
 ON_WM_PAINT()
@@ -139,51 +139,62 @@ void CVorel_TAP_Test3Dlg::OnInitMenuPopup(CMenu* pPopupMenu, UINT, BOOL bSysMenu
     if (!bSysMenu) AfxUpdateMenuItems(this, pPopupMenu);
 }
 
-bool CVorel_TAP_Test3Dlg::EndKeyHeld() {
-    return (::GetAsyncKeyState(VK_ESCAPE) & 0x8000) || (::GetAsyncKeyState(VK_RETURN) & 0x8000);
-}
-
-void CVorel_TAP_Test3Dlg::OnOK() {
-    if (!EndKeyHeld()) CDialog::OnOK();
-}
-
-void CVorel_TAP_Test3Dlg::OnCancel() {
-    if (!EndKeyHeld()) CDialog::OnCancel();
-}
-
-bool CVorel_TAP_Test3Dlg::UpgradeKeepsProgramOpen() {
-    if (!upgradePanel.DownloadInProgress()) return false;
-    // The download writes the tester's flash: cut short, it leaves a tester that does not start. The
-    // Windows 7 library's download runs inside this thread's own call, so the program could not end
-    // before it does anyway, only vanish from the screen.
-    if (languageIndex == 0)
-        MessageBox(L"An upgrade is in progress. Vorels-NIC cannot be closed until it has ended.", L"Message",
-                   MB_OK | MB_ICONINFORMATION);
-    else if (languageIndex == 3)
-        MessageBox(L"アップグレード中です。終了するまでVorels-NICを閉じることはできません。", L"メッセージ",
-                   MB_OK | MB_ICONINFORMATION);
+bool CVorel_TAP_Test3Dlg::ConfirmQuit() {
+    if (!upgradePanel.DownloadInProgress())
+        return ShowBox(ResourceText(IDS_QUIT_QUESTION), MessageCaption(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+    if (!upgradePanel.DownloadStalled()) {
+        // The download writes the tester's flash: cut short, it leaves a tester that does not start.
+        // The Windows 7 library's download runs inside this thread's own call, so the program could
+        // not end before it does anyway, only vanish from the screen.
+        if (languageIndex == 0)
+            ShowBox(L"An upgrade is in progress. Vorels-NIC cannot be closed until it has ended.", L"Message",
+                    MB_OK | MB_ICONINFORMATION);
+        else if (languageIndex == 3)
+            ShowBox(L"アップグレード中です。終了するまでVorels-NICを閉じることはできません。", L"メッセージ",
+                    MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
+    // Nothing has moved for a while, or the tester is gone: the operator may leave it.
+    if (ShowBox(ResourceText(IDS_QUIT_STALLED_UPGRADE), MessageCaption(), MB_YESNO | MB_ICONWARNING) != IDYES)
+        return false;
+    upgradePanel.AbandonDownload(false);
     return true;
 }
 
-void CVorel_TAP_Test3Dlg::OnClose() {
+void CVorel_TAP_Test3Dlg::BeginEnding() {
+    ending_ = true;
     WriteLanguageIndex(languageIndex);
-    if (UpgradeKeepsProgramOpen()) return;
-    if (MessageBox(ResourceText(IDS_QUIT_QUESTION), MessageCaption(), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     if (HWND outside = ::FindWindowW(nullptr, L"Upgrade FPGA on Win7")) ::PostMessageW(outside, WM_CLOSE, 0, 0);
+}
+
+void CVorel_TAP_Test3Dlg::OnClose() {
+    if (ending_) return;
+    // Closing the window keeps the language even when the operator then stays.
+    WriteLanguageIndex(languageIndex);
+    if (!ConfirmQuit()) return;
+    BeginEnding();
     BrevixC_SYS_SetNICMode(0, 0);
     BrevixC_SYS_SetNICMode(1, 0);
     if (!IsDemoMode()) BrevixC_SYS_TerminateProcess();
-    // A quit the operator confirmed ends the program whatever key answered the question: Escape
-    // or Return may still be down when the box returns.
     CDialog::OnCancel();
 }
 
 void CVorel_TAP_Test3Dlg::OnFileExit() {
-    if (UpgradeKeepsProgramOpen()) return;
-    if (MessageBox(ResourceText(IDS_QUIT_QUESTION), MessageCaption(), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-    if (HWND outside = ::FindWindowW(nullptr, L"Upgrade FPGA on Win7")) ::PostMessageW(outside, WM_CLOSE, 0, 0);
+    if (ending_ || !ConfirmQuit()) return;
+    BeginEnding();
     if (!IsDemoMode()) BrevixC_SYS_TerminateProcess();
     CDialog::OnOK();
+}
+
+int CVorel_TAP_Test3Dlg::ShowBox(LPCWSTR text, LPCWSTR caption, UINT type) {
+    ++openBoxes_;
+    const int answer = MessageBox(text, caption, type);
+    --openBoxes_;
+    if (openBoxes_ == 0 && lossBoxDue_) {
+        lossBoxDue_ = false;
+        if (!ending_) ShowLossBox();
+    }
+    return answer;
 }
 
 void CVorel_TAP_Test3Dlg::OnDestroy() {
@@ -193,9 +204,11 @@ void CVorel_TAP_Test3Dlg::OnDestroy() {
     CDialog::OnDestroy();
 }
 
-LRESULT CVorel_TAP_Test3Dlg::OnDeviceEvent(WPARAM, LPARAM lParam) {
-    std::unique_ptr<HostMessage> message(TakeDeviceEvent(lParam));
-    HandleDeviceEvent(*message);
+LRESULT CVorel_TAP_Test3Dlg::OnDeviceEvent(WPARAM, LPARAM) {
+    // One copy a wake-up: a box opened by this one dispatches the next wake-ups in its own loop,
+    // in the order the copies came. A wake-up posted from outside finds nothing, or takes a copy
+    // whose own wake-up then finds nothing.
+    if (std::optional<HostMessage> message = TakeDeviceEvent()) HandleDeviceEvent(*message);
     return 0;
 }
 

@@ -153,10 +153,16 @@ public:
     void WriteLanguageIndex(int index);
     void SetLanguage(int choice);
     void RetextAll();
+    // The counter page's heading and named rows in the current language, for the port it shows.
+    void RetextCounterPage();
     // The panel title's text, in a font that draws every character of it.
     void SetTitle(const CString& title);
     // "Message", "メッセージ" or empty, by languageIndex.
     CString MessageCaption() const;
+
+    // Every box of the dialog and its pages, owned by the dialog: one at a time. A loss reported
+    // while a box is open gets its box once that one has closed.
+    int ShowBox(LPCWSTR text, LPCWSTR caption, UINT type);
 
     // Commands that other panels and tests reach (DlgCommands.cpp).
     void OnPortA();
@@ -191,8 +197,10 @@ protected:
     BOOL OnInitDialog() override;
     // The start-up steps, in their order (OnInitDialog marks their end).
     BOOL RunStartup();
-    void OnOK() override;
-    void OnCancel() override;
+    // Return and Escape (whenever they are handled: the GUI thread may have stalled since the
+    // key went up) never end the dialog; only a confirmed quit does.
+    void OnOK() override {}
+    void OnCancel() override {}
 
     void OnPaint();
     void OnTimer(UINT_PTR nIDEvent);
@@ -215,6 +223,8 @@ protected:
     void OnClearCounter();
     void OnChart();
     void OnAlarm();
+    // A window of its own (chart, alarm report) shown again: restored, centred, in front, active.
+    void BringBack(CWnd& window);
     void OnSaveCounter();
     void OnEnglish();
     void OnJapanese();
@@ -236,6 +246,9 @@ private:
     CString PageTitle(Page page) const;
     // The page a tree item shows, shown again whole; items without a page change nothing.
     void ShowPageOfItem(int item);
+    // The tree item of a page (-1 for the pages without one), and the tree's highlight moved to it.
+    static int TreeItemOfPage(Page page);
+    void HighlightTreeItemOf(Page page);
     // Start-up pieces (DlgStartup.cpp).
     void CreatePanels();
     void CreateDeviceTree();
@@ -275,15 +288,27 @@ private:
     // The lost tester shown: the disconnected picture and text, the toolbar reduced to Reconnect,
     // Upgrade disabled.
     void ShowConnectionLost();
-    // Escape or Return held down: the dialog does not end by them.
-    static bool EndKeyHeld();
-    // While an upgrade writes the tester's flash the program stays: the operator is told so.
-    bool UpgradeKeepsProgramOpen();
+    // Whether the operator confirms the quit: the quit question; during a download the box that
+    // keeps the program while the download moves, or, once it has stalled, the question whether to
+    // end it and quit (Yes ends the download here).
+    bool ConfirmQuit();
+    // The confirmed quit's common part: the language kept, the outside download window closed,
+    // and from here on the dialog is ending.
+    void BeginEnding();
+    // The loss box, in the current language.
+    void ShowLossBox();
 
     // The panel title's 18-point font, of a face with a glyph for every character of the title.
     CFont titleFont_;
     Page shownPage_ = Page::kFpgaUpgrade;
+    // The tree's selection is being moved to the shown page's item.
+    bool followingPage_ = false;
     bool deviceLostBoxOpen_ = false;
+    // Boxes open now (ShowBox), and a loss whose box waits for them to close.
+    int openBoxes_ = 0;
+    bool lossBoxDue_ = false;
+    // A quit was confirmed: whatever a pumped wait returns to does nothing more.
+    bool ending_ = false;
     bool mediaFailureBoxOpen_ = false;
     // The tester was lost and no Reconnect has brought it back; set and cleared on the GUI thread.
     bool connectionLost_ = false;

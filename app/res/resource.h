@@ -102,6 +102,8 @@
 #define ID_FILE_SAVE_CONFIG 32910
 
 // Strings (the language switch rewrites 1503-1535).
+// A capture that filled the tester's store (its capacity in frames, grouped).
+#define IDS_CAPTURE_LIMIT 1545
 #define IDS_CLEAR_QUESTION 1501
 #define IDS_QUIT_QUESTION 1502
 #define IDS_RECONNECT 1503
@@ -129,6 +131,7 @@
 #define IDS_APPLY 1534
 #define IDS_VERSION 1535
 #define IDS_FPGA_COMPLETE 1536
+#define IDS_QUIT_STALLED_UPGRADE 1537
 
 // The Windows 7 flash library's progress message.
 #define WM_FPGA_PROGRESS 0x52C

@@ -206,8 +206,12 @@ CString CUpgradeDialog::InfoText(int row) {
 
 void CUpgradeDialog::ShowLanguageBox(LPCWSTR english, LPCWSTR englishCaption, LPCWSTR japanese) {
     const int language = theMainDialog ? theMainDialog->languageIndex : 0;
-    if (language == 0) MessageBox(english, englishCaption, MB_OK);
-    else if (language == 3) MessageBox(japanese, L"メッセージ", MB_OK);
+    if (language == 0) Box(english, englishCaption, MB_OK);
+    else if (language == 3) Box(japanese, L"メッセージ", MB_OK);
+}
+
+int CUpgradeDialog::Box(LPCWSTR text, LPCWSTR caption, UINT type) {
+    return theMainDialog ? theMainDialog->ShowBox(text, caption, type) : MessageBox(text, caption, type);
 }
 
 void CUpgradeDialog::OnBrowse() {
@@ -274,6 +278,8 @@ void CUpgradeDialog::BeginDownload(int seconds) {
     expectedSeconds = seconds;
     elapsedSeconds = 0;
     lastStatus = 0;
+    lastReportTime_ = CTime::GetCurrentTime().GetTime();
+    cancelOffered_ = false;
     progressBar.SetRange32(0, expectedSeconds);
     // The template's placeholder until a status event gives the percentage.
     SetDlgItemText(IDC_UPGRADE_PERCENT, L"");
@@ -376,7 +382,36 @@ void CUpgradeDialog::OnTimer(UINT_PTR nIDEvent) {
         elapsedSeconds = int(CTime::GetCurrentTime().GetTime() - startTime);
         progressBar.SetPos(expectedSeconds);
         FailDownload(mode == kFpga);
+        return;
     }
+    OfferCancel(DownloadStalled());
+}
+
+bool CUpgradeDialog::DownloadStalled() const {
+    return downloadRunning &&
+           (!deviceReachable_ || CTime::GetCurrentTime().GetTime() - lastReportTime_ >= kSilenceSeconds);
+}
+
+void CUpgradeDialog::OfferCancel(bool offer) {
+    CWnd* cancel = GetDlgItem(IDCANCEL);
+    if (cancel == nullptr || offer == cancelOffered_) return;
+    cancelOffered_ = offer;
+    // The page was disabled with its controls: offered, it takes the click again, on Cancel alone;
+    // withdrawn (the download moves again), it is as the download left it, Cancel hidden in
+    // firmware mode.
+    EnableWindow(offer);
+    cancel->EnableWindow(offer);
+    cancel->ShowWindow(offer || mode == kFpga ? SW_SHOW : SW_HIDE);
+}
+
+void CUpgradeDialog::AbandonDownload(bool tell) {
+    if (!downloadRunning) return;
+    BrevixC_SYS_DownloadFPGA_Terminate();
+    downloadRunning = false;
+    KillTimer(kElapsedTimer);
+    SetDlgItemText(IDC_UPGRADE_STATUS, L"Status: Fail");
+    if (tell) Box(mode == kFpga ? L"Fail to upgrade FPGA!" : L"Fail to upgrade firmware!", L"Message", MB_OK);
+    CloseDownload();
 }
 
 void CUpgradeDialog::ShowElapsed() {
@@ -396,7 +431,11 @@ void CUpgradeDialog::OnFlashLibraryProgress(int phase, int progress) {
     if (phase >= 0 && phase < 4) status += kPhases[phase];
     else if (phase == 5) status += L"Finish!";
     SetTextOnChange(IDC_UPGRADE_STATUS, status);
-    progressBar.SetPos(progress);
+    // The finish comes with no share of its own (0): the bar shows the download whole while the
+    // completion box is up, not an empty one.
+    int lowest = 0, highest = 0;
+    progressBar.GetRange(lowest, highest);
+    progressBar.SetPos(phase == 5 ? highest : progress);
     if (phase != 5) {
         ShowElapsed();
         return;
@@ -406,8 +445,7 @@ void CUpgradeDialog::OnFlashLibraryProgress(int phase, int progress) {
     UpdateWindow();
     CString complete;
     complete.LoadString(IDS_FPGA_COMPLETE);
-    CWnd* owner = theMainDialog ? static_cast<CWnd*>(theMainDialog) : this;
-    owner->MessageBox(complete, L"Message", MB_OK);
+    Box(complete, L"Message", MB_OK);
 }
 
 void CUpgradeDialog::OnDownloadStatus(uint16_t type, uint16_t status, uint16_t percent) {
@@ -415,6 +453,7 @@ void CUpgradeDialog::OnDownloadStatus(uint16_t type, uint16_t status, uint16_t p
     const bool fpga = type == BREVIXC_MSG_FPGA_DOWNLOAD;
     lastStatus = status;
     lastProgress = percent;
+    lastReportTime_ = CTime::GetCurrentTime().GetTime();
     if (!fpga) {
         std::printf("Download FW Status:%d, Progress:%d\n", status, percent);
         std::fflush(stdout);
@@ -441,13 +480,16 @@ void CUpgradeDialog::FailDownload(bool fpga) {
     BrevixC_SYS_DownloadFPGA_Terminate();
     downloadRunning = false;
     KillTimer(kElapsedTimer);
-    MessageBox(fpga ? L"Fail to upgrade FPGA!" : L"Fail to upgrade firmware!", L"Message", MB_OK);
+    Box(fpga ? L"Fail to upgrade FPGA!" : L"Fail to upgrade firmware!", L"Message", MB_OK);
     CloseDownload();
 }
 
 void CUpgradeDialog::CloseDownload() {
     KillTimer(kElapsedTimer);
+    cancelOffered_ = false;
     progressBar.SetPos(0);
+    // The percentage belongs to the download that ended, not to the next one of either kind.
+    SetDlgItemText(IDC_UPGRADE_PERCENT, L"");
     ShowDownloadTexts(SW_HIDE);
     SetControlsUsable(true);
     ShowWindow(SW_HIDE);
@@ -469,10 +511,16 @@ void CUpgradeDialog::WriteUpgradeLog(int kind) {
     const bool saved = upgrade::WriteLogFile(folder, name, upgrade::LogText(rows, LPCWSTR(versionSuffix), now));
     const std::wstring notice =
         saved ? upgrade::CompletionNotice(name, folder) : upgrade::LogFailureNotice(name, folder);
-    MessageBox(notice.c_str(), L"Message", MB_OK);
+    Box(notice.c_str(), L"Message", MB_OK);
 }
 
 void CUpgradeDialog::OnCancelButton() {
     if ((::GetAsyncKeyState(VK_ESCAPE) & 0x8000) || (::GetAsyncKeyState(VK_RETURN) & 0x8000)) return;
+    // During a download Cancel is offered only once it stalls; it ends the download, never just
+    // puts a running one out of sight.
+    if (downloadRunning) {
+        if (DownloadStalled()) AbandonDownload(true);
+        return;
+    }
     CDialog::OnCancel();
 }

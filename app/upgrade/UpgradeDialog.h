@@ -24,6 +24,9 @@ public:
     static constexpr int kFirmwareSeconds = 1020;
     static constexpr int kFpgaSeconds = 2400;
     static constexpr int kDemoFpgaSeconds = 10;
+    // A download through the device API that has reported nothing for this long (on the calendar
+    // clock) may be left: Cancel ends it, and a quit may end it.
+    static constexpr int kSilenceSeconds = 30;
 
     explicit CUpgradeDialog(CWnd* pParent = nullptr) : CDialog(IDD, pParent) {}
 
@@ -34,6 +37,13 @@ public:
     int Mode() const { return mode; }
     // A download started here has not ended yet (through the device API or the Windows 7 library).
     bool DownloadInProgress() const { return downloadRunning || flashLibraryDownload_; }
+    // A download through the device API that makes no progress: no status for kSilenceSeconds, or
+    // the tester lost. The operator may end it (Cancel, or a quit that says so).
+    bool DownloadStalled() const;
+    // Ends the download through the device API at once: the library's transfer is terminated (its
+    // worker stops before its next chunk) and the page ends as at a failure, with the failure box
+    // when `tell` (a quit or a loss says it in its own box).
+    void AbandonDownload(bool tell);
 
     // The tester's versions; the version row shows the one of the current mode as soon as it comes.
     void SetFpgaVersionText(CString text);
@@ -89,6 +99,11 @@ private:
     // Shows the box in the main dialog's language: English for index 0, Japanese for 3, none for
     // any other index.
     void ShowLanguageBox(LPCWSTR english, LPCWSTR englishCaption, LPCWSTR japanese);
+    // Every box of the page goes through the main dialog, which shows one at a time.
+    int Box(LPCWSTR text, LPCWSTR caption, UINT type);
+    // A stalled download: the page answers again, its Cancel shown and usable, the rest disabled;
+    // once it moves again, the offer is withdrawn.
+    void OfferCancel(bool offer);
     // Upgrade's first steps: the scale, the timer, the texts shown, the panel disabled.
     void BeginDownload(int seconds);
     // A download call that returned 0: the failure box of the mode, the panel enabled again.
@@ -122,6 +137,10 @@ private:
     bool flashLibraryDownload_ = false;
     bool controlsUsable_ = true;
     bool deviceReachable_ = true;
+    // When the running download last reported (or began), on the calendar clock.
+    __time64_t lastReportTime_ = 0;
+    // Cancel is offered for the running download (OfferCancel).
+    bool cancelOffered_ = false;
     // Ends the current FPGA and firmware version lines of the upgrade log; nothing gives it a value.
     CString versionSuffix;
 };

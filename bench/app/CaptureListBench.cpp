@@ -37,6 +37,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <thread>
 #include <unordered_set>
 #include <vector>
@@ -77,11 +78,11 @@ void __stdcall OnMessage(const uint8_t* message, int32_t length, uint32_t second
 // The main dialog's part in the program's way: a capture report of Port A reaches its panel.
 LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_DEVICE_EVENT) return ::DefWindowProcW(window, message, wParam, lParam);
-    HostMessage* event = TakeDeviceEvent(lParam);
-    if (event->Type() == BREVIXC_MSG_CAPTURE && event->Has(kCaptureCount, 2) && event->U16(kCaptureEntry) == 0) {
+    const std::optional<HostMessage> event = TakeDeviceEvent();
+    if (event && event->Type() == BREVIXC_MSG_CAPTURE && event->Has(kCaptureCount, 2) &&
+        event->U16(kCaptureEntry) == 0) {
         panel->OnCaptureReport(event->U16(kCaptureCount));
     }
-    delete event;
     return 0;
 }
 

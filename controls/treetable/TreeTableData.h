@@ -88,8 +88,11 @@ struct TreeTableColumn {
 };
 
 // Item, state and cell images already drawn over a background colour, side by side in one bitmap:
-// a repaint copies them, where drawing through the image list costs a memory DC and several
-// blits each time.
+// the rows of one paint copy them, where drawing through the image list costs a memory DC and
+// several blits each time. A picture serves only the paint that drew it: the caller may replace,
+// remove or overlay the list's images at any time without telling the tree, and the next paint
+// shows them as they are then, as the common tree does. The slots are as wide as the widest image
+// and as high as the highest drawn so far, so that lists of different shapes share them.
 inline constexpr int kCachedImages = 32;
 // Spans of changed cells kept apart before their repaint is asked for; more fold into the last.
 inline constexpr int kChangedSpans = 16;
@@ -98,13 +101,15 @@ struct CachedImage {
     int index;
     UINT style;
     COLORREF back;
+    unsigned paint;  // the paint that drew it
 };
 struct ImageCache {
     HDC dc;
     HBITMAP bitmap;
     HGDIOBJ oldBitmap;
     int slotWidth, slotHeight;
-    int next;  // the slot the next new picture takes (the oldest)
+    int next;        // the slot the next new picture takes (the oldest)
+    unsigned paint;  // counts the paints; a slot of an earlier one is stale
     CachedImage slots[kCachedImages];
 };
 

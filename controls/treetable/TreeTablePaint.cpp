@@ -193,34 +193,42 @@ int DrawCellText(TreeTableData* data, const RowPaint& row, UINT w, const TextPie
     return r.right;
 }
 
-// An image of a list drawn over `back`, as ImageList_Draw would draw it there; the first time into
-// the cache, afterwards one copy from it. Without a cache it draws through the list.
+// An image of a list drawn over `back`, as ImageList_Draw would draw it there; the first time in a
+// paint into the cache, afterwards in that paint one copy from it. Without a cache it draws
+// through the list.
 void DrawImage(TreeTableData* data, HDC dc, HIMAGELIST list, int index, int x, int y, int width, int height,
                UINT style, COLORREF back) {
     ImageCache& cache = data->images;
     if (width > cache.slotWidth || height > cache.slotHeight) {
+        // Grown to hold both shapes: two lists each larger in one dimension would otherwise have
+        // the slots made again for every other image.
+        const int slotWidth = std::max(width, cache.slotWidth), slotHeight = std::max(height, cache.slotHeight);
+        const unsigned paint = cache.paint;
         ForgetImages(data);
+        cache.paint = paint;
         HDC screen = GetDC(nullptr);
         cache.dc = CreateCompatibleDC(screen);
-        cache.bitmap = CreateCompatibleBitmap(screen, width * kCachedImages, height);
+        cache.bitmap = CreateCompatibleBitmap(screen, slotWidth * kCachedImages, slotHeight);
         ReleaseDC(nullptr, screen);
         if (!cache.dc || !cache.bitmap) {
             ForgetImages(data);
+            cache.paint = paint;
             ImageList_Draw(list, index, dc, x, y, style);
             return;
         }
         cache.oldBitmap = SelectObject(cache.dc, cache.bitmap);
-        cache.slotWidth = width;
-        cache.slotHeight = height;
+        cache.slotWidth = slotWidth;
+        cache.slotHeight = slotHeight;
     }
     int slot = 0;
-    while (slot < kCachedImages && !(cache.slots[slot].list == list && cache.slots[slot].index == index &&
-                                     cache.slots[slot].style == style && cache.slots[slot].back == back))
+    while (slot < kCachedImages &&
+           !(cache.slots[slot].paint == cache.paint && cache.slots[slot].list == list &&
+             cache.slots[slot].index == index && cache.slots[slot].style == style && cache.slots[slot].back == back))
         ++slot;
     if (slot == kCachedImages) {
         slot = cache.next;
         cache.next = (cache.next + 1) % kCachedImages;
-        cache.slots[slot] = CachedImage{list, index, style, back};
+        cache.slots[slot] = CachedImage{list, index, style, back, cache.paint};
         Fill(cache.dc, slot * cache.slotWidth, 0, slot * cache.slotWidth + width, height, back);
         ImageList_Draw(list, index, cache.dc, slot * cache.slotWidth, 0, style);
     }
@@ -489,6 +497,7 @@ void RepaintFrom(const TreeTableData* data, int x) {
 
 void PaintTree(TreeTableData* data, HDC dc, const RECT* update, HRGN updateRegion) {
     LockTree(data);
+    ++data->images.paint;  // the list's images are drawn afresh: the caller may have changed them
     const RECT client{0, 0, static_cast<LONG>(data->clientWidth), static_cast<LONG>(data->clientHeight)};
     const RECT area = update ? *update : client;
     const unsigned count = data->columnCount;

@@ -3,6 +3,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -74,12 +75,17 @@ public:
         found_[kind].insert(source);
     }
 
+    // A worker ran out of memory: what was found is not the whole answer.
+    void Fail() { failed_ = true; }
+    bool Failed() const { return failed_; }
+
     // Read after every worker has ended.
     bool WriteResult(std::uint8_t* result) const { return WriteDiscoveryResult(found_, local_, result); }
 
 private:
     const std::uint8_t kinds_;
     const std::set<Ipv4> local_;
+    std::atomic<bool> failed_{false};
     // Guarded by lock_: written by the workers, read by the discovering thread once they are joined.
     std::mutex lock_;
     std::map<std::uint8_t, std::set<Ipv4>> found_;
@@ -167,6 +173,17 @@ void Probe(SOCKET s, Collector& collector) {
     Listen(s, collector);
 }
 
+// A worker's whole life: an exception that left a thread's body would end the host's process, so
+// memory that runs out in one (the probes, the receive buffer, a peer recorded) fails the
+// discovery instead.
+void ProbeGuarded(SOCKET s, Collector& collector) noexcept {
+    try {
+        Probe(s, collector);
+    } catch (...) {
+        collector.Fail();
+    }
+}
+
 bool DiscoverOnce(std::uint8_t* result, std::int32_t kindMask, const WorkerStart& start) {
     std::memset(result, 0, kDiscoveryResultSize);
     WinsockSession winsock;
@@ -186,7 +203,7 @@ bool DiscoverOnce(std::uint8_t* result, std::int32_t kindMask, const WorkerStart
     bool allStarted = true;
     for (const UdpSocket& s : sockets) {
         try {
-            workers.push_back(start([&collector, socket = s.Get()] { Probe(socket, collector); }));
+            workers.push_back(start([&collector, socket = s.Get()] { ProbeGuarded(socket, collector); }));
         } catch (...) {
             // The started workers use the sockets and the collector: they end before those go.
             allStarted = false;
@@ -194,7 +211,7 @@ bool DiscoverOnce(std::uint8_t* result, std::int32_t kindMask, const WorkerStart
         }
     }
     for (std::thread& worker : workers) worker.join();
-    return allStarted && collector.WriteResult(result);
+    return allStarted && !collector.Failed() && collector.WriteResult(result);
 }
 
 }  // namespace

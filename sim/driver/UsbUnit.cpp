@@ -467,9 +467,15 @@ size_t UsbUnit::ReceivedCount() const {
     return state_->received.size();
 }
 
+std::vector<UsbJournalEntry> UsbUnit::Journal() const {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->journal;
+}
+
 void UsbUnit::ClearReceived() {
     std::lock_guard<std::mutex> guard(state_->lock);
     state_->received.clear();
+    state_->journal.clear();
 }
 
 }  // namespace sim

@@ -67,6 +67,7 @@ struct UsbUnit::State {
     bool echoAddresses = true;
     size_t unplugAfter = 0;
     std::vector<UsbPacket> received;
+    std::vector<UsbJournalEntry> journal;
 
     // Takes one planned write failure; false when none is left.
     bool TakeWriteFailure();

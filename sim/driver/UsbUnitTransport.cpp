@@ -48,6 +48,7 @@ void UsbUnit::State::OnPacket(const Bytes& bytes, bool report) {
     {
         std::lock_guard<std::mutex> guard(lock);
         received.push_back({packet, report});
+        journal.push_back({true, packet});
         for (const Bytes& reply : Respond(packet))
             for (Bytes& sent : ApplyFaults(reply)) replies.push_back(std::move(sent));
         delay = delayMs;
@@ -90,7 +91,14 @@ void UsbUnit::State::Send(const std::vector<Bytes>& replies) {
         target = sink;
     }
     if (!target) return;
-    for (const Bytes& reply : replies) target->Deliver(reply);
+    for (const Bytes& reply : replies) {
+        // Written down before the host can read it, so that the host's next packet comes after it.
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            journal.push_back({false, reply});
+        }
+        target->Deliver(reply);
+    }
 }
 
 bool UsbUnit::State::InTransit() {

@@ -126,13 +126,46 @@ void CaptureEngine::OnReplayCommand(int port, uint32_t value) {
             state.store.clear();
             return;
         }
-        const uint32_t frames = BlockFrames(command);
-        for (uint32_t i = 0; i < frames && !state.store.empty(); ++i) {
-            block.push_back(std::move(state.store.front()));
-            state.store.pop_front();
+        if (holdBlocks_ && BlockFrames(command) > 0) {
+            state.waitingRequests.push_back(command);
+            return;
         }
+        block = TakeBlock(state, command);
     }
     for (const Stored& frame : block) SendWrapped(port, frame);
+}
+
+std::vector<CaptureEngine::Stored> CaptureEngine::TakeBlock(Port& state, uint32_t command) {
+    std::vector<Stored> block;
+    const uint32_t frames = BlockFrames(command);
+    for (uint32_t i = 0; i < frames && !state.store.empty(); ++i) {
+        block.push_back(std::move(state.store.front()));
+        state.store.pop_front();
+    }
+    return block;
+}
+
+void CaptureEngine::HoldBlocks(bool hold) {
+    std::vector<Stored> blocks[2];
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        holdBlocks_ = hold;
+        if (hold) return;
+        for (int port = 0; port < 2; ++port) {
+            for (uint32_t command : ports_[port].waitingRequests) {
+                for (Stored& frame : TakeBlock(ports_[port], command)) blocks[port].push_back(std::move(frame));
+            }
+            ports_[port].waitingRequests.clear();
+        }
+    }
+    for (int port = 0; port < 2; ++port) {
+        for (const Stored& frame : blocks[port]) SendWrapped(port, frame);
+    }
+}
+
+size_t CaptureEngine::WaitingRequests(int port) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return ports_[port].waitingRequests.size();
 }
 
 Bytes CaptureEngine::Wrap(int port, const Bytes& payload, uint32_t wireLength, uint32_t stamp) const {

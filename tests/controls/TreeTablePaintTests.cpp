@@ -4,6 +4,9 @@
 #include "TreeTableHarness.h"
 
 #include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include <support/gui/Picture.h>
 #include <support/gui/Pump.h>
@@ -362,6 +365,206 @@ TEST(TreeTablePaint, AnItemMadeVisibleInATreeTooShortForARowIsInViewWhenTheTreeG
     ASSERT_LT(t.h.Send(TVM_GETVISIBLECOUNT), 17);
     EXPECT_EQ(12, t.FirstRow());
     t.ExpectRowsShownFrom(12);
+}
+
+}  // namespace
+
+namespace {
+
+constexpr COLORREF kRed = RGB(220, 20, 20);
+constexpr COLORREF kBlue = RGB(20, 20, 220);
+constexpr COLORREF kGreen = RGB(20, 180, 20);
+
+// A 16 x 16 bitmap of one colour; the caller deletes it.
+HBITMAP SolidBitmap(COLORREF colour, int width = 16, int height = 16) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    HBRUSH brush = CreateSolidBrush(colour);
+    const RECT all{0, 0, width, height};
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return bitmap;
+}
+
+// A list of opaque images of these colours (masked with a colour none of them holds).
+HIMAGELIST SolidImages(const std::vector<COLORREF>& colours, int width = 16, int height = 16) {
+    HIMAGELIST list = ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 4, 0);
+    for (COLORREF c : colours) {
+        HBITMAP bitmap = SolidBitmap(c, width, height);
+        ImageList_AddMasked(list, bitmap, RGB(255, 0, 255));
+        DeleteObject(bitmap);
+    }
+    return list;
+}
+
+void SetImage(const Harness& h, HTREEITEM item, int image, UINT state = 0, UINT stateMask = 0) {
+    TVITEMW tv{};
+    tv.mask = TVIF_HANDLE | TVIF_IMAGE | TVIF_SELECTEDIMAGE | (stateMask ? TVIF_STATE : 0);
+    tv.hItem = item;
+    tv.iImage = tv.iSelectedImage = image;
+    tv.state = state;
+    tv.stateMask = stateMask;
+    h.Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+}
+
+struct ImageChangeCase {
+    const char* name;
+    std::vector<COLORREF> images;
+    UINT overlay;  // the item's overlay index (0: none)
+    std::function<void(HIMAGELIST)> before;  // sets the list up before the first paint
+    COLORREF first;
+    std::function<void(HIMAGELIST)> change;
+    COLORREF after;
+};
+
+class TreeTableImageChange : public testing::TestWithParam<ImageChangeCase> {};
+
+// The caller changes the list's images without telling the tree; the next paint shows them as they
+// are, as the common tree's does.
+TEST_P(TreeTableImageChange, TheNextPaintShowsTheListsImageAsItIsNow) {
+    const ImageChangeCase& c = GetParam();
+    HIMAGELIST list = SolidImages(c.images);
+    if (c.before) c.before(list);
+    Harness h;
+    h.Send(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(list));
+    HTREEITEM item = h.Insert(L"Pictured");
+    h.Insert(L"Another");
+    SetImage(h, item, 0, INDEXTOOVERLAYMASK(c.overlay), c.overlay ? TVIS_OVERLAYMASK : 0);
+    const RECT row = h.ItemRect(item);
+
+    const Picture first = PaintToMemory(h);
+    EXPECT_GE(first.Count(c.first, row), 200) << c.name;
+    c.change(list);
+    const Picture after = PaintToMemory(h);
+    EXPECT_GE(after.Count(c.after, row), 200) << c.name;
+    EXPECT_EQ(after.Count(c.first, row), 0) << c.name << ": the old picture";
+    h.Send(TVM_SETIMAGELIST, TVSIL_NORMAL, 0);
+    ImageList_Destroy(list);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, TreeTableImageChange,
+    testing::Values(
+        ImageChangeCase{"replace", {kRed}, 0, nullptr, kRed,
+                        [](HIMAGELIST list) {
+                            HBITMAP blue = SolidBitmap(kBlue);
+                            ImageList_Replace(list, 0, blue, nullptr);
+                            DeleteObject(blue);
+                        },
+                        kBlue},
+        ImageChangeCase{"replace icon", {kRed}, 0, nullptr, kRed,
+                        [](HIMAGELIST list) {
+                            HBITMAP colour = SolidBitmap(kGreen);
+                            HBITMAP mask = CreateBitmap(16, 16, 1, 1, nullptr);
+                            HDC dc = CreateCompatibleDC(nullptr);
+                            HGDIOBJ old = SelectObject(dc, mask);
+                            PatBlt(dc, 0, 0, 16, 16, BLACKNESS);
+                            SelectObject(dc, old);
+                            DeleteDC(dc);
+                            ICONINFO info{TRUE, 0, 0, mask, colour};
+                            HICON icon = CreateIconIndirect(&info);
+                            ImageList_ReplaceIcon(list, 0, icon);
+                            DestroyIcon(icon);
+                            DeleteObject(mask);
+                            DeleteObject(colour);
+                        },
+                        kGreen},
+        ImageChangeCase{"remove", {kRed, kBlue}, 0, nullptr, kRed,
+                        [](HIMAGELIST list) { ImageList_Remove(list, 0); }, kBlue},
+        ImageChangeCase{"overlay", {kRed, kBlue, kGreen}, 1,
+                        [](HIMAGELIST list) { ImageList_SetOverlayImage(list, 1, 1); }, kBlue,
+                        [](HIMAGELIST list) { ImageList_SetOverlayImage(list, 2, 1); }, kGreen}),
+    [](const testing::TestParamInfo<ImageChangeCase>& info) {
+        std::string name = info.param.name;
+        std::replace(name.begin(), name.end(), ' ', '_');
+        return name;
+    });
+
+}  // namespace
+
+namespace {
+
+// Counts the bitmaps the tree makes: the program's import of CreateCompatibleBitmap (which the
+// tree, linked into it, calls through) is pointed at a counter while one lives.
+class BitmapCount {
+public:
+    BitmapCount() { Swap(reinterpret_cast<uintptr_t>(&Counted), true); }
+    ~BitmapCount() { Swap(reinterpret_cast<uintptr_t>(original_), false); }
+    BitmapCount(const BitmapCount&) = delete;
+    BitmapCount& operator=(const BitmapCount&) = delete;
+    int Made() const { return made_; }
+    void Reset() { made_ = 0; }
+
+private:
+    using Create = HBITMAP(WINAPI*)(HDC, int, int);
+    static HBITMAP WINAPI Counted(HDC dc, int width, int height) {
+        ++made_;
+        return original_(dc, width, height);
+    }
+    // Puts `replacement` in the import's slot: in place of the system's function when counting
+    // starts (which is kept to be called), in place of the counter when it ends.
+    static void Swap(uintptr_t replacement, bool starting) {
+        auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+        auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        const uintptr_t system =
+            reinterpret_cast<uintptr_t>(GetProcAddress(GetModuleHandleW(L"gdi32.dll"), "CreateCompatibleBitmap"));
+        const uintptr_t counter = reinterpret_cast<uintptr_t>(&Counted);
+        for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
+            for (auto* slot = reinterpret_cast<uintptr_t*>(base + d->FirstThunk); *slot; ++slot) {
+                if (*slot != (starting ? system : counter)) continue;
+                DWORD protection = 0;
+                VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+                if (starting) original_ = reinterpret_cast<Create>(*slot);
+                *slot = replacement;
+                VirtualProtect(slot, sizeof *slot, protection, &protection);
+            }
+        }
+    }
+    static inline int made_ = 0;
+    static inline Create original_ = nullptr;
+};
+
+// A state list of wide, low images and an item list of narrow, tall ones share the tree's picture
+// slots: once the slots hold both shapes, the rows' pictures make no new bitmap.
+TEST(TreeTablePaint, ListsOfDifferentShapesShareThePictureSlotsWithoutMakingThemAgain) {
+    HIMAGELIST state = SolidImages({kRed, kBlue}, 16, 8);
+    HIMAGELIST items = SolidImages({kGreen}, 8, 16);
+    Harness h;
+    h.Send(TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(state));
+    h.Send(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(items));
+    for (int i = 0; i < 10; ++i)
+        SetImage(h, h.Insert(L"Row"), 0, INDEXTOSTATEIMAGEMASK(1), TVIS_STATEIMAGEMASK);
+    BitmapCount bitmaps;
+    const Picture first = PaintToMemory(h);
+    EXPECT_GE(first.Count(kBlue), 10 * 100) << "the state pictures";
+    EXPECT_GE(first.Count(kGreen), 10 * 100) << "the item pictures";
+    RECT client{};
+    GetClientRect(h.Tree(), &client);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    bitmaps.Reset();
+    h.Send(WM_PAINT, reinterpret_cast<WPARAM>(dc));
+    const int made = bitmaps.Made();
+    const Picture again = support::gui::CaptureDC(dc, client);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(made, 0) << "bitmaps made by a paint of twenty pictures in two shapes";
+    EXPECT_EQ(again.Count(kBlue), first.Count(kBlue));
+    EXPECT_EQ(again.Count(kGreen), first.Count(kGreen));
+    h.Send(TVM_SETIMAGELIST, TVSIL_STATE, 0);
+    h.Send(TVM_SETIMAGELIST, TVSIL_NORMAL, 0);
+    ImageList_Destroy(state);
+    ImageList_Destroy(items);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <new>
@@ -17,6 +18,27 @@
 #include "Sorvane.h"
 #include "sim/DiscoveryResponder.h"
 #include "support/Waiting.h"
+
+namespace {
+
+// Set on a thread whose allocations are to fail: this program's allocator, which the static
+// discovery library uses, refuses them.
+thread_local bool failAllocationsHere = false;
+
+}  // namespace
+
+// The replacements pair malloc with free; the compiler cannot see that they replace each other.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+void* operator new(std::size_t size) {
+    if (failAllocationsHere) throw std::bad_alloc();
+    if (void* block = std::malloc(size ? size : 1)) return block;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* block) noexcept { std::free(block); }
+
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 
 namespace {
 
@@ -129,6 +151,28 @@ TEST_F(Discovery, MemoryRunningOutAsAWorkerStartsGivesTheFailureResult) {
     EXPECT_NO_THROW(answered = sorvane::Discover(record, 7, exhausted));
     EXPECT_FALSE(answered);
     EXPECT_TRUE(std::all_of(record, record + 254, [](std::uint8_t b) { return b == 0; }));
+}
+
+// Memory that runs out inside a running worker (its probes, its receive buffer): the failure
+// result, an empty record, and the process goes on; the peer that answers a whole discovery is
+// not reported.
+TEST_F(Discovery, MemoryRunningOutInsideAWorkerGivesTheFailureResult) {
+    responder_->SetPeers({{Ip(10, 77, 5, 5), 4}});
+    std::uint8_t record[254];
+    std::memset(record, 0xAA, sizeof record);
+    const sorvane::WorkerStart starved = [](std::function<void()> work) {
+        return std::thread([work = std::move(work)] {
+            failAllocationsHere = true;
+            work();
+            failAllocationsHere = false;
+        });
+    };
+    bool answered = true;
+    EXPECT_NO_THROW(answered = sorvane::Discover(record, 7, starved));
+    EXPECT_FALSE(answered);
+    EXPECT_TRUE(std::all_of(record, record + 254, [](std::uint8_t b) { return b == 0; }));
+    const Found found = Discover(7);
+    EXPECT_TRUE(found.answered) << "a discovery with memory finds the peer";
 }
 
 struct MaskCase {

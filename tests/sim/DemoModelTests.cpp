@@ -6,6 +6,9 @@
 #include "sim/FullTester.h"
 
 #include "WireHelpers.h"
+#include "support/Waiting.h"
+
+#include <chrono>
 
 namespace {
 
@@ -43,6 +46,29 @@ TEST_P(DemoModelTest, BurstCountsTheErrorKindsOfTheModel) {
     EXPECT_EQ(block[CounterBanks::kAlignment], 0u);
     EXPECT_EQ(block[CounterBanks::kDribble], 0u);
     EXPECT_GT(block[CounterBanks::kPauseFrames], 0u) << "the mix goes on beside the burst";
+}
+
+// Both models report a 10G link (the link report's rule for them): their traffic runs beyond a
+// gigabit line's rate and within ten gigabits, as the Rx line rate register (bits a second, the
+// 20 bytes of preamble and gap counted) and the Rx byte counter over a second of it show.
+TEST_P(DemoModelTest, TrafficRunsAtTheRatesOfTheTenGigabitLinkTheModelReports) {
+    using sim::CounterBanks;
+    EXPECT_EQ(ReadRegister(0x400000D4) & 0x101, 0x101u) << "both ports' links are up";
+    uint32_t rate = 0;
+    ASSERT_TRUE(support::Eventually([&] {
+        rate = ReadRegister(0x42600000 + CounterBanks::kRxLineRate);
+        return rate > 0;
+    }));
+    EXPECT_GT(rate, 1000000000u) << "more than a gigabit line carries";
+    EXPECT_LT(rate, 0xFFFFFFFFu) << "within the register";
+    const std::vector<uint64_t> before = Read64(0x42600000 + CounterBanks::kRxBytes, 1);
+    const auto start = std::chrono::steady_clock::now();
+    Sleep(1000);
+    const std::vector<uint64_t> after = Read64(0x42600000 + CounterBanks::kRxBytes, 1);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_EQ(before.size(), 1u);
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_LT(double(after[0] - before[0]) * 8 / seconds, 10e9) << "no more than a 10G line carries";
 }
 
 INSTANTIATE_TEST_SUITE_P(SecondMap, DemoModelTest, testing::Values(3, 4));

@@ -174,8 +174,23 @@ HFONT Canvas::Font(const TextStyle& style) {
     return font;
 }
 
+namespace {
+
+// A chart coordinate at the large scale, rounded to a whole large pixel. A point far beyond the
+// plot (a value far outside a fixed scale) is brought in first: a long holds only 32 bits here,
+// and a bound this far out leaves the visible part of any segment to it where it was.
+double LargePixel(float at) {
+    constexpr double kFar = 1 << 30;
+    return static_cast<double>(std::lround(std::clamp(static_cast<double>(at) * kScale, -kFar, kFar)));
+}
+
+}  // namespace
+
 void Canvas::Polyline(const std::vector<Gdiplus::PointF>& points, int color, double width, const RECT& clip) {
     if (points.size() < 2) return;
+    // The colour's top byte is its transparency, as for every other shape of the chart.
+    const uint32_t alpha = 255 - (static_cast<uint32_t>(color) >> 24);
+    if (alpha == 0) return;
     // What GDI+ and GDI drew so far lies under the line, which goes straight into the pixels.
     graphics_->Flush(Gdiplus::FlushIntentionSync);
     ::GdiFlush();
@@ -185,7 +200,7 @@ void Canvas::Polyline(const std::vector<Gdiplus::PointF>& points, int color, dou
     std::vector<StrokePoint> large;
     large.reserve(points.size());
     for (const Gdiplus::PointF& p : points) {
-        const StrokePoint at{static_cast<double>(std::lround(p.X * kScale)), static_cast<double>(std::lround(p.Y * kScale))};
+        const StrokePoint at{LargePixel(p.X), LargePixel(p.Y)};
         if (!large.empty() && at.x == large.back().x && at.y == large.back().y) continue;
         if (large.size() >= 2) {
             const StrokePoint& before = large[large.size() - 2];
@@ -204,8 +219,46 @@ void Canvas::Polyline(const std::vector<Gdiplus::PointF>& points, int color, dou
     const StrokeClip area{std::max(0, static_cast<int>(clip.left) * kScale), std::max(0, static_cast<int>(clip.top) * kScale),
                           std::min(width_ * kScale, static_cast<int>(clip.right) * kScale),
                           std::min(height_ * kScale, static_cast<int>(clip.bottom) * kScale)};
-    StrokeLine(surface_->bits, static_cast<size_t>(surface_->width), area, large, radius,
-               static_cast<uint32_t>(color) & 0xFFFFFFu);
+    const uint32_t rgb = static_cast<uint32_t>(color) & 0xFFFFFFu;
+    if (alpha == 255) {
+        StrokeLine(surface_->bits, static_cast<size_t>(surface_->width), area, large, radius, rgb);
+        return;
+    }
+    // A line seen through: its pixels are found first and then each blended once, since its
+    // segments overlap at every joint.
+    double left = large[0].x, right = left, top = large[0].y, bottom = top;
+    for (const StrokePoint& p : large) {
+        left = std::min(left, p.x);
+        right = std::max(right, p.x);
+        top = std::min(top, p.y);
+        bottom = std::max(bottom, p.y);
+    }
+    const StrokeClip box{std::max(area.left, static_cast<int>(std::floor(left - radius)) - 1),
+                         std::max(area.top, static_cast<int>(std::floor(top - radius)) - 1),
+                         std::min(area.right, static_cast<int>(std::ceil(right + radius)) + 1),
+                         std::min(area.bottom, static_cast<int>(std::ceil(bottom + radius)) + 1)};
+    if (box.left >= box.right || box.top >= box.bottom) return;
+    const size_t boxWidth = static_cast<size_t>(box.right - box.left);
+    std::vector<uint32_t> covered(boxWidth * static_cast<size_t>(box.bottom - box.top), 0);
+    for (StrokePoint& p : large) {
+        p.x -= box.left;
+        p.y -= box.top;
+    }
+    StrokeLine(covered.data(), boxWidth, StrokeClip{0, 0, box.right - box.left, box.bottom - box.top}, large, radius, 1);
+    const uint32_t keep = 255 - alpha;
+    auto mix = [&](uint32_t under, int shift) {
+        const uint32_t over = (rgb >> shift) & 0xFF, below = (under >> shift) & 0xFF;
+        return ((over * alpha + below * keep + 127) / 255) << shift;
+    };
+    for (int y = box.top; y < box.bottom; ++y) {
+        const uint32_t* mark = covered.data() + static_cast<size_t>(y - box.top) * boxWidth;
+        uint32_t* row = surface_->bits + static_cast<size_t>(y) * surface_->width;
+        for (int x = box.left; x < box.right; ++x) {
+            if (!mark[x - box.left]) continue;
+            const uint32_t under = row[x];
+            row[x] = mix(under, 16) | mix(under, 8) | mix(under, 0);
+        }
+    }
 }
 
 void Canvas::Rule(float x1, float y1, float x2, float y2, int color) {

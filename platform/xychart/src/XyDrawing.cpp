@@ -19,6 +19,13 @@ constexpr int kAxisColor = 0x606060;
 // The middle of the whole pixel column an upright grid line or tick at x takes.
 float ColumnAt(double x) { return static_cast<float>(std::lround(x)) + 0.5f; }
 
+// A chart coordinate rounded to a whole pixel; one far beyond the chart (a value far outside a
+// fixed scale) is brought in first, since a long holds only 32 bits here.
+LONG WholePixel(double at) {
+    constexpr double kFar = 1 << 29;
+    return static_cast<LONG>(std::lround(std::clamp(at, -kFar, kFar)));
+}
+
 // A tick mark below the x axis at x, on its grid line's column.
 void Tick(Canvas& canvas, double x, float bottom) {
     const float at = ColumnAt(x);
@@ -82,8 +89,8 @@ void XyDrawing::Place() {
             Box box;
             if (!PlaceBox(layer, scale, i, box)) continue;
             // The box, at least a few pixels tall so that a flat one can still be pointed at.
-            const LONG hx1 = std::lround(box.rect.X), hx2 = std::lround(box.rect.X + box.rect.Width);
-            LONG hy1 = std::lround(box.y1), hy2 = std::lround(box.y2);
+            const LONG hx1 = WholePixel(box.rect.X), hx2 = WholePixel(box.rect.X + box.rect.Width);
+            LONG hy1 = WholePixel(box.y1), hy2 = WholePixel(box.y2);
             if (hy2 - hy1 < 4) {
                 hy1 -= 2;
                 hy2 = hy1 + 4;

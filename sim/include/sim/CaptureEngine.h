@@ -48,6 +48,11 @@ public:
     size_t Halts(int port) const;
     // The stamp the next captured frame gets; stamps grow by 1000 a frame (microseconds).
     uint32_t StampOf(int port, size_t index) const;
+    // A slow tester: while held, the host's block requests wait in order and the store keeps their
+    // frames; the release serves them.
+    void HoldBlocks(bool hold);
+    // Block requests waiting for the release.
+    size_t WaitingRequests(int port) const;
 
 private:
     struct Stored {
@@ -60,9 +65,12 @@ private:
         uint32_t nextStamp = 0x1000;
         size_t sent = 0;
         size_t halts = 0;
+        std::vector<uint32_t> waitingRequests;
     };
 
     void OnReplayCommand(int port, uint32_t value);
+    // Takes the next block of a block request from the store; lock_ held.
+    std::vector<Stored> TakeBlock(Port& state, uint32_t command);
     void SendWrapped(int port, const Stored& frame);
     Bytes Wrap(int port, const Bytes& payload, uint32_t wireLength, uint32_t stamp) const;
 
@@ -72,6 +80,7 @@ private:
     // Guarded by lock_: the tester's receive thread (register hooks) and test threads.
     mutable std::mutex lock_;
     Port ports_[2];
+    bool holdBlocks_ = false;
 };
 
 }  // namespace sim

@@ -41,6 +41,13 @@ struct UsbPacket {
     bool report = false;  // written as a 65-byte report
 };
 
+// One line of the unit's journal: a packet it received or a reply it sent (64 bytes each), in the
+// order they happened; a reply is written down as it is handed to the transport.
+struct UsbJournalEntry {
+    bool fromHost = false;
+    Bytes bytes;
+};
+
 class UsbUnit {
 public:
     static constexpr uint16_t kBrevixVendor = 0x2403;
@@ -127,6 +134,8 @@ public:
 
     std::vector<UsbPacket> Received() const;
     size_t ReceivedCount() const;
+    std::vector<UsbJournalEntry> Journal() const;
+    // Clears the received packets and the journal.
     void ClearReceived();
 
     struct State;

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -308,13 +309,26 @@ TEST_F(CaptureTest, RegisterRepliesComeThroughAnUploadWhileTheQueueMutexIsHeldAn
 }
 
 TEST_F(CaptureTest, AnUploadOfManyBlocksAsksForEachOnceAndHoldsEveryFrame) {
-    // Each request brings 20 frames. How soon the last frames are held after the last request is
-    // the upload's pace, which api_capture_upload_bench measures against the tester's own.
+    // Each request brings 20 frames, one request every 20 ms: the tester sends the 1,200 frames in
+    // 1.2 s. An upload that takes them in at that pace holds the last ones moments after the last
+    // request; one that stalls on each frame falls further behind with every block (at half the
+    // pace it ends over a second after the last request, at an eighth over eight). Measured from
+    // the last request, a busy machine's late requests cost the bound nothing.
     constexpr uint32_t kBlocks = 60;
     constexpr uint32_t kFrames = kBlocks * 20;
     ASSERT_NO_FATAL_FAILURE(CaptureAndUpload(kFrames));
     ASSERT_FALSE(ReportReaching(0, uint16_t(kFrames)).empty());
-    EXPECT_EQ(BlockRequestTimes(0x41000038).size(), size_t(kBlocks));
+    const std::vector<std::chrono::steady_clock::time_point> requests = BlockRequestTimes(0x41000038);
+    ASSERT_EQ(requests.size(), size_t(kBlocks));
+    std::chrono::steady_clock::time_point held{};
+    for (const auto& m : bench::Messages(0x0200)) {
+        if (Le16(m.bytes, 16) == 0 && Le16(m.bytes, 22) == kFrames) {
+            held = m.at;
+            break;
+        }
+    }
+    const double lagMs = std::chrono::duration<double, std::milli>(held - requests.back()).count();
+    EXPECT_LT(lagMs, 1500) << "the last frames held this long after the last request";
 }
 
 TEST_F(CaptureTest, AJumboFrameIsRebuiltFromItsChunks) {
@@ -421,6 +435,73 @@ TEST_F(CaptureTest, CancelClearsTheVectorsStopsTheRunAndHaltsTheUpload) {
     BrevixC_CaptureVector copy;
     ASSERT_TRUE(BrevixC_CopyCaptureBuffer(0, copy));
     EXPECT_TRUE(copy.empty());
+}
+
+// A cancel's register calls let the caller's window messages through; a handler among them may
+// cancel again on the same thread, as a second click on Cancel does. The window below cancels Port
+// A whenever it gets WM_APP, and notes whether the cancel it interrupted had written the run word
+// and not yet halted the port: a handler dispatched just before the halt is sent.
+struct NestedCancels {
+    HWND window = nullptr;
+    std::atomic<int> dispatched{0};
+    std::atomic<int> beforeTheHalt{0};
+    std::atomic<int> failed{0};
+} nested;
+
+LRESULT CALLBACK CancelAgainWindow(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message != WM_APP) return DefWindowProcW(window, message, w, l);
+    uint32_t lastOfPortA = 0;
+    for (const auto& pair : bench::WrittenPairs()) {
+        if (pair.first == 0x410000C8 || pair.first == 0x41000038) lastOfPortA = pair.first;
+    }
+    if (lastOfPortA == 0x410000C8) ++nested.beforeTheHalt;
+    if (BrevixC_CancelRxCapture(0) != 1) ++nested.failed;
+    ++nested.dispatched;
+    return 0;
+}
+
+TEST_F(CaptureTest, ACancelCalledFromAMessageDispatchedInsideACancelRunsAndNeitherHangs) {
+    // The cancels run on a thread of their own with its window, the way a host's GUI thread makes
+    // them: a cancel that waits for itself must fail this test, not stop the program.
+    std::atomic<bool> done{false};
+    std::atomic<int> outerFailed{0};
+    std::thread gui([&] {
+        WNDCLASSW cls{};
+        cls.lpfnWndProc = CancelAgainWindow;
+        cls.hInstance = GetModuleHandleW(nullptr);
+        cls.lpszClassName = L"CaptureCancelAgain";
+        RegisterClassW(&cls);
+        nested.window = CreateWindowW(cls.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, cls.hInstance, nullptr);
+        // Which register call lets messages through depends on every thread's calls: cancel until
+        // a few handlers ran inside a cancel between its run word and its halt. A handler that ran
+        // at the run word's write instead is followed by one register read, which moves the next
+        // call that lets messages through along by one.
+        const auto end = std::chrono::steady_clock::now() + support::kPatience;
+        int posted = 0;
+        while (nested.beforeTheHalt < 3 && std::chrono::steady_clock::now() < end) {
+            if (posted == nested.dispatched) ++posted, PostMessageW(nested.window, WM_APP, 0, 0);
+            const int dispatched = nested.dispatched, beforeTheHalt = nested.beforeTheHalt;
+            if (BrevixC_CancelRxCapture(0) != 1) ++outerFailed;
+            uint32_t value = 0;
+            if (nested.dispatched > dispatched && nested.beforeTheHalt == beforeTheHalt) BVT_Read(0x41000004, &value);
+        }
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        DestroyWindow(nested.window);
+        done = true;
+    });
+    const bool ended = support::Eventually([&] { return done.load(); }, 2 * support::kPatience);
+    if (!ended) {
+        gui.detach();
+        FAIL() << "a cancel never returned; " << nested.dispatched << " handlers had run";
+    }
+    gui.join();
+    EXPECT_GE(nested.beforeTheHalt, 3) << "handlers run before a halt: " << nested.beforeTheHalt << " of "
+                                       << nested.dispatched;
+    EXPECT_EQ(nested.failed, 0);
+    EXPECT_EQ(outerFailed, 0);
+    // Each cancel, nested or not, halted the port.
+    EXPECT_EQ(LastWrite(0x41000038), 512);
 }
 
 TEST_F(CaptureTest, StopNextIsRefusedForAnUnknownPort) { EXPECT_EQ(BrevixC_StopRxCaptureNext(7, 10), 0); }
@@ -574,25 +655,63 @@ TEST_F(CaptureTest, AStopNextOfBothPortsGivesTheBothPortsEntryItsLimitBeforeTheU
     EXPECT_EQ(Records(2).size(), 80u);
 }
 
-TEST_F(CaptureTest, TheBothPortsUploadWaitsForAPortWhoseStopNextIsNotAnsweredYet) {
+// The library's reads of a port's capture status (the stop-next's question) the tester received.
+size_t StatusReads(uint32_t port) {
+    size_t reads = 0;
+    for (const Bytes& f : bench::LibraryCommands()) {
+        if (f[14] == 0 && Get32(f, 16) == (0x80000000u | (0x41000024 + port * kB))) ++reads;
+    }
+    return reads;
+}
+
+// Port B's answer to the stop-next is lost once: the library asks again, and the both-ports upload,
+// which waits for Port B's frames, ends with them.
+TEST_F(CaptureTest, ABothPortsUploadWhosePortBAnswerIsLostOnceAsksAgainAndEndsWithEveryFrame) {
     ASSERT_EQ(BrevixC_StartRxCapture(255, 0, 40), 1);
     engine->ReceiveNumbered(0, 0, 40, 64);
     engine->ReceiveNumbered(1, 1000, 40, 64);
-    // Port B's status read goes unanswered the first time.
-    bool lost = false;
+    std::atomic<int> lost{0};
     bench::Interception lose([&](const Bytes& frame) {
         if (lost || !frames::FromLibrary(frame) || frame.size() < 20) return false;
-        return lost = Get32(frame, 16) == (0x80000000u | (0x41000024 + kB));
+        return (lost = Get32(frame, 16) == (0x80000000u | (0x41000024 + kB))) != 0;
     });
     ASSERT_EQ(BrevixC_StopRxCaptureNext(255, 40), 1);
-    ASSERT_FALSE(ReportReaching(0, 40).empty());
-    // The counter poll sees Port A emptied, twice, while the both-ports upload waits.
-    bench::The().tester->ClearLog();
-    ASSERT_TRUE(support::Eventually([] { return PollsOfBlockCount(0) >= 2; }));
-    ASSERT_EQ(BrevixC_StopRxCaptureNext(1, 40), 1);
+    ASSERT_EQ(lost, 1);
+    const Bytes last = ReportReaching(2, 80);
+    ASSERT_FALSE(last.empty()) << "the both-ports upload holds " << Records(2).size();
+    EXPECT_EQ(Le16(last, 24), 0);
     ASSERT_TRUE(CaptureThreadsEnd());
+    EXPECT_EQ(Records(0).size(), 40u);
     EXPECT_EQ(Records(1).size(), 40u);
     EXPECT_EQ(Records(2).size(), 80u);
+    EXPECT_EQ(StatusReads(1), 2u) << "the lost read and the one made again";
+    EXPECT_EQ(engine->Held(1), 0u);
+}
+
+// Port B never answers: the stop-next gives up on it after a few reads, and the both-ports upload
+// ends with Port A's frames and its final report instead of waiting for Port B's for ever.
+TEST_F(CaptureTest, ABothPortsUploadEndsWithWhatItHasWhenPortBNeverAnswers) {
+    ASSERT_EQ(BrevixC_StartRxCapture(255, 0, 40), 1);
+    engine->ReceiveNumbered(0, 0, 40, 64);
+    engine->ReceiveNumbered(1, 1000, 40, 64);
+    std::atomic<int> lost{0};
+    bench::Interception lose([&](const Bytes& frame) {
+        if (!frames::FromLibrary(frame) || frame.size() < 20 || Get32(frame, 16) != (0x80000000u | (0x41000024 + kB)))
+            return false;
+        ++lost;
+        return true;
+    });
+    EXPECT_EQ(BrevixC_StopRxCaptureNext(255, 40), 0) << "Port B's upload was never asked for";
+    EXPECT_GE(lost, 2) << "the status read was made again";
+    ASSERT_TRUE(CaptureThreadsEnd()) << "reports " << bench::Messages(0x0200).size();
+    const Bytes last = ReportReaching(2, 40);
+    ASSERT_FALSE(last.empty());
+    EXPECT_EQ(Le16(last, 24), 40) << "Port B's 40 frames did not come";
+    const BrevixC_CaptureVector both = Records(2);
+    EXPECT_EQ(both.size(), 40u);
+    for (const auto& record : both) EXPECT_EQ(record.port, 0u);
+    EXPECT_EQ(Records(0).size(), 40u);
+    EXPECT_EQ(engine->Held(1), 40u) << "Port B's frames stay in the tester";
 }
 
 TEST_F(CaptureTest, TheBothPortsUploadEndingFirstHaltsNeitherAnUploadingNorAnIdlePort) {
@@ -603,6 +722,8 @@ TEST_F(CaptureTest, TheBothPortsUploadEndingFirstHaltsNeitherAnUploadingNorAnIdl
     engine->ReceiveNumbered(0, 0, 100, 64);
     const size_t haltsA = engine->Halts(0), haltsB = engine->Halts(1);
     ASSERT_EQ(BrevixC_StopRxCaptureNext(0, 100), 1);
+    // The call returns once the tester answered; the answer starts the upload a moment later.
+    ASSERT_FALSE(ReportReaching(0, 100).empty());
     ASSERT_TRUE(CaptureThreadsEnd());
     EXPECT_EQ(Records(0).size(), 100u);
     EXPECT_EQ(engine->Halts(0), haltsA + 1) << "only Port A's own upload halts it";
@@ -655,6 +776,8 @@ TEST_F(CaptureTest, ACancelEmptiesTheBothPortsQueueOfTheCaptureItEnds) {
     ASSERT_EQ(BrevixC_StartRxCapture(0, 0, 10), 1);
     engine->ReceiveNumbered(0, 0, 10, 64);
     ASSERT_EQ(BrevixC_StopRxCaptureNext(0, 10), 1);
+    // The call returns once the tester answered; the answer starts the uploads a moment later.
+    ASSERT_FALSE(ReportReaching(0, 10).empty());
     ASSERT_TRUE(CaptureThreadsEnd());
     const BrevixC_CaptureVector both = Records(2);
     EXPECT_FALSE(both.empty());

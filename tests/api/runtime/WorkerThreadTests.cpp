@@ -2,6 +2,7 @@
 // themselves.
 
 #include "runtime/WorkerThread.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -36,6 +37,33 @@ TEST(WorkerThreadTest, AThreadCannotJoinItself) {
     ASSERT_TRUE(worker.Start(L"test worker", [&] { selfJoin = worker.Join(1000) ? 1 : 0; }));
     ASSERT_TRUE(worker.Join(10000));
     EXPECT_EQ(selfJoin, 0);
+}
+
+// A joiner waits without holding the worker: the thread it waits for may ask after itself (as a
+// body asks whether its worker still runs) and end, and the join sees it end.
+TEST(WorkerThreadTest, AThreadThatAsksAfterItselfWhileJoinedEndsAndIsJoined) {
+    HANDLE go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    capi::WorkerThread worker;
+    std::atomic<int> askedRunning{-1};
+    ASSERT_TRUE(worker.Start(L"test worker", [&] {
+        WaitForSingleObject(go, INFINITE);
+        askedRunning = worker.Running() ? 1 : 0;
+    }));
+    std::atomic<bool> joining{false};
+    std::atomic<int> joined{-1};
+    std::thread joiner([&] {
+        joining = true;
+        joined = worker.Join(static_cast<DWORD>(support::kPatience.count())) ? 1 : 0;
+    });
+    while (!joining) Sleep(1);
+    // Lets the joiner reach its wait before the body asks; the join must end however it falls.
+    Sleep(200);
+    SetEvent(go);
+    joiner.join();
+    EXPECT_EQ(joined, 1) << "the join saw the thread end within its bound";
+    EXPECT_EQ(askedRunning, 1);
+    EXPECT_FALSE(worker.Running());
+    CloseHandle(go);
 }
 
 }  // namespace

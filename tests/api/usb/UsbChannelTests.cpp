@@ -5,7 +5,10 @@
 #include "support/Waiting.h"
 #include "usb/UsbBench.h"
 
+#include <atomic>
 #include <cstring>
+#include <functional>
+#include <future>
 
 using namespace usbbench;
 
@@ -113,6 +116,22 @@ TEST_P(UsbChannelTest, ReadsTakeRepliesThatLeaveTheAddressBytesZero) {
     ASSERT_EQ(Export<ReadReg>("_Korrin_ReadReg@8")(0x0200, &value), 1);
     EXPECT_EQ(value, 0x600DF00Du);
     EXPECT_EQ(Unit().ReceivedCount(), 3u) << "one request each";
+}
+
+// A unit that answers a request twice and leaves the address bytes 0: the spare reply of one read
+// is not the next read's.
+TEST_P(UsbChannelTest, ARepeatedReplyIsNotTakenByTheNextRead) {
+    Unit().EchoAddresses(false);
+    Unit().SetRegister(0x0031, 0x0A0A0A0A);
+    Unit().SetRegister(0x0032, 0x0B0B0B0B);
+    Unit().RepeatReplies(1);
+    const ReadReg read = Export<ReadReg>("_Korrin_ReadReg@8");
+    uint32_t first = 0, second = 0;
+    ASSERT_EQ(read(0x0031, &first), 1);
+    ASSERT_EQ(read(0x0032, &second), 1);
+    EXPECT_EQ(first, 0x0A0A0A0Au);
+    EXPECT_EQ(second, 0x0B0B0B0Bu) << "the second read took the first one's spare reply";
+    EXPECT_EQ(Unit().ReceivedCount(), 2u) << "one request each";
 }
 
 TEST_P(UsbChannelTest, DeadlineExchangeWaitsOutADelayedReply) {
@@ -309,6 +328,108 @@ TEST_P(ReopenTest, ASearchThatSwitchesTheTransportLeavesTheOpenChannelItsOwn) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, ReopenTest, testing::Values(sim::UsbTransport::Mpusb),
+                         [](const auto& info) { return TransportName(info.param); });
+
+}  // namespace
+
+namespace {
+
+// An exchange waits with the channel, dispatching its thread's window messages. A message
+// dispatched there whose handler sends a message to another thread that is calling a command
+// meanwhile holds neither thread up: the command waits for the channel dispatching its own
+// thread's messages, then runs after the exchange.
+class PumpedWaitTest : public UsbTest {};
+
+constexpr UINT kSendToCaller = WM_APP + 1;
+HWND callerWindow = nullptr;
+std::atomic<bool> handlerInside{false};
+std::atomic<bool> callerCalling{false};
+std::atomic<bool> handlerStuck{false};
+std::atomic<int> callerAnswered{0};
+
+LRESULT CALLBACK CallerWindow(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message != WM_APP) return DefWindowProcW(window, message, w, l);
+    ++callerAnswered;
+    return 0;
+}
+
+// The host code of the exchange's thread: once the other thread is in its call, a message to it.
+LRESULT CALLBACK ExchangeWindow(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message != kSendToCaller) return DefWindowProcW(window, message, w, l);
+    handlerInside = true;
+    if (!support::Eventually([] { return callerCalling.load(); })) return 0;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(callerWindow, WM_APP, 0, 0, SMTO_NORMAL, DWORD(support::kPatience.count()), &result))
+        handlerStuck = true;
+    return 0;
+}
+
+HWND MessageWindow(const wchar_t* name, WNDPROC procedure) {
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = procedure;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.lpszClassName = name;
+    RegisterClassW(&cls);
+    return CreateWindowW(name, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, cls.hInstance, nullptr);
+}
+
+TEST_P(PumpedWaitTest, AMessageSentFromInsideAnExchangeReachesAThreadCallingACommand) {
+    Korrin_Frame_T frame{};
+    frame.bytes[0] = 13;
+    Quillet_WlanCommand_T wlan{};
+    wlan.bytes[2] = 1;
+    const struct {
+        const char* name;
+        uint8_t code;
+        std::function<int()> call;
+    } exchanges[] = {
+        {"Korrin_SendFrame", 13, [&] { return Export<SendFrame>("_Korrin_SendFrame@64")(frame); }},
+        {"Korrin_ReadReg", 1,
+         [] {
+             uint32_t value = 0;
+             return Export<ReadReg>("_Korrin_ReadReg@8")(0x20, &value);
+         }},
+        {"Korrin_GetTask", 5,
+         [] {
+             uint8_t task[75] = {};
+             return Export<GetTask>("_Korrin_GetTask@12")(task, 2, 0);
+         }},
+        {"Quillet_SendWlanCommand", 48, [&] { return Quillet_SendWlanCommand(wlan); }},
+    };
+    callerWindow = MessageWindow(L"UsbPumpedWaitCaller", CallerWindow);
+    ASSERT_NE(callerWindow, nullptr);
+    Unit().SetRegister(0x10, 0x5EED1234);
+    for (const auto& exchange : exchanges) {
+        handlerInside = false;
+        callerCalling = false;
+        handlerStuck = false;
+        callerAnswered = 0;
+        Unit().ClearReceived();
+        auto running = std::async(std::launch::async, [&] {
+            HWND window = MessageWindow(L"UsbPumpedWaitExchange", ExchangeWindow);
+            PostMessageW(window, kSendToCaller, 0, 0);
+            const int result = exchange.call();
+            DestroyWindow(window);
+            return result;
+        });
+        ASSERT_TRUE(support::Eventually([] { return handlerInside.load(); })) << exchange.name;
+        callerCalling = true;
+        uint32_t value = 0;
+        EXPECT_EQ(Export<ReadReg>("_Korrin_ReadReg@8")(0x10, &value), 1) << exchange.name << ": the command waited";
+        EXPECT_EQ(value, 0x5EED1234u) << exchange.name;
+        ASSERT_EQ(running.wait_for(support::kPatience), std::future_status::ready) << exchange.name;
+        EXPECT_EQ(running.get(), 1) << exchange.name;
+        EXPECT_FALSE(handlerStuck) << exchange.name << ": the message waited for the thread that waited for the lock";
+        EXPECT_EQ(callerAnswered, 1) << exchange.name;
+        const std::vector<sim::UsbPacket> received = Unit().Received();
+        ASSERT_FALSE(received.empty()) << exchange.name;
+        EXPECT_EQ(received.front().bytes[0], exchange.code) << exchange.name << ": the exchange's request first";
+        EXPECT_EQ(received.back().bytes, Packet({1, 0, 0x10, 0, 1})) << exchange.name << ": the command's after it";
+    }
+    DestroyWindow(callerWindow);
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, PumpedWaitTest, testing::Values(sim::UsbTransport::Hid),
                          [](const auto& info) { return TransportName(info.param); });
 
 }  // namespace

@@ -166,6 +166,61 @@ TEST_P(UsbDownloadTest, RavloStreamEndsWithTheLastChunkMarkedAndRefusesAClosedCh
     EXPECT_EQ(Export<DownloadRavlo>("_Korrin_DownloadRavlo@4")(path.c_str()), 2);
 }
 
+// A terminate while the unit takes the Ravlo image (after the last chunk's acknowledgement) ends
+// the download as a failure, not a pass.
+TEST_P(UsbDownloadTest, ATerminateAfterTheLastRavloChunkEndsAsAFailureNotAPass) {
+    const std::string path = WriteFile("ravlo-end.bin", RavloFile(Pattern(150, 9), "Ravlo FW"));
+    ASSERT_EQ(Export<DownloadRavlo>("_Korrin_DownloadRavlo@4")(path.c_str()), 0);
+    ASSERT_TRUE(support::Eventually([] {
+        const std::vector<std::pair<int, int>> r = Reports();
+        return std::count(r.begin(), r.end(), std::make_pair(2, 99)) == 1;
+    })) << "the last chunk was acknowledged";
+    EXPECT_TRUE(Unit().RavloComplete());
+    BrevixH_SYS_TerminateProcess();
+    ASSERT_TRUE(support::Eventually([] { return Reports().back() != std::make_pair(2, 99); })) << "a last report";
+    const std::vector<std::pair<int, int>> reports = Reports();
+    EXPECT_EQ(reports.back(), std::make_pair(255, 0));
+    EXPECT_EQ(std::count(reports.begin(), reports.end(), std::make_pair(2, 100)), 0);
+}
+
+// The unit is still erasing when the worker sends chunk 0 again, and then answers both copies. The
+// spare acknowledgement is not taken for chunk 1's: the journal shows every chunk answered before
+// the next one went, to the end, and the image is whole. Every reply comes a little late, as a
+// real unit's, so that a download running one acknowledgement ahead would send a chunk before the
+// last one was answered.
+TEST_P(UsbDownloadTest, AChunkAnsweredTwiceAfterItsResendDoesNotPutTheDownloadAhead) {
+    Bytes file = Pattern(512, 0);
+    const Bytes data = Pattern(150 * 60 + 17, 31);
+    file.insert(file.end(), data.begin(), data.end());
+    const std::wstring path = Wide(WriteFile("firmware-twice.bin", file));
+    Unit().DelayReplies(15);
+    Unit().DelayNextReplies(1, 6000);
+    ASSERT_EQ(Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(path.c_str()), 0);
+    ASSERT_TRUE(support::Eventually([&] { return Unit().FirmwareComplete(); }, std::chrono::seconds(60)));
+    EXPECT_EQ(Unit().Firmware(), data);
+    size_t sent = 0, answered = 0, firstCopies = 0;
+    int last = -1;
+    std::string ahead;
+    for (const sim::UsbJournalEntry& entry : Unit().Journal()) {
+        if (entry.bytes[0] != 9) continue;
+        if (!entry.fromHost) {
+            ++answered;
+            continue;
+        }
+        const bool end = entry.bytes[1] == 0 && entry.bytes[2] == 0xFF && entry.bytes[3] == 0xFF;
+        const int index = end ? 0x10000 : entry.bytes[2] | entry.bytes[3] << 8;
+        if (index == 0) ++firstCopies;
+        if (index != last && answered != sent && ahead.empty())
+            ahead = (end ? std::string("the end packet") : "chunk " + std::to_string(index)) + " went with " +
+                    std::to_string(sent - answered) + " packet(s) unanswered";
+        ++sent;
+        last = index;
+    }
+    EXPECT_EQ(firstCopies, 2u) << "chunk 0 went again while the unit was erasing";
+    EXPECT_EQ(last, 0x10000) << "the end packet last";
+    EXPECT_TRUE(ahead.empty()) << ahead;
+}
+
 TEST_P(UsbDownloadTest, SynchronousFirmwareReportsEachChunkThenOneHundred) {
     Bytes file = Pattern(512, 0);
     const Bytes data = Pattern(125, 40);

@@ -210,9 +210,9 @@ protected:
     // A Brevix-C on the pair (and, when asked, the demonstration's traffic), the dialog run with the
     // port's capture page open for the body, then File, Exit.
     void OnCapturePage(int port, const std::function<void(CVorel_TAP_Test3Dlg&, CCaptureReport&)>& body,
-                       bool demoTraffic = false) {
-        StartTester(1);
-        sim::TesterIdentity identity = sim::FullTester::FactoryIdentity(1);
+                       bool demoTraffic = false, int machineId = 1) {
+        StartTester(machineId);
+        sim::TesterIdentity identity = sim::FullTester::FactoryIdentity(machineId);
         identity.productDate = "201905171432";  // as a tester holds it: year to minute
         SetIdentity(identity);
         std::unique_ptr<sim::DemoTraffic> demo;
@@ -226,6 +226,25 @@ protected:
             Exit(dialog);
         });
         if (demo) demo->Stop();
+    }
+
+    // Read frames the host sent that ask the tester for the one register alone, or for it among others.
+    size_t ReadsOf(uint32_t address, bool alone) const {
+        size_t reads = 0;
+        for (const sim::LoggedFrame& logged : tester_->Device().Commands()) {
+            const sim::Bytes& f = logged.bytes;
+            if (f.size() < 16 || f[14] != 0 || (alone && f[15] != 1)) continue;
+            for (size_t i = 0; i < f[15] && 24 + 8 * i <= f.size(); ++i) {
+                const size_t at = 16 + 8 * i;
+                const uint32_t word = uint32_t(f[at]) << 24 | f[at + 1] << 16 | f[at + 2] << 8 | f[at + 3];
+                if ((word & 0x80000000u) && (word & 0x7FFFFFFFu) == address) ++reads;
+            }
+        }
+        return reads;
+    }
+
+    static std::wstring Note(CCaptureReport& panel) {
+        return support::gui::WindowText(panel.GetDlgItem(IDC_CAPTURE_NOTE)->GetSafeHwnd());
     }
 
     static void SavePicture(CVorel_TAP_Test3Dlg& dialog, const wchar_t* name) {
@@ -259,6 +278,7 @@ TEST_F(CapturePanelTest, PortACaptureListsTheFramesInOrderAndAClickShowsBytesAnd
         EXPECT_TRUE(Has(rows, L"VLAN ID|100"));
         EXPECT_TRUE(Has(rows, L"Destination port|9"));
         EXPECT_TRUE(Has(rows, L"Source port|49153"));
+        EXPECT_EQ(panel.captureHexView.State().addressDigits, 4);
         SavePicture(dialog, L"vorels-capture-port-a");
     });
 }
@@ -272,7 +292,8 @@ TEST_F(CapturePanelTest, PortBCaptureListsTheFramesOfPortBOnly) {
         EXPECT_EQ(dialog.captureA.captureList.GetItemCount(), 0);
         ClickRow(panel, frames[3]);  // an ARP request
         EXPECT_TRUE(Has(TreeRows(panel), L"ARP|Who has 10.77.80.103? Tell 10.77.80.2"));
-        EXPECT_EQ(panel.captureHexView.State().addressDigits, 8);
+        // The same rule of address digits as Port A's: a short frame's offsets need four.
+        EXPECT_EQ(panel.captureHexView.State().addressDigits, 4);
         SavePicture(dialog, L"vorels-capture-port-b");
     });
 }
@@ -312,6 +333,107 @@ TEST_F(CapturePanelTest, StartCaptureWaitsForTheUploadsLastFrame) {
         ExpectRows(panel.captureList, frames, panel.Port());
     });
 }
+
+// A tester slow to send its first block keeps the upload going past a quiet spell: the panel asks
+// the tester, finds its store still full, and Start Capture stays off until the last frame is in.
+TEST_F(CapturePanelTest, AnUploadSlowToStartKeepsStartCaptureOffUntilItsLastFrame) {
+    OnCapturePage(0, [this](CVorel_TAP_Test3Dlg&, CCaptureReport& panel) {
+        sim::CaptureEngine& engine = tester_->Captures();
+        const std::vector<sim::Bytes> frames = Frames(0, 200);
+        ClickControl(*panel.GetDlgItem(IDC_CAPTURE_START));
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return engine.Running(0); }, kPatienceMs));
+        for (const sim::Bytes& frame : frames) engine.Receive(0, frame);
+        engine.HoldBlocks(true);
+        const size_t asked = ReadsOf(0x41000028, true);
+        ClickControl(*panel.GetDlgItem(IDC_CAPTURE_STOP));
+        // The stop's own look at the tester, then the quiet spell's.
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return ReadsOf(0x41000028, true) >= asked + 2; }, kPatienceMs));
+        EXPECT_GT(engine.WaitingRequests(0), 0u);
+        EXPECT_FALSE(support::gui::IsEnabled(panel.GetSafeHwnd(), IDC_CAPTURE_START)) << "after a quiet spell";
+        engine.HoldBlocks(false);
+        ASSERT_TRUE(support::gui::PumpUntil(
+            [&] { return support::gui::IsEnabled(panel.GetSafeHwnd(), IDC_CAPTURE_START); }, kPatienceMs));
+        EXPECT_EQ(engine.Held(0), 0u);
+        ExpectRows(panel.captureList, frames, panel.Port());
+    });
+}
+
+// A tester that stops sending its frames leaves the operator no wait without end: once its store
+// stayed as it was over a whole quiet spell, Start Capture is given back.
+TEST_F(CapturePanelTest, AnUploadTheTesterStopsGivesStartCaptureBack) {
+    OnCapturePage(0, [this](CVorel_TAP_Test3Dlg&, CCaptureReport& panel) {
+        sim::CaptureEngine& engine = tester_->Captures();
+        ClickControl(*panel.GetDlgItem(IDC_CAPTURE_START));
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return engine.Running(0); }, kPatienceMs));
+        for (const sim::Bytes& frame : Frames(0, 50)) engine.Receive(0, frame);
+        engine.HoldBlocks(true);
+        const size_t sent = engine.Sent(0);
+        ClickControl(*panel.GetDlgItem(IDC_CAPTURE_STOP));
+        ASSERT_TRUE(support::gui::PumpUntil(
+            [&] { return support::gui::IsEnabled(panel.GetSafeHwnd(), IDC_CAPTURE_START); }, kPatienceMs));
+        EXPECT_EQ(engine.Sent(0), sent) << "the tester sent frames meanwhile";
+        EXPECT_GE(engine.Held(0), 50u);
+        engine.HoldBlocks(false);
+    });
+}
+
+// Two quick clicks on Stop Capture: the second comes while the first still waits for the tester,
+// and asks for no second upload.
+TEST_F(CapturePanelTest, ADoubleClickOnStopCaptureAsksForOneUpload) {
+    OnCapturePage(1, [this](CVorel_TAP_Test3Dlg&, CCaptureReport& panel) {
+        sim::CaptureEngine& engine = tester_->Captures();
+        const std::vector<sim::Bytes> frames = Frames(0, 40);
+        ClickControl(*panel.GetDlgItem(IDC_CAPTURE_START));
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return engine.Running(1); }, kPatienceMs));
+        for (const sim::Bytes& frame : frames) engine.Receive(1, frame);
+        const size_t statusReads = ReadsOf(0x43000024, false);
+        CWnd* stop = panel.GetDlgItem(IDC_CAPTURE_STOP);
+        RECT rect = {};
+        stop->GetClientRect(&rect);
+        support::gui::DoubleClick(stop->GetSafeHwnd(), POINT{rect.right / 2, rect.bottom / 2});
+        ASSERT_TRUE(support::gui::PumpUntil(
+            [&] { return support::gui::IsEnabled(panel.GetSafeHwnd(), IDC_CAPTURE_START); }, kPatienceMs));
+        EXPECT_EQ(ReadsOf(0x43000024, false), statusReads + 1) << "stop-next requests";
+        ExpectRows(panel.captureList, frames, panel.Port());
+    });
+}
+
+// A Brevix-A keeps 16,384 frames: a capture that filled it says so under the list, in the language
+// of the program, until the next capture starts.
+class CaptureLimitTest : public CapturePanelTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(CaptureLimitTest, ACaptureThatFillsTheTesterSaysSo) {
+    const bool japanese = GetParam();
+    WriteLanguageValue(japanese ? "3" : "0", 1);
+    OnCapturePage(
+        0,
+        [this, japanese](CVorel_TAP_Test3Dlg& dialog, CCaptureReport& panel) {
+            sim::CaptureEngine& engine = tester_->Captures();
+            ASSERT_EQ(engine.Capacity(), 16384u);
+            EXPECT_EQ(Note(panel), L"");
+            ClickControl(*panel.GetDlgItem(IDC_CAPTURE_START));
+            ASSERT_TRUE(support::gui::PumpUntil([&] { return engine.Running(0); }, kPatienceMs));
+            engine.ReceiveNumbered(0, 0, 16400, 64);
+            ClickControl(*panel.GetDlgItem(IDC_CAPTURE_STOP));
+            EXPECT_EQ(Note(panel),
+                      japanese ? L"テスターのキャプチャメモリがいっぱいです。このキャプチャは最初の16,384フレームを保持しました。"
+                               : L"The tester's capture memory is full: this capture kept its first 16,384 frames.");
+            SavePicture(dialog, japanese ? L"vorels-capture-full-japanese" : L"vorels-capture-full");
+            if (japanese) return;
+            // The upload of the whole store takes a while at the library's pace.
+            ASSERT_TRUE(support::gui::PumpUntil(
+                [&] { return support::gui::IsEnabled(panel.GetSafeHwnd(), IDC_CAPTURE_START); }, 6 * kPatienceMs))
+                << panel.captureList.GetItemCount() << " rows, " << engine.Held(0) << " held, " << engine.Sent(0) << " sent";
+            EXPECT_GE(panel.captureList.GetItemCount(), 16384);
+            ClickControl(*panel.GetDlgItem(IDC_CAPTURE_START));
+            ASSERT_TRUE(support::gui::PumpUntil([&] { return engine.Running(0); }, kPatienceMs));
+            EXPECT_EQ(Note(panel), L"") << "a new capture";
+        },
+        false, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLanguages, CaptureLimitTest, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Japanese" : "English"; });
 
 // Demo mode has no tester to capture with.
 TEST_F(CapturePanelTest, StartCaptureIsOffInDemoMode) {

@@ -206,3 +206,14 @@ TEST(FrameHeaders, HexTextIsTwoUpperCaseDigitsAndABlankAByte) {
 }
 
 }  // namespace
+
+// The hex view's addresses have the digits the frame's last offset needs, at least four: a frame's
+// length decides them, never the port that caught it.
+TEST(FrameHeaders, HexAddressDigitsFollowTheFramesLastOffset) {
+    EXPECT_EQ(capture::HexAddressDigits(0), 4);
+    EXPECT_EQ(capture::HexAddressDigits(60), 4);
+    EXPECT_EQ(capture::HexAddressDigits(796), 4);
+    EXPECT_EQ(capture::HexAddressDigits(16383), 4);
+    EXPECT_EQ(capture::HexAddressDigits(0x10000), 4);  // last offset 0xFFFF
+    EXPECT_EQ(capture::HexAddressDigits(0x10001), 5);
+}

@@ -99,6 +99,77 @@ TEST_F(ChartProgramTest, UpdateRedrawsTheChartsEverySecondAndIsTheLiveCounterWin
     });
 }
 
+int MillisecondOfTheSecond() {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    return now.wMilliseconds;
+}
+
+// Dispatches this thread's messages until the clock's millisecond within the second is at least
+// `from` (and below `to`): polled, since no message need come meanwhile.
+bool PumpUntilMillisecond(int from, int to) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        const int now = MillisecondOfTheSecond();
+        if (now >= from && now < to) return true;
+        if (::GetTickCount() - start > kPatienceMs) return false;
+        support::gui::PumpFor(2);
+    }
+}
+
+std::vector<std::wstring> PickerTimes(HWND picker) {
+    std::vector<std::wstring> times;
+    const int count = int(::SendMessageW(picker, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[32] = {};
+        ::SendMessageW(picker, CB_GETLBTEXT, WPARAM(i), LPARAM(text));
+        times.push_back(text);
+    }
+    return times;
+}
+
+// Each sample of the history pickers has a time label of its own, also when the refresh was
+// started near the end of a second and the program's thread is now and then busy at a whole
+// second, as on a loaded machine.
+TEST_F(ChartProgramTest, EverySampleInThePickersHasATimeOfItsOwn) {
+    StartTester(1);
+    BoxAnswers boxes;
+    RunDialog([](CVorel_TAP_Test3Dlg& dialog) {
+        const upgradetest::ExitAtEnd exitAtEnd(dialog);
+        ClickTool(dialog.GetSafeHwnd(), ID_CHART);
+        const HWND window = dialog.chart.GetSafeHwnd();
+        ASSERT_TRUE(dialog.chart.IsWindowVisible());
+        ClickTool(window, ID_CHART_UPDATE);
+        ASSERT_EQ(Refresh::kStopped, RefreshShown(dialog));
+        const size_t before = PickerTimes(::GetDlgItem(window, IDC_CHART_FROM_SAMPLE)).size();
+
+        ASSERT_TRUE(PumpUntilMillisecond(900, 1000));
+        ClickTool(window, ID_CHART_UPDATE);
+        ASSERT_EQ(Refresh::kRunning, RefreshShown(dialog));
+        for (int second = 0; second < 10; ++second) {
+            ASSERT_TRUE(PumpUntilMillisecond(0, 200));
+            ASSERT_TRUE(PumpUntilMillisecond(880, 1000));
+            // Every other second the thread is busy across the whole second.
+            if (second % 2 == 0) ::Sleep(170);
+        }
+        support::gui::PumpFor(300);
+        ClickTool(window, ID_CHART_UPDATE);
+        ASSERT_EQ(Refresh::kStopped, RefreshShown(dialog));
+
+        for (int picker : {IDC_CHART_FROM_SAMPLE, IDC_CHART_TO_SAMPLE}) {
+            const std::vector<std::wstring> all = PickerTimes(::GetDlgItem(window, picker));
+            const std::vector<std::wstring> times(all.begin() + std::min(before, all.size()), all.end());
+            EXPECT_GE(times.size(), 8u);
+            std::wstring listed;
+            for (const std::wstring& time : times) listed += time + L" ";
+            for (size_t i = 1; i < times.size(); ++i) {
+                EXPECT_NE(times[i - 1], times[i]) << "two samples labelled alike: "
+                                                  << std::string(listed.begin(), listed.end());
+            }
+        }
+    });
+}
+
 TEST_F(ChartProgramTest, ADownloadPausesTheOneRefreshAndBothUpdateButtonsShowItsEnd) {
     sim::FullTester& tester = StartTester(3);
     chosen_.Set(files_.Write(L"BREVIX-H_FPGA_V0102.pof", support::PofImage(6000)));

@@ -112,23 +112,30 @@ TEST_F(CounterSaveTest, SaveToAFolderThatCannotBeWrittenSaysWhyAndLeavesNoFile) 
 }
 
 TEST_F(CounterSaveTest, SaveOpensInTheCounterFolderMadeWhenMissing) {
-    // The program's folder is this test's own; its Counter folder holds nothing (every save here
-    // goes where a stand-in dialog says), so it can be taken away.
-    wchar_t module[MAX_PATH] = {};
-    const std::wstring exe(module, ::GetModuleFileNameW(nullptr, module, MAX_PATH));
-    const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\')) + L"\\Counter";
-    ::RemoveDirectoryW(folder.c_str());
-    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(folder.c_str()));
+    // The program gets a folder of its own, made fresh for this run: the test programs share
+    // theirs, and whatever another left in its Counter folder would keep that folder there.
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring own = std::wstring(temp) + L"brevix-counter-save-" + std::to_wstring(::GetCurrentProcessId()) +
+                             L"-" + std::to_wstring(::GetTickCount());
+    ASSERT_TRUE(::CreateDirectoryW(own.c_str(), nullptr));
+    const std::wstring folder = own + L"\\Counter";
     BoxAnswers boxes;
     auto answer = support::gui::FileDialogAnswer::Cancelling();
-    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    DWORD before = 0, attributes = INVALID_FILE_ATTRIBUTES;
     RunAndExit([&](CVorel_TAP_Test3Dlg& dialog) {
+        programFolder = own.c_str();
+        before = ::GetFileAttributesW(folder.c_str());
         ClickTool(dialog.GetSafeHwnd(), ID_SAVE_COUNTER);
         ASSERT_TRUE(PumpUntil([&] { return answer.Dialogs().size() == 1; }, kPatience));
         attributes = ::GetFileAttributesW(folder.c_str());
     });
+    ::RemoveDirectoryW(folder.c_str());
+    ::RemoveDirectoryW(own.c_str());
+    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, before) << "the folder was there before the save";
     ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes) << "the dialog opened in a folder that did not exist";
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    ASSERT_EQ(1u, answer.Dialogs().size());
     EXPECT_EQ(folder + L"\\", answer.Dialogs()[0].initialFolder);
 }
 

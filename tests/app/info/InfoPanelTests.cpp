@@ -10,13 +10,17 @@
 #include <support/gui/Picture.h>
 #include <support/gui/Pump.h>
 #include <support/gui/Windows.h>
+#include <support/Waiting.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace {
+
+constexpr DWORD kPatienceMs = static_cast<DWORD>(support::kPatience.count());
 
 using support::gui::PumpPending;
 
@@ -190,6 +194,59 @@ TEST_F(InfoPanelTest, RequirementsWindowListsThreeModelsAndTakesALanguageSwitch)
     support::gui::ClickButton(requirements.GetSafeHwnd(), IDOK);
     EXPECT_TRUE(support::gui::PumpUntil([&] { return !requirements.IsWindowVisible(); }, 5000)) << "OK hides it";
     requirements.DestroyWindow();
+}
+
+// With the dialog font of the program's own prefix and with smaller ones, the requirements window
+// shows the whole table, all four columns and three rows, on the screen, with OK below it.
+TEST_F(InfoPanelTest, RequirementsWindowShowsTheWholeTableWhateverTheDialogFont) {
+    for (WORD points : {8, 7, 6}) {
+        SCOPED_TRACE(points);
+        const std::vector<BYTE> bytes = support::gui::DialogTemplateWithPointSize(IDD_INFO_REQUIREMENTS, points);
+        ASSERT_FALSE(bytes.empty());
+        SysReqDialog requirements;
+        ASSERT_TRUE(requirements.CreateIndirect(reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), host));
+        requirements.CenterWindow();
+        requirements.ShowWindow(SW_SHOW);
+        MyGrid& grid = requirements.requirementsGrid;
+        int width = 0, height = 0;
+        for (int column = 0; column < SysReqDialog::kColumns; ++column) width += grid.QueryColumnWidth(column);
+        for (int row = 0; row < SysReqDialog::kModels; ++row) height += grid.QueryRowHeight(row);
+        if (support::gui::InBootedPrefix() && points == 8) {
+            // The case at hand: the template's place of the table is narrower than its columns here.
+            CRect templatePlace(14, 64, 172, 130);
+            requirements.MapDialogRect(&templatePlace);
+            EXPECT_LT(templatePlace.Width(), width) << "the booted prefix's dialog font is the narrow one";
+        }
+        EXPECT_LE(width, Width(grid.CellArea())) << "every column in view";
+        EXPECT_LE(height, Height(grid.CellArea())) << "every row in view";
+        CRect client;
+        requirements.GetClientRect(&client);
+        const CRect gridPlace = RectIn(requirements, grid.GetSafeHwnd());
+        const CRect ok = RectIn(requirements, IDOK);
+        EXPECT_TRUE(client.PtInRect(gridPlace.BottomRight() - CSize(1, 1))) << "the grid inside the window";
+        EXPECT_GE(ok.top, gridPlace.bottom) << "OK below the grid";
+        EXPECT_LE(ok.bottom, client.bottom) << "OK inside the window";
+
+        // On the screen: the last model's AP version is drawn in the last column's cell.
+        const int left = width - grid.QueryColumnWidth(SysReqDialog::kColumns - 1);
+        const int top = height - grid.QueryRowHeight(SysReqDialog::kModels - 1);
+        const auto lastCellDrawn = [&] {
+            const support::gui::Picture cells = support::gui::CaptureWindow(grid.CellArea().GetSafeHwnd(), false);
+            int dark = 0;
+            // Inside the cell's lines; the small fonts' strokes come out grey.
+            for (int y = top + 2; y < std::min(height - 2, int(cells.height)); ++y)
+                for (int x = left + 2; x < std::min(width - 2, int(cells.width)); ++x) {
+                    const COLORREF pixel = cells.At(x, y);
+                    dark += GetRValue(pixel) < 192 && GetGValue(pixel) < 192 && GetBValue(pixel) < 192 ? 1 : 0;
+                }
+            return dark > 20;
+        };
+        EXPECT_TRUE(support::gui::PumpUntil(lastCellDrawn, kPatienceMs)) << "the last cell's text is drawn";
+        support::gui::SavePng(support::gui::CaptureWindow(requirements.GetSafeHwnd(), false),
+                              support::gui::PicturePath(L"info-requirements-" + std::to_wstring(points) + L"pt" +
+                                                        support::gui::PrefixSuffix()));
+        requirements.DestroyWindow();
+    }
 }
 
 }  // namespace

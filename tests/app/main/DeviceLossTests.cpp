@@ -10,10 +10,13 @@
 #include "support/Frames.h"
 #include "support/gui/Input.h"
 #include "support/gui/Pump.h"
+#include "support/gui/Seams.h"
 #include "support/gui/Windows.h"
 #include "support/Waiting.h"
 
+#include <algorithm>
 #include <atomic>
+#include <ctime>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -219,6 +222,128 @@ TEST_F(DeviceLossTest, SecondReconnectClickDuringTheWaitStartsNoSecondConnect) {
         EXPECT_TRUE(g_secondClickDone) << "the second click came during the first Reconnect";
         EXPECT_EQ(1u, boxes.CountWithText(kBack)) << "one connect";
         EXPECT_EQ(L"Connected", support::gui::ControlText(window, IDC_CONNECTION_TEXT));
+    });
+}
+
+// A quit typed on the real keyboard (Alt+F4) from inside Reconnect's wait, the calendar clock held
+// until the quit has ended the dialog, then moved on so that the wait ends.
+struct QuitDuringTheWait {
+    CVorel_TAP_Test3Dlg* dialog = nullptr;
+    support::gui::FakeClock* clock = nullptr;
+    sim::Tester* device = nullptr;
+    DWORD typedAt = 0;
+    bool typed = false;
+    bool quitBeforeTheWaitEnded = false;
+    size_t commandsAtTheEnd = 0;
+};
+QuitDuringTheWait* g_quit = nullptr;
+
+void CALLBACK QuitThenEndTheWait(HWND, UINT, UINT_PTR timer, DWORD) {
+    QuitDuringTheWait& quit = *g_quit;
+    HWND window = quit.dialog->GetSafeHwnd();
+    if (!quit.typed) {
+        if (support::gui::ControlText(window, IDC_CONNECTION_TEXT) != L"Connecting") return;
+        ::SetForegroundWindow(window);
+        INPUT keys[4] = {};
+        for (INPUT& key : keys) key.type = INPUT_KEYBOARD;
+        keys[0].ki.wVk = keys[3].ki.wVk = VK_MENU;
+        keys[1].ki.wVk = keys[2].ki.wVk = VK_F4;
+        keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+        ::SendInput(4, keys, sizeof(INPUT));
+        quit.typed = true;
+        quit.typedAt = ::GetTickCount();
+        return;
+    }
+    // A quit that went astray lets the wait end too, once the patience has run out.
+    const bool ended = !quit.dialog->ContinueModal();
+    if (!ended && ::GetTickCount() - quit.typedAt < DWORD(support::kPatience.count())) return;
+    ::KillTimer(nullptr, timer);
+    quit.quitBeforeTheWaitEnded = ended;
+    quit.commandsAtTheEnd = quit.device->Commands().size();
+    quit.clock->Advance(5);
+}
+
+TEST_F(DeviceLossTest, AQuitDuringReconnectsWaitEndsEverythingThere) {
+    StartTester(1);
+    control_ = std::make_unique<sim::TesterControl>(*tester_, nullptr, support::TestNetwork().hostInterface);
+    BoxAnswers boxes;
+    QuitDuringTheWait quit;
+    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+        HWND window = dialog.GetSafeHwnd();
+        ASSERT_EQ(0u, control_->Execute("lose").find("ok"));
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return boxes.CountWithText(kLost) == 1; },
+                                            static_cast<DWORD>(support::kPatience.count())));
+        ASSERT_EQ(0u, control_->Execute("return").find("ok"));
+        support::gui::FakeClock clock(_time64(nullptr));
+        quit.dialog = &dialog;
+        quit.clock = &clock;
+        quit.device = &tester_->Device();
+        g_quit = &quit;
+        ::SetTimer(nullptr, 0, 100, &QuitThenEndTheWait);
+        // The click returns once Reconnect has done all it does.
+        ClickTool(window, ID_RECONNECT);
+        g_quit = nullptr;
+    });
+    ASSERT_TRUE(quit.quitBeforeTheWaitEnded) << "the quit was confirmed during the wait";
+    EXPECT_EQ(1u, boxes.CountWithText(L"All unsaved data will be lost!\nClick YES to quit Vorels-NIC and lose all "
+                                      L"your unsaved data, or click NO to cancel."));
+    // After the wait nothing more: no connect, no port commands, no box.
+    EXPECT_EQ(quit.commandsAtTheEnd, tester_->Device().Commands().size()) << "register traffic after the terminate";
+    EXPECT_EQ(0u, boxes.CountWithText(kBack));
+    EXPECT_TRUE(support::Eventually([] { return CountNamedThreads(L"BrevixCAPI") == 0; }));
+}
+
+TEST_F(DeviceLossTest, ALossDuringTheMediaDetectionIsTheOneBox) {
+    StartTester(1);
+    control_ = std::make_unique<sim::TesterControl>(*tester_, nullptr, support::TestNetwork().hostInterface);
+    BoxAnswers boxes;
+    RunThenExit([&](CVorel_TAP_Test3Dlg& dialog) {
+        ASSERT_TRUE(dialog.progressPanel.IsWindowVisible()) << "the start-up's media detection runs";
+        ASSERT_EQ(0u, control_->Execute("lose").find("ok"));
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return boxes.CountWithText(kLost) == 1; },
+                                            static_cast<DWORD>(support::kPatience.count())));
+        // The detection's 35 seconds pass on the calendar clock: its panel goes, and no second box.
+        support::gui::FakeClock clock(_time64(nullptr));
+        clock.Advance(40);
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.progressPanel.IsWindowVisible(); },
+                                            static_cast<DWORD>(support::kPatience.count())));
+        support::gui::PumpPending();
+        EXPECT_EQ(0u, boxes.CountWithText(L"Fail to detect media!"));
+        EXPECT_EQ(1u, boxes.Boxes().size());
+    });
+}
+
+TEST_F(DeviceLossTest, ALossWhileAnotherBoxIsOpenGetsItsBoxOnceThatOneHasClosed) {
+    StartTester(1);
+    control_ = std::make_unique<sim::TesterControl>(*tester_, nullptr, support::TestNetwork().hostInterface);
+    HWND window = nullptr;
+    bool lossReachedTheWindow = false;
+    int openBoxes = 0;
+    int mostOpenAtOnce = 0;
+    // The Clear Counter question stays open while the tester goes: its loop dispatches the loss.
+    BoxAnswers boxes([&](const ShownBox& box) {
+        mostOpenAtOnce = std::max(mostOpenAtOnce, ++openBoxes);
+        if (box.text.rfind(L"All statistics will be lost!", 0) == 0) {
+            control_->Execute("lose");
+            lossReachedTheWindow = support::gui::PumpUntil(
+                [&] { return support::gui::ControlText(window, IDC_CONNECTION_TEXT) == L"Disconnected"; },
+                static_cast<DWORD>(support::kPatience.count()));
+        }
+        --openBoxes;
+        return BoxAnswers::DefaultAnswer(box);
+    });
+    RunThenExit([&](CVorel_TAP_Test3Dlg& dialog) {
+        window = dialog.GetSafeHwnd();
+        ClickTool(window, ID_CLEAR_COUNTER);
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return boxes.CountWithText(kLost) == 1; },
+                                            static_cast<DWORD>(support::kPatience.count())));
+        EXPECT_TRUE(lossReachedTheWindow);
+        const std::vector<ShownBox> shown = boxes.Boxes();
+        ASSERT_EQ(2u, shown.size());
+        EXPECT_EQ(0u, shown[0].text.find(L"All statistics will be lost!"));
+        EXPECT_EQ(kLost, shown[1].text) << "after the question closed";
+        EXPECT_EQ(1, mostOpenAtOnce) << "one box at a time";
+        for (const ShownBox& box : shown) EXPECT_EQ(window, box.owner) << "owned by the main window";
     });
 }
 

@@ -6,6 +6,7 @@
 #include "support/gui/Picture.h"
 #include "support/gui/Pump.h"
 #include "support/gui/Windows.h"
+#include "support/Waiting.h"
 
 using namespace appbench;
 using support::gui::ControlText;
@@ -140,6 +141,45 @@ TEST_F(LanguageTest, ClosingAnsweredNoKeepsRunningButHasStoredTheIndex) {
         dialog.SendMessage(WM_CLOSE, 0, 0);
     });
     EXPECT_EQ(2, quitQuestions);
+}
+
+// A key of the real keyboard, pressed and released.
+void RealKeyTap(WORD vk) {
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = vk;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, input, sizeof(INPUT));
+}
+
+TEST_F(LanguageTest, FileExitKeepsTheLanguageChosen) {
+    StartTester(1);
+    BoxAnswers boxes;
+    const DWORD patience = static_cast<DWORD>(support::kPatience.count());
+    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+        // Language, Japanese: the menu bar's Language opened by the real mouse, Japanese chosen
+        // with the arrow keys and Return.
+        dialog.SetForegroundWindow();
+        CMenu* bar = dialog.GetMenu();
+        const int language = CVorel_TAP_Test3Dlg::FindMenuItemByText(bar, L"Language");
+        RECT item = {};
+        ASSERT_TRUE(::GetMenuItemRect(dialog.GetSafeHwnd(), bar->GetSafeHmenu(), UINT(language), &item));
+        ::SetCursorPos((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        INPUT click[2] = {};
+        click[0].type = click[1].type = INPUT_MOUSE;
+        click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        ::SendInput(2, click, sizeof(INPUT));
+        for (WORD vk : {WORD(VK_DOWN), WORD(VK_DOWN), WORD(VK_RETURN)}) RealKeyTap(vk);
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return dialog.languageIndex == 3; }, patience));
+        EXPECT_EQ("0", ReadLanguageValue()) << "kept when the program ends, not before";
+
+        // File > Exit by the keyboard (F10 to File, Down to Exit, Return), the question answered Yes.
+        for (WORD vk : {WORD(VK_F10), WORD(VK_DOWN), WORD(VK_RETURN)}) RealKeyTap(vk);
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.ContinueModal(); }, patience));
+    });
+    EXPECT_EQ(1u, boxes.Boxes().size()) << "the quit question";
+    EXPECT_EQ("3", ReadLanguageValue());
 }
 
 }  // namespace

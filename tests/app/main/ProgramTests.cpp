@@ -160,4 +160,27 @@ TEST_F(ProgramTest, ProgramConnectsTurnsASecondCopyAwayAndEndsWhenClosed) {
     EXPECT_EQ(0u, program.WaitForExit());
 }
 
+TEST_F(ProgramTest, DeviceEventMessagesPostedFromOutsideLeaveTheProgramRunning) {
+    StartTester(1);
+    ProgramRun program;
+    ASSERT_TRUE(program.Started());
+    HWND main = program.WaitForWindow(L"#32770", L"Vorels-NIC");
+    ASSERT_NE(main, nullptr);
+    // The device-event message, as any process can post it: no pointer, and a pointer to nothing
+    // of the program's.
+    constexpr UINT kDeviceEvent = WM_APP + 0x100;
+    ASSERT_TRUE(::PostMessageW(main, kDeviceEvent, 0, 0));
+    ASSERT_TRUE(::PostMessageW(main, kDeviceEvent, 0, LPARAM(0x12345678)));
+    ASSERT_TRUE(::PostMessageW(main, kDeviceEvent, 0x77, LPARAM(main)));
+    // Posted behind them, the close comes once they were taken: its question shows, the program
+    // still runs, and it ends as asked.
+    ::PostMessageW(main, WM_CLOSE, 0, 0);
+    HWND question = program.WaitForWindow(L"#32770", L"Message");
+    ASSERT_NE(question, nullptr) << "the program took the messages and runs on";
+    EXPECT_EQ(0u, BoxText(question).find(L"All unsaved data will be lost!"));
+    EXPECT_TRUE(::IsWindow(main));
+    ::PostMessageW(question, WM_COMMAND, IDYES, 0);
+    EXPECT_EQ(0u, program.WaitForExit());
+}
+
 }  // namespace

@@ -5,10 +5,14 @@
 #include "main/Globals.h"
 #include "main/Vorel_TAP_Test3App.h"
 #include "res/resource.h"
+#include "support/gui/Input.h"
 #include "support/gui/Picture.h"
 #include "support/gui/Pump.h"
 #include "support/gui/Windows.h"
 #include "support/Waiting.h"
+
+#include <atomic>
+#include <thread>
 
 using namespace appbench;
 using support::gui::IsShown;
@@ -163,6 +167,77 @@ TEST_P(ConnectedStartupTest, TreeGridsAndPicturesShowTheTester) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, ConnectedStartupTest, testing::Values(1, 2, 3, 4));
+
+// A key of the real keyboard: queued to the foreground window's thread, seen by GetAsyncKeyState.
+void RealKey(WORD vk, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    ::SendInput(1, &input, sizeof input);
+}
+
+TEST_F(StartupTest, EscapePressedAndReleasedWhileTheFirstShowSleepsLeavesTheDialog) {
+    StartTester(1);
+    BoxAnswers boxes;
+    // Escape goes down and up on the real keyboard while the dialog's thread sleeps in its first
+    // show: the thread handles the key only after it was released.
+    std::atomic<bool> typed{false};
+    std::atomic<bool> foreground{false};
+    std::thread keys([&] {
+        if (!support::Eventually([] { return theMainDialog != nullptr && theMainDialog->FirstShowDone(); })) return;
+        foreground = ::GetForegroundWindow() == theMainDialog->GetSafeHwnd();
+        RealKey(VK_ESCAPE, false);
+        RealKey(VK_ESCAPE, true);
+        typed = true;
+    });
+    bool driven = false;
+    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+        driven = true;
+        keys.join();
+        ASSERT_TRUE(typed.load());
+        EXPECT_TRUE(foreground.load()) << "the key reached the dialog's thread";
+        // The key was taken before the timer that started this ran; two seconds on, the dialog is
+        // still there, and Port A still in NIC mode.
+        support::gui::PumpFor(2000);
+        EXPECT_TRUE(dialog.ContinueModal());
+        EXPECT_TRUE(dialog.IsWindowVisible());
+        EXPECT_NE(tester_->Device().Registers().Get(0x410000CC) & 0x80, 0u) << "Port A in NIC mode";
+        EXPECT_TRUE(boxes.Boxes().empty()) << "nothing was asked";
+        Exit(dialog);
+    });
+    if (keys.joinable()) keys.join();
+    EXPECT_TRUE(driven) << "the dialog ended before its driver ran";
+}
+
+TEST_F(StartupTest, EscapeHandledAfterTheGuiThreadStalledLeavesTheDialog) {
+    StartTester(1);
+    BoxAnswers boxes;
+    RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+        // The device tree, which leaves Escape to the dialog, takes the focus by a click on its model.
+        dialog.SetForegroundWindow();
+        RECT rect = {};
+        ASSERT_TRUE(dialog.deviceTree.GetItemRect(treeItems[CVorel_TAP_Test3Dlg::kItemModel], &rect, TRUE));
+        support::gui::Click(dialog.deviceTree.GetSafeHwnd(),
+                            POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return ::GetFocus() == dialog.deviceTree.GetSafeHwnd(); },
+                                            static_cast<DWORD>(support::kPatience.count())));
+        ASSERT_EQ(CVorel_TAP_Test3Dlg::kItemModel, selectedTreeItem);
+        // Escape down and up while this thread takes no message (a stalled GUI thread), then Down for
+        // the tree: once the tree has moved on, the Escape before it was handled too.
+        for (WORD vk : {WORD(VK_ESCAPE), WORD(VK_DOWN)}) {
+            RealKey(vk, false);
+            RealKey(vk, true);
+        }
+        ASSERT_TRUE(support::gui::PumpUntil([] { return selectedTreeItem != CVorel_TAP_Test3Dlg::kItemModel; },
+                                            static_cast<DWORD>(support::kPatience.count())));
+        EXPECT_TRUE(dialog.ContinueModal()) << "Escape ended the dialog";
+        EXPECT_TRUE(dialog.IsWindowVisible());
+        EXPECT_NE(tester_->Device().Registers().Get(0x410000CC) & 0x80, 0u) << "Port A in NIC mode";
+        EXPECT_TRUE(boxes.Boxes().empty()) << "nothing was asked";
+        if (dialog.ContinueModal()) Exit(dialog);
+    });
+}
 
 TEST_F(StartupTest, TreeItemsShowTheirPages) {
     StartTester(3);

@@ -246,6 +246,44 @@ TEST_F(PortCommandTest, PortConfigurationPageShowsTheGridWithItsDropLists) {
     });
 }
 
+// Each port's media drop list opens at its own cell, below it: the pointer just under Port B's cell
+// lands on Port B's list, and Port A's row stays uncovered.
+TEST_F(PortCommandTest, EachPortsDropListOpensAtItsOwnCell) {
+    StartTester(1);
+    BoxAnswers boxes;
+    Run([](CVorel_TAP_Test3Dlg& dialog) {
+        AwaitDetection(dialog);
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemPortConfiguration);
+        ASSERT_TRUE(dialog.portConfigGrid.IsWindowVisible());
+        HWND cells = dialog.portConfigGrid.CellArea().GetSafeHwnd();
+        auto& dropList = static_cast<CVGDropListType&>(*dialog.portConfigGrid.CellTypeAt(1));
+        for (int row : {1, 0}) {
+            int column = 1, cellRow = row;
+            RECT cell;
+            dialog.portConfigGrid.ComputeCellRect(&column, &cellRow, &cell);
+            support::gui::Click(cells, POINT{cell.right - 4, (cell.top + cell.bottom) / 2});
+            support::gui::PumpFor(300);
+            const HWND list = dropList.List().GetSafeHwnd();
+            ASSERT_NE(nullptr, list) << "row " << row;
+            CRect shown, own = cell;
+            ::GetWindowRect(list, &shown);
+            ::MapWindowPoints(cells, nullptr, reinterpret_cast<POINT*>(&own), 2);
+            EXPECT_GE(shown.top, own.bottom - 1) << "row " << row << ": the list opens below its cell";
+            EXPECT_LE(shown.left, own.left + 1) << "row " << row;
+            const POINT under{own.left + 8, own.bottom + 6};
+            EXPECT_EQ(list, ::WindowFromPoint(under)) << "row " << row << ": the list lies under its cell";
+            EXPECT_NE(list, ::WindowFromPoint(POINT{own.left + 8, (own.top + own.bottom) / 2}))
+                << "row " << row << ": the cell itself stays uncovered";
+            support::gui::SavePng(support::gui::CaptureWindow(dialog.GetSafeHwnd(), false),
+                                  support::gui::PicturePath(row == 1 ? L"vorels-port-config-list-b"
+                                                                     : L"vorels-port-config-list-a"));
+            support::gui::PressKey(list, VK_ESCAPE);
+            support::gui::PumpPending();
+            ASSERT_EQ(nullptr, dropList.List().GetSafeHwnd());
+        }
+    });
+}
+
 // Machine ids 3 and 4 keep each port's PHY mode in bits 17-18 (Port A) and 1-2 (Port B) of the PHY
 // control register.
 TEST_F(PortCommandTest, ApplyLeavesThePhyModeTheStartUpWrote) {

@@ -206,6 +206,14 @@ inline int DarkPixels(const support::gui::Picture& picture, RECT area) {
     return dark;
 }
 
+// Where the page shows its download's percentage, in the page's client coordinates.
+inline RECT PercentArea(CUpgradeDialog& panel) {
+    CRect area;
+    panel.GetDlgItem(IDC_UPGRADE_PERCENT)->GetWindowRect(&area);
+    panel.ScreenToClient(&area);
+    return area;
+}
+
 inline int ElapsedSeconds(const std::wstring& text) {
     return text.rfind(L"Time Elapsed: ", 0) == 0 ? _wtoi(text.c_str() + 14) : -1;
 }

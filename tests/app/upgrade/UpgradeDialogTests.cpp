@@ -72,7 +72,8 @@ TEST_F(UpgradeDialogTest, BrowseTakesOnlyNamesWithTheModelsMarker) {
         };
         const sim::Bytes image = support::PofImage(100);
 
-        ShowPage(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+        // The page's item is highlighted from the start: a click on it shows the page again.
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
         EXPECT_EQ(support::gui::WindowText(panel.GetSafeHwnd()), L"Upgrade FPGA");
         const std::wstring good = files_.Write(L"Brevix-H_FPGA_V0102.pof", image);
         EXPECT_EQ(browse(good), std::make_pair(good, std::wstring()));
@@ -181,12 +182,18 @@ TEST_F(UpgradeDialogTest, TheOtherUpgradeItemLeavesARunningDownloadItsPage) {
         EXPECT_EQ(panel.Mode(), CUpgradeDialog::kFpga);
         EXPECT_EQ(support::gui::ControlText(dialog.GetSafeHwnd(), IDC_PANEL_TITLE), L"FPGA Upgrade");
         EXPECT_EQ(panel.InfoText(1), std::wstring(dialog.aboutVersions[CVorel_TAP_Test3Dlg::kAboutFpga]));
+        // The highlight stays with the page shown, under its title.
+        const auto highlighted = [&] {
+            return HTREEITEM(dialog.deviceTree.SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0));
+        };
+        EXPECT_EQ(highlighted(), treeItems[CVorel_TAP_Test3Dlg::kItemFpgaUpgrade]);
 
         // The silent unit never answers: the page's time-out names the download that runs.
         panel.expectedSeconds = 3;
         ASSERT_TRUE(support::gui::PumpUntil([&] { return !panel.downloadRunning; }, kPatienceMs));
         ASSERT_FALSE(boxes.Boxes().empty());
         EXPECT_EQ(boxes.Boxes().back().text, L"Fail to upgrade FPGA!");
+        EXPECT_EQ(highlighted(), treeItems[CVorel_TAP_Test3Dlg::kItemFpgaUpgrade]) << "after the download";
 
         // Ended, the page follows the tree again.
         ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
@@ -275,6 +282,12 @@ TEST_F(UpgradeDialogTest, FirmwareUpgradeShowsItsProgressAndEndsWithTheCancelBut
     chosen_.Set(files_.Write(L"BREVIX-H_RTC_V0203.bin", firmware));
     BoxAnswers boxes;
     RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
+        // The FPGA page as it shows at start, where its download's percentage goes.
+        ASSERT_EQ(panel.Mode(), CUpgradeDialog::kFpga);
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return panel.IsWindowVisible() != FALSE; }, kPatienceMs));
+        support::gui::PumpFor(500);
+        const int darkAtStart =
+            DarkPixels(support::gui::CaptureWindow(panel.GetSafeHwnd(), false), PercentArea(panel));
         ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade));
         Click(panel, IDC_UPGRADE_BUTTON);
         ASSERT_TRUE(panel.downloadRunning);
@@ -291,6 +304,16 @@ TEST_F(UpgradeDialogTest, FirmwareUpgradeShowsItsProgressAndEndsWithTheCancelBut
         const int shown = ElapsedShown(panel);
         support::gui::PumpFor(2500);
         EXPECT_EQ(ElapsedShown(panel), shown) << "the elapsed-time timer stopped";
+
+        // The FPGA page, before any FPGA upgrade, shows no percentage of the firmware's download:
+        // neither its text nor, on the screen, any mark where the percentage goes.
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+        ASSERT_EQ(panel.Mode(), CUpgradeDialog::kFpga);
+        EXPECT_EQ(Text(panel, IDC_UPGRADE_PERCENT).find(L"progress: "), std::wstring::npos);
+        support::gui::PumpFor(500);
+        const support::gui::Picture page = support::gui::CaptureWindow(panel.GetSafeHwnd(), false);
+        support::gui::SavePng(page, support::gui::PicturePath(L"vorels-upgrade-fpga-after-firmware"));
+        EXPECT_LE(DarkPixels(page, PercentArea(panel)), darkAtStart) << "no more than the page showed at start";
     });
     EXPECT_TRUE(tester.Usb()->FirmwareComplete());
     EXPECT_EQ(tester.Usb()->Firmware(), sim::Bytes(firmware.begin() + 512, firmware.end()));

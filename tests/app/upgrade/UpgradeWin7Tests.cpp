@@ -14,7 +14,21 @@ namespace {
 TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixCfRunsThroughTheWindows7LibraryToItsCompletionBox) {
     sim::FullTester& tester = StartTester(1);
     const sim::Bytes image = ChooseFpgaImage(L"BREVIX-C_FPGA_V0102.pof", 20000);
-    BoxAnswers boxes(PictureOfBox(L"Complete FPGA upgrade!", L"vorels-upgrade-fpga-done"));
+    // While the completion box is up the page's bar shows the download whole, on the screen too.
+    int positionAtBox = -1, highestPosition = -1;
+    COLORREF endOfBar = 0;
+    const BoxAnswers::Answer pictureOfBox = PictureOfBox(L"Complete FPGA upgrade!", L"vorels-upgrade-fpga-done");
+    BoxAnswers boxes([&](const ShownBox& box) {
+        if (box.text.rfind(L"Complete FPGA upgrade!", 0) == 0 && theMainDialog) {
+            CProgressCtrl& bar = theMainDialog->upgradePanel.progressBar;
+            positionAtBox = bar.GetPos();
+            highestPosition = int(bar.SendMessage(PBM_GETRANGE, FALSE, 0));
+            const support::gui::Picture picture = support::gui::CaptureWindow(bar.GetSafeHwnd(), false);
+            support::gui::SavePng(picture, support::gui::PicturePath(L"vorels-upgrade-fpga-done-bar"));
+            endOfBar = picture.At(picture.width * 19 / 20, picture.height / 2);
+        }
+        return pictureOfBox(box);
+    });
     RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
         ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
 
@@ -75,6 +89,8 @@ TEST_F(UpgradeDialogTest, FpgaUpgradeOfABrevixCfRunsThroughTheWindows7LibraryToI
         EXPECT_EQ(ElapsedShown(panel), shown) << "the finish stopped the elapsed-time timer";
         EXPECT_TRUE(ExitByKeys(dialog)) << "File > Exit ends the program once the download has ended";
     });
+    EXPECT_EQ(positionAtBox, highestPosition) << "the bar is full while the completion box is up";
+    EXPECT_EQ(endOfBar, ::GetSysColor(COLOR_HIGHLIGHT)) << "the bar's end drawn filled";
     const std::vector<ShownBox> shown = boxes.Boxes();
     ASSERT_EQ(shown.size(), 5u);
     EXPECT_EQ(shown[3].text, L"Complete FPGA upgrade! \nPlease restart Brevix-series and Vorels-NIC!");

@@ -22,12 +22,13 @@ struct LineChart {
     Picture picture;
     std::vector<double> xscale, yscale;
 
-    LineChart(const std::vector<double>& times, const std::vector<double>& values, double yLow = 0, double yHigh = 0) {
+    LineChart(const std::vector<double>& times, const std::vector<double>& values, double yLow = 0, double yHigh = 0,
+              int colour = kRed) {
         chart.setPlotArea(kPlotX, kPlotY, kPlotW, kPlotH, xychart::kTransparent, xychart::kTransparent, 0xE0E0E0,
                           kGreen);
         chart.setXTimes(static_cast<int>(times.size()), times.data());
         chart.setYRange(yLow, yHigh);
-        chart.setLineWidth(chart.addLineLayer(static_cast<int>(values.size()), values.data(), kRed, "Rx Packet"), 3);
+        chart.setLineWidth(chart.addLineLayer(static_cast<int>(values.size()), values.data(), colour, "Rx Packet"), 3);
         picture = Render(chart);
         xscale = MetricsField(chart.getChartMetrics(), "xscale");
         yscale = MetricsField(chart.getChartMetrics(), "yscale");
@@ -134,6 +135,40 @@ TEST(LineChartImageTest, LineChartIsKeptForAPersonToLookAt) {
     const Picture picture = Render(chart);
     ASSERT_GT(picture.width, 0);
     EXPECT_TRUE(support::gui::SavePng(picture, support::gui::PicturePath(L"xychart-line")));
+}
+
+// The colour's top byte is its transparency, as for a single-point dot: a transparent line leaves
+// what lies under it, and one half seen through is mixed half and half with it.
+TEST(LineChartImageTest, ATransparentLineIsNotDrawnAndAHalfTransparentOneIsMixedWithWhatLiesUnder) {
+    const std::vector<double> times = {kTen, kTen + 10};
+    const std::vector<double> level = {230, 230};
+    const LineChart none(times, level, 0, 600, xychart::kTransparent);
+    const LineChart half(times, level, 0, 600, 0x80000000 | kRed);
+    const int x = none.X(kTen + 5), y = none.Y(230);
+    for (int dy = -3; dy <= 3; ++dy) {
+        for (int dx = -20; dx <= 20; dx += 5) {
+            EXPECT_NE(none.picture.At(x + dx, y + dy), Ref(0x000000)) << "a transparent line drawn at " << dx << "," << dy;
+        }
+    }
+    // The line's middle row: the red (0xE0, 0, 0) at 127 of 255 over what the transparent one left.
+    const COLORREF under = none.picture.At(x, y), mixed = half.picture.At(x, y);
+    auto expected = [](int over, int below) { return (over * 127 + below * 128) / 255.0; };
+    EXPECT_NEAR(GetRValue(mixed), expected(0xE0, GetRValue(under)), 2.0);
+    EXPECT_NEAR(GetGValue(mixed), expected(0, GetGValue(under)), 2.0);
+    EXPECT_NEAR(GetBValue(mixed), expected(0, GetBValue(under)), 2.0);
+}
+
+// A point far below a fixed scale (a chart coordinate beyond what a 32-bit long holds) pulls the
+// line down out of the plot area, never up.
+TEST(LineChartImageTest, APointFarBelowAFixedScaleTakesTheLineDownward) {
+    const LineChart line({kTen, kTen + 5, kTen + 10}, {250, 250, -1e12}, 0, 500);
+    EXPECT_TRUE(line.RedNear(line.X(kTen + 2.5), line.Y(250)));
+    EXPECT_TRUE(line.RedNear(line.X(kTen + 5), line.Y(100))) << "the line runs down from its second point";
+    int above = 0;
+    for (int y = kPlotY; y < line.Y(250) - 3; ++y) {
+        for (int x = kPlotX; x < kPlotX + kPlotW; ++x) above += line.picture.At(x, y) == Ref(kRed);
+    }
+    EXPECT_EQ(0, above);
 }
 
 }  // namespace

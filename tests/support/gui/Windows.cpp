@@ -1,6 +1,9 @@
 #include <support/gui/Pump.h>
 #include <support/gui/Windows.h>
 
+#include <cstdlib>
+#include <string>
+
 namespace support::gui {
 namespace {
 
@@ -86,5 +89,43 @@ int SelectedIndex(HWND control) {
     bool combo = ClassName(control) == L"ComboBox";
     return static_cast<int>(::SendMessageW(control, combo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
 }
+
+std::vector<BYTE> DialogTemplateWithPointSize(UINT id, WORD points) {
+    HMODULE module = ::GetModuleHandleW(nullptr);
+    HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5));  // RT_DIALOG
+    if (found == nullptr) return {};
+    const auto* first = static_cast<const BYTE*>(::LockResource(::LoadResource(module, found)));
+    std::vector<BYTE> bytes(first, first + ::SizeofResource(module, found));
+    const auto word = [&bytes](size_t offset) {
+        return offset + 1 < bytes.size() ? WORD(bytes[offset] | bytes[offset + 1] << 8) : WORD(0);
+    };
+    if (bytes.size() < 26 || word(2) != 0xFFFF) return {};
+    // 26 bytes of header, then the menu and the class (none, an ordinal or a string), the title,
+    // then the point size.
+    size_t at = 26;
+    for (int field = 0; field < 2; ++field) {
+        if (word(at) == 0) {
+            at += 2;
+        } else if (word(at) == 0xFFFF) {
+            at += 4;
+        } else {
+            while (at < bytes.size() && word(at) != 0) at += 2;
+            at += 2;
+        }
+    }
+    while (at < bytes.size() && word(at) != 0) at += 2;
+    at += 2;
+    if (at + 1 >= bytes.size()) return {};
+    bytes[at] = BYTE(points & 0xFF);
+    bytes[at + 1] = BYTE(points >> 8);
+    return bytes;
+}
+
+bool InBootedPrefix() {
+    const wchar_t* kind = ::_wgetenv(L"BREVIX_PREFIX");
+    return kind != nullptr && std::wstring(kind) == L"booted";
+}
+
+std::wstring PrefixSuffix() { return InBootedPrefix() ? L"-booted" : L""; }
 
 }  // namespace support::gui

@@ -26,4 +26,15 @@ std::vector<std::wstring> ListItems(HWND control);
 // The selected index of a list box or combo box, -1 for none.
 int SelectedIndex(HWND control);
 
+// A dialog template of this program's resources (an extended one with its font) as compiled, its
+// font's point size changed: the dialog units of a window made from it shrink or grow, as they do
+// in a prefix whose dialog font is narrower or wider. Empty when the template is not there.
+std::vector<BYTE> DialogTemplateWithPointSize(UINT id, WORD points);
+
+// The test runs in the bare prefix that scripts/test boots beside its own (BREVIX_PREFIX=booted):
+// a freshly installed Wine's fonts, whose dialog font is narrower.
+bool InBootedPrefix();
+// "" in the session's prefix, "-booted" in the bare one: a picture's name says where it was taken.
+std::wstring PrefixSuffix();
+
 }  // namespace support::gui
