@@ -2,6 +2,7 @@
 #include "VGCtrl.h"
 
 #include "VGDataSource.h"
+#include "VGDialogKeys.h"
 #include "VGLayout.h"
 #include "VGMem.h"
 #include "VGMultiSelect.h"
@@ -620,7 +621,7 @@ void CVGCtrl::OnDestroy()
 
 UINT CVGCtrl::OnGetDlgCode()
 {
-    return DLGC_WANTARROWS | DLGC_WANTALLKEYS;
+    return vgkeys::CellAreaDialogCode(GetCurrentMessage()->lParam);
 }
 
 void CVGCtrl::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar*)

@@ -2,6 +2,7 @@
 
 #include "VGCtrl.h"
 #include "VGDataSource.h"
+#include "VGDialogKeys.h"
 #include "VGXPThemes.h"
 
 #include <algorithm>
@@ -94,7 +95,7 @@ LRESULT CVGEditBase::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_MOUSEACTIVATE:
         return MA_ACTIVATE;
     case WM_GETDLGCODE:
-        return DLGC_WANTARROWS | DLGC_WANTALLKEYS;
+        return vgkeys::EditorDialogCode(lParam);
     case WM_KEYDOWN:
         m_lastKey = static_cast<int>(wParam);
         return OnKeyDownMessage(wParam, lParam);

@@ -1,6 +1,7 @@
 #include "VGGrid.h"
 
 #include "VGCtrl.h"
+#include "VGDialogKeys.h"
 #include "VGLayout.h"
 #include "VGMouseHeld.h"
 #include "VGMultiSelect.h"
@@ -144,10 +145,11 @@ int CVGGrid::OnMouseActivate(CWnd*, UINT, UINT)
 
 UINT CVGGrid::OnGetDlgCode()
 {
+    const UINT wanted = vgkeys::CellAreaDialogCode(GetCurrentMessage()->lParam);
     CWnd* focus = GetFocus();
     if (focus && IsChild(focus))
-        return DLGC_WANTARROWS | DLGC_WANTALLKEYS;
-    return static_cast<UINT>(Default()) | DLGC_WANTARROWS | DLGC_WANTALLKEYS;
+        return wanted;
+    return static_cast<UINT>(Default()) | wanted;
 }
 
 void CVGGrid::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)

@@ -94,8 +94,10 @@ void CCaptureReport::DoDataExchange(CDataExchange* pDX) {
 BOOL CCaptureReport::OnInitDialog() {
     CDialog::OnInitDialog();
 
-    captureInfoTree.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | kTreeStyles, TakePlaceOf(treePlaceholderId_), this,
-                           IDC_CAPTURE_INFO_TREE);
+    captureInfoTree.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | kTreeStyles, TakePlaceOf(treePlaceholderId_),
+                           this, IDC_CAPTURE_INFO_TREE);
+    // In the placeholder's place in the Tab order too: between the frame list and the hex view.
+    captureInfoTree.SetWindowPos(GetDlgItem(treePlaceholderId_), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     captureInfoTree.InsertColumn(0, L"Item Name", LVCFMT_LEFT, kTreeColumnWidth);
     captureInfoTree.InsertColumn(1, L"Value", LVCFMT_LEFT, kTreeColumnWidth);
     captureInfoTree.SetExtendedStyle(kTreeExtendedStyle);

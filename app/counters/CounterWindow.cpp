@@ -102,7 +102,7 @@ void CCounterWindow::CreateTree() {
     placeholder->GetWindowRect(&area);
     ScreenToClient(&area);
     placeholder->ShowWindow(SW_HIDE);
-    counterTree.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | kTreeStyles, area, this, IDC_COUNTER_TREE);
+    counterTree.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | kTreeStyles, area, this, IDC_COUNTER_TREE);
     if (m_treeImages.Create(IDB_TREE_IMAGES, 16, 1, kMaskColor)) counterTree.SetImageList(&m_treeImages, TVSIL_NORMAL);
     counterTree.InsertColumn(0, L"", LVCFMT_LEFT, kLabelColumnWidth);
     counterTree.InsertColumn(1, port == 0 ? L"Port A" : L"Port B", LVCFMT_LEFT, kValueColumnWidth);

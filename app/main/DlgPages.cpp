@@ -122,12 +122,22 @@ void CVorel_TAP_Test3Dlg::ShowPage(Page page) {
     panelTitle.ShowWindow(SW_SHOW);
     HighlightTreeItemOf(page);
     PlaceCurrentPanel();
+    // The device tree first, the page's windows after it in their order: above the frame and the
+    // other pages (the frame static comes first in the template and would otherwise lie over the
+    // page, taking the pointer where a page has no control), and in the order Tab walks, from the
+    // tree into the page and on round to the tree.
+    const CWnd* after = &CWnd::wndTop;
+    if (deviceTree.GetSafeHwnd()) {
+        deviceTree.SetWindowPos(after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        after = &deviceTree;
+    }
     for (CWnd* window : shown) {
-        // Above the frame and the other pages: the frame static comes first in the template and
-        // would otherwise lie over the page, taking the pointer where a page has no control.
         // Shown by ShowWindow, which tells the page it shows (WM_SHOWWINDOW); a position change does not.
-        if (window->GetSafeHwnd()) {
-            window->SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        if (window->GetSafeHwnd() && ::GetParent(window->GetSafeHwnd()) == m_hWnd) {
+            window->SetWindowPos(after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            window->ShowWindow(SW_SHOWNA);
+            after = window;
+        } else if (window->GetSafeHwnd()) {
             window->ShowWindow(SW_SHOWNA);
         }
     }

@@ -191,7 +191,7 @@ void CVorel_TAP_Test3Dlg::CreateDeviceTree() {
     // pointer's clicks.
     placeholder->ShowWindow(SW_HIDE);
     treeImages.Create(IDB_TREE_IMAGES, 16, 1, kMaskColor);
-    deviceTree.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | 0x1087, area, this, IDC_DEVICE_TREE);
+    deviceTree.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | 0x1087, area, this, IDC_DEVICE_TREE);
     if (treeImages.GetSafeHandle()) deviceTree.SetImageList(&treeImages, TVSIL_NORMAL);
     // The column spans the tree as the dialog's font scales it (290 pixels at the scale the program
     // was drawn for): a fixed width would cut the texts where the dialog comes out narrower.
@@ -298,6 +298,8 @@ void CVorel_TAP_Test3Dlg::ShowFirstTime() {
         pictureSplashStill.ShowWindow(SW_HIDE);
     }
     ShowWindow(SW_SHOW);
+    // The operator starts in the device tree, whatever control the dialog found first.
+    GotoDlgCtrl(&deviceTree);
     KillTimer(kFirstShowTimer);
     firstShowDone_ = true;
     ::Sleep(1000);

@@ -393,12 +393,21 @@ void CHexEditWnd::OnKillFocus(CWnd*) {
     Invalidate(FALSE);
 }
 
-UINT CHexEditWnd::OnGetDlgCode() { return DLGC_WANTALLKEYS; }
+UINT CHexEditWnd::OnGetDlgCode() {
+    // Tab and Shift+Tab belong to the dialog, which walks all of its controls, those of the pages
+    // around this one's included; every other key is the view's.
+    const MSG* asked = reinterpret_cast<const MSG*>(GetCurrentMessage()->lParam);
+    if (asked != nullptr && (asked->message == WM_KEYDOWN || asked->message == WM_CHAR) && asked->wParam == VK_TAB) {
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    }
+    return DLGC_WANTALLKEYS;
+}
 
 void CHexEditWnd::OnKeyDown(UINT nChar, UINT, UINT) {
     const bool shift = ::GetKeyState(VK_SHIFT) < 0;
     if (shift && m_state.anchor == -1) m_state.anchor = m_state.caretPos;
     if (nChar == VK_TAB) {
+        // Outside a dialog's keyboard handling: the next control among the view's siblings.
         CWnd* parent = GetParent();
         CWnd* next = parent != nullptr ? parent->GetNextDlgTabItem(this, shift) : nullptr;
         if (next != nullptr) next->SetFocus();

@@ -86,6 +86,67 @@ TEST_F(GridInputTest, TheLastColumnWrapsToTheFirstColumnOfTheRowGiven)
     EXPECT_TRUE(grid.IsEditing());
 }
 
+namespace {
+
+// A push button of the test dialog; `first` puts it first in the Tab order, else it comes last.
+HWND AddButton(CDialog& dialog, int id, int top, bool first)
+{
+    HWND button = ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 420, top, 80, 24,
+                                    dialog.GetSafeHwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr,
+                                    nullptr);
+    ::SetWindowPos(button, first ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return button;
+}
+
+}  // namespace
+
+TEST_F(GridInputTest, TabAndShiftTabLeaveTheCellsForTheDialogsNextAndPreviousControl)
+{
+    Fill(3, 3);
+    HWND before = AddButton(*dialog, 201, 10, true);
+    HWND after = AddButton(*dialog, 202, 40, false);
+    grid.MoveToCell(1, 1);
+    PressKey(nullptr, VK_TAB);
+    EXPECT_EQ(after, ::GetFocus());
+    EXPECT_EQ(1, grid.QueryCurrentColumn()) << "the current cell stays";
+    EXPECT_EQ(1, grid.QueryCurrentRow());
+    grid.CellArea().SetFocus();
+    PressKey(nullptr, VK_TAB, Modifiers{false, true});
+    EXPECT_EQ(before, ::GetFocus());
+    grid.CellArea().SetFocus();
+    PressKey(nullptr, VK_TAB, Modifiers{true});
+    EXPECT_EQ(after, ::GetFocus()) << "Ctrl+Tab as Tab";
+    // Back by Shift+Tab from the control after the grid: the grid's cells, at the same cell.
+    PressKey(nullptr, VK_TAB, Modifiers{false, true});
+    EXPECT_EQ(Cells(), ::GetFocus());
+    EXPECT_EQ(1, grid.QueryCurrentColumn());
+    ::DestroyWindow(before);
+    ::DestroyWindow(after);
+}
+
+TEST_F(GridInputTest, InTheEditorTabMovesBetweenCellsAndCtrlTabLeavesTheGrid)
+{
+    Fill(3, 3);
+    HWND before = AddButton(*dialog, 201, 10, true);
+    HWND after = AddButton(*dialog, 202, 40, false);
+    grid.EditCurrentCell();
+    PressKey(nullptr, VK_TAB);
+    EXPECT_EQ(Editor(), ::GetFocus()) << "Tab goes on editing in the next cell";
+    EXPECT_EQ(1, grid.QueryEditColumn());
+    TypeText(nullptr, L"new");
+    PressKey(nullptr, VK_TAB, Modifiers{true});
+    EXPECT_EQ(after, ::GetFocus());
+    EXPECT_FALSE(grid.IsEditing());
+    EXPECT_FALSE(::IsWindowVisible(Editor()));
+    grid.CellArea().SetFocus();
+    grid.EditCurrentCell();
+    PressKey(nullptr, VK_TAB, Modifiers{true, true});
+    EXPECT_EQ(before, ::GetFocus());
+    EXPECT_FALSE(grid.IsEditing());
+    ::DestroyWindow(before);
+    ::DestroyWindow(after);
+}
+
 TEST_F(GridInputTest, EscapeKeepsTheValueAndTheDialogOpen)
 {
     Fill(3, 3);

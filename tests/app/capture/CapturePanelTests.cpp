@@ -82,11 +82,7 @@ protected:
         const HTREEITEM item =
             treeItems[port == 0 ? CVorel_TAP_Test3Dlg::kItemCaptureA : CVorel_TAP_Test3Dlg::kItemCaptureB];
         EXPECT_NE(item, nullptr);
-        // The item goes in where the rectangle comes back.
-        RECT rect = {};
-        std::memcpy(&rect, &item, sizeof item);
-        dialog.deviceTree.SendMessage(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
-        support::gui::Click(dialog.deviceTree.GetSafeHwnd(), POINT{rect.left + 4, (rect.top + rect.bottom) / 2});
+        ClickTreeItem(dialog, port == 0 ? CVorel_TAP_Test3Dlg::kItemCaptureA : CVorel_TAP_Test3Dlg::kItemCaptureB);
         CCaptureReport& panel = port == 0 ? static_cast<CCaptureReport&>(dialog.captureA) : dialog.captureB;
         EXPECT_TRUE(support::gui::PumpUntil([&panel] { return panel.IsWindowVisible() != FALSE; }, kPatienceMs));
         return panel;
@@ -95,12 +91,12 @@ protected:
     // Start Capture, the frames arrive at the port, Stop Capture; waits for their rows.
     void Capture(CCaptureReport& panel, const std::vector<sim::Bytes>& frames) {
         const int before = panel.captureList.GetItemCount();
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_START);
+        ClickControl(*panel.GetDlgItem(IDC_CAPTURE_START));
         support::gui::PumpPending();
         EXPECT_FALSE(support::gui::IsEnabled(panel.GetSafeHwnd(), IDC_CAPTURE_START));
         ASSERT_TRUE(support::gui::PumpUntil([&] { return tester_->Captures().Running(panel.Port()); }, kPatienceMs));
         for (const sim::Bytes& frame : frames) tester_->Captures().Receive(panel.Port(), frame);
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_STOP);
+        ClickControl(*panel.GetDlgItem(IDC_CAPTURE_STOP));
         // Every frame the tester held is uploaded and has its row.
         const int expected = before + static_cast<int>(frames.size());
         sim::CaptureEngine& engine = tester_->Captures();
@@ -180,7 +176,12 @@ protected:
         RECT rect = {};
         rect.left = LVIR_BOUNDS;
         panel.captureList.SendMessage(LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
-        support::gui::Click(panel.captureList.GetSafeHwnd(), POINT{rect.left + 10, (rect.top + rect.bottom) / 2});
+        POINT at{rect.left + 10, (rect.top + rect.bottom) / 2};
+        const HWND root = ::GetAncestor(panel.GetSafeHwnd(), GA_ROOT);
+        ::MapWindowPoints(panel.captureList.GetSafeHwnd(), root, &at, 1);
+        POINT local;
+        ASSERT_EQ(panel.captureList.GetSafeHwnd(), support::gui::MouseTarget(root, at, &local)) << "the row shows";
+        support::gui::ClickAt(root, at);
         support::gui::PumpPending();
     }
 
@@ -318,13 +319,13 @@ TEST_F(CapturePanelTest, StartCaptureWaitsForTheUploadsLastFrame) {
     OnCapturePage(0, [this](CVorel_TAP_Test3Dlg&, CCaptureReport& panel) {
         sim::CaptureEngine& engine = tester_->Captures();
         const std::vector<sim::Bytes> frames = Frames(0, 600);
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_START);
+        ClickControl(*panel.GetDlgItem(IDC_CAPTURE_START));
         ASSERT_TRUE(support::gui::PumpUntil([&] { return engine.Running(0); }, kPatienceMs));
         for (const sim::Bytes& frame : frames) engine.Receive(0, frame);
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_STOP);
+        ClickControl(*panel.GetDlgItem(IDC_CAPTURE_STOP));
         EXPECT_FALSE(support::gui::IsEnabled(panel.GetSafeHwnd(), IDC_CAPTURE_START)) << "during the upload";
         EXPECT_GT(engine.Held(0), 0u) << "the upload has frames still to bring";
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_START);
+        ClickControl(*panel.GetDlgItem(IDC_CAPTURE_START));
         ASSERT_TRUE(support::gui::PumpUntil(
             [&] { return support::gui::IsEnabled(panel.GetSafeHwnd(), IDC_CAPTURE_START); }, kPatienceMs));
         EXPECT_FALSE(engine.Running(0)) << "a capture started during the upload";
@@ -339,12 +340,12 @@ TEST_F(CapturePanelTest, AnUploadSlowToStartKeepsStartCaptureOffUntilItsLastFram
     OnCapturePage(0, [this](CVorel_TAP_Test3Dlg&, CCaptureReport& panel) {
         sim::CaptureEngine& engine = tester_->Captures();
         const std::vector<sim::Bytes> frames = Frames(0, 200);
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_START);
+        ClickControl(*panel.GetDlgItem(IDC_CAPTURE_START));
         ASSERT_TRUE(support::gui::PumpUntil([&] { return engine.Running(0); }, kPatienceMs));
         for (const sim::Bytes& frame : frames) engine.Receive(0, frame);
         engine.HoldBlocks(true);
         const size_t asked = ReadsOf(0x41000028, true);
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_STOP);
+        ClickControl(*panel.GetDlgItem(IDC_CAPTURE_STOP));
         // The stop's own look at the tester, then the quiet spell's.
         ASSERT_TRUE(support::gui::PumpUntil([&] { return ReadsOf(0x41000028, true) >= asked + 2; }, kPatienceMs));
         EXPECT_GT(engine.WaitingRequests(0), 0u);
@@ -362,12 +363,12 @@ TEST_F(CapturePanelTest, AnUploadSlowToStartKeepsStartCaptureOffUntilItsLastFram
 TEST_F(CapturePanelTest, AnUploadTheTesterStopsGivesStartCaptureBack) {
     OnCapturePage(0, [this](CVorel_TAP_Test3Dlg&, CCaptureReport& panel) {
         sim::CaptureEngine& engine = tester_->Captures();
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_START);
+        ClickControl(*panel.GetDlgItem(IDC_CAPTURE_START));
         ASSERT_TRUE(support::gui::PumpUntil([&] { return engine.Running(0); }, kPatienceMs));
         for (const sim::Bytes& frame : Frames(0, 50)) engine.Receive(0, frame);
         engine.HoldBlocks(true);
         const size_t sent = engine.Sent(0);
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_STOP);
+        ClickControl(*panel.GetDlgItem(IDC_CAPTURE_STOP));
         ASSERT_TRUE(support::gui::PumpUntil(
             [&] { return support::gui::IsEnabled(panel.GetSafeHwnd(), IDC_CAPTURE_START); }, kPatienceMs));
         EXPECT_EQ(engine.Sent(0), sent) << "the tester sent frames meanwhile";
@@ -382,7 +383,7 @@ TEST_F(CapturePanelTest, ADoubleClickOnStopCaptureAsksForOneUpload) {
     OnCapturePage(1, [this](CVorel_TAP_Test3Dlg&, CCaptureReport& panel) {
         sim::CaptureEngine& engine = tester_->Captures();
         const std::vector<sim::Bytes> frames = Frames(0, 40);
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_START);
+        ClickControl(*panel.GetDlgItem(IDC_CAPTURE_START));
         ASSERT_TRUE(support::gui::PumpUntil([&] { return engine.Running(1); }, kPatienceMs));
         for (const sim::Bytes& frame : frames) engine.Receive(1, frame);
         const size_t statusReads = ReadsOf(0x43000024, false);
@@ -410,10 +411,10 @@ TEST_P(CaptureLimitTest, ACaptureThatFillsTheTesterSaysSo) {
             sim::CaptureEngine& engine = tester_->Captures();
             ASSERT_EQ(engine.Capacity(), 16384u);
             EXPECT_EQ(Note(panel), L"");
-            support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_START);
+            ClickControl(*panel.GetDlgItem(IDC_CAPTURE_START));
             ASSERT_TRUE(support::gui::PumpUntil([&] { return engine.Running(0); }, kPatienceMs));
             engine.ReceiveNumbered(0, 0, 16400, 64);
-            support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_STOP);
+            ClickControl(*panel.GetDlgItem(IDC_CAPTURE_STOP));
             EXPECT_EQ(Note(panel),
                       japanese ? L"テスターのキャプチャメモリがいっぱいです。このキャプチャは最初の16,384フレームを保持しました。"
                                : L"The tester's capture memory is full: this capture kept its first 16,384 frames.");
@@ -424,7 +425,7 @@ TEST_P(CaptureLimitTest, ACaptureThatFillsTheTesterSaysSo) {
                 [&] { return support::gui::IsEnabled(panel.GetSafeHwnd(), IDC_CAPTURE_START); }, 6 * kPatienceMs))
                 << panel.captureList.GetItemCount() << " rows, " << engine.Held(0) << " held, " << engine.Sent(0) << " sent";
             EXPECT_GE(panel.captureList.GetItemCount(), 16384);
-            support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_START);
+            ClickControl(*panel.GetDlgItem(IDC_CAPTURE_START));
             ASSERT_TRUE(support::gui::PumpUntil([&] { return engine.Running(0); }, kPatienceMs));
             EXPECT_EQ(Note(panel), L"") << "a new capture";
         },
@@ -442,7 +443,7 @@ TEST_F(CapturePanelTest, StartCaptureIsOffInDemoMode) {
         CCaptureReport& panel = OpenCapture(dialog, 1);
         EXPECT_FALSE(support::gui::IsEnabled(panel.GetSafeHwnd(), IDC_CAPTURE_START));
         EXPECT_FALSE(support::gui::IsEnabled(panel.GetSafeHwnd(), IDC_CAPTURE_STOP));
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_START);
+        ClickControl(*panel.GetDlgItem(IDC_CAPTURE_START));
         EXPECT_FALSE(support::gui::IsEnabled(panel.GetSafeHwnd(), IDC_CAPTURE_STOP)) << "a capture started";
         SavePicture(dialog, L"vorels-capture-demo");
         Exit(dialog);
@@ -461,15 +462,15 @@ TEST_F(CapturePanelTest, CaptureReportsAddAlarmLinesAndClearEmptiesThem) {
         EXPECT_EQ(lines.back(), L"1");
         for (size_t i = 1; i < lines.size(); i += 2) EXPECT_EQ(lines[i], L"1");
 
-        dialog.SendMessage(WM_COMMAND, ID_ALARM, 0);
+        ChooseMenuCommand(dialog, ID_ALARM);
         ASSERT_TRUE(
             support::gui::PumpUntil([&dialog] { return dialog.alarmReport.IsWindowVisible() != FALSE; }, kPatienceMs));
         support::gui::PumpFor(300);
         support::gui::SavePng(support::gui::CaptureWindow(dialog.alarmReport.GetSafeHwnd(), false),
                               support::gui::PicturePath(L"vorels-alarm-report"));
-        support::gui::ClickButton(dialog.alarmReport.GetSafeHwnd(), IDC_ALARM_CLEAR);
+        ClickControl(*dialog.alarmReport.GetDlgItem(IDC_ALARM_CLEAR));
         EXPECT_EQ(alarms.GetCount(), 0);
-        support::gui::ClickButton(dialog.alarmReport.GetSafeHwnd(), IDC_ALARM_CLEAR);
+        ClickControl(*dialog.alarmReport.GetDlgItem(IDC_ALARM_CLEAR));
         EXPECT_EQ(alarms.GetCount(), 0);
         dialog.alarmReport.ShowWindow(SW_HIDE);
     });
@@ -516,9 +517,9 @@ TEST_F(CapturePanelTest, DemoTrafficCaptureListsItsFramesInTheOrderCaught) {
         0,
         [this](CVorel_TAP_Test3Dlg&, CCaptureReport& panel) {
             sim::CaptureEngine& engine = tester_->Captures();
-            support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_START);
+            ClickControl(*panel.GetDlgItem(IDC_CAPTURE_START));
             ASSERT_TRUE(support::gui::PumpUntil([&engine] { return engine.Held(0) >= 60; }, kPatienceMs));
-            support::gui::ClickButton(panel.GetSafeHwnd(), IDC_CAPTURE_STOP);
+            ClickControl(*panel.GetDlgItem(IDC_CAPTURE_STOP));
             ASSERT_TRUE(support::gui::PumpUntil(
                 [&] {
                     const int rows = panel.captureList.GetItemCount();

@@ -40,7 +40,7 @@ TEST_F(CounterSaveTest, WorkbookHoldsTheRowsOnScreenAndTheSystemRows) {
         ASSERT_TRUE(PumpUntil(
             [&] { return RowsMatch(dialog, 1) && dialog.portCounterWindow.RowValue(0) == L"Link Up"; }, kPatience))
             << Mismatches(dialog, 1);
-        dialog.SendMessage(WM_COMMAND, ID_SAVE_COUNTER, 0);
+        ClickTool(dialog.GetSafeHwnd(), ID_SAVE_COUNTER);
         for (int row = 0; row < counters::kRowCount; ++row) {
             onScreen.push_back({std::wstring(dialog.portCounterWindow.RowLabel(row).GetString()),
                                 std::wstring(dialog.portCounterWindow.RowValue(row).GetString())});
@@ -98,7 +98,7 @@ TEST_F(CounterSaveTest, SaveToAFolderThatCannotBeWrittenSaysWhyAndLeavesNoFile) 
     const std::wstring path = blocker.windowsPath + L"\\counters.xls";
     BoxAnswers boxes;
     support::gui::FileDialogAnswer answer(path);
-    RunAndExit([](CVorel_TAP_Test3Dlg& dialog) { dialog.SendMessage(WM_COMMAND, ID_SAVE_COUNTER, 0); });
+    RunAndExit([](CVorel_TAP_Test3Dlg& dialog) { ClickTool(dialog.GetSafeHwnd(), ID_SAVE_COUNTER); });
     EXPECT_EQ(0u, boxes.CountWithText(L"Save completed !"));
     bool told = false;
     for (const ShownBox& box : boxes.Boxes()) {
@@ -145,7 +145,7 @@ TEST_F(CounterSaveTest, CancelledDialogSavesNothingAndSaysNothing) {
     size_t boxesBefore = 0;
     RunAndExit([&](CVorel_TAP_Test3Dlg& dialog) {
         boxesBefore = boxes.Boxes().size();
-        dialog.SendMessage(WM_COMMAND, ID_SAVE_COUNTER, 0);
+        ClickTool(dialog.GetSafeHwnd(), ID_SAVE_COUNTER);
         EXPECT_EQ(1u, answer.Dialogs().size()) << "the dialog was asked";
         EXPECT_EQ(boxesBefore, boxes.Boxes().size());
     });

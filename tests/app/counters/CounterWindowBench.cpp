@@ -87,7 +87,7 @@ void CounterWindowBench::StartBusyTester() {
 void CounterWindowBench::FreezeTraffic() { demo_->Stop(); }
 
 void CounterWindowBench::ShowPort(CVorel_TAP_Test3Dlg& dialog, int port) {
-    dialog.SendMessage(WM_COMMAND, port == 0 ? ID_PORT_A_COUNTER : ID_PORT_B_COUNTER, 0);
+    appbench::ChooseMenuCommand(dialog, port == 0 ? ID_PORT_A_COUNTER : ID_PORT_B_COUNTER);
 }
 
 std::wstring CounterWindowBench::ExpectedRow(int port, int row) const {

@@ -23,7 +23,7 @@ protected:
     void FreezeTraffic();
     sim::TesterControl& Control() { return *control_; }
 
-    // Shows the port's live counter page, as the menu's Port A / Port B Counter do.
+    // Shows the port's live counter page by the menu's Port A / Port B Counter.
     static void ShowPort(CVorel_TAP_Test3Dlg& dialog, int port);
     // The row's text as it must read for the simulator's counters of the port now; empty for the
     // rows that show no counter.

@@ -200,7 +200,7 @@ TEST_F(CounterWindowTest, ClearCounterClearsTheShownPortOnTheTesterAndTheRows) {
         ASSERT_GT(portBFrames, 0u);
 
         const size_t boxesBefore = boxes.Boxes().size();
-        dialog.SendMessage(WM_COMMAND, ID_CLEAR_COUNTER, 0);
+        ClickTool(dialog.GetSafeHwnd(), ID_CLEAR_COUNTER);
         ASSERT_EQ(boxesBefore + 1, boxes.Boxes().size());
         EXPECT_NE(0u, boxes.Boxes().back().type & MB_YESNO) << "the question, answered Yes";
         for (int row = counters::kRxPacketRow; row < counters::kRowCount; ++row)
@@ -226,7 +226,7 @@ TEST_F(CounterWindowTest, DemoValuesMoveWithALinkUpAtGigabit) {
 
         // Clear All empties the rows; the demo's next ticks move them again, all but the kinds it
         // never counts.
-        dialog.SendMessage(WM_COMMAND, ID_CLEAR_COUNTER, 0);
+        ClickTool(dialog.GetSafeHwnd(), ID_CLEAR_COUNTER);
         EXPECT_EQ(L"0", Row(dialog, counters::kRxPacketRow));
         ASSERT_TRUE(PumpUntil([&] { return Row(dialog, counters::kRxPacketRow) != L"0"; }, kPatience));
         const std::wstring first = Row(dialog, counters::kRxPacketRow);

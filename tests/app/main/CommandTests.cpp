@@ -4,6 +4,7 @@
 #include "DialogBench.h"
 #include "main/Globals.h"
 #include "res/resource.h"
+#include "support/gui/Input.h"
 #include "support/gui/Picture.h"
 #include "support/gui/Pump.h"
 #include "support/gui/Windows.h"
@@ -32,7 +33,7 @@ TEST_F(HelpCommandTest, AboutShowsTheTesterIdentityAndRequirementsTheModels) {
     RunDialog([](CVorel_TAP_Test3Dlg& dialog) {
         ASSERT_TRUE(support::gui::PumpUntil([&dialog] { return !dialog.aboutVersions[0].IsEmpty(); },
                                             static_cast<DWORD>(support::kPatience.count())));
-        dialog.SendMessage(WM_COMMAND, ID_HELP_REQUIREMENTS, 0);
+        ChooseMenuCommand(dialog, ID_HELP_REQUIREMENTS);
         EXPECT_TRUE(dialog.requirements.IsWindowVisible());
         EXPECT_EQ(dialog.GetSafeHwnd(), ::GetWindow(dialog.requirements.GetSafeHwnd(), GW_OWNER));
         CRect shown;
@@ -46,7 +47,7 @@ TEST_F(HelpCommandTest, AboutShowsTheTesterIdentityAndRequirementsTheModels) {
         dialog.requirements.ShowWindow(SW_HIDE);
         {
             BoxSnapper about(L"About QT714-NIC", nullptr, L"vorels-about", IDOK);
-            dialog.SendMessage(WM_COMMAND, ID_HELP_ABOUT, 0);
+            ChooseMenuCommand(dialog, ID_HELP_ABOUT);
             const std::vector<std::wstring> texts = about.Texts();
             EXPECT_TRUE(Contains(texts, L"QTA-2019-000233"));
             EXPECT_TRUE(Contains(texts, L"2019/05/17 14:32"));
@@ -57,11 +58,11 @@ TEST_F(HelpCommandTest, AboutShowsTheTesterIdentityAndRequirementsTheModels) {
         }
         {
             // In Japanese the box speaks Japanese.
-            dialog.SendMessage(WM_COMMAND, ID_LANGUAGE_JAPANESE, 0);
+            ChooseMenuCommand(dialog, ID_LANGUAGE_JAPANESE);
             BoxSnapper about(L"QT714-NIC のバージョン情報", nullptr, L"vorels-about-japanese", IDOK);
-            dialog.SendMessage(WM_COMMAND, ID_HELP_ABOUT, 0);
+            ChooseMenuCommand(dialog, ID_HELP_ABOUT);
             EXPECT_EQ(L"QT714-NIC のバージョン情報", about.Caption());
-            dialog.SendMessage(WM_COMMAND, ID_LANGUAGE_ENGLISH, 0);
+            ChooseMenuCommand(dialog, ID_LANGUAGE_ENGLISH);
         }
 
         Exit(dialog);
@@ -86,14 +87,18 @@ TEST_F(NicModeTest, StartPutsPortAIntoNicModeAndClosingTakesBothOut) {
     RunDialog([this](CVorel_TAP_Test3Dlg& dialog) {
         EXPECT_TRUE(InNicMode(kStreamControlA)) << "before the first show";
         EXPECT_FALSE(InNicMode(kStreamControlB));
-        dialog.SendMessage(WM_COMMAND, ID_PORT_B, 0);
+        // Statistics, Port B Counter: the operator's way to Port B's page.
+        ChooseMenuCommand(dialog, ID_PORT_B_COUNTER);
         EXPECT_TRUE(support::Eventually([this] { return InNicMode(kStreamControlB); }))
             << std::hex << tester_->Device().Registers().Get(kStreamControlA) << " "
             << tester_->Device().Registers().Get(kStreamControlB);
         EXPECT_EQ(L"Counter Window-Port B", support::gui::ControlText(dialog.GetSafeHwnd(), IDC_PANEL_TITLE));
-        EXPECT_FALSE(dialog.toolbar.IsButtonEnabled(ID_PORT_B));
-        EXPECT_TRUE(dialog.toolbar.IsButtonEnabled(ID_PORT_A));
-        dialog.SendMessage(WM_CLOSE, 0, 0);
+        // The menu marks the port shown.
+        EXPECT_EQ(UINT(MF_CHECKED), dialog.GetMenu()->GetMenuState(ID_PORT_B_COUNTER, MF_BYCOMMAND) & MF_CHECKED);
+        EXPECT_EQ(0u, dialog.GetMenu()->GetMenuState(ID_PORT_A_COUNTER, MF_BYCOMMAND) & MF_CHECKED);
+        // Alt+F4 closes the window, its question answered Yes.
+        support::gui::PressKey(dialog.GetSafeHwnd(), VK_F4, support::gui::Modifiers{false, false, true});
+        support::gui::PumpFor(150);
     });
     EXPECT_FALSE(InNicMode(kStreamControlA));
     EXPECT_FALSE(InNicMode(kStreamControlB));

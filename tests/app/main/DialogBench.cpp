@@ -13,6 +13,7 @@
 
 #include <framework/Seams.h>
 
+#include <cstring>
 #include <thread>
 
 #include <commctrl.h>
@@ -268,16 +269,95 @@ void DialogBench::SavePicture(HWND window, const std::wstring& name) {
     support::gui::SavePng(support::gui::CaptureWindow(window, false), support::gui::PicturePath(name));
 }
 
-void DialogBench::Exit(CVorel_TAP_Test3Dlg& dialog) { dialog.SendMessage(WM_COMMAND, ID_FILE_EXIT, 0); }
+void DialogBench::Exit(CVorel_TAP_Test3Dlg& dialog) { ChooseMenuCommand(dialog, ID_FILE_EXIT); }
 
 void DialogBench::ClickTool(HWND window, UINT command) {
     HWND bar = ::FindWindowExW(window, nullptr, TOOLBARCLASSNAMEW, nullptr);
     ASSERT_NE(nullptr, bar);
-    const auto index = static_cast<WPARAM>(::SendMessageW(bar, TB_COMMANDTOINDEX, command, 0));
+    const auto index = static_cast<int>(::SendMessageW(bar, TB_COMMANDTOINDEX, command, 0));
+    ASSERT_GE(index, 0) << "the toolbar has a button " << command;
+    ASSERT_FALSE(::SendMessageW(bar, TB_ISBUTTONHIDDEN, command, 0)) << "the toolbar's button " << command << " shows";
     RECT rect = {};
-    ASSERT_TRUE(::SendMessageW(bar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect)));
-    support::gui::Click(bar, POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+    ASSERT_TRUE(::SendMessageW(bar, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect)));
+    POINT at{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    POINT inBar = at;
+    ASSERT_EQ(index, static_cast<int>(::SendMessageW(bar, TB_HITTEST, 0, reinterpret_cast<LPARAM>(&inBar))))
+        << "the button " << command << " is where the pointer lands";
+    const HWND root = ::GetAncestor(bar, GA_ROOT);
+    ::MapWindowPoints(bar, root, &at, 1);
+    POINT local;
+    ASSERT_EQ(bar, support::gui::MouseTarget(root, at, &local)) << "nothing lies over the toolbar's button " << command;
+    support::gui::ClickAt(root, at);
     support::gui::PumpPending();
+}
+
+void ClickControl(CWnd& control) {
+    const HWND window = control.GetSafeHwnd();
+    ASSERT_NE(nullptr, window);
+    const HWND root = ::GetAncestor(window, GA_ROOT);
+    RECT client = {};
+    ::GetClientRect(window, &client);
+    POINT at{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
+    ::MapWindowPoints(window, root, &at, 1);
+    POINT local;
+    const HWND target = support::gui::MouseTarget(root, at, &local);
+    if (::IsWindowEnabled(window)) {
+        ASSERT_TRUE(target == window || ::IsChild(window, target))
+            << "the pointer at control " << ::GetDlgCtrlID(window) << " lands on it (it shows and nothing covers it)";
+    } else {
+        // A disabled control takes no click: the pointer finds the window it lies on.
+        ASSERT_TRUE(::IsWindowVisible(window)) << "control " << ::GetDlgCtrlID(window) << " shows";
+        ASSERT_EQ(::GetParent(window), target)
+            << "the pointer at disabled control " << ::GetDlgCtrlID(window) << " finds its page (nothing covers it)";
+    }
+    support::gui::ClickAt(root, at);
+    support::gui::PumpPending();
+}
+
+void ClickTreeItem(CVorel_TAP_Test3Dlg& dialog, int item) {
+    const HTREEITEM handle = treeItems[item];
+    ASSERT_NE(nullptr, handle) << "tree item " << item;
+    const HWND tree = dialog.deviceTree.GetSafeHwnd();
+    RECT rect = {};
+    std::memcpy(&rect, &handle, sizeof handle);  // the item goes in where the rectangle comes back
+    ASSERT_TRUE(::SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect))) << "tree item " << item;
+    POINT at{rect.left + 4, (rect.top + rect.bottom) / 2};
+    ::MapWindowPoints(tree, dialog.GetSafeHwnd(), &at, 1);
+    POINT local;
+    ASSERT_EQ(tree, support::gui::MouseTarget(dialog.GetSafeHwnd(), at, &local))
+        << "the pointer over tree item " << item << " lands on the tree";
+    support::gui::ClickAt(dialog.GetSafeHwnd(), at);
+    support::gui::PumpPending();
+}
+
+void ChooseMenuCommand(CVorel_TAP_Test3Dlg& dialog, UINT command) {
+    CMenu* bar = dialog.GetMenu();
+    ASSERT_NE(nullptr, bar);
+    int menu = -1, downs = 0;
+    for (int m = 0; menu < 0 && m < bar->GetMenuItemCount(); ++m) {
+        CMenu* popup = bar->GetSubMenu(m);
+        downs = 0;
+        for (int item = 0; popup && item < popup->GetMenuItemCount(); ++item) {
+            if (popup->GetMenuItemID(item) == command) {
+                menu = m;
+                break;
+            }
+            downs += (popup->GetMenuState(static_cast<UINT>(item), MF_BYPOSITION) & MF_SEPARATOR) ? 0 : 1;
+        }
+    }
+    ASSERT_GE(menu, 0) << "a menu of the bar holds command " << command;
+    HWND window = dialog.GetSafeHwnd();
+    const auto post = [window](UINT message, UINT key) {
+        ::PostMessageW(window, message, key, message == WM_KEYUP || message == WM_SYSKEYUP ? 0xC0000001 : 1);
+    };
+    // All in the queue before the menu's own loop starts reading it.
+    post(WM_SYSKEYDOWN, VK_F10);
+    post(WM_SYSKEYUP, VK_F10);
+    for (int i = 0; i < menu; ++i) post(WM_KEYDOWN, VK_RIGHT);
+    post(WM_KEYDOWN, VK_DOWN);
+    for (int i = 0; i < downs; ++i) post(WM_KEYDOWN, VK_DOWN);
+    post(WM_KEYDOWN, VK_RETURN);
+    support::gui::PumpFor(150);
 }
 
 }  // namespace appbench

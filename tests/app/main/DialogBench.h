@@ -79,6 +79,20 @@ private:
 // Shows the real box over its owner with a BoxSnapper keeping its picture; returns the button.
 int ShowBoxForPicture(const ShownBox& box, HWND window, const std::wstring& pictureName, int button);
 
+// The operator's input to the main dialog, each landing where the operator's would: a click goes
+// to the window a real pointer finds at its point, a menu command through the menu bar by keys, so
+// that a hidden, disabled or covered control, or a command no menu holds, fails the test.
+
+// A click at the middle of the control (a button, the grid, a list, any window of a page): the
+// control, or one of its own children, must be what the pointer lands on there; at a disabled
+// control, which takes no click, the window it lies on.
+void ClickControl(CWnd& control);
+// A click at the item of the device tree.
+void ClickTreeItem(CVorel_TAP_Test3Dlg& dialog, int item);
+// The menu bar's item of the command chosen as typed: F10, Right to its menu, Down to it, Return.
+// Fails when no menu of the bar holds the command.
+void ChooseMenuCommand(CVorel_TAP_Test3Dlg& dialog, UINT command);
+
 class DialogBench : public testing::Test {
 protected:
     void SetUp() override;
@@ -105,7 +119,7 @@ protected:
     static int TreeItemCount();
     // Keeps a picture of the window as it is on the screen, once what it is showing has been painted.
     static void SavePicture(HWND window, const std::wstring& name);
-    // Ends the dialog through File, Exit, its question answered Yes.
+    // Ends the dialog through File, Exit (chosen by keys), its question answered Yes.
     static void Exit(CVorel_TAP_Test3Dlg& dialog);
     // A mouse click on the button of the window's toolbar, then the messages it brings.
     static void ClickTool(HWND window, UINT command);

@@ -98,7 +98,7 @@ TEST_F(LanguageTest, SwitchingBothWaysRetextsFromTheLibrariesAndStoresTheIndexAt
     BoxAnswers boxes(&AnswerDemoYes);
     RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
         ExpectTextsOf(english, dialog);
-        dialog.SendMessage(WM_COMMAND, ID_LANGUAGE_JAPANESE, 0);
+        ChooseMenuCommand(dialog, ID_LANGUAGE_JAPANESE);
         EXPECT_EQ(3, dialog.languageIndex);
         ExpectTextsOf(japanese, dialog);
         EXPECT_EQ(static_cast<UINT>(MF_CHECKED),
@@ -117,7 +117,7 @@ TEST_F(LanguageTest, SwitchingBothWaysRetextsFromTheLibrariesAndStoresTheIndexAt
     RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
         EXPECT_EQ(3, dialog.languageIndex);
         ExpectTextsOf(japanese, dialog);
-        dialog.SendMessage(WM_COMMAND, ID_LANGUAGE_ENGLISH, 0);
+        ChooseMenuCommand(dialog, ID_LANGUAGE_ENGLISH);
         EXPECT_EQ(0, dialog.languageIndex);
         ExpectTextsOf(english, dialog);
         dialog.SendMessage(WM_CLOSE, 0, 0);

@@ -129,19 +129,6 @@ void ClickOn(Dialog& dialog, HWND window, POINT client) {
     support::gui::PumpPending();
 }
 
-void ClickTreeItem(Dialog& dialog, int item) {
-    const HTREEITEM handle = treeItems[item];
-    ASSERT_NE(nullptr, handle);
-    RECT rect = {};
-    std::memcpy(&rect, &handle, sizeof handle);  // the item goes in where the rectangle comes back
-    dialog.deviceTree.SendMessage(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
-    POINT at{rect.left + 4, (rect.top + rect.bottom) / 2}, local;
-    ::MapWindowPoints(dialog.deviceTree.GetSafeHwnd(), dialog.GetSafeHwnd(), &at, 1);
-    EXPECT_EQ(dialog.deviceTree.GetSafeHwnd(), support::gui::MouseTarget(dialog.GetSafeHwnd(), at, &local))
-        << "the pointer over tree item " << item << " lands on the tree";
-    ClickOn(dialog, dialog.deviceTree.GetSafeHwnd(), POINT{rect.left + 4, (rect.top + rect.bottom) / 2});
-}
-
 // F10 into the menu bar, right to the menu, down into it to the item, Return: as typed, all in the
 // queue before the menu's own loop starts reading it.
 void ChooseMenuItem(Dialog& dialog, int menu, int item) {
@@ -650,3 +637,161 @@ TEST_P(PageComesBackTest, CancelDeviceLossAndLanguageSwitchLeaveEveryPageToBeSho
 INSTANTIATE_TEST_SUITE_P(Setups, PageComesBackTest, testing::Values(Setup{1, 0}, Setup{4, 3}), SetupName);
 
 }  // namespace
+
+// Every control by the keyboard alone: the focus starts in the device tree, the tree's arrow keys
+// choose its pages, and Tab (Shift+Tab backwards) walks from the tree through every control of the
+// page shown and back to the tree; the grids leave Tab to the dialog.
+class KeyboardTest : public PageTest {
+protected:
+    // The focus window named by the page it belongs to and its control there.
+    static std::wstring FocusName(Dialog& dialog, HWND focus) {
+        if (focus == nullptr) return L"(no focus)";
+        const HWND tree = dialog.deviceTree.GetSafeHwnd();
+        if (focus == tree || ::IsChild(tree, focus)) return L"tree";
+        const std::pair<CWnd*, const wchar_t*> pages[] = {
+            {&dialog.upgradePanel, L"upgrade"}, {&dialog.captureA, L"capture A"}, {&dialog.captureB, L"capture B"},
+            {&dialog.mediaA, L"media A"},       {&dialog.mediaB, L"media B"},     {&dialog.portCounterWindow, L"counter"},
+            {&dialog.counterWindow, L"counter window"}, {&dialog.mainView, L"main view"},
+            {&dialog.systemInformation, L"system information"}};
+        for (const auto& [page, name] : pages) {
+            const HWND panel = page->GetSafeHwnd();
+            if (focus == panel) return name;
+            if (!::IsChild(panel, focus)) continue;
+            HWND control = focus;
+            while (::GetParent(control) != panel) control = ::GetParent(control);
+            return std::wstring(name) + L":" + std::to_wstring(::GetDlgCtrlID(control));
+        }
+        HWND control = focus;
+        while (::GetParent(control) != nullptr && ::GetParent(control) != dialog.GetSafeHwnd()) {
+            control = ::GetParent(control);
+        }
+        if (control == dialog.portConfigGrid.GetSafeHwnd()) return L"port grid";
+        if (control == dialog.applyButton.GetSafeHwnd()) return L"Apply";
+        return L"dialog:" + std::to_wstring(::GetDlgCtrlID(control)) + L":" + support::gui::ClassName(control);
+    }
+
+    // The controls a walk meets, one Tab (or Shift+Tab) press at a time, until it is back in the
+    // tree; `modifiers` held with each press.
+    static std::vector<std::wstring> Walk(Dialog& dialog, support::gui::Modifiers modifiers) {
+        std::vector<std::wstring> met;
+        for (int press = 0; press < 24; ++press) {
+            support::gui::PressKey(nullptr, VK_TAB, modifiers);
+            support::gui::PumpPending();
+            const std::wstring name = FocusName(dialog, ::GetFocus());
+            if (name == L"tree") return met;
+            met.push_back(name);
+        }
+        met.push_back(L"(never back in the tree)");
+        return met;
+    }
+
+    // The controls of the page shown, in the order Tab meets them: those that show and take input.
+    static std::vector<std::wstring> Controls(Dialog& dialog, const std::wstring& page) {
+        const auto of = [](CWnd& panel, const wchar_t* name, std::initializer_list<int> ids) {
+            std::vector<std::wstring> names;
+            for (int id : ids) {
+                CWnd* control = panel.GetDlgItem(id);
+                if (control && control->IsWindowVisible() && control->IsWindowEnabled()) {
+                    names.push_back(std::wstring(name) + L":" + std::to_wstring(id));
+                }
+            }
+            return names;
+        };
+        if (page == L"FPGA upgrade" || page == L"firmware upgrade") {
+            return of(dialog.upgradePanel, L"upgrade",
+                      {IDC_UPGRADE_GRID, IDC_UPGRADE_PATH, IDC_UPGRADE_BROWSE, IDC_UPGRADE_BUTTON, IDCANCEL});
+        }
+        if (page == L"port configuration") {
+            std::vector<std::wstring> names{L"port grid"};
+            if (dialog.applyButton.IsWindowEnabled()) names.push_back(L"Apply");
+            return names;
+        }
+        if (page == L"capture A" || page == L"capture B") {
+            CCaptureReport& panel = page == L"capture A" ? static_cast<CCaptureReport&>(dialog.captureA)
+                                                          : static_cast<CCaptureReport&>(dialog.captureB);
+            std::vector<std::wstring> names;
+            for (CWnd* control : std::initializer_list<CWnd*>{&panel.captureList, &panel.captureInfoTree,
+                                                              panel.GetDlgItem(IDC_CAPTURE_HEX_VIEW),
+                                                              panel.GetDlgItem(IDC_CAPTURE_START),
+                                                              panel.GetDlgItem(IDC_CAPTURE_STOP)}) {
+                if (control && control->GetSafeHwnd() && control->IsWindowVisible() && control->IsWindowEnabled()) {
+                    names.push_back(page + L":" + std::to_wstring(control->GetDlgCtrlID()));
+                }
+            }
+            return names;
+        }
+        if (page == L"media A") return {L"media A:" + std::to_wstring(dialog.mediaA.mediaGrid.GetDlgCtrlID())};
+        if (page == L"media B") return {L"media B:" + std::to_wstring(dialog.mediaB.mediaGrid.GetDlgCtrlID())};
+        return {L"counter:" + std::to_wstring(dialog.portCounterWindow.counterTree.GetDlgCtrlID())};
+    }
+
+    static std::string Joined(const std::vector<std::wstring>& names) {
+        std::wstring joined;
+        for (const std::wstring& name : names) joined += L"[" + name + L"] ";
+        return std::string(joined.begin(), joined.end());
+    }
+
+    // From the tree, Tab walks the page's controls and comes back to the tree; Shift+Tab walks them
+    // backwards; Ctrl+Tab leaves each control as Tab does.
+    static void ExpectWalks(Dialog& dialog, const std::wstring& page) {
+        const std::string on(page.begin(), page.end());
+        ASSERT_EQ(L"tree", FocusName(dialog, ::GetFocus())) << "the walk over the " << on << " page starts in the tree";
+        const std::vector<std::wstring> controls = Controls(dialog, page);
+        EXPECT_FALSE(controls.empty()) << on;
+        EXPECT_EQ(Joined(controls), Joined(Walk(dialog, {}))) << "Tab from the tree over the " << on << " page";
+        const std::vector<std::wstring> backwards(controls.rbegin(), controls.rend());
+        EXPECT_EQ(Joined(backwards), Joined(Walk(dialog, {false, true, false})))
+            << "Shift+Tab from the tree over the " << on << " page";
+        EXPECT_EQ(Joined(controls), Joined(Walk(dialog, {true, false, false})))
+            << "Ctrl+Tab from the tree over the " << on << " page";
+        if (FocusName(dialog, ::GetFocus()) != L"tree") dialog.deviceTree.SetFocus();
+    }
+};
+
+TEST_P(KeyboardTest, TabWalksFromTheTreeThroughEveryControlOfEveryPageAndBack) {
+    bool quitting = false;
+    BoxAnswers boxes(Answers(quitting));
+    RunDialog(EndingAfter(quitting, [&](Dialog& dialog) {
+        ExpectStartLanguage(dialog);
+        EXPECT_EQ(L"tree", FocusName(dialog, ::GetFocus())) << "the focus at start";
+        // The first page, from the start, by Tab alone.
+        ASSERT_EQ(L"FPGA upgrade", ShownPage(dialog));
+        ExpectWalks(dialog, L"FPGA upgrade");
+
+        // Each page as the operator reaches it, its walk from the tree.
+        for (const PageRoute& route : kRoutes) {
+            if (route.menu < 0 && treeItems[route.item] == nullptr) continue;
+            if (route.menu >= 0) {
+                ChooseMenuItem(dialog, route.menu, route.item);
+            } else {
+                ClickTreeItem(dialog, route.item);
+            }
+            support::gui::PumpFor(50);
+            ASSERT_EQ(std::wstring(route.page), ShownPage(dialog));
+            ExpectWalks(dialog, route.page);
+        }
+    }));
+}
+
+// The tree chooses its pages by its arrow keys: from the start, the keyboard alone reaches the
+// port configuration, and in it the Apply button.
+TEST_P(KeyboardTest, TheTreesArrowKeysReachThePortConfigurationAndTabItsApply) {
+    bool quitting = false;
+    BoxAnswers boxes(Answers(quitting));
+    RunDialog(EndingAfter(quitting, [&](Dialog& dialog) {
+        ASSERT_EQ(L"tree", FocusName(dialog, ::GetFocus())) << "the focus at start";
+        support::gui::PressKey(nullptr, VK_HOME);
+        for (int press = 0; press < 30 && ShownPage(dialog) != L"port configuration"; ++press) {
+            support::gui::PressKey(nullptr, VK_DOWN);
+        }
+        ASSERT_EQ(L"port configuration", ShownPage(dialog));
+        support::gui::PressKey(nullptr, VK_TAB);
+        EXPECT_EQ(L"port grid", FocusName(dialog, ::GetFocus()));
+        support::gui::PressKey(nullptr, VK_TAB);
+        EXPECT_EQ(L"Apply", FocusName(dialog, ::GetFocus()));
+        support::gui::PressKey(nullptr, VK_TAB);
+        EXPECT_EQ(L"tree", FocusName(dialog, ::GetFocus()));
+    }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Setups, KeyboardTest, testing::ValuesIn(kSetups), SetupName);

@@ -244,26 +244,26 @@ TEST_F(StartupTest, TreeItemsShowTheirPages) {
     BoxAnswers boxes;
     RunDialog([](CVorel_TAP_Test3Dlg& dialog) {
         HWND self = dialog.GetSafeHwnd();
-        dialog.deviceTree.SelectItem(treeItems[CVorel_TAP_Test3Dlg::kItemPortConfiguration]);
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemPortConfiguration);
         EXPECT_EQ(CVorel_TAP_Test3Dlg::kItemPortConfiguration, selectedTreeItem);
         EXPECT_EQ(L"Port Configuration", support::gui::ControlText(self, IDC_PANEL_TITLE));
         EXPECT_TRUE(IsShown(self, IDC_APPLY));
         EXPECT_FALSE(dialog.upgradePanel.IsWindowVisible());
 
-        dialog.deviceTree.SelectItem(treeItems[CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade]);
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade);
         EXPECT_EQ(L"Firmware Upgrade", support::gui::ControlText(self, IDC_PANEL_TITLE));
         EXPECT_TRUE(dialog.upgradePanel.IsWindowVisible());
         EXPECT_FALSE(IsShown(self, IDC_APPLY));
         EXPECT_EQ(CUpgradeDialog::kFirmware, dialog.upgradePanel.Mode());
         EXPECT_EQ(dialog.upgradePanel.GetFirmwareVersionText(), dialog.upgradePanel.InfoText(1));
 
-        dialog.deviceTree.SelectItem(treeItems[CVorel_TAP_Test3Dlg::kItemFpgaUpgrade]);
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
         EXPECT_EQ(L"FPGA Upgrade", support::gui::ControlText(self, IDC_PANEL_TITLE));
         EXPECT_EQ(CUpgradeDialog::kFpga, dialog.upgradePanel.Mode());
         EXPECT_EQ(dialog.upgradePanel.GetFpgaVersionText(), dialog.upgradePanel.InfoText(1));
 
         // Any other item changes nothing but the selection.
-        dialog.deviceTree.SelectItem(treeItems[CVorel_TAP_Test3Dlg::kItemSerial]);
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemSerial);
         EXPECT_EQ(CVorel_TAP_Test3Dlg::kItemSerial, selectedTreeItem);
         EXPECT_EQ(L"FPGA Upgrade", support::gui::ControlText(self, IDC_PANEL_TITLE));
         EXPECT_TRUE(dialog.upgradePanel.IsWindowVisible());

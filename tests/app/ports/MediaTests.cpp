@@ -115,10 +115,10 @@ TEST_F(MediaTest, ApplyLongAfterStartUpIsNoFailedDetection) {
         // 40 seconds after the start-up's detection ended, the operator applies the port settings.
         const __time64_t later = std::time(nullptr) + 40;
         framework::SetClockStandIn([later] { return later; });
-        portsbench::ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemPortConfiguration);
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemPortConfiguration);
         ASSERT_TRUE(dialog.applyButton.IsWindowVisible());
         tester_->Device().ClearLog();
-        support::gui::ClickButton(dialog.GetSafeHwnd(), IDC_APPLY);
+        ClickControl(dialog.applyButton);
         // Both ports' selections have made their progress reports once their last writes arrive.
         ASSERT_TRUE(support::Eventually([this] {
             return !portsbench::WritesTo(*tester_, kSfpEnableA).empty() &&
@@ -135,7 +135,7 @@ TEST_F(MediaTest, MediaStatusPanelsShowEachPortsLinkFromTheReport) {
     BoxAnswers boxes;
     Run([](CVorel_TAP_Test3Dlg& dialog) {
         ASSERT_TRUE(AwaitHidden(dialog.progressPanel));
-        dialog.SendMessage(WM_COMMAND, ID_MEDIA_STATUS_A, 0);
+        ChooseMenuCommand(dialog, ID_MEDIA_STATUS_A);
         EXPECT_TRUE(dialog.mediaA.IsWindowVisible());
         EXPECT_EQ(L"Media Status-Port A", support::gui::ControlText(dialog.GetSafeHwnd(), IDC_PANEL_TITLE));
         // The library's automatic media detection, which start-up sets going, may report a medium it
@@ -153,12 +153,12 @@ TEST_F(MediaTest, MediaStatusPanelsShowEachPortsLinkFromTheReport) {
         support::gui::SavePng(support::gui::CaptureWindow(dialog.GetSafeHwnd(), false),
                               support::gui::PicturePath(L"vorels-media-status"));
 
-        dialog.SendMessage(WM_COMMAND, ID_MEDIA_STATUS_B, 0);
+        ChooseMenuCommand(dialog, ID_MEDIA_STATUS_B);
         EXPECT_TRUE(dialog.mediaB.IsWindowVisible());
         EXPECT_FALSE(dialog.mediaA.IsWindowVisible());
         EXPECT_EQ(L"Link Up", std::wstring(dialog.mediaB.RowText(CMediaStatus::kLinkRow)));
 
-        dialog.SendMessage(WM_COMMAND, ID_PORT_A, 0);
+        ChooseMenuCommand(dialog, ID_PORT_A_COUNTER);
         EXPECT_FALSE(dialog.mediaB.IsWindowVisible());
     });
 }
@@ -216,9 +216,9 @@ TEST_F(MediaTest, DemoModeShowsItsOwnLinkAndVersionsOnEveryPage) {
         const std::wstring systemFpga = dialog.systemInformation.infoGrid.GetCellText(0, 6);
         const std::wstring systemFirmware = dialog.systemInformation.infoGrid.GetCellText(0, 7);
         ASSERT_FALSE(systemFirmware.empty());
-        portsbench::ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade);
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade);
         EXPECT_EQ(systemFirmware, std::wstring(dialog.upgradePanel.InfoText(1).GetString()));
-        portsbench::ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
         EXPECT_EQ(systemFpga, std::wstring(dialog.upgradePanel.InfoText(1).GetString()));
     });
 }

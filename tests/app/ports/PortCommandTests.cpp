@@ -11,6 +11,8 @@
 #include "support/Waiting.h"
 #include "VGDropListType.h"
 
+#include <algorithm>
+
 using namespace appbench;
 using portsbench::WritesTo;
 
@@ -57,13 +59,39 @@ protected:
         phy.resize(2);
         return phy;
     }
+    // The grid's cell clicked (the port configuration shown first, by its tree item), its drop list
+    // opened by Return and the choice taken by the arrow keys and Return; no choice leaves it as it is.
+    static void ChooseInCell(CVorel_TAP_Test3Dlg& dialog, int column, int row, LPCWSTR choice) {
+        if (choice == nullptr) return;
+        int c = column, r = row;
+        RECT cell;
+        dialog.portConfigGrid.ComputeCellRect(&c, &r, &cell);
+        POINT at{(cell.left + cell.right) / 2 - 10, (cell.top + cell.bottom) / 2};
+        ::MapWindowPoints(dialog.portConfigGrid.CellArea().GetSafeHwnd(), dialog.GetSafeHwnd(), &at, 1);
+        POINT local;
+        ASSERT_EQ(dialog.portConfigGrid.CellArea().GetSafeHwnd(), support::gui::MouseTarget(dialog.GetSafeHwnd(), at, &local))
+            << "the pointer at cell " << column << "," << row << " lands on the grid";
+        support::gui::ClickAt(dialog.GetSafeHwnd(), at);
+        support::gui::PressKey(nullptr, VK_RETURN);
+        auto& dropList = static_cast<CVGDropListType&>(*dialog.portConfigGrid.CellTypeAt(1));
+        const HWND list = dropList.List().GetSafeHwnd();
+        ASSERT_NE(nullptr, list) << "Return opens the drop list of cell " << column << "," << row;
+        ASSERT_EQ(list, ::GetFocus());
+        const std::vector<std::wstring> items = support::gui::ListItems(list);
+        const auto found = std::find(items.begin(), items.end(), std::wstring(choice));
+        ASSERT_NE(items.end(), found) << "the list offers the choice";
+        support::gui::PressKey(nullptr, VK_HOME);
+        for (auto item = items.begin(); item != found; ++item) support::gui::PressKey(nullptr, VK_DOWN);
+        support::gui::PressKey(nullptr, VK_RETURN);
+        EXPECT_EQ(std::wstring(choice), std::wstring(dialog.portConfigGrid.GetCellText(column, row)));
+    }
     static void Choose(CVorel_TAP_Test3Dlg& dialog, LPCWSTR mediaA, LPCWSTR flowA, LPCWSTR mediaB, LPCWSTR flowB) {
-        dialog.portConfigGrid.SetCellText(1, 0, mediaA);
-        dialog.portConfigGrid.SetCellText(2, 0, flowA);
-        dialog.portConfigGrid.SetCellText(1, 1, mediaB);
-        dialog.portConfigGrid.SetCellText(2, 1, flowB);
-        dialog.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_APPLY, BN_CLICKED),
-                           reinterpret_cast<LPARAM>(dialog.applyButton.GetSafeHwnd()));
+        if (!dialog.applyButton.IsWindowVisible()) ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemPortConfiguration);
+        ChooseInCell(dialog, 1, 0, mediaA);
+        ChooseInCell(dialog, 2, 0, flowA);
+        ChooseInCell(dialog, 1, 1, mediaB);
+        ChooseInCell(dialog, 2, 1, flowB);
+        ClickControl(dialog.applyButton);
     }
 };
 
@@ -124,12 +152,12 @@ TEST_F(PortCommandTest, PortBNeverTakesPortAsFlowControl) {
     BoxAnswers boxes;
     Run([this](CVorel_TAP_Test3Dlg& dialog) {
         AwaitDetection(dialog);
-        EXPECT_EQ(kFlowControlB, Apply(dialog, L"", L"Enable", L"", L"Enable")[1] & kFlowControlB);
-        // Port B's cell holds no choice: its flow control stays on, whatever Port A's becomes.
-        const std::vector<uint32_t> phy = Apply(dialog, L"", L"Disable", L"", L"");
+        EXPECT_EQ(kFlowControlB, Apply(dialog, nullptr, L"Enable", nullptr, L"Enable")[1] & kFlowControlB);
+        // Port B's choice left as it was: its flow control stays on, whatever Port A's becomes.
+        const std::vector<uint32_t> phy = Apply(dialog, nullptr, L"Disable", nullptr, nullptr);
+        EXPECT_EQ(0u, phy[0] & kFlowControlA);
         EXPECT_EQ(0u, phy[1] & kFlowControlA);
         EXPECT_EQ(kFlowControlB, phy[1] & kFlowControlB);
-        EXPECT_TRUE(WritesTo(*tester_, kSfpImage).empty()) << "no media chosen, none sent";
     });
 }
 
@@ -145,11 +173,12 @@ TEST_F(PortCommandTest, ApplyInDemoModeSendsNothing) {
         ASSERT_NE(0, BrevixC_SYS_ConnectToBrevixCDevice());
         tester_->Device().ClearLog();
 
-        dialog.deviceTree.SelectItem(treeItems[CVorel_TAP_Test3Dlg::kItemPortConfiguration]);
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemPortConfiguration);
         ASSERT_TRUE(dialog.applyButton.IsWindowVisible());
         Choose(dialog, L"Fiber", L"Disable", L"Fiber", L"Disable");
-        // Port A's NIC mode, the one call demo mode makes, comes after Apply on the same thread.
-        dialog.SendMessage(WM_COMMAND, ID_PORT_A, 0);
+        // Port A's NIC mode, the one call demo mode makes (Statistics, Port A Counter), comes after
+        // Apply on the same thread.
+        ChooseMenuCommand(dialog, ID_PORT_A_COUNTER);
         ASSERT_TRUE(support::Eventually([this] { return PutIntoNicMode(0); }));
         EXPECT_TRUE(WritesTo(*tester_, kPhyControl).empty()) << "no port configuration";
         EXPECT_TRUE(WritesTo(*tester_, kSfpImage).empty()) << "no media selection";
@@ -164,7 +193,7 @@ TEST_F(PortCommandTest, PortAAndPortBMoveNicModeAndTheLiveCounterWindow) {
     BoxAnswers boxes;
     Run([this](CVorel_TAP_Test3Dlg& dialog) {
         tester_->Device().ClearLog();
-        dialog.SendMessage(WM_COMMAND, ID_PORT_B_COUNTER, 0);
+        ChooseMenuCommand(dialog, ID_PORT_B_COUNTER);
         EXPECT_TRUE(support::Eventually([this] { return PutIntoNicMode(1); }));
         EXPECT_FALSE(PutIntoNicMode(0));
         EXPECT_EQ(1, dialog.portCounterWindow.port);
@@ -175,11 +204,14 @@ TEST_F(PortCommandTest, PortAAndPortBMoveNicModeAndTheLiveCounterWindow) {
                   dialog.GetMenu()->GetMenuState(ID_PORT_B_COUNTER, MF_BYCOMMAND) & MF_CHECKED);
 
         tester_->Device().ClearLog();
-        dialog.SendMessage(WM_COMMAND, ID_PORT_A, 0);
+        ChooseMenuCommand(dialog, ID_PORT_A_COUNTER);
         EXPECT_TRUE(support::Eventually([this] { return PutIntoNicMode(0); }));
         EXPECT_FALSE(PutIntoNicMode(1));
         EXPECT_EQ(0, dialog.portCounterWindow.port);
         EXPECT_EQ(L"Counter Window-Port A", support::gui::ControlText(dialog.GetSafeHwnd(), IDC_PANEL_TITLE));
+        EXPECT_EQ(static_cast<UINT>(MF_CHECKED),
+                  dialog.GetMenu()->GetMenuState(ID_PORT_A_COUNTER, MF_BYCOMMAND) & MF_CHECKED);
+        EXPECT_EQ(0u, dialog.GetMenu()->GetMenuState(ID_PORT_B_COUNTER, MF_BYCOMMAND) & MF_CHECKED);
     });
 }
 
@@ -188,7 +220,7 @@ TEST_F(PortCommandTest, PortConfigurationPageShowsTheGridWithItsDropLists) {
     BoxAnswers boxes;
     Run([](CVorel_TAP_Test3Dlg& dialog) {
         AwaitDetection(dialog);
-        dialog.deviceTree.SelectItem(treeItems[CVorel_TAP_Test3Dlg::kItemPortConfiguration]);
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemPortConfiguration);
         ASSERT_TRUE(dialog.portConfigGrid.IsWindowVisible());
         EXPECT_TRUE(dialog.applyButton.IsWindowVisible());
         EXPECT_EQ(L"Port A", std::wstring(dialog.portConfigGrid.GetCellText(0, 0)));
@@ -199,8 +231,9 @@ TEST_F(PortCommandTest, PortConfigurationPageShowsTheGridWithItsDropLists) {
         int column = 1, row = 0;
         RECT cell;
         dialog.portConfigGrid.ComputeCellRect(&column, &row, &cell);
-        support::gui::Click(dialog.portConfigGrid.CellArea().GetSafeHwnd(),
-                            POINT{cell.right - 4, (cell.top + cell.bottom) / 2});
+        POINT button{cell.right - 4, (cell.top + cell.bottom) / 2};
+        ::MapWindowPoints(dialog.portConfigGrid.CellArea().GetSafeHwnd(), dialog.GetSafeHwnd(), &button, 1);
+        support::gui::ClickAt(dialog.GetSafeHwnd(), button);
         auto& dropList = static_cast<CVGDropListType&>(*dialog.portConfigGrid.CellTypeAt(1));
         const HWND list = dropList.List().GetSafeHwnd();
         ASSERT_NE(nullptr, list);
@@ -208,8 +241,8 @@ TEST_F(PortCommandTest, PortConfigurationPageShowsTheGridWithItsDropLists) {
         support::gui::PumpFor(300);
         support::gui::SavePng(support::gui::CaptureWindow(dialog.GetSafeHwnd(), false),
                               support::gui::PicturePath(L"vorels-port-config"));
-        ::SendMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
-        support::gui::PumpPending();
+        support::gui::PressKey(list, VK_ESCAPE);
+        EXPECT_EQ(nullptr, dropList.List().GetSafeHwnd()) << "Escape closes the list";
     });
 }
 
@@ -220,7 +253,7 @@ TEST_F(PortCommandTest, EachPortsDropListOpensAtItsOwnCell) {
     BoxAnswers boxes;
     Run([](CVorel_TAP_Test3Dlg& dialog) {
         AwaitDetection(dialog);
-        portsbench::ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemPortConfiguration);
+        ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemPortConfiguration);
         ASSERT_TRUE(dialog.portConfigGrid.IsWindowVisible());
         HWND cells = dialog.portConfigGrid.CellArea().GetSafeHwnd();
         auto& dropList = static_cast<CVGDropListType&>(*dialog.portConfigGrid.CellTypeAt(1));
@@ -263,10 +296,10 @@ TEST_F(PortCommandTest, ApplyLeavesThePhyModeTheStartUpWrote) {
             const std::vector<uint32_t> atStart = WritesTo(*tester_, kPhyControl);
             ASSERT_FALSE(atStart.empty());
             const uint32_t modes = atStart.back() & kPhyModeBits;
-            portsbench::ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemPortConfiguration);
+            ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemPortConfiguration);
             ASSERT_TRUE(dialog.applyButton.IsWindowVisible());
             tester_->Device().ClearLog();
-            support::gui::ClickButton(dialog.GetSafeHwnd(), IDC_APPLY);
+            ClickControl(dialog.applyButton);
             std::vector<uint32_t> phy;
             ASSERT_TRUE(support::Eventually([&] { return (phy = WritesTo(*tester_, kPhyControl)).size() >= 2; }));
             for (uint32_t image : phy) EXPECT_EQ(modes, image & kPhyModeBits) << std::hex << image;

@@ -44,15 +44,6 @@ inline std::vector<uint32_t> WritesTo(sim::FullTester& tester, uint32_t address)
     return values;
 }
 
-// A click on the device tree's item, as the mouse gives it.
-inline void ClickTreeItem(CVorel_TAP_Test3Dlg& dialog, int item) {
-    HWND tree = dialog.deviceTree.GetSafeHwnd();
-    RECT rect = {};
-    *reinterpret_cast<HTREEITEM*>(&rect) = treeItems[item];
-    ASSERT_TRUE(::SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)));
-    support::gui::Click(tree, POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
-}
-
 // The main dialog against a whole tester; every test leaves the clock, the tester and the host's
 // link as it found them.
 class PortsTest : public appbench::DialogBench {

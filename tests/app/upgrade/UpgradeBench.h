@@ -80,26 +80,17 @@ inline std::wstring Text(CWnd& window, int id) {
 // Whether the control is shown within its page, whether or not the page itself is.
 inline bool Shown(CWnd& panel, int id) { return (panel.GetDlgItem(id)->GetStyle() & WS_VISIBLE) != 0; }
 
-inline void Click(CWnd& panel, int id) { ::SendMessageW(panel.GetDlgItem(id)->GetSafeHwnd(), BM_CLICK, 0, 0); }
+// A click on the page's control, where the pointer finds it: a hidden or covered one fails.
+inline void Click(CWnd& panel, int id) { ClickControl(*panel.GetDlgItem(id)); }
 
-inline void ShowPage(CVorel_TAP_Test3Dlg& dialog, int item) {
-    ::SendMessageW(dialog.deviceTree.GetSafeHwnd(), TVM_SELECTITEM, TVGN_CARET, LPARAM(treeItems[item]));
-}
-
-// A click on the device tree's item, as the operator makes it.
-inline void ClickTreeItem(CVorel_TAP_Test3Dlg& dialog, int item) {
-    // The item goes in where the rectangle comes back.
-    RECT rect = {};
-    std::memcpy(&rect, &treeItems[item], sizeof treeItems[item]);
-    dialog.deviceTree.SendMessage(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
-    support::gui::Click(dialog.deviceTree.GetSafeHwnd(), POINT{rect.left + 4, (rect.top + rect.bottom) / 2});
-}
+// The page of the device tree's item, shown by a click on the item.
+inline void ShowPage(CVorel_TAP_Test3Dlg& dialog, int item) { ClickTreeItem(dialog, item); }
 
 // The path box's text replaced by typing, as the operator would: the caret to the end, everything
 // selected back to the start, the new text typed over it.
 inline void TypePath(CUpgradeDialog& panel, const std::wstring& path) {
     HWND edit = panel.GetDlgItem(IDC_UPGRADE_PATH)->GetSafeHwnd();
-    support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_PATH);
+    Click(panel, IDC_UPGRADE_PATH);
     support::gui::PressKey(edit, VK_END);
     support::gui::PressKey(edit, VK_HOME, support::gui::Modifiers{false, true, false});
     support::gui::TypeText(edit, path);
@@ -272,7 +263,7 @@ class ExitAtEnd {
 public:
     explicit ExitAtEnd(CVorel_TAP_Test3Dlg& dialog) : dialog_(dialog) {}
     ~ExitAtEnd() {
-        if (dialog_.ContinueModal()) dialog_.SendMessage(WM_COMMAND, ID_FILE_EXIT, 0);
+        if (dialog_.ContinueModal()) ChooseMenuCommand(dialog_, ID_FILE_EXIT);
     }
 
 private:

@@ -111,7 +111,7 @@ protected:
         RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
             const auto upgradeRefusedWith = [&](const wchar_t* text) {
                 const size_t before = boxes.Boxes().size();
-                support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BUTTON);
+                Click(panel, IDC_UPGRADE_BUTTON);
                 const auto seen = boxes.Boxes();
                 ASSERT_EQ(seen.size(), before + 1);
                 EXPECT_EQ(seen.back().text, text);
@@ -123,7 +123,7 @@ protected:
 
             ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
             chosen_.Set(fpga);
-            support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BROWSE);
+            Click(panel, IDC_UPGRADE_BROWSE);
             ASSERT_EQ(Text(panel, IDC_UPGRADE_PATH), fpga);
 
             ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade);
@@ -135,7 +135,7 @@ protected:
             upgradeRefusedWith(notFirmware);
 
             chosen_.Set(firmware);
-            support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BROWSE);
+            Click(panel, IDC_UPGRADE_BROWSE);
             ASSERT_EQ(Text(panel, IDC_UPGRADE_PATH), firmware);
             ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
             EXPECT_EQ(Text(panel, IDC_UPGRADE_PATH), fpga) << "each page shows its own file";
@@ -174,8 +174,8 @@ TEST_F(UpgradeDialogTest, TheOtherUpgradeItemLeavesARunningDownloadItsPage) {
     BoxAnswers boxes;
     RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
         ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BROWSE);
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BUTTON);
+        Click(panel, IDC_UPGRADE_BROWSE);
+        Click(panel, IDC_UPGRADE_BUTTON);
         ASSERT_TRUE(panel.downloadRunning);
 
         ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFirmwareUpgrade);
@@ -342,10 +342,12 @@ TEST_F(UpgradeDialogTest, FailedRefusedAndSilentDownloadsEndWithTheirBoxAndNoLog
             EXPECT_TRUE(dialog.portCounterWindow.counterToolBar.IsButtonChecked(ID_COUNTER_UPDATE));
         };
 
-        // The user had stopped the counter refresh: the download's end starts it again, and the
-        // Update button shows it running.
+        // The user had stopped the counter refresh on the counter page: the download's end starts it
+        // again, and the Update button shows it running.
+        ChooseMenuCommand(dialog, ID_PORT_A_COUNTER);
         ClickTool(dialog.portCounterWindow.GetSafeHwnd(), ID_COUNTER_UPDATE);
         ASSERT_FALSE(dialog.portCounterWindow.counterToolBar.IsButtonChecked(ID_COUNTER_UPDATE));
+        ShowPage(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
 
         // The unit cannot be opened: the library reports a failure status.
         tester.Usb()->Unplug();
@@ -363,6 +365,10 @@ TEST_F(UpgradeDialogTest, FailedRefusedAndSilentDownloadsEndWithTheirBoxAndNoLog
         endedAsFailure(L"Fail to upgrade FPGA!", L"Message");
 
         // A silent unit sends nothing after its waiting notices: the panel's own clock ends it.
+        // The failed download's library worker ends in its own time, its last word to the page with
+        // it: the operator clicks Upgrade again after that.
+        ASSERT_TRUE(support::gui::PumpUntil([] { return CountNamedThreads(L"UsbFpgaDownload") == 0; }, kPatienceMs));
+        support::gui::PumpPending();
         ShowPage(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
         Click(panel, IDC_UPGRADE_BUTTON);
         ASSERT_TRUE(panel.downloadRunning);

@@ -34,11 +34,11 @@ protected:
         ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.progressPanel.IsWindowVisible(); }, kPatienceMs));
         ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
         ASSERT_TRUE(panel.IsWindowVisible());
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BROWSE);
+        Click(panel, IDC_UPGRADE_BROWSE);
         ASSERT_FALSE(Text(panel, IDC_UPGRADE_PATH).empty());
         ASSERT_TRUE(sim::SetDownloadFault(*tester_, sim::DownloadFault::SilentUnit));
         unit.ClearReceived();
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BUTTON);
+        Click(panel, IDC_UPGRADE_BUTTON);
         ASSERT_TRUE(panel.downloadRunning);
         ASSERT_TRUE(support::gui::PumpUntil([&] { return unit.ReceivedCount() == 1; }, kPatienceMs)) << "chunk 0";
         ASSERT_EQ(CountNamedThreads(kFpgaWorker), 1);

@@ -15,15 +15,6 @@ namespace {
 
 constexpr wchar_t kFpgaWorker[] = L"UsbFpgaDownload";
 
-// A click in the middle of the device tree's item, as the operator chooses a page.
-void ClickTreeItem(CVorel_TAP_Test3Dlg& dialog, int item) {
-    RECT rect = {};
-    ASSERT_TRUE(dialog.deviceTree.GetItemRect(treeItems[item], &rect, TRUE));
-    support::gui::Click(dialog.deviceTree.GetSafeHwnd(),
-                        POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
-    support::gui::PumpPending();
-}
-
 TEST_F(UpgradeDialogTest, ThePagesTimeOutEndsTheTransferToASilentUnit) {
     sim::FullTester& tester = StartTester(3);
     sim::UsbUnit& unit = *tester.Usb();
@@ -32,12 +23,12 @@ TEST_F(UpgradeDialogTest, ThePagesTimeOutEndsTheTransferToASilentUnit) {
     RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
         ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
         ASSERT_TRUE(panel.IsWindowVisible());
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BROWSE);
+        Click(panel, IDC_UPGRADE_BROWSE);
         ASSERT_FALSE(Text(panel, IDC_UPGRADE_PATH).empty());
 
         ASSERT_TRUE(sim::SetDownloadFault(tester, sim::DownloadFault::SilentUnit));
         unit.ClearReceived();
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BUTTON);
+        Click(panel, IDC_UPGRADE_BUTTON);
         ASSERT_TRUE(panel.downloadRunning);
         ASSERT_TRUE(support::gui::PumpUntil([&] { return unit.ReceivedCount() == 1; }, kPatienceMs)) << "chunk 0";
         ASSERT_EQ(CountNamedThreads(kFpgaWorker), 1);

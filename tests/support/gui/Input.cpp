@@ -13,9 +13,11 @@ UINT DoubleMessage(Button b) {
 }
 WPARAM KeyFlag(Button b) { return b == Button::Left ? MK_LBUTTON : b == Button::Right ? MK_RBUTTON : MK_MBUTTON; }
 
-LPARAM KeyData(UINT vk, bool up) {
+LPARAM KeyData(UINT vk, bool up, bool alt = false) {
     UINT scan = ::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
     LPARAM data = 1 | (static_cast<LPARAM>(scan & 0xFF) << 16);
+    // The context code: the key came with Alt held.
+    if (alt) data |= 1u << 29;
     if (up) data |= (1u << 30) | (1u << 31);
     return data;
 }
@@ -74,7 +76,7 @@ HWND MouseTarget(HWND root, POINT rootClient, POINT* targetClient) {
         for (;;) {
             POINT inTarget = screen;
             ::ScreenToClient(target, &inTarget);
-            HWND child = ::ChildWindowFromPointEx(target, inTarget, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+            HWND child = ::ChildWindowFromPointEx(target, inTarget, CWP_SKIPINVISIBLE | CWP_SKIPDISABLED | CWP_SKIPTRANSPARENT);
             if (child == nullptr || child == target) break;
             target = child;
         }
@@ -126,11 +128,11 @@ void PressKey(HWND hwnd, UINT vk, Modifiers modifiers) {
     ::SetKeyboardState(held);
     UINT down = modifiers.alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
     UINT up = modifiers.alt ? WM_SYSKEYUP : WM_KEYUP;
-    ::PostMessageW(hwnd, down, vk, KeyData(vk, false));
+    ::PostMessageW(hwnd, down, vk, KeyData(vk, false, modifiers.alt));
     PumpPending();
     held[vk] = 0;
     ::SetKeyboardState(held);
-    ::PostMessageW(hwnd, up, vk, KeyData(vk, true));
+    ::PostMessageW(hwnd, up, vk, KeyData(vk, true, modifiers.alt));
     PumpPending();
     ::SetKeyboardState(saved);
 }

@@ -23,8 +23,8 @@ void Wheel(HWND hwnd, POINT client, int notches);
 void ClickButton(HWND dialog, int nID);
 
 // Input at a point of `root`'s client area reaches the window a real pointer would: the window that
-// holds the mouse capture, else the deepest visible child under the point, with the point in that
-// window's coordinates.
+// holds the mouse capture, else the deepest visible and enabled child under the point (a disabled
+// control's clicks go to the window under it), with the point in that window's coordinates.
 HWND MouseTarget(HWND root, POINT rootClient, POINT* targetClient);
 void ClickAt(HWND root, POINT rootClient, Button button = Button::Left);
 // Press at `from`, move in `steps` steps to `to`, release there: a drag as a person makes it.
