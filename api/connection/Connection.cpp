@@ -75,6 +75,18 @@ void Connection::StopPollers() {
 
 void StopPollerThreads() { Connection::Instance().StopPollers(); }
 
+void Connection::RestartPollers() {
+    std::shared_ptr<Session> session;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (connecting_) return;
+        session = session_;
+    }
+    if (session && !deviceLost_ && !session->DeviceLost()) session->ResumePolling();
+}
+
+void RestartPollerThreads() { Connection::Instance().RestartPollers(); }
+
 void Connection::End(const std::shared_ptr<Session>& session) {
     CommandChannel& channel = CommandChannel::Instance();
     channel.CancelWait();

@@ -23,6 +23,8 @@ public:
     // Stops the pollers of the current connection, if any (an FPGA download rewrites the device
     // they read).
     void StopPollers();
+    // Starts them again while the tester answers (a download through the USB unit has ended).
+    void RestartPollers();
     bool DeviceLost() const { return deviceLost_; }
     // A session reports the loss of the tester.
     void NoteDeviceLost() { deviceLost_ = true; }

@@ -67,6 +67,16 @@ void Session::StartPollers() {
     phyPoller_.Start(L"BrevixCAPI PHY poller", [self] { self->PhyPollThread(); });
 }
 
+void Session::ResumePolling() {
+    // Under the lock a stop either comes first (nothing starts) or joins what starts here.
+    std::lock_guard<std::mutex> guard(resumeLock_);
+    if (stop_ || counterPoller_.Running() || portQueue_.Running()) return;
+    ResetEvent(pollStopEvent_.get());
+    StartPollers();
+    const std::shared_ptr<Session> self = shared_from_this();
+    portQueue_.Start(L"BrevixCAPI port queue", [self] { self->PortQueueThread(); });
+}
+
 void Session::StopPollers() {
     pollStop_ = true;
     SetEvent(pollStopEvent_.get());
@@ -76,7 +86,10 @@ void Session::StopPollers() {
 }
 
 void Session::Stop() {
-    stop_ = true;
+    {
+        std::lock_guard<std::mutex> guard(resumeLock_);
+        stop_ = true;
+    }
     terminate_ = true;
     StopPollers();
     SetEvent(stopEvent_.get());

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace capi {
@@ -30,6 +31,8 @@ public:
     void StartPollers();
     // Sets the poll-stop flag and waits (bounded) for the pollers and the port-queue worker.
     void StopPollers();
+    // After StopPollers, while the session goes on: the pollers and the port-queue worker again.
+    void ResumePolling();
     // Sets the stop and terminate flags, releases the reader and waits (bounded) for every thread.
     void Stop();
 
@@ -64,6 +67,8 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<bool> pollStop_{false};
     std::atomic<bool> deviceLost_{false};
+    // Orders a resume of the pollers against the session's stop.
+    std::mutex resumeLock_;
     // Wake resting threads: stopEvent_ when the session stops, pollStopEvent_ when the pollers
     // stop (and when the session stops).
     const UniqueHandle stopEvent_;

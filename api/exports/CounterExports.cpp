@@ -56,6 +56,10 @@ extern "C" int __stdcall BrevixC_ReadCounterRate(uint8_t port, void* rates) {
     });
 }
 
+extern "C" uint32_t __stdcall BrevixC_ReadCounterPollRounds() {
+    return capi::Guarded("BrevixC_ReadCounterPollRounds", uint32_t(0), [] { return capi::PollRounds(); });
+}
+
 extern "C" int __stdcall BrevixC_ClearCounterStatistics(uint8_t port) {
     return capi::Guarded("BrevixC_ClearCounterStatistics", 0, [&]() -> int {
         return ForPorts(port, [](uint8_t p) {

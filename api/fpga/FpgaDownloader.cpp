@@ -12,6 +12,7 @@
 #include "serialflash/FlashOutput.h"
 #include "serialflash/SerialFlash.h"
 #include "usb/Usb.h"
+#include "usb/UsbDownloads.h"
 
 #include "WholeFile.h"
 
@@ -92,6 +93,9 @@ int FpgaDownloader::Download(std::FILE* file) {
     if (IsBrevixHFamily(MachineId()) || UsbUnitPresent()) {
         AnnounceFpgaUpdate();
         StopPollerThreads();
+        // The unit writes the image over USB: the tester's registers stay as they were, and the
+        // connection polls them again once the transfer has ended.
+        SetFpgaWorkerEndHook(&RestartPollerThreads);
         // A refusal may mean that an earlier transfer still reads the image kept before.
         if (Korrin_DownloadFPGA(image.data(), int(window.start), int(window.end)) == 0) usbImage_ = std::move(image);
         else SendFpgaStatus(kFpgaFailed, 0);

@@ -114,6 +114,10 @@ extern "C" {
 // The port's blocks (port 0 or 1); 0 for another port or a null record.
 int __stdcall BrevixC_ReadCounterStatistics(uint8_t port, void* statistics);
 int __stdcall BrevixC_ReadCounterRate(uint8_t port, void* rates);
+// The counter poller's finished rounds since the library loaded. A host that copies the blocks
+// once a second tells by it an idle port (a new round, nothing moved) from a poll that has not
+// come yet (the same round). A round whose reads went unanswered counts too.
+uint32_t __stdcall BrevixC_ReadCounterPollRounds(void);
 // Clears the tester's counters of port 0, 1 or 255 (both) and the statistics block; the rate
 // block keeps the last poll's increases.
 int __stdcall BrevixC_ClearCounterStatistics(uint8_t port);

@@ -11,6 +11,7 @@
 #include "WholeFile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -180,11 +181,16 @@ bool TransferFirmware(const std::vector<uint8_t>& data) {
     return true;
 }
 
+// Who hears that a worker FPGA download has ended (SetFpgaWorkerEndHook).
+std::atomic<void (*)()> fpgaWorkerEndHook{nullptr};
+
 bool TransferFpga(const std::vector<uint8_t>& data) {
     if (!SendWorkerChunks(kFpgaPlan, data) || DeviceLost() || Aborted()) return false;
     WriteLocked(EndPacket(kFpgaChunk), UsbWriteForm::Report);
     if (!WaitUnlessAborted(5000)) return false;
     Notify(kMessageFpga, kDownloadPassed, 100);
+    // The host's side goes on at once (the pollers need nothing of this channel).
+    if (void (*hook)() = fpgaWorkerEndHook.load()) hook();
     Sleep(1000);
     return true;
 }
@@ -329,6 +335,8 @@ int StartFirmwareDownload(const wchar_t* path) {
     });
 }
 
+void SetFpgaWorkerEndHook(void (*hook)()) { fpgaWorkerEndHook = hook; }
+
 int StartFpgaDownload(const uint8_t* image, int start, int end) {
     if (!image || start < 0 || end < start || ChunkCount(size_t(end - start)) > kMaxChunks) return kDownloadBadFile;
     if (!TakeBusy()) return kDownloadRunning;
@@ -340,6 +348,7 @@ int StartFpgaDownload(const uint8_t* image, int start, int end) {
     return StartWorker(L"UsbFpgaDownload", [data = std::move(data)] {
         if (!TransferFpga(data)) Notify(kMessageFpga, kDownloadFailed, 0);
         EndWorker(true);
+        if (void (*hook)() = fpgaWorkerEndHook.load()) hook();
     });
 }
 

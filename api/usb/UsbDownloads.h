@@ -34,6 +34,10 @@ enum UsbDownloadStatus : uint16_t {
 
 int StartFirmwareDownload(const wchar_t* path);
 int StartFpgaDownload(const uint8_t* image, int start, int end);
+// Called on the worker's thread once a worker FPGA download has passed (right after its pass
+// report) or failed (once the channel is free again): the FPGA download of the Ethernet side gives
+// the connection its pollers back there. It may be called twice for one download.
+void SetFpgaWorkerEndHook(void (*hook)());
 int StartRavloDownload(const char* path);
 void DownloadFirmwareNow(const char* path);
 void DownloadFpgaNow(const char* path);

@@ -38,6 +38,11 @@ struct LineReference {
     double totals[kLineSeries];
     double time;
     int sample;
+    uint32_t pollRound;
+    // After a break: the reference is taken again at each sample until the round `resumeRound`
+    // comes, so it never rests on a copy the library cleared and has not polled since.
+    bool awaitingRound;
+    uint32_t resumeRound;
 };
 LineReference lineReferences[kPorts];
 
@@ -73,18 +78,18 @@ long long DaysFromYearOne(int year, int month, int day) {
 }
 
 // The line series of one port at a new sample. The tester's counters reach the records once a
-// poll, about once a second, but a poll may come late (the library busy at start-up) and nothing is
-// sampled while the refresh pauses (Update off, a download, a connect): so a sample that brings a
-// new poll holds the increase since the last one spread over the seconds between them, and so do
-// the samples in between, which saw no poll. Until then they read 0, as an idle port does.
-void AddLineValues(ChartData& data, int port, const uint64_t* record, int sample, double time) {
+// poll round, about once a second, but a round may come late (the library busy at start-up) and
+// nothing is sampled while the refresh pauses (Update off, a download, a connect): so a sample that
+// brings a new round holds the increase since the last one spread over the seconds between them,
+// and so do the samples in between, which saw no round. Until then they read 0. A new round that
+// moved nothing is an idle second: 0, and the counting goes on from it.
+void AddLineValues(ChartData& data, int port, const uint64_t* record, int sample, double time, uint32_t pollRound) {
     LineReference& reference = lineReferences[port];
     double totals[kLineSeries];
-    bool moved = false, restarted = false;
+    bool restarted = false;
     for (int s = 0; s < kLineSeries; ++s) {
         totals[s] = RowValue(record, kLineSeriesRows[s]);
         if (reference.time == kNoValue) continue;
-        moved = moved || totals[s] != reference.totals[s];
         restarted = restarted || totals[s] < reference.totals[s];
     }
     auto put = [&](int s, int slot, double value) {
@@ -93,16 +98,22 @@ void AddLineValues(ChartData& data, int port, const uint64_t* record, int sample
     auto startFromHere = [&] {
         reference.time = time;
         reference.sample = sample;
+        reference.pollRound = pollRound;
         std::copy(std::begin(totals), std::end(totals), reference.totals);
     };
-    // The first sample, or counters that started again (a connect clears them) at a moment nobody
-    // knows: nothing to compare with, so a gap, and the counting goes on from here.
-    if (reference.time == kNoValue || restarted) {
+    // The first sample, counters that started again (a connect clears them) at a moment nobody
+    // knows, or a reference still waiting for a round after a break: nothing to compare with, so a
+    // gap, and the counting goes on from here.
+    const bool newRound = reference.time != kNoValue && pollRound != reference.pollRound;
+    if (reference.time == kNoValue || restarted || reference.awaitingRound) {
+        if (reference.awaitingRound && static_cast<int32_t>(pollRound - reference.resumeRound) >= 0) {
+            reference.awaitingRound = false;
+        }
         for (int s = 0; s < kLineSeries; ++s) put(s, sample, kNoValue);
         startFromHere();
         return;
     }
-    if (!moved) {
+    if (!newRound) {
         for (int s = 0; s < kLineSeries; ++s) put(s, sample, 0.0);
         return;
     }
@@ -131,6 +142,7 @@ void ResetChartData() {
         std::fill(std::begin(data.barTops[port]), std::end(data.barTops[port]), 0.0);
         std::fill(std::begin(data.barBottoms[port]), std::end(data.barBottoms[port]), 0.0);
         lineReferences[port].time = kNoValue;
+        lineReferences[port].awaitingRound = false;
     }
     if (sampleListener != nullptr) sampleListener(sampleListenerContext, -1, false);
 }
@@ -141,7 +153,15 @@ void ClearComparisonFlags() {
     chartData.distinctSamples = 0;
 }
 
-int AddChartSample(const uint64_t* portA, const uint64_t* portB, double time) {
+void BreakLineReferences(uint32_t pollRound) {
+    for (LineReference& reference : lineReferences) {
+        reference.time = kNoValue;
+        reference.awaitingRound = true;
+        reference.resumeRound = pollRound + 2;
+    }
+}
+
+int AddChartSample(const uint64_t* portA, const uint64_t* portB, double time, uint32_t pollRound) {
     ChartData& data = chartData;
     const bool dropped = data.samples >= kHistorySamples;
     if (dropped) DropOldestSample(data);
@@ -162,7 +182,7 @@ int AddChartSample(const uint64_t* portA, const uint64_t* portB, double time) {
             data.barTops[port][t] = value;
             data.typeCounterHistory[port * kFrameTypes + t][sample] = value;
         }
-        AddLineValues(data, port, record, sample, time);
+        AddLineValues(data, port, record, sample, time, pollRound);
     }
     if (sampleListener != nullptr) sampleListener(sampleListenerContext, sample, dropped);
     return sample;

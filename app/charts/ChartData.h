@@ -72,9 +72,17 @@ void ResetChartData();
 void ClearComparisonFlags();
 
 // One second's sample of both ports from their display records (kCounterRows values each, indexed
-// by counter row), taken at chart time `time`. When the histories are full the oldest sample goes
-// first. Returns the new sample's index.
-int AddChartSample(const uint64_t* portA, const uint64_t* portB, double time);
+// by counter row), taken at chart time `time`, after the counter poll round `pollRound` (the
+// library's count of its finished rounds; a round that did not change since the last sample says no
+// new poll came). When the histories are full the oldest sample goes first. Returns the new
+// sample's index.
+int AddChartSample(const uint64_t* portA, const uint64_t* portB, double time, uint32_t pollRound);
+
+// The counters no longer follow the tester (it is lost, or was connected again, which may clear
+// the library's copy before its next poll), `pollRound` being the library's round count now: the
+// line series take a gap from the next sample on, and count again from the first sample of a round
+// that began after this call (two rounds on: the one under way may have begun before).
+void BreakLineReferences(uint32_t pollRound);
 
 // The comparison between history samples `from` and `to` (either order): the differences, the
 // comparison bars, the chosen times and the three flags. False, and nothing changed, when either

@@ -10,13 +10,24 @@ namespace charts {
 namespace {
 
 bool running = false;
+bool held = false;
 std::vector<std::pair<RefreshFollower, void*>> followers;
 
 }  // namespace
 
 bool RefreshRunning() { return running; }
 
+bool RefreshHeld() { return held; }
+
+void HoldRefresh(bool hold) {
+    held = false;
+    if (hold) SetRefreshRunning(false);
+    held = hold;
+    if (!hold) SetRefreshRunning(true);
+}
+
 void SetRefreshRunning(bool on) {
+    if (held) on = false;
     running = on;
     if (on) ClearComparisonFlags();
     // A follower may stop following while it hears the news (a window closing).

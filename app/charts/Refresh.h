@@ -9,8 +9,13 @@
 namespace charts {
 
 bool RefreshRunning();
-// Back to running also ends any comparison of two samples: the charts go live.
+// Back to running also ends any comparison of two samples: the charts go live. While the refresh
+// is held, nothing starts it: the followers hear it stays stopped.
 void SetRefreshRunning(bool running);
+// A download holds the refresh stopped until it ends (either Update button pressed meanwhile
+// changes nothing); released, the refresh runs again.
+void HoldRefresh(bool held);
+bool RefreshHeld();
 
 using RefreshFollower = void (*)(void* context, bool running);
 void FollowRefresh(RefreshFollower follower, void* context);

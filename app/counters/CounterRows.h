@@ -94,6 +94,12 @@ struct LinkSpeed {
 // The entry of a code; null for link down and for a code the API does not send.
 const LinkSpeed* FindLinkSpeed(uint16_t linkCode);
 
+// A port's link as the API's link report gives it: its speed code and media code.
+struct PortLink {
+    uint16_t code;
+    uint16_t media;
+};
+
 struct RowLook {
     int image;
     const wchar_t* text;  // null: the row keeps what it shows

@@ -144,18 +144,35 @@ void CCounterWindow::OnTimer(UINT_PTR nIDEvent) {
 }
 
 void CCounterWindow::Refresh() {
+    uint32_t pollRound = 0;
     if (IsDemoMode()) {
+        // Each tick makes the demo's values anew: a new round each time.
+        static uint32_t demoRounds = 0;
+        pollRound = ++demoRounds;
         std::srand(static_cast<unsigned>(std::time(nullptr)));
         counters::AdvanceDemoValues(displayTable[0], displayTable[1],
                                     [] { return static_cast<uint32_t>(std::rand()); });
     } else {
+        // The round first: blocks copied after it are that round's or a later one's.
+        pollRound = BrevixC_ReadCounterPollRounds();
         for (int p = 0; p < 2; ++p) {
             BrevixC_PortCounters_T block{};
             BrevixC_ReadCounterStatistics(static_cast<uint8_t>(p), &block);
             counters::FillDisplayRecord(block, displayTable[p]);
         }
     }
-    charts::AddChartSample(displayTable[0].data(), displayTable[1].data(), charts::ChartTimeNow());
+    if (testerLost_) {
+        // The library keeps the last poll's rates; a lost tester moves nothing the program knows of.
+        for (counters::DisplayRecord& record : displayTable) {
+            for (int row : {counters::kTxLineRateRow, counters::kTxPacketRateRow, counters::kRxLineRateRow,
+                            counters::kRxPacketRateRow}) {
+                record[row] = 0;
+            }
+        }
+        // Nothing is known of the lost seconds: the lines take a gap, and count anew once it answers.
+        charts::BreakLineReferences(pollRound);
+    }
+    charts::AddChartSample(displayTable[0].data(), displayTable[1].data(), charts::ChartTimeNow(), pollRound);
     // The rows that change are asked to repaint together, once they are all set.
     counterTree.SetRedraw(FALSE);
     if (port == 0 || port == 1) {
@@ -169,13 +186,47 @@ void CCounterWindow::Refresh() {
     }
     // In demo mode the link record holds the demo's link (the main dialog writes it at start-up).
     ShowLinkRows();
+    ShowFlowControlRow();
     counterTree.SetRedraw(TRUE);
 }
 
+void CCounterWindow::SetLinkReported() { linkReported_ = true; }
+
+void CCounterWindow::SetTesterLost(bool lost) {
+    testerLost_ = lost;
+    // What the tester reported before it was lost no longer holds: link down until it reports again.
+    if (lost) linkReported_ = false;
+    // Connected again: the library's copy starts over; the lines count from its next whole round.
+    if (!lost && !IsDemoMode()) charts::BreakLineReferences(BrevixC_ReadCounterPollRounds());
+    if (counterTree.GetSafeHwnd() == nullptr) return;
+    ShowLinkRows();
+    if (!lost) return;
+    for (int row : {counters::kTxLineRateRow, counters::kTxPacketRateRow, counters::kRxLineRateRow,
+                    counters::kRxPacketRateRow}) {
+        SetRowValue(row, L"0");
+    }
+}
+
+counters::PortLink CCounterWindow::ShownLink(int shownPort) const {
+    if (!linkReported_ || testerLost_) return {counters::kLinkDown, 0};
+    return shownPort == 0 ? counters::PortLink{linkCodeA, mediaTypeA} : counters::PortLink{linkCodeB, mediaTypeB};
+}
+
+void CCounterWindow::SetFlowControl(int flowPort, bool enabled) {
+    if (flowPort < 0 || flowPort > 1) return;
+    flowControl_[flowPort] = enabled ? 1 : 0;
+    if (counterTree.GetSafeHwnd() != nullptr) ShowFlowControlRow();
+}
+
+void CCounterWindow::ShowFlowControlRow() {
+    if (port < 0 || port > 1 || flowControl_[port] < 0) return;
+    const CString text = flowControl_[port] ? L"Enable" : L"Disable";
+    if (RowValue(kFlowControlRow) != text) SetRowValue(kFlowControlRow, text);
+}
+
 void CCounterWindow::ShowLinkRows() {
-    const bool portA = port == 0;
-    const counters::LinkLook look =
-        counters::DescribeLink(portA ? linkCodeA : linkCodeB, portA ? mediaTypeA : mediaTypeB);
+    const counters::PortLink link = ShownLink(port);
+    const counters::LinkLook look = counters::DescribeLink(link.code, link.media);
     const std::pair<int, counters::RowLook> rows[] = {
         {kLinkRow, look.link}, {kSpeedRow, look.speed}, {kTypeRow, look.type}};
     for (const auto& [row, rowLook] : rows) {

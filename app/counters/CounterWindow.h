@@ -33,12 +33,28 @@ public:
     CTreeTableCtrl counterTree;
     CToolBar counterToolBar;
     int port = 0;  // 0 Port A, 1 Port B
-    // The link record, written from the 0x0400 link report; 255 is link down, which it shows until
-    // the first report arrives.
+    // The link record, written from the 0x0400 link report; 255 is link down.
     uint16_t linkCodeA = counters::kLinkDown;
     uint16_t linkCodeB = counters::kLinkDown;
     uint16_t mediaTypeA = 0;  // 1 fiber, anything else copper
     uint16_t mediaTypeB = 0;
+
+    // The one owner of the link every page shows (the link rows, the media panels and, through the
+    // rows, the spreadsheet): the record once a report came and while the tester answers; link down
+    // before the first report, while the tester is lost (its last report no longer holds) and after
+    // a reconnect until it reports again.
+    void SetLinkReported();
+    void SetTesterLost(bool lost);
+    bool TesterLost() const { return testerLost_; }
+    counters::PortLink ShownLink(int port) const;
+    // The flow control the last Apply (or the start-up) sent to each port; the row shows the shown
+    // port's.
+    void SetFlowControl(int port, bool enabled);
+    // The link and flow control rows of the shown port, now (a port switch, a loss).
+    void ShowStateRows() {
+        ShowLinkRows();
+        ShowFlowControlRow();
+    }
 
     // Column 0 (label) and column 1 (value) of a row, and its image.
     void SetRowLabel(int row, const CString& text);
@@ -83,9 +99,15 @@ private:
     void CreateTree();
     void LayOut();
     void ShowLinkRows();
+    void ShowFlowControlRow();
     static void OnRefreshSwitched(void* context, bool running);
     void FollowRefresh(bool running);
     static void ReplaceImages(CToolBarCtrl& toolbar, CImageList& owner, UINT bitmapId);
+
+    bool linkReported_ = false;
+    bool testerLost_ = false;
+    // Unknown (-1) until something was sent, else 0 off, 1 on.
+    std::array<int, 2> flowControl_{-1, -1};
 
     CImageList m_treeImages;
     CImageList m_toolBarImages;

@@ -108,13 +108,14 @@ void CVorel_TAP_Test3Dlg::TryReconnect() {
         return;
     }
     connectionLost_ = false;
+    portCounterWindow.SetTesterLost(false);
+    UpdateMediaPanels();
     BrevixC_SYS_GetSystemVer();
     BrevixC_SetLoopback(255, 3);
     BrevixC_GetLinkStatus();
     ReplaceToolbarImages(IDB_TOOLBAR_CONNECTED);
     toolbar.EnableButton(ID_RECONNECT, FALSE);
-    Invalidate();
-    UpdateWindow();
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     for (UINT command : {ID_CLEAR_COUNTER, ID_CHART, ID_PORT_A, ID_PORT_B, ID_PORT_A_AND_B, ID_SAVE_COUNTER}) {
         toolbar.EnableButton(command, TRUE);
     }

@@ -185,8 +185,8 @@ void CVorel_TAP_Test3Dlg::ShowConnectionLost() {
     if (toolbar.GetSafeHwnd() != nullptr) {
         ReplaceToolbarImages(IDB_TOOLBAR_LOST);
         toolbar.EnableButton(ID_RECONNECT, FALSE);
-        Invalidate();
-        UpdateWindow();
+        // The dialog does not clip its pages: they repaint with it, or its background wipes them.
+        RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         toolbar.EnableButton(ID_RECONNECT, TRUE);
         for (UINT command : {ID_CLEAR_COUNTER, ID_CHART, ID_PORT_A, ID_PORT_B, ID_PORT_A_AND_B, ID_SAVE_COUNTER}) {
             toolbar.EnableButton(command, FALSE);
@@ -194,5 +194,6 @@ void CVorel_TAP_Test3Dlg::ShowConnectionLost() {
     }
     upgradePanel.SetDeviceReachable(false);
     connectionText.SetWindowText(L"Disconnected");
+    portCounterWindow.SetTesterLost(true);
     UpdateMediaPanels();
 }

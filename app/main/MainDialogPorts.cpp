@@ -48,6 +48,7 @@ void CVorel_TAP_Test3Dlg::ShowCounterPage(int port) {
     toolbar.EnableButton(ID_PORT_B, port == 0);
     portCounterWindow.port = port;
     RetextCounterPage();
+    portCounterWindow.ShowStateRows();
     ShowPage(port == 0 ? Page::kCounterA : Page::kCounterB);
 }
 
@@ -134,6 +135,7 @@ void CVorel_TAP_Test3Dlg::OnApplyPortConfig() {
             config.flowControl = 0;
         }
         BrevixC_PortConfig(config);
+        if (config.flowControl <= 1) portCounterWindow.SetFlowControl(static_cast<int>(port), config.flowControl == 1);
     }
 }
 
@@ -196,7 +198,7 @@ void CVorel_TAP_Test3Dlg::SendDefaultPortConfig() {
             BrevixC_PortConfig(config);
         }
     }
-    portCounterWindow.SetRowValue(CCounterWindow::kFlowControlRow, L"Enable");
+    for (int port : {0, 1}) portCounterWindow.SetFlowControl(port, true);
 }
 
 void CVorel_TAP_Test3Dlg::ShowMediaStatus(int port) {
@@ -209,18 +211,14 @@ void CVorel_TAP_Test3Dlg::OnMediaStatusA() { ShowMediaStatus(0); }
 void CVorel_TAP_Test3Dlg::OnMediaStatusB() { ShowMediaStatus(1); }
 
 void CVorel_TAP_Test3Dlg::OnMediaLinkReport() {
-    linkReported_ = true;
+    portCounterWindow.SetLinkReported();
     UpdateMediaPanels();
 }
 
 void CVorel_TAP_Test3Dlg::UpdateMediaPanels() {
-    // Until the first report, and while the tester is lost, both ports show link down: what the
-    // tester last reported is no longer known to hold.
-    if (!linkReported_ || connectionLost_) {
-        mediaA.ShowLink(CMediaStatus::kLinkDown, 0);
-        mediaB.ShowLink(CMediaStatus::kLinkDown, 0);
-        return;
-    }
-    mediaA.ShowLink(portCounterWindow.linkCodeA, portCounterWindow.mediaTypeA);
-    mediaB.ShowLink(portCounterWindow.linkCodeB, portCounterWindow.mediaTypeB);
+    // The counter window owns the link every page shows (link down before the first report and
+    // while the tester is lost).
+    const counters::PortLink a = portCounterWindow.ShownLink(0), b = portCounterWindow.ShownLink(1);
+    mediaA.ShowLink(a.code, a.media);
+    mediaB.ShowLink(b.code, b.media);
 }

@@ -314,7 +314,6 @@ private:
     bool connectionLost_ = false;
     // A Reconnect is waiting or connecting: a second click meanwhile starts nothing.
     bool reconnecting_ = false;
-    bool linkReported_ = false;
     bool firstShowDone_ = false;
     bool startupReturned_ = false;
 };

@@ -27,6 +27,12 @@ void CMediaStatus::ShowLink(uint16_t linkCode, uint16_t mediaType) {
         texts[kSpeedRow] = speed ? speed->speed : L"Unknown";
         texts[kDuplexRow] = speed ? speed->duplex : L"Unknown";
     }
-    for (int row = 0; row < kRowCount; ++row) mediaGrid.SetCellText(0, row, texts[row]);
-    mediaGrid.Invalidate(FALSE);
+    bool changed = false;
+    for (int row = 0; row < kRowCount; ++row) {
+        if (RowText(static_cast<Row>(row)) == texts[row]) continue;
+        mediaGrid.SetCellText(0, row, texts[row]);
+        changed = true;
+    }
+    // The grid paints its cells in windows of its own: they, not the grid's frame, must repaint.
+    if (changed) mediaGrid.InvalidateChildren();
 }

@@ -270,8 +270,9 @@ void CUpgradeDialog::ShowDownloadTexts(int show) {
 }
 
 void CUpgradeDialog::SetCounterRefresh(bool run) {
-    // Back on, both Update buttons show the refresh running, whatever they showed before.
-    charts::SetRefreshRunning(run);
+    // Held while the download runs, whatever either Update button says meanwhile; back on, both
+    // buttons show the refresh running, whatever they showed before.
+    charts::HoldRefresh(!run);
 }
 
 void CUpgradeDialog::BeginDownload(int seconds) {

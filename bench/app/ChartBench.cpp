@@ -41,7 +41,7 @@ void AddSecond() {
     static std::vector<uint64_t> rows(charts::kCounterRows, 0);
     static int second = 0;
     for (int row = 4; row < charts::kCounterRows; ++row) rows[row] += static_cast<uint64_t>(row * 97 + second % 61);
-    charts::AddChartSample(rows.data(), rows.data(), 739958.0 * 86400 + second);
+    charts::AddChartSample(rows.data(), rows.data(), 739958.0 * 86400 + second, static_cast<uint32_t>(second));
     ++second;
 }
 

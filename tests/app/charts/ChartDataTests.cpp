@@ -42,10 +42,13 @@ protected:
     }
     void TearDown() override { SetChartSampleListener(nullptr, nullptr); }
 
-    void Add(uint64_t baseA, uint64_t baseB, double time) {
+    // A sample after a new poll round, or after the round given.
+    void Add(uint64_t baseA, uint64_t baseB, double time, int round = -1) {
         const std::vector<uint64_t> a = Record(baseA), b = Record(baseB);
-        AddChartSample(a.data(), b.data(), time);
+        lastRound_ = round < 0 ? lastRound_ + 1 : static_cast<uint32_t>(round);
+        AddChartSample(a.data(), b.data(), time, lastRound_);
     }
+    uint32_t lastRound_ = 0;
 
     Heard heard_;
 };
@@ -107,14 +110,51 @@ TEST_F(ChartDataTest, ASampleAfterAPauseSpreadsTheIncreaseOverTheSecondsItCovers
 TEST_F(ChartDataTest, SamplesThatSawNoNewPollShareTheIncreaseTheNextOneBrings) {
     Add(1000, 5000, 1);
     Add(1300, 5000, 2);
-    Add(1300, 5000, 3);  // the tester's counters read as a second before
-    Add(1300, 5000, 4);
+    Add(1300, 5000, 3, 2);  // no poll round since: the tester's counters read as a second before
+    Add(1300, 5000, 4, 2);
     const double* rxPacketsA = chartData.lineHistory[0];
     EXPECT_EQ(0, rxPacketsA[2]);
     Add(2200, 5000, 5);
     for (int sample = 1; sample <= 4; ++sample) EXPECT_EQ(300, rxPacketsA[sample]) << sample;
     // A port without traffic stays at 0.
     EXPECT_EQ(0, chartData.lineHistory[kLineSeries][4]);
+}
+
+TEST_F(ChartDataTest, IdleSecondsStayZeroAndTheFirstBusySecondKeepsItsOwnCount) {
+    Add(1000, 5000, 1);
+    // Ten idle minutes: a poll round every second, nothing moves.
+    for (int second = 2; second <= 601; ++second) Add(1000, 5000, second);
+    Add(151000, 5000, 602);  // then 150,000 frames in one second
+    const double* rxPacketsA = chartData.lineHistory[0];
+    for (int sample = 1; sample <= 600; ++sample) ASSERT_EQ(0, rxPacketsA[sample]) << sample;
+    EXPECT_EQ(150000, rxPacketsA[601]);
+}
+
+TEST_F(ChartDataTest, ABreakLeavesAGapAndTheCountingStartsAgainAfterANewRound) {
+    uint64_t total = 1000;
+    int second = 1;
+    for (; second <= 5; ++second, total += 150000) Add(total, 5000, second);
+    const uint64_t lastPolled = total - 150000;
+    // The tester is lost for ten seconds (it counts on; the rounds go unanswered), then connected
+    // again: the library's copy reads 0 until a round that began after the connect brings the
+    // tester's totals.
+    for (; second <= 15; ++second, total += 150000) {
+        BreakLineReferences(40);
+        Add(lastPolled, 5000, second, 40);
+    }
+    BreakLineReferences(40);
+    Add(0, 0, second++, 40);
+    Add(0, 0, second++, 41);
+    for (int round = 42; round <= 44; ++round, total += 150000) Add(total, 5000, second++, round);
+    const double* rxPacketsA = chartData.lineHistory[0];
+    for (int sample = 0; sample < chartData.samples; ++sample) {
+        if (rxPacketsA[sample] < 1e300) {
+            EXPECT_EQ(150000, rxPacketsA[sample]) << sample;
+        }
+    }
+    for (int sample = 5; sample <= 17; ++sample) EXPECT_GE(rxPacketsA[sample], 1e300) << sample;
+    EXPECT_EQ(150000, rxPacketsA[18]);
+    EXPECT_EQ(150000, rxPacketsA[19]);
 }
 
 TEST_F(ChartDataTest, ComparisonShowsWhatHappenedBetweenTheSamplesInEitherOrder) {

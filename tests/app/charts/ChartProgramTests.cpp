@@ -27,7 +27,7 @@ constexpr DWORD kPatienceMs = static_cast<DWORD>(support::kPatience.count());
 void Feed(int second) {
     std::vector<uint64_t> rows(charts::kCounterRows, 0);
     for (int row = 16; row <= 29; ++row) rows[row] = static_cast<uint64_t>(second * (row - 15) * (row % 4 + second));
-    charts::AddChartSample(rows.data(), rows.data(), charts::ChartTimeNow());
+    charts::AddChartSample(rows.data(), rows.data(), charts::ChartTimeNow(), static_cast<uint32_t>(second));
 }
 
 bool TimerRuns(HWND window) {

@@ -71,7 +71,7 @@ std::vector<uint64_t> Counters(int second, uint64_t scale) {
 
 void Feed(int second) {
     const std::vector<uint64_t> a = Counters(second, 1), b = Counters(second, 2);
-    AddChartSample(a.data(), b.data(), 739958.0 * 86400 + 10 * 3600 + second);
+    AddChartSample(a.data(), b.data(), 739958.0 * 86400 + 10 * 3600 + second, static_cast<uint32_t>(second));
 }
 
 constexpr DWORD kPatienceMs = static_cast<DWORD>(support::kPatience.count());
@@ -214,7 +214,7 @@ void FeedTotals(int second, uint64_t total, uint64_t small, uint64_t unicast) {
     for (int row = 16; row <= 31; ++row) rows[row] = total;
     rows[17] = small;
     rows[27] = unicast;
-    AddChartSample(rows.data(), rows.data(), 739958.0 * 86400 + 10 * 3600 + second);
+    AddChartSample(rows.data(), rows.data(), 739958.0 * 86400 + 10 * 3600 + second, static_cast<uint32_t>(second));
 }
 
 // A dot of a colour no chart has, put into the picture a viewer shows: it stays while the viewer

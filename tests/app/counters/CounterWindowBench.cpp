@@ -75,8 +75,8 @@ void CounterWindowBench::TearDown() {
     DialogBench::TearDown();
 }
 
-void CounterWindowBench::StartBusyTester() {
-    StartTester(1);
+void CounterWindowBench::StartBusyTester(int machineId) {
+    StartTester(machineId);
     sim::DemoTraffic::Schedule schedule;
     schedule.firstFlap = std::chrono::hours(1);  // a test's flaps are its own
     demo_ = std::make_unique<sim::DemoTraffic>(*tester_, schedule);

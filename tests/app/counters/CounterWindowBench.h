@@ -17,8 +17,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A Brevix-CF with its demonstration traffic running (no flap unless the test asks).
-    void StartBusyTester();
+    // A Brevix-CF (or the model of the machine id) with its demonstration traffic running (no flap
+    // unless the test asks).
+    void StartBusyTester(int machineId = 1);
     // Stops the traffic: from then on every counter of the simulator holds still.
     void FreezeTraffic();
     sim::TesterControl& Control() { return *control_; }
