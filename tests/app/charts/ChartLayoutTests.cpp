@@ -58,7 +58,7 @@ void ClickTool(HWND window, UINT command) {
 void Feed(int second) {
     std::vector<uint64_t> rows(kCounterRows, 0);
     for (int row = 4; row < kCounterRows; ++row) rows[row] = static_cast<uint64_t>(second * (row + 3) * 1000);
-    AddChartSample(rows.data(), rows.data(), 739958.0 * 86400 + 10 * 3600 + second);
+    AddChartSample(rows.data(), rows.data(), 739958.0 * 86400 + 10 * 3600 + second, static_cast<uint32_t>(second));
 }
 
 TEST(ChartLayout, EveryChartAndSeriesListHasItsPixelsWhateverTheDialogFont) {

@@ -36,47 +36,6 @@ std::wstring Row(CVorel_TAP_Test3Dlg& dialog, int row) {
     return std::wstring(dialog.portCounterWindow.RowValue(row).GetString());
 }
 
-// F10 into the menu bar, right to the menu that holds the command, down to it, Return: as typed.
-void ChooseMenuCommand(CVorel_TAP_Test3Dlg& dialog, UINT command) {
-    HWND window = dialog.GetSafeHwnd();
-    CMenu* bar = dialog.GetMenu();
-    ASSERT_NE(nullptr, bar);
-    int menu = -1, downs = 0;
-    for (int m = 0; m < bar->GetMenuItemCount() && menu < 0; ++m) {
-        CMenu* popup = bar->GetSubMenu(m);
-        int items = 0;
-        for (int i = 0; popup && i < popup->GetMenuItemCount(); ++i) {
-            if (popup->GetMenuItemID(i) == command) {
-                menu = m;
-                downs = items;
-                break;
-            }
-            items += (popup->GetMenuState(static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) ? 0 : 1;
-        }
-    }
-    ASSERT_LE(0, menu) << "no menu holds command " << command;
-    const auto post = [window](UINT message, UINT key) {
-        ::PostMessageW(window, message, key, message == WM_KEYUP || message == WM_SYSKEYUP ? 0xC0000001 : 1);
-    };
-    post(WM_SYSKEYDOWN, VK_F10);
-    post(WM_SYSKEYUP, VK_F10);
-    for (int i = 0; i < menu; ++i) post(WM_KEYDOWN, VK_RIGHT);
-    post(WM_KEYDOWN, VK_DOWN);
-    for (int i = 0; i < downs; ++i) post(WM_KEYDOWN, VK_DOWN);
-    post(WM_KEYDOWN, VK_RETURN);
-    PumpFor(150);
-}
-
-// A click on the device tree's item, as the mouse gives it.
-void ClickTreeItem(CVorel_TAP_Test3Dlg& dialog, int item) {
-    HWND tree = dialog.deviceTree.GetSafeHwnd();
-    RECT rect = {};
-    *reinterpret_cast<HTREEITEM*>(&rect) = treeItems[item];
-    ASSERT_TRUE(::SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)));
-    support::gui::Click(tree, POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
-    support::gui::PumpPending();
-}
-
 // A click on the drop button of a port configuration cell, then on the choice in the list it opens.
 void ChooseInGrid(CVorel_TAP_Test3Dlg& dialog, int column, int row, int choice) {
     int c = column, r = row;

@@ -20,37 +20,6 @@ const DWORD kPatienceMs = static_cast<DWORD>(support::kPatience.count());
 // How soon a change the program knows of must be on the screen.
 constexpr DWORD kShownWithinMs = 2000;
 
-// F10 into the menu bar, right to the menu that holds the command, down to it, Return: as typed.
-void ChooseMenuCommand(CVorel_TAP_Test3Dlg& dialog, UINT command) {
-    HWND window = dialog.GetSafeHwnd();
-    CMenu* bar = dialog.GetMenu();
-    ASSERT_NE(nullptr, bar);
-    int menu = -1, downs = 0;
-    for (int m = 0; m < bar->GetMenuItemCount() && menu < 0; ++m) {
-        CMenu* popup = bar->GetSubMenu(m);
-        int enabled = 0;
-        for (int i = 0; popup && i < popup->GetMenuItemCount(); ++i) {
-            if (popup->GetMenuItemID(i) == command) {
-                menu = m;
-                downs = enabled;
-                break;
-            }
-            enabled += (popup->GetMenuState(static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) ? 0 : 1;
-        }
-    }
-    ASSERT_LE(0, menu) << "no menu holds command " << command;
-    const auto post = [window](UINT message, UINT key) {
-        ::PostMessageW(window, message, key, message == WM_KEYUP || message == WM_SYSKEYUP ? 0xC0000001 : 1);
-    };
-    post(WM_SYSKEYDOWN, VK_F10);
-    post(WM_SYSKEYUP, VK_F10);
-    for (int i = 0; i < menu; ++i) post(WM_KEYDOWN, VK_RIGHT);
-    post(WM_KEYDOWN, VK_DOWN);
-    for (int i = 0; i < downs; ++i) post(WM_KEYDOWN, VK_DOWN);
-    post(WM_KEYDOWN, VK_RETURN);
-    support::gui::PumpFor(150);
-}
-
 // The page's grid as it is on the screen.
 support::gui::Picture GridOnScreen(CMediaStatus& page) {
     return support::gui::CaptureWindow(page.mediaGrid.GetSafeHwnd());
