@@ -333,19 +333,21 @@ void ClickTreeItem(CVorel_TAP_Test3Dlg& dialog, int item) {
 void ChooseMenuCommand(CVorel_TAP_Test3Dlg& dialog, UINT command) {
     CMenu* bar = dialog.GetMenu();
     ASSERT_NE(nullptr, bar);
-    int menu = -1, downs = 0;
-    for (int m = 0; menu < 0 && m < bar->GetMenuItemCount(); ++m) {
-        CMenu* popup = bar->GetSubMenu(m);
-        downs = 0;
+    for (int menu = 0; menu < bar->GetMenuItemCount(); ++menu) {
+        CMenu* popup = bar->GetSubMenu(menu);
         for (int item = 0; popup && item < popup->GetMenuItemCount(); ++item) {
-            if (popup->GetMenuItemID(item) == command) {
-                menu = m;
-                break;
-            }
-            downs += (popup->GetMenuState(static_cast<UINT>(item), MF_BYPOSITION) & MF_SEPARATOR) ? 0 : 1;
+            if (popup->GetMenuItemID(item) != command) continue;
+            ChooseMenuItem(dialog, menu, item);
+            return;
         }
     }
-    ASSERT_GE(menu, 0) << "a menu of the bar holds command " << command;
+    FAIL() << "a menu of the bar holds command " << command;
+}
+
+void ChooseMenuItem(CVorel_TAP_Test3Dlg& dialog, int menu, int item) {
+    CMenu* popup = dialog.GetMenu()->GetSubMenu(menu);
+    int downs = 0;
+    for (int i = 0; i < item; ++i) downs += (popup->GetMenuState(static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) ? 0 : 1;
     HWND window = dialog.GetSafeHwnd();
     const auto post = [window](UINT message, UINT key) {
         ::PostMessageW(window, message, key, message == WM_KEYUP || message == WM_SYSKEYUP ? 0xC0000001 : 1);

@@ -92,6 +92,8 @@ void ClickTreeItem(CVorel_TAP_Test3Dlg& dialog, int item);
 // The menu bar's item of the command chosen as typed: F10, Right to its menu, Down to it, Return.
 // Fails when no menu of the bar holds the command.
 void ChooseMenuCommand(CVorel_TAP_Test3Dlg& dialog, UINT command);
+// The same by the menu's place in the bar and the item's in the menu (separators count as places).
+void ChooseMenuItem(CVorel_TAP_Test3Dlg& dialog, int menu, int item);
 
 class DialogBench : public testing::Test {
 protected:

@@ -23,26 +23,6 @@ namespace {
 
 constexpr DWORD kPatienceMs = static_cast<DWORD>(support::kPatience.count());
 
-// F10 into the menu bar, right to the menu, down to the item, Return: as typed.
-void ChooseMenuItem(Dialog& dialog, int menu, int item) {
-    HWND window = dialog.GetSafeHwnd();
-    CMenu* popup = dialog.GetMenu()->GetSubMenu(menu);
-    int downs = 0;
-    for (int i = 0; i < item; ++i) {
-        downs += (popup->GetMenuState(static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) ? 0 : 1;
-    }
-    const auto post = [window](UINT message, UINT key) {
-        ::PostMessageW(window, message, key, message == WM_KEYUP || message == WM_SYSKEYUP ? 0xC0000001 : 1);
-    };
-    post(WM_SYSKEYDOWN, VK_F10);
-    post(WM_SYSKEYUP, VK_F10);
-    for (int i = 0; i < menu; ++i) post(WM_KEYDOWN, VK_RIGHT);
-    post(WM_KEYDOWN, VK_DOWN);
-    for (int i = 0; i < downs; ++i) post(WM_KEYDOWN, VK_DOWN);
-    post(WM_KEYDOWN, VK_RETURN);
-    support::gui::PumpFor(150);
-}
-
 // A mouse click on the device tree's item, where a real pointer lands in the dialog.
 void ClickTreeItem(Dialog& dialog, int item) {
     const HTREEITEM handle = treeItems[item];
