@@ -416,7 +416,7 @@ TEST_P(CaptureLimitTest, ACaptureThatFillsTheTesterSaysSo) {
             engine.ReceiveNumbered(0, 0, 16400, 64);
             ClickControl(*panel.GetDlgItem(IDC_CAPTURE_STOP));
             EXPECT_EQ(Note(panel),
-                      japanese ? L"テスターのキャプチャメモリがいっぱいです。このキャプチャは最初の16,384フレームを保持しました。"
+                      japanese ? L"テスターのキャプチャメモリが満杯です。最初の16,384フレームを保持しました。"
                                : L"The tester's capture memory is full: this capture kept its first 16,384 frames.");
             SavePicture(dialog, japanese ? L"vorels-capture-full-japanese" : L"vorels-capture-full");
             if (japanese) return;
