@@ -1,10 +1,12 @@
 #include "Boxes.h"
 
+#include "BoxOwner.h"
+
 #include <cstdio>
 
 namespace win7 {
 
-void ShowBox(const char* text, const char* caption) { MessageBoxA(nullptr, text, caption, MB_OK); }
+void ShowBox(const char* text, const char* caption) { hostio::ShowOwnedBox(text, caption); }
 
 void ShowResultBox(const char* format, HRESULT result, const char* caption) {
     char text[128];

@@ -1,6 +1,6 @@
 #pragma once
-// The library tells the user about failures in OK message boxes, with the texts the chip driver's
-// users know. A null caption gives the system's default one.
+// The library tells the user about failures in OK message boxes owned by the host's main window,
+// with the texts the chip driver's users know. A null caption gives the system's default one.
 
 #include <windows.h>
 

@@ -1,6 +1,7 @@
 // Identity getters, the system version request, the manual identity reads, the VCXO calls and the
 // diagnostic exports.
 
+#include "BoxOwner.h"
 #include "BrevixCAPI.h"
 #include "connection/DeviceState.h"
 #include "exports/ExportGuard.h"
@@ -85,7 +86,7 @@ extern "C" int __stdcall BrevixC_T1() {
         capi::PhyRead(0, 2, &value);
         char text[64];
         std::snprintf(text, sizeof text, "\tPReg2 %x", value);
-        MessageBoxA(nullptr, text, "TITLE", MB_OK);
+        hostio::ShowOwnedBox(text, "TITLE");
         return 1;
     });
 }
@@ -94,11 +95,11 @@ extern "C" int __stdcall BrevixC_T2() {
     return capi::Guarded("BrevixC_T2", 0, [&]() -> int {
         uint8_t manufacturer = 0, memoryType = 0, capacity = 0;
         const bool read = capi::ReadSerialFlashId(&manufacturer, &memoryType, &capacity);
-        MessageBoxA(nullptr, "READ", "TITLE", MB_OK);
+        hostio::ShowOwnedBox("READ", "TITLE");
         char text[96];
         std::snprintf(text, sizeof text, "\tManuID %x, MemType %x, Size %x, Err %d", manufacturer, memoryType, capacity,
                       read ? 0 : 2);
-        MessageBoxA(nullptr, text, "TITLE", MB_OK);
+        hostio::ShowOwnedBox(text, "TITLE");
         return 1;
     });
 }

@@ -1,6 +1,6 @@
 #include "serialflash/FlashOutput.h"
 
-#include <windows.h>
+#include "BoxOwner.h"
 
 #include <cstdio>
 
@@ -11,6 +11,6 @@ void PrintToStdout(const char* text) {
     std::fflush(stdout);
 }
 
-void ShowFlashBox(const char* text, const char* caption) { MessageBoxA(nullptr, text, caption, MB_OK); }
+void ShowFlashBox(const char* text, const char* caption) { hostio::ShowOwnedBox(text, caption); }
 
 }  // namespace capi

@@ -6,7 +6,7 @@ namespace capi {
 
 // Writes the text as it stands (no line end is added) and flushes.
 void PrintToStdout(const char* text);
-// An OK message box; a null caption gives the system's default one.
+// An OK message box owned by the host's main window; a null caption gives the system's default one.
 void ShowFlashBox(const char* text, const char* caption);
 
 }  // namespace capi

@@ -162,7 +162,7 @@ void CVorel_TAP_Test3Dlg::OnDeviceLost(const HostMessage& message) {
     ShowConnectionLost();
     // The box's own loop dispatches the next device events; a second loss report while it is open
     // (or while it waits) changes the same state again but asks the operator nothing more.
-    if (deviceLostBoxOpen_ || lossBoxDue_) return;
+    if (deviceLostBoxOpen_ || lossBoxDue_ || ending_) return;
     // Another box is up (its loop dispatched this report): the loss waits for it to close.
     if (openBoxes_ > 0) {
         lossBoxDue_ = true;

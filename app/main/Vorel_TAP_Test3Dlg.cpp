@@ -141,7 +141,7 @@ void CVorel_TAP_Test3Dlg::OnInitMenuPopup(CMenu* pPopupMenu, UINT, BOOL bSysMenu
 
 bool CVorel_TAP_Test3Dlg::ConfirmQuit() {
     if (!upgradePanel.DownloadInProgress())
-        return ShowBox(ResourceText(IDS_QUIT_QUESTION), MessageCaption(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+        return AskToQuit(ResourceText(IDS_QUIT_QUESTION), MB_YESNO | MB_ICONQUESTION);
     if (!upgradePanel.DownloadStalled()) {
         // The download writes the tester's flash: cut short, it leaves a tester that does not start.
         // The Windows 7 library's download runs inside this thread's own call, so the program could
@@ -190,11 +190,31 @@ int CVorel_TAP_Test3Dlg::ShowBox(LPCWSTR text, LPCWSTR caption, UINT type) {
     ++openBoxes_;
     const int answer = MessageBox(text, caption, type);
     --openBoxes_;
-    if (openBoxes_ == 0 && lossBoxDue_) {
-        lossBoxDue_ = false;
-        if (!ending_) ShowLossBox();
-    }
+    ShowDueLossBox();
     return answer;
+}
+
+bool CVorel_TAP_Test3Dlg::AskToQuit(LPCWSTR question, UINT type) {
+    ++openBoxes_;
+    const bool quit = MessageBox(question, MessageCaption(), type) == IDYES;
+    --openBoxes_;
+    // A loss told while the question was open asks nothing more of an operator who is leaving.
+    if (quit) lossBoxDue_ = false;
+    ShowDueLossBox();
+    return quit;
+}
+
+void CVorel_TAP_Test3Dlg::BeginLibraryBoxes() { ++openBoxes_; }
+
+void CVorel_TAP_Test3Dlg::EndLibraryBoxes() {
+    --openBoxes_;
+    ShowDueLossBox();
+}
+
+void CVorel_TAP_Test3Dlg::ShowDueLossBox() {
+    if (openBoxes_ != 0 || !lossBoxDue_) return;
+    lossBoxDue_ = false;
+    if (!ending_) ShowLossBox();
 }
 
 void CVorel_TAP_Test3Dlg::OnDestroy() {

@@ -163,6 +163,12 @@ public:
     // Every box of the dialog and its pages, owned by the dialog: one at a time. A loss reported
     // while a box is open gets its box once that one has closed.
     int ShowBox(LPCWSTR text, LPCWSTR caption, UINT type);
+    // Around a library call on this thread that shows boxes of its own (the Windows 7 download):
+    // a loss reported meanwhile gets its box once the call has returned.
+    void BeginLibraryBoxes();
+    void EndLibraryBoxes();
+    // The tester was lost and no Reconnect has brought it back.
+    bool TesterLost() const { return connectionLost_; }
 
     // Commands that other panels and tests reach (DlgCommands.cpp).
     void OnPortA();
@@ -297,6 +303,10 @@ private:
     void BeginEnding();
     // The loss box, in the current language.
     void ShowLossBox();
+    // The loss box that waited for the open boxes, once none is open.
+    void ShowDueLossBox();
+    // A quit question as a box of ShowBox's: true for Yes.
+    bool AskToQuit(LPCWSTR question, UINT type);
 
     // The panel title's 18-point font, of a face with a glyph for every character of the title.
     CFont titleFont_;
@@ -304,7 +314,8 @@ private:
     // The tree's selection is being moved to the shown page's item.
     bool followingPage_ = false;
     bool deviceLostBoxOpen_ = false;
-    // Boxes open now (ShowBox), and a loss whose box waits for them to close.
+    // Boxes open now (ShowBox, AskToQuit, a library call's), and a loss whose box waits for them
+    // to close.
     int openBoxes_ = 0;
     bool lossBoxDue_ = false;
     // A quit was confirmed: whatever a pumped wait returns to does nothing more.

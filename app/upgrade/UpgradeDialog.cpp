@@ -312,8 +312,10 @@ void CUpgradeDialog::RefuseDownload() {
     KillTimer(kElapsedTimer);
     ShowDownloadTexts(SW_HIDE);
     if (CWnd* cancel = GetDlgItem(IDCANCEL)) cancel->ShowWindow(SW_SHOW);
-    if (mode == kFirmware) ShowLanguageBox(L"Fail to upgrade firmware!", L"Error", L"Firmwareアップグレード失敗!");
-    else ShowLanguageBox(L"Fail to upgrade FPGA!", L"Error", L"FPGAアップグレード失敗!");
+    // A download the tester's loss ended is told by the loss box alone.
+    const bool lost = theMainDialog && theMainDialog->TesterLost();
+    if (!lost && mode == kFirmware) ShowLanguageBox(L"Fail to upgrade firmware!", L"Error", L"Firmwareアップグレード失敗!");
+    else if (!lost) ShowLanguageBox(L"Fail to upgrade FPGA!", L"Error", L"FPGAアップグレード失敗!");
     SetControlsUsable(true);
     SetCounterRefresh(true);
 }
@@ -355,7 +357,9 @@ void CUpgradeDialog::OnUpgrade() {
         // The whole download runs here; its progress arrives as 0x52C on this thread.
         SetCounterRefresh(false);
         flashLibraryDownload_ = true;
+        if (theMainDialog) theMainDialog->BeginLibraryBoxes();
         const bool written = BrevixT_SYS_DownloadFPGAW7(path);
+        if (theMainDialog) theMainDialog->EndLibraryBoxes();
         flashLibraryDownload_ = false;
         if (!written) {
             RefuseDownload();

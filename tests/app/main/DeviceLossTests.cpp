@@ -347,4 +347,31 @@ TEST_F(DeviceLossTest, ALossWhileAnotherBoxIsOpenGetsItsBoxOnceThatOneHasClosed)
     });
 }
 
+// The tester goes while the quit question is open: Yes ends the program, with no loss box after it.
+TEST_F(DeviceLossTest, ALossWhileTheQuitQuestionIsOpenAsksNothingMoreOfYes) {
+    StartTester(1);
+    control_ = std::make_unique<sim::TesterControl>(*tester_, nullptr, support::TestNetwork().hostInterface);
+    HWND window = nullptr;
+    bool lossReachedTheWindow = false;
+    BoxAnswers boxes([&](const ShownBox& box) {
+        if (box.type & MB_YESNO) {
+            control_->Execute("lose");
+            lossReachedTheWindow = support::gui::PumpUntil(
+                [&] { return support::gui::ControlText(window, IDC_CONNECTION_TEXT) == L"Disconnected"; },
+                static_cast<DWORD>(support::kPatience.count()));
+            return IDYES;
+        }
+        return BoxAnswers::DefaultAnswer(box);
+    });
+    const INT_PTR result = RunDialog([&](CVorel_TAP_Test3Dlg& dialog) {
+        window = dialog.GetSafeHwnd();
+        Exit(dialog);
+    });
+    EXPECT_EQ(IDOK, result) << "File, Exit ended the dialog";
+    EXPECT_TRUE(lossReachedTheWindow);
+    const std::vector<ShownBox> shown = boxes.Boxes();
+    ASSERT_EQ(1u, shown.size()) << "the question alone; the last: " << shown.back().text;
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO), shown[0].type & MB_YESNO);
+}
+
 }  // namespace
