@@ -150,13 +150,14 @@ bool CVorel_TAP_Test3Dlg::ConfirmQuit() {
             ShowBox(L"An upgrade is in progress. Vorels-NIC cannot be closed until it has ended.", L"Message",
                     MB_OK | MB_ICONINFORMATION);
         else if (languageIndex == 3)
-            ShowBox(L"アップグレード中です。終了するまでVorels-NICを閉じることはできません。", L"メッセージ",
+            // A box breaks Japanese wherever its width runs out, inside a word too: the line ends
+            // between the sentences.
+            ShowBox(L"アップグレード中です。\n終了するまでVorels-NICを閉じることはできません。", L"メッセージ",
                     MB_OK | MB_ICONINFORMATION);
         return false;
     }
     // Nothing has moved for a while, or the tester is gone: the operator may leave it.
-    if (ShowBox(ResourceText(IDS_QUIT_STALLED_UPGRADE), MessageCaption(), MB_YESNO | MB_ICONWARNING) != IDYES)
-        return false;
+    if (!AskToQuit(ResourceText(IDS_QUIT_STALLED_UPGRADE), MB_YESNO | MB_ICONWARNING)) return false;
     upgradePanel.AbandonDownload(false);
     return true;
 }

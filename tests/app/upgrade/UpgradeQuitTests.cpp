@@ -3,6 +3,9 @@
 // stays, the download goes on to its end, and then File > Exit ends the program.
 #include "UpgradeBench.h"
 
+#include <sstream>
+#include <thread>
+
 using namespace upgradetest;
 
 namespace {
@@ -64,6 +67,78 @@ TEST_F(UpgradeDialogTest, ExitAndAltF4DuringAnFpgaDownloadKeepTheProgramUntilItE
     EXPECT_TRUE(tester.Usb()->FpgaComplete());
     EXPECT_EQ(tester.Usb()->Fpga(), ReversedWindow(image));
     EXPECT_EQ(Logs(L"Upgrade_FPGA_*.log").size(), 1u);
+}
+
+// What a message box's text control shows, read from the screen's own box on a thread of its own:
+// its lines as the text gives them, each one's width in the control's font, and the control's
+// width. A line wider than the control is broken by the box wherever it runs out of room.
+struct BoxLines {
+    std::vector<std::wstring> lines;
+    std::vector<int> widths;
+    int room = 0;
+};
+
+BoxLines MeasureBoxLines(HWND box) {
+    BoxLines measured;
+    HWND text = ::GetDlgItem(box, 0xFFFF);
+    if (text == nullptr) return measured;
+    RECT client = {};
+    ::GetClientRect(text, &client);
+    measured.room = client.right - client.left;
+    std::wstringstream lines(support::gui::WindowText(text));
+    for (std::wstring line; std::getline(lines, line);) measured.lines.push_back(line);
+    HDC dc = ::GetDC(text);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(text, WM_GETFONT, 0, 0)));
+    for (const std::wstring& line : measured.lines) {
+        RECT extent = {0, 0, 0, 0};
+        ::DrawTextW(dc, line.c_str(), int(line.size()), &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        measured.widths.push_back(extent.right - extent.left);
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(text, dc);
+    return measured;
+}
+
+// In Japanese the box that keeps the program during a download breaks its text between its two
+// sentences, and each sentence shows whole on its line.
+TEST_F(UpgradeDialogTest, TheJapaneseBoxThatKeepsTheProgramBreaksBetweenItsSentences) {
+    WriteLanguageValue("3", 1);
+    StartTester(3);
+    ChooseFpgaImage(L"BREVIX-H_FPGA_V0102.pof", 200000);
+    BoxLines shown;
+    BoxAnswers boxes([&](const ShownBox& box) {
+        if (box.text.rfind(L"アップグレード中です。", 0) != 0) return BoxAnswers::DefaultAnswer(box);
+        std::thread reader([&] {
+            HWND found = nullptr;
+            support::Eventually([&] {
+                found = ::FindWindowW(L"#32770", box.caption.c_str());
+                return found != nullptr && ::IsWindowVisible(found) && ::GetWindow(found, GW_OWNER) == box.owner;
+            });
+            if (found == nullptr) return;
+            ::Sleep(300);
+            shown = MeasureBoxLines(found);
+            support::gui::SavePng(support::gui::CaptureWindow(found, false),
+                                  support::gui::PicturePath(L"vorels-upgrade-quit-refused-japanese"));
+            ::PostMessageW(found, WM_COMMAND, IDOK, 0);
+        });
+        const int answer = ::MessageBoxW(box.owner, box.text.c_str(), box.caption.c_str(), box.type);
+        reader.join();
+        return answer;
+    });
+    RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return !dialog.progressPanel.IsWindowVisible(); }, kPatienceMs));
+        ASSERT_TRUE(OpenPageAndBrowse(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade));
+        Click(panel, IDC_UPGRADE_BUTTON);
+        ASSERT_TRUE(panel.downloadRunning);
+        TypeAltF4();
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return !shown.lines.empty(); }, kPatienceMs));
+        ASSERT_TRUE(support::gui::PumpUntil([&] { return !panel.downloadRunning; }, 6 * kPatienceMs));
+    });
+    ASSERT_EQ(shown.lines.size(), 2u);
+    EXPECT_EQ(shown.lines[0], L"アップグレード中です。");
+    EXPECT_EQ(shown.lines[1].substr(shown.lines[1].size() - 6), L"できません。");
+    for (size_t i = 0; i < shown.lines.size(); ++i)
+        EXPECT_LE(shown.widths[i], shown.room) << "line " << i << " shows whole: " << shown.lines[i];
 }
 
 }  // namespace
