@@ -435,6 +435,39 @@ TEST_P(CaptureLimitTest, ACaptureThatFillsTheTesterSaysSo) {
 INSTANTIATE_TEST_SUITE_P(BothLanguages, CaptureLimitTest, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& info) { return info.param ? "Japanese" : "English"; });
 
+// The note of a capture that filled the tester follows a language switch made while it shows, on
+// either port's page: Japanese by the Language menu, then English again.
+class CaptureLimitLanguageTest : public CapturePanelTest, public testing::WithParamInterface<int> {};
+
+TEST_P(CaptureLimitLanguageTest, TheFullMemoryNoteTakesALanguageSwitchWhileItShows) {
+    const int port = GetParam();
+    WriteLanguageValue("0", 1);
+    OnCapturePage(
+        port,
+        [this, port](CVorel_TAP_Test3Dlg& dialog, CCaptureReport& panel) {
+            sim::CaptureEngine& engine = tester_->Captures();
+            ClickControl(*panel.GetDlgItem(IDC_CAPTURE_START));
+            ASSERT_TRUE(support::gui::PumpUntil([&] { return engine.Running(port); }, kPatienceMs));
+            engine.ReceiveNumbered(port, 0, 16400, 64);
+            ClickControl(*panel.GetDlgItem(IDC_CAPTURE_STOP));
+            const std::wstring english = L"The tester's capture memory is full: this capture kept its first 16,384 frames.";
+            ASSERT_EQ(Note(panel), english);
+
+            ChooseMenuCommand(dialog, ID_LANGUAGE_JAPANESE);
+            ASSERT_TRUE(panel.IsWindowVisible()) << "the page stays";
+            EXPECT_TRUE(panel.GetDlgItem(IDC_CAPTURE_NOTE)->IsWindowVisible());
+            EXPECT_EQ(Note(panel), L"テスターのキャプチャメモリが満杯です。最初の16,384フレームを保持しました。");
+            SavePicture(dialog, port == 0 ? L"vorels-capture-full-switched-a" : L"vorels-capture-full-switched-b");
+
+            ChooseMenuCommand(dialog, ID_LANGUAGE_ENGLISH);
+            EXPECT_EQ(Note(panel), english);
+        },
+        false, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPorts, CaptureLimitLanguageTest, testing::Values(0, 1),
+                         [](const testing::TestParamInfo<int>& info) { return info.param == 0 ? "PortA" : "PortB"; });
+
 // Demo mode has no tester to capture with.
 TEST_F(CapturePanelTest, StartCaptureIsOffInDemoMode) {
     BoxAnswers boxes;

@@ -163,6 +163,42 @@ TEST(FrameHeaders, FragmentAfterTheFirstShowsNoTransportHeader) {
     EXPECT_EQ(Names(Decode(frame)).back(), "IPv4");
 }
 
+// The fragments of one 4,000-byte ICMP echo over a 1,500-byte MTU, written out byte by byte: each
+// IPv4 header carries its offset in 8-byte units (0, 185, 370), the last one without More Fragments.
+sim::Bytes EchoFragment(uint16_t flagsAndUnits, uint16_t totalLength) {
+    sim::Bytes frame = {0x00, 0x1C, 0x7E, 0x5D, 0x01, 0xA0, 0x00, 0x1C, 0x7E, 0x5D, 0x00, 0xA0, 0x08, 0x00,
+                        0x45, 0x00, 0x00, 0x00, 0x1F, 0x3A, 0x00, 0x00, 0x40, 0x01, 0x00, 0x00,
+                        10,   77,   80,   2,    10,   77,   80,   3};
+    sim::wire::Put16(frame, 14 + 2, totalLength);
+    sim::wire::Put16(frame, 14 + 6, flagsAndUnits);
+    sim::wire::Put16(frame, 14 + 10, sim::wire::Checksum(frame, 14, 20));
+    frame.resize(14 + totalLength, 0x5A);
+    return frame;
+}
+
+TEST(FrameHeaders, FragmentsShowTheirOffsetInBytesAndTheirFlags) {
+    const struct {
+        uint16_t field;
+        uint16_t totalLength;
+        const char* offset;
+        const char* flags;
+    } kFragments[] = {
+        {0x2000, 1500, "0", "0x1 (MF)"},
+        {0x20B9, 1500, "1480", "0x1 (MF)"},
+        {0x0172, 1068, "2960", "0x0"},
+    };
+    for (const auto& fragment : kFragments) {
+        const auto layers = Decode(EchoFragment(fragment.field, fragment.totalLength));
+        EXPECT_EQ(Value(layers, "IPv4", "Fragment offset"), fragment.offset) << fragment.field;
+        EXPECT_EQ(Value(layers, "IPv4", "Flags"), fragment.flags) << fragment.field;
+        EXPECT_EQ(Value(layers, "IPv4", "Identification"), "0x1F3A") << fragment.field;
+        EXPECT_NE(Value(layers, "IPv4", "Header checksum").find("(correct)"), std::string::npos) << fragment.field;
+    }
+    // With Don't Fragment set, the offset is still the low 13 bits alone.
+    EXPECT_EQ(Value(Decode(EchoFragment(0x4000, 1500)), "IPv4", "Fragment offset"), "0");
+    EXPECT_EQ(Value(Decode(EchoFragment(0x4000, 1500)), "IPv4", "Flags"), "0x2 (DF)");
+}
+
 TEST(FrameHeaders, LengthFieldFrameIsIeee8023) {
     sim::Bytes frame = UdpFrame(18);
     sim::wire::Put16(frame, 12, 46);

@@ -385,8 +385,8 @@ TEST_F(ChartProgramTest, TheSeriesListsReadRightAfterAWindows7Download) {
         ASSERT_TRUE(PlaceChartBesideTheMainWindow(dialog));
         ASSERT_TRUE(SeriesListsComeToReadRight(window));
         upgradetest::ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BROWSE);
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BUTTON);
+        upgradetest::Click(panel, IDC_UPGRADE_BROWSE);
+        upgradetest::Click(panel, IDC_UPGRADE_BUTTON);
         ASSERT_EQ(upgradetest::Text(panel, IDC_UPGRADE_STATUS), L"Status: Finish!");
         ASSERT_EQ(Refresh::kRunning, RefreshShown(dialog));
         EXPECT_TRUE(SeriesListsComeToReadRight(window)) << "after the download";

@@ -133,12 +133,23 @@ protected:
         support::gui::Click(chart_.m_toolBar.GetSafeHwnd(), rect.CenterPoint());
         PumpPending();
     }
-    // Chooses a picker's entry the way its list reports a choice.
+    // Chooses a picker's entry as the operator does: a click on the picker drops its list, a click
+    // on the entry takes it and closes the list.
     void Pick(int picker, int index) {
         HWND combo = ::GetDlgItem(Window(), picker);
-        ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        ::SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(picker, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+        ASSERT_TRUE(support::gui::ClickOnScreen(combo)) << "the picker " << picker << " takes the click";
         PumpPending();
+        COMBOBOXINFO info = {};
+        info.cbSize = sizeof info;
+        ASSERT_TRUE(::GetComboBoxInfo(combo, &info));
+        ASSERT_TRUE(::IsWindowVisible(info.hwndList)) << "the picker's list dropped";
+        RECT entry = {};
+        ASSERT_NE(LB_ERR, ::SendMessageW(info.hwndList, LB_GETITEMRECT, static_cast<WPARAM>(index),
+                                         reinterpret_cast<LPARAM>(&entry)));
+        support::gui::ClickAt(info.hwndList, POINT{(entry.left + entry.right) / 2, (entry.top + entry.bottom) / 2});
+        PumpPending();
+        ASSERT_FALSE(::IsWindowVisible(info.hwndList)) << "the choice closed the list";
+        ASSERT_EQ(index, static_cast<int>(::SendMessageW(combo, CB_GETCURSEL, 0, 0)));
     }
     void Tick() {
         ::SendMessageW(Window(), WM_TIMER, CChart::kUpdateTimer, 0);
@@ -368,7 +379,7 @@ TEST_F(ChartWindowTest, TheRefreshSwitchedElsewhereSwitchesTheChartsToo) {
 }
 
 TEST_F(ChartWindowTest, BoundsTakeDigitsOnlyAndKeysDoNotCloseTheWindow) {
-    support::gui::ClickButton(Window(), IDC_CHART_SCALE_A);
+    ASSERT_TRUE(support::gui::ClickOnScreen(::GetDlgItem(Window(), IDC_CHART_SCALE_A)));
     PumpPending();
     ASSERT_TRUE(support::gui::IsEnabled(Window(), IDC_CHART_SCALE_A_HIGH));
     EXPECT_FALSE(support::gui::IsEnabled(Window(), IDC_CHART_SCALE_B_HIGH));

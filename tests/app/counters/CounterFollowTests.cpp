@@ -118,7 +118,7 @@ TEST_F(CounterFollowTest, FlowControlRowShowsWhatApplySentToTheShownPortAndTheSh
         // Port B's flow control off; Port A's stays on.
         ChooseInGrid(dialog, 2, 1, 1);
         ASSERT_EQ(L"Disable", std::wstring(dialog.portConfigGrid.GetCellText(2, 1)));
-        support::gui::ClickButton(dialog.GetSafeHwnd(), IDC_APPLY);
+        ClickControl(*dialog.GetDlgItem(IDC_APPLY));
         support::gui::PumpPending();
 
         ChooseMenuCommand(dialog, ID_PORT_B_COUNTER);

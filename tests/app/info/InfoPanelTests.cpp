@@ -191,7 +191,7 @@ TEST_F(InfoPanelTest, RequirementsWindowListsThreeModelsAndTakesALanguageSwitch)
               support::gui::ControlText(requirements.GetSafeHwnd(), IDC_INFO_REQUIREMENTS_TITLE));
     EXPECT_EQ((std::vector<std::wstring>{L"機種", L"FPGA", L"ファームウェア", L"AP"}), row(-1));
 
-    support::gui::ClickButton(requirements.GetSafeHwnd(), IDOK);
+    ASSERT_TRUE(support::gui::ClickOnScreen(requirements.GetDlgItem(IDOK)->GetSafeHwnd())) << "OK is where the pointer lands";
     EXPECT_TRUE(support::gui::PumpUntil([&] { return !requirements.IsWindowVisible(); }, 5000)) << "OK hides it";
     requirements.DestroyWindow();
 }

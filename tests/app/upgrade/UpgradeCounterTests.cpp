@@ -44,9 +44,9 @@ TEST_F(UpgradeDialogTest, AfterAUsbFpgaDownloadPassesCountersMoveAndACaptureBrin
     RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
         ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
         ASSERT_TRUE(support::gui::PumpUntil([&] { return panel.IsWindowVisible() != FALSE; }, kPatienceMs));
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BROWSE);
+        Click(panel, IDC_UPGRADE_BROWSE);
         support::gui::PumpPending();
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BUTTON);
+        Click(panel, IDC_UPGRADE_BUTTON);
         ASSERT_TRUE(support::gui::PumpUntil([&] { return panel.downloadRunning; }, kPatienceMs));
         ASSERT_FALSE(charts::RefreshRunning()) << "the download holds the refresh";
 
@@ -71,10 +71,10 @@ TEST_F(UpgradeDialogTest, AfterAUsbFpgaDownloadPassesCountersMoveAndACaptureBrin
         CCaptureReport& capture = dialog.captureA;
         ASSERT_TRUE(support::gui::PumpUntil([&] { return capture.IsWindowVisible() != FALSE; }, kPatienceMs));
         const int rows = capture.captureList.GetItemCount();
-        support::gui::ClickButton(capture.GetSafeHwnd(), IDC_CAPTURE_START);
+        Click(capture, IDC_CAPTURE_START);
         ASSERT_TRUE(support::gui::PumpUntil([&] { return tester.Captures().Running(0); }, kPatienceMs));
         for (int i = 0; i < 5; ++i) tester.Captures().Receive(0, Frame(i));
-        support::gui::ClickButton(capture.GetSafeHwnd(), IDC_CAPTURE_STOP);
+        Click(capture, IDC_CAPTURE_STOP);
         EXPECT_TRUE(support::gui::PumpUntil([&] { return capture.captureList.GetItemCount() >= rows + 5; }, kPatienceMs))
             << capture.captureList.GetItemCount() << " rows after the capture, " << rows << " before";
         ASSERT_TRUE(support::gui::PumpUntil(
@@ -116,7 +116,7 @@ TEST_F(UpgradeDialogTest, UpdatePressedDuringAWindows7DownloadLeavesTheRefreshSt
     RunConnected([&](CVorel_TAP_Test3Dlg& dialog, CUpgradeDialog& panel) {
         ClickTreeItem(dialog, CVorel_TAP_Test3Dlg::kItemFpgaUpgrade);
         ASSERT_TRUE(support::gui::PumpUntil([&] { return panel.IsWindowVisible() != FALSE; }, kPatienceMs));
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BROWSE);
+        Click(panel, IDC_UPGRADE_BROWSE);
         support::gui::PumpPending();
         ASSERT_TRUE(charts::RefreshRunning());
 
@@ -161,7 +161,7 @@ TEST_F(UpgradeDialogTest, UpdatePressedDuringAWindows7DownloadLeavesTheRefreshSt
                 std::chrono::seconds(30) + support::kPatience);
             done = true;
         });
-        support::gui::ClickButton(panel.GetSafeHwnd(), IDC_UPGRADE_BUTTON);
+        Click(panel, IDC_UPGRADE_BUTTON);
         clickReturned = true;
         EXPECT_TRUE(support::gui::PumpUntil([&] { return done.load(); }, kPatienceMs));
         operatorThread.join();

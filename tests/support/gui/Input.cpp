@@ -67,6 +67,20 @@ void ClickButton(HWND dialog, int nID) {
     Click(control, POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2});
 }
 
+bool ClickOnScreen(HWND control) {
+    if (control == nullptr) return false;
+    RECT client;
+    ::GetClientRect(control, &client);
+    POINT at{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
+    const HWND root = ::GetAncestor(control, GA_ROOT);
+    ::MapWindowPoints(control, root, &at, 1);
+    POINT local;
+    const HWND target = MouseTarget(root, at, &local);
+    if (target != control && !::IsChild(control, target)) return false;
+    ClickAt(root, at);
+    return true;
+}
+
 HWND MouseTarget(HWND root, POINT rootClient, POINT* targetClient) {
     POINT screen = rootClient;
     ::ClientToScreen(root, &screen);

@@ -27,6 +27,9 @@ void ClickButton(HWND dialog, int nID);
 // control's clicks go to the window under it), with the point in that window's coordinates.
 HWND MouseTarget(HWND root, POINT rootClient, POINT* targetClient);
 void ClickAt(HWND root, POINT rootClient, Button button = Button::Left);
+// A click at the middle of the control where a pointer lands on the screen (as ClickAt). False, and
+// no click, when the pointer there would not reach the control: it is hidden, disabled or covered.
+bool ClickOnScreen(HWND control);
 // Press at `from`, move in `steps` steps to `to`, release there: a drag as a person makes it.
 void DragAt(HWND root, POINT from, POINT to, int steps = 4);
 
