@@ -47,6 +47,15 @@ void ReadEepromIdentity() {
     }
 }
 
+// Runs its action when the scope is left, by a return or a throw.
+template <class Action>
+struct AtExit {
+    Action action;
+    ~AtExit() { action(); }
+};
+template <class Action>
+AtExit(Action) -> AtExit<Action>;
+
 void WaitForIdentity() {
     const DWORD start = GetTickCount();
     while (!IdentityComplete() && TicksSince(start) < kIdentityWaitMs) PumpWait(100);
@@ -116,6 +125,19 @@ void Connection::Terminate() {
         }
         session = std::move(session_);
     }
+    EndCounted(session);
+}
+
+void Connection::EndCounted(const std::shared_ptr<Session>& session) {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        ++endings_;
+    }
+    // Counted down however End leaves (an export's guard catches what it throws).
+    const AtExit ended{[this] {
+        std::lock_guard<std::mutex> guard(lock_);
+        --endings_;
+    }};
     End(session);
 }
 
@@ -128,8 +150,11 @@ int Connection::Fail(const std::shared_ptr<Session>& session) {
     {
         std::lock_guard<std::mutex> guard(lock_);
         session_.reset();
-        connecting_ = false;
     }
+    const AtExit ended{[this] {
+        std::lock_guard<std::mutex> guard(lock_);
+        connecting_ = false;
+    }};
     if (session) End(session);
     return 0;
 }
@@ -138,7 +163,7 @@ int Connection::Connect() {
     std::shared_ptr<Session> previous;
     {
         std::lock_guard<std::mutex> guard(lock_);
-        if (connecting_) return 0;
+        if (connecting_ || endings_ > 0) return 0;
         connecting_ = true;
         abandoned_ = false;
         previous = std::move(session_);

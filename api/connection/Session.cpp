@@ -60,6 +60,11 @@ bool Session::StartServiceThreads() {
 }
 
 void Session::StartPollers() {
+    std::lock_guard<std::mutex> guard(pollersLock_);
+    StartPollersLocked();
+}
+
+void Session::StartPollersLocked() {
     if (counterPoller_.Running()) return;
     pollStop_ = false;
     const std::shared_ptr<Session> self = shared_from_this();
@@ -68,16 +73,18 @@ void Session::StartPollers() {
 }
 
 void Session::ResumePolling() {
-    // Under the lock a stop either comes first (nothing starts) or joins what starts here.
-    std::lock_guard<std::mutex> guard(resumeLock_);
+    // Under the lock a stop either comes first and has joined what it stopped, or comes after and
+    // joins what starts here; the session's own stop comes first for good.
+    std::lock_guard<std::mutex> guard(pollersLock_);
     if (stop_ || counterPoller_.Running() || portQueue_.Running()) return;
     ResetEvent(pollStopEvent_.get());
-    StartPollers();
+    StartPollersLocked();
     const std::shared_ptr<Session> self = shared_from_this();
     portQueue_.Start(L"BrevixCAPI port queue", [self] { self->PortQueueThread(); });
 }
 
 void Session::StopPollers() {
+    std::lock_guard<std::mutex> guard(pollersLock_);
     pollStop_ = true;
     SetEvent(pollStopEvent_.get());
     counterPoller_.Join(kJoinBoundMs);
@@ -87,7 +94,7 @@ void Session::StopPollers() {
 
 void Session::Stop() {
     {
-        std::lock_guard<std::mutex> guard(resumeLock_);
+        std::lock_guard<std::mutex> guard(pollersLock_);
         stop_ = true;
     }
     terminate_ = true;

@@ -32,6 +32,7 @@ public:
     // Sets the poll-stop flag and waits (bounded) for the pollers and the port-queue worker.
     void StopPollers();
     // After StopPollers, while the session goes on: the pollers and the port-queue worker again.
+    // Ordered against StopPollers: a resume never starts threads while a stop joins them.
     void ResumePolling();
     // Sets the stop and terminate flags, releases the reader and waits (bounded) for every thread.
     void Stop();
@@ -55,6 +56,7 @@ private:
     void AdapterWatchThread();
     void CounterPollThread();
     void PhyPollThread();
+    void StartPollersLocked();
     // Runs a round each second (measured with the performance counter; after an overrun, rests as
     // long as the round took) until the pollers stop or the round returns false.
     void PollEachSecond(const std::function<bool()>& round);
@@ -67,8 +69,10 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<bool> pollStop_{false};
     std::atomic<bool> deviceLost_{false};
-    // Orders a resume of the pollers against the session's stop.
-    std::mutex resumeLock_;
+    // pollersLock_ orders the starts and stops of the pollers and the port-queue worker (held
+    // through a stop's bounded joins) and the setting of stop_: the host's threads that connect,
+    // download and terminate, and a USB download's worker at its end. The pollers never take it.
+    std::mutex pollersLock_;
     // Wake resting threads: stopEvent_ when the session stops, pollStopEvent_ when the pollers
     // stop (and when the session stops).
     const UniqueHandle stopEvent_;

@@ -92,13 +92,23 @@ int FpgaDownloader::Download(std::FILE* file) {
 
     if (IsBrevixHFamily(MachineId()) || UsbUnitPresent()) {
         AnnounceFpgaUpdate();
-        StopPollerThreads();
         // The unit writes the image over USB: the tester's registers stay as they were, and the
-        // connection polls them again once the transfer has ended.
-        SetFpgaWorkerEndHook(&RestartPollerThreads);
-        // A refusal may mean that an earlier transfer still reads the image kept before.
-        if (Korrin_DownloadFPGA(image.data(), int(window.start), int(window.end)) == 0) usbImage_ = std::move(image);
-        else SendFpgaStatus(kFpgaFailed, 0);
+        // connection polls them again once the transfer has ended, however it ends: refused here
+        // (no unit, another download or the log clearing has the channel, no worker), failed or
+        // passed on the worker (which owns a copy of the image).
+        const uint64_t hold = HoldPollers();
+        int started = kDownloadNoUnit;
+        try {
+            started = StartFpgaDownload(image.data(), int(window.start), int(window.end),
+                                        [this, hold] { ReleasePollers(hold); });
+        } catch (...) {
+            ReleasePollers(hold);
+            throw;
+        }
+        if (started != kDownloadStarted) {
+            ReleasePollers(hold);
+            SendFpgaStatus(kFpgaFailed, 0);
+        }
         return 1;
     }
 
@@ -124,9 +134,30 @@ int FpgaDownloader::Download(std::FILE* file) {
         });
     if (!started) return 0;
     AnnounceFpgaUpdate();
-    StopPollerThreads();
+    StopPollersForGood();
     pollersStopped.set_value();
     return 1;
+}
+
+uint64_t FpgaDownloader::HoldPollers() {
+    std::lock_guard<std::mutex> guard(holdLock_);
+    const uint64_t hold = ++holds_;
+    holders_.insert(hold);
+    StopPollerThreads();
+    return hold;
+}
+
+void FpgaDownloader::StopPollersForGood() {
+    std::lock_guard<std::mutex> guard(holdLock_);
+    StopPollerThreads();
+}
+
+void FpgaDownloader::ReleasePollers(uint64_t hold) {
+    std::lock_guard<std::mutex> guard(holdLock_);
+    // Given back already (an end heard twice), or another download still holds them: a later one
+    // that this end came too late for, or one on the unit that this refused one found running.
+    if (holders_.erase(hold) == 0 || !holders_.empty()) return;
+    RestartPollerThreads();
 }
 
 int FpgaDownloader::Terminate() { return terminate_.exchange(true) ? 0 : 1; }

@@ -54,7 +54,11 @@ WorkerThread::~WorkerThread() = default;
 
 bool WorkerThread::Start(const wchar_t* name, std::function<void()> body) {
     std::lock_guard<std::mutex> guard(lock_);
-    if (handle_) return false;
+    // A handle is still held after a join that gave up: the thread it names may have ended since,
+    // and then this worker is free again.
+    if (handle_ && WaitForSingleObject(handle_->get(), 0) == WAIT_TIMEOUT) return false;
+    handle_.reset();
+    id_ = 0;
     auto launch = std::make_unique<Launch>(Launch{std::move(body), ReferenceOwnModule(), name});
     DWORD id = 0;
     auto handle = std::make_shared<UniqueHandle>(CreateThread(nullptr, 0, Run, launch.get(), CREATE_SUSPENDED, &id));

@@ -19,7 +19,8 @@ public:
     WorkerThread(const WorkerThread&) = delete;
     WorkerThread& operator=(const WorkerThread&) = delete;
 
-    // False when the thread could not be created.
+    // False when the thread could not be created, or while the last one started still runs (a
+    // thread that has ended, joined or not, is replaced).
     bool Start(const wchar_t* name, std::function<void()> body);
     // Waits up to the bound for the thread to end; true when it has ended (or never ran). A thread
     // that does not end in time is left to finish on its own; its body must hold what it uses.

@@ -11,7 +11,6 @@
 #include "WholeFile.h"
 
 #include <algorithm>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -181,16 +180,13 @@ bool TransferFirmware(const std::vector<uint8_t>& data) {
     return true;
 }
 
-// Who hears that a worker FPGA download has ended (SetFpgaWorkerEndHook).
-std::atomic<void (*)()> fpgaWorkerEndHook{nullptr};
-
-bool TransferFpga(const std::vector<uint8_t>& data) {
+bool TransferFpga(const std::vector<uint8_t>& data, const std::function<void()>& ended) {
     if (!SendWorkerChunks(kFpgaPlan, data) || DeviceLost() || Aborted()) return false;
     WriteLocked(EndPacket(kFpgaChunk), UsbWriteForm::Report);
     if (!WaitUnlessAborted(5000)) return false;
     Notify(kMessageFpga, kDownloadPassed, 100);
     // The host's side goes on at once (the pollers need nothing of this channel).
-    if (void (*hook)() = fpgaWorkerEndHook.load()) hook();
+    if (ended) ended();
     Sleep(1000);
     return true;
 }
@@ -335,9 +331,7 @@ int StartFirmwareDownload(const wchar_t* path) {
     });
 }
 
-void SetFpgaWorkerEndHook(void (*hook)()) { fpgaWorkerEndHook = hook; }
-
-int StartFpgaDownload(const uint8_t* image, int start, int end) {
+int StartFpgaDownload(const uint8_t* image, int start, int end, std::function<void()> ended) {
     if (!image || start < 0 || end < start || ChunkCount(size_t(end - start)) > kMaxChunks) return kDownloadBadFile;
     if (!TakeBusy()) return kDownloadRunning;
     if (!ConnectBrevixH()) {
@@ -345,10 +339,16 @@ int StartFpgaDownload(const uint8_t* image, int start, int end) {
         return kDownloadNoUnit;
     }
     std::vector<uint8_t> data(image + start, image + end);
-    return StartWorker(L"UsbFpgaDownload", [data = std::move(data)] {
-        if (!TransferFpga(data)) Notify(kMessageFpga, kDownloadFailed, 0);
+    return StartWorker(L"UsbFpgaDownload", [data = std::move(data), ended = std::move(ended)] {
+        bool passed = false;
+        try {
+            passed = TransferFpga(data, ended);
+        } catch (...) {
+            Log("(API)USB download ended by an exception");
+        }
+        if (!passed) Notify(kMessageFpga, kDownloadFailed, 0);
         EndWorker(true);
-        if (void (*hook)() = fpgaWorkerEndHook.load()) hook();
+        if (ended) ended();
     });
 }
 

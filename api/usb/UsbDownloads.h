@@ -12,6 +12,7 @@
 #include "usb/UsbImageFiles.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace capi {
 
@@ -33,11 +34,11 @@ enum UsbDownloadStatus : uint16_t {
 };
 
 int StartFirmwareDownload(const wchar_t* path);
-int StartFpgaDownload(const uint8_t* image, int start, int end);
-// Called on the worker's thread once a worker FPGA download has passed (right after its pass
-// report) or failed (once the channel is free again): the FPGA download of the Ethernet side gives
-// the connection its pollers back there. It may be called twice for one download.
-void SetFpgaWorkerEndHook(void (*hook)());
+// `ended`, when given, is heard on the worker's thread once the worker download that this call
+// started has passed (right after its pass report) or failed (once the channel is free again, a
+// throw included): the FPGA download of the Ethernet side gives the connection its pollers back
+// there. It may be heard twice for one download; a call that starts no worker never hears it.
+int StartFpgaDownload(const uint8_t* image, int start, int end, std::function<void()> ended = {});
 int StartRavloDownload(const char* path);
 void DownloadFirmwareNow(const char* path);
 void DownloadFpgaNow(const char* path);

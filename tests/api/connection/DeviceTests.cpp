@@ -706,6 +706,47 @@ TEST_F(ConnectionLife, TerminateFromAMessageDispatchedDuringConnectEndsThatConne
     EXPECT_EQ(CountLibraryThreads(L"BrevixCAPI"), 0);
 }
 
+// A connect dispatched by the pumped wait of an ending connection (a queued Reconnect click, a
+// retry timer): afterwards the library is coherent, either not connected, or connected with a
+// link that carries its reads to the tester.
+TEST_F(ConnectionLife, ConnectFromAMessageDispatchedDuringAnEndingLeavesACoherentLibrary) {
+    const struct {
+        const char* name;
+        std::function<void()> end;
+    } endings[] = {
+        {"terminate", [] { BrevixC_SYS_TerminateProcess(); }},
+        {"a second init", [] { BrevixC_SYS_Init(CallbackRecorder::Callback, 0); }},
+    };
+    for (const auto& ending : endings) {
+        ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1) << ending.name;
+        std::atomic<int> connected{-1};
+        const support::AppMessageWindow window([&] { connected = Detect() == 1 ? BrevixC_SYS_ConnectToBrevixCDevice() : 0; });
+        ASSERT_TRUE(window.Post());
+        ending.end();
+        ASSERT_NE(connected, -1) << ending.name << ": the ending dispatched the message";
+
+        bench->tester->Registers().Set(0x41000004, 0xC0DE);
+        bench->tester->ClearLog();
+        uint32_t value = 0;
+        if (connected == 1) {
+            EXPECT_TRUE(Answered([&] { return BVT_Read(0x41000004, &value); })) << ending.name;
+            EXPECT_EQ(value, 0xC0DEu) << ending.name;
+            EXPECT_FALSE(LibraryCommands().empty()) << ending.name << ": the new connection's reads reach the tester";
+        } else {
+            EXPECT_EQ(CountLibraryThreads(L"BrevixCAPI"), 0) << ending.name;
+            EXPECT_EQ(BVT_Read(0x41000004, &value), 0) << ending.name;
+            EchoedByTester();
+            EXPECT_TRUE(LibraryCommands().empty()) << ending.name;
+        }
+        // Either way the next connect is served.
+        BrevixC_SYS_TerminateProcess();
+        ASSERT_EQ(Detect(), 1);
+        ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1) << ending.name;
+        EXPECT_TRUE(Answered([&] { return BVT_Read(0x41000004, &value); })) << ending.name;
+        BrevixC_SYS_TerminateProcess();
+    }
+}
+
 TEST_F(ConnectionLife, AdapterWithoutAnAnsweringTesterIsRefused) {
     bench->tester->SetSilent(true);  // the probe is still answered: only register commands go unanswered
     ASSERT_EQ(Detect(), 1);

@@ -31,6 +31,28 @@ TEST(WorkerThreadTest, SeveralJoinersAllSeeTheThreadEndAndItCanStartAgain) {
     }
 }
 
+// A stop that gave up on a slow thread leaves the worker holding it; once that thread has ended
+// by itself, the worker starts a new one (while it still runs, it refuses).
+TEST(WorkerThreadTest, AThreadThatOutlivedAJoinAndThenEndedCanBeStartedAgain) {
+    HANDLE go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    capi::WorkerThread worker;
+    std::atomic<bool> ended{false};
+    ASSERT_TRUE(worker.Start(L"test worker", [&] {
+        WaitForSingleObject(go, INFINITE);
+        ended = true;
+    }));
+    EXPECT_FALSE(worker.Join(0)) << "the body still runs";
+    EXPECT_FALSE(worker.Start(L"test worker", [] {})) << "a running thread is not replaced";
+    SetEvent(go);
+    ASSERT_TRUE(support::Eventually([&] { return ended.load() && !worker.Running(); }));
+
+    std::atomic<bool> secondRan{false};
+    ASSERT_TRUE(worker.Start(L"test worker", [&] { secondRan = true; }));
+    EXPECT_TRUE(worker.Join(static_cast<DWORD>(support::kPatience.count())));
+    EXPECT_TRUE(secondRan);
+    CloseHandle(go);
+}
+
 TEST(WorkerThreadTest, AThreadCannotJoinItself) {
     capi::WorkerThread worker;
     std::atomic<int> selfJoin{-1};
