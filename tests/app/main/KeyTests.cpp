@@ -203,7 +203,7 @@ TEST_P(KeyTest, AfterALossReconnectIsReachedAndPressedByKeys) {
     });
 }
 
-// The Port A counter page's own toolbar: Tab reaches it from the page's list, and its Save writes
+// The Port A counter page's own toolbar: Tab reaches it from the tree, and its Save writes
 // the workbook.
 TEST_P(KeyTest, ThePortACounterPageIsSavedByKeys) {
     StartTester(1);

@@ -703,8 +703,9 @@ protected:
         }
         if (page == L"media A") return {L"media A:" + std::to_wstring(dialog.mediaA.mediaGrid.GetDlgCtrlID())};
         if (page == L"media B") return {L"media B:" + std::to_wstring(dialog.mediaB.mediaGrid.GetDlgCtrlID())};
-        return {L"counter:" + std::to_wstring(dialog.portCounterWindow.counterTree.GetDlgCtrlID()),
-                L"counter:" + std::to_wstring(dialog.portCounterWindow.counterToolBar.GetDlgCtrlID())};
+        // The page's toolbar first, above its list.
+        return {L"counter:" + std::to_wstring(dialog.portCounterWindow.counterToolBar.GetDlgCtrlID()),
+                L"counter:" + std::to_wstring(dialog.portCounterWindow.counterTree.GetDlgCtrlID())};
     }
 
     // The main toolbar, which every walk meets after the page's controls.
