@@ -233,6 +233,9 @@ int CVGDropListType::OpenList()
     m_pList->MoveWindow(&list, FALSE);
     for (POSITION at = choices.GetHeadPosition(); at;)
         m_pList->AddString(choices.GetNext(at));
+    // The cell's value is the choice marked, where the keys start from.
+    if (LPCWSTR value = cell.ReadText())
+        m_pList->SetCurSel(m_pList->FindStringExact(-1, value));
     m_pList->ShowWindow(SW_SHOW);
     m_pList->SetFocus();
     m_buttonPressed = 0;

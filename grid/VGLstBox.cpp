@@ -42,7 +42,9 @@ LRESULT CVGLstBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_KEYDOWN:
         // Each way out returns at once: the window is gone by then.
         if (wParam == VK_ESCAPE) {
-            Close();
+            // Back to the cell, as after a choice: the window that goes would leave the focus to
+            // its parent, the dialog, which hands it to its first control.
+            CloseWithoutChoice();
             return 0;
         }
         if (wParam == VK_RETURN) {

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -276,8 +277,14 @@ void CCaptureReport::OnShowWindow(BOOL bShow, UINT nStatus) {
 }
 
 void CCaptureReport::ShowCaptureButtons() {
-    GetDlgItem(IDC_CAPTURE_START)->EnableWindow(run_ == Run::Idle && !IsDemoMode());
-    GetDlgItem(IDC_CAPTURE_STOP)->EnableWindow(run_ == Run::Capturing);
+    // The button that comes on first: the one that goes off may hold the focus, which then goes on
+    // to it (Start to Stop).
+    const std::pair<CWnd*, BOOL> buttons[] = {{GetDlgItem(IDC_CAPTURE_START), run_ == Run::Idle && !IsDemoMode()},
+                                              {GetDlgItem(IDC_CAPTURE_STOP), run_ == Run::Capturing}};
+    for (const auto& [button, on] : buttons)
+        if (on) button->EnableWindow(TRUE);
+    for (const auto& [button, on] : buttons)
+        if (!on) button->EnableWindow(FALSE);
 }
 
 void CCaptureReport::OnCaptureReport(int count) {

@@ -85,7 +85,8 @@ void CCounterWindow::LayOut() {
 }
 
 void CCounterWindow::CreateToolBar() {
-    if (!counterToolBar.CreateEx(this, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_TOOLTIPS) ||
+    // A tab stop: Save, Update and Clear All are on the toolbar alone, and the keyboard reaches them.
+    if (!counterToolBar.CreateEx(this, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBRS_TOP | CBRS_TOOLTIPS) ||
         !counterToolBar.LoadToolBar(IDR_COUNTER_TOOLBAR)) {
         return;
     }

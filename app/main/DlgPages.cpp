@@ -192,6 +192,14 @@ void CVorel_TAP_Test3Dlg::HighlightTreeItemOf(Page page) {
     const int item = TreeItemOfPage(page);
     const HTREEITEM wanted = item >= 0 ? treeItems[item] : nullptr;
     selectedTreeItem = wanted != nullptr ? item : -1;
+    // The selection's own highlight goes when the focus leaves the tree, and the keys move it over
+    // items without a page: the shown page's item keeps a highlight of its own, drawn whatever
+    // holds the focus.
+    if (pageItem_ != wanted) {
+        if (pageItem_ != nullptr) deviceTree.SetItemState(pageItem_, 0, TVIS_DROPHILITED);
+        if (wanted != nullptr) deviceTree.SetItemState(wanted, TVIS_DROPHILITED, TVIS_DROPHILITED);
+        pageItem_ = wanted;
+    }
     if (deviceTree.GetSelectedItem() == wanted) return;
     followingPage_ = true;
     deviceTree.SelectItem(wanted);

@@ -218,8 +218,9 @@ bool CVorel_TAP_Test3Dlg::SetUpMenus() {
 }
 
 bool CVorel_TAP_Test3Dlg::SetUpToolbar() {
-    if (!toolbar.CreateEx(this, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_GRIPPER | CBRS_TOP | CBRS_TOOLTIPS,
-                          CRect(2, 0, 0, 0), AFX_IDW_TOOLBAR) ||
+    // A tab stop: the keyboard reaches its buttons, which have no menu item.
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBRS_GRIPPER | CBRS_TOP | CBRS_TOOLTIPS;
+    if (!toolbar.CreateEx(this, TBSTYLE_FLAT, style, CRect(2, 0, 0, 0), AFX_IDW_TOOLBAR) ||
         !toolbar.LoadToolBar(IDR_MAIN_TOOLBAR)) {
         return false;
     }

@@ -313,6 +313,8 @@ private:
     Page shownPage_ = Page::kFpgaUpgrade;
     // The tree's selection is being moved to the shown page's item.
     bool followingPage_ = false;
+    // The shown page's tree item, which keeps its highlight (null for a page without one).
+    HTREEITEM pageItem_ = nullptr;
     bool deviceLostBoxOpen_ = false;
     // Boxes open now (ShowBox, AskToQuit, a library call's), and a loss whose box waits for them
     // to close.

@@ -176,6 +176,23 @@ TEST_F(DropListTest, EscapeClosesTheListAndTheCellKeepsItsValue)
     EXPECT_EQ(-2, Type().ListColumn());
     EXPECT_EQ(1u, grid.typeMessages.size());
     EXPECT_TRUE(::IsWindowVisible(dialog->GetSafeHwnd()));
+    EXPECT_EQ(Cells(), ::GetFocus()) << "the focus is back on the cell";
+}
+
+TEST_F(DropListTest, TheListOpensWithTheCellsValueMarked)
+{
+    grid.MoveToCell(1, 1);
+    PressKey(Cells(), VK_RETURN);
+    ASSERT_NE(nullptr, List());
+    EXPECT_EQ(LB_ERR, ::SendMessageW(List(), LB_GETCURSEL, 0, 0)) << "\"1,1\" is none of the choices";
+    ClickItem(2);
+    ASSERT_EQ(L"Blue", std::wstring(grid.GetCellText(1, 1)));
+    PressKey(Cells(), VK_RETURN);
+    ASSERT_NE(nullptr, List());
+    EXPECT_EQ(2, ::SendMessageW(List(), LB_GETCURSEL, 0, 0));
+    PressKey(List(), VK_UP);
+    PressKey(List(), VK_RETURN);
+    EXPECT_EQ(L"Green", std::wstring(grid.GetCellText(1, 1))) << "the keys start from the value";
 }
 
 TEST_F(DropListTest, TheApplicationMayKeepTheListClosed)

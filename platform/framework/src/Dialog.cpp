@@ -141,7 +141,20 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
                  (pMsg->message >= WM_MOUSEFIRST && pMsg->message <= WM_MOUSELAST);
     if (!input || m_hWnd == nullptr) return FALSE;
     if (pMsg->hwnd != m_hWnd && !::IsChild(m_hWnd, pMsg->hwnd)) return FALSE;
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN && PressFocusedButton(pMsg->hwnd)) return TRUE;
     return ::IsDialogMessageW(m_hWnd, pMsg);
+}
+
+bool CDialog::PressFocusedButton(HWND focus) {
+    // Return presses the push button that holds the focus. The dialog manager asks the outermost
+    // dialog for its default button, which cannot be a button of a page (a dialog inside it): there
+    // Return would press nothing.
+    if (focus == nullptr || focus != ::GetFocus() || !::IsWindowEnabled(focus) || !::IsWindowVisible(focus)) return false;
+    const LRESULT code = ::SendMessageW(focus, WM_GETDLGCODE, 0, 0);
+    if (!(code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) return false;
+    ::SendMessageW(::GetParent(focus), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(focus), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(focus));
+    return true;
 }
 
 HWND CDataExchange::PrepareCtrl(int nIDC) {

@@ -43,7 +43,41 @@ BOOL CWnd::ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags) {
 }
 BOOL CWnd::ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
 BOOL CWnd::IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
-BOOL CWnd::EnableWindow(BOOL bEnable) { return ::EnableWindow(m_hWnd, bEnable); }
+namespace {
+// The next control of the focus's dialog that can take the focus, outside `leaving` (which is about
+// to be disabled); null when there is none.
+HWND NextControlOutside(HWND leaving) {
+    const HWND dialog = ::GetAncestor(leaving, GA_ROOT);
+    if (dialog == nullptr || dialog == leaving) return nullptr;
+    HWND at = leaving;
+    // Bounded: a dialog whose walk never leaves the window has no control for the focus.
+    for (int step = 0; step < 256; ++step) {
+        at = ::GetNextDlgTabItem(dialog, at, FALSE);
+        if (at == nullptr || at == leaving) return nullptr;
+        if (!::IsChild(leaving, at)) return at;
+    }
+    return nullptr;
+}
+}  // namespace
+
+BOOL CWnd::EnableWindow(BOOL bEnable) {
+    // Win32 leaves the focus on nothing when its window goes disabled, and the dialog's keys with
+    // it (Tab no longer moves): the focus goes on first, as Tab would take it.
+    const HWND focus = ::GetFocus();
+    if (!bEnable && focus != nullptr && (focus == m_hWnd || ::IsChild(m_hWnd, focus))) {
+        if (const HWND next = NextControlOutside(m_hWnd)) {
+            // Through a dialog, which keeps its default button and its remembered focus right.
+            const HWND dialog = ::GetAncestor(next, GA_ROOT);
+            wchar_t className[8] = {};
+            ::GetClassNameW(dialog, className, 8);
+            if (::lstrcmpW(className, L"#32770") == 0)
+                ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+            else
+                ::SetFocus(next);
+        }
+    }
+    return ::EnableWindow(m_hWnd, bEnable);
+}
 BOOL CWnd::IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
 BOOL CWnd::IsIconic() const { return ::IsIconic(m_hWnd); }
 BOOL CWnd::IsZoomed() const { return ::IsZoomed(m_hWnd); }

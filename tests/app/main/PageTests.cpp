@@ -621,7 +621,7 @@ INSTANTIATE_TEST_SUITE_P(Setups, PageComesBackTest, testing::Values(Setup{1, 0},
 
 // Every control by the keyboard alone: the focus starts in the device tree, the tree's arrow keys
 // choose its pages, and Tab (Shift+Tab backwards) walks from the tree through every control of the
-// page shown and back to the tree; the grids leave Tab to the dialog.
+// page shown and the main toolbar back to the tree; the grids leave Tab to the dialog.
 class KeyboardTest : public PageTest {
 protected:
     // The focus window named by the page it belongs to and its control there.
@@ -703,7 +703,14 @@ protected:
         }
         if (page == L"media A") return {L"media A:" + std::to_wstring(dialog.mediaA.mediaGrid.GetDlgCtrlID())};
         if (page == L"media B") return {L"media B:" + std::to_wstring(dialog.mediaB.mediaGrid.GetDlgCtrlID())};
-        return {L"counter:" + std::to_wstring(dialog.portCounterWindow.counterTree.GetDlgCtrlID())};
+        // The page's toolbar first, above its list.
+        return {L"counter:" + std::to_wstring(dialog.portCounterWindow.counterToolBar.GetDlgCtrlID()),
+                L"counter:" + std::to_wstring(dialog.portCounterWindow.counterTree.GetDlgCtrlID())};
+    }
+
+    // The main toolbar, which every walk meets after the page's controls.
+    static std::wstring MainToolbar(Dialog& dialog) {
+        return L"dialog:" + std::to_wstring(dialog.toolbar.GetDlgCtrlID()) + L":" + TOOLBARCLASSNAMEW;
     }
 
     static std::string Joined(const std::vector<std::wstring>& names) {
@@ -717,8 +724,9 @@ protected:
     static void ExpectWalks(Dialog& dialog, const std::wstring& page) {
         const std::string on(page.begin(), page.end());
         ASSERT_EQ(L"tree", FocusName(dialog, ::GetFocus())) << "the walk over the " << on << " page starts in the tree";
-        const std::vector<std::wstring> controls = Controls(dialog, page);
+        std::vector<std::wstring> controls = Controls(dialog, page);
         EXPECT_FALSE(controls.empty()) << on;
+        controls.push_back(MainToolbar(dialog));
         EXPECT_EQ(Joined(controls), Joined(Walk(dialog, {}))) << "Tab from the tree over the " << on << " page";
         const std::vector<std::wstring> backwards(controls.rbegin(), controls.rend());
         EXPECT_EQ(Joined(backwards), Joined(Walk(dialog, {false, true, false})))
@@ -770,6 +778,8 @@ TEST_P(KeyboardTest, TheTreesArrowKeysReachThePortConfigurationAndTabItsApply) {
         EXPECT_EQ(L"port grid", FocusName(dialog, ::GetFocus()));
         support::gui::PressKey(nullptr, VK_TAB);
         EXPECT_EQ(L"Apply", FocusName(dialog, ::GetFocus()));
+        support::gui::PressKey(nullptr, VK_TAB);
+        EXPECT_EQ(MainToolbar(dialog), FocusName(dialog, ::GetFocus()));
         support::gui::PressKey(nullptr, VK_TAB);
         EXPECT_EQ(L"tree", FocusName(dialog, ::GetFocus()));
     }));

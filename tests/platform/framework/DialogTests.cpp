@@ -161,4 +161,41 @@ TEST(DialogPanels, ChildPanelCreatedFromTemplateInsideADialog) {
     outer.DestroyWindow();
 }
 
+// Keys in a panel inside a modal dialog: Return presses the panel's focused button (not the outer
+// dialog's default one), and disabling the button under the focus hands the focus on.
+TEST(DialogPanels, ReturnPressesThePanelsFocusedButtonAndDisablingItHandsTheFocusOn) {
+    // A page that counts its button's clicks, as the program's pages handle their own buttons.
+    class CCountingPanel : public CDialog {
+    public:
+        LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+            if (message == WM_COMMAND && wParam == MAKEWPARAM(IDC_APPLY, BN_CLICKED) && lParam != 0) ++clicks;
+            return CDialog::WindowProc(message, wParam, lParam);
+        }
+        int clicks = 0;
+    };
+    CDemoDialog dialog;
+    CCountingPanel panel;
+    HWND button = nullptr;
+    HWND focusAfterDisabling = nullptr;
+    bool openAfterReturn = false;
+    support::gui::RunFromLoop([&] {
+        ASSERT_TRUE(panel.Create(IDD_PANEL, &dialog));
+        panel.SetWindowPos(nullptr, 0, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+        button = ::GetDlgItem(panel.m_hWnd, IDC_APPLY);
+        dialog.GotoDlgCtrl(CWnd::FromHandle(button));
+        ASSERT_EQ(button, ::GetFocus());
+        support::gui::PressKey(button, VK_RETURN);
+        support::gui::PumpPending();
+        openAfterReturn = dialog.ContinueModal();
+        CWnd::FromHandle(button)->EnableWindow(FALSE);
+        focusAfterDisabling = ::GetFocus();
+        support::gui::ClickButton(dialog.m_hWnd, IDCANCEL);
+    });
+    EXPECT_EQ(IDCANCEL, dialog.DoModal());
+    EXPECT_EQ(1, panel.clicks) << "Return pressed the panel's button";
+    EXPECT_TRUE(openAfterReturn) << "and not the dialog's OK";
+    EXPECT_NE(nullptr, focusAfterDisabling);
+    EXPECT_NE(button, focusAfterDisabling);
+}
+
 }  // namespace

@@ -175,7 +175,17 @@ public:
     DWORD m_dwBarStyle = 0;
     CRect m_rcBorders;
 
+protected:
+    // With WS_TABSTOP the bar is a control of the keyboard too (ToolBarKeys.cpp): Tab reaches it, the
+    // arrows move its hot item between the buttons that can be pressed, Space or Return presses it.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
 private:
+    // The index of the next enabled, shown button after `from` in the direction of `step` (round
+    // the end), or -1 when there is none.
+    int NextPressable(int from, int step) const;
+    void PressHotButton();
+
     CSize m_sizeImage{16, 15};
     CBitmap m_bitmap;
 };

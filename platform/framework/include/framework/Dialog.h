@@ -50,5 +50,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // Return on a push button with the focus: the button is pressed; false for any other window.
+    static bool PressFocusedButton(HWND focus);
     friend struct DialogInternals;
 };

@@ -111,6 +111,8 @@ public:
     BOOL ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
     BOOL ShowWindow(int nCmdShow);
     BOOL IsWindowVisible() const;
+    // Disabling the window that holds the focus (or a window around it) first moves the focus to
+    // the next control of its dialog that can take it, as Tab would.
     BOOL EnableWindow(BOOL bEnable = TRUE);
     BOOL IsWindowEnabled() const;
     BOOL IsIconic() const;
