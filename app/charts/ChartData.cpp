@@ -162,6 +162,10 @@ void BreakLineReferences(uint32_t pollRound) {
 }
 
 int AddChartSample(const uint64_t* portA, const uint64_t* portB, double time, uint32_t pollRound) {
+    return AddChartSample(portA, portB, time, {pollRound, pollRound});
+}
+
+int AddChartSample(const uint64_t* portA, const uint64_t* portB, double time, const std::array<uint32_t, 2>& pollRounds) {
     ChartData& data = chartData;
     const bool dropped = data.samples >= kHistorySamples;
     if (dropped) DropOldestSample(data);
@@ -182,7 +186,7 @@ int AddChartSample(const uint64_t* portA, const uint64_t* portB, double time, ui
             data.barTops[port][t] = value;
             data.typeCounterHistory[port * kFrameTypes + t][sample] = value;
         }
-        AddLineValues(data, port, record, sample, time, pollRound);
+        AddLineValues(data, port, record, sample, time, pollRounds[port]);
     }
     if (sampleListener != nullptr) sampleListener(sampleListenerContext, sample, dropped);
     return sample;

@@ -7,6 +7,7 @@
 // listener to add the time to its two pickers.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace charts {
@@ -77,6 +78,9 @@ void ClearComparisonFlags();
 // new poll came). When the histories are full the oldest sample goes first. Returns the new
 // sample's index.
 int AddChartSample(const uint64_t* portA, const uint64_t* portB, double time, uint32_t pollRound);
+// The same with the round each port's record belongs to (a port's copy may still be of the round
+// before).
+int AddChartSample(const uint64_t* portA, const uint64_t* portB, double time, const std::array<uint32_t, 2>& pollRounds);
 
 // The counters no longer follow the tester (it is lost, or was connected again, which may clear
 // the library's copy before its next poll), `pollRound` being the library's round count now: the

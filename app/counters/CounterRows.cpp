@@ -1,5 +1,8 @@
 #include "counters/CounterRows.h"
 
+#include <cmath>
+#include <cstring>
+
 namespace counters {
 
 const RowLayout kRows[kRowCount] = {
@@ -62,6 +65,14 @@ uint64_t RoundMbps(uint32_t bitsPerSecond) {
     return quotient < static_cast<float>(whole) + 0.5f ? whole : whole + 1;
 }
 
+uint64_t ShownLineRate(uint32_t word, uint64_t bytesIncrease, uint64_t framesIncrease) {
+    constexpr uint64_t kWireBytesPerFrame = 20;
+    constexpr uint64_t kLargestWord = 0xFFFFFFFFu;
+    const uint64_t increaseBits = (bytesIncrease + kWireBytesPerFrame * framesIncrease) * 8;
+    if (word != kLargestWord && increaseBits <= kLargestWord) return RoundMbps(word);
+    return static_cast<uint64_t>(std::llround(static_cast<double>(increaseBits) / 1000000.0));
+}
+
 std::wstring GroupThousands(uint64_t value) {
     const std::wstring digits = std::to_wstring(value);
     if (digits.size() <= 3) return digits;
@@ -72,17 +83,38 @@ std::wstring GroupThousands(uint64_t value) {
     return grouped;
 }
 
-void FillDisplayRecord(const BrevixC_PortCounters_T& block, DisplayRecord& record) {
+void FillDisplayRecord(const BrevixC_PortCounters_T& block, const BrevixC_PortCounters_T& rates,
+                       DisplayRecord& record) {
     record[kTxPacketRow] = block.txPackets;
     record[kTxByteRow] = block.txBytes;
-    record[kTxLineRateRow] = RoundMbps(block.txLineRate);
+    record[kTxLineRateRow] = ShownLineRate(block.txLineRate, rates.txBytes, rates.txPackets);
     record[kTxPacketRateRow] = block.txPacketRate;
     record[kRxByteRow] = block.rxBytes;
-    record[kRxLineRateRow] = RoundMbps(block.rxLineRate);
+    record[kRxLineRateRow] =
+        ShownLineRate(block.rxLineRate, rates.rxBytes, rates.counter[BREVIXC_COUNTER_RX_PACKETS]);
     record[kRxPacketRateRow] = block.rxPacketRate;
     for (const CounterSource& source : kCounterSources) record[source.row] = block.counter[source.counter];
     record[kSizeHeadingRow] = 0;
     record[kLayer2HeadingRow] = 0;
+}
+
+bool PollCounted(const BrevixC_PortCounters_T& rates) {
+    for (uint64_t increase : rates.counter) {
+        if (increase != 0) return true;
+    }
+    for (uint64_t increase : {rates.rxBytes, rates.txPackets, rates.traffic408, rates.traffic416, rates.traffic424,
+                              rates.traffic432, rates.txBytes, rates.traffic448}) {
+        if (increase != 0) return true;
+    }
+    return false;
+}
+
+uint32_t PollRoundTracker::RoundOf(int port, const BrevixC_PortCounters_T& statistics,
+                                   const BrevixC_PortCounters_T& rates, uint32_t pollRound) {
+    const bool changed = std::memcmp(&statistics, &last_[port], sizeof statistics) != 0;
+    if (changed || !PollCounted(rates)) rounds_[port] = pollRound;
+    last_[port] = statistics;
+    return rounds_[port];
 }
 
 void AdvanceDemoValues(DisplayRecord& portA, DisplayRecord& portB, const std::function<uint32_t()>& draw) {

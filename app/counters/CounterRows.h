@@ -54,11 +54,40 @@ bool IsHeading(int row);
 // A line rate in bits per second as whole Mbps, half rounding up; the quotient is held in single
 // precision first, so very large words round as that precision allows.
 uint64_t RoundMbps(uint32_t bitsPerSecond);
+// The line rate a row shows, in whole Mbps: the port's rate word, unless that word cannot hold the
+// rate. The word is 32 bits of bits a second, so from 4.29 Gbit/s on (a 10G link) it stays at its
+// largest value or wraps; then, or whenever the poll's increase of bytes and frames shows more than
+// the word can hold, the rate comes from that increase, each frame taking 20 bytes more on the wire
+// (preamble and inter-frame gap).
+uint64_t ShownLineRate(uint32_t word, uint64_t bytesIncrease, uint64_t framesIncrease);
 // Decimal with "," between groups of three digits: 1234567 is "1,234,567".
 std::wstring GroupThousands(uint64_t value);
 
-// A port's display record from its statistics block; the rows without a counter stay as they were.
-void FillDisplayRecord(const BrevixC_PortCounters_T& block, DisplayRecord& record);
+// A port's display record from its statistics block and its rate block (the increase over the last
+// poll, about a second): the one place the shown rates are worked out, which the rows, the
+// spreadsheet and the chart read. The rows without a counter stay as they were.
+void FillDisplayRecord(const BrevixC_PortCounters_T& block, const BrevixC_PortCounters_T& rates,
+                       DisplayRecord& record);
+
+// Whether a port's rate block says its last poll counted anything (an increase in any 64-bit
+// counter; the rate words and the status slot do not count).
+bool PollCounted(const BrevixC_PortCounters_T& rates);
+
+// Which poll round a port's statistics block belongs to. The library counts a round once it has
+// sent the round's reads, but it takes a port's block as new only when the reply to the port's last
+// read arrives, which a busy tester may send after the library stopped waiting for it: then a copy
+// made after the count still holds the round before. A copy that differs from the last one is
+// new; so is an unchanged copy whose last poll counted nothing (an idle round). An unchanged copy
+// whose last poll counted something has not had its round yet: it keeps the round it had.
+class PollRoundTracker {
+public:
+    uint32_t RoundOf(int port, const BrevixC_PortCounters_T& statistics, const BrevixC_PortCounters_T& rates,
+                     uint32_t pollRound);
+
+private:
+    std::array<BrevixC_PortCounters_T, 2> last_{};
+    std::array<uint32_t, 2> rounds_{};
+};
 
 // One demo tick over both ports' records; `draw` is the seeded pseudo-random generator.
 void AdvanceDemoValues(DisplayRecord& portA, DisplayRecord& portB, const std::function<uint32_t()>& draw);

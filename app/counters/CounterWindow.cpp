@@ -33,6 +33,7 @@ UINT UntilNextSecond() {
 
 // Process-wide, like the counters they mirror; GUI thread only.
 std::array<counters::DisplayRecord, 2> displayTable{};
+counters::PollRoundTracker pollRoundTracker;
 
 }  // namespace
 
@@ -146,20 +147,25 @@ void CCounterWindow::OnTimer(UINT_PTR nIDEvent) {
 
 void CCounterWindow::Refresh() {
     uint32_t pollRound = 0;
+    std::array<uint32_t, 2> blockRounds{};
     if (IsDemoMode()) {
         // Each tick makes the demo's values anew: a new round each time.
         static uint32_t demoRounds = 0;
         pollRound = ++demoRounds;
+        blockRounds = {pollRound, pollRound};
         std::srand(static_cast<unsigned>(std::time(nullptr)));
         counters::AdvanceDemoValues(displayTable[0], displayTable[1],
                                     [] { return static_cast<uint32_t>(std::rand()); });
     } else {
-        // The round first: blocks copied after it are that round's or a later one's.
+        // The round first: blocks copied after it are that round's, a later one's, or (a reply the
+        // library stopped waiting for) the round before, which the tracker finds.
         pollRound = BrevixC_ReadCounterPollRounds();
         for (int p = 0; p < 2; ++p) {
-            BrevixC_PortCounters_T block{};
+            BrevixC_PortCounters_T block{}, rates{};
             BrevixC_ReadCounterStatistics(static_cast<uint8_t>(p), &block);
-            counters::FillDisplayRecord(block, displayTable[p]);
+            BrevixC_ReadCounterRate(static_cast<uint8_t>(p), &rates);
+            counters::FillDisplayRecord(block, rates, displayTable[p]);
+            blockRounds[p] = pollRoundTracker.RoundOf(p, block, rates, pollRound);
         }
     }
     if (testerLost_) {
@@ -173,7 +179,18 @@ void CCounterWindow::Refresh() {
         // Nothing is known of the lost seconds: the lines take a gap, and count anew once it answers.
         charts::BreakLineReferences(pollRound);
     }
-    charts::AddChartSample(displayTable[0].data(), displayTable[1].data(), charts::ChartTimeNow(), pollRound);
+    charts::AddChartSample(displayTable[0].data(), displayTable[1].data(), charts::ChartTimeNow(), blockRounds);
+    ShowRows();
+}
+
+void CCounterWindow::ShowPort(int shownPort) {
+    port = shownPort;
+    // The records hold both ports' last refresh: the port's own numbers show at once, whether the
+    // refresh runs or not.
+    ShowRows();
+}
+
+void CCounterWindow::ShowRows() {
     // The rows that change are asked to repaint together, once they are all set.
     counterTree.SetRedraw(FALSE);
     if (port == 0 || port == 1) {

@@ -50,11 +50,6 @@ public:
     // The flow control the last Apply (or the start-up) sent to each port; the row shows the shown
     // port's.
     void SetFlowControl(int port, bool enabled);
-    // The link and flow control rows of the shown port, now (a port switch, a loss).
-    void ShowStateRows() {
-        ShowLinkRows();
-        ShowFlowControlRow();
-    }
 
     // Column 0 (label) and column 1 (value) of a row, and its image.
     void SetRowLabel(int row, const CString& text);
@@ -72,6 +67,8 @@ public:
     // One tick: both ports' records from the tester (or the demo generator), the shown port's rows,
     // and one sample of the shared chart data.
     void Refresh();
+    // Shows the port's rows (its numbers of the last refresh, its link and flow control), now.
+    void ShowPort(int shownPort);
     // Clears the shown port's counters on the tester (nothing in demo mode), the chart data and the
     // rows.
     void ClearAll();
@@ -98,6 +95,7 @@ private:
     void CreateToolBar();
     void CreateTree();
     void LayOut();
+    void ShowRows();
     void ShowLinkRows();
     void ShowFlowControlRow();
     static void OnRefreshSwitched(void* context, bool running);

@@ -46,9 +46,8 @@ void CVorel_TAP_Test3Dlg::ShowCounterPage(int port) {
     BrevixC_SYS_SetNICMode(static_cast<uint8_t>(port), 1);
     toolbar.EnableButton(ID_PORT_A, port != 0);
     toolbar.EnableButton(ID_PORT_B, port == 0);
-    portCounterWindow.port = port;
+    portCounterWindow.ShowPort(port);
     RetextCounterPage();
-    portCounterWindow.ShowStateRows();
     ShowPage(port == 0 ? Page::kCounterA : Page::kCounterB);
 }
 

@@ -10,10 +10,6 @@ constexpr double kPi = 3.14159265358979323846;
 // Frames a running capture catches each second at most: enough to fill a capture list while a
 // person watches, few enough that building them costs nothing.
 constexpr double kCapturedPerSecond = 100;
-// The most of the line the load takes, and the line rate a 32-bit bits-a-second register holds
-// with room to spare.
-constexpr double kPeakLoad = 0.72;
-constexpr double kRateRegisterBits = 4.0e9;
 
 struct MixEntry {
     double share;
@@ -44,7 +40,7 @@ double MeanFrameBytes() {
 
 // The share of the line that one direction of one port uses at `t` seconds: a slow swell and a
 // quicker ripple, each lane (port and direction) out of step with the others; between about 8 %
-// and 72 % (kPeakLoad).
+// and 72 % of the line.
 double Load(int lane, double t) {
     const double phase = 1.7 * lane;
     return 0.40 + 0.24 * std::sin(2 * kPi * t / 83 + phase) + 0.08 * std::sin(2 * kPi * t / 11 + 2 * phase);
@@ -129,11 +125,10 @@ void DemoTraffic::MovePort(int port, double elapsed, double seconds, Clock::time
     const LinkState link = tester_.Phys().Link(port);
     const bool up = link.up;
     const double meanBytes = MeanFrameBytes();
-    // Frames a second that would fill the line at the link's speed. Above 4 Gbit/s the swell is
-    // scaled down so that its peak stays within the 32-bit rate registers (4.29 Gbit/s), which a
-    // faster line would leave at their largest value.
-    const double lineBits = link.megabits * 1e6;
-    const double fullRate = std::min(lineBits, kRateRegisterBits / kPeakLoad) / ((meanBytes + 20) * 8);
+    // Frames a second that would fill the line at the link's speed. On a 10G link the swell goes
+    // beyond what the 32-bit rate registers hold (4.29 Gbit/s): they stay at their largest value
+    // then (RateWord), as a real tester's would saturate, and only the counters tell the rate.
+    const double fullRate = link.megabits * 1e6 / ((meanBytes + 20) * 8);
     const double rxRate = up ? Load(2 * port, elapsed) * fullRate : 0;
     const double txRate = up ? Load(2 * port + 1, elapsed) * fullRate : 0;
 

@@ -21,6 +21,19 @@ TEST(RoundMbpsTest, HalfAMegabitRoundsUp) {
     EXPECT_EQ(4295u, RoundMbps(0xFFFFFFFFu));
 }
 
+TEST(ShownLineRateTest, TheWordHoldsUntilItCannotThenTheIncreaseTells) {
+    // 1500-byte frames at 1 Gbit/s: 82,237 a second; the word and the increase agree.
+    EXPECT_EQ(1000u, ShownLineRate(1000000000u, 82237ull * 1500, 82237));
+    // A word that holds is kept even where the second's increase differs (it is read at the poll).
+    EXPECT_EQ(700u, ShownLineRate(700000000u, 0, 0));
+    // 64-byte frames filling a 10G line: the word stops at its largest value.
+    EXPECT_EQ(10000u, ShownLineRate(0xFFFFFFFFu, 14880952ull * 64, 14880952));
+    // A word that wrapped past 2^32 reads low; the increase shows more than any word holds.
+    EXPECT_EQ(6000u, ShownLineRate(static_cast<uint32_t>(6000000000ull - 0x100000000ull), 6000000000ull / 8, 0));
+    // A saturated word over a quiet second: nothing moved.
+    EXPECT_EQ(0u, ShownLineRate(0xFFFFFFFFu, 0, 0));
+}
+
 TEST(GroupThousandsTest, GroupsOfThreeFromTheRight) {
     const std::pair<uint64_t, const wchar_t*> cases[] = {
         {0, L"0"},
