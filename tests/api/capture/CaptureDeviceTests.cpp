@@ -461,6 +461,10 @@ LRESULT CALLBACK CancelAgainWindow(HWND window, UINT message, WPARAM w, LPARAM l
 }
 
 TEST_F(CaptureTest, ACancelCalledFromAMessageDispatchedInsideACancelRunsAndNeitherHangs) {
+    // A repeated run starts counting afresh.
+    nested.dispatched = 0;
+    nested.beforeTheHalt = 0;
+    nested.failed = 0;
     // The cancels run on a thread of their own with its window, the way a host's GUI thread makes
     // them: a cancel that waits for itself must fail this test, not stop the program.
     std::atomic<bool> done{false};
@@ -523,6 +527,8 @@ LRESULT CALLBACK StartWindow(HWND window, UINT message, WPARAM w, LPARAM l) {
 }
 
 TEST_F(CaptureTest, ACaptureStartedFromAMessageThatACancelDispatchedOutlivesTheCancel) {
+    starts.inside = 0;
+    starts.failed = 0;
     std::atomic<bool> done{false};
     std::atomic<int> undone{0};
     std::string first;  // what the first undone start found, written by the GUI thread before done
