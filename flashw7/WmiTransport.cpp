@@ -113,7 +113,7 @@ bool WmiTransport::WmiConnectShared() {
 }
 
 bool WmiTransport::ConnectServices(bool shared) {
-    driverGone_ = false;
+    ForgetDriverLoss();
     const char* caption = shared ? nullptr : kDriverApiCaption;
     HRESULT hr = chipdriver::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                                               reinterpret_cast<void**>(locator_.ReleaseAndGetAddressOf()));
@@ -175,10 +175,12 @@ WmiTransport::Lookup WmiTransport::EnumerateFirst(const wchar_t* className, ComP
 }
 
 // Only the SPI classes count: the GPIO class may be missing from a driver that serves the flash.
-// The mark follows the last lookup, so that an adapter that came back (or a query that failed
-// once) does not fail every later transaction.
+// The mark follows the last lookups, so that an adapter that came back does not fail every later
+// transaction.
 WmiTransport::Lookup WmiTransport::Noted(Lookup lookup) {
-    driverGone_ = lookup != Lookup::Found;
+    const bool failedAgain = lookup == Lookup::QueryFailed && lastLookup_ == Lookup::QueryFailed;
+    driverGone_ = lookup == Lookup::NoInstance || failedAgain;
+    lastLookup_ = lookup;
     return lookup;
 }
 

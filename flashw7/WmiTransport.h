@@ -26,12 +26,17 @@ public:
     WmiTransport& operator=(const WmiTransport&) = delete;
 
     bool Connected() const { return services_ != nullptr; }
-    // The last lookup of one of the driver's SPI classes found no class or no instance: the
-    // adapter is gone (unplugged, or its driver unloaded), and every transaction after would fail
-    // the same way. A lookup that finds its instance again clears it.
+    // The last lookup of one of the driver's SPI classes found no instance, or its query failed for
+    // the second time running: the adapter is gone (unplugged, or its driver unloaded), and every
+    // transaction after would fail the same way. One failed query tells nothing of the adapter (the
+    // WMI service may have had a bad moment): the transaction fails, the next one tries again. A
+    // lookup that finds its instance again clears it.
     bool DriverGone() const { return driverGone_; }
     // Forgets an earlier loss: a download starts from what its own transactions find.
-    void ForgetDriverLoss() { driverGone_ = false; }
+    void ForgetDriverLoss() {
+        driverGone_ = false;
+        lastLookup_ = Lookup::Found;
+    }
 
     // Initialises COM (single-threaded apartment) and its security, then connects.
     bool WmiConnect();
@@ -61,8 +66,8 @@ private:
     // enumeration (the read sequence).
     Lookup QueryFirst(const wchar_t* className, Microsoft::WRL::ComPtr<IWbemClassObject>* object);
     Lookup EnumerateFirst(const wchar_t* className, Microsoft::WRL::ComPtr<IWbemClassObject>* object);
-    // Marks the driver gone when the lookup did not find its instance, and present again when it
-    // did.
+    // Marks the driver gone when the lookup found no instance or repeated a failed query, and
+    // present again when it found its instance.
     Lookup Noted(Lookup lookup);
     // Shows the texts of a failed lookup (a null text: no box); true when the instance was found.
     static bool Found(Lookup lookup, const char* queryFailed, const char* noInstance, const char* caption);
@@ -76,6 +81,7 @@ private:
     Microsoft::WRL::ComPtr<IWbemServices> services_;
     bool comInitialised_ = false;  // WmiConnect's CoInitializeEx, owed a CoUninitialize
     bool driverGone_ = false;
+    Lookup lastLookup_ = Lookup::Found;  // of the SPI classes, for telling a repeated failure
 };
 
 }  // namespace win7

@@ -14,6 +14,7 @@
 #include "runtime/DebugStream.h"
 #include "runtime/PumpWait.h"
 
+#include <atomic>
 #include <cstring>
 #include <cwchar>
 #include <mutex>
@@ -113,7 +114,15 @@ void EndEntries(uint8_t g) {
     ClearCaptureQueue(2);
 }
 
-int CancelPort(uint8_t g) {
+// Captures started on each port, counted by every capture start (each writes the port's replay
+// command). A cancel that lets the host's messages through looks at it afterwards: a start that a
+// message made meanwhile owns the port, and the rest of the cancel would undo it. Touched by the
+// calling threads.
+std::atomic<uint32_t> captureStarts[2];
+
+// Cancels port g unless a capture started on it since the cancel counted `starts`.
+int CancelPort(uint8_t g, uint32_t starts) {
+    if (captureStarts[g] != starts) return 1;
     EndEntries(g);
     {
         std::lock_guard<std::mutex> guard(PortCaptureLock(g));
@@ -121,10 +130,6 @@ int CancelPort(uint8_t g) {
         CaptureState(2).mode = 0;
         ClearCaptureVector(g);
     }
-    CaptureWords& words = Words();
-    words.runWord[g] &= ~kRunBit;
-    const uint32_t pair[2] = {reg::kCaptureRunWord + PortOffset(g), words.runWord[g]};
-    BVT_GenW(1, pair);
     {
         // No block is asked for the port from here on: a request the port-queue worker is sending
         // holds this lock through its write, and the worker looks at the port's blocks again under
@@ -132,9 +137,22 @@ int CancelPort(uint8_t g) {
         std::lock_guard<std::mutex> guard(CaptureQueueLock());
         BVT_ReplayPortClear(g);
     }
-    // The halt and the pause after it come once the lock is released: the halt's exchange lets the
-    // host's window messages through, and one of them may cancel again on this same thread.
-    BVT_ReplayPortHalt(g);
+    CaptureWords& words = Words();
+    words.runWord[g] &= ~kRunBit;
+    const uint32_t pair[2] = {reg::kCaptureRunWord + PortOffset(g), words.runWord[g]};
+    {
+        HeldMessages held;
+        BVT_GenW(1, pair);
+    }
+    // The host's messages go through between the two writes, with no lock held: one of them may
+    // cancel again on this same thread, or start a capture, which then needs the halt no more (its
+    // replay command replaces it) and must not meet it after its own.
+    PumpMessages();
+    if (captureStarts[g] != starts) return 1;
+    {
+        HeldMessages held;
+        BVT_ReplayPortHalt(g);
+    }
     BVT_Delay(100);
     return 1;
 }
@@ -199,6 +217,8 @@ int CaptureConfigure(uint8_t port, const BrevixC_RxCaptureConfig_T& config) {
 }
 
 int CaptureStart(uint8_t port, uint32_t mode) {
+    for (uint8_t p : {0, 1})
+        if (port == p || port == kBothPorts) ++captureStarts[p];
     if (port != kBothPorts) {
         EndCaptureThreads({port});
         if (!ResetPortForStart(port, true)) return 0;
@@ -282,13 +302,15 @@ int CaptureStop(uint8_t g) {
 int BVT_CancelCapture(uint8_t port) {
     if (port != kBothPorts) {
         Log("(API)(BVT_CancelCapture)Set Capture Terminate");
-        return CancelPort(port);
+        return CancelPort(port, captureStarts[port]);
     }
+    // Both counted first: a both-ports start that Port A's cancel dispatches is not cancelled on Port B.
+    const uint32_t startsA = captureStarts[0], startsB = captureStarts[1];
     CaptureState(2).terminate = 1;
     CaptureState(2).mode = 0;
     ClearCaptureVector(2);
-    CancelPort(0);
-    CancelPort(1);
+    CancelPort(0, startsA);
+    CancelPort(1, startsB);
     return 1;
 }
 

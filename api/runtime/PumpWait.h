@@ -17,9 +17,22 @@ namespace capi {
 void MarkWindowlessThread();
 bool OnWindowlessThread();
 
+// While one lives, the calling thread's register exchanges let no window message through: for a
+// caller whose writes must reach the tester with nothing of the host's between them (a start that
+// a message made would be undone by the write that follows it). Such a caller lets the messages
+// through itself, where it can look at what they did.
+class HeldMessages {
+public:
+    HeldMessages();
+    ~HeldMessages();
+    HeldMessages(const HeldMessages&) = delete;
+    HeldMessages& operator=(const HeldMessages&) = delete;
+};
+bool MessagesHeld();
+
 // The calling thread's messages dispatched (false when a quit came), and a wait that dispatches
 // them meanwhile; the pumping itself is shared with BrevixT_WIN7.
-inline bool PumpMessages() { return OnWindowlessThread() || hostio::PumpMessages(); }
+inline bool PumpMessages() { return OnWindowlessThread() || MessagesHeld() || hostio::PumpMessages(); }
 inline void PumpWait(uint32_t milliseconds) {
     if (OnWindowlessThread()) {
         Sleep(milliseconds);

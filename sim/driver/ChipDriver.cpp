@@ -50,6 +50,7 @@ struct ChipDriver::State {
     std::set<std::pair<std::wstring, std::wstring>> droppedProperties;  // class, property
     std::map<std::wstring, uint32_t> failedWrites;                      // class -> HRESULT
     std::map<uint32_t, size_t> failedReads;                             // flash address -> reads still to fail
+    std::map<std::wstring, std::pair<size_t, size_t>> failedQueries;    // class -> queries to pass, then to fail
     Bytes eeprom = TesterEeprom();
     bool eepromProtected = false;
 
@@ -175,6 +176,20 @@ public:
                                         }),
                          properties.end());
         return {object};
+    }
+
+    uint32_t QueryFault() override {
+        std::lock_guard<std::mutex> guard(state_->lock);
+        const auto fault = state_->failedQueries.find(Read(*state_).className);
+        if (fault == state_->failedQueries.end()) return WBEM_S_NO_ERROR;
+        auto& [toPass, toFail] = fault->second;
+        if (toPass > 0) {
+            --toPass;
+            return WBEM_S_NO_ERROR;
+        }
+        if (toFail == 0) return WBEM_S_NO_ERROR;
+        --toFail;
+        return WBEM_E_FAILED;
     }
 
     uint32_t PutInstance(const WmiObject& object) override {
@@ -387,6 +402,11 @@ void ChipDriver::FailWrites(const std::wstring& className, std::optional<uint32_
     std::lock_guard<std::mutex> guard(state_->lock);
     if (result) state_->failedWrites[className] = *result;
     else state_->failedWrites.erase(className);
+}
+
+void ChipDriver::FailQueries(const std::wstring& className, size_t after, size_t count) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->failedQueries[className] = {after, count};
 }
 
 }  // namespace sim

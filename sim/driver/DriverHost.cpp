@@ -156,7 +156,7 @@ Bytes DriverHost::Handle(Session& session, const Bytes& message) {
         if (Upper(language) != L"WQL") call.result = WBEM_E_INVALID_QUERY_TYPE;
         else if (!ParseSelectAll(call.target, &className)) call.result = WBEM_E_INVALID_QUERY;
         else if (!(cls = FindClass(session.nameSpace, className))) call.result = WBEM_E_INVALID_CLASS;
-        else replyPayload = InstancesPayload(cls->Instances());
+        else if (!(call.result = cls->QueryFault())) replyPayload = InstancesPayload(cls->Instances());
         break;
     }
     case PipeOp::WmiEnumerate: {

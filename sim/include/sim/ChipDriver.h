@@ -72,6 +72,10 @@ public:
     void FailReadsAt(uint32_t address, size_t count);
     // Instance writes of the class fail with this HRESULT; nullopt lets them through again.
     void FailWrites(const std::wstring& className, std::optional<uint32_t> result);
+    // Of the WQL queries of the class (the lookup before each instance write), the `after` next
+    // ones go through and the `count` that follow fail with WBEM_E_FAILED, as a WMI service that
+    // has a bad moment; the instance stays and later queries find it.
+    void FailQueries(const std::wstring& className, size_t after, size_t count);
 
     struct State;
 

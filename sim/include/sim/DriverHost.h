@@ -77,6 +77,9 @@ class WmiClass {
 public:
     virtual ~WmiClass() = default;
     virtual std::vector<WmiObject> Instances() = 0;
+    // Asked once for each WQL query of the class, before its instances: an HRESULT the query fails
+    // with, or 0 when it goes through. An instance enumeration does not ask.
+    virtual uint32_t QueryFault() { return 0; }
     // An HRESULT.
     virtual uint32_t PutInstance(const WmiObject& object) = 0;
 };

@@ -461,6 +461,10 @@ LRESULT CALLBACK CancelAgainWindow(HWND window, UINT message, WPARAM w, LPARAM l
 }
 
 TEST_F(CaptureTest, ACancelCalledFromAMessageDispatchedInsideACancelRunsAndNeitherHangs) {
+    // A repeated run starts counting afresh.
+    nested.dispatched = 0;
+    nested.beforeTheHalt = 0;
+    nested.failed = 0;
     // The cancels run on a thread of their own with its window, the way a host's GUI thread makes
     // them: a cancel that waits for itself must fail this test, not stop the program.
     std::atomic<bool> done{false};
@@ -502,6 +506,114 @@ TEST_F(CaptureTest, ACancelCalledFromAMessageDispatchedInsideACancelRunsAndNeith
     EXPECT_EQ(outerFailed, 0);
     // Each cancel, nested or not, halted the port.
     EXPECT_EQ(LastWrite(0x41000038), 512);
+}
+
+// The host starts a capture from a message that a cancel let through, as a click on Start that
+// came while Cancel ran: the capture it starts is the port's from then on, and nothing the cancel
+// still does may undo it. The window below starts Port A in mode 0 whenever it gets WM_APP and
+// notes whether that happened inside a cancel.
+struct StartsInsideCancels {
+    HWND window = nullptr;
+    bool cancelling = false;  // the GUI thread's own
+    std::atomic<int> inside{0};
+    std::atomic<int> failed{0};
+} starts;
+
+LRESULT CALLBACK StartWindow(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message != WM_APP) return DefWindowProcW(window, message, w, l);
+    if (BrevixC_StartRxCapture(0, 0, 40) != 1) ++starts.failed;
+    if (starts.cancelling) ++starts.inside;
+    return 0;
+}
+
+TEST_F(CaptureTest, ACaptureStartedFromAMessageThatACancelDispatchedOutlivesTheCancel) {
+    starts.inside = 0;
+    starts.failed = 0;
+    std::atomic<bool> done{false};
+    std::atomic<int> undone{0};
+    std::string first;  // what the first undone start found, written by the GUI thread before done
+    std::thread gui([&] {
+        WNDCLASSW cls{};
+        cls.lpfnWndProc = StartWindow;
+        cls.hInstance = GetModuleHandleW(nullptr);
+        cls.lpszClassName = L"CaptureStartInsideCancel";
+        RegisterClassW(&cls);
+        starts.window = CreateWindowW(cls.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, cls.hInstance, nullptr);
+        const auto end = std::chrono::steady_clock::now() + support::kPatience;
+        MSG message;
+        while (starts.inside < 3 && std::chrono::steady_clock::now() < end) {
+            PostMessageW(starts.window, WM_APP, 0, 0);
+            const int inside = starts.inside;
+            starts.cancelling = true;
+            BrevixC_CancelRxCapture(0);
+            starts.cancelling = false;
+            if (starts.inside > inside) {
+                // The tester's capture runs from a cleared store, as the start left it.
+                const int64_t replay = LastWrite(0x41000038), run = LastWrite(0x410000C8);
+                if (replay != 4 || !(run & 0x80000000u) || !engine->Running(0)) {
+                    if (undone++ == 0)
+                        first = "replay command " + std::to_string(replay) + ", run word " + std::to_string(run);
+                }
+            }
+            // A start the cancel did not let through runs now, outside it.
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        }
+        DestroyWindow(starts.window);
+        done = true;
+    });
+    const bool ended = support::Eventually([&] { return done.load(); }, 2 * support::kPatience);
+    if (!ended) {
+        gui.detach();
+        FAIL() << "a cancel or a start never returned";
+    }
+    gui.join();
+    ASSERT_GE(starts.inside, 3) << "starts run inside a cancel";
+    EXPECT_EQ(starts.failed, 0);
+    EXPECT_EQ(undone, 0) << "of " << starts.inside << " starts inside a cancel; the first found " << first;
+    // The last of them captures and uploads as any capture does.
+    engine->ReceiveNumbered(0, 0, 40, 64);
+    ASSERT_EQ(engine->Held(0), 40u);
+    ASSERT_EQ(BrevixC_StopRxCaptureNext(0, 40), 1);
+    ASSERT_TRUE(CaptureThreadsEnd());
+    const BrevixC_CaptureVector records = Records(0);
+    ASSERT_EQ(records.size(), 40u);
+    for (uint32_t i = 0; i < 40; ++i) ASSERT_EQ(Get32(Bytes(records[i].data, records[i].data + 4), 0), i);
+}
+
+// The reply wait the library works with in this run (BREVIX_REPLY_WAIT_MS, 10 to 1000 ms).
+std::chrono::milliseconds LibraryReplyWait() {
+    const char* asked = std::getenv("BREVIX_REPLY_WAIT_MS");
+    return std::chrono::milliseconds(std::clamp(asked ? std::atoi(asked) : 10, 10, 1000));
+}
+
+// The tester loses the stop-next's first two status reads and answers the third only after the
+// library stopped waiting for it: the stop-next fails, and the answer that comes at last starts no
+// upload. The next stop-next uploads every frame.
+TEST_F(CaptureTest, AStopNextAnswerThatComesAfterItsLastReadGaveUpIsNotTaken) {
+    ASSERT_EQ(BrevixC_StartRxCapture(0, 0, 40), 1);
+    ASSERT_TRUE(support::Eventually([] { return engine->Running(0); }));
+    engine->ReceiveNumbered(0, 0, 40, 64);
+    {
+        std::atomic<int> reads{0};
+        bench::Interception late([&](const Bytes& frame) {
+            if (!frames::FromLibrary(frame) || frame.size() < 20 || Get32(frame, 16) != (0x80000000u | 0x41000024))
+                return false;
+            if (++reads < 3) return true;
+            std::this_thread::sleep_for(2 * LibraryReplyWait() + std::chrono::milliseconds(50));
+            return false;
+        });
+        EXPECT_EQ(BrevixC_StopRxCaptureNext(0, 40), 0);
+        // The tester answers in order: once a later read is answered, the late answer has come.
+        bench::HandledByTester();
+        ASSERT_EQ(reads, 3);
+    }
+    EXPECT_EQ(CountLibraryThreads(L"BrevixCAPI capture"), 0);
+    EXPECT_EQ(engine->Held(0), 40u) << "no block was asked for";
+    EXPECT_TRUE(bench::Messages(0x0200).empty());
+
+    ASSERT_EQ(BrevixC_StopRxCaptureNext(0, 40), 1);
+    ASSERT_TRUE(CaptureThreadsEnd());
+    EXPECT_EQ(Records(0).size(), 40u);
 }
 
 TEST_F(CaptureTest, StopNextIsRefusedForAnUnknownPort) { EXPECT_EQ(BrevixC_StopRxCaptureNext(7, 10), 0); }
