@@ -1,6 +1,7 @@
 // Ports, PHY and media.
 
 #include "BrevixCPorts.h"
+#include "connection/DeviceState.h"
 #include "exports/ExportGuard.h"
 #include "ports/MediaDetection.h"
 #include "ports/PhyAccess.h"
@@ -31,6 +32,9 @@ extern "C" int __stdcall BrevixC_GetLinkStatus() {
 
 extern "C" int __stdcall BrevixC_SetSFP(uint8_t port, uint8_t mode) {
     return capi::Guarded("BrevixC_SetSFP", 0, [&]() -> int {
+        // Without a tester to write to, a detection could never end: the last write, after which
+        // it reports its end, could not go out.
+        if (!capi::IsConnected() || capi::DeviceLost()) return 0;
         return capi::MediaDetection::Instance().Start(port, mode) ? 1 : 0;
     });
 }

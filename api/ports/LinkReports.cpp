@@ -68,6 +68,7 @@ void ParseLinkReport(const ReplyBody& body) {
 
     if (machineId == 4) {
         for (int port = 0; port < 2; ++port) {
+            links.statusAsksLeft[port] = code[port] != kLinkDown ? kPhyStatusAsks : 0;
             links.linkFlag[port] = code[port] != kLinkDown;
             links.linkDown[port] = code[port] == kLinkDown;
         }

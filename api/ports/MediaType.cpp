@@ -5,7 +5,6 @@
 #include "ports/PhyAccess.h"
 #include "ports/PortImages.h"
 #include "ports/Ports.h"
-#include "protocol/RegisterImages.h"
 #include "protocol/RegisterMap.h"
 #include "runtime/DebugStream.h"
 #include "runtime/PumpWait.h"
@@ -35,13 +34,13 @@ constexpr Control kControls[12] = {
 
 bool MultiGig(uint8_t port) { return Links().phyType[port] == kMultiGigPhy; }
 
-// The PHY is programmed with the tester's shadow control (bit 30 of 0x400000D4) off.
-bool WriteShadowControl(bool on) {
-    const uint32_t image = RegisterImages::Instance().Update([on](RegisterImageSet& images) {
-        SetBit(images.shadowControl, 30, on);
-        return images.shadowControl;
-    });
-    const uint32_t pair[2] = {reg::kShadowControl, image};
+// The PHY is programmed with the tester's shadow control (bit 30 of 0x400000D4) off, and the
+// clause 22 programming turns it on again. The words are written as they are: the host's image of
+// the register, which the port configuration sets and writes, is not changed.
+constexpr uint32_t kShadowControlOn = 1u << 30;
+
+bool WriteShadowControl(uint32_t word) {
+    const uint32_t pair[2] = {reg::kShadowControl, word};
     return BVT_GenW(1, pair) != 0;
 }
 
@@ -127,7 +126,7 @@ int ProgramClause22(const BrevixC_MediaType_T& media) {
         sent = BVT_GenW(3, pairs) != 0;
     }
     Sleep(200);
-    return WriteShadowControl(true) && sent ? 1 : 0;
+    return WriteShadowControl(kShadowControlOn) && sent ? 1 : 0;
 }
 
 }  // namespace
@@ -145,7 +144,7 @@ int ProgramMedia(const BrevixC_MediaType_T& media) {
     // goes out.
     ++mediaChanges;
     if (powerDown) return PhyWrite(port, kControl, 0x0800) ? 1 : 0;
-    if (!WriteShadowControl(false)) return 0;
+    if (!WriteShadowControl(0)) return 0;
     Sleep(200);
     return multiGig ? ProgramMultiGig(media) : ProgramClause22(media);
 }

@@ -5,6 +5,7 @@
 #include "BrevixCAPI.h"
 #include "ports/PortImages.h"
 #include "ports/Ports.h"
+#include "protocol/CommandProtocol.h"
 #include "protocol/RegisterImages.h"
 #include "protocol/RegisterMap.h"
 #include "runtime/HostMessages.h"
@@ -56,34 +57,39 @@ uint16_t WithShadow(uint16_t reg, uint16_t value, uint16_t shadow) {
 }
 
 // The shadowed registers are read with the tester's shadow control (bit 30 of 0x400000D4) off.
-void SetShadowControl(bool on) {
+bool SetShadowControl(bool on) {
     const uint32_t image = RegisterImages::Instance().Update([on](RegisterImageSet& images) {
         SetBit(images.shadowControl, 30, on);
         return images.shadowControl;
     });
-    BVT_Write(reg::kShadowControl, image);
+    return BVT_Write(reg::kShadowControl, image) != 0;
 }
+
+enum class PhyAnswer { Arrived, Missed, NotSent };
 
 // Sends the read of the PHY result register and waits up to a second for the register's result to
 // reach the table. The event and the register's arrived bit are cleared before the read leaves, so
 // a reply that is already in when the read returns counts without a wait, and an earlier result
 // never does. "PhyRead" is a named event of the whole session: another process, or a late result of
-// another register, may set it. Only the register's own result ends the wait.
-bool AskPhyResult(uint16_t reg) {
+// another register, may set it. Only the register's own result ends the wait. A read that could
+// not be sent (no connection, the adapter gone) has nothing to wait for.
+PhyAnswer AskPhyResult(uint16_t reg) {
     PhyResults& table = PhyResultTable();
     const uint32_t bit = 1u << (reg & 0x1F);
     ResetPhyRead();
     table.arrived &= ~bit;
-    uint32_t value = 0;
-    BVT_Read(reg::kPhyResult, &value);
+    CommandFrame frame;
+    const uint32_t result = reg::kPhyResult;
+    BuildGeneralReadFrame(frame, 1, &result);
+    if (CommandChannel::Instance().SendAndWait(frame) == Exchange::NotSent) return PhyAnswer::NotSent;
     const DWORD start = GetTickCount();
     for (;;) {
-        if (table.arrived & bit) return true;
+        if (table.arrived & bit) return PhyAnswer::Arrived;
         const DWORD elapsed = TicksSince(start);
-        if (elapsed >= kPhyResultWaitMs) return false;
+        if (elapsed >= kPhyResultWaitMs) return PhyAnswer::Missed;
         // Reset before looking again: a result filed after the look sets the event anew.
         ResetPhyRead();
-        if (table.arrived & bit) return true;
+        if (table.arrived & bit) return PhyAnswer::Arrived;
         WaitPhyRead(kPhyResultWaitMs - elapsed);
     }
 }
@@ -114,9 +120,12 @@ bool PhyRead(uint8_t port, uint16_t reg, uint16_t* value) { return PhyRead(port,
 
 bool PhyRead(uint8_t port, uint16_t reg, uint16_t* value, uint16_t shadow) {
     if (port > 1) return false;
+    // The result comes through the receive thread: waiting on it there would hold up the only
+    // thread that could deliver it, and every other call's reply with it.
+    if (CommandChannel::Instance().OnReceiveThread()) return false;
     const bool shadowed = HasShadow(reg);
     if (shadowed) {
-        SetShadowControl(false);
+        if (!SetShadowControl(false)) return false;
         PumpWait(1);
         if (shadow != kNoShadow) PhyWrite(port, reg, ShadowSelector(reg, shadow));
     }
@@ -125,11 +134,15 @@ bool PhyRead(uint8_t port, uint16_t reg, uint16_t* value, uint16_t shadow) {
                              uint32_t(port & 1) << 21 | uint32_t(reg & 0x1F) << 16;
         return images.mdioCommand;
     });
-    BVT_Write(reg::kMdioCommand, command);
+    if (!BVT_Write(reg::kMdioCommand, command)) return false;
     PumpWait(1);
 
     int misses = 0;
-    while (!AskPhyResult(reg)) {
+    for (;;) {
+        const PhyAnswer answer = AskPhyResult(reg);
+        if (answer == PhyAnswer::Arrived) break;
+        // Not sent: the tester cannot be reached, which says nothing of its PHY.
+        if (answer == PhyAnswer::NotSent) return false;
         if (++misses > kPhyReadRetries) {
             NotifyDeviceLost(port, BREVIXC_LOST_PHY_TIMEOUT, 0, 0);
             return false;

@@ -97,9 +97,16 @@ bool RequestLinkStatus() {
 void GetPHYName(uint8_t port) {
     const IdentificationClaim claim;
     if (!claim.Held()) return;
-    // The port's request is taken: the poller asks again only after the next link report.
-    Links().phyType[port & 1] = 0;
-    Links().linkFlag[port & 1] = false;
+    LinkState& links = Links();
+    const uint8_t p = port & 1;
+    links.phyType[p] = 0;
+    // A port that is up stays asked for (its status answer clears its flag), so that one lost
+    // answer costs a round, not the port's link report for the session; a PHY that stays silent
+    // is given up after a few rounds, until the next link report.
+    if (links.linkFlag[p] && links.statusAsksLeft[p].fetch_sub(1) <= 1) {
+        links.statusAsksLeft[p] = 0;
+        links.linkFlag[p] = false;
+    }
     AskPhyRegister(port, 3, 1);
     PumpWait(50);
     Log("(API)(GetPHYName) Port:", port);

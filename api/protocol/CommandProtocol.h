@@ -50,6 +50,8 @@ public:
     // clears only its own id (a stopping connection's thread may end after the next one started).
     void SetReceiveThread(DWORD threadId) { receiveThread_ = threadId; }
     void ClearReceiveThread(DWORD threadId) { receiveThread_.compare_exchange_strong(threadId, 0); }
+    // The calling thread delivers the replies: a wait there cannot be answered.
+    bool OnReceiveThread() const { return GetCurrentThreadId() == receiveThread_; }
 
     bool SendRaw(const uint8_t* frame, size_t length);
     // Sends and waits up to ReplyWaitMs() for the reply; the every-tenth-call message pump runs

@@ -68,30 +68,62 @@ void ParseCaptureStatusReply(const ReplyBody& body) {
     OnBlockCount(status.From(8));
 }
 
+// The read a hook is registered for: its command and count byte (a sequential count of 256 is
+// 0), and a second count the same read is also sent with (the count again when there is none).
+struct HookedRead {
+    uint8_t command;
+    uint8_t count;
+    uint8_t otherCount;
+};
+
+// A hook takes only the replies of its own read. A reply of another command or count that starts
+// at the same address (a host's own read there, the echo of a host's write) is not a poll's
+// answer: taken as one, a single-register read would zero a counter block, and the next poll
+// would rate its whole total.
+RegisterHook Answering(HookedRead read, RegisterHook hook) {
+    return [read, hook](const ReplyBody& body) {
+        if (body.command != read.command || (body.count != read.count && body.count != read.otherCount)) return;
+        if (body.command == kGeneral && !(body.Word(0) & kReadFlag)) return;
+        hook(body);
+    };
+}
+
 }  // namespace
 
 std::shared_ptr<const RegisterHookMap> MakeRegisterHookMap(int32_t machineId) {
     auto map = std::make_shared<RegisterHookMap>();
-    const reg::PortBlocks& blocks = reg::MapOf(IsBrevixHFamily(machineId));
+    const bool secondMap = IsBrevixHFamily(machineId);
+    const reg::PortBlocks& blocks = reg::MapOf(secondMap);
+    const HookedRead oneWord = {kSequentialRead, 1, 1};
+    const HookedRead streamBlock = {kSequentialRead64, 128, 128};
+    // The second map reads the whole second block, and its two-port round reads both status
+    // registers in one general read.
+    const HookedRead blockB = {kSequentialRead64, uint8_t(secondMap ? 42 : 12), uint8_t(secondMap ? 42 : 12)};
+    const HookedRead status = {kGeneral, 1, uint8_t(secondMap ? 2 : 1)};
     // Port B's registers lie 0x02000000 above Port A's.
     for (uint8_t port : {0, 1}) {
         const uint32_t b = PortOffset(port);
-        (*map)[blocks.byteRate1ms + b] = boost::bind(&SendByteRate1ms, _1);
-        (*map)[blocks.packetRate1ms + b] = boost::bind(&SendPacketRate1ms, _1);
-        if (&blocks == &reg::kSecondMap) (*map)[blocks.stackCounter1ms + b] = boost::bind(&SendStackCounter1ms, port, _1);
-        (*map)[blocks.counterBlockA + b] = boost::bind(&OnCounterBlockA, port, _1);
-        (*map)[blocks.counterBlockB + b] = boost::bind(&OnCounterBlockB, port, _1);
-        (*map)[blocks.trafficRegisters + b] = boost::bind(&OnTrafficRegisters, port, _1);
-        (*map)[blocks.status + b] = boost::bind(&OnStatusRegister, port, _1);
-        (*map)[blocks.txStreams + b] = boost::bind(&OnTxStreamBlock, port, _1);
+        (*map)[blocks.byteRate1ms + b] = Answering(oneWord, boost::bind(&SendByteRate1ms, _1));
+        (*map)[blocks.packetRate1ms + b] = Answering(oneWord, boost::bind(&SendPacketRate1ms, _1));
+        if (secondMap) {
+            (*map)[blocks.stackCounter1ms + b] =
+                Answering({kSequentialRead, 0, 0}, boost::bind(&SendStackCounter1ms, port, _1));
+        }
+        (*map)[blocks.counterBlockA + b] =
+            Answering({kSequentialRead64, 42, 42}, boost::bind(&OnCounterBlockA, port, _1));
+        (*map)[blocks.counterBlockB + b] = Answering(blockB, boost::bind(&OnCounterBlockB, port, _1));
+        (*map)[blocks.trafficRegisters + b] = Answering({kGeneral, 21, 21}, boost::bind(&OnTrafficRegisters, port, _1));
+        (*map)[blocks.status + b] = Answering(status, boost::bind(&OnStatusRegister, port, _1));
+        (*map)[blocks.txStreams + b] = Answering(streamBlock, boost::bind(&OnTxStreamBlock, port, _1));
         for (uint8_t block = 0; block < 8; ++block) {
             (*map)[blocks.rxStreams + b + 0x200u * block] =
-                boost::bind(&OnRxStreamBlock, block, port, _1);
+                Answering(streamBlock, boost::bind(&OnRxStreamBlock, block, port, _1));
         }
-        (*map)[blocks.vidStreams + b] = boost::bind(&OnVidStreamBlock, 0, port, _1);
-        (*map)[reg::kCaptureStatus + b] = boost::bind(&ParseCaptureStatusReply, _1);
+        (*map)[blocks.vidStreams + b] =
+            Answering({kSequentialRead, 128, 128}, boost::bind(&OnVidStreamBlock, 0, port, _1));
+        (*map)[reg::kCaptureStatus + b] = Answering({kGeneral, 2, 2}, boost::bind(&ParseCaptureStatusReply, _1));
     }
-    if (machineId == 4) (*map)[reg::kIndirectResult] = boost::bind(&ParsePhyPollReply, _1);
+    if (machineId == 4) (*map)[reg::kIndirectResult] = Answering(oneWord, boost::bind(&ParsePhyPollReply, _1));
     return map;
 }
 
@@ -146,15 +178,15 @@ void DispatchReply(const ReplyBody& body) {
         hook->second(body);
         return;
     }
-    // The echo of a write repeats what the library wrote: only a read's reply carries the link
-    // report or a PHY result.
-    const bool read = body.command != kGeneral || (body.Word(0) & kReadFlag);
+    // The echo of a write repeats what was written (by the library or a host): only a read's reply
+    // carries a register's value, the system ID's among them.
+    if (body.command == kGeneral && !(body.Word(0) & kReadFlag)) return;
     switch (key) {
     case reg::kLinkReport:
-        if (read) ParseLinkReport(body);
+        ParseLinkReport(body);
         break;
     case reg::kPhyResult:
-        if (read) ParsePhyResult(body);
+        ParsePhyResult(body);
         break;
     case reg::kVcxoPpm:
         if (body.Has(4, 4)) Identity::Instance().SetVcxoPpm(static_cast<int32_t>(body.Word(4)));

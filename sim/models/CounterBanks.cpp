@@ -82,12 +82,21 @@ CounterBanks::CounterBanks(Tester& tester, RegisterMap map)
             Advance();
             return ReadWord(port, address - base);
         });
-        const uint32_t clear = base + ClearOffset();
-        registers.OnRead(clear, clear + kBankSpan - 1, [this, port, clear](uint32_t address) {
+        // The read-to-clear images: the counter blocks' and the traffic registers' (which lie
+        // apart on the second map).
+        const uint32_t blocksClear = base + ClearOffset();
+        registers.OnRead(blocksClear, blocksClear + kRxBytes - 1, [this, port, blocksClear](uint32_t address) {
             std::lock_guard<std::mutex> guard(lock_);
             Advance();
-            return ReadAndClear(port, address - clear);
+            return ReadAndClear(port, address - blocksClear);
         });
+        const uint32_t trafficClear = base + TrafficClearOffset();
+        registers.OnRead(trafficClear + kRxBytes, trafficClear + kBankSpan - 1,
+                         [this, port, trafficClear](uint32_t address) {
+                             std::lock_guard<std::mutex> guard(lock_);
+                             Advance();
+                             return ReadAndClear(port, address - trafficClear);
+                         });
         registers.OnRead(kBlockCount + PortOffset(port), [this, port](uint32_t) {
             std::lock_guard<std::mutex> guard(lock_);
             return ports_[port].blockCount;
@@ -159,6 +168,8 @@ uint32_t CounterBanks::Base(int port) const {
 uint32_t CounterBanks::StatusOffset() const { return map_ == RegisterMap::First ? 0x50 : 0xF0; }
 
 uint32_t CounterBanks::ClearOffset() const { return map_ == RegisterMap::First ? 0x40000 : 0x80000; }
+
+uint32_t CounterBanks::TrafficClearOffset() const { return 0x40000; }
 
 uint32_t CounterBanks::TxStreamBase(int port) const {
     return (map_ == RegisterMap::First ? 0x42300000 : 0x42400000) + PortOffset(port);

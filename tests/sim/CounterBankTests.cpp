@@ -76,13 +76,35 @@ TEST_P(CounterBankTest, ThirtyTwoBitReadOfATrafficCounterLatchesItsHighWord) {
 TEST_P(CounterBankTest, ClearImageReadsAnswerTheValueAndZeroIt) {
     banks_->Set(1, CounterBanks::BlockA(5), 99);
     banks_->Set(1, CounterBanks::kTxPackets, 1234);
-    const uint32_t clear = banks_->Base(1) + banks_->ClearOffset();
-    const wire::Bytes block = Exchange(wire::SequentialRead(clear, 42));
+    const wire::Bytes block = Exchange(wire::SequentialRead(banks_->Base(1) + banks_->ClearOffset(), 42));
     ASSERT_GE(block.size(), 20u + 4 * 42);
     EXPECT_EQ(Get32(block, 20 + 4 * 5), 99u);
-    EXPECT_EQ(ReadRegister(clear + CounterBanks::kTxPackets), 1234u);
+    EXPECT_EQ(ReadRegister(banks_->Base(1) + banks_->TrafficClearOffset() + CounterBanks::kTxPackets), 1234u);
     EXPECT_EQ(banks_->Get(1, CounterBanks::BlockA(5)), 0u);
     EXPECT_EQ(banks_->Get(1, CounterBanks::kTxPackets), 0u);
+}
+
+// Port A's clear addresses as the host sends them: the block's 42 words, and the traffic
+// registers' images (Rx bytes, Tx packets, Tx bytes). The second map moves the bank to 0x42600000
+// and its block image to 0x42680000, the traffic images to 0x42640000.
+TEST_P(CounterBankTest, ClearAddressesOfTheMapClearEveryCounterTogether) {
+    const bool first = GetParam() == RegisterMap::First;
+    const uint32_t blockClear = first ? 0x42040000 : 0x42680000;
+    const uint32_t trafficClear = first ? 0x42040000 : 0x42640000;
+    for (uint32_t offset : {CounterBanks::BlockA(CounterBanks::kRxPackets), CounterBanks::BlockA(CounterBanks::kSize64),
+                            uint32_t(CounterBanks::kRxBytes), uint32_t(CounterBanks::kTxPackets),
+                            uint32_t(CounterBanks::kTxBytes)}) {
+        banks_->Set(0, offset, 777);
+    }
+    Exchange(wire::SequentialRead(blockClear, 42));
+    Exchange(wire::General({{0x80000000 | (trafficClear + 0x100), 0},
+                            {0x80000000 | (trafficClear + 0x200), 0},
+                            {0x80000000 | (trafficClear + 0x300), 0}}));
+    EXPECT_EQ(banks_->Get(0, CounterBanks::BlockA(CounterBanks::kRxPackets)), 0u);
+    EXPECT_EQ(banks_->Get(0, CounterBanks::BlockA(CounterBanks::kSize64)), 0u);
+    EXPECT_EQ(banks_->Get(0, CounterBanks::kRxBytes), 0u);
+    EXPECT_EQ(banks_->Get(0, CounterBanks::kTxPackets), 0u);
+    EXPECT_EQ(banks_->Get(0, CounterBanks::kTxBytes), 0u);
 }
 
 TEST_P(CounterBankTest, StreamBanksAnswerAndClear) {

@@ -88,7 +88,11 @@ public:
     RegisterMap Map() const { return map_; }
     uint32_t Base(int port) const;          // the port's counter base address
     uint32_t StatusOffset() const;          // the status register's offset from the base
-    uint32_t ClearOffset() const;           // read-to-clear image: base + this
+    // Read-to-clear images: base + ClearOffset() for the counter blocks (below kRxBytes), base +
+    // TrafficClearOffset() for the traffic registers (from kRxBytes on). Both are + 0x40000 on the
+    // first map; the second map keeps its blocks' image at + 0x80000.
+    uint32_t ClearOffset() const;
+    uint32_t TrafficClearOffset() const;
     uint32_t TxStreamBase(int port) const;  // 64 streams x 2 counters, 4 apart
     uint32_t RxStreamBase(int port) const;  // 4 blocks of 1024 bytes, 32 streams each
     uint32_t VidBase(int port) const;       // 128 words, 4 apart

@@ -417,6 +417,41 @@ TEST_F(ConnectedTester, CounterPollerRunsOncePerSecond) {
     EXPECT_LE(gaps[2], 1100);
 }
 
+// A round's own time counts toward its second: with every reply late, the rounds still begin a
+// second apart.
+TEST_F(ConnectedTester, CounterPollerKeepsItsSecondWhenRepliesAreSlow) {
+    const Bytes poll = LibraryCommand(3, 42, {0x42000000});
+    const Bytes lastRead = LibraryCommand(3, 128, {0x44300000});  // Port B's Tx streams, the round's end
+    bench->tester->SetReplyDelay(40ms);
+    bench->tester->ClearLog();
+    std::vector<std::chrono::steady_clock::time_point> rounds, ends;
+    const bool sixRounds = support::Eventually(
+        [&] {
+            rounds.clear();
+            ends.clear();
+            for (const sim::LoggedFrame& f : bench->tester->Log()) {
+                if (f.bytes == poll) rounds.push_back(f.at);
+                if (f.bytes == lastRead && !rounds.empty()) ends.push_back(f.at);
+            }
+            return rounds.size() >= 6;
+        },
+        3 * support::kPatience);
+    bench->tester->SetReplyDelay(0ms);
+    ASSERT_TRUE(sixRounds);
+    ASSERT_FALSE(ends.empty());
+    EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(ends[0] - rounds[0]).count(), 200)
+        << "a round's reads waited for their late replies";
+    // One round sent late on a busy machine makes one gap short and the next long: the middle
+    // gaps of five tell the rhythm.
+    std::vector<int64_t> gaps;
+    for (size_t i = 2; i < 6; ++i) {
+        gaps.push_back(std::chrono::duration_cast<std::chrono::milliseconds>(rounds[i] - rounds[i - 1]).count());
+    }
+    std::sort(gaps.begin(), gaps.end());
+    EXPECT_GE(gaps[1], 950);
+    EXPECT_LE(gaps[2], 1050);
+}
+
 // The poller shows no window: between its register calls it sleeps rather than look for messages,
 // so it never takes a message queue (a message posted to it has nowhere to go).
 TEST_F(ConnectedTester, CounterPollerKeepsNoMessageQueue) {

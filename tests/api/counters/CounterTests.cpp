@@ -6,6 +6,8 @@
 #include "BrevixCTx.h"
 #include "device/DeviceBench.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 using namespace std::chrono_literals;
@@ -107,6 +109,41 @@ TEST_F(CounterTest, ClearZeroesTheTestersCountersAndTheStatisticsButNotTheRates)
     banks.Set(0, CounterBanks::BlockA(3), 40);
     ASSERT_TRUE(PolledUntil(0, [](auto& s) { return s.counter[3] == 40; }));
     EXPECT_EQ(Rates(0).counter[3], 40u) << "after a clear the rate is the whole new value";
+}
+
+// A host's own register calls at the addresses the poll's answers start with: a read of one
+// register at a counter block's address is no block, and the echo of a write to the system ID
+// register is no system ID.
+TEST_F(CounterTest, AHostsReadAtACounterBlocksAddressLeavesTheCountersAndRates) {
+    banks.Set(0, CounterBanks::BlockA(BREVIXC_COUNTER_UNICAST), 5000);
+    ASSERT_TRUE(PolledUntil(0, [](auto& s) { return s.counter[BREVIXC_COUNTER_UNICAST] == 5000; }));
+    ASSERT_TRUE(support::Eventually([] { return Rates(0).counter[BREVIXC_COUNTER_UNICAST] == 0; }))
+        << "a poll that found the counter unchanged";
+    uint32_t value = 0;
+    ASSERT_TRUE(support::Eventually([&] { return BVT_Read(0x42000000, &value) == 1; }));
+    // The counter does not move: through two poll rounds after the read its statistic stays and
+    // its rate stays 0.
+    const uint32_t start = BrevixC_ReadCounterPollRounds();
+    uint64_t lowest = UINT64_MAX, highestRate = 0;
+    const bool twoRounds = support::Eventually([&] {
+        lowest = std::min<uint64_t>(lowest, Statistics(0).counter[BREVIXC_COUNTER_UNICAST]);
+        highestRate = std::max<uint64_t>(highestRate, Rates(0).counter[BREVIXC_COUNTER_UNICAST]);
+        return BrevixC_ReadCounterPollRounds() - start >= 2;
+    });
+    ASSERT_TRUE(twoRounds);
+    EXPECT_EQ(lowest, 5000u);
+    EXPECT_EQ(highestRate, 0u);
+}
+
+TEST_F(CounterTest, AHostsWriteOfTheSystemIdRegisterKeepsTheMachineAndItsMap) {
+    ASSERT_EQ(BVT_Write(0x40000000, 0xDD802001), 1);  // a Brevix-J's system ID
+    // The echo is handled before the reply of a later read.
+    bench::HandledByTester();
+    The().tester->Registers().Set(0x40000000, sim::SystemIdOf(1));
+    EXPECT_EQ(BVX_Machine_ID, 1);
+    banks.Set(1, CounterBanks::BlockA(BREVIXC_COUNTER_VLAN), 4444);
+    EXPECT_TRUE(PolledUntil(1, [](auto& s) { return s.counter[BREVIXC_COUNTER_VLAN] == 4444; }))
+        << "the poller reads the first map's counters still";
 }
 
 TEST_F(CounterTest, ClearWithoutAPortWritesTheTestersClearSwitchAndLeavesTheBlocks) {

@@ -10,6 +10,7 @@
 #include "ports/PortControls.h"
 #include "ports/Ports.h"
 
+#include <atomic>
 #include <chrono>
 #include <optional>
 #include <thread>
@@ -146,9 +147,24 @@ TEST_F(MultiGigTest, LinkNoticeStartsTheMediaChangeCountAgain) {
     bench::HandledByTester();
 }
 
-// The PHY poller identifies a port once for each link report that finds it up, whether or not the
-// PHY's status answer comes.
-TEST_F(MultiGigTest, PhyPollAsksOnceForEachLinkReportThatFindsAPortUp) {
+// Whether a frame is the identification's status read: the read of the indirect result that
+// follows the window's set-up for the status register 0x8008.
+class StatusReads {
+public:
+    bool Is(const bench::Bytes& f) {
+        if (f.size() >= 24 && f[14] == 0 && bench::Get32(f, 16) == 0x400000B0) {
+            statusNext_ = bench::Get32(f, 20) == 0x8008;
+        }
+        return f.size() >= 20 && f[14] == 1 && bench::Get32(f, 16) == kIndirectResult && statusNext_;
+    }
+
+private:
+    bool statusNext_ = false;
+};
+
+// A PHY that never answers is asked in a few poll rounds after each link report that finds its
+// port up, and then left alone until the next report.
+TEST_F(MultiGigTest, PhyPollAsksASilentPhyForABoundedNumberOfRounds) {
     constexpr uint32_t kCounterBlock = 0x42600000;
     // The bench's Port A is up, Port B down.
     {
@@ -156,16 +172,56 @@ TEST_F(MultiGigTest, PhyPollAsksOnceForEachLinkReportThatFindsAPortUp) {
         const bench::Interception silent(
             [&](const bench::Bytes& f) { return f.size() >= 20 && f[14] == 1 && bench::Get32(f, 16) == kIndirectResult; });
         ASSERT_EQ(BrevixC_GetLinkStatus(), 1);
-        ASSERT_TRUE(support::Eventually([&] { return SequentialReads(1, kIndirectResult) >= 2; }))
-            << "the PHY poller identifies Port A";
+        const size_t asks = 2 * capi::kPhyStatusAsks;  // each round reads the type and the status
+        ASSERT_TRUE(support::Eventually([&] { return SequentialReads(1, kIndirectResult) >= asks; },
+                                        2 * support::kPatience))
+            << "the PHY poller asks Port A in each round";
+        ASSERT_TRUE(support::Eventually([] { return !capi::IdentificationUnderWay(); }));
         // Three counter poll rounds later the PHY poller has had two more rounds too.
         const size_t rounds = SequentialReads(3, kCounterBlock);
         ASSERT_TRUE(support::Eventually([&] { return SequentialReads(3, kCounterBlock) >= rounds + 3; }));
-        EXPECT_EQ(SequentialReads(1, kIndirectResult), 2u) << "one identification: its type and status reads";
+        EXPECT_EQ(SequentialReads(1, kIndirectResult), asks) << "then it gives up on the port";
     }
     // The PHY answers again: the next report that finds the port up has it identified.
     ASSERT_EQ(BrevixC_GetLinkStatus(), 1);
     EXPECT_TRUE(support::Eventually([] { return capi::Links().phyType[0] == capi::kMultiGigPhy; }));
+}
+
+// On this model the link report sends nothing while a port is up: the PHY's status answer brings
+// the port's link-up. One lost answer is asked again in the next round.
+TEST_F(MultiGigTest, ALostStatusAnswerIsAskedForAgainAndTheLinkUpArrives) {
+    StatusReads status;
+    std::atomic<bool> dropped{false};
+    const bench::Interception dropOnce([&](const bench::Bytes& f) {
+        if (!status.Is(f) || dropped) return false;
+        dropped = true;
+        return true;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(BrevixC_GetLinkStatus(), 1);
+    const support::HostMessage up = support::CallbackRecorder::Instance().WaitFor(
+        [](const support::HostMessage& m) {
+            return m.Type() == 0x0400 && bench::Le16(m.bytes, BREVIXC_LINK_PORT_A_SPEED) != 255;
+        },
+        support::kPatience);
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    ASSERT_FALSE(up.bytes.empty()) << "Port A's link-up";
+    EXPECT_TRUE(dropped);
+    EXPECT_EQ(bench::Le16(up.bytes, BREVIXC_LINK_PORT_A_SPEED), 11) << "1 Gbit/s on the multi-gigabit PHY";
+    EXPECT_EQ(bench::Le16(up.bytes, BREVIXC_LINK_PORT_B_SPEED), 255);
+    EXPECT_LE(took.count(), 3000) << "the next PHY poll round asked again";
+}
+
+// Media programming turns the tester's shadow control off for its writes; the host's image of it
+// is the port configuration's, which the next configuration writes as the host left it.
+TEST_F(MultiGigTest, MediaProgrammingLeavesTheShadowControlImageAsTheHostSetIt) {
+    BrevixC_PortConfig_T config = bench::UnchangedPortConfig(0);
+    config.shadowControl = 1;
+    ASSERT_EQ(BrevixC_PortConfig(config), 1);
+    ASSERT_EQ(BrevixC_SetMediaType({0, 13, 0x41, 0, 0}), 1);
+    EXPECT_EQ(bench::LastWrite(0x400000D4), 0) << "off for the programming";
+    ASSERT_EQ(BrevixC_PortConfig(bench::UnchangedPortConfig(0)), 1);
+    EXPECT_EQ(bench::LastWrite(0x400000D4) & (1u << 30), 1u << 30) << "the host's choice";
 }
 
 // Between its rounds the PHY poller rests on the pollers' stop: a stop that comes just after an

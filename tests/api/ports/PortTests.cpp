@@ -362,6 +362,20 @@ TEST_F(PortTest, MediaProgrammingRefusesBeforeSendingAndWritesTheClause22Registe
     EXPECT_TRUE(support::Eventually([&] { return phys.Register(0, 0) == 0x0800; }));
 }
 
+// The clause 22 programming ends with the tester's shadow control on; the host's image of it
+// stays the port configuration's, and the next configuration writes it as the host left it.
+TEST_F(PortTest, MediaProgrammingLeavesTheShadowControlImageAsTheHostSetIt) {
+    BrevixC_PortConfig_T config = UnchangedPortConfig(1);
+    config.shadowControl = 0;
+    ASSERT_EQ(BrevixC_PortConfig(config), 1);
+    ASSERT_EQ(BrevixC_SetMediaType({1, 5, 0x3F, 0, 0}), 1);
+    EXPECT_EQ(LastWrite(0x400000D4), 1 << 30) << "on after the programming";
+    ASSERT_EQ(BrevixC_PortConfig(UnchangedPortConfig(1)), 1);
+    EXPECT_EQ(LastWrite(0x400000D4) & (1 << 30), 0) << "the host's choice";
+    config.shadowControl = 1;
+    ASSERT_EQ(BrevixC_PortConfig(config), 1);
+}
+
 struct MasterSlaveCase {
     const char* name;
     uint16_t selector;

@@ -192,21 +192,39 @@ TEST_F(HookTest, LinkReportOfBrevixJWithAPortUpSendsNothing) {
     EXPECT_TRUE(capi::Links().linkDown[1]);
 }
 
-TEST_F(HookTest, MultiGigPhyReplyReportsItsSpeed) {
+struct MultiGigCase {
+    const char* name;
+    uint32_t status;  // the PHY's answer from its status register 0x8008
+    uint16_t code;
+};
+
+class MultiGigReplyTest : public HookTest, public testing::WithParamInterface<MultiGigCase> {};
+
+TEST_P(MultiGigReplyTest, ReportsThePortsSpeed) {
     SetMachine(4);
     capi::Links().linkDown[0] = false;
     capi::Links().linkDown[1] = true;
     capi::ParsePhyPollReply(Body(frames::Reply(1, 1, {0x400000BC, 0x000309A3})).body);
-    capi::ParsePhyPollReply(Body(frames::Reply(1, 1, {0x400000BC, 0x8008C008})).body);
+    capi::ParsePhyPollReply(Body(frames::Reply(1, 1, {0x400000BC, GetParam().status})).body);
     const auto messages = Messages();
     ASSERT_EQ(messages.size(), 1u);
     Bytes expected = Message(0x0400);
-    PutLe16(expected, 18, 17);  // 5G: bits 14 and 15 set, bits 2-3 = 10
+    PutLe16(expected, 18, GetParam().code);
     PutLe16(expected, 22, 255);
     expected[30] = 1;
     EXPECT_EQ(messages[0].bytes, expected);
     EXPECT_EQ(messages[0].stampSeconds, 0u);
+    EXPECT_EQ(capi::Links().multiGigCode[0], GetParam().code);
 }
+
+// Bits 14 and 15 both set: the speed in bits 2-3; bit 15 alone: 1 Gbit/s.
+INSTANTIATE_TEST_SUITE_P(Speeds, MultiGigReplyTest,
+                         testing::Values(MultiGigCase{"FiveGigabit", 0x8008C008, 17},
+                                         MultiGigCase{"TwoAndAHalfGigabit", 0x8008C004, 15},
+                                         MultiGigCase{"TenGigabit", 0x8008C000, 13},
+                                         MultiGigCase{"TenGigabitWithBothSpeedBits", 0x8008C00C, 13},
+                                         MultiGigCase{"OneGigabit", 0x80088000, 11}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(HookTest, OscillatorValueIsDividedByFiveAtGigabitSpeeds) {
     capi::Links().speedCode[0] = 9;

@@ -1,11 +1,15 @@
 // What the library does with a write it could not send: the host-sending switch stays as it
-// was, and the 93C56 calls on the register path stop at the first block that did not go out and
-// announce nothing for it.
+// was, the 93C56 calls on the register path stop at the first block that did not go out and
+// announce nothing for it, and a PHY read whose result read did not go out waits for nothing. A
+// PHY read from the receive thread, which would wait for its own delivery, is refused.
 
 #include "BrevixCEeprom.h"
+#include "BrevixCPorts.h"
 #include "BrevixCTx.h"
 #include "device/SendFailures.h"
+#include "runtime/HostMessages.h"
 
+#include <atomic>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -120,6 +124,58 @@ TEST_F(SendFailureTest, NicModeGivesZeroWhenItsWriteIsNotSent) {
     }
     EXPECT_EQ(BrevixC_SYS_SetNICMode(0, 1), 1);
     EXPECT_EQ(BrevixC_SYS_SetNICMode(0, 0), 1);
+}
+
+constexpr uint32_t kPhyResultRead = 0xC00000DC;
+
+long long MillisecondsOf(const std::function<void()>& call) {
+    const auto start = std::chrono::steady_clock::now();
+    call();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST_F(SendFailureTest, PhyReadsWhoseResultReadIsNotSentFailAtOnceAndReportNothing) {
+    {
+        const Refusal refusal([](const bench::Bytes& f) { return FirstRegisterIs(f, kPhyResultRead); });
+        EXPECT_LT(MillisecondsOf([] { EXPECT_EQ(BrevixC_ReadPHY(0, 2), 0); }), 1000);
+        EXPECT_LT(MillisecondsOf([] { EXPECT_EQ(BrevixC_GetSFPStatus(1), -1); }), 1000) << "register 28";
+        EXPECT_LT(MillisecondsOf([] { EXPECT_EQ(BrevixC_SetAutoMDIX(0, 2), 0); }), 1000);
+    }
+    EXPECT_TRUE(bench::Messages(0xFF00).empty()) << "no PHY is lost";
+    EXPECT_TRUE(bench::Messages(0xFE00).empty()) << "no media detection failed";
+    EXPECT_TRUE(bench::Messages(0x0600).empty());
+    // The next read goes out and is answered.
+    The().phys->SetRegister(0, 2, 0x0143);
+    ASSERT_EQ(BrevixC_ReadPHY(0, 2), 1);
+    const auto results = bench::Messages(0x0600);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(bench::Le16(results[0].bytes, 20), 0x0143);
+}
+
+// A host callback that reads a PHY when the tester's PHY notice reaches it, on the receive thread.
+std::atomic<int> readResult{-2};
+std::atomic<long long> readMilliseconds{-1};
+
+void WINAPI ReadPhyOnNotice(const uint8_t* message, int32_t length, uint32_t seconds, uint32_t microseconds) {
+    support::CallbackRecorder::Callback(message, length, seconds, microseconds);
+    if ((message[14] << 8 | message[15]) != BREVIXC_MSG_PHY_NOTICE || readResult != -2) return;
+    int result = 0;
+    readMilliseconds = MillisecondsOf([&] { result = BrevixC_ReadPHY(0, 2); });
+    readResult = result;
+}
+
+TEST_F(SendFailureTest, PhyReadFromTheReceiveThreadIsRefusedAtOnce) {
+    capi::SetHostCallback(ReadPhyOnNotice);
+    ASSERT_TRUE(The().tester->SendNotice(10, 1));
+    const bool called = support::Eventually([] { return readResult != -2; });
+    capi::SetHostCallback(support::CallbackRecorder::Callback);
+    ASSERT_TRUE(called);
+    EXPECT_EQ(readResult, 0);
+    EXPECT_LT(readMilliseconds, 1000);
+    EXPECT_TRUE(bench::Messages(0xFF00).empty()) << "no PHY is lost";
+    // The receive thread goes on delivering: a read beside it is answered.
+    The().phys->SetRegister(0, 2, 0x0143);
+    EXPECT_EQ(BrevixC_ReadPHY(0, 2), 1);
 }
 
 }  // namespace

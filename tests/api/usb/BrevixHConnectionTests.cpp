@@ -1,16 +1,20 @@
 // A Brevix-H and a Brevix-J through the Ethernet API: the simulated tester on the test's veth pair
 // and its USB unit on the simulated USB tree. The start finds the unit, connect reads the identity
-// over USB, and the 93C56, the manual identity reads, the VCXO and the FPGA download reach the unit.
+// over USB, and the 93C56, the manual identity reads, the VCXO and the FPGA download reach the unit;
+// after a loss and a reconnect every counter starts again from the connect.
 
 #include "BrevixCAPI.h"
+#include "BrevixCCounters.h"
 #include "BrevixCEeprom.h"
 #include "BrevixCFlash.h"
 #include "sim/FullTester.h"
+#include "sim/TesterControl.h"
 #include "support/CallbackRecorder.h"
 #include "support/TesterLink.h"
 #include "support/Waiting.h"
 #include "usb/UsbBench.h"
 
+#include <chrono>
 #include <cstring>
 #include <fstream>
 
@@ -133,6 +137,79 @@ TEST_P(BrevixHConnectionTest, FpgaDownloadSendsThePreparedWindowToTheUnit) {
     const support::HostMessage passed = CallbackRecorder::Instance().WaitFor(
         [](const support::HostMessage& m) { return m.Type() == 0x0F00 && m.bytes[18] == 6; }, std::chrono::seconds(20));
     EXPECT_FALSE(passed.bytes.empty());
+}
+
+// Frames a second and bytes a frame of what each port receives from its partner and sends: all
+// in the largest size class, so that bytes counted since an earlier connect, over frames counted
+// since this one, leave it at once.
+constexpr double kIncoming = 800, kSent = 600;
+constexpr uint32_t kIncomingBytes[2] = {1500, 1400}, kSentBytes[2] = {1450, 1300};
+
+BrevixC_PortCounters_T CountersOf(uint8_t port) {
+    BrevixC_PortCounters_T block{};
+    EXPECT_EQ(BrevixC_ReadCounterStatistics(port, &block), 1);
+    return block;
+}
+
+// Waits for two whole poll rounds of the poller running now.
+bool TwoPollRounds() {
+    const uint32_t start = BrevixC_ReadCounterPollRounds();
+    return support::Eventually([&] { return BrevixC_ReadCounterPollRounds() - start >= 2; });
+}
+
+// A reconnect (terminate, detect, connect: the program's Reconnect) clears the tester's counters
+// at connect, Rx and Tx, frames and bytes alike: no counter carries a total from before.
+TEST_P(BrevixHConnectionTest, CountersStartAgainTogetherAfterALossAndAReconnect) {
+    sim::CounterBanks& counters = tester_->Counters();
+    tester_->QuietPartners();
+    // The connect's set-up stops both ports' Tx: it is started after each connect.
+    auto startTx = [&] {
+        for (uint8_t port : {0, 1}) tester_->Device().Registers().Write(0x410000F0 + 0x02000000u * port, 8);
+    };
+    for (uint8_t port : {0, 1}) {
+        counters.SetIncoming(port, kIncoming, kIncomingBytes[port]);
+        counters.SetTraffic(port, kSent, kSentBytes[port]);
+    }
+    startTx();
+    ASSERT_TRUE(support::Eventually([] { return CountersOf(0).counter[BREVIXC_COUNTER_RX_PACKETS] >= 3 * kIncoming; }))
+        << "traffic counted before the loss";
+
+    sim::TesterControl control(*tester_, nullptr, support::TestNetwork().hostInterface);
+    ASSERT_TRUE(control.Lose());
+    EXPECT_FALSE(CallbackRecorder::Instance().WaitForType(0xFF00, support::kPatience).bytes.empty()) << "lost";
+    ASSERT_TRUE(control.Return());
+    EXPECT_EQ(BrevixC_SYS_TerminateProcess(), 1);
+    ASSERT_TRUE(support::Eventually([] {
+        char model[64] = {};
+        return BrevixC_SYS_DetectBrevixCDevice(model) == 1;
+    })) << "found again";
+    const auto connectStart = std::chrono::steady_clock::now();
+    ASSERT_EQ(BrevixC_SYS_ConnectToBrevixCDevice(), 1);
+    startTx();
+    ASSERT_TRUE(TwoPollRounds());
+
+    for (uint8_t port : {0, 1}) {
+        const BrevixC_PortCounters_T s = CountersOf(port);
+        // The most a counter can have counted since its clear, early in the connect.
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - connectStart).count();
+        const double received = (kIncoming + kSent) * seconds, sent = kSent * seconds;
+        const uint64_t rxPackets = s.counter[BREVIXC_COUNTER_RX_PACKETS];
+        ASSERT_GT(rxPackets, 0u) << "port " << int(port);
+        ASSERT_GT(s.txPackets, 0u) << "port " << int(port);
+        EXPECT_LE(double(rxPackets), received) << "port " << int(port);
+        EXPECT_LE(double(s.rxBytes), received * 1500) << "port " << int(port);
+        EXPECT_LE(double(s.txPackets), sent) << "port " << int(port);
+        EXPECT_LE(double(s.txBytes), sent * kSentBytes[port]) << "port " << int(port);
+        EXPECT_GE(s.rxBytes / rxPackets, 64u) << "port " << int(port);
+        EXPECT_LE(s.rxBytes / rxPackets, 1522u) << "Rx bytes a frame, port " << int(port);
+        EXPECT_GE(s.txBytes / s.txPackets, 64u) << "port " << int(port);
+        EXPECT_LE(s.txBytes / s.txPackets, 1522u) << "Tx bytes a frame, port " << int(port);
+        uint64_t classes = 0;
+        for (int slot = BREVIXC_COUNTER_SIZE_64; slot <= BREVIXC_COUNTER_SIZE_1024_1522; ++slot) {
+            classes += s.counter[slot];
+        }
+        EXPECT_EQ(classes, rxPackets) << "the size classes, port " << int(port);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Machines, BrevixHConnectionTest, testing::Values(3, 4),
