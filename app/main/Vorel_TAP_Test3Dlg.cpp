@@ -155,7 +155,7 @@ bool CVorel_TAP_Test3Dlg::ConfirmQuit() {
         return false;
     }
     // Nothing has moved for a while, or the tester is gone: the operator may leave it.
-    if (ShowBox(ResourceText(IDS_QUIT_STALLED_UPGRADE), MessageCaption(), MB_YESNO | MB_ICONWARNING) != IDYES)
+    if (ShowBox(upgradePanel.StalledQuitQuestion(), MessageCaption(), MB_YESNO | MB_ICONWARNING) != IDYES)
         return false;
     upgradePanel.AbandonDownload(false);
     return true;
