@@ -157,7 +157,7 @@ bool CVorel_TAP_Test3Dlg::ConfirmQuit() {
         return false;
     }
     // Nothing has moved for a while, or the tester is gone: the operator may leave it.
-    if (!AskToQuit(ResourceText(IDS_QUIT_STALLED_UPGRADE), MB_YESNO | MB_ICONWARNING)) return false;
+    if (!AskToQuit(upgradePanel.StalledQuitQuestion(), MB_YESNO | MB_ICONWARNING)) return false;
     upgradePanel.AbandonDownload(false);
     return true;
 }

@@ -1,6 +1,7 @@
 #include "upgrade/UpgradeDialog.h"
 
 #include "charts/Refresh.h"
+#include "main/DebugStream.h"
 #include "main/Globals.h"
 #include "main/VersionTests.h"
 #include "main/Vorel_TAP_Test3Dlg.h"
@@ -93,6 +94,7 @@ bool IsFpgaImage(const unsigned char* head, size_t size) {
 // Statuses that end a download: pass, failure, and the failure the device never follows with
 // anything (7).
 constexpr uint16_t kStatusFail = 1;
+constexpr uint16_t kStatusDownload = 2;
 constexpr uint16_t kStatusPass = 6;
 constexpr uint16_t kStatusFinalFail = 7;
 
@@ -101,6 +103,19 @@ CString Formatted(LPCWSTR format, int value) {
     text.Format(format, value);
     return text;
 }
+
+// A text of the string tables, in the language the program shows.
+CString Loaded(UINT id) {
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
+// What leaving a download may leave on the tester; part of every text that offers or tells it.
+CString FlashWarning() { return Loaded(IDS_UPGRADE_FLASH_WARNING); }
+
+// The page's texts are the program's log lines too.
+void Trace(const CString& text) { ProgramLog().WriteLine(text.GetString()); }
 
 }  // namespace
 
@@ -168,6 +183,11 @@ bool CUpgradeDialog::SetMode(int newMode) {
     if (DownloadInProgress() && newMode != mode) return false;
     const ModeTexts& texts = kModeTexts[newMode];
     browseFolder = programFolder + texts.folder;
+    // The note of a download that ended early belongs to its own kind's page.
+    if (failureNoted_ && newMode != mode) {
+        failureNoted_ = false;
+        ShowDownloadTexts(SW_HIDE);
+    }
     if (GetSafeHwnd()) {
         GetDlgItemText(IDC_UPGRADE_PATH, imagePaths_[mode]);
         SetDlgItemText(IDC_UPGRADE_PATH, imagePaths_[newMode]);
@@ -269,6 +289,12 @@ void CUpgradeDialog::ShowDownloadTexts(int show) {
         if (CWnd* text = GetDlgItem(id)) text->ShowWindow(show);
 }
 
+void CUpgradeDialog::ResetDownloadTexts() {
+    failureNoted_ = false;
+    SetDlgItemText(IDC_UPGRADE_NOTICE, kModeTexts[mode].notice);
+    SetDlgItemText(IDC_UPGRADE_STATUS, L"Status");
+}
+
 void CUpgradeDialog::SetCounterRefresh(bool run) {
     // Held while the download runs, whatever either Update button says meanwhile; back on, both
     // buttons show the refresh running, whatever they showed before.
@@ -279,12 +305,14 @@ void CUpgradeDialog::BeginDownload(int seconds) {
     expectedSeconds = seconds;
     elapsedSeconds = 0;
     lastStatus = 0;
-    lastReportTime_ = CTime::GetCurrentTime().GetTime();
+    lastProgress = 0;
+    lastProgressTick_ = ::GetTickCount64();
     cancelOffered_ = false;
     progressBar.SetRange32(0, expectedSeconds);
     // The template's placeholder until a status event gives the percentage.
     SetDlgItemText(IDC_UPGRADE_PERCENT, L"");
     SetTimer(kElapsedTimer, 1000, nullptr);
+    ResetDownloadTexts();
     ShowDownloadTexts(SW_SHOW);
     SetControlsUsable(false);
 }
@@ -394,7 +422,13 @@ void CUpgradeDialog::OnTimer(UINT_PTR nIDEvent) {
 
 bool CUpgradeDialog::DownloadStalled() const {
     return downloadRunning &&
-           (!deviceReachable_ || CTime::GetCurrentTime().GetTime() - lastReportTime_ >= kSilenceSeconds);
+           (!deviceReachable_ || ::GetTickCount64() - lastProgressTick_ >= ULONGLONG(kNoProgressSeconds) * 1000);
+}
+
+CString CUpgradeDialog::StalledQuitQuestion() {
+    CString question;
+    question.Format(Loaded(IDS_QUIT_STALLED_UPGRADE).GetString(), FlashWarning().GetString());
+    return question;
 }
 
 void CUpgradeDialog::OfferCancel(bool offer) {
@@ -407,6 +441,13 @@ void CUpgradeDialog::OfferCancel(bool offer) {
     EnableWindow(offer);
     cancel->EnableWindow(offer);
     cancel->ShowWindow(offer || mode == kFpga ? SW_SHOW : SW_HIDE);
+    // The notice says what Cancel means before it is clicked.
+    CString notice = kModeTexts[mode].notice;
+    if (offer) {
+        notice.Format(Loaded(IDS_UPGRADE_STALLED).GetString(), kNoProgressSeconds, FlashWarning().GetString());
+        Trace(notice);
+    }
+    SetDlgItemText(IDC_UPGRADE_NOTICE, notice);
 }
 
 void CUpgradeDialog::AbandonDownload(bool tell) {
@@ -415,8 +456,24 @@ void CUpgradeDialog::AbandonDownload(bool tell) {
     downloadRunning = false;
     KillTimer(kElapsedTimer);
     SetDlgItemText(IDC_UPGRADE_STATUS, L"Status: Fail");
-    if (tell) Box(mode == kFpga ? L"Fail to upgrade FPGA!" : L"Fail to upgrade firmware!", L"Message", MB_OK);
+    CString note;
+    note.Format(Loaded(IDS_UPGRADE_ENDED_EARLY).GetString(), FlashWarning().GetString());
+    Trace(note);
+    if (tell) {
+        Box(mode == kFpga ? L"Fail to upgrade FPGA!" : L"Fail to upgrade firmware!", L"Message", MB_OK);
+        CloseDownload();
+        return;
+    }
+    // No box of this page says it: the page the operator looks at does, until the next download
+    // or the other kind's page.
+    const bool shown = IsWindowVisible() != FALSE;
     CloseDownload();
+    if (!shown) return;
+    failureNoted_ = true;
+    SetDlgItemText(IDC_UPGRADE_NOTICE, note);
+    for (int id : {IDC_UPGRADE_NOTICE, IDC_UPGRADE_STATUS})
+        if (CWnd* text = GetDlgItem(id)) text->ShowWindow(SW_SHOW);
+    ShowWindow(SW_SHOW);
 }
 
 void CUpgradeDialog::ShowElapsed() {
@@ -456,9 +513,10 @@ void CUpgradeDialog::OnFlashLibraryProgress(int phase, int progress) {
 void CUpgradeDialog::OnDownloadStatus(uint16_t type, uint16_t status, uint16_t percent) {
     if (!downloadRunning) return;
     const bool fpga = type == BREVIXC_MSG_FPGA_DOWNLOAD;
+    if (status == kStatusDownload || status != lastStatus || percent != lastProgress)
+        lastProgressTick_ = ::GetTickCount64();
     lastStatus = status;
     lastProgress = percent;
-    lastReportTime_ = CTime::GetCurrentTime().GetTime();
     if (!fpga) {
         std::printf("Download FW Status:%d, Progress:%d\n", status, percent);
         std::fflush(stdout);

@@ -24,9 +24,12 @@ public:
     static constexpr int kFirmwareSeconds = 1020;
     static constexpr int kFpgaSeconds = 2400;
     static constexpr int kDemoFpgaSeconds = 10;
-    // A download through the device API that has reported nothing for this long (on the calendar
-    // clock) may be left: Cancel ends it, and a quit may end it.
-    static constexpr int kSilenceSeconds = 30;
+    // A download through the device API that has made no progress for this long (on the tick
+    // count, which a change of the calendar clock does not move) may be left: Cancel ends it, and a
+    // quit may end it. The longest healthy wait without progress is the Ethernet path's erase
+    // minute (the library reports "erasing" for 60 s after the chip erase); a USB unit answers its
+    // first chunk within 25 s, while it erases, and every later one within 6 s.
+    static constexpr int kNoProgressSeconds = 90;
 
     explicit CUpgradeDialog(CWnd* pParent = nullptr) : CDialog(IDD, pParent) {}
 
@@ -37,13 +40,16 @@ public:
     int Mode() const { return mode; }
     // A download started here has not ended yet (through the device API or the Windows 7 library).
     bool DownloadInProgress() const { return downloadRunning || flashLibraryDownload_; }
-    // A download through the device API that makes no progress: no status for kSilenceSeconds, or
+    // A download through the device API that makes no progress: none for kNoProgressSeconds, or
     // the tester lost. The operator may end it (Cancel, or a quit that says so).
     bool DownloadStalled() const;
     // Ends the download through the device API at once: the library's transfer is terminated (its
     // worker stops before its next chunk) and the page ends as at a failure, with the failure box
-    // when `tell` (a quit or a loss says it in its own box).
+    // when `tell`. Without it (a quit or a loss says it in its own box) the page, when shown, stays
+    // and says that the upgrade failed and what that may leave on the tester.
     void AbandonDownload(bool tell);
+    // The quit question while a download is stalled, in the main dialog's language.
+    static CString StalledQuitQuestion();
 
     // The tester's versions; the version row shows the one of the current mode as soon as it comes.
     void SetFpgaVersionText(CString text);
@@ -112,6 +118,8 @@ private:
     void CloseDownload();
     void FailDownload(bool fpga);
     void ShowDownloadTexts(int show);
+    // The running texts as a download begins: the mode's notice, the status line empty.
+    void ResetDownloadTexts();
     // The page and its controls enabled or disabled together, Upgrade only with the tester there.
     void SetControlsUsable(bool usable);
     // The counter window's one-second refresh, stopped while a download runs.
@@ -137,8 +145,13 @@ private:
     bool flashLibraryDownload_ = false;
     bool controlsUsable_ = true;
     bool deviceReachable_ = true;
-    // When the running download last reported (or began), on the calendar clock.
-    __time64_t lastReportTime_ = 0;
+    // When the running download last made progress (or began), on the tick count: a chunk taken
+    // (the "Download" status, which the library sends only after one) or a new status or percent.
+    // The "erasing" status the library repeats every second while the first chunk is unanswered
+    // is no progress.
+    ULONGLONG lastProgressTick_ = 0;
+    // The page shows the note of a download that ended early (AbandonDownload without a box).
+    bool failureNoted_ = false;
     // Cancel is offered for the running download (OfferCancel).
     bool cancelOffered_ = false;
     // Ends the current FPGA and firmware version lines of the upgrade log; nothing gives it a value.
