@@ -256,14 +256,15 @@ DWORD UsbTesterDevice::ReadPacket(uint8_t* buffer, DWORD length, DWORD timeoutMs
         return received;
     }
     uint8_t report[kUsbReport] = {};
-    // Without an event the read's completion signals the handle itself, which each read resets as
-    // it starts: an event of its own would cost one more call to the system per packet of a
-    // download. The channel's one user at a time is the only reader.
     OVERLAPPED overlapped{};
+    // The read starts by resetting the event: one kept from an earlier read serves, which spares
+    // two calls to the system per packet of a download.
+    overlapped.hEvent = spareReadEvent_.exchange(nullptr);
+    if (!overlapped.hEvent) overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!overlapped.hEvent) return 0;
     DWORD received = 0;
     if (ReadFile(handle, report, sizeof report, nullptr, &overlapped) || GetLastError() == ERROR_IO_PENDING) {
-        if (!HasOverlappedIoCompleted(&overlapped) && WaitForSingleObject(handle, bound) != WAIT_OBJECT_0)
-            CancelIo(handle);
+        if (WaitForSingleObject(overlapped.hEvent, bound) != WAIT_OBJECT_0) CancelIo(handle);
         // A report that arrived while the read was being cancelled is still taken.
         if (!GetOverlappedResult(handle, &overlapped, &received, TRUE)) {
             received = 0;
@@ -272,6 +273,8 @@ DWORD UsbTesterDevice::ReadPacket(uint8_t* buffer, DWORD length, DWORD timeoutMs
     } else {
         CheckUnitAfterFailure();
     }
+    HANDLE none = nullptr;
+    if (!spareReadEvent_.compare_exchange_strong(none, overlapped.hEvent)) CloseHandle(overlapped.hEvent);
     if (received < kUsbReport) return 0;
     if (length >= kUsbReport) {
         std::memcpy(buffer, report, kUsbReport);

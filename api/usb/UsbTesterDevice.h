@@ -133,6 +133,8 @@ private:
     // manual-reset event, set while no exchange has the channel.
     std::atomic<DWORD> exchangeOwner_{0};
     HANDLE channelFree_ = nullptr;
+    // An event for the overlapped HID reads, kept between reads (null while a read has it).
+    std::atomic<HANDLE> spareReadEvent_{nullptr};
     GetDeviceCountFn getDeviceCount_ = nullptr;
     OpenFn open_ = nullptr;
     CloseFn close_ = nullptr;
