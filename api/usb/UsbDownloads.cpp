@@ -100,17 +100,24 @@ void WriteLocked(const UsbPacket& packet, UsbWriteForm form) {
     UsbTesterDevice::Instance().Write(packet, form, UsbDrain::WhenUnanswered);
 }
 
-// A packet written `copies` times has had one reply taken: the unit may answer each copy, and a
-// spare acknowledgement taken by the next packet would put the stream one acknowledgement ahead of
-// the unit (a packet it then lost would never go again). The spares are read away, each until
-// the packet's own period has passed since its last copy went (the time a copy is given to be
-// answered). Ends early on a terminate or the loss of the unit, which the next packet sees.
-void TakeSpareAcknowledgements(uint8_t code, int copies, DWORD lastSent, DWORD periodMs) {
+// A packet written `copies` times has had `answers` of its acknowledgements seen: the unit may
+// answer each copy, and a spare acknowledgement taken by the next packet would put the stream one
+// acknowledgement ahead of the unit (a packet it then lost would never go again). A unit answers
+// its packets in the order it takes them, so the answer to a later copy follows the answer just
+// seen at once: each spare is waited for a short while from the last answer, not for a period
+// (a unit that answered only one copy costs no more than that). Ends early on a terminate or the
+// loss of the unit, which the next packet sees.
+void TakeSpareAcknowledgements(uint8_t code, int copies, int answers) {
+    constexpr DWORD kSpareAnswerMs = 250;
     UsbTesterDevice& device = UsbTesterDevice::Instance();
-    for (int spares = copies - 1; spares > 0;) {
-        const DWORD elapsed = TicksSince(lastSent);
-        if (elapsed > periodMs || device.AbortRequested() || UnitGone(device)) return;
-        if (device.ReceiveReply(code, nullptr, periodMs + 1 - elapsed)) --spares;
+    DWORD lastAnswer = GetTickCount();
+    while (answers < copies) {
+        const DWORD elapsed = TicksSince(lastAnswer);
+        if (elapsed > kSpareAnswerMs || device.AbortRequested() || UnitGone(device)) return;
+        if (device.ReceiveReply(code, nullptr, kSpareAnswerMs + 1 - elapsed)) {
+            ++answers;
+            lastAnswer = GetTickCount();
+        }
     }
 }
 
@@ -120,20 +127,34 @@ void TakeSpareAcknowledgements(uint8_t code, int copies, DWORD lastSent, DWORD p
 bool SendAcknowledged(const UsbPacket& packet, UsbWriteForm form, const AckWait& wait,
                       const std::function<void()>& onMiss = {}) {
     UsbTesterDevice& device = UsbTesterDevice::Instance();
+    const uint8_t code = packet[0];
     int copies = 0;
     DWORD sent = 0;
     for (;;) {
         if (device.AbortRequested() || UnitGone(device) || (wait.endsWithTester && DeviceLost())) return false;
         if (copies == 0 || TicksSince(sent) > wait.periodMs) {
             if (copies > 0 && !wait.resend) return false;
+            if (copies > 0) {
+                // An answer that came just after the period is taken before a copy goes: it
+                // acknowledges the packet, and no copy is owed an answer the unit already gave.
+                int late = 0;
+                {
+                    UsbDeviceLock lock;
+                    late = device.DrainPending(code);
+                }
+                if (late > 0) {
+                    TakeSpareAcknowledgements(code, copies, late);
+                    return true;
+                }
+            }
             WriteLocked(packet, form);
             sent = GetTickCount();
             ++copies;
         }
         const DWORD left = wait.periodMs + 1 - std::min(TicksSince(sent), wait.periodMs);
-        if (device.ReceiveReply(packet[0], nullptr, left)) {
+        if (device.ReceiveReply(code, nullptr, left)) {
             device.ReplyTaken();
-            if (copies > 1) TakeSpareAcknowledgements(packet[0], copies, sent, wait.periodMs);
+            if (copies > 1) TakeSpareAcknowledgements(code, copies, 1);
             return true;
         }
         if (onMiss) onMiss();

@@ -15,6 +15,8 @@ constexpr char kEndpoint[] = "\\MCHP_EP1";
 constexpr DWORD kMpusbWrite = 0;
 constexpr DWORD kMpusbRead = 1;
 constexpr DWORD kMpusbTimeoutMs = 1000;
+// The bound of each read that empties an mpusbapi pipe: a few USB frames.
+constexpr DWORD kMpusbDrainMs = 20;
 constexpr DWORD kLockSpinCount = 4000;
 // WaitDownloadEnd: up to 500 polls 10 ms apart.
 constexpr int kDownloadEndPolls = 500;
@@ -284,8 +286,9 @@ DWORD UsbTesterDevice::ReadPacket(uint8_t* buffer, DWORD length, DWORD timeoutMs
 }
 
 DWORD UsbTesterDevice::Write(const UsbPacket& packet, UsbWriteForm form, UsbDrain drain) {
-    // An empty channel costs one read that returns at once.
-    if (unanswered_.exchange(true) || drain == UsbDrain::Always) DrainPending();
+    // An empty channel costs one read that finds nothing.
+    if (unanswered_.load() || drain == UsbDrain::Always) DrainPending();
+    unanswered_ = true;
     if (form == UsbWriteForm::Report && openMode_ == UsbMode::Hid) {
         uint8_t report[kUsbReport] = {};
         std::memcpy(report + 1, packet.data(), kUsbPacket);
@@ -294,10 +297,17 @@ DWORD UsbTesterDevice::Write(const UsbPacket& packet, UsbWriteForm form, UsbDrai
     return WritePacket(packet.data(), kUsbPacket);
 }
 
-void UsbTesterDevice::DrainPending() {
-    uint8_t report[kUsbReport];
-    int drained = 0;
-    while (drained < kMostPending && ReadPacket(report, sizeof report, 0) > 0) ++drained;
+int UsbTesterDevice::DrainPending(uint8_t code) {
+    // A pipe of the mpusbapi driver hands over a reply only through a completed IN transfer, which
+    // a read without time-out never sees complete: such a read takes nothing even while a reply
+    // waits in the unit. A HID report waits in the system's buffer, where a read takes it at once.
+    const DWORD bound = openMode_ == UsbMode::Mpusb ? kMpusbDrainMs : 0;
+    UsbPacket pending{};
+    int answers = 0;
+    for (int drained = 0; drained < kMostPending && Read(&pending, bound); ++drained)
+        if (pending[0] == code) ++answers;
+    unanswered_ = false;
+    return answers;
 }
 
 bool UsbTesterDevice::Read(UsbPacket* packet, DWORD timeoutMs) {
@@ -339,22 +349,46 @@ namespace {
 
 enum class Claim { Taken, Refused, Wait };
 
+// The calling thread waits for the channel in AwaitChannel: a message it dispatches there that
+// starts another exchange would wait for the channel inside the wait, while the exchange that has
+// the channel may be waiting for that very message to return (a message sent from host code
+// dispatched inside its own pumped wait). Such an exchange fails at once instead.
+thread_local bool awaitingChannel = false;
+
+class AwaitingChannel {
+public:
+    AwaitingChannel() { awaitingChannel = true; }
+    ~AwaitingChannel() { awaitingChannel = false; }
+    AwaitingChannel(const AwaitingChannel&) = delete;
+    AwaitingChannel& operator=(const AwaitingChannel&) = delete;
+};
+
 // Waits until the channel may be free, dispatching the thread's messages as they come (a library
-// thread has none). A quit message is left for its loop: the wait then only waits.
-void AwaitChannel(HANDLE free) {
+// thread has none). Once a quit message came, it is left for the thread's loop and the wait
+// answers only the messages other threads send: the owner of the channel may be waiting for one.
+void AwaitChannel(HANDLE free, bool& quit) {
     if (OnWindowlessThread()) {
         WaitForSingleObject(free, INFINITE);
         return;
     }
-    if (MsgWaitForMultipleObjectsEx(1, &free, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0) return;
-    if (!PumpMessages()) WaitForSingleObject(free, INFINITE);
+    AwaitingChannel awaiting;
+    const DWORD wake = quit ? QS_SENDMESSAGE : QS_ALLINPUT;
+    if (MsgWaitForMultipleObjectsEx(1, &free, INFINITE, wake, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0) return;
+    if (quit) {
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    } else if (!PumpMessages()) {
+        quit = true;
+    }
 }
 
 }  // namespace
 
 UsbExchangeLock::UsbExchangeLock() {
+    if (awaitingChannel) return;
     UsbTesterDevice& device = UsbTesterDevice::Instance();
     const DWORD self = GetCurrentThreadId();
+    bool quit = false;
     for (;;) {
         Claim claim = Claim::Wait;
         {
@@ -373,7 +407,7 @@ UsbExchangeLock::UsbExchangeLock() {
             acquired_ = true;
             return;
         }
-        AwaitChannel(device.channelFree_);
+        AwaitChannel(device.channelFree_, quit);
     }
 }
 

@@ -66,6 +66,9 @@ public:
     DWORD Write(const UsbPacket& packet, UsbWriteForm form, UsbDrain drain = UsbDrain::Always);
     // The exchange took the reply to the last request: the next write need not empty the channel.
     void ReplyTaken() { unanswered_ = false; }
+    // Takes away what the unit sent that nobody read; the number of those packets whose byte 0 is
+    // `code` (the late answers to a request of that code).
+    int DrainPending(uint8_t code = 0);
     // Reads one packet (the packet part of a report in HID mode); false when nothing came.
     bool Read(UsbPacket* packet, DWORD timeoutMs = kReadTimeoutMs);
     // A packet of only the code, in the report form.
@@ -94,7 +97,6 @@ private:
     void BindDriverLibrary();
     void OpenHid(const std::wstring& path);
     void OpenMpusb(uint32_t instance);
-    void DrainPending();
     void CheckUnitAfterFailure();
 
     // What the open channel was found by: its transport, ids and product name.
@@ -167,7 +169,9 @@ private:
 // other). While a download or the log clearing has the channel (the busy flag), a command gives up
 // at once (its failure result) rather than wait behind it or take its replies; so does an exchange
 // started from a message dispatched during a running exchange of the same thread, rather than mix
-// its packets into the running one.
+// its packets into the running one, and one started from a message dispatched while its thread
+// waits for the channel, rather than wait inside that wait (the exchange that has the channel may
+// be waiting for the message's answer).
 class UsbExchangeLock {
 public:
     UsbExchangeLock();

@@ -97,7 +97,9 @@ double Library(sim::UsbUnit& unit, const std::wstring& file) {
     if (BrevixH_SYS_SetDeviceType(4) != 1 || BrevixH_SYS_ConnectToDevice() != 1) return -1;
     const auto start = Clock::now();
     if (download(file.c_str()) != 0) return -1;
-    while (!unit.FirmwareComplete()) Sleep(1);
+    // Woken by the unit: a loop that looked every millisecond would take the window server's time
+    // from the download it measures.
+    if (!unit.AwaitFirmwareComplete(std::chrono::minutes(5))) return -1;
     return SecondsSince(start);
 }
 

@@ -176,6 +176,7 @@ std::vector<Bytes> UsbUnit::State::Respond(const Bytes& packet) {
         // The end packet: length 0 and 0xFF filling; it is not answered.
         if (packet[1] == 0 && packet[2] == 0xFF && packet[3] == 0xFF) {
             image.complete = true;
+            imageComplete.notify_all();
             return {};
         }
         const uint16_t index = Le16(packet, 2);
@@ -368,6 +369,11 @@ bool UsbUnit::FirmwareComplete() const {
     return state_->firmware.complete;
 }
 
+bool UsbUnit::AwaitFirmwareComplete(std::chrono::milliseconds patience) const {
+    std::unique_lock<std::mutex> guard(state_->lock);
+    return state_->imageComplete.wait_for(guard, patience, [this] { return state_->firmware.complete; });
+}
+
 bool UsbUnit::FpgaComplete() const {
     std::lock_guard<std::mutex> guard(state_->lock);
     return state_->fpga.complete;
@@ -404,6 +410,11 @@ void UsbUnit::FailWrites(size_t count) {
 void UsbUnit::DropReplies(size_t count) {
     std::lock_guard<std::mutex> guard(state_->lock);
     state_->drop = count;
+}
+
+void UsbUnit::DropReplyTo(size_t packet) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->dropAt = packet;
 }
 
 void UsbUnit::RepeatReplies(size_t count) {
@@ -447,6 +458,7 @@ void UsbUnit::ClearFaults() {
     state_->delayMs = 0;
     state_->lateRequests = state_->failWrites = 0;
     state_->drop = state_->repeat = state_->corrupt = state_->precede = state_->misdirect = 0;
+    state_->dropAt = 0;
     state_->silent = false;
     state_->unplugAfter = 0;
     state_->forged.clear();

@@ -29,8 +29,9 @@ struct UsbUnit::State {
     void OnPacket(const Bytes& bytes, bool report);
     void StartTimer();
     void StopTimer();
-    // Runs an action on the timer thread after a delay.
+    // Runs an action on the timer thread after a delay, or at a time.
     void After(uint32_t milliseconds, std::function<void()> action);
+    void At(std::chrono::steady_clock::time_point when, std::function<void()> action);
     void SetSink(std::shared_ptr<ReportSink> sink);
     // True while a sent packet has not yet reached where the host reads it.
     bool InTransit();
@@ -56,10 +57,15 @@ struct UsbUnit::State {
         bool complete = false;
     };
     Image firmware, fpga, ravlo;
+    // Notified when an image is complete.
+    std::condition_variable imageComplete;
     size_t ravloNext = 0;
     uint32_t delayMs = 0;
     size_t lateRequests = 0, latePending = 0;
     uint32_t lateMs = 0;
+    // No reply goes before this time: the last reply planned goes then.
+    std::chrono::steady_clock::time_point repliesHeldUntil{};
+    size_t dropAt = 0;
     size_t failWrites = 0;
     size_t drop = 0, repeat = 0, corrupt = 0, precede = 0, staleCount = 0, misdirect = 0;
     std::vector<UsbUnit::ForgedReply> forged;  // the next first

@@ -3,6 +3,7 @@
 
 #include "UsbUnitState.h"
 
+#include <algorithm>
 #include <atomic>
 #include <deque>
 #include <sstream>
@@ -43,7 +44,8 @@ void UsbUnit::State::OnPacket(const Bytes& bytes, bool report) {
     Bytes packet(kPacket, 0);
     std::copy(bytes.begin(), bytes.begin() + std::min(bytes.size(), kPacket), packet.begin());
     std::vector<Bytes> replies;
-    uint32_t delay = 0;
+    const auto now = std::chrono::steady_clock::now();
+    auto due = now;
     bool late = false, unplugNow = false;
     {
         std::lock_guard<std::mutex> guard(lock);
@@ -51,13 +53,18 @@ void UsbUnit::State::OnPacket(const Bytes& bytes, bool report) {
         journal.push_back({true, packet});
         for (const Bytes& reply : Respond(packet))
             for (Bytes& sent : ApplyFaults(reply)) replies.push_back(std::move(sent));
-        delay = delayMs;
+        if (dropAt && --dropAt == 0) replies.clear();
+        uint32_t delay = delayMs;
         if (lateRequests) {
             --lateRequests;
             ++latePending;
             delay = lateMs;
             late = true;
         }
+        // The unit answers its packets in the order it took them: a reply made late holds back
+        // the replies to the packets after it.
+        due = std::max(now + std::chrono::milliseconds(delay), repliesHeldUntil);
+        repliesHeldUntil = due;
         if (unplugAfter && --unplugAfter == 0) unplugNow = true;
     }
     if (unplugNow) {
@@ -65,13 +72,13 @@ void UsbUnit::State::OnPacket(const Bytes& bytes, bool report) {
         return;
     }
     if (late) {
-        After(delay, [this, replies] {
+        At(due, [this, replies] {
             Send(replies);
             std::lock_guard<std::mutex> guard(lock);
             --latePending;
         });
-    } else if (delay) {
-        After(delay, [this, replies] { Send(replies); });
+    } else if (due > now) {
+        At(due, [this, replies] { Send(replies); });
     } else {
         Send(replies);
     }
@@ -146,9 +153,14 @@ void UsbUnit::State::StopTimer() {
 }
 
 void UsbUnit::State::After(uint32_t milliseconds, std::function<void()> action) {
+    At(std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds), std::move(action));
+}
+
+void UsbUnit::State::At(std::chrono::steady_clock::time_point when, std::function<void()> action) {
     {
+        // Actions due at the same time run in the order they were planned.
         std::lock_guard<std::mutex> guard(timerLock);
-        actions.emplace(std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds), std::move(action));
+        actions.emplace(when, std::move(action));
     }
     timerWake.notify_all();
 }
@@ -350,8 +362,11 @@ public:
         return ERROR_SUCCESS;
     }
 
+    // A reply reaches the host through an IN transfer, which takes at least one USB frame: a read
+    // without time-out takes nothing, even while a reply waits.
     uint32_t Read(uint32_t length, uint32_t timeoutMs, Bytes* data) override {
         std::unique_lock<std::mutex> guard(lock_);
+        if (timeoutMs == 0) return present_ ? ERROR_TIMEOUT : ERROR_DEVICE_NOT_CONNECTED;
         arrived_.wait_for(guard, std::chrono::milliseconds(timeoutMs), [this] { return !queue_.empty() || !present_; });
         if (!present_) return ERROR_DEVICE_NOT_CONNECTED;
         if (queue_.empty()) return ERROR_TIMEOUT;

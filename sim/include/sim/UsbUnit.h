@@ -20,6 +20,7 @@
 #include "sim/UsbTopology.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -42,10 +43,11 @@ struct UsbPacket {
 };
 
 // One line of the unit's journal: a packet it received or a reply it sent (64 bytes each), in the
-// order they happened; a reply is written down as it is handed to the transport.
+// order they happened, with the time; a reply is written down as it is handed to the transport.
 struct UsbJournalEntry {
     bool fromHost = false;
     Bytes bytes;
+    std::chrono::steady_clock::time_point at = std::chrono::steady_clock::now();
 };
 
 class UsbUnit {
@@ -95,12 +97,16 @@ public:
     Bytes Fpga() const;
     Bytes Ravlo() const;
     bool FirmwareComplete() const;
+    // Waits for the firmware image's end packet without looking again and again (false when the
+    // patience ran out).
+    bool AwaitFirmwareComplete(std::chrono::milliseconds patience) const;
     bool FpgaComplete() const;
     bool RavloComplete() const;
 
     // Faults on the unit's replies (each count covers the next replies it would send).
     void DelayReplies(uint32_t milliseconds);
-    // The replies to the next `requests` packets come `milliseconds` late; the others on time.
+    // The replies to the next `requests` packets come `milliseconds` late; the others on time, but
+    // never before a late reply to an earlier packet (the unit answers in order).
     void DelayNextReplies(size_t requests, uint32_t milliseconds);
     // Late replies the host cannot read yet: 0 once every late reply waits where the host reads.
     size_t LateRepliesPending() const;
@@ -108,6 +114,8 @@ public:
     // unit never sees their packets: a transfer fault of a unit that is still plugged in.
     void FailWrites(size_t count);
     void DropReplies(size_t count);
+    // The reply to the `packet`-th packet from now (1: the next) is lost.
+    void DropReplyTo(size_t packet);
     void RepeatReplies(size_t count);
     // The reply's code byte is changed, so it answers no request.
     void CorruptReplies(size_t count);

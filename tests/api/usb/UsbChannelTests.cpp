@@ -337,7 +337,9 @@ namespace {
 // An exchange waits with the channel, dispatching its thread's window messages. A message
 // dispatched there whose handler sends a message to another thread that is calling a command
 // meanwhile holds neither thread up: the command waits for the channel dispatching its own
-// thread's messages, then runs after the exchange.
+// thread's messages, then runs after the exchange. The sent message's handler calls a command in
+// turn: that one fails at once (it would wait for the channel inside the wait, while the channel's
+// owner waits for its answer).
 class PumpedWaitTest : public UsbTest {};
 
 constexpr UINT kSendToCaller = WM_APP + 1;
@@ -346,9 +348,12 @@ std::atomic<bool> handlerInside{false};
 std::atomic<bool> callerCalling{false};
 std::atomic<bool> handlerStuck{false};
 std::atomic<int> callerAnswered{0};
+std::atomic<int> nestedInCaller{99};
 
 LRESULT CALLBACK CallerWindow(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message != WM_APP) return DefWindowProcW(window, message, w, l);
+    uint32_t value = 0;
+    nestedInCaller = Export<ReadReg>("_Korrin_ReadReg@8")(0x10, &value);
     ++callerAnswered;
     return 0;
 }
@@ -373,16 +378,55 @@ HWND MessageWindow(const wchar_t* name, WNDPROC procedure) {
     return CreateWindowW(name, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, cls.hInstance, nullptr);
 }
 
+struct RunningExchange {
+    const char* name;
+    uint8_t code;
+    std::function<int()> call;
+};
+
+// Runs the exchange on a thread of its own, whose host code sends to this thread once it calls
+// Korrin_ReadReg; `quitFirst` posts this thread a quit message before the call.
+void CallBesideExchange(sim::UsbUnit& unit, const RunningExchange& exchange, bool quitFirst) {
+    handlerInside = false;
+    callerCalling = false;
+    handlerStuck = false;
+    callerAnswered = 0;
+    nestedInCaller = 99;
+    unit.ClearReceived();
+    auto running = std::async(std::launch::async, [&] {
+        HWND window = MessageWindow(L"UsbPumpedWaitExchange", ExchangeWindow);
+        PostMessageW(window, kSendToCaller, 0, 0);
+        const int result = exchange.call();
+        DestroyWindow(window);
+        return result;
+    });
+    ASSERT_TRUE(support::Eventually([] { return handlerInside.load(); })) << exchange.name;
+    if (quitFirst) PostQuitMessage(3);
+    callerCalling = true;
+    uint32_t value = 0;
+    EXPECT_EQ(Export<ReadReg>("_Korrin_ReadReg@8")(0x10, &value), 1) << exchange.name << ": the command waited";
+    EXPECT_EQ(value, 0x5EED1234u) << exchange.name;
+    ASSERT_EQ(running.wait_for(support::kPatience), std::future_status::ready) << exchange.name;
+    EXPECT_EQ(running.get(), 1) << exchange.name;
+    EXPECT_FALSE(handlerStuck) << exchange.name << ": the message waited for the thread that waited for the lock";
+    EXPECT_EQ(callerAnswered, 1) << exchange.name;
+    EXPECT_EQ(nestedInCaller, 0) << exchange.name << ": the command inside the wait for the channel";
+    const std::vector<sim::UsbPacket> received = unit.Received();
+    ASSERT_FALSE(received.empty()) << exchange.name;
+    EXPECT_EQ(received.front().bytes[0], exchange.code) << exchange.name << ": the exchange's request first";
+    EXPECT_EQ(received.back().bytes, Packet({1, 0, 0x10, 0, 1})) << exchange.name << ": the command's after it";
+    if (!quitFirst) return;
+    MSG quit{};
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit is left for the loop";
+    EXPECT_EQ(quit.wParam, 3u);
+}
+
 TEST_P(PumpedWaitTest, AMessageSentFromInsideAnExchangeReachesAThreadCallingACommand) {
     Korrin_Frame_T frame{};
     frame.bytes[0] = 13;
     Quillet_WlanCommand_T wlan{};
     wlan.bytes[2] = 1;
-    const struct {
-        const char* name;
-        uint8_t code;
-        std::function<int()> call;
-    } exchanges[] = {
+    const RunningExchange exchanges[] = {
         {"Korrin_SendFrame", 13, [&] { return Export<SendFrame>("_Korrin_SendFrame@64")(frame); }},
         {"Korrin_ReadReg", 1,
          [] {
@@ -399,33 +443,21 @@ TEST_P(PumpedWaitTest, AMessageSentFromInsideAnExchangeReachesAThreadCallingACom
     callerWindow = MessageWindow(L"UsbPumpedWaitCaller", CallerWindow);
     ASSERT_NE(callerWindow, nullptr);
     Unit().SetRegister(0x10, 0x5EED1234);
-    for (const auto& exchange : exchanges) {
-        handlerInside = false;
-        callerCalling = false;
-        handlerStuck = false;
-        callerAnswered = 0;
-        Unit().ClearReceived();
-        auto running = std::async(std::launch::async, [&] {
-            HWND window = MessageWindow(L"UsbPumpedWaitExchange", ExchangeWindow);
-            PostMessageW(window, kSendToCaller, 0, 0);
-            const int result = exchange.call();
-            DestroyWindow(window);
-            return result;
-        });
-        ASSERT_TRUE(support::Eventually([] { return handlerInside.load(); })) << exchange.name;
-        callerCalling = true;
-        uint32_t value = 0;
-        EXPECT_EQ(Export<ReadReg>("_Korrin_ReadReg@8")(0x10, &value), 1) << exchange.name << ": the command waited";
-        EXPECT_EQ(value, 0x5EED1234u) << exchange.name;
-        ASSERT_EQ(running.wait_for(support::kPatience), std::future_status::ready) << exchange.name;
-        EXPECT_EQ(running.get(), 1) << exchange.name;
-        EXPECT_FALSE(handlerStuck) << exchange.name << ": the message waited for the thread that waited for the lock";
-        EXPECT_EQ(callerAnswered, 1) << exchange.name;
-        const std::vector<sim::UsbPacket> received = Unit().Received();
-        ASSERT_FALSE(received.empty()) << exchange.name;
-        EXPECT_EQ(received.front().bytes[0], exchange.code) << exchange.name << ": the exchange's request first";
-        EXPECT_EQ(received.back().bytes, Packet({1, 0, 0x10, 0, 1})) << exchange.name << ": the command's after it";
-    }
+    for (const RunningExchange& exchange : exchanges) CallBesideExchange(Unit(), exchange, false);
+    DestroyWindow(callerWindow);
+}
+
+// A quit message that came before the wait for the channel is left for the thread's loop; the
+// wait still answers the message the exchange's host code sends.
+TEST_P(PumpedWaitTest, AfterAQuitTheWaitForTheChannelStillAnswersSentMessages) {
+    callerWindow = MessageWindow(L"UsbPumpedWaitCaller", CallerWindow);
+    ASSERT_NE(callerWindow, nullptr);
+    Unit().SetRegister(0x10, 0x5EED1234);
+    const RunningExchange read = {"Korrin_ReadReg", 1, [] {
+                                      uint32_t value = 0;
+                                      return Export<ReadReg>("_Korrin_ReadReg@8")(0x20, &value);
+                                  }};
+    CallBesideExchange(Unit(), read, true);
     DestroyWindow(callerWindow);
 }
 

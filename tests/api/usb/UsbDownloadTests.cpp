@@ -221,6 +221,29 @@ TEST_P(UsbDownloadTest, AChunkAnsweredTwiceAfterItsResendDoesNotPutTheDownloadAh
     EXPECT_TRUE(ahead.empty()) << ahead;
 }
 
+// The unit's answer to chunk 5 is lost: the chunk goes again after its period, and chunk 6 follows
+// its one answer at once rather than after a second period spent waiting for a spare.
+TEST_P(UsbDownloadTest, AChunkWhoseAnswerWasLostCostsOnePeriod) {
+    Bytes file = Pattern(512, 0);
+    const Bytes data = Pattern(12 * 60, 17);
+    file.insert(file.end(), data.begin(), data.end());
+    const std::wstring path = Wide(WriteFile("firmware-lost.bin", file));
+    Unit().DropReplyTo(6);
+    ASSERT_EQ(Export<DownloadFirmware>("_Korrin_DownloadFirmware@4")(path.c_str()), 0);
+    ASSERT_TRUE(support::Eventually([&] { return Unit().FirmwareComplete(); }, std::chrono::seconds(30)));
+    EXPECT_EQ(Unit().Firmware(), data);
+    std::vector<std::chrono::steady_clock::time_point> fifth, sixth;
+    for (const sim::UsbJournalEntry& entry : Unit().Journal()) {
+        if (!entry.fromHost || entry.bytes[0] != 9) continue;
+        const int index = entry.bytes[2] | entry.bytes[3] << 8;
+        if (index == 5) fifth.push_back(entry.at);
+        if (index == 6) sixth.push_back(entry.at);
+    }
+    ASSERT_EQ(fifth.size(), 2u) << "chunk 5 went again";
+    ASSERT_EQ(sixth.size(), 1u);
+    EXPECT_LT(sixth[0] - fifth[0], std::chrono::milliseconds(5000 + 1500)) << "about one period from chunk 5 to 6";
+}
+
 TEST_P(UsbDownloadTest, SynchronousFirmwareReportsEachChunkThenOneHundred) {
     Bytes file = Pattern(512, 0);
     const Bytes data = Pattern(125, 40);
